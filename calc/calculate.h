@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+#include "library_table.h"
+#include "result_table.h"
+#include "services.h"
+
+namespace vantrel {
+
+inline constexpr char kParameterErrorMessage[] = "Parameter setting error !";
+inline constexpr char kNoValueReachesTargetMessage[] =
+    "All Library's Resistor value less than targer value !";
+
+// The Calculate command: converts the two input texts, reads and normalises the library file
+// into library, searches it and, on success, replaces results with the new rows and count.
+// Returns false after showing a message; results are then as they were. A failed read of the
+// library file throws FileError.
+bool Calculate(std::string_view targetText, std::string_view precisionText,
+               LibraryTable& library, ResultTable& results, Services& services);
+
+}  // namespace vantrel

@@ -1,0 +1,171 @@
+#include "cli_app.h"
+
+#include <cerrno>
+#include <cstring>
+#include <algorithm>
+#include <optional>
+#include <unistd.h>
+
+#include "calculate.h"
+#include "library_rewrite.h"
+#include "number_text.h"
+
+namespace vantrel {
+namespace {
+
+constexpr char kVersion[] = "1.0.0.1";
+
+constexpr char kUsage[] =
+    "usage: vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]\n"
+    "       vantrel-cli [-C DIR] normalise\n"
+    "       vantrel-cli --help | --version\n";
+
+constexpr char kHelp[] =
+    "Finds resistor values, alone or two in parallel, that reach a target value.\n"
+    "\n"
+    "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
+    "line, lines ended by CR LF.\n"
+    "\n"
+    "Commands:\n"
+    "  calc TARGET PRECISION  List every single value and parallel pair within PRECISION\n"
+    "                         percent of TARGET, closest first, tab-separated.\n"
+    "  normalise              Rewrite the library sorted, without repeats, two decimals.\n"
+    "\n"
+    "Options:\n"
+    "  -C DIR      Work in DIR instead of the current directory.\n"
+    "  --rows N    Print at most N result rows.\n"
+    "  --help      Show this help.\n"
+    "  --version   Show the version.\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
+
+struct UsageError {
+  std::string what;
+};
+
+std::optional<int> ParseRowLimit(const std::string& text) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+int RunCalc(const std::vector<std::string>& args, Services& services, std::ostream& out) {
+  std::vector<std::string> positional;
+  std::optional<int> rowLimit;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--rows") {
+      if (i + 1 == args.size()) throw UsageError{"--rows needs a number"};
+      rowLimit = ParseRowLimit(args[++i]);
+      if (!rowLimit) throw UsageError{"--rows needs a whole number, not \"" + args[i] + "\""};
+    } else {
+      positional.push_back(args[i]);
+    }
+  }
+  if (positional.size() != 2) throw UsageError{"calc needs TARGET and PRECISION"};
+
+  LibraryTable library;
+  ResultTable results;
+  if (!Calculate(positional[0], positional[1], library, results, services)) return kExitFailure;
+
+  const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
+  std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
+  for (int i = 0; i < shown; ++i) {
+    const ResultRow& row = results.rows[static_cast<std::size_t>(i)];
+    text += FormatFixed(row.value, 3) + '\t' + FormatFixed(row.resistor1, 3) + '\t' +
+            FormatFixed(row.resistor2, 3) + '\t' + FormatFixed(row.precision, 3) + '\n';
+  }
+  out << text << std::flush;
+  return kExitOk;
+}
+
+std::string QuotedList(const std::vector<std::string>& pieces) {
+  std::string list;
+  for (const std::string& piece : pieces) {
+    if (!list.empty()) list += ", ";
+    list += '"' + piece + '"';
+  }
+  return list;
+}
+
+std::string Trimmed(const std::string& piece) {
+  const std::size_t begin = piece.find_first_not_of(" \t\n\v\f\r");
+  if (begin == std::string::npos) return {};
+  return piece.substr(begin, piece.find_last_not_of(" \t\n\v\f\r") - begin + 1);
+}
+
+// Tells a terminal user what the rewrite dropped; blank lines are not worth mentioning.
+void ReportDropped(const RewriteReport& report, std::ostream& err) {
+  std::vector<std::string> unused;
+  for (const std::string& piece : report.read.unusedPieces) {
+    std::string trimmed = Trimmed(piece);
+    if (!trimmed.empty()) unused.push_back(std::move(trimmed));
+  }
+  if (!unused.empty()) {
+    err << "dropped " << unused.size() << " line(s) that are no number or zero: "
+        << QuotedList(unused) << '\n';
+  }
+  if (!report.read.infinitePieces.empty()) {
+    std::vector<std::string> infinite;
+    for (const std::string& piece : report.read.infinitePieces) infinite.push_back(Trimmed(piece));
+    err << "dropped " << infinite.size() << " value(s) beyond the float range: "
+        << QuotedList(infinite) << '\n';
+  }
+  if (report.duplicatesRemoved > 0) {
+    err << "dropped " << report.duplicatesRemoved << " duplicate value(s)\n";
+  }
+}
+
+int RunNormalise(const std::vector<std::string>& args, Services& services, std::ostream& err) {
+  if (!args.empty()) throw UsageError{"normalise takes no arguments"};
+  LibraryTable library;
+  RewriteReport report;
+  const bool rewritten = RewriteLibraryFile(services, library, &report);
+  if (rewritten) ReportDropped(report, err);
+  return rewritten ? kExitOk : kExitFailure;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, Services& services, std::ostream& out,
+           std::ostream& err) {
+  try {
+    std::size_t next = 0;
+    if (next < args.size() && (args[next] == "--help" || args[next] == "-h")) {
+      out << kUsage << '\n' << kHelp;
+      return kExitOk;
+    }
+    if (next < args.size() && args[next] == "--version") {
+      out << "vantrel-cli " << kVersion << '\n';
+      return kExitOk;
+    }
+    if (next < args.size() && args[next] == "-C") {
+      if (next + 1 == args.size()) throw UsageError{"-C needs a directory"};
+      const std::string& dir = args[next + 1];
+      if (::chdir(dir.c_str()) != 0) {
+        err << "vantrel-cli: cannot change to directory \"" << dir << "\": "
+            << std::strerror(errno) << '\n';
+        return kExitFailure;
+      }
+      next += 2;
+    }
+    if (next == args.size()) throw UsageError{"no command given"};
+    const std::string& command = args[next];
+    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
+                                        args.end());
+    if (command == "calc") return RunCalc(rest, services, out);
+    if (command == "normalise") return RunNormalise(rest, services, err);
+    throw UsageError{"unknown command \"" + command + "\""};
+  } catch (const UsageError& usage) {
+    err << "vantrel-cli: " << usage.what << '\n' << kUsage;
+    return kExitUsage;
+  } catch (const FileError& error) {
+    err << "vantrel-cli: " << error.what() << '\n';
+    return kExitFailure;
+  }
+}
+
+}  // namespace vantrel

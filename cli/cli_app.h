@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "services.h"
+
+namespace vantrel {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// Runs vantrel-cli with args (program name excluded), writing results to out and messages and
+// errors to err; returns the exit status. The working directory changes with -C.
+int RunCli(const std::vector<std::string>& args, Services& services, std::ostream& out,
+           std::ostream& err);
+
+}  // namespace vantrel

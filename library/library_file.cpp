@@ -1,0 +1,104 @@
+#include "library_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "number_text.h"
+
+namespace vantrel {
+
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
+  auto file = services.files.OpenForRead(kLibraryPath);
+  if (!file) {
+    services.messages.Show({kLibraryMissingMessage});
+    return false;
+  }
+  // One byte past the limit tells whether the file was longer than what is parsed.
+  std::string bytes = file->Read(kLibraryReadLimit + 1);
+  file->Close();  // before the table changes, so a failed close leaves it as it was
+  ReadReport local;
+  local.fileTooLong = bytes.size() > kLibraryReadLimit;
+  std::string_view text(bytes.data(), std::min(bytes.size(), kLibraryReadLimit));
+  text = text.substr(0, text.find('\0'));
+
+  // Pieces are split at carriage returns only; runs of them count as one separator.
+  std::int32_t count = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t begin = text.find_first_not_of('\r', pos);
+    if (begin == std::string_view::npos) break;
+    const std::size_t end = std::min(text.find('\r', begin), text.size());
+    const std::string_view piece = text.substr(begin, end - begin);
+    pos = end;
+
+    const double value = ParseAtof(piece);
+    if (value == 0.0) {
+      local.unusedPieces.emplace_back(piece);
+      continue;
+    }
+    const float stored = RoundToFloat(value);
+    if (std::isinf(stored)) {
+      local.infinitePieces.emplace_back(piece);
+      continue;
+    }
+    if (count == LibraryTable::kCapacity) {
+      ++local.valuesBeyondTable;
+      continue;
+    }
+    table.values[static_cast<std::size_t>(count++)] = stored;
+  }
+  table.count = count;
+  if (report) *report = std::move(local);
+  return true;
+}
+
+std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    for (std::int32_t j = i + 1; j < count;) {
+      if (values[j] == values[i]) {
+        for (std::int32_t k = j; k + 1 < count; ++k) values[k] = values[k + 1];
+        --count;
+      } else {
+        ++j;
+      }
+    }
+  }
+  return count;
+}
+
+void SortAscending(float* values, std::int32_t count) {
+  for (std::int32_t m = count - 1; m >= 1; --m) {
+    for (std::int32_t i = 0; i < m; ++i) {
+      if (values[i] > values[i + 1]) std::swap(values[i], values[i + 1]);
+    }
+  }
+}
+
+void NormaliseLibrary(LibraryTable& table) {
+  const std::int32_t count = RemoveDuplicates(table.values.data(), table.count);
+  SortAscending(table.values.data(), count);
+  table.count = count;
+}
+
+std::string LibraryFileText(const float* values, std::int32_t count) {
+  std::string text;
+  for (std::int32_t i = 0; i < count; ++i) {
+    text += FormatFixed(values[i], 2);
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool WriteLibraryFile(Services& services, const float* values, std::int32_t count,
+                      const std::string& path) {
+  if (services.files.ReplaceFile(path, LibraryFileText(values, count)) ==
+      ReplaceOutcome::kCannotCreate) {
+    services.messages.Show({kWriteErrorMessage});
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+#include "library_file.h"
+
+namespace vantrel {
+
+inline constexpr char kLibraryTooLongMessage[] =
+    "ResistorLibrary.txt was not rewritten: it is longer than 10240 bytes, and only the "
+    "first 10240 bytes are read. Shorten the file and try again.";
+inline constexpr char kLibraryTooManyMessage[] =
+    "ResistorLibrary.txt was not rewritten: it holds more than 1000 values, and only the "
+    "first 1000 are kept. Remove values and try again.";
+
+struct RewriteReport {
+  ReadReport read;
+  std::int32_t duplicatesRemoved = 0;
+};
+
+// Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
+// after showing a message, when the file cannot be opened or created, or when the read could
+// not take in the whole file (rewriting it would lose values); the file is then unchanged.
+// File errors throw FileError.
+bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
+
+}  // namespace vantrel

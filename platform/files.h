@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The platform's own report of a failed file operation (delete, read, write, close, rename).
+// It ends the running command; only the front end's top level catches it and shows it.
+class FileError : public std::runtime_error {
+ public:
+  FileError(std::string operation, std::string path, std::string reason);
+
+  const std::string& Operation() const { return m_operation; }
+  const std::string& Path() const { return m_path; }
+  const std::string& Reason() const { return m_reason; }
+
+ private:
+  std::string m_operation;
+  std::string m_path;
+  std::string m_reason;
+};
+
+// A file opened for reading. Closing happens on destruction when Close was not called.
+class IReadableFile {
+ public:
+  virtual ~IReadableFile() = default;
+  // Reads up to maxBytes from the current position; fewer only at the end of the file.
+  // Throws FileError when the read fails.
+  virtual std::string Read(std::size_t maxBytes) = 0;
+  // Throws FileError when closing fails.
+  virtual void Close() = 0;
+};
+
+enum class ReplaceOutcome { kReplaced, kCannotCreate };
+
+class IFileService {
+ public:
+  virtual ~IFileService() = default;
+
+  // Opens path read-only; nullptr when it cannot be opened, whatever the reason.
+  virtual std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) = 0;
+
+  // Replaces the existing file at path with content, so that a failure at any point leaves
+  // the old file as it was. Throws FileError when path does not exist (nothing is written) or
+  // when writing, flushing, closing or renaming fails; returns kCannotCreate when the new file
+  // cannot be created next to it.
+  virtual ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) = 0;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,148 @@
+#include "number_text.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+
+namespace vantrel {
+namespace {
+
+bool IsCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t SkipSpace(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsCSpace(text[pos])) ++pos;
+  return pos;
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  return pos;
+}
+
+// strtod follows the process locale (a Qt program sets it from the environment), so the
+// conversion runs in a "C" locale object of its own.
+locale_t ClassicLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return locale;
+}
+
+// Number of fractional decimal digits that represent a finite, non-zero double exactly.
+int ExactFractionDigits(double magnitude) {
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);
+  auto significand =
+      static_cast<std::uint64_t>(std::ldexp(fraction, std::numeric_limits<double>::digits));
+  exponent -= std::numeric_limits<double>::digits;
+  const int trailingZeros = std::countr_zero(significand);
+  exponent += trailingZeros;
+  return exponent < 0 ? -exponent : 0;
+}
+
+}  // namespace
+
+double ParseAtof(std::string_view text) {
+  std::size_t pos = SkipSpace(text, 0);
+  std::string clean;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) clean += text[pos++];
+
+  const std::size_t intBegin = pos;
+  pos = SkipDigits(text, pos);
+  std::size_t mantissaDigits = pos - intBegin;
+  clean.append(text.substr(intBegin, pos - intBegin));
+  if (pos < text.size() && text[pos] == '.') {
+    const std::size_t fracBegin = pos + 1;
+    pos = SkipDigits(text, fracBegin);
+    mantissaDigits += pos - fracBegin;
+    clean += '.';
+    clean.append(text.substr(fracBegin, pos - fracBegin));
+  }
+  if (mantissaDigits == 0) return 0.0;
+
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' ||
+                            text[pos] == 'D')) {
+    std::size_t expPos = pos + 1;
+    const bool hasSign = expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-');
+    if (hasSign) ++expPos;
+    const std::size_t expEnd = SkipDigits(text, expPos);
+    if (expEnd > expPos) {  // an exponent letter without digits is not part of the number
+      clean += 'e';
+      if (hasSign) clean += text[expPos - 1];
+      clean.append(text.substr(expPos, expEnd - expPos));
+    }
+  }
+  // The cleaned text holds only the forms above, so strtod cannot take hex, inf or nan.
+  return strtod_l(clean.c_str(), nullptr, ClassicLocale());
+}
+
+int ParseAtoi(std::string_view text) {
+  std::size_t pos = SkipSpace(text, 0);
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
+  std::int64_t magnitude = 0;
+  for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
+    magnitude = std::min(kLimit, magnitude * 10 + (text[pos] - '0'));
+  }
+  const std::int64_t value = negative ? -magnitude : std::min(magnitude, kLimit - 1);
+  return static_cast<int>(value);
+}
+
+float RoundToFloat(double value) {
+  // Halfway between FLT_MAX and 2^128: from here on, round-to-nearest gives infinity.
+  constexpr double kOverflow = 0x1.ffffffp127;
+  if (value >= kOverflow) return std::numeric_limits<float>::infinity();
+  if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
+}
+
+std::string FormatFixed(double value, int decimals) {
+  if (std::isnan(value)) return "nan";
+  const bool negative = std::signbit(value);
+  const std::string sign = negative ? "-" : "";
+  const double magnitude = std::fabs(value);
+  if (std::isinf(magnitude)) return sign + "inf";
+
+  // Up to 309 integer digits and 1074 fractional ones for the exact expansion.
+  std::array<char, 1500> buffer{};
+  const int exactDigits = magnitude == 0.0 ? 0 : ExactFractionDigits(magnitude);
+  if (exactDigits <= decimals) {
+    auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                   std::chars_format::fixed, decimals);
+    return sign + std::string(buffer.data(), end);
+  }
+
+  // The expansion is exact, so deciding on the first dropped digit rounds exactly once:
+  // 5 followed by anything (zeros included) rounds the magnitude up.
+  auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
+                                 std::chars_format::fixed, exactDigits);
+  std::string digits(buffer.data(), end);
+  const std::size_t point = digits.find('.');
+  const bool roundUp = digits[point + 1 + decimals] >= '5';
+  digits.resize(decimals == 0 ? point : point + 1 + decimals);
+  if (roundUp) {
+    std::size_t i = digits.size();
+    while (i > 0) {
+      --i;
+      if (digits[i] == '.') continue;
+      if (digits[i] != '9') {
+        ++digits[i];
+        break;
+      }
+      digits[i] = '0';
+      if (i == 0) digits.insert(digits.begin(), '1');
+    }
+  }
+  return sign + digits;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// Converts text the way the C runtime's atof does in the classic locale: leading white space
+// is skipped and the longest prefix [sign] digits [. digits] [e|E|d|D [sign] digits] is read;
+// hexadecimal, infinity and not-a-number forms are not recognised, and text without a number
+// gives 0. The result is correctly rounded; magnitudes beyond the double range give infinity.
+double ParseAtof(std::string_view text);
+
+// Converts text the way atoi does: leading white space, [sign] digits. Saturates at the
+// limits of int instead of overflowing.
+int ParseAtoi(std::string_view text);
+
+// Rounds a double to the nearest float, ties to even, with out-of-range values becoming
+// infinities (a plain cast would be undefined behaviour there).
+float RoundToFloat(double value);
+
+// Formats value in fixed notation with the given number of decimals (0 to 20), rounded to
+// nearest with exact halves rounded away from zero, "." as the decimal point, no grouping, and
+// a minus sign for every negative value, as printf's "%.Nf" does. Independent of the locale.
+std::string FormatFixed(double value, int decimals);
+
+}  // namespace vantrel

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "files.h"
+
+namespace vantrel {
+
+// Files on the local file system through POSIX calls.
+class PosixFileService final : public IFileService {
+ public:
+  std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
+  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+};
+
+}  // namespace vantrel

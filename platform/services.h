@@ -1,0 +1,14 @@
+#pragma once
+
+#include "files.h"
+#include "messages.h"
+
+namespace vantrel {
+
+// The platform services a command reaches, passed in so tests can substitute fakes.
+struct Services {
+  IMessageService& messages;
+  IFileService& files;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,57 @@
+#include "fake_services.h"
+
+#include <algorithm>
+
+namespace vantrel::testing {
+namespace {
+
+class FakeReadableFile final : public IReadableFile {
+ public:
+  FakeReadableFile(FakeFileService& owner, std::string path, std::string content)
+      : m_owner(owner), m_path(std::move(path)), m_content(std::move(content)) {}
+
+  std::string Read(std::size_t maxBytes) override {
+    m_owner.readSizes.push_back(maxBytes);
+    if (m_owner.failRead) throw FileError("read", m_path, "Input/output error");
+    std::string chunk = m_content.substr(m_position, maxBytes);
+    m_position += chunk.size();
+    return chunk;
+  }
+
+  void Close() override {
+    if (m_owner.failClose) throw FileError("close", m_path, "Input/output error");
+  }
+
+ private:
+  FakeFileService& m_owner;
+  std::string m_path;
+  std::string m_content;
+  std::size_t m_position = 0;
+};
+
+}  // namespace
+
+std::vector<std::string> FakeMessageService::Texts() const {
+  std::vector<std::string> texts;
+  std::transform(shown.begin(), shown.end(), std::back_inserter(texts),
+                 [](const Message& m) { return m.text; });
+  return texts;
+}
+
+std::unique_ptr<IReadableFile> FakeFileService::OpenForRead(const std::string& path) {
+  const auto found = files.find(path);
+  if (failOpen || found == files.end()) return nullptr;
+  return std::make_unique<FakeReadableFile>(*this, path, found->second);
+}
+
+ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string_view content) {
+  ++replaceCalls;
+  const auto found = files.find(path);
+  if (found == files.end()) throw FileError("replace", path, "No such file or directory");
+  if (failCreate) return ReplaceOutcome::kCannotCreate;
+  if (failWrite) throw FileError("write", path, "No space left on device");
+  found->second = content;
+  return ReplaceOutcome::kReplaced;
+}
+
+}  // namespace vantrel::testing

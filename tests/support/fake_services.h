@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "services.h"
+
+namespace vantrel::testing {
+
+// Records every message instead of showing it.
+class FakeMessageService final : public IMessageService {
+ public:
+  void Show(const Message& message) override { shown.push_back(message); }
+  std::vector<std::string> Texts() const;
+
+  std::vector<Message> shown;
+};
+
+// In-memory files keyed by path, with failures that tests switch on.
+class FakeFileService final : public IFileService {
+ public:
+  std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
+  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+
+  std::map<std::string, std::string> files;
+  bool failOpen = false;
+  bool failRead = false;
+  bool failClose = false;
+  bool failCreate = false;
+  bool failWrite = false;
+  std::vector<std::size_t> readSizes;  // the maxBytes of every read, in order
+  int replaceCalls = 0;
+};
+
+// The fakes bundled as the services a command takes.
+struct FakeServices {
+  FakeMessageService messages;
+  FakeFileService files;
+  Services services{messages, files};
+};
+
+}  // namespace vantrel::testing
