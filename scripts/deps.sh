@@ -6,18 +6,28 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-zenhei)
 if [[ "${1:-}" == "--gui-test" ]]; then
-  packages+=(xvfb xauth xdotool x11-utils openbox imagemagick)
+  packages+=(xvfb xauth xdotool x11-utils openbox imagemagick locales)
 fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -ne 0 ]] && sudo=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The tests also run under German and French locales, whose decimal separator is a comma.
+if [[ "${1:-}" == "--gui-test" ]]; then
+  for loc in de_DE fr_FR; do
+    if ! locale -a 2>/dev/null | grep -qi "^${loc}\.utf-\?8$"; then
+      "${sudo[@]}" localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+    fi
+  done
+fi
+
