@@ -1,0 +1,510 @@
+#include "library_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cfloat>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fake_services.h"
+#include "library_rewrite.h"
+#include "posix_files.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+std::vector<float> InUse(const LibraryTable& table) {
+  return {table.values.begin(), table.values.begin() + table.count};
+}
+
+// "1\r2\r...": the values 1 to count, each ended by CR.
+std::string CountingFile(int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) text += std::to_string(i) + '\r';
+  return text;
+}
+
+class LibraryFileTest : public ::testing::Test {
+ protected:
+  void SetFile(std::string content) { fakes.files.files[kLibraryPath] = std::move(content); }
+  std::string File() { return fakes.files.files.at(kLibraryPath); }
+
+  bool Read(ReadReport* report = nullptr) { return ReadLibraryFile(fakes.services, table, report); }
+
+  // A table with contents that no read of the tests produces.
+  void FillWithSentinel() {
+    for (std::size_t i = 0; i < table.values.size(); ++i) table.values[i] = -7.5f;
+    table.values[0] = 1;
+    table.values[1] = 2;
+    table.count = 2;
+  }
+
+  testing::FakeServices fakes;
+  LibraryTable table;
+};
+
+struct ReadCase {
+  const char* name;
+  std::string content;
+  std::vector<float> expected;
+};
+
+TEST_F(LibraryFileTest, ReadSplitsAtCarriageReturnsAndKeepsEveryNonZeroValue) {
+  const ReadCase cases[] = {
+      {"crlf", "100\r\n47\r\n91\r\n100\r\n", {100, 47, 91, 100}},
+      {"lf only is one piece", "10\n22\n47\n", {10}},
+      {"cr only", "10\r22\r47", {10, 22, 47}},
+      {"runs of cr", "\r\r10\r\r\r22\r\r", {10, 22}},
+      {"space ends the number", "4.7 5.1\r\n", {4.7f}},
+      {"unit letters", "4.7k\r\n4.7kOhm\r\n470R\r\n", {4.7f, 4.7f, 470}},
+      {"exponents", "1e3\r\n1d3\r\n1D3\r\n1E3\r\n", {1000, 1000, 1000, 1000}},
+      {"no number or zero", "0x10\r\nabc\r\n0\r\n\r\n0.000\r\n-0\r\n.\r\n", {}},
+      {"negative kept", "-10\r\n", {-10}},
+      {"rounded to float", "0.1\r\n4.70\r\n", {0.1f, 4.7f}},
+      {"tab and form feed", "\t5\r\f6\r\v7", {5, 6, 7}},
+      {"nul ends the text", std::string("10\r\n22\0\r\n47\r\n", 13), {10, 22}},
+      {"nul mid number",
+       std::string("10\r\n2\0"
+                   "2\r\n",
+                   9),
+       {10, 2}},
+      {"beyond the float range", "1e39\r\n5\r\n-1e39\r\n3.5e38\r\n", {5}},
+      {"float range edge", "3.4028234e38\r\n", {FLT_MAX}},
+      {"empty file", "", {}},
+      {"binary junk",
+       std::string("\x01\xff\x80\r\xfe"
+                   "12\r",
+                   8),
+       {}},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetFile(c.content);
+    FillWithSentinel();
+    ASSERT_TRUE(Read());
+    EXPECT_THAT(InUse(table), ElementsAreArray(c.expected));
+  }
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
+TEST_F(LibraryFileTest, ReadReportsWhatWasLeftOut) {
+  SetFile("100\r\nabc\r\n1e39\r\n0\r\n-2e40\r\n47\r\n");
+  ReadReport report;
+  ASSERT_TRUE(Read(&report));
+  EXPECT_THAT(InUse(table), ElementsAre(100, 47));
+  EXPECT_THAT(report.unusedPieces, ElementsAre("\nabc", "\n0", "\n"));
+  EXPECT_THAT(report.infinitePieces, ElementsAre("\n1e39", "\n-2e40"));
+  EXPECT_EQ(report.valuesBeyondTable, 0);
+  EXPECT_FALSE(report.fileTooLong);
+  EXPECT_TRUE(report.TookWholeFile());
+}
+
+TEST_F(LibraryFileTest, ReadStopsAtByte10240AndReadsACutNumberFromThePartBefore) {
+  // Byte 10240 falls between "1234" and "5678".
+  std::string content = "5\r\n";
+  content += std::string(kLibraryReadLimit - content.size() - 4, ' ') + "1234";
+  ASSERT_EQ(content.size(), kLibraryReadLimit);
+  content += "5678\r\n77\r\n";
+  SetFile(content);
+  ReadReport report;
+  ASSERT_TRUE(Read(&report));
+  EXPECT_THAT(InUse(table), ElementsAre(5, 1234));
+  EXPECT_TRUE(report.fileTooLong);
+  EXPECT_FALSE(report.TookWholeFile());
+  EXPECT_EQ(fakes.files.readSizes.size(), 1u) << "the file is read in a single read";
+}
+
+TEST_F(LibraryFileTest, ReadOfExactly10240BytesIsWhole) {
+  std::string content = std::string(kLibraryReadLimit - 4, ' ') + "12\r\n";
+  SetFile(content);
+  ReadReport report;
+  ASSERT_TRUE(Read(&report));
+  EXPECT_THAT(InUse(table), ElementsAre(12));
+  EXPECT_FALSE(report.fileTooLong);
+}
+
+TEST_F(LibraryFileTest, ReadStoresAtMost1000Values) {
+  SetFile(CountingFile(1005));
+  ReadReport report;
+  ASSERT_TRUE(Read(&report));
+  ASSERT_EQ(table.count, LibraryTable::kCapacity);
+  EXPECT_EQ(table.values.front(), 1);
+  EXPECT_EQ(table.values.back(), 1000);
+  EXPECT_EQ(report.valuesBeyondTable, 5);
+  EXPECT_FALSE(report.TookWholeFile());
+
+  SetFile(CountingFile(1000));
+  ASSERT_TRUE(Read(&report));
+  EXPECT_EQ(table.count, 1000);
+  EXPECT_TRUE(report.TookWholeFile());
+}
+
+TEST_F(LibraryFileTest, ReadAfterALongerFileYieldsOnlyTheShorterFile) {
+  SetFile("1\r\n2\r\n3\r\n4\r\n5\r\n");
+  ASSERT_TRUE(Read());
+  SetFile("9\r\n8\r\n");
+  ASSERT_TRUE(Read());
+  EXPECT_THAT(InUse(table), ElementsAre(9, 8));
+}
+
+TEST_F(LibraryFileTest, MissingFileShowsItsMessageAndLeavesTheTable) {
+  FillWithSentinel();
+  const LibraryTable before = table;
+  EXPECT_FALSE(Read());
+  EXPECT_THAT(fakes.messages.Texts(),
+              ElementsAre("Resistor library file:\"ResistorLibrary.txt\" is not exist !"));
+  EXPECT_EQ(fakes.messages.shown[0].owner, MessageOwner::kMainWindow);
+  EXPECT_EQ(fakes.messages.shown[0].icon, MessageIcon::kNone);
+  EXPECT_EQ(table.values, before.values);
+  EXPECT_EQ(table.count, before.count);
+}
+
+TEST_F(LibraryFileTest, FailedReadOrCloseThrowsAndLeavesTheTable) {
+  for (bool testing::FakeFileService::*failure :
+       {&testing::FakeFileService::failRead, &testing::FakeFileService::failClose}) {
+    testing::FakeServices local;
+    local.files.files[kLibraryPath] = "100\r\n47\r\n";
+    local.files.*failure = true;
+    FillWithSentinel();
+    const LibraryTable before = table;
+    EXPECT_THROW(ReadLibraryFile(local.services, table), FileError);
+    EXPECT_EQ(table.values, before.values);
+    EXPECT_EQ(table.count, before.count);
+    EXPECT_THAT(local.messages.shown, IsEmpty());
+  }
+}
+
+struct NormaliseCase {
+  std::vector<float> values;
+  std::vector<float> distinct;  // after RemoveDuplicates
+  std::vector<float> sorted;    // after SortAscending as well
+};
+
+TEST(LibraryNormaliseTest, RemoveDuplicatesKeepsFirstOccurrencesInOrderThenSortAscends) {
+  const NormaliseCase cases[] = {
+      {{}, {}, {}},
+      {{5}, {5}, {5}},
+      {{100, 47, 91, 100}, {100, 47, 91}, {47, 91, 100}},
+      {{3, 1, 3, 2, 1}, {3, 1, 2}, {1, 2, 3}},
+      {{7, 7, 7, 7}, {7}, {7}},
+      {{2, 2, 2, 1, 1}, {2, 1}, {1, 2}},
+      {{4.7f, 4.70f, 470, -3, 470}, {4.7f, 470, -3}, {-3, 4.7f, 470}},
+      {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}},
+      {{3, 2, 1}, {3, 2, 1}, {1, 2, 3}},
+  };
+  for (const NormaliseCase& c : cases) {
+    std::vector<float> values = c.values;
+    values.push_back(99);  // a slot beyond count, which neither function may touch
+    const auto count = static_cast<std::int32_t>(c.values.size());
+    const std::int32_t distinct = RemoveDuplicates(values.data(), count);
+    EXPECT_THAT(std::vector<float>(values.begin(), values.begin() + distinct),
+                ElementsAreArray(c.distinct));
+    SortAscending(values.data(), distinct);
+    EXPECT_THAT(std::vector<float>(values.begin(), values.begin() + distinct),
+                ElementsAreArray(c.sorted));
+    EXPECT_EQ(values.back(), 99);
+  }
+}
+
+TEST(LibraryNormaliseTest, NegativeZeroIsARepeatOfZeroAndTheFirstStays) {
+  float values[] = {-0.0f, 1, 0.0f};
+  ASSERT_EQ(RemoveDuplicates(values, 3), 2);
+  EXPECT_TRUE(std::signbit(values[0]));
+}
+
+TEST(LibraryNormaliseTest, RandomTablesBecomeTheirDistinctValuesAscending) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> pick(-20, 60);
+  for (int round = 0; round < 200; ++round) {
+    LibraryTable table;
+    table.count = round % 2 ? LibraryTable::kCapacity : round * 5;
+    std::set<float> distinct;
+    for (std::int32_t i = 0; i < table.count; ++i) {
+      table.values[i] = static_cast<float>(pick(random)) * 0.5f;
+      distinct.insert(table.values[i]);
+    }
+    NormaliseLibrary(table);
+    EXPECT_THAT(InUse(table), ElementsAreArray(distinct.begin(), distinct.end()));
+  }
+}
+
+struct TextCase {
+  std::vector<float> values;
+  const char* text;
+};
+
+TEST(LibraryFileTextTest, EachValueIsFormattedWithTwoDecimalsAndCrLf) {
+  const TextCase cases[] = {
+      {{4.7f, 470, -3}, "4.70\r\n470.00\r\n-3.00\r\n"},
+      {{0.001f}, "0.00\r\n"},
+      {{}, ""},
+      {{0.125f, 4.755f, 1.005f}, "0.13\r\n4.76\r\n1.00\r\n"},
+      {{1000000}, "1000000.00\r\n"},
+      {{FLT_MAX}, "340282346638528859811704183484516925440.00\r\n"},
+  };
+  for (const TextCase& c : cases) {
+    EXPECT_EQ(LibraryFileText(c.values.data(), static_cast<std::int32_t>(c.values.size())), c.text);
+  }
+}
+
+TEST_F(LibraryFileTest, WrittenValuesReadBackAsWritten) {
+  const float values[] = {4.7f, 470, -3, 0.001f};
+  SetFile("old");
+  ASSERT_TRUE(WriteLibraryFile(fakes.services, values, 4, kLibraryPath));
+  EXPECT_EQ(File(), "4.70\r\n470.00\r\n-3.00\r\n0.00\r\n");
+  ASSERT_TRUE(Read());
+  EXPECT_THAT(InUse(table), ElementsAre(4.7f, 470, -3));  // 0.00 is dropped
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
+TEST_F(LibraryFileTest, WritingAnEmptyTableGivesAnEmptyFile) {
+  SetFile("1.00\r\n");
+  ASSERT_TRUE(WriteLibraryFile(fakes.services, table.values.data(), 0, kLibraryPath));
+  EXPECT_EQ(File(), "");
+}
+
+TEST_F(LibraryFileTest, WriteToAMissingFileThrowsAndWritesNothing) {
+  const float values[] = {1};
+  EXPECT_THROW(WriteLibraryFile(fakes.services, values, 1, kLibraryPath), FileError);
+  EXPECT_FALSE(fakes.files.files.contains(kLibraryPath));
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
+TEST_F(LibraryFileTest, WriteThatCannotCreateShowsItsMessageAndKeepsTheOldFile) {
+  const float values[] = {1};
+  SetFile("old\r\n");
+  fakes.files.failCreate = true;
+  EXPECT_FALSE(WriteLibraryFile(fakes.services, values, 1, kLibraryPath));
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre("Write To Resistor Library Error !"));
+  EXPECT_EQ(File(), "old\r\n");
+}
+
+TEST_F(LibraryFileTest, FailedWriteThrowsAndKeepsTheOldFile) {
+  const float values[] = {1};
+  SetFile("old\r\n");
+  fakes.files.failWrite = true;
+  EXPECT_THROW(WriteLibraryFile(fakes.services, values, 1, kLibraryPath), FileError);
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+  EXPECT_EQ(File(), "old\r\n");
+}
+
+class LibraryRewriteTest : public LibraryFileTest {
+ protected:
+  bool Rewrite() { return RewriteLibraryFile(fakes.services, table, &report); }
+  RewriteReport report;
+};
+
+TEST_F(LibraryRewriteTest, NormalisesTheFileAndCountsDuplicates) {
+  SetFile("100\r\n47\r\nabc\r\n91\r\n100\r\n47.0\r\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File(), "47.00\r\n91.00\r\n100.00\r\n");
+  EXPECT_EQ(report.duplicatesRemoved, 2);
+  EXPECT_THAT(report.read.unusedPieces, ElementsAre("\nabc", "\n"));
+  EXPECT_THAT(InUse(table), ElementsAre(47, 91, 100));
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
+TEST_F(LibraryRewriteTest, RewritesAFullTableThatFitsTheReadLimit) {
+  SetFile(CountingFile(1000));
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File().substr(0, 12), "1.00\r\n2.00\r\n");
+  EXPECT_EQ(File().size(), 9 * 6 + 90 * 7 + 900 * 8 + 9u);
+}
+
+TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
+  const struct {
+    const char* name;
+    std::string content;
+    const char* message;
+  } cases[] = {
+      {"longer than 10240 bytes", std::string(kLibraryReadLimit, ' ') + "1\r\n",
+       kLibraryTooLongMessage},
+      {"more than 1000 values", CountingFile(1001), kLibraryTooManyMessage},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeServices local;
+    local.files.files[kLibraryPath] = c.content;
+    EXPECT_FALSE(RewriteLibraryFile(local.services, table));
+    EXPECT_THAT(local.messages.Texts(), ElementsAre(c.message));
+    EXPECT_EQ(local.files.replaceCalls, 0);
+    EXPECT_EQ(local.files.files.at(kLibraryPath), c.content);
+  }
+}
+
+TEST_F(LibraryRewriteTest, MissingFileIsNotCreated) {
+  EXPECT_FALSE(Rewrite());
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryMissingMessage));
+  EXPECT_EQ(fakes.files.replaceCalls, 0);
+  EXPECT_FALSE(fakes.files.files.contains(kLibraryPath));
+}
+
+TEST_F(LibraryRewriteTest, FileThatCannotBeCreatedKeepsTheOldOne) {
+  SetFile("5\r\n4\r\n");
+  fakes.files.failCreate = true;
+  EXPECT_FALSE(Rewrite());
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kWriteErrorMessage));
+  EXPECT_EQ(File(), "5\r\n4\r\n");
+}
+
+// The real file service in a temporary directory of its own.
+class PosixFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(dir);
+  }
+
+  std::string PathOf(const std::string& name) const { return (dir / name).string(); }
+  void Write(const std::string& name, const std::string& content) const {
+    std::ofstream(PathOf(name), std::ios::binary) << content;
+  }
+  std::string Contents(const std::string& name) const {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  // Every name in the directory, so left-over temporary files show up.
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+  static unsigned Mode(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+  }
+
+  std::filesystem::path dir;
+  PosixFileService files;
+};
+
+TEST_F(PosixFilesTest, ReadReturnsTheBytesAskedForInFull) {
+  std::string content(20000, 'x');
+  content[3] = '\0';
+  content[15000] = 'y';
+  Write("lib", content);
+  auto file = files.OpenForRead(PathOf("lib"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->Read(kLibraryReadLimit + 1), content.substr(0, kLibraryReadLimit + 1));
+  EXPECT_EQ(file->Read(100000), content.substr(kLibraryReadLimit + 1));
+  EXPECT_EQ(file->Read(10), "");
+  EXPECT_NO_THROW(file->Close());
+}
+
+TEST_F(PosixFilesTest, OpenForReadGivesNothingForAMissingFileOrADirectory) {
+  std::filesystem::create_directory(dir / "sub");
+  EXPECT_EQ(files.OpenForRead(PathOf("missing")), nullptr);
+  EXPECT_EQ(files.OpenForRead(PathOf("sub")), nullptr);
+}
+
+TEST_F(PosixFilesTest, ReplaceWritesTheContentAndKeepsThePermissionBits) {
+  for (unsigned mode : {0640u, 0604u, 0600u, 0755u}) {
+    Write("lib", "old\r\n");
+    ASSERT_EQ(::chmod(PathOf("lib").c_str(), mode), 0);
+    EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+    EXPECT_EQ(Contents("lib"), "new\r\n");
+    EXPECT_EQ(Mode(PathOf("lib")), mode);
+    EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+  }
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), ""), ReplaceOutcome::kReplaced);
+  EXPECT_EQ(Contents("lib"), "");
+}
+
+TEST_F(PosixFilesTest, ReplaceThroughASymbolicLinkRewritesTheTargetAndKeepsTheLink) {
+  std::filesystem::create_directory(dir / "store");
+  Write("store/real", "old\r\n");
+  std::filesystem::create_symlink("store/real", dir / "lib");
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "lib"));
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "lib"), "store/real");
+  EXPECT_EQ(Contents("store/real"), "new\r\n");
+  EXPECT_EQ(Names(), (std::set<std::string>{"lib", "store"}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "store"), {}), 1);
+}
+
+TEST_F(PosixFilesTest, ReplaceOfAMissingFileThrowsAndCreatesNothing) {
+  try {
+    files.ReplaceFile(PathOf("lib"), "new");
+    ADD_FAILURE() << "no FileError";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.Path(), PathOf("lib"));
+    EXPECT_FALSE(error.Reason().empty());
+  }
+  std::filesystem::create_symlink("nowhere", dir / "dangling");
+  EXPECT_THROW(files.ReplaceFile(PathOf("dangling"), "new"), FileError);
+  EXPECT_EQ(Names(), std::set<std::string>{"dangling"});
+}
+
+TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
+  std::filesystem::create_directory(dir / "lib");
+  EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new"), FileError);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "lib"));
+  EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+// Runs in a child process, as nobody when started as root, since root may write anywhere.
+// Exits 0 when the new file could not be created.
+[[noreturn]] void ReplaceAsAnOrdinaryUser(PosixFileService& files, const std::string& path) {
+  constexpr unsigned kNobody = 65534;
+  if (::geteuid() == 0 &&
+      (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+    std::_Exit(4);
+  }
+  std::_Exit(files.ReplaceFile(path, "new\r\n") == ReplaceOutcome::kCannotCreate ? 0 : 2);
+}
+
+TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
+  Write("lib", "old\r\n");
+  ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+  EXPECT_EXIT(ReplaceAsAnOrdinaryUser(files, PathOf("lib")), ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Contents("lib"), "old\r\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+// Runs in a child process: a file size limit makes the write of the new file fail, for root
+// as well. Exits 0 when the failure came as a write FileError.
+[[noreturn]] void ReplaceUnderASizeLimit(PosixFileService& files, const std::string& path) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{16, 16};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  try {
+    files.ReplaceFile(path, std::string(100, '1'));
+  } catch (const FileError& error) {
+    std::_Exit(error.Operation() == "write" ? 0 : 2);
+  }
+  std::_Exit(3);
+}
+
+TEST_F(PosixFilesTest, FailedWriteThrowsAndKeepsTheOldFile) {
+  Write("lib", "old\r\n");
+  EXPECT_EXIT(ReplaceUnderASizeLimit(files, PathOf("lib")), ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Contents("lib"), "old\r\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+}  // namespace
+}  // namespace vantrel
