@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Runs the real vantrel-cli in temporary folders.
+# Usage: cli_e2e_test.sh VANTREL_CLI SAMPLE_LIBRARY
+set -u
+
+cli=$(realpath "$1")
+sample=$(realpath "$2")
+work=$(mktemp -d)
+trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+  failed=$((failed + 1))
+  echo "FAIL: $*"
+}
+
+# run DIR ARGS...: runs the program in DIR; sets $rc, $out and $err.
+run() {
+  local dir=$1
+  shift
+  (cd "$dir" && "${runner[@]}" "$cli" "$@") >"$work/out" 2>"$work/err"
+  rc=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+}
+runner=()
+
+# expect NAME RC OUT ERR: checks the last run.
+expect() {
+  local name=$1
+  if [[ $rc == "$2" && $out == "$3" && $err == "$4" ]]; then
+    pass
+  else
+    fail "$name: exit $rc, stdout [$out], stderr [$err]"
+  fi
+}
+
+# expect_file NAME FILE PRINTF-TEXT: FILE holds exactly the bytes of the printf text.
+expect_file() {
+  printf -- "$3" >"$work/expected"
+  if cmp -s "$2" "$work/expected"; then pass; else fail "$1: file is [$(od -c "$2" | head -5)]"; fi
+}
+
+# expect_alone NAME DIR: the library is the only file in DIR (no temporary file left over).
+expect_alone() {
+  local names
+  names=$(ls -A "$2")
+  if [[ $names == "ResistorLibrary.txt" ]]; then pass; else fail "$1: folder holds [$names]"; fi
+}
+
+# folder NAME [PRINTF-TEXT]: a fresh folder, with a library file when text is given.
+folder() {
+  mkdir -p "$work/$1"
+  if [[ $# -gt 1 ]]; then printf -- "$2" >"$work/$1/ResistorLibrary.txt"; fi
+  echo "$work/$1"
+}
+
+header=$'Resistor Value\tResistor #1\tResistor #2\tPrecision (%)'
+missing='Resistor library file:"ResistorLibrary.txt" is not exist !'
+
+# The sample library: E24 from 10 to 1M, 121 values, already normalised.
+dir=$(folder sample)
+cp "$sample" "$dir/ResistorLibrary.txt"
+sample_rows=$(tr ' ' '\t' <<'EOF'
+45.055 82.000 100.000 0.122
+45.074 47.000 1100.000 0.165
+45.102 51.000 390.000 0.227
+44.890 47.000 1000.000 0.244
+45.229 47.000 1200.000 0.508
+44.692 47.000 910.000 0.685
+44.685 62.000 160.000 0.701
+44.672 51.000 360.000 0.730
+44.646 68.000 130.000 0.786
+45.360 47.000 1300.000 0.800
+44.638 56.000 220.000 0.805
+44.595 75.000 110.000 0.901
+45.405 56.000 240.000 0.901
+EOF
+)
+sample_out="$header"$'\n'"$sample_rows"
+run "$dir" calc 45 1
+expect "sample calc 45 1" 0 "$sample_out" ""
+run "$dir" calc 45 1 --rows 2
+expect "sample --rows 2" 0 "$(head -3 <<<"$sample_out")" ""
+if [[ $(tr -cd '\r' <"$sample" | wc -c) == 121 && $(head -c 6 "$sample") == $'10.00\r' &&
+  $(tail -c 12 "$sample") == $'1000000.00\r' ]]; then pass; else fail "sample holds 10 to 1M"; fi
+run "$dir" normalise
+expect "sample normalise" 0 "" ""
+if cmp -s "$sample" "$dir/ResistorLibrary.txt"; then pass; else fail "sample is normalised"; fi
+
+# The process locale changes nothing, neither in what is read nor in what is printed.
+dir=$(folder locale '4.7\r\n100\r\n47.5\r\n91\r\n')
+run "$dir" calc 45.5 2.5
+reference_out=$out
+for loc in de_DE.UTF-8 fr_FR.UTF-8; do
+  runner=(env LC_ALL="$loc")
+  run "$work/sample" calc 45 1
+  expect "sample under $loc" 0 "$sample_out" ""
+  run "$dir" calc 45.5 2.5
+  expect "decimals under $loc" 0 "$reference_out" ""
+  cp "$dir/ResistorLibrary.txt" "$work/locale.before"
+  run "$dir" normalise
+  expect_file "normalise under $loc" "$dir/ResistorLibrary.txt" '4.70\r\n47.50\r\n91.00\r\n100.00\r\n'
+  cp "$work/locale.before" "$dir/ResistorLibrary.txt"
+done
+runner=()
+if [[ $reference_out == *"45.500"$'\t'"91.000"$'\t'"91.000"$'\t'"0.000"* ]]; then pass; else
+  fail "decimals: [$reference_out]"
+fi
+
+# No library file.
+dir=$(folder missing)
+run "$dir" calc 45 1
+expect "missing file calc" 1 "" "$missing"
+run "$dir" normalise
+expect "missing file normalise" 1 "" "$missing"
+if [[ -z $(ls -A "$dir") ]]; then pass; else fail "missing file: something was created"; fi
+
+# normalise on the line-end styles and on NUL bytes.
+while IFS='|' read -r name content expected; do
+  dir=$(folder "ends-$name" "$content")
+  run "$dir" normalise
+  [[ $rc == 0 ]] && pass || fail "normalise $name: exit $rc, stderr [$err]"
+  expect_file "normalise $name" "$dir/ResistorLibrary.txt" "$expected"
+  expect_alone "normalise $name leaves no temporary file" "$dir"
+done <<'EOF'
+cr-only|100\r47\r91\r100|47.00\r\n91.00\r\n100.00\r\n
+lf-only|10\n22\n47\n|10.00\r\n
+crlf|100\r\n47\r\n91\r\n100\r\n|47.00\r\n91.00\r\n100.00\r\n
+nul|10\r\n22\0\r\n47\r\n|10.00\r\n22.00\r\n
+junk|\001\377\r\n4.7k\r\n-3\r\n1d3\r\n0x10\r\n1e39\r\n|-3.00\r\n4.70\r\n1000.00\r\n
+empty||
+EOF
+dir=$(folder modes '10\r\n')
+chmod 640 "$dir/ResistorLibrary.txt"
+run "$dir" normalise
+if [[ $rc == 0 && $(stat -c %a "$dir/ResistorLibrary.txt") == 640 ]]; then pass; else
+  fail "normalise keeps the permission bits"
+fi
+
+# A library the read cannot take in whole is left byte for byte; calc still reads its start.
+dir=$(folder long)
+{
+  printf '5\r\n'
+  head -c 10300 /dev/zero | tr '\0' ' '
+  printf '7\r\n'
+} >"$dir/ResistorLibrary.txt"
+cp "$dir/ResistorLibrary.txt" "$work/long.before"
+run "$dir" normalise
+[[ $rc == 1 && $err == *"longer than 10240 bytes"* ]] && pass || fail "too long: exit $rc [$err]"
+cmp -s "$dir/ResistorLibrary.txt" "$work/long.before" && pass || fail "too long file changed"
+expect_alone "too long leaves no temporary file" "$dir"
+run "$dir" calc 5 0
+expect "too long calc" 0 "$header"$'\n5.000\t0.000\t0.000\t0.000' ""
+dir=$(folder many)
+seq 1 1001 | sed 's/$/\r/' >"$dir/ResistorLibrary.txt"
+cp "$dir/ResistorLibrary.txt" "$work/many.before"
+run "$dir" normalise
+[[ $rc == 1 && $err == *"more than 1000 values"* ]] && pass || fail "too many: exit $rc [$err]"
+cmp -s "$dir/ResistorLibrary.txt" "$work/many.before" && pass || fail "too many: file changed"
+
+# -C DIR works in DIR, wherever the program is started.
+run "$work/missing" -C "$work/sample" calc 45 1
+expect "-C calc" 0 "$sample_out" ""
+dir=$(folder elsewhere '100\r\n47\r\n')
+run "$work/missing" -C "$dir" normalise
+expect "-C normalise" 0 "" ""
+expect_file "-C normalise" "$dir/ResistorLibrary.txt" '47.00\r\n100.00\r\n'
+run "$work/missing" -C "$work/nowhere" calc 45 1
+[[ $rc == 1 && $err == *"$work/nowhere"* ]] && pass || fail "-C to a missing folder: exit $rc"
+
+# Permission failures need an ordinary user: as root they run as nobody in folders of their
+# own that nobody can reach.
+if [[ $(id -u) == 0 ]]; then
+  restricted=$(mktemp -d)
+  chmod 755 "$restricted"
+  trap 'chmod -R u+rwx "$work" "$restricted"; rm -rf "$work" "$restricted"' EXIT
+  cp "$cli" "$restricted/vantrel-cli"
+  chmod 755 "$restricted/vantrel-cli"
+  cli="$restricted/vantrel-cli"
+  runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+else
+  restricted=$(mktemp -d -p "$work")
+fi
+mkdir "$restricted/unreadable" "$restricted/readonly"
+printf '100\r\n47\r\n' >"$restricted/unreadable/ResistorLibrary.txt"
+chmod 000 "$restricted/unreadable/ResistorLibrary.txt"
+run "$restricted/unreadable" calc 45 5
+expect "unreadable file calc" 1 "" "$missing"
+run "$restricted/unreadable" normalise
+expect "unreadable file normalise" 1 "" "$missing"
+chmod 644 "$restricted/unreadable/ResistorLibrary.txt"
+expect_file "unreadable file kept" "$restricted/unreadable/ResistorLibrary.txt" '100\r\n47\r\n'
+
+printf '100\r\n47\r\n' >"$restricted/readonly/ResistorLibrary.txt"
+chmod 666 "$restricted/readonly/ResistorLibrary.txt"
+chmod 555 "$restricted/readonly"
+run "$restricted/readonly" normalise
+expect "read-only folder normalise" 1 "" "Write To Resistor Library Error !"
+expect_file "read-only folder keeps the file" "$restricted/readonly/ResistorLibrary.txt" \
+  '100\r\n47\r\n'
+expect_alone "read-only folder" "$restricted/readonly"
+run "$restricted/readonly" calc 47 0
+expect "read-only folder calc" 0 "$header"$'\n47.000\t0.000\t0.000\t0.000' ""
+runner=()
+
+echo "$passed passed, $failed failed"
+[[ $failed == 0 ]]
