@@ -1,3 +1,5 @@
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 
 #include "cli_app.h"
@@ -8,5 +10,13 @@ int main(int argc, char** argv) {
   vantrel::TerminalMessageService messages(std::cerr);
   vantrel::PosixFileService files;
   vantrel::Services services{messages, files};
-  return vantrel::RunCli({argv + 1, argv + argc}, services, std::cout, std::cerr);
+  const int status = vantrel::RunCli({argv + 1, argv + argc}, services, std::cout, std::cerr);
+  // Results that never reached their reader (a full disk, say) are no success. errno still
+  // holds the reason from the failed write.
+  if (!std::cout.flush() && status == vantrel::kExitOk) {
+    std::cerr << "vantrel-cli: cannot write \"standard output\": "
+              << (errno != 0 ? std::strerror(errno) : "write error") << '\n';
+    return vantrel::kExitFailure;
+  }
+  return status;
 }

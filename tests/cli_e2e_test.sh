@@ -171,6 +171,17 @@ expect_file "-C normalise" "$dir/ResistorLibrary.txt" '47.00\r\n100.00\r\n'
 run "$work/missing" -C "$work/nowhere" calc 45 1
 [[ $rc == 1 && $err == *"$work/nowhere"* ]] && pass || fail "-C to a missing folder: exit $rc"
 
+# Results that cannot be written out are a failure, not a success.
+if [[ -w /dev/full ]]; then
+  for args in "calc 45 1" "--version"; do
+    (cd "$work/sample" && "$cli" $args) >/dev/full 2>"$work/err"
+    rc=$?
+    err=$(cat "$work/err")
+    [[ $rc == 1 && $err == *"No space left on device"* ]] && pass ||
+      fail "$args to a full disk: exit $rc [$err]"
+  done
+fi
+
 # Permission failures need an ordinary user: as root they run as nobody in folders of their
 # own that nobody can reach.
 if [[ $(id -u) == 0 ]]; then
