@@ -72,9 +72,7 @@ TEST_F(CliTest, CalcFailurePrintsTheMessageAsOneLineOnErr) {
     const char* message;
   } cases[] = {
       {{"calc", "0", "1"}, "Parameter setting error !\n"},
-      {{"calc", "abc", "1"}, "Parameter setting error !\n"},
-      {{"calc", "45", "-1"}, "Parameter setting error !\n"},
-      {{"calc", "1e39", "1"}, "Parameter setting error !\n"},
+      {{"calc", "45", "1e39"}, "Parameter setting error !\n"},
       {{"calc", "101", "1"}, "All Library's Resistor value less than targer value !\n"},
   };
   for (const auto& c : cases) {

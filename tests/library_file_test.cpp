@@ -348,21 +348,6 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
   }
 }
 
-TEST_F(LibraryRewriteTest, MissingFileIsNotCreated) {
-  EXPECT_FALSE(Rewrite());
-  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryMissingMessage));
-  EXPECT_EQ(fakes.files.replaceCalls, 0);
-  EXPECT_FALSE(fakes.files.files.contains(kLibraryPath));
-}
-
-TEST_F(LibraryRewriteTest, FileThatCannotBeCreatedKeepsTheOldOne) {
-  SetFile("5\r\n4\r\n");
-  fakes.files.failCreate = true;
-  EXPECT_FALSE(Rewrite());
-  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kWriteErrorMessage));
-  EXPECT_EQ(File(), "5\r\n4\r\n");
-}
-
 // The real file service in a temporary directory of its own.
 class PosixFilesTest : public ::testing::Test {
  protected:

@@ -108,6 +108,9 @@ TEST_P(NumberTextTest, ParseAtofReadsTheLongestNumberPrefix) {
     EXPECT_EQ(ParseAtof(c.text), c.expected) << '"' << c.text << '"';
   }
   EXPECT_TRUE(std::signbit(ParseAtof("-0")));
+  // Digits far beyond what a double holds still count, for rounding and for the exponent.
+  EXPECT_EQ(ParseAtof("1" + std::string(400, '0') + "e-400"), 1);
+  EXPECT_EQ(ParseAtof("0." + std::string(400, '0') + "1e401"), 1);
 }
 
 TEST_P(NumberTextTest, ParseAtofReadsOnlyTheGivenView) {
