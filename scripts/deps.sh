@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when missing.
-# Usage: scripts/deps.sh [--gui-test]
+# Usage: scripts/deps.sh [--gui-test | --bench]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-zenhei)
 if [[ "${1:-}" == "--gui-test" ]]; then
   packages+=(xvfb xauth xdotool x11-utils openbox imagemagick locales)
+fi
+# bench/run.sh times whole vantrel-cli processes with hyperfine.
+if [[ "${1:-}" == "--bench" ]]; then
+  packages+=(hyperfine)
 fi
 
 missing=()

@@ -1,0 +1,64 @@
+#include "bench_libraries.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <stdexcept>
+
+#include "library_file.h"
+
+namespace vantrel::bench {
+namespace {
+
+constexpr int kValues = 1000;
+
+float TwoDecimals(double value) {
+  return static_cast<float>(std::round(value * 100) / 100);
+}
+
+}  // namespace
+
+std::vector<float> SpreadLibrary() {
+  std::vector<float> values;
+  for (int k = 0; k < kValues; ++k) values.push_back(TwoDecimals(10 * std::pow(10.0, k / 200.0)));
+  return values;
+}
+
+std::vector<float> RandomLibrary() {
+  std::mt19937_64 rng(1000);
+  std::uniform_real_distribution<double> exponent(1, 6);
+  std::vector<float> values;
+  while (values.size() < kValues) {
+    values.push_back(TwoDecimals(std::pow(10.0, exponent(rng))));
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+  }
+  return values;
+}
+
+std::vector<float> E24Library() {
+  const int series[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
+                        33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
+  std::vector<float> values;
+  for (float decade = 1; decade <= 10000; decade *= 10) {
+    for (int step : series) values.push_back(static_cast<float>(step) * decade);
+  }
+  values.push_back(1000000);
+  return values;
+}
+
+std::string FullLibraryFileText() {
+  // 760 values of five integer digits (10-byte lines) and 240 of six (11-byte lines).
+  std::vector<float> values;
+  for (int k = 0; k < kValues; ++k) {
+    const int slot = k * 337 % kValues;  // 337 is prime to 1000: every slot once, scrambled
+    const double cents =
+        slot < 760 ? 1000000 + slot * 11842.0 + 37 : 10000000 + (slot - 760) * 374999.0 + 53;
+    values.push_back(static_cast<float>(cents / 100));
+  }
+  std::string text = LibraryFileText(values.data(), kValues);
+  if (text.size() != kLibraryReadLimit) throw std::logic_error("full library is not 10240 bytes");
+  return text;
+}
+
+}  // namespace vantrel::bench

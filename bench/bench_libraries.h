@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantrel::bench {
+
+// 1000 distinct ascending values, 200 to a decade from 10 up, two decimals.
+std::vector<float> SpreadLibrary();
+
+// 1000 distinct ascending values drawn log-uniformly from 10 to 1,000,000, two decimals.
+std::vector<float> RandomLibrary();
+
+// The E24 series from 10 to 1,000,000, as the bundled sample library holds it.
+std::vector<float> E24Library();
+
+// A full library file: 1000 distinct values in scrambled order, normalised form, 10240 bytes.
+std::string FullLibraryFileText();
+
+}  // namespace vantrel::bench
