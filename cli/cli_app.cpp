@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "calculate.h"
+#include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
 
@@ -18,6 +19,7 @@ constexpr char kVersion[] = "1.0.0.1";
 constexpr char kUsage[] =
     "usage: vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]\n"
     "       vantrel-cli [-C DIR] normalise\n"
+    "       vantrel-cli [-C DIR] edit\n"
     "       vantrel-cli --help | --version\n";
 
 constexpr char kHelp[] =
@@ -30,6 +32,9 @@ constexpr char kHelp[] =
     "  calc TARGET PRECISION  List every single value and parallel pair within PRECISION\n"
     "                         percent of TARGET, closest first, tab-separated.\n"
     "  normalise              Rewrite the library sorted, without repeats, two decimals.\n"
+    "  edit                   Open the library in the editor named by VANTREL_EDITOR,\n"
+    "                         VISUAL or EDITOR (the first one set), wait until it is\n"
+    "                         closed, then normalise the library.\n"
     "\n"
     "Options:\n"
     "  -C DIR      Work in DIR instead of the current directory.\n"
@@ -119,19 +124,37 @@ void ReportDropped(const RewriteReport& report, std::ostream& err) {
   }
 }
 
+int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
+  if (rewritten) ReportDropped(report, err);
+  return rewritten ? kExitOk : kExitFailure;
+}
+
 int RunNormalise(const std::vector<std::string>& args, Services& services, std::ostream& err) {
   if (!args.empty()) throw UsageError{"normalise takes no arguments"};
   LibraryTable library;
   RewriteReport report;
-  const bool rewritten = RewriteLibraryFile(services, library, &report);
-  if (rewritten) ReportDropped(report, err);
-  return rewritten ? kExitOk : kExitFailure;
+  return FinishRewrite(RewriteLibraryFile(services, library, &report), report, err);
+}
+
+int RunEdit(const std::vector<std::string>& args, Services& services, IEditorLauncher& editor,
+            std::ostream& err) {
+  if (!args.empty()) throw UsageError{"edit takes no arguments"};
+  LibraryTable library;
+  RewriteReport report;
+  SleepingWaiter waiter;
+  return FinishRewrite(EditLibrary(services, editor, waiter, library, &report), report, err);
 }
 
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, Services& services, std::ostream& out,
            std::ostream& err) {
+  TerminalEditorLauncher editor;
+  return RunCli(args, services, editor, out, err);
+}
+
+int RunCli(const std::vector<std::string>& args, Services& services, IEditorLauncher& editor,
+           std::ostream& out, std::ostream& err) {
   try {
     std::size_t next = 0;
     if (next < args.size() && (args[next] == "--help" || args[next] == "-h")) {
@@ -158,6 +181,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, std::ostrea
                                         args.end());
     if (command == "calc") return RunCalc(rest, services, out);
     if (command == "normalise") return RunNormalise(rest, services, err);
+    if (command == "edit") return RunEdit(rest, services, editor, err);
     throw UsageError{"unknown command \"" + command + "\""};
   } catch (const UsageError& usage) {
     err << "vantrel-cli: " << usage.what << '\n' << kUsage;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "editor_launch.h"
 #include "services.h"
 
 namespace vantrel {
@@ -16,5 +17,10 @@ inline constexpr int kExitUsage = 2;
 // errors to err; returns the exit status. The working directory changes with -C.
 int RunCli(const std::vector<std::string>& args, Services& services, std::ostream& out,
            std::ostream& err);
+
+// As above, with edit starting its editor through editor instead of the terminal launcher on
+// the process environment.
+int RunCli(const std::vector<std::string>& args, Services& services, IEditorLauncher& editor,
+           std::ostream& out, std::ostream& err);
 
 }  // namespace vantrel
