@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when missing.
-# Usage: scripts/deps.sh [--gui-test | --bench]
+# Usage: scripts/deps.sh [--gui-test | --fuzz | --bench]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
@@ -11,6 +11,10 @@ fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine.
 if [[ "${1:-}" == "--bench" ]]; then
   packages+=(hyperfine)
+fi
+# The fuzz target needs clang and its libFuzzer runtime; normal builds use g++ alone.
+if [[ "${1:-}" == "--fuzz" ]]; then
+  packages+=(clang-14 libclang-rt-14-dev)
 fi
 
 missing=()
