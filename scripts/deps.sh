@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when missing.
-# Usage: scripts/deps.sh [--gui-test | --fuzz | --bench]
+# Usage: scripts/deps.sh [--gui-test | --fuzz | --package | --bench]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
@@ -15,6 +15,11 @@ fi
 # The fuzz target needs clang and its libFuzzer runtime; normal builds use g++ alone.
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev)
+fi
+# The .deb: dpkg-shlibdeps computes its Depends; groff, desktop-file-validate and appstreamcli
+# check the manual page, desktop file and metainfo in it.
+if [[ "${1:-}" == "--package" ]]; then
+  packages+=(dpkg-dev groff-base desktop-file-utils appstream)
 fi
 
 missing=()

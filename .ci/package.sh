@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# CI: builds the release .deb with CPack, installs it (dpkg -i as root, else into a scratch
+# root with dpkg -x; PACKAGE_INSTALL=scratch forces the latter), and runs the installed
+# vantrel-cli on a copy of the sample library as a new user would.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build/package
+
+scripts/deps.sh --package
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+rm -f "$build"/vantrel_*.deb
+(cd "$build" && cpack)
+deb="$(ls "$PWD/$build"/vantrel_*.deb)"
+
+fail() {
+  echo "package check failed: $*" >&2
+  exit 1
+}
+
+echo "== $deb"
+dpkg-deb --field "$deb" Package Version Section Depends
+[[ "$(dpkg-deb --field "$deb" Version)" == 1.0.0.1 ]] || fail "version is not 1.0.0.1"
+# Computed Depends name the C library; a hand-written or empty field would not.
+dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
+
+work="$(mktemp -d)"
+installed_here=false
+cleanup() {
+  rm -rf "$work"
+  if $installed_here; then dpkg --remove vantrel >/dev/null; fi
+}
+trap cleanup EXIT
+
+# The package's files, checked below whichever way it is installed.
+dpkg -x "$deb" "$work/root"
+if [[ $(id -u) -eq 0 && "${PACKAGE_INSTALL:-}" != scratch ]]; then
+  # Removed again at the end unless it was installed before.
+  dpkg-query -W -f='${Status}' vantrel 2>/dev/null | grep -q "install ok installed" ||
+    installed_here=true
+  dpkg -i "$deb"
+  cli=/usr/bin/vantrel-cli
+else
+  cli="$work/root/usr/bin/vantrel-cli"
+fi
+[[ -x "$cli" ]] || fail "$cli is missing"
+
+# The installed program on a copy of the sample library.
+cp -r examples "$work/examples"
+(cd "$work/examples" && "$cli" calc 45 1 >"$work/calc.out") || fail "calc 45 1 exited $?"
+header=$'Resistor Value\tResistor #1\tResistor #2\tPrecision (%)'
+[[ "$(head -n 1 "$work/calc.out")" == "$header" ]] || fail "calc printed no header"
+echo "calc 45 1: $(($(wc -l <"$work/calc.out") - 1)) result rows"
+[[ "$("$cli" --version)" == "vantrel-cli 1.0.0.1" ]] || fail "--version"
+
+# The manual page: present, gzipped, and free of groff warnings.
+page="$work/root/usr/share/man/man1/vantrel-cli.1.gz"
+gzip -t "$page" || fail "$page is missing or not gzipped"
+warnings="$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)"
+[[ -z "$warnings" ]] || fail "manual page warnings: $warnings"
+if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/vantrel-cli.1.gz ]] &&
+  command -v man >/dev/null; then
+  man -P cat vantrel-cli | grep -q '^NAME' || fail "man vantrel-cli shows nothing"
+fi
+
+# The window's desktop integration, once the package holds it.
+for desktop in "$work/root"/usr/share/applications/*.desktop; do
+  [[ -e "$desktop" ]] || continue
+  desktop-file-validate "$desktop" || fail "$desktop"
+done
+for metainfo in "$work/root"/usr/share/metainfo/*.xml; do
+  [[ -e "$metainfo" ]] || continue
+  appstreamcli validate --no-net "$metainfo" || fail "$metainfo"
+done
+echo "package checks passed"
