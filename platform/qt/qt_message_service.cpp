@@ -1,0 +1,15 @@
+#include "qt_message_service.h"
+
+#include <QMessageBox>
+
+namespace vantrel {
+
+void QtMessageService::Show(const Message& message) {
+  QWidget* owner = message.owner == MessageOwner::kMainWindow ? m_mainWindow.data() : nullptr;
+  const QMessageBox::Icon icon =
+      message.icon == MessageIcon::kWarning ? QMessageBox::Warning : QMessageBox::NoIcon;
+  QMessageBox box(icon, m_caption, QString::fromStdString(message.text), QMessageBox::Ok, owner);
+  box.exec();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,42 @@
+#include "vantrel_app.h"
+
+#include <QFileInfo>
+#include <iostream>
+
+#include "posix_files.h"
+#include "qt_message_service.h"
+#include "single_instance.h"
+#include "startup.h"
+#include "vantrel_dlg.h"
+
+namespace vantrel {
+
+CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QString::fromStdString(ApplicationName()));
+  setApplicationVersion(QStringLiteral("1.0.0.1"));
+}
+
+std::string CVantrelApp::ApplicationName() {
+  return QFileInfo(applicationFilePath()).completeBaseName().toStdString();
+}
+
+int CVantrelApp::InitInstance() {
+  const std::string name = ApplicationName();
+  QtMessageService messages(QString::fromStdString(name));
+
+  // Held until the program ends; the system lets go of it however the process ends.
+  const SingleInstanceLock lock(name, LockDirectory(name));
+  if (RefuseSecondCopy(lock, messages)) return 0;
+  if (lock.State() == InstanceLockState::kUnavailable) {
+    std::cerr << name << ": starting without the single-instance check: " << lock.Problem() << '\n';
+  }
+
+  PosixFileService files;
+  Services services{messages, files};
+  CVantrelDlg dialog(services);
+  messages.SetMainWindow(&dialog);
+  dialog.exec();
+  return 0;
+}
+
+}  // namespace vantrel

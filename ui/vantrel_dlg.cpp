@@ -1,0 +1,175 @@
+#include "vantrel_dlg.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "about_dlg.h"
+#include "calculate.h"
+#include "dialog_units.h"
+#include "file_error_report.h"
+#include "resource_ids.h"
+#include "resource_strings.h"
+#include "resources.h"
+#include "result_presentation.h"
+
+namespace vantrel {
+
+// A plain window rather than a dialog to the window manager, so it is listed in task bars; it
+// has a minimise box but no maximise box, and its fixed size leaves no sizing border.
+CVantrelDlg::CVantrelDlg(Services& services, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      m_services(services) {
+  setObjectName(IDD_MAIN_DIALOG.name);
+  setWindowTitle(kMainCaption);
+  setWindowIcon(ApplicationIcon());
+  setFont(DialogFont());
+
+  CreateMenuBar();
+  CreateControls();
+  m_targetValue->setText(kDefaultTargetValue);
+  m_targetPrecision->setText(kDefaultTargetPrecision);
+  InitResultColumns();
+  // Fixes the size now, so the window manager sees a window that cannot be resized or
+  // maximised from the moment it is mapped.
+  layout()->activate();
+  m_calculate->setFocus();
+}
+
+void CVantrelDlg::CreateMenuBar() {
+  auto* menuBar = new QMenuBar(this);
+  menuBar->setObjectName(IDR_MAIN_MENU.name);
+  // The library editing command is connected to this action when it is added.
+  m_librarySetting = menuBar->addAction(kLibrarySettingMenuText);
+  m_librarySetting->setObjectName(ID_LIBRARY_SETTING.name);
+  QAction* about = menuBar->addAction(kAboutMenuText);
+  about->setObjectName(IDM_ABOUTBOX.name);
+  connect(about, &QAction::triggered, this, &CVantrelDlg::OnAbout);
+
+  // The menu bar sits above the client area, which keeps the template's size.
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// Controls are created in the template's order, which is also their tab order.
+void CVantrelDlg::CreateControls() {
+  const DialogUnits units(fontMetrics());
+  auto* client = new QWidget(this);
+  client->setFixedSize(units.ToPixels(main_dialog::kClient).size());
+  layout()->addWidget(client);
+
+  m_calculate = new QPushButton(kCalculateText, client);
+  m_calculate->setObjectName(IDC_CALCULATE.name);
+  m_calculate->setDefault(true);
+  m_calculate->setGeometry(units.ToPixels(main_dialog::kCalculate));
+  connect(m_calculate, &QPushButton::clicked, this, &CVantrelDlg::OnCalculate);
+
+  m_targetValue = new QLineEdit(client);
+  m_targetValue->setObjectName(IDC_TARGET_VALUE.name);
+  m_targetValue->setGeometry(units.ToPixels(main_dialog::kTargetValue));
+
+  m_targetPrecision = new QLineEdit(client);
+  m_targetPrecision->setObjectName(IDC_TARGET_PRECISION.name);
+  m_targetPrecision->setGeometry(units.ToPixels(main_dialog::kTargetPrecision));
+
+  // Only a choice picked from the list counts: the edit field takes text but nothing reads
+  // it, so Qt's matching of typed text to items, which would pick a choice, is cut off.
+  m_displayNumber = new QComboBox(client);
+  m_displayNumber->setObjectName(IDC_DISPLAY_NUMBER.name);
+  m_displayNumber->setEditable(true);
+  m_displayNumber->setInsertPolicy(QComboBox::NoInsert);
+  m_displayNumber->setCompleter(nullptr);
+  disconnect(m_displayNumber->lineEdit(), &QLineEdit::returnPressed, m_displayNumber, nullptr);
+  disconnect(m_displayNumber->lineEdit(), &QLineEdit::editingFinished, m_displayNumber, nullptr);
+  const QRect displayNumber = units.ToPixels(main_dialog::kDisplayNumber);
+  m_displayNumber->setGeometry(displayNumber.x(), displayNumber.y(), displayNumber.width(),
+                               m_displayNumber->sizeHint().height());
+  // activated comes only from the user, never from setting the selection in code.
+  connect(m_displayNumber, &QComboBox::activated, this, &CVantrelDlg::OnDisplayNumberChanged);
+
+  const std::pair<const char*, DialogRect> labels[] = {
+      {kTargetValueLabel, main_dialog::kTargetValueLabel},
+      {kTargetPrecisionLabel, main_dialog::kTargetPrecisionLabel},
+      {kDisplayNumberLabel, main_dialog::kDisplayNumberLabel}};
+  for (const auto& [text, rect] : labels) {
+    auto* label = new QLabel(text, client);
+    label->setObjectName(IDC_STATIC.name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setGeometry(units.ToPixels(rect));
+  }
+
+  m_resultList = new QTreeWidget(client);
+  m_resultList->setObjectName(IDC_RESULT_LIST.name);
+  m_resultList->setRootIsDecorated(false);
+  m_resultList->setUniformRowHeights(true);
+  m_resultList->setAllColumnsShowFocus(true);
+  m_resultList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  m_resultList->setGeometry(units.ToPixels(main_dialog::kResultList));
+}
+
+void CVantrelDlg::OnCalculate() {
+  RunCommand(m_services.messages, [this] {
+    if (!Calculate(m_targetValue->text().toStdString(), m_targetPrecision->text().toStdString(),
+                   m_library, m_results, m_services)) {
+      return;
+    }
+    FillDisplayNumberChoices(m_results.count);
+    ShowResults();
+  });
+}
+
+void CVantrelDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void CVantrelDlg::OnDisplayNumberChanged() {
+  ShowResults();
+}
+
+void CVantrelDlg::InitResultColumns() {
+  QStringList titles;
+  for (const char* title : kResultColumnTitles) titles << title;
+  m_resultList->setHeaderLabels(titles);
+  m_resultList->header()->setStretchLastSection(false);
+  m_resultList->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  for (int column = 0; column < m_resultList->columnCount(); ++column) {
+    m_resultList->setColumnWidth(column, kResultColumnWidth);
+  }
+}
+
+// Setting the selection in code raises no activated signal, so the list is not refilled here.
+void CVantrelDlg::FillDisplayNumberChoices(std::int32_t count) {
+  m_displayNumber->clear();
+  for (const std::string& choice : DisplayNumberChoices(count)) {
+    m_displayNumber->addItem(QString::fromStdString(choice));
+  }
+  m_displayNumber->setCurrentIndex(0);
+}
+
+void CVantrelDlg::ShowResults() {
+  const QString choice = m_displayNumber->itemText(m_displayNumber->currentIndex());
+  m_resultList->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const auto& cells : ListedRows(m_results, choice.toStdString())) {
+    auto* item = new QTreeWidgetItem;
+    for (int column = 0; column < static_cast<int>(cells.size()); ++column) {
+      item->setText(column, QString::fromStdString(cells[static_cast<std::size_t>(column)]));
+    }
+    items << item;
+  }
+  m_resultList->addTopLevelItems(items);
+}
+
+}  // namespace vantrel
