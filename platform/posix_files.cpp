@@ -102,12 +102,16 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
     if (::stat(target.c_str(), &info) != 0) throw FileError("replace", path, ErrnoText(errno));
   }
   if (!S_ISREG(info.st_mode)) throw FileError("replace", path, "Not a regular file");
+  // A rename would replace a write-protected file too; honour the protection instead.
+  if (::access(target.c_str(), W_OK) != 0) throw FileError("replace", path, ErrnoText(errno));
 
   std::string pattern = DirectoryOf(target) + "/.ResistorLibrary.txt.XXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return ReplaceOutcome::kCannotCreate;
   TemporaryFile temporary(fd, pattern);
-  // Keep the user's permission bits; a failure here leaves the safe mkstemp default.
+  // Keep the file's owner (when allowed) and permission bits; a failure here leaves the
+  // caller's ownership and the safe mkstemp default.
+  (void)::fchown(fd, info.st_uid, info.st_gid);
   (void)::fchmod(fd, info.st_mode & 07777);
 
   std::size_t written = 0;

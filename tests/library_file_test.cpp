@@ -464,10 +464,54 @@ TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
 
 TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
   Write("lib", "old\r\n");
+  ASSERT_EQ(::chmod((dir / "lib").c_str(), 0666), 0);  // only the folder stands in the way
   ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
   EXPECT_EXIT(ReplaceAsAnOrdinaryUser(files, PathOf("lib")), ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(Contents("lib"), "old\r\n");
   EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+// Runs in a child process as nobody (when started as root). Exits 0 when the replacement was
+// refused with a FileError.
+[[noreturn]] void ReplaceWriteProtectedAsAnOrdinaryUser(PosixFileService& files,
+                                                        const std::string& path) {
+  constexpr unsigned kNobody = 65534;
+  if (::geteuid() == 0 &&
+      (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+    std::_Exit(4);
+  }
+  try {
+    files.ReplaceFile(path, "new\r\n");
+  } catch (const FileError&) {
+    std::_Exit(0);
+  }
+  std::_Exit(2);
+}
+
+TEST_F(PosixFilesTest, ReplaceRefusesAWriteProtectedFile) {
+  Write("lib", "old\r\n");
+  ASSERT_EQ(::chmod((dir / "lib").c_str(), 0444), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir.c_str(), 65534, 65534), 0);
+  }
+  EXPECT_EXIT(ReplaceWriteProtectedAsAnOrdinaryUser(files, PathOf("lib")),
+              ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Contents("lib"), "old\r\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+TEST_F(PosixFilesTest, ReplaceByRootKeepsTheFileOwner) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "only root can give a file to another user";
+  }
+  Write("lib", "old\r\n");
+  ASSERT_EQ(::chown((dir / "lib").c_str(), 65534, 65534), 0);
+  files.ReplaceFile(PathOf("lib"), "new\r\n");
+  struct stat info {};
+  ASSERT_EQ(::stat((dir / "lib").c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(Contents("lib"), "new\r\n");
 }
 
 // Runs in a child process: a file size limit makes the write of the new file fail, for root
