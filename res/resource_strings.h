@@ -20,7 +20,7 @@ inline constexpr char kAboutMenuText[] = "&About";
 // About box.
 inline constexpr char kAboutCaption[] = "About Vantrel";
 inline constexpr char kAboutText[] =
-    "Vantrel\n"
+    "Vantrel 应用程序\n"
     "Ver:1.0 2010-11-4\n"
     "Copyright (C) 2010 Vantrel\n"
     "Contact: Vantrel issue tracker";

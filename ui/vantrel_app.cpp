@@ -5,6 +5,7 @@
 
 #include "posix_files.h"
 #include "qt_message_service.h"
+#include "resources.h"
 #include "single_instance.h"
 #include "startup.h"
 #include "vantrel_dlg.h"
@@ -14,6 +15,8 @@ namespace vantrel {
 CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromStdString(ApplicationName()));
   setApplicationVersion(QStringLiteral("1.0.0.1"));
+  // Every window of the program, message boxes included, carries the application icon.
+  setWindowIcon(ApplicationIcon());
 }
 
 std::string CVantrelApp::ApplicationName() {
