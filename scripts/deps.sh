@@ -4,9 +4,12 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-wqy-zenhei)
+  qt6-base-dev qt6-base-dev-tools libgl-dev)
+# The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
+# plugin, and xvfb-run for machines without a display.
+packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
 if [[ "${1:-}" == "--gui-test" ]]; then
-  packages+=(xvfb xauth xdotool x11-utils openbox imagemagick locales)
+  packages+=(xdotool x11-utils openbox imagemagick locales)
 fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine.
 if [[ "${1:-}" == "--bench" ]]; then
