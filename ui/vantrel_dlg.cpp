@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "about_dlg.h"
 #include "calculate.h"
@@ -47,7 +48,8 @@ CVantrelDlg::CVantrelDlg(Services& services, QWidget* parent)
 void CVantrelDlg::CreateMenuBar() {
   auto* menuBar = new QMenuBar(this);
   menuBar->setObjectName(IDR_MAIN_MENU.name);
-  // The library editing command is connected to this action when it is added.
+  // OnLibrarySetting, the library editing command, is to be connected here; until it is,
+  // the command does nothing.
   m_librarySetting = menuBar->addAction(kLibrarySettingMenuText);
   m_librarySetting->setObjectName(ID_LIBRARY_SETTING.name);
   QAction* about = menuBar->addAction(kAboutMenuText);
