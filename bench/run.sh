@@ -17,4 +17,8 @@ trap 'rm -rf "$dir"' EXIT
 build/release/bench/vantrel_bench_library "$dir/ResistorLibrary.txt"
 cli=build/release/cli/vantrel-cli
 # 7.5 lies below every value and 1e30 admits all: every one of the 500,500 pairs qualifies.
-hyperfine -N --warmup 20 --runs 300 "$cli -C $dir calc 7.5 1e30" "$cli -C $dir calc 45 5"
+hyperfine -N --warmup 20 --runs 300 --export-json "$dir/cli.json" \
+  "$cli -C $dir calc 7.5 1e30" "$cli -C $dir calc 45 5"
+echo "Medians:"
+awk -F'"' '/"command"/ { command = $4 }
+  /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$dir/cli.json"
