@@ -91,14 +91,17 @@ std::string LibraryFileText(const float* values, std::int32_t count) {
   return text;
 }
 
-bool WriteLibraryFile(Services& services, const float* values, std::int32_t count,
-                      const std::string& path) {
-  if (services.files.ReplaceFile(path, LibraryFileText(values, count)) ==
-      ReplaceOutcome::kCannotCreate) {
+bool WriteLibraryText(Services& services, std::string_view text, const std::string& path) {
+  if (services.files.ReplaceFile(path, text) == ReplaceOutcome::kCannotCreate) {
     services.messages.Show({kWriteErrorMessage});
     return false;
   }
   return true;
+}
+
+bool WriteLibraryFile(Services& services, const float* values, std::int32_t count,
+                      const std::string& path) {
+  return WriteLibraryText(services, LibraryFileText(values, count), path);
 }
 
 }  // namespace vantrel

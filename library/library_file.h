@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "library_table.h"
@@ -44,6 +45,9 @@ void NormaliseLibrary(LibraryTable& table);
 
 // The file text for values: each formatted "%.2f" and ended by CR LF.
 std::string LibraryFileText(const float* values, std::int32_t count);
+
+// Replaces the file at path with text; fails and throws as WriteLibraryFile does.
+bool WriteLibraryText(Services& services, std::string_view text, const std::string& path);
 
 // Replaces the file at path with the first count values. Returns false, after showing the
 // write-error message, when the new file cannot be created; the old file then stays. Throws

@@ -18,7 +18,12 @@ bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* 
   NormaliseLibrary(table);
   local.duplicatesRemoved = before - table.count;
   if (report) *report = local;
-  return WriteLibraryFile(services, table.values.data(), table.count, kLibraryPath);
+  const std::string text = LibraryFileText(table.values.data(), table.count);
+  if (text.size() > kLibraryReadLimit) {
+    services.messages.Show({kLibraryWouldGrowMessage});
+    return false;
+  }
+  return WriteLibraryText(services, text, kLibraryPath);
 }
 
 }  // namespace vantrel

@@ -13,14 +13,20 @@ inline constexpr char kLibraryTooManyMessage[] =
     "ResistorLibrary.txt was not rewritten: it holds more than 1000 values, and only the "
     "first 1000 are kept. Remove values and try again.";
 
+inline constexpr char kLibraryWouldGrowMessage[] =
+    "ResistorLibrary.txt was not rewritten: with two decimals per value it would grow past "
+    "10240 bytes, and the values after that would no longer be read. Remove values and try "
+    "again.";
+
 struct RewriteReport {
   ReadReport read;
   std::int32_t duplicatesRemoved = 0;
 };
 
 // Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
-// after showing a message, when the file cannot be opened or created, or when the read could
-// not take in the whole file (rewriting it would lose values); the file is then unchanged.
+// after showing a message, when the file cannot be opened or created, when the read could not
+// take in the whole file, or when the rewritten file would be too long to be read whole
+// (either would lose values); the file is then unchanged.
 // File errors throw FileError.
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
 

@@ -304,6 +304,13 @@ TEST_F(LibraryFileTest, FailedWriteThrowsAndKeepsTheOldFile) {
   EXPECT_EQ(File(), "old\r\n");
 }
 
+// count values written as 1e6, 2e6, ...: short in the file, 12 bytes each with two decimals.
+std::string CompactMillions(int count) {
+  std::string text;
+  for (int k = 1; k <= count; ++k) text += std::to_string(k) + "e6\r\n";
+  return text;
+}
+
 class LibraryRewriteTest : public LibraryFileTest {
  protected:
   bool Rewrite() { return RewriteLibraryFile(fakes.services, table, &report); }
@@ -336,6 +343,7 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
       {"longer than 10240 bytes", std::string(kLibraryReadLimit, ' ') + "1\r\n",
        kLibraryTooLongMessage},
       {"more than 1000 values", CountingFile(1001), kLibraryTooManyMessage},
+      {"growing past 10240 bytes once written", CompactMillions(1000), kLibraryWouldGrowMessage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
