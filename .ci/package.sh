@@ -63,13 +63,13 @@ if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/vantrel-cli.1.gz ]] &&
   man -P cat vantrel-cli | grep -q '^NAME' || fail "man vantrel-cli shows nothing"
 fi
 
-# The window's desktop integration, once the package holds it.
-for desktop in "$work/root"/usr/share/applications/*.desktop; do
-  [[ -e "$desktop" ]] || continue
-  desktop-file-validate "$desktop" || fail "$desktop"
-done
-for metainfo in "$work/root"/usr/share/metainfo/*.xml; do
-  [[ -e "$metainfo" ]] || continue
-  appstreamcli validate --no-net "$metainfo" || fail "$metainfo"
+# The window and its desktop integration: menu entry, metainfo and the hicolor icons.
+share="$work/root/usr/share"
+id=io.vantrel.Vantrel
+[[ -x "$work/root/usr/bin/vantrel" ]] || fail "the package has no vantrel"
+desktop-file-validate "$share/applications/$id.desktop" || fail "$id.desktop"
+appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || fail "$id.metainfo.xml"
+for icon in 16x16/apps/$id.png 32x32/apps/$id.png 48x48/apps/$id.png scalable/apps/$id.svg; do
+  [[ -s "$share/icons/hicolor/$icon" ]] || fail "icon $icon is missing"
 done
 echo "package checks passed"
