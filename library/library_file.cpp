@@ -69,10 +69,20 @@ std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
 }
 
 void SortAscending(float* values, std::int32_t count) {
+  // A bubble sort whose rising value stays in a register: the same comparisons and swaps as
+  // swapping in memory, several times faster on a full table.
   for (std::int32_t m = count - 1; m >= 1; --m) {
+    float rising = values[0];
     for (std::int32_t i = 0; i < m; ++i) {
-      if (values[i] > values[i + 1]) std::swap(values[i], values[i + 1]);
+      const float next = values[i + 1];
+      if (rising > next) {
+        values[i] = next;
+      } else {
+        values[i] = rising;
+        rising = next;
+      }
     }
+    values[m] = rising;
   }
 }
 
