@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the window need, when missing.
-# Usage: scripts/deps.sh [--gui-test | --fuzz | --package | --bench]
+# Usage: scripts/deps.sh [--gui-test | --fuzz | --package | --bench | --format]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
@@ -23,6 +23,10 @@ fi
 # check the manual page, desktop file and metainfo in it.
 if [[ "${1:-}" == "--package" ]]; then
   packages+=(dpkg-dev groff-base desktop-file-utils appstream)
+fi
+
+if [[ "${1:-}" == "--format" ]]; then
+  packages+=(clang-format)
 fi
 
 missing=()
