@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "calculate.h"
+#include "fake_editor.h"
 #include "fake_services.h"
 #include "file_error_report.h"
 #include "library_file.h"
@@ -68,19 +69,22 @@ class WindowTest : public QObject {
   QList<QStringList> Rows();
 
   std::unique_ptr<FakeServices> m_fakes;
+  std::unique_ptr<vantrel::testing::FakeEditorLauncher> m_editor;
   std::unique_ptr<CVantrelDlg> m_window;
 };
 
 void WindowTest::init() {
   m_fakes = std::make_unique<FakeServices>();
   m_fakes->files.files[vantrel::kLibraryPath] = kSmallLibrary;
-  m_window = std::make_unique<CVantrelDlg>(m_fakes->services);
+  m_editor = std::make_unique<vantrel::testing::FakeEditorLauncher>();
+  m_window = std::make_unique<CVantrelDlg>(m_fakes->services, *m_editor);
   m_window->show();
   QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
 
 void WindowTest::cleanup() {
   m_window.reset();
+  m_editor.reset();
   m_fakes.reset();
 }
 

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "editor_launch.h"
 #include "posix_files.h"
 #include "qt_message_service.h"
 #include "resources.h"
@@ -36,7 +37,8 @@ int CVantrelApp::InitInstance() {
 
   PosixFileService files;
   Services services{messages, files};
-  CVantrelDlg dialog(services);
+  DesktopEditorLauncher editor;
+  CVantrelDlg dialog(services, editor);
   messages.SetMainWindow(&dialog);
   dialog.exec();
   return 0;

@@ -15,6 +15,8 @@
 #include "calculate.h"
 #include "dialog_units.h"
 #include "file_error_report.h"
+#include "input_blocking_waiter.h"
+#include "library_edit.h"
 #include "resource_ids.h"
 #include "resource_strings.h"
 #include "resources.h"
@@ -24,11 +26,12 @@ namespace vantrel {
 
 // A plain window rather than a dialog to the window manager, so it is listed in task bars; it
 // has a minimise box but no maximise box, and its fixed size leaves no sizing border.
-CVantrelDlg::CVantrelDlg(Services& services, QWidget* parent)
+CVantrelDlg::CVantrelDlg(Services& services, IEditorLauncher& editor, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      m_services(services) {
+      m_services(services),
+      m_editor(editor) {
   setObjectName(IDD_MAIN_DIALOG.name);
   setWindowTitle(kMainCaption);
   setWindowIcon(ApplicationIcon());
@@ -48,10 +51,9 @@ CVantrelDlg::CVantrelDlg(Services& services, QWidget* parent)
 void CVantrelDlg::CreateMenuBar() {
   auto* menuBar = new QMenuBar(this);
   menuBar->setObjectName(IDR_MAIN_MENU.name);
-  // OnLibrarySetting, the library editing command, is to be connected here; until it is,
-  // the command does nothing.
   m_librarySetting = menuBar->addAction(kLibrarySettingMenuText);
   m_librarySetting->setObjectName(ID_LIBRARY_SETTING.name);
+  connect(m_librarySetting, &QAction::triggered, this, &CVantrelDlg::OnLibrarySetting);
   QAction* about = menuBar->addAction(kAboutMenuText);
   about->setObjectName(IDM_ABOUTBOX.name);
   connect(about, &QAction::triggered, this, &CVantrelDlg::OnAbout);
@@ -128,6 +130,16 @@ void CVantrelDlg::OnCalculate() {
     }
     FillDisplayNumberChoices(m_results.count);
     ShowResults();
+  });
+}
+
+// The whole command, the wait for the editor included, runs inside this handler; the waiter
+// keeps the window painted while it drops the user's input, so neither Calculate nor a second
+// LibrarySetting can start meanwhile.
+void CVantrelDlg::OnLibrarySetting() {
+  RunCommand(m_services.messages, [this] {
+    InputBlockingWaiter waiter;
+    EditLibrary(m_services, m_editor, waiter, m_library);
   });
 }
 

@@ -8,6 +8,10 @@
 //     -> FillDisplayNumberChoices(m_results.count) -> ShowResults().
 //   A choice picked in IDC_DISPLAY_NUMBER -> OnDisplayNumberChanged -> ShowResults(), which
 //   lists the first rows of m_results, as many as the choice says.
+//   "&LibrarySetting" -> OnLibrarySetting -> EditLibrary: starts m_editor on the library file,
+//     waits until the editor is closed (the window stays painted but drops all input and
+//     close requests meanwhile), then reads, normalises and rewrites the file through
+//     m_library. The result list, the choices and m_results stay as they are.
 //   "&About" -> OnAbout -> CAboutDlg, modal.
 // A FileError thrown by the core ends the command and is shown as a message (RunCommand).
 // The window only moves texts between its controls and the core; it does no arithmetic.
@@ -15,6 +19,7 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "editor_launch.h"
 #include "library_table.h"
 #include "result_table.h"
 #include "services.h"
@@ -32,14 +37,16 @@ class CVantrelDlg : public QDialog {
 
  public:
   // The main window, with the default inputs 45 and 1 and the focus on Calculate. Files are
-  // read and messages shown through services, which must outlive the window.
-  explicit CVantrelDlg(Services& services, QWidget* parent = nullptr);
+  // read and messages shown through services, and the library is edited in editors started by
+  // editor; both must outlive the window.
+  CVantrelDlg(Services& services, IEditorLauncher& editor, QWidget* parent = nullptr);
 
  private:
   void CreateMenuBar();
   void CreateControls();
 
   void OnCalculate();
+  void OnLibrarySetting();
   void OnAbout();
   void OnDisplayNumberChanged();
 
@@ -48,6 +55,7 @@ class CVantrelDlg : public QDialog {
   void ShowResults();
 
   Services& m_services;
+  IEditorLauncher& m_editor;
   LibraryTable m_library;
   ResultTable m_results;
 
