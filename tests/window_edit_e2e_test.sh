@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# Runs "&LibrarySetting" in the real vantrel window under Xvfb and openbox, with fake editors
+# given through VANTREL_EDITOR: the library is rewritten byte for byte as expected, keys
+# pressed while the editor is open are dropped, and a copy killed while its editor is still
+# open leaves no single-instance lock behind.
+# Usage: window_edit_e2e_test.sh VANTREL
+set -u
+[[ -n "${VANTREL_E2E_TRACE:-}" ]] && set -x
+
+if [[ -z "${VANTREL_E2E_DISPLAY:-}" ]]; then
+  exec env VANTREL_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+vantrel=$(realpath "$1")
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  [[ -s "$work/editor.pid" ]] && kill -9 "$(cat "$work/editor.pid")" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export XDG_RUNTIME_DIR="$work/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+passed=0
+failed=0
+check() {  # check NAME COMMAND...: counts a check that passes when COMMAND succeeds
+  local name=$1
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+caption='Vantrel - Resistor Finder'
+# find_window TITLE: the id of the visible window with exactly that title, waiting up to 10 s.
+find_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    if [[ -n "$id" ]]; then
+      echo "$id"
+      return
+    fi
+    sleep 0.1
+  done
+}
+# press WINDOW KEY...: gives WINDOW the focus, waits until it has it, and presses the keys.
+press() {
+  local window=$1
+  shift
+  xdotool windowactivate "$window" 2>/dev/null
+  for _ in $(seq 50); do
+    [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && break
+    sleep 0.1
+  done
+  sleep 0.2
+  xdotool key "$@"
+}
+# await_file PATH: waits up to 5 s for a file to appear.
+await_file() {
+  for _ in $(seq 50); do
+    [[ -e "$1" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# await_exit PID: waits up to 10 s for a started copy to end and sets $status to its exit
+# status, or to "running".
+await_exit() {
+  status=running
+  for _ in $(seq 100); do
+    if ! kill -0 "$1" 2>/dev/null; then
+      { wait "$1"; } 2>/dev/null
+      status=$?
+      return
+    fi
+    sleep 0.1
+  done
+}
+# start [VAR=VALUE...]: starts a copy in the work directory with the given environment.
+start() {
+  (cd "$work/lib" && exec env "$@" "$vantrel") 2>>"$work/stderr" &
+  pids+=($!)
+  started=$!
+}
+running() { kill -0 "$1" 2>/dev/null; }
+no_message_box() { test -z "$(xdotool search --onlyvisible --name '^vantrel$' 2>/dev/null)"; }
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+# openbox announces itself before it has finished starting; a window mapped in between can
+# stay unmanaged and unmapped, so the test gives it a moment more.
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+sleep 1
+
+mkdir "$work/lib"
+printf '100\r\n47\r\n91\r\n100\r\n' >"$work/lib/ResistorLibrary.txt"
+
+# An editor that adds repeats, three decimals, a zero and text, stays open past a few looks,
+# and saves before it closes, as an editor does.
+cat >"$work/append-editor" <<EOF
+#!/bin/sh
+echo started >>"$work/editor.starts"
+sleep 1.5
+printf '220\r\n100\r\n220\r\n4.755\r\n4.745\r\nten ohms\r\n0\r\n' >>"\$1"
+touch "$work/editor.closed"
+EOF
+# An editor that stays open long after the window is gone; exec keeps its pid.
+cat >"$work/lingering-editor" <<EOF
+#!/bin/sh
+echo \$\$ >"$work/editor.pid.new"
+mv "$work/editor.pid.new" "$work/editor.pid"
+exec sleep 30
+EOF
+chmod +x "$work/append-editor" "$work/lingering-editor"
+
+# Alt+L opens the editor; Escape and Enter pressed meanwhile neither close the window nor run
+# Calculate (whose message would be up for the letters in the target box), then or later.
+start VANTREL_EDITOR="$work/append-editor"
+copy=$started
+main=$(find_window "$caption")
+check "main window maps" test -n "$main"
+if [[ -z "$main" ]]; then
+  cat "$work/stderr"
+  echo "$passed passed, $failed failed"
+  exit 1
+fi
+press "$main" Tab a b c
+press "$main" alt+l
+check "Alt+L starts the editor" await_file "$work/editor.starts"
+press "$main" Escape Return alt+l
+await_file "$work/editor.closed"
+expected=$'4.74\r\n4.76\r\n47.00\r\n91.00\r\n100.00\r\n220.00\r\n'
+for _ in $(seq 50); do
+  [[ "$(cat "$work/lib/ResistorLibrary.txt")" == "$expected" ]] && break
+  sleep 0.1
+done
+printf '%s' "$expected" >"$work/expected"
+check "library rewritten byte for byte" cmp "$work/expected" "$work/lib/ResistorLibrary.txt"
+sleep 0.5
+check "window outlives the Escape pressed while editing" running "$copy"
+check "no Calculate ran from the Enter pressed while editing" no_message_box
+check "no second editor from the Alt+L pressed while editing" test "$(wc -l <"$work/editor.starts")" = 1
+check "no further changes to the library" cmp "$work/expected" "$work/lib/ResistorLibrary.txt"
+press "$main" Escape
+await_exit "$copy"
+check "Escape afterwards ends the copy with status 0 ($status)" test "$status" = 0
+
+# A copy killed while its editor is open: the editor keeps running and the next copy starts.
+start VANTREL_EDITOR="$work/lingering-editor"
+killed=$started
+main=$(find_window "$caption")
+check "copy with the lingering editor maps its window" test -n "$main"
+[[ -n "$main" ]] && press "$main" alt+l
+check "lingering editor started" await_file "$work/editor.pid"
+kill -9 "$killed"
+await_exit "$killed"
+check "editor still open after kill -9 of the window" running "$(cat "$work/editor.pid" 2>/dev/null)"
+start
+restarted=$started
+main=$(find_window "$caption")
+check "next copy maps its main window" test -n "$main"
+check "next copy shows no message" no_message_box
+[[ -n "$main" ]] && press "$main" Escape
+await_exit "$restarted"
+check "next copy exits 0 ($status)" test "$status" = 0
+
+if [[ $failed -gt 0 && -s "$work/stderr" ]]; then
+  echo "--- stderr of the copies:"
+  cat "$work/stderr"
+fi
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
