@@ -97,12 +97,13 @@ sleep 1
 mkdir "$work/lib"
 printf '100\r\n47\r\n91\r\n100\r\n' >"$work/lib/ResistorLibrary.txt"
 
-# An editor that adds repeats, three decimals, a zero and text, stays open past a few looks,
-# and saves before it closes, as an editor does.
+# An editor that adds repeats, three decimals, a zero and text, and saves before it closes, as
+# an editor does. It stays open until the test lets it go (at most 10 s), so the keys the test
+# presses meanwhile surely arrive while it is open.
 cat >"$work/append-editor" <<EOF
 #!/bin/sh
 echo started >>"$work/editor.starts"
-sleep 1.5
+for i in \$(seq 100); do [ -e "$work/release" ] && break; sleep 0.1; done
 printf '220\r\n100\r\n220\r\n4.755\r\n4.745\r\nten ohms\r\n0\r\n' >>"\$1"
 touch "$work/editor.closed"
 EOF
@@ -130,6 +131,8 @@ press "$main" Tab a b c
 press "$main" alt+l
 check "Alt+L starts the editor" await_file "$work/editor.starts"
 press "$main" Escape Return alt+l
+sleep 1  # past a look at the editor or two
+touch "$work/release"
 await_file "$work/editor.closed"
 expected=$'4.74\r\n4.76\r\n47.00\r\n91.00\r\n100.00\r\n220.00\r\n'
 for _ in $(seq 50); do
