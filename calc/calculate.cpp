@@ -8,8 +8,8 @@
 
 namespace vantrel {
 
-bool Calculate(std::string_view targetText, std::string_view precisionText,
-               LibraryTable& library, ResultTable& results, Services& services) {
+bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
+               ResultTable& results, Services& services) {
   const float target = RoundToFloat(ParseAtof(targetText));
   const float precision = RoundToFloat(ParseAtof(precisionText));
   if (!(target > 0) || precision < 0 || std::isinf(target) || std::isinf(precision)) {

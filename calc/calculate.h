@@ -16,7 +16,7 @@ inline constexpr char kNoValueReachesTargetMessage[] =
 // into library, searches it and, on success, replaces results with the new rows and count.
 // Returns false after showing a message; results are then as they were. A failed read of the
 // library file throws FileError.
-bool Calculate(std::string_view targetText, std::string_view precisionText,
-               LibraryTable& library, ResultTable& results, Services& services);
+bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
+               ResultTable& results, Services& services);
 
 }  // namespace vantrel

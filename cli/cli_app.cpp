@@ -1,10 +1,10 @@
 #include "cli_app.h"
 
+#include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <optional>
-#include <unistd.h>
 
 #include "calculate.h"
 #include "library_edit.h"
@@ -110,14 +110,14 @@ void ReportDropped(const RewriteReport& report, std::ostream& err) {
     if (!trimmed.empty()) unused.push_back(std::move(trimmed));
   }
   if (!unused.empty()) {
-    err << "dropped " << unused.size() << " line(s) that are no number or zero: "
-        << QuotedList(unused) << '\n';
+    err << "dropped " << unused.size()
+        << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
   }
   if (!report.read.infinitePieces.empty()) {
     std::vector<std::string> infinite;
     for (const std::string& piece : report.read.infinitePieces) infinite.push_back(Trimmed(piece));
-    err << "dropped " << infinite.size() << " value(s) beyond the float range: "
-        << QuotedList(infinite) << '\n';
+    err << "dropped " << infinite.size()
+        << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
   }
   if (report.duplicatesRemoved > 0) {
     err << "dropped " << report.duplicatesRemoved << " duplicate value(s)\n";
@@ -169,8 +169,8 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       if (next + 1 == args.size()) throw UsageError{"-C needs a directory"};
       const std::string& dir = args[next + 1];
       if (::chdir(dir.c_str()) != 0) {
-        err << "vantrel-cli: cannot change to directory \"" << dir << "\": "
-            << std::strerror(errno) << '\n';
+        err << "vantrel-cli: cannot change to directory \"" << dir << "\": " << std::strerror(errno)
+            << '\n';
         return kExitFailure;
       }
       next += 2;

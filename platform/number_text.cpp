@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -8,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 
 namespace vantrel {
 namespace {
@@ -17,7 +17,9 @@ bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 std::size_t SkipSpace(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsCSpace(text[pos])) ++pos;
@@ -68,8 +70,8 @@ double ParseAtof(std::string_view text) {
   }
   if (mantissaDigits == 0) return 0.0;
 
-  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' ||
-                            text[pos] == 'D')) {
+  if (pos < text.size() &&
+      (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
     std::size_t expPos = pos + 1;
     const bool hasSign = expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-');
     if (hasSign) ++expPos;
