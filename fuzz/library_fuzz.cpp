@@ -29,15 +29,40 @@ struct Reference {
   std::size_t unusedPieces = 0;
   std::size_t infinitePieces = 0;
   int valuesBeyondTable = 0;
+  int piecesSpanningLines = 0;
+  bool textAfterNul = false;
 };
+
+bool IsCSpace(char c) {
+  return c != '\0' && std::strchr(" \t\n\v\f\r", c) != nullptr;
+}
+
+// A piece holds a further line when, after its first non-blank character, a line feed is
+// followed by something other than white space.
+bool ReferenceSpansLines(const char* piece) {
+  const char* p = piece;
+  while (*p != '\0' && IsCSpace(*p)) ++p;
+  const char* lineFeed = std::strchr(p, '\n');
+  if (lineFeed == nullptr) return false;
+  for (p = lineFeed; *p != '\0'; ++p) {
+    if (!IsCSpace(*p)) return true;
+  }
+  return false;
+}
 
 // The reader as strtok and strtod would do it: the first 10240 bytes as a C string, split at
 // runs of CR.
 Reference ReferenceRead(std::string_view file) {
   std::string text(file.substr(0, kLibraryReadLimit));
   Reference ref;
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    ref.textAfterNul = std::any_of(text.begin() + static_cast<std::ptrdiff_t>(nul), text.end(),
+                                   [](char c) { return c != '\0' && !IsCSpace(c); });
+  }
   for (char* piece = std::strtok(text.data(), "\r"); piece != nullptr;
        piece = std::strtok(nullptr, "\r")) {
+    if (ReferenceSpansLines(piece)) ++ref.piecesSpanningLines;
     const double value = ReferenceAtof(piece);
     if (value == 0.0) {
       ++ref.unusedPieces;
@@ -120,13 +145,15 @@ void CheckRoundTrip(const std::string& text) {
   }
 }
 
-void CheckRewrite(const std::string& file, const ReadReport& report, const std::string& text) {
+void CheckRewrite(const std::string& file, const Reference& ref, const std::string& text) {
   testing::FakeServices fakes;
   fakes.files.files[kLibraryPath] = file;
   LibraryTable table;
   const bool rewritten = RewriteLibraryFile(fakes.services, table);
-  const char* refusal = !report.TookWholeFile()
-                            ? (report.fileTooLong ? kLibraryTooLongMessage : kLibraryTooManyMessage)
+  const char* refusal = file.size() > kLibraryReadLimit   ? kLibraryTooLongMessage
+                        : ref.valuesBeyondTable > 0       ? kLibraryTooManyMessage
+                        : ref.textAfterNul                ? kLibraryNulMessage
+                        : ref.piecesSpanningLines > 0     ? kLibraryLineFeedMessage
                         : text.size() > kLibraryReadLimit ? kLibraryWouldGrowMessage
                                                           : nullptr;
   if (refusal == nullptr) {
@@ -159,6 +186,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(report.infinitePieces.size() == ref.infinitePieces, "infinite piece count");
   Check(report.valuesBeyondTable == ref.valuesBeyondTable, "values beyond the table");
   Check(report.fileTooLong == (size > kLibraryReadLimit), "file too long flag");
+  Check(report.textAfterNul == ref.textAfterNul, "text after a NUL flag");
+  Check(report.piecesSpanningLines == ref.piecesSpanningLines, "pieces spanning lines");
 
   NormaliseLibrary(table);
   CheckNormalised(table, read);
@@ -167,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string lines;
   for (float v : InUse(table)) lines += ReferenceFixed(v, 2) + "\r\n";
   Check(text == lines, "file text is not %.2f and CR LF");
-  CheckRewrite(file, report, text);
+  CheckRewrite(file, ref, text);
   // A longer text is never written: the next read would cut it.
   if (text.size() <= kLibraryReadLimit) CheckRoundTrip(text);
   return 0;

@@ -8,6 +8,21 @@
 #include "number_text.h"
 
 namespace vantrel {
+namespace {
+
+constexpr std::string_view kSpace = " \t\n\v\f\r";
+constexpr std::string_view kSpaceOrNul{" \t\n\v\f\r\0", 7};
+
+// Only carriage returns separate values, so a line after a bare line feed is never read.
+bool SpansLines(std::string_view piece) {
+  const std::size_t start = piece.find_first_not_of(kSpace);
+  if (start == std::string_view::npos) return false;
+  const std::size_t lineFeed = piece.find('\n', start);
+  return lineFeed != std::string_view::npos &&
+         piece.find_first_not_of(kSpace, lineFeed) != std::string_view::npos;
+}
+
+}  // namespace
 
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
   auto file = services.files.OpenForRead(kLibraryPath);
@@ -21,7 +36,10 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   ReadReport local;
   local.fileTooLong = bytes.size() > kLibraryReadLimit;
   std::string_view text(bytes.data(), std::min(bytes.size(), kLibraryReadLimit));
-  text = text.substr(0, text.find('\0'));
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    local.textAfterNul = text.find_first_not_of(kSpaceOrNul, nul) != std::string_view::npos;
+    text = text.substr(0, nul);
+  }
 
   // Pieces are split at carriage returns only; runs of them count as one separator.
   std::int32_t count = 0;
@@ -32,6 +50,7 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
     const std::size_t end = std::min(text.find('\r', begin), text.size());
     const std::string_view piece = text.substr(begin, end - begin);
     pos = end;
+    if (SpansLines(piece)) ++local.piecesSpanningLines;
 
     const double value = ParseAtof(piece);
     if (value == 0.0) {

@@ -25,9 +25,13 @@ struct ReadReport {
   std::vector<std::string> infinitePieces;  // beyond the float range
   int valuesBeyondTable = 0;                // non-zero values after the table was full
   bool fileTooLong = false;                 // bytes beyond kLibraryReadLimit were ignored
+  bool textAfterNul = false;                // text after a NUL byte was ignored
+  int piecesSpanningLines = 0;              // pieces with lines after a bare line feed
 
   // True when the table holds every value of the file, so rewriting it loses nothing.
-  bool TookWholeFile() const { return !fileTooLong && valuesBeyondTable == 0; }
+  bool TookWholeFile() const {
+    return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul && piecesSpanningLines == 0;
+  }
 };
 
 // Replaces the table's contents from ./ResistorLibrary.txt. Returns false, after showing the

@@ -2,16 +2,20 @@
 
 namespace vantrel {
 
+const char* IncompleteReadMessage(const ReadReport& report) {
+  if (report.fileTooLong) return kLibraryTooLongMessage;
+  if (report.valuesBeyondTable > 0) return kLibraryTooManyMessage;
+  if (report.textAfterNul) return kLibraryNulMessage;
+  if (report.piecesSpanningLines > 0) return kLibraryLineFeedMessage;
+  return nullptr;
+}
+
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
   RewriteReport local;
   if (!ReadLibraryFile(services, table, &local.read)) return false;
   if (report) *report = local;
-  if (local.read.fileTooLong) {
-    services.messages.Show({kLibraryTooLongMessage});
-    return false;
-  }
-  if (local.read.valuesBeyondTable > 0) {
-    services.messages.Show({kLibraryTooManyMessage});
+  if (const char* message = IncompleteReadMessage(local.read)) {
+    services.messages.Show({message});
     return false;
   }
   const std::int32_t before = table.count;

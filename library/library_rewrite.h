@@ -13,6 +13,13 @@ inline constexpr char kLibraryTooManyMessage[] =
     "ResistorLibrary.txt was not rewritten: it holds more than 1000 values, and only the "
     "first 1000 are kept. Remove values and try again.";
 
+inline constexpr char kLibraryNulMessage[] =
+    "ResistorLibrary.txt was not rewritten: it holds a NUL byte, and nothing after it is read. "
+    "Remove it and try again.";
+inline constexpr char kLibraryLineFeedMessage[] =
+    "ResistorLibrary.txt was not rewritten: some of its lines end in a line feed alone, and "
+    "the lines after such a line end are not read. Save the file with CR LF line ends and try "
+    "again.";
 inline constexpr char kLibraryWouldGrowMessage[] =
     "ResistorLibrary.txt was not rewritten: with two decimals per value it would grow past "
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
@@ -22,6 +29,10 @@ struct RewriteReport {
   ReadReport read;
   std::int32_t duplicatesRemoved = 0;
 };
+
+// The message explaining why a file read with report cannot be rewritten without losing
+// values, or nullptr when the table holds the whole file.
+const char* IncompleteReadMessage(const ReadReport& report);
 
 // Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
 // after showing a message, when the file cannot be opened or created, when the read could not

@@ -127,9 +127,9 @@ while IFS='|' read -r name content expected; do
   expect_alone "normalise $name leaves no temporary file" "$dir"
 done <<'EOF'
 cr-only|100\r47\r91\r100|47.00\r\n91.00\r\n100.00\r\n
-lf-only|10\n22\n47\n|10.00\r\n
 crlf|100\r\n47\r\n91\r\n100\r\n|47.00\r\n91.00\r\n100.00\r\n
-nul|10\r\n22\0\r\n47\r\n|10.00\r\n22.00\r\n
+trailing-lf|22\r\n10\n\n|10.00\r\n22.00\r\n
+nul-padding|10\r\n22\r\n\0\0|10.00\r\n22.00\r\n
 junk|\001\377\r\n4.7k\r\n-3\r\n1d3\r\n0x10\r\n1e39\r\n|-3.00\r\n4.70\r\n1000.00\r\n
 empty||
 EOF
@@ -160,6 +160,21 @@ cp "$dir/ResistorLibrary.txt" "$work/many.before"
 run "$dir" normalise
 [[ $rc == 1 && $err == *"more than 1000 values"* ]] && pass || fail "too many: exit $rc [$err]"
 cmp -s "$dir/ResistorLibrary.txt" "$work/many.before" && pass || fail "too many: file changed"
+
+# Lines that only a line feed ends, and text after a NUL byte, are not read: such a library
+# is left as it is, while calc reads what it can.
+while IFS='|' read -r name content reason; do
+  dir=$(folder "unread-$name" "$content")
+  cp "$dir/ResistorLibrary.txt" "$work/$name.before"
+  run "$dir" normalise
+  [[ $rc == 1 && $err == *"$reason"* ]] && pass || fail "$name: exit $rc [$err]"
+  cmp -s "$dir/ResistorLibrary.txt" "$work/$name.before" && pass || fail "$name: file changed"
+  run "$dir" calc 10 0
+  expect "$name calc" 0 "$header"$'\n10.000\t0.000\t0.000\t0.000' ""
+done <<'EOF'
+lf-only|10\n22\n47\n|line feed alone
+nul|10\r\n22\0\r\n47\r\n|NUL byte
+EOF
 
 # -C DIR works in DIR, wherever the program is started.
 run "$work/missing" -C "$work/sample" calc 45 1

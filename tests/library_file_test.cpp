@@ -115,6 +115,32 @@ TEST_F(LibraryFileTest, ReadReportsWhatWasLeftOut) {
   EXPECT_TRUE(report.TookWholeFile());
 }
 
+TEST_F(LibraryFileTest, ReadReportsLinesItCouldNotSeparate) {
+  const struct {
+    const char* name;
+    std::string content;
+    int piecesSpanningLines;
+    bool textAfterNul;
+  } cases[] = {
+      {"crlf", "10\r\n22\r\n", 0, false},
+      {"trailing bare line feeds", "10\r\n22\n\n \n", 0, false},
+      {"line feeds before the number", "\n\n10\r22", 0, false},
+      {"lf only", "10\n22\n47\n", 1, false},
+      {"text after a bare line feed", "10\r\n22\nabc\r\n47\nx\r\n", 2, false},
+      {"nul padding", std::string("10\r\n\0\0\r\n", 7), 0, false},
+      {"text after a nul", std::string("10\r\n22\0\r\n47\r\n", 13), 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetFile(c.content);
+    ReadReport report;
+    ASSERT_TRUE(Read(&report));
+    EXPECT_EQ(report.piecesSpanningLines, c.piecesSpanningLines);
+    EXPECT_EQ(report.textAfterNul, c.textAfterNul);
+    EXPECT_EQ(report.TookWholeFile(), c.piecesSpanningLines == 0 && !c.textAfterNul);
+  }
+}
+
 TEST_F(LibraryFileTest, ReadStopsAtByte10240AndReadsACutNumberFromThePartBefore) {
   // Byte 10240 falls between "1234" and "5678".
   std::string content = "5\r\n";
@@ -344,6 +370,8 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
        kLibraryTooLongMessage},
       {"more than 1000 values", CountingFile(1001), kLibraryTooManyMessage},
       {"growing past 10240 bytes once written", CompactMillions(1000), kLibraryWouldGrowMessage},
+      {"lines ended by a bare line feed", "10\n22\n47\n", kLibraryLineFeedMessage},
+      {"text after a nul", std::string("10\r\n22\0\r\n47\r\n", 13), kLibraryNulMessage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
