@@ -7,56 +7,12 @@
 set -u
 [[ -n "${VANTREL_E2E_TRACE:-}" ]] && set -x
 
-if [[ -z "${VANTREL_E2E_DISPLAY:-}" ]]; then
-  exec env VANTREL_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-
 vantrel=$(realpath "$1")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+extra_cleanup() {
   [[ -s "$work/editor.pid" ]] && kill -9 "$(cat "$work/editor.pid")" 2>/dev/null
-  rm -rf "$work"
 }
-trap cleanup EXIT
+source "$(dirname "$0")/x11_session.sh"
 
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-passed=0
-failed=0
-check() {  # check NAME COMMAND...: counts a check that passes when COMMAND succeeds
-  local name=$1
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
-
-caption='Vantrel - Resistor Finder'
-# find_window TITLE: the id of the visible window with exactly that title, waiting up to 10 s.
-find_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    if [[ -n "$id" ]]; then
-      echo "$id"
-      return
-    fi
-    sleep 0.1
-  done
-}
-# press WINDOW KEY...: gives WINDOW the focus, waits until it has it, and presses the keys.
-press() {
-  local window=$1
-  shift
-  xdotool windowactivate "$window" 2>/dev/null
-  for _ in $(seq 50); do
-    [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && break
-    sleep 0.1
-  done
-  sleep 0.2
-  xdotool key "$@"
-}
 # await_file PATH: waits up to 5 s for a file to appear.
 await_file() {
   for _ in $(seq 50); do
@@ -64,19 +20,6 @@ await_file() {
     sleep 0.1
   done
   return 1
-}
-# await_exit PID: waits up to 10 s for a started copy to end and sets $status to its exit
-# status, or to "running".
-await_exit() {
-  status=running
-  for _ in $(seq 100); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      { wait "$1"; } 2>/dev/null
-      status=$?
-      return
-    fi
-    sleep 0.1
-  done
 }
 # start [VAR=VALUE...]: starts a copy in the work directory with the given environment.
 start() {
@@ -86,13 +29,6 @@ start() {
 }
 running() { kill -0 "$1" 2>/dev/null; }
 no_message_box() { test -z "$(xdotool search --onlyvisible --name '^vantrel$' 2>/dev/null)"; }
-
-openbox >/dev/null 2>&1 &
-pids+=($!)
-# openbox announces itself before it has finished starting; a window mapped in between can
-# stay unmanaged and unmapped, so the test gives it a moment more.
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
-sleep 1
 
 mkdir "$work/lib"
 printf '100\r\n47\r\n91\r\n100\r\n' >"$work/lib/ResistorLibrary.txt"
