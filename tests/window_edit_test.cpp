@@ -19,9 +19,11 @@
 #include "posix_files.h"
 #include "scratch_dir.h"
 #include "vantrel_dlg.h"
+#include "window_probe.h"
 
 using vantrel::CVantrelDlg;
 using vantrel::Message;
+using vantrel::testing::Control;
 using vantrel::testing::FakeEditorLauncher;
 using vantrel::testing::FakeMessageService;
 using vantrel::testing::ScratchDir;
@@ -33,13 +35,6 @@ constexpr char kSmallLibrary[] = "100\r\n47\r\n91\r\n100\r\n";
 // Input the user could give the window while the editor is open, each of which would change
 // what the window shows, start a command or close the window if it got through.
 using Input = std::function<void(CVantrelDlg&)>;
-
-template <typename T>
-T* Control(QWidget& window, const char* name) {
-  T* control = window.findChild<T*>(name);
-  if (control == nullptr) qFatal("no control %s", name);
-  return control;
-}
 
 // Counts the events of one type that reach an object.
 class EventCounter : public QObject {
@@ -77,10 +72,12 @@ class WindowEditTest : public QObject {
   void FileErrorIsShownAndTheWindowStaysOpen();
 
  private:
-  void Calculate(const QString& target, const QString& precision);
+  void Calculate(const QString& target, const QString& precision) {
+    vantrel::testing::TypeAndCalculate(*m_window, target, precision);
+  }
   void TriggerLibrarySetting();
-  QStringList Choices();
-  QList<QStringList> Rows();
+  QStringList Choices() { return vantrel::testing::Choices(*m_window); }
+  QList<QStringList> Rows() { return vantrel::testing::Rows(*m_window); }
 
   std::unique_ptr<ScratchDir> m_dir;
   std::unique_ptr<FakeMessageService> m_messages;
@@ -111,35 +108,9 @@ void WindowEditTest::cleanup() {
   m_dir.reset();
 }
 
-void WindowEditTest::Calculate(const QString& target, const QString& precision) {
-  Control<QLineEdit>(*m_window, "IDC_TARGET_VALUE")->setText(target);
-  Control<QLineEdit>(*m_window, "IDC_TARGET_PRECISION")->setText(precision);
-  QTest::mouseClick(Control<QPushButton>(*m_window, "IDC_CALCULATE"), Qt::LeftButton);
-}
-
 // Returns once the command is over, the waits for the editor included.
 void WindowEditTest::TriggerLibrarySetting() {
   Control<QMenuBar>(*m_window, "IDR_MAIN_MENU")->actions()[0]->trigger();
-}
-
-QStringList WindowEditTest::Choices() {
-  auto* box = Control<QComboBox>(*m_window, "IDC_DISPLAY_NUMBER");
-  QStringList choices;
-  for (int i = 0; i < box->count(); ++i) choices << box->itemText(i);
-  return choices;
-}
-
-QList<QStringList> WindowEditTest::Rows() {
-  auto* list = Control<QTreeWidget>(*m_window, "IDC_RESULT_LIST");
-  QList<QStringList> rows;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    QStringList row;
-    for (int column = 0; column < list->columnCount(); ++column) {
-      row << list->topLevelItem(i)->text(column);
-    }
-    rows << row;
-  }
-  return rows;
 }
 
 void WindowEditTest::RewritesTheLibraryAndKeepsTheResults() {

@@ -19,10 +19,12 @@
 #include "file_error_report.h"
 #include "library_file.h"
 #include "vantrel_dlg.h"
+#include "window_probe.h"
 
 using vantrel::CVantrelDlg;
 using vantrel::Message;
 using vantrel::testing::FakeServices;
+using vantrel::testing::TypeAndCalculate;
 
 namespace {
 
@@ -60,13 +62,13 @@ class WindowTest : public QObject {
  private:
   template <typename T>
   T* Control(const char* name) {
-    T* control = m_window->findChild<T*>(name);
-    if (control == nullptr) qFatal("no control %s", name);
-    return control;
+    return vantrel::testing::Control<T>(*m_window, name);
   }
-  void Calculate(const QString& target, const QString& precision);
-  QStringList Choices();
-  QList<QStringList> Rows();
+  void Calculate(const QString& target, const QString& precision) {
+    TypeAndCalculate(*m_window, target, precision);
+  }
+  QStringList Choices() { return vantrel::testing::Choices(*m_window); }
+  QList<QStringList> Rows() { return vantrel::testing::Rows(*m_window); }
 
   std::unique_ptr<FakeServices> m_fakes;
   std::unique_ptr<vantrel::testing::FakeEditorLauncher> m_editor;
@@ -86,32 +88,6 @@ void WindowTest::cleanup() {
   m_window.reset();
   m_editor.reset();
   m_fakes.reset();
-}
-
-void WindowTest::Calculate(const QString& target, const QString& precision) {
-  Control<QLineEdit>("IDC_TARGET_VALUE")->setText(target);
-  Control<QLineEdit>("IDC_TARGET_PRECISION")->setText(precision);
-  QTest::mouseClick(Control<QPushButton>("IDC_CALCULATE"), Qt::LeftButton);
-}
-
-QStringList WindowTest::Choices() {
-  auto* box = Control<QComboBox>("IDC_DISPLAY_NUMBER");
-  QStringList choices;
-  for (int i = 0; i < box->count(); ++i) choices << box->itemText(i);
-  return choices;
-}
-
-QList<QStringList> WindowTest::Rows() {
-  auto* list = Control<QTreeWidget>("IDC_RESULT_LIST");
-  QList<QStringList> rows;
-  for (int i = 0; i < list->topLevelItemCount(); ++i) {
-    QStringList row;
-    for (int column = 0; column < list->columnCount(); ++column) {
-      row << list->topLevelItem(i)->text(column);
-    }
-    rows << row;
-  }
-  return rows;
 }
 
 void WindowTest::OpensWithDefaultsAndFocusOnCalculate() {
