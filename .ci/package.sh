@@ -51,7 +51,7 @@ cp -r examples "$work/examples"
 header=$'Resistor Value\tResistor #1\tResistor #2\tPrecision (%)'
 [[ "$(head -n 1 "$work/calc.out")" == "$header" ]] || fail "calc printed no header"
 echo "calc 45 1: $(($(wc -l <"$work/calc.out") - 1)) result rows"
-[[ "$("$cli" --version)" == "vantrel-cli 1.0.0.1" ]] || fail "--version"
+[[ "$("$cli" --version)" == "1.0.0.1" ]] || fail "--version"
 
 # The manual page: present, gzipped, and free of groff warnings.
 page="$work/root/usr/share/man/man1/vantrel-cli.1.gz"

@@ -162,7 +162,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       return kExitOk;
     }
     if (next < args.size() && args[next] == "--version") {
-      out << "vantrel-cli " << kVersion << '\n';
+      out << kVersion << '\n';
       return kExitOk;
     }
     if (next < args.size() && args[next] == "-C") {

@@ -134,7 +134,7 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_THAT(out.str(), HasSubstr("calc TARGET PRECISION"));
   EXPECT_EQ(err.str(), "");
   EXPECT_EQ(Run({"--version"}), kExitOk);
-  EXPECT_EQ(out.str(), "vantrel-cli 1.0.0.1\n");
+  EXPECT_EQ(out.str(), "1.0.0.1\n");
   EXPECT_EQ(err.str(), "");
 }
 
