@@ -28,7 +28,7 @@ using vantrel::testing::TypeAndCalculate;
 
 namespace {
 
-// The overview's example library: 100, 47, 91, 100.
+// A small library with a repeat: 100, 47, 91, 100.
 constexpr char kSmallLibrary[] = "100\r\n47\r\n91\r\n100\r\n";
 
 std::string SampleLibrary() {
