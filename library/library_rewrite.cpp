@@ -12,16 +12,16 @@ const char* IncompleteReadMessage(const ReadReport& report) {
 
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
   RewriteReport local;
-  if (!ReadLibraryFile(services, table, &local.read)) return false;
-  if (report) *report = local;
-  if (const char* message = IncompleteReadMessage(local.read)) {
+  RewriteReport& out = report ? *report : local;
+  out = {};
+  if (!ReadLibraryFile(services, table, &out.read)) return false;
+  if (const char* message = IncompleteReadMessage(out.read)) {
     services.messages.Show({message});
     return false;
   }
   const std::int32_t before = table.count;
   NormaliseLibrary(table);
-  local.duplicatesRemoved = before - table.count;
-  if (report) *report = local;
+  out.duplicatesRemoved = before - table.count;
   const std::string text = LibraryFileText(table.values.data(), table.count);
   if (text.size() > kLibraryReadLimit) {
     services.messages.Show({kLibraryWouldGrowMessage});

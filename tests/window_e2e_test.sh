@@ -85,9 +85,4 @@ if [[ -n "$main" ]]; then press "$main" Escape; fi
 await_exit "$restarted"
 check "restarted copy exits 0 ($status)" test "$status" = 0
 
-if [[ $failed -gt 0 && -s "$work/stderr" ]]; then
-  echo "--- stderr of the copies:"
-  cat "$work/stderr"
-fi
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+finish

@@ -26,6 +26,17 @@ check() { # check NAME COMMAND...: counts a check that passes when COMMAND succe
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
 }
 
+# finish: the closing count, with what the copies wrote to stderr when a check failed; its
+# status is the script's.
+finish() {
+  if [[ $failed -gt 0 && -s "$work/stderr" ]]; then
+    echo "--- stderr of the copies:"
+    cat "$work/stderr"
+  fi
+  echo "$passed passed, $failed failed"
+  [[ $failed -eq 0 ]]
+}
+
 caption='Vantrel - Resistor Finder'
 # find_window TITLE: the id of the visible window with exactly that title, waiting up to 30 s.
 # A search can fail when a window goes away while it runs, so it is retried.
