@@ -16,37 +16,14 @@ namespace {
 
 constexpr char kVersion[] = "1.0.0.1";
 
-constexpr char kUsage[] =
-    "usage: vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]\n"
-    "       vantrel-cli [-C DIR] normalise\n"
-    "       vantrel-cli [-C DIR] edit\n"
-    "       vantrel-cli --help | --version\n";
-
-constexpr char kHelp[] =
+constexpr char kAbout[] =
     "Finds resistor values, alone or two in parallel, that reach a target value.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
-    "line, lines ended by CR LF.\n"
-    "\n"
-    "Commands:\n"
-    "  calc TARGET PRECISION  List every single value and parallel pair within PRECISION\n"
-    "                         percent of TARGET, closest first, tab-separated.\n"
-    "  normalise              Rewrite the library sorted, without repeats, two decimals.\n"
-    "  edit                   Open the library in the editor named by VANTREL_EDITOR,\n"
-    "                         VISUAL or EDITOR (the first one set), wait until it is\n"
-    "                         closed, then normalise the library.\n"
-    "\n"
-    "Options:\n"
-    "  -C DIR      Work in DIR instead of the current directory.\n"
-    "  --rows N    Print at most N result rows.\n"
-    "  --help      Show this help.\n"
-    "  --version   Show the version.\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
+    "line, lines ended by CR LF.\n";
 
-struct UsageError {
-  std::string what;
-};
+constexpr char kExitStatus[] =
+    "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
 
 std::optional<int> ParseRowLimit(const std::string& text) {
   if (text.empty() || text.size() > 9) return std::nullopt;
@@ -58,23 +35,18 @@ std::optional<int> ParseRowLimit(const std::string& text) {
   return value;
 }
 
-int RunCalc(const std::vector<std::string>& args, Services& services, std::ostream& out) {
-  std::vector<std::string> positional;
+int RunCalc(const ParsedArgs& args, CliContext& context) {
   std::optional<int> rowLimit;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--rows") {
-      if (i + 1 == args.size()) throw UsageError{"--rows needs a number"};
-      rowLimit = ParseRowLimit(args[++i]);
-      if (!rowLimit) throw UsageError{"--rows needs a whole number, not \"" + args[i] + "\""};
-    } else {
-      positional.push_back(args[i]);
-    }
+  if (const std::string* rows = args.Value("--rows")) {
+    rowLimit = ParseRowLimit(*rows);
+    if (!rowLimit)
+      throw UsageError{"calc: --rows needs a whole number, not \"" + *rows + "\"", "calc"};
   }
-  if (positional.size() != 2) throw UsageError{"calc needs TARGET and PRECISION"};
-
   LibraryTable library;
   ResultTable results;
-  if (!Calculate(positional[0], positional[1], library, results, services)) return kExitFailure;
+  if (!Calculate(args.operands[0], args.operands[1], library, results, context.services)) {
+    return kExitFailure;
+  }
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
   std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
@@ -83,7 +55,7 @@ int RunCalc(const std::vector<std::string>& args, Services& services, std::ostre
     text += FormatFixed(row.value, 3) + '\t' + FormatFixed(row.resistor1, 3) + '\t' +
             FormatFixed(row.resistor2, 3) + '\t' + FormatFixed(row.precision, 3) + '\n';
   }
-  out << text << std::flush;
+  context.out << text << std::flush;
   return kExitOk;
 }
 
@@ -129,23 +101,115 @@ int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err
   return rewritten ? kExitOk : kExitFailure;
 }
 
-int RunNormalise(const std::vector<std::string>& args, Services& services, std::ostream& err) {
-  if (!args.empty()) throw UsageError{"normalise takes no arguments"};
+int RunNormalise(const ParsedArgs&, CliContext& context) {
   LibraryTable library;
   RewriteReport report;
-  return FinishRewrite(RewriteLibraryFile(services, library, &report), report, err);
+  return FinishRewrite(RewriteLibraryFile(context.services, library, &report), report, context.err);
 }
 
-int RunEdit(const std::vector<std::string>& args, Services& services, IEditorLauncher& editor,
-            std::ostream& err) {
-  if (!args.empty()) throw UsageError{"edit takes no arguments"};
+int RunEdit(const ParsedArgs&, CliContext& context) {
   LibraryTable library;
   RewriteReport report;
   SleepingWaiter waiter;
-  return FinishRewrite(EditLibrary(services, editor, waiter, library, &report), report, err);
+  return FinishRewrite(EditLibrary(context.services, context.editor, waiter, library, &report),
+                       report, context.err);
+}
+
+const CliCommand* FindCommand(std::string_view name) {
+  for (const CliCommand& command : CliCommands()) {
+    if (command.spec.name == name) return &command;
+  }
+  return nullptr;
+}
+
+std::string ProgramUsage() {
+  std::string usage;
+  for (const CliCommand& command : CliCommands()) {
+    usage += (usage.empty() ? "usage: " : "       ") + UsageLine(command.spec) + '\n';
+  }
+  return usage + "       vantrel-cli --help | --version\n";
+}
+
+std::string ProgramHelp() {
+  std::string help = ProgramUsage() + '\n' + kAbout + "\nCommands:\n";
+  std::size_t width = 0;
+  for (const CliCommand& command : CliCommands()) width = std::max(width, command.spec.name.size());
+  for (const CliCommand& command : CliCommands()) {
+    help += "  " + std::string(command.spec.name) +
+            std::string(width + 2 - command.spec.name.size(), ' ') +
+            std::string(command.spec.summary) + '\n';
+  }
+  help += "\nOptions:\n";
+  for (const OptionSpec& option : ProgramOptions()) {
+    std::string shown(option.name);
+    if (!option.valueName.empty()) shown += " " + std::string(option.valueName);
+    help += "  " + shown + std::string(12 - shown.size(), ' ') + std::string(option.help) + '\n';
+  }
+  return help + "\n'vantrel-cli help COMMAND' shows a command's options.\n" + kExitStatus;
+}
+
+int RunHelp(const ParsedArgs& args, CliContext& context) {
+  if (args.operands.empty()) {
+    context.out << ProgramHelp();
+    return kExitOk;
+  }
+  const CliCommand* command = FindCommand(args.operands[0]);
+  if (!command) throw UsageError{"help: unknown command \"" + args.operands[0] + "\"", "help"};
+  context.out << CommandHelp(command->spec);
+  return kExitOk;
 }
 
 }  // namespace
+
+const std::vector<CliCommand>& CliCommands() {
+  static const std::vector<CliCommand> commands = [] {
+    std::vector<CliCommand> list = {
+        {{"calc",
+          "List the single values and parallel pairs within PRECISION % of TARGET.",
+          "Lists every library value, and every pair of library values in parallel, that\n"
+          "reaches TARGET within PRECISION percent, closest first. TARGET and PRECISION are\n"
+          "read as the window reads them: text after the number is ignored, and text without\n"
+          "a number reads as 0.\n",
+          {{"TARGET"}, {"PRECISION"}},
+          {{"--rows", "N", "Print at most N result rows."}}},
+         RunCalc},
+        {{"normalise",
+          "Rewrite the library sorted, without repeats, two decimals.",
+          "Rewrites the library sorted, without repeats and with two decimals per value, and\n"
+          "says on stderr what it dropped.\n",
+          {},
+          {}},
+         RunNormalise},
+        {{"edit",
+          "Edit the library in a terminal editor, then normalise it.",
+          "Opens the library in the editor named by VANTREL_EDITOR, VISUAL or EDITOR (the\n"
+          "first one set), waits until it is closed, then normalises the library.\n",
+          {},
+          {}},
+         RunEdit},
+    };
+    std::vector<std::string_view> names;
+    for (const CliCommand& command : list) names.push_back(command.spec.name);
+    names.push_back("help");
+    list.push_back({{"help",
+                     "Show the help of the program or of one command.",
+                     "Shows the help of COMMAND, or of the program.\n",
+                     {{"COMMAND", true, names}},
+                     {}},
+                    RunHelp});
+    return list;
+  }();
+  return commands;
+}
+
+const std::vector<OptionSpec>& ProgramOptions() {
+  static const std::vector<OptionSpec> options = {
+      {"-C", "DIR", "Work in DIR instead of the current directory."},
+      {"--help", "", "Show this help."},
+      {"--version", "", "Show the version."},
+  };
+  return options;
+}
 
 int RunCli(const std::vector<std::string>& args, Services& services, std::ostream& out,
            std::ostream& err) {
@@ -157,34 +221,45 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
            std::ostream& out, std::ostream& err) {
   try {
     std::size_t next = 0;
-    if (next < args.size() && (args[next] == "--help" || args[next] == "-h")) {
-      out << kUsage << '\n' << kHelp;
-      return kExitOk;
-    }
-    if (next < args.size() && args[next] == "--version") {
-      out << kVersion << '\n';
-      return kExitOk;
-    }
-    if (next < args.size() && args[next] == "-C") {
-      if (next + 1 == args.size()) throw UsageError{"-C needs a directory"};
-      const std::string& dir = args[next + 1];
+    for (; next < args.size() && args[next].starts_with("-"); ++next) {
+      const std::string& option = args[next];
+      if (option == "--help" || option == "-h") {
+        out << ProgramHelp();
+        return kExitOk;
+      }
+      if (option == "--version") {
+        out << kVersion << '\n';
+        return kExitOk;
+      }
+      if (option != "-C") throw UsageError{"unknown option \"" + option + "\"", ""};
+      if (++next == args.size()) throw UsageError{"-C needs a value DIR", ""};
+      const std::string& dir = args[next];
       if (::chdir(dir.c_str()) != 0) {
         err << "vantrel-cli: cannot change to directory \"" << dir << "\": " << std::strerror(errno)
             << '\n';
         return kExitFailure;
       }
-      next += 2;
     }
-    if (next == args.size()) throw UsageError{"no command given"};
-    const std::string& command = args[next];
-    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
-                                        args.end());
-    if (command == "calc") return RunCalc(rest, services, out);
-    if (command == "normalise") return RunNormalise(rest, services, err);
-    if (command == "edit") return RunEdit(rest, services, editor, err);
-    throw UsageError{"unknown command \"" + command + "\""};
+    if (next == args.size()) throw UsageError{"no command given", ""};
+    const CliCommand* command = FindCommand(args[next]);
+    if (!command) throw UsageError{"unknown command \"" + args[next] + "\"", ""};
+    const std::span<const std::string> words(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
+                                             args.end());
+    const ParsedArgs parsed = ParseArgs(command->spec, words);
+    if (parsed.help) {
+      out << CommandHelp(command->spec);
+      return kExitOk;
+    }
+    CliContext context{services, editor, out, err};
+    return command->run(parsed, context);
   } catch (const UsageError& usage) {
-    err << "vantrel-cli: " << usage.what << '\n' << kUsage;
+    err << "vantrel-cli: " << usage.what << '\n';
+    if (const CliCommand* command = FindCommand(usage.command)) {
+      err << "usage: " << UsageLine(command->spec) << "\n'vantrel-cli help " << usage.command
+          << "' shows more.\n";
+    } else {
+      err << ProgramUsage();
+    }
     return kExitUsage;
   } catch (const FileError& error) {
     err << "vantrel-cli: " << error.what() << '\n';

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "editor_launch.h"
 #include "services.h"
 
@@ -12,6 +13,25 @@ namespace vantrel {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+
+// What a command works with.
+struct CliContext {
+  Services& services;
+  IEditorLauncher& editor;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct CliCommand {
+  CommandSpec spec;
+  int (*run)(const ParsedArgs& args, CliContext& context);
+};
+
+// Every command, in the order the help lists them.
+const std::vector<CliCommand>& CliCommands();
+
+// The options that come before the command.
+const std::vector<OptionSpec>& ProgramOptions();
 
 // Runs vantrel-cli with args (program name excluded), writing results to out and messages and
 // errors to err; returns the exit status. The working directory changes with -C.

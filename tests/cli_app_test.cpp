@@ -128,14 +128,77 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndPrintTheUsage) {
   EXPECT_EQ(File(), "100\r\n47\r\n91\r\n100\r\n");
 }
 
-TEST_F(CliTest, HelpAndVersion) {
-  EXPECT_EQ(Run({"--help"}), kExitOk);
-  EXPECT_THAT(out.str(), HasSubstr("usage: vantrel-cli"));
-  EXPECT_THAT(out.str(), HasSubstr("calc TARGET PRECISION"));
-  EXPECT_EQ(err.str(), "");
+TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
+  const struct {
+    std::vector<std::string> args;
+    const char* firstLine;
+  } cases[] = {
+      {{"calc", "45", "1", "extra"}, "calc: unexpected argument \"extra\""},
+      {{"calc", "45", "--verbose"}, "calc: unknown option \"--verbose\""},
+      {{"calc", "45", "1", "--rows=2=3"}, "calc: --rows needs a whole number, not \"2=3\""},
+      {{"calc", "45", "1", "--rows"}, "calc: --rows needs a value N"},
+      {{"calc"}, "calc: missing TARGET"},
+      {{"calc", "45"}, "calc: missing PRECISION"},
+      {{"calc", "--", "45", "1", "--rows"}, "calc: unexpected argument \"--rows\""},
+      {{"normalise", "--rows=2"}, "normalise: unknown option \"--rows\""},
+      {{"help", "frobnicate"}, "help: unknown command \"frobnicate\""},
+      {{"frobnicate"}, "unknown command \"frobnicate\""},
+      {{"--rows", "1", "calc", "45", "1"}, "unknown option \"--rows\""},
+      {{"-C"}, "-C needs a value DIR"},
+      {{}, "no command given"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitUsage);
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + std::string(c.firstLine) + "\nusage: "));
+  }
+}
+
+TEST_F(CliTest, OptionValuesComeEitherWayAndDoubleDashEndsTheOptions) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string output;
+  } cases[] = {
+      {{"calc", "45", "5", "--rows=1"}, kExitOk, std::string(kHeader) + kPairRow},
+      {{"calc", "--rows=", "45", "5"}, kExitUsage, ""},
+      {{"calc", "--", "45", "5"}, kExitOk, std::string(kHeader) + kPairRow + kSingleRow},
+      // A word after "--" is an operand, read as the window reads its boxes: no number is 0.
+      {{"calc", "45", "--", "--rows"}, kExitOk, kHeader},
+      {{"calc", "45", "-1"}, kExitFailure, ""},
+      {{"calc", "-45", "1"}, kExitFailure, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), c.status);
+    EXPECT_EQ(out.str(), c.output);
+  }
+}
+
+TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"help"}, {"--help"}, {"-h"}, {"-C", ".", "help"}}) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    EXPECT_EQ(Run(args), kExitOk);
+    EXPECT_EQ(err.str(), "");
+    for (const CliCommand& command : CliCommands()) {
+      EXPECT_THAT(out.str(), HasSubstr(UsageLine(command.spec) + '\n'));
+      EXPECT_THAT(out.str(), HasSubstr(std::string(command.spec.summary) + '\n'));
+    }
+  }
+  for (const CliCommand& command : CliCommands()) {
+    const std::string name(command.spec.name);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"help", name}, {name, "--help"}, {name, "x", "--help", "--nonsense"}}) {
+      SCOPED_TRACE(::testing::PrintToString(args));
+      EXPECT_EQ(Run(args), kExitOk);
+      EXPECT_EQ(out.str(), CommandHelp(command.spec));
+      EXPECT_EQ(err.str(), "");
+    }
+  }
   EXPECT_EQ(Run({"--version"}), kExitOk);
   EXPECT_EQ(out.str(), "1.0.0.1\n");
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(File(), "100\r\n47\r\n91\r\n100\r\n");
 }
 
 TEST_F(CliTest, MissingDirectoryFailsWithoutChangingDirectory) {

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vantrel {
+
+// A wrong command line. command names the command whose usage fits, or is empty for the
+// program's usage.
+struct UsageError {
+  std::string what;
+  std::string command;
+};
+
+struct OptionSpec {
+  OptionSpec(std::string_view name_, std::string_view valueName_, std::string_view help_,
+             std::vector<std::string_view> choices_ = {})
+      : name(name_), valueName(valueName_), help(help_), choices(std::move(choices_)) {}
+
+  std::string_view name;       // "--rows"
+  std::string_view valueName;  // "N"; empty for a flag
+  std::string_view help;
+  std::vector<std::string_view> choices;  // the only values allowed, when not empty
+};
+
+struct OperandSpec {
+  OperandSpec(std::string_view name_, bool optional_ = false,
+              std::vector<std::string_view> choices_ = {})
+      : name(name_), optional(optional_), choices(std::move(choices_)) {}
+
+  std::string_view name;  // "TARGET"
+  bool optional;
+  std::vector<std::string_view> choices;  // offered by the shell completions
+};
+
+// One command of vantrel-cli. The help, the usage errors, the shell completions and a test
+// of the manual page all read this description.
+struct CommandSpec {
+  std::string_view name;
+  std::string_view summary;  // one line
+  std::string_view details;  // the help's paragraph, lines of at most 78 columns
+  std::vector<OperandSpec> operands;
+  std::vector<OptionSpec> options;
+};
+
+// What a command's words say: its operands and the options given, by name; a flag's value
+// is empty. An option given twice keeps its last value.
+struct ParsedArgs {
+  std::vector<std::string> operands;
+  std::map<std::string, std::string, std::less<>> options;
+  bool help = false;  // --help was given; nothing else was checked
+
+  bool Has(std::string_view option) const { return options.find(option) != options.end(); }
+  const std::string* Value(std::string_view option) const;
+};
+
+// Splits the words after the command name. A word starting with "--" is an option, with its
+// value after "=" or in the next word; "--" ends the options; every other word, "-1" too, is
+// an operand. Throws UsageError naming what is wrong.
+ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> words);
+
+// "vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]"
+std::string UsageLine(const CommandSpec& command);
+
+// The usage line, the details and the options of one command.
+std::string CommandHelp(const CommandSpec& command);
+
+}  // namespace vantrel
