@@ -10,6 +10,7 @@
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
+#include "output_table.h"
 
 namespace vantrel {
 namespace {
@@ -49,13 +50,39 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   }
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
-  std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
-  for (int i = 0; i < shown; ++i) {
-    const ResultRow& row = results.rows[static_cast<std::size_t>(i)];
-    text += FormatFixed(row.value, 3) + '\t' + FormatFixed(row.resistor1, 3) + '\t' +
-            FormatFixed(row.resistor2, 3) + '\t' + FormatFixed(row.precision, 3) + '\n';
+  const std::span<const ResultRow> rows(results.rows.data(), static_cast<std::size_t>(shown));
+  const OutputFormat format =
+      OutputFormatNamed(args.Value("--format") ? *args.Value("--format") : "");
+  if (format == OutputFormat::kText) {
+    std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
+    for (const ResultRow& row : rows) {
+      text += FormatFixed(row.value, 3) + '\t' + FormatFixed(row.resistor1, 3) + '\t' +
+              FormatFixed(row.resistor2, 3) + '\t' + FormatFixed(row.precision, 3) + '\n';
+    }
+    context.out << text << std::flush;
+    return kExitOk;
   }
-  context.out << text << std::flush;
+  // Each float both exactly and with the three decimals the window shows.
+  OutputTable table{{"value", "resistor1", "resistor2", "precision", "value_shown",
+                     "resistor1_shown", "resistor2_shown", "precision_shown"},
+                    {}};
+  for (const ResultRow& row : rows) {
+    std::vector<Cell> cells;
+    for (float field : {row.value, row.resistor1, row.resistor2, row.precision}) {
+      cells.push_back(NumberCell(field));
+    }
+    for (float field : {row.value, row.resistor1, row.resistor2, row.precision}) {
+      cells.push_back(TextCell(FormatFixed(field, 3)));
+    }
+    table.rows.push_back(std::move(cells));
+  }
+  OutputHead head = {{"command", TextCell("calc")},
+                     {"target", NumberCell(RoundToFloat(ParseAtof(args.operands[0])))},
+                     {"precision", NumberCell(RoundToFloat(ParseAtof(args.operands[1])))}};
+  if (format == OutputFormat::kJson) {
+    for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
+  }
+  context.out << WriteTable(format, head, table) << std::flush;
   return kExitOk;
 }
 
@@ -169,9 +196,16 @@ const std::vector<CliCommand>& CliCommands() {
           "Lists every library value, and every pair of library values in parallel, that\n"
           "reaches TARGET within PRECISION percent, closest first. TARGET and PRECISION are\n"
           "read as the window reads them: text after the number is ignored, and text without\n"
-          "a number reads as 0.\n",
+          "a number reads as 0.\n"
+          "\n"
+          "tsv, csv and json give every number twice: exactly, as the shortest decimal that\n"
+          "reads back as the same single-precision value, and with the three decimals of the\n"
+          "text output (the columns ending in _shown). json also names the library file and\n"
+          "its SHA-256.\n",
           {{"TARGET"}, {"PRECISION"}},
-          {{"--rows", "N", "Print at most N result rows."}}},
+          {{"--rows", "N", "Print at most N result rows."},
+           {"--format", "FORMAT", "Print text (the default), tsv, csv or json.",
+            OutputFormatNames()}}},
          RunCalc},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",

@@ -90,6 +90,36 @@ run "$dir" normalise
 expect "sample normalise" 0 "" ""
 if cmp -s "$sample" "$dir/ResistorLibrary.txt"; then pass; else fail "sample is normalised"; fi
 
+# tsv, csv and json, read by Python's own parsers, carry the text output's rows, the exact
+# floats behind them, and the library's path and digest.
+for format in tsv csv json; do
+  run "$work/sample" calc 45 1 --format "$format"
+  printf '%s\n' "$out" >"$work/formatted"
+  if python3 - "$format" "$work/formatted" "$work/sample/ResistorLibrary.txt" \
+    "$sample_rows" <<'PYTHON'; then pass; else fail "calc --format $format: [$out]"; fi
+import csv, hashlib, json, os, sys
+fmt, path, library, text_rows = sys.argv[1:]
+names = ["value", "resistor1", "resistor2", "precision"]
+with open(path, newline="") as f:
+    if fmt == "json":
+        doc = json.load(f)
+        rows = doc["rows"]
+        assert (doc["command"], doc["target"], doc["precision"]) == ("calc", 45, 1)
+        assert doc["library"] == os.path.realpath(library), doc["library"]
+        with open(library, "rb") as lib:
+            assert doc["library_sha256"] == hashlib.sha256(lib.read()).hexdigest()
+    else:
+        rows = list(csv.DictReader(f, delimiter="\t" if fmt == "tsv" else ","))
+expected = [line.split("\t") for line in text_rows.split("\n")]
+assert len(rows) == len(expected), (len(rows), len(expected))
+for row, fields in zip(rows, expected):
+    for name, shown in zip(names, fields):
+        assert row[name + "_shown"] == shown, (row, shown)
+        assert fmt != "json" or isinstance(row[name], (int, float)), row
+        assert abs(float(row[name]) - float(shown)) <= 0.0005 * (1 + 1e-6), (row, shown)
+PYTHON
+done
+
 # The process locale changes nothing, neither in what is read nor in what is printed.
 dir=$(folder locale '4.7\r\n100\r\n47.5\r\n91\r\n')
 run "$dir" calc 45.5 2.5

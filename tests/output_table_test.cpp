@@ -1,0 +1,52 @@
+#include "output_table.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace vantrel {
+namespace {
+
+// Every finite value reads back as itself; the yardstick is from_chars.
+TEST(OutputTableTest, NumbersReadBackExactly) {
+  std::mt19937_64 random(11);
+  for (int i = 0; i < 20000; ++i) {
+    const auto asDouble = std::bit_cast<double>(random());
+    const auto asFloat = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    if (std::isfinite(asDouble)) {
+      const std::string text = NumberCell(asDouble).text;
+      double back = 0;
+      std::from_chars(text.data(), text.data() + text.size(), back);
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(asDouble)) << text;
+    }
+    if (std::isfinite(asFloat)) {
+      const std::string text = NumberCell(asFloat).text;
+      float back = 0;
+      std::from_chars(text.data(), text.data() + text.size(), back);
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(asFloat)) << text;
+    }
+  }
+  // Shortest: a float prints as the decimal it was read from, not its double expansion.
+  EXPECT_EQ(NumberCell(4.7f).text, "4.7");
+  EXPECT_EQ(NumberCell(0.1).text, "0.1");
+}
+
+TEST(OutputTableTest, EachFormatQuotesWhatItMust) {
+  const OutputTable table{{"name", "x,y"},
+                          {{TextCell("plain"), NumberCell(1.5)},
+                           {TextCell("say \"hi\", \\ \n\t\x01"), NumberCell(-2.0)}}};
+  EXPECT_EQ(WriteTsv({{"a", "b"}, {{TextCell("1"), NumberCell(2.0)}}}), "a\tb\n1\t2\n");
+  EXPECT_EQ(WriteCsv(table), "name,\"x,y\"\r\nplain,1.5\r\n\"say \"\"hi\"\", \\ \n\t\x01\",-2\r\n");
+  EXPECT_EQ(WriteJson({{"target", NumberCell(45.0)}, {"path", TextCell("/a\"b")}}, table),
+            "{\n  \"target\": 45,\n  \"path\": \"/a\\\"b\",\n  \"rows\": [\n"
+            "    {\"name\": \"plain\", \"x,y\": 1.5},\n"
+            "    {\"name\": \"say \\\"hi\\\", \\\\ \\n\\t\\u0001\", \"x,y\": -2}\n  ]\n}\n");
+  EXPECT_EQ(WriteJson({}, {{"a"}, {}}), "{\n  \"rows\": []\n}\n");
+}
+
+}  // namespace
+}  // namespace vantrel
