@@ -11,6 +11,8 @@
 #include "library_rewrite.h"
 #include "number_text.h"
 #include "output_table.h"
+#include "rewrite_messages.h"
+#include "series_command.h"
 
 namespace vantrel {
 namespace {
@@ -84,43 +86,6 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   }
   context.out << WriteTable(format, head, table) << std::flush;
   return kExitOk;
-}
-
-std::string QuotedList(const std::vector<std::string>& pieces) {
-  std::string list;
-  for (const std::string& piece : pieces) {
-    if (!list.empty()) list += ", ";
-    list += '"' + piece + '"';
-  }
-  return list;
-}
-
-std::string Trimmed(const std::string& piece) {
-  const std::size_t begin = piece.find_first_not_of(" \t\n\v\f\r");
-  if (begin == std::string::npos) return {};
-  return piece.substr(begin, piece.find_last_not_of(" \t\n\v\f\r") - begin + 1);
-}
-
-// Tells a terminal user what the rewrite dropped; blank lines are not worth mentioning.
-void ReportDropped(const RewriteReport& report, std::ostream& err) {
-  std::vector<std::string> unused;
-  for (const std::string& piece : report.read.unusedPieces) {
-    std::string trimmed = Trimmed(piece);
-    if (!trimmed.empty()) unused.push_back(std::move(trimmed));
-  }
-  if (!unused.empty()) {
-    err << "dropped " << unused.size()
-        << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
-  }
-  if (!report.read.infinitePieces.empty()) {
-    std::vector<std::string> infinite;
-    for (const std::string& piece : report.read.infinitePieces) infinite.push_back(Trimmed(piece));
-    err << "dropped " << infinite.size()
-        << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
-  }
-  if (report.duplicatesRemoved > 0) {
-    err << "dropped " << report.duplicatesRemoved << " duplicate value(s)\n";
-  }
 }
 
 int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
@@ -207,6 +172,7 @@ const std::vector<CliCommand>& CliCommands() {
            {"--format", "FORMAT", "Print text (the default), tsv, csv or json.",
             OutputFormatNames()}}},
          RunCalc},
+        {SeriesCommandSpec(), RunSeries},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",
           "Rewrites the library sorted, without repeats and with two decimals per value, and\n"

@@ -1,5 +1,8 @@
 #include "library_rewrite.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace vantrel {
 
 const char* IncompleteReadMessage(const ReadReport& report) {
@@ -11,6 +14,11 @@ const char* IncompleteReadMessage(const ReadReport& report) {
 }
 
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
+  return MergeIntoLibraryFile(services, table, {}, report);
+}
+
+bool MergeIntoLibraryFile(Services& services, LibraryTable& table, std::span<const float> added,
+                          RewriteReport* report) {
   RewriteReport local;
   RewriteReport& out = report ? *report : local;
   out = {};
@@ -22,6 +30,20 @@ bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* 
   const std::int32_t before = table.count;
   NormaliseLibrary(table);
   out.duplicatesRemoved = before - table.count;
+  if (!added.empty()) {
+    std::vector<float> merged(table.values.begin(), table.values.begin() + table.count);
+    merged.insert(merged.end(), added.begin(), added.end());
+    const std::int32_t count =
+        RemoveDuplicates(merged.data(), static_cast<std::int32_t>(merged.size()));
+    if (count > LibraryTable::kCapacity) {
+      services.messages.Show({kLibraryMergeTooManyMessage});
+      return false;
+    }
+    SortAscending(merged.data(), count);
+    out.valuesAdded = count - table.count;
+    std::copy(merged.begin(), merged.begin() + count, table.values.begin());
+    table.count = count;
+  }
   const std::string text = LibraryFileText(table.values.data(), table.count);
   if (text.size() > kLibraryReadLimit) {
     services.messages.Show({kLibraryWouldGrowMessage});

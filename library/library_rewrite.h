@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "library_file.h"
 
@@ -25,9 +26,14 @@ inline constexpr char kLibraryWouldGrowMessage[] =
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
     "again.";
 
+inline constexpr char kLibraryMergeTooManyMessage[] =
+    "ResistorLibrary.txt was not rewritten: with the new values it would hold more than 1000 "
+    "values, and only the first 1000 are read. Add fewer values and try again.";
+
 struct RewriteReport {
   ReadReport read;
   std::int32_t duplicatesRemoved = 0;
+  std::int32_t valuesAdded = 0;  // values merged in that the library did not hold
 };
 
 // The message explaining why a file read with report cannot be rewritten without losing
@@ -40,5 +46,10 @@ const char* IncompleteReadMessage(const ReadReport& report);
 // (either would lose values); the file is then unchanged.
 // File errors throw FileError.
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
+
+// As RewriteLibraryFile, with added joining the library's values before they are written.
+// Stops in the same cases, and when the values would not fit in the table.
+bool MergeIntoLibraryFile(Services& services, LibraryTable& table, std::span<const float> added,
+                          RewriteReport* report = nullptr);
 
 }  // namespace vantrel

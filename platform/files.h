@@ -36,6 +36,7 @@ class IReadableFile {
 };
 
 enum class ReplaceOutcome { kReplaced, kCannotCreate };
+enum class CreateOutcome { kCreated, kExists, kCannotCreate };
 
 class IFileService {
  public:
@@ -49,6 +50,11 @@ class IFileService {
   // when writing, flushing, closing or renaming fails; returns kCannotCreate when the new file
   // cannot be created next to it.
   virtual ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) = 0;
+
+  // Creates the file at path with content when nothing of that name exists (kExists, and
+  // nothing changes, when something does). Returns kCannotCreate when it cannot be created;
+  // throws FileError when writing, flushing or closing fails, after removing the new file.
+  virtual CreateOutcome CreateFile(const std::string& path, std::string_view content) = 0;
 };
 
 }  // namespace vantrel

@@ -139,4 +139,22 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   return ReplaceOutcome::kReplaced;
 }
 
+CreateOutcome PosixFileService::CreateFile(const std::string& path, std::string_view content) {
+  // O_EXCL never opens what exists, a dangling symbolic link included.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? CreateOutcome::kExists : CreateOutcome::kCannotCreate;
+  TemporaryFile created(fd, path);
+  std::size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw FileError("write", path, ErrnoText(errno));
+    written += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
+  if (::close(created.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
+  created.Keep();
+  return CreateOutcome::kCreated;
+}
+
 }  // namespace vantrel

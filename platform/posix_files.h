@@ -9,6 +9,7 @@ class PosixFileService final : public IFileService {
  public:
   std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+  CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
 };
 
 }  // namespace vantrel

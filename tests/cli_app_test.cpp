@@ -145,6 +145,15 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"frobnicate"}, "unknown command \"frobnicate\""},
       {{"--rows", "1", "calc", "45", "1"}, "unknown option \"--rows\""},
       {{"-C"}, "-C needs a value DIR"},
+      {{"series"}, "series: missing NAME"},
+      {{"series", "E5"}, "series: unknown series \"E5\"; E3, E6, E12, E24, E48, E96 or E192"},
+      {{"series", "E12", "--from", "4x7"},
+       "series: --from needs a resistance above 0 such as 10, 4k7 or 1M, not \"4x7\""},
+      {{"series", "E12", "--to=-1"},
+       "series: --to needs a resistance above 0 such as 10, 4k7 or 1M, not \"-1\""},
+      {{"series", "E12", "--from=2k2", "--to=1k"}, "series: --from 2k2 is above --to 1k"},
+      {{"series", "E12", "--write=yes"}, "series: --write takes no value"},
+      {{"series", "E12", "--merge"}, "series: --merge goes with --write"},
       {{}, "no command given"},
   };
   for (const auto& c : cases) {
@@ -253,6 +262,75 @@ TEST_F(CliTest, NormaliseFailuresExitWithOne) {
   files.files.clear();
   EXPECT_EQ(Run({"normalise"}), kExitFailure);
   EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+  EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(CliTest, SeriesPrintsCreatesAndMerges) {
+  EXPECT_EQ(Run({"series", "E3", "--from", "1", "--to", "4k7"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "1.00\r\n2.20\r\n4.70\r\n10.00\r\n22.00\r\n47.00\r\n100.00\r\n"
+            "220.00\r\n470.00\r\n1000.00\r\n2200.00\r\n4700.00\r\n");
+
+  EXPECT_EQ(Run({"series", "E3", "--write"}), kExitFailure);
+  EXPECT_EQ(err.str(),
+            "vantrel-cli: series: ResistorLibrary.txt exists already; --merge adds "
+            "the series to it\n");
+  EXPECT_EQ(File(), "100\r\n47\r\n91\r\n100\r\n");
+
+  EXPECT_EQ(Run({"series", "E3", "--from", "47", "--to", "220", "--write", "--merge"}), kExitOk);
+  EXPECT_EQ(File(), "47.00\r\n91.00\r\n100.00\r\n220.00\r\n");
+  EXPECT_EQ(err.str(),
+            "dropped 1 duplicate value(s)\n"
+            "added 1 E3 values to ResistorLibrary.txt, which now holds 4\n");
+
+  files.files.clear();
+  EXPECT_EQ(Run({"series", "e6", "--to=100", "--write"}), kExitOk);
+  EXPECT_EQ(File(), "10.00\r\n15.00\r\n22.00\r\n33.00\r\n47.00\r\n68.00\r\n100.00\r\n");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(err.str(), "wrote 7 E6 values to ResistorLibrary.txt\n");
+}
+
+TEST_F(CliTest, SeriesRefusalsLeaveTheLibraryAsItWas) {
+  std::string full;  // 9600 bytes
+  for (int i = 1; i <= 800; ++i) full += std::to_string(1000000 + i) + ".00\r\n";
+  std::string many;  // 300 values, none in E192
+  for (int i = 1; i <= 300; ++i) many += std::to_string(i) + ".5\r\n";
+  const struct {
+    std::string content;
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {"10\n22\n47\n", {"--write", "--merge"}, kLibraryLineFeedMessage},
+      {many,
+       {"E192", "--from", "100", "--to", "1M", "--write", "--merge"},
+       kLibraryMergeTooManyMessage},
+      {full, {"E24", "--write", "--merge"}, kLibraryWouldGrowMessage},
+      {"10\r\n",
+       {"E192", "--from", "1", "--to", "1M"},
+       "vantrel-cli: series: E192 from 1 to 1000000 is more than a library holds (1000 values, "
+       "10240 bytes); choose a smaller range"},
+      {"10\r\n",
+       {"E96", "--from", "0.5"},
+       "vantrel-cli: series: the E96 value 0.511 cannot be kept with two decimals in single "
+       "precision; choose another range"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    SetFile(c.content);
+    files.replaceCalls = 0;
+    std::vector<std::string> args = {"series", "E12"};
+    if (c.args.front().starts_with("E")) args.pop_back();
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(Run(args), kExitFailure);
+    EXPECT_EQ(err.str(), c.message + '\n');
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(File(), c.content);
+    EXPECT_EQ(files.replaceCalls, 0);
+  }
+  files.files.clear();
+  files.failCreate = true;
+  EXPECT_EQ(Run({"series", "E12", "--write"}), kExitFailure);
+  EXPECT_EQ(err.str(), "Write To Resistor Library Error !\n");
   EXPECT_TRUE(files.files.empty());
 }
 

@@ -120,6 +120,29 @@ for row, fields in zip(rows, expected):
 PYTHON
 done
 
+# The sample library is what series E24 prints, and every series reads back unchanged: a
+# written library stays byte for byte through normalise.
+run "$work/sample" series E24
+cmp -s "$work/out" "$sample" && pass || fail "series E24 differs from the sample library"
+for name in E3 E6 E12 E24 E48 E96 E192; do
+  dir=$(folder "series-$name")
+  run "$dir" series "$name" --from 1 --to 100k --write
+  cp "$dir/ResistorLibrary.txt" "$work/series.before"
+  run "$dir" normalise
+  expect "series $name normalise" 0 "" ""
+  cmp -s "$dir/ResistorLibrary.txt" "$work/series.before" && pass || fail "series $name changed"
+done
+
+# A first start from nothing.
+dir=$(folder start)
+run "$dir" series E12 --from 1 --to 100k --write
+expect "series --write" 0 "" "wrote 61 E12 values to ResistorLibrary.txt"
+[[ $(stat -c %a "$dir/ResistorLibrary.txt") == "$(printf '%o' $((0666 & ~$(umask))))" ]] &&
+  pass || fail "a new library has the umask's permissions"
+expect_alone "series --write" "$dir"
+run "$dir" calc 4700 1
+expect "calc on a new library" 0 "$header"$'\n4700.000\t0.000\t0.000\t0.000\n4678.899\t6800.000\t15000.000\t0.449' ""
+
 # The process locale changes nothing, neither in what is read nor in what is printed.
 dir=$(folder locale '4.7\r\n100\r\n47.5\r\n91\r\n')
 run "$dir" calc 45.5 2.5
@@ -258,6 +281,14 @@ expect "read-only folder normalise" 1 "" "Write To Resistor Library Error !"
 expect_file "read-only folder keeps the file" "$restricted/readonly/ResistorLibrary.txt" \
   '100\r\n47\r\n'
 expect_alone "read-only folder" "$restricted/readonly"
+run "$restricted/readonly" series E3 --write --merge
+expect "read-only folder merge" 1 "" "Write To Resistor Library Error !"
+expect_file "read-only folder keeps the file" "$restricted/readonly/ResistorLibrary.txt" \
+  '100\r\n47\r\n'
+mkdir -m 555 "$restricted/empty"
+run "$restricted/empty" series E3 --write
+expect "read-only folder series --write" 1 "" "Write To Resistor Library Error !"
+[[ -z $(ls -A "$restricted/empty") ]] && pass || fail "read-only folder: something was created"
 run "$restricted/readonly" calc 47 0
 expect "read-only folder calc" 0 "$header"$'\n47.000\t0.000\t0.000\t0.000' ""
 runner=()

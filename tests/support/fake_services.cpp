@@ -54,4 +54,12 @@ ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string
   return ReplaceOutcome::kReplaced;
 }
 
+CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_view content) {
+  if (files.count(path)) return CreateOutcome::kExists;
+  if (failCreate) return CreateOutcome::kCannotCreate;
+  if (failWrite) throw FileError("write", path, "No space left on device");
+  files[path] = content;
+  return CreateOutcome::kCreated;
+}
+
 }  // namespace vantrel::testing

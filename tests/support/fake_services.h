@@ -22,6 +22,7 @@ class FakeFileService final : public IFileService {
  public:
   std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+  CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
 
   std::map<std::string, std::string> files;
   bool failOpen = false;
