@@ -63,6 +63,14 @@ if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/vantrel-cli.1.gz ]] &&
   man -P cat vantrel-cli | grep -q '^NAME' || fail "man vantrel-cli shows nothing"
 fi
 
+# Shell completions where bash-completion, zsh and fish look for them.
+for file in bash-completion/completions/vantrel-cli zsh/vendor-completions/_vantrel-cli \
+  fish/vendor_completions.d/vantrel-cli.fish; do
+  [[ -s "$work/root/usr/share/$file" ]] || fail "completion $file is missing"
+done
+bash -c "source '$work/root/usr/share/bash-completion/completions/vantrel-cli' &&
+  complete -p vantrel-cli" >/dev/null || fail "the bash completion does not load"
+
 # The window and its desktop integration: menu entry, metainfo and the hicolor icons.
 share="$work/root/usr/share"
 id=io.vantrel.Vantrel

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "calculate.h"
+#include "completion.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
@@ -140,6 +141,18 @@ std::string ProgramHelp() {
   return help + "\n'vantrel-cli help COMMAND' shows a command's options.\n" + kExitStatus;
 }
 
+int RunCompletion(const ParsedArgs& args, CliContext& context) {
+  const auto& shells = CompletionShells();
+  if (std::find(shells.begin(), shells.end(), args.operands[0]) == shells.end()) {
+    throw UsageError{"completion: unknown shell \"" + args.operands[0] + "\"; bash, zsh or fish",
+                     "completion"};
+  }
+  std::vector<const CommandSpec*> specs;
+  for (const CliCommand& command : CliCommands()) specs.push_back(&command.spec);
+  context.out << CompletionScript(args.operands[0], ProgramOptions(), specs);
+  return kExitOk;
+}
+
 int RunHelp(const ParsedArgs& args, CliContext& context) {
   if (args.operands.empty()) {
     context.out << ProgramHelp();
@@ -188,6 +201,14 @@ const std::vector<CliCommand>& CliCommands() {
           {}},
          RunEdit},
     };
+    list.push_back({{"completion",
+                     "Print the shell completion script for bash, zsh or fish.",
+                     "Prints the script that teaches SHELL (bash, zsh or fish) to complete\n"
+                     "vantrel-cli's commands, options and series names. The package installs\n"
+                     "them where each shell looks.\n",
+                     {{"SHELL", false, CompletionShells()}},
+                     {}},
+                    RunCompletion});
     std::vector<std::string_view> names;
     for (const CliCommand& command : list) names.push_back(command.spec.name);
     names.push_back("help");

@@ -8,9 +8,10 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
 # plugin, and xvfb-run for machines without a display.
 packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
-# The tests: python3 parses the command line's csv and json output.
+# The tests: python3 parses the command line's csv and json output; zsh and fish load its
+# shell completions.
 if [[ "${1:-}" == "--gui-test" ]]; then
-  packages+=(xdotool x11-utils openbox imagemagick locales python3)
+  packages+=(xdotool x11-utils openbox imagemagick locales python3 zsh fish)
 fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine.
 if [[ "${1:-}" == "--bench" ]]; then

@@ -119,7 +119,7 @@ expect_library unreadable '100\r\n47\r\n'
 fresh '10\r\n'
 (cd "$work/lib" && "$work/vantrel-cli" edit now 2>"$work/err")
 expect_status usage 2 $?
-expect_stderr usage 'vantrel-cli: edit takes no arguments'
+expect_stderr usage 'vantrel-cli: edit: unexpected argument "now"'
 "$work/vantrel-cli" --help | grep -q 'vantrel-cli \[-C DIR\] edit' || fail "help lacks edit"
 
 [ "$failures" -eq 0 ] && echo "all edit cases passed"
