@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -208,6 +210,40 @@ TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
   EXPECT_EQ(Run({"--version"}), kExitOk);
   EXPECT_EQ(out.str(), "1.0.0.1\n");
   EXPECT_EQ(File(), "100\r\n47\r\n91\r\n100\r\n");
+}
+
+// The manual page is written by hand; every command and option in the table must be in it.
+TEST(CliManualTest, DocumentsEveryCommandAndOption) {
+  std::ifstream file(VANTREL_MANUAL_PAGE);
+  const std::string page((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t commands = page.find("\n.SH COMMANDS\n");
+  ASSERT_NE(commands, std::string::npos);
+  const std::string synopsis = page.substr(0, commands);
+  const std::string described = page.substr(commands, page.find("\n.SH ", commands + 1) - commands);
+  // In man(7) a dash is written \-.
+  auto roff = [](std::string_view text) {
+    std::string escaped;
+    for (char c : text) escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    return escaped;
+  };
+  for (const CliCommand& command : CliCommands()) {
+    const std::string name = roff(command.spec.name);
+    SCOPED_TRACE(name);
+    EXPECT_THAT(synopsis, ::testing::ContainsRegex("\n\\.(B|BI|BR|IB) (vantrel\\\\-cli )?" + name +
+                                                   "( |\n)"));
+    EXPECT_THAT(described, ::testing::ContainsRegex("\n\\.TP\n\\.(B|BI|BR) " + name + "( |\n)"));
+    for (const OptionSpec& option : command.spec.options) {
+      EXPECT_THAT(synopsis, HasSubstr(roff(option.name)));
+      EXPECT_THAT(described, HasSubstr(roff(option.name)));
+    }
+  }
+  for (const OptionSpec& option : ProgramOptions()) {
+    const std::string name = roff(option.name);
+    EXPECT_TRUE(page.find("\n.TP\n.B " + name) != std::string::npos ||
+                page.find("\n.TP\n.BI " + name) != std::string::npos ||
+                page.find("\n.TP\n.BR " + name) != std::string::npos)
+        << name;
+  }
 }
 
 TEST_F(CliTest, MissingDirectoryFailsWithoutChangingDirectory) {
