@@ -43,8 +43,9 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   std::optional<int> rowLimit;
   if (const std::string* rows = args.Value("--rows")) {
     rowLimit = ParseRowLimit(*rows);
-    if (!rowLimit)
+    if (!rowLimit) {
       throw UsageError{"calc: --rows needs a whole number, not \"" + *rows + "\"", "calc"};
+    }
   }
   LibraryTable library;
   ResultTable results;

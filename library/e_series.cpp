@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "number_text.h"
@@ -64,6 +65,21 @@ const ESeries* FindSeries(std::string_view name) {
     }
   }
   return nullptr;
+}
+
+bool NearStandardValue(double value, double tolerance) {
+  if (!(value > 0) || !std::isfinite(value)) return false;
+  // The decade's mantissa in [1, 10); its neighbours cover rounding at either end of it.
+  const double mantissa = value / std::pow(10.0, std::floor(std::log10(value)));
+  auto near = [&](double standard) {
+    for (double candidate : {standard / 10, standard, standard * 10}) {
+      if (std::abs(mantissa - candidate) <= tolerance * candidate) return true;
+    }
+    return false;
+  };
+  // E3 to E12 are part of E24, and E48 and E96 part of E192.
+  return std::any_of(kE24, std::end(kE24), [&](int m) { return near(m / 10.0); }) ||
+         std::any_of(kE192, std::end(kE192), [&](int m) { return near(m / 100.0); });
 }
 
 SeriesValues SeriesBetween(const ESeries& series, double low, double high, std::size_t limit) {

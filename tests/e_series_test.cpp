@@ -81,5 +81,24 @@ TEST(ESeriesTest, ValuesBetweenBoundsAsTheLibraryWritesThem) {
   EXPECT_EQ(SeriesBetween(*FindSeries("E192"), 1, 1e6, 1000).values.size(), 1001u);
 }
 
+// Every standard value counts, to within the tolerance either way; the widest gap of E192
+// (9.88 to 10) has values outside 0.5 % of both ends.
+TEST(ESeriesTest, NearStandardValueWithinTolerance) {
+  for (const ESeries& series : StandardSeries()) {
+    for (const float value : SeriesBetween(series, 1, 1e6, 1000).values) {
+      for (double factor : {1.0, 1.0049, 1 / 1.0049}) {
+        EXPECT_TRUE(NearStandardValue(value * factor, 0.005)) << series.name << " " << value;
+      }
+    }
+  }
+  for (double value : {9.94, 0.00994, 99400.0, 1e40 * 9.94}) {
+    EXPECT_FALSE(NearStandardValue(value, 0.005)) << value;
+    EXPECT_TRUE(NearStandardValue(value, 0.007)) << value;
+  }
+  for (double value : {0.0, -4.7, std::numeric_limits<double>::infinity()}) {
+    EXPECT_FALSE(NearStandardValue(value, 0.005)) << value;
+  }
+}
+
 }  // namespace
 }  // namespace vantrel
