@@ -36,8 +36,9 @@ std::size_t RequiredOperands(const CommandSpec& command) {
 }  // namespace
 
 const std::string* ParsedArgs::Value(std::string_view option) const {
-  const auto found = options.find(option);
-  return found == options.end() ? nullptr : &found->second;
+  const auto found = std::find_if(options.rbegin(), options.rend(),
+                                  [&](const auto& given) { return given.first == option; });
+  return found == options.rend() ? nullptr : &found->second;
 }
 
 ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> words) {
@@ -82,7 +83,7 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
                            ChoiceList(option->choices) + ", not " + Quoted(value),
                        name};
     }
-    parsed.options[std::string(optionName)] = std::move(value);
+    parsed.options.emplace_back(optionName, std::move(value));
   }
   if (parsed.operands.size() > command.operands.size()) {
     throw UsageError{

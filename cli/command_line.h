@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -47,14 +46,15 @@ struct CommandSpec {
   std::vector<OptionSpec> options;
 };
 
-// What a command's words say: its operands and the options given, by name; a flag's value
-// is empty. An option given twice keeps its last value.
+// What a command's words say: its operands and the options given, in order; a flag's value
+// is empty.
 struct ParsedArgs {
   std::vector<std::string> operands;
-  std::map<std::string, std::string, std::less<>> options;
+  std::vector<std::pair<std::string, std::string>> options;
   bool help = false;  // --help was given; nothing else was checked
 
-  bool Has(std::string_view option) const { return options.find(option) != options.end(); }
+  bool Has(std::string_view option) const { return Value(option) != nullptr; }
+  // The value given last.
   const std::string* Value(std::string_view option) const;
 };
 
