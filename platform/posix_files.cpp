@@ -232,13 +232,21 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   }
   if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
 
+  // An unnamed file lives on in a second descriptor until it is linked, so that closing, with
+  // its errors, comes before the lock.
+  const bool unnamed = temporary.Path().empty();
+  const Descriptor linkable(unnamed ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+  if (unnamed && linkable.Get() < 0) throw FileError("write", path, ErrnoText(errno));
+  if (::close(temporary.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
+
   const FolderLock lock(dirFd);
-  if (temporary.Path().empty()) {
-    std::string linked = LinkIntoFolder(fd, dirFd, directory);
+  // From the link to the rename is the only moment a kill can leave the new file behind, and
+  // from the check to the rename the only one in which another program's change is lost.
+  if (unnamed) {
+    std::string linked = LinkIntoFolder(linkable.Get(), dirFd, directory);
     if (linked.empty()) throw FileError("write", path, ErrnoText(errno));
     temporary.Name(std::move(linked));
   }
-  if (::close(temporary.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
   if (expected) {
     struct stat now {};
     if (::stat(target.c_str(), &now) != 0 || IdentityOf(now) != *expected) {

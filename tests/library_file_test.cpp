@@ -360,6 +360,46 @@ TEST_F(LibraryRewriteTest, RewritesAFullTableThatFitsTheReadLimit) {
   EXPECT_EQ(File().size(), 9 * 6 + 90 * 7 + 900 * 8 + 9u);
 }
 
+// 850 values of 12 bytes each once written ("1000000.00\r\n"), and a tail that brings the text
+// to 10240 bytes (written) or to 10241 (refused).
+TEST_F(LibraryRewriteTest, WritesTextOfExactly10240BytesAndRefusesOneMore) {
+  std::string twelves;
+  for (int k = 1000000; k < 1000850; ++k) twelves += std::to_string(k) + "\r\n";
+  SetFile(twelves + "1e4\r\n2e4\r\n3e4\r\n4e4\r\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File().size(), kLibraryReadLimit);
+
+  const std::string oneMore = twelves + "1e4\r\n2e4\r\n3e4\r\n1e5\r\n";
+  SetFile(oneMore);
+  EXPECT_FALSE(Rewrite());
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryWouldGrowMessage));
+  EXPECT_EQ(File(), oneMore);
+}
+
+// Another program appends between the read and the write: the file is read again, and after
+// three changed tries it is left as that program wrote it.
+TEST_F(LibraryRewriteTest, RereadsAFileChangedMeanwhileThreeTimesAtMost) {
+  for (const int changes : {1, 2, 3}) {
+    SetFile("47\r\n");
+    fakes.messages.shown.clear();
+    fakes.files.replaceCalls = 0;
+    int left = changes;
+    fakes.files.beforeReplace = [&] {
+      if (left-- > 0) fakes.files.files[kLibraryPath] += "10\r\n";
+    };
+    const bool rewritten = Rewrite();
+    EXPECT_EQ(rewritten, changes < kRewriteAttempts) << changes;
+    EXPECT_EQ(fakes.files.replaceCalls, std::min(changes + 1, kRewriteAttempts));
+    if (rewritten) {
+      EXPECT_EQ(File(), "10.00\r\n47.00\r\n") << changes;
+      EXPECT_THAT(fakes.messages.shown, IsEmpty());
+    } else {
+      EXPECT_EQ(File(), "47\r\n10\r\n10\r\n10\r\n");
+      EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryChangedMessage));
+    }
+  }
+}
+
 TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
   const struct {
     const char* name;
