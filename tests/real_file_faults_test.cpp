@@ -371,7 +371,7 @@ TEST(RealFileFaultTest, WriteOverAFileSizeLimitFailsThroughTheErrorPath) {
 }
 
 int RoundsFromEnvironment(int fallback) {
-  const char* text = std::getenv("VANTREL_KILL_ROUNDS");
+  const char* text = std::getenv("VANTREL_FAULT_ROUNDS");
   return text ? std::atoi(text) : fallback;
 }
 
@@ -391,7 +391,7 @@ std::chrono::microseconds RunTime(const FaultScene& scene, const std::string& li
 // Signals at random moments of normalise: the library is always the old or the new text.
 // SIGINT, SIGTERM and SIGHUP leave nothing behind even where the new file has a name from the
 // start; SIGKILL can leave it only where it has (no O_TMPFILE), or between naming it and the
-// rename. VANTREL_KILL_ROUNDS sets the kills of each kind.
+// rename. VANTREL_FAULT_ROUNDS sets the kills of each kind.
 TEST(RealFileFaultTest, KilledRewritesLeaveNoCorruptLibraryAndNoDebris) {
   FaultScene scene;
   const std::string old = Descending(1, 1000);
@@ -448,7 +448,7 @@ TEST(RealFileFaultTest, KilledRewritesLeaveNoCorruptLibraryAndNoDebris) {
 
 // Another program appends a value while normalise runs: the value is never lost. With
 // VANTREL_APPEND_WITHOUT_LOCK set, the appender ignores the folder lock, and an append that
-// falls between the last check and the rename is lost.
+// falls between the last check and the rename is lost; VANTREL_FAULT_ROUNDS then sets the rounds.
 TEST(RealFileFaultTest, ValueAppendedDuringARewriteIsKept) {
   const bool withoutLock = std::getenv("VANTREL_APPEND_WITHOUT_LOCK") != nullptr;
   const int rounds = withoutLock ? RoundsFromEnvironment(100) : 100;
