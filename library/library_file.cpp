@@ -34,6 +34,7 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   std::string bytes = file->Read(kLibraryReadLimit + 1);
   file->Close();  // before the table changes, so a failed close leaves it as it was
   ReadReport local;
+  local.identity = file->Identity();
   local.fileTooLong = bytes.size() > kLibraryReadLimit;
   std::string_view text(bytes.data(), std::min(bytes.size(), kLibraryReadLimit));
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
@@ -121,7 +122,7 @@ std::string LibraryFileText(const float* values, std::int32_t count) {
 }
 
 bool WriteLibraryText(Services& services, std::string_view text, const std::string& path) {
-  if (services.files.ReplaceFile(path, text) == ReplaceOutcome::kCannotCreate) {
+  if (services.files.ReplaceFile(path, text, std::nullopt) == ReplaceOutcome::kCannotCreate) {
     services.messages.Show({kWriteErrorMessage});
     return false;
   }

@@ -27,6 +27,7 @@ struct ReadReport {
   bool fileTooLong = false;                 // bytes beyond kLibraryReadLimit were ignored
   bool textAfterNul = false;                // text after a NUL byte was ignored
   int piecesSpanningLines = 0;              // pieces with lines after a bare line feed
+  FileIdentity identity;                    // the file as it was before the read
 
   // True when the table holds every value of the file, so rewriting it loses nothing.
   bool TookWholeFile() const {

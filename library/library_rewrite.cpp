@@ -10,9 +10,11 @@ const char* IncompleteReadMessage(const ReadReport& report) {
   return nullptr;
 }
 
-bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
-  RewriteReport local;
-  RewriteReport& out = report ? *report : local;
+namespace {
+
+// One read, normalisation and write; sets changed when another program changed the file
+// between the read and the write, which then did not happen.
+bool RewriteOnce(Services& services, LibraryTable& table, RewriteReport& out, bool& changed) {
   out = {};
   if (!ReadLibraryFile(services, table, &out.read)) return false;
   if (const char* message = IncompleteReadMessage(out.read)) {
@@ -27,7 +29,24 @@ bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* 
     services.messages.Show({kLibraryWouldGrowMessage});
     return false;
   }
-  return WriteLibraryText(services, text, kLibraryPath);
+  const ReplaceOutcome outcome = services.files.ReplaceFile(kLibraryPath, text, out.read.identity);
+  changed = outcome == ReplaceOutcome::kChanged;
+  if (outcome == ReplaceOutcome::kCannotCreate) services.messages.Show({kWriteErrorMessage});
+  return outcome == ReplaceOutcome::kReplaced;
+}
+
+}  // namespace
+
+bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
+  RewriteReport local;
+  RewriteReport& out = report ? *report : local;
+  for (int attempt = 0; attempt < kRewriteAttempts; ++attempt) {
+    bool changed = false;
+    const bool rewritten = RewriteOnce(services, table, out, changed);
+    if (!changed) return rewritten;
+  }
+  services.messages.Show({kLibraryChangedMessage});
+  return false;
 }
 
 }  // namespace vantrel

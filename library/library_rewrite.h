@@ -25,6 +25,13 @@ inline constexpr char kLibraryWouldGrowMessage[] =
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
     "again.";
 
+inline constexpr char kLibraryChangedMessage[] =
+    "ResistorLibrary.txt was not rewritten: another program changed it each time it was read. "
+    "Try again once that program has finished.";
+
+// How often a rewrite reads the file again when another program changed it meanwhile.
+inline constexpr int kRewriteAttempts = 3;
+
 struct RewriteReport {
   ReadReport read;
   std::int32_t duplicatesRemoved = 0;
@@ -37,7 +44,9 @@ const char* IncompleteReadMessage(const ReadReport& report);
 // Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
 // after showing a message, when the file cannot be opened or created, when the read could not
 // take in the whole file, or when the rewritten file would be too long to be read whole
-// (either would lose values); the file is then unchanged.
+// (either would lose values); the file is then unchanged. When another program changes the file
+// between the read and the write, it is read again, kRewriteAttempts times in all, and then
+// left as that program wrote it.
 // File errors throw FileError.
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
 

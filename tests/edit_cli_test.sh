@@ -63,11 +63,19 @@ fresh '10\r\n'
 run VANTREL_EDITOR='printf "11\r\n" >>' VISUAL='printf "22\r\n" >>'
 expect_library vantrel-editor '10.00\r\n11.00\r\n'
 
-# An editor that exits with an error still counts as closed.
-fresh '10\r\n'
-run VANTREL_EDITOR='printf "5\r\n" >> "$1"; exit 3; :'
-expect_status failing-editor 0 $?
-expect_library failing-editor '5.00\r\n10.00\r\n'
+# An editor that was not found, failed or was killed stops the command: nothing is rewritten.
+while IFS='|' read -r name editor what library; do
+  fresh '10\r\n'
+  run VANTREL_EDITOR="$editor"
+  expect_status "$name" 1 $?
+  expect_stderr "$name" "The editor \"$editor\" $what, so ResistorLibrary.txt was not rewritten."
+  expect_library "$name" "$library"
+done <<'EOF'
+not-found|/nonexistent-editor|could not be run (not found, exit status 127)|10\r\n
+false|false|exited with status 1|10\r\n
+exit-3|printf "5\r\n" >> "$1"; exit 3; :|exited with status 3|10\r\n5\r\n
+killed|printf "5\r\n" >> "$1"; kill -KILL $$; :|was ended by signal SIGKILL|10\r\n5\r\n
+EOF
 
 # Ctrl-C while the editor is open reaches the editor, not vantrel-cli.
 fresh '10\r\n'

@@ -360,6 +360,46 @@ TEST_F(LibraryRewriteTest, RewritesAFullTableThatFitsTheReadLimit) {
   EXPECT_EQ(File().size(), 9 * 6 + 90 * 7 + 900 * 8 + 9u);
 }
 
+// 850 values of 12 bytes each once written ("1000000.00\r\n"), and a tail that brings the text
+// to 10240 bytes (written) or to 10241 (refused).
+TEST_F(LibraryRewriteTest, WritesTextOfExactly10240BytesAndRefusesOneMore) {
+  std::string twelves;
+  for (int k = 1000000; k < 1000850; ++k) twelves += std::to_string(k) + "\r\n";
+  SetFile(twelves + "1e4\r\n2e4\r\n3e4\r\n4e4\r\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File().size(), kLibraryReadLimit);
+
+  const std::string oneMore = twelves + "1e4\r\n2e4\r\n3e4\r\n1e5\r\n";
+  SetFile(oneMore);
+  EXPECT_FALSE(Rewrite());
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryWouldGrowMessage));
+  EXPECT_EQ(File(), oneMore);
+}
+
+// Another program appends between the read and the write: the file is read again, and after
+// three changed tries it is left as that program wrote it.
+TEST_F(LibraryRewriteTest, RereadsAFileChangedMeanwhileThreeTimesAtMost) {
+  for (const int changes : {1, 2, 3}) {
+    SetFile("47\r\n");
+    fakes.messages.shown.clear();
+    fakes.files.replaceCalls = 0;
+    int left = changes;
+    fakes.files.beforeReplace = [&] {
+      if (left-- > 0) fakes.files.files[kLibraryPath] += "10\r\n";
+    };
+    const bool rewritten = Rewrite();
+    EXPECT_EQ(rewritten, changes < kRewriteAttempts) << changes;
+    EXPECT_EQ(fakes.files.replaceCalls, std::min(changes + 1, kRewriteAttempts));
+    if (rewritten) {
+      EXPECT_EQ(File(), "10.00\r\n47.00\r\n") << changes;
+      EXPECT_THAT(fakes.messages.shown, IsEmpty());
+    } else {
+      EXPECT_EQ(File(), "47\r\n10\r\n10\r\n10\r\n");
+      EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryChangedMessage));
+    }
+  }
+}
+
 TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
   const struct {
     const char* name;
@@ -446,12 +486,12 @@ TEST_F(PosixFilesTest, ReplaceWritesTheContentAndKeepsThePermissionBits) {
   for (unsigned mode : {0640u, 0604u, 0600u, 0755u}) {
     Write("lib", "old\r\n");
     ASSERT_EQ(::chmod(PathOf("lib").c_str(), mode), 0);
-    EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+    EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt), ReplaceOutcome::kReplaced);
     EXPECT_EQ(Contents("lib"), "new\r\n");
     EXPECT_EQ(Mode(PathOf("lib")), mode);
     EXPECT_EQ(Names(), std::set<std::string>{"lib"});
   }
-  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), ""), ReplaceOutcome::kReplaced);
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "", std::nullopt), ReplaceOutcome::kReplaced);
   EXPECT_EQ(Contents("lib"), "");
 }
 
@@ -459,7 +499,7 @@ TEST_F(PosixFilesTest, ReplaceThroughASymbolicLinkRewritesTheTargetAndKeepsTheLi
   std::filesystem::create_directory(dir / "store");
   Write("store/real", "old\r\n");
   std::filesystem::create_symlink("store/real", dir / "lib");
-  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt), ReplaceOutcome::kReplaced);
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "lib"));
   EXPECT_EQ(std::filesystem::read_symlink(dir / "lib"), "store/real");
   EXPECT_EQ(Contents("store/real"), "new\r\n");
@@ -469,20 +509,20 @@ TEST_F(PosixFilesTest, ReplaceThroughASymbolicLinkRewritesTheTargetAndKeepsTheLi
 
 TEST_F(PosixFilesTest, ReplaceOfAMissingFileThrowsAndCreatesNothing) {
   try {
-    files.ReplaceFile(PathOf("lib"), "new");
+    files.ReplaceFile(PathOf("lib"), "new", std::nullopt);
     ADD_FAILURE() << "no FileError";
   } catch (const FileError& error) {
     EXPECT_EQ(error.Path(), PathOf("lib"));
     EXPECT_FALSE(error.Reason().empty());
   }
   std::filesystem::create_symlink("nowhere", dir / "dangling");
-  EXPECT_THROW(files.ReplaceFile(PathOf("dangling"), "new"), FileError);
+  EXPECT_THROW(files.ReplaceFile(PathOf("dangling"), "new", std::nullopt), FileError);
   EXPECT_EQ(Names(), std::set<std::string>{"dangling"});
 }
 
 TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
   std::filesystem::create_directory(dir / "lib");
-  EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new"), FileError);
+  EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new", std::nullopt), FileError);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "lib"));
   EXPECT_EQ(Names(), std::set<std::string>{"lib"});
 }
@@ -495,7 +535,8 @@ TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
       (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
     std::_Exit(4);
   }
-  std::_Exit(files.ReplaceFile(path, "new\r\n") == ReplaceOutcome::kCannotCreate ? 0 : 2);
+  std::_Exit(files.ReplaceFile(path, "new\r\n", std::nullopt) == ReplaceOutcome::kCannotCreate ? 0
+                                                                                               : 2);
 }
 
 TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
@@ -517,7 +558,7 @@ TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
     std::_Exit(4);
   }
   try {
-    files.ReplaceFile(path, "new\r\n");
+    files.ReplaceFile(path, "new\r\n", std::nullopt);
   } catch (const FileError&) {
     std::_Exit(0);
   }
@@ -542,7 +583,7 @@ TEST_F(PosixFilesTest, ReplaceByRootKeepsTheFileOwner) {
   }
   Write("lib", "old\r\n");
   ASSERT_EQ(::chown((dir / "lib").c_str(), 65534, 65534), 0);
-  files.ReplaceFile(PathOf("lib"), "new\r\n");
+  files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt);
   struct stat info {};
   ASSERT_EQ(::stat((dir / "lib").c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, 65534u);
@@ -557,7 +598,7 @@ TEST_F(PosixFilesTest, ReplaceByRootKeepsTheFileOwner) {
   const rlimit limit{16, 16};
   ::setrlimit(RLIMIT_FSIZE, &limit);
   try {
-    files.ReplaceFile(path, std::string(100, '1'));
+    files.ReplaceFile(path, std::string(100, '1'), std::nullopt);
   } catch (const FileError& error) {
     std::_Exit(error.Operation() == "write" ? 0 : 2);
   }
