@@ -55,9 +55,9 @@ struct ReadReport {
 };
 
 // Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
-// and each piece is read as one value. Returns false, after showing the
-// missing-library message, when the file cannot be opened; the table is then unchanged. A
-// failed read or close throws FileError.
+// and each piece is read as one value. Returns false, after showing the missing-library
+// message, when the file cannot be opened; the table is then unchanged. A failed read or close
+// throws FileError.
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.
