@@ -40,7 +40,7 @@ struct NotationPiece {
 
 // What a read took from the file and what it left out, for front ends that tell the user.
 struct ReadReport {
-  std::vector<LinePiece> valuePieces;         // the piece of each value stored, in table order
+  std::vector<LinePiece> valuePieces;         // the piece of each value stored, as read
   std::vector<LinePiece> unusedPieces;        // no number, or a number that is zero
   std::vector<LinePiece> infinitePieces;      // beyond the float range
   std::vector<NotationPiece> notationPieces;  // read as another value than their notation says
