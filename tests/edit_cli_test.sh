@@ -49,6 +49,24 @@ expect_library added '4.74\r\n4.76\r\n47.00\r\n100.00\r\n220.00\r\n330.00\r\n'
 expect_stderr added 'dropped 2 line(s) that are no number or zero: "0", "ten ohms"'
 expect_stderr added 'dropped 1 duplicate value(s)'
 
+# The first run: no library yet, and the editor creates it with LF line ends as the editors
+# of Linux do, a blank line included. The library comes back CR LF, sorted, with two
+# decimals, and calc then lists rows from all of its values.
+fresh
+calc() { (cd "$work/lib" && "$work/vantrel-cli" calc 9 25 >"$work/out" 2>"$work/err"); }
+calc
+expect_status first-calc 1 $?
+expect_stderr first-calc 'Resistor library file:"ResistorLibrary.txt" is not exist !'
+run VANTREL_EDITOR='printf "100\n22\n4.7\n\n10\n47\n" >'
+expect_status first-edit 0 $?
+expect_library first-edit '4.70\r\n10.00\r\n22.00\r\n47.00\r\n100.00\r\n'
+calc
+expect_status first-calc-after-edit 0 $?
+printf 'Resistor Value\tResistor #1\tResistor #2\tPrecision (%%)\n%s\n%s\n%s\n%s\n%s\n' \
+  '9.091	10.000	100.000	1.010' '8.246	10.000	47.000	8.382' '10.000	0.000	0.000	11.111' \
+  '11.000	22.000	22.000	22.222' '6.875	10.000	22.000	23.611' >"$work/expected"
+cmp -s "$work/expected" "$work/out" || fail "first-calc-after-edit: $(cat "$work/out")"
+
 # -C, and the order VANTREL_EDITOR, VISUAL, EDITOR.
 fresh '10\r\n'
 (cd / && env -u VANTREL_EDITOR VISUAL='printf "22\r\n" >>' EDITOR='printf "33\r\n" >>' \
