@@ -9,7 +9,7 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 # plugin, and xvfb-run for machines without a display.
 packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
 if [[ "${1:-}" == "--gui-test" ]]; then
-  packages+=(xdotool x11-utils openbox imagemagick locales)
+  packages+=(xdotool x11-utils xclip openbox imagemagick locales)
 fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine.
 if [[ "${1:-}" == "--bench" ]]; then

@@ -1,6 +1,12 @@
+#include <iostream>
+
+#include "command_line.h"
 #include "vantrel_app.h"
 
 int main(int argc, char** argv) {
+  if (vantrel::AnswerInfoOption(argc, argv, std::cout)) return std::cout.flush() ? 0 : 1;
   vantrel::CVantrelApp app(argc, argv);
+  // Qt has taken its own options out of argv by now.
+  if (vantrel::RefuseLeftoverArguments(argc, argv, std::cerr)) return 2;
   return app.InitInstance();
 }
