@@ -10,6 +10,9 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
 if [[ "${1:-}" == "--gui-test" ]]; then
   packages+=(xdotool x11-utils xclip openbox imagemagick locales)
+  # The screen-reader test: a D-Bus session, the AT-SPI bus and registry, and the Python
+  # bindings that read the window through them.
+  packages+=(dbus-daemon at-spi2-core python3-pyatspi)
 fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine.
 if [[ "${1:-}" == "--bench" ]]; then
