@@ -22,10 +22,10 @@ fi
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
-# The .deb: dpkg-shlibdeps computes its Depends; groff, desktop-file-validate and appstreamcli
-# check the manual page, desktop file and metainfo in it.
+# The .deb: dpkg-shlibdeps computes its Depends; groff, man, desktop-file-validate,
+# appstreamcli and lintian check the manual pages, desktop file, metainfo and the whole of it.
 if [[ "${1:-}" == "--package" ]]; then
-  packages+=(dpkg-dev groff-base desktop-file-utils appstream)
+  packages+=(dpkg-dev groff-base desktop-file-utils appstream lintian man-db)
 fi
 
 if [[ "${1:-}" == "--format" ]]; then
