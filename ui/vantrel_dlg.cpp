@@ -17,6 +17,7 @@
 #include "about_dlg.h"
 #include "calculate.h"
 #include "dialog_units.h"
+#include "editor_activation.h"
 #include "file_error_report.h"
 #include "input_blocking_waiter.h"
 #include "labelled_combo_box.h"
@@ -194,6 +195,7 @@ void CVantrelDlg::OnLibrarySetting() {
   RunCommand(m_services.messages, [this] {
     // Tells the user the window is waiting, not frozen.
     const OverrideCursor busy(Qt::WaitCursor);
+    const EditorActivation activation(*this);
     InputBlockingWaiter waiter;
     EditLibrary(m_services, m_editor, waiter, m_library);
   });
