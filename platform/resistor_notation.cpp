@@ -1,0 +1,226 @@
+#include "resistor_notation.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "number_text.h"
+
+namespace vantrel {
+namespace {
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+bool IsCSpace(char c) {
+  return IsBlank(c) || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view word) {
+  if (text.size() < word.size()) return false;
+  return std::equal(word.begin(), word.end(), text.begin(),
+                    [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+// The power of ten a multiplier letter stands for.
+std::optional<int> LetterPower(char c) {
+  switch (c) {
+    case 'R':
+    case 'r':
+      return 0;
+    case 'm':
+      return -3;
+    case 'k':
+    case 'K':
+      return 3;
+    case 'M':
+      return 6;
+    case 'G':
+      return 9;
+    default:
+      return std::nullopt;
+  }
+}
+
+// Length of the unit at the start of text: "Ω" (the letter or the ohm sign), "ohm" or "ohms"
+// in any case; 0 when there is none.
+std::size_t UnitLength(std::string_view text) {
+  for (std::string_view unit : {"\xCE\xA9", "\xE2\x84\xA6"}) {
+    if (text.starts_with(unit)) return unit.size();
+  }
+  if (StartsWithNoCase(text, "ohms")) return 4;
+  if (StartsWithNoCase(text, "ohm")) return 3;
+  return 0;
+}
+
+// A number as written: sign, digits either side of the point, and a decimal exponent.
+struct DecimalText {
+  bool negative = false;
+  std::string_view whole;
+  std::string_view fraction;
+  bool hasPoint = false;
+  bool hasExponent = false;
+  long exponent = 0;
+  std::size_t end = 0;  // just past the number
+
+  bool HasDigits() const { return !whole.empty() || !fraction.empty(); }
+
+  // The value with power more powers of ten, correctly rounded from the decimal text.
+  double Value(int power = 0) const {
+    constexpr long kLimit = 100000;  // far beyond the double range either way
+    const long shifted = std::clamp(exponent + power, -kLimit, kLimit);
+    std::string text = negative ? "-" : "";
+    text.append(whole.empty() ? "0" : whole);
+    text += '.';
+    text.append(fraction);
+    text += 'e';
+    text += std::to_string(shifted);
+    return ParseAtof(text);
+  }
+};
+
+std::size_t SkipDigits(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  return pos;
+}
+
+// Scans a number at pos; exponentLetters are the letters that may start an exponent.
+DecimalText ScanNumber(std::string_view text, std::size_t pos, std::string_view exponentLetters) {
+  DecimalText number;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    number.negative = text[pos++] == '-';
+  }
+  std::size_t digitsEnd = SkipDigits(text, pos);
+  number.whole = text.substr(pos, digitsEnd - pos);
+  pos = digitsEnd;
+  if (pos < text.size() && text[pos] == '.') {
+    digitsEnd = SkipDigits(text, pos + 1);
+    number.fraction = text.substr(pos + 1, digitsEnd - pos - 1);
+    number.hasPoint = true;
+    pos = digitsEnd;
+  }
+  number.end = pos;
+  if (!number.HasDigits() || pos >= text.size() ||
+      exponentLetters.find(text[pos]) == std::string_view::npos) {
+    return number;
+  }
+  std::size_t expPos = pos + 1;
+  bool negativeExponent = false;
+  if (expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-')) {
+    negativeExponent = text[expPos++] == '-';
+  }
+  const std::size_t expEnd = SkipDigits(text, expPos);
+  if (expEnd == expPos) return number;  // a letter without digits is not an exponent
+  long exponent = 0;
+  for (std::size_t i = expPos; i < expEnd; ++i) {
+    exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
+  }
+  number.hasExponent = true;
+  number.exponent = negativeExponent ? -exponent : exponent;
+  number.end = expEnd;
+  return number;
+}
+
+// An RKM code continues the number's digits after the letter: "4k7" is 4.7e3.
+std::optional<double> RkmValue(const DecimalText& number, std::string_view text, std::size_t& pos) {
+  if (number.hasPoint || number.hasExponent || number.whole.empty()) return std::nullopt;
+  if (pos + 1 >= text.size() || !IsDigit(text[pos + 1])) return std::nullopt;
+  const std::optional<int> power = LetterPower(text[pos]);
+  if (!power) return std::nullopt;
+  DecimalText joined = number;
+  const std::size_t fractionEnd = SkipDigits(text, pos + 1);
+  joined.fraction = text.substr(pos + 1, fractionEnd - pos - 1);
+  pos = fractionEnd;
+  return joined.Value(*power);
+}
+
+std::optional<double> SpecialValue(std::string_view text) {
+  bool negative = false;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  const auto sameWord = [&](std::string_view word) {
+    return text.size() == word.size() && StartsWithNoCase(text, word);
+  };
+  if (sameWord("inf") || sameWord("infinity")) {
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
+  }
+  if (sameWord("nan")) return std::numeric_limits<double>::quiet_NaN();
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> ParseResistance(std::string_view text) {
+  while (!text.empty() && IsCSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsCSpace(text.back())) text.remove_suffix(1);
+  if (const std::optional<double> special = SpecialValue(text)) return special;
+
+  const DecimalText number = ScanNumber(text, 0, "eE");
+  if (!number.HasDigits()) return std::nullopt;
+  std::size_t pos = number.end;
+  std::optional<double> value = RkmValue(number, text, pos);
+  if (!value) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    int power = 0;
+    // A letter is a multiplier unless it starts the unit ("m" of "mohm" would be milli).
+    if (pos < text.size() && UnitLength(text.substr(pos)) == 0) {
+      if (const std::optional<int> letterPower = LetterPower(text[pos])) {
+        power = *letterPower;
+        ++pos;
+      }
+    }
+    value = number.Value(power);
+  }
+  while (pos < text.size() && IsBlank(text[pos])) ++pos;
+  pos += UnitLength(text.substr(pos));
+  return pos == text.size() ? value : std::nullopt;
+}
+
+std::optional<double> NotationValue(std::string_view piece) {
+  std::size_t start = 0;
+  while (start < piece.size() && IsCSpace(piece[start])) ++start;
+  const DecimalText number = ScanNumber(piece, start, "eEdD");
+  if (!number.HasDigits()) return std::nullopt;
+  const double read = ParseAtof(piece);
+
+  std::size_t pos = number.end;
+  std::optional<double> meant = RkmValue(number, piece, pos);
+  if (!meant) {
+    while (pos < piece.size() && IsBlank(piece[pos])) ++pos;
+    if (pos >= piece.size()) return std::nullopt;
+    const std::optional<int> power = LetterPower(piece[pos]);
+    if (!power) return std::nullopt;
+    // The letter must stand alone: "100 metal film" starts a word, "4.7kohm" is a unit.
+    const std::string_view after = piece.substr(pos + 1);
+    if (!after.empty() && !IsCSpace(after.front()) && UnitLength(after) == 0) {
+      return std::nullopt;
+    }
+    meant = number.Value(*power);
+  }
+  if (*meant == read) return std::nullopt;
+  return meant;
+}
+
+std::string PlainDigits(double value) {
+  std::array<char, 400> buffer{};
+  const auto [end, ec] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+  if (ec != std::errc{}) return FormatFixed(value, 0);
+  return std::string(buffer.data(), end);
+}
+
+}  // namespace vantrel
