@@ -1,4 +1,3 @@
-#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -60,8 +59,6 @@ class WindowTest : public QObject {
   void EnterRunsCalculate();
   void EscapeClosesTheWindow();
   void AboutOpensTheAboutBox();
-  void ScreenReadersNameEveryControl_data();
-  void ScreenReadersNameEveryControl();
   void CopyPutsTheSelectedRowsOnTheClipboard_data();
   void CopyPutsTheSelectedRowsOnTheClipboard();
 
@@ -306,39 +303,6 @@ void WindowTest::AboutOpensTheAboutBox() {
   QVERIFY(text.split('\n').contains("Ver:1.0 2010-11-4"));
   QCOMPARE(ok, QString("确定"));
   QVERIFY(QApplication::activeModalWidget() == nullptr);
-}
-
-void WindowTest::ScreenReadersNameEveryControl_data() {
-  QTest::addColumn<QString>("control");
-  QTest::addColumn<QString>("name");
-  QTest::addColumn<bool>("labelled");  // by the label of that text, through a relation
-  QTest::newRow("target") << "IDC_TARGET_VALUE"
-                          << "TargetValue" << true;
-  QTest::newRow("precision") << "IDC_TARGET_PRECISION"
-                             << "TargetPrecision(%)" << true;
-  QTest::newRow("display count") << "IDC_DISPLAY_NUMBER"
-                                 << "DisplayNumber" << true;
-  QTest::newRow("result list") << "IDC_RESULT_LIST"
-                               << "Results" << false;
-  QTest::newRow("Calculate") << "IDC_CALCULATE"
-                             << "Calculate" << false;
-}
-
-void WindowTest::ScreenReadersNameEveryControl() {
-  QFETCH(QString, control);
-  QFETCH(QString, name);
-  QFETCH(bool, labelled);
-  m_fakes->files.files[vantrel::kLibraryPath] = SampleLibrary();
-  Calculate("45", "5");  // the display count then shows "10", which must not be its name
-  QAccessibleInterface* accessible =
-      QAccessible::queryAccessibleInterface(Control<QWidget>(control.toUtf8().constData()));
-  QVERIFY(accessible != nullptr);
-  QCOMPARE(accessible->text(QAccessible::Name), name);
-  QStringList labels;
-  for (const auto& [label, relation] : accessible->relations(QAccessible::Label)) {
-    labels << label->text(QAccessible::Name);
-  }
-  QCOMPARE(labels, labelled ? QStringList{name} : QStringList{});
 }
 
 void WindowTest::CopyPutsTheSelectedRowsOnTheClipboard_data() {
