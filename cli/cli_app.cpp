@@ -24,7 +24,7 @@ constexpr char kAbout[] =
     "Finds resistor values, alone or two in parallel, that reach a target value.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
-    "line, lines ended by CR LF.\n";
+    "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n";
 
 constexpr char kExitStatus[] =
     "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
@@ -49,9 +49,11 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   }
   LibraryTable library;
   ResultTable results;
-  if (!Calculate(args.operands[0], args.operands[1], library, results, context.services)) {
-    return kExitFailure;
-  }
+  ReadReport report;
+  const bool calculated =
+      Calculate(args.operands[0], args.operands[1], library, results, context.services, &report);
+  ReportReadNotes(report, context.err);
+  if (!calculated) return kExitFailure;
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
   const std::span<const ResultRow> rows(results.rows.data(), static_cast<std::size_t>(shown));
@@ -91,6 +93,7 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
 }
 
 int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
+  ReportReadNotes(report.read, err);
   if (rewritten) ReportDropped(report, err);
   return rewritten ? kExitOk : kExitFailure;
 }

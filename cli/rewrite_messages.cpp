@@ -1,46 +1,66 @@
 #include "rewrite_messages.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "resistor_notation.h"
 
 namespace vantrel {
 namespace {
 
-std::string QuotedList(const std::vector<std::string>& pieces) {
+std::string QuotedList(const std::vector<std::string_view>& pieces) {
   std::string list;
-  for (const std::string& piece : pieces) {
+  for (std::string_view piece : pieces) {
     if (!list.empty()) list += ", ";
-    list += '"' + piece + '"';
+    list += '"';
+    list += piece;
+    list += '"';
   }
   return list;
 }
 
-std::string Trimmed(const std::string& piece) {
-  const std::size_t begin = piece.find_first_not_of(" \t\n\v\f\r");
-  if (begin == std::string::npos) return {};
-  return piece.substr(begin, piece.find_last_not_of(" \t\n\v\f\r") - begin + 1);
-}
-
 }  // namespace
 
+void ReportReadNotes(const ReadReport& report, std::ostream& err) {
+  for (const NotationPiece& notation : report.notationPieces) {
+    err << "line " << notation.piece.line << ": \"" << notation.piece.Trimmed() << "\" is read as "
+        << PlainDigits(notation.readAs) << '\n';
+  }
+  if (report.cutPiece) {
+    err << "line " << report.cutPiece->line << ": \"" << report.cutPiece->Trimmed()
+        << "\" is cut by the 10240-byte read limit and left out\n";
+  }
+}
+
 void ReportDropped(const RewriteReport& report, std::ostream& err) {
-  std::vector<std::string> unused;
-  for (const std::string& piece : report.read.unusedPieces) {
-    std::string trimmed = Trimmed(piece);
-    if (!trimmed.empty()) unused.push_back(std::move(trimmed));
+  std::vector<std::string_view> unused;
+  for (const LinePiece& piece : report.read.unusedPieces) {
+    if (!piece.Trimmed().empty()) unused.push_back(piece.Trimmed());
   }
   if (!unused.empty()) {
     err << "dropped " << unused.size()
         << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
   }
   if (!report.read.infinitePieces.empty()) {
-    std::vector<std::string> infinite;
-    for (const std::string& piece : report.read.infinitePieces) infinite.push_back(Trimmed(piece));
+    std::vector<std::string_view> infinite;
+    for (const LinePiece& piece : report.read.infinitePieces) infinite.push_back(piece.Trimmed());
     err << "dropped " << infinite.size()
         << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
   }
-  if (report.duplicatesRemoved > 0) {
-    err << "dropped " << report.duplicatesRemoved << " duplicate value(s)\n";
+  std::size_t duplicates = 0;
+  std::vector<std::string_view> sameText;
+  for (const RepeatedLine& repeat : report.repeats) {
+    if (repeat.sameValue) {
+      ++duplicates;
+    } else {
+      sameText.push_back(repeat.piece.Trimmed());
+    }
+  }
+  if (duplicates > 0) err << "dropped " << duplicates << " duplicate value(s)\n";
+  if (!sameText.empty()) {
+    err << "dropped " << sameText.size()
+        << " value(s) that two decimals write like a smaller one: " << QuotedList(sameText) << '\n';
   }
 }
 

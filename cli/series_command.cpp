@@ -106,9 +106,9 @@ int RunSeries(const ParsedArgs& args, CliContext& context) {
   }
   LibraryTable library;
   RewriteReport report;
-  if (!MergeIntoLibraryFile(context.services, library, found.values, &report)) {
-    return kExitFailure;
-  }
+  const bool merged = MergeIntoLibraryFile(context.services, library, found.values, &report);
+  ReportReadNotes(report.read, context.err);
+  if (!merged) return kExitFailure;
   ReportDropped(report, context.err);
   context.err << "added " << report.valuesAdded << " " << name << " values to " << kLibraryFileName
               << ", which now holds " << library.count << '\n';

@@ -69,7 +69,10 @@ class WindowEditTest : public QObject {
   void InputWhileEditingIsDropped_data();
   void InputWhileEditingIsDropped();
   void NoEditorShowsTheReasonAndKeepsTheFile();
+  void FailedEditorShowsWhatHappenedAndKeepsTheFile();
   void FileErrorIsShownAndTheWindowStaysOpen();
+  void BusyCursorOnlyWhileTheCommandRuns_data();
+  void BusyCursorOnlyWhileTheCommandRuns();
 
  private:
   void Calculate(const QString& target, const QString& precision) {
@@ -238,6 +241,16 @@ void WindowEditTest::NoEditorShowsTheReasonAndKeepsTheFile() {
   QCOMPARE(m_dir->Read(vantrel::kLibraryFileName).value_or("missing"), std::string(kSmallLibrary));
 }
 
+void WindowEditTest::FailedEditorShowsWhatHappenedAndKeepsTheFile() {
+  m_editor->endFailure = "The editor \"false\" exited with status 1";
+  QTest::keyClick(m_window.get(), Qt::Key_L, Qt::AltModifier);
+  QCOMPARE(m_editor->startedFiles.size(), 1u);
+  QCOMPARE(m_messages->shown,
+           std::vector<Message>{Message{"The editor \"false\" exited with status 1, so "
+                                        "ResistorLibrary.txt was not rewritten."}});
+  QCOMPARE(m_dir->Read(vantrel::kLibraryFileName).value_or("missing"), std::string(kSmallLibrary));
+}
+
 // A read that fails after the editor has closed; the fixture's window stays unused.
 void WindowEditTest::FileErrorIsShownAndTheWindowStaysOpen() {
   vantrel::testing::FakeServices fakes;
@@ -258,6 +271,36 @@ void WindowEditTest::FileErrorIsShownAndTheWindowStaysOpen() {
   Control<QMenuBar>(window, "IDR_MAIN_MENU")->actions()[0]->trigger();
   QCOMPARE(fakes.messages.shown.size(), 1u);
   QCOMPARE(fakes.files.files[vantrel::kLibraryPath], std::string("47.00\r\n91.00\r\n100.00\r\n"));
+}
+
+void WindowEditTest::BusyCursorOnlyWhileTheCommandRuns_data() {
+  QTest::addColumn<QString>("failure");  // the editor's, or a failed read after it
+  QTest::newRow("editor closed") << "";
+  QTest::newRow("editor not started") << "start";
+  QTest::newRow("file error") << "read";
+}
+
+// Whichever way the command ends, the cursor the user had comes back.
+void WindowEditTest::BusyCursorOnlyWhileTheCommandRuns() {
+  QFETCH(QString, failure);
+  vantrel::testing::FakeServices fakes;
+  fakes.files.files[vantrel::kLibraryPath] = kSmallLibrary;
+  fakes.files.failRead = failure == "read";
+  FakeEditorLauncher editor;
+  if (failure == "start") editor.failure = "No text editor could be started.";
+  editor.looksWhileOpen = 2;
+  std::vector<int> shapes;
+  editor.onLook = [&shapes] {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    shapes.push_back(cursor == nullptr ? -1 : cursor->shape());
+  };
+  CVantrelDlg window(fakes.services, editor);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Control<QMenuBar>(window, "IDR_MAIN_MENU")->actions()[0]->trigger();
+  QCOMPARE(shapes, failure == "start" ? std::vector<int>{} : std::vector<int>(3, Qt::WaitCursor));
+  QCOMPARE(fakes.messages.shown.size(), failure.isEmpty() ? 0u : 1u);
+  QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
 QTEST_MAIN(WindowEditTest)
