@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "calculate.h"
+#include "check_command.h"
 #include "completion.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
@@ -190,6 +191,7 @@ const std::vector<CliCommand>& CliCommands() {
             OutputFormatNames()}}},
          RunCalc},
         {SeriesCommandSpec(), RunSeries},
+        {CheckCommandSpec(), RunCheck},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",
           "Rewrites the library sorted, without repeats and with two decimals per value, and\n"

@@ -144,16 +144,9 @@ OutputHead LibraryHead(IFileService& files) {
   if (::getcwd(directory, sizeof directory) == nullptr) {
     throw FileError("find the working directory of", kLibraryFileName, std::strerror(errno));
   }
-  auto file = files.OpenForRead(kLibraryPath);
-  if (!file) throw FileError("read", kLibraryPath, "the file can no longer be opened");
-  std::string bytes;
-  constexpr std::size_t kChunk = 1 << 16;
-  for (std::string chunk = file->Read(kChunk); !chunk.empty(); chunk = file->Read(kChunk)) {
-    bytes += chunk;
-  }
-  file->Close();
   const std::string path = std::string(directory) + (directory[1] ? "/" : "") + kLibraryFileName;
-  return {{"library", TextCell(path)}, {"library_sha256", TextCell(Sha256Hex(bytes))}};
+  return {{"library", TextCell(path)},
+          {"library_sha256", TextCell(Sha256Hex(ReadWholeLibraryFile(files)))}};
 }
 
 }  // namespace vantrel

@@ -95,6 +95,18 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   return true;
 }
 
+std::string ReadWholeLibraryFile(IFileService& files) {
+  auto file = files.OpenForRead(kLibraryPath);
+  if (!file) throw FileError("read", kLibraryPath, "the file cannot be opened");
+  std::string bytes;
+  constexpr std::size_t kChunk = 1 << 16;
+  for (std::string chunk = file->Read(kChunk); !chunk.empty(); chunk = file->Read(kChunk)) {
+    bytes += chunk;
+  }
+  file->Close();
+  return bytes;
+}
+
 std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
   for (std::int32_t i = 0; i < count; ++i) {
     for (std::int32_t j = i + 1; j < count;) {

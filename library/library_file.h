@@ -61,6 +61,10 @@ struct ReadReport {
 // throws FileError.
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
 
+// Every byte of ./ResistorLibrary.txt, beyond the read limit too. Throws FileError when the file
+// cannot be opened or read.
+std::string ReadWholeLibraryFile(IFileService& files);
+
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);
 

@@ -433,5 +433,47 @@ TEST_F(CliTest, SeriesRefusalsLeaveTheLibraryAsItWas) {
   EXPECT_TRUE(files.files.empty());
 }
 
+TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
+  const struct {
+    std::string content;
+    int status;
+    std::string output;
+  } cases[] = {
+      {"10.00\r\n22.00\r\n", kExitOk,
+       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "A rewrite would change nothing.\n"},
+      {"22\n10\n", kExitFailure,
+       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "A rewrite would change the file.\n"},
+      {"100\r\nabc\r\n0\r\n1e39\r\n100\r\n9.94\r\n4.699\r\n4.7\r\n", kExitFailure,
+       "line 2: \"abc\": no number or zero, dropped\n"
+       "line 3: \"0\": no number or zero, dropped\n"
+       "line 4: \"1e39\": beyond the float range, dropped\n"
+       "line 5: \"100\": repeats line 1, dropped\n"
+       "line 6: \"9.94\": within 0.5 % of no E3 to E192 value\n"
+       "line 8: \"4.7\": two decimals write it like line 7, dropped\n"
+       "5 value(s), 5 line(s) dropped, 0 line(s) refused, 1 value(s) outside the E-series.\n"
+       "A rewrite would change the file.\n"},
+      {"10\r\n4k7\r\n0.001\r\n", kExitFailure,
+       "line 2: \"4k7\": read as 4 where resistor notation means 4700, refused\n"
+       "line 3: \"0.001\": two decimals write it as 0.00, refused\n"
+       "3 value(s), 0 line(s) dropped, 2 line(s) refused, 0 value(s) outside the E-series.\n"
+       "A rewrite would be refused: line 2 \"4k7\" would be read as 4. Write the value in plain "
+       "digits (4700) and try again.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.content);
+    SetFile(c.content);
+    EXPECT_EQ(Run({"check"}), c.status);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(File(), c.content);
+  }
+  EXPECT_EQ(files.replaceCalls, 0);
+  files.files.clear();
+  EXPECT_EQ(Run({"check"}), kExitFailure);
+  EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+}
+
 }  // namespace
 }  // namespace vantrel

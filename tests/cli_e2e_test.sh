@@ -133,6 +133,22 @@ for name in E3 E6 E12 E24 E48 E96 E192; do
   cmp -s "$dir/ResistorLibrary.txt" "$work/series.before" && pass || fail "series $name changed"
 done
 
+# check reads and tells, and leaves the file's bytes and time stamp alone.
+run "$work/sample" check
+expect "check on the sample" 0 "121 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.
+A rewrite would change nothing." ""
+dir=$(folder check '100\r\n47\r\nabc\r\n4k7\n47\r\n')
+touch -d '2020-01-02 03:04:05.123456789' "$dir/ResistorLibrary.txt"
+before=$(stat -c '%y %s' "$dir/ResistorLibrary.txt")
+cp "$dir/ResistorLibrary.txt" "$work/check.before"
+run "$dir" check
+[[ $rc == 1 && $out == *'line 4: "4k7": read as 4 where resistor notation means 4700, refused'* ]] &&
+  pass || fail "check: exit $rc [$out]"
+cmp -s "$dir/ResistorLibrary.txt" "$work/check.before" && pass || fail "check changed the file"
+[[ $(stat -c '%y %s' "$dir/ResistorLibrary.txt") == "$before" ]] && pass ||
+  fail "check touched the file"
+expect_alone "check" "$dir"
+
 # A first start from nothing.
 dir=$(folder start)
 run "$dir" series E12 --from 1 --to 100k --write
