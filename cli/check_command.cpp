@@ -115,7 +115,8 @@ int RunCheck(const ParsedArgs&, CliContext& context) {
     return kExitFailure;
   }
   if (report.text != bytes) {
-    out << "A rewrite would change the file.\n";
+    out << "A rewrite would change the file: values ascending, two decimals, CR LF, no blank "
+           "lines.\n";
     return kExitFailure;
   }
   out << "A rewrite would change nothing.\n";

@@ -444,7 +444,7 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
        "A rewrite would change nothing.\n"},
       {"22\n10\n", kExitFailure,
        "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
-       "A rewrite would change the file.\n"},
+       "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"100\r\nabc\r\n0\r\n1e39\r\n100\r\n9.94\r\n4.699\r\n4.7\r\n", kExitFailure,
        "line 2: \"abc\": no number or zero, dropped\n"
        "line 3: \"0\": no number or zero, dropped\n"
@@ -453,7 +453,7 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
        "line 6: \"9.94\": within 0.5 % of no E3 to E192 value\n"
        "line 8: \"4.7\": two decimals write it like line 7, dropped\n"
        "5 value(s), 5 line(s) dropped, 0 line(s) refused, 1 value(s) outside the E-series.\n"
-       "A rewrite would change the file.\n"},
+       "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"10\r\n4k7\r\n0.001\r\n", kExitFailure,
        "line 2: \"4k7\": read as 4 where resistor notation means 4700, refused\n"
        "line 3: \"0.001\": two decimals write it as 0.00, refused\n"
