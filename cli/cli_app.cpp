@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "calculate.h"
+#include "command_args.h"
+#include "find_command.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
@@ -18,6 +20,8 @@ constexpr char kVersion[] = "1.0.0.1";
 
 constexpr char kUsage[] =
     "usage: vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]\n"
+    "       vantrel-cli [-C DIR] find TARGET [--parts N] [--tolerance P] [--top K | --all]\n"
+    "                   [--exclude V]... [--distinct] [--part-tolerance T]\n"
     "       vantrel-cli [-C DIR] normalise\n"
     "       vantrel-cli [-C DIR] edit\n"
     "       vantrel-cli --help | --version\n";
@@ -31,6 +35,8 @@ constexpr char kHelp[] =
     "Commands:\n"
     "  calc TARGET PRECISION  List every single value and parallel pair within PRECISION\n"
     "                         percent of TARGET, closest first, tab-separated.\n"
+    "  find TARGET            List networks of up to N library values in series and\n"
+    "                         parallel within P percent of TARGET, closest first.\n"
     "  normalise              Rewrite the library sorted, without repeats, two decimals.\n"
     "  edit                   Open the library in the editor named by VANTREL_EDITOR,\n"
     "                         VISUAL or EDITOR (the first one set), wait until it is\n"
@@ -38,7 +44,17 @@ constexpr char kHelp[] =
     "\n"
     "Options:\n"
     "  -C DIR      Work in DIR instead of the current directory.\n"
-    "  --rows N    Print at most N result rows.\n"
+    "  --rows N    Print at most N result rows (calc).\n"
+    "\n"
+    "Options of find (see the manual page):\n"
+    "  --parts N             Networks of 1 to N parts, N at most 4 (default 3).\n"
+    "  --tolerance P         Keep networks within P percent (default 1).\n"
+    "  --top K, --all        List the K best (default 20), or all within P.\n"
+    "  --exclude V           Leave library value V out; may be repeated.\n"
+    "  --distinct            Use each library value at most once per network.\n"
+    "  --part-tolerance T    Add each network's value with all parts T percent low\n"
+    "                        and high, and whether the target lies between.\n"
+    "Values may be written 4700, 4.7k, 4k7, 2R2, 470R or 1M.\n"
     "  --help      Show this help.\n"
     "  --version   Show the version.\n"
     "\n"
@@ -180,10 +196,14 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                         args.end());
     if (command == "calc") return RunCalc(rest, services, out);
+    if (command == "find") return RunFind(rest, services, out, err);
     if (command == "normalise") return RunNormalise(rest, services, err);
     if (command == "edit") return RunEdit(rest, services, editor, err);
     throw UsageError{"unknown command \"" + command + "\""};
   } catch (const UsageError& usage) {
+    err << "vantrel-cli: " << usage.what << '\n' << kUsage;
+    return kExitUsage;
+  } catch (const ArgumentError& usage) {
     err << "vantrel-cli: " << usage.what << '\n' << kUsage;
     return kExitUsage;
   } catch (const FileError& error) {

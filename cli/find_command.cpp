@@ -1,0 +1,179 @@
+#include "find_command.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "cli_app.h"
+#include "command_args.h"
+#include "network_search.h"
+#include "resistor_notation.h"
+#include "stock_input.h"
+#include "text_columns.h"
+
+namespace vantrel {
+namespace {
+
+using networks::NetworkRow;
+
+// Up to this many rows are held and printed from memory; more are found again for each of
+// the table's passes (digits, widths, printing), so memory stays flat.
+constexpr std::uint64_t kHeldRows = std::uint64_t{1} << 18;
+
+struct FindRequest {
+  std::string targetText;
+  networks::FindOptions search;
+  std::uint64_t limit = 20;
+  std::vector<double> excluded;
+  std::optional<double> partTolerance;
+};
+
+FindRequest ParseFind(const std::vector<std::string>& args) {
+  FindRequest request;
+  bool haveTarget = false;
+  bool all = false;
+  bool top = false;
+  CommandArgs reader(args);
+  std::string name;
+  std::string value;
+  while (reader.Next(name, value)) {
+    if (name.empty()) {
+      if (haveTarget) throw ArgumentError{"find takes one TARGET, not also \"" + value + "\""};
+      request.targetText = value;
+      haveTarget = true;
+    } else if (name == "--parts") {
+      const std::uint64_t parts = ParseCountArgument(reader.Value(name), name);
+      if (parts > networks::kMaxParts) throw ArgumentError{"--parts is at most 4"};
+      request.search.maxParts = static_cast<int>(parts);
+    } else if (name == "--tolerance") {
+      request.search.tolerance = ParsePercentArgument(reader.Value(name), name);
+    } else if (name == "--top") {
+      request.limit = ParseCountArgument(reader.Value(name), name);
+      top = true;
+    } else if (name == "--all") {
+      all = true;
+    } else if (name == "--exclude") {
+      request.excluded.push_back(ParseResistanceArgument(reader.Value(name), name));
+    } else if (name == "--distinct") {
+      request.search.distinct = true;
+    } else if (name == "--part-tolerance") {
+      const double percent = ParsePercentArgument(reader.Value(name), name);
+      if (percent >= 100) throw ArgumentError{"--part-tolerance must be below 100"};
+      request.partTolerance = percent;
+    } else {
+      throw ArgumentError{"find has no option " + name};
+    }
+  }
+  if (!haveTarget) throw ArgumentError{"find needs a TARGET"};
+  if (all && top) throw ArgumentError{"--top and --all cannot be combined"};
+  if (all) request.limit = std::numeric_limits<std::uint64_t>::max();
+  request.search.target = ParseResistanceArgument(request.targetText, "TARGET");
+  return request;
+}
+
+std::vector<std::string> Cells(const FindRow& row, int digits, bool withRange) {
+  std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
+                                 FormatPercent(row.deviation), std::to_string(row.parts)};
+  if (withRange) {
+    cells.push_back(FormatEngineering(row.low, digits));
+    cells.push_back(FormatEngineering(row.high, digits));
+    cells.push_back(row.coversTarget ? "yes" : "no");
+  }
+  cells.push_back(row.network);
+  return cells;
+}
+
+// Writes the table, calling forEach three times for the same rows in the same order.
+template <class ForEach>
+void WriteFindText(const ForEach& forEach, bool withRange, std::ostream& out) {
+  int digits = 3;
+  std::optional<double> previous;
+  forEach([&](const FindRow& row) {
+    if (previous && *previous != row.value) {
+      digits = std::max(digits, DigitsToTellApart(*previous, row.value));
+    }
+    previous = row.value;
+  });
+  std::vector<std::string> header{"Rank", "Value", "Deviation (%)", "Parts"};
+  if (withRange) header.insert(header.end(), {"Low", "High", "Covers target"});
+  header.push_back("Network");
+  TextColumns columns(header);
+  forEach([&](const FindRow& row) { columns.Measure(Cells(row, digits, withRange)); });
+  std::string text = columns.HeaderLine();
+  forEach([&](const FindRow& row) {
+    text += columns.Line(Cells(row, digits, withRange));
+    if (text.size() >= 65536) {
+      out << text;
+      text.clear();
+    }
+  });
+  out << text;
+}
+
+}  // namespace
+
+int RunFind(const std::vector<std::string>& args, Services& services, std::ostream& out,
+            std::ostream& err) {
+  const FindRequest request = ParseFind(args);
+  const double target = request.search.target;
+  if (!(target > 0) || !std::isfinite(target)) {
+    err << "vantrel-cli: the target must be a finite resistance above 0, not \""
+        << request.targetText << "\"\n";
+    return kExitFailure;
+  }
+  const std::optional<StockInput> input = LoadStock(services, request.excluded, err);
+  if (!input) return kExitFailure;
+  const std::vector<double>& stock = input->stock.values;
+  if (stock.empty()) {
+    err << "vantrel-cli: the library holds no value to build networks from\n";
+    return kExitFailure;
+  }
+
+  const auto toRow = [&](std::uint64_t rank, const NetworkRow& found) {
+    FindRow row;
+    row.rank = rank;
+    row.value = found.value;
+    row.deviation = found.deviation;
+    row.parts = networks::PartCount(found.network.shape);
+    row.network = networks::Spell(found.network, input->names);
+    if (request.partTolerance) {
+      const double t = *request.partTolerance / 100;
+      row.low = networks::NetworkValue(found.network, stock, 1 - t);
+      row.high = networks::NetworkValue(found.network, stock, 1 + t);
+      row.coversTarget = row.low <= target && target <= row.high;
+    }
+    return row;
+  };
+
+  std::vector<NetworkRow> held;
+  networks::FindNetworks(stock, request.search, std::min(request.limit, kHeldRows + 1),
+                         [&](const NetworkRow& row) { held.push_back(row); });
+  if (held.empty()) {
+    networks::FindOptions anyDeviation = request.search;
+    anyDeviation.tolerance = std::numeric_limits<double>::infinity();
+    networks::FindNetworks(stock, anyDeviation, 1,
+                           [&](const NetworkRow& row) { held.push_back(row); });
+    const FindRow closest = toRow(1, held.front());
+    out << "No network within " << PlainDigits(request.search.tolerance) << " % of "
+        << PlainDigits(target) << "; the closest is "
+        << FormatEngineering(closest.value, DigitsToTellApart(closest.value, target)) << " ("
+        << FormatPercent(closest.deviation) << " %): " << closest.network << '\n';
+    return kExitOk;
+  }
+  const bool streamed = held.size() > kHeldRows;
+  if (streamed) held = {};
+  const auto forEach = [&](const auto& take) {
+    std::uint64_t rank = 0;
+    if (streamed) {
+      networks::FindNetworks(stock, request.search, request.limit,
+                             [&](const NetworkRow& row) { take(toRow(++rank, row)); });
+    } else {
+      for (const NetworkRow& row : held) take(toRow(++rank, row));
+    }
+  };
+  WriteFindText(forEach, request.partTolerance.has_value(), out);
+  return kExitOk;
+}
+
+}  // namespace vantrel

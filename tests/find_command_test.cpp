@@ -1,0 +1,150 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_app.h"
+#include "fake_services.h"
+#include "library_file.h"
+#include "terminal_messages.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// vantrel-cli find and divider on an in-memory library.
+class NetworkCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetFile("1000\r\n2200\r\n4700\r\n10000\r\n"); }
+  void SetFile(std::string content) { files.files[kLibraryPath] = std::move(content); }
+
+  int Run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    return RunCli(args, services, out, err);
+  }
+
+  std::ostringstream out;
+  std::ostringstream err;
+  TerminalMessageService messages{err};
+  testing::FakeFileService files;
+  Services services{messages, files};
+};
+
+TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      // 10000 || 9400 = 4845.36, 2200 + 2350 = 4550; 4400 and 5000 tie at 6.38 %, and the
+      // smaller parts come first.
+      {{"find", "4700", "--top", "5", "--tolerance", "10"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  4.70k              0      1  4700\n"
+       "   2  4.85k          +3.09      3  10000 || (4700 + 4700)\n"
+       "   3  4.55k          -3.19      3  2200 + (4700 || 4700)\n"
+       "   4  4.40k          -6.38      2  2200 + 2200\n"
+       "   5  5.00k          +6.38      2  10000 || 10000\n"},
+      // Exact series pair, then 4700 || 10000 = 3197.28.
+      {{"find", "3k2", "--top", "2"},
+       "Rank   Value  Deviation (%)  Parts  Network\n"
+       "   1  3.200k              0      2  1000 + 2200\n"
+       "   2  3.197k         -0.085      2  4700 || 10000\n"},
+      // Exact parallel pair: 2.2M / 3200.
+      {{"find", "687.5", "--parts", "2"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1    688              0      2  1000 || 2200\n"},
+      // Exact three-part mix; with --distinct, 1000 cannot be used twice.
+      {{"find", "2700"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  2.70k              0      3  2200 + (1000 || 1000)\n"},
+      {{"find", "2700", "--distinct"},
+       "No network within 1 % of 2700; the closest is 2.80k (+3.83 %): 1000 + (2200 || 10000)\n"},
+      // Without 4700 the best is a pair, with the part tolerance columns.
+      {{"find", "4700", "--exclude", "4k7", "--top", "1", "--tolerance", "7", "--part-tolerance",
+        "5"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
+       "   1  4.40k          -6.38      2  4.18k  4.62k             no  2200 + 2200\n"},
+      {{"find", "4400", "--top", "1", "--part-tolerance", "10"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
+       "   1  4.40k              0      2  3.96k  4.84k            yes  2200 + 2200\n"},
+      // The whole list: every network within 0.5 % of 1000 among up to two parts.
+      {{"find", "1000", "--all", "--parts", "2", "--tolerance", "0.5"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  1.00k              0      1  1000\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+TEST_F(NetworkCommandTest, FindReadsResistorNotation) {
+  for (const char* target : {"4700", "4.7k", "4k7", "4K7", "4700R", "4.7 k", "4.7kΩ", "4700 ohm"}) {
+    EXPECT_EQ(Run({"find", target, "--top", "1"}), kExitOk) << target;
+    EXPECT_THAT(out.str(), HasSubstr("   1  4.70k              0      1  4700\n")) << target;
+  }
+  EXPECT_EQ(Run({"find", "1 k", "--top", "1"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("      1  1000\n"));
+}
+
+TEST_F(NetworkCommandTest, FindRefusesBadArguments) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"find"}, kExitUsage, "find needs a TARGET"},
+      {{"find", "4k7x"}, kExitUsage, "TARGET \"4k7x\" is not a resistance"},
+      {{"find", "1", "2"}, kExitUsage, "find takes one TARGET, not also \"2\""},
+      {{"find", "1k", "--top", "0"}, kExitUsage, "--top needs a whole number above 0, not \"0\""},
+      {{"find", "1k", "--top"}, kExitUsage, "--top needs a value"},
+      {{"find", "1k", "--parts", "5"}, kExitUsage, "--parts is at most 4"},
+      {{"find", "1k", "--tolerance", "-1"}, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--tolerance", "1,5"}, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--exclude", "red"}, kExitUsage, "--exclude \"red\" is not a resistance"},
+      {{"find", "1k", "--part-tolerance", "100"}, kExitUsage, "--part-tolerance must be below 100"},
+      {{"find", "1k", "--all", "--top", "3"}, kExitUsage, "--top and --all cannot be combined"},
+      {{"find", "1k", "--rows", "3"}, kExitUsage, "find has no option --rows"},
+      {{"find", "0"}, kExitFailure, "the target must be a finite resistance above 0, not \"0\""},
+      {{"find", "-4k7"}, kExitFailure, "above 0, not \"-4k7\""},
+      {{"find", "inf"}, kExitFailure, "above 0, not \"inf\""},
+      {{"find", "nan"}, kExitFailure, "above 0, not \"nan\""},
+      {{"find", "1e999"}, kExitFailure, "above 0, not \"1e999\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), c.status);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: "));
+    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
+  }
+}
+
+TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
+  SetFile("-47\r\n0.0\r\nresistor\r\n100\r\n100\r\n");
+  EXPECT_EQ(Run({"find", "200", "--exclude", "330", "--top", "1"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "Rank  Value  Deviation (%)  Parts  Network\n"
+            "   1    200              0      2  100 + 100\n");
+  EXPECT_EQ(err.str(),
+            "vantrel-cli: --exclude 330: no such library value\n"
+            "vantrel-cli: left out 2 library value(s) not above 0\n");
+
+  EXPECT_EQ(Run({"find", "100", "--exclude", "100"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("the library holds no value to build networks from\n"));
+
+  files.files.clear();
+  EXPECT_EQ(Run({"find", "100"}), kExitFailure);
+  EXPECT_EQ(err.str(), std::string(kLibraryMissingMessage) + "\n");
+}
+
+}  // namespace
+}  // namespace vantrel
