@@ -8,6 +8,7 @@
 
 #include "calculate.h"
 #include "command_args.h"
+#include "divider_command.h"
 #include "find_command.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
@@ -22,6 +23,8 @@ constexpr char kUsage[] =
     "usage: vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]\n"
     "       vantrel-cli [-C DIR] find TARGET [--parts N] [--tolerance P] [--top K | --all]\n"
     "                   [--exclude V]... [--distinct] [--part-tolerance T]\n"
+    "       vantrel-cli [-C DIR] divider VIN VOUT [--parts N] [--tolerance P] [--top K | --all]\n"
+    "                   [--min-total R] [--max-total R] [--exclude V]... [--distinct]\n"
     "       vantrel-cli [-C DIR] normalise\n"
     "       vantrel-cli [-C DIR] edit\n"
     "       vantrel-cli --help | --version\n";
@@ -37,6 +40,8 @@ constexpr char kHelp[] =
     "                         percent of TARGET, closest first, tab-separated.\n"
     "  find TARGET            List networks of up to N library values in series and\n"
     "                         parallel within P percent of TARGET, closest first.\n"
+    "  divider VIN VOUT       List pairs R1 (top), R2 (bottom) that divide VIN to within\n"
+    "                         P percent of VOUT, closest first.\n"
     "  normalise              Rewrite the library sorted, without repeats, two decimals.\n"
     "  edit                   Open the library in the editor named by VANTREL_EDITOR,\n"
     "                         VISUAL or EDITOR (the first one set), wait until it is\n"
@@ -54,6 +59,9 @@ constexpr char kHelp[] =
     "  --distinct            Use each library value at most once per network.\n"
     "  --part-tolerance T    Add each network's value with all parts T percent low\n"
     "                        and high, and whether the target lies between.\n"
+    "Options of divider: --parts N (legs of up to N = 2 values), --tolerance P,\n"
+    "  --top K, --all, --exclude V and --distinct as for find, and --min-total R,\n"
+    "  --max-total R bounding R1 + R2.\n"
     "Values may be written 4700, 4.7k, 4k7, 2R2, 470R or 1M.\n"
     "  --help      Show this help.\n"
     "  --version   Show the version.\n"
@@ -196,6 +204,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                         args.end());
     if (command == "calc") return RunCalc(rest, services, out);
+    if (command == "divider") return RunDivider(rest, services, out, err);
     if (command == "find") return RunFind(rest, services, out, err);
     if (command == "normalise") return RunNormalise(rest, services, err);
     if (command == "edit") return RunEdit(rest, services, editor, err);

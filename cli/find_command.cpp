@@ -84,33 +84,6 @@ std::vector<std::string> Cells(const FindRow& row, int digits, bool withRange) {
   return cells;
 }
 
-// Writes the table, calling forEach three times for the same rows in the same order.
-template <class ForEach>
-void WriteFindText(const ForEach& forEach, bool withRange, std::ostream& out) {
-  int digits = 3;
-  std::optional<double> previous;
-  forEach([&](const FindRow& row) {
-    if (previous && *previous != row.value) {
-      digits = std::max(digits, DigitsToTellApart(*previous, row.value));
-    }
-    previous = row.value;
-  });
-  std::vector<std::string> header{"Rank", "Value", "Deviation (%)", "Parts"};
-  if (withRange) header.insert(header.end(), {"Low", "High", "Covers target"});
-  header.push_back("Network");
-  TextColumns columns(header);
-  forEach([&](const FindRow& row) { columns.Measure(Cells(row, digits, withRange)); });
-  std::string text = columns.HeaderLine();
-  forEach([&](const FindRow& row) {
-    text += columns.Line(Cells(row, digits, withRange));
-    if (text.size() >= 65536) {
-      out << text;
-      text.clear();
-    }
-  });
-  out << text;
-}
-
 }  // namespace
 
 int RunFind(const std::vector<std::string>& args, Services& services, std::ostream& out,
@@ -172,7 +145,14 @@ int RunFind(const std::vector<std::string>& args, Services& services, std::ostre
       for (const NetworkRow& row : held) take(toRow(++rank, row));
     }
   };
-  WriteFindText(forEach, request.partTolerance.has_value(), out);
+  const bool withRange = request.partTolerance.has_value();
+  std::vector<std::string> header{"Rank", "Value", "Deviation (%)", "Parts"};
+  if (withRange) header.insert(header.end(), {"Low", "High", "Covers target"});
+  header.push_back("Network");
+  WriteTable(
+      forEach, [](const FindRow& row) { return row.value; },
+      [&](const FindRow& row, int digits) { return Cells(row, digits, withRange); },
+      TextColumns(header), out);
   return kExitOk;
 }
 

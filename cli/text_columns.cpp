@@ -8,8 +8,11 @@
 
 namespace vantrel {
 
-TextColumns::TextColumns(std::vector<std::string> header) : m_header(std::move(header)) {
+TextColumns::TextColumns(std::vector<std::string> header, std::vector<std::size_t> leftAligned)
+    : m_header(std::move(header)) {
   m_widths.assign(m_header.size(), 0);
+  m_left.assign(m_header.size(), false);
+  for (std::size_t column : leftAligned) m_left[column] = true;
   Measure(m_header);
 }
 
@@ -23,6 +26,9 @@ std::string TextColumns::Line(const std::vector<std::string>& cells) const {
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i + 1 == cells.size()) {
       line += cells[i];
+    } else if (m_left[i]) {
+      line += cells[i];
+      line.append(m_widths[i] - cells[i].size() + 2, ' ');
     } else {
       line.append(m_widths[i] - cells[i].size(), ' ');
       line += cells[i];

@@ -1,17 +1,21 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace vantrel {
 
 // A text table: columns separated by two spaces and padded to a common width, numbers
-// right-aligned, the last column left-aligned and never padded. Widths are measured first,
-// so rows can be streamed twice: once to measure, once to print.
+// right-aligned, text columns and the last column left-aligned, the last never padded.
+// Widths are measured first, so rows can be streamed twice: once to measure, once to print.
 class TextColumns {
  public:
-  explicit TextColumns(std::vector<std::string> header);
+  // leftAligned: the indices of the text columns besides the last.
+  explicit TextColumns(std::vector<std::string> header, std::vector<std::size_t> leftAligned = {});
 
   void Measure(const std::vector<std::string>& cells);
   std::string Line(const std::vector<std::string>& cells) const;
@@ -20,6 +24,7 @@ class TextColumns {
  private:
   std::vector<std::string> m_header;
   std::vector<std::size_t> m_widths;
+  std::vector<bool> m_left;
 };
 
 // Value in engineering notation with an SI prefix and significant digits (at least 3):
@@ -36,5 +41,32 @@ std::string FormatPercent(double percent);
 // A stock value as the library holds it: the shortest plain decimal that reads back as the
 // same float, "4700" or "2.2".
 std::string StockValueText(float value);
+
+// Writes a table whose rows forEach delivers three times in the same order: to find the
+// digits that tell the neighbouring values of the key column apart, to measure, to print.
+// cells(row, digits) gives a row's cells, key(row) its key value.
+template <class ForEach, class Key, class Cells>
+void WriteTable(const ForEach& forEach, const Key& key, const Cells& cells, TextColumns columns,
+                std::ostream& out) {
+  int digits = 3;
+  std::optional<double> previous;
+  forEach([&](const auto& row) {
+    const double value = key(row);
+    if (previous && *previous != value) {
+      digits = std::max(digits, DigitsToTellApart(*previous, value));
+    }
+    previous = value;
+  });
+  forEach([&](const auto& row) { columns.Measure(cells(row, digits)); });
+  std::string text = columns.HeaderLine();
+  forEach([&](const auto& row) {
+    text += columns.Line(cells(row, digits));
+    if (text.size() >= 65536) {
+      out << text;
+      text.clear();
+    }
+  });
+  out << text;
+}
 
 }  // namespace vantrel

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <limits>
+#include <optional>
+#include <vector>
 
 namespace vantrel::networks::detail {
 
@@ -103,6 +107,65 @@ std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, s
   }
   while (r > begin && value(values[r - 1]) >= w.lo) visit(--r);
   return cross;
+}
+
+// The best rows of one pass, after an earlier pass's last row: a max-heap in rank order whose
+// worst row, once the heap is full, narrows the window. Row::Before is the ranking and
+// Row::Percent the deviation it starts with.
+template <class Row>
+class BestRows {
+ public:
+  BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after)
+      : m_tolerance(tolerance), m_capacity(capacity), m_after(after) {
+    m_window.target = windowTarget;
+    m_window.SetOuter(tolerance);
+    if (after) m_window.SetInner(std::fabs(after->Percent()));
+    m_rows.reserve(std::min<std::size_t>(capacity, 1024));
+  }
+
+  const Window& window() const { return m_window; }
+
+  void Offer(const Row& row) {
+    if (!(std::fabs(row.Percent()) <= m_tolerance)) return;
+    if (m_after && !Row::Before(*m_after, row)) return;
+    if (m_rows.size() == m_capacity) {
+      if (!Row::Before(row, m_rows.front())) return;
+      std::pop_heap(m_rows.begin(), m_rows.end(), Row::Before);
+      m_rows.back() = row;
+    } else {
+      m_rows.push_back(row);
+    }
+    std::push_heap(m_rows.begin(), m_rows.end(), Row::Before);
+    if (m_rows.size() == m_capacity) m_window.SetOuter(std::fabs(m_rows.front().Percent()));
+  }
+
+  std::vector<Row> TakeSorted() {
+    std::sort_heap(m_rows.begin(), m_rows.end(), Row::Before);
+    return std::move(m_rows);
+  }
+
+ private:
+  double m_tolerance;
+  std::size_t m_capacity;
+  const Row* m_after;
+  Window m_window;
+  std::vector<Row> m_rows;
+};
+
+// Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
+// pass(capacity, after) returns the best rows after the row after, sorted.
+template <class Row, class Pass>
+void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const Pass& pass,
+               const std::function<void(const Row&)>& emit) {
+  std::optional<Row> after;
+  while (limit > 0) {
+    const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, rowsPerPass));
+    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
+    for (const Row& row : rows) emit(row);
+    if (rows.size() < capacity) break;
+    limit -= rows.size();
+    after = rows.back();
+  }
 }
 
 }  // namespace vantrel::networks::detail

@@ -64,16 +64,20 @@ double NetworkValue(const Network& network, std::span<const double> stock, doubl
 std::string Spell(const Network& network, std::span<const std::string> names);
 
 // A network with its value and signed deviation (value - target) / target * 100.
-struct NetworkRow {
-  Network network;
-  double value = 0;
-  double deviation = 0;
-};
-
+struct NetworkRow;
 // The ranking: smaller absolute deviation first, then fewer parts, then the parts' values in
 // spelling order compared left to right, then the shape's pattern. Distinct networks never
 // compare equal.
 bool RanksBefore(const NetworkRow& a, const NetworkRow& b);
+
+struct NetworkRow {
+  Network network;
+  double value = 0;
+  double deviation = 0;
+
+  double Percent() const { return deviation; }
+  static bool Before(const NetworkRow& a, const NetworkRow& b) { return RanksBefore(a, b); }
+};
 
 // The order of networks alone, without value: parts, part values, pattern.
 bool NetworkBefore(const Network& a, const Network& b);

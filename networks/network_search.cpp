@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <vector>
 
 #include "line_walk.h"
@@ -18,20 +17,16 @@ double Par(double x, double y) {
   return x * y / (x + y);
 }
 
-// The best rows seen in one pass: a max-heap in rank order whose worst row, once the heap is
-// full, narrows the window.
+// Makes candidates into rows and keeps the best.
 class Collector {
  public:
   Collector(std::span<const double> stock, const FindOptions& options, std::size_t capacity,
             const NetworkRow* after)
-      : m_stock(stock), m_options(options), m_capacity(capacity), m_after(after) {
-    m_window.target = options.target;
-    m_window.SetOuter(options.tolerance);
-    if (after) m_window.SetInner(std::fabs(after->deviation));
-    m_rows.reserve(std::min<std::size_t>(capacity, 1024));
-  }
+      : m_stock(stock),
+        m_options(options),
+        m_best(options.target, options.tolerance, capacity, after) {}
 
-  const Window& window() const { return m_window; }
+  const Window& window() const { return m_best.window(); }
 
   // Takes a candidate whose parts are in the shape's slot order, unordered within groups.
   void Offer(Shape shape, std::array<Index, 4> slots) {
@@ -47,31 +42,15 @@ class Collector {
     row.network = CanonicalNetwork(shape, slots, m_stock);
     row.value = NetworkValue(row.network, m_stock);
     row.deviation = (row.value - m_options.target) / m_options.target * 100;
-    if (!(std::fabs(row.deviation) <= m_options.tolerance)) return;
-    if (m_after && !RanksBefore(*m_after, row)) return;
-    if (m_rows.size() == m_capacity) {
-      if (!RanksBefore(row, m_rows.front())) return;
-      std::pop_heap(m_rows.begin(), m_rows.end(), RanksBefore);
-      m_rows.back() = row;
-    } else {
-      m_rows.push_back(row);
-    }
-    std::push_heap(m_rows.begin(), m_rows.end(), RanksBefore);
-    if (m_rows.size() == m_capacity) m_window.SetOuter(std::fabs(m_rows.front().deviation));
+    m_best.Offer(row);
   }
 
-  std::vector<NetworkRow> TakeSorted() {
-    std::sort_heap(m_rows.begin(), m_rows.end(), RanksBefore);
-    return std::move(m_rows);
-  }
+  std::vector<NetworkRow> TakeSorted() { return m_best.TakeSorted(); }
 
  private:
   std::span<const double> m_stock;
   const FindOptions& m_options;
-  std::size_t m_capacity;
-  const NetworkRow* m_after;
-  Window m_window;
-  std::vector<NetworkRow> m_rows;
+  detail::BestRows<NetworkRow> m_best;
 };
 
 // All pairs i <= j (i < j when distinct) of stock values combined one way, by ascending
@@ -358,16 +337,10 @@ class Search {
 void FindNetworks(std::span<const double> stock, const FindOptions& options, std::uint64_t limit,
                   const std::function<void(const NetworkRow&)>& emit) {
   const Search search(stock, options);
-  std::optional<NetworkRow> after;
-  while (limit > 0) {
-    const auto capacity =
-        static_cast<std::size_t>(std::min<std::uint64_t>(limit, options.rowsPerPass));
-    const std::vector<NetworkRow> rows = search.Pass(capacity, after ? &*after : nullptr);
-    for (const NetworkRow& row : rows) emit(row);
-    if (rows.size() < capacity) break;
-    limit -= rows.size();
-    after = rows.back();
-  }
+  detail::RunPasses<NetworkRow>(
+      limit, options.rowsPerPass,
+      [&](std::size_t capacity, const NetworkRow* after) { return search.Pass(capacity, after); },
+      emit);
 }
 
 }  // namespace vantrel::networks

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "divider_search.h"
 #include "network_search.h"
 #include "plain_networks.h"
 #include "stock.h"
@@ -147,6 +148,67 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
                  << ", rows per pass " << options.rowsPerPass);
     ExpectSameRows(Fast(stock.values, options, limit), Plain(stock.values, options, limit));
     if (HasFailure()) return;
+  }
+}
+
+struct DividerLine {
+  std::string top, bottom;
+  std::uint64_t vout, error, total;
+  bool operator==(const DividerLine&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const DividerLine& row) {
+  return out << row.top << " / " << row.bottom << ": " << std::bit_cast<double>(row.vout) << " ("
+             << std::bit_cast<double>(row.error) << " %), total "
+             << std::bit_cast<double>(row.total);
+}
+
+TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
+  std::mt19937_64 rng(33);
+  const double tolerances[] = {0, 0.5, 1, 10, kInf};
+  const std::uint64_t limits[] = {1, 3, 20, kAll};
+  const std::size_t passes[] = {1, 7, 50, std::size_t{1} << 18};
+  for (int round = 0; round < 1500; ++round) {
+    DividerOptions options;
+    options.legParts = 1 + round % 2;
+    options.distinct = round / 2 % 2 == 1;
+    options.tolerance = tolerances[rng() % 5];
+    options.rowsPerPass = passes[rng() % 4] * (options.tolerance > 1 ? 20 : 1);
+    const std::uint64_t limit = limits[rng() % 4];
+    const Stock stock = MakeStock(
+        RandomLibrary(rng, 1 + static_cast<int>(rng() % (options.legParts == 1 ? 40 : 10))), {});
+    if (stock.values.empty()) continue;
+    const auto pick = [&] { return stock.values[rng() % stock.values.size()]; };
+    options.vin = round % 5 == 0 ? -12 : 5;
+    const double ratio = round % 3 == 0 ? pick() / (pick() + pick())
+                                        : std::uniform_real_distribution<double>(0.01, 0.99)(rng);
+    options.vout = options.vin * std::min(ratio, 0.999);
+    if (rng() % 3 == 0) options.minTotal = pick() + pick();
+    if (rng() % 3 == 0) options.maxTotal = pick() + pick();
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", vout " << options.vout << ", stock size "
+                 << stock.values.size() << ", leg parts " << options.legParts << ", tolerance "
+                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
+                 << ", totals " << options.minTotal << ".." << options.maxTotal);
+    const std::vector<std::string> names = Names(stock.values);
+    std::vector<DividerLine> fast;
+    FindDividers(stock.values, options, limit, [&](const DividerRow& row) {
+      fast.push_back(
+          {Spell(row.top, names), Spell(row.bottom, names), std::bit_cast<std::uint64_t>(row.vout),
+           std::bit_cast<std::uint64_t>(row.error), std::bit_cast<std::uint64_t>(row.total)});
+    });
+    std::vector<DividerLine> plain;
+    for (const auto& row : testing::PlainFindDividers(stock.values, names, options)) {
+      if (plain.size() == limit) break;
+      plain.push_back({row.top, row.bottom, std::bit_cast<std::uint64_t>(row.vout),
+                       std::bit_cast<std::uint64_t>(row.error),
+                       std::bit_cast<std::uint64_t>(row.total)});
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
+    ASSERT_TRUE(f == fast.end() && p == plain.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
   }
 }
 

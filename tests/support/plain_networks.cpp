@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <set>
 #include <tuple>
 
@@ -116,9 +117,10 @@ std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
         if (!(std::fabs(row.deviation) <= options.tolerance)) continue;
         row.low = Value(canonical, stock, lowFactor);
         row.high = Value(canonical, stock, highFactor);
-        found.emplace_back(
-            Key{std::fabs(row.deviation), parts.size(), Leaves(canonical), Spell(canonical, {})},
-            row);
+        row.parts = Leaves(canonical);
+        row.pattern = Spell(canonical, {});
+        found.emplace_back(Key{std::fabs(row.deviation), parts.size(), row.parts, row.pattern},
+                           row);
       }
     }
     if (static_cast<int>(parts.size()) == options.maxParts) return;
@@ -132,6 +134,43 @@ std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
   std::sort(found.begin(), found.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<PlainNetworkRow> rows;
+  for (auto& entry : found) rows.push_back(std::move(entry.second));
+  return rows;
+}
+
+std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
+                                               std::span<const std::string> names,
+                                               const networks::DividerOptions& options) {
+  networks::FindOptions all;
+  all.target = 1;
+  all.maxParts = options.legParts;
+  all.tolerance = std::numeric_limits<double>::infinity();
+  all.distinct = options.distinct;
+  const std::vector<PlainNetworkRow> legs = PlainFindNetworks(stock, names, all, 1, 1);
+  const auto legKey = [](const PlainNetworkRow& leg) {
+    return std::make_tuple(leg.parts.size(), leg.parts, leg.pattern);
+  };
+  using Key = std::tuple<double, double, decltype(legKey(legs[0])), decltype(legKey(legs[0]))>;
+  std::vector<std::pair<Key, PlainDividerRow>> found;
+  for (const PlainNetworkRow& top : legs) {
+    for (const PlainNetworkRow& bottom : legs) {
+      if (options.distinct &&
+          std::find_first_of(top.parts.begin(), top.parts.end(), bottom.parts.begin(),
+                             bottom.parts.end()) != top.parts.end()) {
+        continue;
+      }
+      PlainDividerRow row{top.spelling, bottom.spelling};
+      row.total = top.value + bottom.value;
+      row.vout = options.vin * bottom.value / row.total;
+      row.error = (row.vout - options.vout) / options.vout * 100;
+      if (!(std::fabs(row.error) <= options.tolerance)) continue;
+      if (row.total < options.minTotal || row.total > options.maxTotal) continue;
+      found.emplace_back(Key{std::fabs(row.error), row.total, legKey(top), legKey(bottom)}, row);
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<PlainDividerRow> rows;
   for (auto& entry : found) rows.push_back(std::move(entry.second));
   return rows;
 }

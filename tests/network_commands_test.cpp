@@ -146,5 +146,80 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
   EXPECT_EQ(err.str(), std::string(kLibraryMissingMessage) + "\n");
 }
 
+// The E24 series from 10 to 1M, as the sample library holds it.
+std::string E24Library() {
+  const int series[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
+                        33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
+  std::string text;
+  for (int decade = 1; decade <= 10000; decade *= 10) {
+    for (int step : series) text += std::to_string(step * decade) + ".00\r\n";
+  }
+  return text + "1000000.00\r\n";
+}
+
+TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, lowest total first.
+      {{"divider", "5", "3.3", "--top", "3"},
+       "Rank  R1    R2    VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  47    91    3.30    -0.0878      138  36.2m\n"
+       "   2  470   910   3.30    -0.0878    1.38k  3.62m\n"
+       "   3  4700  9100  3.30    -0.0878    13.8k  362u\n"},
+      {{"divider", "5", "3.3", "--top", "1", "--min-total", "10k", "--max-total", "1M"},
+       "Rank  R1    R2    VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  4700  9100  3.30    -0.0878    13.8k  362u\n"},
+      // 33 || 33 = 16.5 over 11 || 11 = 5.5: exactly 5 V from 20 V.
+      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20"},
+       "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  33 || 33  11 || 11  5.00          0     22.0  909m\n"},
+  };
+  SetFile(E24Library());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
+  EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
+  EXPECT_EQ(Run({"divider", "10", "5", "--distinct"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
+}
+
+TEST_F(NetworkCommandTest, DividerRefusesBadArguments) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"divider", "5"}, kExitUsage, "divider needs VIN and VOUT"},
+      {{"divider", "5", "3.3", "1"}, kExitUsage, "divider takes VIN and VOUT, not also \"1\""},
+      {{"divider", "5", "3V3"}, kExitUsage, "VOUT \"3V3\" is not a resistance"},
+      {{"divider", "5", "3.3", "--parts", "3"},
+       kExitUsage,
+       "--parts of a divider leg is at most 2"},
+      {{"divider", "5", "3.3", "--min-total", "lots"}, kExitUsage, "--min-total \"lots\""},
+      {{"divider", "5", "3.3", "--rows", "1"}, kExitUsage, "divider has no option --rows"},
+      {{"divider", "5", "5"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "5", "0"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "5", "-1"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "inf", "1"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), c.status);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
+  }
+}
+
 }  // namespace
 }  // namespace vantrel
