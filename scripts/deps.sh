@@ -11,9 +11,9 @@ packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
 if [[ "${1:-}" == "--gui-test" ]]; then
   packages+=(xdotool x11-utils openbox imagemagick locales)
 fi
-# bench/run.sh times whole vantrel-cli processes with hyperfine.
+# bench/run.sh times whole vantrel-cli processes with hyperfine and /usr/bin/time.
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(hyperfine)
+  packages+=(hyperfine time)
 fi
 # The fuzz target needs clang and its libFuzzer runtime; normal builds use g++ alone.
 if [[ "${1:-}" == "--fuzz" ]]; then
