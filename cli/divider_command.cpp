@@ -140,7 +140,7 @@ int RunDivider(const std::vector<std::string>& args, Services& services, std::os
     }
   };
   WriteTable(
-      forEach, [](const DividerTextRow& row) { return row.vout; }, Cells,
+      forEach, [](const DividerTextRow& row) { return row.vout; }, vout, Cells,
       TextColumns({"Rank", "R1", "R2", "VOUT", "Error (%)", "R1 + R2", "Current"}, {1, 2}), out);
   return kExitOk;
 }

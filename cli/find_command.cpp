@@ -76,8 +76,9 @@ std::vector<std::string> Cells(const FindRow& row, int digits, bool withRange) {
   std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
                                  FormatPercent(row.deviation), std::to_string(row.parts)};
   if (withRange) {
-    cells.push_back(FormatEngineering(row.low, digits));
-    cells.push_back(FormatEngineering(row.high, digits));
+    // The two ends of a spread need no more than the value's first digits.
+    cells.push_back(FormatEngineering(row.low, 3));
+    cells.push_back(FormatEngineering(row.high, 3));
     cells.push_back(row.coversTarget ? "yes" : "no");
   }
   cells.push_back(row.network);
@@ -150,7 +151,7 @@ int RunFind(const std::vector<std::string>& args, Services& services, std::ostre
   if (withRange) header.insert(header.end(), {"Low", "High", "Covers target"});
   header.push_back("Network");
   WriteTable(
-      forEach, [](const FindRow& row) { return row.value; },
+      forEach, [](const FindRow& row) { return row.value; }, target,
       [&](const FindRow& row, int digits) { return Cells(row, digits, withRange); },
       TextColumns(header), out);
   return kExitOk;

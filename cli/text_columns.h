@@ -43,17 +43,17 @@ std::string FormatPercent(double percent);
 std::string StockValueText(float value);
 
 // Writes a table whose rows forEach delivers three times in the same order: to find the
-// digits that tell the neighbouring values of the key column apart, to measure, to print.
-// cells(row, digits) gives a row's cells, key(row) its key value.
+// digits that tell the values of the key column apart from their neighbours' and from the
+// target, to measure, to print. cells(row, digits) gives a row's cells, key(row) its key value.
 template <class ForEach, class Key, class Cells>
-void WriteTable(const ForEach& forEach, const Key& key, const Cells& cells, TextColumns columns,
-                std::ostream& out) {
+void WriteTable(const ForEach& forEach, const Key& key, double target, const Cells& cells,
+                TextColumns columns, std::ostream& out) {
   int digits = 3;
   std::optional<double> previous;
   forEach([&](const auto& row) {
     const double value = key(row);
-    if (previous && *previous != value) {
-      digits = std::max(digits, DigitsToTellApart(*previous, value));
+    for (double other : {previous.value_or(value), target}) {
+      if (other != value) digits = std::max(digits, DigitsToTellApart(other, value));
     }
     previous = value;
   });

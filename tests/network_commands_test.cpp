@@ -164,13 +164,13 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
   } cases[] = {
       // 5 * 91 / 138 = 3.2971; the same ratio in every decade, lowest total first.
       {{"divider", "5", "3.3", "--top", "3"},
-       "Rank  R1    R2    VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  47    91    3.30    -0.0878      138  36.2m\n"
-       "   2  470   910   3.30    -0.0878    1.38k  3.62m\n"
-       "   3  4700  9100  3.30    -0.0878    13.8k  362u\n"},
+       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  47    91    3.297    -0.0878      138  36.2m\n"
+       "   2  470   910   3.297    -0.0878    1.38k  3.62m\n"
+       "   3  4700  9100  3.297    -0.0878    13.8k  362u\n"},
       {{"divider", "5", "3.3", "--top", "1", "--min-total", "10k", "--max-total", "1M"},
-       "Rank  R1    R2    VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  4700  9100  3.30    -0.0878    13.8k  362u\n"},
+       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  4700  9100  3.297    -0.0878    13.8k  362u\n"},
       // 33 || 33 = 16.5 over 11 || 11 = 5.5: exactly 5 V from 20 V.
       {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20"},
        "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
