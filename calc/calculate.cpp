@@ -9,7 +9,7 @@
 namespace vantrel {
 
 bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
-               ResultTable& results, Services& services) {
+               ResultTable& results, Services& services, ReadReport* report) {
   const float target = RoundToFloat(ParseAtof(targetText));
   const float precision = RoundToFloat(ParseAtof(precisionText));
   if (!(target > 0) || precision < 0 || std::isinf(target) || std::isinf(precision)) {
@@ -19,7 +19,7 @@ bool Calculate(std::string_view targetText, std::string_view precisionText, Libr
 
   // The search fills a fresh table, so a failure below leaves the shown results intact.
   ResultTable fresh;
-  if (!ReadLibraryFile(services, library)) return false;
+  if (!ReadLibraryFile(services, library, report)) return false;
   NormaliseLibrary(library);
   if (SearchMatches(library.values.data(), library.count, target, precision, fresh) ==
       SearchOutcome::NoValueReachesTarget) {

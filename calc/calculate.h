@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "library_file.h"
 #include "library_table.h"
 #include "result_table.h"
 #include "services.h"
@@ -15,8 +16,8 @@ inline constexpr char kNoValueReachesTargetMessage[] =
 // The Calculate command: converts the two input texts, reads and normalises the library file
 // into library, searches it and, on success, replaces results with the new rows and count.
 // Returns false after showing a message; results are then as they were. A failed read of the
-// library file throws FileError.
+// library file throws FileError. When the file was read, report tells what the read left out.
 bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
-               ResultTable& results, Services& services);
+               ResultTable& results, Services& services, ReadReport* report = nullptr);
 
 }  // namespace vantrel

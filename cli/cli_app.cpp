@@ -13,6 +13,7 @@
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
+#include "resistor_notation.h"
 
 namespace vantrel {
 namespace {
@@ -33,7 +34,7 @@ constexpr char kHelp[] =
     "Finds resistor values, alone or two in parallel, that reach a target value.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
-    "line, lines ended by CR LF.\n"
+    "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
     "\n"
     "Commands:\n"
     "  calc TARGET PRECISION  List every single value and parallel pair within PRECISION\n"
@@ -82,7 +83,66 @@ std::optional<int> ParseRowLimit(const std::string& text) {
   return value;
 }
 
-int RunCalc(const std::vector<std::string>& args, Services& services, std::ostream& out) {
+std::string QuotedList(const std::vector<std::string_view>& pieces) {
+  std::string list;
+  for (std::string_view piece : pieces) {
+    if (!list.empty()) list += ", ";
+    list += '"';
+    list += piece;
+    list += '"';
+  }
+  return list;
+}
+
+}  // namespace
+
+void ReportReadNotes(const ReadReport& report, std::ostream& err) {
+  for (const NotationPiece& notation : report.notationPieces) {
+    err << "line " << notation.piece.line << ": \"" << notation.piece.Trimmed() << "\" is read as "
+        << PlainDigits(notation.readAs) << '\n';
+  }
+  if (report.cutPiece) {
+    err << "line " << report.cutPiece->line << ": \"" << report.cutPiece->Trimmed()
+        << "\" is cut by the 10240-byte read limit and left out\n";
+  }
+}
+
+namespace {
+
+// Tells a terminal user what the rewrite dropped; blank lines are not worth mentioning.
+void ReportDropped(const RewriteReport& report, std::ostream& err) {
+  std::vector<std::string_view> unused;
+  for (const LinePiece& piece : report.read.unusedPieces) {
+    if (!piece.Trimmed().empty()) unused.push_back(piece.Trimmed());
+  }
+  if (!unused.empty()) {
+    err << "dropped " << unused.size()
+        << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
+  }
+  if (!report.read.infinitePieces.empty()) {
+    std::vector<std::string_view> infinite;
+    for (const LinePiece& piece : report.read.infinitePieces) infinite.push_back(piece.Trimmed());
+    err << "dropped " << infinite.size()
+        << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
+  }
+  std::size_t duplicates = 0;
+  std::vector<std::string_view> sameText;
+  for (const RepeatedLine& repeat : report.repeats) {
+    if (repeat.sameValue) {
+      ++duplicates;
+    } else {
+      sameText.push_back(repeat.piece.Trimmed());
+    }
+  }
+  if (duplicates > 0) err << "dropped " << duplicates << " duplicate value(s)\n";
+  if (!sameText.empty()) {
+    err << "dropped " << sameText.size()
+        << " value(s) that two decimals write like a smaller one: " << QuotedList(sameText) << '\n';
+  }
+}
+
+int RunCalc(const std::vector<std::string>& args, Services& services, std::ostream& out,
+            std::ostream& err) {
   std::vector<std::string> positional;
   std::optional<int> rowLimit;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -98,7 +158,11 @@ int RunCalc(const std::vector<std::string>& args, Services& services, std::ostre
 
   LibraryTable library;
   ResultTable results;
-  if (!Calculate(positional[0], positional[1], library, results, services)) return kExitFailure;
+  ReadReport report;
+  const bool calculated =
+      Calculate(positional[0], positional[1], library, results, services, &report);
+  ReportReadNotes(report, err);
+  if (!calculated) return kExitFailure;
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
   std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
@@ -111,44 +175,8 @@ int RunCalc(const std::vector<std::string>& args, Services& services, std::ostre
   return kExitOk;
 }
 
-std::string QuotedList(const std::vector<std::string>& pieces) {
-  std::string list;
-  for (const std::string& piece : pieces) {
-    if (!list.empty()) list += ", ";
-    list += '"' + piece + '"';
-  }
-  return list;
-}
-
-std::string Trimmed(const std::string& piece) {
-  const std::size_t begin = piece.find_first_not_of(" \t\n\v\f\r");
-  if (begin == std::string::npos) return {};
-  return piece.substr(begin, piece.find_last_not_of(" \t\n\v\f\r") - begin + 1);
-}
-
-// Tells a terminal user what the rewrite dropped; blank lines are not worth mentioning.
-void ReportDropped(const RewriteReport& report, std::ostream& err) {
-  std::vector<std::string> unused;
-  for (const std::string& piece : report.read.unusedPieces) {
-    std::string trimmed = Trimmed(piece);
-    if (!trimmed.empty()) unused.push_back(std::move(trimmed));
-  }
-  if (!unused.empty()) {
-    err << "dropped " << unused.size()
-        << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
-  }
-  if (!report.read.infinitePieces.empty()) {
-    std::vector<std::string> infinite;
-    for (const std::string& piece : report.read.infinitePieces) infinite.push_back(Trimmed(piece));
-    err << "dropped " << infinite.size()
-        << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
-  }
-  if (report.duplicatesRemoved > 0) {
-    err << "dropped " << report.duplicatesRemoved << " duplicate value(s)\n";
-  }
-}
-
 int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
+  ReportReadNotes(report.read, err);
   if (rewritten) ReportDropped(report, err);
   return rewritten ? kExitOk : kExitFailure;
 }
@@ -203,7 +231,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     const std::string& command = args[next];
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                         args.end());
-    if (command == "calc") return RunCalc(rest, services, out);
+    if (command == "calc") return RunCalc(rest, services, out, err);
     if (command == "divider") return RunDivider(rest, services, out, err);
     if (command == "find") return RunFind(rest, services, out, err);
     if (command == "normalise") return RunNormalise(rest, services, err);

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 
@@ -7,6 +8,9 @@
 #include "terminal_messages.h"
 
 int main(int argc, char** argv) {
+  // Over a file size limit, a write then fails with "File too large" and takes the ordinary
+  // error path instead of ending the program with a half-written new file.
+  std::signal(SIGXFSZ, SIG_IGN);
   vantrel::TerminalMessageService messages(std::cerr);
   vantrel::PosixFileService files;
   vantrel::Services services{messages, files};

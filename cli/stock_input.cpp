@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cli_app.h"
 #include "library_file.h"
 #include "number_text.h"
 #include "resistor_notation.h"
@@ -12,7 +13,8 @@ namespace vantrel {
 namespace {
 
 // A piece the reader dropped because its number is zero, not because it holds none.
-bool IsZeroNumber(const std::string& piece) {
+bool IsZeroNumber(const LinePiece& line) {
+  const std::string& piece = line.text;
   std::size_t i = piece.find_first_not_of(" \t\n\v\f\r");
   if (i == std::string::npos) return false;
   if (piece[i] == '+' || piece[i] == '-') ++i;
@@ -26,7 +28,9 @@ std::optional<StockInput> LoadStock(Services& services, const std::vector<double
                                     std::ostream& err) {
   LibraryTable table;
   ReadReport report;
-  if (!ReadLibraryFile(services, table, &report)) return std::nullopt;
+  const bool read = ReadLibraryFile(services, table, &report);
+  ReportReadNotes(report, err);
+  if (!read) return std::nullopt;
   const std::span<const float> library(table.values.data(), static_cast<std::size_t>(table.count));
 
   std::vector<float> excludedValues;

@@ -12,6 +12,11 @@ bool EditLibrary(Services& services, IEditorLauncher& launcher, IWaiter& waiter,
     return false;
   }
   while (started.session->IsOpen()) waiter.WaitMilliseconds(kEditorPollMilliseconds);
+  // As with version-control tools, a failed editor aborts: its file may be half written.
+  if (const std::string failure = started.session->Failure(); !failure.empty()) {
+    services.messages.Show({failure + ", so " + kLibraryFileName + " was not rewritten."});
+    return false;
+  }
   return RewriteLibraryFile(services, table, report);
 }
 

@@ -13,8 +13,8 @@ inline constexpr int kEditorPollMilliseconds = 500;
 // Opens ResistorLibrary.txt in the working directory in an editor, waits until the editor is
 // closed (looking every 500 ms, with waiter between two looks), then reads, normalises and
 // rewrites the file as RewriteLibraryFile does. Returns false, after showing a message, when
-// no editor could be started (nothing is read or changed) or when the rewrite stopped. File
-// errors throw FileError.
+// no editor could be started or the editor failed (nothing is read or changed) or when the
+// rewrite stopped. File errors throw FileError.
 bool EditLibrary(Services& services, IEditorLauncher& launcher, IWaiter& waiter,
                  LibraryTable& table, RewriteReport* report = nullptr);
 

@@ -6,23 +6,24 @@
 #include <utility>
 
 #include "number_text.h"
+#include "resistor_notation.h"
 
 namespace vantrel {
 namespace {
 
-constexpr std::string_view kSpace = " \t\n\v\f\r";
 constexpr std::string_view kSpaceOrNul{" \t\n\v\f\r\0", 7};
-
-// Only carriage returns separate values, so a line after a bare line feed is never read.
-bool SpansLines(std::string_view piece) {
-  const std::size_t start = piece.find_first_not_of(kSpace);
-  if (start == std::string_view::npos) return false;
-  const std::size_t lineFeed = piece.find('\n', start);
-  return lineFeed != std::string_view::npos &&
-         piece.find_first_not_of(kSpace, lineFeed) != std::string_view::npos;
-}
+constexpr std::string_view kLineEnds = "\r\n";
+// Older Windows editors start a UTF-8 file with it.
+constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 
 }  // namespace
+
+std::string_view LinePiece::Trimmed() const {
+  constexpr std::string_view kSpace = " \t\n\v\f\r";
+  const std::size_t begin = text.find_first_not_of(kSpace);
+  if (begin == std::string::npos) return {};
+  return std::string_view(text).substr(begin, text.find_last_not_of(kSpace) - begin + 1);
+}
 
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
   auto file = services.files.OpenForRead(kLibraryPath);
@@ -34,32 +35,52 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   std::string bytes = file->Read(kLibraryReadLimit + 1);
   file->Close();  // before the table changes, so a failed close leaves it as it was
   ReadReport local;
+  local.identity = file->Identity();
   local.fileTooLong = bytes.size() > kLibraryReadLimit;
   std::string_view text(bytes.data(), std::min(bytes.size(), kLibraryReadLimit));
+  // The text goes on past the limit unless a NUL ends it first.
+  bool cutByLimit = local.fileTooLong;
   if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
     local.textAfterNul = text.find_first_not_of(kSpaceOrNul, nul) != std::string_view::npos;
     text = text.substr(0, nul);
+    cutByLimit = false;
+  }
+  if (text.starts_with(kByteOrderMark)) {
+    local.byteOrderMark = true;
+    text.remove_prefix(kByteOrderMark.size());
   }
 
-  // Pieces are split at carriage returns only; runs of them count as one separator.
+  // CR, LF and CR LF all end a line; a run of line ends is one separator.
   std::int32_t count = 0;
+  int line = 1;
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    const std::size_t begin = text.find_first_not_of('\r', pos);
-    if (begin == std::string_view::npos) break;
-    const std::size_t end = std::min(text.find('\r', begin), text.size());
-    const std::string_view piece = text.substr(begin, end - begin);
+  while (true) {
+    for (; pos < text.size() && kLineEnds.find(text[pos]) != std::string_view::npos; ++pos) {
+      if (text[pos] == '\r' || pos == 0 || text[pos - 1] != '\r') ++line;
+    }
+    if (pos == text.size()) break;
+    const std::size_t end = std::min(text.find_first_of(kLineEnds, pos), text.size());
+    LinePiece piece{line, std::string(text.substr(pos, end - pos))};
     pos = end;
-    if (SpansLines(piece)) ++local.piecesSpanningLines;
+    // Text that the limit cut may be a shorter number than the one in the file.
+    if (pos == text.size() && cutByLimit) {
+      if (piece.text.find_first_not_of(kSpaceOrNul) != std::string::npos) {
+        local.cutPiece = std::move(piece);
+      }
+      break;
+    }
 
-    const double value = ParseAtof(piece);
+    const double value = ParseAtof(piece.text);
+    if (const std::optional<double> written = NotationValue(piece.text)) {
+      local.notationPieces.push_back({piece, value, *written});
+    }
     if (value == 0.0) {
-      local.unusedPieces.emplace_back(piece);
+      local.unusedPieces.push_back(std::move(piece));
       continue;
     }
     const float stored = RoundToFloat(value);
     if (std::isinf(stored)) {
-      local.infinitePieces.emplace_back(piece);
+      local.infinitePieces.push_back(std::move(piece));
       continue;
     }
     if (count == LibraryTable::kCapacity) {
@@ -67,6 +88,7 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       continue;
     }
     table.values[static_cast<std::size_t>(count++)] = stored;
+    local.valuePieces.push_back(std::move(piece));
   }
   table.count = count;
   if (report) *report = std::move(local);
@@ -121,7 +143,7 @@ std::string LibraryFileText(const float* values, std::int32_t count) {
 }
 
 bool WriteLibraryText(Services& services, std::string_view text, const std::string& path) {
-  if (services.files.ReplaceFile(path, text) == ReplaceOutcome::kCannotCreate) {
+  if (services.files.ReplaceFile(path, text, std::nullopt) == ReplaceOutcome::kCannotCreate) {
     services.messages.Show({kWriteErrorMessage});
     return false;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,24 +20,45 @@ inline constexpr char kLibraryMissingMessage[] =
     "Resistor library file:\"ResistorLibrary.txt\" is not exist !";
 inline constexpr char kWriteErrorMessage[] = "Write To Resistor Library Error !";
 
-// What a read left out of the table, for front ends that tell the user.
-struct ReadReport {
-  std::vector<std::string> unusedPieces;    // no number, or a number that is zero
-  std::vector<std::string> infinitePieces;  // beyond the float range
-  int valuesBeyondTable = 0;                // non-zero values after the table was full
-  bool fileTooLong = false;                 // bytes beyond kLibraryReadLimit were ignored
-  bool textAfterNul = false;                // text after a NUL byte was ignored
-  int piecesSpanningLines = 0;              // pieces with lines after a bare line feed
+// A piece of the file between line ends, and the line it is on, counted from 1.
+struct LinePiece {
+  int line = 0;
+  std::string text;
 
-  // True when the table holds every value of the file, so rewriting it loses nothing.
-  bool TookWholeFile() const {
-    return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul && piecesSpanningLines == 0;
-  }
+  // The text without the white space around it, as messages quote it.
+  std::string_view Trimmed() const;
+
+  bool operator==(const LinePiece&) const = default;
 };
 
-// Replaces the table's contents from ./ResistorLibrary.txt. Returns false, after showing the
-// missing-library message, when the file cannot be opened; the table is then unchanged. A
-// failed read or close throws FileError.
+// A piece the number rules read as readAs while its resistor notation says written.
+struct NotationPiece {
+  LinePiece piece;
+  double readAs = 0;
+  double written = 0;
+};
+
+// What a read took from the file and what it left out, for front ends that tell the user.
+struct ReadReport {
+  std::vector<LinePiece> valuePieces;         // the piece of each value stored, as read
+  std::vector<LinePiece> unusedPieces;        // no number, or a number that is zero
+  std::vector<LinePiece> infinitePieces;      // beyond the float range
+  std::vector<NotationPiece> notationPieces;  // read as another value than their notation says
+  std::optional<LinePiece> cutPiece;          // the text the byte limit cut, left out
+  int valuesBeyondTable = 0;                  // non-zero values after the table was full
+  bool fileTooLong = false;                   // bytes beyond kLibraryReadLimit were ignored
+  bool textAfterNul = false;                  // text after a NUL byte was ignored
+  bool byteOrderMark = false;                 // a UTF-8 byte order mark at the start was skipped
+  FileIdentity identity;                      // the file as it was before the read
+
+  // True when the table holds every value of the file, so rewriting it loses nothing.
+  bool TookWholeFile() const { return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul; }
+};
+
+// Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
+// and each piece is read as one value. Returns false, after showing the missing-library
+// message, when the file cannot be opened; the table is then unchanged. A failed read or close
+// throws FileError.
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.

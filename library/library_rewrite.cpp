@@ -1,33 +1,125 @@
 #include "library_rewrite.h"
 
+#include <algorithm>
+#include <numeric>
+
+#include "number_text.h"
+#include "resistor_notation.h"
+
 namespace vantrel {
+namespace {
+
+std::string LineAndText(const LinePiece& piece) {
+  return "line " + std::to_string(piece.line) + " \"" + std::string(piece.Trimmed()) + '"';
+}
+
+std::string NotationMessage(const NotationPiece& notation) {
+  return "ResistorLibrary.txt was not rewritten: " + LineAndText(notation.piece) +
+         " would be read as " + PlainDigits(notation.readAs) +
+         ". Write the value in plain digits (" + PlainDigits(notation.written) + ") and try again.";
+}
+
+std::string WrittenAsZeroMessage(const LinePiece& piece, std::string_view text) {
+  return "ResistorLibrary.txt was not rewritten: " + LineAndText(piece) +
+         " would be written with two decimals as " + std::string(text) +
+         ", which reads as no value. Keep the library in a smaller unit or remove the line, and "
+         "try again.";
+}
+
+bool IsZeroText(std::string_view text) {
+  return text == "0.00" || text == "-0.00";
+}
+
+}  // namespace
 
 const char* IncompleteReadMessage(const ReadReport& report) {
   if (report.fileTooLong) return kLibraryTooLongMessage;
   if (report.valuesBeyondTable > 0) return kLibraryTooManyMessage;
   if (report.textAfterNul) return kLibraryNulMessage;
-  if (report.piecesSpanningLines > 0) return kLibraryLineFeedMessage;
   return nullptr;
 }
+
+void PlanRewrite(LibraryTable& table, RewriteReport& report) {
+  const std::vector<LinePiece>& pieces = report.read.valuePieces;
+  const auto count = static_cast<std::size_t>(table.count);
+  std::vector<std::string> texts(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    texts[i] = FormatFixed(table.values[i], 2);
+    if (IsZeroText(texts[i])) report.writtenAsZero.push_back(pieces[i]);
+  }
+
+  // In ascending order equal texts are neighbours; the first line of the smallest value stays.
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return table.values[a] < table.values[b]; });
+  for (std::size_t k = 1, kept = order.empty() ? 0 : order[0]; k < count; ++k) {
+    const std::size_t i = order[k];
+    if (texts[i] != texts[kept]) {
+      kept = i;
+      continue;
+    }
+    report.repeats.push_back({pieces[i], pieces[kept].line, table.values[i] == table.values[kept]});
+  }
+  std::stable_sort(
+      report.repeats.begin(), report.repeats.end(),
+      [](const RepeatedLine& a, const RepeatedLine& b) { return a.piece.line < b.piece.line; });
+
+  NormaliseLibrary(table);
+  std::int32_t written = 0;
+  std::string previous;
+  for (std::int32_t i = 0; i < table.count; ++i) {
+    std::string text = FormatFixed(table.values[static_cast<std::size_t>(i)], 2);
+    if (text == previous) continue;
+    table.values[static_cast<std::size_t>(written++)] = table.values[static_cast<std::size_t>(i)];
+    previous = std::move(text);
+  }
+  table.count = written;
+  report.text = LibraryFileText(table.values.data(), table.count);
+
+  if (const char* message = IncompleteReadMessage(report.read)) {
+    report.refusal = message;
+  } else if (!report.read.notationPieces.empty()) {
+    report.refusal = NotationMessage(report.read.notationPieces.front());
+  } else if (!report.writtenAsZero.empty()) {
+    const LinePiece& first = report.writtenAsZero.front();
+    report.refusal = WrittenAsZeroMessage(first, FormatFixed(ParseAtof(first.text), 2));
+  } else if (report.text.size() > kLibraryReadLimit) {
+    report.refusal = kLibraryWouldGrowMessage;
+  }
+}
+
+namespace {
+
+// One read, normalisation and write; sets changed when another program changed the file
+// between the read and the write, which then did not happen.
+bool RewriteOnce(Services& services, LibraryTable& table, RewriteReport& out, bool& changed) {
+  out = {};
+  if (!ReadLibraryFile(services, table, &out.read)) return false;
+  PlanRewrite(table, out);
+  if (!out.refusal.empty()) {
+    services.messages.Show({out.refusal});
+    return false;
+  }
+  const ReplaceOutcome outcome =
+      services.files.ReplaceFile(kLibraryPath, out.text, out.read.identity);
+  changed = outcome == ReplaceOutcome::kChanged;
+  if (outcome == ReplaceOutcome::kCannotCreate) services.messages.Show({kWriteErrorMessage});
+  return outcome == ReplaceOutcome::kReplaced;
+}
+
+}  // namespace
 
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
   RewriteReport local;
   RewriteReport& out = report ? *report : local;
-  out = {};
-  if (!ReadLibraryFile(services, table, &out.read)) return false;
-  if (const char* message = IncompleteReadMessage(out.read)) {
-    services.messages.Show({message});
-    return false;
+  for (int attempt = 0; attempt < kRewriteAttempts; ++attempt) {
+    bool changed = false;
+    const bool rewritten = RewriteOnce(services, table, out, changed);
+    if (!changed) return rewritten;
   }
-  const std::int32_t before = table.count;
-  NormaliseLibrary(table);
-  out.duplicatesRemoved = before - table.count;
-  const std::string text = LibraryFileText(table.values.data(), table.count);
-  if (text.size() > kLibraryReadLimit) {
-    services.messages.Show({kLibraryWouldGrowMessage});
-    return false;
-  }
-  return WriteLibraryText(services, text, kLibraryPath);
+  services.messages.Show({kLibraryChangedMessage});
+  return false;
 }
 
 }  // namespace vantrel

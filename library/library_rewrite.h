@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "library_file.h"
 
@@ -16,29 +18,49 @@ inline constexpr char kLibraryTooManyMessage[] =
 inline constexpr char kLibraryNulMessage[] =
     "ResistorLibrary.txt was not rewritten: it holds a NUL byte, and nothing after it is read. "
     "Remove it and try again.";
-inline constexpr char kLibraryLineFeedMessage[] =
-    "ResistorLibrary.txt was not rewritten: some of its lines end in a line feed alone, and "
-    "the lines after such a line end are not read. Save the file with CR LF line ends and try "
-    "again.";
 inline constexpr char kLibraryWouldGrowMessage[] =
     "ResistorLibrary.txt was not rewritten: with two decimals per value it would grow past "
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
     "again.";
 
+inline constexpr char kLibraryChangedMessage[] =
+    "ResistorLibrary.txt was not rewritten: another program changed it each time it was read. "
+    "Try again once that program has finished.";
+
+// How often a rewrite reads the file again when another program changed it meanwhile.
+inline constexpr int kRewriteAttempts = 3;
+
+// A line the rewrite leaves out because an earlier or smaller value is written in its place.
+struct RepeatedLine {
+  LinePiece piece;
+  int keptLine = 0;        // the line whose value is written instead
+  bool sameValue = false;  // false: a larger value that two decimals write the same way
+
+  bool operator==(const RepeatedLine&) const = default;
+};
+
 struct RewriteReport {
   ReadReport read;
-  std::int32_t duplicatesRemoved = 0;
+  std::vector<RepeatedLine> repeats;     // in file order
+  std::vector<LinePiece> writtenAsZero;  // values that two decimals write as 0.00 or -0.00
+  std::string refusal;                   // why the file must stay as it is; empty if it need not
+  std::string text;                      // the new file text
 };
 
 // The message explaining why a file read with report cannot be rewritten without losing
 // values, or nullptr when the table holds the whole file.
 const char* IncompleteReadMessage(const ReadReport& report);
 
+// Everything the rewrite decides once the file is read into table: normalises table, leaves
+// out values whose two-decimal text repeats a smaller one's, and fills report's repeats,
+// writtenAsZero, text and, when writing would lose or change a value, refusal.
+void PlanRewrite(LibraryTable& table, RewriteReport& report);
+
 // Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
-// after showing a message, when the file cannot be opened or created, when the read could not
-// take in the whole file, or when the rewritten file would be too long to be read whole
-// (either would lose values); the file is then unchanged.
-// File errors throw FileError.
+// after showing a message, when the file cannot be opened or created, or when PlanRewrite
+// refuses; the file is then unchanged. When another program changes the file between the read
+// and the write, it is read again, kRewriteAttempts times in all, and then left as that program
+// wrote it. File errors throw FileError.
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
 
 }  // namespace vantrel

@@ -172,29 +172,66 @@ class InterruptsIgnored {
   struct sigaction m_oldQuit {};
 };
 
+// What a shell's exit status of 126 or 127 means: it could not run the command.
+const char* ShellFailure(int status) {
+  if (status == 126) return "not executable";
+  if (status == 127) return "not found";
+  return nullptr;
+}
+
 // A started child process. An editor still open when the session goes is left running: it
 // may hold unsaved work.
 class ChildSession final : public IEditorSession {
  public:
-  ChildSession(pid_t pid, bool blocking, std::unique_ptr<InterruptsIgnored> interrupts = {})
-      : m_pid(pid), m_blocking(blocking), m_interrupts(std::move(interrupts)) {}
+  // command names the editor in messages; viaShell tells that the shell ran it.
+  ChildSession(pid_t pid, bool blocking, std::string command, bool viaShell,
+               std::unique_ptr<InterruptsIgnored> interrupts = {})
+      : m_pid(pid),
+        m_blocking(blocking),
+        m_command(std::move(command)),
+        m_viaShell(viaShell),
+        m_interrupts(std::move(interrupts)) {}
 
   bool IsOpen() override {
     while (m_pid > 0) {
-      const pid_t result = ::waitpid(m_pid, nullptr, m_blocking ? 0 : WNOHANG);
+      int status = 0;
+      const pid_t result = ::waitpid(m_pid, &status, m_blocking ? 0 : WNOHANG);
       if (result == 0) return true;
       if (result < 0 && errno == EINTR) continue;
-      // Reaped, or (ECHILD) reaped by someone else: either way it has ended.
+      // Reaped, or (ECHILD) reaped by someone else, its status unknown: either way it ended.
+      if (result > 0) m_failure = Describe(status);
       m_pid = -1;
       m_interrupts.reset();
     }
     return false;
   }
 
+  std::string Failure() const override { return m_failure; }
+
  private:
+  std::string Describe(int status) const {
+    const std::string editor = "The editor \"" + m_command + "\"";
+    if (WIFSIGNALED(status)) {
+      const char* name = ::sigabbrev_np(WTERMSIG(status));
+      return editor + " was ended by signal " +
+             (name ? "SIG" + std::string(name) : std::to_string(WTERMSIG(status)));
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 0) return {};
+    const int code = WEXITSTATUS(status);
+    const char* shellFailure = m_viaShell ? ShellFailure(code) : nullptr;
+    if (shellFailure) {
+      return editor + " could not be run (" + shellFailure + ", exit status " +
+             std::to_string(code) + ")";
+    }
+    return editor + " exited with status " + std::to_string(code);
+  }
+
   pid_t m_pid;
   bool m_blocking;
+  std::string m_command;
+  bool m_viaShell;
   std::unique_ptr<InterruptsIgnored> m_interrupts;
+  std::string m_failure;
 };
 
 std::string Variable(const char* name) {
@@ -225,7 +262,7 @@ EditorStart DesktopEditorLauncher::Start(const std::string& file) {
       return {nullptr, "The editor set in VANTREL_EDITOR could not be started (" +
                            StartError(kShell, error) + "), so " + file + " was not opened."};
     }
-    return {std::make_unique<ChildSession>(pid, false), {}};
+    return {std::make_unique<ChildSession>(pid, false, m_environment.vantrelEditor, true), {}};
   }
 
   std::string lastError;
@@ -236,7 +273,7 @@ EditorStart DesktopEditorLauncher::Start(const std::string& file) {
     argv.insert(argv.end(), editor.options.begin(), editor.options.end());
     argv.push_back(argument);
     const int error = Spawn(argv, SessionMode::kOwnSession, pid);
-    if (error == 0) return {std::make_unique<ChildSession>(pid, false), {}};
+    if (error == 0) return {std::make_unique<ChildSession>(pid, false, program, false), {}};
     lastError = StartError(program, error);
   }
 
@@ -253,7 +290,9 @@ EditorStart DesktopEditorLauncher::Start(const std::string& file) {
       const std::vector<std::string> shell = ShellCommand(command, argument);
       argv.insert(argv.end(), shell.begin(), shell.end());
       const int error = Spawn(argv, SessionMode::kOwnSession, pid);
-      if (error == 0) return {std::make_unique<ChildSession>(pid, false), {}};
+      if (error == 0) {
+        return {std::make_unique<ChildSession>(pid, false, program + " " + command, false), {}};
+      }
       lastError = StartError(program, error);
     }
   }
@@ -297,7 +336,7 @@ EditorStart TerminalEditorLauncher::Start(const std::string& file) {
     return {nullptr, "The editor could not be started (" + StartError(kShell, error) + "), so " +
                          file + " was not opened."};
   }
-  return {std::make_unique<ChildSession>(pid, true, std::move(interrupts)), {}};
+  return {std::make_unique<ChildSession>(pid, true, *command, true, std::move(interrupts)), {}};
 }
 
 }  // namespace vantrel

@@ -12,6 +12,9 @@ class IEditorSession {
   // True while the editor is still running; once it has ended, whatever its exit status,
   // false from then on.
   virtual bool IsOpen() = 0;
+  // Once IsOpen is false: what went wrong with the editor ("The editor \"vi\" exited with
+  // status 3"), when it could not be run, failed or was ended by a signal; empty otherwise.
+  virtual std::string Failure() const = 0;
 };
 
 // The outcome of starting an editor: a session, or no session and the reason for the user.

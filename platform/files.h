@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +26,17 @@ class FileError : public std::runtime_error {
   std::string m_reason;
 };
 
+// Which file a path named at one moment: another program's rewrite or append changes it.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedSeconds = 0;
+  std::int64_t modifiedNanoseconds = 0;
+
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // A file opened for reading. Closing happens on destruction when Close was not called.
 class IReadableFile {
  public:
@@ -33,22 +46,28 @@ class IReadableFile {
   virtual std::string Read(std::size_t maxBytes) = 0;
   // Throws FileError when closing fails.
   virtual void Close() = 0;
+  // The file as it was when opened, before anything was read.
+  virtual FileIdentity Identity() const = 0;
 };
 
-enum class ReplaceOutcome { kReplaced, kCannotCreate };
+// kChanged: the file was no longer the one expected, so it was left as it is.
+enum class ReplaceOutcome { kReplaced, kCannotCreate, kChanged };
 
 class IFileService {
  public:
   virtual ~IFileService() = default;
 
-  // Opens path read-only; nullptr when it cannot be opened, whatever the reason.
+  // Opens path read-only without blocking; nullptr when it cannot be opened or is no regular
+  // file, whatever the reason.
   virtual std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) = 0;
 
   // Replaces the existing file at path with content, so that a failure at any point leaves
   // the old file as it was. Throws FileError when path does not exist (nothing is written) or
   // when writing, flushing, closing or renaming fails; returns kCannotCreate when the new file
-  // cannot be created next to it.
-  virtual ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) = 0;
+  // cannot be created next to it. With expected, the file is replaced only while it is still
+  // that file; otherwise the result is kChanged and nothing is written.
+  virtual ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
+                                     const std::optional<FileIdentity>& expected) = 0;
 };
 
 }  // namespace vantrel

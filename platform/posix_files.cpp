@@ -1,10 +1,12 @@
 #include "posix_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,13 +15,35 @@
 namespace vantrel {
 namespace {
 
+constexpr char kTemporaryPrefix[] = ".ResistorLibrary.txt.";
+
 std::string ErrnoText(int error) {
   return std::strerror(error);
 }
 
+FileIdentity IdentityOf(const struct stat& info) {
+  return {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : m_fd(fd) {}
+  ~Descriptor() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int Get() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
 class PosixReadableFile final : public IReadableFile {
  public:
-  PosixReadableFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+  PosixReadableFile(int fd, std::string path, FileIdentity identity)
+      : m_fd(fd), m_path(std::move(path)), m_identity(identity) {}
   ~PosixReadableFile() override {
     if (m_fd >= 0) ::close(m_fd);
   }
@@ -45,12 +69,34 @@ class PosixReadableFile final : public IReadableFile {
     if (::close(fd) != 0) throw FileError("close", m_path, ErrnoText(errno));
   }
 
+  FileIdentity Identity() const override { return m_identity; }
+
  private:
   int m_fd;
   std::string m_path;
+  FileIdentity m_identity;
 };
 
-// Closes and removes the temporary file unless the replacement went through.
+// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that the new file is removed
+// before they end the program; they take effect when the object goes.
+class TerminationSignalsHeld {
+ public:
+  TerminationSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &m_previous);
+  }
+  ~TerminationSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+  TerminationSignalsHeld(const TerminationSignalsHeld&) = delete;
+  TerminationSignalsHeld& operator=(const TerminationSignalsHeld&) = delete;
+
+ private:
+  sigset_t m_previous{};
+};
+
+// Closes and removes the new file unless the replacement went through. An unnamed file has
+// no path until it is linked into the folder.
 class TemporaryFile {
  public:
   TemporaryFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
@@ -61,8 +107,8 @@ class TemporaryFile {
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  int Fd() const { return m_fd; }
   const std::string& Path() const { return m_path; }
+  void Name(std::string path) { m_path = std::move(path); }
   int ReleaseFd() { return std::exchange(m_fd, -1); }
   void Keep() { m_path.clear(); }
 
@@ -71,26 +117,71 @@ class TemporaryFile {
   std::string m_path;
 };
 
+// Serialises the commits of rewrites by this program in one folder. The folder is locked,
+// not the library: a rename replaces the library's inode, and a lock file would be left over.
+class FolderLock {
+ public:
+  explicit FolderLock(int dirFd) : m_fd(dirFd) {
+    // A folder opened only as a path cannot be locked; the identity check still applies.
+    while (::flock(m_fd, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        m_fd = -1;
+        return;
+      }
+    }
+  }
+  ~FolderLock() {
+    if (m_fd >= 0) ::flock(m_fd, LOCK_UN);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int m_fd;
+};
+
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Gives the unnamed file fd a free name in the folder; returns its path, or empty with errno.
+std::string LinkIntoFolder(int fd, int dirFd, const std::string& directory) {
+  constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned char random[6];
+    if (::getentropy(random, sizeof random) != 0) return {};
+    std::string leaf = kTemporaryPrefix;
+    for (unsigned char byte : random) leaf += kLetters[byte % (sizeof kLetters - 1)];
+    // Through /proc an ordinary user may link an unnamed file; AT_EMPTY_PATH needs privilege.
+    int result = ::linkat(AT_FDCWD, procPath.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW);
+    if (result != 0 && errno == ENOENT)
+      result = ::linkat(fd, "", dirFd, leaf.c_str(), AT_EMPTY_PATH);
+    if (result == 0) return directory + "/" + leaf;
+    if (errno != EEXIST) return {};
+  }
+  errno = EEXIST;
+  return {};
+}
+
 }  // namespace
 
 std::unique_ptr<IReadableFile> PosixFileService::OpenForRead(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO or a device would block the open or the read; only a regular file is a library.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return nullptr;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
     return nullptr;
   }
-  return std::make_unique<PosixReadableFile>(fd, path);
+  return std::make_unique<PosixReadableFile>(fd, path, IdentityOf(info));
 }
 
-ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::string_view content) {
+ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::string_view content,
+                                             const std::optional<FileIdentity>& expected) {
   // Replace what a symbolic link points at, not the link itself.
   std::string target = path;
   struct stat info {};
@@ -104,15 +195,31 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
     if (::stat(target.c_str(), &info) != 0) throw FileError("replace", path, ErrnoText(errno));
   }
   if (!S_ISREG(info.st_mode)) throw FileError("replace", path, "Not a regular file");
-  // A rename would replace a write-protected file too; honour the protection instead.
+  // A rename would replace a write-protected file too; honour the protection instead. Root
+  // passes every access check, so a file nobody may write counts as protected for root too.
+  if ((info.st_mode & 0222) == 0) throw FileError("replace", path, ErrnoText(EACCES));
   if (::access(target.c_str(), W_OK) != 0) throw FileError("replace", path, ErrnoText(errno));
 
-  std::string pattern = DirectoryOf(target) + "/.ResistorLibrary.txt.XXXXXX";
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return ReplaceOutcome::kCannotCreate;
-  TemporaryFile temporary(fd, pattern);
+  const std::string directory = DirectoryOf(target);
+  int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+  if (dirFd < 0) dirFd = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) return ReplaceOutcome::kCannotCreate;
+  const Descriptor folder(dirFd);
+
+  // Declared before the new file, so that the file is gone before held signals take effect.
+  const TerminationSignalsHeld signalsHeld;
+  // Unnamed until right before the rename, so a kill at any other moment leaves nothing; file
+  // systems without O_TMPFILE get a named file at once.
+  std::string named;
+  int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    named = directory + "/" + kTemporaryPrefix + "XXXXXX";
+    fd = ::mkostemp(named.data(), O_CLOEXEC);
+    if (fd < 0) return ReplaceOutcome::kCannotCreate;
+  }
+  TemporaryFile temporary(fd, named);
   // Keep the file's owner (when allowed) and permission bits; a failure here leaves the
-  // caller's ownership and the safe mkstemp default.
+  // caller's ownership and the safe 0600.
   (void)::fchown(fd, info.st_uid, info.st_gid);
   (void)::fchmod(fd, info.st_mode & 07777);
 
@@ -124,18 +231,35 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
     written += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
+
+  // An unnamed file lives on in a second descriptor until it is linked, so that closing, with
+  // its errors, comes before the lock.
+  const bool unnamed = temporary.Path().empty();
+  const Descriptor linkable(unnamed ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1);
+  if (unnamed && linkable.Get() < 0) throw FileError("write", path, ErrnoText(errno));
   if (::close(temporary.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
+
+  const FolderLock lock(dirFd);
+  // From the link to the rename is the only moment a kill can leave the new file behind, and
+  // from the check to the rename the only one in which another program's change is lost.
+  if (unnamed) {
+    std::string linked = LinkIntoFolder(linkable.Get(), dirFd, directory);
+    if (linked.empty()) throw FileError("write", path, ErrnoText(errno));
+    temporary.Name(std::move(linked));
+  }
+  if (expected) {
+    struct stat now {};
+    if (::stat(target.c_str(), &now) != 0 || IdentityOf(now) != *expected) {
+      return ReplaceOutcome::kChanged;
+    }
+  }
   if (::rename(temporary.Path().c_str(), target.c_str()) != 0) {
     throw FileError("replace", path, ErrnoText(errno));
   }
   temporary.Keep();
 
   // Make the rename itself durable; the data is already safe if this fails.
-  const int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    (void)::fsync(dirFd);
-    ::close(dirFd);
-  }
+  (void)::fsync(dirFd);
   return ReplaceOutcome::kReplaced;
 }
 

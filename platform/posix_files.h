@@ -8,7 +8,8 @@ namespace vantrel {
 class PosixFileService final : public IFileService {
  public:
   std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
-  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
+                             const std::optional<FileIdentity>& expected) override;
 };
 
 }  // namespace vantrel

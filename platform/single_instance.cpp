@@ -9,6 +9,15 @@
 #include <cstring>
 
 namespace vantrel {
+namespace {
+
+// Not a symbolic link, and nobody else can reach it: only then can the lock not be read,
+// taken or moved by another user.
+bool IsPrivateDirectory(const struct stat& info) {
+  return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700;
+}
+
+}  // namespace
 
 std::string LockDirectory(std::string_view name) {
   return LockDirectory(name, std::getenv("XDG_RUNTIME_DIR"), "/tmp");
@@ -16,7 +25,13 @@ std::string LockDirectory(std::string_view name) {
 
 std::string LockDirectory(std::string_view name, const char* runtimeDir,
                           const std::string& tmpRoot) {
-  if (runtimeDir != nullptr && runtimeDir[0] == '/') return runtimeDir;
+  // Any doubt about the runtime directory sends every start to the one fallback, so that two
+  // starts never lock in two places.
+  struct stat info {};
+  if (runtimeDir != nullptr && runtimeDir[0] == '/' && ::lstat(runtimeDir, &info) == 0 &&
+      IsPrivateDirectory(info) && ::access(runtimeDir, W_OK) == 0) {
+    return runtimeDir;
+  }
   return tmpRoot + '/' + std::string(name) + '-' + std::to_string(::geteuid());
 }
 
@@ -31,7 +46,7 @@ SingleInstanceLock::SingleInstanceLock(std::string_view name, const std::string&
     Fail("cannot examine \"" + directory + "\"", errno);
     return;
   }
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
+  if (!IsPrivateDirectory(info)) {
     m_problem = "\"" + directory + "\" is not a directory of this user's own with mode 0700";
     return;
   }

@@ -12,7 +12,8 @@ enum class InstanceLockState {
 };
 
 // The directory for the per-user lock of application name: $XDG_RUNTIME_DIR when it is set to
-// an absolute path, otherwise "/tmp/<name>-<uid>".
+// an absolute path of an existing, writable directory of this user's own with mode 0700 (not a
+// symbolic link), otherwise "/tmp/<name>-<uid>".
 std::string LockDirectory(std::string_view name);
 
 // As above with the runtime directory (may be null) and the fallback's parent given.
@@ -24,7 +25,7 @@ std::string LockDirectory(std::string_view name, const char* runtimeDir,
 class SingleInstanceLock {
  public:
   // Takes the lock file "<directory>/<name>.lock", creating directory with mode 0700 when it is
-  // missing. The directory must belong to this user and be closed to everyone else.
+  // missing. The directory must belong to this user, have mode 0700 and be no symbolic link.
   SingleInstanceLock(std::string_view name, const std::string& directory);
   ~SingleInstanceLock();
   SingleInstanceLock(const SingleInstanceLock&) = delete;

@@ -145,7 +145,7 @@ TEST_F(CliTest, MissingDirectoryFailsWithoutChangingDirectory) {
 }
 
 TEST_F(CliTest, NormaliseRewritesTheFileAndReportsWhatItDropped) {
-  SetFile("100\r\n47\r\nabc\r\n0\r\n\r\n1e39\r\n91\r\n100\r\n 4.7k \r\n4.70\r\n");
+  SetFile("100\r\n47\r\nabc\r\n0\r\n\r\n1e39\r\n91\r\n100\r\n 4.7 ohm \r\n4.70\r\n");
   EXPECT_EQ(Run({"normalise"}), kExitOk);
   EXPECT_EQ(File(), "4.70\r\n47.00\r\n91.00\r\n100.00\r\n");
   EXPECT_EQ(out.str(), "");
@@ -153,6 +153,60 @@ TEST_F(CliTest, NormaliseRewritesTheFileAndReportsWhatItDropped) {
             "dropped 2 line(s) that are no number or zero: \"abc\", \"0\"\n"
             "dropped 1 value(s) beyond the float range: \"1e39\"\n"
             "dropped 2 duplicate value(s)\n");
+}
+
+// Lines whose resistor notation the number rules read otherwise get a note on err; the rows
+// and the exit status stay those of the plain numbers they are read as.
+TEST_F(CliTest, CalcNotesLinesReadOtherwiseThanWritten) {
+  const std::string cut = std::string(kLibraryReadLimit - 8, ' ') + "\n10\n4700" + "0\r\n";
+  const struct {
+    std::string file;
+    std::string plain;  // the same values in plain digits
+    std::vector<std::string> args;
+    std::string notes;
+  } cases[] = {
+      {"100m\n47\r\n4k7\n91 metal film\n",
+       "100\n47\n4\n91\n",
+       {"calc", "45", "5"},
+       "line 1: \"100m\" is read as 100\nline 3: \"4k7\" is read as 4\n"},
+      {"10\n2R2\n", "10\n2\n", {"calc", "45", "5"}, "line 2: \"2R2\" is read as 2\n"},
+      {cut,
+       "\n10\n",
+       {"calc", "10", "0"},
+       "line 3: \"4700\" is cut by the 10240-byte read limit and left out\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file.substr(0, 20));
+    SetFile(c.plain);
+    const int status = Run(c.args);
+    const std::string rows = out.str();
+    const std::string shown = err.str();
+    SetFile(c.file);
+    EXPECT_EQ(Run(c.args), status);
+    EXPECT_EQ(out.str(), rows);
+    EXPECT_EQ(err.str(), shown + c.notes);
+  }
+}
+
+TEST_F(CliTest, NormaliseRefusesNotationAndNotesEachLine) {
+  const std::string content = "10\n4.7k\r\n 1 M \n";
+  SetFile(content);
+  EXPECT_EQ(Run({"normalise"}), kExitFailure);
+  EXPECT_EQ(
+      err.str(),
+      "ResistorLibrary.txt was not rewritten: line 2 \"4.7k\" would be read as 4.7. Write the "
+      "value in plain digits (4700) and try again.\n"
+      "line 2: \"4.7k\" is read as 4.7\n"
+      "line 3: \"1 M\" is read as 1\n");
+  EXPECT_EQ(File(), content);
+  EXPECT_EQ(files.replaceCalls, 0);
+
+  SetFile("1.002\n1.001\n1.004\n");
+  EXPECT_EQ(Run({"normalise"}), kExitOk);
+  EXPECT_EQ(File(), "1.00\r\n");
+  EXPECT_EQ(err.str(),
+            "dropped 2 value(s) that two decimals write like a smaller one: "
+            "\"1.002\", \"1.004\"\n");
 }
 
 TEST_F(CliTest, NormaliseOfACleanFileSaysNothing) {

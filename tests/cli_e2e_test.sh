@@ -129,8 +129,11 @@ done <<'EOF'
 cr-only|100\r47\r91\r100|47.00\r\n91.00\r\n100.00\r\n
 crlf|100\r\n47\r\n91\r\n100\r\n|47.00\r\n91.00\r\n100.00\r\n
 trailing-lf|22\r\n10\n\n|10.00\r\n22.00\r\n
+lf-only|100\n47\n\n4.7\n|4.70\r\n47.00\r\n100.00\r\n
+mixed|100\r47\n\r\n22\n\r10|10.00\r\n22.00\r\n47.00\r\n100.00\r\n
+byte-order-mark|\357\273\277100\r\n47\r\n|47.00\r\n100.00\r\n
 nul-padding|10\r\n22\r\n\0\0|10.00\r\n22.00\r\n
-junk|\001\377\r\n4.7k\r\n-3\r\n1d3\r\n0x10\r\n1e39\r\n|-3.00\r\n4.70\r\n1000.00\r\n
+junk|\001\377\r\n4.7 ohm\r\n-3\r\n1d3\r\n0x10\r\n1e39\r\n|-3.00\r\n4.70\r\n1000.00\r\n
 empty||
 EOF
 dir=$(folder modes '10\r\n')
@@ -140,40 +143,67 @@ if [[ $rc == 0 && $(stat -c %a "$dir/ResistorLibrary.txt") == 640 ]]; then pass;
   fail "normalise keeps the permission bits"
 fi
 
-# A library the read cannot take in whole is left byte for byte; calc still reads its start.
-dir=$(folder long)
-{
-  printf '5\r\n'
-  head -c 10300 /dev/zero | tr '\0' ' '
-  printf '7\r\n'
-} >"$dir/ResistorLibrary.txt"
-cp "$dir/ResistorLibrary.txt" "$work/long.before"
-run "$dir" normalise
-[[ $rc == 1 && $err == *"longer than 10240 bytes"* ]] && pass || fail "too long: exit $rc [$err]"
-cmp -s "$dir/ResistorLibrary.txt" "$work/long.before" && pass || fail "too long file changed"
-expect_alone "too long leaves no temporary file" "$dir"
-run "$dir" calc 5 0
-expect "too long calc" 0 "$header"$'\n5.000\t0.000\t0.000\t0.000' ""
-dir=$(folder many)
-seq 1 1001 | sed 's/$/\r/' >"$dir/ResistorLibrary.txt"
-cp "$dir/ResistorLibrary.txt" "$work/many.before"
-run "$dir" normalise
-[[ $rc == 1 && $err == *"more than 1000 values"* ]] && pass || fail "too many: exit $rc [$err]"
-cmp -s "$dir/ResistorLibrary.txt" "$work/many.before" && pass || fail "too many: file changed"
+# The same values give the same table, byte for byte, whatever the line ends.
+crlf=$(folder calc-crlf '10\r\n22\r\n4.7\r\n\r\n47\r\n100\r\n')
+run "$crlf" calc 9 25
+crlf_out=$out
+[[ $(wc -l <<<"$crlf_out") -gt 5 ]] && pass || fail "calc crlf: [$crlf_out]"
+while IFS='|' read -r name content; do
+  run "$(folder "calc-$name" "$content")" calc 9 25
+  expect "calc $name" 0 "$crlf_out" ""
+done <<'EOF'
+lf|10\n22\n4.7\n\n47\n100\n
+cr|10\r22\r4.7\r\r47\r100\r
+mixed|10\n22\r\n4.7\r\r\n47\n100
+EOF
 
-# Lines that only a line feed ends, and text after a NUL byte, are not read: such a library
-# is left as it is, while calc reads what it can.
-while IFS='|' read -r name content reason; do
+# A library the read cannot take in whole is left byte for byte, with LF line ends as with
+# CR LF; calc still reads its start, less a value the byte limit cut.
+cut_note='line 2: "1234" is cut by the 10240-byte read limit and left out'
+for ends in crlf lf; do
+  eol=$'\r\n'
+  [[ $ends == lf ]] && eol=$'\n'
+  dir=$(folder "long-$ends")
+  {
+    printf '5%s' "$eol"
+    head -c $((10240 - 6 - ${#eol})) /dev/zero | tr '\0' ' '
+    printf '1234 5678%s' "$eol"
+  } >"$dir/ResistorLibrary.txt"
+  cp "$dir/ResistorLibrary.txt" "$work/long.before"
+  run "$dir" normalise
+  [[ $rc == 1 && $err == *"longer than 10240 bytes"*"$cut_note" ]] && pass ||
+    fail "long $ends: exit $rc [$err]"
+  cmp -s "$dir/ResistorLibrary.txt" "$work/long.before" && pass || fail "long $ends: file changed"
+  expect_alone "long $ends leaves no temporary file" "$dir"
+  run "$dir" calc 5 0
+  expect "long $ends calc" 0 "$header"$'\n5.000\t0.000\t0.000\t0.000' "$cut_note"
+  run "$dir" calc 1234 0
+  expect "long $ends calc of the cut value" 1 "" \
+    "All Library's Resistor value less than targer value !"$'\n'"$cut_note"
+
+  dir=$(folder "many-$ends")
+  for i in $(seq 1 1001); do printf '%s%s' "$i" "$eol"; done >"$dir/ResistorLibrary.txt"
+  cp "$dir/ResistorLibrary.txt" "$work/many.before"
+  run "$dir" normalise
+  [[ $rc == 1 && $err == *"more than 1000 values"* ]] && pass || fail "many $ends: exit $rc [$err]"
+  cmp -s "$dir/ResistorLibrary.txt" "$work/many.before" && pass || fail "many $ends: file changed"
+  run "$dir" calc 1000 0
+  expect "many $ends calc" 0 "$header"$'\n1000.000\t0.000\t0.000\t0.000' ""
+done
+
+# Text after a NUL byte is not read: such a library is left as it is, while calc reads what
+# it can. So is a value in resistor notation that the number rules read as another.
+while IFS='|' read -r name content reason note; do
   dir=$(folder "unread-$name" "$content")
   cp "$dir/ResistorLibrary.txt" "$work/$name.before"
   run "$dir" normalise
   [[ $rc == 1 && $err == *"$reason"* ]] && pass || fail "$name: exit $rc [$err]"
   cmp -s "$dir/ResistorLibrary.txt" "$work/$name.before" && pass || fail "$name: file changed"
   run "$dir" calc 10 0
-  expect "$name calc" 0 "$header"$'\n10.000\t0.000\t0.000\t0.000' ""
+  expect "$name calc" 0 "$header"$'\n10.000\t0.000\t0.000\t0.000' "$note"
 done <<'EOF'
-lf-only|10\n22\n47\n|line feed alone
-nul|10\r\n22\0\r\n47\r\n|NUL byte
+nul|10\r\n22\0\r\n47\r\n|NUL byte|
+notation|10\n4k7\n|line 2 "4k7" would be read as 4. Write the value in plain digits (4700)|line 2: "4k7" is read as 4
 EOF
 
 # -C DIR works in DIR, wherever the program is started.

@@ -49,6 +49,24 @@ expect_library added '4.74\r\n4.76\r\n47.00\r\n100.00\r\n220.00\r\n330.00\r\n'
 expect_stderr added 'dropped 2 line(s) that are no number or zero: "0", "ten ohms"'
 expect_stderr added 'dropped 1 duplicate value(s)'
 
+# The first run: no library yet, and the editor creates it with LF line ends as the editors
+# of Linux do, a blank line included. The library comes back CR LF, sorted, with two
+# decimals, and calc then lists rows from all of its values.
+fresh
+calc() { (cd "$work/lib" && "$work/vantrel-cli" calc 9 25 >"$work/out" 2>"$work/err"); }
+calc
+expect_status first-calc 1 $?
+expect_stderr first-calc 'Resistor library file:"ResistorLibrary.txt" is not exist !'
+run VANTREL_EDITOR='printf "100\n22\n4.7\n\n10\n47\n" >'
+expect_status first-edit 0 $?
+expect_library first-edit '4.70\r\n10.00\r\n22.00\r\n47.00\r\n100.00\r\n'
+calc
+expect_status first-calc-after-edit 0 $?
+printf 'Resistor Value\tResistor #1\tResistor #2\tPrecision (%%)\n%s\n%s\n%s\n%s\n%s\n' \
+  '9.091	10.000	100.000	1.010' '8.246	10.000	47.000	8.382' '10.000	0.000	0.000	11.111' \
+  '11.000	22.000	22.000	22.222' '6.875	10.000	22.000	23.611' >"$work/expected"
+cmp -s "$work/expected" "$work/out" || fail "first-calc-after-edit: $(cat "$work/out")"
+
 # -C, and the order VANTREL_EDITOR, VISUAL, EDITOR.
 fresh '10\r\n'
 (cd / && env -u VANTREL_EDITOR VISUAL='printf "22\r\n" >>' EDITOR='printf "33\r\n" >>' \
@@ -63,11 +81,19 @@ fresh '10\r\n'
 run VANTREL_EDITOR='printf "11\r\n" >>' VISUAL='printf "22\r\n" >>'
 expect_library vantrel-editor '10.00\r\n11.00\r\n'
 
-# An editor that exits with an error still counts as closed.
-fresh '10\r\n'
-run VANTREL_EDITOR='printf "5\r\n" >> "$1"; exit 3; :'
-expect_status failing-editor 0 $?
-expect_library failing-editor '5.00\r\n10.00\r\n'
+# An editor that was not found, failed or was killed stops the command: nothing is rewritten.
+while IFS='|' read -r name editor what library; do
+  fresh '10\r\n'
+  run VANTREL_EDITOR="$editor"
+  expect_status "$name" 1 $?
+  expect_stderr "$name" "The editor \"$editor\" $what, so ResistorLibrary.txt was not rewritten."
+  expect_library "$name" "$library"
+done <<'EOF'
+not-found|/nonexistent-editor|could not be run (not found, exit status 127)|10\r\n
+false|false|exited with status 1|10\r\n
+exit-3|printf "5\r\n" >> "$1"; exit 3; :|exited with status 3|10\r\n5\r\n
+killed|printf "5\r\n" >> "$1"; kill -KILL $$; :|was ended by signal SIGKILL|10\r\n5\r\n
+EOF
 
 # Ctrl-C while the editor is open reaches the editor, not vantrel-cli.
 fresh '10\r\n'

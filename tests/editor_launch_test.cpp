@@ -255,6 +255,32 @@ TEST(EditorLaunchTest, EditorThatFailsCountsAsClosedAndIsReaped) {
   EXPECT_EQ(errno, ECHILD);
 }
 
+// How an editor ended, in the words the user is shown: nothing after exit status 0.
+TEST(EditorLaunchTest, EditorEndIsDescribedUnlessItExitedWithZero) {
+  ScratchDir dir;
+  const std::string readOnly = dir.Write("bin/not-executable", "#!/bin/sh\n", 0644);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"true", ""},
+      {"exit 3 #", "The editor \"exit 3 #\" exited with status 3"},
+      {"kill -KILL $$ #", "The editor \"kill -KILL $$ #\" was ended by signal SIGKILL"},
+      {"/nonexistent-editor",
+       "The editor \"/nonexistent-editor\" could not be run (not found, exit status 127)"},
+      {readOnly,
+       "The editor \"" + readOnly + "\" could not be run (not executable, exit status 126)"},
+  };
+  for (const auto& [command, expected] : cases) {
+    DesktopEditorLauncher desktop({command, "", "", ""});
+    TerminalEditorLauncher terminal({command, "", "", ""});
+    for (IEditorLauncher* launcher :
+         {static_cast<IEditorLauncher*>(&desktop), static_cast<IEditorLauncher*>(&terminal)}) {
+      EditorStart started = launcher->Start(kFile);
+      ASSERT_NE(started.session, nullptr) << started.failure;
+      ASSERT_TRUE(WaitUntilClosed(*started.session));
+      EXPECT_EQ(started.session->Failure(), expected);
+    }
+  }
+}
+
 // A fake editor that tells about the process it runs in: "pid sid pgid", then the masks of
 // blocked and ignored signals as the editor program receives them.
 std::string ProcessReportScript(const ScratchDir& dir) {

@@ -33,10 +33,17 @@ std::vector<float> InUse(const LibraryTable& table) {
   return {table.values.begin(), table.values.begin() + table.count};
 }
 
-// "1\r2\r...": the values 1 to count, each ended by CR.
-std::string CountingFile(int count) {
+// "1\r2\r...": the values 1 to count, each ended by lineEnd.
+std::string CountingFile(int count, std::string_view lineEnd = "\r") {
   std::string text;
-  for (int i = 1; i <= count; ++i) text += std::to_string(i) + '\r';
+  for (int i = 1; i <= count; ++i) (text += std::to_string(i)) += lineEnd;
+  return text;
+}
+
+// The lines joined by the line end chosen for each from ends, in turn.
+std::string Joined(const std::vector<std::string>& lines, const std::vector<std::string>& ends) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) text += lines[i] + ends[i % ends.size()];
   return text;
 }
 
@@ -65,10 +72,19 @@ struct ReadCase {
   std::vector<float> expected;
 };
 
-TEST_F(LibraryFileTest, ReadSplitsAtCarriageReturnsAndKeepsEveryNonZeroValue) {
+TEST_F(LibraryFileTest, ReadSplitsAtLineEndsAndKeepsEveryNonZeroValue) {
   const ReadCase cases[] = {
       {"crlf", "100\r\n47\r\n91\r\n100\r\n", {100, 47, 91, 100}},
-      {"lf only is one piece", "10\n22\n47\n", {10}},
+      {"lf only", "10\n22\n47\n", {10, 22, 47}},
+      {"lf before cr is two line ends", "10\n\r22\n\n\r47", {10, 22, 47}},
+      {"byte order mark",
+       "\xef\xbb\xbf"
+       "100\r\n47\r\n",
+       {100, 47}},
+      {"byte order mark later",
+       "100\r\n\xef\xbb\xbf"
+       "47\r\n",
+       {100}},
       {"cr only", "10\r22\r47", {10, 22, 47}},
       {"runs of cr", "\r\r10\r\r\r22\r\r", {10, 22}},
       {"space ends the number", "4.7 5.1\r\n", {4.7f}},
@@ -108,77 +124,122 @@ TEST_F(LibraryFileTest, ReadReportsWhatWasLeftOut) {
   ReadReport report;
   ASSERT_TRUE(Read(&report));
   EXPECT_THAT(InUse(table), ElementsAre(100, 47));
-  EXPECT_THAT(report.unusedPieces, ElementsAre("\nabc", "\n0", "\n"));
-  EXPECT_THAT(report.infinitePieces, ElementsAre("\n1e39", "\n-2e40"));
+  EXPECT_THAT(report.valuePieces, ElementsAre(LinePiece{1, "100"}, LinePiece{6, "47"}));
+  EXPECT_THAT(report.unusedPieces, ElementsAre(LinePiece{2, "abc"}, LinePiece{4, "0"}));
+  EXPECT_THAT(report.infinitePieces, ElementsAre(LinePiece{3, "1e39"}, LinePiece{5, "-2e40"}));
   EXPECT_EQ(report.valuesBeyondTable, 0);
   EXPECT_FALSE(report.fileTooLong);
   EXPECT_TRUE(report.TookWholeFile());
 }
 
-TEST_F(LibraryFileTest, ReadReportsLinesItCouldNotSeparate) {
+// Line numbers as an editor shows them: CR LF is one line end, LF CR two.
+TEST_F(LibraryFileTest, ReadNamesTheLineOfEachPiece) {
+  SetFile("\xef\xbb\xbf\r\n\n10\n\r22\r\r\n\n x \r\n4k7");
+  ReadReport report;
+  ASSERT_TRUE(Read(&report));
+  EXPECT_TRUE(report.byteOrderMark);
+  EXPECT_THAT(report.valuePieces,
+              ElementsAre(LinePiece{3, "10"}, LinePiece{5, "22"}, LinePiece{9, "4k7"}));
+  EXPECT_THAT(report.unusedPieces, ElementsAre(LinePiece{8, " x "}));
+  EXPECT_EQ(report.unusedPieces[0].Trimmed(), "x");
+  ASSERT_EQ(report.notationPieces.size(), 1u);
+  EXPECT_EQ(report.notationPieces[0].piece, (LinePiece{9, "4k7"}));
+  EXPECT_EQ(report.notationPieces[0].readAs, 4);
+  EXPECT_EQ(report.notationPieces[0].written, 4700);
+}
+
+// Whatever the line ends, the same lines give the same table and the same report.
+TEST_F(LibraryFileTest, EveryLineEndReadsTheSame) {
+  const std::vector<std::string> lines = {"100", "",     " 4.7 ", "abc", "0",    "47",
+                                          "4k7", "1e39", "",      "",    "-2.5", "2R2 x"};
+  auto reportOf = [&](const std::vector<std::string>& ends) {
+    SetFile(Joined(lines, ends));
+    ReadReport report;
+    EXPECT_TRUE(Read(&report));
+    std::string seen;
+    for (float v : InUse(table)) seen += std::to_string(v) + ' ';
+    for (const auto* pieces : {&report.valuePieces, &report.unusedPieces, &report.infinitePieces}) {
+      for (const LinePiece& piece : *pieces) seen += std::to_string(piece.line) + piece.text + '|';
+    }
+    for (const NotationPiece& n : report.notationPieces) seen += std::to_string(n.piece.line);
+    return seen;
+  };
+  const std::string expected = reportOf({"\r\n"});
+  EXPECT_THAT(expected, ::testing::HasSubstr("11-2.5|"));
+  for (const auto& ends : std::vector<std::vector<std::string>>{
+           {"\n"}, {"\r"}, {"\r\n", "\n", "\r"}, {"\n", "\r", "\r\n", "\r\n"}}) {
+    EXPECT_EQ(reportOf(ends), expected) << ::testing::PrintToString(ends);
+  }
+}
+
+TEST_F(LibraryFileTest, ReadReportsTextAfterANul) {
   const struct {
     const char* name;
     std::string content;
-    int piecesSpanningLines;
     bool textAfterNul;
   } cases[] = {
-      {"crlf", "10\r\n22\r\n", 0, false},
-      {"trailing bare line feeds", "10\r\n22\n\n \n", 0, false},
-      {"line feeds before the number", "\n\n10\r22", 0, false},
-      {"lf only", "10\n22\n47\n", 1, false},
-      {"text after a bare line feed", "10\r\n22\nabc\r\n47\nx\r\n", 2, false},
-      {"nul padding", std::string("10\r\n\0\0\r\n", 7), 0, false},
-      {"text after a nul", std::string("10\r\n22\0\r\n47\r\n", 13), 0, true},
+      {"nul padding", std::string("10\r\n\0\0\r\n", 7), false},
+      {"text after a nul", std::string("10\r\n22\0\r\n47\r\n", 13), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetFile(c.content);
     ReadReport report;
     ASSERT_TRUE(Read(&report));
-    EXPECT_EQ(report.piecesSpanningLines, c.piecesSpanningLines);
     EXPECT_EQ(report.textAfterNul, c.textAfterNul);
-    EXPECT_EQ(report.TookWholeFile(), c.piecesSpanningLines == 0 && !c.textAfterNul);
+    EXPECT_EQ(report.TookWholeFile(), !c.textAfterNul);
   }
 }
 
-TEST_F(LibraryFileTest, ReadStopsAtByte10240AndReadsACutNumberFromThePartBefore) {
-  // Byte 10240 falls between "1234" and "5678".
-  std::string content = "5\r\n";
-  content += std::string(kLibraryReadLimit - content.size() - 4, ' ') + "1234";
-  ASSERT_EQ(content.size(), kLibraryReadLimit);
-  content += "5678\r\n77\r\n";
-  SetFile(content);
-  ReadReport report;
-  ASSERT_TRUE(Read(&report));
-  EXPECT_THAT(InUse(table), ElementsAre(5, 1234));
-  EXPECT_TRUE(report.fileTooLong);
-  EXPECT_FALSE(report.TookWholeFile());
-  EXPECT_EQ(fakes.files.readSizes.size(), 1u) << "the file is read in a single read";
-}
-
-TEST_F(LibraryFileTest, ReadOfExactly10240BytesIsWhole) {
-  std::string content = std::string(kLibraryReadLimit - 4, ' ') + "12\r\n";
-  SetFile(content);
-  ReadReport report;
-  ASSERT_TRUE(Read(&report));
-  EXPECT_THAT(InUse(table), ElementsAre(12));
-  EXPECT_FALSE(report.fileTooLong);
+// Text that runs into byte 10240 may be the start of a longer number, so it is left out;
+// a file that ends at the limit, or whose last line end is the limit, is whole.
+TEST_F(LibraryFileTest, ReadLeavesOutTextCutByTheLimit) {
+  const struct {
+    const char* name;
+    std::string tail;  // the text that ends at byte 10240
+    std::string beyond;
+    std::vector<float> values;
+    std::optional<LinePiece> cut;
+  } cases[] = {
+      {"cut in a number", "5\r\n1234", "5678\r\n77\r\n", {5}, LinePiece{2, "1234"}},
+      {"cut in a number, lf", "5\n1234", "5678\n77\n", {5}, LinePiece{2, "1234"}},
+      {"cut after a number", "5\r\n4700", "\r\n", {5}, LinePiece{2, "4700"}},
+      {"cut in a line end", "5\r\n4700\r", "\n", {5, 4700}, std::nullopt},
+      {"cut after a line end", "5\n4700\n", "1", {5, 4700}, std::nullopt},
+      {"cut in blanks", "5\r\n  ", "  ", {5}, std::nullopt},
+      {"ends at the limit", "5\r\n1234", "", {5, 1234}, std::nullopt},
+      {"nul before the limit", std::string("5\r\n12\0 ", 7), "4", {5, 12}, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Spaces in front put the tail at the end of the first 10240 bytes.
+    SetFile(std::string(kLibraryReadLimit - c.tail.size(), ' ') + c.tail + c.beyond);
+    ReadReport report;
+    ASSERT_TRUE(Read(&report));
+    EXPECT_THAT(InUse(table), ElementsAreArray(c.values));
+    EXPECT_EQ(report.cutPiece, c.cut);
+    EXPECT_EQ(report.fileTooLong, !c.beyond.empty());
+    EXPECT_EQ(fakes.files.readSizes.size(), 1u) << "the file is read in a single read";
+    fakes.files.readSizes.clear();
+  }
 }
 
 TEST_F(LibraryFileTest, ReadStoresAtMost1000Values) {
-  SetFile(CountingFile(1005));
-  ReadReport report;
-  ASSERT_TRUE(Read(&report));
-  ASSERT_EQ(table.count, LibraryTable::kCapacity);
-  EXPECT_EQ(table.values.front(), 1);
-  EXPECT_EQ(table.values.back(), 1000);
-  EXPECT_EQ(report.valuesBeyondTable, 5);
-  EXPECT_FALSE(report.TookWholeFile());
+  for (const char* lineEnd : {"\r", "\n", "\r\n"}) {
+    SetFile(CountingFile(1005, lineEnd));
+    ReadReport report;
+    ASSERT_TRUE(Read(&report));
+    ASSERT_EQ(table.count, LibraryTable::kCapacity);
+    EXPECT_EQ(table.values.front(), 1);
+    EXPECT_EQ(table.values.back(), 1000);
+    EXPECT_EQ(report.valuesBeyondTable, 5);
+    EXPECT_FALSE(report.TookWholeFile());
 
-  SetFile(CountingFile(1000));
-  ASSERT_TRUE(Read(&report));
-  EXPECT_EQ(table.count, 1000);
-  EXPECT_TRUE(report.TookWholeFile());
+    SetFile(CountingFile(1000, lineEnd));
+    ASSERT_TRUE(Read(&report));
+    EXPECT_EQ(table.count, 1000);
+    EXPECT_TRUE(report.TookWholeFile());
+  }
 }
 
 TEST_F(LibraryFileTest, ReadAfterALongerFileYieldsOnlyTheShorterFile) {
@@ -347,8 +408,9 @@ TEST_F(LibraryRewriteTest, NormalisesTheFileAndCountsDuplicates) {
   SetFile("100\r\n47\r\nabc\r\n91\r\n100\r\n47.0\r\n");
   ASSERT_TRUE(Rewrite());
   EXPECT_EQ(File(), "47.00\r\n91.00\r\n100.00\r\n");
-  EXPECT_EQ(report.duplicatesRemoved, 2);
-  EXPECT_THAT(report.read.unusedPieces, ElementsAre("\nabc", "\n"));
+  EXPECT_THAT(report.repeats,
+              ElementsAre(RepeatedLine{{5, "100"}, 1, true}, RepeatedLine{{6, "47.0"}, 2, true}));
+  EXPECT_THAT(report.read.unusedPieces, ElementsAre(LinePiece{3, "abc"}));
   EXPECT_THAT(InUse(table), ElementsAre(47, 91, 100));
   EXPECT_THAT(fakes.messages.shown, IsEmpty());
 }
@@ -358,6 +420,46 @@ TEST_F(LibraryRewriteTest, RewritesAFullTableThatFitsTheReadLimit) {
   ASSERT_TRUE(Rewrite());
   EXPECT_EQ(File().substr(0, 12), "1.00\r\n2.00\r\n");
   EXPECT_EQ(File().size(), 9 * 6 + 90 * 7 + 900 * 8 + 9u);
+}
+
+// 850 values of 12 bytes each once written ("1000000.00\r\n"), and a tail that brings the text
+// to 10240 bytes (written) or to 10241 (refused).
+TEST_F(LibraryRewriteTest, WritesTextOfExactly10240BytesAndRefusesOneMore) {
+  std::string twelves;
+  for (int k = 1000000; k < 1000850; ++k) twelves += std::to_string(k) + "\r\n";
+  SetFile(twelves + "1e4\r\n2e4\r\n3e4\r\n4e4\r\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File().size(), kLibraryReadLimit);
+
+  const std::string oneMore = twelves + "1e4\r\n2e4\r\n3e4\r\n1e5\r\n";
+  SetFile(oneMore);
+  EXPECT_FALSE(Rewrite());
+  EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryWouldGrowMessage));
+  EXPECT_EQ(File(), oneMore);
+}
+
+// Another program appends between the read and the write: the file is read again, and after
+// three changed tries it is left as that program wrote it.
+TEST_F(LibraryRewriteTest, RereadsAFileChangedMeanwhileThreeTimesAtMost) {
+  for (const int changes : {1, 2, 3}) {
+    SetFile("47\r\n");
+    fakes.messages.shown.clear();
+    fakes.files.replaceCalls = 0;
+    int left = changes;
+    fakes.files.beforeReplace = [&] {
+      if (left-- > 0) fakes.files.files[kLibraryPath] += "10\r\n";
+    };
+    const bool rewritten = Rewrite();
+    EXPECT_EQ(rewritten, changes < kRewriteAttempts) << changes;
+    EXPECT_EQ(fakes.files.replaceCalls, std::min(changes + 1, kRewriteAttempts));
+    if (rewritten) {
+      EXPECT_EQ(File(), "10.00\r\n47.00\r\n") << changes;
+      EXPECT_THAT(fakes.messages.shown, IsEmpty());
+    } else {
+      EXPECT_EQ(File(), "47\r\n10\r\n10\r\n10\r\n");
+      EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryChangedMessage));
+    }
+  }
 }
 
 TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
@@ -370,7 +472,7 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
        kLibraryTooLongMessage},
       {"more than 1000 values", CountingFile(1001), kLibraryTooManyMessage},
       {"growing past 10240 bytes once written", CompactMillions(1000), kLibraryWouldGrowMessage},
-      {"lines ended by a bare line feed", "10\n22\n47\n", kLibraryLineFeedMessage},
+      {"more than 1000 values, lf", CountingFile(1001, "\n"), kLibraryTooManyMessage},
       {"text after a nul", std::string("10\r\n22\0\r\n47\r\n", 13), kLibraryNulMessage},
   };
   for (const auto& c : cases) {
@@ -382,6 +484,96 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
     EXPECT_EQ(local.files.replaceCalls, 0);
     EXPECT_EQ(local.files.files.at(kLibraryPath), c.content);
   }
+}
+
+// Whatever the line ends, the file comes back CR LF, sorted, once per two-decimal text.
+TEST_F(LibraryRewriteTest, WritesEachTwoDecimalTextOnceWithCrLf) {
+  const struct {
+    const char* name;
+    std::string content;
+    const char* written;
+    std::vector<RepeatedLine> repeats;
+  } cases[] = {
+      {"lf", "100\n47\n\n4.7\n", "4.70\r\n47.00\r\n100.00\r\n", {}},
+      {"mixed", "100\r47\n\r\n4.7", "4.70\r\n47.00\r\n100.00\r\n", {}},
+      {"byte order mark",
+       "\xef\xbb\xbf"
+       "100\r\n47\r\n",
+       "47.00\r\n100.00\r\n",
+       {}},
+      {"text that keeps the value",
+       "470R\n4.7 ohm\n4.7\xce\xa9\n100 metal film\n1 k\xc3\xa4se\n",
+       "1.00\r\n4.70\r\n100.00\r\n470.00\r\n",
+       {{{3, "4.7\xce\xa9"}, 2, true}}},
+      {"same two decimals",
+       "1.002\n1.001\n3\n1.004\n1.006\n1.002\n",
+       "1.00\r\n1.01\r\n3.00\r\n",
+       {{{1, "1.002"}, 2, false}, {{4, "1.004"}, 2, false}, {{6, "1.002"}, 2, false}}},
+      {"negative", "-1.001\n-1.002\n", "-1.00\r\n", {{{1, "-1.001"}, 2, false}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetFile(c.content);
+    ASSERT_TRUE(Rewrite());
+    EXPECT_EQ(File(), c.written);
+    EXPECT_EQ(report.repeats, c.repeats);
+    ASSERT_TRUE(Rewrite());
+    EXPECT_EQ(File(), c.written);
+  }
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
+// A value the rewrite would change is refused with the line, what it reads as and what to write.
+TEST_F(LibraryRewriteTest, RefusesToChangeAValue) {
+  const struct {
+    std::string line;
+    const char* message;  // after "ResistorLibrary.txt was not rewritten: line 2 "
+  } cases[] = {
+      {"4k7", "\"4k7\" would be read as 4. Write the value in plain digits (4700) and try again."},
+      {"4.7k", "\"4.7k\" would be read as 4.7. Write the value in plain digits (4700)"},
+      {" 2.2 k ", "\"2.2 k\" would be read as 2.2. Write the value in plain digits (2200)"},
+      {"1M", "\"1M\" would be read as 1. Write the value in plain digits (1000000)"},
+      {"1G 5%", "\"1G 5%\" would be read as 1. Write the value in plain digits (1000000000)"},
+      {"100m", "\"100m\" would be read as 100. Write the value in plain digits (0.1)"},
+      {"4.7kohm", "\"4.7kohm\" would be read as 4.7. Write the value in plain digits (4700)"},
+      {"2R2", "\"2R2\" would be read as 2. Write the value in plain digits (2.2)"},
+      {"4M7", "\"4M7\" would be read as 4. Write the value in plain digits (4700000)"},
+      {"0R5", "\"0R5\" would be read as 0. Write the value in plain digits (0.5)"},
+      {"0.004", "\"0.004\" would be written with two decimals as 0.00, which reads as no value."},
+      {"-0.004", "\"-0.004\" would be written with two decimals as -0.00, which reads as no"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    // Only the first line the rewrite would change is named.
+    const std::string content = "10\n" + c.line + "\r\n" + c.line + "\n";
+    SetFile(content);
+    EXPECT_FALSE(Rewrite());
+    ASSERT_EQ(fakes.messages.shown.size(), 1u);
+    EXPECT_THAT(fakes.messages.shown[0].text,
+                ::testing::StartsWith(
+                    std::string("ResistorLibrary.txt was not rewritten: line 2 ") + c.message));
+    EXPECT_EQ(fakes.messages.shown[0].text, report.refusal);
+    EXPECT_EQ(fakes.files.replaceCalls, 0);
+    EXPECT_EQ(File(), content);
+    fakes.messages.shown.clear();
+  }
+}
+
+// A rewritten file reads back as itself: a second rewrite leaves it byte for byte.
+TEST_F(LibraryRewriteTest, RewritingTwiceChangesNothingOnTheFuzzCorpus) {
+  int rewritten = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VANTREL_LIBRARY_CORPUS)) {
+    SCOPED_TRACE(entry.path().filename().string());
+    std::ifstream in(entry.path(), std::ios::binary);
+    SetFile({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()});
+    if (!Rewrite()) continue;
+    ++rewritten;
+    const std::string once = File();
+    ASSERT_TRUE(Rewrite());
+    EXPECT_EQ(File(), once);
+    EXPECT_TRUE(report.repeats.empty() && report.read.unusedPieces.empty());
+  }
+  EXPECT_GE(rewritten, 10);
 }
 
 // The real file service in a temporary directory of its own.
@@ -446,12 +638,12 @@ TEST_F(PosixFilesTest, ReplaceWritesTheContentAndKeepsThePermissionBits) {
   for (unsigned mode : {0640u, 0604u, 0600u, 0755u}) {
     Write("lib", "old\r\n");
     ASSERT_EQ(::chmod(PathOf("lib").c_str(), mode), 0);
-    EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+    EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt), ReplaceOutcome::kReplaced);
     EXPECT_EQ(Contents("lib"), "new\r\n");
     EXPECT_EQ(Mode(PathOf("lib")), mode);
     EXPECT_EQ(Names(), std::set<std::string>{"lib"});
   }
-  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), ""), ReplaceOutcome::kReplaced);
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "", std::nullopt), ReplaceOutcome::kReplaced);
   EXPECT_EQ(Contents("lib"), "");
 }
 
@@ -459,7 +651,7 @@ TEST_F(PosixFilesTest, ReplaceThroughASymbolicLinkRewritesTheTargetAndKeepsTheLi
   std::filesystem::create_directory(dir / "store");
   Write("store/real", "old\r\n");
   std::filesystem::create_symlink("store/real", dir / "lib");
-  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n"), ReplaceOutcome::kReplaced);
+  EXPECT_EQ(files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt), ReplaceOutcome::kReplaced);
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "lib"));
   EXPECT_EQ(std::filesystem::read_symlink(dir / "lib"), "store/real");
   EXPECT_EQ(Contents("store/real"), "new\r\n");
@@ -469,20 +661,20 @@ TEST_F(PosixFilesTest, ReplaceThroughASymbolicLinkRewritesTheTargetAndKeepsTheLi
 
 TEST_F(PosixFilesTest, ReplaceOfAMissingFileThrowsAndCreatesNothing) {
   try {
-    files.ReplaceFile(PathOf("lib"), "new");
+    files.ReplaceFile(PathOf("lib"), "new", std::nullopt);
     ADD_FAILURE() << "no FileError";
   } catch (const FileError& error) {
     EXPECT_EQ(error.Path(), PathOf("lib"));
     EXPECT_FALSE(error.Reason().empty());
   }
   std::filesystem::create_symlink("nowhere", dir / "dangling");
-  EXPECT_THROW(files.ReplaceFile(PathOf("dangling"), "new"), FileError);
+  EXPECT_THROW(files.ReplaceFile(PathOf("dangling"), "new", std::nullopt), FileError);
   EXPECT_EQ(Names(), std::set<std::string>{"dangling"});
 }
 
 TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
   std::filesystem::create_directory(dir / "lib");
-  EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new"), FileError);
+  EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new", std::nullopt), FileError);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "lib"));
   EXPECT_EQ(Names(), std::set<std::string>{"lib"});
 }
@@ -495,7 +687,8 @@ TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
       (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
     std::_Exit(4);
   }
-  std::_Exit(files.ReplaceFile(path, "new\r\n") == ReplaceOutcome::kCannotCreate ? 0 : 2);
+  std::_Exit(files.ReplaceFile(path, "new\r\n", std::nullopt) == ReplaceOutcome::kCannotCreate ? 0
+                                                                                               : 2);
 }
 
 TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
@@ -517,7 +710,7 @@ TEST_F(PosixFilesTest, ReplaceInAReadOnlyFolderCannotCreateAndKeepsTheFile) {
     std::_Exit(4);
   }
   try {
-    files.ReplaceFile(path, "new\r\n");
+    files.ReplaceFile(path, "new\r\n", std::nullopt);
   } catch (const FileError&) {
     std::_Exit(0);
   }
@@ -542,7 +735,7 @@ TEST_F(PosixFilesTest, ReplaceByRootKeepsTheFileOwner) {
   }
   Write("lib", "old\r\n");
   ASSERT_EQ(::chown((dir / "lib").c_str(), 65534, 65534), 0);
-  files.ReplaceFile(PathOf("lib"), "new\r\n");
+  files.ReplaceFile(PathOf("lib"), "new\r\n", std::nullopt);
   struct stat info {};
   ASSERT_EQ(::stat((dir / "lib").c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, 65534u);
@@ -557,7 +750,7 @@ TEST_F(PosixFilesTest, ReplaceByRootKeepsTheFileOwner) {
   const rlimit limit{16, 16};
   ::setrlimit(RLIMIT_FSIZE, &limit);
   try {
-    files.ReplaceFile(path, std::string(100, '1'));
+    files.ReplaceFile(path, std::string(100, '1'), std::nullopt);
   } catch (const FileError& error) {
     std::_Exit(error.Operation() == "write" ? 0 : 2);
   }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -87,10 +88,12 @@ TEST_F(SingleInstanceLockTest, KilledHolderLeavesItFree) {
 // Someone else could have made the directory in /tmp first, to read or steal the lock.
 TEST_F(SingleInstanceLockTest, RefusesADirectoryOthersCanReachOrOwn) {
   ASSERT_EQ(::mkdir(m_dir.c_str(), 0700), 0);
-  ASSERT_EQ(::chmod(m_dir.c_str(), 0777), 0);
-  const SingleInstanceLock open(kName, m_dir);
-  EXPECT_EQ(open.State(), InstanceLockState::kUnavailable);
-  EXPECT_NE(open.Problem().find(m_dir), std::string::npos) << open.Problem();
+  for (mode_t mode : {0777, 0750, 0705}) {
+    ASSERT_EQ(::chmod(m_dir.c_str(), mode), 0);
+    const SingleInstanceLock open(kName, m_dir);
+    EXPECT_EQ(open.State(), InstanceLockState::kUnavailable) << std::oct << mode;
+    EXPECT_NE(open.Problem().find(m_dir), std::string::npos) << open.Problem();
+  }
 
   ASSERT_EQ(::chmod(m_dir.c_str(), 0700), 0);
   const std::string link = m_root + "/link";
@@ -103,12 +106,39 @@ TEST_F(SingleInstanceLockTest, RefusesADirectoryOthersCanReachOrOwn) {
   }
 }
 
-TEST(LockDirectoryTest, RuntimeDirectoryWhenAbsoluteElsePrivateTmpDirectory) {
-  const std::string fallback = "/tmp/vantrel-" + std::to_string(::geteuid());
-  EXPECT_EQ(LockDirectory(kName, "/run/user/1000", "/tmp"), "/run/user/1000");
-  EXPECT_EQ(LockDirectory(kName, nullptr, "/tmp"), fallback);
-  EXPECT_EQ(LockDirectory(kName, "", "/tmp"), fallback);
-  EXPECT_EQ(LockDirectory(kName, "relative/dir", "/tmp"), fallback);
+// Any runtime directory that is not plainly this user's private one sends the lock to the one
+// fallback, so two starts cannot lock in two places.
+TEST_F(SingleInstanceLockTest, LockDirectoryIsAPrivateRuntimeDirectoryElseTheFallback) {
+  const std::string fallback = m_root + "/vantrel-" + std::to_string(::geteuid());
+  const std::string link = m_root + "/link";
+  ASSERT_EQ(::mkdir(m_dir.c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(m_dir.c_str(), link.c_str()), 0);
+  struct Case {
+    const char* name;
+    const char* runtimeDir;
+    mode_t mode;
+    bool usable;
+  };
+  const std::vector<Case> cases = {
+      {"private", m_dir.c_str(), 0700, true},
+      {"unset", nullptr, 0700, false},
+      {"empty", "", 0700, false},
+      {"relative", "run", 0700, false},
+      {"missing", "/nonexistent/run", 0700, false},
+      {"read-only", m_dir.c_str(), 0500, false},
+      {"group", m_dir.c_str(), 0750, false},
+      {"others", m_dir.c_str(), 0705, false},
+      {"symlink", link.c_str(), 0700, false},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(::chmod(m_dir.c_str(), c.mode), 0);
+    EXPECT_EQ(LockDirectory(kName, c.runtimeDir, m_root), c.usable ? m_dir : fallback) << c.name;
+  }
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chmod(m_dir.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(m_dir.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(LockDirectory(kName, m_dir.c_str(), m_root), fallback) << "foreign owner";
+  }
 }
 
 }  // namespace

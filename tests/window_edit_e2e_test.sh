@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs "&LibrarySetting" in the real vantrel window under Xvfb and openbox, with fake editors
 # given through VANTREL_EDITOR: the library is rewritten byte for byte as expected, keys
-# pressed while the editor is open are dropped, and a copy killed while its editor is still
-# open leaves no single-instance lock behind.
+# pressed while the editor is open are dropped, a copy killed while its editor is still open
+# leaves no single-instance lock behind, and a first run creates the library with LF lines.
 # Usage: window_edit_e2e_test.sh VANTREL
 set -u
 [[ -n "${VANTREL_E2E_TRACE:-}" ]] && set -x
@@ -104,5 +104,70 @@ check "next copy shows no message" no_message_box
 [[ -n "$main" ]] && press "$main" Escape
 await_exit "$restarted"
 check "next copy exits 0 ($status)" test "$status" = 0
+
+
+# The first run: no library yet. Calculate says so; LibrarySetting opens an editor that
+# creates the library with LF line ends and a blank line, as the editors of Linux do; the
+# library comes back CR LF, sorted, with two decimals, and the next Calculate lists rows.
+mkdir "$work/first"
+cat >"$work/creating-editor" <<'EOF'
+#!/bin/sh
+printf '100\n22\n4.7\n\n10\n47\n' >"$1"
+EOF
+chmod +x "$work/creating-editor"
+(cd "$work/first" && exec env VANTREL_EDITOR="$work/creating-editor" "$vantrel") \
+  2>>"$work/stderr" &
+pids+=($!)
+first=$!
+main=$(find_window "$caption")
+check "first-run window maps" test -n "$main"
+if [[ -n "$main" ]]; then
+  press "$main" Tab
+  xdotool type 9
+  xdotool key Tab
+  xdotool type 25
+  xdotool key Return
+  box=$(find_window vantrel)
+  check "Calculate without a library shows a message" test -n "$box"
+  [[ -n "$box" ]] && press "$box" Return
+  for _ in $(seq 50); do
+    no_message_box && break
+    sleep 0.1
+  done
+  import -window "$main" "$work/before.png"
+  press "$main" alt+l
+  expected=$'4.70\r\n10.00\r\n22.00\r\n47.00\r\n100.00\r\n'
+  for _ in $(seq 50); do
+    [[ "$(cat "$work/first/ResistorLibrary.txt" 2>/dev/null)" == "$expected" ]] && break
+    sleep 0.1
+  done
+  printf '%s' "$expected" >"$work/expected"
+  check "library created in the editor comes back CR LF" \
+    cmp "$work/expected" "$work/first/ResistorLibrary.txt"
+  # Each row is a band of changed pixel lines; the display-count box changes thinner ones.
+  # 9 and 25 give 5 rows from 10, 22, 47 and 100; 10 alone would give one. Keys pressed just
+  # as the editing ends may still be dropped, so Enter is pressed again until rows show.
+  listed_rows() {
+    import -window "$main" "$work/after.png"
+    compare "$work/before.png" "$work/after.png" -compose src -highlight-color black \
+      -lowlight-color white png:- | convert - -colorspace gray -scale '1x!' -threshold 99% txt:- |
+      awk 'NR > 1 { if ($NF ~ /gray\(0\)/) run++; else { if (run >= 4) bands++; run = 0 } }
+        END { print bands + 0 }'
+  }
+  rows=0
+  for _ in 1 2 3; do
+    press "$main" Return
+    for _ in $(seq 10); do
+      sleep 0.3
+      rows=$(listed_rows)
+      [[ $rows == 5 ]] && break 2
+    done
+  done
+  check "Calculate lists the 5 rows of all values ($rows)" test "$rows" = 5
+  check "Calculate on the new library shows no message" no_message_box
+  press "$main" Escape
+fi
+await_exit "$first"
+check "first-run copy exits 0 ($status)" test "$status" = 0
 
 finish

@@ -69,6 +69,7 @@ class WindowEditTest : public QObject {
   void InputWhileEditingIsDropped_data();
   void InputWhileEditingIsDropped();
   void NoEditorShowsTheReasonAndKeepsTheFile();
+  void FailedEditorShowsWhatHappenedAndKeepsTheFile();
   void FileErrorIsShownAndTheWindowStaysOpen();
 
  private:
@@ -235,6 +236,16 @@ void WindowEditTest::NoEditorShowsTheReasonAndKeepsTheFile() {
   QCOMPARE(m_editor->startedFiles.size(), 1u);
   QCOMPARE(m_messages->shown, std::vector<Message>{Message{"No text editor could be started."}});
   QCOMPARE(m_editor->looks, 0);
+  QCOMPARE(m_dir->Read(vantrel::kLibraryFileName).value_or("missing"), std::string(kSmallLibrary));
+}
+
+void WindowEditTest::FailedEditorShowsWhatHappenedAndKeepsTheFile() {
+  m_editor->endFailure = "The editor \"false\" exited with status 1";
+  QTest::keyClick(m_window.get(), Qt::Key_L, Qt::AltModifier);
+  QCOMPARE(m_editor->startedFiles.size(), 1u);
+  QCOMPARE(m_messages->shown,
+           std::vector<Message>{Message{"The editor \"false\" exited with status 1, so "
+                                        "ResistorLibrary.txt was not rewritten."}});
   QCOMPARE(m_dir->Read(vantrel::kLibraryFileName).value_or("missing"), std::string(kSmallLibrary));
 }
 

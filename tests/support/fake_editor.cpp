@@ -18,6 +18,8 @@ class FakeEditorSession final : public IEditorSession {
     return false;
   }
 
+  std::string Failure() const override { return m_owner.endFailure; }
+
  private:
   FakeEditorLauncher& m_owner;
   int m_looks = 0;

@@ -15,6 +15,7 @@ class FakeEditorLauncher final : public IEditorLauncher {
   EditorStart Start(const std::string& file) override;
 
   std::string failure;            // when not empty, Start fails with this text
+  std::string endFailure;         // what sessions report as gone wrong once closed
   int looksWhileOpen = 0;         // IsOpen answers true this many times, then false
   std::function<void()> onLook;   // runs at every look, before it is answered
   std::function<void()> onClose;  // runs once, when a look first finds the editor closed

@@ -1,9 +1,15 @@
 #include "fake_services.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace vantrel::testing {
 namespace {
+
+// Any change to the content changes the identity, as a write changes size or time.
+FileIdentity IdentityOf(const std::string& content) {
+  return {0, std::hash<std::string>{}(content), static_cast<std::int64_t>(content.size()), 0, 0};
+}
 
 class FakeReadableFile final : public IReadableFile {
  public:
@@ -21,6 +27,8 @@ class FakeReadableFile final : public IReadableFile {
   void Close() override {
     if (m_owner.failClose) throw FileError("close", m_path, "Input/output error");
   }
+
+  FileIdentity Identity() const override { return IdentityOf(m_content); }
 
  private:
   FakeFileService& m_owner;
@@ -44,12 +52,15 @@ std::unique_ptr<IReadableFile> FakeFileService::OpenForRead(const std::string& p
   return std::make_unique<FakeReadableFile>(*this, path, found->second);
 }
 
-ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string_view content) {
+ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string_view content,
+                                            const std::optional<FileIdentity>& expected) {
   ++replaceCalls;
+  if (beforeReplace) beforeReplace();
   const auto found = files.find(path);
   if (found == files.end()) throw FileError("replace", path, "No such file or directory");
   if (failCreate) return ReplaceOutcome::kCannotCreate;
   if (failWrite) throw FileError("write", path, "No space left on device");
+  if (expected && IdentityOf(found->second) != *expected) return ReplaceOutcome::kChanged;
   found->second = content;
   return ReplaceOutcome::kReplaced;
 }

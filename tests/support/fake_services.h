@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,7 +22,8 @@ class FakeMessageService final : public IMessageService {
 class FakeFileService final : public IFileService {
  public:
   std::unique_ptr<IReadableFile> OpenForRead(const std::string& path) override;
-  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content) override;
+  ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
+                             const std::optional<FileIdentity>& expected) override;
 
   std::map<std::string, std::string> files;
   bool failOpen = false;
@@ -31,6 +33,7 @@ class FakeFileService final : public IFileService {
   bool failWrite = false;
   std::vector<std::size_t> readSizes;  // the maxBytes of every read, in order
   int replaceCalls = 0;
+  std::function<void()> beforeReplace;  // another program's turn, between read and write
 };
 
 // The fakes bundled as the services a command takes.
