@@ -90,8 +90,8 @@ PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine co
 class Search {
  public:
   Search(std::span<const double> stock, const FindOptions& options)
-      : m_stock(stock), m_options(options), s(stock.data()), n(stock.size()) {
-    if (options.maxParts >= 4 && n > 0) {
+      : m_stock(stock), m_options(options) {
+    if (options.maxParts >= 4 && !stock.empty()) {
       m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
       m_parallel = MakePairTable(stock, options.distinct, Par);
     }
@@ -99,7 +99,7 @@ class Search {
 
   std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
     Collector c(m_stock, m_options, capacity, after);
-    if (n > 0) {
+    if (!m_stock.empty()) {
       One(c);
       if (m_options.maxParts >= 2) Two(c);
       if (m_options.maxParts >= 3) Three(c);
@@ -114,12 +114,16 @@ class Search {
   std::size_t After(std::size_t a) const { return m_options.distinct ? a + 1 : a; }
 
   void One(Collector& c) const {
+    const double* s = m_stock.data();
+    const std::size_t n = m_stock.size();
     WalkLine(
         s, 0, n, 0, c.window(), [](double v) { return v; },
         [&](std::size_t r) { c.Offer(Shape::kOne, {I(r)}); });
   }
 
   void Two(Collector& c) const {
+    const double* s = m_stock.data();
+    const std::size_t n = m_stock.size();
     const Window& w = c.window();
     std::size_t hint = n;
     for (std::size_t a = 0; a < n && s[a] + s[a] <= w.hi; ++a) {
@@ -142,6 +146,8 @@ class Search {
   }
 
   void Three(Collector& c) const {
+    const double* s = m_stock.data();
+    const std::size_t n = m_stock.size();
     const Window& w = c.window();
     // x + x + x and x || x || x: a <= b <= c, c on the line.
     for (std::size_t a = 0; a < n && s[a] + s[a] + s[a] <= w.hi; ++a) {
@@ -192,6 +198,8 @@ class Search {
   }
 
   void Four(Collector& c) const {
+    const double* s = m_stock.data();
+    const std::size_t n = m_stock.size();
     const Window& w = c.window();
     const PairTable& sp = m_series;
     const PairTable& pp = m_parallel;
@@ -326,8 +334,6 @@ class Search {
 
   std::span<const double> m_stock;
   const FindOptions& m_options;
-  const double* s;
-  std::size_t n;
   PairTable m_series;
   PairTable m_parallel;
 };
