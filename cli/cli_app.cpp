@@ -31,7 +31,8 @@ constexpr char kUsage[] =
     "       vantrel-cli --help | --version\n";
 
 constexpr char kHelp[] =
-    "Finds resistor values, alone or two in parallel, that reach a target value.\n"
+    "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
+    "reach a target value, and voltage divider pairs.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
     "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
@@ -51,6 +52,8 @@ constexpr char kHelp[] =
     "Options:\n"
     "  -C DIR      Work in DIR instead of the current directory.\n"
     "  --rows N    Print at most N result rows (calc).\n"
+    "  --help      Show this help.\n"
+    "  --version   Show the version.\n"
     "\n"
     "Options of find (see the manual page):\n"
     "  --parts N             Networks of 1 to N parts, N at most 4 (default 3).\n"
@@ -60,12 +63,12 @@ constexpr char kHelp[] =
     "  --distinct            Use each library value at most once per network.\n"
     "  --part-tolerance T    Add each network's value with all parts T percent low\n"
     "                        and high, and whether the target lies between.\n"
+    "\n"
     "Options of divider: --parts N (legs of up to N = 2 values), --tolerance P,\n"
     "  --top K, --all, --exclude V and --distinct as for find, and --min-total R,\n"
     "  --max-total R bounding R1 + R2.\n"
+    "\n"
     "Values may be written 4700, 4.7k, 4k7, 2R2, 470R or 1M.\n"
-    "  --help      Show this help.\n"
-    "  --version   Show the version.\n"
     "\n"
     "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
 
