@@ -19,10 +19,15 @@ fail() {
 }
 
 echo "== $deb"
-dpkg-deb --field "$deb" Package Version Section Depends
+dpkg-deb --field "$deb" Package Version Section Maintainer Depends Recommends
 [[ "$(dpkg-deb --field "$deb" Version)" == 1.0.0.1 ]] || fail "version is not 1.0.0.1"
 # Computed Depends name the C library; a hand-written or empty field would not.
 dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
+# The fonts the window falls back to, so the about box renders on a bare desktop.
+[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei" ]] ||
+  fail "Recommends are not the fallback fonts"
+# The project has no public address yet, and none is made up.
+[[ "$(dpkg-deb --field "$deb" Maintainer)" == "The Vantrel developers" ]] || fail "Maintainer"
 
 work="$(mktemp -d)"
 installed_here=false
@@ -53,23 +58,59 @@ header=$'Resistor Value\tResistor #1\tResistor #2\tPrecision (%)'
 echo "calc 45 1: $(($(wc -l <"$work/calc.out") - 1)) result rows"
 [[ "$("$cli" --version)" == "1.0.0.1" ]] || fail "--version"
 
-# The manual page: present, gzipped, and free of groff warnings.
-page="$work/root/usr/share/man/man1/vantrel-cli.1.gz"
-gzip -t "$page" || fail "$page is missing or not gzipped"
-warnings="$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)"
-[[ -z "$warnings" ]] || fail "manual page warnings: $warnings"
-if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/vantrel-cli.1.gz ]] &&
-  command -v man >/dev/null; then
-  man -P cat vantrel-cli | grep -q '^NAME' || fail "man vantrel-cli shows nothing"
-fi
+# The manual pages: present, gzipped, free of groff warnings, and naming the licence.
+for program in vantrel vantrel-cli; do
+  page="$work/root/usr/share/man/man1/$program.1.gz"
+  gzip -t "$page" || fail "$page is missing or not gzipped"
+  warnings="$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)"
+  [[ -z "$warnings" ]] || fail "$program.1 warnings: $warnings"
+  zcat "$page" | grep -q 'MIT licence' || fail "$program.1 does not name the licence"
+  if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/$program.1.gz ]] &&
+    command -v man >/dev/null; then
+    man -P cat "$program" | grep -q '^NAME' || fail "man $program shows nothing"
+  fi
+done
+
+# The documentation folder: the README, the sample library, and the licence in Debian's
+# machine-readable copyright format, its text that of LICENSE.
+doc="$work/root/usr/share/doc/vantrel"
+cmp -s README.md "$doc/README" || fail "$doc/README is not README.md"
+grep -q 'MIT' "$doc/README" || fail "the README does not name the licence"
+cmp -s examples/ResistorLibrary.txt "$doc/examples/ResistorLibrary.txt" ||
+  fail "the sample library is missing"
+copyright="$doc/copyright"
+[[ "$(head -n 1 "$copyright")" == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] ||
+  fail "copyright is not machine-readable"
+grep -qx 'Copyright: 2026 The Vantrel developers' "$copyright" || fail "copyright holder"
+diff <(awk '/^License: Expat$/ {n++; next} n == 2' "$copyright" | sed 's/^ //; s/^\.$//') \
+  <(tail -n +5 LICENSE) >/dev/null || fail "the copyright file's licence is not LICENSE"
+grep -q '^Copyright (c) 2026 The Vantrel developers$' LICENSE || fail "LICENSE holder"
+
+# The window program answers --help and --version without a display.
+vantrel="$(dirname "$cli")/vantrel"
+[[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$vantrel" --version)" == 1.0.0.1 ]] ||
+  fail "vantrel --version"
+env -u DISPLAY -u WAYLAND_DISPLAY "$vantrel" --help | grep -q 'VANTREL_EDITOR' ||
+  fail "vantrel --help"
 
 # The window and its desktop integration: menu entry, metainfo and the hicolor icons.
 share="$work/root/usr/share"
 id=io.vantrel.Vantrel
 [[ -x "$work/root/usr/bin/vantrel" ]] || fail "the package has no vantrel"
 desktop-file-validate "$share/applications/$id.desktop" || fail "$id.desktop"
-appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" || fail "$id.metainfo.xml"
+metainfo="$share/metainfo/$id.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" || fail "$id.metainfo.xml"
+grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "metainfo: no licence"
+# No screenshot until the project has a public home for one.
+! grep -q '<screenshot' "$metainfo" || fail "metainfo: a screenshot address"
 for icon in 16x16/apps/$id.png 32x32/apps/$id.png 48x48/apps/$id.png scalable/apps/$id.svg; do
   [[ -s "$share/icons/hicolor/$icon" ]] || fail "icon $icon is missing"
 done
+# Lintian, but for two tags that follow from the project having no public address yet: a
+# maintainer without one, and no changelog, whose Debian format needs one.
+if command -v lintian >/dev/null; then
+  tags="$(lintian --suppress-tags malformed-contact,no-changelog "$deb" 2>&1 |
+    grep -v 'running with root privileges' || true)"
+  [[ -z "$tags" ]] || fail "lintian: $tags"
+fi
 echo "package checks passed"

@@ -12,6 +12,9 @@ struct ResourceId {
 // Commands.
 inline constexpr ResourceId IDM_ABOUTBOX{"IDM_ABOUTBOX", 16};
 inline constexpr ResourceId ID_LIBRARY_SETTING{"ID_LIBRARY_SETTING", 32771};
+inline constexpr ResourceId ID_EDIT_COPY_WITH_HEADER{"ID_EDIT_COPY_WITH_HEADER", 32772};
+inline constexpr ResourceId ID_EDIT_COPY{"ID_EDIT_COPY", 57634};
+inline constexpr ResourceId ID_EDIT_SELECT_ALL{"ID_EDIT_SELECT_ALL", 57642};
 
 // Windows, menus, icons and strings.
 inline constexpr ResourceId IDD_ABOUTBOX{"IDD_ABOUTBOX", 100};

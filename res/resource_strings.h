@@ -12,6 +12,13 @@ inline constexpr char kDefaultTargetValue[] = "45";
 inline constexpr char kDefaultTargetPrecision[] = "1";
 inline constexpr const char* kResultColumnTitles[] = {"Resistor Value", "Resistor #1",
                                                       "Resistor #2", "Precision (%)"};
+// The result list's name for screen readers; it has no label on screen.
+inline constexpr char kResultListName[] = "Results";
+
+// The result list's context menu.
+inline constexpr char kCopyMenuText[] = "&Copy";
+inline constexpr char kCopyWithHeaderMenuText[] = "Copy with &Header";
+inline constexpr char kSelectAllMenuText[] = "Select &All";
 
 // Menu bar.
 inline constexpr char kLibrarySettingMenuText[] = "&LibrarySetting";

@@ -4,12 +4,15 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev)
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev)
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
 # plugin, and xvfb-run for machines without a display.
 packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
 if [[ "${1:-}" == "--gui-test" ]]; then
-  packages+=(xdotool x11-utils openbox imagemagick locales)
+  packages+=(xdotool x11-utils xclip openbox imagemagick locales)
+  # The screen-reader test: a D-Bus session, the AT-SPI bus and registry, and the Python
+  # bindings that read the window through them.
+  packages+=(dbus-daemon at-spi2-core python3-pyatspi)
 fi
 # bench/run.sh times whole vantrel-cli processes with hyperfine and /usr/bin/time.
 if [[ "${1:-}" == "--bench" ]]; then
@@ -19,10 +22,10 @@ fi
 if [[ "${1:-}" == "--fuzz" ]]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi
-# The .deb: dpkg-shlibdeps computes its Depends; groff, desktop-file-validate and appstreamcli
-# check the manual page, desktop file and metainfo in it.
+# The .deb: dpkg-shlibdeps computes its Depends; groff, man, desktop-file-validate,
+# appstreamcli and lintian check the manual pages, desktop file, metainfo and the whole of it.
 if [[ "${1:-}" == "--package" ]]; then
-  packages+=(dpkg-dev groff-base desktop-file-utils appstream)
+  packages+=(dpkg-dev groff-base desktop-file-utils appstream lintian man-db)
 fi
 
 if [[ "${1:-}" == "--format" ]]; then

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs "&LibrarySetting" in the real vantrel window under Xvfb and openbox, with fake editors
-# given through VANTREL_EDITOR: the library is rewritten byte for byte as expected, keys
-# pressed while the editor is open are dropped, a copy killed while its editor is still open
-# leaves no single-instance lock behind, and a first run creates the library with LF lines.
+# given through VANTREL_EDITOR: the editor gets a startup id that lets it to the front, the
+# library is rewritten byte for byte as expected, keys pressed while the editor is open are
+# dropped, a copy killed while its editor is still open leaves no single-instance lock behind,
+# and a first run creates the library with LF lines.
 # Usage: window_edit_e2e_test.sh VANTREL
 set -u
 [[ -n "${VANTREL_E2E_TRACE:-}" ]] && set -x
@@ -39,6 +40,7 @@ printf '100\r\n47\r\n91\r\n100\r\n' >"$work/lib/ResistorLibrary.txt"
 cat >"$work/append-editor" <<EOF
 #!/bin/sh
 echo started >>"$work/editor.starts"
+printf '%s' "\$DESKTOP_STARTUP_ID" >"$work/editor.startup-id"
 for i in \$(seq 100); do [ -e "$work/release" ] && break; sleep 0.1; done
 printf '220\r\n100\r\n220\r\n4.755\r\n4.745\r\nten ohms\r\n0\r\n' >>"\$1"
 touch "$work/editor.closed"
@@ -66,6 +68,8 @@ fi
 press "$main" Tab a b c
 press "$main" alt+l
 check "Alt+L starts the editor" await_file "$work/editor.starts"
+# The time of the Alt+L, which lets the window manager bring the editor to the front.
+check "editor's startup id carries a time" grep -Eq '_TIME[1-9][0-9]*$' "$work/editor.startup-id"
 press "$main" Escape Return alt+l
 sleep 1  # past a look at the editor or two
 touch "$work/release"

@@ -71,6 +71,8 @@ class WindowEditTest : public QObject {
   void NoEditorShowsTheReasonAndKeepsTheFile();
   void FailedEditorShowsWhatHappenedAndKeepsTheFile();
   void FileErrorIsShownAndTheWindowStaysOpen();
+  void BusyCursorOnlyWhileTheCommandRuns_data();
+  void BusyCursorOnlyWhileTheCommandRuns();
 
  private:
   void Calculate(const QString& target, const QString& precision) {
@@ -269,6 +271,36 @@ void WindowEditTest::FileErrorIsShownAndTheWindowStaysOpen() {
   Control<QMenuBar>(window, "IDR_MAIN_MENU")->actions()[0]->trigger();
   QCOMPARE(fakes.messages.shown.size(), 1u);
   QCOMPARE(fakes.files.files[vantrel::kLibraryPath], std::string("47.00\r\n91.00\r\n100.00\r\n"));
+}
+
+void WindowEditTest::BusyCursorOnlyWhileTheCommandRuns_data() {
+  QTest::addColumn<QString>("failure");  // the editor's, or a failed read after it
+  QTest::newRow("editor closed") << "";
+  QTest::newRow("editor not started") << "start";
+  QTest::newRow("file error") << "read";
+}
+
+// Whichever way the command ends, the cursor the user had comes back.
+void WindowEditTest::BusyCursorOnlyWhileTheCommandRuns() {
+  QFETCH(QString, failure);
+  vantrel::testing::FakeServices fakes;
+  fakes.files.files[vantrel::kLibraryPath] = kSmallLibrary;
+  fakes.files.failRead = failure == "read";
+  FakeEditorLauncher editor;
+  if (failure == "start") editor.failure = "No text editor could be started.";
+  editor.looksWhileOpen = 2;
+  std::vector<int> shapes;
+  editor.onLook = [&shapes] {
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    shapes.push_back(cursor == nullptr ? -1 : cursor->shape());
+  };
+  CVantrelDlg window(fakes.services, editor);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Control<QMenuBar>(window, "IDR_MAIN_MENU")->actions()[0]->trigger();
+  QCOMPARE(shapes, failure == "start" ? std::vector<int>{} : std::vector<int>(3, Qt::WaitCursor));
+  QCOMPARE(fakes.messages.shown.size(), failure.isEmpty() ? 0u : 1u);
+  QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
 QTEST_MAIN(WindowEditTest)

@@ -7,6 +7,8 @@
 
 #include "fake_services.h"
 #include "file_error_report.h"
+#include "override_cursor.h"
+#include "placement.h"
 #include "qt_message_service.h"
 #include "result_presentation.h"
 #include "single_instance.h"
@@ -30,6 +32,7 @@ class WindowPartsTest : public QObject {
   void MessageBoxes_data();
   void MessageBoxes();
   void FileErrorEndsTheCommandAsAMessage();
+  void PlacementKeepsTheTitleBarOnTheScreen();
 };
 
 void WindowPartsTest::DisplayNumberChoices_data() {
@@ -131,6 +134,9 @@ void WindowPartsTest::MessageBoxes() {
   vantrel::QtMessageService messages("vantrel");
   messages.SetMainWindow(&window);
 
+  // Shown in a command that has set the busy cursor, the box still gets the arrow.
+  const vantrel::OverrideCursor busy(Qt::WaitCursor);
+  int cursor = -1;
   QMessageBox* seen = nullptr;
   QString caption, text;
   QWidget* parent = nullptr;
@@ -144,6 +150,7 @@ void WindowPartsTest::MessageBoxes() {
     parent = seen->parentWidget();
     seenIcon = seen->icon();
     buttons = seen->buttons();
+    cursor = QGuiApplication::overrideCursor()->shape();
     seen->button(QMessageBox::Ok)->click();
   });
   messages.Show({"Parameter setting error !", MessageOwner(owner), MessageIcon(icon)});
@@ -153,6 +160,8 @@ void WindowPartsTest::MessageBoxes() {
   QCOMPARE(seenIcon, boxIcon);
   QCOMPARE(buttons.size(), 1);
   QCOMPARE(parent, owner == int(MessageOwner::kMainWindow) ? &window : nullptr);
+  QCOMPARE(cursor, int(Qt::ArrowCursor));
+  QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
 }
 
 void WindowPartsTest::FileErrorEndsTheCommandAsAMessage() {
@@ -169,6 +178,32 @@ void WindowPartsTest::FileErrorEndsTheCommandAsAMessage() {
   vantrel::RunCommand(messages, [&] { finished = true; });
   QVERIFY(finished);
   QCOMPARE(messages.shown.size(), 1u);
+}
+
+// The window at every scale from 1 to 3 on a 1280x900 screen, and under title bars from none
+// to twice the assumed height: the title bar and the top-left corner are always on the screen,
+// and a window that fits is wholly on it and centred.
+void WindowPartsTest::PlacementKeepsTheTitleBarOnTheScreen() {
+  const QSize window(452, 383);
+  for (int percent = 100; percent <= 300; percent += 5) {
+    const QRect screen(0, 0, 128000 / percent, 90000 / percent);
+    for (const QRect area : {screen, screen.adjusted(0, 32, 0, 0), screen.translated(1280, 0)}) {
+      const QPoint frame =
+          vantrel::CentredFramePosition(area, window, vantrel::kAssumedTitleBarHeight);
+      for (int titleBar = 0; titleBar <= 2 * vantrel::kAssumedTitleBarHeight; titleBar += 10) {
+        const QRect framed(frame, QSize(window.width(), window.height() + titleBar));
+        QVERIFY2(area.contains(framed.topLeft()), qPrintable(QString::number(percent)));
+        const bool fits = framed.width() <= area.width() &&
+                          window.height() + vantrel::kAssumedTitleBarHeight <= area.height();
+        if (fits && titleBar <= vantrel::kAssumedTitleBarHeight) {
+          QVERIFY(area.contains(framed));
+        }
+      }
+      const QRect assumed(frame, window + QSize(0, vantrel::kAssumedTitleBarHeight));
+      if (area.contains(assumed))
+        QVERIFY((assumed.center() - area.center()).manhattanLength() <= 2);
+    }
+  }
 }
 
 QTEST_MAIN(WindowPartsTest)

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -58,6 +59,8 @@ class WindowTest : public QObject {
   void EnterRunsCalculate();
   void EscapeClosesTheWindow();
   void AboutOpensTheAboutBox();
+  void CopyPutsTheSelectedRowsOnTheClipboard_data();
+  void CopyPutsTheSelectedRowsOnTheClipboard();
 
  private:
   template <typename T>
@@ -300,6 +303,51 @@ void WindowTest::AboutOpensTheAboutBox() {
   QVERIFY(text.split('\n').contains("Ver:1.0 2010-11-4"));
   QCOMPARE(ok, QString("确定"));
   QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void WindowTest::CopyPutsTheSelectedRowsOnTheClipboard_data() {
+  QTest::addColumn<QList<int>>("selected");
+  QTest::addColumn<QString>("command");  // a key or the context menu's action
+  QTest::addColumn<QString>("copied");
+  const QString header = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
+  const QString first = "45.500\t91.000\t91.000\t1.111\n";
+  const QString second = "47.000\t0.000\t0.000\t4.444\n";
+  QTest::newRow("nothing selected") << QList<int>{} << "Ctrl+C"
+                                    << "unchanged";
+  QTest::newRow("nothing selected, with header") << QList<int>{} << "ID_EDIT_COPY_WITH_HEADER"
+                                                 << "unchanged";
+  QTest::newRow("one row") << QList<int>{1} << "Ctrl+C" << second;
+  QTest::newRow("rows in list order") << QList<int>{1, 0} << "ID_EDIT_COPY" << first + second;
+  QTest::newRow("with header") << QList<int>{1} << "ID_EDIT_COPY_WITH_HEADER" << header + second;
+  QTest::newRow("Ctrl+A") << QList<int>{} << "Ctrl+A" << first + second;
+  QTest::newRow("Select All") << QList<int>{} << "ID_EDIT_SELECT_ALL" << first + second;
+}
+
+// The current row is not the selection: Ctrl+C must copy the selected rows, not the cell that
+// has the focus.
+void WindowTest::CopyPutsTheSelectedRowsOnTheClipboard() {
+  QFETCH(QList<int>, selected);
+  QFETCH(QString, command);
+  QFETCH(QString, copied);
+  Calculate("45", "5");
+  auto* list = Control<QTreeWidget>("IDC_RESULT_LIST");
+  list->setFocus();
+  list->setCurrentItem(list->topLevelItem(0), 0, QItemSelectionModel::NoUpdate);
+  for (int row : selected) list->topLevelItem(row)->setSelected(true);
+  QGuiApplication::clipboard()->setText("unchanged");
+
+  const QKeySequence key(command);
+  if (command.startsWith("Ctrl")) {
+    QTest::keySequence(list, key);
+  } else {
+    auto* action = list->findChild<QAction*>(command);
+    QVERIFY(action != nullptr && list->actions().contains(action));
+    action->trigger();
+  }
+  if (command.endsWith("A") || command == "ID_EDIT_SELECT_ALL") {
+    QTest::keySequence(list, QKeySequence::Copy);
+  }
+  QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
 QTEST_MAIN(WindowTest)

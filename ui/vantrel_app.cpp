@@ -15,7 +15,7 @@ namespace vantrel {
 
 CVantrelApp::CVantrelApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QString::fromStdString(ApplicationName()));
-  setApplicationVersion(QStringLiteral("1.0.0.1"));
+  setApplicationVersion(QStringLiteral(VANTREL_VERSION));
   // Lets Wayland compositors and task bars match the window to its desktop entry and icon.
   setDesktopFileName(QStringLiteral("io.vantrel.Vantrel"));
   // Every window of the program, message boxes included, carries the application icon.

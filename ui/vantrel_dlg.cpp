@@ -1,22 +1,29 @@
 #include "vantrel_dlg.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <utility>
 
 #include "about_dlg.h"
 #include "calculate.h"
 #include "dialog_units.h"
+#include "editor_activation.h"
 #include "file_error_report.h"
 #include "input_blocking_waiter.h"
+#include "labelled_combo_box.h"
 #include "library_edit.h"
+#include "override_cursor.h"
+#include "placement.h"
 #include "resource_ids.h"
 #include "resource_strings.h"
 #include "resources.h"
@@ -36,16 +43,30 @@ CVantrelDlg::CVantrelDlg(Services& services, IEditorLauncher& editor, QWidget* p
   setWindowTitle(kMainCaption);
   setWindowIcon(ApplicationIcon());
   setFont(DialogFont());
+  InstallLabelledComboBoxAccessibility();
 
   CreateMenuBar();
   CreateControls();
   m_targetValue->setText(kDefaultTargetValue);
   m_targetPrecision->setText(kDefaultTargetPrecision);
   InitResultColumns();
+  CreateListActions();
   // Fixes the size now, so the window manager sees a window that cannot be resized or
   // maximised from the moment it is mapped.
   layout()->activate();
   m_calculate->setFocus();
+  PlaceOnScreen();
+}
+
+// Centred on the screen under the pointer. move() places the frame, which the window manager
+// has yet to add, so the fit allows for a title bar of the assumed height. Moved, the window is
+// not placed again by QDialog when it is shown.
+void CVantrelDlg::PlaceOnScreen() {
+  QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  setScreen(screen);
+  move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
 }
 
 void CVantrelDlg::CreateMenuBar() {
@@ -102,15 +123,21 @@ void CVantrelDlg::CreateControls() {
   // activated comes only from the user, never from setting the selection in code.
   connect(m_displayNumber, &QComboBox::activated, this, &CVantrelDlg::OnDisplayNumberChanged);
 
-  const std::pair<const char*, DialogRect> labels[] = {
-      {kTargetValueLabel, main_dialog::kTargetValueLabel},
-      {kTargetPrecisionLabel, main_dialog::kTargetPrecisionLabel},
-      {kDisplayNumberLabel, main_dialog::kDisplayNumberLabel}};
-  for (const auto& [text, rect] : labels) {
+  // Each label is its control's buddy, which names the control to screen readers and links
+  // the two; the texts carry no '&', so no shortcut comes with it.
+  const struct {
+    const char* text;
+    DialogRect rect;
+    QWidget* buddy;
+  } labels[] = {{kTargetValueLabel, main_dialog::kTargetValueLabel, m_targetValue},
+                {kTargetPrecisionLabel, main_dialog::kTargetPrecisionLabel, m_targetPrecision},
+                {kDisplayNumberLabel, main_dialog::kDisplayNumberLabel, m_displayNumber}};
+  for (const auto& [text, rect, buddy] : labels) {
     auto* label = new QLabel(text, client);
     label->setObjectName(IDC_STATIC.name);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setGeometry(units.ToPixels(rect));
+    label->setBuddy(buddy);
   }
 
   m_resultList = new QTreeWidget(client);
@@ -120,6 +147,34 @@ void CVantrelDlg::CreateControls() {
   m_resultList->setAllColumnsShowFocus(true);
   m_resultList->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_resultList->setGeometry(units.ToPixels(main_dialog::kResultList));
+  m_resultList->setAccessibleName(kResultListName);
+}
+
+// The actions live on the list, so their shortcuts work only while it has the focus and the
+// edit boxes keep their own Ctrl+C and Ctrl+A.
+void CVantrelDlg::CreateListActions() {
+  const struct {
+    ResourceId id;
+    const char* text;
+    QKeySequence::StandardKey key;
+    void (CVantrelDlg::*handler)();
+  } actions[] = {{ID_EDIT_COPY, kCopyMenuText, QKeySequence::Copy, &CVantrelDlg::OnCopyRows},
+                 {ID_EDIT_COPY_WITH_HEADER, kCopyWithHeaderMenuText, QKeySequence::UnknownKey,
+                  &CVantrelDlg::OnCopyRowsWithHeader},
+                 {ID_EDIT_SELECT_ALL, kSelectAllMenuText, QKeySequence::SelectAll, nullptr}};
+  for (const auto& [id, text, key, handler] : actions) {
+    auto* action = new QAction(text, m_resultList);
+    action->setObjectName(id.name);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    if (handler != nullptr) {
+      connect(action, &QAction::triggered, this, handler);
+    } else {
+      connect(action, &QAction::triggered, m_resultList, &QTreeWidget::selectAll);
+    }
+    m_resultList->addAction(action);
+  }
+  m_resultList->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 void CVantrelDlg::OnCalculate() {
@@ -138,6 +193,9 @@ void CVantrelDlg::OnCalculate() {
 // LibrarySetting can start meanwhile.
 void CVantrelDlg::OnLibrarySetting() {
   RunCommand(m_services.messages, [this] {
+    // Tells the user the window is waiting, not frozen.
+    const OverrideCursor busy(Qt::WaitCursor);
+    const EditorActivation activation(*this);
     InputBlockingWaiter waiter;
     EditLibrary(m_services, m_editor, waiter, m_library);
   });
@@ -150,6 +208,33 @@ void CVantrelDlg::OnAbout() {
 
 void CVantrelDlg::OnDisplayNumberChanged() {
   ShowResults();
+}
+
+void CVantrelDlg::OnCopyRows() {
+  CopySelectedRows(false);
+}
+
+void CVantrelDlg::OnCopyRowsWithHeader() {
+  CopySelectedRows(true);
+}
+
+// The selected rows in list order, cells as shown, tab-separated, one row per line.
+void CVantrelDlg::CopySelectedRows(bool withHeader) {
+  const auto line = [](const QTreeWidgetItem& item) {
+    QStringList cells;
+    for (int column = 0; column < item.columnCount(); ++column) cells << item.text(column);
+    return cells.join(u'\t') + u'\n';
+  };
+  QString text;
+  for (int i = 0; i < m_resultList->topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = m_resultList->topLevelItem(i);
+    if (item->isSelected()) text += line(*item);
+  }
+  if (text.isEmpty()) return;
+  if (withHeader) text.prepend(line(*m_resultList->headerItem()));
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(text);
+  if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
 }
 
 void CVantrelDlg::InitResultColumns() {

@@ -13,6 +13,9 @@
 //     close requests meanwhile), then reads, normalises and rewrites the file through
 //     m_library. The result list, the choices and m_results stay as they are.
 //   "&About" -> OnAbout -> CAboutDlg, modal.
+//   Copy (Ctrl+C or the result list's context menu) -> CopySelectedRows -> the selected rows as
+//   text on
+//     the clipboard and the primary selection.
 // A FileError thrown by the core ends the command and is shown as a message (RunCommand).
 // The window only moves texts between its controls and the core; it does no arithmetic.
 
@@ -44,11 +47,16 @@ class CVantrelDlg : public QDialog {
  private:
   void CreateMenuBar();
   void CreateControls();
+  void CreateListActions();
+  void PlaceOnScreen();
 
   void OnCalculate();
   void OnLibrarySetting();
   void OnAbout();
   void OnDisplayNumberChanged();
+  void OnCopyRows();
+  void OnCopyRowsWithHeader();
+  void CopySelectedRows(bool withHeader);
 
   void InitResultColumns();
   void FillDisplayNumberChoices(std::int32_t count);

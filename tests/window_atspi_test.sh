@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The window as a screen reader sees it: the real program under Xvfb and openbox with its
+# AT-SPI bridge on, in a D-Bus session of its own, read and worked by window_atspi_check.py.
+# Usage: window_atspi_test.sh VANTREL VANTREL_CLI SAMPLE_LIBRARY
+set -u
+if [[ -z "${VANTREL_ATSPI_SESSION:-}" ]]; then
+  exec env VANTREL_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
+fi
+
+vantrel=$(realpath "$1")
+cli=$(realpath "$2")
+sample=$(realpath "$3")
+source "$(dirname "$0")/x11_session.sh"
+
+cp "$sample" "$work/ResistorLibrary.txt"
+(cd "$work" && "$cli" calc 45 5 --rows 10 | tail -n +2) >"$work/expected"
+(cd "$work" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$vantrel") 2>>"$work/stderr" &
+pids+=($!)
+check "window maps" test -n "$(find_window "$caption")"
+# The distribution's Python, where python3-pyatspi is installed.
+check "read and worked over AT-SPI" /usr/bin/python3 "$(dirname "$0")/window_atspi_check.py" \
+  "$work/expected"
+finish
