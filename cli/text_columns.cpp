@@ -67,6 +67,15 @@ int DigitsToTellApart(double a, double b) {
   return digits;
 }
 
+int ShortestDigits(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific);
+  const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  const std::string_view mantissa = text.substr(0, text.find('e'));
+  return static_cast<int>(mantissa.size() - (mantissa.find('.') == std::string_view::npos ? 0 : 1));
+}
+
 std::string FormatPercent(double percent) {
   if (percent == 0) return "0";
   char buffer[64];

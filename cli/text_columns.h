@@ -35,6 +35,9 @@ std::string FormatEngineering(double value, int digits);
 // The fewest significant digits, at least 3, at which a and b look different.
 int DigitsToTellApart(double a, double b);
 
+// The significant digits of the shortest text that reads back as value: 4700 has 2, 1234.5 has 5.
+int ShortestDigits(double value);
+
 // A signed percentage with 3 significant digits: "+0.122", "-1.5e-07", "0".
 std::string FormatPercent(double percent);
 
@@ -45,10 +48,12 @@ std::string StockValueText(float value);
 // Writes a table whose rows forEach delivers three times in the same order: to find the
 // digits that tell the values of the key column apart from their neighbours' and from the
 // target, to measure, to print. cells(row, digits) gives a row's cells, key(row) its key value.
+// A target typed with more digits gets them in the key column too (up to 7), so an exact hit
+// on 1234.5 reads 1.2345k, not 1.23k.
 template <class ForEach, class Key, class Cells>
 void WriteTable(const ForEach& forEach, const Key& key, double target, const Cells& cells,
                 TextColumns columns, std::ostream& out) {
-  int digits = 3;
+  int digits = std::clamp(ShortestDigits(target), 3, 7);
   std::optional<double> previous;
   forEach([&](const auto& row) {
     const double value = key(row);
