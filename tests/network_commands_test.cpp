@@ -57,7 +57,7 @@ TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
       // Exact parallel pair: 2.2M / 3200.
       {{"find", "687.5", "--parts", "2"},
        "Rank  Value  Deviation (%)  Parts  Network\n"
-       "   1    688              0      2  1000 || 2200\n"},
+       "   1  687.5              0      2  1000 || 2200\n"},
       // Exact three-part mix; with --distinct, 1000 cannot be used twice.
       {{"find", "2700"},
        "Rank  Value  Deviation (%)  Parts  Network\n"
