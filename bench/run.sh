@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Measures the figures the README gives: the match search and the library read with Google
-# Benchmark (medians of 10 runs), then whole vantrel-cli calc processes on a full library
-# (10240 bytes, 1000 values) with hyperfine. Usage: bench/run.sh
+# Measures the figures the README gives: the match search, the library read and the network
+# and divider searches with Google Benchmark (medians of 10 runs), then whole vantrel-cli
+# processes on a full library (10240 bytes, 1000 values) and on the sample library with
+# hyperfine, and their peak memory with /usr/bin/time -v. Usage: bench/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,24 @@ cli=build/release/cli/vantrel-cli
 # 7.5 lies below every value and 1e30 admits all: every one of the 500,500 pairs qualifies.
 hyperfine -N --warmup 20 --runs 300 --export-json "$dir/cli.json" \
   "$cli -C $dir calc 7.5 1e30" "$cli -C $dir calc 45 5"
+sample=examples
+# find and divider, top 20: 4k7 lies below every value of the full library, 123k among them.
+quick=("$cli -C $dir find 4k7" "$cli -C $dir find 123k" "$cli -C $dir divider 5 3.3"
+  "$cli -C $sample find 4k7" "$cli -C $sample find 4k7 --parts 4" "$cli -C $sample divider 5 3.3")
+slow=("$cli -C $dir find 4k7 --parts 4" "$cli -C $dir find 123k --parts 4"
+  "$cli -C $dir divider 5 3.3 --parts 2")
+hyperfine -N --warmup 5 --runs 100 --export-json "$dir/networks.json" "${quick[@]}"
+hyperfine -N --warmup 2 --runs 20 --export-json "$dir/networks4.json" "${slow[@]}"
+
 echo "Medians:"
-awk -F'"' '/"command"/ { command = $4 }
-  /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$dir/cli.json"
+for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json"; do
+  awk -F'"' '/"command"/ { command = $4 }
+    /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
+done
+echo "Peak memory:"
+for command in "${quick[@]}" "${slow[@]}"; do
+  # shellcheck disable=SC2086  # the command is split into its words on purpose
+  /usr/bin/time -v $command 2>"$dir/time.txt" >/dev/null
+  awk -v c="$command" '/Maximum resident set size/ { printf "  %s: %.1f MB\n", c, $NF / 1024 }' \
+    "$dir/time.txt"
+done

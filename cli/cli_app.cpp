@@ -8,7 +8,10 @@
 
 #include "calculate.h"
 #include "check_command.h"
+#include "command_args.h"
 #include "completion.h"
+#include "divider_command.h"
+#include "find_command.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
@@ -22,10 +25,13 @@ namespace {
 constexpr char kVersion[] = "1.0.0.1";
 
 constexpr char kAbout[] =
-    "Finds resistor values, alone or two in parallel, that reach a target value.\n"
+    "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
+    "reach a target value, and voltage divider pairs.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
-    "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n";
+    "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
+    "Resistances after options and in find and divider may be written 4700, 4.7k, 4k7,\n"
+    "2R2, 470R or 1M.\n";
 
 constexpr char kExitStatus[] =
     "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
@@ -89,7 +95,7 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
   }
-  context.out << WriteTable(format, head, table) << std::flush;
+  context.out << WriteFormatted(format, head, table) << std::flush;
   return kExitOk;
 }
 
@@ -158,6 +164,15 @@ int RunCompletion(const ParsedArgs& args, CliContext& context) {
   return kExitOk;
 }
 
+void PrintUsage(const CliCommand* command, std::ostream& err) {
+  if (!command) {
+    err << ProgramUsage();
+    return;
+  }
+  err << "usage: " << UsageLine(command->spec) << "\n'vantrel-cli help " << command->spec.name
+      << "' shows more.\n";
+}
+
 int RunHelp(const ParsedArgs& args, CliContext& context) {
   if (args.operands.empty()) {
     context.out << ProgramHelp();
@@ -190,6 +205,8 @@ const std::vector<CliCommand>& CliCommands() {
            {"--format", "FORMAT", "Print text (the default), tsv, csv or json.",
             OutputFormatNames()}}},
          RunCalc},
+        {FindCommandSpec(), RunFind},
+        {DividerCommandSpec(), RunDivider},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
         {{"normalise",
@@ -246,6 +263,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, std::ostrea
 
 int RunCli(const std::vector<std::string>& args, Services& services, IEditorLauncher& editor,
            std::ostream& out, std::ostream& err) {
+  const CliCommand* command = nullptr;
   try {
     std::size_t next = 0;
     for (; next < args.size() && args[next].starts_with("-"); ++next) {
@@ -268,7 +286,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       }
     }
     if (next == args.size()) throw UsageError{"no command given", ""};
-    const CliCommand* command = FindCommand(args[next]);
+    command = FindCommand(args[next]);
     if (!command) throw UsageError{"unknown command \"" + args[next] + "\"", ""};
     const std::span<const std::string> words(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                              args.end());
@@ -281,12 +299,12 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     return command->run(parsed, context);
   } catch (const UsageError& usage) {
     err << "vantrel-cli: " << usage.what << '\n';
-    if (const CliCommand* command = FindCommand(usage.command)) {
-      err << "usage: " << UsageLine(command->spec) << "\n'vantrel-cli help " << usage.command
-          << "' shows more.\n";
-    } else {
-      err << ProgramUsage();
-    }
+    PrintUsage(FindCommand(usage.command), err);
+    return kExitUsage;
+  } catch (const ArgumentError& usage) {
+    // A command's own check of an option's value.
+    err << "vantrel-cli: " << command->spec.name << ": " << usage.what << '\n';
+    PrintUsage(command, err);
     return kExitUsage;
   } catch (const FileError& error) {
     err << "vantrel-cli: " << error.what() << '\n';

@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "editor_launch.h"
+#include "rewrite_messages.h"
 #include "services.h"
 
 namespace vantrel {

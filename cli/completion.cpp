@@ -105,7 +105,7 @@ std::string BashScript(const std::vector<OptionSpec>& program,
 }
 
 std::string ZshOption(const OptionSpec& option, bool exclusive) {
-  std::string spec = exclusive ? "'(- *)" : "'";
+  std::string spec = exclusive ? "(- *)" : "";
   spec += std::string(option.name);
   if (!option.valueName.empty() && option.name.starts_with("--")) spec += "=";
   spec += "[" + ZshDescription(option.help) + "]";
@@ -119,7 +119,7 @@ std::string ZshOption(const OptionSpec& option, bool exclusive) {
       spec += " ";
     }
   }
-  return spec + "'";
+  return ShellQuoted(spec);
 }
 
 std::string ZshScript(const std::vector<OptionSpec>& program,

@@ -128,7 +128,7 @@ std::string WriteJson(const std::vector<std::pair<std::string, Cell>>& head,
   return text + (table.rows.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
-std::string WriteTable(OutputFormat format, const OutputHead& head, const OutputTable& table) {
+std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table) {
   switch (format) {
     case OutputFormat::kTsv:
       return WriteTsv(table);

@@ -47,7 +47,7 @@ std::string WriteJson(const std::vector<std::pair<std::string, Cell>>& head,
 using OutputHead = std::vector<std::pair<std::string, Cell>>;
 
 // The table in a format other than text: tsv, csv, or json with head first.
-std::string WriteTable(OutputFormat format, const OutputHead& head, const OutputTable& table);
+std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table);
 
 // "library" and "library_sha256": the absolute path of ./ResistorLibrary.txt and the digest of
 // its bytes, for the head of a JSON document. A failed read throws FileError.

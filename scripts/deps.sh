@@ -16,9 +16,9 @@ if [[ "${1:-}" == "--gui-test" ]]; then
   # bindings that read the window through them.
   packages+=(dbus-daemon at-spi2-core python3-pyatspi)
 fi
-# bench/run.sh times whole vantrel-cli processes with hyperfine.
+# bench/run.sh times whole vantrel-cli processes with hyperfine and /usr/bin/time.
 if [[ "${1:-}" == "--bench" ]]; then
-  packages+=(hyperfine)
+  packages+=(hyperfine time)
 fi
 # The fuzz target needs clang and its libFuzzer runtime; normal builds use g++ alone.
 if [[ "${1:-}" == "--fuzz" ]]; then

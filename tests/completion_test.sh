@@ -32,6 +32,8 @@ cases=(
   "vantrel-cli calc 45 1 --r|--rows"
   "vantrel-cli help co|completion"
   "vantrel-cli completion z|zsh"
+  "vantrel-cli d|divider"
+  "vantrel-cli find 4k7 --part|--part-tolerance --parts"
 )
 
 # bash: the function that `complete -p` names, called as bash-completion would call it.

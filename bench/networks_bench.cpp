@@ -1,0 +1,59 @@
+// The network and divider searches: 3 and 4 parts, top 20, on full libraries and the sample.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "bench_libraries.h"
+#include "divider_search.h"
+#include "network_search.h"
+
+namespace vantrel::bench {
+namespace {
+
+std::vector<double> Stock(const std::vector<float>& values) {
+  return {values.begin(), values.end()};
+}
+
+void Find(benchmark::State& state, const std::vector<float>& values, double target) {
+  const std::vector<double> stock = Stock(values);
+  networks::FindOptions options;
+  options.target = target;
+  options.maxParts = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    std::uint64_t rows = 0;
+    networks::FindNetworks(stock, options, 20, [&](const networks::NetworkRow&) { ++rows; });
+    benchmark::DoNotOptimize(rows);
+  }
+}
+
+void Divider(benchmark::State& state, const std::vector<float>& values) {
+  const std::vector<double> stock = Stock(values);
+  networks::DividerOptions options;
+  options.vin = 5;
+  options.vout = 3.3;
+  options.legParts = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    std::uint64_t rows = 0;
+    networks::FindDividers(stock, options, 20, [&](const networks::DividerRow&) { ++rows; });
+    benchmark::DoNotOptimize(rows);
+  }
+}
+
+BENCHMARK_CAPTURE(Find, spread_4k7, SpreadLibrary(), 4700)
+    ->Arg(3)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Find, random_4k7, RandomLibrary(), 4700)
+    ->Arg(3)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Find, random_123k, RandomLibrary(), 123456)
+    ->Arg(3)
+    ->Arg(4)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Find, e24_4k7, E24Library(), 4700)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Divider, random, RandomLibrary())->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Divider, e24, E24Library())->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace vantrel::bench

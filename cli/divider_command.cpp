@@ -1,0 +1,155 @@
+#include "divider_command.h"
+
+#include <cmath>
+#include <limits>
+
+#include "cli_app.h"
+#include "command_args.h"
+#include "command_line.h"
+#include "divider_search.h"
+#include "resistor_notation.h"
+#include "stock_input.h"
+#include "text_columns.h"
+
+namespace vantrel {
+namespace {
+
+using networks::DividerRow;
+
+// As for find: up to this many rows are held, more are found again for each pass of the table.
+constexpr std::uint64_t kHeldRows = std::uint64_t{1} << 18;
+
+struct DividerRequest {
+  std::vector<std::string> voltages;
+  networks::DividerOptions search;
+  std::uint64_t limit = 20;
+  std::vector<double> excluded;
+};
+
+DividerRequest ParseDivider(const ParsedArgs& args) {
+  DividerRequest request;
+  request.voltages = args.operands;
+  for (const auto& [name, value] : args.options) {
+    if (name == "--parts") {
+      const std::uint64_t parts = ParseCountArgument(value, name);
+      if (parts > 2) throw ArgumentError{"--parts of a divider leg is at most 2"};
+      request.search.legParts = static_cast<int>(parts);
+    } else if (name == "--tolerance") {
+      request.search.tolerance = ParsePercentArgument(value, name);
+    } else if (name == "--top") {
+      request.limit = ParseCountArgument(value, name);
+    } else if (name == "--min-total") {
+      request.search.minTotal = ParseResistanceArgument(value, name);
+    } else if (name == "--max-total") {
+      request.search.maxTotal = ParseResistanceArgument(value, name);
+    } else if (name == "--exclude") {
+      request.excluded.push_back(ParseResistanceArgument(value, name));
+    } else if (name == "--distinct") {
+      request.search.distinct = true;
+    }
+  }
+  if (args.Has("--all") && args.Has("--top")) {
+    throw ArgumentError{"--top and --all cannot be combined"};
+  }
+  if (args.Has("--all")) request.limit = std::numeric_limits<std::uint64_t>::max();
+  request.search.vin = ParseResistanceArgument(request.voltages[0], "VIN");
+  request.search.vout = ParseResistanceArgument(request.voltages[1], "VOUT");
+  return request;
+}
+
+std::vector<std::string> Cells(const DividerTextRow& row, int digits) {
+  return {std::to_string(row.rank),
+          row.r1,
+          row.r2,
+          FormatEngineering(row.vout, digits),
+          FormatPercent(row.error),
+          FormatEngineering(row.total, 3),
+          FormatEngineering(row.current, 3)};
+}
+
+}  // namespace
+
+CommandSpec DividerCommandSpec() {
+  return {"divider",
+          "List resistor pairs that divide VIN down to VOUT.",
+          "Lists pairs R1 (top) and R2 (bottom) of library values, or of legs of up to N\n"
+          "values, that divide VIN to within P percent of VOUT, closest first, the K best\n"
+          "(default 20) or all of them.\n",
+          {{"VIN"}, {"VOUT"}},
+          {{"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
+           {"--tolerance", "P", "Keep dividers within P percent (default 1)."},
+           {"--top", "K", "List the K best (default 20)."},
+           {"--all", "", "List all dividers within P percent."},
+           {"--min-total", "R", "Keep dividers whose R1 + R2 is at least R."},
+           {"--max-total", "R", "Keep dividers whose R1 + R2 is at most R."},
+           {"--exclude", "V", "Leave library value V out; may be repeated."},
+           {"--distinct", "", "Use each library value at most once per divider."}}};
+}
+
+int RunDivider(const ParsedArgs& args, CliContext& context) {
+  Services& services = context.services;
+  std::ostream& out = context.out;
+  std::ostream& err = context.err;
+  const DividerRequest request = ParseDivider(args);
+  const double vin = request.search.vin;
+  const double vout = request.search.vout;
+  const double ratio = vout / vin;
+  if (!std::isfinite(vin) || !std::isfinite(vout) || !(ratio > 0 && ratio < 1)) {
+    err << "vantrel-cli: VOUT must lie strictly between 0 and VIN, not \"" << request.voltages[1]
+        << "\" from \"" << request.voltages[0] << "\"\n";
+    return kExitFailure;
+  }
+  const std::optional<StockInput> input = LoadStock(services, request.excluded, err);
+  if (!input) return kExitFailure;
+  const std::vector<double>& stock = input->stock.values;
+  if (stock.empty()) {
+    err << "vantrel-cli: the library holds no value to build dividers from\n";
+    return kExitFailure;
+  }
+
+  const auto toRow = [&](std::uint64_t rank, const DividerRow& found) {
+    return DividerTextRow{rank,
+                          networks::Spell(found.top, input->names),
+                          networks::Spell(found.bottom, input->names),
+                          found.vout,
+                          found.error,
+                          found.total,
+                          vin / found.total};
+  };
+  std::vector<DividerRow> held;
+  networks::FindDividers(stock, request.search, std::min(request.limit, kHeldRows + 1),
+                         [&](const DividerRow& row) { held.push_back(row); });
+  if (held.empty()) {
+    networks::DividerOptions anyError = request.search;
+    anyError.tolerance = std::numeric_limits<double>::infinity();
+    networks::FindDividers(stock, anyError, 1, [&](const DividerRow& row) { held.push_back(row); });
+    if (held.empty()) {
+      out << "No divider has a total between " << PlainDigits(request.search.minTotal) << " and "
+          << PlainDigits(request.search.maxTotal) << '\n';
+      return kExitOk;
+    }
+    const DividerTextRow closest = toRow(1, held.front());
+    out << "No divider within " << PlainDigits(request.search.tolerance) << " % of "
+        << PlainDigits(vout) << "; the closest is R1 = " << closest.r1 << ", R2 = " << closest.r2
+        << ": " << FormatEngineering(closest.vout, DigitsToTellApart(closest.vout, vout)) << " ("
+        << FormatPercent(closest.error) << " %)\n";
+    return kExitOk;
+  }
+  const bool streamed = held.size() > kHeldRows;
+  if (streamed) held = {};
+  const auto forEach = [&](const auto& take) {
+    std::uint64_t rank = 0;
+    if (streamed) {
+      networks::FindDividers(stock, request.search, request.limit,
+                             [&](const DividerRow& row) { take(toRow(++rank, row)); });
+    } else {
+      for (const DividerRow& row : held) take(toRow(++rank, row));
+    }
+  };
+  WriteTable(
+      forEach, [](const DividerTextRow& row) { return row.vout; }, vout, Cells,
+      TextColumns({"Rank", "R1", "R2", "VOUT", "Error (%)", "R1 + R2", "Current"}, {1, 2}), out);
+  return kExitOk;
+}
+
+}  // namespace vantrel

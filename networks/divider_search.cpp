@@ -1,0 +1,107 @@
+#include "divider_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "line_walk.h"
+
+namespace vantrel::networks {
+namespace {
+
+struct Leg {
+  Network network;
+  double value;
+};
+
+// Every network of one to legParts parts, by ascending value.
+std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& options) {
+  std::vector<Leg> legs;
+  const std::size_t n = stock.size();
+  const auto add = [&](Shape shape, std::size_t a, std::size_t b) {
+    const Network network{shape, {static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b)}};
+    legs.push_back({network, NetworkValue(network, stock)});
+  };
+  for (std::size_t a = 0; a < n; ++a) add(Shape::kOne, a, 0);
+  if (options.legParts >= 2) {
+    for (std::size_t a = 0; a < n; ++a) {
+      for (std::size_t b = options.distinct ? a + 1 : a; b < n; ++b) {
+        add(Shape::kSeries2, a, b);
+        add(Shape::kParallel2, a, b);
+      }
+    }
+  }
+  std::sort(legs.begin(), legs.end(), [](const Leg& x, const Leg& y) { return x.value < y.value; });
+  return legs;
+}
+
+bool SharesPart(const Network& a, const Network& b) {
+  for (int i = 0; i < PartCount(a.shape); ++i) {
+    for (int j = 0; j < PartCount(b.shape); ++j) {
+      if (a.parts[static_cast<std::size_t>(i)] == b.parts[static_cast<std::size_t>(j)]) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool DividerRanksBefore(const DividerRow& a, const DividerRow& b) {
+  const double ea = std::fabs(a.error);
+  const double eb = std::fabs(b.error);
+  if (ea != eb) return ea < eb;
+  if (a.total != b.total) return a.total < b.total;
+  if (NetworkBefore(a.top, b.top)) return true;
+  if (NetworkBefore(b.top, a.top)) return false;
+  return NetworkBefore(a.bottom, b.bottom);
+}
+
+void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
+                  const std::function<void(const DividerRow&)>& emit) {
+  const std::vector<Leg> legs = MakeLegs(stock, options);
+  std::vector<double> values;
+  values.reserve(legs.size());
+  for (const Leg& leg : legs) values.push_back(leg.value);
+
+  const auto pass = [&](std::size_t capacity, const DividerRow* after) {
+    // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
+    detail::BestRows<DividerRow> best(options.vout / options.vin, options.tolerance, capacity,
+                                      after);
+    std::size_t hint = 0;
+    for (const Leg& top : legs) {
+      const double r1 = top.value;
+      // R1 + R2 rises with R2, so the bounds on the total bound the line.
+      std::size_t begin = 0;
+      std::size_t end = values.size();
+      if (options.minTotal > 0) {
+        begin = static_cast<std::size_t>(
+            std::partition_point(values.begin(), values.end(),
+                                 [&](double r2) { return !(r1 + r2 >= options.minTotal); }) -
+            values.begin());
+      }
+      if (options.maxTotal < std::numeric_limits<double>::infinity()) {
+        end = static_cast<std::size_t>(
+            std::partition_point(values.begin() + static_cast<std::ptrdiff_t>(begin), values.end(),
+                                 [&](double r2) { return r1 + r2 <= options.maxTotal; }) -
+            values.begin());
+      }
+      hint = detail::WalkLine(
+          values.data(), begin, end, hint, best.window(),
+          [r1](double r2) { return r2 / (r1 + r2); },
+          [&](std::size_t r) {
+            const Leg& bottom = legs[r];
+            if (options.distinct && SharesPart(top.network, bottom.network)) return;
+            DividerRow row{top.network, bottom.network, r1, bottom.value};
+            row.total = r1 + bottom.value;
+            row.vout = options.vin * bottom.value / row.total;
+            row.error = (row.vout - options.vout) / options.vout * 100;
+            best.Offer(row);
+          });
+    }
+    return best.TakeSorted();
+  };
+  detail::RunPasses<DividerRow>(limit, options.rowsPerPass, pass, emit);
+}
+
+}  // namespace vantrel::networks

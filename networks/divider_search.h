@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <span>
+
+#include "network.h"
+
+namespace vantrel::networks {
+
+struct DividerOptions {
+  double vin = 0;  // VOUT / VIN strictly between 0 and 1, both finite
+  double vout = 0;
+  int legParts = 1;      // each leg a network of 1 to legParts parts, at most 2
+  double tolerance = 1;  // percent; a pair is kept when |error| <= tolerance
+  double minTotal = 0;   // on R1 + R2
+  double maxTotal = std::numeric_limits<double>::infinity();
+  bool distinct = false;                           // no stock value used twice in the whole divider
+  std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
+};
+
+struct DividerRow;
+// The ranking: smaller absolute error first, then lower total, then the top leg and then the
+// bottom leg in the order of NetworkBefore.
+bool DividerRanksBefore(const DividerRow& a, const DividerRow& b);
+
+// A divider: top leg R1 from VIN to VOUT, bottom leg R2 from VOUT to ground.
+struct DividerRow {
+  Network top;
+  Network bottom;
+  double r1 = 0;  // NetworkValue of each leg
+  double r2 = 0;
+  double vout = 0;   // vin * r2 / (r1 + r2)
+  double error = 0;  // (vout - options.vout) / options.vout * 100
+  double total = 0;  // r1 + r2
+
+  double Percent() const { return error; }
+  static bool Before(const DividerRow& a, const DividerRow& b) { return DividerRanksBefore(a, b); }
+};
+
+// Calls emit for every divider within the tolerance and the total's bounds, in rank order,
+// stopping after limit rows. stock as for FindNetworks. Each top leg is a line along the
+// sorted table of all legs, walked outward from where the output crosses VOUT.
+void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
+                  const std::function<void(const DividerRow&)>& emit);
+
+}  // namespace vantrel::networks

@@ -1,0 +1,171 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace vantrel::networks::detail {
+
+// Candidate values come from a different order of operations than the kept value, and a
+// deviation rounds, so the windows are widened (and the inner one narrowed) by this much
+// relative to target + edge, far above the rounding of a few operations; rows are then
+// filtered exactly.
+inline constexpr double kWindowMargin = 1e-9;
+
+// The band of approximate values a search still visits: [lo, hi] without the open inner band
+// (innerLo, innerHi), whose rows an earlier pass has already delivered.
+struct Window {
+  double target = 0;
+  double lo = -std::numeric_limits<double>::infinity();
+  double hi = std::numeric_limits<double>::infinity();
+  double innerLo = 0;
+  double innerHi = 0;
+  bool hasInner = false;
+
+  // Keeps values within percent of target.
+  void SetOuter(double percent) {
+    const double half = target * percent / 100;
+    const double margin = (target + half) * kWindowMargin;
+    lo = target - half - margin;
+    hi = target + half + margin;
+  }
+  // Skips values strictly closer to the target than percent.
+  void SetInner(double percent) {
+    const double half = target * percent / 100;
+    const double margin = (target + half) * kWindowMargin;
+    innerLo = target - half + margin;
+    innerHi = target + half - margin;
+    hasInner = std::isfinite(innerLo) && std::isfinite(innerHi);
+  }
+};
+
+// The first index in [begin, end) where pred holds (pred false then true along the range),
+// or end; searched outward from hint, so a good hint costs a few probes.
+template <class Pred>
+std::size_t FirstTrue(std::size_t begin, std::size_t end, std::size_t hint, Pred pred) {
+  if (begin == end) return end;
+  hint = std::clamp(hint, begin, end - 1);
+  std::size_t lo = begin;
+  std::size_t hi = end;  // the answer lies in [lo, hi]; hi is end or a true index
+  std::size_t step = 1;
+  if (pred(hint)) {
+    hi = hint;
+    while (hi - begin >= step) {
+      const std::size_t probe = hi - step;
+      if (!pred(probe)) {
+        lo = probe + 1;
+        break;
+      }
+      hi = probe;
+      step *= 2;
+    }
+  } else {
+    lo = hint + 1;
+    while (lo < end) {
+      const std::size_t probe = lo + std::min(step, end - lo) - 1;
+      if (pred(probe)) {
+        hi = probe;
+        break;
+      }
+      lo = probe + 1;
+      step *= 2;
+    }
+  }
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (pred(mid)) {
+      hi = mid;
+    } else {
+      lo = mid + 1;
+    }
+  }
+  return lo;
+}
+
+// Visits the indices r of values[begin, end) (ascending) whose value(values[r]), rising
+// with r, lies in the window: upward from where it crosses the target, then downward, each
+// walk stopping where it leaves the window, which visit may narrow. Returns the crossing, a
+// hint for the next line.
+template <class Value, class Visit>
+std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, std::size_t hint,
+                     const Window& w, Value value, Visit visit) {
+  const std::size_t cross =
+      FirstTrue(begin, end, hint, [&](std::size_t r) { return value(values[r]) >= w.target; });
+  std::size_t r = cross;
+  if (w.hasInner) {
+    r = FirstTrue(cross, end, cross, [&](std::size_t i) { return value(values[i]) >= w.innerHi; });
+  }
+  for (; r < end && value(values[r]) <= w.hi; ++r) visit(r);
+  r = cross;
+  if (w.hasInner) {
+    r = FirstTrue(begin, cross, cross, [&](std::size_t i) { return value(values[i]) > w.innerLo; });
+  }
+  while (r > begin && value(values[r - 1]) >= w.lo) visit(--r);
+  return cross;
+}
+
+// The best rows of one pass, after an earlier pass's last row: a max-heap in rank order whose
+// worst row, once the heap is full, narrows the window. Row::Before is the ranking and
+// Row::Percent the deviation it starts with.
+template <class Row>
+class BestRows {
+ public:
+  BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after)
+      : m_tolerance(tolerance), m_capacity(capacity), m_after(after) {
+    m_window.target = windowTarget;
+    m_window.SetOuter(tolerance);
+    if (after) m_window.SetInner(std::fabs(after->Percent()));
+    m_rows.reserve(std::min<std::size_t>(capacity, 1024));
+  }
+
+  const Window& window() const { return m_window; }
+
+  void Offer(const Row& row) {
+    if (!(std::fabs(row.Percent()) <= m_tolerance)) return;
+    if (m_after && !Row::Before(*m_after, row)) return;
+    if (m_rows.size() == m_capacity) {
+      if (!Row::Before(row, m_rows.front())) return;
+      std::pop_heap(m_rows.begin(), m_rows.end(), Row::Before);
+      m_rows.back() = row;
+    } else {
+      m_rows.push_back(row);
+    }
+    std::push_heap(m_rows.begin(), m_rows.end(), Row::Before);
+    if (m_rows.size() == m_capacity) m_window.SetOuter(std::fabs(m_rows.front().Percent()));
+  }
+
+  std::vector<Row> TakeSorted() {
+    std::sort_heap(m_rows.begin(), m_rows.end(), Row::Before);
+    return std::move(m_rows);
+  }
+
+ private:
+  double m_tolerance;
+  std::size_t m_capacity;
+  const Row* m_after;
+  Window m_window;
+  std::vector<Row> m_rows;
+};
+
+// Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
+// pass(capacity, after) returns the best rows after the row after, sorted.
+template <class Row, class Pass>
+void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const Pass& pass,
+               const std::function<void(const Row&)>& emit) {
+  std::optional<Row> after;
+  while (limit > 0) {
+    const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, rowsPerPass));
+    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
+    for (const Row& row : rows) emit(row);
+    if (rows.size() < capacity) break;
+    limit -= rows.size();
+    after = rows.back();
+  }
+}
+
+}  // namespace vantrel::networks::detail

@@ -1,0 +1,185 @@
+#include "network.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace vantrel::networks {
+namespace {
+
+struct ShapeInfo {
+  std::string_view pattern;
+  int parts;
+};
+
+constexpr std::array<ShapeInfo, kShapeCount> kShapes{{
+    {"x", 1},
+    {"x + x", 2},
+    {"x || x", 2},
+    {"x + (x || x)", 3},
+    {"x + x + x", 3},
+    {"x || (x + x)", 3},
+    {"x || x || x", 3},
+    {"(x + x) || (x + x)", 4},
+    {"(x || x) + (x || x)", 4},
+    {"x + (x || (x + x))", 4},
+    {"x + (x || x || x)", 4},
+    {"x + x + (x || x)", 4},
+    {"x + x + x + x", 4},
+    {"x || (x + (x || x))", 4},
+    {"x || (x + x + x)", 4},
+    {"x || x || (x + x)", 4},
+    {"x || x || x || x", 4},
+}};
+
+double Par(double x, double y) {
+  return x * y / (x + y);
+}
+
+void Sort2(std::uint16_t& a, std::uint16_t& b) {
+  if (b < a) std::swap(a, b);
+}
+
+void Sort3(std::uint16_t& a, std::uint16_t& b, std::uint16_t& c) {
+  Sort2(a, b);
+  Sort2(b, c);
+  Sort2(a, b);
+}
+
+// Orders two sorted pair groups of one kind: by value, then by their parts.
+void OrderPairGroups(std::array<std::uint16_t, 4>& p, double first, double second) {
+  if (second < first || (second == first && std::pair(p[2], p[3]) < std::pair(p[0], p[1]))) {
+    std::swap(p[0], p[2]);
+    std::swap(p[1], p[3]);
+  }
+}
+
+}  // namespace
+
+int PartCount(Shape shape) {
+  return kShapes[static_cast<std::size_t>(shape)].parts;
+}
+
+std::string_view Pattern(Shape shape) {
+  return kShapes[static_cast<std::size_t>(shape)].pattern;
+}
+
+Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> p,
+                         std::span<const double> stock) {
+  switch (shape) {
+    case Shape::kOne:
+      break;
+    case Shape::kSeries2:
+    case Shape::kParallel2:
+      Sort2(p[0], p[1]);
+      break;
+    case Shape::kSeriesLeafParallel:
+    case Shape::kParallelLeafSeries:
+    case Shape::kSeriesLeafParallelLeafSeries:
+    case Shape::kParallelLeafSeriesLeafParallel:
+      Sort2(p[PartCount(shape) - 2], p[PartCount(shape) - 1]);
+      break;
+    case Shape::kSeries3:
+    case Shape::kParallel3:
+      Sort3(p[0], p[1], p[2]);
+      break;
+    case Shape::kSeriesLeafParallel3:
+    case Shape::kParallelLeafSeries3:
+      Sort3(p[1], p[2], p[3]);
+      break;
+    case Shape::kSeries2Parallel2:
+    case Shape::kParallel2Series2:
+      Sort2(p[0], p[1]);
+      Sort2(p[2], p[3]);
+      break;
+    case Shape::kSeries4:
+    case Shape::kParallel4:
+      std::sort(p.begin(), p.end());
+      break;
+    case Shape::kParallelOfSeriesPairs:
+      Sort2(p[0], p[1]);
+      Sort2(p[2], p[3]);
+      OrderPairGroups(p, stock[p[0]] + stock[p[1]], stock[p[2]] + stock[p[3]]);
+      break;
+    case Shape::kSeriesOfParallelPairs:
+      Sort2(p[0], p[1]);
+      Sort2(p[2], p[3]);
+      OrderPairGroups(p, Par(stock[p[0]], stock[p[1]]), Par(stock[p[2]], stock[p[3]]));
+      break;
+  }
+  return {shape, p};
+}
+
+double NetworkValue(const Network& network, std::span<const double> stock, double factor) {
+  const auto v = [&](int slot) { return stock[network.parts[slot]] * factor; };
+  switch (network.shape) {
+    case Shape::kOne:
+      return v(0);
+    case Shape::kSeries2:
+      return v(0) + v(1);
+    case Shape::kParallel2:
+      return Par(v(0), v(1));
+    case Shape::kSeriesLeafParallel:
+      return v(0) + Par(v(1), v(2));
+    case Shape::kSeries3:
+      return v(0) + v(1) + v(2);
+    case Shape::kParallelLeafSeries:
+      return Par(v(0), v(1) + v(2));
+    case Shape::kParallel3:
+      return Par(Par(v(0), v(1)), v(2));
+    case Shape::kParallelOfSeriesPairs:
+      return Par(v(0) + v(1), v(2) + v(3));
+    case Shape::kSeriesOfParallelPairs:
+      return Par(v(0), v(1)) + Par(v(2), v(3));
+    case Shape::kSeriesLeafParallelLeafSeries:
+      return v(0) + Par(v(1), v(2) + v(3));
+    case Shape::kSeriesLeafParallel3:
+      return v(0) + Par(Par(v(1), v(2)), v(3));
+    case Shape::kSeries2Parallel2:
+      return v(0) + v(1) + Par(v(2), v(3));
+    case Shape::kSeries4:
+      return v(0) + v(1) + v(2) + v(3);
+    case Shape::kParallelLeafSeriesLeafParallel:
+      return Par(v(0), v(1) + Par(v(2), v(3)));
+    case Shape::kParallelLeafSeries3:
+      return Par(v(0), v(1) + v(2) + v(3));
+    case Shape::kParallel2Series2:
+      return Par(Par(v(0), v(1)), v(2) + v(3));
+    case Shape::kParallel4:
+      return Par(Par(Par(v(0), v(1)), v(2)), v(3));
+  }
+  return 0;
+}
+
+std::string Spell(const Network& network, std::span<const std::string> names) {
+  std::string text;
+  int slot = 0;
+  for (char c : Pattern(network.shape)) {
+    if (c == 'x') {
+      text += names[network.parts[static_cast<std::size_t>(slot++)]];
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+bool NetworkBefore(const Network& a, const Network& b) {
+  const int parts = PartCount(a.shape);
+  if (parts != PartCount(b.shape)) return parts < PartCount(b.shape);
+  const auto end = static_cast<std::ptrdiff_t>(parts);
+  if (!std::equal(a.parts.begin(), a.parts.begin() + end, b.parts.begin())) {
+    return std::lexicographical_compare(a.parts.begin(), a.parts.begin() + end, b.parts.begin(),
+                                        b.parts.begin() + end);
+  }
+  return a.shape < b.shape;
+}
+
+bool RanksBefore(const NetworkRow& a, const NetworkRow& b) {
+  const double da = std::fabs(a.deviation);
+  const double db = std::fabs(b.deviation);
+  if (da != db) return da < db;
+  return NetworkBefore(a.network, b.network);
+}
+
+}  // namespace vantrel::networks

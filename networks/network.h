@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vantrel::networks {
+
+// A stock is a span of distinct values above 0 in ascending order; networks refer to its
+// values by index, so index order is value order.
+
+// The series-parallel networks of one to four parts, each in its canonical form: an
+// alternating tree (a group never holds a group of its own kind) whose members are ordered
+// leaves first, by ascending value, then groups, by ascending value, then by the values of
+// their parts in spelling order. The pattern shows the spelling with every part written x;
+// within a part count the shapes are listed in the byte order of their patterns, which is
+// the last tie-break of the ranking.
+enum class Shape : std::uint8_t {
+  kOne,                             // x
+  kSeries2,                         // x + x
+  kParallel2,                       // x || x
+  kSeriesLeafParallel,              // x + (x || x)
+  kSeries3,                         // x + x + x
+  kParallelLeafSeries,              // x || (x + x)
+  kParallel3,                       // x || x || x
+  kParallelOfSeriesPairs,           // (x + x) || (x + x)
+  kSeriesOfParallelPairs,           // (x || x) + (x || x)
+  kSeriesLeafParallelLeafSeries,    // x + (x || (x + x))
+  kSeriesLeafParallel3,             // x + (x || x || x)
+  kSeries2Parallel2,                // x + x + (x || x)
+  kSeries4,                         // x + x + x + x
+  kParallelLeafSeriesLeafParallel,  // x || (x + (x || x))
+  kParallelLeafSeries3,             // x || (x + x + x)
+  kParallel2Series2,                // x || x || (x + x)
+  kParallel4,                       // x || x || x || x
+};
+inline constexpr int kShapeCount = 17;
+
+int PartCount(Shape shape);
+std::string_view Pattern(Shape shape);
+
+// One network: its shape and the stock indices of its parts in spelling order. The parts
+// must satisfy the canonical order; CanonicalNetwork establishes it.
+struct Network {
+  Shape shape = Shape::kOne;
+  std::array<std::uint16_t, 4> parts{};
+};
+
+// The canonical form of shape with parts taken in the shape's slot order, where the order
+// within each group may be any: sorts each group's members as the canonical form wants.
+Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> parts,
+                         std::span<const double> stock);
+
+// The network's value from its canonical spelling, left to right: a series group sums its
+// members in order ((a + b) + c) + d, a parallel group folds them with x * y / (x + y)
+// in order, a group member being evaluated first. Every part is scaled by factor
+// (1 for the nominal value), so the scaled value is what the network gives with every part
+// off by the same relative amount.
+double NetworkValue(const Network& network, std::span<const double> stock, double factor = 1);
+
+// The network spelled with names[i] for stock value i, e.g. "4700 || (1000 + 2200)".
+std::string Spell(const Network& network, std::span<const std::string> names);
+
+// A network with its value and signed deviation (value - target) / target * 100.
+struct NetworkRow;
+// The ranking: smaller absolute deviation first, then fewer parts, then the parts' values in
+// spelling order compared left to right, then the shape's pattern. Distinct networks never
+// compare equal.
+bool RanksBefore(const NetworkRow& a, const NetworkRow& b);
+
+struct NetworkRow {
+  Network network;
+  double value = 0;
+  double deviation = 0;
+
+  double Percent() const { return deviation; }
+  static bool Before(const NetworkRow& a, const NetworkRow& b) { return RanksBefore(a, b); }
+};
+
+// The order of networks alone, without value: parts, part values, pattern.
+bool NetworkBefore(const Network& a, const Network& b);
+
+}  // namespace vantrel::networks

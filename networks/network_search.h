@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "network.h"
+
+namespace vantrel::networks {
+
+inline constexpr int kMaxParts = 4;
+
+struct FindOptions {
+  double target = 0;      // above 0, finite
+  int maxParts = 3;       // networks of 1 to maxParts parts, at most kMaxParts
+  double tolerance = 1;   // percent; a network is kept when |deviation| <= tolerance
+  bool distinct = false;  // no stock value used twice in one network
+  // The rows held in memory at once: more rows are found in passes of this many, each pass
+  // starting after the last row of the one before.
+  std::size_t rowsPerPass = std::size_t{1} << 18;
+};
+
+// Calls emit for every series-parallel network of stock values within the tolerance, each
+// circuit once in its canonical form, in rank order (RanksBefore), stopping after limit rows.
+// stock: distinct values above 0, ascending, at most 65536 of them.
+//
+// Each network shape is searched as lines: all choices of some of its parts, and for the
+// rest a sorted table (the stock, or the sums or parallel values of all pairs) along which
+// the network's value rises. A line is entered where its value crosses the target and walked
+// outward while it stays within the tolerance or, once enough rows are held, the worst held
+// row's deviation. Candidate values found this way only steer the walk; every kept row's value
+// is evaluated from its canonical spelling (NetworkValue).
+void FindNetworks(std::span<const double> stock, const FindOptions& options, std::uint64_t limit,
+                  const std::function<void(const NetworkRow&)>& emit);
+
+}  // namespace vantrel::networks

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace vantrel::networks {
+
+// The values a search may use, from a library's values.
+struct Stock {
+  std::vector<double> values;  // distinct, above 0, ascending
+  int nonPositive = 0;         // library values <= 0, which cannot be resistors
+};
+
+// The library's values above 0, without repeats and without the excluded ones, ascending.
+Stock MakeStock(std::span<const float> library, std::span<const float> excluded);
+
+}  // namespace vantrel::networks

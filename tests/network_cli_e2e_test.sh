@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs the real vantrel-cli find and divider on the sample library, and a list long enough to
+# be found in passes. Usage: network_cli_e2e_test.sh VANTREL_CLI SAMPLE_LIBRARY
+set -u
+
+cli=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$2" "$work/ResistorLibrary.txt"
+cd "$work" || exit 1
+
+failed=0
+fail() {
+  failed=$((failed + 1))
+  echo "FAIL: $*"
+}
+
+# expect_start NAME RC LINES EXPECTED: the last run exited with RC, printed LINES lines and
+# began with the lines EXPECTED.
+expect_start() {
+  [[ $rc == "$2" ]] || fail "$1: exit $rc"
+  [[ $(wc -l <out) == "$3" ]] || fail "$1: $(wc -l <out) lines"
+  [[ $(head -n "$(wc -l <<<"$4")" out) == "$4" ]] || fail "$1: output [$(head -3 out)]"
+  [[ ! -s err ]] || fail "$1: stderr [$(cat err)]"
+}
+
+"$cli" find 4k7 >out 2>err
+rc=$?
+expect_start "find 4k7" 0 21 "Rank  Value  Deviation (%)  Parts  Network
+   1  4.70k              0      1  4700
+   2  4.70k              0      2  1100 + 3600"
+
+"$cli" divider 5 3.3 >out 2>err
+rc=$?
+expect_start "divider 5 3.3" 0 21 "Rank  R1      R2        VOUT  Error (%)  R1 + R2  Current
+   1  47      91      3.2971    -0.0878      138  36.2m"
+
+# 329,041 rows: more than are held at once, so the table is found again for each of its passes.
+# awk reads the numbers in the C locale; the program writes them so under any.
+"$cli" find 4k7 --all --tolerance 60 >out 2>err
+rc=$?
+[[ $rc == 0 && ! -s err ]] || fail "find --all: exit $rc, stderr [$(cat err)]"
+problem=$(LC_ALL=C awk 'NR == 1 { column = index($0, "Network"); next }
+  $1 != NR - 1 { print "rank " $1 " on line " NR; exit }
+  substr($0, column - 2, 3) !~ /^  [^ ]$/ { print "network column on line " NR; exit }
+  { d = $3 < 0 ? -$3 : $3 }
+  d < last || d > 60 { print "deviation " $3 " on line " NR; exit }
+  { last = d }
+  END { if (NR != 329042) print NR " lines" }' out)
+[[ -z $problem ]] || fail "find --all: $problem"
+"$cli" find 4k7 --top 50 --tolerance 60 >top 2>err
+[[ $(awk 'NR > 1 { $1 = $2 = ""; print }' top) == \
+  $(awk 'NR > 1 && NR <= 51 { $1 = $2 = ""; print }' out) ]] ||
+  fail "find --all does not begin with the 50 best"
+
+[[ $failed == 0 ]] && echo "all passed"
+[[ $failed == 0 ]]

@@ -1,0 +1,226 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_app.h"
+#include "fake_services.h"
+#include "library_file.h"
+#include "terminal_messages.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// vantrel-cli find and divider on an in-memory library.
+class NetworkCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetFile("1000\r\n2200\r\n4700\r\n10000\r\n"); }
+  void SetFile(std::string content) { files.files[kLibraryPath] = std::move(content); }
+
+  int Run(std::vector<std::string> args) {
+    out.str("");
+    err.str("");
+    return RunCli(args, services, out, err);
+  }
+
+  std::ostringstream out;
+  std::ostringstream err;
+  TerminalMessageService messages{err};
+  testing::FakeFileService files;
+  Services services{messages, files};
+};
+
+TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      // 10000 || 9400 = 4845.36, 2200 + 2350 = 4550; 4400 and 5000 tie at 6.38 %, and the
+      // smaller parts come first.
+      {{"find", "4700", "--top", "5", "--tolerance", "10"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  4.70k              0      1  4700\n"
+       "   2  4.85k          +3.09      3  10000 || (4700 + 4700)\n"
+       "   3  4.55k          -3.19      3  2200 + (4700 || 4700)\n"
+       "   4  4.40k          -6.38      2  2200 + 2200\n"
+       "   5  5.00k          +6.38      2  10000 || 10000\n"},
+      // Exact series pair, then 4700 || 10000 = 3197.28.
+      {{"find", "3k2", "--top", "2"},
+       "Rank   Value  Deviation (%)  Parts  Network\n"
+       "   1  3.200k              0      2  1000 + 2200\n"
+       "   2  3.197k         -0.085      2  4700 || 10000\n"},
+      // Exact parallel pair: 2.2M / 3200.
+      {{"find", "687.5", "--parts", "2"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  687.5              0      2  1000 || 2200\n"},
+      // Exact three-part mix; with --distinct, 1000 cannot be used twice.
+      {{"find", "2700"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  2.70k              0      3  2200 + (1000 || 1000)\n"},
+      {{"find", "2700", "--distinct"},
+       "No network within 1 % of 2700; the closest is 2.80k (+3.83 %): 1000 + (2200 || 10000)\n"},
+      // Without 4700 the best is a pair, with the part tolerance columns.
+      {{"find", "4700", "--exclude", "4k7", "--top", "1", "--tolerance", "7", "--part-tolerance",
+        "5"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
+       "   1  4.40k          -6.38      2  4.18k  4.62k             no  2200 + 2200\n"},
+      {{"find", "4400", "--top", "1", "--part-tolerance", "10"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
+       "   1  4.40k              0      2  3.96k  4.84k            yes  2200 + 2200\n"},
+      // The whole list: every network within 0.5 % of 1000 among up to two parts.
+      {{"find", "1000", "--all", "--parts", "2", "--tolerance", "0.5"},
+       "Rank  Value  Deviation (%)  Parts  Network\n"
+       "   1  1.00k              0      1  1000\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+TEST_F(NetworkCommandTest, FindReadsResistorNotation) {
+  for (const char* target : {"4700", "4.7k", "4k7", "4K7", "4700R", "4.7 k", "4.7kΩ", "4700 ohm"}) {
+    EXPECT_EQ(Run({"find", target, "--top", "1"}), kExitOk) << target;
+    EXPECT_THAT(out.str(), HasSubstr("   1  4.70k              0      1  4700\n")) << target;
+  }
+  EXPECT_EQ(Run({"find", "1 k", "--top", "1"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("      1  1000\n"));
+}
+
+TEST_F(NetworkCommandTest, FindRefusesBadArguments) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"find"}, kExitUsage, "find: missing TARGET"},
+      {{"find", "4k7x"}, kExitUsage, "TARGET \"4k7x\" is not a resistance"},
+      {{"find", "1", "2"}, kExitUsage, "find: unexpected argument \"2\""},
+      {{"find", "1k", "--top", "0"}, kExitUsage, "--top needs a whole number above 0, not \"0\""},
+      {{"find", "1k", "--top"}, kExitUsage, "--top needs a value"},
+      {{"find", "1k", "--parts", "5"}, kExitUsage, "--parts is at most 4"},
+      {{"find", "1k", "--tolerance", "-1"}, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--tolerance", "1,5"}, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--exclude", "red"}, kExitUsage, "--exclude \"red\" is not a resistance"},
+      {{"find", "1k", "--part-tolerance", "100"}, kExitUsage, "--part-tolerance must be below 100"},
+      {{"find", "1k", "--all", "--top", "3"}, kExitUsage, "--top and --all cannot be combined"},
+      {{"find", "1k", "--rows", "3"}, kExitUsage, "find: unknown option \"--rows\""},
+      {{"find", "0"}, kExitFailure, "the target must be a finite resistance above 0, not \"0\""},
+      {{"find", "-4k7"}, kExitFailure, "above 0, not \"-4k7\""},
+      {{"find", "inf"}, kExitFailure, "above 0, not \"inf\""},
+      {{"find", "nan"}, kExitFailure, "above 0, not \"nan\""},
+      {{"find", "1e999"}, kExitFailure, "above 0, not \"1e999\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), c.status);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: "));
+    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
+  }
+}
+
+TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
+  SetFile("-47\r\n0.0\r\nresistor\r\n100\r\n100\r\n2k2\r\n");
+  EXPECT_EQ(Run({"find", "200", "--exclude", "330", "--top", "1"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "Rank  Value  Deviation (%)  Parts  Network\n"
+            "   1    200              0      2  100 + 100\n");
+  EXPECT_EQ(err.str(),
+            "line 6: \"2k2\" is read as 2\n"
+            "vantrel-cli: --exclude 330: no such library value\n"
+            "vantrel-cli: left out 2 library value(s) not above 0\n");
+
+  EXPECT_EQ(Run({"find", "100", "--exclude", "100", "--exclude", "2R0"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("the library holds no value to build networks from\n"));
+
+  files.files.clear();
+  EXPECT_EQ(Run({"find", "100"}), kExitFailure);
+  EXPECT_EQ(err.str(), std::string(kLibraryMissingMessage) + "\n");
+}
+
+// The E24 series from 10 to 1M, as the sample library holds it.
+std::string E24Library() {
+  const int series[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
+                        33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
+  std::string text;
+  for (int decade = 1; decade <= 10000; decade *= 10) {
+    for (int step : series) text += std::to_string(step * decade) + ".00\r\n";
+  }
+  return text + "1000000.00\r\n";
+}
+
+TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, lowest total first.
+      {{"divider", "5", "3.3", "--top", "3"},
+       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  47    91    3.297    -0.0878      138  36.2m\n"
+       "   2  470   910   3.297    -0.0878    1.38k  3.62m\n"
+       "   3  4700  9100  3.297    -0.0878    13.8k  362u\n"},
+      {{"divider", "5", "3.3", "--top", "1", "--min-total", "10k", "--max-total", "1M"},
+       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  4700  9100  3.297    -0.0878    13.8k  362u\n"},
+      // 33 || 33 = 16.5 over 11 || 11 = 5.5: exactly 5 V from 20 V.
+      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20"},
+       "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  33 || 33  11 || 11  5.00          0     22.0  909m\n"},
+  };
+  SetFile(E24Library());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
+  EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
+  EXPECT_EQ(Run({"divider", "10", "5", "--distinct"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
+}
+
+TEST_F(NetworkCommandTest, DividerRefusesBadArguments) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"divider", "5"}, kExitUsage, "divider: missing VOUT"},
+      {{"divider", "5", "3.3", "1"}, kExitUsage, "divider: unexpected argument \"1\""},
+      {{"divider", "5", "3V3"}, kExitUsage, "VOUT \"3V3\" is not a resistance"},
+      {{"divider", "5", "3.3", "--parts", "3"},
+       kExitUsage,
+       "--parts of a divider leg is at most 2"},
+      {{"divider", "5", "3.3", "--min-total", "lots"}, kExitUsage, "--min-total \"lots\""},
+      {{"divider", "5", "3.3", "--rows", "1"}, kExitUsage, "divider: unknown option \"--rows\""},
+      {{"divider", "5", "5"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "5", "0"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "5", "-1"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+      {{"divider", "inf", "1"}, kExitFailure, "VOUT must lie strictly between 0 and VIN"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), c.status);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "divider_search.h"
+#include "network_search.h"
+#include "plain_networks.h"
+#include "stock.h"
+
+namespace vantrel::networks {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
+
+std::vector<std::string> Names(std::span<const double> stock) {
+  std::vector<std::string> names;
+  for (double v : stock) {
+    std::string text = std::to_string(v);
+    if (v < 1e-3 || v > 1e9) text = std::to_string(std::bit_cast<std::uint64_t>(v));
+    names.push_back(text);
+  }
+  return names;
+}
+
+struct Row {
+  std::string spelling;
+  std::uint64_t value, deviation, low, high;
+  bool operator==(const Row&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Row& row) {
+  return out << row.spelling << " = " << std::bit_cast<double>(row.value) << " ("
+             << std::bit_cast<double>(row.deviation) << " %)";
+}
+
+constexpr double kLowFactor = 1 - 5.0 / 100;
+constexpr double kHighFactor = 1 + 5.0 / 100;
+
+std::vector<Row> Fast(std::span<const double> stock, const FindOptions& options,
+                      std::uint64_t limit) {
+  const std::vector<std::string> names = Names(stock);
+  std::vector<Row> rows;
+  FindNetworks(stock, options, limit, [&](const NetworkRow& row) {
+    rows.push_back({Spell(row.network, names), std::bit_cast<std::uint64_t>(row.value),
+                    std::bit_cast<std::uint64_t>(row.deviation),
+                    std::bit_cast<std::uint64_t>(NetworkValue(row.network, stock, kLowFactor)),
+                    std::bit_cast<std::uint64_t>(NetworkValue(row.network, stock, kHighFactor))});
+  });
+  return rows;
+}
+
+std::vector<Row> Plain(std::span<const double> stock, const FindOptions& options,
+                       std::uint64_t limit) {
+  std::vector<Row> rows;
+  for (const auto& row :
+       testing::PlainFindNetworks(stock, Names(stock), options, kLowFactor, kHighFactor)) {
+    if (rows.size() == limit) break;
+    rows.push_back({row.spelling, std::bit_cast<std::uint64_t>(row.value),
+                    std::bit_cast<std::uint64_t>(row.deviation),
+                    std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high)});
+  }
+  return rows;
+}
+
+// Names the first row that differs, rather than printing two long lists.
+void ExpectSameRows(const std::vector<Row>& fast, const std::vector<Row>& plain) {
+  const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
+  if (f == fast.end() && p == plain.end()) return;
+  ADD_FAILURE() << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+                << ": fast "
+                << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+                << ", plain "
+                << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+}
+
+// A random library: small whole numbers (repeats and exact hits), E12-like values over many
+// decades, random floats, and now and then tiny, huge, zero or negative values.
+std::vector<float> RandomLibrary(std::mt19937_64& rng, int size) {
+  std::vector<float> values;
+  const float e12[] = {1.0f, 1.2f, 1.5f, 1.8f, 2.2f, 2.7f, 3.3f, 3.9f, 4.7f, 5.6f, 6.8f, 8.2f};
+  for (int i = 0; i < size; ++i) {
+    switch (rng() % 8) {
+      case 0:
+      case 1:
+        values.push_back(static_cast<float>(1 + rng() % 12));
+        break;
+      case 2:
+      case 3:
+        values.push_back(e12[rng() % 12] * std::pow(10.0f, static_cast<float>(rng() % 7)));
+        break;
+      case 4:
+      case 5:
+        values.push_back(std::uniform_real_distribution<float>(0.5f, 2000.0f)(rng));
+        break;
+      case 6:
+        values.push_back(rng() % 2 ? 1e-30f : 3e37f);
+        break;
+      default:
+        values.push_back(rng() % 2 ? 0.0f : -47.0f);
+        break;
+    }
+  }
+  return values;
+}
+
+// Every option combination, on random stocks sized for the plain search.
+TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
+  std::mt19937_64 rng(20261207);
+  const double tolerances[] = {0, 0.5, 1, 10, 100, kInf};
+  const std::uint64_t limits[] = {1, 3, 20, kAll};
+  const std::size_t passes[] = {1, 7, 50, std::size_t{1} << 18};
+  const int maxStock[] = {0, 40, 40, 16, 7};
+  for (int round = 0; round < 2400; ++round) {
+    FindOptions options;
+    options.maxParts = 1 + round % 4;
+    options.distinct = round / 4 % 2 == 1;
+    options.tolerance = tolerances[rng() % 6];
+    options.rowsPerPass = passes[rng() % 4];
+    // Passes of a few rows only where there are few rows, lest the test take minutes.
+    if (options.tolerance > 1 && options.maxParts > 2) options.rowsPerPass *= 50;
+    const std::uint64_t limit = limits[rng() % 4];
+    const std::vector<float> library =
+        RandomLibrary(rng, 1 + static_cast<int>(rng() % maxStock[options.maxParts]));
+    const std::vector<float> excluded{library[rng() % library.size()]};
+    const Stock stock = MakeStock(library, round % 3 == 0 ? excluded : std::vector<float>{});
+    if (stock.values.empty()) continue;
+    // An exact hit now and then: the target is a network's own value.
+    std::array<std::uint16_t, 4> parts{};
+    for (auto& part : parts) part = static_cast<std::uint16_t>(rng() % stock.values.size());
+    Shape shape;
+    do {
+      shape = static_cast<Shape>(rng() % kShapeCount);
+    } while (PartCount(shape) > options.maxParts);
+    options.target = round % 2 == 0
+                         ? NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values)
+                         : std::exp(std::uniform_real_distribution<double>(-2, 10)(rng));
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", target " << options.target << ", stock size "
+                 << stock.values.size() << ", parts " << options.maxParts << ", tolerance "
+                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
+                 << ", rows per pass " << options.rowsPerPass);
+    ExpectSameRows(Fast(stock.values, options, limit), Plain(stock.values, options, limit));
+    if (HasFailure()) return;
+  }
+}
+
+struct DividerLine {
+  std::string top, bottom;
+  std::uint64_t vout, error, total;
+  bool operator==(const DividerLine&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const DividerLine& row) {
+  return out << row.top << " / " << row.bottom << ": " << std::bit_cast<double>(row.vout) << " ("
+             << std::bit_cast<double>(row.error) << " %), total "
+             << std::bit_cast<double>(row.total);
+}
+
+TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
+  std::mt19937_64 rng(33);
+  const double tolerances[] = {0, 0.5, 1, 10, kInf};
+  const std::uint64_t limits[] = {1, 3, 20, kAll};
+  const std::size_t passes[] = {1, 7, 50, std::size_t{1} << 18};
+  for (int round = 0; round < 1500; ++round) {
+    DividerOptions options;
+    options.legParts = 1 + round % 2;
+    options.distinct = round / 2 % 2 == 1;
+    options.tolerance = tolerances[rng() % 5];
+    options.rowsPerPass = passes[rng() % 4] * (options.tolerance > 1 ? 20 : 1);
+    const std::uint64_t limit = limits[rng() % 4];
+    const Stock stock = MakeStock(
+        RandomLibrary(rng, 1 + static_cast<int>(rng() % (options.legParts == 1 ? 40 : 10))), {});
+    if (stock.values.empty()) continue;
+    const auto pick = [&] { return stock.values[rng() % stock.values.size()]; };
+    options.vin = round % 5 == 0 ? -12 : 5;
+    const double ratio = round % 3 == 0 ? pick() / (pick() + pick())
+                                        : std::uniform_real_distribution<double>(0.01, 0.99)(rng);
+    options.vout = options.vin * std::min(ratio, 0.999);
+    if (rng() % 3 == 0) options.minTotal = pick() + pick();
+    if (rng() % 3 == 0) options.maxTotal = pick() + pick();
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", vout " << options.vout << ", stock size "
+                 << stock.values.size() << ", leg parts " << options.legParts << ", tolerance "
+                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
+                 << ", totals " << options.minTotal << ".." << options.maxTotal);
+    const std::vector<std::string> names = Names(stock.values);
+    std::vector<DividerLine> fast;
+    FindDividers(stock.values, options, limit, [&](const DividerRow& row) {
+      fast.push_back(
+          {Spell(row.top, names), Spell(row.bottom, names), std::bit_cast<std::uint64_t>(row.vout),
+           std::bit_cast<std::uint64_t>(row.error), std::bit_cast<std::uint64_t>(row.total)});
+    });
+    std::vector<DividerLine> plain;
+    for (const auto& row : testing::PlainFindDividers(stock.values, names, options)) {
+      if (plain.size() == limit) break;
+      plain.push_back({row.top, row.bottom, std::bit_cast<std::uint64_t>(row.vout),
+                       std::bit_cast<std::uint64_t>(row.error),
+                       std::bit_cast<std::uint64_t>(row.total)});
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
+    ASSERT_TRUE(f == fast.end() && p == plain.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+  }
+}
+
+TEST(NetworkSearch, SameCircuitInAnyOrderHasOneSpelling) {
+  const std::vector<double> stock{1, 2, 3, 6};
+  const std::vector<std::string> names{"1", "2", "3", "6"};
+  struct Case {
+    Shape shape;
+    std::array<std::uint16_t, 4> oneOrder;
+    std::array<std::uint16_t, 4> anotherOrder;
+    const char* spelling;
+  };
+  const Case cases[] = {
+      {Shape::kSeries4, {3, 1, 2, 0}, {0, 2, 3, 1}, "1 + 2 + 3 + 6"},
+      {Shape::kParallel3, {2, 0, 1}, {1, 2, 0}, "1 || 2 || 3"},
+      {Shape::kSeriesLeafParallel3, {3, 2, 0, 1}, {3, 1, 2, 0}, "6 + (1 || 2 || 3)"},
+      {Shape::kParallelLeafSeries, {1, 3, 0}, {1, 0, 3}, "2 || (1 + 6)"},
+      {Shape::kParallel2Series2, {3, 0, 2, 1}, {0, 3, 1, 2}, "1 || 6 || (2 + 3)"},
+      // Groups by value: 1 || 2 is 0.667, 3 || 6 is 2.
+      {Shape::kSeriesOfParallelPairs, {3, 2, 1, 0}, {0, 1, 2, 3}, "(1 || 2) + (3 || 6)"},
+      {Shape::kParallelOfSeriesPairs, {0, 3, 2, 1}, {1, 2, 3, 0}, "(2 + 3) || (1 + 6)"},
+      // 2 || 6 and 3 || 3 are both 1.5: their parts decide.
+      {Shape::kSeriesOfParallelPairs, {2, 2, 3, 1}, {1, 3, 2, 2}, "(2 || 6) + (3 || 3)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.spelling);
+    EXPECT_EQ(Spell(CanonicalNetwork(c.shape, c.oneOrder, stock), names), c.spelling);
+    EXPECT_EQ(Spell(CanonicalNetwork(c.shape, c.anotherOrder, stock), names), c.spelling);
+  }
+}
+
+TEST(NetworkSearch, ShapesAreListedInPatternOrder) {
+  for (int i = 1; i < kShapeCount; ++i) {
+    const auto a = static_cast<Shape>(i - 1);
+    const auto b = static_cast<Shape>(i);
+    EXPECT_TRUE(PartCount(a) < PartCount(b) || Pattern(a) < Pattern(b)) << Pattern(b);
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::networks

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "divider_search.h"
+#include "network_search.h"
+
+namespace vantrel::testing {
+
+struct PlainNetworkRow {
+  std::string spelling;  // stock value i spelled as names[i]
+  double value = 0;
+  double deviation = 0;
+  double low = 0;          // every part scaled by lowFactor
+  double high = 0;         // every part scaled by highFactor
+  std::vector<int> parts;  // stock indices in spelling order
+  std::string pattern;     // the spelling with every part written x
+};
+
+// The network search done plainly: every binary series-parallel tree over every choice of
+// parts, flattened and sorted into its canonical form, repeats dropped by spelling, evaluated
+// from the tree and sorted by the ranking. The yardstick for networks::FindNetworks.
+std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
+                                               std::span<const std::string> names,
+                                               const networks::FindOptions& options,
+                                               double lowFactor, double highFactor);
+
+struct PlainDividerRow {
+  std::string top;
+  std::string bottom;
+  double vout = 0;
+  double error = 0;
+  double total = 0;
+};
+
+// The divider search done plainly: every pair of legs from PlainFindNetworks, ranked.
+std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
+                                               std::span<const std::string> names,
+                                               const networks::DividerOptions& options);
+
+}  // namespace vantrel::testing
