@@ -5,6 +5,8 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <sstream>
+#include <utility>
 
 #include "library_file.h"
 #include "sha256.h"
@@ -55,7 +57,7 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string JsonValue(const Cell& cell) {
-  return cell.number ? cell.text : JsonString(cell.text);
+  return cell.raw ? cell.text : JsonString(cell.text);
 }
 
 }  // namespace
@@ -81,62 +83,65 @@ Cell NumberCell(float value) {
   return {Shortest(value), true};
 }
 
+Cell BoolCell(bool value) {
+  return {value ? "true" : "false", true};
+}
+
 Cell TextCell(std::string text) {
   return {std::move(text), false};
 }
 
-std::string WriteTsv(const OutputTable& table) {
-  std::string text;
-  for (std::size_t i = 0; i < table.columns.size(); ++i) {
-    text += (i ? "\t" : "") + table.columns[i];
-  }
-  text += '\n';
-  for (const auto& row : table.rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) text += (i ? "\t" : "") + row[i].text;
-    text += '\n';
-  }
-  return text;
-}
-
-std::string WriteCsv(const OutputTable& table) {
-  std::string text;
-  for (std::size_t i = 0; i < table.columns.size(); ++i) {
-    text += (i ? "," : "") + CsvField(table.columns[i]);
-  }
-  text += "\r\n";
-  for (const auto& row : table.rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) text += (i ? "," : "") + CsvField(row[i].text);
-    text += "\r\n";
-  }
-  return text;
-}
-
-std::string WriteJson(const std::vector<std::pair<std::string, Cell>>& head,
-                      const OutputTable& table) {
-  std::string text = "{\n";
-  for (const auto& [name, cell] : head) {
-    text += "  " + JsonString(name) + ": " + JsonValue(cell) + ",\n";
-  }
-  text += "  \"rows\": [";
-  for (std::size_t r = 0; r < table.rows.size(); ++r) {
-    text += r ? ",\n    {" : "\n    {";
-    for (std::size_t i = 0; i < table.columns.size(); ++i) {
-      text += (i ? ", " : "") + JsonString(table.columns[i]) + ": " + JsonValue(table.rows[r][i]);
+RowWriter::RowWriter(OutputFormat format, const OutputHead& head, std::vector<std::string> columns,
+                     std::ostream& out)
+    : m_format(format), m_columns(std::move(columns)), m_out(out) {
+  if (m_format == OutputFormat::kJson) {
+    std::string text = "{\n";
+    for (const auto& [name, cell] : head) {
+      text += "  " + JsonString(name) + ": " + JsonValue(cell) + ",\n";
     }
-    text += "}";
+    m_out << text << "  \"rows\": [";
+    return;
   }
-  return text + (table.rows.empty() ? "]\n}\n" : "\n  ]\n}\n");
+  std::vector<Cell> names;
+  for (const std::string& column : m_columns) names.push_back(TextCell(column));
+  Row(names);
+  m_first = true;
+}
+
+void RowWriter::Row(const std::vector<Cell>& cells) {
+  std::string text;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    switch (m_format) {
+      case OutputFormat::kJson:
+        text += (i ? ", " : "") + JsonString(m_columns[i]) + ": " + JsonValue(cells[i]);
+        break;
+      case OutputFormat::kCsv:
+        text += (i ? "," : "") + CsvField(cells[i].text);
+        break;
+      default:
+        text += (i ? "\t" : "") + cells[i].text;
+        break;
+    }
+  }
+  if (m_format == OutputFormat::kJson) {
+    m_out << (m_first ? "\n    {" : ",\n    {") << text << '}';
+  } else {
+    m_out << text << (m_format == OutputFormat::kCsv ? "\r\n" : "\n");
+  }
+  m_first = false;
+}
+
+void RowWriter::Finish() {
+  if (m_format == OutputFormat::kJson) m_out << (m_first ? "]\n}\n" : "\n  ]\n}\n");
+  m_out << std::flush;
 }
 
 std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table) {
-  switch (format) {
-    case OutputFormat::kTsv:
-      return WriteTsv(table);
-    case OutputFormat::kCsv:
-      return WriteCsv(table);
-    default:
-      return WriteJson(head, table);
-  }
+  std::ostringstream text;
+  RowWriter writer(format, head, table.columns, text);
+  for (const auto& row : table.rows) writer.Row(row);
+  writer.Finish();
+  return text.str();
 }
 
 OutputHead LibraryHead(IFileService& files) {

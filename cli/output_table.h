@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,37 +17,46 @@ enum class OutputFormat { kText, kTsv, kCsv, kJson };
 const std::vector<std::string_view>& OutputFormatNames();
 OutputFormat OutputFormatNamed(std::string_view name);
 
-// One field: a number in the shortest form that reads back as the same value, or text.
+// One field: a number in the shortest form that reads back as the same value, a truth value,
+// or text. JSON writes raw fields without quotes.
 struct Cell {
   std::string text;
-  bool number = false;
+  bool raw = false;
 };
 
 Cell NumberCell(double value);
 Cell NumberCell(float value);  // shortest form that reads back as the same float
+Cell BoolCell(bool value);
 Cell TextCell(std::string text);
 
-// Rows of named columns; every row has one cell per column. Column names and cells hold no
-// tab or line break.
+using OutputHead = std::vector<std::pair<std::string, Cell>>;
+
+// Writes rows as they come, so that long listings need not be held: tsv, a header line of the
+// column names and one line per row, fields separated by tabs (names and cells hold no tab or
+// line break); csv after RFC 4180, CR LF line ends, fields with a comma, quote or line break
+// quoted; json, one object with the fields of head, then "rows", an array of one object per
+// row, each on a line of its own.
+class RowWriter {
+ public:
+  RowWriter(OutputFormat format, const OutputHead& head, std::vector<std::string> columns,
+            std::ostream& out);
+  void Row(const std::vector<Cell>& cells);  // one cell per column
+  void Finish();
+
+ private:
+  OutputFormat m_format;
+  std::vector<std::string> m_columns;
+  std::ostream& m_out;
+  bool m_first = true;
+};
+
+// Rows of named columns, held whole.
 struct OutputTable {
   std::vector<std::string> columns;
   std::vector<std::vector<Cell>> rows;
 };
 
-// A header line of the column names, then one line per row, fields separated by tabs.
-std::string WriteTsv(const OutputTable& table);
-
-// RFC 4180: CR LF line ends, a header line, fields with a comma, quote or line break quoted.
-std::string WriteCsv(const OutputTable& table);
-
-// One JSON object: the fields of head in order, then "rows", an array of one object per row,
-// each on a line of its own.
-std::string WriteJson(const std::vector<std::pair<std::string, Cell>>& head,
-                      const OutputTable& table);
-
-using OutputHead = std::vector<std::pair<std::string, Cell>>;
-
-// The table in a format other than text: tsv, csv, or json with head first.
+// The table in a format other than text, with head first in json.
 std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table);
 
 // "library" and "library_sha256": the absolute path of ./ResistorLibrary.txt and the digest of

@@ -39,13 +39,19 @@ TEST(OutputTableTest, EachFormatQuotesWhatItMust) {
   const OutputTable table{{"name", "x,y"},
                           {{TextCell("plain"), NumberCell(1.5)},
                            {TextCell("say \"hi\", \\ \n\t\x01"), NumberCell(-2.0)}}};
-  EXPECT_EQ(WriteTsv({{"a", "b"}, {{TextCell("1"), NumberCell(2.0)}}}), "a\tb\n1\t2\n");
-  EXPECT_EQ(WriteCsv(table), "name,\"x,y\"\r\nplain,1.5\r\n\"say \"\"hi\"\", \\ \n\t\x01\",-2\r\n");
-  EXPECT_EQ(WriteJson({{"target", NumberCell(45.0)}, {"path", TextCell("/a\"b")}}, table),
+  EXPECT_EQ(WriteFormatted(OutputFormat::kTsv, {},
+                           {{"a", "b"}, {{TextCell("1"), NumberCell(2.0)}, {BoolCell(true), {}}}}),
+            "a\tb\n1\t2\ntrue\t\n");
+  EXPECT_EQ(WriteFormatted(OutputFormat::kCsv, {}, table),
+            "name,\"x,y\"\r\nplain,1.5\r\n\"say \"\"hi\"\", \\ \n\t\x01\",-2\r\n");
+  EXPECT_EQ(WriteFormatted(OutputFormat::kJson,
+                           {{"target", NumberCell(45.0)}, {"path", TextCell("/a\"b")}}, table),
             "{\n  \"target\": 45,\n  \"path\": \"/a\\\"b\",\n  \"rows\": [\n"
             "    {\"name\": \"plain\", \"x,y\": 1.5},\n"
             "    {\"name\": \"say \\\"hi\\\", \\\\ \\n\\t\\u0001\", \"x,y\": -2}\n  ]\n}\n");
-  EXPECT_EQ(WriteJson({}, {{"a"}, {}}), "{\n  \"rows\": []\n}\n");
+  EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {}, {{"a"}, {}}), "{\n  \"rows\": []\n}\n");
+  EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {}, {{"a"}, {{BoolCell(false)}}}),
+            "{\n  \"rows\": [\n    {\"a\": false}\n  ]\n}\n");
 }
 
 }  // namespace
