@@ -64,8 +64,7 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
   const std::span<const ResultRow> rows(results.rows.data(), static_cast<std::size_t>(shown));
-  const OutputFormat format =
-      OutputFormatNamed(args.Value("--format") ? *args.Value("--format") : "");
+  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kText) {
     std::string text = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
     for (const ResultRow& row : rows) {
@@ -186,6 +185,10 @@ int RunHelp(const ParsedArgs& args, CliContext& context) {
 
 }  // namespace
 
+OptionSpec FormatOption() {
+  return {"--format", "FORMAT", "Print text (the default), tsv, csv or json.", OutputFormatNames()};
+}
+
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = [] {
     std::vector<CliCommand> list = {
@@ -201,9 +204,7 @@ const std::vector<CliCommand>& CliCommands() {
           "text output (the columns ending in _shown). json also names the library file and\n"
           "its SHA-256.\n",
           {{"TARGET"}, {"PRECISION"}},
-          {{"--rows", "N", "Print at most N result rows."},
-           {"--format", "FORMAT", "Print text (the default), tsv, csv or json.",
-            OutputFormatNames()}}},
+          {{"--rows", "N", "Print at most N result rows."}, FormatOption()}},
          RunCalc},
         {FindCommandSpec(), RunFind},
         {DividerCommandSpec(), RunDivider},

@@ -31,6 +31,9 @@ struct CliCommand {
 // Every command, in the order the help lists them.
 const std::vector<CliCommand>& CliCommands();
 
+// --format FORMAT, for the commands that list results.
+OptionSpec FormatOption();
+
 // The options that come before the command.
 const std::vector<OptionSpec>& ProgramOptions();
 

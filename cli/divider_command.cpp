@@ -7,6 +7,7 @@
 #include "command_args.h"
 #include "command_line.h"
 #include "divider_search.h"
+#include "output_table.h"
 #include "resistor_notation.h"
 #include "stock_input.h"
 #include "text_columns.h"
@@ -83,7 +84,8 @@ CommandSpec DividerCommandSpec() {
            {"--min-total", "R", "Keep dividers whose R1 + R2 is at least R."},
            {"--max-total", "R", "Keep dividers whose R1 + R2 is at most R."},
            {"--exclude", "V", "Leave library value V out; may be repeated."},
-           {"--distinct", "", "Use each library value at most once per divider."}}};
+           {"--distinct", "", "Use each library value at most once per divider."},
+           FormatOption()}};
 }
 
 int RunDivider(const ParsedArgs& args, CliContext& context) {
@@ -116,6 +118,19 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
                           found.total,
                           vin / found.total};
   };
+  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
+  const std::vector<std::string> columns{"rank", "r1", "r2", "vout", "error", "total", "current"};
+  OutputHead head{{"command", TextCell("divider")},
+                  {"vin", NumberCell(vin)},
+                  {"vout", NumberCell(vout)},
+                  {"tolerance", NumberCell(request.search.tolerance)},
+                  {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
+  if (format == OutputFormat::kJson) {
+    for (auto& field : LibraryHead(services.files)) head.push_back(std::move(field));
+  }
+  // Formatted output stays a table, empty when nothing qualifies; the note goes to the user.
+  std::ostream& note = format == OutputFormat::kText ? out : err;
+
   std::vector<DividerRow> held;
   networks::FindDividers(stock, request.search, std::min(request.limit, kHeldRows + 1),
                          [&](const DividerRow& row) { held.push_back(row); });
@@ -123,16 +138,17 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
     networks::DividerOptions anyError = request.search;
     anyError.tolerance = std::numeric_limits<double>::infinity();
     networks::FindDividers(stock, anyError, 1, [&](const DividerRow& row) { held.push_back(row); });
+    if (format != OutputFormat::kText) RowWriter(format, head, columns, out).Finish();
     if (held.empty()) {
-      out << "No divider has a total between " << PlainDigits(request.search.minTotal) << " and "
-          << PlainDigits(request.search.maxTotal) << '\n';
+      note << "No divider has a total between " << PlainDigits(request.search.minTotal) << " and "
+           << PlainDigits(request.search.maxTotal) << '\n';
       return kExitOk;
     }
     const DividerTextRow closest = toRow(1, held.front());
-    out << "No divider within " << PlainDigits(request.search.tolerance) << " % of "
-        << PlainDigits(vout) << "; the closest is R1 = " << closest.r1 << ", R2 = " << closest.r2
-        << ": " << FormatEngineering(closest.vout, DigitsToTellApart(closest.vout, vout)) << " ("
-        << FormatPercent(closest.error) << " %)\n";
+    note << "No divider within " << PlainDigits(request.search.tolerance) << " % of "
+         << PlainDigits(vout) << "; the closest is R1 = " << closest.r1 << ", R2 = " << closest.r2
+         << ": " << FormatEngineering(closest.vout, DigitsToTellApart(closest.vout, vout)) << " ("
+         << FormatPercent(closest.error) << " %)\n";
     return kExitOk;
   }
   const bool streamed = held.size() > kHeldRows;
@@ -146,6 +162,15 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
       for (const DividerRow& row : held) take(toRow(++rank, row));
     }
   };
+  if (format != OutputFormat::kText) {
+    RowWriter writer(format, head, columns, out);
+    forEach([&](const DividerTextRow& row) {
+      writer.Row({NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2), NumberCell(row.vout),
+                  NumberCell(row.error), NumberCell(row.total), NumberCell(row.current)});
+    });
+    writer.Finish();
+    return kExitOk;
+  }
   WriteTable(
       forEach, [](const DividerTextRow& row) { return row.vout; }, vout, Cells,
       TextColumns({"Rank", "R1", "R2", "VOUT", "Error (%)", "R1 + R2", "Current"}, {1, 2}), out);

@@ -9,6 +9,7 @@
 #include "command_args.h"
 #include "command_line.h"
 #include "network_search.h"
+#include "output_table.h"
 #include "resistor_notation.h"
 #include "stock_input.h"
 #include "text_columns.h"
@@ -73,23 +74,37 @@ std::vector<std::string> Cells(const FindRow& row, int digits, bool withRange) {
   return cells;
 }
 
+// The row for tsv, csv and json: numbers in full.
+std::vector<Cell> FormattedCells(const FindRow& row, bool withRange) {
+  std::vector<Cell> cells{NumberCell(row.rank), NumberCell(row.value), NumberCell(row.deviation),
+                          NumberCell(static_cast<std::uint64_t>(row.parts))};
+  if (withRange) {
+    cells.push_back(NumberCell(row.low));
+    cells.push_back(NumberCell(row.high));
+    cells.push_back(BoolCell(row.coversTarget));
+  }
+  cells.push_back(TextCell(row.network));
+  return cells;
+}
+
 }  // namespace
 
 CommandSpec FindCommandSpec() {
-  return {"find",
-          "List networks of up to four library values that reach TARGET.",
-          "Lists networks of up to N library values in series and parallel within P percent\n"
-          "of TARGET, closest first, the K best (default 20) or all of them. TARGET and the\n"
-          "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n",
-          {{"TARGET"}},
-          {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
-           {"--tolerance", "P", "Keep networks within P percent (default 1)."},
-           {"--top", "K", "List the K best (default 20)."},
-           {"--all", "", "List all networks within P percent."},
-           {"--exclude", "V", "Leave library value V out; may be repeated."},
-           {"--distinct", "", "Use each library value at most once per network."},
-           {"--part-tolerance", "T",
-            "Add each network's value with all parts T percent low and high."}}};
+  return {
+      "find",
+      "List networks of up to four library values that reach TARGET.",
+      "Lists networks of up to N library values in series and parallel within P percent\n"
+      "of TARGET, closest first, the K best (default 20) or all of them. TARGET and the\n"
+      "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n",
+      {{"TARGET"}},
+      {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
+       {"--tolerance", "P", "Keep networks within P percent (default 1)."},
+       {"--top", "K", "List the K best (default 20)."},
+       {"--all", "", "List all networks within P percent."},
+       {"--exclude", "V", "Leave library value V out; may be repeated."},
+       {"--distinct", "", "Use each library value at most once per network."},
+       {"--part-tolerance", "T", "Add each network's value with all parts T percent low and high."},
+       FormatOption()}};
 }
 
 int RunFind(const ParsedArgs& args, CliContext& context) {
@@ -127,6 +142,19 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
     return row;
   };
 
+  const bool withRange = request.partTolerance.has_value();
+  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
+  std::vector<std::string> columns{"rank", "value", "deviation", "parts"};
+  if (withRange) columns.insert(columns.end(), {"low", "high", "covers_target"});
+  columns.push_back("network");
+  OutputHead head{{"command", TextCell("find")},
+                  {"target", NumberCell(target)},
+                  {"tolerance", NumberCell(request.search.tolerance)},
+                  {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}};
+  if (format == OutputFormat::kJson) {
+    for (auto& field : LibraryHead(services.files)) head.push_back(std::move(field));
+  }
+
   std::vector<NetworkRow> held;
   networks::FindNetworks(stock, request.search, std::min(request.limit, kHeldRows + 1),
                          [&](const NetworkRow& row) { held.push_back(row); });
@@ -136,10 +164,13 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
     networks::FindNetworks(stock, anyDeviation, 1,
                            [&](const NetworkRow& row) { held.push_back(row); });
     const FindRow closest = toRow(1, held.front());
-    out << "No network within " << PlainDigits(request.search.tolerance) << " % of "
+    // Formatted output stays a table, empty; the note goes to the user.
+    (format == OutputFormat::kText ? out : err)
+        << "No network within " << PlainDigits(request.search.tolerance) << " % of "
         << PlainDigits(target) << "; the closest is "
         << FormatEngineering(closest.value, DigitsToTellApart(closest.value, target)) << " ("
         << FormatPercent(closest.deviation) << " %): " << closest.network << '\n';
+    if (format != OutputFormat::kText) RowWriter(format, head, columns, out).Finish();
     return kExitOk;
   }
   const bool streamed = held.size() > kHeldRows;
@@ -153,7 +184,12 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
       for (const NetworkRow& row : held) take(toRow(++rank, row));
     }
   };
-  const bool withRange = request.partTolerance.has_value();
+  if (format != OutputFormat::kText) {
+    RowWriter writer(format, head, columns, out);
+    forEach([&](const FindRow& row) { writer.Row(FormattedCells(row, withRange)); });
+    writer.Finish();
+    return kExitOk;
+  }
   std::vector<std::string> header{"Rank", "Value", "Deviation (%)", "Parts"};
   if (withRange) header.insert(header.end(), {"Low", "High", "Covers target"});
   header.push_back("Network");

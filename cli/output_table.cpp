@@ -67,10 +67,10 @@ const std::vector<std::string_view>& OutputFormatNames() {
   return names;
 }
 
-OutputFormat OutputFormatNamed(std::string_view name) {
+OutputFormat OutputFormatNamed(const std::string* name) {
   const auto& names = OutputFormatNames();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (names[i] == name) return static_cast<OutputFormat>(i);
+  for (std::size_t i = 0; name && i < names.size(); ++i) {
+    if (names[i] == *name) return static_cast<OutputFormat>(i);
   }
   return OutputFormat::kText;
 }
@@ -81,6 +81,10 @@ Cell NumberCell(double value) {
 
 Cell NumberCell(float value) {
   return {Shortest(value), true};
+}
+
+Cell NumberCell(std::uint64_t value) {
+  return {std::to_string(value), true};
 }
 
 Cell BoolCell(bool value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -15,7 +16,8 @@ enum class OutputFormat { kText, kTsv, kCsv, kJson };
 
 // The names --format takes, in the order of OutputFormat.
 const std::vector<std::string_view>& OutputFormatNames();
-OutputFormat OutputFormatNamed(std::string_view name);
+// The format of that name; text for an unknown name or none.
+OutputFormat OutputFormatNamed(const std::string* name);
 
 // One field: a number in the shortest form that reads back as the same value, a truth value,
 // or text. JSON writes raw fields without quotes.
@@ -26,6 +28,7 @@ struct Cell {
 
 Cell NumberCell(double value);
 Cell NumberCell(float value);  // shortest form that reads back as the same float
+Cell NumberCell(std::uint64_t value);
 Cell BoolCell(bool value);
 Cell TextCell(std::string text);
 

@@ -159,6 +159,47 @@ expect_alone "series --write" "$dir"
 run "$dir" calc 4700 1
 expect "calc on a new library" 0 "$header"$'\n4700.000\t0.000\t0.000\t0.000\n4678.899\t6800.000\t15000.000\t0.449' ""
 
+# find and divider: the same rows in every format, numbers in full.
+for command in "find 4k7 --top 8 --part-tolerance 5" "divider 5 3.3 --parts 2 --top 8"; do
+  run "$work/sample" $command
+  printf '%s\n' "$out" >"$work/text"
+  for format in tsv csv json; do
+    run "$work/sample" $command --format "$format"
+    printf '%s\n' "$out" >"$work/formatted"
+    if python3 - "$format" "$work/formatted" "$work/text" <<'PYTHON'; then pass; else
+import csv, json, re, sys
+fmt, path, text_path = sys.argv[1:]
+prefixes = {"f": 1e-15, "p": 1e-12, "n": 1e-9, "u": 1e-6, "m": 1e-3, "k": 1e3, "M": 1e6, "G": 1e9}
+def engineering(text):
+    return float(text[:-1]) * prefixes[text[-1]] if text[-1] in prefixes else float(text)
+with open(text_path) as f:
+    lines = f.read().splitlines()
+header = re.split(r" {2,}", lines[0].strip())
+text_rows = [dict(zip(header, re.split(r" {2,}", line.strip()))) for line in lines[1:]]
+with open(path, newline="") as f:
+    if fmt == "json":
+        rows = json.load(f)["rows"]
+    else:
+        rows = list(csv.DictReader(f, delimiter="\t" if fmt == "tsv" else ","))
+assert len(rows) == len(text_rows) == 8, (len(rows), len(text_rows))
+for row, shown in zip(rows, text_rows):
+    assert int(row["rank"]) == int(shown["Rank"]), (row, shown)
+    if "Network" in shown:
+        assert row["network"] == shown["Network"] and int(row["parts"]) == int(shown["Parts"])
+        pairs = [("value", "Value"), ("low", "Low"), ("high", "High")]
+        assert str(row["covers_target"]).lower() in ("true", "false")
+    else:
+        assert (row["r1"], row["r2"]) == (shown["R1"], shown["R2"]), (row, shown)
+        pairs = [("vout", "VOUT"), ("total", "R1 + R2"), ("current", "Current")]
+    for name, column in pairs:
+        exact, rounded = float(row[name]), engineering(shown[column])
+        assert abs(exact - rounded) <= 5e-3 * abs(exact), (name, exact, rounded)
+PYTHON
+      fail "$command --format $format: [$out]"
+    fi
+  done
+done
+
 # The process locale changes nothing, neither in what is read nor in what is printed.
 dir=$(folder locale '4.7\r\n100\r\n47.5\r\n91\r\n')
 run "$dir" calc 45.5 2.5
