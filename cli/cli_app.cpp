@@ -128,7 +128,7 @@ const CliCommand* FindCommand(std::string_view name) {
 std::string ProgramUsage() {
   std::string usage;
   for (const CliCommand& command : CliCommands()) {
-    usage += (usage.empty() ? "usage: " : "       ") + UsageLine(command.spec) + '\n';
+    usage += Usage(command.spec, usage.empty() ? "usage: " : "       ");
   }
   return usage + "       vantrel-cli --help | --version\n";
 }
@@ -168,7 +168,7 @@ void PrintUsage(const CliCommand* command, std::ostream& err) {
     err << ProgramUsage();
     return;
   }
-  err << "usage: " << UsageLine(command->spec) << "\n'vantrel-cli help " << command->spec.name
+  err << Usage(command->spec, "usage: ") << "'vantrel-cli help " << command->spec.name
       << "' shows more.\n";
 }
 

@@ -6,6 +6,7 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kHelpOption = "--help";
+constexpr std::size_t kUsageWidth = 79;
 
 std::string Quoted(std::string_view text) {
   return '"' + std::string(text) + '"';
@@ -96,22 +97,32 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
   return parsed;
 }
 
-std::string UsageLine(const CommandSpec& command) {
-  std::string line = "vantrel-cli [-C DIR] " + std::string(command.name);
+std::string Usage(const CommandSpec& command, std::string_view prefix) {
+  std::vector<std::string> words;
   for (const OperandSpec& operand : command.operands) {
-    line +=
-        operand.optional ? " [" + std::string(operand.name) + "]" : " " + std::string(operand.name);
+    words.push_back(operand.optional ? "[" + std::string(operand.name) + "]"
+                                     : std::string(operand.name));
   }
   for (const OptionSpec& option : command.options) {
-    line += " [" + std::string(option.name);
-    if (!option.valueName.empty()) line += " " + std::string(option.valueName);
-    line += "]";
+    words.push_back("[" + std::string(option.name) +
+                    (option.valueName.empty() ? "" : " " + std::string(option.valueName)) + "]");
   }
-  return line;
+  std::string text = std::string(prefix) + "vantrel-cli [-C DIR] " + std::string(command.name);
+  const std::size_t indent = text.size() + 1;
+  std::size_t lineStart = 0;
+  for (const std::string& word : words) {
+    if (text.size() - lineStart + 1 + word.size() > kUsageWidth) {
+      text += '\n';
+      lineStart = text.size();
+      text += std::string(indent - 1, ' ');
+    }
+    text += ' ' + word;
+  }
+  return text + '\n';
 }
 
 std::string CommandHelp(const CommandSpec& command) {
-  std::string help = "usage: " + UsageLine(command) + "\n\n" + std::string(command.details);
+  std::string help = Usage(command, "usage: ") + '\n' + std::string(command.details);
   std::vector<std::string> names;
   std::size_t width = kHelpOption.size();
   for (const OptionSpec& option : command.options) {

@@ -63,8 +63,9 @@ struct ParsedArgs {
 // an operand. Throws UsageError naming what is wrong.
 ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> words);
 
-// "vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N]"
-std::string UsageLine(const CommandSpec& command);
+// prefix, then "vantrel-cli [-C DIR] calc TARGET PRECISION [--rows N] ..." wrapped at 79
+// columns with the lines after the first indented under the first operand, and a line end.
+std::string Usage(const CommandSpec& command, std::string_view prefix);
 
 // The usage line, the details and the options of one command.
 std::string CommandHelp(const CommandSpec& command);
