@@ -3,6 +3,7 @@
 # completion in its own shell, asking it to complete real command lines.
 # Usage: completion_test.sh BUILD_DIR
 set -u
+export LC_ALL=C  # the candidates are compared sorted byte by byte
 build=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
