@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 
+#include "ranked_rows.h"
 #include "resistor_notation.h"
 
 namespace vantrel {
@@ -32,6 +34,14 @@ std::uint64_t ParseCountArgument(const std::string& text, const std::string& wha
     throw ArgumentError{what + " needs a whole number above 0, not \"" + text + "\""};
   }
   return value;
+}
+
+std::uint64_t ListLimit(const ParsedArgs& args) {
+  const std::string* top = args.Value("--top");
+  const std::uint64_t limit = top ? ParseCountArgument(*top, "--top") : 20;
+  if (!args.Has("--all")) return limit;
+  if (top) throw ArgumentError{"--top and --all cannot be combined"};
+  return std::numeric_limits<std::uint64_t>::max();
 }
 
 }  // namespace vantrel

@@ -2,12 +2,14 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "cli_app.h"
 #include "command_args.h"
 #include "command_line.h"
 #include "divider_search.h"
 #include "output_table.h"
+#include "ranked_rows.h"
 #include "resistor_notation.h"
 #include "stock_input.h"
 #include "text_columns.h"
@@ -17,13 +19,10 @@ namespace {
 
 using networks::DividerRow;
 
-// As for find: up to this many rows are held, more are found again for each pass of the table.
-constexpr std::uint64_t kHeldRows = std::uint64_t{1} << 18;
-
 struct DividerRequest {
   std::vector<std::string> voltages;
   networks::DividerOptions search;
-  std::uint64_t limit = 20;
+  std::uint64_t limit = 0;
   std::vector<double> excluded;
 };
 
@@ -37,8 +36,6 @@ DividerRequest ParseDivider(const ParsedArgs& args) {
       request.search.legParts = static_cast<int>(parts);
     } else if (name == "--tolerance") {
       request.search.tolerance = ParsePercentArgument(value, name);
-    } else if (name == "--top") {
-      request.limit = ParseCountArgument(value, name);
     } else if (name == "--min-total") {
       request.search.minTotal = ParseResistanceArgument(value, name);
     } else if (name == "--max-total") {
@@ -49,10 +46,7 @@ DividerRequest ParseDivider(const ParsedArgs& args) {
       request.search.distinct = true;
     }
   }
-  if (args.Has("--all") && args.Has("--top")) {
-    throw ArgumentError{"--top and --all cannot be combined"};
-  }
-  if (args.Has("--all")) request.limit = std::numeric_limits<std::uint64_t>::max();
+  request.limit = ListLimit(args);
   request.search.vin = ParseResistanceArgument(request.voltages[0], "VIN");
   request.search.vout = ParseResistanceArgument(request.voltages[1], "VOUT");
   return request;
@@ -131,36 +125,31 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
   // Formatted output stays a table, empty when nothing qualifies; the note goes to the user.
   std::ostream& note = format == OutputFormat::kText ? out : err;
 
-  std::vector<DividerRow> held;
-  networks::FindDividers(stock, request.search, std::min(request.limit, kHeldRows + 1),
-                         [&](const DividerRow& row) { held.push_back(row); });
-  if (held.empty()) {
+  const RankedRows<DividerRow> rows(
+      [&](std::uint64_t limit, const RankedRows<DividerRow>::Take& take) {
+        networks::FindDividers(stock, request.search, limit, take);
+      },
+      request.limit);
+  if (rows.Empty()) {
     networks::DividerOptions anyError = request.search;
     anyError.tolerance = std::numeric_limits<double>::infinity();
-    networks::FindDividers(stock, anyError, 1, [&](const DividerRow& row) { held.push_back(row); });
+    std::optional<DividerTextRow> closest;
+    networks::FindDividers(stock, anyError, 1,
+                           [&](const DividerRow& row) { closest = toRow(1, row); });
     if (format != OutputFormat::kText) RowWriter(format, head, columns, out).Finish();
-    if (held.empty()) {
+    if (!closest) {
       note << "No divider has a total between " << PlainDigits(request.search.minTotal) << " and "
            << PlainDigits(request.search.maxTotal) << '\n';
       return kExitOk;
     }
-    const DividerTextRow closest = toRow(1, held.front());
     note << "No divider within " << PlainDigits(request.search.tolerance) << " % of "
-         << PlainDigits(vout) << "; the closest is R1 = " << closest.r1 << ", R2 = " << closest.r2
-         << ": " << FormatEngineering(closest.vout, DigitsToTellApart(closest.vout, vout)) << " ("
-         << FormatPercent(closest.error) << " %)\n";
+         << PlainDigits(vout) << "; the closest is R1 = " << closest->r1 << ", R2 = " << closest->r2
+         << ": " << FormatEngineering(closest->vout, DigitsToTellApart(closest->vout, vout)) << " ("
+         << FormatPercent(closest->error) << " %)\n";
     return kExitOk;
   }
-  const bool streamed = held.size() > kHeldRows;
-  if (streamed) held = {};
   const auto forEach = [&](const auto& take) {
-    std::uint64_t rank = 0;
-    if (streamed) {
-      networks::FindDividers(stock, request.search, request.limit,
-                             [&](const DividerRow& row) { take(toRow(++rank, row)); });
-    } else {
-      for (const DividerRow& row : held) take(toRow(++rank, row));
-    }
+    rows.ForEach([&](std::uint64_t rank, const DividerRow& row) { take(toRow(rank, row)); });
   };
   if (format != OutputFormat::kText) {
     RowWriter writer(format, head, columns, out);

@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "network_search.h"
 #include "output_table.h"
+#include "ranked_rows.h"
 #include "resistor_notation.h"
 #include "stock_input.h"
 #include "text_columns.h"
@@ -19,14 +20,10 @@ namespace {
 
 using networks::NetworkRow;
 
-// Up to this many rows are held and printed from memory; more are found again for each of
-// the table's passes (digits, widths, printing), so memory stays flat.
-constexpr std::uint64_t kHeldRows = std::uint64_t{1} << 18;
-
 struct FindRequest {
   std::string targetText;
   networks::FindOptions search;
-  std::uint64_t limit = 20;
+  std::uint64_t limit = 0;
   std::vector<double> excluded;
   std::optional<double> partTolerance;
 };
@@ -41,8 +38,6 @@ FindRequest ParseFind(const ParsedArgs& args) {
       request.search.maxParts = static_cast<int>(parts);
     } else if (name == "--tolerance") {
       request.search.tolerance = ParsePercentArgument(value, name);
-    } else if (name == "--top") {
-      request.limit = ParseCountArgument(value, name);
     } else if (name == "--exclude") {
       request.excluded.push_back(ParseResistanceArgument(value, name));
     } else if (name == "--distinct") {
@@ -53,10 +48,7 @@ FindRequest ParseFind(const ParsedArgs& args) {
       request.partTolerance = percent;
     }
   }
-  if (args.Has("--all") && args.Has("--top")) {
-    throw ArgumentError{"--top and --all cannot be combined"};
-  }
-  if (args.Has("--all")) request.limit = std::numeric_limits<std::uint64_t>::max();
+  request.limit = ListLimit(args);
   request.search.target = ParseResistanceArgument(request.targetText, "TARGET");
   return request;
 }
@@ -155,34 +147,28 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
     for (auto& field : LibraryHead(services.files)) head.push_back(std::move(field));
   }
 
-  std::vector<NetworkRow> held;
-  networks::FindNetworks(stock, request.search, std::min(request.limit, kHeldRows + 1),
-                         [&](const NetworkRow& row) { held.push_back(row); });
-  if (held.empty()) {
+  const RankedRows<NetworkRow> rows(
+      [&](std::uint64_t limit, const RankedRows<NetworkRow>::Take& take) {
+        networks::FindNetworks(stock, request.search, limit, take);
+      },
+      request.limit);
+  if (rows.Empty()) {
     networks::FindOptions anyDeviation = request.search;
     anyDeviation.tolerance = std::numeric_limits<double>::infinity();
+    std::optional<FindRow> closest;
     networks::FindNetworks(stock, anyDeviation, 1,
-                           [&](const NetworkRow& row) { held.push_back(row); });
-    const FindRow closest = toRow(1, held.front());
+                           [&](const NetworkRow& row) { closest = toRow(1, row); });
     // Formatted output stays a table, empty; the note goes to the user.
     (format == OutputFormat::kText ? out : err)
         << "No network within " << PlainDigits(request.search.tolerance) << " % of "
         << PlainDigits(target) << "; the closest is "
-        << FormatEngineering(closest.value, DigitsToTellApart(closest.value, target)) << " ("
-        << FormatPercent(closest.deviation) << " %): " << closest.network << '\n';
+        << FormatEngineering(closest->value, DigitsToTellApart(closest->value, target)) << " ("
+        << FormatPercent(closest->deviation) << " %): " << closest->network << '\n';
     if (format != OutputFormat::kText) RowWriter(format, head, columns, out).Finish();
     return kExitOk;
   }
-  const bool streamed = held.size() > kHeldRows;
-  if (streamed) held = {};
   const auto forEach = [&](const auto& take) {
-    std::uint64_t rank = 0;
-    if (streamed) {
-      networks::FindNetworks(stock, request.search, request.limit,
-                             [&](const NetworkRow& row) { take(toRow(++rank, row)); });
-    } else {
-      for (const NetworkRow& row : held) take(toRow(++rank, row));
-    }
+    rows.ForEach([&](std::uint64_t rank, const NetworkRow& row) { take(toRow(rank, row)); });
   };
   if (format != OutputFormat::kText) {
     RowWriter writer(format, head, columns, out);

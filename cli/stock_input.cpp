@@ -15,7 +15,7 @@ namespace {
 // A piece the reader dropped because its number is zero, not because it holds none.
 bool IsZeroNumber(const LinePiece& line) {
   const std::string& piece = line.text;
-  std::size_t i = piece.find_first_not_of(" \t\n\v\f\r");
+  std::size_t i = piece.find_first_not_of(kCSpace);
   if (i == std::string::npos) return false;
   if (piece[i] == '+' || piece[i] == '-') ++i;
   if (i < piece.size() && piece[i] == '.') ++i;

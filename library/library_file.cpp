@@ -19,10 +19,7 @@ constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 }  // namespace
 
 std::string_view LinePiece::Trimmed() const {
-  constexpr std::string_view kSpace = " \t\n\v\f\r";
-  const std::size_t begin = text.find_first_not_of(kSpace);
-  if (begin == std::string::npos) return {};
-  return std::string_view(text).substr(begin, text.find_last_not_of(kSpace) - begin + 1);
+  return TrimCSpace(text);
 }
 
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {

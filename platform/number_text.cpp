@@ -13,10 +13,6 @@
 namespace vantrel {
 namespace {
 
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
@@ -51,6 +47,16 @@ int ExactFractionDigits(double magnitude) {
 }
 
 }  // namespace
+
+bool IsCSpace(char c) {
+  return kCSpace.find(c) != std::string_view::npos && c != '\0';
+}
+
+std::string_view TrimCSpace(std::string_view text) {
+  const std::size_t begin = text.find_first_not_of(kCSpace);
+  if (begin == std::string_view::npos) return {};
+  return text.substr(begin, text.find_last_not_of(kCSpace) - begin + 1);
+}
 
 double ParseAtof(std::string_view text) {
   std::size_t pos = SkipSpace(text, 0);

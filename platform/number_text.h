@@ -5,6 +5,14 @@
 
 namespace vantrel {
 
+// The C locale's white space: space, tab, line feed, vertical tab, form feed, carriage return.
+inline constexpr std::string_view kCSpace = " \t\n\v\f\r";
+
+bool IsCSpace(char c);
+
+// text without the C white space around it.
+std::string_view TrimCSpace(std::string_view text);
+
 // Converts text the way the C runtime's atof does in the classic locale: leading white space
 // is skipped and the longest prefix [sign] digits [. digits] [e|E|d|D [sign] digits] is read;
 // hexadecimal, infinity and not-a-number forms are not recognised, and text without a number

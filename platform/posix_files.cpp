@@ -140,6 +140,18 @@ class FolderLock {
   int m_fd;
 };
 
+// Writes all of content to fd and flushes it to the disk; a failure throws FileError for path.
+void WriteAllAndSync(int fd, std::string_view content, const std::string& path) {
+  std::size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw FileError("write", path, ErrnoText(errno));
+    written += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
+}
+
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -223,14 +235,7 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   (void)::fchown(fd, info.st_uid, info.st_gid);
   (void)::fchmod(fd, info.st_mode & 07777);
 
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw FileError("write", path, ErrnoText(errno));
-    written += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
+  WriteAllAndSync(fd, content, path);
 
   // An unnamed file lives on in a second descriptor until it is linked, so that closing, with
   // its errors, comes before the lock.
@@ -268,14 +273,7 @@ CreateOutcome PosixFileService::CreateFile(const std::string& path, std::string_
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return errno == EEXIST ? CreateOutcome::kExists : CreateOutcome::kCannotCreate;
   TemporaryFile created(fd, path);
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw FileError("write", path, ErrnoText(errno));
-    written += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) throw FileError("write", path, ErrnoText(errno));
+  WriteAllAndSync(fd, content, path);
   if (::close(created.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
   created.Keep();
   return CreateOutcome::kCreated;

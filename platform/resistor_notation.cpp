@@ -19,10 +19,6 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-bool IsCSpace(char c) {
-  return IsBlank(c) || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -165,8 +161,7 @@ std::optional<double> SpecialValue(std::string_view text) {
 }  // namespace
 
 std::optional<double> ParseResistance(std::string_view text) {
-  while (!text.empty() && IsCSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsCSpace(text.back())) text.remove_suffix(1);
+  text = TrimCSpace(text);
   if (const std::optional<double> special = SpecialValue(text)) return special;
 
   const DecimalText number = ScanNumber(text, 0, "eE");
