@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "fake_services.h"
 #include "library_file.h"
 #include "library_rewrite.h"
@@ -25,25 +26,9 @@ constexpr char kHeader[] = "Resistor Value\tResistor #1\tResistor #2\tPrecision 
 constexpr char kPairRow[] = "45.500\t91.000\t91.000\t1.111\n";
 constexpr char kSingleRow[] = "47.000\t0.000\t0.000\t4.444\n";
 
-// The command line with the file service faked and messages going to err, as in the program.
-class CliTest : public ::testing::Test {
+class CliTest : public testing::CliFixture {
  protected:
   void SetUp() override { SetFile("100\r\n47\r\n91\r\n100\r\n"); }
-
-  void SetFile(std::string content) { files.files[kLibraryPath] = std::move(content); }
-  std::string File() const { return files.files.at(kLibraryPath); }
-
-  int Run(std::vector<std::string> args) {
-    out.str("");
-    err.str("");
-    return RunCli(args, services, out, err);
-  }
-
-  std::ostringstream out;
-  std::ostringstream err;
-  TerminalMessageService messages{err};
-  testing::FakeFileService files;
-  Services services{messages, files};
 };
 
 TEST_F(CliTest, CalcPrintsTheHeaderAndTabSeparatedRows) {

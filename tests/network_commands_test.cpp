@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli_app.h"
-#include "fake_services.h"
+#include "cli_fixture.h"
 #include "library_file.h"
 #include "terminal_messages.h"
 
@@ -17,22 +16,9 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
 // vantrel-cli find and divider on an in-memory library.
-class NetworkCommandTest : public ::testing::Test {
+class NetworkCommandTest : public testing::CliFixture {
  protected:
   void SetUp() override { SetFile("1000\r\n2200\r\n4700\r\n10000\r\n"); }
-  void SetFile(std::string content) { files.files[kLibraryPath] = std::move(content); }
-
-  int Run(std::vector<std::string> args) {
-    out.str("");
-    err.str("");
-    return RunCli(args, services, out, err);
-  }
-
-  std::ostringstream out;
-  std::ostringstream err;
-  TerminalMessageService messages{err};
-  testing::FakeFileService files;
-  Services services{messages, files};
 };
 
 TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
