@@ -31,6 +31,19 @@ bool IsZeroText(std::string_view text) {
   return text == "0.00" || text == "-0.00";
 }
 
+// Keeps the first of ascending values that two decimals write alike; returns how many stay.
+std::size_t KeepOnePerText(float* values, std::size_t count) {
+  std::size_t kept = 0;
+  std::string previous;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string text = FormatFixed(values[i], 2);
+    if (kept > 0 && text == previous) continue;
+    values[kept++] = values[i];
+    previous = std::move(text);
+  }
+  return kept;
+}
+
 }  // namespace
 
 const char* IncompleteReadMessage(const ReadReport& report) {
@@ -67,15 +80,8 @@ void PlanRewrite(LibraryTable& table, RewriteReport& report) {
       [](const RepeatedLine& a, const RepeatedLine& b) { return a.piece.line < b.piece.line; });
 
   NormaliseLibrary(table);
-  std::int32_t written = 0;
-  std::string previous;
-  for (std::int32_t i = 0; i < table.count; ++i) {
-    std::string text = FormatFixed(table.values[static_cast<std::size_t>(i)], 2);
-    if (text == previous) continue;
-    table.values[static_cast<std::size_t>(written++)] = table.values[static_cast<std::size_t>(i)];
-    previous = std::move(text);
-  }
-  table.count = written;
+  table.count = static_cast<std::int32_t>(
+      KeepOnePerText(table.values.data(), static_cast<std::size_t>(table.count)));
   report.text = LibraryFileText(table.values.data(), table.count);
 
   if (const char* message = IncompleteReadMessage(report.read)) {
@@ -98,14 +104,8 @@ void PlanMerge(LibraryTable& table, RewriteReport& report, std::span<const float
   std::vector<float> merged(table.values.begin(), table.values.begin() + table.count);
   merged.insert(merged.end(), added.begin(), added.end());
   std::stable_sort(merged.begin(), merged.end());
-  std::vector<float> kept;
-  std::string previous;
-  for (float value : merged) {
-    std::string text = FormatFixed(value, 2);
-    if (!kept.empty() && text == previous) continue;
-    kept.push_back(value);
-    previous = std::move(text);
-  }
+  std::vector<float> kept = std::move(merged);
+  kept.resize(KeepOnePerText(kept.data(), kept.size()));
   if (kept.size() > static_cast<std::size_t>(LibraryTable::kCapacity)) {
     report.refusal = kLibraryMergeTooManyMessage;
     return;
