@@ -17,7 +17,7 @@ inline constexpr char kResultListName[] = "Results";
 
 // The result list's context menu.
 inline constexpr char kCopyMenuText[] = "&Copy";
-inline constexpr char kCopyWithHeaderMenuText[] = "Copy with &Header";
+inline constexpr char kCopyWithHeaderMenuText[] = "Copy with &header";
 inline constexpr char kSelectAllMenuText[] = "Select &All";
 
 // Menu bar.
