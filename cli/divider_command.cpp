@@ -138,8 +138,13 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
                            [&](const DividerRow& row) { closest = toRow(1, row); });
     if (format != OutputFormat::kText) RowWriter(format, head, columns, out).Finish();
     if (!closest) {
-      note << "No divider has a total between " << PlainDigits(request.search.minTotal) << " and "
-           << PlainDigits(request.search.maxTotal) << '\n';
+      const networks::DividerOptions& bounds = request.search;
+      note << "No divider has a total "
+           << (std::isinf(bounds.maxTotal) ? "of at least " + PlainDigits(bounds.minTotal)
+               : bounds.minTotal == 0      ? "of at most " + PlainDigits(bounds.maxTotal)
+                                           : "between " + PlainDigits(bounds.minTotal) + " and " +
+                                            PlainDigits(bounds.maxTotal))
+           << '\n';
       return kExitOk;
     }
     note << "No divider within " << PlainDigits(request.search.tolerance) << " % of "

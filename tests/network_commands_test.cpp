@@ -180,6 +180,23 @@ TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
             "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
 }
 
+TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;
+  } cases[] = {
+      {{"divider", "10", "5", "--min-total", "1M"}, "No divider has a total of at least 1000000\n"},
+      {{"divider", "10", "5", "--max-total", "1k"}, "No divider has a total of at most 1000\n"},
+      {{"divider", "10", "5", "--min-total", "1", "--max-total", "2"},
+       "No divider has a total between 1 and 2\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_EQ(out.str(), c.output);
+  }
+}
+
 TEST_F(NetworkCommandTest, DividerRefusesBadArguments) {
   const struct {
     std::vector<std::string> args;
