@@ -1,7 +1,6 @@
 #include "stock_input.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "cli_app.h"
 #include "library_file.h"
@@ -10,19 +9,6 @@
 #include "text_columns.h"
 
 namespace vantrel {
-namespace {
-
-// A piece the reader dropped because its number is zero, not because it holds none.
-bool IsZeroNumber(const LinePiece& line) {
-  const std::string& piece = line.text;
-  std::size_t i = piece.find_first_not_of(kCSpace);
-  if (i == std::string::npos) return false;
-  if (piece[i] == '+' || piece[i] == '-') ++i;
-  if (i < piece.size() && piece[i] == '.') ++i;
-  return i < piece.size() && std::isdigit(static_cast<unsigned char>(piece[i]));
-}
-
-}  // namespace
 
 std::optional<StockInput> LoadStock(Services& services, const std::vector<double>& excluded,
                                     std::ostream& err) {
@@ -44,9 +30,7 @@ std::optional<StockInput> LoadStock(Services& services, const std::vector<double
 
   StockInput input;
   input.stock = networks::MakeStock(library, excludedValues);
-  const auto zeros =
-      std::count_if(report.unusedPieces.begin(), report.unusedPieces.end(), IsZeroNumber);
-  const auto notAboveZero = static_cast<long>(input.stock.nonPositive) + zeros;
+  const int notAboveZero = input.stock.nonPositive + report.zeroValues;
   if (notAboveZero > 0) {
     err << "vantrel-cli: left out " << notAboveZero << " library value(s) not above 0\n";
   }

@@ -72,6 +72,7 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       local.notationPieces.push_back({piece, value, *written});
     }
     if (value == 0.0) {
+      if (ScanDecimal(TrimCSpace(piece.text), 0, "eEdD").HasDigits()) ++local.zeroValues;
       local.unusedPieces.push_back(std::move(piece));
       continue;
     }

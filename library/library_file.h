@@ -42,6 +42,7 @@ struct NotationPiece {
 struct ReadReport {
   std::vector<LinePiece> valuePieces;         // the piece of each value stored, as read
   std::vector<LinePiece> unusedPieces;        // no number, or a number that is zero
+  int zeroValues = 0;                         // the unused pieces whose number is zero
   std::vector<LinePiece> infinitePieces;      // beyond the float range
   std::vector<NotationPiece> notationPieces;  // read as another value than their notation says
   std::optional<LinePiece> cutPiece;          // the text the byte limit cut, left out

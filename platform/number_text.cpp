@@ -22,11 +22,6 @@ std::size_t SkipSpace(std::string_view text, std::size_t pos) {
   return pos;
 }
 
-std::size_t SkipDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  return pos;
-}
-
 // strtod follows the process locale (a Qt program sets it from the environment), so the
 // conversion runs in a "C" locale object of its own.
 locale_t ClassicLocale() {
@@ -58,38 +53,66 @@ std::string_view TrimCSpace(std::string_view text) {
   return text.substr(begin, text.find_last_not_of(kCSpace) - begin + 1);
 }
 
-double ParseAtof(std::string_view text) {
-  std::size_t pos = SkipSpace(text, 0);
-  std::string clean;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) clean += text[pos++];
+std::size_t SkipDigits(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  return pos;
+}
 
-  const std::size_t intBegin = pos;
-  pos = SkipDigits(text, pos);
-  std::size_t mantissaDigits = pos - intBegin;
-  clean.append(text.substr(intBegin, pos - intBegin));
+DecimalText ScanDecimal(std::string_view text, std::size_t pos, std::string_view exponentLetters) {
+  DecimalText number;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    number.negative = text[pos++] == '-';
+  }
+  std::size_t digitsEnd = SkipDigits(text, pos);
+  number.whole = text.substr(pos, digitsEnd - pos);
+  pos = digitsEnd;
   if (pos < text.size() && text[pos] == '.') {
-    const std::size_t fracBegin = pos + 1;
-    pos = SkipDigits(text, fracBegin);
-    mantissaDigits += pos - fracBegin;
-    clean += '.';
-    clean.append(text.substr(fracBegin, pos - fracBegin));
+    digitsEnd = SkipDigits(text, pos + 1);
+    number.fraction = text.substr(pos + 1, digitsEnd - pos - 1);
+    number.hasPoint = true;
+    pos = digitsEnd;
   }
-  if (mantissaDigits == 0) return 0.0;
+  number.end = pos;
+  if (!number.HasDigits() || pos >= text.size() ||
+      exponentLetters.find(text[pos]) == std::string_view::npos) {
+    return number;
+  }
+  std::size_t expPos = pos + 1;
+  bool negativeExponent = false;
+  if (expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-')) {
+    negativeExponent = text[expPos++] == '-';
+  }
+  const std::size_t expEnd = SkipDigits(text, expPos);
+  if (expEnd == expPos) return number;
+  constexpr long long kSaturated = 1'000'000'000'000'000;
+  long long exponent = 0;
+  for (std::size_t i = expPos; i < expEnd; ++i) {
+    exponent = std::min(exponent * 10 + (text[i] - '0'), kSaturated);
+  }
+  number.hasExponent = true;
+  number.exponent = negativeExponent ? -exponent : exponent;
+  number.end = expEnd;
+  return number;
+}
 
-  if (pos < text.size() &&
-      (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
-    std::size_t expPos = pos + 1;
-    const bool hasSign = expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-');
-    if (hasSign) ++expPos;
-    const std::size_t expEnd = SkipDigits(text, expPos);
-    if (expEnd > expPos) {  // an exponent letter without digits is not part of the number
-      clean += 'e';
-      if (hasSign) clean += text[expPos - 1];
-      clean.append(text.substr(expPos, expEnd - expPos));
-    }
-  }
+double DecimalText::Value(int power) const {
+  // Past this many powers of ten, whatever the digits, the value is beyond the double range
+  // (infinity) or below its smallest denormal (zero), so strtod gets the same answer.
+  const auto limit = static_cast<long long>(whole.size() + fraction.size()) + 400;
+  const long long shifted = std::clamp(exponent + power, -limit, limit);
+  std::string clean = negative ? "-" : "";
+  clean.append(whole.empty() ? "0" : whole);
+  clean += '.';
+  clean.append(fraction);
+  clean += 'e';
+  clean += std::to_string(shifted);
   // The cleaned text holds only the forms above, so strtod cannot take hex, inf or nan.
   return strtod_l(clean.c_str(), nullptr, ClassicLocale());
+}
+
+double ParseAtof(std::string_view text) {
+  const DecimalText number = ScanDecimal(text, SkipSpace(text, 0), "eEdD");
+  return number.HasDigits() ? number.Value() : 0.0;
 }
 
 int ParseAtoi(std::string_view text) {

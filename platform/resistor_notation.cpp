@@ -11,10 +11,6 @@
 namespace vantrel {
 namespace {
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -60,78 +56,10 @@ std::size_t UnitLength(std::string_view text) {
   return 0;
 }
 
-// A number as written: sign, digits either side of the point, and a decimal exponent.
-struct DecimalText {
-  bool negative = false;
-  std::string_view whole;
-  std::string_view fraction;
-  bool hasPoint = false;
-  bool hasExponent = false;
-  long exponent = 0;
-  std::size_t end = 0;  // just past the number
-
-  bool HasDigits() const { return !whole.empty() || !fraction.empty(); }
-
-  // The value with power more powers of ten, correctly rounded from the decimal text.
-  double Value(int power = 0) const {
-    constexpr long kLimit = 100000;  // far beyond the double range either way
-    const long shifted = std::clamp(exponent + power, -kLimit, kLimit);
-    std::string text = negative ? "-" : "";
-    text.append(whole.empty() ? "0" : whole);
-    text += '.';
-    text.append(fraction);
-    text += 'e';
-    text += std::to_string(shifted);
-    return ParseAtof(text);
-  }
-};
-
-std::size_t SkipDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  return pos;
-}
-
-// Scans a number at pos; exponentLetters are the letters that may start an exponent.
-DecimalText ScanNumber(std::string_view text, std::size_t pos, std::string_view exponentLetters) {
-  DecimalText number;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    number.negative = text[pos++] == '-';
-  }
-  std::size_t digitsEnd = SkipDigits(text, pos);
-  number.whole = text.substr(pos, digitsEnd - pos);
-  pos = digitsEnd;
-  if (pos < text.size() && text[pos] == '.') {
-    digitsEnd = SkipDigits(text, pos + 1);
-    number.fraction = text.substr(pos + 1, digitsEnd - pos - 1);
-    number.hasPoint = true;
-    pos = digitsEnd;
-  }
-  number.end = pos;
-  if (!number.HasDigits() || pos >= text.size() ||
-      exponentLetters.find(text[pos]) == std::string_view::npos) {
-    return number;
-  }
-  std::size_t expPos = pos + 1;
-  bool negativeExponent = false;
-  if (expPos < text.size() && (text[expPos] == '+' || text[expPos] == '-')) {
-    negativeExponent = text[expPos++] == '-';
-  }
-  const std::size_t expEnd = SkipDigits(text, expPos);
-  if (expEnd == expPos) return number;  // a letter without digits is not an exponent
-  long exponent = 0;
-  for (std::size_t i = expPos; i < expEnd; ++i) {
-    exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000L);
-  }
-  number.hasExponent = true;
-  number.exponent = negativeExponent ? -exponent : exponent;
-  number.end = expEnd;
-  return number;
-}
-
 // An RKM code continues the number's digits after the letter: "4k7" is 4.7e3.
 std::optional<double> RkmValue(const DecimalText& number, std::string_view text, std::size_t& pos) {
   if (number.hasPoint || number.hasExponent || number.whole.empty()) return std::nullopt;
-  if (pos + 1 >= text.size() || !IsDigit(text[pos + 1])) return std::nullopt;
+  if (pos + 1 >= text.size() || SkipDigits(text, pos + 1) == pos + 1) return std::nullopt;
   const std::optional<int> power = LetterPower(text[pos]);
   if (!power) return std::nullopt;
   DecimalText joined = number;
@@ -164,7 +92,7 @@ std::optional<double> ParseResistance(std::string_view text) {
   text = TrimCSpace(text);
   if (const std::optional<double> special = SpecialValue(text)) return special;
 
-  const DecimalText number = ScanNumber(text, 0, "eE");
+  const DecimalText number = ScanDecimal(text, 0, "eE");
   if (!number.HasDigits()) return std::nullopt;
   std::size_t pos = number.end;
   std::optional<double> value = RkmValue(number, text, pos);
@@ -188,7 +116,7 @@ std::optional<double> ParseResistance(std::string_view text) {
 std::optional<double> NotationValue(std::string_view piece) {
   std::size_t start = 0;
   while (start < piece.size() && IsCSpace(piece[start])) ++start;
-  const DecimalText number = ScanNumber(piece, start, "eEdD");
+  const DecimalText number = ScanDecimal(piece, start, "eEdD");
   if (!number.HasDigits()) return std::nullopt;
   const double read = ParseAtof(piece);
 
