@@ -133,17 +133,6 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
   EXPECT_EQ(err.str(), std::string(kLibraryMissingMessage) + "\n");
 }
 
-// The E24 series from 10 to 1M, as the sample library holds it.
-std::string E24Library() {
-  const int series[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
-                        33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
-  std::string text;
-  for (int decade = 1; decade <= 10000; decade *= 10) {
-    for (int step : series) text += std::to_string(step * decade) + ".00\r\n";
-  }
-  return text + "1000000.00\r\n";
-}
-
 TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
   const struct {
     std::vector<std::string> args;
@@ -163,7 +152,9 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
        "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
        "   1  33 || 33  11 || 11  5.00          0     22.0  909m\n"},
   };
-  SetFile(E24Library());
+  // The sample library: the E24 series from 10 to 1M.
+  ASSERT_EQ(Run({"series", "E24"}), kExitOk);
+  SetFile(out.str());
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     EXPECT_EQ(Run(c.args), kExitOk);
