@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli_app.h"
+#include "exact_decimal.h"
 #include "library_file.h"
 #include "number_text.h"
 #include "resistor_notation.h"
@@ -17,15 +18,16 @@ std::optional<StockInput> LoadStock(Services& services, const std::vector<double
   const bool read = ReadLibraryFile(services, table, &report);
   ReportReadNotes(report, err);
   if (!read) return std::nullopt;
-  const std::span<const float> library(table.values.data(), static_cast<std::size_t>(table.count));
+  // The values as written, at double precision; the float table is Calculate's.
+  std::vector<double> library;
+  for (const LinePiece& piece : report.valuePieces) library.push_back(ParseAtof(piece.text));
 
-  std::vector<float> excludedValues;
+  std::vector<double> excludedValues;
   for (double value : excluded) {
-    const float stored = RoundToFloat(value);
-    if (std::find(library.begin(), library.end(), stored) == library.end()) {
+    if (std::find(library.begin(), library.end(), value) == library.end()) {
       err << "vantrel-cli: --exclude " << PlainDigits(value) << ": no such library value\n";
     }
-    excludedValues.push_back(stored);
+    excludedValues.push_back(value);
   }
 
   StockInput input;
@@ -34,8 +36,7 @@ std::optional<StockInput> LoadStock(Services& services, const std::vector<double
   if (notAboveZero > 0) {
     err << "vantrel-cli: left out " << notAboveZero << " library value(s) not above 0\n";
   }
-  for (double value : input.stock.values)
-    input.names.push_back(StockValueText(static_cast<float>(value)));
+  for (double value : input.stock.values) input.names.push_back(networks::DecimalName(value));
   return input;
 }
 

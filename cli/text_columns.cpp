@@ -85,11 +85,4 @@ std::string FormatPercent(double percent) {
   return text.append(buffer, result.ptr);
 }
 
-std::string StockValueText(float value) {
-  char buffer[128];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  return std::string(buffer, result.ptr);
-}
-
 }  // namespace vantrel

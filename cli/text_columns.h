@@ -41,10 +41,6 @@ int ShortestDigits(double value);
 // A signed percentage with 3 significant digits: "+0.122", "-1.5e-07", "0".
 std::string FormatPercent(double percent);
 
-// A stock value as the library holds it: the shortest plain decimal that reads back as the
-// same float, "4700" or "2.2".
-std::string StockValueText(float value);
-
 // Writes a table whose rows forEach delivers three times in the same order: to find the
 // digits that tell the values of the key column apart from their neighbours' and from the
 // target, to measure, to print. cells(row, digits) gives a row's cells, key(row) its key value.
