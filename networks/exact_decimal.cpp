@@ -36,13 +36,6 @@ Decimal ShortestDecimal(double value) {
   return decimal;
 }
 
-std::string DecimalName(double value) {
-  char buffer[400];
-  const auto end =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed).ptr;
-  return std::string(buffer, end);
-}
-
 Wide operator+(const Wide& a, const Wide& b) {
   Wide sum;
   std::uint64_t carry = 0;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 
 #include "network.h"
 
@@ -30,9 +29,6 @@ struct Decimal {
 
 // The shortest decimal that reads back as value, which must be finite.
 Decimal ShortestDecimal(double value);
-
-// value as the shortest decimal in plain fixed notation, e.g. "11.3", "4700", "0.001".
-std::string DecimalName(double value);
 
 // An unsigned integer of 256 bits, enough for the products of four 60-bit values; sums and
 // products wrap beyond, which the 2^60 bound on the inputs rules out.

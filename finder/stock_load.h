@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "library_file.h"
+#include "services.h"
+#include "stock.h"
+
+namespace vantrel::finder {
+
+// The stock a find or divider searches, with each value's name (its shortest decimal, the text
+// as written up to 15 significant digits) and what the user should hear about how it was made.
+struct LoadedStock {
+  bool opened = false;  // false after the missing-library message; nothing else is set then
+  networks::Stock stock;
+  std::vector<std::string> names;
+  // Library lines read otherwise than they look ("line 3: "4k7" is read as 4").
+  std::vector<std::string> readNotes;
+  // Values left out: not above 0, or excluded values the library lacks.
+  std::vector<std::string> stockNotes;
+};
+
+// Reads the library as Calculate does, but takes each value as written at double precision
+// rather than as the float Calculate keeps, and makes the stock without the excluded values.
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded);
+
+// One line per library line that a reader may not expect to be read the way it was.
+std::vector<std::string> ReadNotes(const ReadReport& report);
+
+}  // namespace vantrel::finder
