@@ -36,7 +36,8 @@ CommandSpec DividerCommandSpec() {
           "List resistor pairs that divide VIN down to VOUT.",
           "Lists pairs R1 (top) and R2 (bottom) of library values, or of legs of up to N\n"
           "values, that divide VIN to within P percent of VOUT, closest first, the K best\n"
-          "(default 20) or all of them.\n",
+          "(default 20) or all of them. VOUT is below VIN. Current is the current through\n"
+          "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n",
           {{"VIN"}, {"VOUT"}},
           {{"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
            {"--tolerance", "P", "Keep dividers within P percent (default 1)."},

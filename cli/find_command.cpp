@@ -30,21 +30,20 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
 }  // namespace
 
 CommandSpec FindCommandSpec() {
-  return {
-      "find",
-      "List networks of up to four library values that reach TARGET.",
-      "Lists networks of up to N library values in series and parallel within P percent\n"
-      "of TARGET, closest first, the K best (default 20) or all of them. TARGET and the\n"
-      "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n",
-      {{"TARGET"}},
-      {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
-       {"--tolerance", "P", "Keep networks within P percent (default 1)."},
-       {"--top", "K", "List the K best (default 20)."},
-       {"--all", "", "List all networks within P percent."},
-       {"--exclude", "V", "Leave library value V out; may be repeated."},
-       {"--distinct", "", "Use each library value at most once per network."},
-       {"--part-tolerance", "T", "Add each network's value with all parts T percent low and high."},
-       FormatOption()}};
+  return {"find",
+          "List networks of up to four library values that reach TARGET.",
+          "Lists networks of up to N library values in series and parallel within P percent\n"
+          "of TARGET, closest first, the K best (default 20) or all of them. TARGET and the\n"
+          "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n",
+          {{"TARGET"}},
+          {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
+           {"--tolerance", "P", "Keep networks within P percent (default 1)."},
+           {"--top", "K", "List the K best (default 20)."},
+           {"--all", "", "List all networks within P percent."},
+           {"--exclude", "V", "Leave library value V out; may be repeated."},
+           {"--distinct", "", "Use each library value at most once per network."},
+           {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
+           FormatOption()}};
 }
 
 int RunFind(const ParsedArgs& args, CliContext& context) {
