@@ -1,19 +1,34 @@
 #pragma once
 
-#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "command_line.h"
+#include "request.h"
 
 namespace vantrel {
 
-// An option value of the find and divider commands that is no good; the front end prints it
-// with the command's usage and exits with the usage status.
+// An option value of a command that is no good; the front end prints it with the command's
+// usage and exits with the usage status.
 struct ArgumentError {
   std::string what;
 };
 
-// Parsers that throw ArgumentError naming what argument is wrong.
-double ParseResistanceArgument(const std::string& text, const std::string& what);
-double ParsePercentArgument(const std::string& text, const std::string& what);
-std::uint64_t ParseCountArgument(const std::string& text, const std::string& what);
+// The value given last for option, as typed; nullopt when it was not given.
+std::optional<std::string> Given(const ParsedArgs& args, std::string_view option);
+
+// Every value given for option, in order.
+std::vector<std::string> AllGiven(const ParsedArgs& args, std::string_view option);
+
+// The checked request, or ArgumentError with the check's message.
+template <class Request>
+Request Require(finder::Checked<Request> checked) {
+  if (auto* error = std::get_if<finder::RequestError>(&checked))
+    throw ArgumentError{error->message};
+  return std::get<Request>(std::move(checked));
+}
 
 }  // namespace vantrel

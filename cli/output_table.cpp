@@ -14,13 +14,6 @@
 namespace vantrel {
 namespace {
 
-template <typename T>
-std::string Shortest(T value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
@@ -73,26 +66,6 @@ OutputFormat OutputFormatNamed(const std::string* name) {
     if (names[i] == *name) return static_cast<OutputFormat>(i);
   }
   return OutputFormat::kText;
-}
-
-Cell NumberCell(double value) {
-  return {Shortest(value), true};
-}
-
-Cell NumberCell(float value) {
-  return {Shortest(value), true};
-}
-
-Cell NumberCell(std::uint64_t value) {
-  return {std::to_string(value), true};
-}
-
-Cell BoolCell(bool value) {
-  return {value ? "true" : "false", true};
-}
-
-Cell TextCell(std::string text) {
-  return {std::move(text), false};
 }
 
 RowWriter::RowWriter(OutputFormat format, const OutputHead& head, std::vector<std::string> columns,

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cells.h"
 #include "files.h"
 
 namespace vantrel {
@@ -19,18 +20,10 @@ const std::vector<std::string_view>& OutputFormatNames();
 // The format of that name; text for an unknown name or none.
 OutputFormat OutputFormatNamed(const std::string* name);
 
-// One field: a number in the shortest form that reads back as the same value, a truth value,
-// or text. JSON writes raw fields without quotes.
-struct Cell {
-  std::string text;
-  bool raw = false;
-};
-
-Cell NumberCell(double value);
-Cell NumberCell(float value);  // shortest form that reads back as the same float
-Cell NumberCell(std::uint64_t value);
-Cell BoolCell(bool value);
-Cell TextCell(std::string text);
+using finder::BoolCell;
+using finder::Cell;
+using finder::NumberCell;
+using finder::TextCell;
 
 using OutputHead = std::vector<std::pair<std::string, Cell>>;
 

@@ -6,16 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "command_line.h"
-
 namespace vantrel {
 
 // Up to this many rows are held and printed from memory; more are found again for each of
 // the table's passes (digits, widths, printing), so memory stays flat.
 inline constexpr std::uint64_t kHeldRows = std::uint64_t{1} << 18;
-
-// How many rows --top K (default 20) or --all asks for. Throws ArgumentError for both at once.
-std::uint64_t ListLimit(const ParsedArgs& args);
 
 // The first rows of a ranked search. search(limit, take) gives take at most limit rows in
 // rank order; it runs once more for each pass when there are too many rows to hold.

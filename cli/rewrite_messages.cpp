@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "resistor_notation.h"
+#include "stock_load.h"
 
 namespace vantrel {
 namespace {
@@ -23,14 +23,7 @@ std::string QuotedList(const std::vector<std::string_view>& pieces) {
 }  // namespace
 
 void ReportReadNotes(const ReadReport& report, std::ostream& err) {
-  for (const NotationPiece& notation : report.notationPieces) {
-    err << "line " << notation.piece.line << ": \"" << notation.piece.Trimmed() << "\" is read as "
-        << PlainDigits(notation.readAs) << '\n';
-  }
-  if (report.cutPiece) {
-    err << "line " << report.cutPiece->line << ": \"" << report.cutPiece->Trimmed()
-        << "\" is cut by the 10240-byte read limit and left out\n";
-  }
+  for (const std::string& note : finder::ReadNotes(report)) err << note << '\n';
 }
 
 void ReportDropped(const RewriteReport& report, std::ostream& err) {

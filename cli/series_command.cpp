@@ -1,13 +1,12 @@
 #include "series_command.h"
 
-#include <cmath>
-#include <optional>
 #include <string>
 
+#include "command_args.h"
 #include "e_series.h"
 #include "library_file.h"
 #include "library_rewrite.h"
-#include "resistor_notation.h"
+#include "number_text.h"
 #include "rewrite_messages.h"
 
 namespace vantrel {
@@ -17,18 +16,6 @@ std::vector<std::string_view> SeriesNames() {
   std::vector<std::string_view> names;
   for (const ESeries& series : StandardSeries()) names.push_back(series.name);
   return names;
-}
-
-double Resistance(const ParsedArgs& args, std::string_view option, double fallback) {
-  const std::string* text = args.Value(option);
-  if (!text) return fallback;
-  const std::optional<double> value = ParseResistance(*text);
-  if (!value || !std::isfinite(*value) || *value <= 0) {
-    throw UsageError{"series: " + std::string(option) +
-                         " needs a resistance above 0 such as 10, 4k7 or 1M, not \"" + *text + "\"",
-                     "series"};
-  }
-  return *value;
 }
 
 }  // namespace
@@ -51,19 +38,11 @@ CommandSpec SeriesCommandSpec() {
 }
 
 int RunSeries(const ParsedArgs& args, CliContext& context) {
-  const ESeries* series = FindSeries(args.operands[0]);
-  if (!series) {
-    throw UsageError{"series: unknown series \"" + args.operands[0] + "\"; E3, E6, E12, E24, " +
-                         "E48, E96 or E192",
-                     "series"};
-  }
-  const double low = Resistance(args, "--from", 10);
-  const double high = Resistance(args, "--to", 1e6);
-  if (low > high) {
-    throw UsageError{"series: --from " + *args.Value("--from") + " is above --to " +
-                         (args.Has("--to") ? *args.Value("--to") : "1M"),
-                     "series"};
-  }
+  const finder::SeriesRequest request =
+      Require(finder::CheckSeries({args.operands[0], Given(args, "--from"), Given(args, "--to")}));
+  const ESeries* series = request.series;
+  const double low = request.low;
+  const double high = request.high;
   if (args.Has("--merge") && !args.Has("--write")) {
     throw UsageError{"series: --merge goes with --write", "series"};
   }

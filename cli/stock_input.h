@@ -2,25 +2,17 @@
 
 #include <optional>
 #include <ostream>
-#include <string>
 #include <vector>
 
 #include "services.h"
-#include "stock.h"
+#include "stock_load.h"
 
 namespace vantrel {
 
-// The stock the find and divider commands search, with each value's name as the library
-// holds it.
-struct StockInput {
-  networks::Stock stock;
-  std::vector<std::string> names;
-};
-
-// Reads the library as Calculate does and makes the stock without the excluded values. Says
-// on err how many values were not above 0 and which excluded values the library lacks.
-// nullopt, after the missing-library message, when the library cannot be opened.
-std::optional<StockInput> LoadStock(Services& services, const std::vector<double>& excluded,
-                                    std::ostream& err);
+// finder::LoadStock for the command line: its notes go to err, the stock's with the program's
+// name in front. nullopt, after the missing-library message, when the library cannot be opened.
+std::optional<finder::LoadedStock> LoadStock(Services& services,
+                                             const std::vector<double>& excluded,
+                                             std::ostream& err);
 
 }  // namespace vantrel

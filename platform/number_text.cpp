@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace vantrel {
 namespace {
@@ -174,6 +175,86 @@ std::string FormatFixed(double value, int decimals) {
     }
   }
   return sign + digits;
+}
+
+namespace {
+
+template <typename T>
+std::string Shortest(T value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace
+
+std::string ShortestText(double value) {
+  return Shortest(value);
+}
+
+std::string ShortestText(float value) {
+  return Shortest(value);
+}
+
+std::string PlainDigits(double value) {
+  std::array<char, 400> buffer{};
+  const auto [end, ec] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+  if (ec != std::errc{}) return FormatFixed(value, 0);
+  return std::string(buffer.data(), end);
+}
+
+std::string FormatEngineering(double value, int digits) {
+  if (value == 0) return "0";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific, digits - 1);
+  const std::string text(buffer, result.ptr);
+  const std::size_t e = text.find('e');
+  const int exponent = std::atoi(text.c_str() + e + 1);
+  const int engineering = exponent >= 0 ? exponent / 3 * 3 : -((-exponent + 2) / 3 * 3);
+  static constexpr const char* kPrefixes[] = {"f", "p", "n", "u", "m", "",
+                                              "k", "M", "G", "T", "P", "E"};
+  const int slot = engineering / 3 + 5;
+  std::string out = value < 0 ? "-" : "";
+  if (slot < 0 || slot >= 12) return out.append(text);
+  std::string mantissa = text.substr(0, e);
+  mantissa.erase(std::remove(mantissa.begin(), mantissa.end(), '.'), mantissa.end());
+  const auto whole = static_cast<std::size_t>(exponent - engineering + 1);
+  out.append(mantissa, 0, whole);
+  if (mantissa.size() > whole) out.append(".").append(mantissa, whole);
+  return out.append(kPrefixes[slot]);
+}
+
+int DigitsToTellApart(double a, double b) {
+  int digits = 3;
+  while (digits < 17 && FormatEngineering(a, digits) == FormatEngineering(b, digits)) ++digits;
+  return digits;
+}
+
+int ShortestDigits(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                    std::chars_format::scientific);
+  const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  const std::string_view mantissa = text.substr(0, text.find('e'));
+  return static_cast<int>(mantissa.size() - (mantissa.find('.') == std::string_view::npos ? 0 : 1));
+}
+
+std::string FormatPercent(double percent) {
+  if (percent == 0) return "0";
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, percent, std::chars_format::general, 3);
+  std::string text = percent > 0 ? "+" : "";
+  return text.append(buffer, result.ptr);
+}
+
+std::string StockValueText(float value) {
+  char buffer[128];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace vantrel

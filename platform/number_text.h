@@ -58,4 +58,30 @@ float RoundToFloat(double value);
 // a minus sign for every negative value, as printf's "%.Nf" does. Independent of the locale.
 std::string FormatFixed(double value, int decimals);
 
+// The shortest text that reads back as the same value: "4700", "0.1", "1e+20".
+std::string ShortestText(double value);
+std::string ShortestText(float value);
+
+// The value in plain decimal digits, the shortest text that reads back as the same double:
+// 4700 gives "4700", 0.1 gives "0.1". For messages that tell the user what to write.
+std::string PlainDigits(double value);
+
+// Value in engineering notation with an SI prefix and significant digits (at least 3):
+// 4700 with 3 gives "4.70k", 0.0022 gives "2.20m". Micro is written "u". Beyond the
+// prefixes (below 1f, from 1000E) the exponent is written out: "1.00e-18".
+std::string FormatEngineering(double value, int digits);
+
+// The fewest significant digits, at least 3, at which a and b look different.
+int DigitsToTellApart(double a, double b);
+
+// The significant digits of the shortest text that reads back as value: 4700 has 2, 1234.5 has 5.
+int ShortestDigits(double value);
+
+// A signed percentage with 3 significant digits: "+0.122", "-1.5e-07", "0".
+std::string FormatPercent(double percent);
+
+// A stock value as the library holds it: the shortest plain decimal that reads back as the
+// same float, "4700" or "2.2".
+std::string StockValueText(float value);
+
 }  // namespace vantrel

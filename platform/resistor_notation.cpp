@@ -138,12 +138,4 @@ std::optional<double> NotationValue(std::string_view piece) {
   return meant;
 }
 
-std::string PlainDigits(double value) {
-  std::array<char, 400> buffer{};
-  const auto [end, ec] =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
-  if (ec != std::errc{}) return FormatFixed(value, 0);
-  return std::string(buffer.data(), end);
-}
-
 }  // namespace vantrel

@@ -23,8 +23,4 @@ std::optional<double> ParseResistance(std::string_view text);
 // change the value ("470R", "4.7 ohm", "4.7Ω", "100 metal film"), or when there is no number.
 std::optional<double> NotationValue(std::string_view piece);
 
-// The value in plain decimal digits, the shortest text that reads back as the same double:
-// 4700 gives "4700", 0.1 gives "0.1". For messages that tell the user what to write.
-std::string PlainDigits(double value);
-
 }  // namespace vantrel

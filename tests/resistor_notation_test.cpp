@@ -1,4 +1,5 @@
 #include "resistor_notation.h"
+#include "number_text.h"
 
 #include <gtest/gtest.h>
 

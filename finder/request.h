@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "divider_search.h"
+#include "e_series.h"
+#include "network_search.h"
+
+namespace vantrel::finder {
+
+// The ranges a request accepts. Inside them every result the searches compute (values,
+// deviations, divider outputs and currents) stays a finite double.
+inline constexpr double kMinResistance = 1e-6;  // ohm
+inline constexpr double kMaxResistance = 1e15;
+inline constexpr double kMinVoltage = 1e-6;  // volt
+inline constexpr double kMaxVoltage = 1e6;
+
+// A field that is no good: the option or operand as the user knows it ("--tolerance",
+// "TARGET") and a sentence that names it and the value as typed, quoted and cut to a
+// readable length.
+struct RequestError {
+  std::string field;
+  std::string message;
+};
+
+// Either the checked request or why there is none.
+template <class Request>
+using Checked = std::variant<Request, RequestError>;
+
+// The texts of a find as typed; an option not given is nullopt.
+struct FindInput {
+  std::string target;
+  std::optional<std::string> parts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::vector<std::string> exclude;
+  bool distinct = false;
+  std::optional<std::string> partTolerance;
+};
+
+struct FindRequest {
+  networks::FindOptions search;  // target, parts, tolerance, distinct
+  std::uint64_t limit = 20;      // rows wanted; the maximum for --all
+  std::vector<double> excluded;
+  std::optional<double> partTolerance;  // percent, below 100
+};
+
+// The texts of a divider as typed; an option not given is nullopt.
+struct DividerInput {
+  std::string vin;
+  std::string vout;
+  std::optional<std::string> parts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::optional<std::string> minTotal;
+  std::optional<std::string> maxTotal;
+  std::vector<std::string> exclude;
+  bool distinct = false;
+};
+
+struct DividerRequest {
+  networks::DividerOptions search;  // vin, vout, legs, tolerance, totals, distinct
+  std::uint64_t limit = 20;
+  std::vector<double> excluded;
+};
+
+// The texts of a series as typed.
+struct SeriesInput {
+  std::string name;
+  std::optional<std::string> from;
+  std::optional<std::string> to;
+};
+
+struct SeriesRequest {
+  const ESeries* series = nullptr;
+  double low = 10;  // low <= high, both in the resistance range
+  double high = 1e6;
+};
+
+// Each check reads every field, finite and in range and consistent with the others, or names
+// the first field that is not.
+Checked<FindRequest> CheckFind(const FindInput& input);
+Checked<DividerRequest> CheckDivider(const DividerInput& input);
+Checked<SeriesRequest> CheckSeries(const SeriesInput& input);
+
+// text in double quotes, cut to its first 40 bytes (on a character boundary) with the full
+// length said when longer, so that a pasted novel is not echoed whole.
+std::string Quoted(std::string_view text);
+
+}  // namespace vantrel::finder

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cells.h"
+#include "request.h"
+#include "stock_load.h"
+
+namespace vantrel::finder {
+
+// A column of a result table: its title in the text table, its name in tsv, csv and json,
+// and whether its text cells are left-aligned (the last column always is).
+struct Column {
+  std::string_view title;
+  std::string_view name;
+  bool leftAligned = false;
+};
+
+// One row of a find, as plain data for any output.
+struct FindRow {
+  std::uint64_t rank = 0;
+  double value = 0;
+  double deviation = 0;  // percent, signed
+  int parts = 0;
+  std::string network;  // spelled with the library's values
+  // With a part tolerance T: the value with every part T percent low and high, and whether
+  // the target lies between the two.
+  double low = 0;
+  double high = 0;
+  bool coversTarget = false;
+};
+
+// One row of a divider, as plain data for any output.
+struct DividerRow {
+  std::uint64_t rank = 0;
+  std::string r1;  // top leg, spelled with the library's values
+  std::string r2;  // bottom leg
+  double vout = 0;
+  double error = 0;    // percent, signed
+  double total = 0;    // R1 + R2
+  double current = 0;  // VIN / (R1 + R2)
+};
+
+// The row of a found network, ranked rank, for the request it answers.
+FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
+                    const FindRequest& request);
+// The row of a found divider, ranked rank.
+DividerRow MakeDividerRow(std::uint64_t rank, const networks::DividerRow& found,
+                          const LoadedStock& stock, const DividerRequest& request);
+
+// The columns of a find's rows; low, high and covers only with a part tolerance.
+std::vector<Column> FindColumns(const FindRequest& request);
+std::vector<Column> DividerColumns();
+// The tsv, csv and json names of columns.
+std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
+
+// A row's text cells, with digits significant digits in its key column (value, VOUT).
+std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request);
+std::vector<std::string> DividerTextCells(const DividerRow& row, int digits);
+
+// A row's fields for tsv, csv and json: numbers in full.
+std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
+std::vector<Cell> DividerFields(const DividerRow& row);
+
+// The digits of a key column: at least 3, more where the target was typed with more (up to
+// 7) so an exact hit on 1234.5 reads 1.2345k, and as many as it takes to tell each value
+// from the one before it and from the target.
+class KeyDigits {
+ public:
+  explicit KeyDigits(double target);
+  void See(double value);
+  int Digits() const { return m_digits; }
+
+ private:
+  double m_target;
+  std::optional<double> m_previous;
+  int m_digits;
+};
+
+// What to say when no row is within the tolerance: the closest row there is, or for a
+// divider whose totals no pair meets, that. Searches the stock once more.
+std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
+std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
+
+}  // namespace vantrel::finder

@@ -1,0 +1,54 @@
+#include "stock_load.h"
+
+#include <algorithm>
+#include <span>
+
+#include "number_text.h"
+
+namespace vantrel::finder {
+
+std::vector<std::string> ReadNotes(const ReadReport& report) {
+  std::vector<std::string> notes;
+  for (const NotationPiece& notation : report.notationPieces) {
+    notes.push_back("line " + std::to_string(notation.piece.line) + ": \"" +
+                    std::string(notation.piece.Trimmed()) + "\" is read as " +
+                    PlainDigits(notation.readAs));
+  }
+  if (report.cutPiece) {
+    notes.push_back("line " + std::to_string(report.cutPiece->line) + ": \"" +
+                    std::string(report.cutPiece->Trimmed()) +
+                    "\" is cut by the 10240-byte read limit and left out");
+  }
+  return notes;
+}
+
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
+  LoadedStock loaded;
+  LibraryTable table;
+  ReadReport report;
+  loaded.opened = ReadLibraryFile(services, table, &report);
+  loaded.readNotes = ReadNotes(report);
+  if (!loaded.opened) return loaded;
+  const std::span<const float> library(table.values.data(), static_cast<std::size_t>(table.count));
+
+  std::vector<float> excludedValues;
+  for (double value : excluded) {
+    const float stored = RoundToFloat(value);
+    if (std::find(library.begin(), library.end(), stored) == library.end()) {
+      loaded.stockNotes.push_back("--exclude " + PlainDigits(value) + ": no such library value");
+    }
+    excludedValues.push_back(stored);
+  }
+
+  loaded.stock = networks::MakeStock(library, excludedValues);
+  const int notAboveZero = loaded.stock.nonPositive + report.zeroValues;
+  if (notAboveZero > 0) {
+    loaded.stockNotes.push_back("left out " + std::to_string(notAboveZero) +
+                                " library value(s) not above 0");
+  }
+  for (double value : loaded.stock.values)
+    loaded.names.push_back(StockValueText(static_cast<float>(value)));
+  return loaded;
+}
+
+}  // namespace vantrel::finder

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "library_file.h"
+#include "services.h"
+#include "stock.h"
+
+namespace vantrel::finder {
+
+// The stock a find or divider searches, with each value's name as the library holds it and
+// what the user should hear about how it was made.
+struct LoadedStock {
+  bool opened = false;  // false after the missing-library message; nothing else is set then
+  networks::Stock stock;
+  std::vector<std::string> names;
+  // Library lines read otherwise than they look ("line 3: "4k7" is read as 4").
+  std::vector<std::string> readNotes;
+  // Values left out: not above 0, or excluded values the library lacks.
+  std::vector<std::string> stockNotes;
+};
+
+// Reads the library as Calculate does and makes the stock without the excluded values.
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded);
+
+// One line per library line that a reader may not expect to be read the way it was.
+std::vector<std::string> ReadNotes(const ReadReport& report);
+
+}  // namespace vantrel::finder

@@ -1,0 +1,189 @@
+#include "request.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <random>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vantrel::finder {
+namespace {
+
+// Texts as a user or a fuzzer might type them: plain numbers over the whole double range,
+// notation, percentages, non-finite words, long digit runs and junk.
+std::vector<std::string> TypedTexts() {
+  std::vector<std::string> texts = {"",
+                                    "0",
+                                    "-0",
+                                    "1",
+                                    "4k7",
+                                    "4K7",
+                                    "2R2",
+                                    "1M",
+                                    "1G",
+                                    "500m",
+                                    "1%",
+                                    "1 %",
+                                    "%",
+                                    "inf",
+                                    "-inf",
+                                    "nan",
+                                    "1e-6",
+                                    "1e15",
+                                    "1e-7",
+                                    "1.1e15",
+                                    "1e308",
+                                    "1e-310",
+                                    "1e999",
+                                    "0x10",
+                                    "1,5",
+                                    " 3 ",
+                                    "1e3k7",
+                                    std::string(100000, '9'),
+                                    "0." + std::string(400, '0') + "1"};
+  std::mt19937_64 random(15);
+  for (int i = 0; i < 3000; ++i) {
+    const double value = std::bit_cast<double>(random());
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    texts.emplace_back(buffer, end);
+    // Within the accepted ranges too, so both answers are common.
+    const double scaled = std::pow(10.0, static_cast<double>(random() % 2400) / 100 - 8);
+    texts.push_back(std::to_string(scaled) + (i % 3 == 0 ? "%" : ""));
+  }
+  return texts;
+}
+
+bool Within(double value, double low, double high) {
+  return std::isfinite(value) && value >= low && value <= high;
+}
+
+bool ValidFind(const FindRequest& r) {
+  const auto& s = r.search;
+  bool ok = Within(s.target, kMinResistance, kMaxResistance) && s.maxParts >= 1 &&
+            s.maxParts <= networks::kMaxParts && Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0;
+  for (double v : r.excluded) ok = ok && Within(v, kMinResistance, kMaxResistance);
+  return ok && (!r.partTolerance || (*r.partTolerance >= 0 && *r.partTolerance < 100));
+}
+
+bool ValidDivider(const DividerRequest& r) {
+  const auto& s = r.search;
+  bool ok = Within(s.vin, kMinVoltage, kMaxVoltage) && Within(s.vout, kMinVoltage, kMaxVoltage) &&
+            s.vout < s.vin && s.legParts >= 1 && s.legParts <= 2 &&
+            Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0 && s.minTotal <= s.maxTotal &&
+            (s.minTotal == 0 || Within(s.minTotal, kMinResistance, kMaxResistance)) &&
+            (std::isinf(s.maxTotal) || Within(s.maxTotal, kMinResistance, kMaxResistance));
+  for (double v : r.excluded) ok = ok && Within(v, kMinResistance, kMaxResistance);
+  return ok;
+}
+
+bool ValidSeries(const SeriesRequest& r) {
+  return r.series && Within(r.low, kMinResistance, kMaxResistance) &&
+         Within(r.high, kMinResistance, kMaxResistance) && r.low <= r.high;
+}
+
+// Every text in every field: either a request that holds only finite, in-range, consistent
+// numbers, or an error that names the field it was typed in, in a message of bounded length.
+TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
+  using FindField = std::function<void(FindInput&, const std::string&)>;
+  const std::vector<std::pair<std::string, FindField>> findFields = {
+      {"TARGET", [](FindInput& in, const std::string& t) { in.target = t; }},
+      {"--parts", [](FindInput& in, const std::string& t) { in.parts = t; }},
+      {"--tolerance", [](FindInput& in, const std::string& t) { in.tolerance = t; }},
+      {"--top", [](FindInput& in, const std::string& t) { in.top = t; }},
+      {"--exclude",
+       [](FindInput& in, const std::string& t) {
+         in.exclude = {"1k", t};
+       }},
+      {"--part-tolerance", [](FindInput& in, const std::string& t) { in.partTolerance = t; }},
+  };
+  using DividerField = std::function<void(DividerInput&, const std::string&)>;
+  const std::vector<std::pair<std::string, DividerField>> dividerFields = {
+      {"VIN", [](DividerInput& in, const std::string& t) { in.vin = t; }},
+      {"VOUT", [](DividerInput& in, const std::string& t) { in.vout = t; }},
+      {"--parts", [](DividerInput& in, const std::string& t) { in.parts = t; }},
+      {"--tolerance", [](DividerInput& in, const std::string& t) { in.tolerance = t; }},
+      {"--min-total", [](DividerInput& in, const std::string& t) { in.minTotal = t; }},
+      {"--max-total", [](DividerInput& in, const std::string& t) { in.maxTotal = t; }},
+  };
+  using SeriesField = std::function<void(SeriesInput&, const std::string&)>;
+  const std::vector<std::pair<std::string, SeriesField>> seriesFields = {
+      {"--from", [](SeriesInput& in, const std::string& t) { in.from = t; }},
+      {"--to", [](SeriesInput& in, const std::string& t) { in.to = t; }},
+  };
+  int accepted = 0;
+  int refused = 0;
+  const auto expect = [&](const auto& checked, const std::string& field, const auto& valid,
+                          const std::string& text) {
+    if (const RequestError* error = std::get_if<RequestError>(&checked)) {
+      ++refused;
+      // A field at odds with another is named with it ("--from ... is above --to ...").
+      EXPECT_NE(error->message.find(field), std::string::npos) << error->message;
+      EXPECT_NE(error->message.find(error->field), std::string::npos) << error->message;
+      EXPECT_LT(error->message.size(), 200u) << text.substr(0, 50);
+    } else {
+      ++accepted;
+      EXPECT_TRUE(valid(std::get<0>(checked))) << field << " " << text.substr(0, 50);
+    }
+  };
+  for (const std::string& text : TypedTexts()) {
+    for (const auto& [field, set] : findFields) {
+      FindInput input;
+      input.target = "4k7";
+      input.partTolerance = "5";
+      set(input, text);
+      expect(CheckFind(input), field, ValidFind, text);
+    }
+    for (const auto& [field, set] : dividerFields) {
+      DividerInput input;
+      input.vin = "5";
+      input.vout = "3.3";
+      input.minTotal = "1k";
+      input.maxTotal = "1M";
+      set(input, text);
+      expect(CheckDivider(input), field, ValidDivider, text);
+    }
+    for (const auto& [field, set] : seriesFields) {
+      SeriesInput input{"E12", "100", "10k"};
+      set(input, text);
+      expect(CheckSeries(input), field, ValidSeries, text);
+    }
+  }
+  EXPECT_GT(accepted, 1000);
+  EXPECT_GT(refused, 1000);
+}
+
+// A plain decimal resistance is taken exactly as strtod reads it, exactly when in range.
+TEST(RequestCheckTest, PlainTargetsMatchStrtodInsideTheRange) {
+  for (const std::string& text : TypedTexts()) {
+    if (text.empty() || text.find_first_not_of("0123456789.e+-") != std::string::npos) continue;
+    char* end = nullptr;
+    const double expected = std::strtod(text.c_str(), &end);
+    if (*end != '\0') continue;
+    FindInput input;
+    input.target = text;
+    const auto checked = CheckFind(input);
+    const bool inRange = Within(expected, kMinResistance, kMaxResistance);
+    ASSERT_EQ(std::holds_alternative<FindRequest>(checked), inRange) << text.substr(0, 50);
+    if (inRange) {
+      EXPECT_EQ(std::get<FindRequest>(checked).search.target, expected) << text;
+    }
+  }
+}
+
+TEST(RequestCheckTest, QuotedCutsLongTextOnACharacterBoundary) {
+  EXPECT_EQ(Quoted("4k7"), "\"4k7\"");
+  EXPECT_EQ(Quoted(std::string(40, 'x')), "\"" + std::string(40, 'x') + "\"");
+  EXPECT_EQ(Quoted(std::string(39, 'x') + "\xc3\xa9"),
+            "\"" + std::string(39, 'x') + "...\" (41 characters)");
+}
+
+}  // namespace
+}  // namespace vantrel::finder
