@@ -19,6 +19,8 @@ struct FindOptions {
   // The rows held in memory at once: more rows are found in passes of this many, each pass
   // starting after the last row of the one before.
   std::size_t rowsPerPass = std::size_t{1} << 18;
+  // Four-part searches use a second thread when this is 2 or more; the rows are the same.
+  int threads = 2;
   // When set, checked in the outer loops: a search that sees it true stops and emits nothing
   // more, so a front end can abandon it from another thread.
   const std::atomic<bool>* stop = nullptr;

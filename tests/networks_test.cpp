@@ -194,6 +194,32 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
   }
 }
 
+// On stocks too large for the plain search, a second thread changes nothing, whatever the
+// passes; the stop flag and the exact rows go through the same collectors.
+TEST(NetworkSearch, OneAndTwoThreadsGiveTheSameRows) {
+  std::mt19937_64 rng(16);
+  const double tolerances[] = {0, 0.01, 1, kInf};
+  for (int round = 0; round < 24; ++round) {
+    FindOptions options;
+    options.maxParts = 4;
+    options.distinct = round % 2 == 1;
+    options.tolerance = tolerances[rng() % 4];
+    options.rowsPerPass = round % 3 == 0 ? 40 : std::size_t{1} << 18;
+    const Stock stock = MakeStock(RandomLibrary(rng, 20 + static_cast<int>(rng() % 40)), {});
+    if (stock.values.empty()) continue;
+    options.target = round % 4 == 0 ? DecimalSum(stock.values[rng() % stock.values.size()],
+                                                 stock.values[rng() % stock.values.size()])
+                                    : std::exp(std::uniform_real_distribution<double>(0, 9)(rng));
+    const std::uint64_t limit = 200;
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", target " << options.target);
+    options.threads = 1;
+    const std::vector<Row> one = Fast(stock.values, options, limit);
+    options.threads = 2;
+    ExpectSameRows(Fast(stock.values, options, limit), one);
+    if (HasFailure()) return;
+  }
+}
+
 struct DividerLine {
   std::string top, bottom;
   std::uint64_t vout, error, total;
