@@ -151,22 +151,20 @@ std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, s
   return cross;
 }
 
-// WalkLine over values[0, end) from near, an index close to where the line crosses the target
-// (TableIndex::Near): the crossing is found by stepping from near, and its two neighbours'
-// values serve both the search and the walk, a few evaluations per line where a search from a
-// far hint takes a dozen.
+// WalkLine from near, an index a few entries from where the line crosses the target
+// (TableIndex::Near, or the last line's crossing when lines move little): the crossing is
+// found by stepping from near, and its two neighbours' values serve both the search and the
+// walk, a few evaluations per line where a search from a far hint takes a dozen.
 template <class Value, class Visit>
-void WalkLineFrom(const double* values, std::size_t end, std::size_t near, const Window& w,
-                  Value value, Visit visit) {
-  if (w.hasInner) {
-    WalkLine(values, 0, end, near, w, value, visit);
-    return;
-  }
-  std::size_t cross = std::min(near, end);
+std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
+                         const Window& w, Value value, Visit visit) {
+  if (w.hasInner) return WalkLine(values, begin, end, near, w, value, visit);
+  std::size_t cross = std::clamp(near, begin, end);
   while (cross < end && value(values[cross]) < w.target) ++cross;
-  while (cross > 0 && value(values[cross - 1]) >= w.target) --cross;
+  while (cross > begin && value(values[cross - 1]) >= w.target) --cross;
   for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r) visit(r);
-  for (std::size_t r = cross; r > 0 && value(values[r - 1]) >= w.lo;) visit(--r);
+  for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo;) visit(--r);
+  return cross;
 }
 
 // The best rows of one pass, after an earlier pass's last row: a max-heap in rank order whose

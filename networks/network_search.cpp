@@ -280,7 +280,7 @@ class Search {
     for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
       const double y = s[d];
       detail::WalkLineFrom(
-          sv, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
+          sv, 0, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
           [&](std::size_t r) {
             const auto ab = sp.parts[r];
             if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
@@ -290,7 +290,7 @@ class Search {
          d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
       const double y = s[d];
       detail::WalkLineFrom(
-          pv, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
+          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
           [y](double v) { return Par(v, y); },
           [&](std::size_t r) {
             const auto ab = pp.parts[r];
@@ -301,7 +301,7 @@ class Search {
     for (std::size_t a = 0; a < n && !Stopped() && s[a] <= w.hi; ++a) {
       const double x = s[a];
       detail::WalkLineFrom(
-          pv, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
           [x](double v) { return x + v; },
           [&](std::size_t r) {
             c.Offer(Shape::kSeriesLeafParallel, {I(a), pp.parts[r][0], pp.parts[r][1]});
@@ -311,7 +311,7 @@ class Search {
          ++a) {
       const double x = s[a];
       detail::WalkLineFrom(
-          sv, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
           [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             c.Offer(Shape::kParallelLeafSeries, {I(a), sp.parts[r][0], sp.parts[r][1]});
@@ -423,7 +423,7 @@ class Search {
     for (std::size_t b = FirstAtLeast(s, n, w.lo - x); b < n && x + Par(s[b], sv[0]) <= w.hi; ++b) {
       const double y = s[b];
       detail::WalkLineFrom(
-          sv, m, sp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
+          sv, 0, m, sp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
           [x, y](double v) { return x + Par(y, v); },
           [&](std::size_t r) {
             c.Offer(Shape::kSeriesLeafParallelLeafSeries,
@@ -434,7 +434,7 @@ class Search {
     for (std::size_t d = FirstAtLeast(s, n, w.lo - x); d < n && x + Par(pv[0], s[d]) <= w.hi; ++d) {
       const double y = s[d];
       detail::WalkLineFrom(
-          pv, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
           [x, y](double v) { return x + Par(v, y); },
           [&](std::size_t r) {
             const auto bc = pp.parts[r];
@@ -446,7 +446,7 @@ class Search {
     for (std::size_t b = 0; b < n && Par(x, s[b] + pv[0]) <= w.hi; ++b) {
       const double y = s[b];
       detail::WalkLineFrom(
-          pv, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
+          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
           [x, y](double v) { return Par(x, y + v); },
           [&](std::size_t r) {
             c.Offer(Shape::kParallelLeafSeriesLeafParallel,
@@ -457,7 +457,7 @@ class Search {
     for (std::size_t d = 0; d < n && Par(x, sv[0] + s[d]) <= w.hi; ++d) {
       const double y = s[d];
       detail::WalkLineFrom(
-          sv, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
           [x, y](double v) { return Par(x, v + y); },
           [&](std::size_t r) {
             const auto bc = sp.parts[r];

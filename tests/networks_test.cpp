@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "divider_search.h"
@@ -195,8 +196,8 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
 }
 
 // On stocks too large for the plain search, a second thread changes nothing, whatever the
-// passes; the stop flag and the exact rows go through the same collectors.
-TEST(NetworkSearch, OneAndTwoThreadsGiveTheSameRows) {
+// passes.
+TEST(SearchThreads, OneAndTwoThreadsGiveTheSameRows) {
   std::mt19937_64 rng(16);
   const double tolerances[] = {0, 0.01, 1, kInf};
   for (int round = 0; round < 24; ++round) {
@@ -216,6 +217,24 @@ TEST(NetworkSearch, OneAndTwoThreadsGiveTheSameRows) {
     const std::vector<Row> one = Fast(stock.values, options, limit);
     options.threads = 2;
     ExpectSameRows(Fast(stock.values, options, limit), one);
+
+    DividerOptions divider;
+    divider.vin = 12;
+    divider.vout = std::uniform_real_distribution<double>(0.1, 11.9)(rng);
+    divider.legParts = 2;
+    divider.distinct = options.distinct;
+    divider.tolerance = options.tolerance;
+    divider.rowsPerPass = options.rowsPerPass;
+    std::vector<std::string> rows[2];
+    for (const int threads : {1, 2}) {
+      divider.threads = threads;
+      FindDividers(stock.values, divider, limit, [&](const DividerRow& row) {
+        rows[threads - 1].push_back(::testing::PrintToString(std::tuple(
+            row.top.shape, row.top.parts, row.bottom.shape, row.bottom.parts,
+            std::bit_cast<std::uint64_t>(row.error), std::bit_cast<std::uint64_t>(row.total))));
+      });
+    }
+    EXPECT_EQ(rows[0], rows[1]);
     if (HasFailure()) return;
   }
 }
