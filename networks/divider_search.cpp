@@ -70,6 +70,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
                                       after);
     std::size_t hint = 0;
     for (const Leg& top : legs) {
+      if (detail::Stopped(options.stop)) break;
       const double r1 = top.value;
       // R1 + R2 rises with R2, so the bounds on the total bound the line.
       std::size_t begin = 0;
@@ -101,7 +102,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
     }
     return best.TakeSorted();
   };
-  detail::RunPasses<DividerRow>(limit, options.rowsPerPass, pass, emit);
+  detail::RunPasses<DividerRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }
 
 }  // namespace vantrel::networks

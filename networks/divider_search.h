@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -18,6 +19,7 @@ struct DividerOptions {
   double maxTotal = std::numeric_limits<double>::infinity();
   bool distinct = false;                           // no stock value used twice in the whole divider
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
+  const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
 };
 
 struct DividerRow;

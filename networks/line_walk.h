@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -152,16 +153,24 @@ class BestRows {
   std::vector<Row> m_rows;
 };
 
+inline bool Stopped(const std::atomic<bool>* stop) {
+  return stop && stop->load(std::memory_order_relaxed);
+}
+
 // Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
-// pass(capacity, after) returns the best rows after the row after, sorted.
+// pass(capacity, after) returns the best rows after the row after, sorted. Once stop is set,
+// nothing more is emitted: a pass it cut short holds an arbitrary part of its rows.
 template <class Row, class Pass>
-void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const Pass& pass,
-               const std::function<void(const Row&)>& emit) {
+void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<bool>* stop,
+               const Pass& pass, const std::function<void(const Row&)>& emit) {
   std::optional<Row> after;
   while (limit > 0) {
     const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, rowsPerPass));
     const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
-    for (const Row& row : rows) emit(row);
+    for (const Row& row : rows) {
+      if (Stopped(stop)) return;
+      emit(row);
+    }
     if (rows.size() < capacity) break;
     limit -= rows.size();
     after = rows.back();

@@ -110,6 +110,7 @@ class Search {
 
  private:
   static Index I(std::size_t i) { return static_cast<Index>(i); }
+  bool Stopped() const { return detail::Stopped(m_options.stop); }
   // The first partner of a in a group where partners come in ascending order.
   std::size_t After(std::size_t a) const { return m_options.distinct ? a + 1 : a; }
 
@@ -126,7 +127,7 @@ class Search {
     const std::size_t n = m_stock.size();
     const Window& w = c.window();
     std::size_t hint = n;
-    for (std::size_t a = 0; a < n && s[a] + s[a] <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] + s[a] <= w.hi; ++a) {
       const double x = s[a];
       hint = WalkLine(
           s, After(a), n, hint, w, [x](double v) { return x + v; },
@@ -135,7 +136,7 @@ class Search {
           });
     }
     hint = n;
-    for (std::size_t a = 0; a < n && Par(s[a], s[a]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], s[a]) <= w.hi; ++a) {
       const double x = s[a];
       hint = WalkLine(
           s, After(a), n, hint, w, [x](double v) { return Par(x, v); },
@@ -150,7 +151,7 @@ class Search {
     const std::size_t n = m_stock.size();
     const Window& w = c.window();
     // x + x + x and x || x || x: a <= b <= c, c on the line.
-    for (std::size_t a = 0; a < n && s[a] + s[a] + s[a] <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] + s[a] + s[a] <= w.hi; ++a) {
       std::size_t hint = n;
       for (std::size_t b = After(a); b < n && s[a] + s[b] + s[b] <= w.hi; ++b) {
         const double x = s[a] + s[b];
@@ -161,7 +162,7 @@ class Search {
             });
       }
     }
-    for (std::size_t a = 0; a < n && Par(Par(s[a], s[a]), s[a]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && Par(Par(s[a], s[a]), s[a]) <= w.hi; ++a) {
       std::size_t hint = n;
       for (std::size_t b = After(a); b < n && Par(Par(s[a], s[b]), s[b]) <= w.hi; ++b) {
         const double x = Par(s[a], s[b]);
@@ -173,7 +174,7 @@ class Search {
       }
     }
     // x + (x || x) and x || (x + x): the pair b <= c chosen, the single part on the line.
-    for (std::size_t b = 0; b < n && s[0] + Par(s[b], s[b]) <= w.hi; ++b) {
+    for (std::size_t b = 0; b < n && !Stopped() && s[0] + Par(s[b], s[b]) <= w.hi; ++b) {
       std::size_t hint = n;
       for (std::size_t d = After(b); d < n && s[0] + Par(s[b], s[d]) <= w.hi; ++d) {
         const double x = Par(s[b], s[d]);
@@ -213,7 +214,7 @@ class Search {
 
     // Two pair groups: one pair chosen, the other on a pair table.
     std::size_t hint = m;
-    for (std::size_t k = 0; k < m && sv[k] / 2 <= w.hi; ++k) {  // (x + x) || (x + x)
+    for (std::size_t k = 0; k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {  // (x + x) || (x + x)
       const double x = sv[k];
       hint = WalkLine(
           sv, k, m, hint, w, [x](double v) { return Par(x, v); },
@@ -222,7 +223,8 @@ class Search {
           });
     }
     hint = m;
-    for (std::size_t k = 0; k < m && pv[k] + pv[k] <= w.hi; ++k) {  // (x || x) + (x || x)
+    for (std::size_t k = 0; k < m && !Stopped() && pv[k] + pv[k] <= w.hi;
+         ++k) {  // (x || x) + (x || x)
       const double x = pv[k];
       hint = WalkLine(
           pv, k, m, hint, w, [x](double v) { return x + v; },
@@ -231,7 +233,8 @@ class Search {
           });
     }
     hint = m;
-    for (std::size_t k = 0; k < m && sv[k] + pv[0] <= w.hi; ++k) {  // x + x + (x || x)
+    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi;
+         ++k) {  // x + x + (x || x)
       const double x = sv[k];
       hint = WalkLine(
           pv, 0, m, hint, w, [x](double v) { return x + v; },
@@ -240,7 +243,8 @@ class Search {
           });
     }
     hint = m;
-    for (std::size_t k = 0; k < m && Par(pv[k], sv[0]) <= w.hi; ++k) {  // x || x || (x + x)
+    for (std::size_t k = 0; k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi;
+         ++k) {  // x || x || (x + x)
       const double x = pv[k];
       hint = WalkLine(
           sv, 0, m, hint, w, [x](double v) { return Par(x, v); },
@@ -251,7 +255,7 @@ class Search {
     // x + x + x + x and x || x || x || x: the two smallest parts chosen, the two largest on the
     // table, which then holds the larger value.
     hint = m;
-    for (std::size_t k = 0; k < m && sv[k] + sv[k] <= w.hi; ++k) {
+    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + sv[k] <= w.hi; ++k) {
       const double x = sv[k];
       const Index b = sp.parts[k][1];
       hint = WalkLine(
@@ -261,7 +265,7 @@ class Search {
           });
     }
     hint = m;
-    for (std::size_t k = 0; k < m && pv[k] / 2 <= w.hi; ++k) {
+    for (std::size_t k = 0; k < m && !Stopped() && pv[k] / 2 <= w.hi; ++k) {
       const double x = pv[k];
       const Index b = pp.parts[k][1];
       hint = WalkLine(
@@ -272,7 +276,7 @@ class Search {
     }
 
     // Two single parts chosen, a pair on a table.
-    for (std::size_t a = 0; a < n && s[a] + Par(s[0], sv[0]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] + Par(s[0], sv[0]) <= w.hi; ++a) {
       hint = m;
       for (std::size_t b = 0; b < n && s[a] + Par(s[b], sv[0]) <= w.hi; ++b) {
         const double x = s[a];
@@ -285,7 +289,7 @@ class Search {
             });
       }
     }
-    for (std::size_t a = 0; a < n && Par(s[a], s[0] + pv[0]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], s[0] + pv[0]) <= w.hi; ++a) {
       hint = m;
       for (std::size_t b = 0; b < n && Par(s[a], s[b] + pv[0]) <= w.hi; ++b) {
         const double x = s[a];
@@ -300,7 +304,7 @@ class Search {
     }
     // x + (x || x || x) and x || (x + x + x): the single part and the largest of the group
     // chosen, the group's two smaller parts on a table.
-    for (std::size_t a = 0; a < n && s[a] + Par(pv[0], s[0]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] + Par(pv[0], s[0]) <= w.hi; ++a) {
       hint = m;
       for (std::size_t d = 0; d < n && s[a] + Par(pv[0], s[d]) <= w.hi; ++d) {
         const double x = s[a];
@@ -315,7 +319,7 @@ class Search {
             });
       }
     }
-    for (std::size_t a = 0; a < n && Par(s[a], sv[0] + s[0]) <= w.hi; ++a) {
+    for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], sv[0] + s[0]) <= w.hi; ++a) {
       hint = m;
       for (std::size_t d = 0; d < n && Par(s[a], sv[0] + s[d]) <= w.hi; ++d) {
         const double x = s[a];
@@ -344,7 +348,7 @@ void FindNetworks(std::span<const double> stock, const FindOptions& options, std
                   const std::function<void(const NetworkRow&)>& emit) {
   const Search search(stock, options);
   detail::RunPasses<NetworkRow>(
-      limit, options.rowsPerPass,
+      limit, options.rowsPerPass, options.stop,
       [&](std::size_t capacity, const NetworkRow* after) { return search.Pass(capacity, after); },
       emit);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -18,6 +19,9 @@ struct FindOptions {
   // The rows held in memory at once: more rows are found in passes of this many, each pass
   // starting after the last row of the one before.
   std::size_t rowsPerPass = std::size_t{1} << 18;
+  // When set, checked in the outer loops: a search that sees it true stops and emits nothing
+  // more, so a front end can abandon it from another thread.
+  const std::atomic<bool>* stop = nullptr;
 };
 
 // Calls emit for every series-parallel network of stock values within the tolerance, each

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -237,6 +238,38 @@ TEST(NetworkSearch, SameCircuitInAnyOrderHasOneSpelling) {
     SCOPED_TRACE(c.spelling);
     EXPECT_EQ(Spell(CanonicalNetwork(c.shape, c.oneOrder, stock), names), c.spelling);
     EXPECT_EQ(Spell(CanonicalNetwork(c.shape, c.anotherOrder, stock), names), c.spelling);
+  }
+}
+
+// Set before the search, nothing comes; set by the first row, whether the rest of its pass or
+// a later pass, nothing more.
+TEST(SearchStop, StoppedSearchEmitsNothingMore) {
+  const std::vector<double> stock{1, 2, 3, 5, 8, 13, 21};
+  for (const std::size_t rowsPerPass : {std::size_t{1}, std::size_t{1000}}) {
+    for (const bool setBefore : {true, false}) {
+      std::atomic<bool> stop = setBefore;
+      FindOptions find;
+      find.target = 7;
+      find.maxParts = 4;
+      find.tolerance = kInf;
+      find.rowsPerPass = rowsPerPass;
+      find.stop = &stop;
+      int rows = 0;
+      FindNetworks(stock, find, kAll, [&](const NetworkRow&) { stop = ++rows > 0; });
+      EXPECT_EQ(rows, setBefore ? 0 : 1) << rowsPerPass;
+
+      stop = setBefore;
+      DividerOptions divider;
+      divider.vin = 5;
+      divider.vout = 3.3;
+      divider.legParts = 2;
+      divider.tolerance = kInf;
+      divider.rowsPerPass = rowsPerPass;
+      divider.stop = &stop;
+      rows = 0;
+      FindDividers(stock, divider, kAll, [&](const DividerRow&) { stop = ++rows > 0; });
+      EXPECT_EQ(rows, setBefore ? 0 : 1) << rowsPerPass;
+    }
   }
 }
 
