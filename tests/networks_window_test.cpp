@@ -86,7 +86,7 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "slow") slow->wait();
-      return SearchOutcome{RowsFor(target), target + " status"};
+      return SearchOutcome{RowsFor(target), target + " status", {}, {}};
     };
     return prepared;
   };

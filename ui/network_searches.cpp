@@ -28,10 +28,13 @@ struct FindKind {
   }
   static double Target(const Request& request) { return request.search.target; }
   template <class Take>
-  static void Search(const Request& request, const finder::LoadedStock& stock, std::uint64_t limit,
-                     const Take& take) {
-    networks::FindNetworks(stock.stock.values, request.search, limit, take);
+  static void Search(const Request& request, const finder::LoadedStock& stock,
+                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
+    networks::FindOptions options = request.search;
+    options.stop = &stop;
+    networks::FindNetworks(stock.stock.values, options, limit, take);
   }
+  static std::vector<networks::Network> Legs(const Found& found) { return {found.network}; }
   static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
                      const Request& request) {
     return finder::MakeFindRow(rank, found, stock, request);
@@ -57,9 +60,14 @@ struct DividerKind {
   static std::vector<finder::Column> Columns(const Request&) { return finder::DividerColumns(); }
   static double Target(const Request& request) { return request.search.vout; }
   template <class Take>
-  static void Search(const Request& request, const finder::LoadedStock& stock, std::uint64_t limit,
-                     const Take& take) {
-    networks::FindDividers(stock.stock.values, request.search, limit, take);
+  static void Search(const Request& request, const finder::LoadedStock& stock,
+                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
+    networks::DividerOptions options = request.search;
+    options.stop = &stop;
+    networks::FindDividers(stock.stock.values, options, limit, take);
+  }
+  static std::vector<networks::Network> Legs(const Found& found) {
+    return {found.top, found.bottom};
   }
   static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
                      const Request& request) {
@@ -103,16 +111,18 @@ ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
 // The rows of one search, as the command line prints the first request.limit of them, and
 // the status line: how many there are, or the closest when none, and the library's notes.
 template <class Kind>
-SearchOutcome Outcome(const typename Kind::Request& request, const finder::LoadedStock& stock) {
+SearchOutcome Outcome(const typename Kind::Request& request,
+                      const std::shared_ptr<const finder::LoadedStock>& stock,
+                      const std::atomic<bool>& stop) {
+  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, {}, stock};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
-  Kind::Search(request, stock, std::max(request.limit, kCountLimit + 1),
+  Kind::Search(request, *stock, stop, std::max(request.limit, kCountLimit + 1),
                [&](const typename Kind::Found& found) {
-                 if (++count <= request.limit) {
-                   rows.push_back(Kind::MakeRow(count, found, stock, request));
-                 }
+                 if (++count > request.limit) return;
+                 rows.push_back(Kind::MakeRow(count, found, *stock, request));
+                 outcome.legs.push_back(Kind::Legs(found));
                });
-  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}};
   finder::KeyDigits digits(Kind::Target(request));
   for (const auto& row : rows) digits.See(Kind::Key(row));
   for (const auto& row : rows) {
@@ -122,13 +132,13 @@ SearchOutcome Outcome(const typename Kind::Request& request, const finder::Loade
   }
   std::vector<std::string> status{
       rows.empty()
-          ? Kind::NoRowNote(stock, request)
+          ? Kind::NoRowNote(*stock, request)
           : std::to_string(rows.size()) + " of " +
                 (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
                                      : std::to_string(count)) +
                 " " + Kind::kWhat + " within " + PlainDigits(request.search.tolerance) + " %"};
-  status.insert(status.end(), stock.readNotes.begin(), stock.readNotes.end());
-  status.insert(status.end(), stock.stockNotes.begin(), stock.stockNotes.end());
+  status.insert(status.end(), stock->readNotes.begin(), stock->readNotes.end());
+  status.insert(status.end(), stock->stockNotes.begin(), stock->stockNotes.end());
   outcome.status = Lines(status);
   return outcome;
 }
@@ -147,7 +157,9 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
     return {{}, {}, std::string("The library holds no value to build ") + Kind::kWhat + " from"};
   }
   return {{},
-          [request, stock](const std::atomic<bool>&) { return Outcome<Kind>(request, *stock); },
+          [request, stock](const std::atomic<bool>& stop) {
+            return Outcome<Kind>(request, stock, stop);
+          },
           {}};
 }
 

@@ -188,6 +188,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
 
   tab.status = new QLabel(tab.page);
   tab.status->setObjectName("status");
+  tab.status->setAccessibleName(kStatusName);
   tab.status->setWordWrap(true);
   tab.status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -270,19 +271,25 @@ void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& pr
     }
   }
   if (!prepared.errors.empty()) {
-    tab.status->setText(unplaced.join('\n'));
+    SetStatus(tab, unplaced.join('\n'));
     return;
   }
   if (!prepared.job) {
     tab.model->SetRows({});
-    tab.status->setText(QString::fromStdString(prepared.status));
+    SetStatus(tab, QString::fromStdString(prepared.status));
     return;
   }
-  tab.status->setText(kSearchingText);
+  SetStatus(tab, kSearchingText);
   tab.runner->Run(std::move(prepared.job), [&tab](const SearchOutcome& outcome) {
     tab.model->SetRows(outcome.rows);
-    tab.status->setText(QString::fromStdString(outcome.status));
+    SetStatus(tab, QString::fromStdString(outcome.status));
   });
+}
+
+// A screen reader finds the line by its name and reads the text as its description.
+void CNetworksDlg::SetStatus(SearchTab& tab, const QString& text) {
+  tab.status->setText(text);
+  tab.status->setAccessibleDescription(text);
 }
 
 void CNetworksDlg::CopyRows(const SearchTab& tab, bool withHeader) {

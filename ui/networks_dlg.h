@@ -70,6 +70,7 @@ class CNetworksDlg : public QDialog {
   void OnFindDividers();
   // Runs prepare, which checks the fields and reads the library, then its search.
   void Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare);
+  static void SetStatus(SearchTab& tab, const QString& text);
   void CopyRows(const SearchTab& tab, bool withHeader);
 
   Services& m_services;

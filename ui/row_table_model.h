@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "network.h"
+#include "stock_load.h"
 
 namespace vantrel {
 
@@ -16,10 +20,13 @@ struct ShownTable {
   std::vector<std::vector<std::string>> tsvCells;
 };
 
-// What a search gives the window: its rows and the status line's text.
+// What a search gives the window: its rows, the status line's text, and for the circuit
+// picture each row's networks (a divider's two legs) over the stock that names their parts.
 struct SearchOutcome {
   ShownTable rows;
   std::string status;
+  std::vector<std::vector<networks::Network>> legs;
+  std::shared_ptr<const finder::LoadedStock> stock;
 };
 
 // A list of ShownTable for a QTableView. The last column, the network, is the one that
