@@ -1,0 +1,89 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "network.h"
+
+namespace vantrel::schematic {
+
+// The circuit picture of a network or a divider as boxes and wires, for any painter.
+//
+// Geometry: one unit is the height of one line of the label font, so a painter multiplies by
+// its font's line height and the picture scales with the font. x grows to the right, y
+// downward. Everything lies within [0, width] x [0, height], a margin included.
+// - Wires are polylines of horizontal and vertical segments. Each end of a wire lies on a
+//   part's end, a joint or a terminal; the corners inside a wire join nothing, and two wires
+//   meet only where they end.
+// - A joint is where three or more wire or part ends meet (drawn as a dot).
+// - Part bodies, labels and terminal symbols never overlap each other, and no wire passes
+//   through a body or a label.
+// - A network runs left to right between two unnamed terminals: series groups left to right,
+//   parallel groups stacked top to bottom, each part's label centred above its body.
+// - A divider runs top to bottom: VIN, the top leg, the VOUT tap (a terminal to the right),
+//   the bottom leg, ground. Its parts stand upright with their labels to their right; a
+//   parallel group's members stand side by side.
+
+struct Point {
+  double x = 0;
+  double y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+struct Box {
+  double x = 0;  // left
+  double y = 0;  // top
+  double width = 0;
+  double height = 0;
+};
+
+// One resistor. Its body is the symbol's rectangle; its ends are the middles of the body's
+// two short sides (left then right, or top then bottom), where its wires end.
+struct Part {
+  std::string label;  // the part's value as the caller names it
+  Box body;
+  std::array<Point, 2> ends;
+  Box labelBox;  // as wide as the text width said, one unit high
+};
+
+enum class TerminalKind {
+  kOpen,    // a small circle centred on `at`
+  kGround,  // the ground sign: its box hangs below `at`, the wire ends at its top middle
+};
+
+struct Terminal {
+  TerminalKind kind = TerminalKind::kOpen;
+  std::string name;  // "" for none
+  Point at;          // where its wire ends
+  Box symbol;
+  Box labelBox;  // empty without a name
+};
+
+struct Picture {
+  double width = 0;
+  double height = 0;
+  std::vector<Part> parts;
+  std::vector<std::vector<Point>> wires;
+  std::vector<Point> joints;
+  std::vector<Terminal> terminals;
+};
+
+// The width of a text in units (its advance in pixels over the font's line height).
+using TextWidth = std::function<double(std::string_view text)>;
+
+// The radius of an open terminal's circle, for painters.
+inline constexpr double kTerminalRadius = 0.2;
+
+// network drawn with names[i] as the label of stock value i, as Spell names its parts.
+Picture LayoutNetwork(const networks::Network& network, std::span<const std::string> names,
+                      const TextWidth& textWidth);
+
+// The divider with top leg r1 (from VIN to VOUT) and bottom leg r2 (from VOUT to ground).
+Picture LayoutDivider(const networks::Network& r1, const networks::Network& r2,
+                      std::span<const std::string> names, const TextWidth& textWidth);
+
+}  // namespace vantrel::schematic

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "schematic_layout.h"
+
+namespace vantrel::schematic {
+namespace {
+
+using networks::Network;
+using networks::Shape;
+
+constexpr double kEps = 1e-9;
+
+bool Near(Point a, Point b) {
+  return std::fabs(a.x - b.x) < kEps && std::fabs(a.y - b.y) < kEps;
+}
+
+bool Overlap(const Box& a, const Box& b) {
+  return a.x + kEps < b.x + b.width && b.x + kEps < a.x + a.width && a.y + kEps < b.y + b.height &&
+         b.y + kEps < a.y + a.height;
+}
+
+// The closed segment's bounding box, as a box of zero width or height.
+Box Span(Point a, Point b) {
+  return {std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(a.x - b.x), std::fabs(a.y - b.y)};
+}
+
+// The points where wires, part ends and terminals meet, and what joins them: an electrical
+// reading of the picture, independent of how it was laid out.
+class Circuit {
+ public:
+  int Node(Point p) {
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+      if (Near(points_[i], p)) return Find(static_cast<int>(i));
+    }
+    points_.push_back(p);
+    parent_.push_back(static_cast<int>(parent_.size()));
+    return parent_.back();
+  }
+  void Join(int a, int b) { parent_[static_cast<std::size_t>(Find(a))] = Find(b); }
+  int Find(int n) {
+    while (parent_[static_cast<std::size_t>(n)] != n) n = parent_[static_cast<std::size_t>(n)];
+    return n;
+  }
+  int Count() const { return static_cast<int>(points_.size()); }
+
+ private:
+  std::vector<Point> points_;
+  std::vector<int> parent_;
+};
+
+struct Resistor {
+  int a, b;
+  double ohms;
+};
+
+// Node voltages with fixed[n] held where given, by Gaussian elimination on the node equations.
+std::vector<double> Solve(int nodes, const std::vector<Resistor>& resistors,
+                          const std::map<int, double>& fixed) {
+  const auto n = static_cast<std::size_t>(nodes);
+  std::vector<std::vector<double>> m(n, std::vector<double>(n + 1, 0));
+  for (const Resistor& r : resistors) {
+    const auto a = static_cast<std::size_t>(r.a), b = static_cast<std::size_t>(r.b);
+    m[a][a] += 1 / r.ohms;
+    m[b][b] += 1 / r.ohms;
+    m[a][b] -= 1 / r.ohms;
+    m[b][a] -= 1 / r.ohms;
+  }
+  for (auto [node, volts] : fixed) {
+    auto& row = m[static_cast<std::size_t>(node)];
+    std::fill(row.begin(), row.end(), 0);
+    row[static_cast<std::size_t>(node)] = 1;
+    row[n] = volts;
+  }
+  for (std::size_t col = 0; col < n; ++col) {
+    std::size_t pivot = col;
+    for (std::size_t r = col; r < n; ++r) {
+      if (std::fabs(m[r][col]) > std::fabs(m[pivot][col])) pivot = r;
+    }
+    std::swap(m[col], m[pivot]);
+    for (std::size_t r = 0; r < n; ++r) {
+      if (r == col || m[r][col] == 0) continue;
+      const double f = m[r][col] / m[col][col];
+      for (std::size_t c = col; c <= n; ++c) m[r][c] -= f * m[col][c];
+    }
+  }
+  std::vector<double> v(n);
+  for (std::size_t i = 0; i < n; ++i) v[i] = m[i][n] / m[i][i];
+  return v;
+}
+
+struct Reading {
+  int nodes = 0;
+  std::vector<Resistor> resistors;
+  std::vector<int> terminals;  // node of each terminal
+};
+
+// Checks the geometry contract and reads the circuit, with value[label] the part's ohms.
+Reading Check(const Picture& p, const std::map<std::string, double>& value) {
+  std::vector<Box> boxes;
+  for (const Part& part : p.parts) {
+    boxes.push_back(part.body);
+    boxes.push_back(part.labelBox);
+  }
+  for (const Terminal& t : p.terminals) {
+    boxes.push_back(t.symbol);
+    if (!t.name.empty()) boxes.push_back(t.labelBox);
+  }
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const Box& b = boxes[i];
+    EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.width <= p.width && b.y + b.height <= p.height)
+        << "box " << i << " outside the picture";
+    for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(b, boxes[j])) << i << " over " << j;
+  }
+
+  // Wires end on bodies and in terminal circles, but never cross a body or a label.
+  std::vector<Box> obstacles;
+  for (const Part& part : p.parts) {
+    obstacles.push_back(part.body);
+    obstacles.push_back(part.labelBox);
+  }
+  for (const Terminal& t : p.terminals) obstacles.push_back(t.labelBox);
+
+  std::vector<Point> ends;  // of parts, joints, terminals: where a wire may end
+  for (const Part& part : p.parts) ends.insert(ends.end(), part.ends.begin(), part.ends.end());
+  ends.insert(ends.end(), p.joints.begin(), p.joints.end());
+  for (const Terminal& t : p.terminals) ends.push_back(t.at);
+  const auto isEnd = [&](Point q) {
+    return std::any_of(ends.begin(), ends.end(), [&](Point e) { return Near(e, q); });
+  };
+
+  struct Segment {
+    std::size_t wire;
+    Point a, b;
+  };
+  std::vector<Segment> segments;
+  for (std::size_t w = 0; w < p.wires.size(); ++w) {
+    const auto& wire = p.wires[w];
+    EXPECT_GE(wire.size(), 2u);
+    EXPECT_TRUE(isEnd(wire.front()) && isEnd(wire.back())) << "wire " << w << " ends loose";
+    for (std::size_t i = 1; i < wire.size(); ++i) {
+      const Point a = wire[i - 1], b = wire[i];
+      EXPECT_TRUE((a.x == b.x) != (a.y == b.y)) << "wire " << w << " not straight or empty";
+      for (const Box& obstacle : obstacles) {
+        EXPECT_FALSE(Overlap(Span(a, b), obstacle)) << "wire " << w << " through a body or label";
+      }
+      segments.push_back({w, a, b});
+    }
+  }
+  // Wires meet only at their ends, and only where a wire may end.
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      const Segment &s = segments[i], &t = segments[j];
+      if (s.wire == t.wire && i == j + 1) continue;
+      const Box u = Span(s.a, s.b), v = Span(t.a, t.b);
+      const double left = std::max(u.x, v.x), right = std::min(u.x + u.width, v.x + v.width);
+      const double top = std::max(u.y, v.y), bottom = std::min(u.y + u.height, v.y + v.height);
+      if (left > right + kEps || top > bottom + kEps) continue;
+      const Point meet{left, top};
+      EXPECT_TRUE(right - left < kEps && bottom - top < kEps && isEnd(meet) &&
+                  (Near(meet, p.wires[s.wire].front()) || Near(meet, p.wires[s.wire].back())) &&
+                  (Near(meet, p.wires[t.wire].front()) || Near(meet, p.wires[t.wire].back())))
+          << "wires " << s.wire << " and " << t.wire << " cross at " << meet.x << "," << meet.y;
+    }
+  }
+  for (Point joint : p.joints) {
+    int met = 0;
+    for (const auto& wire : p.wires) met += Near(wire.front(), joint) + Near(wire.back(), joint);
+    for (const Part& part : p.parts) met += Near(part.ends[0], joint) + Near(part.ends[1], joint);
+    EXPECT_GE(met, 3) << "joint at " << joint.x << "," << joint.y;
+  }
+
+  Circuit circuit;
+  for (const auto& wire : p.wires) {
+    for (Point q : wire) circuit.Join(circuit.Node(q), circuit.Node(wire.front()));
+  }
+  Reading reading;
+  for (const Part& part : p.parts) {
+    reading.resistors.push_back(
+        {circuit.Node(part.ends[0]), circuit.Node(part.ends[1]), value.at(part.label)});
+  }
+  for (const Terminal& t : p.terminals) reading.terminals.push_back(circuit.Node(t.at));
+  // Every node reaches the first terminal through wires and parts.
+  Circuit joined = circuit;
+  for (const Resistor& r : reading.resistors) joined.Join(r.a, r.b);
+  for (int n = 0; n < circuit.Count(); ++n) {
+    EXPECT_EQ(joined.Find(n), joined.Find(reading.terminals.front())) << "picture falls apart";
+  }
+  // Number the wire-connected nodes 0.. for the solver.
+  std::map<int, int> index;
+  for (int n = 0; n < circuit.Count(); ++n) index.emplace(circuit.Find(n), index.size());
+  reading.nodes = static_cast<int>(index.size());
+  for (Resistor& r : reading.resistors)
+    r = {index[circuit.Find(r.a)], index[circuit.Find(r.b)], r.ohms};
+  for (int& t : reading.terminals) t = index[circuit.Find(t)];
+  return reading;
+}
+
+struct Stock {
+  std::vector<double> values;
+  std::vector<std::string> names;
+  std::map<std::string, double> value;
+  std::map<std::string, double> width;
+  TextWidth textWidth = [this](std::string_view text) { return width.at(std::string(text)); };
+
+  explicit Stock(std::mt19937& rng) {
+    std::uniform_real_distribution<double> ohms(1, 1e6), chars(0.2, 9);
+    for (int i = 0; i < 6; ++i) {
+      names.push_back("R" + std::to_string(i));
+      values.push_back(ohms(rng));
+      value[names.back()] = values.back();
+      width[names.back()] = chars(rng);
+    }
+    width["VIN"] = chars(rng);
+    width["VOUT"] = chars(rng);
+  }
+  Stock(const Stock&) = delete;
+
+  Network Pick(Shape shape, std::mt19937& rng) const {
+    Network network{shape, {}};
+    for (auto& part : network.parts) part = static_cast<std::uint16_t>(rng() % values.size());
+    return network;
+  }
+};
+
+std::vector<std::string> Labels(const Picture& picture) {
+  std::vector<std::string> labels;
+  for (const Part& part : picture.parts) labels.push_back(part.label);
+  std::sort(labels.begin(), labels.end());
+  return labels;
+}
+
+std::vector<std::string> Labels(const Network& network, const Stock& stock) {
+  std::vector<std::string> labels;
+  for (int i = 0; i < networks::PartCount(network.shape); ++i) {
+    labels.push_back(stock.names[network.parts[static_cast<std::size_t>(i)]]);
+  }
+  std::sort(labels.begin(), labels.end());
+  return labels;
+}
+
+// Every shape, random values and label widths: the picture keeps the contract and, read as a
+// circuit, has the network's resistance between its two terminals.
+TEST(SchematicLayout, NetworkPictureIsTheNetwork) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 20; ++round) {
+    const Stock stock(rng);
+    for (int s = 0; s < networks::kShapeCount; ++s) {
+      const Network network = stock.Pick(static_cast<Shape>(s), rng);
+      SCOPED_TRACE(networks::Spell(network, stock.names));
+      const Picture picture = LayoutNetwork(network, stock.names, stock.textWidth);
+      EXPECT_EQ(Labels(picture), Labels(network, stock));
+      const Reading r = Check(picture, stock.value);
+      ASSERT_EQ(r.terminals.size(), 2u);
+      const std::vector<double> v =
+          Solve(r.nodes, r.resistors, {{r.terminals[0], 1}, {r.terminals[1], 0}});
+      double current = 0;
+      for (const Resistor& res : r.resistors) {
+        if (res.a == r.terminals[0]) current += (1 - v[static_cast<std::size_t>(res.b)]) / res.ohms;
+        if (res.b == r.terminals[0]) current += (1 - v[static_cast<std::size_t>(res.a)]) / res.ohms;
+      }
+      const double expected = networks::NetworkValue(network, stock.values);
+      EXPECT_NEAR(1 / current, expected, expected * 1e-9);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+// Every pair of legs: VIN, VOUT and ground where they belong, and the output the legs give.
+TEST(SchematicLayout, DividerPictureIsTheDivider) {
+  std::mt19937 rng(7);
+  for (int s1 = 0; s1 < networks::kShapeCount; ++s1) {
+    for (int s2 = 0; s2 < networks::kShapeCount; ++s2) {
+      const Stock stock(rng);
+      const Network r1 = stock.Pick(static_cast<Shape>(s1), rng);
+      const Network r2 = stock.Pick(static_cast<Shape>(s2), rng);
+      SCOPED_TRACE(networks::Spell(r1, stock.names) + " / " + networks::Spell(r2, stock.names));
+      const Picture picture = LayoutDivider(r1, r2, stock.names, stock.textWidth);
+      const Reading r = Check(picture, stock.value);
+      ASSERT_EQ(r.terminals.size(), 3u);
+      EXPECT_EQ(picture.terminals[0].name, "VIN");
+      EXPECT_EQ(picture.terminals[1].name, "VOUT");
+      EXPECT_EQ(picture.terminals[2].kind, TerminalKind::kGround);
+      // Top to bottom, and VOUT off to the side.
+      EXPECT_LT(picture.terminals[0].at.y, picture.terminals[1].at.y);
+      EXPECT_LT(picture.terminals[1].at.y, picture.terminals[2].at.y);
+      EXPECT_GT(picture.terminals[1].at.x, picture.terminals[0].at.x);
+      const std::vector<double> v =
+          Solve(r.nodes, r.resistors, {{r.terminals[0], 1}, {r.terminals[2], 0}});
+      const double top = networks::NetworkValue(r1, stock.values);
+      const double bottom = networks::NetworkValue(r2, stock.values);
+      EXPECT_NEAR(v[static_cast<std::size_t>(r.terminals[1])], bottom / (top + bottom), 1e-9);
+      if (HasFailure()) return;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::schematic

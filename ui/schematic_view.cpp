@@ -1,0 +1,196 @@
+#include "schematic_view.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QtMath>
+#include <algorithm>
+
+namespace vantrel {
+namespace {
+
+constexpr qreal kPenWidth = 0.07;     // in line heights
+constexpr qreal kJointRadius = 0.12;  // the dot where three wires meet
+constexpr qreal kLabelPadding = 0.2;  // around a label's text, so glyphs never touch a symbol
+
+QRectF Rect(const schematic::Box& box, qreal unit) {
+  return {box.x * unit, box.y * unit, box.width * unit, box.height * unit};
+}
+
+QPointF At(schematic::Point point, qreal unit) {
+  return {point.x * unit, point.y * unit};
+}
+
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, const QFont& font,
+           const QColor& ink, const QColor& paper) {
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setFont(font);
+  painter.setPen(
+      QPen(ink, std::max<qreal>(1, kPenWidth * unit), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  painter.setBrush(Qt::NoBrush);
+  for (const auto& wire : picture.wires) {
+    QPolygonF line;
+    for (schematic::Point point : wire) line << At(point, unit);
+    painter.drawPolyline(line);
+  }
+  painter.setBrush(paper);
+  for (const schematic::Part& part : picture.parts) painter.drawRect(Rect(part.body, unit));
+  for (const schematic::Terminal& terminal : picture.terminals) {
+    const QRectF symbol = Rect(terminal.symbol, unit);
+    if (terminal.kind == schematic::TerminalKind::kOpen) {
+      painter.drawEllipse(symbol);
+    } else {
+      // Three bars, each narrower, the first where the wire ends.
+      for (int bar = 0; bar < 3; ++bar) {
+        const qreal y = symbol.top() + symbol.height() * bar / 2;
+        const qreal half = symbol.width() * (1 - 0.4 * bar) / 2;
+        painter.drawLine(QPointF(symbol.center().x() - half, y),
+                         QPointF(symbol.center().x() + half, y));
+      }
+    }
+    if (!terminal.name.empty()) {
+      painter.drawText(Rect(terminal.labelBox, unit), Qt::AlignCenter, Text(terminal.name));
+    }
+  }
+  painter.setBrush(ink);
+  painter.setPen(Qt::NoPen);
+  for (schematic::Point joint : picture.joints) {
+    painter.drawEllipse(At(joint, unit), kJointRadius * unit, kJointRadius * unit);
+  }
+  painter.setPen(ink);
+  for (const schematic::Part& part : picture.parts) {
+    painter.drawText(Rect(part.labelBox, unit), Qt::AlignCenter, Text(part.label));
+  }
+}
+
+}  // namespace
+
+SchematicView::SchematicView(QWidget* parent)
+    : QWidget(parent), copy_(new QAction(tr("Copy picture"), this)) {
+  setAccessibleName(tr("Circuit"));
+  copy_->setEnabled(false);
+  connect(copy_, &QAction::triggered, this, &SchematicView::CopyPicture);
+  addAction(copy_);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void SchematicView::SetNetwork(const networks::Network& network,
+                               std::span<const std::string> names) {
+  Show(false, std::span(&network, 1), names);
+  setAccessibleDescription(Text(networks::Spell(legs_[0], names_)));
+}
+
+void SchematicView::SetDivider(const networks::Network& r1, const networks::Network& r2,
+                               std::span<const std::string> names) {
+  const networks::Network legs[] = {r1, r2};
+  Show(true, legs, names);
+  setAccessibleDescription(
+      tr("VIN, R1 %1, VOUT, R2 %2, ground")
+          .arg(Text(networks::Spell(legs_[0], names_)), Text(networks::Spell(legs_[1], names_))));
+}
+
+void SchematicView::Clear() {
+  legs_.clear();
+  names_.clear();
+  setAccessibleDescription({});
+  Relayout();
+}
+
+void SchematicView::Show(bool divider, std::span<const networks::Network> legs,
+                         std::span<const std::string> names) {
+  divider_ = divider;
+  legs_.assign(legs.begin(), legs.end());
+  names_.clear();
+  for (networks::Network& leg : legs_) {
+    for (int slot = 0; slot < networks::PartCount(leg.shape); ++slot) {
+      auto& part = leg.parts[static_cast<std::size_t>(slot)];
+      names_.push_back(names[part]);
+      part = static_cast<std::uint16_t>(names_.size() - 1);
+    }
+  }
+  Relayout();
+}
+
+qreal SchematicView::Unit() const {
+  return QFontMetricsF(font()).height();
+}
+
+void SchematicView::Relayout() {
+  const QFontMetricsF metrics(font());
+  const qreal unit = metrics.height();
+  const schematic::TextWidth width = [&](std::string_view text) {
+    return metrics.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size()))) /
+               unit +
+           kLabelPadding;
+  };
+  if (legs_.empty()) {
+    picture_ = {};
+  } else if (divider_) {
+    picture_ = schematic::LayoutDivider(legs_[0], legs_[1], names_, width);
+  } else {
+    picture_ = schematic::LayoutNetwork(legs_[0], names_, width);
+  }
+  copy_->setEnabled(!legs_.empty());
+  updateGeometry();
+  update();
+}
+
+QImage SchematicView::Render(qreal devicePixelRatio) const {
+  if (legs_.empty()) return {};
+  const QSize size = sizeHint();
+  QImage image(qCeil(size.width() * devicePixelRatio), qCeil(size.height() * devicePixelRatio),
+               QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(devicePixelRatio);
+  // Text on the image takes the size it has on screen.
+  image.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+  image.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+  image.fill(palette().color(backgroundRole()));
+  QPainter painter(&image);
+  Paint(painter, picture_, Unit(), font(), palette().color(foregroundRole()),
+        palette().color(backgroundRole()));
+  return image;
+}
+
+void SchematicView::CopyPicture() const {
+  if (legs_.empty()) return;
+  QGuiApplication::clipboard()->setImage(Render(devicePixelRatioF()));
+}
+
+QSize SchematicView::sizeHint() const {
+  const qreal unit = Unit();
+  if (legs_.empty()) return QSize(qCeil(16 * unit), qCeil(6 * unit));
+  return QSize(qCeil(picture_.width * unit), qCeil(picture_.height * unit));
+}
+
+QSize SchematicView::minimumSizeHint() const {
+  const qreal unit = Unit();
+  return QSize(qCeil(8 * unit), qCeil(3 * unit));
+}
+
+void SchematicView::paintEvent(QPaintEvent*) {
+  if (legs_.empty()) return;
+  const qreal unit = Unit();
+  const qreal w = picture_.width * unit;
+  const qreal h = picture_.height * unit;
+  const qreal scale = std::min({qreal(1), width() / w, height() / h});
+  QPainter painter(this);
+  painter.translate((width() - w * scale) / 2, (height() - h * scale) / 2);
+  painter.scale(scale, scale);
+  Paint(painter, picture_, unit, font(), palette().color(foregroundRole()),
+        palette().color(backgroundRole()));
+}
+
+void SchematicView::changeEvent(QEvent* event) {
+  // Label widths come from the font.
+  if (event->type() == QEvent::FontChange) Relayout();
+  QWidget::changeEvent(event);
+}
+
+}  // namespace vantrel

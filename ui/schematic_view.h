@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "network.h"
+#include "schematic_layout.h"
+
+class QAction;
+
+namespace vantrel {
+
+// A small circuit picture of a network or a divider, drawn in the widget's font (one layout
+// unit is one line of it) and in its palette's foreground and background roles. A picture
+// larger than the widget shrinks to fit; it never grows past the font's size.
+class SchematicView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit SchematicView(QWidget* parent = nullptr);
+
+  // names[i] is the label of stock value i, as for networks::Spell; only the parts' names are
+  // kept, so names need not outlive the call.
+  void SetNetwork(const networks::Network& network, std::span<const std::string> names);
+  // r1 from VIN to VOUT, r2 from VOUT to ground, as in networks::DividerRow.
+  void SetDivider(const networks::Network& r1, const networks::Network& r2,
+                  std::span<const std::string> names);
+  void Clear();
+  bool IsEmpty() const { return legs_.empty(); }
+
+  // The picture at the font's size on the background colour, at the given device pixel
+  // ratio; a null image when there is none.
+  QImage Render(qreal devicePixelRatio) const;
+  // Puts Render(devicePixelRatioF()) on the clipboard; nothing when there is no picture.
+  void CopyPicture() const;
+  // "Copy picture", in the widget's context menu; enabled while there is a picture.
+  QAction* CopyPictureAction() const { return copy_; }
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void Show(bool divider, std::span<const networks::Network> legs,
+            std::span<const std::string> names);
+  void Relayout();
+  qreal Unit() const;
+
+  bool divider_ = false;
+  std::vector<networks::Network> legs_;  // the network, or the divider's two legs
+  std::vector<std::string> names_;       // the parts' names, which legs_ index
+  schematic::Picture picture_;
+  QAction* copy_;
+};
+
+}  // namespace vantrel
