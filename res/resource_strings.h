@@ -55,6 +55,7 @@ inline constexpr char kDefaultTolerance[] = "1";
 inline constexpr char kNetworksListName[] = "Networks";
 inline constexpr char kDividersListName[] = "Dividers";
 inline constexpr char kFindingsListName[] = "Library findings";
+inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";
 

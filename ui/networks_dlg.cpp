@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -22,6 +23,7 @@
 #include "list_actions.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
+#include "schematic_view.h"
 #include "value_list.h"
 
 namespace vantrel {
@@ -60,7 +62,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
 
   // Room for the Network column without making the window hard to place on a small screen.
   const QFontMetrics metrics = fontMetrics();
-  resize(metrics.averageCharWidth() * 100, metrics.height() * 36);
+  resize(metrics.averageCharWidth() * 110, metrics.height() * 48);
   m_target->setFocus();
 }
 
@@ -182,9 +184,26 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   tab.list->setWordWrap(false);
   tab.list->setTextElideMode(Qt::ElideMiddle);
   tab.list->verticalHeader()->hide();
+  tab.list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() * 3 / 2);
   tab.list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   tab.list->horizontalHeader()->setStretchLastSection(true);
   AddCopyActions(*tab.list, [this, &tab](bool withHeader) { CopyRows(tab, withHeader); });
+
+  tab.picture = new SchematicView(tab.page);
+  tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
+  tab.copyPicture->setAutoDefault(false);
+  tab.copyPicture->setEnabled(false);
+  connect(tab.copyPicture, &QPushButton::clicked, tab.picture, &SchematicView::CopyPicture);
+  connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [&tab](const QModelIndex& current) { DrawRow(tab, current.row()); });
+  // The list and the picture share the height; the user can move the line between them.
+  auto* splitter = new QSplitter(Qt::Vertical, tab.page);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(tab.list);
+  splitter->addWidget(tab.picture);
+  // Room for a four-part circuit at the font's size, which is as large as the picture gets.
+  const int line = fontMetrics().height();
+  splitter->setSizes({16 * line, 10 * line});
 
   tab.status = new QLabel(tab.page);
   tab.status->setObjectName("status");
@@ -198,8 +217,11 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   auto* layout = new QVBoxLayout(tab.page);
   layout->addLayout(&grid);
   layout->addLayout(buttons);
-  layout->addWidget(tab.list, 1);
-  layout->addWidget(tab.status);
+  layout->addWidget(splitter, 1);
+  auto* below = new QHBoxLayout;
+  below->addWidget(tab.status, 1);
+  below->addWidget(tab.copyPicture, 0, Qt::AlignTop);
+  layout->addLayout(below);
 }
 
 // Enter runs the current tab's search wherever the focus is; a focused button takes Enter
@@ -275,15 +297,36 @@ void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& pr
     return;
   }
   if (!prepared.job) {
-    tab.model->SetRows({});
-    SetStatus(tab, QString::fromStdString(prepared.status));
+    ShowOutcome(tab, {{}, prepared.status, {}, {}});
     return;
   }
   SetStatus(tab, kSearchingText);
-  tab.runner->Run(std::move(prepared.job), [&tab](const SearchOutcome& outcome) {
-    tab.model->SetRows(outcome.rows);
-    SetStatus(tab, QString::fromStdString(outcome.status));
-  });
+  tab.runner->Run(std::move(prepared.job),
+                  [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+}
+
+void CNetworksDlg::ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
+  tab.shown = outcome;
+  tab.model->SetRows(outcome.rows);
+  SetStatus(tab, QString::fromStdString(outcome.status));
+  DrawRow(tab, -1);
+}
+
+// The circuit of a row, or none for -1.
+void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
+  const auto& legs = tab.shown.legs;
+  if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
+    tab.picture->Clear();
+  } else {
+    const auto& networks = legs[static_cast<std::size_t>(row)];
+    const std::vector<std::string>& names = tab.shown.stock->names;
+    if (networks.size() == 1) {
+      tab.picture->SetNetwork(networks[0], names);
+    } else {
+      tab.picture->SetDivider(networks[0], networks[1], names);
+    }
+  }
+  tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }
 
 // A screen reader finds the line by its name and reads the text as its description.

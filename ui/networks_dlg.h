@@ -10,6 +10,7 @@
 //   A new search replaces a running one; closing the window stops it.
 //   Copy (Ctrl+C or the list's context menu) -> the selected rows as the command line's tsv on
 //     the clipboard and the primary selection.
+//   The list's current row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>
 #include <array>
@@ -31,6 +32,7 @@ class QTableView;
 namespace vantrel {
 
 class RowTableModel;
+class SchematicView;
 
 class CNetworksDlg : public QDialog {
   Q_OBJECT
@@ -52,7 +54,10 @@ class CNetworksDlg : public QDialog {
     QTableView* list = nullptr;
     RowTableModel* model = nullptr;
     QLabel* status = nullptr;
+    SchematicView* picture = nullptr;
+    QPushButton* copyPicture = nullptr;
     SearchRunner* runner = nullptr;
+    SearchOutcome shown;  // the outcome whose rows the list shows
     // The error label of each field, by the command line's name for it.
     std::vector<std::pair<std::string, QLabel*>> errors;
   };
@@ -71,6 +76,8 @@ class CNetworksDlg : public QDialog {
   // Runs prepare, which checks the fields and reads the library, then its search.
   void Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare);
   static void SetStatus(SearchTab& tab, const QString& text);
+  static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
+  static void DrawRow(SearchTab& tab, int row);
   void CopyRows(const SearchTab& tab, bool withHeader);
 
   Services& m_services;
