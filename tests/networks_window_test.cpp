@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 #include <latch>
@@ -58,7 +59,7 @@ class NetworksWindowTest : public QObject {
 
  private:
   // The Networks tab.
-  QWidget& Page() { return *Control<QTableView>(*m_window, "Networks")->parentWidget(); }
+  QWidget& Page() { return *m_window->findChild<QTabWidget*>()->widget(0); }
   template <typename T>
   T* Field(const char* name) {
     return Control<T>(Page(), name);
