@@ -16,12 +16,13 @@ trap 'rm -rf "$work"' EXIT
 artifacts="$PWD/build/fuzz/artifacts"
 mkdir -p "$artifacts"
 
-# run TARGET MAX_LEN: the library target reaches past the 10240 bytes the reader takes.
+# run TARGET MAX_LEN DICTIONARY: the library and command-line targets reach past the 10240 bytes
+# the reader takes.
 run() {
-  local target="$1" max_len="$2"
+  local target="$1" max_len="$2" dict="$3"
   cp -r "fuzz/corpus/$target" "$work/$target"
   echo "== fuzzing $target for $seconds s"
-  if ! "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" -dict=fuzz/tokens.dict \
+  if ! "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" -dict="fuzz/$dict" \
     -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$artifacts/$target-" 2>"$work/$target.log"; then
     tail -n 60 "$work/$target.log" >&2
@@ -33,5 +34,6 @@ run() {
     "$work/$target.log"
 }
 
-run library 12288
-run number 256
+run library 12288 tokens.dict
+run number 256 tokens.dict
+run cli 12288 cli.dict

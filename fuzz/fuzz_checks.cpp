@@ -47,6 +47,191 @@ bool SameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// A recursive descent over one JSON value; any departure from the grammar or from UTF-8 ends it.
+class StrictJson {
+ public:
+  explicit StrictJson(std::string_view text) : m_text(text) {}
+
+  bool Document() {
+    Space();
+    if (!Value(0)) return false;
+    Space();
+    return m_pos == m_text.size();
+  }
+
+ private:
+  static constexpr int kMaxDepth = 64;
+
+  bool Value(int depth) {
+    if (depth > kMaxDepth || m_pos == m_text.size()) return false;
+    switch (m_text[m_pos]) {
+      case '{':
+        return Object(depth);
+      case '[':
+        return Array(depth);
+      case '"':
+        return String();
+      case 't':
+        return Word("true");
+      case 'f':
+        return Word("false");
+      case 'n':
+        return Word("null");
+      default:
+        return Number();
+    }
+  }
+
+  bool Object(int depth) {
+    ++m_pos;
+    Space();
+    if (Take('}')) return true;
+    do {
+      Space();
+      if (Peek() != '"' || !String()) return false;
+      Space();
+      if (!Take(':')) return false;
+      Space();
+      if (!Value(depth + 1)) return false;
+      Space();
+    } while (Take(','));
+    return Take('}');
+  }
+
+  bool Array(int depth) {
+    ++m_pos;
+    Space();
+    if (Take(']')) return true;
+    do {
+      Space();
+      if (!Value(depth + 1)) return false;
+      Space();
+    } while (Take(','));
+    return Take(']');
+  }
+
+  bool String() {
+    ++m_pos;
+    while (m_pos < m_text.size()) {
+      const auto byte = static_cast<unsigned char>(m_text[m_pos]);
+      if (byte == '"') {
+        ++m_pos;
+        return true;
+      }
+      if (byte < 0x20) return false;
+      if (byte == '\\') {
+        if (!Escape()) return false;
+      } else if (byte < 0x80) {
+        ++m_pos;
+      } else if (!Utf8()) {
+        return false;
+      }
+    }
+    return false;
+  }
+
+  bool Escape() {
+    if (++m_pos == m_text.size()) return false;
+    const char c = m_text[m_pos++];
+    if (c != 'u') return c != '\0' && std::strchr("\"\\/bfnrt", c) != nullptr;
+    const long unit = Hex4();
+    if (unit < 0xd800 || unit > 0xdfff) return unit >= 0;
+    // A high surrogate must be followed by an escaped low one.
+    if (unit > 0xdbff || m_text.substr(m_pos, 2) != "\\u") return false;
+    m_pos += 2;
+    const long low = Hex4();
+    return low >= 0xdc00 && low <= 0xdfff;
+  }
+
+  long Hex4() {
+    if (m_text.size() - m_pos < 4) return -1;
+    long unit = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char c = m_text[m_pos++];
+      const char lower = static_cast<char>(c | 0x20);
+      if (c >= '0' && c <= '9') {
+        unit = unit * 16 + (c - '0');
+      } else if (lower >= 'a' && lower <= 'f') {
+        unit = unit * 16 + (lower - 'a' + 10);
+      } else {
+        return -1;
+      }
+    }
+    return unit;
+  }
+
+  // One multi-byte UTF-8 sequence, as RFC 3629 allows it.
+  bool Utf8() {
+    const auto lead = static_cast<unsigned char>(m_text[m_pos]);
+    int length = 0;
+    unsigned long point = 0;
+    if (lead >= 0xc2 && lead <= 0xdf) {
+      length = 2;
+      point = lead & 0x1fu;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+      length = 3;
+      point = lead & 0x0fu;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+      length = 4;
+      point = lead & 0x07u;
+    } else {
+      return false;
+    }
+    if (m_text.size() - m_pos < static_cast<std::size_t>(length)) return false;
+    for (int i = 1; i < length; ++i) {
+      const auto next = static_cast<unsigned char>(m_text[m_pos + static_cast<std::size_t>(i)]);
+      if ((next & 0xc0u) != 0x80u) return false;
+      point = point << 6 | (next & 0x3fu);
+    }
+    m_pos += static_cast<std::size_t>(length);
+    constexpr unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    return point >= kLeast[length] && point <= 0x10ffff && (point < 0xd800 || point > 0xdfff);
+  }
+
+  bool Number() {
+    Take('-');
+    if (Take('0')) {
+      // no leading zeros
+    } else if (!Digits()) {
+      return false;
+    }
+    if (Take('.') && !Digits()) return false;
+    if (Peek() == 'e' || Peek() == 'E') {
+      ++m_pos;
+      if (!Take('+')) Take('-');
+      if (!Digits()) return false;
+    }
+    return true;
+  }
+
+  bool Digits() {
+    const std::size_t start = m_pos;
+    while (Peek() >= '0' && Peek() <= '9') ++m_pos;
+    return m_pos > start;
+  }
+
+  bool Word(std::string_view word) {
+    if (m_text.substr(m_pos, word.size()) != word) return false;
+    m_pos += word.size();
+    return true;
+  }
+
+  void Space() {
+    while (Peek() == ' ' || Peek() == '\t' || Peek() == '\n' || Peek() == '\r') ++m_pos;
+  }
+
+  char Peek() const { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
+
+  bool Take(char c) {
+    if (m_pos == m_text.size() || m_text[m_pos] != c) return false;
+    ++m_pos;
+    return true;
+  }
+
+  std::string_view m_text;
+  std::size_t m_pos = 0;
+};
+
 }  // namespace
 
 void Check(bool ok, const char* what) {
@@ -111,6 +296,10 @@ void CheckNumberText(std::string_view text) {
   const long double readSlack =
       (std::nextafter(std::fabs(back), INFINITY) - std::fabs(back)) / 2.0L;
   Check(error <= halfUnit * (1.0L + 1e-15L) + readSlack, "FormatFixed text reads back too far");
+}
+
+bool IsStrictJson(std::string_view text) {
+  return StrictJson(text).Document();
 }
 
 void UseCommaLocale() {

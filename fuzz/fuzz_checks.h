@@ -17,6 +17,10 @@ std::string ReferenceFixed(double value, int decimals);
 // Checks ParseAtof, ParseAtoi, RoundToFloat and FormatFixed on text against the C runtime.
 void CheckNumberText(std::string_view text);
 
+// True when text is one JSON value (RFC 8259) in valid UTF-8: no overlong forms, no
+// surrogates, no code points past U+10FFFF, and no \u escape of an unpaired surrogate.
+bool IsStrictJson(std::string_view text);
+
 // Runs the fuzzer under a locale with a decimal comma when the machine has one: the
 // conversions must not depend on the process locale.
 void UseCommaLocale();
