@@ -55,13 +55,10 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
   std::ostream& out = context.out;
   std::ostream& err = context.err;
   const finder::DividerRequest request = Require(finder::CheckDivider(DividerInputOf(args)));
-  const std::optional<finder::LoadedStock> input = LoadStock(services, request.excluded, err);
+  const std::optional<finder::LoadedStock> input =
+      LoadStock(services, request.excluded, "dividers", err);
   if (!input) return kExitFailure;
   const std::vector<double>& stock = input->stock.values;
-  if (stock.empty()) {
-    err << "vantrel-cli: the library holds no value to build dividers from\n";
-    return kExitFailure;
-  }
 
   Listing<networks::DividerRow, finder::DividerRow> listing;
   listing.format = OutputFormatNamed(args.Value("--format"));
@@ -71,9 +68,6 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
                   {"vout", NumberCell(request.search.vout)},
                   {"tolerance", NumberCell(request.search.tolerance)},
                   {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
-  if (listing.format == OutputFormat::kJson) {
-    for (auto& field : LibraryHead(services.files)) listing.head.push_back(std::move(field));
-  }
   listing.target = request.search.vout;
   listing.limit = request.limit;
   listing.search = [&](std::uint64_t limit, const auto& take) {
@@ -85,11 +79,8 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
   listing.key = [](const finder::DividerRow& row) { return row.vout; };
   listing.textCells = finder::DividerTextCells;
   listing.fields = finder::DividerFields;
-  if (!PrintListing(listing, out)) {
-    // Formatted output stays a table, empty; the note goes to the user.
-    (listing.format == OutputFormat::kText ? out : err)
-        << finder::NoDividerRowNote(*input, request) << '\n';
-  }
+  listing.noRowNote = [&] { return finder::NoDividerRowNote(*input, request); };
+  PrintListing(std::move(listing), services.files, out, err);
   return kExitOk;
 }
 

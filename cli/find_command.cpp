@@ -52,13 +52,10 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
   std::ostream& err = context.err;
   const finder::FindRequest request = Require(finder::CheckFind(FindInputOf(args)));
   const double target = request.search.target;
-  const std::optional<finder::LoadedStock> input = LoadStock(services, request.excluded, err);
+  const std::optional<finder::LoadedStock> input =
+      LoadStock(services, request.excluded, "networks", err);
   if (!input) return kExitFailure;
   const std::vector<double>& stock = input->stock.values;
-  if (stock.empty()) {
-    err << "vantrel-cli: the library holds no value to build networks from\n";
-    return kExitFailure;
-  }
 
   Listing<networks::NetworkRow, finder::FindRow> listing;
   listing.format = OutputFormatNamed(args.Value("--format"));
@@ -67,9 +64,6 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
                   {"target", NumberCell(target)},
                   {"tolerance", NumberCell(request.search.tolerance)},
                   {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}};
-  if (listing.format == OutputFormat::kJson) {
-    for (auto& field : LibraryHead(services.files)) listing.head.push_back(std::move(field));
-  }
   listing.target = target;
   listing.limit = request.limit;
   listing.search = [&](std::uint64_t limit, const auto& take) {
@@ -83,11 +77,8 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
     return finder::FindTextCells(row, digits, request);
   };
   listing.fields = [&](const finder::FindRow& row) { return finder::FindFields(row, request); };
-  if (!PrintListing(listing, out)) {
-    // Formatted output stays a table, empty; the note goes to the user.
-    (listing.format == OutputFormat::kText ? out : err)
-        << finder::NoFindRowNote(*input, request) << '\n';
-  }
+  listing.noRowNote = [&] { return finder::NoFindRowNote(*input, request); };
+  PrintListing(std::move(listing), services.files, out, err);
   return kExitOk;
 }
 

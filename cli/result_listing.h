@@ -5,8 +5,10 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "files.h"
 #include "output_table.h"
 #include "ranked_rows.h"
 #include "rows.h"
@@ -28,13 +30,14 @@ struct Listing {
   std::function<double(const Row&)> key;
   std::function<std::vector<std::string>(const Row&, int digits)> textCells;
   std::function<std::vector<Cell>(const Row&)> fields;
+  std::function<std::string()> noRowNote;  // said when no row qualifies
 };
 
-// Prints the listing's rows; false when there was none. tsv, csv and json print each row
-// as it is found, and an empty table when there is none; text prints nothing then. The text
+// Prints the listing's rows; false when there was none. tsv, csv and json print each row as
+// it is found, and an empty table when there is none; text prints nothing then. The text
 // table of --all is streamed (TableStream); a text table of K rows is laid out from all of them.
 template <class Found, class Row>
-bool PrintListing(const Listing<Found, Row>& listing, std::ostream& out) {
+bool ListRows(const Listing<Found, Row>& listing, std::ostream& out) {
   std::uint64_t rank = 0;
   if (listing.format != OutputFormat::kText) {
     RowWriter writer(listing.format, listing.head, finder::ColumnNames(listing.columns), out);
@@ -60,6 +63,19 @@ bool PrintListing(const Listing<Found, Row>& listing, std::ostream& out) {
   WriteTable(forEach, listing.key, listing.target, listing.textCells, TextColumns(listing.columns),
              out);
   return true;
+}
+
+// Prints the listing, or its note when no row qualifies: on out for text, on err beside the
+// empty table of the other formats. json's head also names the library (LibraryHead).
+template <class Found, class Row>
+void PrintListing(Listing<Found, Row> listing, IFileService& files, std::ostream& out,
+                  std::ostream& err) {
+  if (listing.format == OutputFormat::kJson) {
+    for (auto& field : LibraryHead(files)) listing.head.push_back(std::move(field));
+  }
+  if (!ListRows(listing, out)) {
+    (listing.format == OutputFormat::kText ? out : err) << listing.noRowNote() << '\n';
+  }
 }
 
 }  // namespace vantrel
