@@ -131,6 +131,46 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
   }
 }
 
+// Values are taken as written, and a network equal to the target in decimal arithmetic shows
+// 0 and ranks with the exact ones, though its double value is an ulp or so off.
+TEST_F(NetworkCommandTest, ExactDecimalHitsShowZero) {
+  const struct {
+    std::string library;  // a series name or the file's text
+    std::vector<std::string> args;
+    std::string row;
+  } cases[] = {
+      // 5.65 + 8.4, which float values missed by 6.8e-7 %.
+      {"E96",
+       {"find", "14.05", "--parts", "4", "--top", "10"},
+       "   4  14.05              0      4  (11.3 || 11.3) + (14 || 21)\n"},
+      // In doubles 0.1 + 0.2 is 0.30000000000000004 and 1.1 * 3 is 3.3000000000000003.
+      {"0.1\n0.2\n1.1\n",
+       {"find", "0.3", "--parts", "2", "--top", "1"},
+       "   1   300m              0      2  0.1 + 0.2\n"},
+      {"0.1\n0.2\n1.1\n",
+       {"find", "3.3", "--top", "1"},
+       "   1   3.30              0      3  1.1 + 1.1 + 1.1\n"},
+      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by total.
+      {"E96",
+       {"divider", "12", "6", "--top", "4"},
+       "   4  10.7  10.7  6.00          0     21.4  561m\n"},
+      {"E96",
+       {"divider", "12", "7", "--top", "2"},
+       "   2  10.5  14.7  7.00          0     25.2  476m\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    if (c.library == "E96") {
+      ASSERT_EQ(Run({"series", "E96", "--to", "100"}), kExitOk);
+      SetFile(out.str());
+    } else {
+      SetFile(c.library);
+    }
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_THAT(out.str(), HasSubstr(c.row));
+  }
+}
+
 TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
   EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
   EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
