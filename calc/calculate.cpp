@@ -8,11 +8,19 @@
 
 namespace vantrel {
 
+ParameterFault CheckParameters(float target, float precision) {
+  if (!(target > 0)) return ParameterFault::kTargetNotAboveZero;
+  if (std::isinf(target)) return ParameterFault::kTargetBeyondFloat;
+  if (precision < 0) return ParameterFault::kPrecisionNegative;
+  if (std::isinf(precision)) return ParameterFault::kPrecisionBeyondFloat;
+  return ParameterFault::kNone;
+}
+
 bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
                ResultTable& results, Services& services, ReadReport* report) {
   const float target = RoundToFloat(ParseAtof(targetText));
   const float precision = RoundToFloat(ParseAtof(precisionText));
-  if (!(target > 0) || precision < 0 || std::isinf(target) || std::isinf(precision)) {
+  if (CheckParameters(target, precision) != ParameterFault::kNone) {
     services.messages.Show({kParameterErrorMessage});
     return false;
   }

@@ -13,6 +13,16 @@ inline constexpr char kParameterErrorMessage[] = "Parameter setting error !";
 inline constexpr char kNoValueReachesTargetMessage[] =
     "All Library's Resistor value less than targer value !";
 
+// Why Calculate refuses a target and precision as its number rules read them.
+enum class ParameterFault {
+  kNone,
+  kTargetNotAboveZero,
+  kTargetBeyondFloat,
+  kPrecisionNegative,
+  kPrecisionBeyondFloat
+};
+ParameterFault CheckParameters(float target, float precision);
+
 // The Calculate command: converts the two input texts, reads and normalises the library file
 // into library, searches it and, on success, replaces results with the new rows and count.
 // Returns false after showing a message; results are then as they were. A failed read of the

@@ -16,6 +16,8 @@
 #include "library_rewrite.h"
 #include "number_text.h"
 #include "output_table.h"
+#include "request.h"
+#include "resistor_notation.h"
 #include "rewrite_messages.h"
 #include "series_command.h"
 
@@ -28,10 +30,10 @@ constexpr char kAbout[] =
     "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
     "reach a target value, and voltage divider pairs.\n"
     "\n"
-    "The library is the file ResistorLibrary.txt in the working directory: one value per\n"
-    "line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
-    "Resistances after options and in find and divider may be written 4700, 4.7k, 4k7,\n"
-    "2R2, 470R or 1M.\n";
+    "The library is the file ResistorLibrary.txt in the working directory: one value\n"
+    "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
+    "Resistances after options and in find and divider may be written 4700, 4.7k,\n"
+    "4k7, 2R2, 470R or 1M.\n";
 
 constexpr char kExitStatus[] =
     "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
@@ -51,16 +53,49 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   if (const std::string* rows = args.Value("--rows")) {
     rowLimit = ParseRowLimit(*rows);
     if (!rowLimit) {
-      throw UsageError{"calc: --rows needs a whole number, not \"" + *rows + "\"", "calc"};
+      throw UsageError{
+          "calc: --rows needs a whole number from 0 to 999999999, not " + finder::Quoted(*rows),
+          "calc"};
+    }
+  }
+  const std::string& targetText = args.operands[0];
+  const std::string& precisionText = args.operands[1];
+  // The window's rules read "4k7" as 4; say so, as for library lines.
+  for (const auto& [name, text] :
+       {std::pair{"TARGET", &targetText}, {"PRECISION", &precisionText}}) {
+    if (NotationValue(*text)) {
+      context.err << name << ' ' << finder::Quoted(*text) << " is read as "
+                  << PlainDigits(ParseAtof(*text)) << '\n';
     }
   }
   LibraryTable library;
   ResultTable results;
   ReadReport report;
   const bool calculated =
-      Calculate(args.operands[0], args.operands[1], library, results, context.services, &report);
+      Calculate(targetText, precisionText, library, results, context.services, &report);
   ReportReadNotes(report, context.err);
-  if (!calculated) return kExitFailure;
+  const float target = RoundToFloat(ParseAtof(targetText));
+  const float precision = RoundToFloat(ParseAtof(precisionText));
+  if (!calculated) {
+    const ParameterFault fault = CheckParameters(target, precision);
+    const bool aboutTarget =
+        fault == ParameterFault::kTargetNotAboveZero || fault == ParameterFault::kTargetBeyondFloat;
+    const std::string& text = aboutTarget ? targetText : precisionText;
+    const std::string readAs = " is read as " + PlainDigits(ParseAtof(text)) + ", which is ";
+    const std::string why = fault == ParameterFault::kTargetNotAboveZero ? readAs + "not above 0"
+                            : fault == ParameterFault::kPrecisionNegative
+                                ? readAs + "below 0"
+                                : " is beyond single precision (about 3.4e38 at most)";
+    if (fault != ParameterFault::kNone) {
+      context.err << "vantrel-cli: calc: " << (aboutTarget ? "TARGET " : "PRECISION ")
+                  << finder::Quoted(text) << why << '\n';
+    }
+    return kExitFailure;
+  }
+  if (results.count == 0) {
+    context.err << "vantrel-cli: calc: no library value or parallel pair lies within "
+                << PlainDigits(precision) << " % of " << PlainDigits(target) << '\n';
+  }
 
   const int shown = rowLimit ? std::min(*rowLimit, results.count) : results.count;
   const std::span<const ResultRow> rows(results.rows.data(), static_cast<std::size_t>(shown));
@@ -89,8 +124,8 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
     table.rows.push_back(std::move(cells));
   }
   OutputHead head = {{"command", TextCell("calc")},
-                     {"target", NumberCell(RoundToFloat(ParseAtof(args.operands[0])))},
-                     {"precision", NumberCell(RoundToFloat(ParseAtof(args.operands[1])))}};
+                     {"target", NumberCell(target)},
+                     {"precision", NumberCell(precision)}};
   if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
   }
@@ -193,16 +228,17 @@ const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = [] {
     std::vector<CliCommand> list = {
         {{"calc",
-          "List the single values and parallel pairs within PRECISION % of TARGET.",
+          "List values and parallel pairs within PRECISION % of TARGET.",
           "Lists every library value, and every pair of library values in parallel, that\n"
           "reaches TARGET within PRECISION percent, closest first. TARGET and PRECISION are\n"
-          "read as the window reads them: text after the number is ignored, and text without\n"
-          "a number reads as 0.\n"
+          "read as the window reads them: text after the number is ignored, and text\n"
+          "without a number reads as 0; a note on stderr names a TARGET or PRECISION in\n"
+          "resistor notation, which reads as its first number.\n"
           "\n"
           "tsv, csv and json give every number twice: exactly, as the shortest decimal that\n"
-          "reads back as the same single-precision value, and with the three decimals of the\n"
-          "text output (the columns ending in _shown). json also names the library file and\n"
-          "its SHA-256.\n",
+          "reads back as the same single-precision value, and with the three decimals of\n"
+          "the text output (the columns ending in _shown). json also names the library\n"
+          "file and its SHA-256.\n",
           {{"TARGET"}, {"PRECISION"}},
           {{"--rows", "N", "Print at most N result rows."}, FormatOption()}},
          RunCalc},
@@ -212,8 +248,8 @@ const std::vector<CliCommand>& CliCommands() {
         {CheckCommandSpec(), RunCheck},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",
-          "Rewrites the library sorted, without repeats and with two decimals per value, and\n"
-          "says on stderr what it dropped.\n",
+          "Rewrites the library sorted, without repeats and with two decimals per value,\n"
+          "and says on stderr what it dropped.\n",
           {},
           {}},
          RunNormalise},

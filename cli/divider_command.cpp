@@ -7,10 +7,9 @@
 #include "command_line.h"
 #include "divider_search.h"
 #include "output_table.h"
-#include "ranked_rows.h"
+#include "result_listing.h"
 #include "rows.h"
 #include "stock_input.h"
-#include "text_columns.h"
 
 namespace vantrel {
 namespace {
@@ -37,7 +36,8 @@ CommandSpec DividerCommandSpec() {
           "List resistor pairs that divide VIN down to VOUT.",
           "Lists pairs R1 (top) and R2 (bottom) of library values, or of legs of up to N\n"
           "values, that divide VIN to within P percent of VOUT, closest first, the K best\n"
-          "(default 20) or all of them.\n",
+          "(default 20) or all of them. VOUT is below VIN. Current is the current through\n"
+          "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n",
           {{"VIN"}, {"VOUT"}},
           {{"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
            {"--tolerance", "P", "Keep dividers within P percent (default 1)."},
@@ -55,52 +55,32 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
   std::ostream& out = context.out;
   std::ostream& err = context.err;
   const finder::DividerRequest request = Require(finder::CheckDivider(DividerInputOf(args)));
-  const std::optional<finder::LoadedStock> input = LoadStock(services, request.excluded, err);
+  const std::optional<finder::LoadedStock> input =
+      LoadStock(services, request.excluded, "dividers", err);
   if (!input) return kExitFailure;
   const std::vector<double>& stock = input->stock.values;
-  if (stock.empty()) {
-    err << "vantrel-cli: the library holds no value to build dividers from\n";
-    return kExitFailure;
-  }
 
-  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
-  const std::vector<finder::Column> columns = finder::DividerColumns();
-  OutputHead head{{"command", TextCell("divider")},
+  Listing<networks::DividerRow, finder::DividerRow> listing;
+  listing.format = OutputFormatNamed(args.Value("--format"));
+  listing.columns = finder::DividerColumns();
+  listing.head = {{"command", TextCell("divider")},
                   {"vin", NumberCell(request.search.vin)},
                   {"vout", NumberCell(request.search.vout)},
                   {"tolerance", NumberCell(request.search.tolerance)},
                   {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
-  if (format == OutputFormat::kJson) {
-    for (auto& field : LibraryHead(services.files)) head.push_back(std::move(field));
-  }
-
-  const RankedRows<networks::DividerRow> rows(
-      [&](std::uint64_t limit, const RankedRows<networks::DividerRow>::Take& take) {
-        networks::FindDividers(stock, request.search, limit, take);
-      },
-      request.limit);
-  if (rows.Empty()) {
-    if (format != OutputFormat::kText)
-      RowWriter(format, head, finder::ColumnNames(columns), out).Finish();
-    // Formatted output stays a table, empty; the note goes to the user.
-    (format == OutputFormat::kText ? out : err)
-        << finder::NoDividerRowNote(*input, request) << '\n';
-    return kExitOk;
-  }
-  const auto forEach = [&](const auto& take) {
-    rows.ForEach([&](std::uint64_t rank, const networks::DividerRow& row) {
-      take(finder::MakeDividerRow(rank, row, *input, request));
-    });
+  listing.target = request.search.vout;
+  listing.limit = request.limit;
+  listing.search = [&](std::uint64_t limit, const auto& take) {
+    networks::FindDividers(stock, request.search, limit, take);
   };
-  if (format != OutputFormat::kText) {
-    RowWriter writer(format, head, finder::ColumnNames(columns), out);
-    forEach([&](const finder::DividerRow& row) { writer.Row(finder::DividerFields(row)); });
-    writer.Finish();
-    return kExitOk;
-  }
-  WriteTable(
-      forEach, [](const finder::DividerRow& row) { return row.vout; }, request.search.vout,
-      finder::DividerTextCells, TextColumns(columns), out);
+  listing.row = [&](std::uint64_t rank, const networks::DividerRow& found) {
+    return finder::MakeDividerRow(rank, found, *input, request);
+  };
+  listing.key = [](const finder::DividerRow& row) { return row.vout; };
+  listing.textCells = finder::DividerTextCells;
+  listing.fields = finder::DividerFields;
+  listing.noRowNote = [&] { return finder::NoDividerRowNote(*input, request); };
+  PrintListing(std::move(listing), services.files, out, err);
   return kExitOk;
 }
 

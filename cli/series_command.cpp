@@ -28,8 +28,9 @@ CommandSpec SeriesCommandSpec() {
           "two decimals, CR LF, ascending. LOW and HIGH take resistor notation (4k7, 1M)\n"
           "and default to 10 and 1M.\n"
           "\n"
-          "--write writes it as ResistorLibrary.txt when there is none. --merge, with --write,\n"
-          "adds the series to an existing library and rewrites it as normalise does.\n",
+          "--write writes it as ResistorLibrary.txt when there is none. --merge, with\n"
+          "--write, adds the series to an existing library and rewrites it as normalise\n"
+          "does. A range without a value of the series is refused.\n",
           {{"NAME", false, SeriesNames()}},
           {{"--from", "LOW", "The lowest value (default 10)."},
            {"--to", "HIGH", "The highest value (default 1M)."},
@@ -53,6 +54,11 @@ int RunSeries(const ParsedArgs& args, CliContext& context) {
     context.err << "vantrel-cli: series: the " << name << " value " << found.inexact
                 << " cannot be kept with two decimals in single precision; choose another "
                    "range\n";
+    return kExitFailure;
+  }
+  if (found.values.empty()) {
+    context.err << "vantrel-cli: series: no " << name << " value lies from " << PlainDigits(low)
+                << " to " << PlainDigits(high) << "; choose a wider range\n";
     return kExitFailure;
   }
   const auto count = static_cast<std::int32_t>(found.values.size());

@@ -4,11 +4,15 @@ namespace vantrel {
 
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
-                                             std::ostream& err) {
+                                             std::string_view what, std::ostream& err) {
   finder::LoadedStock loaded = finder::LoadStock(services, excluded);
   for (const std::string& note : loaded.readNotes) err << note << '\n';
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
+  if (loaded.stock.values.empty()) {
+    err << "vantrel-cli: the library holds no value to build " << what << " from\n";
+    return std::nullopt;
+  }
   return loaded;
 }
 

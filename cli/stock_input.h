@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string_view>
 #include <vector>
 
 #include "services.h"
@@ -10,9 +11,10 @@
 namespace vantrel {
 
 // finder::LoadStock for the command line: its notes go to err, the stock's with the program's
-// name in front. nullopt, after the missing-library message, when the library cannot be opened.
+// name in front. nullopt, after the missing-library message, when the library cannot be opened,
+// and after saying so when it holds no value to build what (networks, dividers) from.
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
-                                             std::ostream& err);
+                                             std::string_view what, std::ostream& err);
 
 }  // namespace vantrel

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rows.h"
@@ -48,5 +50,59 @@ void WriteTable(const ForEach& forEach, const Key& key, double target, const Cel
   });
   out << text;
 }
+
+// A text table printed while its rows still come, for listings too long to go over twice:
+// the first kBlockRows rows are held to set the key column's digits and the column widths
+// as WriteTable would; each later row is printed as it comes, and one that needs more digits
+// to tell its key from the row before, or a wider column, gets them from there on.
+template <class Row>
+class TableStream {
+ public:
+  static constexpr std::size_t kBlockRows = 1000;
+  using Key = std::function<double(const Row&)>;
+  using Cells = std::function<std::vector<std::string>(const Row&, int digits)>;
+
+  TableStream(TextColumns columns, double target, Key key, Cells cells, std::ostream& out)
+      : m_columns(std::move(columns)),
+        m_digits(target),
+        m_key(std::move(key)),
+        m_cells(std::move(cells)),
+        m_out(out) {}
+
+  void Add(Row row) {
+    if (m_held) {
+      m_held->push_back(std::move(row));
+      if (m_held->size() == kBlockRows) PrintHeld();
+      return;
+    }
+    m_digits.See(m_key(row));
+    const std::vector<std::string> cells = m_cells(row, m_digits.Digits());
+    m_columns.Measure(cells);
+    m_out << m_columns.Line(cells);
+  }
+
+  // Prints what is still held; nothing at all when no row came.
+  void Finish() {
+    if (m_held && !m_held->empty()) PrintHeld();
+    m_out << std::flush;
+  }
+
+ private:
+  void PrintHeld() {
+    for (const Row& row : *m_held) m_digits.See(m_key(row));
+    for (const Row& row : *m_held) m_columns.Measure(m_cells(row, m_digits.Digits()));
+    std::string text = m_columns.HeaderLine();
+    for (const Row& row : *m_held) text += m_columns.Line(m_cells(row, m_digits.Digits()));
+    m_out << text << std::flush;
+    m_held.reset();
+  }
+
+  TextColumns m_columns;
+  finder::KeyDigits m_digits;
+  Key m_key;
+  Cells m_cells;
+  std::ostream& m_out;
+  std::optional<std::vector<Row>> m_held = std::vector<Row>{};
+};
 
 }  // namespace vantrel

@@ -18,25 +18,26 @@ struct Refusal {
   throw Refusal{{std::string(field), std::move(message)}};
 }
 
-double Resistance(std::string_view field, const std::string& text) {
+// A number in resistor notation between low and high; noun and range name them.
+double Quantity(std::string_view field, const std::string& text, std::string_view noun, double low,
+                double high, std::string_view range) {
   const std::optional<double> value = ParseResistance(text);
-  if (!value) Refuse(field, std::string(field) + " " + Quoted(text) + " is not a resistance");
-  if (!(*value >= kMinResistance && *value <= kMaxResistance)) {
-    Refuse(field, std::string(field) + " " + Quoted(text) +
-                      " is out of range: resistances from 1e-6 to 1e15 are accepted");
+  const std::string named = std::string(field) + " " + Quoted(text);
+  if (!value) Refuse(field, named + " is not a " + std::string(noun));
+  if (!(*value >= low && *value <= high)) {
+    Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
   }
   return *value;
 }
 
+double Resistance(std::string_view field, const std::string& text) {
+  return Quantity(field, text, "resistance", kMinResistance, kMaxResistance,
+                  "resistances from 1e-6 to 1e15");
+}
+
+// Volts take the same number forms as ohms: "3.3", "500m", "12".
 double Voltage(std::string_view field, const std::string& text) {
-  // Volts take the same number forms as ohms: "3.3", "500m", "12".
-  const std::optional<double> value = ParseResistance(text);
-  if (!value) Refuse(field, std::string(field) + " " + Quoted(text) + " is not a voltage");
-  if (!(*value >= kMinVoltage && *value <= kMaxVoltage)) {
-    Refuse(field, std::string(field) + " " + Quoted(text) +
-                      " is out of range: voltages from 1e-6 to 1e6 are accepted");
-  }
-  return *value;
+  return Quantity(field, text, "voltage", kMinVoltage, kMaxVoltage, "voltages from 1e-6 to 1e6");
 }
 
 // A percentage of 0 or more, "1" or "1%".

@@ -1,7 +1,6 @@
 #include "stock_load.h"
 
 #include <algorithm>
-#include <span>
 
 #include "number_text.h"
 
@@ -29,25 +28,23 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   loaded.opened = ReadLibraryFile(services, table, &report);
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
-  const std::span<const float> library(table.values.data(), static_cast<std::size_t>(table.count));
+  // The values as written, at double precision; the float table is Calculate's.
+  std::vector<double> library;
+  for (const LinePiece& piece : report.valuePieces) library.push_back(ParseAtof(piece.text));
 
-  std::vector<float> excludedValues;
   for (double value : excluded) {
-    const float stored = RoundToFloat(value);
-    if (std::find(library.begin(), library.end(), stored) == library.end()) {
+    if (std::find(library.begin(), library.end(), value) == library.end()) {
       loaded.stockNotes.push_back("--exclude " + PlainDigits(value) + ": no such library value");
     }
-    excludedValues.push_back(stored);
   }
 
-  loaded.stock = networks::MakeStock(library, excludedValues);
+  loaded.stock = networks::MakeStock(library, excluded);
   const int notAboveZero = loaded.stock.nonPositive + report.zeroValues;
   if (notAboveZero > 0) {
     loaded.stockNotes.push_back("left out " + std::to_string(notAboveZero) +
                                 " library value(s) not above 0");
   }
-  for (double value : loaded.stock.values)
-    loaded.names.push_back(StockValueText(static_cast<float>(value)));
+  for (double value : loaded.stock.values) loaded.names.push_back(StockValueText(value));
   return loaded;
 }
 

@@ -9,8 +9,8 @@
 
 namespace vantrel::finder {
 
-// The stock a find or divider searches, with each value's name as the library holds it and
-// what the user should hear about how it was made.
+// The stock a find or divider searches, with each value's name (its shortest decimal, the text
+// as written up to 15 significant digits) and what the user should hear about how it was made.
 struct LoadedStock {
   bool opened = false;  // false after the missing-library message; nothing else is set then
   networks::Stock stock;
@@ -21,7 +21,8 @@ struct LoadedStock {
   std::vector<std::string> stockNotes;
 };
 
-// Reads the library as Calculate does and makes the stock without the excluded values.
+// Reads the library as Calculate does, but takes each value as written at double precision
+// rather than as the float Calculate keeps, and makes the stock without the excluded values.
 LoadedStock LoadStock(Services& services, const std::vector<double>& excluded);
 
 // One line per library line that a reader may not expect to be read the way it was.

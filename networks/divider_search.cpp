@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "exact_decimal.h"
 #include "line_walk.h"
 
 namespace vantrel::networks {
@@ -64,6 +65,11 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
   values.reserve(legs.size());
   for (const Leg& leg : legs) values.push_back(leg.value);
 
+  std::vector<Decimal> decimals;
+  for (double value : stock) decimals.push_back(ShortestDecimal(value));
+  const Decimal vin = ShortestDecimal(options.vin);
+  const Decimal vout = ShortestDecimal(options.vout);
+
   const auto pass = [&](std::size_t capacity, const DividerRow* after) {
     // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
     detail::BestRows<DividerRow> best(options.vout / options.vin, options.tolerance, capacity,
@@ -97,6 +103,13 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
             row.total = r1 + bottom.value;
             row.vout = options.vin * bottom.value / row.total;
             row.error = (row.vout - options.vout) / options.vout * 100;
+            if (std::fabs(row.error) < kExactBand) {
+              if (const auto exact =
+                      ExactDividerPercent(top.network, bottom.network, decimals, vin, vout)) {
+                row.error = *exact;
+                if (*exact == 0) row.vout = options.vout;
+              }
+            }
             best.Offer(row);
           });
     }

@@ -160,12 +160,16 @@ inline bool Stopped(const std::atomic<bool>* stop) {
 // Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
 // pass(capacity, after) returns the best rows after the row after, sorted. Once stop is set,
 // nothing more is emitted: a pass it cut short holds an arbitrary part of its rows.
+// The first pass holds 1024 rows and each next one twice as many, so that the first rows of
+// a long listing come at once.
 template <class Row, class Pass>
 void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<bool>* stop,
                const Pass& pass, const std::function<void(const Row&)>& emit) {
   std::optional<Row> after;
+  std::size_t passRows = std::min<std::size_t>(rowsPerPass, 1024);
   while (limit > 0) {
-    const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, rowsPerPass));
+    const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, passRows));
+    passRows = std::min(rowsPerPass, passRows * 2);
     const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
     for (const Row& row : rows) {
       if (Stopped(stop)) return;

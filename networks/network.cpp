@@ -111,44 +111,10 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> p,
 }
 
 double NetworkValue(const Network& network, std::span<const double> stock, double factor) {
-  const auto v = [&](int slot) { return stock[network.parts[slot]] * factor; };
-  switch (network.shape) {
-    case Shape::kOne:
-      return v(0);
-    case Shape::kSeries2:
-      return v(0) + v(1);
-    case Shape::kParallel2:
-      return Par(v(0), v(1));
-    case Shape::kSeriesLeafParallel:
-      return v(0) + Par(v(1), v(2));
-    case Shape::kSeries3:
-      return v(0) + v(1) + v(2);
-    case Shape::kParallelLeafSeries:
-      return Par(v(0), v(1) + v(2));
-    case Shape::kParallel3:
-      return Par(Par(v(0), v(1)), v(2));
-    case Shape::kParallelOfSeriesPairs:
-      return Par(v(0) + v(1), v(2) + v(3));
-    case Shape::kSeriesOfParallelPairs:
-      return Par(v(0), v(1)) + Par(v(2), v(3));
-    case Shape::kSeriesLeafParallelLeafSeries:
-      return v(0) + Par(v(1), v(2) + v(3));
-    case Shape::kSeriesLeafParallel3:
-      return v(0) + Par(Par(v(1), v(2)), v(3));
-    case Shape::kSeries2Parallel2:
-      return v(0) + v(1) + Par(v(2), v(3));
-    case Shape::kSeries4:
-      return v(0) + v(1) + v(2) + v(3);
-    case Shape::kParallelLeafSeriesLeafParallel:
-      return Par(v(0), v(1) + Par(v(2), v(3)));
-    case Shape::kParallelLeafSeries3:
-      return Par(v(0), v(1) + v(2) + v(3));
-    case Shape::kParallel2Series2:
-      return Par(Par(v(0), v(1)), v(2) + v(3));
-    case Shape::kParallel4:
-      return Par(Par(Par(v(0), v(1)), v(2)), v(3));
-  }
-  return 0;
+  return EvaluateNetwork(
+      network,
+      [&](int slot) { return stock[network.parts[static_cast<std::size_t>(slot)]] * factor; },
+      [](double x, double y) { return x + y; }, Par);
 }
 
 std::string Spell(const Network& network, std::span<const std::string> names) {

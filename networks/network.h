@@ -60,6 +60,52 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> parts,
 // off by the same relative amount.
 double NetworkValue(const Network& network, std::span<const double> stock, double factor = 1);
 
+// The same evaluation order in any arithmetic: leaf(slot) is the value of the part in slot,
+// series(x, y) and parallel(x, y) combine two values.
+template <class Leaf, class Series, class Parallel>
+auto EvaluateNetwork(const Network& network, Leaf leaf, Series series, Parallel parallel) {
+  const auto& v = leaf;
+  const auto& s = series;
+  const auto& p = parallel;
+  switch (network.shape) {
+    case Shape::kOne:
+      break;
+    case Shape::kSeries2:
+      return s(v(0), v(1));
+    case Shape::kParallel2:
+      return p(v(0), v(1));
+    case Shape::kSeriesLeafParallel:
+      return s(v(0), p(v(1), v(2)));
+    case Shape::kSeries3:
+      return s(s(v(0), v(1)), v(2));
+    case Shape::kParallelLeafSeries:
+      return p(v(0), s(v(1), v(2)));
+    case Shape::kParallel3:
+      return p(p(v(0), v(1)), v(2));
+    case Shape::kParallelOfSeriesPairs:
+      return p(s(v(0), v(1)), s(v(2), v(3)));
+    case Shape::kSeriesOfParallelPairs:
+      return s(p(v(0), v(1)), p(v(2), v(3)));
+    case Shape::kSeriesLeafParallelLeafSeries:
+      return s(v(0), p(v(1), s(v(2), v(3))));
+    case Shape::kSeriesLeafParallel3:
+      return s(v(0), p(p(v(1), v(2)), v(3)));
+    case Shape::kSeries2Parallel2:
+      return s(s(v(0), v(1)), p(v(2), v(3)));
+    case Shape::kSeries4:
+      return s(s(s(v(0), v(1)), v(2)), v(3));
+    case Shape::kParallelLeafSeriesLeafParallel:
+      return p(v(0), s(v(1), p(v(2), v(3))));
+    case Shape::kParallelLeafSeries3:
+      return p(v(0), s(s(v(1), v(2)), v(3)));
+    case Shape::kParallel2Series2:
+      return p(p(v(0), v(1)), s(v(2), v(3)));
+    case Shape::kParallel4:
+      return p(p(p(v(0), v(1)), v(2)), v(3));
+  }
+  return v(0);
+}
+
 // The network spelled with names[i] for stock value i, e.g. "4700 || (1000 + 2200)".
 std::string Spell(const Network& network, std::span<const std::string> names);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "exact_decimal.h"
 #include "line_walk.h"
 
 namespace vantrel::networks {
@@ -20,9 +21,11 @@ double Par(double x, double y) {
 // Makes candidates into rows and keeps the best.
 class Collector {
  public:
-  Collector(std::span<const double> stock, const FindOptions& options, std::size_t capacity,
-            const NetworkRow* after)
+  Collector(std::span<const double> stock, std::span<const Decimal> decimals,
+            const FindOptions& options, std::size_t capacity, const NetworkRow* after)
       : m_stock(stock),
+        m_decimals(decimals),
+        m_target(ShortestDecimal(options.target)),
         m_options(options),
         m_best(options.target, options.tolerance, capacity, after) {}
 
@@ -42,6 +45,12 @@ class Collector {
     row.network = CanonicalNetwork(shape, slots, m_stock);
     row.value = NetworkValue(row.network, m_stock);
     row.deviation = (row.value - m_options.target) / m_options.target * 100;
+    if (std::fabs(row.deviation) < kExactBand) {
+      if (const auto exact = ExactNetworkPercent(row.network, m_decimals, m_target)) {
+        row.deviation = *exact;
+        if (*exact == 0) row.value = m_options.target;
+      }
+    }
     m_best.Offer(row);
   }
 
@@ -49,6 +58,8 @@ class Collector {
 
  private:
   std::span<const double> m_stock;
+  std::span<const Decimal> m_decimals;
+  Decimal m_target;
   const FindOptions& m_options;
   detail::BestRows<NetworkRow> m_best;
 };
@@ -91,6 +102,7 @@ class Search {
  public:
   Search(std::span<const double> stock, const FindOptions& options)
       : m_stock(stock), m_options(options) {
+    for (double value : stock) m_decimals.push_back(ShortestDecimal(value));
     if (options.maxParts >= 4 && !stock.empty()) {
       m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
       m_parallel = MakePairTable(stock, options.distinct, Par);
@@ -98,7 +110,7 @@ class Search {
   }
 
   std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
-    Collector c(m_stock, m_options, capacity, after);
+    Collector c(m_stock, m_decimals, m_options, capacity, after);
     if (!m_stock.empty()) {
       One(c);
       if (m_options.maxParts >= 2) Two(c);
@@ -337,6 +349,7 @@ class Search {
   }
 
   std::span<const double> m_stock;
+  std::vector<Decimal> m_decimals;
   const FindOptions& m_options;
   PairTable m_series;
   PairTable m_parallel;

@@ -4,9 +4,9 @@
 
 namespace vantrel::networks {
 
-Stock MakeStock(std::span<const float> library, std::span<const float> excluded) {
+Stock MakeStock(std::span<const double> library, std::span<const double> excluded) {
   Stock stock;
-  for (float value : library) {
+  for (double value : library) {
     if (!(value > 0)) {
       ++stock.nonPositive;
     } else if (std::find(excluded.begin(), excluded.end(), value) == excluded.end()) {

@@ -12,6 +12,6 @@ struct Stock {
 };
 
 // The library's values above 0, without repeats and without the excluded ones, ascending.
-Stock MakeStock(std::span<const float> library, std::span<const float> excluded);
+Stock MakeStock(std::span<const double> library, std::span<const double> excluded);
 
 }  // namespace vantrel::networks

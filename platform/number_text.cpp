@@ -250,8 +250,8 @@ std::string FormatPercent(double percent) {
   return text.append(buffer, result.ptr);
 }
 
-std::string StockValueText(float value) {
-  char buffer[128];
+std::string StockValueText(double value) {
+  char buffer[400];  // 309 digits before the point at most
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
   return std::string(buffer, result.ptr);

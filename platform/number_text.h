@@ -80,8 +80,8 @@ int ShortestDigits(double value);
 // A signed percentage with 3 significant digits: "+0.122", "-1.5e-07", "0".
 std::string FormatPercent(double percent);
 
-// A stock value as the library holds it: the shortest plain decimal that reads back as the
-// same float, "4700" or "2.2".
-std::string StockValueText(float value);
+// A stock value as written: the shortest plain decimal that reads back as the same double,
+// "4700", "11.3" or "0.001".
+std::string StockValueText(double value);
 
 }  // namespace vantrel

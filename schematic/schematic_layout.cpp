@@ -166,8 +166,9 @@ class Layout {
     return block;
   }
 
-  // The members hang from two rails joined by wires, the group's ports on the first member's
-  // line; every wire ends on a port, a joint or a part.
+  // The members are stacked between two buses, the group's ports where the first member's
+  // rail meets them. Each bus is cut at every joint, so that every wire ends on a joint or a
+  // part; the last member's wire turns the corner from the bus.
   static Block Parallel(std::vector<Block> members) {
     Block block;
     double widest = 0;

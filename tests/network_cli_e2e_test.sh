@@ -35,14 +35,16 @@ rc=$?
 expect_start "divider 5 3.3" 0 21 "Rank  R1      R2        VOUT  Error (%)  R1 + R2  Current
    1  47      91      3.2971    -0.0878      138  36.2m"
 
-# 329,041 rows: more than are held at once, so the table is found again for each of its passes.
+# 329,041 rows, streamed: the first 1000 rows set the widths, later rows may only widen them.
 # awk reads the numbers in the C locale; the program writes them so under any.
 "$cli" find 4k7 --all --tolerance 60 >out 2>err
 rc=$?
 [[ $rc == 0 && ! -s err ]] || fail "find --all: exit $rc, stderr [$(cat err)]"
 problem=$(LC_ALL=C awk 'NR == 1 { column = index($0, "Network"); next }
   $1 != NR - 1 { print "rank " $1 " on line " NR; exit }
-  substr($0, column - 2, 3) !~ /^  [^ ]$/ { print "network column on line " NR; exit }
+  { match($0, /^ *[0-9]+ +[^ ]+ +[^ ]+ +[0-9]+  /); at = RLENGTH + 1 }
+  at < column || (NR <= 1001 && at != column) { print "network column on line " NR; exit }
+  { column = at }
   { d = $3 < 0 ? -$3 : $3 }
   d < last || d > 60 { print "deviation " $3 " on line " NR; exit }
   { last = d }

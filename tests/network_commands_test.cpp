@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -80,42 +82,6 @@ TEST_F(NetworkCommandTest, FindReadsResistorNotation) {
   EXPECT_THAT(out.str(), HasSubstr("      1  1000\n"));
 }
 
-TEST_F(NetworkCommandTest, FindRefusesBadArguments) {
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string message;
-  } cases[] = {
-      {{"find"}, kExitUsage, "find: missing TARGET"},
-      {{"find", "4k7x"}, kExitUsage, "TARGET \"4k7x\" is not a resistance"},
-      {{"find", "1", "2"}, kExitUsage, "find: unexpected argument \"2\""},
-      {{"find", "1k", "--top", "0"}, kExitUsage, "--top needs a whole number above 0, not \"0\""},
-      {{"find", "1k", "--top"}, kExitUsage, "--top needs a value"},
-      {{"find", "1k", "--parts", "5"},
-       kExitUsage,
-       "--parts needs a whole number from 1 to 4, not \"5\""},
-      {{"find", "1k", "--tolerance", "-1"}, kExitUsage, "--tolerance needs a percentage"},
-      {{"find", "1k", "--tolerance", "1,5"}, kExitUsage, "--tolerance needs a percentage"},
-      {{"find", "1k", "--exclude", "red"}, kExitUsage, "--exclude \"red\" is not a resistance"},
-      {{"find", "1k", "--part-tolerance", "100"}, kExitUsage, "--part-tolerance must be below 100"},
-      {{"find", "1k", "--all", "--top", "3"}, kExitUsage, "--top and --all cannot be combined"},
-      {{"find", "1k", "--rows", "3"}, kExitUsage, "find: unknown option \"--rows\""},
-      {{"find", "0"}, kExitUsage, "TARGET \"0\" is out of range: resistances from 1e-6 to 1e15"},
-      {{"find", "-4k7"}, kExitUsage, "TARGET \"-4k7\" is out of range"},
-      {{"find", "inf"}, kExitUsage, "TARGET \"inf\" is out of range"},
-      {{"find", "nan"}, kExitUsage, "TARGET \"nan\" is out of range"},
-      {{"find", "1e999"}, kExitUsage, "TARGET \"1e999\" is out of range"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.args));
-    EXPECT_EQ(Run(c.args), c.status);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: "));
-    EXPECT_THAT(err.str(), HasSubstr(c.message));
-    EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
-  }
-}
-
 TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
   SetFile("-47\r\n0.0\r\nresistor\r\n100\r\n100\r\n2k2\r\n");
   EXPECT_EQ(Run({"find", "200", "--exclude", "330", "--top", "1"}), kExitOk);
@@ -165,6 +131,46 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
   }
 }
 
+// Values are taken as written, and a network equal to the target in decimal arithmetic shows
+// 0 and ranks with the exact ones, though its double value is an ulp or so off.
+TEST_F(NetworkCommandTest, ExactDecimalHitsShowZero) {
+  const struct {
+    std::string library;  // a series name or the file's text
+    std::vector<std::string> args;
+    std::string row;
+  } cases[] = {
+      // 5.65 + 8.4, which float values missed by 6.8e-7 %.
+      {"E96",
+       {"find", "14.05", "--parts", "4", "--top", "10"},
+       "   4  14.05              0      4  (11.3 || 11.3) + (14 || 21)\n"},
+      // In doubles 0.1 + 0.2 is 0.30000000000000004 and 1.1 * 3 is 3.3000000000000003.
+      {"0.1\n0.2\n1.1\n",
+       {"find", "0.3", "--parts", "2", "--top", "1"},
+       "   1   300m              0      2  0.1 + 0.2\n"},
+      {"0.1\n0.2\n1.1\n",
+       {"find", "3.3", "--top", "1"},
+       "   1   3.30              0      3  1.1 + 1.1 + 1.1\n"},
+      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by total.
+      {"E96",
+       {"divider", "12", "6", "--top", "4"},
+       "   4  10.7  10.7  6.00          0     21.4  561m\n"},
+      {"E96",
+       {"divider", "12", "7", "--top", "2"},
+       "   2  10.5  14.7  7.00          0     25.2  476m\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    if (c.library == "E96") {
+      ASSERT_EQ(Run({"series", "E96", "--to", "100"}), kExitOk);
+      SetFile(out.str());
+    } else {
+      SetFile(c.library);
+    }
+    EXPECT_EQ(Run(c.args), kExitOk);
+    EXPECT_THAT(out.str(), HasSubstr(c.row));
+  }
+}
+
 TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
   EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
   EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
@@ -190,31 +196,206 @@ TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
   }
 }
 
-TEST_F(NetworkCommandTest, DividerRefusesBadArguments) {
+// Command lines that are wrong, extreme or at a bound, on a library (nullptr: none). Whatever
+// happens, no number printed is infinite or not a number, the usage comes with exit status 2
+// only, a failure prints nothing on stdout and writes no library.
+TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
+  constexpr char kFour[] = "1000\r\n2200\r\n4700\r\n10000\r\n";
+  const std::string huge(100000, '7');
   const struct {
     std::vector<std::string> args;
+    const char* library;
     int status;
-    std::string message;
+    std::string message;  // found in stderr, or in stdout for a note
   } cases[] = {
-      {{"divider", "5"}, kExitUsage, "divider: missing VOUT"},
-      {{"divider", "5", "3.3", "1"}, kExitUsage, "divider: unexpected argument \"1\""},
-      {{"divider", "5", "3V3"}, kExitUsage, "VOUT \"3V3\" is not a voltage"},
+      {{"find"}, kFour, kExitUsage, "find: missing TARGET"},
+      {{"find", "4k7x"}, kFour, kExitUsage, "TARGET \"4k7x\" is not a resistance"},
+      {{"find", "1e3k7"}, kFour, kExitUsage, "TARGET \"1e3k7\" is not a resistance"},
+      {{"find", "1", "2"}, kFour, kExitUsage, "find: unexpected argument \"2\""},
+      {{"find", "1k", "--top", "0"},
+       kFour,
+       kExitUsage,
+       "--top needs a whole number above 0, not \"0\""},
+      {{"find", "1k", "--top"}, kFour, kExitUsage, "--top needs a value"},
+      {{"find", "1k", "--parts", "5"},
+       kFour,
+       kExitUsage,
+       "--parts needs a whole number from 1 to 4, not \"5\""},
+      {{"find", "1k", "--tolerance", "-1"}, kFour, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--tolerance", "1,5"}, kFour, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "1k", "--tolerance", "1%%"}, kFour, kExitUsage, "--tolerance needs a percentage"},
+      {{"find", "4k7", "--tolerance", "1%"},
+       kFour,
+       kExitOk,
+       "   1  4.70k              0      1  4700\n"},
+      {{"find", "1k", "--exclude", "red"},
+       kFour,
+       kExitUsage,
+       "--exclude \"red\" is not a resistance"},
+      {{"find", "1k", "--part-tolerance", "100"},
+       kFour,
+       kExitUsage,
+       "--part-tolerance must be below 100"},
+      {{"find", "1k", "--all", "--top", "3"},
+       kFour,
+       kExitUsage,
+       "--top and --all cannot be combined"},
+      {{"find", "1k", "--rows", "3"}, kFour, kExitUsage, "find: unknown option \"--rows\""},
+      {{"find", "1k", "--format", "xml"},
+       kFour,
+       kExitUsage,
+       "--format must be text, tsv, csv or json, not \"xml\""},
+      {{"find", "0"},
+       kFour,
+       kExitUsage,
+       "TARGET \"0\" is out of range: resistances from 1e-6 to 1e15"},
+      {{"find", "-4k7"}, kFour, kExitUsage, "TARGET \"-4k7\" is out of range"},
+      {{"find", "inf"}, kFour, kExitUsage, "TARGET \"inf\" is out of range"},
+      {{"find", "nan"}, kFour, kExitUsage, "TARGET \"nan\" is out of range"},
+      {{"find", "1e999"}, kFour, kExitUsage, "TARGET \"1e999\" is out of range"},
+      {{"find", "1e-310"}, kFour, kExitUsage, "TARGET \"1e-310\" is out of range"},
+      {{"find", huge},
+       kFour,
+       kExitUsage,
+       "TARGET \"" + huge.substr(0, 40) + "...\" (100000 characters)"},
+      // The range's ends are accepted, and the closest is named with a finite deviation.
+      {{"find", "1e15", "--parts", "1"}, kFour, kExitOk, "the closest is 10.0k (-100 %): 10000"},
+      {{"find", "1e-6", "--parts", "1"}, kFour, kExitOk, "the closest is 1.00k (+1e+11 %): 1000"},
+      {{"divider", "5"}, kFour, kExitUsage, "divider: missing VOUT"},
+      {{"divider", "5", "3.3", "1"}, kFour, kExitUsage, "divider: unexpected argument \"1\""},
+      {{"divider", "5", "3V3"}, kFour, kExitUsage, "VOUT \"3V3\" is not a voltage"},
       {{"divider", "5", "3.3", "--parts", "3"},
+       kFour,
        kExitUsage,
        "--parts needs a whole number from 1 to 2, not \"3\""},
-      {{"divider", "5", "3.3", "--min-total", "lots"}, kExitUsage, "--min-total \"lots\""},
-      {{"divider", "5", "3.3", "--rows", "1"}, kExitUsage, "divider: unknown option \"--rows\""},
-      {{"divider", "5", "5"}, kExitUsage, "VOUT \"5\" must be below VIN \"5\""},
-      {{"divider", "5", "0"}, kExitUsage, "VOUT \"0\" is out of range: voltages from 1e-6 to 1e6"},
-      {{"divider", "5", "-1"}, kExitUsage, "VOUT \"-1\" is out of range"},
-      {{"divider", "inf", "1"}, kExitUsage, "VIN \"inf\" is out of range"},
+      {{"divider", "5", "3.3", "--min-total", "lots"}, kFour, kExitUsage, "--min-total \"lots\""},
+      {{"divider", "5", "3.3", "--rows", "1"},
+       kFour,
+       kExitUsage,
+       "divider: unknown option \"--rows\""},
+      {{"divider", "3.3", "5"},
+       kFour,
+       kExitUsage,
+       "VOUT \"5\" must be below VIN \"3.3\": a divider only lowers the voltage"},
+      {{"divider", "5", "5"}, kFour, kExitUsage, "VOUT \"5\" must be below VIN \"5\""},
+      {{"divider", "5", "0"},
+       kFour,
+       kExitUsage,
+       "VOUT \"0\" is out of range: voltages from 1e-6 to 1e6"},
+      {{"divider", "5", "-1"}, kFour, kExitUsage, "VOUT \"-1\" is out of range"},
+      {{"divider", "inf", "1"}, kFour, kExitUsage, "VIN \"inf\" is out of range"},
+      {{"divider", "1e308", "5e307"}, kFour, kExitUsage, "VIN \"1e308\" is out of range"},
+      {{"divider", "1", "1e-320"}, kFour, kExitUsage, "VOUT \"1e-320\" is out of range"},
+      {{"divider", "1.7e308", "5", "--min-total", "4m7"},
+       kFour,
+       kExitUsage,
+       "VIN \"1.7e308\" is out of range"},
+      {{"divider", "5", "2.5", "--min-total", "inf"},
+       kFour,
+       kExitUsage,
+       "--min-total \"inf\" is out of range"},
+      {{"divider", "5", "2.5", "--max-total", "nan"},
+       kFour,
+       kExitUsage,
+       "--max-total \"nan\" is out of range"},
+      {{"divider", "5", "2.5", "--min-total", "nan"},
+       kFour,
+       kExitUsage,
+       "--min-total \"nan\" is out of range"},
+      {{"divider", "5", "2.5", "--max-total", "-inf"},
+       kFour,
+       kExitUsage,
+       "--max-total \"-inf\" is out of range"},
+      {{"divider", "5", "2.5", "--min-total", "10k", "--max-total", "1k"},
+       kFour,
+       kExitUsage,
+       "--min-total \"10k\" is above --max-total \"1k\""},
+      {{"divider", "5", "2.5", "--distinct"},
+       "1000\r\n",
+       kExitOk,
+       "No divider can be made from the library's values with each value used once\n"},
+      {{"divider", "1e6", "1e-6", "--top", "1"},
+       kFour,
+       kExitOk,
+       "No divider within 1 % of 0.000001; the closest is R1 = 10000, R2 = 1000: 90.9k (+9.09e+12 "
+       "%)"},
+      {{"series", "E12", "--to", "5"},
+       nullptr,
+       kExitUsage,
+       "series: --from 10 (the default) is above --to \"5\""},
+      {{"series", "E12", "--from", "2k2", "--to", "1k"},
+       nullptr,
+       kExitUsage,
+       "--from \"2k2\" is above --to \"1k\""},
+      {{"series", "E12", "--from", "0"}, nullptr, kExitUsage, "--from \"0\" is out of range"},
+      {{"series", "E12", "--from", "nan"}, nullptr, kExitUsage, "--from \"nan\" is out of range"},
+      {{"series", "E12", "--to", "1e16"}, nullptr, kExitUsage, "--to \"1e16\" is out of range"},
+      {{"series", "E12", "--from", "4k71", "--to", "4k72"},
+       nullptr,
+       kExitFailure,
+       "series: no E12 value lies from 4710 to 4720"},
+      {{"series", "E12", "--from", "4k71", "--to", "4k72", "--write"},
+       nullptr,
+       kExitFailure,
+       "series: no E12 value lies from 4710 to 4720"},
+      // 1000 values is what a library holds, one more is refused.
+      {{"series", "E192", "--from", "1", "--to", "160k"},
+       nullptr,
+       kExitOk,
+       "158000.00\r\n160000.00\r\n"},
+      {{"series", "E192", "--from", "1", "--to", "160k", "--write"},
+       nullptr,
+       kExitOk,
+       "wrote 1000 E192 values"},
+      {{"series", "E192", "--from", "1", "--to", "162k"},
+       nullptr,
+       kExitFailure,
+       "more than a library holds (1000 values"},
+      {{"calc", "4k7", "1"},
+       kFour,
+       kExitOk,
+       "TARGET \"4k7\" is read as 4\nvantrel-cli: calc: no library value or parallel pair lies "
+       "within 1 % of 4\n"},
+      {{"calc", "0", "1"},
+       kFour,
+       kExitFailure,
+       "Parameter setting error !\nvantrel-cli: calc: TARGET \"0\" is read as 0, which is not "
+       "above 0\n"},
+      {{"calc", "45", "-1"},
+       kFour,
+       kExitFailure,
+       "Parameter setting error !\nvantrel-cli: calc: PRECISION \"-1\" is read as -1, which is "
+       "below 0\n"},
+      {{"calc", "45", "1e39"},
+       kFour,
+       kExitFailure,
+       "PRECISION \"1e39\" is beyond single precision"},
+      {{"calc", "45", "1", "--rows", "2147483647"},
+       kFour,
+       kExitUsage,
+       "--rows needs a whole number from 0 to 999999999, not \"2147483647\""},
   };
+  const std::regex nonFinite("inf|nan|i\\.nf", std::regex::icase);
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.args));
+    SCOPED_TRACE(::testing::PrintToString(c.args).substr(0, 200));
+    files.files.clear();
+    if (c.library) SetFile(c.library);
+    const bool writes =
+        c.status == kExitOk && std::find(c.args.begin(), c.args.end(), "--write") != c.args.end();
     EXPECT_EQ(Run(c.args), c.status);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_THAT(out.str() + err.str(), HasSubstr(c.message));
+    EXPECT_FALSE(std::regex_search(out.str(), nonFinite));
     EXPECT_EQ(err.str().find("usage:") != std::string::npos, c.status == kExitUsage);
+    EXPECT_LT(err.str().size(), 2000u);
+    if (c.status != kExitOk) {
+      EXPECT_EQ(out.str(), "");
+    }
+    if (!writes) {
+      EXPECT_EQ(files.files.count(kLibraryPath), c.library ? 1u : 0u);
+      if (c.library) {
+        EXPECT_EQ(File(), c.library);
+      }
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "divider_search.h"
+#include "exact_decimal.h"
 #include "network_search.h"
 #include "plain_networks.h"
 #include "stock.h"
@@ -81,30 +83,59 @@ void ExpectSameRows(const std::vector<Row>& fast, const std::vector<Row>& plain)
                 << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
 }
 
-// A random library: small whole numbers (repeats and exact hits), E12-like values over many
-// decades, random floats, and now and then tiny, huge, zero or negative values.
-std::vector<float> RandomLibrary(std::mt19937_64& rng, int size) {
-  std::vector<float> values;
-  const float e12[] = {1.0f, 1.2f, 1.5f, 1.8f, 2.2f, 2.7f, 3.3f, 3.9f, 4.7f, 5.6f, 6.8f, 8.2f};
+double FromText(const std::string& text) {
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// digits * 10^exponent read as a double, as the library reader does.
+double Written(std::uint64_t digits, int exponent) {
+  return FromText(std::to_string(digits) + "e" + std::to_string(exponent));
+}
+
+// The decimal sum of two values, read as a double: a target that series pairs hit exactly.
+double DecimalSum(double a, double b) {
+  const Decimal x = ShortestDecimal(a);
+  const Decimal y = ShortestDecimal(b);
+  const int exponent = std::min(x.exponent, y.exponent);
+  if (std::max(x.exponent, y.exponent) - exponent > 2) return a + b;
+  const auto scaled = [&](const Decimal& d) {
+    std::uint64_t v = d.digits;
+    for (int i = exponent; i < d.exponent; ++i) v *= 10;
+    return v;
+  };
+  return Written(scaled(x) + scaled(y), exponent);
+}
+
+// A random library as written: small whole numbers (repeats and exact hits), E96-like values
+// over many decimades, values of several decimals, arbitrary doubles, and now and then tiny,
+// huge, zero or negative values.
+std::vector<double> RandomLibrary(std::mt19937_64& rng, int size) {
+  std::vector<double> values;
+  const std::uint64_t e96[] = {100, 105, 113, 121, 130, 140, 150, 162, 174, 187, 200, 210,
+                               226, 243, 261, 280, 301, 324, 348, 374, 402, 432, 464, 499};
   for (int i = 0; i < size; ++i) {
     switch (rng() % 8) {
       case 0:
       case 1:
-        values.push_back(static_cast<float>(1 + rng() % 12));
+        values.push_back(static_cast<double>(1 + rng() % 12));
         break;
       case 2:
       case 3:
-        values.push_back(e12[rng() % 12] * std::pow(10.0f, static_cast<float>(rng() % 7)));
+        values.push_back(Written(e96[rng() % 24], static_cast<int>(rng() % 7) - 3));
         break;
       case 4:
+        values.push_back(Written(1 + rng() % 999999, -static_cast<int>(1 + rng() % 5)));
+        break;
       case 5:
-        values.push_back(std::uniform_real_distribution<float>(0.5f, 2000.0f)(rng));
+        values.push_back(std::uniform_real_distribution<double>(0.5, 2000.0)(rng));
         break;
       case 6:
-        values.push_back(rng() % 2 ? 1e-30f : 3e37f);
+        values.push_back(rng() % 2 ? 1e-30 : 3e37);
         break;
       default:
-        values.push_back(rng() % 2 ? 0.0f : -47.0f);
+        values.push_back(rng() % 2 ? 0.0 : -47.0);
         break;
     }
   }
@@ -127,10 +158,10 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
     // Passes of a few rows only where there are few rows, lest the test take minutes.
     if (options.tolerance > 1 && options.maxParts > 2) options.rowsPerPass *= 50;
     const std::uint64_t limit = limits[rng() % 4];
-    const std::vector<float> library =
+    const std::vector<double> library =
         RandomLibrary(rng, 1 + static_cast<int>(rng() % maxStock[options.maxParts]));
-    const std::vector<float> excluded{library[rng() % library.size()]};
-    const Stock stock = MakeStock(library, round % 3 == 0 ? excluded : std::vector<float>{});
+    const std::vector<double> excluded{library[rng() % library.size()]};
+    const Stock stock = MakeStock(library, round % 3 == 0 ? excluded : std::vector<double>{});
     if (stock.values.empty()) continue;
     // An exact hit now and then: the target is a network's own value.
     std::array<std::uint16_t, 4> parts{};
@@ -139,9 +170,20 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
     do {
       shape = static_cast<Shape>(rng() % kShapeCount);
     } while (PartCount(shape) > options.maxParts);
-    options.target = round % 2 == 0
-                         ? NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values)
-                         : std::exp(std::uniform_real_distribution<double>(-2, 10)(rng));
+    // Now and then a network's own double value, or a decimal sum of two stock values, which
+    // the networks reaching it in decimal arithmetic hit exactly.
+    const auto pick = [&] { return stock.values[rng() % stock.values.size()]; };
+    switch (rng() % 3) {
+      case 0:
+        options.target = NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values);
+        break;
+      case 1:
+        options.target = DecimalSum(pick(), pick());
+        break;
+      default:
+        options.target = std::exp(std::uniform_real_distribution<double>(-2, 10)(rng));
+        break;
+    }
     SCOPED_TRACE(::testing::Message()
                  << "round " << round << ", target " << options.target << ", stock size "
                  << stock.values.size() << ", parts " << options.maxParts << ", tolerance "

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "files.h"
+#include "output_table.h"
+#include "ranked_rows.h"
+#include "rows.h"
+#include "text_columns.h"
+
+namespace vantrel {
+
+// What find and divider tell PrintListing: how to search, and how a found row is printed.
+template <class Found, class Row>
+struct Listing {
+  OutputFormat format = OutputFormat::kText;
+  OutputHead head;
+  std::vector<finder::Column> columns;
+  double target = 0;  // what the key column is compared with
+  std::uint64_t limit = 0;
+  // search(limit, take) gives take at most limit rows in rank order.
+  std::function<void(std::uint64_t, const std::function<void(const Found&)>&)> search;
+  std::function<Row(std::uint64_t rank, const Found&)> row;
+  std::function<double(const Row&)> key;
+  std::function<std::vector<std::string>(const Row&, int digits)> textCells;
+  std::function<std::vector<Cell>(const Row&)> fields;
+  std::function<std::string()> noRowNote;  // said when no row qualifies
+};
+
+// Prints the listing's rows; false when there was none. tsv, csv and json print each row as
+// it is found, and an empty table when there is none; text prints nothing then. The text
+// table of --all is streamed (TableStream); a text table of K rows is laid out from all of them.
+template <class Found, class Row>
+bool ListRows(const Listing<Found, Row>& listing, std::ostream& out) {
+  std::uint64_t rank = 0;
+  if (listing.format != OutputFormat::kText) {
+    RowWriter writer(listing.format, listing.head, finder::ColumnNames(listing.columns), out);
+    listing.search(listing.limit, [&](const Found& found) {
+      writer.Row(listing.fields(listing.row(++rank, found)));
+    });
+    writer.Finish();
+    return rank > 0;
+  }
+  if (listing.limit == std::numeric_limits<std::uint64_t>::max()) {
+    TableStream<Row> table(TextColumns(listing.columns), listing.target, listing.key,
+                           listing.textCells, out);
+    listing.search(listing.limit,
+                   [&](const Found& found) { table.Add(listing.row(++rank, found)); });
+    table.Finish();
+    return rank > 0;
+  }
+  const RankedRows<Found> rows(listing.search, listing.limit);
+  if (rows.Empty()) return false;
+  const auto forEach = [&](const auto& take) {
+    rows.ForEach([&](std::uint64_t n, const Found& found) { take(listing.row(n, found)); });
+  };
+  WriteTable(forEach, listing.key, listing.target, listing.textCells, TextColumns(listing.columns),
+             out);
+  return true;
+}
+
+// Prints the listing, or its note when no row qualifies: on out for text, on err beside the
+// empty table of the other formats. json's head also names the library (LibraryHead).
+template <class Found, class Row>
+void PrintListing(Listing<Found, Row> listing, IFileService& files, std::ostream& out,
+                  std::ostream& err) {
+  if (listing.format == OutputFormat::kJson) {
+    for (auto& field : LibraryHead(files)) listing.head.push_back(std::move(field));
+  }
+  if (!ListRows(listing, out)) {
+    (listing.format == OutputFormat::kText ? out : err) << listing.noRowNote() << '\n';
+  }
+}
+
+}  // namespace vantrel

@@ -1,0 +1,176 @@
+#include "exact_decimal.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace vantrel::networks {
+namespace {
+
+constexpr std::uint64_t kLimit = std::uint64_t{1} << 60;
+
+}  // namespace
+
+Decimal ShortestDecimal(double value) {
+  char buffer[64];
+  const auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific)
+          .ptr;
+  // d[.ddd]e±xx
+  Decimal decimal;
+  const char* c = buffer;
+  int fractionDigits = 0;
+  bool inFraction = false;
+  for (; *c != 'e'; ++c) {
+    if (*c == '.') {
+      inFraction = true;
+      continue;
+    }
+    decimal.digits = decimal.digits * 10 + static_cast<std::uint64_t>(*c - '0');
+    if (inFraction) ++fractionDigits;
+  }
+  int exponent = 0;
+  std::from_chars(c + (c[1] == '+' ? 2 : 1), end, exponent);
+  decimal.exponent = exponent - fractionDigits;
+  return decimal;
+}
+
+Wide operator+(const Wide& a, const Wide& b) {
+  Wide sum;
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < sum.m_limbs.size(); ++i) {
+    const std::uint64_t t = std::uint64_t{a.m_limbs[i]} + b.m_limbs[i] + carry;
+    sum.m_limbs[i] = static_cast<std::uint32_t>(t);
+    carry = t >> 32;
+  }
+  return sum;
+}
+
+Wide operator-(const Wide& a, const Wide& b) {
+  Wide difference;
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < difference.m_limbs.size(); ++i) {
+    const std::uint64_t t = std::uint64_t{a.m_limbs[i]} - b.m_limbs[i] - borrow;
+    difference.m_limbs[i] = static_cast<std::uint32_t>(t);
+    borrow = t >> 63;
+  }
+  return difference;
+}
+
+Wide operator*(const Wide& a, const Wide& b) {
+  Wide product;
+  const std::size_t n = product.m_limbs.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a.m_limbs[i] == 0) continue;
+    std::uint64_t carry = 0;
+    for (std::size_t j = 0; i + j < n; ++j) {
+      const std::uint64_t t =
+          std::uint64_t{a.m_limbs[i]} * b.m_limbs[j] + product.m_limbs[i + j] + carry;
+      product.m_limbs[i + j] = static_cast<std::uint32_t>(t);
+      carry = t >> 32;
+    }
+  }
+  return product;
+}
+
+bool operator<(const Wide& a, const Wide& b) {
+  return std::lexicographical_compare(a.m_limbs.rbegin(), a.m_limbs.rend(), b.m_limbs.rbegin(),
+                                      b.m_limbs.rend());
+}
+
+double Wide::ToDouble() const {
+  double value = 0;
+  for (auto limb = m_limbs.rbegin(); limb != m_limbs.rend(); ++limb) {
+    value = value * 4294967296.0 + *limb;
+  }
+  return value;
+}
+
+Wide::Wide(std::uint64_t value)
+    : m_limbs{static_cast<std::uint32_t>(value), static_cast<std::uint32_t>(value >> 32)} {}
+
+Fraction Fraction::Series(const Fraction& a, const Fraction& b) {
+  return {a.numerator * b.denominator + b.numerator * a.denominator, a.denominator * b.denominator};
+}
+
+Fraction Fraction::Parallel(const Fraction& a, const Fraction& b) {
+  return {a.numerator * b.numerator, a.numerator * b.denominator + b.numerator * a.denominator};
+}
+
+std::optional<Wide> ScaledInteger(const Decimal& decimal, int exponent) {
+  std::uint64_t value = decimal.digits;
+  for (int i = exponent; i < decimal.exponent; ++i) {
+    if (value >= kLimit / 10) return std::nullopt;
+    value *= 10;
+  }
+  if (value >= kLimit) return std::nullopt;
+  return Wide(value);
+}
+
+double ExactPercent(const Fraction& value, const Wide& target) {
+  const Wide scaled = target * value.denominator;
+  if (value.numerator == scaled) return 0;
+  const bool above = scaled < value.numerator;
+  const Wide difference = above ? value.numerator - scaled : scaled - value.numerator;
+  const double percent = difference.ToDouble() / scaled.ToDouble() * 100;
+  return above ? percent : -percent;
+}
+
+namespace {
+
+// The parts' values as fractions at exponent, or nullopt.
+std::optional<std::array<Fraction, 4>> Leaves(const Network& network,
+                                              std::span<const Decimal> stock, int exponent) {
+  std::array<Fraction, 4> leaves;
+  for (int slot = 0; slot < PartCount(network.shape); ++slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    const std::optional<Wide> integer = ScaledInteger(stock[network.parts[i]], exponent);
+    if (!integer) return std::nullopt;
+    leaves[i].numerator = *integer;
+  }
+  return leaves;
+}
+
+int SmallestExponent(const Network& network, std::span<const Decimal> stock, int exponent) {
+  for (int slot = 0; slot < PartCount(network.shape); ++slot) {
+    exponent = std::min(exponent, stock[network.parts[static_cast<std::size_t>(slot)]].exponent);
+  }
+  return exponent;
+}
+
+Fraction Evaluate(const Network& network, const std::array<Fraction, 4>& leaves) {
+  return EvaluateNetwork(
+      network, [&](int slot) { return leaves[static_cast<std::size_t>(slot)]; }, Fraction::Series,
+      Fraction::Parallel);
+}
+
+}  // namespace
+
+std::optional<double> ExactNetworkPercent(const Network& network, std::span<const Decimal> stock,
+                                          const Decimal& target) {
+  const int exponent = SmallestExponent(network, stock, target.exponent);
+  const auto leaves = Leaves(network, stock, exponent);
+  const auto t = ScaledInteger(target, exponent);
+  if (!leaves || !t) return std::nullopt;
+  return ExactPercent(Evaluate(network, *leaves), *t);
+}
+
+std::optional<double> ExactDividerPercent(const Network& top, const Network& bottom,
+                                          std::span<const Decimal> stock, const Decimal& vin,
+                                          const Decimal& vout) {
+  const int exponent = SmallestExponent(
+      top, stock, SmallestExponent(bottom, stock, std::min(vin.exponent, vout.exponent)));
+  const auto topLeaves = Leaves(top, stock, exponent);
+  const auto bottomLeaves = Leaves(bottom, stock, exponent);
+  const auto in = ScaledInteger(vin, exponent);
+  const auto out = ScaledInteger(vout, exponent);
+  if (!topLeaves || !bottomLeaves || !in || !out) return std::nullopt;
+  // VIN * R2 / (R1 + R2) with R = n / d: VIN * n2 * d1 / (n1 * d2 + n2 * d1).
+  const Fraction r1 = Evaluate(top, *topLeaves);
+  const Fraction r2 = Evaluate(bottom, *bottomLeaves);
+  const Wide share = r2.numerator * r1.denominator;
+  return ExactPercent({*in * share, r1.numerator * r2.denominator + share}, *out);
+}
+
+}  // namespace vantrel::networks

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "network.h"
+
+namespace vantrel::networks {
+
+// The searches steer and rank in double arithmetic: each stock value, the target and the
+// voltages are the doubles read from their text, and a network's value is evaluated from its
+// canonical spelling, left to right, with no fused operations (NetworkValue). A row whose
+// double deviation lies within kExactBand percent is then decided in exact arithmetic: every
+// value is taken as the shortest decimal that reads back as its double (the text as written
+// for up to 15 significant digits), the network's value as an unreduced fraction of integers
+// at a common power of ten, and its deviation is the exact difference, converted to double
+// once. A row exactly on the target thus shows deviation 0 and ties with the other exact
+// rows, which then rank by part count and spelling. Where an integer would pass 2^60 (values
+// spanning more than about 18 digits between them) the double deviation stands.
+inline constexpr double kExactBand = 1e-9;
+
+// digits * 10^exponent.
+struct Decimal {
+  std::uint64_t digits = 0;
+  int exponent = 0;
+};
+
+// The shortest decimal that reads back as value, which must be finite.
+Decimal ShortestDecimal(double value);
+
+// An unsigned integer of 256 bits, enough for the products of four 60-bit values; sums and
+// products wrap beyond, which the 2^60 bound on the inputs rules out.
+class Wide {
+ public:
+  Wide() = default;
+  explicit Wide(std::uint64_t value);
+
+  friend Wide operator+(const Wide& a, const Wide& b);
+  friend Wide operator*(const Wide& a, const Wide& b);
+  friend bool operator==(const Wide& a, const Wide& b) = default;
+  friend bool operator<(const Wide& a, const Wide& b);
+
+  // Rounded limb by limb from the top, the same on every machine.
+  double ToDouble() const;
+
+ private:
+  friend Wide operator-(const Wide& a, const Wide& b);  // for a >= b
+  std::array<std::uint32_t, 8> m_limbs{};               // least significant first
+};
+
+// A value as numerator / denominator, both integers at one power of ten.
+struct Fraction {
+  Wide numerator;
+  Wide denominator{1};
+
+  static Fraction Series(const Fraction& a, const Fraction& b);
+  static Fraction Parallel(const Fraction& a, const Fraction& b);
+};
+
+// digits * 10^(decimal.exponent - exponent), an integer for exponent <= decimal.exponent;
+// nullopt when it passes 2^60.
+std::optional<Wide> ScaledInteger(const Decimal& decimal, int exponent);
+
+// 100 * (value - target) / target for value = numerator / denominator, exact until the one
+// rounding of each side to double.
+double ExactPercent(const Fraction& value, const Wide& target);
+
+// The deviation in percent of network from target in exact arithmetic, the values at the
+// smallest exponent among the parts' and the target's; nullopt when an integer would pass 2^60.
+std::optional<double> ExactNetworkPercent(const Network& network, std::span<const Decimal> stock,
+                                          const Decimal& target);
+
+// The error in percent of a divider's output from vout in exact arithmetic, as
+// ExactNetworkPercent; vin and vout as magnitudes.
+std::optional<double> ExactDividerPercent(const Network& top, const Network& bottom,
+                                          std::span<const Decimal> stock, const Decimal& vin,
+                                          const Decimal& vout);
+
+}  // namespace vantrel::networks
