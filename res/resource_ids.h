@@ -13,6 +13,7 @@ struct ResourceId {
 inline constexpr ResourceId IDM_ABOUTBOX{"IDM_ABOUTBOX", 16};
 inline constexpr ResourceId ID_LIBRARY_SETTING{"ID_LIBRARY_SETTING", 32771};
 inline constexpr ResourceId ID_EDIT_COPY_WITH_HEADER{"ID_EDIT_COPY_WITH_HEADER", 32772};
+inline constexpr ResourceId ID_NETWORKS{"ID_NETWORKS", 32773};
 inline constexpr ResourceId ID_EDIT_COPY{"ID_EDIT_COPY", 57634};
 inline constexpr ResourceId ID_EDIT_SELECT_ALL{"ID_EDIT_SELECT_ALL", 57642};
 

@@ -23,6 +23,41 @@ inline constexpr char kSelectAllMenuText[] = "Select &All";
 // Menu bar.
 inline constexpr char kLibrarySettingMenuText[] = "&LibrarySetting";
 inline constexpr char kAboutMenuText[] = "&About";
+inline constexpr char kNetworksMenuText[] = "&Networks";
+
+// Networks window.
+inline constexpr char kNetworksCaption[] = "Vantrel - Networks";
+inline constexpr char kNetworksTabText[] = "Net&works";
+inline constexpr char kDividerTabText[] = "&Divider";
+inline constexpr char kLibraryTabText[] = "&Library";
+inline constexpr char kFindText[] = "&Find";
+inline constexpr char kRefreshText[] = "&Refresh";
+inline constexpr char kNormaliseText[] = "&Normalise";
+inline constexpr char kAddSeriesText[] = "Add &E-series...";
+inline constexpr char kTargetLabel[] = "&Target";
+inline constexpr char kToleranceLabel[] = "T&olerance (%)";
+inline constexpr char kDividerToleranceLabel[] = "&Tolerance (%)";
+inline constexpr char kPartsLabel[] = "&Parts";
+inline constexpr char kDistinctText[] = "&Use each value once";
+inline constexpr char kPartToleranceLabel[] = "Part tole&rance (%)";
+inline constexpr char kExcludeLabel[] = "E&xclude";
+inline constexpr char kShowLabel[] = "&Show";
+inline constexpr char kVinLabel[] = "&VIN";
+inline constexpr char kVoutLabel[] = "V&OUT";
+inline constexpr char kLegsLabel[] = "Le&gs";
+inline constexpr char kSingleLegsText[] = "Single values";
+inline constexpr char kPairLegsText[] = "Up to two parts";
+inline constexpr char kMinTotalLabel[] = "&Min total";
+inline constexpr char kMaxTotalLabel[] = "M&ax total";
+inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
+inline constexpr char kDefaultTolerance[] = "1";
+// The lists' names for screen readers.
+inline constexpr char kNetworksListName[] = "Networks";
+inline constexpr char kDividersListName[] = "Dividers";
+inline constexpr char kFindingsListName[] = "Library findings";
+inline constexpr char kCopyPictureText[] = "Cop&y picture";
+inline constexpr char kStatusName[] = "Status";
+inline constexpr char kSearchingText[] = "Searching...";
 
 // About box.
 inline constexpr char kAboutCaption[] = "About Vantrel";

@@ -183,11 +183,17 @@ TEST_F(CliTest, OptionValuesComeEitherWayAndDoubleDashEndsTheOptions) {
 }
 
 TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
+  // Every help fits an 80-column terminal.
+  const auto expectNarrow = [](const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  };
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"help"}, {"--help"}, {"-h"}, {"-C", ".", "help"}}) {
     SCOPED_TRACE(::testing::PrintToString(args));
     EXPECT_EQ(Run(args), kExitOk);
     EXPECT_EQ(err.str(), "");
+    expectNarrow(out.str());
     for (const CliCommand& command : CliCommands()) {
       // "usage: " and the indent of the lines after it are equally long.
       EXPECT_THAT(out.str(), HasSubstr(Usage(command.spec, "       ").substr(7)));
@@ -202,6 +208,7 @@ TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
       EXPECT_EQ(Run(args), kExitOk);
       EXPECT_EQ(out.str(), CommandHelp(command.spec));
       EXPECT_EQ(err.str(), "");
+      expectNarrow(out.str());
     }
   }
   EXPECT_EQ(Run({"--version"}), kExitOk);
@@ -473,6 +480,48 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
   files.files.clear();
   EXPECT_EQ(Run({"check"}), kExitFailure);
   EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+}
+
+// A long file is read no further than the reader reads, whatever its size.
+class LongLibraryTest : public CliTest {
+ protected:
+  void SetUp() override {
+    std::string content;
+    while (content.size() < kSize) content += "10.00\r\n";
+    content.resize(kSize);
+    SetFile(content);
+  }
+  void ExpectBoundedReads() {
+    ASSERT_FALSE(files.readSizes.empty());
+    for (std::size_t size : files.readSizes) EXPECT_LE(size, kLibraryReadLimit + 1);
+    EXPECT_LE(files.readSizes.size(), 2u);
+  }
+  static constexpr std::size_t kSize = 1 << 20;
+};
+
+TEST_F(LongLibraryTest, CheckSaysTheFileGoesOnWithItsSize) {
+  EXPECT_EQ(Run({"check"}), kExitFailure);
+  EXPECT_THAT(out.str(), HasSubstr("ResistorLibrary.txt goes on past 10240 bytes: it holds " +
+                                   std::to_string(kSize) +
+                                   " bytes, and only the first 10240 "
+                                   "are read.\n"));
+  ExpectBoundedReads();
+}
+
+TEST_F(LongLibraryTest, DigestCoversWhatTheReaderTakesAndTheSizeTellsTheRest) {
+  EXPECT_EQ(Run({"calc", "10", "1", "--format", "json"}), kExitOk);
+  const std::string document = out.str();
+  EXPECT_THAT(document, HasSubstr("\"library_bytes\": " + std::to_string(kSize) + ",\n"));
+  ExpectBoundedReads();
+  SetFile(File() + "junk past the limit");
+  EXPECT_EQ(Run({"calc", "10", "1", "--format", "json"}), kExitOk);
+  const std::regex digest("\"library_sha256\": \"[0-9a-f]{64}\"");
+  std::smatch before;
+  std::smatch after;
+  const std::string again = out.str();
+  ASSERT_TRUE(std::regex_search(document, before, digest));
+  ASSERT_TRUE(std::regex_search(again, after, digest));
+  EXPECT_EQ(before.str(), after.str());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "fake_services.h"
 #include "file_error_report.h"
 #include "library_file.h"
+#include "networks_dlg.h"
 #include "vantrel_dlg.h"
 #include "window_probe.h"
 
@@ -59,6 +60,7 @@ class WindowTest : public QObject {
   void EnterRunsCalculate();
   void EscapeClosesTheWindow();
   void AboutOpensTheAboutBox();
+  void NetworksOpensOneWindowBesideThisOne();
   void CopyPutsTheSelectedRowsOnTheClipboard_data();
   void CopyPutsTheSelectedRowsOnTheClipboard();
 
@@ -129,11 +131,12 @@ void WindowTest::HasTheTemplatesFixedShapeAndMenus() {
   }
 
   const QList<QAction*> menu = Control<QMenuBar>("IDR_MAIN_MENU")->actions();
-  QCOMPARE(menu.size(), 2);
+  QCOMPARE(menu.size(), 3);
   QCOMPARE(menu[0]->text(), QString("&LibrarySetting"));
   QCOMPARE(menu[0]->objectName(), QString("ID_LIBRARY_SETTING"));
   QCOMPARE(menu[1]->text(), QString("&About"));
-  QVERIFY(menu[0]->menu() == nullptr && menu[1]->menu() == nullptr);
+  QCOMPARE(menu[2]->text(), QString("&Networks"));
+  QVERIFY(menu[0]->menu() == nullptr && menu[1]->menu() == nullptr && menu[2]->menu() == nullptr);
 }
 
 void WindowTest::CalculateFillsListAndChoices_data() {
@@ -303,6 +306,22 @@ void WindowTest::AboutOpensTheAboutBox() {
   QVERIFY(text.split('\n').contains("Ver:1.0 2010-11-4"));
   QCOMPARE(ok, QString("确定"));
   QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void WindowTest::NetworksOpensOneWindowBesideThisOne() {
+  QAction* networks = Control<QMenuBar>("IDR_MAIN_MENU")->actions()[2];
+  networks->trigger();
+  QPointer<QWidget> window = m_window->findChild<vantrel::CNetworksDlg*>();
+  QVERIFY(window != nullptr && window->isVisible() && window->isWindow());
+  QVERIFY(!window->isModal());
+  window->lower();
+  networks->trigger();
+  QCOMPARE(m_window->findChildren<vantrel::CNetworksDlg*>().size(), 1);
+  QVERIFY(QTest::qWaitForWindowActive(window));
+  // Escape closes it and it is gone; the next ask makes a new one with nothing kept.
+  QTest::keyClick(window, Qt::Key_Escape);
+  QTRY_VERIFY(window == nullptr);
+  QVERIFY(m_window->isVisible());
 }
 
 void WindowTest::CopyPutsTheSelectedRowsOnTheClipboard_data() {

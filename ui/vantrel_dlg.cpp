@@ -1,7 +1,6 @@
 #include "vantrel_dlg.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
@@ -22,6 +21,8 @@
 #include "input_blocking_waiter.h"
 #include "labelled_combo_box.h"
 #include "library_edit.h"
+#include "list_actions.h"
+#include "networks_dlg.h"
 #include "override_cursor.h"
 #include "placement.h"
 #include "resource_ids.h"
@@ -78,6 +79,9 @@ void CVantrelDlg::CreateMenuBar() {
   QAction* about = menuBar->addAction(kAboutMenuText);
   about->setObjectName(IDM_ABOUTBOX.name);
   connect(about, &QAction::triggered, this, &CVantrelDlg::OnAbout);
+  QAction* networks = menuBar->addAction(kNetworksMenuText);
+  networks->setObjectName(ID_NETWORKS.name);
+  connect(networks, &QAction::triggered, this, &CVantrelDlg::OnNetworks);
 
   // The menu bar sits above the client area, which keeps the template's size.
   auto* layout = new QVBoxLayout(this);
@@ -150,31 +154,8 @@ void CVantrelDlg::CreateControls() {
   m_resultList->setAccessibleName(kResultListName);
 }
 
-// The actions live on the list, so their shortcuts work only while it has the focus and the
-// edit boxes keep their own Ctrl+C and Ctrl+A.
 void CVantrelDlg::CreateListActions() {
-  const struct {
-    ResourceId id;
-    const char* text;
-    QKeySequence::StandardKey key;
-    void (CVantrelDlg::*handler)();
-  } actions[] = {{ID_EDIT_COPY, kCopyMenuText, QKeySequence::Copy, &CVantrelDlg::OnCopyRows},
-                 {ID_EDIT_COPY_WITH_HEADER, kCopyWithHeaderMenuText, QKeySequence::UnknownKey,
-                  &CVantrelDlg::OnCopyRowsWithHeader},
-                 {ID_EDIT_SELECT_ALL, kSelectAllMenuText, QKeySequence::SelectAll, nullptr}};
-  for (const auto& [id, text, key, handler] : actions) {
-    auto* action = new QAction(text, m_resultList);
-    action->setObjectName(id.name);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WidgetShortcut);
-    if (handler != nullptr) {
-      connect(action, &QAction::triggered, this, handler);
-    } else {
-      connect(action, &QAction::triggered, m_resultList, &QTreeWidget::selectAll);
-    }
-    m_resultList->addAction(action);
-  }
-  m_resultList->setContextMenuPolicy(Qt::ActionsContextMenu);
+  AddCopyActions(*m_resultList, [this](bool withHeader) { CopySelectedRows(withHeader); });
 }
 
 void CVantrelDlg::OnCalculate() {
@@ -206,16 +187,20 @@ void CVantrelDlg::OnAbout() {
   about.exec();
 }
 
+// One Networks window at most; asking again brings it to the front. It is a window of its own
+// beside this one, closed and deleted with it.
+void CVantrelDlg::OnNetworks() {
+  if (m_networks == nullptr) {
+    m_networks = new CNetworksDlg(m_services, this);
+    m_networks->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_networks->show();
+  m_networks->raise();
+  m_networks->activateWindow();
+}
+
 void CVantrelDlg::OnDisplayNumberChanged() {
   ShowResults();
-}
-
-void CVantrelDlg::OnCopyRows() {
-  CopySelectedRows(false);
-}
-
-void CVantrelDlg::OnCopyRowsWithHeader() {
-  CopySelectedRows(true);
 }
 
 // The selected rows in list order, cells as shown, tab-separated, one row per line.
@@ -232,9 +217,7 @@ void CVantrelDlg::CopySelectedRows(bool withHeader) {
   }
   if (text.isEmpty()) return;
   if (withHeader) text.prepend(line(*m_resultList->headerItem()));
-  QClipboard* clipboard = QGuiApplication::clipboard();
-  clipboard->setText(text);
-  if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
+  CopyText(text);
 }
 
 void CVantrelDlg::InitResultColumns() {

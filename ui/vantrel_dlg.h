@@ -13,6 +13,7 @@
 //     close requests meanwhile), then reads, normalises and rewrites the file through
 //     m_library. The result list, the choices and m_results stay as they are.
 //   "&About" -> OnAbout -> CAboutDlg, modal.
+//   "&Networks" -> OnNetworks -> CNetworksDlg, a window of its own beside this one.
 //   Copy (Ctrl+C or the result list's context menu) -> CopySelectedRows -> the selected rows as
 //   text on
 //     the clipboard and the primary selection.
@@ -20,6 +21,7 @@
 // The window only moves texts between its controls and the core; it does no arithmetic.
 
 #include <QDialog>
+#include <QPointer>
 #include <cstdint>
 
 #include "editor_launch.h"
@@ -53,9 +55,8 @@ class CVantrelDlg : public QDialog {
   void OnCalculate();
   void OnLibrarySetting();
   void OnAbout();
+  void OnNetworks();
   void OnDisplayNumberChanged();
-  void OnCopyRows();
-  void OnCopyRowsWithHeader();
   void CopySelectedRows(bool withHeader);
 
   void InitResultColumns();
@@ -73,6 +74,7 @@ class CVantrelDlg : public QDialog {
   QComboBox* m_displayNumber = nullptr;
   QTreeWidget* m_resultList = nullptr;
   QAction* m_librarySetting = nullptr;
+  QPointer<QWidget> m_networks;
 };
 
 }  // namespace vantrel

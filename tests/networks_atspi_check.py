@@ -1,0 +1,193 @@
+"""Works the Networks window over AT-SPI as a screen reader user would, and compares what it
+lists with vantrel-cli on the same library.
+
+Usage: networks_atspi_check.py VANTREL_CLI WORK_DIR SEED
+The window runs in WORK_DIR, whose ResistorLibrary.txt this script rewrites before each search:
+the window reads the library afresh for every search. Each round takes a random stock and
+random inputs, types them into the fields through their accessible interfaces, presses Find
+and compares the cells read through the list's table interface with the command line's text
+table, and the rows copied with Ctrl+C with its tsv.
+"""
+
+import random
+import re
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+MAIN = "Vantrel - Resistor Finder"
+NETWORKS = "Vantrel - Networks"
+failures = []
+
+
+def check(ok, what):
+    print(("ok   " if ok else "FAIL ") + what)
+    if not ok:
+        failures.append(what)
+
+
+def wait_for(find, what):
+    for _ in range(300):
+        found = find()
+        if found:
+            return found
+        time.sleep(0.2)
+    sys.exit(f"not found over AT-SPI: {what}")
+
+
+def descendants(node):
+    """The nodes below node; a list's cells can go while the walk runs, and are left out."""
+    try:
+        children = list(filter(None, node))
+    except GLib.GError:
+        return
+    for child in children:
+        try:
+            if child.getRole() == pyatspi.ROLE_TABLE_CELL:
+                continue
+        except GLib.GError:
+            continue
+        yield child
+        yield from descendants(child)
+
+
+def app_window(name):
+    return [n for app in filter(None, pyatspi.Registry.getDesktop(0)) if app.name == "vantrel"
+            for n in app if n and n.name == name]
+
+
+def named(root, role, name):
+    found = []
+    for node in descendants(root):
+        try:
+            if (node.getRole() == role and node.name == name and
+                    node.getState().contains(pyatspi.STATE_SHOWING)):
+                found.append(node)
+        except GLib.GError:
+            pass
+    return found
+
+
+def one(root, role, name):
+    found = wait_for(lambda: named(root, role, name), f"{role} {name!r}")
+    check(len(found) == 1, f"one {role} named {name!r}")
+    return found[0]
+
+
+def press(node):
+    action = node.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    action.doAction(names.index("Press") if "Press" in names else 0)
+
+
+def type_into(root, name, text):
+    one(root, pyatspi.ROLE_TEXT, name).queryEditableText().setTextContents(text)
+
+
+def cli(*args):
+    done = subprocess.run([sys.argv[1], *args], cwd=sys.argv[2], capture_output=True, text=True)
+    return done.stdout
+
+
+def text_rows(output):
+    """The cells of the command line's text table, without its header."""
+    return [re.split(r"\s{2,}", line.strip()) for line in output.splitlines()[1:]]
+
+
+def clipboard():
+    return subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                          text=True).stdout
+
+
+def listed(root, list_name, expected):
+    """The list's cells once they are the expected ones, or after 30 s: the search runs on a
+    thread of its own, and the list shows the last search's rows until it ends."""
+    table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+    status = one(root, pyatspi.ROLE_LABEL, "Status")
+    for _ in range(150):
+        cells = [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)]
+                 for r in range(table.nRows)]
+        if cells == expected and status.description != "Searching...":
+            break
+        time.sleep(0.2)
+    return cells
+
+
+def copied(root, list_name, window_id):
+    """Ctrl+A, Ctrl+C in the list, after a click on its first cell, by xdotool."""
+    subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=True)
+    table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+    x, y, width, height = table.getAccessibleAt(0, 0).queryComponent().getExtents(
+        pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click",
+                    "1"], check=True)
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "key", "ctrl+a", "ctrl+c"], check=True)
+    time.sleep(0.5)
+    return clipboard()
+
+
+def random_library(rng):
+    values = sorted({round(rng.uniform(1, 1e6) if rng.random() < 0.2 else
+                           rng.choice([1, 2.2, 3.3, 4.7, 6.8, 10]) * 10 ** rng.randint(1, 5), 2)
+                     for _ in range(rng.randint(5, 40))})
+    with open(f"{sys.argv[2]}/ResistorLibrary.txt", "w") as library:
+        library.write("".join(f"{v:.2f}\r\n" for v in values))
+    return values
+
+
+def compare(root, list_name, args, window_id):
+    output = cli(*args)
+    if output.startswith("No "):
+        # Nothing within the tolerance: the status line names the closest, as the command does.
+        note = output.strip()
+        status = one(root, pyatspi.ROLE_LABEL, "Status")
+        for _ in range(150):
+            if status.description.startswith(note):
+                break
+            time.sleep(0.2)
+        check(status.description.startswith(note), f"{list_name} status of {' '.join(args)}")
+        return
+    expected = text_rows(output)
+    cells = listed(root, list_name, expected)
+    check(cells == expected, f"{list_name} cells of {' '.join(args)}")
+    if cells != expected:
+        print("  window:", cells[:3], "\n  cli:   ", expected[:3])
+    tsv = cli(*args, "--format", "tsv").split("\n", 1)[1]
+    got = copied(root, list_name, window_id)
+    check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
+    if got != tsv:
+        print("  copied:", repr(got[:200]), "\n  tsv:   ", repr(tsv[:200]))
+
+
+rng = random.Random(int(sys.argv[3]))
+main = wait_for(lambda: app_window(MAIN), "the main window")[0]
+press(one(main, pyatspi.ROLE_MENU_ITEM, "Networks"))
+window = wait_for(lambda: app_window(NETWORKS), "the Networks window")[0]
+window_id = subprocess.run(["xdotool", "search", "--name", f"^{NETWORKS}$"], capture_output=True,
+                           text=True).stdout.split()[0]
+
+for round_ in range(3):
+    values = random_library(rng)
+    target = f"{rng.choice(values) * rng.uniform(0.5, 3):.4g}"
+    tolerance = rng.choice(["1", "5", "20"])
+    parts = rng.randint(1, 3)
+    type_into(window, "Target", target)
+    type_into(window, "Tolerance (%)", tolerance)
+    one(window, pyatspi.ROLE_SPIN_BUTTON, "Parts").queryValue().currentValue = parts
+    press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+    compare(window, "Networks", ["find", target, "--tolerance", tolerance, "--parts", str(parts)],
+            window_id)
+
+press(one(window, pyatspi.ROLE_PAGE_TAB, "Divider"))
+random_library(rng)
+vout = f"{rng.uniform(0.5, 4.5):.3g}"
+type_into(window, "VIN", "5")
+type_into(window, "VOUT", vout)
+type_into(window, "Tolerance (%)", "5")
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
+sys.exit(f"{len(failures)} failed" if failures else 0)

@@ -1,0 +1,157 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+#include <latch>
+#include <memory>
+
+#include "fake_services.h"
+#include "networks_dlg.h"
+#include "row_table_model.h"
+#include "search_runner.h"
+#include "window_probe.h"
+
+using vantrel::CNetworksDlg;
+using vantrel::PreparedSearch;
+using vantrel::SearchOutcome;
+using vantrel::ShownTable;
+using vantrel::testing::Control;
+
+namespace {
+
+// Rows named after the target that asked for them, one per character of it.
+ShownTable RowsFor(const std::string& target) {
+  ShownTable rows{{"Rank", "Network"}, {}, {false, true}, {"rank", "network"}, {}};
+  for (std::size_t i = 0; i < target.size(); ++i) {
+    rows.cells.push_back({std::to_string(i + 1), target + " shown"});
+    rows.tsvCells.push_back({std::to_string(i + 1), target + " copied"});
+  }
+  return rows;
+}
+
+QStringList Column(QTableView& list, int column) {
+  QStringList cells;
+  for (int row = 0; row < list.model()->rowCount(); ++row) {
+    cells << list.model()->index(row, column).data().toString();
+  }
+  return cells;
+}
+
+}  // namespace
+
+// The window over searches injected here, so that a search can be held back for as long as a
+// test wants, without any timing.
+class NetworksWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+
+  void LateResultOfAReplacedSearchIsDropped();
+  void FieldErrorsStandNextToTheirFields();
+  void CopyPutsTheCommandLinesTsvOnTheClipboard();
+
+ private:
+  // The Networks tab.
+  QWidget& Page() { return *m_window->findChild<QTabWidget*>()->widget(0); }
+  template <typename T>
+  T* Field(const char* name) {
+    return Control<T>(Page(), name);
+  }
+  void Find(const QString& target) {
+    Field<QLineEdit>("TARGET")->setText(target);
+    QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Return);
+  }
+
+  std::unique_ptr<vantrel::testing::FakeServices> m_fakes;
+  std::unique_ptr<CNetworksDlg> m_window;
+  // Searches for "slow" wait on this until the test lets them go.
+  std::unique_ptr<std::latch> m_slow;
+};
+
+void NetworksWindowTest::init() {
+  m_fakes = std::make_unique<vantrel::testing::FakeServices>();
+  m_slow = std::make_unique<std::latch>(1);
+  vantrel::NetworkSearches searches;
+  searches.find = [this](const vantrel::finder::FindInput& fields, vantrel::Services&) {
+    PreparedSearch prepared;
+    if (fields.tolerance == "bad") {
+      prepared.errors = {{"--tolerance", "--tolerance is bad"}, {"--nowhere", "unplaced"}};
+      return prepared;
+    }
+    prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
+      if (target == "slow") slow->wait();
+      return SearchOutcome{RowsFor(target), target + " status", {}, {}};
+    };
+    return prepared;
+  };
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services, nullptr, searches);
+  m_window->show();
+  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void NetworksWindowTest::cleanup() {
+  m_slow->count_down();
+  m_window.reset();
+  m_fakes.reset();
+}
+
+void NetworksWindowTest::LateResultOfAReplacedSearchIsDropped() {
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  auto* busy = Page().findChild<QProgressBar*>();
+  Find("slow");
+  QVERIFY(busy->isVisible());
+  Find("quick");
+  QTRY_COMPARE(Column(*list, 1), QStringList(5, "quick shown"));
+  QVERIFY(!busy->isVisible());
+
+  // The slow search ends now, and its outcome reaches the event loop after the quick one's.
+  m_slow->count_down();
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+  QCoreApplication::processEvents();
+  QCOMPARE(Column(*list, 1), QStringList(5, "quick shown"));
+  QCOMPARE(Field<QLabel>("status")->text(), QString("quick status"));
+}
+
+void NetworksWindowTest::FieldErrorsStandNextToTheirFields() {
+  Find("ab");
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  QTRY_COMPARE(list->model()->rowCount(), 2);
+  Field<QLineEdit>("--tolerance")->setText("bad");
+  Find("abc");
+  QCOMPARE(Field<QLabel>("error --tolerance")->text(), QString("--tolerance is bad"));
+  QCOMPARE(Field<QLabel>("error TARGET")->text(), QString());
+  QCOMPARE(Field<QLabel>("status")->text(), QString("unplaced"));
+  // A refused request leaves the list as it was.
+  QCOMPARE(list->model()->rowCount(), 2);
+
+  Field<QLineEdit>("--tolerance")->setText("1");
+  Find("abc");
+  QTRY_COMPARE(list->model()->rowCount(), 3);
+  QCOMPARE(Field<QLabel>("error --tolerance")->text(), QString());
+}
+
+void NetworksWindowTest::CopyPutsTheCommandLinesTsvOnTheClipboard() {
+  Find("abc");
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  QTRY_COMPARE(list->model()->rowCount(), 3);
+  list->setFocus();
+  list->selectionModel()->select(list->model()->index(2, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  list->selectionModel()->select(list->model()->index(0, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QTest::keySequence(list, QKeySequence::Copy);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QString("1\tabc copied\n3\tabc copied\n"));
+  list->findChild<QAction*>("ID_EDIT_COPY_WITH_HEADER")->trigger();
+  QCOMPARE(QGuiApplication::clipboard()->text(),
+           QString("rank\tnetwork\n1\tabc copied\n3\tabc copied\n"));
+}
+
+QTEST_MAIN(NetworksWindowTest)
+#include "networks_window_test.moc"

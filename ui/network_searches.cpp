@@ -1,0 +1,177 @@
+#include "network_searches.h"
+
+#include <algorithm>
+#include <memory>
+#include <variant>
+
+#include "divider_search.h"
+#include "network_search.h"
+#include "number_text.h"
+#include "rows.h"
+
+namespace vantrel {
+namespace {
+
+// Rows past the shown ones are counted up to this many, for the status line; counting every
+// network within a wide tolerance would take as long as listing them all.
+constexpr std::uint64_t kCountLimit = 10000;
+
+// What find and divider do differently; the rest of a search is the same for both.
+struct FindKind {
+  using Request = finder::FindRequest;
+  using Found = networks::NetworkRow;
+  using Row = finder::FindRow;
+  static constexpr char kWhat[] = "networks";
+
+  static std::vector<finder::Column> Columns(const Request& request) {
+    return finder::FindColumns(request);
+  }
+  static double Target(const Request& request) { return request.search.target; }
+  template <class Take>
+  static void Search(const Request& request, const finder::LoadedStock& stock,
+                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
+    networks::FindOptions options = request.search;
+    options.stop = &stop;
+    networks::FindNetworks(stock.stock.values, options, limit, take);
+  }
+  static std::vector<networks::Network> Legs(const Found& found) { return {found.network}; }
+  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
+                     const Request& request) {
+    return finder::MakeFindRow(rank, found, stock, request);
+  }
+  static double Key(const Row& row) { return row.value; }
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
+    return finder::FindTextCells(row, digits, request);
+  }
+  static std::vector<finder::Cell> Fields(const Row& row, const Request& request) {
+    return finder::FindFields(row, request);
+  }
+  static std::string NoRowNote(const finder::LoadedStock& stock, const Request& request) {
+    return finder::NoFindRowNote(stock, request);
+  }
+};
+
+struct DividerKind {
+  using Request = finder::DividerRequest;
+  using Found = networks::DividerRow;
+  using Row = finder::DividerRow;
+  static constexpr char kWhat[] = "dividers";
+
+  static std::vector<finder::Column> Columns(const Request&) { return finder::DividerColumns(); }
+  static double Target(const Request& request) { return request.search.vout; }
+  template <class Take>
+  static void Search(const Request& request, const finder::LoadedStock& stock,
+                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
+    networks::DividerOptions options = request.search;
+    options.stop = &stop;
+    networks::FindDividers(stock.stock.values, options, limit, take);
+  }
+  static std::vector<networks::Network> Legs(const Found& found) {
+    return {found.top, found.bottom};
+  }
+  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
+                     const Request& request) {
+    return finder::MakeDividerRow(rank, found, stock, request);
+  }
+  static double Key(const Row& row) { return row.vout; }
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request&) {
+    return finder::DividerTextCells(row, digits);
+  }
+  static std::vector<finder::Cell> Fields(const Row& row, const Request&) {
+    return finder::DividerFields(row);
+  }
+  static std::string NoRowNote(const finder::LoadedStock& stock, const Request& request) {
+    return finder::NoDividerRowNote(stock, request);
+  }
+};
+
+// Collects the messages of the library read, for the status line, instead of showing boxes.
+class CollectedMessages final : public IMessageService {
+ public:
+  void Show(const Message& message) override { texts.push_back(message.text); }
+  std::vector<std::string> texts;
+};
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
+ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
+  ShownTable table;
+  for (const finder::Column& column : columns) {
+    table.titles.emplace_back(column.title);
+    table.leftAligned.push_back(column.leftAligned || &column == &columns.back());
+  }
+  table.tsvColumns = finder::ColumnNames(columns);
+  return table;
+}
+
+// The rows of one search, as the command line prints the first request.limit of them, and
+// the status line: how many there are, or the closest when none, and the library's notes.
+template <class Kind>
+SearchOutcome Outcome(const typename Kind::Request& request,
+                      const std::shared_ptr<const finder::LoadedStock>& stock,
+                      const std::atomic<bool>& stop) {
+  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, {}, stock};
+  std::vector<typename Kind::Row> rows;
+  std::uint64_t count = 0;
+  Kind::Search(request, *stock, stop, std::max(request.limit, kCountLimit + 1),
+               [&](const typename Kind::Found& found) {
+                 if (++count > request.limit) return;
+                 rows.push_back(Kind::MakeRow(count, found, *stock, request));
+                 outcome.legs.push_back(Kind::Legs(found));
+               });
+  finder::KeyDigits digits(Kind::Target(request));
+  for (const auto& row : rows) digits.See(Kind::Key(row));
+  for (const auto& row : rows) {
+    outcome.rows.cells.push_back(Kind::TextCells(row, digits.Digits(), request));
+    std::vector<std::string>& tsv = outcome.rows.tsvCells.emplace_back();
+    for (const finder::Cell& cell : Kind::Fields(row, request)) tsv.push_back(cell.text);
+  }
+  std::vector<std::string> status{
+      rows.empty()
+          ? Kind::NoRowNote(*stock, request)
+          : std::to_string(rows.size()) + " of " +
+                (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
+                                     : std::to_string(count)) +
+                " " + Kind::kWhat + " within " + PlainDigits(request.search.tolerance) + " %"};
+  status.insert(status.end(), stock->readNotes.begin(), stock->readNotes.end());
+  status.insert(status.end(), stock->stockNotes.begin(), stock->stockNotes.end());
+  outcome.status = Lines(status);
+  return outcome;
+}
+
+// Checks the request and reads the library here; the search is left to the job.
+template <class Kind>
+PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, Services& services) {
+  if (const auto* error = std::get_if<finder::RequestError>(&checked)) return {{*error}, {}, {}};
+  const auto& request = std::get<typename Kind::Request>(checked);
+  CollectedMessages messages;
+  Services reading{messages, services.files};
+  auto stock =
+      std::make_shared<const finder::LoadedStock>(finder::LoadStock(reading, request.excluded));
+  if (!stock->opened) return {{}, {}, Lines(messages.texts)};
+  if (stock->stock.values.empty()) {
+    return {{}, {}, std::string("The library holds no value to build ") + Kind::kWhat + " from"};
+  }
+  return {{},
+          [request, stock](const std::atomic<bool>& stop) {
+            return Outcome<Kind>(request, stock, stop);
+          },
+          {}};
+}
+
+}  // namespace
+
+NetworkSearches SharedSearches() {
+  return {[](const finder::FindInput& input, Services& services) {
+            return Prepare<FindKind>(finder::CheckFind(input), services);
+          },
+          [](const finder::DividerInput& input, Services& services) {
+            return Prepare<DividerKind>(finder::CheckDivider(input), services);
+          }};
+}
+
+}  // namespace vantrel

@@ -1,0 +1,34 @@
+#pragma once
+
+// The Networks window's searches, as the window hands them its fields: the command line's
+// request checks, the library read and the search, with the rows made as the command line
+// makes them. The checks and the read run where they are asked for; the search is returned
+// as a job for the window's worker thread.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "request.h"
+#include "search_runner.h"
+#include "services.h"
+
+namespace vantrel {
+
+// A checked request with the library read: the error, or the search to run. Without either,
+// status says why nothing can be searched (no library, no value in it).
+struct PreparedSearch {
+  std::vector<finder::RequestError> errors;
+  SearchRunner::Job job;
+  std::string status;
+};
+
+struct NetworkSearches {
+  std::function<PreparedSearch(const finder::FindInput&, Services&)> find;
+  std::function<PreparedSearch(const finder::DividerInput&, Services&)> divider;
+};
+
+// The searches of the command line's find and divider.
+NetworkSearches SharedSearches();
+
+}  // namespace vantrel

@@ -1,0 +1,347 @@
+#include "networks_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+
+#include "file_error_report.h"
+#include "list_actions.h"
+#include "resource_strings.h"
+#include "row_table_model.h"
+#include "schematic_view.h"
+#include "value_list.h"
+
+namespace vantrel {
+namespace {
+
+std::string Text(const QLineEdit* edit) {
+  return edit->text().toStdString();
+}
+
+// An empty field is an option not given, as on the command line.
+std::optional<std::string> Given(const QLineEdit* edit) {
+  if (edit->text().trimmed().isEmpty()) return std::nullopt;
+  return Text(edit);
+}
+
+QComboBox* NewShowBox(QWidget* parent) {
+  auto* box = new QComboBox(parent);
+  for (const char* choice : kShowChoices) box->addItem(choice);
+  return box;
+}
+
+}  // namespace
+
+CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches searches)
+    : QDialog(parent, Qt::Window), m_services(services), m_searches(std::move(searches)) {
+  setObjectName("IDD_NETWORKS");
+  setWindowTitle(kNetworksCaption);
+  setSizeGripEnabled(true);
+
+  m_tabs = new QTabWidget(this);
+  m_tabs->addTab(CreateNetworksTab(), kNetworksTabText);
+  m_tabs->addTab(CreateDividerTab(), kDividerTabText);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_tabs);
+  CreateTabKeys();
+
+  // Room for the Network column without making the window hard to place on a small screen.
+  const QFontMetrics metrics = fontMetrics();
+  resize(metrics.averageCharWidth() * 110, metrics.height() * 48);
+  m_target->setFocus();
+}
+
+// QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
+// work from every control, the lists included.
+void CNetworksDlg::CreateTabKeys() {
+  const auto step = [this](int by) {
+    m_tabs->setCurrentIndex((m_tabs->currentIndex() + by + m_tabs->count()) % m_tabs->count());
+  };
+  for (const auto& [keys, by] :
+       {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        std::pair{QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}}) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [step, by = by] { step(by); });
+  }
+}
+
+void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
+                            const char* option) {
+  const int row = grid.rowCount();
+  // The label is the field's buddy: it names the field to screen readers and gives the
+  // mnemonic. Both are children of the page, where the accessibility bridge looks for it.
+  if (auto* box = qobject_cast<QCheckBox*>(field); box != nullptr) {
+    box->setText(label);
+  } else {
+    auto* caption = new QLabel(label, tab.page);
+    caption->setBuddy(field);
+    grid.addWidget(caption, row, 0);
+  }
+  grid.addWidget(field, row, 1);
+  if (option == nullptr) return;
+  field->setObjectName(option);
+  auto* error = new QLabel(tab.page);
+  error->setObjectName(QStringLiteral("error %1").arg(option));
+  error->setWordWrap(true);
+  grid.addWidget(error, row, 2);
+  tab.errors.emplace_back(option, error);
+}
+
+QWidget* CNetworksDlg::CreateNetworksTab() {
+  SearchTab& tab = m_networks;
+  tab.page = new QWidget(this);
+  auto* grid = new QGridLayout;
+  m_target = new QLineEdit(tab.page);
+  AddField(tab, *grid, kTargetLabel, m_target, "TARGET");
+  m_tolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  AddField(tab, *grid, kToleranceLabel, m_tolerance, "--tolerance");
+  m_parts = new QSpinBox(tab.page);
+  m_parts->setRange(1, 4);
+  m_parts->setValue(3);
+  AddField(tab, *grid, kPartsLabel, m_parts);
+  m_distinct = new QCheckBox(tab.page);
+  AddField(tab, *grid, kDistinctText, m_distinct);
+  m_partTolerance = new QLineEdit(tab.page);
+  AddField(tab, *grid, kPartToleranceLabel, m_partTolerance, "--part-tolerance");
+  m_exclude = new QLineEdit(tab.page);
+  AddField(tab, *grid, kExcludeLabel, m_exclude, "--exclude");
+  m_top = NewShowBox(tab.page);
+  AddField(tab, *grid, kShowLabel, m_top);
+  FinishSearchTab(tab, *grid, kNetworksListName);
+  connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindNetworks);
+  return tab.page;
+}
+
+QWidget* CNetworksDlg::CreateDividerTab() {
+  SearchTab& tab = m_dividers;
+  tab.page = new QWidget(this);
+  auto* grid = new QGridLayout;
+  m_vin = new QLineEdit(tab.page);
+  AddField(tab, *grid, kVinLabel, m_vin, "VIN");
+  m_vout = new QLineEdit(tab.page);
+  AddField(tab, *grid, kVoutLabel, m_vout, "VOUT");
+  m_dividerTolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  AddField(tab, *grid, kDividerToleranceLabel, m_dividerTolerance, "--tolerance");
+  m_legs = new QComboBox(tab.page);
+  m_legs->addItems({kSingleLegsText, kPairLegsText});
+  AddField(tab, *grid, kLegsLabel, m_legs);
+  m_minTotal = new QLineEdit(tab.page);
+  AddField(tab, *grid, kMinTotalLabel, m_minTotal, "--min-total");
+  m_maxTotal = new QLineEdit(tab.page);
+  AddField(tab, *grid, kMaxTotalLabel, m_maxTotal, "--max-total");
+  m_dividerDistinct = new QCheckBox(tab.page);
+  AddField(tab, *grid, kDistinctText, m_dividerDistinct);
+  m_dividerExclude = new QLineEdit(tab.page);
+  AddField(tab, *grid, kExcludeLabel, m_dividerExclude, "--exclude");
+  m_dividerTop = NewShowBox(tab.page);
+  AddField(tab, *grid, kShowLabel, m_dividerTop);
+  FinishSearchTab(tab, *grid, kDividersListName);
+  connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindDividers);
+  return tab.page;
+}
+
+// The Find button and busy indicator under the fields, then the list and the status line.
+// Created after the fields, so the tab order runs fields, Find, list.
+void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName) {
+  grid.setColumnStretch(2, 1);
+  tab.find = new QPushButton(kFindText, tab.page);
+  tab.find->setAutoDefault(false);
+  tab.busy = new QProgressBar(tab.page);
+  tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
+  tab.busy->setAccessibleName(kSearchingText);
+  tab.busy->setTextVisible(false);
+  tab.busy->hide();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(tab.find);
+  buttons->addWidget(tab.busy);
+  buttons->addStretch();
+
+  tab.model = new RowTableModel(this);
+  tab.list = new QTableView(tab.page);
+  tab.list->setObjectName(listName);
+  tab.list->setAccessibleName(listName);
+  tab.list->setModel(tab.model);
+  tab.list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  tab.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  tab.list->setTabKeyNavigation(false);
+  tab.list->setWordWrap(false);
+  tab.list->setTextElideMode(Qt::ElideMiddle);
+  tab.list->verticalHeader()->hide();
+  tab.list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() * 3 / 2);
+  tab.list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  tab.list->horizontalHeader()->setStretchLastSection(true);
+  AddCopyActions(*tab.list, [this, &tab](bool withHeader) { CopyRows(tab, withHeader); });
+
+  tab.picture = new SchematicView(tab.page);
+  tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
+  tab.copyPicture->setAutoDefault(false);
+  tab.copyPicture->setEnabled(false);
+  connect(tab.copyPicture, &QPushButton::clicked, tab.picture, &SchematicView::CopyPicture);
+  connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [&tab](const QModelIndex& current) { DrawRow(tab, current.row()); });
+  // The list and the picture share the height; the user can move the line between them.
+  auto* splitter = new QSplitter(Qt::Vertical, tab.page);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(tab.list);
+  splitter->addWidget(tab.picture);
+  // Room for a four-part circuit at the font's size, which is as large as the picture gets.
+  const int line = fontMetrics().height();
+  splitter->setSizes({16 * line, 10 * line});
+
+  tab.status = new QLabel(tab.page);
+  tab.status->setObjectName("status");
+  tab.status->setAccessibleName(kStatusName);
+  tab.status->setWordWrap(true);
+  tab.status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  tab.runner = new SearchRunner(this);
+  connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
+
+  auto* layout = new QVBoxLayout(tab.page);
+  layout->addLayout(&grid);
+  layout->addLayout(buttons);
+  layout->addWidget(splitter, 1);
+  auto* below = new QHBoxLayout;
+  below->addWidget(tab.status, 1);
+  below->addWidget(tab.copyPicture, 0, Qt::AlignTop);
+  layout->addLayout(below);
+}
+
+// Enter runs the current tab's search wherever the focus is; a focused button takes Enter
+// itself, as buttons do.
+void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      RunCurrentTab();
+      return;
+    }
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CNetworksDlg::RunCurrentTab() {
+  QWidget* page = m_tabs->currentWidget();
+  if (page == m_networks.page) OnFindNetworks();
+  if (page == m_dividers.page) OnFindDividers();
+}
+
+void CNetworksDlg::OnFindNetworks() {
+  finder::FindInput input;
+  input.target = Text(m_target);
+  input.tolerance = Given(m_tolerance);
+  input.parts = std::to_string(m_parts->value());
+  input.distinct = m_distinct->isChecked();
+  input.partTolerance = Given(m_partTolerance);
+  input.exclude = finder::SplitValueList(Text(m_exclude));
+  input.top = m_top->currentText().toStdString();
+  Run(m_networks, [&] { return m_searches.find(input, m_services); });
+}
+
+void CNetworksDlg::OnFindDividers() {
+  finder::DividerInput input;
+  input.vin = Text(m_vin);
+  input.vout = Text(m_vout);
+  input.tolerance = Given(m_dividerTolerance);
+  input.parts = std::to_string(m_legs->currentIndex() + 1);
+  input.minTotal = Given(m_minTotal);
+  input.maxTotal = Given(m_maxTotal);
+  input.distinct = m_dividerDistinct->isChecked();
+  input.exclude = finder::SplitValueList(Text(m_dividerExclude));
+  input.top = m_dividerTop->currentText().toStdString();
+  Run(m_dividers, [&] { return m_searches.divider(input, m_services); });
+}
+
+// Errors go next to their fields and leave the list as it was; a search replaces whatever
+// the tab still runs.
+void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare) {
+  tab.runner->Stop();
+  PreparedSearch prepared;
+  try {
+    prepared = prepare();
+  } catch (const FileError& error) {
+    prepared.status = FileErrorMessage(error).text;
+  }
+  QStringList unplaced;
+  for (const auto& [option, label] : tab.errors) label->clear();
+  for (const finder::RequestError& error : prepared.errors) {
+    const auto it = std::find_if(tab.errors.begin(), tab.errors.end(), [&error](const auto& field) {
+      return field.first == error.field;
+    });
+    const QString message = QString::fromStdString(error.message);
+    if (it == tab.errors.end()) {
+      unplaced << message;
+    } else {
+      it->second->setText(it->second->text().isEmpty() ? message
+                                                       : it->second->text() + '\n' + message);
+    }
+  }
+  if (!prepared.errors.empty()) {
+    SetStatus(tab, unplaced.join('\n'));
+    return;
+  }
+  if (!prepared.job) {
+    ShowOutcome(tab, {{}, prepared.status, {}, {}});
+    return;
+  }
+  SetStatus(tab, kSearchingText);
+  tab.runner->Run(std::move(prepared.job),
+                  [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+}
+
+void CNetworksDlg::ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
+  tab.shown = outcome;
+  tab.model->SetRows(outcome.rows);
+  SetStatus(tab, QString::fromStdString(outcome.status));
+  DrawRow(tab, -1);
+}
+
+// The circuit of a row, or none for -1.
+void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
+  const auto& legs = tab.shown.legs;
+  if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
+    tab.picture->Clear();
+  } else {
+    const auto& networks = legs[static_cast<std::size_t>(row)];
+    const std::vector<std::string>& names = tab.shown.stock->names;
+    if (networks.size() == 1) {
+      tab.picture->SetNetwork(networks[0], names);
+    } else {
+      tab.picture->SetDivider(networks[0], networks[1], names);
+    }
+  }
+  tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
+}
+
+// A screen reader finds the line by its name and reads the text as its description.
+void CNetworksDlg::SetStatus(SearchTab& tab, const QString& text) {
+  tab.status->setText(text);
+  tab.status->setAccessibleDescription(text);
+}
+
+void CNetworksDlg::CopyRows(const SearchTab& tab, bool withHeader) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : tab.list->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  const QString text = tab.model->TsvText(std::move(rows), withHeader);
+  if (!text.isEmpty()) CopyText(text);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,108 @@
+#pragma once
+
+// The Networks window: what the command line's find, divider, check, normalise and series do,
+// in three tabs. A window of its own beside the main window, resizable, keeping nothing
+// between runs. How data flows through it:
+//   Find (the button, or Enter anywhere in a search tab)
+//     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
+//        to their fields, or the search run by m_runner on a thread of its own
+//     -> the outcome, if it is still the latest search's -> the tab's RowTableModel and status.
+//   A new search replaces a running one; closing the window stops it.
+//   Copy (Ctrl+C or the list's context menu) -> the selected rows as the command line's tsv on
+//     the clipboard and the primary selection.
+//   The list's current row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
+
+#include <QDialog>
+#include <array>
+
+#include "network_searches.h"
+#include "services.h"
+
+class QCheckBox;
+class QComboBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableView;
+
+namespace vantrel {
+
+class RowTableModel;
+class SchematicView;
+
+class CNetworksDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Files are read and messages shown through services, which must outlive the window.
+  CNetworksDlg(Services& services, QWidget* parent = nullptr,
+               NetworkSearches searches = SharedSearches());
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // One search tab: its list, status line and busy indicator, and the search it runs.
+  struct SearchTab {
+    QWidget* page = nullptr;
+    QPushButton* find = nullptr;
+    QProgressBar* busy = nullptr;
+    QTableView* list = nullptr;
+    RowTableModel* model = nullptr;
+    QLabel* status = nullptr;
+    SchematicView* picture = nullptr;
+    QPushButton* copyPicture = nullptr;
+    SearchRunner* runner = nullptr;
+    SearchOutcome shown;  // the outcome whose rows the list shows
+    // The error label of each field, by the command line's name for it.
+    std::vector<std::pair<std::string, QLabel*>> errors;
+  };
+
+  QWidget* CreateNetworksTab();
+  QWidget* CreateDividerTab();
+  void CreateTabKeys();
+  // Adds a labelled field in the next row of grid, with its error label beside it.
+  void AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
+                const char* option = nullptr);
+  void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName);
+
+  void RunCurrentTab();
+  void OnFindNetworks();
+  void OnFindDividers();
+  // Runs prepare, which checks the fields and reads the library, then its search.
+  void Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare);
+  static void SetStatus(SearchTab& tab, const QString& text);
+  static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
+  static void DrawRow(SearchTab& tab, int row);
+  void CopyRows(const SearchTab& tab, bool withHeader);
+
+  Services& m_services;
+  NetworkSearches m_searches;
+  QTabWidget* m_tabs = nullptr;
+
+  SearchTab m_networks;
+  QLineEdit* m_target = nullptr;
+  QLineEdit* m_tolerance = nullptr;
+  QSpinBox* m_parts = nullptr;
+  QCheckBox* m_distinct = nullptr;
+  QLineEdit* m_partTolerance = nullptr;
+  QLineEdit* m_exclude = nullptr;
+  QComboBox* m_top = nullptr;
+
+  SearchTab m_dividers;
+  QLineEdit* m_vin = nullptr;
+  QLineEdit* m_vout = nullptr;
+  QLineEdit* m_dividerTolerance = nullptr;
+  QComboBox* m_legs = nullptr;
+  QLineEdit* m_minTotal = nullptr;
+  QLineEdit* m_maxTotal = nullptr;
+  QCheckBox* m_dividerDistinct = nullptr;
+  QLineEdit* m_dividerExclude = nullptr;
+  QComboBox* m_dividerTop = nullptr;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "network.h"
+#include "stock_load.h"
+
+namespace vantrel {
+
+// Rows as the shared code made them: the titles and cells the command line's text table
+// shows, and its tsv column names and cells, which the copy commands use.
+struct ShownTable {
+  std::vector<std::string> titles;
+  std::vector<std::vector<std::string>> cells;
+  std::vector<bool> leftAligned;  // per column: text, not a number
+  std::vector<std::string> tsvColumns;
+  std::vector<std::vector<std::string>> tsvCells;
+};
+
+// What a search gives the window: its rows, the status line's text, and for the circuit
+// picture each row's networks (a divider's two legs) over the stock that names their parts.
+struct SearchOutcome {
+  ShownTable rows;
+  std::string status;
+  std::vector<std::vector<networks::Network>> legs;
+  std::shared_ptr<const finder::LoadedStock> stock;
+};
+
+// A list of ShownTable for a QTableView. The last column, the network, is the one that
+// stretches; its full text is also the cell's tooltip, as the view may elide it.
+class RowTableModel final : public QAbstractTableModel {
+ public:
+  using QAbstractTableModel::QAbstractTableModel;
+
+  void SetRows(ShownTable rows);
+  const ShownTable& Rows() const { return m_rows; }
+
+  // The given rows in list order as the command line's tsv lines, after its header line when
+  // withHeader. Empty when rows is.
+  QString TsvText(std::vector<int> rows, bool withHeader) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  ShownTable m_rows;
+};
+
+}  // namespace vantrel
