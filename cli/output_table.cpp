@@ -1,5 +1,6 @@
 #include "output_table.h"
 
+#include <openssl/evp.h>
 #include <unistd.h>
 #include <cerrno>
 #include <charconv>
@@ -9,7 +10,6 @@
 #include <utility>
 
 #include "library_file.h"
-#include "sha256.h"
 
 namespace vantrel {
 namespace {
@@ -24,12 +24,52 @@ std::string CsvField(const std::string& text) {
   return quoted + '"';
 }
 
+// The length of the well-formed UTF-8 sequence at the start of text (RFC 3629: no overlong
+// form, no surrogate, nothing past U+10FFFF), or 0 when there is none.
+std::size_t Utf8Length(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // the range of the second byte
+  unsigned char high = 0xbf;
+  if (lead < 0x80) return 1;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    length = 3;
+    if (lead == 0xe0) low = 0xa0;
+    if (lead == 0xed) high = 0x9f;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    length = 4;
+    if (lead == 0xf0) low = 0x90;
+    if (lead == 0xf4) high = 0x8f;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if ((byte(i) & 0xc0) != 0x80) return 0;
+  }
+  return length;
+}
+
+// Each byte that is not part of a well-formed UTF-8 sequence is written as U+FFFD, so any text
+// (a path, say) gives a string that strict parsers accept.
 std::string JsonString(std::string_view text) {
   constexpr char kHex[] = "0123456789abcdef";
   std::string quoted = "\"";
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
+    const std::size_t length = Utf8Length(text.substr(i));
+    if (length == 0) {
+      quoted += "\\ufffd";
+      ++i;
+      continue;
+    }
+    if (length > 1) {
+      quoted += text.substr(i, length);
+    } else if (c == '"' || c == '\\') {
       quoted += '\\';
       quoted += c;
     } else if (c == '\n') {
@@ -45,8 +85,25 @@ std::string JsonString(std::string_view text) {
     } else {
       quoted += c;
     }
+    i += length;
   }
   return quoted + '"';
+}
+
+// The digest as 64 lowercase hexadecimal digits.
+std::string Sha256Hex(std::string_view data) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
+    throw FileError("hash", kLibraryFileName, "SHA-256 is not available");
+  }
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < length; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 0xf];
+  }
+  return hex;
 }
 
 std::string JsonValue(const Cell& cell) {
@@ -127,8 +184,10 @@ OutputHead LibraryHead(IFileService& files) {
     throw FileError("find the working directory of", kLibraryFileName, std::strerror(errno));
   }
   const std::string path = std::string(directory) + (directory[1] ? "/" : "") + kLibraryFileName;
+  const LibraryBytes read = ReadLibraryBytes(files);
   return {{"library", TextCell(path)},
-          {"library_sha256", TextCell(Sha256Hex(ReadWholeLibraryFile(files)))}};
+          {"library_sha256", TextCell(Sha256Hex(read.bytes))},
+          {"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))}};
 }
 
 }  // namespace vantrel

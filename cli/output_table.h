@@ -55,8 +55,9 @@ struct OutputTable {
 // The table in a format other than text, with head first in json.
 std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table);
 
-// "library" and "library_sha256": the absolute path of ./ResistorLibrary.txt and the digest of
-// its bytes, for the head of a JSON document. A failed read throws FileError.
+// "library", "library_sha256" and "library_bytes": the absolute path of ./ResistorLibrary.txt,
+// the SHA-256 of the bytes the reader takes (all of them, or the first 10240 of a longer file)
+// and the file's size, for the head of a JSON document. A failed read throws FileError.
 OutputHead LibraryHead(IFileService& files);
 
 }  // namespace vantrel

@@ -16,6 +16,21 @@ constexpr std::string_view kLineEnds = "\r\n";
 // Older Windows editors start a UTF-8 file with it.
 constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 
+struct FileStart {
+  std::string bytes;  // up to one byte past the read limit
+  FileIdentity identity;
+};
+
+// One byte past the limit tells whether the file was longer than what is parsed. Nothing when
+// the file cannot be opened.
+std::optional<FileStart> ReadFileStart(IFileService& files) {
+  auto file = files.OpenForRead(kLibraryPath);
+  if (!file) return std::nullopt;
+  FileStart start{file->Read(kLibraryReadLimit + 1), file->Identity()};
+  file->Close();
+  return start;
+}
+
 }  // namespace
 
 std::string_view LinePiece::Trimmed() const {
@@ -23,16 +38,15 @@ std::string_view LinePiece::Trimmed() const {
 }
 
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
-  auto file = services.files.OpenForRead(kLibraryPath);
-  if (!file) {
+  // Closed before the table changes, so a failed close leaves it as it was.
+  const std::optional<FileStart> start = ReadFileStart(services.files);
+  if (!start) {
     services.messages.Show({kLibraryMissingMessage});
     return false;
   }
-  // One byte past the limit tells whether the file was longer than what is parsed.
-  std::string bytes = file->Read(kLibraryReadLimit + 1);
-  file->Close();  // before the table changes, so a failed close leaves it as it was
+  const std::string& bytes = start->bytes;
   ReadReport local;
-  local.identity = file->Identity();
+  local.identity = start->identity;
   local.fileTooLong = bytes.size() > kLibraryReadLimit;
   std::string_view text(bytes.data(), std::min(bytes.size(), kLibraryReadLimit));
   // The text goes on past the limit unless a NUL ends it first.
@@ -93,16 +107,17 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   return true;
 }
 
-std::string ReadWholeLibraryFile(IFileService& files) {
-  auto file = files.OpenForRead(kLibraryPath);
-  if (!file) throw FileError("read", kLibraryPath, "the file cannot be opened");
-  std::string bytes;
-  constexpr std::size_t kChunk = 1 << 16;
-  for (std::string chunk = file->Read(kChunk); !chunk.empty(); chunk = file->Read(kChunk)) {
-    bytes += chunk;
-  }
-  file->Close();
-  return bytes;
+LibraryBytes ReadLibraryBytes(IFileService& files) {
+  std::optional<FileStart> start = ReadFileStart(files);
+  if (!start) throw FileError("read", kLibraryPath, "the file cannot be opened");
+  LibraryBytes read;
+  read.goesOn = start->bytes.size() > kLibraryReadLimit;
+  start->bytes.resize(std::min(start->bytes.size(), kLibraryReadLimit));
+  read.bytes = std::move(start->bytes);
+  // A file that grew after it was opened is at least as long as what was read.
+  read.size = std::max(start->identity.size,
+                       static_cast<std::int64_t>(read.bytes.size() + (read.goesOn ? 1 : 0)));
+  return read;
 }
 
 std::int32_t RemoveDuplicates(float* values, std::int32_t count) {

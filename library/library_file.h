@@ -62,9 +62,16 @@ struct ReadReport {
 // throws FileError.
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
 
-// Every byte of ./ResistorLibrary.txt, beyond the read limit too. Throws FileError when the file
-// cannot be opened or read.
-std::string ReadWholeLibraryFile(IFileService& files);
+// The start of ./ResistorLibrary.txt that the reader takes, and how long the whole file is.
+struct LibraryBytes {
+  std::string bytes;      // at most kLibraryReadLimit bytes
+  bool goesOn = false;    // the file is longer than kLibraryReadLimit
+  std::int64_t size = 0;  // of the whole file
+};
+
+// Reads at most one byte past the limit, whatever the file's size. Throws FileError when the
+// file cannot be opened or read.
+LibraryBytes ReadLibraryBytes(IFileService& files);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);

@@ -475,5 +475,47 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
   EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
 }
 
+// A long file is read no further than the reader reads, whatever its size.
+class LongLibraryTest : public CliTest {
+ protected:
+  void SetUp() override {
+    std::string content;
+    while (content.size() < kSize) content += "10.00\r\n";
+    content.resize(kSize);
+    SetFile(content);
+  }
+  void ExpectBoundedReads() {
+    ASSERT_FALSE(files.readSizes.empty());
+    for (std::size_t size : files.readSizes) EXPECT_LE(size, kLibraryReadLimit + 1);
+    EXPECT_LE(files.readSizes.size(), 2u);
+  }
+  static constexpr std::size_t kSize = 1 << 20;
+};
+
+TEST_F(LongLibraryTest, CheckSaysTheFileGoesOnWithItsSize) {
+  EXPECT_EQ(Run({"check"}), kExitFailure);
+  EXPECT_THAT(out.str(), HasSubstr("ResistorLibrary.txt goes on past 10240 bytes: it holds " +
+                                   std::to_string(kSize) +
+                                   " bytes, and only the first 10240 "
+                                   "are read.\n"));
+  ExpectBoundedReads();
+}
+
+TEST_F(LongLibraryTest, DigestCoversWhatTheReaderTakesAndTheSizeTellsTheRest) {
+  EXPECT_EQ(Run({"calc", "10", "1", "--format", "json"}), kExitOk);
+  const std::string document = out.str();
+  EXPECT_THAT(document, HasSubstr("\"library_bytes\": " + std::to_string(kSize) + ",\n"));
+  ExpectBoundedReads();
+  SetFile(File() + "junk past the limit");
+  EXPECT_EQ(Run({"calc", "10", "1", "--format", "json"}), kExitOk);
+  const std::regex digest("\"library_sha256\": \"[0-9a-f]{64}\"");
+  std::smatch before;
+  std::smatch after;
+  const std::string again = out.str();
+  ASSERT_TRUE(std::regex_search(document, before, digest));
+  ASSERT_TRUE(std::regex_search(again, after, digest));
+  EXPECT_EQ(before.str(), after.str());
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -54,5 +54,28 @@ TEST(OutputTableTest, EachFormatQuotesWhatItMust) {
             "{\n  \"rows\": [\n    {\"a\": false}\n  ]\n}\n");
 }
 
+// Well-formed UTF-8 stays as it is; every other byte is U+FFFD, so strict parsers accept any path.
+TEST(OutputTableTest, JsonWritesEachByteThatIsNotUtf8AsReplacementCharacter) {
+  const struct {
+    std::string text;
+    std::string json;
+  } cases[] = {
+      {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf",
+       "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf"},
+      {"/tmp/\xff\xfe", "/tmp/\\ufffd\\ufffd"},
+      {"\xed\xa0\x80", "\\ufffd\\ufffd\\ufffd"},                        // a surrogate
+      {"\xc0\xaf\xe0\x80\xaf", "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd"},  // overlong forms
+      {"\xf4\x90\x80\x80", "\\ufffd\\ufffd\\ufffd\\ufffd"},             // past U+10FFFF
+      {"a\xe2\x82", "a\\ufffd\\ufffd"},                                 // cut short at the end
+      {"\xe2\x82"
+       "a\x80",
+       "\\ufffd\\ufffda\\ufffd"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {{"p", TextCell(c.text)}}, {{"a"}, {}}),
+              "{\n  \"p\": \"" + c.json + "\",\n  \"rows\": []\n}\n");
+  }
+}
+
 }  // namespace
 }  // namespace vantrel

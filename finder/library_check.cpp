@@ -1,0 +1,123 @@
+#include "library_check.h"
+
+#include <algorithm>
+#include <set>
+#include <string_view>
+
+#include "e_series.h"
+#include "library_file.h"
+#include "library_rewrite.h"
+#include "number_text.h"
+#include "resistor_notation.h"
+
+namespace vantrel::finder {
+namespace {
+
+// Values further than this from every E3 to E192 value are worth a note.
+constexpr double kSeriesTolerance = 0.005;
+
+LibraryFinding About(const LinePiece& piece, const std::string& what) {
+  return {piece.line, "line " + std::to_string(piece.line) + ": \"" + std::string(piece.Trimmed()) +
+                          "\": " + what};
+}
+
+}  // namespace
+
+std::vector<std::string> LibraryCheck::Conclusion() const {
+  std::vector<std::string> lines;
+  if (longFileSize) {
+    lines.push_back(std::string(kLibraryFileName) + " goes on past " +
+                    std::to_string(kLibraryReadLimit) + " bytes: it holds " +
+                    std::to_string(*longFileSize) + " bytes, and only the first " +
+                    std::to_string(kLibraryReadLimit) + " are read.");
+  }
+  std::string summary =
+      std::to_string(values) + " value(s), " + std::to_string(dropped) + " line(s) dropped";
+  if (blank > 0) summary += ", " + std::to_string(blank) + " blank line(s) dropped";
+  lines.push_back(summary + ", " + std::to_string(refused) + " line(s) refused, " +
+                  std::to_string(outsideSeries) + " value(s) outside the E-series.");
+  if (!refusal.empty()) {
+    lines.push_back("A rewrite would be refused: " + refusal);
+  } else if (wouldChange) {
+    lines.push_back(
+        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank "
+        "lines.");
+  } else {
+    lines.push_back("A rewrite would change nothing.");
+  }
+  return lines;
+}
+
+std::optional<LibraryCheck> CheckLibrary(Services& services) {
+  LibraryTable table;
+  RewriteReport report;
+  if (!ReadLibraryFile(services, table, &report.read)) return std::nullopt;
+  LibraryCheck check;
+  std::vector<LibraryFinding>& findings = check.findings;
+
+  // Before the plan reorders the table, the read's pieces match its values one to one.
+  std::set<float> outside;
+  for (std::size_t i = 0; i < report.read.valuePieces.size(); ++i) {
+    const float value = table.values[i];
+    if (!NearStandardValue(value, kSeriesTolerance) && outside.insert(value).second) {
+      findings.push_back(About(report.read.valuePieces[i], "within 0.5 % of no E3 to E192 value"));
+    }
+  }
+  check.values = report.read.valuePieces.size();
+  check.outsideSeries = outside.size();
+  PlanRewrite(table, report);
+
+  for (const LinePiece& piece : report.read.unusedPieces) {
+    if (piece.Trimmed().empty()) {
+      ++check.blank;
+      continue;
+    }
+    findings.push_back(About(piece, "no number or zero, dropped"));
+    ++check.dropped;
+  }
+  for (const LinePiece& piece : report.read.infinitePieces) {
+    findings.push_back(About(piece, "beyond the float range, dropped"));
+    ++check.dropped;
+  }
+  for (const RepeatedLine& repeat : report.repeats) {
+    findings.push_back(About(
+        repeat.piece, (repeat.sameValue ? "repeats line " : "two decimals write it like line ") +
+                          std::to_string(repeat.keptLine) + ", dropped"));
+    ++check.dropped;
+  }
+
+  for (const NotationPiece& notation : report.read.notationPieces) {
+    findings.push_back(About(notation.piece, "read as " + PlainDigits(notation.readAs) +
+                                                 " where resistor notation means " +
+                                                 PlainDigits(notation.written) + ", refused"));
+    ++check.refused;
+  }
+  for (const LinePiece& piece : report.writtenAsZero) {
+    findings.push_back(About(
+        piece, "two decimals write it as " + FormatFixed(ParseAtof(piece.text), 2) + ", refused"));
+    ++check.refused;
+  }
+  if (report.read.cutPiece) {
+    findings.push_back(About(*report.read.cutPiece, "cut by the 10240-byte read limit, refused"));
+    ++check.refused;
+  }
+  std::stable_sort(
+      findings.begin(), findings.end(),
+      [](const LibraryFinding& a, const LibraryFinding& b) { return a.line < b.line; });
+
+  if (report.read.fileTooLong) {
+    check.longFileSize =
+        std::max(report.read.identity.size, static_cast<std::int64_t>(kLibraryReadLimit) + 1);
+  }
+  // The rewrite's own message, told as what would happen.
+  constexpr std::string_view kNotRewritten = "ResistorLibrary.txt was not rewritten: ";
+  std::string_view refusal = report.refusal;
+  if (refusal.starts_with(kNotRewritten)) refusal.remove_prefix(kNotRewritten.size());
+  check.refusal = refusal;
+  // A file past the limit is refused, so the bytes the reader takes tell whether it changes.
+  check.wouldChange =
+      check.refusal.empty() && ReadLibraryBytes(services.files).bytes != report.text;
+  return check;
+}
+
+}  // namespace vantrel::finder

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "services.h"
+
+namespace vantrel::finder {
+
+// One line of the library worth telling about.
+struct LibraryFinding {
+  int line = 0;
+  std::string text;  // line N: "the line's text": what a rewrite does with it
+};
+
+// What a rewrite would do to the library, found without writing it.
+struct LibraryCheck {
+  std::vector<LibraryFinding> findings;      // in line order
+  std::size_t values = 0;                    // values read
+  int dropped = 0;                           // lines a rewrite drops, blank ones apart
+  int blank = 0;                             // blank lines a rewrite drops
+  int refused = 0;                           // lines that stop a rewrite
+  std::size_t outsideSeries = 0;             // distinct values within 0.5 % of no E3 to E192 value
+  std::optional<std::int64_t> longFileSize;  // the size of a file longer than the read limit
+  std::string refusal;       // why a rewrite would be refused, after the file's name
+  bool wouldChange = false;  // a rewrite would write other bytes
+
+  bool Clean() const { return refusal.empty() && !wouldChange; }
+  // The lines told after the findings: the long file, if so, the counts and the verdict.
+  std::vector<std::string> Conclusion() const;
+};
+
+// Reads ./ResistorLibrary.txt as a rewrite does, at most one byte past the read limit. Nothing,
+// after the missing-library message, when it cannot be opened; a failed read throws FileError.
+std::optional<LibraryCheck> CheckLibrary(Services& services);
+
+}  // namespace vantrel::finder
