@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +19,7 @@
 #include <optional>
 
 #include "file_error_report.h"
-#include "list_actions.h"
+#include "library_page.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
 #include "schematic_view.h"
@@ -56,6 +55,9 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   m_tabs = new QTabWidget(this);
   m_tabs->addTab(CreateNetworksTab(), kNetworksTabText);
   m_tabs->addTab(CreateDividerTab(), kDividerTabText);
+  m_library = new CLibraryPage(services, this);
+  m_tabs->addTab(m_library, kLibraryTabText);
+  connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tabs);
   CreateTabKeys();
@@ -174,20 +176,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   buttons->addStretch();
 
   tab.model = new RowTableModel(this);
-  tab.list = new QTableView(tab.page);
-  tab.list->setObjectName(listName);
-  tab.list->setAccessibleName(listName);
-  tab.list->setModel(tab.model);
-  tab.list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  tab.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  tab.list->setTabKeyNavigation(false);
-  tab.list->setWordWrap(false);
-  tab.list->setTextElideMode(Qt::ElideMiddle);
-  tab.list->verticalHeader()->hide();
-  tab.list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() * 3 / 2);
-  tab.list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  tab.list->horizontalHeader()->setStretchLastSection(true);
-  AddCopyActions(*tab.list, [this, &tab](bool withHeader) { CopyRows(tab, withHeader); });
+  tab.list = NewRowList(tab.model, listName, tab.page);
 
   tab.picture = new SchematicView(tab.page);
   tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
@@ -240,6 +229,19 @@ void CNetworksDlg::RunCurrentTab() {
   QWidget* page = m_tabs->currentWidget();
   if (page == m_networks.page) OnFindNetworks();
   if (page == m_dividers.page) OnFindDividers();
+  if (page == m_library) m_library->Refresh();
+}
+
+// A tab starts at its first field; the Library tab reads the library again, which may have
+// changed since it was last shown.
+void CNetworksDlg::OnTabChanged() {
+  QWidget* page = m_tabs->currentWidget();
+  if (page == m_networks.page) m_target->setFocus();
+  if (page == m_dividers.page) m_vin->setFocus();
+  if (page == m_library) {
+    m_library->Refresh();
+    m_library->setFocus();
+  }
 }
 
 void CNetworksDlg::OnFindNetworks() {
@@ -333,15 +335,6 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
 void CNetworksDlg::SetStatus(SearchTab& tab, const QString& text) {
   tab.status->setText(text);
   tab.status->setAccessibleDescription(text);
-}
-
-void CNetworksDlg::CopyRows(const SearchTab& tab, bool withHeader) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : tab.list->selectionModel()->selectedRows()) {
-    rows.push_back(index.row());
-  }
-  const QString text = tab.model->TsvText(std::move(rows), withHeader);
-  if (!text.isEmpty()) CopyText(text);
 }
 
 }  // namespace vantrel
