@@ -3,12 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -62,9 +64,15 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   layout->addWidget(m_tabs);
   CreateTabKeys();
 
-  // Room for the Network column without making the window hard to place on a small screen.
+  // Room for the Network column and a circuit, but never more than the screen, which a large
+  // scale factor or font can make small.
   const QFontMetrics metrics = fontMetrics();
-  resize(metrics.averageCharWidth() * 110, metrics.height() * 48);
+  QSize size(metrics.averageCharWidth() * 110, metrics.height() * 48);
+  if (const QScreen* screen =
+          parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  }
+  resize(size);
   m_target->setFocus();
 }
 
