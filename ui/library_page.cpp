@@ -67,6 +67,7 @@ void CLibraryPage::Refresh() {
   try {
     check = finder::CheckLibrary(reading);
     summary = check ? check->Conclusion() : messages.texts;
+    if (!check) summary.push_back(kNoLibraryHint);
   } catch (const FileError& error) {
     summary = {FileErrorMessage(error).text};
   }
