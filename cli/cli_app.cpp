@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <optional>
 
 #include "calculate.h"
@@ -332,7 +333,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       out << CommandHelp(command->spec);
       return kExitOk;
     }
-    CliContext context{services, editor, out, err};
+    CliContext context{services, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
     return command->run(parsed, context);
   } catch (const UsageError& usage) {
     err << "vantrel-cli: " << usage.what << '\n';
