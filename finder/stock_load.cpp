@@ -29,8 +29,7 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
   // The values as written, at double precision; the float table is Calculate's.
-  std::vector<double> library;
-  for (const LinePiece& piece : report.valuePieces) library.push_back(ParseAtof(piece.text));
+  const std::vector<double>& library = report.valuesAsRead;
 
   for (double value : excluded) {
     if (std::find(library.begin(), library.end(), value) == library.end()) {
