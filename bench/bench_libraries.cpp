@@ -1,10 +1,12 @@
 #include "bench_libraries.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <random>
 #include <stdexcept>
 
+#include "e_series.h"
 #include "library_file.h"
 
 namespace vantrel::bench {
@@ -44,6 +46,22 @@ std::vector<float> E24Library() {
     for (int step : series) values.push_back(static_cast<float>(step) * decade);
   }
   values.push_back(1000000);
+  return values;
+}
+
+std::vector<double> E192Library() {
+  std::vector<double> values;
+  const auto add = [&](const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    values.push_back(value);
+  };
+  for (int exponent = -1; exponent <= 3; ++exponent) {
+    for (int mantissa : FindSeries("E192")->mantissas) {
+      add(std::to_string(mantissa) + "e" + std::to_string(exponent));
+    }
+  }
+  add("1e6");
   return values;
 }
 

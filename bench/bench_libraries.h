@@ -14,6 +14,9 @@ std::vector<float> RandomLibrary();
 // The E24 series from 10 to 1,000,000, as the bundled sample library holds it.
 std::vector<float> E24Library();
 
+// The E192 series from 10 to 1,000,000 (961 values), each the double read from its text.
+std::vector<double> E192Library();
+
 // A full library file: 1000 distinct values in scrambled order, normalised form, 10240 bytes.
 std::string FullLibraryFileText();
 

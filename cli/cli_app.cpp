@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <optional>
 
 #include "calculate.h"
@@ -359,7 +360,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     }
     CliMessageService messages(services.messages, services.files, err);
     Services withHelp{messages, services.files};
-    CliContext context{withHelp, editor, out, err};
+    CliContext context{withHelp, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
     return command->run(parsed, context);
   } catch (const UsageError& usage) {
     err << "vantrel-cli: " << usage.what << '\n';

@@ -21,6 +21,7 @@ struct CliContext {
   IEditorLauncher& editor;
   std::ostream& out;
   std::ostream& err;
+  int outFd = -1;  // out's file descriptor when out is the process's standard output
 };
 
 struct CliCommand {

@@ -70,8 +70,10 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
                   {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
   listing.target = request.search.vout;
   listing.limit = request.limit;
-  listing.search = [&](std::uint64_t limit, const auto& take) {
-    networks::FindDividers(stock, request.search, limit, take);
+  listing.search = [&](std::uint64_t limit, const std::atomic<bool>* stop, const auto& take) {
+    networks::DividerOptions options = request.search;
+    options.stop = stop;
+    networks::FindDividers(stock, options, limit, take);
   };
   listing.row = [&](std::uint64_t rank, const networks::DividerRow& found) {
     return finder::MakeDividerRow(rank, found, *input, request);
@@ -80,7 +82,7 @@ int RunDivider(const ParsedArgs& args, CliContext& context) {
   listing.textCells = finder::DividerTextCells;
   listing.fields = finder::DividerFields;
   listing.noRowNote = [&] { return finder::NoDividerRowNote(*input, request); };
-  PrintListing(std::move(listing), services.files, out, err);
+  PrintListing(std::move(listing), services.files, context.outFd, out, err);
   return kExitOk;
 }
 

@@ -66,8 +66,10 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
                   {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}};
   listing.target = target;
   listing.limit = request.limit;
-  listing.search = [&](std::uint64_t limit, const auto& take) {
-    networks::FindNetworks(stock, request.search, limit, take);
+  listing.search = [&](std::uint64_t limit, const std::atomic<bool>* stop, const auto& take) {
+    networks::FindOptions options = request.search;
+    options.stop = stop;
+    networks::FindNetworks(stock, options, limit, take);
   };
   listing.row = [&](std::uint64_t rank, const networks::NetworkRow& found) {
     return finder::MakeFindRow(rank, found, *input, request);
@@ -78,7 +80,7 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
   };
   listing.fields = [&](const finder::FindRow& row) { return finder::FindFields(row, request); };
   listing.noRowNote = [&] { return finder::NoFindRowNote(*input, request); };
-  PrintListing(std::move(listing), services.files, out, err);
+  PrintListing(std::move(listing), services.files, context.outFd, out, err);
   return kExitOk;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -11,6 +13,7 @@
 #include "files.h"
 #include "output_table.h"
 #include "ranked_rows.h"
+#include "reader_watch.h"
 #include "rows.h"
 #include "text_columns.h"
 
@@ -24,8 +27,11 @@ struct Listing {
   std::vector<finder::Column> columns;
   double target = 0;  // what the key column is compared with
   std::uint64_t limit = 0;
-  // search(limit, take) gives take at most limit rows in rank order.
-  std::function<void(std::uint64_t, const std::function<void(const Found&)>&)> search;
+  // search(limit, stop, take) gives take at most limit rows in rank order, stopping early
+  // once *stop is set (stop may be null).
+  std::function<void(std::uint64_t, const std::atomic<bool>*,
+                     const std::function<void(const Found&)>&)>
+      search;
   std::function<Row(std::uint64_t rank, const Found&)> row;
   std::function<double(const Row&)> key;
   std::function<std::vector<std::string>(const Row&, int digits)> textCells;
@@ -37,11 +43,15 @@ struct Listing {
 // it is found, and an empty table when there is none; text prints nothing then. The text
 // table of --all is streamed (TableStream); a text table of K rows is laid out from all of them.
 template <class Found, class Row>
-bool ListRows(const Listing<Found, Row>& listing, std::ostream& out) {
+bool ListRows(const Listing<Found, Row>& listing, int outFd, std::ostream& out) {
   std::uint64_t rank = 0;
+  // Rows as they are found: a reader that has gone ends the search.
+  std::atomic<bool> stop = false;
+  std::optional<ReaderGoneWatch> watch;
+  if (outFd >= 0) watch.emplace(outFd, stop);
   if (listing.format != OutputFormat::kText) {
     RowWriter writer(listing.format, listing.head, finder::ColumnNames(listing.columns), out);
-    listing.search(listing.limit, [&](const Found& found) {
+    listing.search(listing.limit, &stop, [&](const Found& found) {
       writer.Row(listing.fields(listing.row(++rank, found)));
     });
     writer.Finish();
@@ -50,12 +60,14 @@ bool ListRows(const Listing<Found, Row>& listing, std::ostream& out) {
   if (listing.limit == std::numeric_limits<std::uint64_t>::max()) {
     TableStream<Row> table(TextColumns(listing.columns), listing.target, listing.key,
                            listing.textCells, out);
-    listing.search(listing.limit,
+    listing.search(listing.limit, &stop,
                    [&](const Found& found) { table.Add(listing.row(++rank, found)); });
     table.Finish();
     return rank > 0;
   }
-  const RankedRows<Found> rows(listing.search, listing.limit);
+  const RankedRows<Found> rows(
+      [&](std::uint64_t limit, const auto& take) { listing.search(limit, nullptr, take); },
+      listing.limit);
   if (rows.Empty()) return false;
   const auto forEach = [&](const auto& take) {
     rows.ForEach([&](std::uint64_t n, const Found& found) { take(listing.row(n, found)); });
@@ -67,13 +79,14 @@ bool ListRows(const Listing<Found, Row>& listing, std::ostream& out) {
 
 // Prints the listing, or its note when no row qualifies: on out for text, on err beside the
 // empty table of the other formats. json's head also names the library (LibraryHead).
+// outFd: out's file descriptor, watched while rows are streamed, or -1.
 template <class Found, class Row>
-void PrintListing(Listing<Found, Row> listing, IFileService& files, std::ostream& out,
+void PrintListing(Listing<Found, Row> listing, IFileService& files, int outFd, std::ostream& out,
                   std::ostream& err) {
   if (listing.format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(files)) listing.head.push_back(std::move(field));
   }
-  if (!ListRows(listing, out)) {
+  if (!ListRows(listing, outFd, out)) {
     (listing.format == OutputFormat::kText ? out : err) << listing.noRowNote() << '\n';
   }
 }

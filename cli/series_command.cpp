@@ -8,6 +8,7 @@
 #include "library_rewrite.h"
 #include "number_text.h"
 #include "rewrite_messages.h"
+#include "series_library.h"
 
 namespace vantrel {
 namespace {
@@ -41,62 +42,41 @@ CommandSpec SeriesCommandSpec() {
 int RunSeries(const ParsedArgs& args, CliContext& context) {
   const finder::SeriesRequest request =
       Require(finder::CheckSeries({args.operands[0], Given(args, "--from"), Given(args, "--to")}));
-  const ESeries* series = request.series;
-  const double low = request.low;
-  const double high = request.high;
   if (args.Has("--merge") && !args.Has("--write")) {
     throw UsageError{"series: --merge goes with --write", "series"};
   }
 
-  const std::string name(series->name);
-  const SeriesValues found = SeriesBetween(*series, low, high, LibraryTable::kCapacity);
-  if (!found.inexact.empty()) {
-    context.err << "vantrel-cli: series: the " << name << " value " << found.inexact
-                << " cannot be kept with two decimals in single precision; choose another "
-                   "range\n";
-    return kExitFailure;
-  }
-  if (found.values.empty()) {
-    context.err << "vantrel-cli: series: no " << name << " value lies from " << PlainDigits(low)
-                << " to " << PlainDigits(high) << "; choose a wider range\n";
-    return kExitFailure;
-  }
-  const auto count = static_cast<std::int32_t>(found.values.size());
-  const std::string text = LibraryFileText(found.values.data(), count);
-  if (found.values.size() > LibraryTable::kCapacity || text.size() > kLibraryReadLimit) {
-    context.err << "vantrel-cli: series: " << name << " from " << PlainDigits(low) << " to "
-                << PlainDigits(high) << " is more than a library holds (1000 values, 10240 "
-                << "bytes); choose a smaller range\n";
+  const finder::SeriesLibrary library = finder::MakeSeriesLibrary(request);
+  if (!library.problem.empty()) {
+    context.err << "vantrel-cli: series: " << library.problem << '\n';
     return kExitFailure;
   }
   if (!args.Has("--write")) {
-    context.out << text << std::flush;
+    context.out << library.text << std::flush;
     return kExitOk;
   }
 
-  switch (context.services.files.CreateFile(kLibraryPath, text)) {
-    case CreateOutcome::kCreated:
-      context.err << "wrote " << count << " " << name << " values to " << kLibraryFileName << '\n';
+  const finder::SeriesWriteResult written =
+      finder::WriteSeriesLibrary(context.services, library, args.Has("--merge"));
+  switch (written.outcome) {
+    case finder::SeriesWrite::kCreated:
+      context.err << finder::SeriesWrittenNote(request, library, written) << '\n';
       return kExitOk;
-    case CreateOutcome::kCannotCreate:
-      context.services.messages.Show({kWriteErrorMessage});
+    case finder::SeriesWrite::kCannotCreate:
       return kExitFailure;
-    case CreateOutcome::kExists:
+    case finder::SeriesWrite::kExists:
+      context.err << "vantrel-cli: series: " << kLibraryFileName
+                  << " exists already; --merge adds the series to it\n";
+      return kExitFailure;
+    case finder::SeriesWrite::kMergeRefused:
+      ReportReadNotes(written.report.read, context.err);
+      return kExitFailure;
+    case finder::SeriesWrite::kMerged:
       break;
   }
-  if (!args.Has("--merge")) {
-    context.err << "vantrel-cli: series: " << kLibraryFileName
-                << " exists already; --merge adds the series to it\n";
-    return kExitFailure;
-  }
-  LibraryTable library;
-  RewriteReport report;
-  const bool merged = MergeIntoLibraryFile(context.services, library, found.values, &report);
-  ReportReadNotes(report.read, context.err);
-  if (!merged) return kExitFailure;
-  ReportDropped(report, context.err);
-  context.err << "added " << report.valuesAdded << " " << name << " values to " << kLibraryFileName
-              << ", which now holds " << library.count << '\n';
+  ReportReadNotes(written.report.read, context.err);
+  ReportDropped(written.report, context.err);
+  context.err << finder::SeriesWrittenNote(request, library, written) << '\n';
   return kExitOk;
 }
 

@@ -14,13 +14,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Vantrel developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find resistor values, alone or two in parallel")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find resistor values, alone, in networks or in dividers")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vantrel is a small desktop tool for electronics work. You type a target
 resistance and an allowed deviation in percent; Vantrel searches your own
 stock of resistor values, kept in the plain text file ResistorLibrary.txt,
 and lists every way to reach the target with one value alone or two values
-in parallel, ranked by deviation.")
+in parallel, ranked by deviation. Its Networks window and the command line
+also find series-parallel networks of up to four values and voltage divider
+pairs, and look after the library.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

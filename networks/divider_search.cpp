@@ -7,6 +7,7 @@
 
 #include "exact_decimal.h"
 #include "line_walk.h"
+#include "radix_sort.h"
 
 namespace vantrel::networks {
 namespace {
@@ -16,25 +17,46 @@ struct Leg {
   double value;
 };
 
-// Every network of one to legParts parts, by ascending value.
+// legs sorted by value.
+std::vector<Leg> SortedLegs(const std::vector<Leg>& legs) {
+  std::vector<std::uint32_t> order(legs.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+  detail::SortByValue(order, [&](std::uint32_t i) { return legs[i].value; });
+  std::vector<Leg> sorted;
+  sorted.reserve(legs.size());
+  for (std::uint32_t i : order) sorted.push_back(legs[i]);
+  return sorted;
+}
+
+// Every network of one to legParts parts, by ascending value: the single parts and series
+// pairs sorted on one thread, the parallel pairs on another, then merged.
 std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& options) {
-  std::vector<Leg> legs;
+  std::vector<Leg> legs[2];
   const std::size_t n = stock.size();
-  const auto add = [&](Shape shape, std::size_t a, std::size_t b) {
+  const auto add = [&](std::vector<Leg>& to, Shape shape, std::size_t a, std::size_t b) {
     const Network network{shape, {static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b)}};
-    legs.push_back({network, NetworkValue(network, stock)});
+    to.push_back({network, NetworkValue(network, stock)});
   };
-  for (std::size_t a = 0; a < n; ++a) add(Shape::kOne, a, 0);
+  for (std::size_t a = 0; a < n; ++a) add(legs[0], Shape::kOne, a, 0);
   if (options.legParts >= 2) {
     for (std::size_t a = 0; a < n; ++a) {
       for (std::size_t b = options.distinct ? a + 1 : a; b < n; ++b) {
-        add(Shape::kSeries2, a, b);
-        add(Shape::kParallel2, a, b);
+        add(legs[0], Shape::kSeries2, a, b);
+        add(legs[1], Shape::kParallel2, a, b);
       }
     }
   }
-  std::sort(legs.begin(), legs.end(), [](const Leg& x, const Leg& y) { return x.value < y.value; });
-  return legs;
+  const auto sort = [&](int i) { legs[i] = SortedLegs(legs[i]); };
+  if (options.threads < 2) {
+    sort(0);
+    sort(1);
+  } else {
+    detail::RunBoth([&] { sort(1); }, [&] { sort(0); });
+  }
+  std::vector<Leg> all(legs[0].size() + legs[1].size());
+  std::merge(legs[0].begin(), legs[0].end(), legs[1].begin(), legs[1].end(), all.begin(),
+             [](const Leg& x, const Leg& y) { return x.value < y.value; });
+  return all;
 }
 
 bool SharesPart(const Network& a, const Network& b) {
@@ -70,13 +92,12 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
   const Decimal vin = ShortestDecimal(options.vin);
   const Decimal vout = ShortestDecimal(options.vout);
 
-  const auto pass = [&](std::size_t capacity, const DividerRow* after) {
-    // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
-    detail::BestRows<DividerRow> best(options.vout / options.vin, options.tolerance, capacity,
-                                      after);
+  // The lines of the top legs from to to, each entered from the last one's crossing: the
+  // legs rise, so the crossing moves up by a few entries.
+  const auto lines = [&](detail::BestRows<DividerRow>& best, std::size_t from, std::size_t to) {
     std::size_t hint = 0;
-    for (const Leg& top : legs) {
-      if (detail::Stopped(options.stop)) break;
+    for (std::size_t t = from; t < to && !detail::Stopped(options.stop); ++t) {
+      const Leg& top = legs[t];
       const double r1 = top.value;
       // R1 + R2 rises with R2, so the bounds on the total bound the line.
       std::size_t begin = 0;
@@ -93,7 +114,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
                                  [&](double r2) { return r1 + r2 <= options.maxTotal; }) -
             values.begin());
       }
-      hint = detail::WalkLine(
+      hint = detail::WalkLineFrom(
           values.data(), begin, end, hint, best.window(),
           [r1](double r2) { return r2 / (r1 + r2); },
           [&](std::size_t r) {
@@ -113,7 +134,24 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
             best.Offer(row);
           });
     }
-    return best.TakeSorted();
+  };
+  // On two threads, each takes half the top legs and keeps its own best rows, merged in rank
+  // order.
+  const auto pass = [&](std::size_t capacity, const DividerRow* after) {
+    // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
+    const auto best = [&] {
+      return detail::BestRows<DividerRow>(options.vout / options.vin, options.tolerance, capacity,
+                                          after);
+    };
+    detail::BestRows<DividerRow> low = best();
+    if (options.threads < 2) {
+      lines(low, 0, legs.size());
+      return low.TakeSorted();
+    }
+    detail::BestRows<DividerRow> high = best();
+    const std::size_t half = legs.size() / 2;
+    detail::RunBoth([&] { lines(high, half, legs.size()); }, [&] { lines(low, 0, half); });
+    return detail::MergeRows(low.TakeSorted(), high.TakeSorted(), capacity);
   };
   detail::RunPasses<DividerRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

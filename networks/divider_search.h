@@ -20,6 +20,7 @@ struct DividerOptions {
   bool distinct = false;                           // no stock value used twice in the whole divider
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
+  int threads = 2;                                 // as FindOptions::threads
 };
 
 struct DividerRow;

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace vantrel::networks::detail {
@@ -88,6 +91,44 @@ std::size_t FirstTrue(std::size_t begin, std::size_t end, std::size_t hint, Pred
   return lo;
 }
 
+// Where a value would fall in a long ascending table of positive values, in one lookup: the
+// table's doubles are bucketed by their bit patterns, which rise with them and space the
+// buckets about evenly on a logarithmic scale, about one bucket per entry. Near(v) is the first
+// index of v's bucket, a hint within a few entries of v's place for FirstTrue.
+class TableIndex {
+ public:
+  TableIndex() = default;
+  TableIndex(const double* values, std::size_t n) {
+    if (n == 0) return;
+    m_low = Bits(values[0]);
+    const std::uint64_t span = Bits(values[n - 1]) - m_low;
+    while ((span >> m_shift) >= 2 * n) ++m_shift;
+    const std::size_t buckets = static_cast<std::size_t>(span >> m_shift) + 1;
+    m_first.resize(buckets + 1);
+    std::size_t i = 0;
+    for (std::size_t b = 0; b <= buckets; ++b) {
+      while (i < n && Bucket(values[i]) < b) ++i;
+      m_first[b] = static_cast<std::uint32_t>(i);
+    }
+  }
+
+  std::size_t Near(double value) const {
+    if (m_first.empty() || !(value > 0)) return 0;
+    if (Bits(value) < m_low) return 0;
+    return m_first[std::min(Bucket(value), m_first.size() - 1)];
+  }
+
+ private:
+  static std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+  std::size_t Bucket(double value) const {
+    return static_cast<std::size_t>((Bits(value) - m_low) >> m_shift);
+  }
+
+  std::uint64_t m_low = 0;
+  int m_shift = 0;
+  std::vector<std::uint32_t> m_first;
+};
+
 // Visits the indices r of values[begin, end) (ascending) whose value(values[r]), rising
 // with r, lies in the window: upward from where it crosses the target, then downward, each
 // walk stopping where it leaves the window, which visit may narrow. Returns the crossing, a
@@ -107,6 +148,22 @@ std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, s
     r = FirstTrue(begin, cross, cross, [&](std::size_t i) { return value(values[i]) > w.innerLo; });
   }
   while (r > begin && value(values[r - 1]) >= w.lo) visit(--r);
+  return cross;
+}
+
+// WalkLine from near, an index a few entries from where the line crosses the target
+// (TableIndex::Near, or the last line's crossing when lines move little): the crossing is
+// found by stepping from near, and its two neighbours' values serve both the search and the
+// walk, a few evaluations per line where a search from a far hint takes a dozen.
+template <class Value, class Visit>
+std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
+                         const Window& w, Value value, Visit visit) {
+  if (w.hasInner) return WalkLine(values, begin, end, near, w, value, visit);
+  std::size_t cross = std::clamp(near, begin, end);
+  while (cross < end && value(values[cross]) < w.target) ++cross;
+  while (cross > begin && value(values[cross - 1]) >= w.target) --cross;
+  for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r) visit(r);
+  for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo;) visit(--r);
   return cross;
 }
 
@@ -155,6 +212,38 @@ class BestRows {
 
 inline bool Stopped(const std::atomic<bool>* stop) {
   return stop && stop->load(std::memory_order_relaxed);
+}
+
+// Runs first on a new thread and second on this one, then rethrows what first threw.
+template <class First, class Second>
+void RunBoth(const First& first, const Second& second) {
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      first();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  try {
+    second();
+  } catch (...) {
+    worker.join();
+    throw;
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// The first capacity rows of two sorted row lists of distinct rows, in rank order: the same
+// whichever thread found which.
+template <class Row>
+std::vector<Row> MergeRows(const std::vector<Row>& a, const std::vector<Row>& b,
+                           std::size_t capacity) {
+  std::vector<Row> rows(a.size() + b.size());
+  std::merge(a.begin(), a.end(), b.begin(), b.end(), rows.begin(), Row::Before);
+  if (rows.size() > capacity) rows.resize(capacity);
+  return rows;
 }
 
 // Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;

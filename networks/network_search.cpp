@@ -6,6 +6,7 @@
 
 #include "exact_decimal.h"
 #include "line_walk.h"
+#include "radix_sort.h"
 
 namespace vantrel::networks {
 namespace {
@@ -13,6 +14,10 @@ namespace {
 using detail::WalkLine;
 using detail::Window;
 using Index = std::uint16_t;
+
+Index I(std::size_t i) {
+  return static_cast<Index>(i);
+}
 
 double Par(double x, double y) {
   return x * y / (x + y);
@@ -69,32 +74,46 @@ class Collector {
 struct PairTable {
   std::vector<double> values;
   std::vector<std::array<Index, 2>> parts;
+  detail::TableIndex index;
 };
+
+// The v that brings x + (y || v) to t: infinity when none does, 0 when every v passes t.
+// y infinite stands for no y: x + v.
+double SeriesLeafParallelPartner(double t, double x, double y) {
+  const double rest = t - x;
+  if (rest <= 0) return 0;
+  if (std::isinf(y)) return rest;
+  return y > rest ? y * rest / (y - rest) : std::numeric_limits<double>::infinity();
+}
+
+// The v that brings x || (y + v) to t, likewise.
+double ParallelLeafSeriesPartner(double t, double x, double y) {
+  if (x <= t) return std::numeric_limits<double>::infinity();
+  return std::max(x * t / (x - t) - y, 0.0);
+}
 
 template <class Combine>
 PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine combine) {
-  struct Entry {
-    double value;
-    std::array<Index, 2> parts;
-  };
-  std::vector<Entry> entries;
+  std::vector<std::uint32_t> pairs;
   const std::size_t n = stock.size();
-  entries.reserve(n * (n + 1) / 2);
+  pairs.reserve(n * (n + 1) / 2);
   for (std::size_t i = 0; i < n; ++i) {
     for (std::size_t j = distinct ? i + 1 : i; j < n; ++j) {
-      entries.push_back(
-          {combine(stock[i], stock[j]), {static_cast<Index>(i), static_cast<Index>(j)}});
+      pairs.push_back(static_cast<std::uint32_t>(i << 16 | j));
     }
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const Entry& a, const Entry& b) { return a.value < b.value; });
+  const auto value = [&](std::uint32_t pair) {
+    return combine(stock[pair >> 16], stock[pair & 0xffff]);
+  };
+  detail::SortByValue(pairs, value);
   PairTable table;
-  table.values.reserve(entries.size());
-  table.parts.reserve(entries.size());
-  for (const Entry& e : entries) {
-    table.values.push_back(e.value);
-    table.parts.push_back(e.parts);
+  table.values.reserve(pairs.size());
+  table.parts.reserve(pairs.size());
+  for (std::uint32_t pair : pairs) {
+    table.values.push_back(value(pair));
+    table.parts.push_back({I(pair >> 16), I(pair & 0xffff)});
   }
+  table.index = detail::TableIndex(table.values.data(), table.values.size());
   return table;
 }
 
@@ -104,24 +123,54 @@ class Search {
       : m_stock(stock), m_options(options) {
     for (double value : stock) m_decimals.push_back(ShortestDecimal(value));
     if (options.maxParts >= 4 && !stock.empty()) {
-      m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
-      m_parallel = MakePairTable(stock, options.distinct, Par);
+      const auto series = [&] {
+        m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
+      };
+      const auto parallel = [&] { m_parallel = MakePairTable(stock, options.distinct, Par); };
+      if (options.threads < 2) {
+        series();
+        parallel();
+      } else {
+        detail::RunBoth(series, parallel);
+      }
     }
   }
 
+  // Four parts in pieces of work, the leaf lines one piece per leaf; on two threads, each
+  // takes the next piece until none is left and keeps its own best rows, which are merged in
+  // rank order, so the result does not depend on which thread did what.
   std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
     Collector c(m_stock, m_decimals, m_options, capacity, after);
-    if (!m_stock.empty()) {
-      One(c);
-      if (m_options.maxParts >= 2) Two(c);
-      if (m_options.maxParts >= 3) Three(c);
-      if (m_options.maxParts >= 4) Four(c);
+    if (m_stock.empty()) return c.TakeSorted();
+    const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
+    const std::size_t pieces = four ? 2 + m_stock.size() : 1;
+    const auto run = [&](Collector& collector, std::size_t piece) {
+      if (piece == 0) {
+        One(collector);
+        if (m_options.maxParts >= 2) Two(collector);
+        if (m_options.maxParts >= 3) four ? ThreeFromTables(collector) : Three(collector);
+      } else if (piece == 1) {
+        FourPairGroups(collector);
+      } else {
+        FourLeafLines(collector, piece - 2);
+      }
+    };
+    if (m_options.threads < 2 || !four) {
+      for (std::size_t piece = 0; piece < pieces && !Stopped(); ++piece) run(c, piece);
+      return c.TakeSorted();
     }
-    return c.TakeSorted();
+    Collector other(m_stock, m_decimals, m_options, capacity, after);
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&](Collector& collector) {
+      for (std::size_t piece = next++; piece < pieces && !Stopped(); piece = next++) {
+        run(collector, piece);
+      }
+    };
+    detail::RunBoth([&] { work(other); }, [&] { work(c); });
+    return detail::MergeRows(c.TakeSorted(), other.TakeSorted(), capacity);
   }
 
  private:
-  static Index I(std::size_t i) { return static_cast<Index>(i); }
   bool Stopped() const { return detail::Stopped(m_options.stop); }
   // The first partner of a in a group where partners come in ascending order.
   std::size_t After(std::size_t a) const { return m_options.distinct ? a + 1 : a; }
@@ -174,7 +223,9 @@ class Search {
             });
       }
     }
-    for (std::size_t a = 0; a < n && !Stopped() && Par(Par(s[a], s[a]), s[a]) <= w.hi; ++a) {
+    // A parallel group lies below each member: a at least lo.
+    for (std::size_t a = FirstAtLeast(s, n, w.lo);
+         a < n && !Stopped() && Par(Par(s[a], s[a]), s[a]) <= w.hi; ++a) {
       std::size_t hint = n;
       for (std::size_t b = After(a); b < n && Par(Par(s[a], s[b]), s[b]) <= w.hi; ++b) {
         const double x = Par(s[a], s[b]);
@@ -197,9 +248,11 @@ class Search {
             });
       }
     }
-    for (std::size_t b = 0; b < n && Par(s[0], s[b] + s[b]) <= w.hi; ++b) {
+    // The series pair at least lo.
+    for (std::size_t b = 0; b < n && !Stopped() && Par(s[0], s[b] + s[b]) <= w.hi; ++b) {
       std::size_t hint = n;
-      for (std::size_t d = After(b); d < n && Par(s[0], s[b] + s[d]) <= w.hi; ++d) {
+      for (std::size_t d = std::max(After(b), FirstAtLeast(s, n, w.lo - s[b]));
+           d < n && Par(s[0], s[b] + s[d]) <= w.hi; ++d) {
         const double x = s[b] + s[d];
         hint = WalkLine(
             s, 0, n, hint, w, [x](double v) { return Par(v, x); },
@@ -210,23 +263,84 @@ class Search {
     }
   }
 
-  void Four(Collector& c) const {
+  // Three parts when the pair tables are there: the single part chosen, the pair on a table,
+  // a line per stock value rather than per pair. In x + x + x and x || x || x the chosen part
+  // is the largest, at least a third of lo for a series, at least three times lo for a
+  // parallel group, which lies below a third of its largest member.
+  void ThreeFromTables(Collector& c) const {
     const double* s = m_stock.data();
     const std::size_t n = m_stock.size();
     const Window& w = c.window();
     const PairTable& sp = m_series;
     const PairTable& pp = m_parallel;
     const std::size_t m = sp.values.size();
-    if (m == 0) return;
+    const double* sv = sp.values.data();
+    const double* pv = pp.values.data();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
+      const double y = s[d];
+      detail::WalkLineFrom(
+          sv, 0, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
+          [&](std::size_t r) {
+            const auto ab = sp.parts[r];
+            if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
+          });
+    }
+    for (std::size_t d = FirstAtLeast(s, n, w.lo * 3);
+         d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
+      const double y = s[d];
+      detail::WalkLineFrom(
+          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
+          [y](double v) { return Par(v, y); },
+          [&](std::size_t r) {
+            const auto ab = pp.parts[r];
+            if (ab[1] <= d) c.Offer(Shape::kParallel3, {ab[0], ab[1], I(d)});
+          });
+    }
+    // x + (x || x) and x || (x + x): the leaf chosen.
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] <= w.hi; ++a) {
+      const double x = s[a];
+      detail::WalkLineFrom(
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
+          [x](double v) { return x + v; },
+          [&](std::size_t r) {
+            c.Offer(Shape::kSeriesLeafParallel, {I(a), pp.parts[r][0], pp.parts[r][1]});
+          });
+    }
+    for (std::size_t a = FirstAtLeast(s, n, w.lo); a < n && !Stopped() && Par(s[a], sv[0]) <= w.hi;
+         ++a) {
+      const double x = s[a];
+      detail::WalkLineFrom(
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
+          [x](double v) { return Par(x, v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kParallelLeafSeries, {I(a), sp.parts[r][0], sp.parts[r][1]});
+          });
+    }
+  }
+
+  // The first index of values[0, end) whose value is at least bound.
+  static std::size_t FirstAtLeast(const double* values, std::size_t end, double bound) {
+    return static_cast<std::size_t>(std::lower_bound(values, values + end, bound) - values);
+  }
+
+  // Four parts as two pair groups: one pair chosen, the other on a pair table. A parallel
+  // group's value lies below each member's, a series group's above, which bounds the chosen
+  // pair; of two groups of one kind, the chosen one is the one whose range is narrower.
+  void FourPairGroups(Collector& c) const {
+    const Window& w = c.window();
+    const PairTable& sp = m_series;
+    const PairTable& pp = m_parallel;
+    const std::size_t m = sp.values.size();
     const double* sv = sp.values.data();
     const double* pv = pp.values.data();
     const auto quad = [](std::array<Index, 2> x, std::array<Index, 2> y) {
       return std::array<Index, 4>{x[0], x[1], y[0], y[1]};
     };
 
-    // Two pair groups: one pair chosen, the other on a pair table.
+    // (x + x) || (x + x): the smaller group chosen, at least lo and at most twice hi.
     std::size_t hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {  // (x + x) || (x + x)
+    for (std::size_t k = FirstAtLeast(sv, m, w.lo); k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {
       const double x = sv[k];
       hint = WalkLine(
           sv, k, m, hint, w, [x](double v) { return Par(x, v); },
@@ -234,19 +348,20 @@ class Search {
             c.Offer(Shape::kParallelOfSeriesPairs, quad(sp.parts[k], sp.parts[r]));
           });
     }
-    hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && pv[k] + pv[k] <= w.hi;
-         ++k) {  // (x || x) + (x || x)
+    // (x || x) + (x || x): the larger group chosen, at least half lo and at most hi; the
+    // smaller one on the table up to it.
+    hint = 0;
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo / 2); k < m && !Stopped() && pv[k] <= w.hi; ++k) {
       const double x = pv[k];
       hint = WalkLine(
-          pv, k, m, hint, w, [x](double v) { return x + v; },
+          pv, 0, k + 1, hint, w, [x](double v) { return v + x; },
           [&](std::size_t r) {
-            c.Offer(Shape::kSeriesOfParallelPairs, quad(pp.parts[k], pp.parts[r]));
+            c.Offer(Shape::kSeriesOfParallelPairs, quad(pp.parts[r], pp.parts[k]));
           });
     }
+    // x + x + (x || x): the series pair chosen, at most hi.
     hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi;
-         ++k) {  // x + x + (x || x)
+    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi; ++k) {
       const double x = sv[k];
       hint = WalkLine(
           pv, 0, m, hint, w, [x](double v) { return x + v; },
@@ -254,9 +369,10 @@ class Search {
             c.Offer(Shape::kSeries2Parallel2, quad(sp.parts[k], pp.parts[r]));
           });
     }
+    // x || x || (x + x): the parallel pair chosen, at least lo.
     hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi;
-         ++k) {  // x || x || (x + x)
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo);
+         k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi; ++k) {
       const double x = pv[k];
       hint = WalkLine(
           sv, 0, m, hint, w, [x](double v) { return Par(x, v); },
@@ -264,20 +380,21 @@ class Search {
             c.Offer(Shape::kParallel2Series2, quad(pp.parts[k], sp.parts[r]));
           });
     }
-    // x + x + x + x and x || x || x || x: the two smallest parts chosen, the two largest on the
-    // table, which then holds the larger value.
-    hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + sv[k] <= w.hi; ++k) {
+    // x + x + x + x: the two largest parts chosen, their sum at least half lo and at most hi,
+    // the two smallest on the table. x || x || x || x: the two smallest chosen, their parallel
+    // value at least lo and at most twice hi, the two largest on the table.
+    hint = 0;
+    for (std::size_t k = FirstAtLeast(sv, m, w.lo / 2); k < m && !Stopped() && sv[k] <= w.hi; ++k) {
       const double x = sv[k];
-      const Index b = sp.parts[k][1];
+      const Index c0 = sp.parts[k][0];
       hint = WalkLine(
-          sv, 0, m, hint, w, [x](double v) { return x + v; },
+          sv, 0, m, hint, w, [x](double v) { return v + x; },
           [&](std::size_t r) {
-            if (sp.parts[r][0] >= b) c.Offer(Shape::kSeries4, quad(sp.parts[k], sp.parts[r]));
+            if (sp.parts[r][1] <= c0) c.Offer(Shape::kSeries4, quad(sp.parts[r], sp.parts[k]));
           });
     }
     hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && pv[k] / 2 <= w.hi; ++k) {
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo); k < m && !Stopped() && pv[k] / 2 <= w.hi; ++k) {
       const double x = pv[k];
       const Index b = pp.parts[k][1];
       hint = WalkLine(
@@ -286,65 +403,66 @@ class Search {
             if (pp.parts[r][0] >= b) c.Offer(Shape::kParallel4, quad(pp.parts[k], pp.parts[r]));
           });
     }
+  }
 
-    // Two single parts chosen, a pair on a table.
-    for (std::size_t a = 0; a < n && !Stopped() && s[a] + Par(s[0], sv[0]) <= w.hi; ++a) {
-      hint = m;
-      for (std::size_t b = 0; b < n && s[a] + Par(s[b], sv[0]) <= w.hi; ++b) {
-        const double x = s[a];
-        const double y = s[b];
-        hint = WalkLine(
-            sv, 0, m, hint, w, [x, y](double v) { return x + Par(y, v); },
-            [&](std::size_t r) {
-              c.Offer(Shape::kSeriesLeafParallelLeafSeries,
-                      {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
-            });
-      }
+  // Four parts as two single parts and a pair on a table, the lines with s[a] as the leaf,
+  // each entered through the table's index where the pair's value would meet the target. A
+  // leaf in series with a parallel group of y needs y at least lo less the leaf; a leaf in
+  // parallel needs itself at least lo.
+  void FourLeafLines(Collector& c, std::size_t a) const {
+    const double* s = m_stock.data();
+    const std::size_t n = m_stock.size();
+    const Window& w = c.window();
+    const PairTable& sp = m_series;
+    const PairTable& pp = m_parallel;
+    const std::size_t m = sp.values.size();
+    const double* sv = sp.values.data();
+    const double* pv = pp.values.data();
+    const double x = s[a];
+    // x + (x || (x + x)): the parallel group's single part chosen.
+    for (std::size_t b = FirstAtLeast(s, n, w.lo - x); b < n && x + Par(s[b], sv[0]) <= w.hi; ++b) {
+      const double y = s[b];
+      detail::WalkLineFrom(
+          sv, 0, m, sp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
+          [x, y](double v) { return x + Par(y, v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kSeriesLeafParallelLeafSeries,
+                    {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
+          });
     }
-    for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], s[0] + pv[0]) <= w.hi; ++a) {
-      hint = m;
-      for (std::size_t b = 0; b < n && Par(s[a], s[b] + pv[0]) <= w.hi; ++b) {
-        const double x = s[a];
-        const double y = s[b];
-        hint = WalkLine(
-            pv, 0, m, hint, w, [x, y](double v) { return Par(x, y + v); },
-            [&](std::size_t r) {
-              c.Offer(Shape::kParallelLeafSeriesLeafParallel,
-                      {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
-            });
-      }
+    // x + (x || x || x): the largest of the group chosen, its two smaller parts on a table.
+    for (std::size_t d = FirstAtLeast(s, n, w.lo - x); d < n && x + Par(pv[0], s[d]) <= w.hi; ++d) {
+      const double y = s[d];
+      detail::WalkLineFrom(
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
+          [x, y](double v) { return x + Par(v, y); },
+          [&](std::size_t r) {
+            const auto bc = pp.parts[r];
+            if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
+          });
     }
-    // x + (x || x || x) and x || (x + x + x): the single part and the largest of the group
-    // chosen, the group's two smaller parts on a table.
-    for (std::size_t a = 0; a < n && !Stopped() && s[a] + Par(pv[0], s[0]) <= w.hi; ++a) {
-      hint = m;
-      for (std::size_t d = 0; d < n && s[a] + Par(pv[0], s[d]) <= w.hi; ++d) {
-        const double x = s[a];
-        const double y = s[d];
-        hint = WalkLine(
-            pv, 0, m, hint, w, [x, y](double v) { return x + Par(v, y); },
-            [&](std::size_t r) {
-              const auto bc = pp.parts[r];
-              if (bc[1] <= d) {
-                c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
-              }
-            });
-      }
+    if (x < w.lo) return;
+    // x || (x + (x || x)): the series group's single part chosen.
+    for (std::size_t b = 0; b < n && Par(x, s[b] + pv[0]) <= w.hi; ++b) {
+      const double y = s[b];
+      detail::WalkLineFrom(
+          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
+          [x, y](double v) { return Par(x, y + v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kParallelLeafSeriesLeafParallel,
+                    {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
+          });
     }
-    for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], sv[0] + s[0]) <= w.hi; ++a) {
-      hint = m;
-      for (std::size_t d = 0; d < n && Par(s[a], sv[0] + s[d]) <= w.hi; ++d) {
-        const double x = s[a];
-        const double y = s[d];
-        hint = WalkLine(
-            sv, 0, m, hint, w, [x, y](double v) { return Par(x, v + y); },
-            [&](std::size_t r) {
-              const auto bc = sp.parts[r];
-              if (bc[1] <= d) {
-                c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
-              }
-            });
-      }
+    // x || (x + x + x): the largest of the group chosen, its two smaller parts on a table.
+    for (std::size_t d = 0; d < n && Par(x, sv[0] + s[d]) <= w.hi; ++d) {
+      const double y = s[d];
+      detail::WalkLineFrom(
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
+          [x, y](double v) { return Par(x, v + y); },
+          [&](std::size_t r) {
+            const auto bc = sp.parts[r];
+            if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
+          });
     }
   }
 

@@ -19,6 +19,8 @@ struct FindOptions {
   // The rows held in memory at once: more rows are found in passes of this many, each pass
   // starting after the last row of the one before.
   std::size_t rowsPerPass = std::size_t{1} << 18;
+  // Four-part searches use a second thread when this is 2 or more; the rows are the same.
+  int threads = 2;
   // When set, checked in the outer loops: a search that sees it true stops and emits nothing
   // more, so a front end can abandon it from another thread.
   const std::atomic<bool>* stop = nullptr;
@@ -33,7 +35,16 @@ struct FindOptions {
 // the network's value rises. A line is entered where its value crosses the target and walked
 // outward while it stays within the tolerance or, once enough rows are held, the worst held
 // row's deviation. Candidate values found this way only steer the walk; every kept row's value
-// is evaluated from its canonical spelling (NetworkValue).
+// is evaluated from its canonical spelling (NetworkValue) and settled as exact_decimal.h says.
+// Why nothing is missed: every canonical network has one choice of the chosen parts whose line
+// holds it; along a line the steering value rises, so the walk from the crossing reaches every
+// entry whose value lies within the window, which is widened by kWindowMargin beyond the few
+// roundings by which a steering value can differ from the kept one. A line or a choice is
+// skipped only where a bound shows every value on it outside the window (a parallel group lies
+// below each member, a series group above); the window only narrows as rows are kept, so a
+// skip stays sound. The pieces of work (the parts below four, the pair groups, the lines of
+// each leaf) may run on two threads, each keeping its own best rows; the best of both is the
+// best of all, so the rows do not depend on the threads (FindOptions::threads).
 void FindNetworks(std::span<const double> stock, const FindOptions& options, std::uint64_t limit,
                   const std::function<void(const NetworkRow&)>& emit);
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png: the window under Xvfb and openbox on a 1280x900 screen after a
-# Calculate of 45 and 5 on the sample library in examples/. Builds the program with the dev
-# preset first. --scale runs it at a Qt scale factor (1.5, 2, ...) and adds the whole screen,
+# Makes the pictures in docs/ under Xvfb and openbox on a 1280x900 screen, on a copy of the
+# sample library in examples/: docs/screenshot.png, the main window after a Calculate of 45
+# and 5, and docs/networks.png, docs/divider.png and docs/library.png, the three tabs of the
+# Networks window (a four-part network of 3.14159k with its circuit, a 5 V to 3.3 V divider,
+# the check of the library with a few lines added). Builds the program with the dev preset first. --scale runs it at a Qt
+# scale factor (1.5, 2, ...), writes only the main window to OUTPUT and adds the whole screen,
 # to show where the window was placed, as OUTPUT-screen.png.
 # Usage: scripts/screenshot.sh [--scale FACTOR] [OUTPUT.png]
 set -euo pipefail
@@ -21,32 +24,68 @@ if [[ -z "${VANTREL_SCREENSHOT_DISPLAY:-}" ]]; then
     xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$output"
 fi
 scale=${VANTREL_SCREENSHOT_SCALE:-}
+vantrel=$(realpath build/dev/ui/vantrel)
 
 run=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$run"' EXIT
 # A lock directory of its own, so a copy the user has open does not keep this one from starting.
 export XDG_RUNTIME_DIR=$run
 chmod 700 "$run"
+# A copy of the sample library, which the window must not change.
+cp examples/ResistorLibrary.txt "$run/"
 
 openbox >/dev/null 2>&1 &
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
 sleep 1  # openbox announces itself before it is ready to manage windows
 
-(cd examples && exec env ${scale:+QT_SCALE_FACTOR=$scale} ../build/dev/ui/vantrel) &
-window=
-for _ in $(seq 300); do
-  window=$(xdotool search --onlyvisible --name '^Vantrel - ' 2>/dev/null | head -1) && [[ -n $window ]] && break
-  sleep 0.1
-done
-[[ -n $window ]] || { echo "screenshot.sh: the window did not appear" >&2; exit 1; }
+# window TITLE: the id of the visible window with that title, waiting up to 30 s.
+window() {
+  local id
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [[ -n $id ]] &&
+      echo "$id" && return
+    sleep 0.1
+  done
+  echo "screenshot.sh: the window \"$1\" did not appear" >&2
+  exit 1
+}
+# keys KEY...: presses the keys one by one, typing those that start with "type:".
+keys() {
+  for key in "$@"; do
+    if [[ $key == type:* ]]; then xdotool type "${key#type:}"; else xdotool key "$key"; fi
+  done
+  sleep 1
+}
+shot() { # shot WINDOW OUTPUT
+  mkdir -p "$(dirname "$2")"
+  import -frame -window "$1" "$2"
+  echo "wrote $2"
+}
 
-xdotool windowactivate --sync "$window"
+(cd "$run" && exec env ${scale:+QT_SCALE_FACTOR=$scale} "$vantrel") &
+main=$(window 'Vantrel - Resistor Finder')
+xdotool windowactivate --sync "$main"
 sleep 0.5
-xdotool key Tab type 45
-xdotool key Tab type 5
-xdotool key Return
-sleep 1
-mkdir -p "$(dirname "$output")"
-import -frame -window "$window" "$output"
-[[ -z $scale ]] || import -window root "${output%.png}-screen.png"
-echo "wrote $output"
+keys Tab type:45 Tab type:5 Return
+shot "$main" "$output"
+if [[ -n $scale ]]; then
+  import -window root "${output%.png}-screen.png"
+  exit 0
+fi
+
+# The Networks window, from its menu command; each tab starts in its first field.
+docs=$(dirname "$output")
+keys alt+n
+networks=$(window 'Vantrel - Networks')
+xdotool windowactivate --sync "$networks"
+# Target, then Parts up to 4, Find, and the fourth row of the list.
+keys type:3.14159k Tab Tab Up Return Tab Tab Tab Tab Tab Tab Down Down Down Down
+shot "$networks" "$docs/networks.png"
+# The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
+keys ctrl+Tab type:5 Tab type:3.3 Return
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Down
+shot "$networks" "$docs/divider.png"
+# The Library tab, after a few lines that its check has something to say about.
+printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
+keys ctrl+Tab
+shot "$networks" "$docs/library.png"

@@ -198,11 +198,17 @@ TEST_F(CliTest, OptionValuesComeEitherWayAndDoubleDashEndsTheOptions) {
 }
 
 TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
+  // Every help fits an 80-column terminal.
+  const auto expectNarrow = [](const std::string& text) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
+  };
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"help"}, {"--help"}, {"-h"}, {"-C", ".", "help"}}) {
     SCOPED_TRACE(::testing::PrintToString(args));
     EXPECT_EQ(Run(args), kExitOk);
     EXPECT_EQ(err.str(), "");
+    expectNarrow(out.str());
     for (const CliCommand& command : CliCommands()) {
       // "usage: " and the indent of the lines after it are equally long.
       EXPECT_THAT(out.str(), HasSubstr(Usage(command.spec, "       ").substr(7)));
@@ -217,6 +223,7 @@ TEST_F(CliTest, HelpGoesToOutAndListsEveryCommand) {
       EXPECT_EQ(Run(args), kExitOk);
       EXPECT_EQ(out.str(), CommandHelp(command.spec));
       EXPECT_EQ(err.str(), "");
+      expectNarrow(out.str());
     }
   }
   EXPECT_EQ(Run({"--version"}), kExitOk);

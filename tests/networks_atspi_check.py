@@ -6,7 +6,7 @@ The window runs in WORK_DIR, whose ResistorLibrary.txt this script rewrites befo
 the window reads the library afresh for every search. Each round takes a random stock and
 random inputs, types them into the fields through their accessible interfaces, presses Find
 and compares the cells read through the list's table interface with the command line's text
-table, and the rows copied with Ctrl+C with its tsv.
+table, and the rows copied with Ctrl+C with its tsv. Last, the Library tab lists check's findings.
 """
 
 import random
@@ -190,4 +190,12 @@ type_into(window, "VOUT", vout)
 type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
+
+with open(f"{sys.argv[2]}/ResistorLibrary.txt", "a") as library:
+    library.write("4k7\r\nten\r\n" + open(f"{sys.argv[2]}/ResistorLibrary.txt").readline())
+press(one(window, pyatspi.ROLE_PAGE_TAB, "Library"))
+expected = [[line.split(":")[0].removeprefix("line "), line] for line in
+            cli("check").splitlines() if line.startswith("line ")]
+check(listed(window, "Library findings", expected) == expected,
+      f"Library findings are those of check ({len(expected)})")
 sys.exit(f"{len(failures)} failed" if failures else 0)

@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "divider_search.h"
@@ -190,6 +191,50 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
                  << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
                  << ", rows per pass " << options.rowsPerPass);
     ExpectSameRows(Fast(stock.values, options, limit), Plain(stock.values, options, limit));
+    if (HasFailure()) return;
+  }
+}
+
+// On stocks too large for the plain search, a second thread changes nothing, whatever the
+// passes.
+TEST(SearchThreads, OneAndTwoThreadsGiveTheSameRows) {
+  std::mt19937_64 rng(16);
+  const double tolerances[] = {0, 0.01, 1, kInf};
+  for (int round = 0; round < 24; ++round) {
+    FindOptions options;
+    options.maxParts = 4;
+    options.distinct = round % 2 == 1;
+    options.tolerance = tolerances[rng() % 4];
+    options.rowsPerPass = round % 3 == 0 ? 40 : std::size_t{1} << 18;
+    const Stock stock = MakeStock(RandomLibrary(rng, 20 + static_cast<int>(rng() % 40)), {});
+    if (stock.values.empty()) continue;
+    options.target = round % 4 == 0 ? DecimalSum(stock.values[rng() % stock.values.size()],
+                                                 stock.values[rng() % stock.values.size()])
+                                    : std::exp(std::uniform_real_distribution<double>(0, 9)(rng));
+    const std::uint64_t limit = 200;
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", target " << options.target);
+    options.threads = 1;
+    const std::vector<Row> one = Fast(stock.values, options, limit);
+    options.threads = 2;
+    ExpectSameRows(Fast(stock.values, options, limit), one);
+
+    DividerOptions divider;
+    divider.vin = 12;
+    divider.vout = std::uniform_real_distribution<double>(0.1, 11.9)(rng);
+    divider.legParts = 2;
+    divider.distinct = options.distinct;
+    divider.tolerance = options.tolerance;
+    divider.rowsPerPass = options.rowsPerPass;
+    std::vector<std::string> rows[2];
+    for (const int threads : {1, 2}) {
+      divider.threads = threads;
+      FindDividers(stock.values, divider, limit, [&](const DividerRow& row) {
+        rows[threads - 1].push_back(::testing::PrintToString(std::tuple(
+            row.top.shape, row.top.parts, row.bottom.shape, row.bottom.parts,
+            std::bit_cast<std::uint64_t>(row.error), std::bit_cast<std::uint64_t>(row.total))));
+      });
+    }
+    EXPECT_EQ(rows[0], rows[1]);
     if (HasFailure()) return;
   }
 }

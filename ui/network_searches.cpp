@@ -4,6 +4,7 @@
 #include <memory>
 #include <variant>
 
+#include "collected_messages.h"
 #include "divider_search.h"
 #include "network_search.h"
 #include "number_text.h"
@@ -84,19 +85,6 @@ struct DividerKind {
     return finder::NoDividerRowNote(stock, request);
   }
 };
-
-// Collects the messages of the library read, for the status line, instead of showing boxes.
-class CollectedMessages final : public IMessageService {
- public:
-  void Show(const Message& message) override { texts.push_back(message.text); }
-  std::vector<std::string> texts;
-};
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
 
 ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
   ShownTable table;

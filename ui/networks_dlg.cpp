@@ -3,13 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -20,7 +21,7 @@
 #include <optional>
 
 #include "file_error_report.h"
-#include "list_actions.h"
+#include "library_page.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
 #include "schematic_view.h"
@@ -56,13 +57,22 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   m_tabs = new QTabWidget(this);
   m_tabs->addTab(CreateNetworksTab(), kNetworksTabText);
   m_tabs->addTab(CreateDividerTab(), kDividerTabText);
+  m_library = new CLibraryPage(services, this);
+  m_tabs->addTab(m_library, kLibraryTabText);
+  connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tabs);
   CreateTabKeys();
 
-  // Room for the Network column without making the window hard to place on a small screen.
+  // Room for the Network column and a circuit, but never more than the screen, which a large
+  // scale factor or font can make small.
   const QFontMetrics metrics = fontMetrics();
-  resize(metrics.averageCharWidth() * 110, metrics.height() * 48);
+  QSize size(metrics.averageCharWidth() * 110, metrics.height() * 48);
+  if (const QScreen* screen =
+          parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
+    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  }
+  resize(size);
   m_target->setFocus();
 }
 
@@ -174,20 +184,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   buttons->addStretch();
 
   tab.model = new RowTableModel(this);
-  tab.list = new QTableView(tab.page);
-  tab.list->setObjectName(listName);
-  tab.list->setAccessibleName(listName);
-  tab.list->setModel(tab.model);
-  tab.list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  tab.list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  tab.list->setTabKeyNavigation(false);
-  tab.list->setWordWrap(false);
-  tab.list->setTextElideMode(Qt::ElideMiddle);
-  tab.list->verticalHeader()->hide();
-  tab.list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() * 3 / 2);
-  tab.list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  tab.list->horizontalHeader()->setStretchLastSection(true);
-  AddCopyActions(*tab.list, [this, &tab](bool withHeader) { CopyRows(tab, withHeader); });
+  tab.list = NewRowList(tab.model, listName, tab.page);
 
   tab.picture = new SchematicView(tab.page);
   tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
@@ -240,6 +237,19 @@ void CNetworksDlg::RunCurrentTab() {
   QWidget* page = m_tabs->currentWidget();
   if (page == m_networks.page) OnFindNetworks();
   if (page == m_dividers.page) OnFindDividers();
+  if (page == m_library) m_library->Refresh();
+}
+
+// A tab starts at its first field; the Library tab reads the library again, which may have
+// changed since it was last shown.
+void CNetworksDlg::OnTabChanged() {
+  QWidget* page = m_tabs->currentWidget();
+  if (page == m_networks.page) m_target->setFocus();
+  if (page == m_dividers.page) m_vin->setFocus();
+  if (page == m_library) {
+    m_library->Refresh();
+    m_library->setFocus();
+  }
 }
 
 void CNetworksDlg::OnFindNetworks() {
@@ -333,15 +343,6 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
 void CNetworksDlg::SetStatus(SearchTab& tab, const QString& text) {
   tab.status->setText(text);
   tab.status->setAccessibleDescription(text);
-}
-
-void CNetworksDlg::CopyRows(const SearchTab& tab, bool withHeader) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : tab.list->selectionModel()->selectedRows()) {
-    rows.push_back(index.row());
-  }
-  const QString text = tab.model->TsvText(std::move(rows), withHeader);
-  if (!text.isEmpty()) CopyText(text);
 }
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 //   A new search replaces a running one; closing the window stops it.
 //   Copy (Ctrl+C or the list's context menu) -> the selected rows as the command line's tsv on
 //     the clipboard and the primary selection.
+//   The Library tab (CLibraryPage) -> the library's check, Normalise, Add E-series.
 //   The list's current row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>
@@ -31,6 +32,7 @@ class QTableView;
 
 namespace vantrel {
 
+class CLibraryPage;
 class RowTableModel;
 class SchematicView;
 
@@ -71,6 +73,7 @@ class CNetworksDlg : public QDialog {
   void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName);
 
   void RunCurrentTab();
+  void OnTabChanged();
   void OnFindNetworks();
   void OnFindDividers();
   // Runs prepare, which checks the fields and reads the library, then its search.
@@ -78,7 +81,6 @@ class CNetworksDlg : public QDialog {
   static void SetStatus(SearchTab& tab, const QString& text);
   static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
   static void DrawRow(SearchTab& tab, int row);
-  void CopyRows(const SearchTab& tab, bool withHeader);
 
   Services& m_services;
   NetworkSearches m_searches;
@@ -103,6 +105,8 @@ class CNetworksDlg : public QDialog {
   QCheckBox* m_dividerDistinct = nullptr;
   QLineEdit* m_dividerExclude = nullptr;
   QComboBox* m_dividerTop = nullptr;
+
+  CLibraryPage* m_library = nullptr;
 };
 
 }  // namespace vantrel

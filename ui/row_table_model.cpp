@@ -1,7 +1,11 @@
 #include "row_table_model.h"
 
+#include <QHeaderView>
 #include <QStringList>
+#include <QTableView>
 #include <algorithm>
+
+#include "list_actions.h"
 
 namespace vantrel {
 namespace {
@@ -59,6 +63,31 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
   return QString::fromStdString(m_rows.titles.at(static_cast<std::size_t>(section)));
+}
+
+QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) {
+  auto* list = new QTableView(parent);
+  list->setObjectName(name);
+  list->setAccessibleName(name);
+  list->setModel(model);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setTabKeyNavigation(false);
+  list->setWordWrap(false);
+  list->setTextElideMode(Qt::ElideMiddle);
+  list->verticalHeader()->hide();
+  list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
+  list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  list->horizontalHeader()->setStretchLastSection(true);
+  AddCopyActions(*list, [list, model](bool withHeader) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows()) {
+      rows.push_back(index.row());
+    }
+    const QString text = model->TsvText(std::move(rows), withHeader);
+    if (!text.isEmpty()) CopyText(text);
+  });
+  return list;
 }
 
 }  // namespace vantrel

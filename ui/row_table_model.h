@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+
+class QTableView;
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,5 +52,10 @@ class RowTableModel final : public QAbstractTableModel {
  private:
   ShownTable m_rows;
 };
+
+// A list of model's rows, named name for screen readers: whole rows selected, columns as wide
+// as their cells but the last, which stretches and elides in the middle, and the copy commands
+// of AddCopyActions, which copy the selected rows as TsvText.
+QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent);
 
 }  // namespace vantrel

@@ -1,0 +1,99 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "fake_services.h"
+#include "networks_dlg.h"
+#include "posix_files.h"
+#include "resource_strings.h"
+#include "scratch_dir.h"
+#include "window_probe.h"
+
+using vantrel::testing::Control;
+using vantrel::testing::ScratchDir;
+
+namespace {
+
+// The library vantrel-cli leaves in dir after running args there.
+QByteArray CliLibrary(const QString& dir, const QStringList& args) {
+  QProcess cli;
+  cli.setWorkingDirectory(dir);
+  cli.start(VANTREL_CLI, args);
+  if (!cli.waitForFinished(-1) || cli.exitCode() != 0) qFatal("vantrel-cli failed");
+  QFile file(dir + "/ResistorLibrary.txt");
+  if (!file.open(QIODevice::ReadOnly)) qFatal("vantrel-cli wrote no library");
+  return file.readAll();
+}
+
+QByteArray Library() {
+  QFile file("ResistorLibrary.txt");
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// The Library tab on real files in a scratch folder, against the real command line.
+class NetworksLibraryTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void AddSeriesStartsALibraryAndMergesIntoIt();
+
+ private:
+  // Clicks Add E-series and fills its dialog.
+  void AddSeries(QWidget& page, const QString& name, const QString& from, const QString& to) {
+    QTimer::singleShot(0, this, [=] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      QVERIFY(dialog != nullptr);
+      Control<QComboBox>(*dialog, "NAME")->setCurrentText(name);
+      Control<QLineEdit>(*dialog, "--from")->setText(from);
+      Control<QLineEdit>(*dialog, "--to")->setText(to);
+      dialog->accept();
+    });
+    for (auto* button : page.findChildren<QPushButton*>()) {
+      if (button->text() == vantrel::kAddSeriesText) button->click();
+    }
+  }
+};
+
+// From no library to the command line's E24 series, then an E96 stretch merged into it as
+// series --write --merge does, byte for byte.
+void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
+  const ScratchDir work;
+  const ScratchDir cliDir;  // the working directory now, until work's turn comes back
+  std::filesystem::current_path(work.Path(""));
+  vantrel::testing::FakeMessageService messages;
+  vantrel::PosixFileService files;
+  vantrel::Services services{messages, files};
+  vantrel::CNetworksDlg window(services);
+  window.show();
+  auto* tabs = window.findChild<QTabWidget*>();
+  tabs->setCurrentIndex(2);
+  QWidget& page = *tabs->widget(2);
+  QVERIFY(Control<QLabel>(page, "summary")->text().contains("is not exist"));
+
+  AddSeries(page, "E24", "10", "1M");
+  const QString cli = QString::fromStdString(cliDir.Path(""));
+  QCOMPARE(Library(), CliLibrary(cli, {"series", "E24", "--write"}));
+  QCOMPARE(Control<QLabel>(page, "status")->text(),
+           QString("wrote 121 E24 values to ResistorLibrary.txt"));
+  QVERIFY(Control<QLabel>(page, "summary")->text().contains("121 value(s)"));
+
+  AddSeries(page, "E96", "1k", "2k");
+  QCOMPARE(Library(),
+           CliLibrary(cli, {"series", "E96", "--from", "1k", "--to", "2k", "--write", "--merge"}));
+  QVERIFY(Control<QLabel>(page, "status")->text().startsWith("added "));
+  QVERIFY(messages.shown.empty());
+}
+
+QTEST_MAIN(NetworksLibraryTest)
+#include "networks_library_test.moc"

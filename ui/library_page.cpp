@@ -1,0 +1,116 @@
+#include "library_page.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "collected_messages.h"
+#include "file_error_report.h"
+#include "library_check.h"
+#include "library_file.h"
+#include "library_rewrite.h"
+#include "resource_strings.h"
+#include "row_table_model.h"
+#include "series_dlg.h"
+
+namespace vantrel {
+
+CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
+    : QWidget(parent), m_services(services) {
+  m_path = new QLabel(this);
+  m_path->setObjectName("path");
+  m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_summary = new QLabel(this);
+  m_summary->setObjectName("summary");
+  m_summary->setWordWrap(true);
+
+  auto* refresh = new QPushButton(kRefreshText, this);
+  auto* normalise = new QPushButton(kNormaliseText, this);
+  auto* addSeries = new QPushButton(kAddSeriesText, this);
+  for (QPushButton* button : {refresh, normalise, addSeries}) button->setAutoDefault(false);
+  connect(refresh, &QPushButton::clicked, this, &CLibraryPage::Refresh);
+  setFocusProxy(refresh);
+  connect(normalise, &QPushButton::clicked, this, &CLibraryPage::OnNormalise);
+  connect(addSeries, &QPushButton::clicked, this, &CLibraryPage::OnAddSeries);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(refresh);
+  buttons->addWidget(normalise);
+  buttons->addWidget(addSeries);
+  buttons->addStretch();
+
+  m_model = new RowTableModel(this);
+  QTableView* findings = NewRowList(m_model, kFindingsListName, this);
+
+  m_status = new QLabel(this);
+  m_status->setObjectName("status");
+  m_status->setAccessibleName(kStatusName);
+  m_status->setWordWrap(true);
+  m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_path);
+  layout->addWidget(m_summary);
+  layout->addLayout(buttons);
+  layout->addWidget(findings, 1);
+  layout->addWidget(m_status);
+}
+
+void CLibraryPage::Refresh() {
+  m_path->setText(QDir::current().absoluteFilePath(kLibraryFileName));
+  CollectedMessages messages;
+  Services reading{messages, m_services.files};
+  std::optional<finder::LibraryCheck> check;
+  std::vector<std::string> summary;
+  try {
+    check = finder::CheckLibrary(reading);
+    summary = check ? check->Conclusion() : messages.texts;
+    if (!check) summary.push_back(kNoLibraryHint);
+  } catch (const FileError& error) {
+    summary = {FileErrorMessage(error).text};
+  }
+  m_summary->setText(QString::fromStdString(Lines(summary)));
+  ShownTable table{{kFindingColumnTitles[0], kFindingColumnTitles[1]},
+                   {},
+                   {false, true},
+                   {"line", "finding"},
+                   {}};
+  if (check) {
+    for (const finder::LibraryFinding& finding : check->findings) {
+      table.cells.push_back({std::to_string(finding.line), finding.text});
+    }
+  }
+  table.tsvCells = table.cells;
+  m_model->SetRows(std::move(table));
+}
+
+void CLibraryPage::OnNormalise() {
+  RunCommand(m_services.messages, [this] {
+    LibraryTable table;
+    if (RewriteLibraryFile(m_services, table)) {
+      SetStatus(QStringLiteral("%1 rewritten: %2 values").arg(kLibraryFileName).arg(table.count));
+    }
+  });
+  Refresh();
+}
+
+void CLibraryPage::OnAddSeries() {
+  CSeriesDlg dialog(this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  RunCommand(m_services.messages, [&] {
+    const finder::SeriesWriteResult written =
+        finder::WriteSeriesLibrary(m_services, dialog.Library(), true);
+    SetStatus(QString::fromStdString(
+        finder::SeriesWrittenNote(dialog.Request(), dialog.Library(), written)));
+  });
+  Refresh();
+}
+
+void CLibraryPage::SetStatus(const QString& text) {
+  m_status->setText(text);
+  m_status->setAccessibleDescription(text);
+}
+
+}  // namespace vantrel
