@@ -98,7 +98,8 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
 
   files.files.clear();
   EXPECT_EQ(Run({"find", "100"}), kExitFailure);
-  EXPECT_EQ(err.str(), std::string(kLibraryMissingMessage) + "\n");
+  EXPECT_THAT(err.str(),
+              StartsWith(std::string(kLibraryMissingMessage) + "\nvantrel-cli: no library at"));
 }
 
 TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
@@ -177,6 +178,39 @@ TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
   EXPECT_EQ(Run({"divider", "10", "5", "--distinct"}), kExitOk);
   EXPECT_EQ(out.str(),
             "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
+}
+
+// --all is streamed, --top K laid out from all its rows: with fewer rows than the streamed
+// table holds back for its widths, both print the same, in every format.
+TEST_F(NetworkCommandTest, AllPrintsWhatTopPrintsForTheSameRows) {
+  SetFile("10\r\n22\r\n47\r\n100\r\n220\r\n470\r\n1000\r\n2200\r\n4700\r\n");
+  const std::vector<std::vector<std::string>> commands = {
+      {"find", "1234.5", "--tolerance", "30"},
+      {"find", "333", "--parts", "2", "--tolerance", "100", "--part-tolerance", "5"},
+      {"divider", "5", "3.3", "--tolerance", "40"},
+      {"divider", "12", "1", "--parts", "2", "--tolerance", "10", "--distinct"},
+  };
+  for (const auto& command : commands) {
+    auto all = command;
+    all.push_back("--all");
+    auto tsv = all;
+    tsv.insert(tsv.end(), {"--format", "tsv"});
+    ASSERT_EQ(Run(tsv), kExitOk);
+    const std::string allTsv = out.str();
+    const auto rows = std::count(allTsv.begin(), allTsv.end(), '\n') - 1;
+    SCOPED_TRACE(::testing::PrintToString(command) + " " + std::to_string(rows) + " rows");
+    ASSERT_GT(rows, 20);
+    ASSERT_LT(rows, 1000);
+    auto top = command;
+    top.insert(top.end(), {"--top", std::to_string(rows)});
+    ASSERT_EQ(Run(all), kExitOk);
+    const std::string allText = out.str();
+    ASSERT_EQ(Run(top), kExitOk);
+    EXPECT_EQ(allText, out.str());
+    top.insert(top.end(), {"--format", "tsv"});
+    ASSERT_EQ(Run(top), kExitOk);
+    EXPECT_EQ(allTsv, out.str());
+  }
 }
 
 TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
