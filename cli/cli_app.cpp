@@ -49,6 +49,32 @@ std::optional<int> ParseRowLimit(const std::string& text) {
   return value;
 }
 
+// The program's messages, each followed on the command line by a line that helps to act on it:
+// where a missing library was looked for and how to make one, or the system's reason.
+class CliMessageService final : public IMessageService {
+ public:
+  CliMessageService(IMessageService& messages, IFileService& files, std::ostream& err)
+      : m_messages(messages), m_files(files), m_err(err) {}
+
+  void Show(const Message& message) override {
+    m_messages.Show(message);
+    const std::string path = AbsoluteLibraryPath().value_or(kLibraryFileName);
+    if (message.text == kLibraryMissingMessage && m_files.LastFailure() == MissingFileReason()) {
+      m_err << "vantrel-cli: no library at \"" << path
+            << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
+    } else if (message.text == kLibraryMissingMessage) {
+      m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+    } else if (message.text == kWriteErrorMessage) {
+      m_err << "vantrel-cli: cannot write \"" << path << "\": " << m_files.LastFailure() << '\n';
+    }
+  }
+
+ private:
+  IMessageService& m_messages;
+  IFileService& m_files;
+  std::ostream& m_err;
+};
+
 int RunCalc(const ParsedArgs& args, CliContext& context) {
   std::optional<int> rowLimit;
   if (const std::string* rows = args.Value("--rows")) {
@@ -180,8 +206,7 @@ std::string ProgramHelp() {
   }
   help += "\nOptions:\n";
   for (const OptionSpec& option : ProgramOptions()) {
-    std::string shown(option.name);
-    if (!option.valueName.empty()) shown += " " + std::string(option.valueName);
+    const std::string shown = OptionAndValue(option);
     help += "  " + shown + std::string(12 - shown.size(), ' ') + std::string(option.help) + '\n';
   }
   return help + "\n'vantrel-cli help COMMAND' shows a command's options.\n" + kExitStatus;
@@ -333,7 +358,9 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       out << CommandHelp(command->spec);
       return kExitOk;
     }
-    CliContext context{services, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
+    CliMessageService messages(services.messages, services.files, err);
+    Services withHelp{messages, services.files};
+    CliContext context{withHelp, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
     return command->run(parsed, context);
   } catch (const UsageError& usage) {
     err << "vantrel-cli: " << usage.what << '\n';

@@ -97,16 +97,26 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
   return parsed;
 }
 
+std::string Enclosed(char open, std::string_view text, char close) {
+  std::string enclosed(1, open);
+  enclosed += text;
+  return enclosed += close;
+}
+
+std::string OptionAndValue(const OptionSpec& option) {
+  std::string shown(option.name);
+  if (!option.valueName.empty()) (shown += ' ') += option.valueName;
+  return shown;
+}
+
 std::string Usage(const CommandSpec& command, std::string_view prefix) {
   std::vector<std::string> words;
   for (const OperandSpec& operand : command.operands) {
-    words.push_back(operand.optional ? "[" + std::string(operand.name) + "]"
+    words.push_back(operand.optional ? Enclosed('[', operand.name, ']')
                                      : std::string(operand.name));
   }
-  for (const OptionSpec& option : command.options) {
-    words.push_back("[" + std::string(option.name) +
-                    (option.valueName.empty() ? "" : " " + std::string(option.valueName)) + "]");
-  }
+  for (const OptionSpec& option : command.options)
+    words.push_back(Enclosed('[', OptionAndValue(option), ']'));
   std::string text = std::string(prefix) + "vantrel-cli [-C DIR] " + std::string(command.name);
   const std::size_t indent = text.size() + 1;
   std::size_t lineStart = 0;
@@ -126,8 +136,7 @@ std::string CommandHelp(const CommandSpec& command) {
   std::vector<std::string> names;
   std::size_t width = kHelpOption.size();
   for (const OptionSpec& option : command.options) {
-    std::string shown(option.name);
-    if (!option.valueName.empty()) shown += " " + std::string(option.valueName);
+    std::string shown = OptionAndValue(option);
     width = std::max(width, shown.size());
     names.push_back(std::move(shown));
   }

@@ -67,6 +67,13 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
 // columns with the lines after the first indented under the first operand, and a line end.
 std::string Usage(const CommandSpec& command, std::string_view prefix);
 
+// open, text, close. Text is appended to the piece before it rather than the other way round:
+// a literal put before a temporary string makes GCC 12 warn (-Wrestrict) at -O3.
+std::string Enclosed(char open, std::string_view text, char close);
+
+// The option as help shows it: its name, and the name of its value if it takes one.
+std::string OptionAndValue(const OptionSpec& option);
+
 // The usage line, the details and the options of one command.
 std::string CommandHelp(const CommandSpec& command);
 

@@ -5,7 +5,10 @@ namespace {
 
 std::string Joined(const std::vector<std::string_view>& words) {
   std::string joined;
-  for (std::string_view word : words) joined += (joined.empty() ? "" : " ") + std::string(word);
+  for (std::string_view word : words) {
+    if (!joined.empty()) joined += ' ';
+    joined += word;
+  }
   return joined;
 }
 
@@ -108,13 +111,13 @@ std::string ZshOption(const OptionSpec& option, bool exclusive) {
   std::string spec = exclusive ? "(- *)" : "";
   spec += std::string(option.name);
   if (!option.valueName.empty() && option.name.starts_with("--")) spec += "=";
-  spec += "[" + ZshDescription(option.help) + "]";
+  spec += Enclosed('[', ZshDescription(option.help), ']');
   if (!option.valueName.empty()) {
-    spec += ":" + std::string(option.valueName) + ":";
+    spec += Enclosed(':', option.valueName, ':');
     if (option.valueName == "DIR") {
       spec += "_files -/";
     } else if (!option.choices.empty()) {
-      spec += "(" + Joined(option.choices) + ")";
+      spec += Enclosed('(', Joined(option.choices), ')');
     } else {
       spec += " ";
     }
@@ -155,7 +158,7 @@ std::string ZshScript(const std::vector<OptionSpec>& program,
       const OperandSpec& operand = command->operands[i];
       script += " \\\n            '" + std::to_string(i + 1) + (operand.optional ? "::" : ":") +
                 std::string(operand.name) + ":" +
-                (operand.choices.empty() ? " " : "(" + Joined(operand.choices) + ")") + "'";
+                (operand.choices.empty() ? " " : Enclosed('(', Joined(operand.choices), ')')) + "'";
     }
     script += "\n          ;;\n";
   }

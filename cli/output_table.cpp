@@ -150,7 +150,8 @@ void RowWriter::Row(const std::vector<Cell>& cells) {
         text += (i ? ", " : "") + JsonString(m_columns[i]) + ": " + JsonValue(cells[i]);
         break;
       case OutputFormat::kCsv:
-        text += (i ? "," : "") + CsvField(cells[i].text);
+        if (i > 0) text += ',';
+        text += CsvField(cells[i].text);
         break;
       default:
         text += (i ? "\t" : "") + cells[i].text;
@@ -178,14 +179,19 @@ std::string WriteFormatted(OutputFormat format, const OutputHead& head, const Ou
   return text.str();
 }
 
-OutputHead LibraryHead(IFileService& files) {
+std::optional<std::string> AbsoluteLibraryPath() {
   char directory[PATH_MAX];
-  if (::getcwd(directory, sizeof directory) == nullptr) {
+  if (::getcwd(directory, sizeof directory) == nullptr) return std::nullopt;
+  return std::string(directory) + (directory[1] ? "/" : "") + kLibraryFileName;
+}
+
+OutputHead LibraryHead(IFileService& files) {
+  const std::optional<std::string> path = AbsoluteLibraryPath();
+  if (!path) {
     throw FileError("find the working directory of", kLibraryFileName, std::strerror(errno));
   }
-  const std::string path = std::string(directory) + (directory[1] ? "/" : "") + kLibraryFileName;
   const LibraryBytes read = ReadLibraryBytes(files);
-  return {{"library", TextCell(path)},
+  return {{"library", TextCell(*path)},
           {"library_sha256", TextCell(Sha256Hex(read.bytes))},
           {"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))}};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -54,6 +55,10 @@ struct OutputTable {
 
 // The table in a format other than text, with head first in json.
 std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table);
+
+// The absolute path of ./ResistorLibrary.txt; nothing, with errno set, when the working
+// directory cannot be found.
+std::optional<std::string> AbsoluteLibraryPath();
 
 // "library", "library_sha256" and "library_bytes": the absolute path of ./ResistorLibrary.txt,
 // the SHA-256 of the bytes the reader takes (all of them, or the first 10240 of a longer file)

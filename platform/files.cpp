@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace vantrel {
@@ -9,5 +11,9 @@ FileError::FileError(std::string operation, std::string path, std::string reason
       m_operation(std::move(operation)),
       m_path(std::move(path)),
       m_reason(std::move(reason)) {}
+
+std::string MissingFileReason() {
+  return std::strerror(ENOENT);
+}
 
 }  // namespace vantrel

@@ -74,6 +74,13 @@ class IFileService {
   // nothing changes, when something does). Returns kCannotCreate when it cannot be created;
   // throws FileError when writing, flushing or closing fails, after removing the new file.
   virtual CreateOutcome CreateFile(const std::string& path, std::string_view content) = 0;
+
+  // The system's reason ("Permission denied", ...) why the last OpenForRead gave nullptr or the
+  // last ReplaceFile or CreateFile gave kCannotCreate.
+  virtual std::string LastFailure() const = 0;
 };
+
+// LastFailure of a file that does not exist.
+std::string MissingFileReason();
 
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 #include "posix_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -10,12 +11,19 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace vantrel {
 namespace {
 
-constexpr char kTemporaryPrefix[] = ".ResistorLibrary.txt.";
+// A new file is named .ResistorLibrary.txt.PID.XXXXXX, PID being its writer's process.
+constexpr std::string_view kTemporaryPrefix = ".ResistorLibrary.txt.";
+
+std::string TemporaryPrefix() {
+  return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + '.';
+}
 
 std::string ErrnoText(int error) {
   return std::strerror(error);
@@ -165,7 +173,7 @@ std::string LinkIntoFolder(int fd, int dirFd, const std::string& directory) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     unsigned char random[6];
     if (::getentropy(random, sizeof random) != 0) return {};
-    std::string leaf = kTemporaryPrefix;
+    std::string leaf = TemporaryPrefix();
     for (unsigned char byte : random) leaf += kLetters[byte % (sizeof kLetters - 1)];
     // Through /proc an ordinary user may link an unnamed file; AT_EMPTY_PATH needs privilege.
     int result = ::linkat(AT_FDCWD, procPath.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW);
@@ -178,16 +186,60 @@ std::string LinkIntoFolder(int fd, int dirFd, const std::string& directory) {
   return {};
 }
 
+// The writer named in a new file's name, or 0 when the name is no new file's.
+pid_t WriterOf(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return 0;
+  name.remove_prefix(kTemporaryPrefix.size());
+  const std::size_t dot = name.find('.');
+  if (dot == 0 || dot > 9) return 0;  // npos too
+  pid_t pid = 0;
+  for (char c : name.substr(0, dot)) {
+    if (c < '0' || c > '9') return 0;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid;
+}
+
+// A kill between naming the new file and the rename leaves the file behind. The next rewrite
+// in the folder, holding the folder lock, removes those of writers that no longer run. A
+// running writer's file is left alone (its owner may be another user: EPERM), and so are this
+// process's own. Nothing happens in a folder that cannot be listed.
+void RemoveLeftovers(int dirFd) {
+  const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listFd < 0) return;
+  DIR* folder = ::fdopendir(listFd);
+  if (folder == nullptr) {
+    ::close(listFd);
+    return;
+  }
+  const pid_t self = ::getpid();
+  std::vector<std::string> gone;
+  while (const dirent* entry = ::readdir(folder)) {
+    const pid_t writer = WriterOf(entry->d_name);
+    if (writer > 0 && writer != self && ::kill(writer, 0) != 0 && errno == ESRCH) {
+      gone.emplace_back(entry->d_name);
+    }
+  }
+  ::closedir(folder);
+  for (const std::string& name : gone) (void)::unlinkat(dirFd, name.c_str(), 0);
+}
+
 }  // namespace
 
 std::unique_ptr<IReadableFile> PosixFileService::OpenForRead(const std::string& path) {
   // A FIFO or a device would block the open or the read; only a regular file is a library.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) return Failed(nullptr);
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (::fstat(fd, &info) != 0) {
+    const int error = errno;
     ::close(fd);
-    return nullptr;
+    errno = error;
+    return Failed(nullptr);
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return Failed(nullptr, "Not a regular file");
   }
   return std::make_unique<PosixReadableFile>(fd, path, IdentityOf(info));
 }
@@ -215,7 +267,7 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   const std::string directory = DirectoryOf(target);
   int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
   if (dirFd < 0) dirFd = ::open(directory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd < 0) return ReplaceOutcome::kCannotCreate;
+  if (dirFd < 0) return Failed(ReplaceOutcome::kCannotCreate);
   const Descriptor folder(dirFd);
 
   // Declared before the new file, so that the file is gone before held signals take effect.
@@ -225,9 +277,9 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   std::string named;
   int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd < 0) {
-    named = directory + "/" + kTemporaryPrefix + "XXXXXX";
+    named = directory + "/" + TemporaryPrefix() + "XXXXXX";
     fd = ::mkostemp(named.data(), O_CLOEXEC);
-    if (fd < 0) return ReplaceOutcome::kCannotCreate;
+    if (fd < 0) return Failed(ReplaceOutcome::kCannotCreate);
   }
   TemporaryFile temporary(fd, named);
   // Keep the file's owner (when allowed) and permission bits; a failure here leaves the
@@ -245,6 +297,7 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   if (::close(temporary.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));
 
   const FolderLock lock(dirFd);
+  RemoveLeftovers(dirFd);
   // From the link to the rename is the only moment a kill can leave the new file behind, and
   // from the check to the rename the only one in which another program's change is lost.
   if (unnamed) {
@@ -271,7 +324,8 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
 CreateOutcome PosixFileService::CreateFile(const std::string& path, std::string_view content) {
   // O_EXCL never opens what exists, a dangling symbolic link included.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? CreateOutcome::kExists : CreateOutcome::kCannotCreate;
+  if (fd < 0)
+    return errno == EEXIST ? CreateOutcome::kExists : Failed(CreateOutcome::kCannotCreate);
   TemporaryFile created(fd, path);
   WriteAllAndSync(fd, content, path);
   if (::close(created.ReleaseFd()) != 0) throw FileError("close", path, ErrnoText(errno));

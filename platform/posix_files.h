@@ -1,5 +1,10 @@
 #pragma once
 
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+
 #include "files.h"
 
 namespace vantrel {
@@ -11,6 +16,17 @@ class PosixFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string LastFailure() const override { return m_lastFailure; }
+
+ private:
+  // Keeps errno's reason, or reason when it is given; returns result.
+  template <typename T>
+  T Failed(T result, const char* reason = nullptr) {
+    m_lastFailure = reason ? reason : std::strerror(errno);
+    return result;
+  }
+
+  std::string m_lastFailure;
 };
 
 }  // namespace vantrel

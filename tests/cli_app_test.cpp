@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -25,6 +26,20 @@ using ::testing::StartsWith;
 constexpr char kHeader[] = "Resistor Value\tResistor #1\tResistor #2\tPrecision (%)\n";
 constexpr char kPairRow[] = "45.500\t91.000\t91.000\t1.111\n";
 constexpr char kSingleRow[] = "47.000\t0.000\t0.000\t4.444\n";
+
+// The program's message and the command line's second line, which names the library's path.
+std::string MissingLibraryErr() {
+  return "Resistor library file:\"ResistorLibrary.txt\" is not exist !\nvantrel-cli: no library at "
+         "\"" +
+         (std::filesystem::current_path() / "ResistorLibrary.txt").string() +
+         "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
+}
+
+std::string WriteErrorErr() {
+  return "Write To Resistor Library Error !\nvantrel-cli: cannot write \"" +
+         (std::filesystem::current_path() / "ResistorLibrary.txt").string() +
+         "\": Permission denied\n";
+}
 
 class CliTest : public testing::CliFixture {
  protected:
@@ -81,7 +96,7 @@ TEST_F(CliTest, CalcFailurePrintsTheMessageOnErr) {
   }
   files.files.clear();
   EXPECT_EQ(Run({"calc", "45", "1"}), kExitFailure);
-  EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+  EXPECT_EQ(err.str(), MissingLibraryErr());
   EXPECT_EQ(out.str(), "");
 }
 
@@ -353,12 +368,12 @@ TEST_F(CliTest, NormaliseRefusesALibraryItCouldNotTakeInWhole) {
 TEST_F(CliTest, NormaliseFailuresExitWithOne) {
   files.failCreate = true;
   EXPECT_EQ(Run({"normalise"}), kExitFailure);
-  EXPECT_EQ(err.str(), "Write To Resistor Library Error !\n");
+  EXPECT_EQ(err.str(), WriteErrorErr());
   EXPECT_EQ(File(), "100\r\n47\r\n91\r\n100\r\n");
 
   files.files.clear();
   EXPECT_EQ(Run({"normalise"}), kExitFailure);
-  EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+  EXPECT_EQ(err.str(), MissingLibraryErr());
   EXPECT_TRUE(files.files.empty());
 }
 
@@ -436,7 +451,7 @@ TEST_F(CliTest, SeriesRefusalsLeaveTheLibraryAsItWas) {
   files.files.clear();
   files.failCreate = true;
   EXPECT_EQ(Run({"series", "E12", "--write"}), kExitFailure);
-  EXPECT_EQ(err.str(), "Write To Resistor Library Error !\n");
+  EXPECT_EQ(err.str(), WriteErrorErr());
   EXPECT_TRUE(files.files.empty());
 }
 
@@ -479,7 +494,7 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
   EXPECT_EQ(files.replaceCalls, 0);
   files.files.clear();
   EXPECT_EQ(Run({"check"}), kExitFailure);
-  EXPECT_EQ(err.str(), "Resistor library file:\"ResistorLibrary.txt\" is not exist !\n");
+  EXPECT_EQ(err.str(), MissingLibraryErr());
 }
 
 // A long file is read no further than the reader reads, whatever its size.

@@ -59,6 +59,15 @@ folder() {
 
 header=$'Resistor Value\tResistor #1\tResistor #2\tPrecision (%)'
 missing='Resistor library file:"ResistorLibrary.txt" is not exist !'
+# The second lines of the command line: where a library was looked for and how to make one, or
+# the system's reason a file could not be read or written.
+nowhere() {
+  printf '%s\nvantrel-cli: no library at "%s/ResistorLibrary.txt"; make one with "%s" or "%s"' \
+    "$missing" "$(realpath "$1")" "vantrel-cli series E24 --write" "vantrel-cli edit"
+}
+because() { # because FIRST_LINE VERB DIR REASON
+  printf '%s\nvantrel-cli: cannot %s "%s/ResistorLibrary.txt": %s' "$1" "$2" "$(realpath "$3")" "$4"
+}
 
 # The sample library: E24 from 10 to 1M, 121 values, already normalised.
 dir=$(folder sample)
@@ -223,9 +232,9 @@ fi
 # No library file.
 dir=$(folder missing)
 run "$dir" calc 45 1
-expect "missing file calc" 1 "" "$missing"
+expect "missing file calc" 1 "" "$(nowhere "$dir")"
 run "$dir" normalise
-expect "missing file normalise" 1 "" "$missing"
+expect "missing file normalise" 1 "" "$(nowhere "$dir")"
 if [[ -z $(ls -A "$dir") ]]; then pass; else fail "missing file: something was created"; fi
 
 # normalise on the line-end styles and on NUL bytes.
@@ -354,9 +363,10 @@ mkdir "$restricted/unreadable" "$restricted/readonly"
 printf '100\r\n47\r\n' >"$restricted/unreadable/ResistorLibrary.txt"
 chmod 000 "$restricted/unreadable/ResistorLibrary.txt"
 run "$restricted/unreadable" calc 45 5
-expect "unreadable file calc" 1 "" "$missing"
+unreadable=$(because "$missing" read "$restricted/unreadable" "Permission denied")
+expect "unreadable file calc" 1 "" "$unreadable"
 run "$restricted/unreadable" normalise
-expect "unreadable file normalise" 1 "" "$missing"
+expect "unreadable file normalise" 1 "" "$unreadable"
 chmod 644 "$restricted/unreadable/ResistorLibrary.txt"
 expect_file "unreadable file kept" "$restricted/unreadable/ResistorLibrary.txt" '100\r\n47\r\n'
 
@@ -364,17 +374,20 @@ printf '100\r\n47\r\n' >"$restricted/readonly/ResistorLibrary.txt"
 chmod 666 "$restricted/readonly/ResistorLibrary.txt"
 chmod 555 "$restricted/readonly"
 run "$restricted/readonly" normalise
-expect "read-only folder normalise" 1 "" "Write To Resistor Library Error !"
+unwritable=$(because "Write To Resistor Library Error !" write "$restricted/readonly" \
+  "Permission denied")
+expect "read-only folder normalise" 1 "" "$unwritable"
 expect_file "read-only folder keeps the file" "$restricted/readonly/ResistorLibrary.txt" \
   '100\r\n47\r\n'
 expect_alone "read-only folder" "$restricted/readonly"
 run "$restricted/readonly" series E3 --write --merge
-expect "read-only folder merge" 1 "" "Write To Resistor Library Error !"
+expect "read-only folder merge" 1 "" "$unwritable"
 expect_file "read-only folder keeps the file" "$restricted/readonly/ResistorLibrary.txt" \
   '100\r\n47\r\n'
 mkdir -m 555 "$restricted/empty"
 run "$restricted/empty" series E3 --write
-expect "read-only folder series --write" 1 "" "Write To Resistor Library Error !"
+expect "read-only folder series --write" 1 "" \
+  "$(because "Write To Resistor Library Error !" write "$restricted/empty" "Permission denied")"
 [[ -z $(ls -A "$restricted/empty") ]] && pass || fail "read-only folder: something was created"
 run "$restricted/readonly" calc 47 0
 expect "read-only folder calc" 0 "$header"$'\n47.000\t0.000\t0.000\t0.000' ""

@@ -64,6 +64,7 @@ info() { # info EXPECTED_STATUS EXPECTED_FIRST_LINE ARG...: runs a copy without 
 check "--help" info 0 "usage: vantrel [QT-OPTION...]" --help
 check "--version" info 0 "1.0.0.1" --version
 check "unknown option" info 2 'vantrel: unknown option "--bogus"' -platform offscreen --bogus
+check "unknown option, no display" info 2 'vantrel: unknown option "--bogus"' --bogus
 check "stray argument" info 2 'vantrel: unknown option "x"' -platform offscreen -style fusion x
 check "no message box for --help" test -z "$(xdotool search --onlyvisible --name '^vantrel$')"
 
@@ -75,11 +76,8 @@ xdotool key Return
 box=$(find_window vantrel)
 check "Enter runs Calculate, which shows its message" test -n "$box"
 [[ -n "$box" ]] && press "$box" Return
-for _ in $(seq 50); do
-  [[ -z "$(xdotool search --onlyvisible --name '^vantrel$' 2>/dev/null)" ]] && break
-  sleep 0.1
-done
-check "message box closes on Enter" test -z "$(xdotool search --onlyvisible --name '^vantrel$' 2>/dev/null)"
+no_message_box() { [[ -z "$(xdotool search --onlyvisible --name '^vantrel$' 2>/dev/null)" ]]; }
+check "message box closes on Enter" wait_until no_message_box
 check "window stays after the message" kill -0 "$first"
 
 # Ctrl+A and Ctrl+C in the list put the listed rows, as vantrel-cli prints them, on the
@@ -89,10 +87,10 @@ xdotool type 45
 xdotool key Tab ctrl+a
 xdotool type 5
 xdotool key Return Tab Tab ctrl+a ctrl+c
-sleep 0.5
 expected=$(cd "$work" && "$cli" calc 45 5 --rows 10 | tail -n +2)
+holds_rows() { [[ "$(xclip -o -selection "$1" 2>/dev/null)" == "$expected" ]]; }
 for selection in clipboard primary; do
-  check "rows in the $selection" test "$(xclip -o -selection $selection)" = "$expected"
+  check "rows in the $selection" wait_until holds_rows $selection
 done
 
 # Escape ends the program with status 0.

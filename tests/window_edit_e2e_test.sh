@@ -14,14 +14,8 @@ extra_cleanup() {
 }
 source "$(dirname "$0")/x11_session.sh"
 
-# await_file PATH: waits up to 5 s for a file to appear.
-await_file() {
-  for _ in $(seq 50); do
-    [[ -e "$1" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+# await_file PATH: waits up to 30 s for a file to appear.
+await_file() { wait_until test -e "$1"; }
 # start [VAR=VALUE...]: starts a copy in the work directory with the given environment.
 start() {
   (cd "$work/lib" && exec env "$@" "$vantrel") 2>>"$work/stderr" &
@@ -35,13 +29,13 @@ mkdir "$work/lib"
 printf '100\r\n47\r\n91\r\n100\r\n' >"$work/lib/ResistorLibrary.txt"
 
 # An editor that adds repeats, three decimals, a zero and text, and saves before it closes, as
-# an editor does. It stays open until the test lets it go (at most 10 s), so the keys the test
+# an editor does. It stays open until the test lets it go (at most 60 s), so the keys the test
 # presses meanwhile surely arrive while it is open.
 cat >"$work/append-editor" <<EOF
 #!/bin/sh
 echo started >>"$work/editor.starts"
 printf '%s' "\$DESKTOP_STARTUP_ID" >"$work/editor.startup-id"
-for i in \$(seq 100); do [ -e "$work/release" ] && break; sleep 0.1; done
+for i in \$(seq 600); do [ -e "$work/release" ] && break; sleep 0.1; done
 printf '220\r\n100\r\n220\r\n4.755\r\n4.745\r\nten ohms\r\n0\r\n' >>"\$1"
 touch "$work/editor.closed"
 EOF
@@ -75,13 +69,8 @@ sleep 1  # past a look at the editor or two
 touch "$work/release"
 await_file "$work/editor.closed"
 expected=$'4.74\r\n4.76\r\n47.00\r\n91.00\r\n100.00\r\n220.00\r\n'
-for _ in $(seq 50); do
-  [[ "$(cat "$work/lib/ResistorLibrary.txt")" == "$expected" ]] && break
-  sleep 0.1
-done
 printf '%s' "$expected" >"$work/expected"
-check "library rewritten byte for byte" cmp "$work/expected" "$work/lib/ResistorLibrary.txt"
-sleep 0.5
+check "library rewritten byte for byte" wait_until cmp -s "$work/expected" "$work/lib/ResistorLibrary.txt"
 check "window outlives the Escape pressed while editing" running "$copy"
 check "no Calculate ran from the Enter pressed while editing" no_message_box
 check "no second editor from the Alt+L pressed while editing" test "$(wc -l <"$work/editor.starts")" = 1
@@ -134,20 +123,13 @@ if [[ -n "$main" ]]; then
   box=$(find_window vantrel)
   check "Calculate without a library shows a message" test -n "$box"
   [[ -n "$box" ]] && press "$box" Return
-  for _ in $(seq 50); do
-    no_message_box && break
-    sleep 0.1
-  done
+  wait_until no_message_box
   import -window "$main" "$work/before.png"
   press "$main" alt+l
   expected=$'4.70\r\n10.00\r\n22.00\r\n47.00\r\n100.00\r\n'
-  for _ in $(seq 50); do
-    [[ "$(cat "$work/first/ResistorLibrary.txt" 2>/dev/null)" == "$expected" ]] && break
-    sleep 0.1
-  done
   printf '%s' "$expected" >"$work/expected"
   check "library created in the editor comes back CR LF" \
-    cmp "$work/expected" "$work/first/ResistorLibrary.txt"
+    wait_until cmp -s "$work/expected" "$work/first/ResistorLibrary.txt"
   # Each row is a band of changed pixel lines; the display-count box changes thinner ones.
   # 9 and 25 give 5 rows from 10, 22, 47 and 100; 10 alone would give one. Keys pressed just
   # as the editing ends may still be dropped, so Enter is pressed again until rows show.
@@ -159,7 +141,7 @@ if [[ -n "$main" ]]; then
         END { print bands + 0 }'
   }
   rows=0
-  for _ in 1 2 3; do
+  for _ in $(seq 10); do
     press "$main" Return
     for _ in $(seq 10); do
       sleep 0.3

@@ -38,11 +38,20 @@ finish() {
 }
 
 caption='Vantrel - Resistor Finder'
-# find_window TITLE: the id of the visible window with exactly that title, waiting up to 30 s.
+# wait_until COMMAND...: runs COMMAND until it succeeds, for up to 30 s; fails if it never does.
+# The bounds here are generous because a loaded machine only delays what comes.
+wait_until() {
+  for _ in $(seq 300); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# find_window TITLE: the id of the visible window with exactly that title, waiting up to 60 s.
 # A search can fail when a window goes away while it runs, so it is retried.
 find_window() {
   local id
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
     if [[ -n "$id" ]]; then
       echo "$id"
@@ -56,11 +65,8 @@ press() {
   local window=$1
   shift
   xdotool windowactivate "$window" 2>/dev/null
-  for _ in $(seq 50); do
-    [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] && break
-    sleep 0.1
-  done
-  sleep 0.2
+  has_focus() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]]; }
+  wait_until has_focus
   xdotool key "$@"
 }
 # await_exit PID: waits up to 30 s for a started copy to end and sets $status to its exit
@@ -80,9 +86,10 @@ await_exit() {
 openbox >/dev/null 2>&1 &
 pids+=($!)
 # openbox announces itself before it has finished starting; a window mapped in between can
-# stay unmanaged and unmapped, so the scripts give it a moment more.
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-  sleep 0.1
-done
-sleep 1
+# stay unmanaged and unmapped. It publishes the client list and the work area once it manages
+# windows.
+openbox_ready() {
+  xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST(WINDOW)' &&
+    xprop -root _NET_WORKAREA 2>/dev/null | grep -q '^_NET_WORKAREA(CARDINAL) = '
+}
+wait_until openbox_ready

@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv) {
   if (vantrel::AnswerInfoOption(argc, argv, std::cout)) return std::cout.flush() ? 0 : 1;
+  if (vantrel::RefuseUnknownArguments(argc, argv, std::cerr)) return 2;
   // Over a file size limit, a write then fails with "File too large" and takes the ordinary
   // error path instead of ending the program with a half-written new file.
   std::signal(SIGXFSZ, SIG_IGN);

@@ -48,7 +48,10 @@ std::vector<std::string> FakeMessageService::Texts() const {
 
 std::unique_ptr<IReadableFile> FakeFileService::OpenForRead(const std::string& path) {
   const auto found = files.find(path);
-  if (failOpen || found == files.end()) return nullptr;
+  if (failOpen || found == files.end()) {
+    lastFailure = failOpen ? "Permission denied" : MissingFileReason();
+    return nullptr;
+  }
   return std::make_unique<FakeReadableFile>(*this, path, found->second);
 }
 
@@ -58,7 +61,10 @@ ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string
   if (beforeReplace) beforeReplace();
   const auto found = files.find(path);
   if (found == files.end()) throw FileError("replace", path, "No such file or directory");
-  if (failCreate) return ReplaceOutcome::kCannotCreate;
+  if (failCreate) {
+    lastFailure = "Permission denied";
+    return ReplaceOutcome::kCannotCreate;
+  }
   if (failWrite) throw FileError("write", path, "No space left on device");
   if (expected && IdentityOf(found->second) != *expected) return ReplaceOutcome::kChanged;
   found->second = content;
@@ -67,7 +73,10 @@ ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string
 
 CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_view content) {
   if (files.count(path)) return CreateOutcome::kExists;
-  if (failCreate) return CreateOutcome::kCannotCreate;
+  if (failCreate) {
+    lastFailure = "Permission denied";
+    return CreateOutcome::kCannotCreate;
+  }
   if (failWrite) throw FileError("write", path, "No space left on device");
   files[path] = content;
   return CreateOutcome::kCreated;

@@ -25,6 +25,7 @@ class FakeFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string LastFailure() const override { return lastFailure; }
 
   std::map<std::string, std::string> files;
   bool failOpen = false;
@@ -35,6 +36,7 @@ class FakeFileService final : public IFileService {
   std::vector<std::size_t> readSizes;  // the maxBytes of every read, in order
   int replaceCalls = 0;
   std::function<void()> beforeReplace;  // another program's turn, between read and write
+  std::string lastFailure;
 };
 
 // The fakes bundled as the services a command takes.
