@@ -19,7 +19,8 @@ CommandSpec CheckCommandSpec() {
 int RunCheck(const ParsedArgs&, CliContext& context) {
   const std::optional<finder::LibraryCheck> check = finder::CheckLibrary(context.services);
   if (!check) return kExitFailure;
-  for (const finder::LibraryFinding& finding : check->findings) context.out << finding.text << '\n';
+  for (const finder::LibraryFinding& finding : check->findings)
+    context.out << finding.Text() << '\n';
   for (const std::string& line : check->Conclusion()) context.out << line << '\n';
   return check->Clean() ? kExitOk : kExitFailure;
 }

@@ -17,11 +17,14 @@ namespace {
 constexpr double kSeriesTolerance = 0.005;
 
 LibraryFinding About(const LinePiece& piece, const std::string& what) {
-  return {piece.line, "line " + std::to_string(piece.line) + ": \"" + std::string(piece.Trimmed()) +
-                          "\": " + what};
+  return {piece.line, std::string(piece.Trimmed()), what};
 }
 
 }  // namespace
+
+std::string LibraryFinding::Text() const {
+  return "line " + std::to_string(line) + ": \"" + lineText + "\": " + what;
+}
 
 std::vector<std::string> LibraryCheck::Conclusion() const {
   std::vector<std::string> lines;

@@ -13,7 +13,11 @@ namespace vantrel::finder {
 // One line of the library worth telling about.
 struct LibraryFinding {
   int line = 0;
-  std::string text;  // line N: "the line's text": what a rewrite does with it
+  std::string lineText;  // the line without the white space around it
+  std::string what;      // what a rewrite does with it, or why it is worth a look
+
+  // line N: "the line's text": what
+  std::string Text() const;
 };
 
 // What a rewrite would do to the library, found without writing it.

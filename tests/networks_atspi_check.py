@@ -194,7 +194,7 @@ compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_i
 with open(f"{sys.argv[2]}/ResistorLibrary.txt", "a") as library:
     library.write("4k7\r\nten\r\n" + open(f"{sys.argv[2]}/ResistorLibrary.txt").readline())
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Library"))
-expected = [[line.split(":")[0].removeprefix("line "), line] for line in
+expected = [list(re.fullmatch(r'line (\d+): "(.*)": (.*)', line).groups()) for line in
             cli("check").splitlines() if line.startswith("line ")]
 check(listed(window, "Library findings", expected) == expected,
       f"Library findings are those of check ({len(expected)})")

@@ -56,6 +56,7 @@ class NetworksWindowTest : public QObject {
   void LateResultOfAReplacedSearchIsDropped();
   void FieldErrorsStandNextToTheirFields();
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
+  void KeysMoveBetweenTabsToTheirFirstField();
 
  private:
   // The Networks tab.
@@ -151,6 +152,29 @@ void NetworksWindowTest::CopyPutsTheCommandLinesTsvOnTheClipboard() {
   list->findChild<QAction*>("ID_EDIT_COPY_WITH_HEADER")->trigger();
   QCOMPARE(QGuiApplication::clipboard()->text(),
            QString("rank\tnetwork\n1\tabc copied\n3\tabc copied\n"));
+}
+
+// From any control, the lists included; each tab starts at its first field.
+void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const struct {
+    QKeySequence key;
+    int tab;
+    const char* focus;
+  } steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1, "VIN"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0, "TARGET"},
+               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 2, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 1, "VIN"}};
+  Control<QTableView>(*m_window, "Networks")->setFocus();
+  for (const auto& [key, tab, focus] : steps) {
+    QTest::keySequence(QApplication::focusWidget(), key);
+    QCOMPARE(tabs->currentIndex(), tab);
+    QWidget* focused = QApplication::focusWidget();
+    const auto* button = qobject_cast<QPushButton*>(focused);
+    QCOMPARE(button != nullptr ? button->text().remove('&') : focused->objectName(),
+             QString(focus));
+  }
 }
 
 QTEST_MAIN(NetworksWindowTest)

@@ -72,14 +72,14 @@ void CLibraryPage::Refresh() {
     summary = {FileErrorMessage(error).text};
   }
   m_summary->setText(QString::fromStdString(Lines(summary)));
-  ShownTable table{{kFindingColumnTitles[0], kFindingColumnTitles[1]},
+  ShownTable table{{kFindingColumnTitles[0], kFindingColumnTitles[1], kFindingColumnTitles[2]},
                    {},
-                   {false, true},
-                   {"line", "finding"},
+                   {false, true, true},
+                   {"line", "text", "rewrite"},
                    {}};
   if (check) {
     for (const finder::LibraryFinding& finding : check->findings) {
-      table.cells.push_back({std::to_string(finding.line), finding.text});
+      table.cells.push_back({std::to_string(finding.line), finding.lineText, finding.what});
     }
   }
   table.tsvCells = table.cells;

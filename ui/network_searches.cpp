@@ -153,6 +153,14 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
 
 }  // namespace
 
+ShownTable FindListColumns() {
+  return EmptyTable(finder::FindColumns({}));
+}
+
+ShownTable DividerListColumns() {
+  return EmptyTable(finder::DividerColumns());
+}
+
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
             return Prepare<FindKind>(finder::CheckFind(input), services);

@@ -31,4 +31,8 @@ struct NetworkSearches {
 // The searches of the command line's find and divider.
 NetworkSearches SharedSearches();
 
+// The lists' columns before any search: find's without a part tolerance, and divider's.
+ShownTable FindListColumns();
+ShownTable DividerListColumns();
+
 }  // namespace vantrel

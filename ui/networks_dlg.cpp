@@ -111,7 +111,7 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
   error->setObjectName(QStringLiteral("error %1").arg(option));
   error->setWordWrap(true);
   grid.addWidget(error, row, 2);
-  tab.errors.emplace_back(option, error);
+  tab.checked.push_back({option, field, error});
 }
 
 QWidget* CNetworksDlg::CreateNetworksTab() {
@@ -134,7 +134,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kExcludeLabel, m_exclude, "--exclude");
   m_top = NewShowBox(tab.page);
   AddField(tab, *grid, kShowLabel, m_top);
-  FinishSearchTab(tab, *grid, kNetworksListName);
+  FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindNetworks);
   return tab.page;
 }
@@ -162,14 +162,15 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   AddField(tab, *grid, kExcludeLabel, m_dividerExclude, "--exclude");
   m_dividerTop = NewShowBox(tab.page);
   AddField(tab, *grid, kShowLabel, m_dividerTop);
-  FinishSearchTab(tab, *grid, kDividersListName);
+  FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
   connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindDividers);
   return tab.page;
 }
 
 // The Find button and busy indicator under the fields, then the list and the status line.
 // Created after the fields, so the tab order runs fields, Find, list.
-void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName) {
+void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName,
+                                   ShownTable columns) {
   grid.setColumnStretch(2, 1);
   tab.find = new QPushButton(kFindText, tab.page);
   tab.find->setAutoDefault(false);
@@ -184,6 +185,8 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   buttons->addStretch();
 
   tab.model = new RowTableModel(this);
+  tab.columns = std::move(columns);
+  tab.model->SetRows(tab.columns);
   tab.list = NewRowList(tab.model, listName, tab.page);
 
   tab.picture = new SchematicView(tab.page);
@@ -289,17 +292,16 @@ void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& pr
     prepared.status = FileErrorMessage(error).text;
   }
   QStringList unplaced;
-  for (const auto& [option, label] : tab.errors) label->clear();
+  for (const SearchTab::Checked& checked : tab.checked) SetError(checked, {});
   for (const finder::RequestError& error : prepared.errors) {
-    const auto it = std::find_if(tab.errors.begin(), tab.errors.end(), [&error](const auto& field) {
-      return field.first == error.field;
-    });
+    const auto it = std::find_if(
+        tab.checked.begin(), tab.checked.end(),
+        [&error](const SearchTab::Checked& checked) { return checked.option == error.field; });
     const QString message = QString::fromStdString(error.message);
-    if (it == tab.errors.end()) {
+    if (it == tab.checked.end()) {
       unplaced << message;
     } else {
-      it->second->setText(it->second->text().isEmpty() ? message
-                                                       : it->second->text() + '\n' + message);
+      SetError(*it, message);
     }
   }
   if (!prepared.errors.empty()) {
@@ -307,7 +309,7 @@ void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& pr
     return;
   }
   if (!prepared.job) {
-    ShowOutcome(tab, {{}, prepared.status, {}, {}});
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}});
     return;
   }
   SetStatus(tab, kSearchingText);
@@ -337,6 +339,12 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
     }
   }
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
+}
+
+// A screen reader hears the error with the field.
+void CNetworksDlg::SetError(const SearchTab::Checked& checked, const QString& text) {
+  checked.error->setText(text);
+  checked.field->setAccessibleDescription(text);
 }
 
 // A screen reader finds the line by its name and reads the text as its description.

@@ -60,8 +60,15 @@ class CNetworksDlg : public QDialog {
     QPushButton* copyPicture = nullptr;
     SearchRunner* runner = nullptr;
     SearchOutcome shown;  // the outcome whose rows the list shows
-    // The error label of each field, by the command line's name for it.
-    std::vector<std::pair<std::string, QLabel*>> errors;
+    ShownTable columns;   // the list's columns before any search
+    // The fields that can be refused, by the command line's name for them, with the label
+    // beside each that names what is wrong.
+    struct Checked {
+      std::string option;
+      QWidget* field;
+      QLabel* error;
+    };
+    std::vector<Checked> checked;
   };
 
   QWidget* CreateNetworksTab();
@@ -70,7 +77,7 @@ class CNetworksDlg : public QDialog {
   // Adds a labelled field in the next row of grid, with its error label beside it.
   void AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
                 const char* option = nullptr);
-  void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName);
+  void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
 
   void RunCurrentTab();
   void OnTabChanged();
@@ -79,6 +86,7 @@ class CNetworksDlg : public QDialog {
   // Runs prepare, which checks the fields and reads the library, then its search.
   void Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare);
   static void SetStatus(SearchTab& tab, const QString& text);
+  static void SetError(const SearchTab::Checked& checked, const QString& text);
   static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
   static void DrawRow(SearchTab& tab, int row);
 
