@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the program and opens its window in examples/, on the bundled sample library.
+# Builds the program and opens its window in build/run/, on a copy of the bundled sample library.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -11,5 +11,8 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     "for a virtual one, or the command line: build/dev/cli/vantrel-cli -C examples calc 45 1" >&2
   exit 1
 fi
-cd examples
-exec ../build/dev/ui/vantrel
+# A copy of the sample, so that LibrarySetting edits it and not the tracked file.
+mkdir -p build/run
+[[ -e build/run/ResistorLibrary.txt ]] || cp examples/ResistorLibrary.txt build/run/
+cd build/run
+exec ../dev/ui/vantrel

@@ -408,6 +408,27 @@ TEST_F(CliTest, SeriesPrintsCreatesAndMerges) {
   EXPECT_EQ(err.str(), "wrote 7 E6 values to ResistorLibrary.txt\n");
 }
 
+// 999 values of ten and eleven bytes and the seven of "10.00\r\n": a merge that comes to exactly
+// the byte limit is written, one byte more is refused.
+TEST_F(CliTest, SeriesMergeIsWrittenUpToTheByteLimit) {
+  for (const int elevens : {243, 244}) {
+    std::string library;
+    for (int i = 0; i < 999 - elevens; ++i) library += std::to_string(10000 + i) + ".00\r\n";
+    for (int i = 0; i < elevens; ++i) library += std::to_string(100000 + i) + ".00\r\n";
+    SetFile(library);
+    const int status = Run({"series", "E3", "--from", "10", "--to", "10", "--write", "--merge"});
+    SCOPED_TRACE(err.str());
+    if (elevens == 243) {
+      EXPECT_EQ(status, kExitOk);
+      EXPECT_EQ(File(), "10.00\r\n" + library);
+      EXPECT_EQ(File().size(), kLibraryReadLimit);
+    } else {
+      EXPECT_EQ(status, kExitFailure);
+      EXPECT_EQ(File(), library);
+    }
+  }
+}
+
 TEST_F(CliTest, SeriesRefusalsLeaveTheLibraryAsItWas) {
   std::string full;  // 9600 bytes
   for (int i = 1; i <= 800; ++i) full += std::to_string(1000000 + i) + ".00\r\n";

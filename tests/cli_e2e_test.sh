@@ -346,6 +346,14 @@ if [[ -w /dev/full ]]; then
   done
 fi
 
+# With standard input closed, the new library is opened as descriptor 0 and written all the same.
+dir=$(folder stdin-closed)
+(cd "$dir" && "$cli" series E3 --write <&-) >"$work/out" 2>"$work/err"
+rc=$?
+"$cli" series E3 >"$work/series"
+[[ $rc == 0 ]] && cmp -s "$work/series" "$dir/ResistorLibrary.txt" && pass ||
+  fail "series --write with stdin closed: exit $rc [$(cat "$work/err")]"
+
 # Permission failures need an ordinary user: as root they run as nobody in folders of their
 # own that nobody can reach.
 if [[ $(id -u) == 0 ]]; then
@@ -391,6 +399,18 @@ expect "read-only folder series --write" 1 "" \
 [[ -z $(ls -A "$restricted/empty") ]] && pass || fail "read-only folder: something was created"
 run "$restricted/readonly" calc 47 0
 expect "read-only folder calc" 0 "$header"$'\n47.000\t0.000\t0.000\t0.000' ""
+# Write and search but no read permission: the folder can only be opened as a path, so it is
+# neither locked nor listed, and the library is replaced all the same.
+mkdir "$restricted/unlisted"
+printf '100\r\n47\r\n' >"$restricted/unlisted/ResistorLibrary.txt"
+chmod 666 "$restricted/unlisted/ResistorLibrary.txt"
+chmod 333 "$restricted/unlisted"
+run "$restricted/unlisted" normalise
+chmod 755 "$restricted/unlisted"
+expect "folder without read permission normalise" 0 "" ""
+expect_file "folder without read permission: rewritten" \
+  "$restricted/unlisted/ResistorLibrary.txt" '47.00\r\n100.00\r\n'
+expect_alone "folder without read permission" "$restricted/unlisted"
 runner=()
 
 echo "$passed passed, $failed failed"
