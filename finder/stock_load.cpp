@@ -30,8 +30,7 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
   // The values as written, at double precision; the float table is Calculate's.
-  std::vector<double> library;
-  for (const LinePiece& piece : report.valuePieces) library.push_back(ParseAtof(piece.text));
+  std::vector<double> library = report.valuesAsRead;
   // Within the range a typed resistance may take, every value the searches work out from the
   // stock stays finite and above 0 (a parallel pair of 1e-300 would underflow to 0).
   const auto outOfRange = std::erase_if(library, [](double value) {
