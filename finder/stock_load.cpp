@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "number_text.h"
+#include "request.h"
 
 namespace vantrel::finder {
 
@@ -29,8 +30,12 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
   // The values as written, at double precision; the float table is Calculate's.
-  std::vector<double> library;
-  for (const LinePiece& piece : report.valuePieces) library.push_back(ParseAtof(piece.text));
+  std::vector<double> library = report.valuesAsRead;
+  // Within the range a typed resistance may take, every value the searches work out from the
+  // stock stays finite and above 0 (a parallel pair of 1e-300 would underflow to 0).
+  const auto outOfRange = std::erase_if(library, [](double value) {
+    return value > 0 && !(value >= kMinResistance && value <= kMaxResistance);
+  });
 
   for (double value : excluded) {
     if (std::find(library.begin(), library.end(), value) == library.end()) {
@@ -43,6 +48,10 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   if (notAboveZero > 0) {
     loaded.stockNotes.push_back("left out " + std::to_string(notAboveZero) +
                                 " library value(s) not above 0");
+  }
+  if (outOfRange > 0) {
+    loaded.stockNotes.push_back("left out " + std::to_string(outOfRange) +
+                                " library value(s) outside the resistances accepted, 1e-6 to 1e15");
   }
   for (double value : loaded.stock.values) loaded.names.push_back(StockValueText(value));
   return loaded;

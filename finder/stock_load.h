@@ -17,7 +17,8 @@ struct LoadedStock {
   std::vector<std::string> names;
   // Library lines read otherwise than they look ("line 3: "4k7" is read as 4").
   std::vector<std::string> readNotes;
-  // Values left out: not above 0, or excluded values the library lacks.
+  // Values left out: not above 0, outside the resistance range a request accepts, or
+  // excluded values the library lacks.
   std::vector<std::string> stockNotes;
 };
 

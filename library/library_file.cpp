@@ -101,6 +101,7 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
     }
     table.values[static_cast<std::size_t>(count++)] = stored;
     local.valuePieces.push_back(std::move(piece));
+    local.valuesAsRead.push_back(value);
   }
   table.count = count;
   if (report) *report = std::move(local);

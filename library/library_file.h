@@ -41,6 +41,7 @@ struct NotationPiece {
 // What a read took from the file and what it left out, for front ends that tell the user.
 struct ReadReport {
   std::vector<LinePiece> valuePieces;         // the piece of each value stored, as read
+  std::vector<double> valuesAsRead;           // each value stored, before rounding to float
   std::vector<LinePiece> unusedPieces;        // no number, or a number that is zero
   int zeroValues = 0;                         // the unused pieces whose number is zero
   std::vector<LinePiece> infinitePieces;      // beyond the float range

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "exact_decimal.h"
@@ -16,6 +17,9 @@ struct Leg {
   Network network;
   double value;
 };
+
+// Fewer legs take less time than a second thread takes to start.
+constexpr std::size_t kLegsForThreads = 1 << 14;
 
 // legs sorted by value.
 std::vector<Leg> SortedLegs(const std::vector<Leg>& legs) {
@@ -47,12 +51,13 @@ std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& o
     }
   }
   const auto sort = [&](int i) { legs[i] = SortedLegs(legs[i]); };
-  if (options.threads < 2) {
+  if (options.threads < 2 || legs[1].size() < kLegsForThreads) {
     sort(0);
     sort(1);
   } else {
     detail::RunBoth([&] { sort(1); }, [&] { sort(0); });
   }
+  if (legs[1].empty()) return std::move(legs[0]);
   std::vector<Leg> all(legs[0].size() + legs[1].size());
   std::merge(legs[0].begin(), legs[0].end(), legs[1].begin(), legs[1].end(), all.begin(),
              [](const Leg& x, const Leg& y) { return x.value < y.value; });
@@ -87,8 +92,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
   values.reserve(legs.size());
   for (const Leg& leg : legs) values.push_back(leg.value);
 
-  std::vector<Decimal> decimals;
-  for (double value : stock) decimals.push_back(ShortestDecimal(value));
+  const StockDecimals decimals(stock);
   const Decimal vin = ShortestDecimal(options.vin);
   const Decimal vout = ShortestDecimal(options.vout);
 
@@ -126,7 +130,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
             row.error = (row.vout - options.vout) / options.vout * 100;
             if (std::fabs(row.error) < kExactBand) {
               if (const auto exact =
-                      ExactDividerPercent(top.network, bottom.network, decimals, vin, vout)) {
+                      ExactDividerPercent(top.network, bottom.network, decimals.Get(), vin, vout)) {
                 row.error = *exact;
                 if (*exact == 0) row.vout = options.vout;
               }
@@ -144,7 +148,7 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
                                           after);
     };
     detail::BestRows<DividerRow> low = best();
-    if (options.threads < 2) {
+    if (options.threads < 2 || legs.size() < kLegsForThreads) {
       lines(low, 0, legs.size());
       return low.TakeSorted();
     }

@@ -36,6 +36,14 @@ Decimal ShortestDecimal(double value) {
   return decimal;
 }
 
+std::span<const Decimal> StockDecimals::Get() const {
+  std::call_once(m_once, [this] {
+    m_decimals.reserve(m_stock.size());
+    for (double value : m_stock) m_decimals.push_back(ShortestDecimal(value));
+  });
+  return m_decimals;
+}
+
 Wide operator+(const Wide& a, const Wide& b) {
   Wide sum;
   std::uint64_t carry = 0;

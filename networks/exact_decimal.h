@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "network.h"
 
@@ -29,6 +31,19 @@ struct Decimal {
 
 // The shortest decimal that reads back as value, which must be finite.
 Decimal ShortestDecimal(double value);
+
+// The decimals of a stock's values, worked out on first use, from any thread: most searches
+// never need them.
+class StockDecimals {
+ public:
+  explicit StockDecimals(std::span<const double> stock) : m_stock(stock) {}
+  std::span<const Decimal> Get() const;
+
+ private:
+  std::span<const double> m_stock;
+  mutable std::once_flag m_once;
+  mutable std::vector<Decimal> m_decimals;
+};
 
 // An unsigned integer of 256 bits, enough for the products of four 60-bit values; sums and
 // products wrap beyond, which the 2^60 bound on the inputs rules out.

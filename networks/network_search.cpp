@@ -26,7 +26,7 @@ double Par(double x, double y) {
 // Makes candidates into rows and keeps the best.
 class Collector {
  public:
-  Collector(std::span<const double> stock, std::span<const Decimal> decimals,
+  Collector(std::span<const double> stock, const StockDecimals& decimals,
             const FindOptions& options, std::size_t capacity, const NetworkRow* after)
       : m_stock(stock),
         m_decimals(decimals),
@@ -51,7 +51,7 @@ class Collector {
     row.value = NetworkValue(row.network, m_stock);
     row.deviation = (row.value - m_options.target) / m_options.target * 100;
     if (std::fabs(row.deviation) < kExactBand) {
-      if (const auto exact = ExactNetworkPercent(row.network, m_decimals, m_target)) {
+      if (const auto exact = ExactNetworkPercent(row.network, m_decimals.Get(), m_target)) {
         row.deviation = *exact;
         if (*exact == 0) row.value = m_options.target;
       }
@@ -63,7 +63,7 @@ class Collector {
 
  private:
   std::span<const double> m_stock;
-  std::span<const Decimal> m_decimals;
+  const StockDecimals& m_decimals;
   Decimal m_target;
   const FindOptions& m_options;
   detail::BestRows<NetworkRow> m_best;
@@ -120,8 +120,7 @@ PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine co
 class Search {
  public:
   Search(std::span<const double> stock, const FindOptions& options)
-      : m_stock(stock), m_options(options) {
-    for (double value : stock) m_decimals.push_back(ShortestDecimal(value));
+      : m_stock(stock), m_decimals(stock), m_options(options) {
     if (options.maxParts >= 4 && !stock.empty()) {
       const auto series = [&] {
         m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
@@ -467,7 +466,7 @@ class Search {
   }
 
   std::span<const double> m_stock;
-  std::vector<Decimal> m_decimals;
+  StockDecimals m_decimals;
   const FindOptions& m_options;
   PairTable m_series;
   PairTable m_parallel;

@@ -27,7 +27,16 @@ void SortByValue(std::vector<std::uint32_t>& items, const ValueOf& valueOf) {
   constexpr int kPasses = 3;
   constexpr std::uint64_t kMask = (std::uint64_t{1} << kBits) - 1;
   const std::size_t n = items.size();
-  if (n < 2) return;
+  const auto before = [&](std::uint32_t a, std::uint32_t b) {
+    const double va = valueOf(a);
+    const double vb = valueOf(b);
+    return va < vb || (va == vb && a < b);
+  };
+  // Below some thousands the passes cost more than they save.
+  if (n < 4096) {
+    std::sort(items.begin(), items.end(), before);
+    return;
+  }
   // Key in the high half, item in the low.
   std::vector<std::uint64_t> keyed(n);
   std::array<std::array<std::uint32_t, kMask + 1>, kPasses> counts{};
@@ -49,11 +58,6 @@ void SortByValue(std::vector<std::uint32_t>& items, const ValueOf& valueOf) {
     keyed.swap(out);
   }
   for (std::size_t i = 0; i < n; ++i) items[i] = static_cast<std::uint32_t>(keyed[i]);
-  const auto before = [&](std::uint32_t a, std::uint32_t b) {
-    const double va = valueOf(a);
-    const double vb = valueOf(b);
-    return va < vb || (va == vb && a < b);
-  };
   for (std::size_t i = 0; i < n;) {
     std::size_t j = i + 1;
     while (j < n && keyed[j] >> 32 == keyed[i] >> 32) ++j;
