@@ -31,6 +31,7 @@ class WindowPartsTest : public QObject {
   void SecondCopyIsRefusedWithAWarning();
   void MessageBoxes_data();
   void MessageBoxes();
+  void MessageOfAWindowOfTheMainWindowsOwnStaysOnIt();
   void FileErrorEndsTheCommandAsAMessage();
   void PlacementKeepsTheTitleBarOnTheScreen();
 };
@@ -162,6 +163,26 @@ void WindowPartsTest::MessageBoxes() {
   QCOMPARE(parent, owner == int(MessageOwner::kMainWindow) ? &window : nullptr);
   QCOMPARE(cursor, int(Qt::ArrowCursor));
   QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+}
+
+void WindowPartsTest::MessageOfAWindowOfTheMainWindowsOwnStaysOnIt() {
+  QWidget main;
+  main.show();
+  QWidget own(&main, Qt::Window);
+  own.show();
+  own.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&own));
+  vantrel::QtMessageService messages("vantrel");
+  messages.SetMainWindow(&main);
+  QWidget* parent = nullptr;
+  QTimer::singleShot(0, this, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    parent = box->parentWidget();
+    box->button(QMessageBox::Ok)->click();
+  });
+  messages.Show({"ResistorLibrary.txt was not rewritten"});
+  QCOMPARE(parent, &own);
 }
 
 void WindowPartsTest::FileErrorEndsTheCommandAsAMessage() {

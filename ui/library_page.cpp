@@ -87,10 +87,11 @@ void CLibraryPage::Refresh() {
 }
 
 void CLibraryPage::OnNormalise() {
+  SetStatus({});
   RunCommand(m_services.messages, [this] {
     LibraryTable table;
     if (RewriteLibraryFile(m_services, table)) {
-      SetStatus(QStringLiteral("%1 rewritten: %2 values").arg(kLibraryFileName).arg(table.count));
+      SetStatus(QString(kNormalisedText).arg(kLibraryFileName).arg(table.count));
     }
   });
   Refresh();
@@ -99,6 +100,7 @@ void CLibraryPage::OnNormalise() {
 void CLibraryPage::OnAddSeries() {
   CSeriesDlg dialog(this);
   if (dialog.exec() != QDialog::Accepted) return;
+  SetStatus({});
   RunCommand(m_services.messages, [&] {
     const finder::SeriesWriteResult written =
         finder::WriteSeriesLibrary(m_services, dialog.Library(), true);

@@ -14,7 +14,8 @@ class QtMessageService final : public IMessageService {
  public:
   explicit QtMessageService(QString caption) : m_caption(std::move(caption)) {}
 
-  // The window that the main window's messages are modal to; none until it is set.
+  // The window that the main window's messages are modal to, or the window of its own that is
+  // active when they come; none until it is set.
   void SetMainWindow(QWidget* window) { m_mainWindow = window; }
 
   void Show(const Message& message) override;
