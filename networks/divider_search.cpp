@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,47 +22,59 @@ struct Leg {
 // Fewer legs take less time than a second thread takes to start.
 constexpr std::size_t kLegsForThreads = 1 << 14;
 
-// legs sorted by value.
-std::vector<Leg> SortedLegs(const std::vector<Leg>& legs) {
-  std::vector<std::uint32_t> order(legs.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
-  detail::SortByValue(order, [&](std::uint32_t i) { return legs[i].value; });
-  std::vector<Leg> sorted;
-  sorted.reserve(legs.size());
-  for (std::uint32_t i : order) sorted.push_back(legs[i]);
-  return sorted;
-}
-
-// Every network of one to legParts parts, by ascending value: the single parts and series
-// pairs sorted on one thread, the parallel pairs on another, then merged.
+// Every network of one to legParts parts, by ascending value. The single parts come sorted;
+// the series and the parallel pairs are sorted as codes a << 16 | b, on two threads when there
+// are many, and the three lists merged, so the legs are held once.
 std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& options) {
-  std::vector<Leg> legs[2];
   const std::size_t n = stock.size();
-  const auto add = [&](std::vector<Leg>& to, Shape shape, std::size_t a, std::size_t b) {
-    const Network network{shape, {static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(b)}};
-    to.push_back({network, NetworkValue(network, stock)});
-  };
-  for (std::size_t a = 0; a < n; ++a) add(legs[0], Shape::kOne, a, 0);
+  std::vector<std::uint32_t> pairs[2];  // series, parallel
   if (options.legParts >= 2) {
     for (std::size_t a = 0; a < n; ++a) {
       for (std::size_t b = options.distinct ? a + 1 : a; b < n; ++b) {
-        add(legs[0], Shape::kSeries2, a, b);
-        add(legs[1], Shape::kParallel2, a, b);
+        pairs[0].push_back(static_cast<std::uint32_t>(a << 16 | b));
       }
     }
+    pairs[1] = pairs[0];
   }
-  const auto sort = [&](int i) { legs[i] = SortedLegs(legs[i]); };
-  if (options.threads < 2 || legs[1].size() < kLegsForThreads) {
+  const auto leg = [&](Shape shape, std::uint32_t code) {
+    const Network network{
+        shape, {static_cast<std::uint16_t>(code >> 16), static_cast<std::uint16_t>(code & 0xffff)}};
+    return Leg{network, NetworkValue(network, stock)};
+  };
+  const Shape shapes[2] = {Shape::kSeries2, Shape::kParallel2};
+  const auto sort = [&](int i) {
+    detail::SortByValue(pairs[i], [&](std::uint32_t code) { return leg(shapes[i], code).value; });
+  };
+  if (options.threads < 2 || pairs[0].size() < kLegsForThreads) {
     sort(0);
     sort(1);
   } else {
     detail::RunBoth([&] { sort(1); }, [&] { sort(0); });
   }
-  if (legs[1].empty()) return std::move(legs[0]);
-  std::vector<Leg> all(legs[0].size() + legs[1].size());
-  std::merge(legs[0].begin(), legs[0].end(), legs[1].begin(), legs[1].end(), all.begin(),
-             [](const Leg& x, const Leg& y) { return x.value < y.value; });
-  return all;
+  std::vector<Leg> legs;
+  legs.reserve(n + pairs[0].size() + pairs[1].size());
+  // The heads of the three lists, in tie order: single parts, series pairs, parallel pairs.
+  std::size_t at[3] = {0, 0, 0};
+  const std::size_t size[3] = {n, pairs[0].size(), pairs[1].size()};
+  std::optional<Leg> head[3];
+  const auto load = [&](int i) {
+    head[i].reset();
+    if (at[i] == size[i]) return;
+    head[i] = i == 0 ? leg(Shape::kOne, static_cast<std::uint32_t>(at[0] << 16))
+                     : leg(shapes[i - 1], pairs[i - 1][at[i]]);
+  };
+  for (int i = 0; i < 3; ++i) load(i);
+  while (true) {
+    int from = -1;
+    for (int i = 0; i < 3; ++i) {
+      if (head[i] && (from < 0 || head[i]->value < head[from]->value)) from = i;
+    }
+    if (from < 0) break;
+    legs.push_back(*head[from]);
+    ++at[from];
+    load(from);
+  }
+  return legs;
 }
 
 bool SharesPart(const Network& a, const Network& b) {
