@@ -156,9 +156,10 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
   // order.
   const auto pass = [&](std::size_t capacity, const DividerRow* after) {
     // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
+    std::atomic<double> bound = options.tolerance;
     const auto best = [&] {
       return detail::BestRows<DividerRow>(options.vout / options.vin, options.tolerance, capacity,
-                                          after);
+                                          after, &bound);
     };
     detail::BestRows<DividerRow> low = best();
     if (options.threads < 2 || legs.size() < kLegsForThreads) {

@@ -170,13 +170,20 @@ std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t en
 // The best rows of one pass, after an earlier pass's last row: a max-heap in rank order whose
 // worst row, once the heap is full, narrows the window. Row::Before is the ranking and
 // Row::Percent the deviation it starts with.
+//
+// Searches split over threads keep one BestRows each and merge them. A shared bound lets each
+// narrow its window to the best that any of them has proved: the worst row of a full heap is
+// no better than the K-th best row overall, so no row of the overall best K is ever outside
+// the window, and the merge is the same whichever thread was quicker.
 template <class Row>
 class BestRows {
  public:
-  BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after)
-      : m_tolerance(tolerance), m_capacity(capacity), m_after(after) {
+  BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after,
+           std::atomic<double>* sharedBound = nullptr)
+      : m_tolerance(tolerance), m_capacity(capacity), m_after(after), m_shared(sharedBound) {
     m_window.target = windowTarget;
     m_window.SetOuter(tolerance);
+    m_bound = tolerance;
     if (after) m_window.SetInner(std::fabs(after->Percent()));
     m_rows.reserve(std::min<std::size_t>(capacity, 1024));
   }
@@ -184,6 +191,7 @@ class BestRows {
   const Window& window() const { return m_window; }
 
   void Offer(const Row& row) {
+    if (m_shared) Narrow(m_shared->load(std::memory_order_relaxed));
     if (!(std::fabs(row.Percent()) <= m_tolerance)) return;
     if (m_after && !Row::Before(*m_after, row)) return;
     if (m_rows.size() == m_capacity) {
@@ -194,7 +202,16 @@ class BestRows {
       m_rows.push_back(row);
     }
     std::push_heap(m_rows.begin(), m_rows.end(), Row::Before);
-    if (m_rows.size() == m_capacity) m_window.SetOuter(std::fabs(m_rows.front().Percent()));
+    if (m_rows.size() == m_capacity) {
+      const double worst = std::fabs(m_rows.front().Percent());
+      Narrow(worst);
+      if (m_shared) {
+        double shared = m_shared->load(std::memory_order_relaxed);
+        while (worst < shared &&
+               !m_shared->compare_exchange_weak(shared, worst, std::memory_order_relaxed)) {
+        }
+      }
+    }
   }
 
   std::vector<Row> TakeSorted() {
@@ -203,9 +220,18 @@ class BestRows {
   }
 
  private:
+  void Narrow(double percent) {
+    if (percent < m_bound) {
+      m_bound = percent;
+      m_window.SetOuter(percent);
+    }
+  }
+
   double m_tolerance;
   std::size_t m_capacity;
   const Row* m_after;
+  std::atomic<double>* m_shared;
+  double m_bound;  // the deviation the outer window admits
   Window m_window;
   std::vector<Row> m_rows;
 };

@@ -27,12 +27,13 @@ double Par(double x, double y) {
 class Collector {
  public:
   Collector(std::span<const double> stock, const StockDecimals& decimals,
-            const FindOptions& options, std::size_t capacity, const NetworkRow* after)
+            const FindOptions& options, std::size_t capacity, const NetworkRow* after,
+            std::atomic<double>* sharedBound)
       : m_stock(stock),
         m_decimals(decimals),
         m_target(ShortestDecimal(options.target)),
         m_options(options),
-        m_best(options.target, options.tolerance, capacity, after) {}
+        m_best(options.target, options.tolerance, capacity, after, sharedBound) {}
 
   const Window& window() const { return m_best.window(); }
 
@@ -139,7 +140,8 @@ class Search {
   // takes the next piece until none is left and keeps its own best rows, which are merged in
   // rank order, so the result does not depend on which thread did what.
   std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
-    Collector c(m_stock, m_decimals, m_options, capacity, after);
+    std::atomic<double> bound = m_options.tolerance;
+    Collector c(m_stock, m_decimals, m_options, capacity, after, &bound);
     if (m_stock.empty()) return c.TakeSorted();
     const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
     const std::size_t pieces = four ? 2 + m_stock.size() : 1;
@@ -158,7 +160,7 @@ class Search {
       for (std::size_t piece = 0; piece < pieces && !Stopped(); ++piece) run(c, piece);
       return c.TakeSorted();
     }
-    Collector other(m_stock, m_decimals, m_options, capacity, after);
+    Collector other(m_stock, m_decimals, m_options, capacity, after, &bound);
     std::atomic<std::size_t> next = 0;
     const auto work = [&](Collector& collector) {
       for (std::size_t piece = next++; piece < pieces && !Stopped(); piece = next++) {

@@ -116,18 +116,23 @@ def listed(root, list_name, expected):
     return cells
 
 
-def copied(root, list_name, window_id):
-    """Ctrl+A, Ctrl+C in the list, after a click on its first cell, by xdotool."""
+def copied(root, list_name, window_id, expected):
+    """Ctrl+A, Ctrl+C in the list, after a click on its first cell, by xdotool: the clipboard
+    once it holds the expected text, or after 30 s."""
+    subprocess.run(["xclip", "-selection", "clipboard"], input="not copied", text=True,
+                   check=True)
     subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=True)
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     x, y, width, height = table.getAccessibleAt(0, 0).queryComponent().getExtents(
         pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click",
-                    "1"], check=True)
-    time.sleep(0.3)
-    subprocess.run(["xdotool", "key", "ctrl+a", "ctrl+c"], check=True)
-    time.sleep(0.5)
-    return clipboard()
+                    "1", "key", "ctrl+a", "ctrl+c"], check=True)
+    for _ in range(150):
+        text = clipboard()
+        if text == expected:
+            break
+        time.sleep(0.2)
+    return text
 
 
 def random_library(rng):
@@ -157,7 +162,7 @@ def compare(root, list_name, args, window_id):
     if cells != expected:
         print("  window:", cells[:3], "\n  cli:   ", expected[:3])
     tsv = cli(*args, "--format", "tsv").split("\n", 1)[1]
-    got = copied(root, list_name, window_id)
+    got = copied(root, list_name, window_id, tsv)
     check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
     if got != tsv:
         print("  copied:", repr(got[:200]), "\n  tsv:   ", repr(tsv[:200]))

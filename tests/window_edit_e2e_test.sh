@@ -59,13 +59,18 @@ if [[ -z "$main" ]]; then
   echo "$passed passed, $failed failed"
   exit 1
 fi
-press "$main" Tab a b c
+press "$main" Tab a b c shift+Home
+# The selected text makes the window the owner of the primary selection. Asking for it is
+# answered in turn with the window's other events, so once the answer comes, the keys sent
+# before it have been taken.
+primary_is_abc() { [[ "$(xclip -o -selection primary 2>/dev/null)" == abc ]]; }
+check "window owns the primary selection" wait_until primary_is_abc
 press "$main" alt+l
 check "Alt+L starts the editor" await_file "$work/editor.starts"
 # The time of the Alt+L, which lets the window manager bring the editor to the front.
 check "editor's startup id carries a time" grep -Eq '_TIME[1-9][0-9]*$' "$work/editor.startup-id"
 press "$main" Escape Return alt+l
-sleep 1  # past a look at the editor or two
+check "keys pressed while editing were taken" primary_is_abc
 touch "$work/release"
 await_file "$work/editor.closed"
 expected=$'4.74\r\n4.76\r\n47.00\r\n91.00\r\n100.00\r\n220.00\r\n'
