@@ -105,7 +105,11 @@ KeyDigits::KeyDigits(double target)
 
 void KeyDigits::See(double value) {
   for (double other : {m_previous.value_or(value), m_target}) {
-    if (other != value) m_digits = std::max(m_digits, DigitsToTellApart(other, value));
+    // Values this close are one decimal value summed in another order ((0.1 + 0.2) + 0.3 and
+    // 0.3 + 0.3): telling them apart would only print the rounding of doubles.
+    if (std::fabs(other - value) > kSameValue * std::fabs(value)) {
+      m_digits = std::max(m_digits, DigitsToTellApart(other, value));
+    }
   }
   m_previous = value;
 }

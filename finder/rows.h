@@ -68,7 +68,9 @@ std::vector<Cell> DividerFields(const DividerRow& row);
 
 // The digits of a key column: at least 3, more where the target was typed with more (up to
 // 7) so an exact hit on 1234.5 reads 1.2345k, and as many as it takes to tell each value
-// from the one before it and from the target.
+// from the one before it and from the target, unless the two differ by less than
+// kSameValue of their size.
+inline constexpr double kSameValue = 1e-12;
 class KeyDigits {
  public:
   explicit KeyDigits(double target);

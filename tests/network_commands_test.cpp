@@ -134,7 +134,7 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
 
 // Values are taken as written, and a network equal to the target in decimal arithmetic shows
 // 0 and ranks with the exact ones, though its double value is an ulp or so off.
-TEST_F(NetworkCommandTest, ExactDecimalHitsShowZero) {
+TEST_F(NetworkCommandTest, DecimalValuesShowAsDecimals) {
   const struct {
     std::string library;  // a series name or the file's text
     std::vector<std::string> args;
@@ -158,6 +158,10 @@ TEST_F(NetworkCommandTest, ExactDecimalHitsShowZero) {
       {"E96",
        {"divider", "12", "7", "--top", "2"},
        "   2  10.5  14.7  7.00          0     25.2  476m\n"},
+      // (0.1 + 0.2) + 0.3 beside 0.3 + 0.3 asks for no digits beyond the decimals.
+      {"0.1\n0.2\n0.3\n",
+       {"find", "1", "--tolerance", "50", "--top", "7"},
+       "   7   600m            -40      2  0.3 + 0.3\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
