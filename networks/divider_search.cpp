@@ -36,14 +36,21 @@ std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& o
     }
     pairs[1] = pairs[0];
   }
-  const auto leg = [&](Shape shape, std::uint32_t code) {
-    const Network network{
-        shape, {static_cast<std::uint16_t>(code >> 16), static_cast<std::uint16_t>(code & 0xffff)}};
-    return Leg{network, NetworkValue(network, stock)};
+  // NetworkValue of the three shapes, written out: a single part, a series, a parallel pair.
+  const auto value = [&](int shape, std::uint32_t code) {
+    const double x = stock[code >> 16];
+    const double y = stock[code & 0xffff];
+    return shape == 0 ? x : shape == 1 ? x + y : x * y / (x + y);
   };
-  const Shape shapes[2] = {Shape::kSeries2, Shape::kParallel2};
+  const Shape shapes[3] = {Shape::kOne, Shape::kSeries2, Shape::kParallel2};
+  const auto leg = [&](int shape, std::uint32_t code) {
+    const Network network{
+        shapes[shape],
+        {static_cast<std::uint16_t>(code >> 16), static_cast<std::uint16_t>(code & 0xffff)}};
+    return Leg{network, value(shape, code)};
+  };
   const auto sort = [&](int i) {
-    detail::SortByValue(pairs[i], [&](std::uint32_t code) { return leg(shapes[i], code).value; });
+    detail::SortByValue(pairs[i], [&](std::uint32_t code) { return value(i + 1, code); });
   };
   if (options.threads < 2 || pairs[0].size() < kLegsForThreads) {
     sort(0);
@@ -60,8 +67,7 @@ std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& o
   const auto load = [&](int i) {
     head[i].reset();
     if (at[i] == size[i]) return;
-    head[i] = i == 0 ? leg(Shape::kOne, static_cast<std::uint32_t>(at[0] << 16))
-                     : leg(shapes[i - 1], pairs[i - 1][at[i]]);
+    head[i] = leg(i, i == 0 ? static_cast<std::uint32_t>(at[0] << 16) : pairs[i - 1][at[i]]);
   };
   for (int i = 0; i < 3; ++i) load(i);
   while (true) {

@@ -11,16 +11,11 @@
 
 namespace vantrel::networks::detail {
 
-// The bits of value, not negative, rounded to float: they rise with the value (not strictly).
-inline std::uint32_t FloatKey(double value) {
-  if (value >= std::numeric_limits<float>::max()) return 0x7f800000;  // infinity's bits
-  return std::bit_cast<std::uint32_t>(static_cast<float>(value));
-}
-
 // Sorts items by valueOf(item), a double not negative, then by item: a least significant digit
-// first radix sort on the values rounded to float (three passes of 11 bits, a pass skipped
-// where every key has the same digit), then each run of one float sorted on the doubles. It
-// takes a fraction of a comparison sort's time on the half million pair values.
+// first radix sort on the top 32 bits of the values' bit patterns above the smallest one's
+// (the bits rise with the value; three passes of 11 bits, a pass skipped where every key has
+// the same digit), then each run of one key sorted on the doubles. It takes a fraction of a
+// comparison sort's time on the half million pair values.
 template <class ValueOf>
 void SortByValue(std::vector<std::uint32_t>& items, const ValueOf& valueOf) {
   constexpr int kBits = 11;
@@ -40,8 +35,17 @@ void SortByValue(std::vector<std::uint32_t>& items, const ValueOf& valueOf) {
   // Key in the high half, item in the low.
   std::vector<std::uint64_t> keyed(n);
   std::array<std::array<std::uint32_t, kMask + 1>, kPasses> counts{};
+  std::uint64_t low = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t high = 0;
+  for (const std::uint32_t item : items) {
+    const auto bits = std::bit_cast<std::uint64_t>(valueOf(item));
+    low = std::min(low, bits);
+    high = std::max(high, bits);
+  }
+  const int drop = std::max(0, static_cast<int>(std::bit_width(high - low)) - 32);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint32_t key = FloatKey(valueOf(items[i]));
+    const auto key =
+        static_cast<std::uint32_t>((std::bit_cast<std::uint64_t>(valueOf(items[i])) - low) >> drop);
     keyed[i] = std::uint64_t{key} << 32 | items[i];
     for (int pass = 0; pass < kPasses; ++pass) {
       ++counts[static_cast<std::size_t>(pass)][key >> (pass * kBits) & kMask];

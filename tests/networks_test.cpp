@@ -15,6 +15,7 @@
 #include "exact_decimal.h"
 #include "network_search.h"
 #include "plain_networks.h"
+#include "radix_sort.h"
 #include "stock.h"
 
 namespace vantrel::networks {
@@ -357,6 +358,37 @@ TEST(SearchStop, StoppedSearchEmitsNothingMore) {
       FindDividers(stock, divider, kAll, [&](const DividerRow&) { stop = ++rows > 0; });
       EXPECT_EQ(rows, setBefore ? 0 : 1) << rowsPerPass;
     }
+  }
+}
+
+// The radix sort of the pair tables against std::sort, on tables long enough to take it:
+// repeats, values a few ulps apart, and values spread over many decades.
+TEST(SortByValue, EqualsComparisonSort) {
+  std::mt19937_64 rng(4096);
+  for (int round = 0; round < 12; ++round) {
+    std::vector<double> values(4096 + rng() % 20000);
+    for (double& v : values) {
+      switch (round % 3) {
+        case 0:
+          v = static_cast<double>(1 + rng() % 50);
+          break;
+        case 1:
+          v = std::nextafter(1000.0, 1e9 * static_cast<double>(rng() % 2)) +
+              static_cast<double>(rng() % 4) * 1e-13;
+          break;
+        default:
+          v = std::exp(std::uniform_real_distribution<double>(-14, 34)(rng));
+          break;
+      }
+    }
+    std::vector<std::uint32_t> items(values.size());
+    for (std::size_t i = 0; i < items.size(); ++i) items[i] = static_cast<std::uint32_t>(i);
+    std::vector<std::uint32_t> expected = items;
+    std::sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return values[a] < values[b] || (values[a] == values[b] && a < b);
+    });
+    detail::SortByValue(items, [&](std::uint32_t i) { return values[i]; });
+    EXPECT_EQ(items, expected) << "round " << round;
   }
 }
 
