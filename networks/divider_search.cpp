@@ -19,13 +19,19 @@ struct Leg {
   double value;
 };
 
+// The legs by ascending value, held as two arrays so the walk reads only the values.
+struct Legs {
+  std::vector<double> values;
+  std::vector<Network> networks;
+};
+
 // Fewer legs take less time than a second thread takes to start.
 constexpr std::size_t kLegsForThreads = 1 << 14;
 
 // Every network of one to legParts parts, by ascending value. The single parts come sorted;
 // the series and the parallel pairs are sorted as codes a << 16 | b, on two threads when there
 // are many, and the three lists merged, so the legs are held once.
-std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& options) {
+Legs MakeLegs(std::span<const double> stock, const DividerOptions& options) {
   const std::size_t n = stock.size();
   std::vector<std::uint32_t> pairs[2];  // series, parallel
   if (options.legParts >= 2) {
@@ -58,8 +64,9 @@ std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& o
   } else {
     detail::RunBoth([&] { sort(1); }, [&] { sort(0); });
   }
-  std::vector<Leg> legs;
-  legs.reserve(n + pairs[0].size() + pairs[1].size());
+  Legs legs;
+  legs.networks.reserve(n + pairs[0].size() + pairs[1].size());
+  legs.values.reserve(legs.networks.capacity());
   // The heads of the three lists, in tie order: single parts, series pairs, parallel pairs.
   std::size_t at[3] = {0, 0, 0};
   const std::size_t size[3] = {n, pairs[0].size(), pairs[1].size()};
@@ -76,7 +83,8 @@ std::vector<Leg> MakeLegs(std::span<const double> stock, const DividerOptions& o
       if (head[i] && (from < 0 || head[i]->value < head[from]->value)) from = i;
     }
     if (from < 0) break;
-    legs.push_back(*head[from]);
+    legs.networks.push_back(head[from]->network);
+    legs.values.push_back(head[from]->value);
     ++at[from];
     load(from);
   }
@@ -106,10 +114,9 @@ bool DividerRanksBefore(const DividerRow& a, const DividerRow& b) {
 
 void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
                   const std::function<void(const DividerRow&)>& emit) {
-  const std::vector<Leg> legs = MakeLegs(stock, options);
-  std::vector<double> values;
-  values.reserve(legs.size());
-  for (const Leg& leg : legs) values.push_back(leg.value);
+  const Legs legs = MakeLegs(stock, options);
+  const std::vector<double>& values = legs.values;
+  const std::size_t count = values.size();
 
   const StockDecimals decimals(stock);
   const Decimal vin = ShortestDecimal(options.vin);
@@ -120,8 +127,8 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
   const auto lines = [&](detail::BestRows<DividerRow>& best, std::size_t from, std::size_t to) {
     std::size_t hint = 0;
     for (std::size_t t = from; t < to && !detail::Stopped(options.stop); ++t) {
-      const Leg& top = legs[t];
-      const double r1 = top.value;
+      const Network& top = legs.networks[t];
+      const double r1 = values[t];
       // R1 + R2 rises with R2, so the bounds on the total bound the line.
       std::size_t begin = 0;
       std::size_t end = values.size();
@@ -141,15 +148,15 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
           values.data(), begin, end, hint, best.window(),
           [r1](double r2) { return r2 / (r1 + r2); },
           [&](std::size_t r) {
-            const Leg& bottom = legs[r];
-            if (options.distinct && SharesPart(top.network, bottom.network)) return;
-            DividerRow row{top.network, bottom.network, r1, bottom.value};
-            row.total = r1 + bottom.value;
-            row.vout = options.vin * bottom.value / row.total;
+            const Network& bottom = legs.networks[r];
+            const double r2 = values[r];
+            if (options.distinct && SharesPart(top, bottom)) return;
+            DividerRow row{top, bottom, r1, r2};
+            row.total = r1 + r2;
+            row.vout = options.vin * r2 / row.total;
             row.error = (row.vout - options.vout) / options.vout * 100;
             if (std::fabs(row.error) < kExactBand) {
-              if (const auto exact =
-                      ExactDividerPercent(top.network, bottom.network, decimals.Get(), vin, vout)) {
+              if (const auto exact = ExactDividerPercent(top, bottom, decimals.Get(), vin, vout)) {
                 row.error = *exact;
                 if (*exact == 0) row.vout = options.vout;
               }
@@ -168,13 +175,13 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
                                           after, &bound);
     };
     detail::BestRows<DividerRow> low = best();
-    if (options.threads < 2 || legs.size() < kLegsForThreads) {
-      lines(low, 0, legs.size());
+    if (options.threads < 2 || count < kLegsForThreads) {
+      lines(low, 0, count);
       return low.TakeSorted();
     }
     detail::BestRows<DividerRow> high = best();
-    const std::size_t half = legs.size() / 2;
-    detail::RunBoth([&] { lines(high, half, legs.size()); }, [&] { lines(low, 0, half); });
+    const std::size_t half = count / 2;
+    detail::RunBoth([&] { lines(high, half, count); }, [&] { lines(low, 0, half); });
     return detail::MergeRows(low.TakeSorted(), high.TakeSorted(), capacity);
   };
   detail::RunPasses<DividerRow>(limit, options.rowsPerPass, options.stop, pass, emit);
