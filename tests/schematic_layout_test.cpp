@@ -206,7 +206,8 @@ struct Stock {
   explicit Stock(std::mt19937& rng) {
     std::uniform_real_distribution<double> ohms(1, 1e6), chars(0.2, 9);
     for (int i = 0; i < 6; ++i) {
-      names.push_back("R" + std::to_string(i));
+      names.push_back("R");
+      names.back() += std::to_string(i);
       values.push_back(ohms(rng));
       value[names.back()] = values.back();
       width[names.back()] = chars(rng);
