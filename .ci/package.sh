@@ -23,8 +23,8 @@ dpkg-deb --field "$deb" Package Version Section Maintainer Depends Recommends
 [[ "$(dpkg-deb --field "$deb" Version)" == 1.0.0.1 ]] || fail "version is not 1.0.0.1"
 # Computed Depends name the C library; a hand-written or empty field would not.
 dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
-# vantrel-cli's SHA-256 comes from OpenSSL's libcrypto.
-dpkg-deb --field "$deb" Depends | grep -q 'libssl3 (>= ' || fail "Depends lack libcrypto's package"
+# vantrel-cli's SHA-256 comes from Nettle.
+dpkg-deb --field "$deb" Depends | grep -q 'libnettle8 (>= ' || fail "Depends lack Nettle's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop.
 [[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei" ]] ||
   fail "Recommends are not the fallback fonts"

@@ -1,10 +1,12 @@
 #include "output_table.h"
 
-#include <openssl/evp.h>
+#include <nettle/sha2.h>
 #include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -92,16 +94,16 @@ std::string JsonString(std::string_view text) {
 
 // The digest as 64 lowercase hexadecimal digits.
 std::string Sha256Hex(std::string_view data) {
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  if (EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr) != 1) {
-    throw FileError("hash", kLibraryFileName, "SHA-256 is not available");
-  }
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
+  std::uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, sizeof digest, digest);
   constexpr char kHex[] = "0123456789abcdef";
   std::string hex;
-  for (unsigned int i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 0xf];
+  for (const std::uint8_t byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0xf];
   }
   return hex;
 }
