@@ -102,6 +102,16 @@ def clipboard():
                           text=True).stdout
 
 
+def activate(window_id):
+    """Raises and focuses the window, asking again while the window manager is still busy."""
+    for _ in range(150):
+        if subprocess.run(["timeout", "10", "xdotool", "windowactivate", "--sync", window_id],
+                          stderr=subprocess.DEVNULL).returncode == 0:
+            return
+        time.sleep(0.2)
+    sys.exit(f"could not activate window {window_id}")
+
+
 def listed(root, list_name, expected):
     """The list's cells once they are the expected ones, or after 30 s: the search runs on a
     thread of its own, and the list shows the last search's rows until it ends."""
@@ -121,7 +131,7 @@ def copied(root, list_name, window_id, expected):
     once it holds the expected text, or after 30 s."""
     subprocess.run(["xclip", "-selection", "clipboard"], input="not copied", text=True,
                    check=True)
-    subprocess.run(["xdotool", "windowactivate", "--sync", window_id], check=True)
+    activate(window_id)
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     x, y, width, height = table.getAccessibleAt(0, 0).queryComponent().getExtents(
         pyatspi.DESKTOP_COORDS)
