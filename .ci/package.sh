@@ -24,7 +24,7 @@ dpkg-deb --field "$deb" Package Version Section Maintainer Depends Recommends
 # Computed Depends name the C library; a hand-written or empty field would not.
 dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
 # vantrel-cli's SHA-256 comes from Nettle.
-dpkg-deb --field "$deb" Depends | grep -q 'libnettle8 (>= ' || fail "Depends lack Nettle's package"
+dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "Depends lack Nettle's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop.
 [[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei" ]] ||
   fail "Recommends are not the fallback fonts"
