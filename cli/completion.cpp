@@ -19,24 +19,24 @@ std::string ShellQuoted(std::string_view text) {
   return quoted + "'";
 }
 
+// The text with a backslash before each character of special.
+std::string BackslashEscaped(std::string_view text, std::string_view special) {
+  std::string escaped;
+  for (char c : text) {
+    if (special.find(c) != std::string_view::npos) escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
+}
+
 // Text inside single quotes for fish, which escapes with backslashes.
 std::string FishQuoted(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "'";
+  return Enclosed('\'', BackslashEscaped(text, "'\\"), '\'');
 }
 
 // A description inside zsh's _arguments brackets.
 std::string ZshDescription(std::string_view text) {
-  std::string escaped;
-  for (char c : text) {
-    if (c == '[' || c == ']' || c == ':' || c == '\\') escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
+  return BackslashEscaped(text, "[]:\\");
 }
 
 std::vector<std::string_view> OperandChoices(const CommandSpec& command) {

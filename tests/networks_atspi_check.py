@@ -13,74 +13,13 @@ import random
 import re
 import subprocess
 import sys
-import time
 
 import pyatspi
-from gi.repository import GLib
+
+from atspi_support import app_window, cells, check, finish, one, press, settle, wait_for
 
 MAIN = "Vantrel - Resistor Finder"
 NETWORKS = "Vantrel - Networks"
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failures.append(what)
-
-
-def wait_for(find, what):
-    for _ in range(300):
-        found = find()
-        if found:
-            return found
-        time.sleep(0.2)
-    sys.exit(f"not found over AT-SPI: {what}")
-
-
-def descendants(node):
-    """The nodes below node; a list's cells can go while the walk runs, and are left out."""
-    try:
-        children = list(filter(None, node))
-    except GLib.GError:
-        return
-    for child in children:
-        try:
-            if child.getRole() == pyatspi.ROLE_TABLE_CELL:
-                continue
-        except GLib.GError:
-            continue
-        yield child
-        yield from descendants(child)
-
-
-def app_window(name):
-    return [n for app in filter(None, pyatspi.Registry.getDesktop(0)) if app.name == "vantrel"
-            for n in app if n and n.name == name]
-
-
-def named(root, role, name):
-    found = []
-    for node in descendants(root):
-        try:
-            if (node.getRole() == role and node.name == name and
-                    node.getState().contains(pyatspi.STATE_SHOWING)):
-                found.append(node)
-        except GLib.GError:
-            pass
-    return found
-
-
-def one(root, role, name):
-    found = wait_for(lambda: named(root, role, name), f"{role} {name!r}")
-    check(len(found) == 1, f"one {role} named {name!r}")
-    return found[0]
-
-
-def press(node):
-    action = node.queryAction()
-    names = [action.getName(i) for i in range(action.nActions)]
-    action.doAction(names.index("Press") if "Press" in names else 0)
 
 
 def type_into(root, name, text):
@@ -104,12 +43,9 @@ def clipboard():
 
 def activate(window_id):
     """Raises and focuses the window, asking again while the window manager is still busy."""
-    for _ in range(150):
-        if subprocess.run(["timeout", "10", "xdotool", "windowactivate", "--sync", window_id],
-                          stderr=subprocess.DEVNULL).returncode == 0:
-            return
-        time.sleep(0.2)
-    sys.exit(f"could not activate window {window_id}")
+    command = ["timeout", "10", "xdotool", "windowactivate", "--sync", window_id]
+    if not settle(lambda: subprocess.run(command, stderr=subprocess.DEVNULL).returncode == 0, bool):
+        sys.exit(f"could not activate window {window_id}")
 
 
 def listed(root, list_name, expected):
@@ -117,13 +53,8 @@ def listed(root, list_name, expected):
     thread of its own, and the list shows the last search's rows until it ends."""
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     status = one(root, pyatspi.ROLE_LABEL, "Status")
-    for _ in range(150):
-        cells = [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)]
-                 for r in range(table.nRows)]
-        if cells == expected and status.description != "Searching...":
-            break
-        time.sleep(0.2)
-    return cells
+    return settle(lambda: cells(table),
+                  lambda shown: shown == expected and status.description != "Searching...")
 
 
 def copied(root, list_name, window_id, expected):
@@ -137,12 +68,7 @@ def copied(root, list_name, window_id, expected):
         pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click",
                     "1", "key", "ctrl+a", "ctrl+c"], check=True)
-    for _ in range(150):
-        text = clipboard()
-        if text == expected:
-            break
-        time.sleep(0.2)
-    return text
+    return settle(clipboard, lambda text: text == expected)
 
 
 def random_library(rng):
@@ -160,17 +86,14 @@ def compare(root, list_name, args, window_id):
         # Nothing within the tolerance: the status line names the closest, as the command does.
         note = output.strip()
         status = one(root, pyatspi.ROLE_LABEL, "Status")
-        for _ in range(150):
-            if status.description.startswith(note):
-                break
-            time.sleep(0.2)
-        check(status.description.startswith(note), f"{list_name} status of {' '.join(args)}")
+        shown = settle(lambda: status.description, lambda text: text.startswith(note))
+        check(shown.startswith(note), f"{list_name} status of {' '.join(args)}")
         return
     expected = text_rows(output)
-    cells = listed(root, list_name, expected)
-    check(cells == expected, f"{list_name} cells of {' '.join(args)}")
-    if cells != expected:
-        print("  window:", cells[:3], "\n  cli:   ", expected[:3])
+    shown = listed(root, list_name, expected)
+    check(shown == expected, f"{list_name} cells of {' '.join(args)}")
+    if shown != expected:
+        print("  window:", shown[:3], "\n  cli:   ", expected[:3])
     tsv = cli(*args, "--format", "tsv").split("\n", 1)[1]
     got = copied(root, list_name, window_id, tsv)
     check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
@@ -213,4 +136,4 @@ expected = [list(re.fullmatch(r'line (\d+): "(.*)": (.*)', line).groups()) for l
             cli("check").splitlines() if line.startswith("line ")]
 check(listed(window, "Library findings", expected) == expected,
       f"Library findings are those of check ({len(expected)})")
-sys.exit(f"{len(failures)} failed" if failures else 0)
+finish()

@@ -6,47 +6,13 @@ list once its precision is set to 5 and Calculate is pressed, both through AT-SP
 """
 
 import sys
-import time
 
 import pyatspi
 
-CAPTION = "Vantrel - Resistor Finder"
-failures = []
+from atspi_support import app_window, cells, check, failures, finish, named, press, related, \
+    wait_for
 
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what)
-    if not ok:
-        failures.append(what)
-
-
-def wait_for(find, what):
-    for _ in range(150):
-        found = find()
-        if found:
-            return found
-        time.sleep(0.2)
-    sys.exit(f"not found over AT-SPI: {what}")
-
-
-def descendants(node):
-    for child in filter(None, node):
-        yield child
-        yield from descendants(child)
-
-
-def named(root, role, name):
-    return [n for n in descendants(root) if n.getRole() == role and n.name == name]
-
-
-def related(node, relation_type):
-    return [r.getTarget(i).name for r in node.getRelationSet()
-            if r.getRelationType() == relation_type for i in range(r.getNTargets())]
-
-
-window = wait_for(lambda: [n for app in filter(None, pyatspi.Registry.getDesktop(0))
-                           if app.name == "vantrel" for n in app if n and n.name == CAPTION],
-                  "the window")[0]
+window = wait_for(lambda: app_window("Vantrel - Resistor Finder"), "the window")[0]
 
 # Every control has its name; the labelled ones and their labels point at each other.
 controls = {}
@@ -65,23 +31,19 @@ for role, name, labelled in [(pyatspi.ROLE_TEXT, "TargetValue", True),
               related(labels[0], pyatspi.RELATION_LABEL_FOR) == [name],
               f"{name!r} and its label are related")
 if failures:
-    sys.exit(f"{len(failures)} failed")
+    finish()
 
 controls["TargetPrecision(%)"].queryEditableText().setTextContents("5")
-button = controls["Calculate"].queryAction()
-actions = [button.getName(i) for i in range(button.nActions)]
+actions = press(controls["Calculate"])
 check("Press" in actions, f"Calculate can be pressed ({actions})")
-button.doAction(actions.index("Press"))
 
 table = controls["Results"].queryTable()
 expected = [line.split("\t") for line in open(sys.argv[1]).read().splitlines()]
 wait_for(lambda: table.nRows == len(expected), f"{len(expected)} rows in the list")
-cells = [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)]
-         for r in range(table.nRows)]
-check(cells == expected, "the listed cells are those of vantrel-cli calc")
+check(cells(table) == expected, "the listed cells are those of vantrel-cli calc")
 headers = [table.getColumnHeader(c).name for c in range(table.nColumns)]
 check(headers == ["Resistor Value", "Resistor #1", "Resistor #2", "Precision (%)"],
       f"column headers {headers}")
 # Qt alone would now name the display-count box after its choice, "10".
 check(controls["DisplayNumber"].name == "DisplayNumber", "the display count keeps its name")
-sys.exit(f"{len(failures)} failed" if failures else 0)
+finish()

@@ -17,7 +17,8 @@ cp "$sample" "$work/ResistorLibrary.txt"
 (cd "$work" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$vantrel") 2>>"$work/stderr" &
 pids+=($!)
 check "window maps" test -n "$(find_window "$caption")"
-# The distribution's Python, where python3-pyatspi is installed.
-check "read and worked over AT-SPI" /usr/bin/python3 "$(dirname "$0")/window_atspi_check.py" \
-  "$work/expected"
+# The distribution's Python, where python3-pyatspi is installed; -B: the check imports
+# atspi_support.py, and no bytecode is to be left beside it.
+check "read and worked over AT-SPI" /usr/bin/python3 -B \
+  "$(dirname "$0")/window_atspi_check.py" "$work/expected"
 finish

@@ -23,18 +23,12 @@ struct FindKind {
   using Found = networks::NetworkRow;
   using Row = finder::FindRow;
   static constexpr char kWhat[] = "networks";
+  static constexpr auto kSearch = &networks::FindNetworks;
 
   static std::vector<finder::Column> Columns(const Request& request) {
     return finder::FindColumns(request);
   }
   static double Target(const Request& request) { return request.search.target; }
-  template <class Take>
-  static void Search(const Request& request, const finder::LoadedStock& stock,
-                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
-    networks::FindOptions options = request.search;
-    options.stop = &stop;
-    networks::FindNetworks(stock.stock.values, options, limit, take);
-  }
   static std::vector<networks::Network> Legs(const Found& found) { return {found.network}; }
   static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
                      const Request& request) {
@@ -57,16 +51,10 @@ struct DividerKind {
   using Found = networks::DividerRow;
   using Row = finder::DividerRow;
   static constexpr char kWhat[] = "dividers";
+  static constexpr auto kSearch = &networks::FindDividers;
 
   static std::vector<finder::Column> Columns(const Request&) { return finder::DividerColumns(); }
   static double Target(const Request& request) { return request.search.vout; }
-  template <class Take>
-  static void Search(const Request& request, const finder::LoadedStock& stock,
-                     const std::atomic<bool>& stop, std::uint64_t limit, const Take& take) {
-    networks::DividerOptions options = request.search;
-    options.stop = &stop;
-    networks::FindDividers(stock.stock.values, options, limit, take);
-  }
   static std::vector<networks::Network> Legs(const Found& found) {
     return {found.top, found.bottom};
   }
@@ -105,12 +93,14 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, {}, stock};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
-  Kind::Search(request, *stock, stop, std::max(request.limit, kCountLimit + 1),
-               [&](const typename Kind::Found& found) {
-                 if (++count > request.limit) return;
-                 rows.push_back(Kind::MakeRow(count, found, *stock, request));
-                 outcome.legs.push_back(Kind::Legs(found));
-               });
+  auto options = request.search;
+  options.stop = &stop;
+  Kind::kSearch(stock->stock.values, options, std::max(request.limit, kCountLimit + 1),
+                [&](const typename Kind::Found& found) {
+                  if (++count > request.limit) return;
+                  rows.push_back(Kind::MakeRow(count, found, *stock, request));
+                  outcome.legs.push_back(Kind::Legs(found));
+                });
   finder::KeyDigits digits(Kind::Target(request));
   for (const auto& row : rows) digits.See(Kind::Key(row));
   for (const auto& row : rows) {

@@ -73,7 +73,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
     size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
   }
   resize(size);
-  m_target->setFocus();
+  m_networks.first->setFocus();
 }
 
 // QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
@@ -105,6 +105,7 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
     grid.addWidget(caption, row, 0);
   }
   grid.addWidget(field, row, 1);
+  if (tab.first == nullptr) tab.first = field;
   if (option == nullptr) return;
   field->setObjectName(option);
   auto* error = new QLabel(tab.page);
@@ -118,24 +119,34 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
   auto* grid = new QGridLayout;
-  m_target = new QLineEdit(tab.page);
-  AddField(tab, *grid, kTargetLabel, m_target, "TARGET");
-  m_tolerance = new QLineEdit(kDefaultTolerance, tab.page);
-  AddField(tab, *grid, kToleranceLabel, m_tolerance, "--tolerance");
-  m_parts = new QSpinBox(tab.page);
-  m_parts->setRange(1, 4);
-  m_parts->setValue(3);
-  AddField(tab, *grid, kPartsLabel, m_parts);
-  m_distinct = new QCheckBox(tab.page);
-  AddField(tab, *grid, kDistinctText, m_distinct);
-  m_partTolerance = new QLineEdit(tab.page);
-  AddField(tab, *grid, kPartToleranceLabel, m_partTolerance, "--part-tolerance");
-  m_exclude = new QLineEdit(tab.page);
-  AddField(tab, *grid, kExcludeLabel, m_exclude, "--exclude");
-  m_top = NewShowBox(tab.page);
-  AddField(tab, *grid, kShowLabel, m_top);
+  auto* target = new QLineEdit(tab.page);
+  AddField(tab, *grid, kTargetLabel, target, "TARGET");
+  auto* tolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  AddField(tab, *grid, kToleranceLabel, tolerance, "--tolerance");
+  auto* parts = new QSpinBox(tab.page);
+  parts->setRange(1, 4);
+  parts->setValue(3);
+  AddField(tab, *grid, kPartsLabel, parts);
+  auto* distinct = new QCheckBox(tab.page);
+  AddField(tab, *grid, kDistinctText, distinct);
+  auto* partTolerance = new QLineEdit(tab.page);
+  AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
+  auto* exclude = new QLineEdit(tab.page);
+  AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
+  QComboBox* top = NewShowBox(tab.page);
+  AddField(tab, *grid, kShowLabel, top);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
-  connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindNetworks);
+  tab.prepare = [=, this] {
+    finder::FindInput input;
+    input.target = Text(target);
+    input.tolerance = Given(tolerance);
+    input.parts = std::to_string(parts->value());
+    input.distinct = distinct->isChecked();
+    input.partTolerance = Given(partTolerance);
+    input.exclude = finder::SplitValueList(Text(exclude));
+    input.top = top->currentText().toStdString();
+    return m_searches.find(input, m_services);
+  };
   return tab.page;
 }
 
@@ -143,27 +154,39 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   SearchTab& tab = m_dividers;
   tab.page = new QWidget(this);
   auto* grid = new QGridLayout;
-  m_vin = new QLineEdit(tab.page);
-  AddField(tab, *grid, kVinLabel, m_vin, "VIN");
-  m_vout = new QLineEdit(tab.page);
-  AddField(tab, *grid, kVoutLabel, m_vout, "VOUT");
-  m_dividerTolerance = new QLineEdit(kDefaultTolerance, tab.page);
-  AddField(tab, *grid, kDividerToleranceLabel, m_dividerTolerance, "--tolerance");
-  m_legs = new QComboBox(tab.page);
-  m_legs->addItems({kSingleLegsText, kPairLegsText});
-  AddField(tab, *grid, kLegsLabel, m_legs);
-  m_minTotal = new QLineEdit(tab.page);
-  AddField(tab, *grid, kMinTotalLabel, m_minTotal, "--min-total");
-  m_maxTotal = new QLineEdit(tab.page);
-  AddField(tab, *grid, kMaxTotalLabel, m_maxTotal, "--max-total");
-  m_dividerDistinct = new QCheckBox(tab.page);
-  AddField(tab, *grid, kDistinctText, m_dividerDistinct);
-  m_dividerExclude = new QLineEdit(tab.page);
-  AddField(tab, *grid, kExcludeLabel, m_dividerExclude, "--exclude");
-  m_dividerTop = NewShowBox(tab.page);
-  AddField(tab, *grid, kShowLabel, m_dividerTop);
+  auto* vin = new QLineEdit(tab.page);
+  AddField(tab, *grid, kVinLabel, vin, "VIN");
+  auto* vout = new QLineEdit(tab.page);
+  AddField(tab, *grid, kVoutLabel, vout, "VOUT");
+  auto* tolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
+  auto* legs = new QComboBox(tab.page);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  AddField(tab, *grid, kLegsLabel, legs);
+  auto* minTotal = new QLineEdit(tab.page);
+  AddField(tab, *grid, kMinTotalLabel, minTotal, "--min-total");
+  auto* maxTotal = new QLineEdit(tab.page);
+  AddField(tab, *grid, kMaxTotalLabel, maxTotal, "--max-total");
+  auto* distinct = new QCheckBox(tab.page);
+  AddField(tab, *grid, kDistinctText, distinct);
+  auto* exclude = new QLineEdit(tab.page);
+  AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
+  QComboBox* top = NewShowBox(tab.page);
+  AddField(tab, *grid, kShowLabel, top);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
-  connect(tab.find, &QPushButton::clicked, this, &CNetworksDlg::OnFindDividers);
+  tab.prepare = [=, this] {
+    finder::DividerInput input;
+    input.vin = Text(vin);
+    input.vout = Text(vout);
+    input.tolerance = Given(tolerance);
+    input.parts = std::to_string(legs->currentIndex() + 1);
+    input.minTotal = Given(minTotal);
+    input.maxTotal = Given(maxTotal);
+    input.distinct = distinct->isChecked();
+    input.exclude = finder::SplitValueList(Text(exclude));
+    input.top = top->currentText().toStdString();
+    return m_searches.divider(input, m_services);
+  };
   return tab.page;
 }
 
@@ -213,6 +236,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
 
   tab.runner = new SearchRunner(this);
   connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
+  connect(tab.find, &QPushButton::clicked, this, [this, &tab] { Run(tab); });
 
   auto* layout = new QVBoxLayout(tab.page);
   layout->addLayout(&grid);
@@ -238,8 +262,9 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
 
 void CNetworksDlg::RunCurrentTab() {
   QWidget* page = m_tabs->currentWidget();
-  if (page == m_networks.page) OnFindNetworks();
-  if (page == m_dividers.page) OnFindDividers();
+  for (SearchTab* tab : {&m_networks, &m_dividers}) {
+    if (page == tab->page) Run(*tab);
+  }
   if (page == m_library) m_library->Refresh();
 }
 
@@ -247,47 +272,22 @@ void CNetworksDlg::RunCurrentTab() {
 // changed since it was last shown.
 void CNetworksDlg::OnTabChanged() {
   QWidget* page = m_tabs->currentWidget();
-  if (page == m_networks.page) m_target->setFocus();
-  if (page == m_dividers.page) m_vin->setFocus();
+  for (SearchTab* tab : {&m_networks, &m_dividers}) {
+    if (page == tab->page) tab->first->setFocus();
+  }
   if (page == m_library) {
     m_library->Refresh();
     m_library->setFocus();
   }
 }
 
-void CNetworksDlg::OnFindNetworks() {
-  finder::FindInput input;
-  input.target = Text(m_target);
-  input.tolerance = Given(m_tolerance);
-  input.parts = std::to_string(m_parts->value());
-  input.distinct = m_distinct->isChecked();
-  input.partTolerance = Given(m_partTolerance);
-  input.exclude = finder::SplitValueList(Text(m_exclude));
-  input.top = m_top->currentText().toStdString();
-  Run(m_networks, [&] { return m_searches.find(input, m_services); });
-}
-
-void CNetworksDlg::OnFindDividers() {
-  finder::DividerInput input;
-  input.vin = Text(m_vin);
-  input.vout = Text(m_vout);
-  input.tolerance = Given(m_dividerTolerance);
-  input.parts = std::to_string(m_legs->currentIndex() + 1);
-  input.minTotal = Given(m_minTotal);
-  input.maxTotal = Given(m_maxTotal);
-  input.distinct = m_dividerDistinct->isChecked();
-  input.exclude = finder::SplitValueList(Text(m_dividerExclude));
-  input.top = m_dividerTop->currentText().toStdString();
-  Run(m_dividers, [&] { return m_searches.divider(input, m_services); });
-}
-
 // Errors go next to their fields and leave the list as it was; a search replaces whatever
 // the tab still runs.
-void CNetworksDlg::Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare) {
+void CNetworksDlg::Run(SearchTab& tab) {
   tab.runner->Stop();
   PreparedSearch prepared;
   try {
-    prepared = prepare();
+    prepared = tab.prepare();
   } catch (const FileError& error) {
     prepared.status = FileErrorMessage(error).text;
   }

@@ -14,19 +14,15 @@
 //   The list's current row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>
-#include <array>
+#include <functional>
 
 #include "network_searches.h"
 #include "services.h"
 
-class QCheckBox;
-class QComboBox;
 class QGridLayout;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
 class QTabWidget;
 class QTableView;
 
@@ -59,6 +55,9 @@ class CNetworksDlg : public QDialog {
     SchematicView* picture = nullptr;
     QPushButton* copyPicture = nullptr;
     SearchRunner* runner = nullptr;
+    QWidget* first = nullptr;  // the first field, where the tab starts
+    // Reads the fields, checks them and reads the library.
+    std::function<PreparedSearch()> prepare;
     SearchOutcome shown;  // the outcome whose rows the list shows
     ShownTable columns;   // the list's columns before any search
     // The fields that can be refused, by the command line's name for them, with the label
@@ -81,10 +80,8 @@ class CNetworksDlg : public QDialog {
 
   void RunCurrentTab();
   void OnTabChanged();
-  void OnFindNetworks();
-  void OnFindDividers();
-  // Runs prepare, which checks the fields and reads the library, then its search.
-  void Run(SearchTab& tab, const std::function<PreparedSearch()>& prepare);
+  // Runs the tab's prepare, then its search.
+  void Run(SearchTab& tab);
   static void SetStatus(SearchTab& tab, const QString& text);
   static void SetError(const SearchTab::Checked& checked, const QString& text);
   static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
@@ -95,25 +92,7 @@ class CNetworksDlg : public QDialog {
   QTabWidget* m_tabs = nullptr;
 
   SearchTab m_networks;
-  QLineEdit* m_target = nullptr;
-  QLineEdit* m_tolerance = nullptr;
-  QSpinBox* m_parts = nullptr;
-  QCheckBox* m_distinct = nullptr;
-  QLineEdit* m_partTolerance = nullptr;
-  QLineEdit* m_exclude = nullptr;
-  QComboBox* m_top = nullptr;
-
   SearchTab m_dividers;
-  QLineEdit* m_vin = nullptr;
-  QLineEdit* m_vout = nullptr;
-  QLineEdit* m_dividerTolerance = nullptr;
-  QComboBox* m_legs = nullptr;
-  QLineEdit* m_minTotal = nullptr;
-  QLineEdit* m_maxTotal = nullptr;
-  QCheckBox* m_dividerDistinct = nullptr;
-  QLineEdit* m_dividerExclude = nullptr;
-  QComboBox* m_dividerTop = nullptr;
-
   CLibraryPage* m_library = nullptr;
 };
 
