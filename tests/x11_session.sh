@@ -1,18 +1,42 @@
-# Sourced by the window scripts: runs the calling script under Xvfb, gives it a work folder
-# and a lock directory of its own, starts openbox, and offers the helpers the scripts share.
-# Before sourcing, the caller may define extra_cleanup to run when the script ends.
-if [[ -z "${VANTREL_E2E_DISPLAY:-}" ]]; then
-  exec env VANTREL_E2E_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
+# Sourced by the window scripts: runs the calling script on an Xvfb display of its own, gives
+# it a work folder and a lock directory of its own, starts openbox, and offers the helpers the
+# scripts share. Before sourcing, the caller may define extra_cleanup to run when the script
+# ends.
 
 work=$(mktemp -d)
 pids=()
+xvfb=
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
   if declare -F extra_cleanup >/dev/null; then extra_cleanup; fi
+  # The server is ended, not killed, and awaited, so that it gives up its display number
+  # cleanly before the next script asks for one.
+  if [[ -n "$xvfb" ]]; then
+    kill "$xvfb" 2>/dev/null
+    wait "$xvfb" 2>/dev/null
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# Xvfb chooses a free display itself and names it on -displayfd once it accepts clients.
+# Choosing the number beforehand, as xvfb-run -a does, races with servers that start or shut
+# down meanwhile: a client can then reach a dying server on the same number and fail.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+display_named() { [[ $(wc -l <"$work/display") -ge 1 ]]; }
+for _ in $(seq 600); do
+  display_named && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.1
+done
+if ! display_named; then
+  echo "Xvfb did not start:"
+  cat "$work/xvfb.log"
+  exit 1
+fi
+export DISPLAY=":$(cat "$work/display")"
+unset XAUTHORITY WAYLAND_DISPLAY
 
 # A lock directory of the test's own, so a copy the user has open does not interfere.
 export XDG_RUNTIME_DIR="$work/run"
@@ -83,14 +107,18 @@ await_exit() {
   done
 }
 
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 # openbox announces itself before it has finished starting; a window mapped in between can
 # stay unmanaged and unmapped. It publishes the client list and the work area once it manages
-# windows.
+# windows. Without it no window can be given the focus, so the script stops here.
 openbox_ready() {
   xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q '^_NET_CLIENT_LIST(WINDOW)' &&
     xprop -root _NET_WORKAREA 2>/dev/null | grep -q '^_NET_WORKAREA(CARDINAL) = ' &&
     xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW'
 }
-wait_until openbox_ready
+if ! wait_until openbox_ready; then
+  echo "openbox did not start on $DISPLAY:"
+  cat "$work/openbox.log"
+  exit 1
+fi
