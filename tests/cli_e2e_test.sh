@@ -27,6 +27,16 @@ run() {
 }
 runner=()
 
+# run_keeping NAME DIR ARGS...: runs as run does, and checks that the library in DIR is left
+# byte for byte.
+run_keeping() {
+  local name=$1 dir=$2
+  shift 2
+  cp "$dir/ResistorLibrary.txt" "$work/kept"
+  run "$dir" "$@"
+  cmp -s "$dir/ResistorLibrary.txt" "$work/kept" && pass || fail "$name: file changed"
+}
+
 # expect NAME RC OUT ERR: checks the last run.
 expect() {
   local name=$1
@@ -136,10 +146,8 @@ cmp -s "$work/out" "$sample" && pass || fail "series E24 differs from the sample
 for name in E3 E6 E12 E24 E48 E96 E192; do
   dir=$(folder "series-$name")
   run "$dir" series "$name" --from 1 --to 100k --write
-  cp "$dir/ResistorLibrary.txt" "$work/series.before"
-  run "$dir" normalise
+  run_keeping "series $name" "$dir" normalise
   expect "series $name normalise" 0 "" ""
-  cmp -s "$dir/ResistorLibrary.txt" "$work/series.before" && pass || fail "series $name changed"
 done
 
 # check reads and tells, and leaves the file's bytes and time stamp alone.
@@ -149,11 +157,9 @@ A rewrite would change nothing." ""
 dir=$(folder check '100\r\n47\r\nabc\r\n4k7\n47\r\n')
 touch -d '2020-01-02 03:04:05.123456789' "$dir/ResistorLibrary.txt"
 before=$(stat -c '%y %s' "$dir/ResistorLibrary.txt")
-cp "$dir/ResistorLibrary.txt" "$work/check.before"
-run "$dir" check
+run_keeping check "$dir" check
 [[ $rc == 1 && $out == *'line 4: "4k7": read as 4 where resistor notation means 4700, refused'* ]] &&
   pass || fail "check: exit $rc [$out]"
-cmp -s "$dir/ResistorLibrary.txt" "$work/check.before" && pass || fail "check changed the file"
 [[ $(stat -c '%y %s' "$dir/ResistorLibrary.txt") == "$before" ]] && pass ||
   fail "check touched the file"
 expect_alone "check" "$dir"
@@ -288,11 +294,9 @@ for ends in crlf lf; do
     head -c $((10240 - 6 - ${#eol})) /dev/zero | tr '\0' ' '
     printf '1234 5678%s' "$eol"
   } >"$dir/ResistorLibrary.txt"
-  cp "$dir/ResistorLibrary.txt" "$work/long.before"
-  run "$dir" normalise
+  run_keeping "long $ends" "$dir" normalise
   [[ $rc == 1 && $err == *"longer than 10240 bytes"*"$cut_note" ]] && pass ||
     fail "long $ends: exit $rc [$err]"
-  cmp -s "$dir/ResistorLibrary.txt" "$work/long.before" && pass || fail "long $ends: file changed"
   expect_alone "long $ends leaves no temporary file" "$dir"
   run "$dir" calc 5 0
   expect "long $ends calc" 0 "$header"$'\n5.000\t0.000\t0.000\t0.000' "$cut_note"
@@ -302,10 +306,8 @@ for ends in crlf lf; do
 
   dir=$(folder "many-$ends")
   for i in $(seq 1 1001); do printf '%s%s' "$i" "$eol"; done >"$dir/ResistorLibrary.txt"
-  cp "$dir/ResistorLibrary.txt" "$work/many.before"
-  run "$dir" normalise
+  run_keeping "many $ends" "$dir" normalise
   [[ $rc == 1 && $err == *"more than 1000 values"* ]] && pass || fail "many $ends: exit $rc [$err]"
-  cmp -s "$dir/ResistorLibrary.txt" "$work/many.before" && pass || fail "many $ends: file changed"
   run "$dir" calc 1000 0
   expect "many $ends calc" 0 "$header"$'\n1000.000\t0.000\t0.000\t0.000' ""
 done
@@ -314,10 +316,8 @@ done
 # it can. So is a value in resistor notation that the number rules read as another.
 while IFS='|' read -r name content reason note; do
   dir=$(folder "unread-$name" "$content")
-  cp "$dir/ResistorLibrary.txt" "$work/$name.before"
-  run "$dir" normalise
+  run_keeping "$name" "$dir" normalise
   [[ $rc == 1 && $err == *"$reason"* ]] && pass || fail "$name: exit $rc [$err]"
-  cmp -s "$dir/ResistorLibrary.txt" "$work/$name.before" && pass || fail "$name: file changed"
   run "$dir" calc 10 0
   expect "$name calc" 0 "$header"$'\n10.000\t0.000\t0.000\t0.000' "$note"
 done <<'EOF'
