@@ -250,49 +250,80 @@ struct TableLines {
     const Window& w = c.window();
     const double x = s[a];
     // x + (x || (x + x)): the parallel group's single part chosen.
-    for (std::size_t b = FirstAtLeast(s, n, w.lo - x); b < n && x + Par(s[b], sv[0]) <= w.hi; ++b) {
-      const double y = s[b];
-      WalkLineFrom(
-          sv, 0, m, sp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
-          [x, y](double v) { return x + Par(y, v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kSeriesLeafParallelLeafSeries,
-                    {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
-          });
-    }
+    LinesAhead(
+        sp, FirstAtLeast(s, n, w.lo - x),
+        [&](std::size_t b) { return b < n && x + Par(s[b], sv[0]) <= w.hi; },
+        [&](std::size_t b) { return SeriesLeafParallelPartner(w.target, x, s[b]); },
+        [&](std::size_t b, std::size_t near) {
+          const double y = s[b];
+          WalkLineFrom(
+              sv, 0, m, near, w, [x, y](double v) { return x + Par(y, v); },
+              [&](std::size_t r) {
+                c.Offer(Shape::kSeriesLeafParallelLeafSeries,
+                        {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
+              });
+        });
     // x + (x || x || x): the largest of the group chosen, its two smaller parts on a table.
-    for (std::size_t d = FirstAtLeast(s, n, w.lo - x); d < n && x + Par(pv[0], s[d]) <= w.hi; ++d) {
-      const double y = s[d];
-      WalkLineFrom(
-          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
-          [x, y](double v) { return x + Par(v, y); },
-          [&](std::size_t r) {
-            const auto bc = pp.parts[r];
-            if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
-          });
-    }
+    LinesAhead(
+        pp, FirstAtLeast(s, n, w.lo - x),
+        [&](std::size_t d) { return d < n && x + Par(pv[0], s[d]) <= w.hi; },
+        [&](std::size_t d) { return SeriesLeafParallelPartner(w.target, x, s[d]); },
+        [&](std::size_t d, std::size_t near) {
+          const double y = s[d];
+          WalkLineFrom(
+              pv, 0, m, near, w, [x, y](double v) { return x + Par(v, y); },
+              [&](std::size_t r) {
+                const auto bc = pp.parts[r];
+                if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
+              });
+        });
     if (x < w.lo) return;
     // x || (x + (x || x)): the series group's single part chosen.
-    for (std::size_t b = 0; b < n && Par(x, s[b] + pv[0]) <= w.hi; ++b) {
-      const double y = s[b];
-      WalkLineFrom(
-          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
-          [x, y](double v) { return Par(x, y + v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kParallelLeafSeriesLeafParallel,
-                    {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
-          });
-    }
+    LinesAhead(
+        pp, 0, [&](std::size_t b) { return b < n && Par(x, s[b] + pv[0]) <= w.hi; },
+        [&](std::size_t b) { return ParallelLeafSeriesPartner(w.target, x, s[b]); },
+        [&](std::size_t b, std::size_t near) {
+          const double y = s[b];
+          WalkLineFrom(
+              pv, 0, m, near, w, [x, y](double v) { return Par(x, y + v); },
+              [&](std::size_t r) {
+                c.Offer(Shape::kParallelLeafSeriesLeafParallel,
+                        {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
+              });
+        });
     // x || (x + x + x): the largest of the group chosen, its two smaller parts on a table.
-    for (std::size_t d = 0; d < n && Par(x, sv[0] + s[d]) <= w.hi; ++d) {
-      const double y = s[d];
-      WalkLineFrom(
-          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
-          [x, y](double v) { return Par(x, v + y); },
-          [&](std::size_t r) {
-            const auto bc = sp.parts[r];
-            if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
-          });
+    LinesAhead(
+        sp, 0, [&](std::size_t d) { return d < n && Par(x, sv[0] + s[d]) <= w.hi; },
+        [&](std::size_t d) { return ParallelLeafSeriesPartner(w.target, x, s[d]); },
+        [&](std::size_t d, std::size_t near) {
+          const double y = s[d];
+          WalkLineFrom(
+              sv, 0, m, near, w, [x, y](double v) { return Par(x, v + y); },
+              [&](std::size_t r) {
+                const auto bc = sp.parts[r];
+                if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
+              });
+        });
+  }
+
+  // Walks the lines i, i + 1, ... while more(i), line i from where table's index puts
+  // partner(i). Successive lines enter the table far apart, so the index entry and the first
+  // values of the next line are fetched while this one is walked.
+  template <class More, class Partner, class Walk>
+  static void LinesAhead(const IndexedPairs& table, std::size_t i, More more, Partner partner,
+                         Walk walk) {
+    if (!more(i)) return;
+    std::size_t near = table.index.Near(partner(i));
+    for (;; ++i) {
+      const bool next = more(i + 1);
+      std::size_t nextNear = 0;
+      if (next) {
+        nextNear = table.index.Near(partner(i + 1));
+        __builtin_prefetch(table.values.data() + nextNear);
+      }
+      walk(i, near);
+      if (!next) return;
+      near = nextNear;
     }
   }
 };
