@@ -9,87 +9,59 @@
 
 #include "exact_decimal.h"
 #include "line_walk.h"
-#include "radix_sort.h"
+#include "pair_table.h"
 
 namespace vantrel::networks {
 namespace {
 
-struct Leg {
-  Network network;
-  double value;
+// The legs of one kind by ascending value: the single parts, or the series or the parallel
+// pairs.
+struct LegList {
+  Shape shape = Shape::kOne;
+  std::span<const double> values;
+  const std::array<std::uint16_t, 2>* parts = nullptr;  // of the pairs
+
+  Network At(std::size_t i) const {
+    if (shape == Shape::kOne) return {shape, {static_cast<std::uint16_t>(i)}};
+    return {shape, {parts[i][0], parts[i][1]}};
+  }
 };
 
-// The legs by ascending value, held as two arrays so the walk reads only the values.
-struct Legs {
-  std::vector<double> values;
-  std::vector<Network> networks;
+// R2 / (R1 + R2) is q where R2 = R1 * q / (1 - q): a window on the ratio as factors on R1,
+// worked out again whenever the window narrows. A ratio at or above 1 bounds nothing, nor one
+// at or below 0.
+class RatioFactors {
+ public:
+  explicit RatioFactors(const detail::Window& w) : m_w(w), m_target(Factor(w.target)) { Refresh(); }
+
+  // For the window's bounds as they are now.
+  void Refresh() {
+    if (m_w.lo == m_lo && m_w.hi == m_hi) return;
+    m_lo = m_w.lo;
+    m_hi = m_w.hi;
+    lo = Factor(m_lo);
+    hi = Factor(m_hi);
+  }
+
+  double Target() const { return m_target; }
+  bool HasInner() const { return m_w.hasInner; }
+  double InnerLo() const { return Factor(m_w.innerLo); }
+  double InnerHi() const { return Factor(m_w.innerHi); }
+
+  double lo = 0;
+  double hi = 0;
+
+ private:
+  static double Factor(double q) {
+    if (q >= 1) return std::numeric_limits<double>::infinity();
+    return q > 0 ? q / (1 - q) : 0;
+  }
+
+  const detail::Window& m_w;
+  double m_target;
+  double m_lo = std::numeric_limits<double>::quiet_NaN();
+  double m_hi = std::numeric_limits<double>::quiet_NaN();
 };
-
-// Fewer legs take less time than a second thread takes to start.
-constexpr std::size_t kLegsForThreads = 1 << 14;
-
-// Every network of one to legParts parts, by ascending value. The single parts come sorted;
-// the series and the parallel pairs are sorted as codes a << 16 | b, on two threads when there
-// are many, and the three lists merged, so the legs are held once.
-Legs MakeLegs(std::span<const double> stock, const DividerOptions& options) {
-  const std::size_t n = stock.size();
-  std::vector<std::uint32_t> pairs[2];  // series, parallel
-  if (options.legParts >= 2) {
-    for (std::size_t a = 0; a < n; ++a) {
-      for (std::size_t b = options.distinct ? a + 1 : a; b < n; ++b) {
-        pairs[0].push_back(static_cast<std::uint32_t>(a << 16 | b));
-      }
-    }
-    pairs[1] = pairs[0];
-  }
-  // NetworkValue of the three shapes, written out: a single part, a series, a parallel pair.
-  const auto value = [&](int shape, std::uint32_t code) {
-    const double x = stock[code >> 16];
-    const double y = stock[code & 0xffff];
-    return shape == 0 ? x : shape == 1 ? x + y : x * y / (x + y);
-  };
-  const Shape shapes[3] = {Shape::kOne, Shape::kSeries2, Shape::kParallel2};
-  const auto leg = [&](int shape, std::uint32_t code) {
-    const Network network{
-        shapes[shape],
-        {static_cast<std::uint16_t>(code >> 16), static_cast<std::uint16_t>(code & 0xffff)}};
-    return Leg{network, value(shape, code)};
-  };
-  const auto sort = [&](int i) {
-    detail::SortByValue(pairs[i], [&](std::uint32_t code) { return value(i + 1, code); });
-  };
-  if (options.threads < 2 || pairs[0].size() < kLegsForThreads) {
-    sort(0);
-    sort(1);
-  } else {
-    detail::RunBoth([&] { sort(1); }, [&] { sort(0); });
-  }
-  Legs legs;
-  legs.networks.reserve(n + pairs[0].size() + pairs[1].size());
-  legs.values.reserve(legs.networks.capacity());
-  // The heads of the three lists, in tie order: single parts, series pairs, parallel pairs.
-  std::size_t at[3] = {0, 0, 0};
-  const std::size_t size[3] = {n, pairs[0].size(), pairs[1].size()};
-  std::optional<Leg> head[3];
-  const auto load = [&](int i) {
-    head[i].reset();
-    if (at[i] == size[i]) return;
-    head[i] = leg(i, i == 0 ? static_cast<std::uint32_t>(at[0] << 16) : pairs[i - 1][at[i]]);
-  };
-  for (int i = 0; i < 3; ++i) load(i);
-  while (true) {
-    int from = -1;
-    for (int i = 0; i < 3; ++i) {
-      if (head[i] && (from < 0 || head[i]->value < head[from]->value)) from = i;
-    }
-    if (from < 0) break;
-    legs.networks.push_back(head[from]->network);
-    legs.values.push_back(head[from]->value);
-    ++at[from];
-    load(from);
-  }
-  return legs;
-}
 
 bool SharesPart(const Network& a, const Network& b) {
   for (int i = 0; i < PartCount(a.shape); ++i) {
@@ -99,6 +71,97 @@ bool SharesPart(const Network& a, const Network& b) {
   }
   return false;
 }
+
+// The lines of the top legs of one pass, keeping the best rows. A line is walked in R2,
+// against the window's bounds times R1, so a step costs no division; the legs of a list rise,
+// so along a list of top legs the crossing moves up by a few entries a line, and so do the
+// bounds the totals set. The few lines that hold a row in the window are walked out of line,
+// which keeps the loop over the others short.
+class DividerLines {
+ public:
+  DividerLines(const DividerOptions& options, const StockDecimals& decimals,
+               detail::BestRows<DividerRow>& best)
+      : m_options(options),
+        m_decimals(decimals),
+        m_vin(ShortestDecimal(options.vin)),
+        m_vout(ShortestDecimal(options.vout)),
+        m_best(best),
+        m_factors(best.window()) {}
+
+  // The top legs [from, to) of top along the bottom legs.
+  void Sweep(const LegList& top, std::size_t from, std::size_t to, const LegList& bottom) {
+    const double* v = bottom.values.data();
+    const std::size_t size = bottom.values.size();
+    const double factor = m_factors.Target();
+    std::size_t begin = 0;
+    std::size_t end = size;
+    auto cross =
+        static_cast<std::size_t>(std::lower_bound(v, v + size, top.values[from] * factor) - v);
+    for (std::size_t t = from; t < to && !detail::Stopped(m_options.stop); ++t) {
+      const double r1 = top.values[t];
+      // R1 + R2 rises with R2, so the bounds on the total bound the line.
+      if (m_options.minTotal > 0) {
+        begin = detail::FirstTrue(0, size, begin,
+                                  [&](std::size_t i) { return r1 + v[i] >= m_options.minTotal; });
+      }
+      if (m_options.maxTotal < std::numeric_limits<double>::infinity()) {
+        end = detail::FirstTrue(begin, size, end,
+                                [&](std::size_t i) { return !(r1 + v[i] <= m_options.maxTotal); });
+      }
+      const double target = r1 * factor;
+      cross = std::clamp(cross, begin, end);
+      while (cross < end && v[cross] < target) ++cross;
+      while (cross > begin && v[cross - 1] >= target) --cross;
+      if (m_factors.HasInner() || (cross < end && v[cross] <= r1 * m_factors.hi) ||
+          (cross > begin && v[cross - 1] >= r1 * m_factors.lo)) {
+        Walk(top, t, bottom, begin, cross, end);
+      }
+    }
+  }
+
+ private:
+  // Offers the rows of the line of top leg t in the window, outward from the crossing.
+  [[gnu::noinline]] void Walk(const LegList& top, std::size_t t, const LegList& bottom,
+                              std::size_t begin, std::size_t cross, std::size_t end) {
+    const double* v = bottom.values.data();
+    const double r1 = top.values[t];
+    std::size_t up = cross;
+    std::size_t down = cross;
+    if (m_factors.HasInner()) {
+      const double innerHi = r1 * m_factors.InnerHi();
+      const double innerLo = r1 * m_factors.InnerLo();
+      up = detail::FirstTrue(cross, end, cross, [&](std::size_t i) { return v[i] >= innerHi; });
+      down = detail::FirstTrue(begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
+    }
+    for (; up < end && v[up] <= r1 * m_factors.hi; ++up) Offer(top, t, bottom, up);
+    while (down > begin && v[down - 1] >= r1 * m_factors.lo) Offer(top, t, bottom, --down);
+  }
+
+  void Offer(const LegList& tops, std::size_t t, const LegList& bottoms, std::size_t b) {
+    const Network top = tops.At(t);
+    const Network bottom = bottoms.At(b);
+    if (m_options.distinct && SharesPart(top, bottom)) return;
+    DividerRow row{top, bottom, tops.values[t], bottoms.values[b]};
+    row.total = row.r1 + row.r2;
+    row.vout = m_options.vin * row.r2 / row.total;
+    row.error = (row.vout - m_options.vout) / m_options.vout * 100;
+    if (std::fabs(row.error) < kExactBand) {
+      if (const auto exact = ExactDividerPercent(top, bottom, m_decimals.Get(), m_vin, m_vout)) {
+        row.error = *exact;
+        if (*exact == 0) row.vout = m_options.vout;
+      }
+    }
+    m_best.Offer(row);
+    m_factors.Refresh();
+  }
+
+  const DividerOptions& m_options;
+  const StockDecimals& m_decimals;
+  Decimal m_vin;
+  Decimal m_vout;
+  detail::BestRows<DividerRow>& m_best;
+  RatioFactors m_factors;
+};
 
 }  // namespace
 
@@ -114,59 +177,38 @@ bool DividerRanksBefore(const DividerRow& a, const DividerRow& b) {
 
 void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
                   const std::function<void(const DividerRow&)>& emit) {
-  const Legs legs = MakeLegs(stock, options);
-  const std::vector<double>& values = legs.values;
-  const std::size_t count = values.size();
-
+  const bool pairs = options.legParts >= 2;
+  const bool threads = pairs && options.threads >= 2;
+  PairTable series;
+  PairTable parallel;
+  if (pairs) {
+    const auto makeSeries = [&] { series = SeriesPairs(stock, options.distinct); };
+    const auto makeParallel = [&] { parallel = ParallelPairs(stock, options.distinct); };
+    if (threads) {
+      detail::RunBoth(makeParallel, makeSeries);
+    } else {
+      makeSeries();
+      makeParallel();
+    }
+  }
+  const LegList lists[] = {{Shape::kOne, stock},
+                           {Shape::kSeries2, series.values, series.parts.data()},
+                           {Shape::kParallel2, parallel.values, parallel.parts.data()}};
+  const std::span<const LegList> legs(lists, pairs ? 3 : 1);
   const StockDecimals decimals(stock);
-  const Decimal vin = ShortestDecimal(options.vin);
-  const Decimal vout = ShortestDecimal(options.vout);
 
-  // The lines of the top legs from to to, each entered from the last one's crossing: the
-  // legs rise, so the crossing moves up by a few entries.
-  const auto lines = [&](detail::BestRows<DividerRow>& best, std::size_t from, std::size_t to) {
-    std::size_t hint = 0;
-    for (std::size_t t = from; t < to && !detail::Stopped(options.stop); ++t) {
-      const Network& top = legs.networks[t];
-      const double r1 = values[t];
-      // R1 + R2 rises with R2, so the bounds on the total bound the line.
-      std::size_t begin = 0;
-      std::size_t end = values.size();
-      if (options.minTotal > 0) {
-        begin = static_cast<std::size_t>(
-            std::partition_point(values.begin(), values.end(),
-                                 [&](double r2) { return !(r1 + r2 >= options.minTotal); }) -
-            values.begin());
-      }
-      if (options.maxTotal < std::numeric_limits<double>::infinity()) {
-        end = static_cast<std::size_t>(
-            std::partition_point(values.begin() + static_cast<std::ptrdiff_t>(begin), values.end(),
-                                 [&](double r2) { return r1 + r2 <= options.maxTotal; }) -
-            values.begin());
-      }
-      hint = detail::WalkLineFrom(
-          values.data(), begin, end, hint, best.window(),
-          [r1](double r2) { return r2 / (r1 + r2); },
-          [&](std::size_t r) {
-            const Network& bottom = legs.networks[r];
-            const double r2 = values[r];
-            if (options.distinct && SharesPart(top, bottom)) return;
-            DividerRow row{top, bottom, r1, r2};
-            row.total = r1 + r2;
-            row.vout = options.vin * r2 / row.total;
-            row.error = (row.vout - options.vout) / options.vout * 100;
-            if (std::fabs(row.error) < kExactBand) {
-              if (const auto exact = ExactDividerPercent(top, bottom, decimals.Get(), vin, vout)) {
-                row.error = *exact;
-                if (*exact == 0) row.vout = options.vout;
-              }
-            }
-            best.Offer(row);
-          });
+  // Each takes part `part` of `parts` of the top legs of every list.
+  const auto lines = [&](detail::BestRows<DividerRow>& best, std::size_t part, std::size_t parts) {
+    DividerLines walk(options, decimals, best);
+    for (const LegList& top : legs) {
+      const std::size_t from = top.values.size() * part / parts;
+      const std::size_t to = top.values.size() * (part + 1) / parts;
+      if (from == to) continue;
+      for (const LegList& bottom : legs) walk.Sweep(top, from, to, bottom);
     }
   };
-  // On two threads, each takes half the top legs and keeps its own best rows, merged in rank
-  // order.
+  // On two threads, each takes half the top legs of each list and keeps its own best rows,
+  // merged in rank order.
   const auto pass = [&](std::size_t capacity, const DividerRow* after) {
     // The walk follows R2 / (R1 + R2), whose relative error is that of VOUT.
     std::atomic<double> bound = options.tolerance;
@@ -175,13 +217,12 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
                                           after, &bound);
     };
     detail::BestRows<DividerRow> low = best();
-    if (options.threads < 2 || count < kLegsForThreads) {
-      lines(low, 0, count);
+    if (!threads) {
+      lines(low, 0, 1);
       return low.TakeSorted();
     }
     detail::BestRows<DividerRow> high = best();
-    const std::size_t half = count / 2;
-    detail::RunBoth([&] { lines(high, half, count); }, [&] { lines(low, 0, half); });
+    detail::RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
     return detail::MergeRows(low.TakeSorted(), high.TakeSorted(), capacity);
   };
   detail::RunPasses<DividerRow>(limit, options.rowsPerPass, options.stop, pass, emit);

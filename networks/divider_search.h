@@ -20,7 +20,7 @@ struct DividerOptions {
   bool distinct = false;                           // no stock value used twice in the whole divider
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
-  int threads = 2;                                 // as FindOptions::threads
+  int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
 };
 
 struct DividerRow;
@@ -43,8 +43,9 @@ struct DividerRow {
 };
 
 // Calls emit for every divider within the tolerance and the total's bounds, in rank order,
-// stopping after limit rows. stock as for FindNetworks. Each top leg is a line along the
-// sorted table of all legs, walked outward from where the output crosses VOUT.
+// stopping after limit rows. stock as for FindNetworks. Each top leg is a line along each
+// sorted list of legs (the single parts, the series pairs, the parallel pairs), walked
+// outward from where the output crosses VOUT.
 void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
                   const std::function<void(const DividerRow&)>& emit);
 

@@ -2,16 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "exact_decimal.h"
 #include "line_walk.h"
-#include "radix_sort.h"
+#include "pair_table.h"
 
 namespace vantrel::networks {
 namespace {
 
 using detail::WalkLine;
+using detail::WalkLineFrom;
 using detail::Window;
 using Index = std::uint16_t;
 
@@ -70,13 +72,21 @@ class Collector {
   detail::BestRows<NetworkRow> m_best;
 };
 
-// All pairs i <= j (i < j when distinct) of stock values combined one way, by ascending
-// combined value.
-struct PairTable {
-  std::vector<double> values;
-  std::vector<std::array<Index, 2>> parts;
+// A pair table and where a value would fall in it.
+struct IndexedPairs : PairTable {
   detail::TableIndex index;
 };
+
+IndexedPairs Indexed(PairTable table) {
+  IndexedPairs pairs{std::move(table), {}};
+  pairs.index = detail::TableIndex(pairs.values.data(), pairs.values.size());
+  return pairs;
+}
+
+// The first index of values[0, end) whose value is at least bound.
+std::size_t FirstAtLeast(const double* values, std::size_t end, double bound) {
+  return static_cast<std::size_t>(std::lower_bound(values, values + end, bound) - values);
+}
 
 // The v that brings x + (y || v) to t: infinity when none does, 0 when every v passes t.
 // y infinite stands for no y: x + v.
@@ -93,40 +103,238 @@ double ParallelLeafSeriesPartner(double t, double x, double y) {
   return std::max(x * t / (x - t) - y, 0.0);
 }
 
-template <class Combine>
-PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine combine) {
-  std::vector<std::uint32_t> pairs;
-  const std::size_t n = stock.size();
-  pairs.reserve(n * (n + 1) / 2);
-  for (std::size_t i = 0; i < n; ++i) {
-    for (std::size_t j = distinct ? i + 1 : i; j < n; ++j) {
-      pairs.push_back(static_cast<std::uint32_t>(i << 16 | j));
+// The loops over the pair tables, and what they read, set up once per pass: the stock of n
+// values and the series and parallel pair tables of m pairs each.
+struct TableLines {
+  const double* s;
+  std::size_t n;
+  const IndexedPairs& sp;
+  const IndexedPairs& pp;
+  const double* sv;
+  const double* pv;
+  std::size_t m;
+  const std::atomic<bool>* stop;
+
+  bool Stopped() const { return detail::Stopped(stop); }
+
+  // Three parts when the pair tables are there: the single part chosen, the pair on a table,
+  // a line per stock value rather than per pair. In x + x + x and x || x || x the chosen part
+  // is the largest, at least a third of lo for a series, at least three times lo for a
+  // parallel group, which lies below a third of its largest member.
+  void ThreeFromTables(Collector& c) const {
+    const Window& w = c.window();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
+      const double y = s[d];
+      WalkLineFrom(
+          sv, 0, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
+          [&](std::size_t r) {
+            const auto ab = sp.parts[r];
+            if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
+          });
+    }
+    for (std::size_t d = FirstAtLeast(s, n, w.lo * 3);
+         d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
+      const double y = s[d];
+      WalkLineFrom(
+          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
+          [y](double v) { return Par(v, y); },
+          [&](std::size_t r) {
+            const auto ab = pp.parts[r];
+            if (ab[1] <= d) c.Offer(Shape::kParallel3, {ab[0], ab[1], I(d)});
+          });
+    }
+    // x + (x || x) and x || (x + x): the leaf chosen.
+    for (std::size_t a = 0; a < n && !Stopped() && s[a] <= w.hi; ++a) {
+      const double x = s[a];
+      WalkLineFrom(
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
+          [x](double v) { return x + v; },
+          [&](std::size_t r) {
+            c.Offer(Shape::kSeriesLeafParallel, {I(a), pp.parts[r][0], pp.parts[r][1]});
+          });
+    }
+    for (std::size_t a = FirstAtLeast(s, n, w.lo); a < n && !Stopped() && Par(s[a], sv[0]) <= w.hi;
+         ++a) {
+      const double x = s[a];
+      WalkLineFrom(
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
+          [x](double v) { return Par(x, v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kParallelLeafSeries, {I(a), sp.parts[r][0], sp.parts[r][1]});
+          });
     }
   }
-  const auto value = [&](std::uint32_t pair) {
-    return combine(stock[pair >> 16], stock[pair & 0xffff]);
-  };
-  detail::SortByValue(pairs, value);
-  PairTable table;
-  table.values.reserve(pairs.size());
-  table.parts.reserve(pairs.size());
-  for (std::uint32_t pair : pairs) {
-    table.values.push_back(value(pair));
-    table.parts.push_back({I(pair >> 16), I(pair & 0xffff)});
+
+  // Four parts as two pair groups: one pair chosen, the other on a pair table. A parallel
+  // group's value lies below each member's, a series group's above, which bounds the chosen
+  // pair; of two groups of one kind, the chosen one is the one whose range is narrower.
+  void FourPairGroups(Collector& c) const {
+    const Window& w = c.window();
+    const auto quad = [](std::array<Index, 2> x, std::array<Index, 2> y) {
+      return std::array<Index, 4>{x[0], x[1], y[0], y[1]};
+    };
+
+    // (x + x) || (x + x): the smaller group chosen, at least lo and at most twice hi.
+    std::size_t hint = m;
+    for (std::size_t k = FirstAtLeast(sv, m, w.lo); k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {
+      const double x = sv[k];
+      hint = WalkLine(
+          sv, k, m, hint, w, [x](double v) { return Par(x, v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kParallelOfSeriesPairs, quad(sp.parts[k], sp.parts[r]));
+          });
+    }
+    // (x || x) + (x || x): the larger group chosen, at least half lo and at most hi; the
+    // smaller one on the table up to it.
+    hint = 0;
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo / 2); k < m && !Stopped() && pv[k] <= w.hi; ++k) {
+      const double x = pv[k];
+      hint = WalkLine(
+          pv, 0, k + 1, hint, w, [x](double v) { return v + x; },
+          [&](std::size_t r) {
+            c.Offer(Shape::kSeriesOfParallelPairs, quad(pp.parts[r], pp.parts[k]));
+          });
+    }
+    // x + x + (x || x): the series pair chosen, at most hi.
+    hint = m;
+    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi; ++k) {
+      const double x = sv[k];
+      hint = WalkLine(
+          pv, 0, m, hint, w, [x](double v) { return x + v; },
+          [&](std::size_t r) {
+            c.Offer(Shape::kSeries2Parallel2, quad(sp.parts[k], pp.parts[r]));
+          });
+    }
+    // x || x || (x + x): the parallel pair chosen, at least lo.
+    hint = m;
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo);
+         k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi; ++k) {
+      const double x = pv[k];
+      hint = WalkLine(
+          sv, 0, m, hint, w, [x](double v) { return Par(x, v); },
+          [&](std::size_t r) {
+            c.Offer(Shape::kParallel2Series2, quad(pp.parts[k], sp.parts[r]));
+          });
+    }
+    // x + x + x + x: the two largest parts chosen, their sum at least half lo and at most hi,
+    // the two smallest on the table. x || x || x || x: the two smallest chosen, their parallel
+    // value at least lo and at most twice hi, the two largest on the table.
+    hint = 0;
+    for (std::size_t k = FirstAtLeast(sv, m, w.lo / 2); k < m && !Stopped() && sv[k] <= w.hi; ++k) {
+      const double x = sv[k];
+      const Index c0 = sp.parts[k][0];
+      hint = WalkLine(
+          sv, 0, m, hint, w, [x](double v) { return v + x; },
+          [&](std::size_t r) {
+            if (sp.parts[r][1] <= c0) c.Offer(Shape::kSeries4, quad(sp.parts[r], sp.parts[k]));
+          });
+    }
+    hint = m;
+    for (std::size_t k = FirstAtLeast(pv, m, w.lo); k < m && !Stopped() && pv[k] / 2 <= w.hi; ++k) {
+      const double x = pv[k];
+      const Index b = pp.parts[k][1];
+      hint = WalkLine(
+          pv, 0, m, hint, w, [x](double v) { return Par(x, v); },
+          [&](std::size_t r) {
+            if (pp.parts[r][0] >= b) c.Offer(Shape::kParallel4, quad(pp.parts[k], pp.parts[r]));
+          });
+    }
   }
-  table.index = detail::TableIndex(table.values.data(), table.values.size());
-  return table;
-}
+
+  // Four parts as two single parts and a pair on a table, the lines with s[a] as the leaf,
+  // each entered through the table's index where the pair's value would meet the target. A
+  // leaf in series with a parallel group of y needs y at least lo less the leaf; a leaf in
+  // parallel needs itself at least lo.
+  void FourLeafLines(Collector& c, std::size_t a) const {
+    const Window& w = c.window();
+    const double x = s[a];
+    // x + (x || (x + x)): the parallel group's single part chosen.
+    LinesAhead(
+        sp, FirstAtLeast(s, n, w.lo - x),
+        [&](std::size_t b) { return b < n && x + Par(s[b], sv[0]) <= w.hi; },
+        [&](std::size_t b) { return SeriesLeafParallelPartner(w.target, x, s[b]); },
+        [&](std::size_t b, std::size_t near) {
+          const double y = s[b];
+          WalkLineFrom(
+              sv, 0, m, near, w, [x, y](double v) { return x + Par(y, v); },
+              [&](std::size_t r) {
+                c.Offer(Shape::kSeriesLeafParallelLeafSeries,
+                        {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
+              });
+        });
+    // x + (x || x || x): the largest of the group chosen, its two smaller parts on a table.
+    LinesAhead(
+        pp, FirstAtLeast(s, n, w.lo - x),
+        [&](std::size_t d) { return d < n && x + Par(pv[0], s[d]) <= w.hi; },
+        [&](std::size_t d) { return SeriesLeafParallelPartner(w.target, x, s[d]); },
+        [&](std::size_t d, std::size_t near) {
+          const double y = s[d];
+          WalkLineFrom(
+              pv, 0, m, near, w, [x, y](double v) { return x + Par(v, y); },
+              [&](std::size_t r) {
+                const auto bc = pp.parts[r];
+                if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
+              });
+        });
+    if (x < w.lo) return;
+    // x || (x + (x || x)): the series group's single part chosen.
+    LinesAhead(
+        pp, 0, [&](std::size_t b) { return b < n && Par(x, s[b] + pv[0]) <= w.hi; },
+        [&](std::size_t b) { return ParallelLeafSeriesPartner(w.target, x, s[b]); },
+        [&](std::size_t b, std::size_t near) {
+          const double y = s[b];
+          WalkLineFrom(
+              pv, 0, m, near, w, [x, y](double v) { return Par(x, y + v); },
+              [&](std::size_t r) {
+                c.Offer(Shape::kParallelLeafSeriesLeafParallel,
+                        {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
+              });
+        });
+    // x || (x + x + x): the largest of the group chosen, its two smaller parts on a table.
+    LinesAhead(
+        sp, 0, [&](std::size_t d) { return d < n && Par(x, sv[0] + s[d]) <= w.hi; },
+        [&](std::size_t d) { return ParallelLeafSeriesPartner(w.target, x, s[d]); },
+        [&](std::size_t d, std::size_t near) {
+          const double y = s[d];
+          WalkLineFrom(
+              sv, 0, m, near, w, [x, y](double v) { return Par(x, v + y); },
+              [&](std::size_t r) {
+                const auto bc = sp.parts[r];
+                if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
+              });
+        });
+  }
+
+  // Walks the lines i, i + 1, ... while more(i), line i from where table's index puts
+  // partner(i). Successive lines enter the table far apart, so the index entry and the first
+  // values of the next line are fetched while this one is walked.
+  template <class More, class Partner, class Walk>
+  static void LinesAhead(const IndexedPairs& table, std::size_t i, More more, Partner partner,
+                         Walk walk) {
+    if (!more(i)) return;
+    std::size_t near = table.index.Near(partner(i));
+    for (;; ++i) {
+      const bool next = more(i + 1);
+      std::size_t nextNear = 0;
+      if (next) {
+        nextNear = table.index.Near(partner(i + 1));
+        __builtin_prefetch(table.values.data() + nextNear);
+      }
+      walk(i, near);
+      if (!next) return;
+      near = nextNear;
+    }
+  }
+};
 
 class Search {
  public:
   Search(std::span<const double> stock, const FindOptions& options)
       : m_stock(stock), m_decimals(stock), m_options(options) {
     if (options.maxParts >= 4 && !stock.empty()) {
-      const auto series = [&] {
-        m_series = MakePairTable(stock, options.distinct, [](double x, double y) { return x + y; });
-      };
-      const auto parallel = [&] { m_parallel = MakePairTable(stock, options.distinct, Par); };
+      const auto series = [&] { m_series = Indexed(SeriesPairs(stock, options.distinct)); };
+      const auto parallel = [&] { m_parallel = Indexed(ParallelPairs(stock, options.distinct)); };
       if (options.threads < 2) {
         series();
         parallel();
@@ -145,15 +353,23 @@ class Search {
     if (m_stock.empty()) return c.TakeSorted();
     const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
     const std::size_t pieces = four ? 2 + m_stock.size() : 1;
+    const TableLines tables{m_stock.data(),
+                            m_stock.size(),
+                            m_series,
+                            m_parallel,
+                            m_series.values.data(),
+                            m_parallel.values.data(),
+                            m_series.values.size(),
+                            m_options.stop};
     const auto run = [&](Collector& collector, std::size_t piece) {
       if (piece == 0) {
         One(collector);
         if (m_options.maxParts >= 2) Two(collector);
-        if (m_options.maxParts >= 3) four ? ThreeFromTables(collector) : Three(collector);
+        if (m_options.maxParts >= 3) four ? tables.ThreeFromTables(collector) : Three(collector);
       } else if (piece == 1) {
-        FourPairGroups(collector);
+        tables.FourPairGroups(collector);
       } else {
-        FourLeafLines(collector, piece - 2);
+        tables.FourLeafLines(collector, piece - 2);
       }
     };
     if (m_options.threads < 2 || !four) {
@@ -264,214 +480,11 @@ class Search {
     }
   }
 
-  // Three parts when the pair tables are there: the single part chosen, the pair on a table,
-  // a line per stock value rather than per pair. In x + x + x and x || x || x the chosen part
-  // is the largest, at least a third of lo for a series, at least three times lo for a
-  // parallel group, which lies below a third of its largest member.
-  void ThreeFromTables(Collector& c) const {
-    const double* s = m_stock.data();
-    const std::size_t n = m_stock.size();
-    const Window& w = c.window();
-    const PairTable& sp = m_series;
-    const PairTable& pp = m_parallel;
-    const std::size_t m = sp.values.size();
-    const double* sv = sp.values.data();
-    const double* pv = pp.values.data();
-    const double inf = std::numeric_limits<double>::infinity();
-    for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
-      const double y = s[d];
-      detail::WalkLineFrom(
-          sv, 0, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
-          [&](std::size_t r) {
-            const auto ab = sp.parts[r];
-            if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
-          });
-    }
-    for (std::size_t d = FirstAtLeast(s, n, w.lo * 3);
-         d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
-      const double y = s[d];
-      detail::WalkLineFrom(
-          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
-          [y](double v) { return Par(v, y); },
-          [&](std::size_t r) {
-            const auto ab = pp.parts[r];
-            if (ab[1] <= d) c.Offer(Shape::kParallel3, {ab[0], ab[1], I(d)});
-          });
-    }
-    // x + (x || x) and x || (x + x): the leaf chosen.
-    for (std::size_t a = 0; a < n && !Stopped() && s[a] <= w.hi; ++a) {
-      const double x = s[a];
-      detail::WalkLineFrom(
-          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
-          [x](double v) { return x + v; },
-          [&](std::size_t r) {
-            c.Offer(Shape::kSeriesLeafParallel, {I(a), pp.parts[r][0], pp.parts[r][1]});
-          });
-    }
-    for (std::size_t a = FirstAtLeast(s, n, w.lo); a < n && !Stopped() && Par(s[a], sv[0]) <= w.hi;
-         ++a) {
-      const double x = s[a];
-      detail::WalkLineFrom(
-          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
-          [x](double v) { return Par(x, v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kParallelLeafSeries, {I(a), sp.parts[r][0], sp.parts[r][1]});
-          });
-    }
-  }
-
-  // The first index of values[0, end) whose value is at least bound.
-  static std::size_t FirstAtLeast(const double* values, std::size_t end, double bound) {
-    return static_cast<std::size_t>(std::lower_bound(values, values + end, bound) - values);
-  }
-
-  // Four parts as two pair groups: one pair chosen, the other on a pair table. A parallel
-  // group's value lies below each member's, a series group's above, which bounds the chosen
-  // pair; of two groups of one kind, the chosen one is the one whose range is narrower.
-  void FourPairGroups(Collector& c) const {
-    const Window& w = c.window();
-    const PairTable& sp = m_series;
-    const PairTable& pp = m_parallel;
-    const std::size_t m = sp.values.size();
-    const double* sv = sp.values.data();
-    const double* pv = pp.values.data();
-    const auto quad = [](std::array<Index, 2> x, std::array<Index, 2> y) {
-      return std::array<Index, 4>{x[0], x[1], y[0], y[1]};
-    };
-
-    // (x + x) || (x + x): the smaller group chosen, at least lo and at most twice hi.
-    std::size_t hint = m;
-    for (std::size_t k = FirstAtLeast(sv, m, w.lo); k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {
-      const double x = sv[k];
-      hint = WalkLine(
-          sv, k, m, hint, w, [x](double v) { return Par(x, v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kParallelOfSeriesPairs, quad(sp.parts[k], sp.parts[r]));
-          });
-    }
-    // (x || x) + (x || x): the larger group chosen, at least half lo and at most hi; the
-    // smaller one on the table up to it.
-    hint = 0;
-    for (std::size_t k = FirstAtLeast(pv, m, w.lo / 2); k < m && !Stopped() && pv[k] <= w.hi; ++k) {
-      const double x = pv[k];
-      hint = WalkLine(
-          pv, 0, k + 1, hint, w, [x](double v) { return v + x; },
-          [&](std::size_t r) {
-            c.Offer(Shape::kSeriesOfParallelPairs, quad(pp.parts[r], pp.parts[k]));
-          });
-    }
-    // x + x + (x || x): the series pair chosen, at most hi.
-    hint = m;
-    for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi; ++k) {
-      const double x = sv[k];
-      hint = WalkLine(
-          pv, 0, m, hint, w, [x](double v) { return x + v; },
-          [&](std::size_t r) {
-            c.Offer(Shape::kSeries2Parallel2, quad(sp.parts[k], pp.parts[r]));
-          });
-    }
-    // x || x || (x + x): the parallel pair chosen, at least lo.
-    hint = m;
-    for (std::size_t k = FirstAtLeast(pv, m, w.lo);
-         k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi; ++k) {
-      const double x = pv[k];
-      hint = WalkLine(
-          sv, 0, m, hint, w, [x](double v) { return Par(x, v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kParallel2Series2, quad(pp.parts[k], sp.parts[r]));
-          });
-    }
-    // x + x + x + x: the two largest parts chosen, their sum at least half lo and at most hi,
-    // the two smallest on the table. x || x || x || x: the two smallest chosen, their parallel
-    // value at least lo and at most twice hi, the two largest on the table.
-    hint = 0;
-    for (std::size_t k = FirstAtLeast(sv, m, w.lo / 2); k < m && !Stopped() && sv[k] <= w.hi; ++k) {
-      const double x = sv[k];
-      const Index c0 = sp.parts[k][0];
-      hint = WalkLine(
-          sv, 0, m, hint, w, [x](double v) { return v + x; },
-          [&](std::size_t r) {
-            if (sp.parts[r][1] <= c0) c.Offer(Shape::kSeries4, quad(sp.parts[r], sp.parts[k]));
-          });
-    }
-    hint = m;
-    for (std::size_t k = FirstAtLeast(pv, m, w.lo); k < m && !Stopped() && pv[k] / 2 <= w.hi; ++k) {
-      const double x = pv[k];
-      const Index b = pp.parts[k][1];
-      hint = WalkLine(
-          pv, 0, m, hint, w, [x](double v) { return Par(x, v); },
-          [&](std::size_t r) {
-            if (pp.parts[r][0] >= b) c.Offer(Shape::kParallel4, quad(pp.parts[k], pp.parts[r]));
-          });
-    }
-  }
-
-  // Four parts as two single parts and a pair on a table, the lines with s[a] as the leaf,
-  // each entered through the table's index where the pair's value would meet the target. A
-  // leaf in series with a parallel group of y needs y at least lo less the leaf; a leaf in
-  // parallel needs itself at least lo.
-  void FourLeafLines(Collector& c, std::size_t a) const {
-    const double* s = m_stock.data();
-    const std::size_t n = m_stock.size();
-    const Window& w = c.window();
-    const PairTable& sp = m_series;
-    const PairTable& pp = m_parallel;
-    const std::size_t m = sp.values.size();
-    const double* sv = sp.values.data();
-    const double* pv = pp.values.data();
-    const double x = s[a];
-    // x + (x || (x + x)): the parallel group's single part chosen.
-    for (std::size_t b = FirstAtLeast(s, n, w.lo - x); b < n && x + Par(s[b], sv[0]) <= w.hi; ++b) {
-      const double y = s[b];
-      detail::WalkLineFrom(
-          sv, 0, m, sp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
-          [x, y](double v) { return x + Par(y, v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kSeriesLeafParallelLeafSeries,
-                    {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
-          });
-    }
-    // x + (x || x || x): the largest of the group chosen, its two smaller parts on a table.
-    for (std::size_t d = FirstAtLeast(s, n, w.lo - x); d < n && x + Par(pv[0], s[d]) <= w.hi; ++d) {
-      const double y = s[d];
-      detail::WalkLineFrom(
-          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, y)), w,
-          [x, y](double v) { return x + Par(v, y); },
-          [&](std::size_t r) {
-            const auto bc = pp.parts[r];
-            if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
-          });
-    }
-    if (x < w.lo) return;
-    // x || (x + (x || x)): the series group's single part chosen.
-    for (std::size_t b = 0; b < n && Par(x, s[b] + pv[0]) <= w.hi; ++b) {
-      const double y = s[b];
-      detail::WalkLineFrom(
-          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
-          [x, y](double v) { return Par(x, y + v); },
-          [&](std::size_t r) {
-            c.Offer(Shape::kParallelLeafSeriesLeafParallel,
-                    {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
-          });
-    }
-    // x || (x + x + x): the largest of the group chosen, its two smaller parts on a table.
-    for (std::size_t d = 0; d < n && Par(x, sv[0] + s[d]) <= w.hi; ++d) {
-      const double y = s[d];
-      detail::WalkLineFrom(
-          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, y)), w,
-          [x, y](double v) { return Par(x, v + y); },
-          [&](std::size_t r) {
-            const auto bc = sp.parts[r];
-            if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
-          });
-    }
-  }
-
   std::span<const double> m_stock;
   StockDecimals m_decimals;
   const FindOptions& m_options;
-  PairTable m_series;
-  PairTable m_parallel;
+  IndexedPairs m_series;
+  IndexedPairs m_parallel;
 };
 
 }  // namespace

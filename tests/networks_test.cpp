@@ -14,8 +14,8 @@
 #include "divider_search.h"
 #include "exact_decimal.h"
 #include "network_search.h"
+#include "pair_table.h"
 #include "plain_networks.h"
-#include "radix_sort.h"
 #include "stock.h"
 
 namespace vantrel::networks {
@@ -361,34 +361,44 @@ TEST(SearchStop, StoppedSearchEmitsNothingMore) {
   }
 }
 
-// The radix sort of the pair tables against std::sort, on tables long enough to take it:
-// repeats, values a few ulps apart, and values spread over many decades.
-TEST(SortByValue, EqualsComparisonSort) {
+// The pair tables against a comparison sort of every pair, on stocks large enough for the
+// radix passes: even steps (many equal sums), and values over many decades beside a cluster a
+// few ulps apart (distinct values of one key).
+TEST(PairTable, EqualsComparisonSort) {
   std::mt19937_64 rng(4096);
-  for (int round = 0; round < 12; ++round) {
-    std::vector<double> values(4096 + rng() % 20000);
-    for (double& v : values) {
-      switch (round % 3) {
-        case 0:
-          v = static_cast<double>(1 + rng() % 50);
-          break;
-        case 1:
-          v = std::nextafter(1000.0, 1e9 * static_cast<double>(rng() % 2)) +
-              static_cast<double>(rng() % 4) * 1e-13;
-          break;
-        default:
-          v = std::exp(std::uniform_real_distribution<double>(-14, 34)(rng));
-          break;
+  for (int round = 0; round < 8; ++round) {
+    std::vector<double> library;
+    const int size = 95 + static_cast<int>(rng() % 60);
+    for (int k = 0; k < size; ++k) {
+      if (round % 2 == 0) {
+        library.push_back(static_cast<double>(3 * k + 1 + static_cast<int>(rng() % 3)) / 4);
+      } else if (rng() % 2 == 0) {
+        library.push_back(std::exp(std::uniform_real_distribution<double>(-14, 34)(rng)));
+      } else {
+        library.push_back(1000 + static_cast<double>(rng() % 100000) * 0x1p-43);
       }
     }
-    std::vector<std::uint32_t> items(values.size());
-    for (std::size_t i = 0; i < items.size(); ++i) items[i] = static_cast<std::uint32_t>(i);
-    std::vector<std::uint32_t> expected = items;
-    std::sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
-      return values[a] < values[b] || (values[a] == values[b] && a < b);
-    });
-    detail::SortByValue(items, [&](std::uint32_t i) { return values[i]; });
-    EXPECT_EQ(items, expected) << "round " << round;
+    const std::vector<double> stock = MakeStock(library, {}).values;
+    const bool distinct = round / 2 % 2 == 1;
+    for (const bool series : {true, false}) {
+      using Pair = std::tuple<double, std::uint16_t, std::uint16_t>;
+      std::vector<Pair> expected;
+      for (std::size_t i = 0; i < stock.size(); ++i) {
+        for (std::size_t j = distinct ? i + 1 : i; j < stock.size(); ++j) {
+          const double x = stock[i];
+          const double y = stock[j];
+          expected.emplace_back(series ? x + y : x * y / (x + y), i, j);
+        }
+      }
+      std::sort(expected.begin(), expected.end());
+      const PairTable table =
+          series ? SeriesPairs(stock, distinct) : ParallelPairs(stock, distinct);
+      std::vector<Pair> got;
+      for (std::size_t k = 0; k < table.values.size(); ++k) {
+        got.emplace_back(table.values[k], table.parts[k][0], table.parts[k][1]);
+      }
+      EXPECT_EQ(got, expected) << "round " << round << ", series " << series;
+    }
   }
 }
 
