@@ -5,11 +5,8 @@
 #include "cli_app.h"
 #include "command_args.h"
 #include "command_line.h"
-#include "divider_search.h"
 #include "output_table.h"
 #include "result_listing.h"
-#include "rows.h"
-#include "stock_input.h"
 
 namespace vantrel {
 namespace {
@@ -51,39 +48,15 @@ CommandSpec DividerCommandSpec() {
 }
 
 int RunDivider(const ParsedArgs& args, CliContext& context) {
-  Services& services = context.services;
-  std::ostream& out = context.out;
-  std::ostream& err = context.err;
   const finder::DividerRequest request = Require(finder::CheckDivider(DividerInputOf(args)));
-  const std::optional<finder::LoadedStock> input =
-      LoadStock(services, request.excluded, "dividers", err);
-  if (!input) return kExitFailure;
-  const std::vector<double>& stock = input->stock.values;
-
-  Listing<networks::DividerRow, finder::DividerRow> listing;
-  listing.format = OutputFormatNamed(args.Value("--format"));
-  listing.columns = finder::DividerColumns();
-  listing.head = {{"command", TextCell("divider")},
-                  {"vin", NumberCell(request.search.vin)},
-                  {"vout", NumberCell(request.search.vout)},
-                  {"tolerance", NumberCell(request.search.tolerance)},
-                  {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
-  listing.target = request.search.vout;
-  listing.limit = request.limit;
-  listing.search = [&](std::uint64_t limit, const std::atomic<bool>* stop, const auto& take) {
-    networks::DividerOptions options = request.search;
-    options.stop = stop;
-    networks::FindDividers(stock, options, limit, take);
-  };
-  listing.row = [&](std::uint64_t rank, const networks::DividerRow& found) {
-    return finder::MakeDividerRow(rank, found, *input, request);
-  };
-  listing.key = [](const finder::DividerRow& row) { return row.vout; };
-  listing.textCells = finder::DividerTextCells;
-  listing.fields = finder::DividerFields;
-  listing.noRowNote = [&] { return finder::NoDividerRowNote(*input, request); };
-  PrintListing(std::move(listing), services.files, context.outFd, out, err);
-  return kExitOk;
+  return RunListing<finder::DividerKind>(
+      request,
+      {{"command", TextCell("divider")},
+       {"vin", NumberCell(request.search.vin)},
+       {"vout", NumberCell(request.search.vout)},
+       {"tolerance", NumberCell(request.search.tolerance)},
+       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
+      args, context);
 }
 
 }  // namespace vantrel

@@ -5,11 +5,8 @@
 #include "cli_app.h"
 #include "command_args.h"
 #include "command_line.h"
-#include "network_search.h"
 #include "output_table.h"
 #include "result_listing.h"
-#include "rows.h"
-#include "stock_input.h"
 
 namespace vantrel {
 namespace {
@@ -47,41 +44,14 @@ CommandSpec FindCommandSpec() {
 }
 
 int RunFind(const ParsedArgs& args, CliContext& context) {
-  Services& services = context.services;
-  std::ostream& out = context.out;
-  std::ostream& err = context.err;
   const finder::FindRequest request = Require(finder::CheckFind(FindInputOf(args)));
-  const double target = request.search.target;
-  const std::optional<finder::LoadedStock> input =
-      LoadStock(services, request.excluded, "networks", err);
-  if (!input) return kExitFailure;
-  const std::vector<double>& stock = input->stock.values;
-
-  Listing<networks::NetworkRow, finder::FindRow> listing;
-  listing.format = OutputFormatNamed(args.Value("--format"));
-  listing.columns = finder::FindColumns(request);
-  listing.head = {{"command", TextCell("find")},
-                  {"target", NumberCell(target)},
-                  {"tolerance", NumberCell(request.search.tolerance)},
-                  {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}};
-  listing.target = target;
-  listing.limit = request.limit;
-  listing.search = [&](std::uint64_t limit, const std::atomic<bool>* stop, const auto& take) {
-    networks::FindOptions options = request.search;
-    options.stop = stop;
-    networks::FindNetworks(stock, options, limit, take);
-  };
-  listing.row = [&](std::uint64_t rank, const networks::NetworkRow& found) {
-    return finder::MakeFindRow(rank, found, *input, request);
-  };
-  listing.key = [](const finder::FindRow& row) { return row.value; };
-  listing.textCells = [&](const finder::FindRow& row, int digits) {
-    return finder::FindTextCells(row, digits, request);
-  };
-  listing.fields = [&](const finder::FindRow& row) { return finder::FindFields(row, request); };
-  listing.noRowNote = [&] { return finder::NoFindRowNote(*input, request); };
-  PrintListing(std::move(listing), services.files, context.outFd, out, err);
-  return kExitOk;
+  return RunListing<finder::FindKind>(
+      request,
+      {{"command", TextCell("find")},
+       {"target", NumberCell(request.search.target)},
+       {"tolerance", NumberCell(request.search.tolerance)},
+       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
+      args, context);
 }
 
 }  // namespace vantrel

@@ -10,11 +10,15 @@
 #include <utility>
 #include <vector>
 
+#include "cli_app.h"
+#include "command_line.h"
 #include "files.h"
 #include "output_table.h"
 #include "ranked_rows.h"
 #include "reader_watch.h"
 #include "rows.h"
+#include "search_kinds.h"
+#include "stock_input.h"
 #include "text_columns.h"
 
 namespace vantrel {
@@ -89,6 +93,38 @@ void PrintListing(Listing<Found, Row> listing, IFileService& files, int outFd, s
   if (!ListRows(listing, outFd, out)) {
     (listing.format == OutputFormat::kText ? out : err) << listing.noRowNote() << '\n';
   }
+}
+
+// find and divider (Kind, as in search_kinds.h): the rows of request on the library, or the
+// note when none qualifies; head comes first in tsv, csv and json.
+template <class Kind>
+int RunListing(const typename Kind::Request& request, OutputHead head, const ParsedArgs& args,
+               CliContext& context) {
+  using Found = typename Kind::Found;
+  using Row = typename Kind::Row;
+  const std::optional<finder::LoadedStock> stock =
+      LoadStock(context.services, request.excluded, Kind::kWhat, context.err);
+  if (!stock) return kExitFailure;
+  Listing<Found, Row> listing;
+  listing.format = OutputFormatNamed(args.Value("--format"));
+  listing.head = std::move(head);
+  listing.columns = Kind::Columns(request);
+  listing.target = Kind::Target(request);
+  listing.limit = request.limit;
+  listing.search = [&](std::uint64_t limit, const std::atomic<bool>* stop, const auto& take) {
+    finder::SearchRows<Kind>(request, *stock, stop, limit, take);
+  };
+  listing.row = [&](std::uint64_t rank, const Found& found) {
+    return Kind::MakeRow(rank, found, *stock, request);
+  };
+  listing.key = Kind::Key;
+  listing.textCells = [&](const Row& row, int digits) {
+    return Kind::TextCells(row, digits, request);
+  };
+  listing.fields = [&](const Row& row) { return Kind::Fields(row, request); };
+  listing.noRowNote = [&] { return Kind::NoRowNote(*stock, request); };
+  PrintListing(std::move(listing), context.services.files, context.outFd, context.out, context.err);
+  return kExitOk;
 }
 
 }  // namespace vantrel

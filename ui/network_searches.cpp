@@ -5,10 +5,9 @@
 #include <variant>
 
 #include "collected_messages.h"
-#include "divider_search.h"
-#include "network_search.h"
 #include "number_text.h"
 #include "rows.h"
+#include "search_kinds.h"
 
 namespace vantrel {
 namespace {
@@ -16,63 +15,6 @@ namespace {
 // Rows past the shown ones are counted up to this many, for the status line; counting every
 // network within a wide tolerance would take as long as listing them all.
 constexpr std::uint64_t kCountLimit = 10000;
-
-// What find and divider do differently; the rest of a search is the same for both.
-struct FindKind {
-  using Request = finder::FindRequest;
-  using Found = networks::NetworkRow;
-  using Row = finder::FindRow;
-  static constexpr char kWhat[] = "networks";
-  static constexpr auto kSearch = &networks::FindNetworks;
-
-  static std::vector<finder::Column> Columns(const Request& request) {
-    return finder::FindColumns(request);
-  }
-  static double Target(const Request& request) { return request.search.target; }
-  static std::vector<networks::Network> Legs(const Found& found) { return {found.network}; }
-  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
-                     const Request& request) {
-    return finder::MakeFindRow(rank, found, stock, request);
-  }
-  static double Key(const Row& row) { return row.value; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return finder::FindTextCells(row, digits, request);
-  }
-  static std::vector<finder::Cell> Fields(const Row& row, const Request& request) {
-    return finder::FindFields(row, request);
-  }
-  static std::string NoRowNote(const finder::LoadedStock& stock, const Request& request) {
-    return finder::NoFindRowNote(stock, request);
-  }
-};
-
-struct DividerKind {
-  using Request = finder::DividerRequest;
-  using Found = networks::DividerRow;
-  using Row = finder::DividerRow;
-  static constexpr char kWhat[] = "dividers";
-  static constexpr auto kSearch = &networks::FindDividers;
-
-  static std::vector<finder::Column> Columns(const Request&) { return finder::DividerColumns(); }
-  static double Target(const Request& request) { return request.search.vout; }
-  static std::vector<networks::Network> Legs(const Found& found) {
-    return {found.top, found.bottom};
-  }
-  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
-                     const Request& request) {
-    return finder::MakeDividerRow(rank, found, stock, request);
-  }
-  static double Key(const Row& row) { return row.vout; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request&) {
-    return finder::DividerTextCells(row, digits);
-  }
-  static std::vector<finder::Cell> Fields(const Row& row, const Request&) {
-    return finder::DividerFields(row);
-  }
-  static std::string NoRowNote(const finder::LoadedStock& stock, const Request& request) {
-    return finder::NoDividerRowNote(stock, request);
-  }
-};
 
 ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
   ShownTable table;
@@ -93,14 +35,12 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, {}, stock};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
-  auto options = request.search;
-  options.stop = &stop;
-  Kind::kSearch(stock->stock.values, options, std::max(request.limit, kCountLimit + 1),
-                [&](const typename Kind::Found& found) {
-                  if (++count > request.limit) return;
-                  rows.push_back(Kind::MakeRow(count, found, *stock, request));
-                  outcome.legs.push_back(Kind::Legs(found));
-                });
+  finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
+                           [&](const typename Kind::Found& found) {
+                             if (++count > request.limit) return;
+                             rows.push_back(Kind::MakeRow(count, found, *stock, request));
+                             outcome.legs.push_back(Kind::Legs(found));
+                           });
   finder::KeyDigits digits(Kind::Target(request));
   for (const auto& row : rows) digits.See(Kind::Key(row));
   for (const auto& row : rows) {
@@ -153,10 +93,10 @@ ShownTable DividerListColumns() {
 
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
-            return Prepare<FindKind>(finder::CheckFind(input), services);
+            return Prepare<finder::FindKind>(finder::CheckFind(input), services);
           },
           [](const finder::DividerInput& input, Services& services) {
-            return Prepare<DividerKind>(finder::CheckDivider(input), services);
+            return Prepare<finder::DividerKind>(finder::CheckDivider(input), services);
           }};
 }
 
