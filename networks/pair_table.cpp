@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <limits>
-#include <memory>
 #include <utility>
 
 namespace vantrel::networks {
@@ -20,7 +19,8 @@ std::uint64_t Bits(double value) {
 // the first from the pairs as they are made, the second into the table; then each run of one
 // key that is out of order is sorted on the doubles. The passes keep the pairs' order within a
 // key, so the many equal sums of a stock of even steps need no sorting. Pairs are made again
-// for each pass rather than held: that costs less than the memory.
+// for each pass rather than held, and the passes use no memory beside the table's: fresh pages
+// cost more than the work.
 template <class Combine>
 PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine combine) {
   const std::size_t n = stock.size();
@@ -73,18 +73,22 @@ PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine co
     std::uint32_t sum = 0;
     for (std::uint32_t& s : start) sum += std::exchange(s, sum);
   }
-  // Key in the high half, pair in the low; written before read, so not cleared.
-  auto staged = std::make_unique_for_overwrite<std::uint64_t[]>(count);
+  // The first pass stages key and pair in the table's own values, as the bits of a double:
+  // the key's 22 bits keep it a finite number, which a copy keeps bit for bit. The second
+  // reads them in that order and places the pairs; the values follow from the pairs.
   forEach([&](std::uint32_t pair, double value) {
     const std::uint32_t k = key(value);
-    staged[starts[0][k & kMask]++] = std::uint64_t{k} << 32 | pair;
+    table.values[starts[0][k & kMask]++] = std::bit_cast<double>(std::uint64_t{k} << 32 | pair);
   });
-  for (std::size_t i = 0; i < count; ++i) {
-    const auto pair = static_cast<std::uint32_t>(staged[i]);
-    put(table, starts[1][staged[i] >> (32 + kBits)]++,
-        combine(stock[pair >> 16], stock[pair & 0xffff]), pair);
+  for (const double staged : table.values) {
+    const auto bits = std::bit_cast<std::uint64_t>(staged);
+    const auto pair = static_cast<std::uint32_t>(bits);
+    table.parts[starts[1][bits >> (32 + kBits)]++] = {static_cast<std::uint16_t>(pair >> 16),
+                                                      static_cast<std::uint16_t>(pair & 0xffff)};
   }
-  staged.reset();
+  for (std::size_t k = 0; k < count; ++k) {
+    table.values[k] = combine(stock[table.parts[k][0]], stock[table.parts[k][1]]);
+  }
 
   std::vector<Entry> run;
   for (std::size_t i = 1; i < count; ++i) {
