@@ -93,8 +93,9 @@ std::size_t FirstTrue(std::size_t begin, std::size_t end, std::size_t hint, Pred
 
 // Where a value would fall in a long ascending table of positive values, in one lookup: the
 // table's doubles are bucketed by their bit patterns, which rise with them and space the
-// buckets about evenly on a logarithmic scale, about one bucket per entry. Near(v) is the first
-// index of v's bucket, a hint within a few entries of v's place for FirstTrue.
+// buckets about evenly on a logarithmic scale, one bucket per one or two entries (more buckets
+// cost more in fresh memory than the steps they save). Near(v) is the first index of v's
+// bucket, a hint within a few entries of v's place for FirstTrue.
 class TableIndex {
  public:
   TableIndex() = default;
@@ -102,7 +103,7 @@ class TableIndex {
     if (n == 0) return;
     m_low = Bits(values[0]);
     const std::uint64_t span = Bits(values[n - 1]) - m_low;
-    while ((span >> m_shift) >= 2 * n) ++m_shift;
+    while ((span >> m_shift) >= n) ++m_shift;
     const std::size_t buckets = static_cast<std::size_t>(span >> m_shift) + 1;
     // Each bucket up to a value's own starts at that value, unless an earlier one took it.
     m_first.assign(buckets + 1, static_cast<std::uint32_t>(n));
