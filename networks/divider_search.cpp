@@ -1,11 +1,12 @@
 #include "divider_search.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <limits>
-#include <optional>
-#include <utility>
-#include <vector>
+#include <span>
 
 #include "exact_decimal.h"
 #include "line_walk.h"

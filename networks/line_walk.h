@@ -104,11 +104,13 @@ class TableIndex {
     const std::uint64_t span = Bits(values[n - 1]) - m_low;
     while ((span >> m_shift) >= 2 * n) ++m_shift;
     const std::size_t buckets = static_cast<std::size_t>(span >> m_shift) + 1;
-    m_first.resize(buckets + 1);
-    std::size_t i = 0;
-    for (std::size_t b = 0; b <= buckets; ++b) {
-      while (i < n && Bucket(values[i]) < b) ++i;
-      m_first[b] = static_cast<std::uint32_t>(i);
+    // Each bucket up to a value's own starts at that value, unless an earlier one took it.
+    m_first.assign(buckets + 1, static_cast<std::uint32_t>(n));
+    std::size_t b = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      for (const std::size_t bucket = Bucket(values[i]); b <= bucket; ++b) {
+        m_first[b] = static_cast<std::uint32_t>(i);
+      }
     }
   }
 
