@@ -57,6 +57,7 @@ class NetworksWindowTest : public QObject {
   void FieldErrorsStandNextToTheirFields();
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
   void KeysMoveBetweenTabsToTheirFirstField();
+  void StoppedJobListsNothing();
 
  private:
   // The Networks tab.
@@ -174,6 +175,26 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
     const auto* button = qobject_cast<QPushButton*>(focused);
     QCOMPARE(button != nullptr ? button->text().remove('&') : focused->objectName(),
              QString(focus));
+  }
+}
+
+// The searches hand the job's stop to the search, which closing the window or a new search
+// sets: a job stopped before it runs lists nothing, for find and divider alike.
+void NetworksWindowTest::StoppedJobListsNothing() {
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n2200\r\n4700\r\n";
+  const vantrel::NetworkSearches searches = vantrel::SharedSearches();
+  vantrel::finder::FindInput find;
+  find.target = "3k2";
+  vantrel::finder::DividerInput divider;
+  divider.vin = "5";
+  divider.vout = "2.5";
+  for (const PreparedSearch& prepared :
+       {searches.find(find, m_fakes->services), searches.divider(divider, m_fakes->services)}) {
+    QVERIFY(prepared.job);
+    for (const bool stopped : {false, true}) {
+      const std::atomic<bool> stop = stopped;
+      QCOMPARE(prepared.job(stop).rows.cells.empty(), stopped);
+    }
   }
 }
 
