@@ -13,14 +13,14 @@ std::uint64_t Bits(double value) {
   return std::bit_cast<std::uint64_t>(value);
 }
 
-// The table in pair order sorted by value: below some thousands pairs, a comparison sort;
-// above, a least significant digit first radix sort on the top 22 bits of the values' bit
-// patterns above the smallest one's (the bits rise with the value), two passes of 11 bits,
-// the first from the pairs as they are made, the second into the table; then each run of one
-// key that is out of order is sorted on the doubles. The passes keep the pairs' order within a
-// key, so the many equal sums of a stock of even steps need no sorting. Pairs are made again
-// for each pass rather than held, and the passes use no memory beside the table's: fresh pages
-// cost more than the work.
+// The table in pair order sorted by value: below some thousands pairs, a comparison sort; above,
+// a least significant digit first radix sort on the top 22 bits of the values' bit patterns
+// above the smallest one's (the bits rise with the value), two passes of 11 bits, the first from
+// the pairs as they are made, the second placing them in the table; then each run of one key
+// that is out of order is sorted on the doubles. The passes keep the pairs' order within a key,
+// so the many equal sums of a stock of even steps need no sorting. Pairs are made again for each
+// pass rather than held, and the passes use no memory beside the table's: fresh pages cost more
+// than the work.
 template <class Combine>
 PairTable MakePairTable(std::span<const double> stock, bool distinct, Combine combine) {
   const std::size_t n = stock.size();
