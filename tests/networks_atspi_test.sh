@@ -17,7 +17,7 @@ echo "seed $seed"
 (cd "$work" && "$cli" series E12 --write) 2>>"$work/stderr"
 (cd "$work" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$vantrel") 2>>"$work/stderr" &
 pids+=($!)
-check "window maps" test -n "$(find_window "$caption")"
+await_main
 # -B: the check imports atspi_support.py, and no bytecode is to be left beside it.
 check "worked over AT-SPI" /usr/bin/python3 -B "$(dirname "$0")/networks_atspi_check.py" \
   "$cli" "$work" "$seed"

@@ -25,13 +25,7 @@ viewable() { xwininfo -id "$1" | grep -q 'Map State: IsViewable'; }
 # The window maps with a size it keeps.
 start
 first=$started
-main=$(find_window "$caption")
-check "main window maps" test -n "$main"
-if [[ -z "$main" ]]; then
-  cat "$work/stderr"
-  echo "$passed passed, $failed failed"
-  exit 1
-fi
+await_main
 size=$(size_of "$main")
 check "size $size is the minimum" test "$(hint "$main" minimum)" = "$size"
 check "size $size is the maximum" test "$(hint "$main" maximum)" = "$size"

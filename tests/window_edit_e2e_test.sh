@@ -52,13 +52,7 @@ chmod +x "$work/append-editor" "$work/lingering-editor"
 # Calculate (whose message would be up for the letters in the target box), then or later.
 start VANTREL_EDITOR="$work/append-editor"
 copy=$started
-main=$(find_window "$caption")
-check "main window maps" test -n "$main"
-if [[ -z "$main" ]]; then
-  cat "$work/stderr"
-  echo "$passed passed, $failed failed"
-  exit 1
-fi
+await_main
 press "$main" Tab a b c shift+Home
 # The selected text makes the window the owner of the primary selection. Asking for it is
 # answered in turn with the window's other events, so once the answer comes, the keys sent

@@ -65,6 +65,16 @@ find_window() {
     sleep 0.1
   done
 }
+# await_main: sets $main to the main window's id once it maps; without one the script ends
+# here, failed, with what the copies wrote to stderr.
+await_main() {
+  main=$(find_window "$caption")
+  check "main window maps" test -n "$main"
+  if [[ -z "$main" ]]; then
+    finish
+    exit 1
+  fi
+}
 # press WINDOW KEY...: gives WINDOW the focus, waits until it has it, and presses the keys.
 press() {
   local window=$1
