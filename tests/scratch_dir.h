@@ -56,9 +56,10 @@ class ScratchDir {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  // Waits up to five seconds for a file that a child process moves into place when done.
+  // Waits for a file that a child process moves into place when done; the minute is a bound
+  // for a child that never does it, which no loaded machine comes near.
   std::optional<std::string> AwaitFile(const std::string& name) const {
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 6000; ++i) {
       if (std::optional<std::string> content = Read(name)) return content;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

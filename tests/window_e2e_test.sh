@@ -104,8 +104,11 @@ QT_SCALE_FACTOR=2 start
 restarted=$started
 main=$(find_window "$caption")
 check "copy after kill -9 maps its window" test -n "$main"
+# openbox sets the frame extents once it has framed the window, which a loaded machine delays.
+frame_extents_set() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q ' = '; }
 title_bar_on_screen() {
   local x y left top
+  wait_until frame_extents_set "$1" || return 1
   read -r x y < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} END {print x, y}')
   read -r left _ top _ < <(xprop -id "$1" _NET_FRAME_EXTENTS | cut -d= -f2 | tr -d ,)
   [[ $((x - left)) -ge 0 && $((y - top)) -ge 0 && $top -gt 0 ]]
