@@ -109,10 +109,7 @@ class DividerLines {
         end = detail::FirstTrue(begin, size, end,
                                 [&](std::size_t i) { return !(r1 + v[i] <= m_options.maxTotal); });
       }
-      const double target = r1 * factor;
-      cross = std::clamp(cross, begin, end);
-      while (cross < end && v[cross] < target) ++cross;
-      while (cross > begin && v[cross - 1] >= target) --cross;
+      cross = detail::CrossingFrom(v, begin, end, cross, r1 * factor, [](double r2) { return r2; });
       if (m_factors.HasInner() || (cross < end && v[cross] <= r1 * m_factors.hi) ||
           (cross > begin && v[cross - 1] >= r1 * m_factors.lo)) {
         Walk(top, t, bottom, begin, cross, end);

@@ -154,6 +154,17 @@ std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, s
   return cross;
 }
 
+// The first index of values[begin, end) whose value(values[i]), rising with i, is at least
+// target, found by stepping from near, which lies a few entries from it.
+template <class Value>
+std::size_t CrossingFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
+                         double target, Value value) {
+  std::size_t cross = std::clamp(near, begin, end);
+  while (cross < end && value(values[cross]) < target) ++cross;
+  while (cross > begin && value(values[cross - 1]) >= target) --cross;
+  return cross;
+}
+
 // WalkLine from near, an index a few entries from where the line crosses the target
 // (TableIndex::Near, or the last line's crossing when lines move little): the crossing is
 // found by stepping from near, and its two neighbours' values serve both the search and the
@@ -162,9 +173,7 @@ template <class Value, class Visit>
 std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
                          const Window& w, Value value, Visit visit) {
   if (w.hasInner) return WalkLine(values, begin, end, near, w, value, visit);
-  std::size_t cross = std::clamp(near, begin, end);
-  while (cross < end && value(values[cross]) < w.target) ++cross;
-  while (cross > begin && value(values[cross - 1]) >= w.target) --cross;
+  const std::size_t cross = CrossingFrom(values, begin, end, near, w.target, value);
   for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r) visit(r);
   for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo;) visit(--r);
   return cross;
