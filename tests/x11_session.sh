@@ -109,23 +109,25 @@ openbox_ready() {
     xprop -root _NET_SUPPORTED 2>/dev/null | grep -q '_NET_ACTIVE_WINDOW'
 }
 display_named() { [[ $(wc -l <"$work/display") -ge 1 ]]; }
+xvfb_settled() { display_named || ! kill -0 "$xvfb" 2>/dev/null; }
+openbox_settled() { openbox_ready || ! kill -0 "$openbox" 2>/dev/null; }
 # start_desktop: starts the server and openbox; fails, with both ended, if either does not
 # come up.
 start_desktop() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
-  wait_until display_named || return 1
-  export DISPLAY=":$(cat "$work/display")"
-  openbox >"$work/openbox.log" 2>&1 &
-  openbox=$!
-  openbox_settled() { openbox_ready || ! kill -0 "$openbox" 2>/dev/null; }
-  wait_until openbox_settled && openbox_ready && return 0
-  echo "openbox did not start on $DISPLAY:"
-  cat "$work/openbox.log"
-  xdpyinfo >/dev/null 2>&1 && echo "(the display answers now)"
-  kill -9 "$openbox"
-  kill "$xvfb"
-  wait "$xvfb"
+  if wait_until xvfb_settled && display_named; then
+    export DISPLAY=":$(cat "$work/display")"
+    openbox >"$work/openbox.log" 2>&1 &
+    openbox=$!
+    wait_until openbox_settled && openbox_ready && return 0
+    echo "openbox did not start on $DISPLAY:"
+    cat "$work/openbox.log"
+    xdpyinfo >/dev/null 2>&1 && echo "(the display answers now)"
+    kill -9 "$openbox"
+  fi
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
   xvfb=
   return 1
 }
