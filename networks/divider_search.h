@@ -7,6 +7,7 @@
 #include <span>
 
 #include "network.h"
+#include "two_leg_search.h"
 
 namespace vantrel::networks {
 
@@ -42,10 +43,12 @@ struct DividerRow {
   static bool Before(const DividerRow& a, const DividerRow& b) { return DividerRanksBefore(a, b); }
 };
 
+// The two-leg search of a divider: leg A the top, leg B the bottom, DividerFormula(vin).
+TwoLegOptions DividerLegOptions(const DividerOptions& options);
+DividerRow DividerRowOf(const TwoLegRow& row);
+
 // Calls emit for every divider within the tolerance and the total's bounds, in rank order,
-// stopping after limit rows. stock as for FindNetworks. Each top leg is a line along each
-// sorted list of legs (the single parts, the series pairs, the parallel pairs), walked
-// outward from where the output crosses VOUT.
+// stopping after limit rows: FindTwoLegs with DividerFormula. stock as for FindNetworks.
 void FindDividers(std::span<const double> stock, const DividerOptions& options, std::uint64_t limit,
                   const std::function<void(const DividerRow&)>& emit);
 

@@ -164,21 +164,33 @@ std::optional<double> ExactNetworkPercent(const Network& network, std::span<cons
   return ExactPercent(Evaluate(network, *leaves), *t);
 }
 
-std::optional<double> ExactDividerPercent(const Network& top, const Network& bottom,
-                                          std::span<const Decimal> stock, const Decimal& vin,
-                                          const Decimal& vout) {
+std::optional<double> ExactTwoLegPercent(LegSum numerator, LegSum denominator, const Network& a,
+                                         const Network& b, std::span<const Decimal> stock,
+                                         const Decimal& k0, const Decimal& target) {
   const int exponent = SmallestExponent(
-      top, stock, SmallestExponent(bottom, stock, std::min(vin.exponent, vout.exponent)));
-  const auto topLeaves = Leaves(top, stock, exponent);
-  const auto bottomLeaves = Leaves(bottom, stock, exponent);
-  const auto in = ScaledInteger(vin, exponent);
-  const auto out = ScaledInteger(vout, exponent);
-  if (!topLeaves || !bottomLeaves || !in || !out) return std::nullopt;
-  // VIN * R2 / (R1 + R2) with R = n / d: VIN * n2 * d1 / (n1 * d2 + n2 * d1).
-  const Fraction r1 = Evaluate(top, *topLeaves);
-  const Fraction r2 = Evaluate(bottom, *bottomLeaves);
-  const Wide share = r2.numerator * r1.denominator;
-  return ExactPercent({*in * share, r1.numerator * r2.denominator + share}, *out);
+      a, stock, SmallestExponent(b, stock, std::min(k0.exponent, target.exponent)));
+  const auto aLeaves = Leaves(a, stock, exponent);
+  const auto bLeaves = Leaves(b, stock, exponent);
+  const auto k = ScaledInteger(k0, exponent);
+  const auto t = ScaledInteger(target, exponent);
+  if (!aLeaves || !bLeaves || !k || !t) return std::nullopt;
+  // With A = na / da and B = nb / db over the common denominator da * db, A + B is
+  // na * db + nb * da, which the divider's VIN * B / (A + B) always took.
+  const Fraction ra = Evaluate(a, *aLeaves);
+  const Fraction rb = Evaluate(b, *bLeaves);
+  const Wide sums[] = {ra.numerator * rb.denominator, rb.numerator * ra.denominator};
+  const auto sum = [&](LegSum which) {
+    switch (which) {
+      case LegSum::kA:
+        return sums[0];
+      case LegSum::kB:
+        return sums[1];
+      case LegSum::kBoth:
+        break;
+    }
+    return sums[0] + sums[1];
+  };
+  return ExactPercent({*k * sum(numerator), sum(denominator)}, *t);
 }
 
 }  // namespace vantrel::networks

@@ -87,10 +87,13 @@ double ExactPercent(const Fraction& value, const Wide& target);
 std::optional<double> ExactNetworkPercent(const Network& network, std::span<const Decimal> stock,
                                           const Decimal& target);
 
-// The error in percent of a divider's output from vout in exact arithmetic, as
-// ExactNetworkPercent; vin and vout as magnitudes.
-std::optional<double> ExactDividerPercent(const Network& top, const Network& bottom,
-                                          std::span<const Decimal> stock, const Decimal& vin,
-                                          const Decimal& vout);
+// A sum of two legs A and B, in a formula's exact form.
+enum class LegSum : std::uint8_t { kA, kB, kBoth };
+
+// The error in percent from target of k0 * numerator / denominator, each a sum of the legs a
+// and b, in exact arithmetic as ExactNetworkPercent; k0 and target as magnitudes.
+std::optional<double> ExactTwoLegPercent(LegSum numerator, LegSum denominator, const Network& a,
+                                         const Network& b, std::span<const Decimal> stock,
+                                         const Decimal& k0, const Decimal& target);
 
 }  // namespace vantrel::networks
