@@ -11,6 +11,7 @@
 #include "check_command.h"
 #include "command_args.h"
 #include "completion.h"
+#include "design_commands.h"
 #include "divider_command.h"
 #include "find_command.h"
 #include "library_edit.h"
@@ -29,7 +30,8 @@ constexpr char kVersion[] = "1.0.0.1";
 
 constexpr char kAbout[] =
     "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
-    "reach a target value, and voltage divider pairs.\n"
+    "reach a target value, voltage divider pairs, regulator feedback dividers and\n"
+    "amplifier gain pairs.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value\n"
     "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
@@ -270,6 +272,8 @@ const std::vector<CliCommand>& CliCommands() {
          RunCalc},
         {FindCommandSpec(), RunFind},
         {DividerCommandSpec(), RunDivider},
+        {RegulatorCommandSpec(), RunRegulator},
+        {GainCommandSpec(), RunGain},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
         {{"normalise",

@@ -5,6 +5,7 @@
 #include "cli_app.h"
 #include "command_args.h"
 #include "command_line.h"
+#include "design_commands.h"
 #include "output_table.h"
 #include "result_listing.h"
 
@@ -23,28 +24,42 @@ finder::DividerInput DividerInputOf(const ParsedArgs& args) {
   input.maxTotal = Given(args, "--max-total");
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
+  input.partTolerance = Given(args, "--part-tolerance");
+  input.within = Given(args, "--within");
+  input.power = args.Has("--power");
+  input.maxPower = Given(args, "--max-power");
+  input.minCurrent = Given(args, "--min-current");
+  input.maxCurrent = Given(args, "--max-current");
   return input;
 }
 
 }  // namespace
 
 CommandSpec DividerCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
+      {"--tolerance", "P", "Keep dividers within P percent (default 1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List all dividers within P percent."},
+      {"--min-total", "R", "Keep dividers whose R1 + R2 is at least R."},
+      {"--max-total", "R", "Keep dividers whose R1 + R2 is at most R."},
+      {"--power", "", "Add Power (W), the most any one part takes."}};
+  for (OptionSpec& option : LoadOptions()) options.push_back(std::move(option));
+  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
+  options.insert(options.end(),
+                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
+                  {"--distinct", "", "Use each library value at most once per divider."},
+                  FormatOption()});
   return {"divider",
           "List resistor pairs that divide VIN down to VOUT.",
           "Lists pairs R1 (top) and R2 (bottom) of library values, or of legs of up to N\n"
           "values, that divide VIN to within P percent of VOUT, closest first, the K best\n"
           "(default 20) or all of them. VOUT is below VIN. Current is the current through\n"
-          "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n",
+          "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n"
+          "--power adds the most power any one part takes (--max-power implies it), and\n"
+          "--part-tolerance and --within the worst case, as for regulator.\n",
           {{"VIN"}, {"VOUT"}},
-          {{"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
-           {"--tolerance", "P", "Keep dividers within P percent (default 1)."},
-           {"--top", "K", "List the K best (default 20)."},
-           {"--all", "", "List all dividers within P percent."},
-           {"--min-total", "R", "Keep dividers whose R1 + R2 is at least R."},
-           {"--max-total", "R", "Keep dividers whose R1 + R2 is at most R."},
-           {"--exclude", "V", "Leave library value V out; may be repeated."},
-           {"--distinct", "", "Use each library value at most once per divider."},
-           FormatOption()}};
+          std::move(options)};
 }
 
 int RunDivider(const ParsedArgs& args, CliContext& context) {

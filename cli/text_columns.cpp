@@ -7,6 +7,17 @@
 #include <system_error>
 
 namespace vantrel {
+namespace {
+
+// The columns text takes on a terminal: its characters, a UTF-8 continuation byte adding none,
+// so that a title such as "Rtop (OUT–FB)" lines up.
+std::size_t Width(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+}  // namespace
 
 TextColumns::TextColumns(const std::vector<finder::Column>& columns) {
   for (const finder::Column& column : columns) {
@@ -19,7 +30,7 @@ TextColumns::TextColumns(const std::vector<finder::Column>& columns) {
 
 void TextColumns::Measure(const std::vector<std::string>& cells) {
   for (std::size_t i = 0; i < cells.size(); ++i)
-    m_widths[i] = std::max(m_widths[i], cells[i].size());
+    m_widths[i] = std::max(m_widths[i], Width(cells[i]));
 }
 
 std::string TextColumns::Line(const std::vector<std::string>& cells) const {
@@ -29,9 +40,9 @@ std::string TextColumns::Line(const std::vector<std::string>& cells) const {
       line += cells[i];
     } else if (m_left[i]) {
       line += cells[i];
-      line.append(m_widths[i] - cells[i].size() + 2, ' ');
+      line.append(m_widths[i] - Width(cells[i]) + 2, ' ');
     } else {
-      line.append(m_widths[i] - cells[i].size(), ' ');
+      line.append(m_widths[i] - Width(cells[i]), ' ');
       line += cells[i];
       line += "  ";
     }

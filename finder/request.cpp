@@ -1,8 +1,10 @@
 #include "request.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "resistor_notation.h"
 
@@ -51,6 +53,112 @@ double Percent(std::string_view field, const std::string& text) {
     Refuse(field, std::string(field) + " needs a percentage of 0 or more, not " + Quoted(text));
   }
   return value;
+}
+
+// A number of 0 or more, finite, in the notation of resistances ("250m" for 0.25).
+double NonNegative(std::string_view field, const std::string& text, std::string_view noun) {
+  const std::optional<double> value = ParseResistance(text);
+  if (!value || !std::isfinite(*value) || *value < 0) {
+    Refuse(field, std::string(field) + " needs " + std::string(noun) +
+                      " of 0 or more, a finite number, not " + Quoted(text));
+  }
+  return *value;
+}
+
+// Amperes: "50u" is 50e-6, "2m" 2e-3, and "p", "n", "µ" and "k" likewise; an "A" may follow.
+double Current(std::string_view field, const std::string& text) {
+  std::string digits(text);
+  if (digits.ends_with('A')) digits.pop_back();
+  int power = 0;
+  for (const auto& [prefix, exponent] : {std::pair<std::string_view, int>{"p", -12},
+                                         {"n", -9},
+                                         {"u", -6},
+                                         {"\xC2\xB5", -6},
+                                         {"m", -3},
+                                         {"k", 3}}) {
+    if (digits.size() > prefix.size() && digits.ends_with(prefix)) {
+      digits.resize(digits.size() - prefix.size());
+      power = exponent;
+      break;
+    }
+  }
+  // The power joins the decimal exponent, so "50u" reads as the double nearest 50e-6.
+  if (power != 0 && digits.find_first_of("eE") == std::string::npos) {
+    digits += "e" + std::to_string(power);
+    power = 0;
+  }
+  std::optional<double> value = ParseResistance(digits);
+  if (value && (digits.find_first_not_of("0123456789.eE+-") != std::string::npos)) value.reset();
+  if (value) *value *= std::pow(10.0, power);
+  if (!value || !std::isfinite(*value) || *value < 0 || *value > kMaxVoltage) {
+    Refuse(field, std::string(field) + " needs a current from 0 to 1e6 A, such as 50u, not " +
+                      Quoted(text));
+  }
+  return *value;
+}
+
+// One value, or MIN:TYP:MAX with MIN <= TYP <= MAX, each read by read.
+template <class Read>
+Spread SpreadOf(std::string_view field, const std::string& text, const Read& read) {
+  const std::size_t first = text.find(':');
+  if (first == std::string::npos) {
+    const double value = read(field, text);
+    return {value, value, value};
+  }
+  const std::size_t second = text.find(':', first + 1);
+  if (second == std::string::npos || text.find(':', second + 1) != std::string::npos) {
+    Refuse(field, std::string(field) + " needs one value or MIN:TYP:MAX, not " + Quoted(text));
+  }
+  const Spread spread{read(field, text.substr(0, first)),
+                      read(field, text.substr(first + 1, second - first - 1)),
+                      read(field, text.substr(second + 1))};
+  if (!(spread.min <= spread.typ && spread.typ <= spread.max)) {
+    Refuse(field,
+           std::string(field) + " " + Quoted(text) + " needs MIN <= TYP <= MAX, in that order");
+  }
+  return spread;
+}
+
+// The totals' bounds, the lower not above the upper.
+void Totals(const std::optional<std::string>& minText, const std::optional<std::string>& maxText,
+            double& minTotal, double& maxTotal) {
+  if (minText) minTotal = Resistance("--min-total", *minText);
+  if (maxText) maxTotal = Resistance("--max-total", *maxText);
+  if (minText && maxText && minTotal > maxTotal) {
+    Refuse("--min-total",
+           "--min-total " + Quoted(*minText) + " is above --max-total " + Quoted(*maxText));
+  }
+}
+
+std::optional<double> PartTolerance(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  const double percent = Percent("--part-tolerance", *text);
+  if (percent >= 100) {
+    Refuse("--part-tolerance", "--part-tolerance must be below 100, not " + Quoted(*text));
+  }
+  return percent;
+}
+
+// The band and the search's tolerance: with --within B the tolerance is B unless one was
+// given, and at most B, since the nominal output lies within its own band.
+void Band(const std::optional<std::string>& within, bool toleranceGiven, double& tolerance,
+          DesignBounds& bounds) {
+  if (!within) return;
+  bounds.within = Percent("--within", *within);
+  tolerance = toleranceGiven ? std::min(tolerance, *bounds.within) : *bounds.within;
+}
+
+// The bounds on the divider's current and on any part's power.
+void Load(const std::optional<std::string>& minCurrent,
+          const std::optional<std::string>& maxCurrent, const std::optional<std::string>& maxPower,
+          DesignBounds& bounds) {
+  if (minCurrent) bounds.minCurrent = Current("--min-current", *minCurrent);
+  if (maxCurrent) bounds.maxCurrent = Current("--max-current", *maxCurrent);
+  if (minCurrent && maxCurrent && bounds.minCurrent > bounds.maxCurrent) {
+    Refuse("--min-current", "--min-current " + Quoted(*minCurrent) + " is above --max-current " +
+                                Quoted(*maxCurrent));
+  }
+  if (maxPower) bounds.maxPower = NonNegative("--max-power", *maxPower, "a power in watts");
 }
 
 std::uint64_t Count(std::string_view field, const std::string& text, std::uint64_t most) {
@@ -112,14 +220,7 @@ Checked<FindRequest> CheckFind(const FindInput& input) {
     request.limit = Limit(input.top, input.all);
     request.excluded = Excluded(input.exclude);
     request.search.distinct = input.distinct;
-    if (input.partTolerance) {
-      const double percent = Percent("--part-tolerance", *input.partTolerance);
-      if (percent >= 100) {
-        Refuse("--part-tolerance",
-               "--part-tolerance must be below 100, not " + Quoted(*input.partTolerance));
-      }
-      request.partTolerance = percent;
-    }
+    request.partTolerance = PartTolerance(input.partTolerance);
     return request;
   });
 }
@@ -137,14 +238,69 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input) {
     if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
     if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
     request.limit = Limit(input.top, input.all);
-    if (input.minTotal) search.minTotal = Resistance("--min-total", *input.minTotal);
-    if (input.maxTotal) search.maxTotal = Resistance("--max-total", *input.maxTotal);
-    if (input.minTotal && input.maxTotal && search.minTotal > search.maxTotal) {
-      Refuse("--min-total", "--min-total " + Quoted(*input.minTotal) + " is above --max-total " +
-                                Quoted(*input.maxTotal));
+    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    request.excluded = Excluded(input.exclude);
+    search.distinct = input.distinct;
+    request.bounds.partTolerance = PartTolerance(input.partTolerance);
+    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    Load(input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    request.power = input.power || input.maxPower;
+    return request;
+  });
+}
+
+Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input) {
+  return Check<RegulatorRequest>([&] {
+    RegulatorRequest request;
+    networks::TwoLegOptions& search = request.search;
+    search.target = Voltage("VOUT", input.vout);
+    if (!input.vref) Refuse("--vref", "--vref V is needed: the reference voltage, or MIN:TYP:MAX");
+    request.vref = SpreadOf("--vref", *input.vref, Voltage);
+    if (input.iadj) request.iadj = SpreadOf("--iadj", *input.iadj, Current);
+    if (!(request.vref.typ < search.target)) {
+      Refuse("VOUT", "VOUT " + Quoted(input.vout) + " must be above VREF " + Quoted(*input.vref) +
+                         ": the divider only raises the reference");
+    }
+    request.referenceTop = input.referenceTop;
+    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
+    request.limit = Limit(input.top, input.all);
+    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    request.excluded = Excluded(input.exclude);
+    search.distinct = input.distinct;
+    request.bounds.partTolerance = PartTolerance(input.partTolerance);
+    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    Load(input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    return request;
+  });
+}
+
+Checked<GainRequest> CheckGain(const GainInput& input) {
+  return Check<GainRequest>([&] {
+    GainRequest request;
+    networks::TwoLegOptions& search = request.search;
+    search.target =
+        Quantity("G", input.gain, "gain", kMinVoltage, kMaxVoltage, "gains from 1e-6 to 1e6");
+    request.inverting = input.inverting;
+    if (!input.inverting && search.target < 1) {
+      Refuse("G", "G " + Quoted(input.gain) +
+                      " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
+                      "for an inverting one)");
+    }
+    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
+    request.limit = Limit(input.top, input.all);
+    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    if (input.rfMin) search.minA = Resistance("--rf-min", *input.rfMin);
+    if (input.rfMax) search.maxA = Resistance("--rf-max", *input.rfMax);
+    if (input.rfMin && input.rfMax && search.minA > search.maxA) {
+      Refuse("--rf-min",
+             "--rf-min " + Quoted(*input.rfMin) + " is above --rf-max " + Quoted(*input.rfMax));
     }
     request.excluded = Excluded(input.exclude);
     search.distinct = input.distinct;
+    request.bounds.partTolerance = PartTolerance(input.partTolerance);
+    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
     return request;
   });
 }

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "designs.h"
 #include "divider_search.h"
 #include "e_series.h"
 #include "network_search.h"
@@ -63,12 +64,77 @@ struct DividerInput {
   std::optional<std::string> maxTotal;
   std::vector<std::string> exclude;
   bool distinct = false;
+  std::optional<std::string> partTolerance;
+  std::optional<std::string> within;
+  bool power = false;
+  std::optional<std::string> maxPower;
+  std::optional<std::string> minCurrent;
+  std::optional<std::string> maxCurrent;
 };
 
 struct DividerRequest {
   networks::DividerOptions search;  // vin, vout, legs, tolerance, totals, distinct
   std::uint64_t limit = 20;
   std::vector<double> excluded;
+  DesignBounds bounds;
+  bool power = false;  // list the power column
+};
+
+// The texts of a regulator's feedback divider as typed.
+struct RegulatorInput {
+  std::string vout;
+  std::optional<std::string> vref;  // V or MIN:TYP:MAX; required
+  std::optional<std::string> iadj;
+  bool referenceTop = false;  // VREF across the top resistor (OUT to ADJ)
+  std::optional<std::string> parts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::optional<std::string> minTotal;
+  std::optional<std::string> maxTotal;
+  std::vector<std::string> exclude;
+  bool distinct = false;
+  std::optional<std::string> partTolerance;
+  std::optional<std::string> within;
+  std::optional<std::string> maxPower;
+  std::optional<std::string> minCurrent;
+  std::optional<std::string> maxCurrent;
+};
+
+struct RegulatorRequest {
+  networks::TwoLegOptions search;  // VOUT, legs, tolerance, totals, distinct; leg B carries VREF
+  Spread vref;                     // 0 < min <= typ <= max, typ below VOUT
+  Spread iadj;                     // amperes, 0 <= min <= typ <= max
+  bool referenceTop = false;       // leg B is the top resistor, else the bottom one
+  std::uint64_t limit = 20;
+  std::vector<double> excluded;
+  DesignBounds bounds;
+};
+
+// The texts of an amplifier's gain as typed.
+struct GainInput {
+  std::string gain;
+  bool inverting = false;
+  std::optional<std::string> parts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::optional<std::string> minTotal;
+  std::optional<std::string> maxTotal;
+  std::optional<std::string> rfMin;
+  std::optional<std::string> rfMax;
+  std::vector<std::string> exclude;
+  bool distinct = false;
+  std::optional<std::string> partTolerance;
+  std::optional<std::string> within;
+};
+
+struct GainRequest {
+  networks::TwoLegOptions search;  // the gain, legs, tolerance, totals, Rf's bounds (leg A)
+  bool inverting = false;          // |G| = Rf / Rin, else G = 1 + Rf / Rg
+  std::uint64_t limit = 20;
+  std::vector<double> excluded;
+  DesignBounds bounds;  // the part tolerance and the band only
 };
 
 // The texts of a series as typed.
@@ -88,6 +154,8 @@ struct SeriesRequest {
 // the first field that is not.
 Checked<FindRequest> CheckFind(const FindInput& input);
 Checked<DividerRequest> CheckDivider(const DividerInput& input);
+Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input);
+Checked<GainRequest> CheckGain(const GainInput& input);
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input);
 
 // text in double quotes, cut to its first 40 bytes (on a character boundary) with the full

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <string_view>
+#include <tuple>
 
 #include "number_text.h"
 
@@ -26,15 +29,174 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   return row;
 }
 
-DividerRow MakeDividerRow(std::uint64_t rank, const networks::DividerRow& found,
+namespace {
+
+bool Banded(const DesignBounds& bounds) {
+  return bounds.partTolerance || bounds.within;
+}
+
+// The worst case of a found design, and whether it lies within the band (--within, else the
+// tolerance).
+template <class Row>
+void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
+             const LoadedStock& stock) {
+  if (!Banded(design.bounds)) return;
+  std::tie(row.low, row.high) = WorstCase(design, found, stock.stock.values);
+  row.inSpec = WithinBand(row.low, row.high, design.options.target,
+                          design.bounds.within.value_or(design.options.tolerance));
+}
+
+std::pair<double, double> DividerVolts(const std::array<double, 2>& k,
+                                       const networks::TwoLegRow& row) {
+  return {k[0] * row.ra / row.total, k[0] * row.rb / row.total};
+}
+
+// Leg B carries VREF, leg A the rest of VOUT, in either form.
+std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
+                                         const networks::TwoLegRow& row) {
+  return {row.output - k[0], k[0]};
+}
+
+// The cells of the band columns, after the error.
+void AddBandCells(std::vector<std::string>& cells, double low, double high, bool inSpec) {
+  // The two ends of a spread need no more than the value's first digits.
+  cells.push_back(FormatEngineering(low, 3));
+  cells.push_back(FormatEngineering(high, 3));
+  cells.push_back(inSpec ? "yes" : "no");
+}
+
+void AddBandFields(std::vector<Cell>& cells, double low, double high, bool inSpec) {
+  cells.push_back(NumberCell(low));
+  cells.push_back(NumberCell(high));
+  cells.push_back(BoolCell(inSpec));
+}
+
+constexpr Column kBandColumns[] = {{"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
+
+// The options a request bounds its rows by beyond the tolerance and the totals, as the note
+// that no row meets them names them.
+std::string BoundsGiven(const DesignBounds& bounds) {
+  std::vector<std::string> given;
+  if (bounds.within) given.push_back("--within " + PlainDigits(*bounds.within));
+  if (bounds.maxPower) given.push_back("--max-power " + PlainDigits(*bounds.maxPower));
+  if (bounds.minCurrent > 0) given.push_back("--min-current " + PlainDigits(bounds.minCurrent));
+  if (!std::isinf(bounds.maxCurrent)) {
+    given.push_back("--max-current " + PlainDigits(bounds.maxCurrent));
+  }
+  std::string text;
+  for (const std::string& option : given) text += (text.empty() ? "" : ", ") + option;
+  return text;
+}
+
+// The closest design of any error, for the note when none lies within the tolerance; the
+// bounds on current, power and band are not searched for, which could take every pair.
+std::optional<networks::TwoLegRow> Closest(const Design& design, const LoadedStock& stock) {
+  networks::TwoLegOptions anyError = design.options;
+  anyError.tolerance = std::numeric_limits<double>::infinity();
+  std::optional<networks::TwoLegRow> closest;
+  networks::FindTwoLegs(stock.stock.values, design.formula, anyError, 1,
+                        [&](const networks::TwoLegRow& row) { closest = row; });
+  return closest;
+}
+
+std::string TotalsNote(double minTotal, double maxTotal) {
+  return std::isinf(maxTotal) ? "of at least " + PlainDigits(minTotal)
+         : minTotal == 0      ? "of at most " + PlainDigits(maxTotal)
+                         : "between " + PlainDigits(minTotal) + " and " + PlainDigits(maxTotal);
+}
+
+}  // namespace
+
+Design DividerDesign(const DividerRequest& request) {
+  Design design;
+  design.formula = networks::DividerFormula(request.search.vin);
+  design.low = design.formula;
+  design.high = design.formula;
+  design.options = networks::DividerLegOptions(request.search);
+  design.bounds = request.bounds;
+  design.volts = DividerVolts;
+  design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+    return k[0] / row.total;
+  };
+  return design;
+}
+
+Design RegulatorDesign(const RegulatorRequest& request) {
+  Design design;
+  design.formula = networks::RegulatorFormula(request.vref.typ, request.iadj.typ);
+  design.low = networks::RegulatorFormula(request.vref.min, request.iadj.min);
+  design.high = networks::RegulatorFormula(request.vref.max, request.iadj.max);
+  design.options = request.search;
+  design.bounds = request.bounds;
+  design.volts = RegulatorVolts;
+  if (request.referenceTop) {
+    design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+      return k[0] / row.rb;
+    };
+  } else {
+    design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+      return (row.output - k[0]) / row.ra;
+    };
+  }
+  return design;
+}
+
+Design GainDesign(const GainRequest& request) {
+  Design design;
+  design.formula = request.inverting ? networks::InvertingGainFormula() : networks::GainFormula();
+  design.low = design.formula;
+  design.high = design.formula;
+  design.options = request.search;
+  design.bounds = request.bounds;
+  return design;
+}
+
+DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
                           const LoadedStock& stock, const DividerRequest& request) {
-  return {rank,
-          networks::Spell(found.top, stock.names),
-          networks::Spell(found.bottom, stock.names),
-          found.vout,
-          found.error,
-          found.total,
-          request.search.vin / found.total};
+  DividerRow row{rank,
+                 networks::Spell(found.a, stock.names),
+                 networks::Spell(found.b, stock.names),
+                 found.output,
+                 found.error,
+                 found.total,
+                 request.search.vin / found.total};
+  if (Banded(request.bounds) || request.power) {
+    const Design design = DividerDesign(request);
+    AddBand(row, design, found, stock);
+    if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
+  }
+  return row;
+}
+
+DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                           const LoadedStock& stock, const RegulatorRequest& request) {
+  const Design design = RegulatorDesign(request);
+  DesignRow row;
+  row.rank = rank;
+  const std::string a = networks::Spell(found.a, stock.names);
+  const std::string b = networks::Spell(found.b, stock.names);
+  row.first = request.referenceTop ? b : a;
+  row.second = request.referenceTop ? a : b;
+  row.output = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  row.current = design.current(design.formula.k, found);
+  row.power = MaxPartPower(design, found, stock.stock.values);
+  AddBand(row, design, found, stock);
+  return row;
+}
+
+DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                      const LoadedStock& stock, const GainRequest& request) {
+  DesignRow row;
+  row.rank = rank;
+  row.first = networks::Spell(found.a, stock.names);
+  row.second = networks::Spell(found.b, stock.names);
+  row.output = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  AddBand(row, GainDesign(request), found, stock);
+  return row;
 }
 
 std::vector<Column> FindColumns(const FindRequest& request) {
@@ -48,9 +210,44 @@ std::vector<Column> FindColumns(const FindRequest& request) {
   return columns;
 }
 
-std::vector<Column> DividerColumns() {
-  return {{"Rank", "rank"},       {"R1", "r1", true},   {"R2", "r2", true},    {"VOUT", "vout"},
-          {"Error (%)", "error"}, {"R1 + R2", "total"}, {"Current", "current"}};
+std::vector<Column> DividerColumns(const DividerRequest& request) {
+  std::vector<Column> columns{{"Rank", "rank"},
+                              {"R1", "r1", true},
+                              {"R2", "r2", true},
+                              {"VOUT", "vout"},
+                              {"Error (%)", "error"}};
+  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
+  if (request.power) columns.push_back({"Power (W)", "power"});
+  return columns;
+}
+
+std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
+  std::vector<Column> columns{{"Rank", "rank"}};
+  if (request.referenceTop) {
+    columns.insert(columns.end(),
+                   {{"Rtop (OUT–ADJ)", "top", true}, {"Rbottom (ADJ–GND)", "bottom", true}});
+  } else {
+    columns.insert(columns.end(),
+                   {{"Rtop (OUT–FB)", "top", true}, {"Rbottom (FB–GND)", "bottom", true}});
+  }
+  columns.insert(columns.end(), {{"VOUT", "vout"}, {"Error (%)", "error"}});
+  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  columns.insert(columns.end(),
+                 {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
+  return columns;
+}
+
+std::vector<Column> GainColumns(const GainRequest& request) {
+  std::vector<Column> columns{
+      {"Rank", "rank"},
+      {"Rf", "rf", true},
+      request.inverting ? Column{"Rin", "rin", true} : Column{"Rg", "rg", true},
+      {"Gain", "gain"},
+      {"Error (%)", "error"}};
+  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
+  return columns;
 }
 
 std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
@@ -72,14 +269,35 @@ std::vector<std::string> FindTextCells(const FindRow& row, int digits, const Fin
   return cells;
 }
 
-std::vector<std::string> DividerTextCells(const DividerRow& row, int digits) {
-  return {std::to_string(row.rank),
-          row.r1,
-          row.r2,
-          FormatEngineering(row.vout, digits),
-          FormatPercent(row.error),
-          FormatEngineering(row.total, 3),
-          FormatEngineering(row.current, 3)};
+std::vector<std::string> DividerTextCells(const DividerRow& row, int digits,
+                                          const DividerRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank), row.r1, row.r2,
+                                 FormatEngineering(row.vout, digits), FormatPercent(row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  cells.push_back(FormatEngineering(row.total, 3));
+  cells.push_back(FormatEngineering(row.current, 3));
+  if (request.power) cells.push_back(FormatEngineering(row.power, 3));
+  return cells;
+}
+
+std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
+                                            const RegulatorRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
+                                 FormatEngineering(row.output, digits), FormatPercent(row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  cells.push_back(FormatEngineering(row.total, 3));
+  cells.push_back(FormatEngineering(row.current, 3));
+  cells.push_back(FormatEngineering(row.power, 3));
+  return cells;
+}
+
+std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
+                                       const GainRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
+                                 FormatEngineering(row.output, digits), FormatPercent(row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  cells.push_back(FormatEngineering(row.total, 3));
+  return cells;
 }
 
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
@@ -94,10 +312,32 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
   return cells;
 }
 
-std::vector<Cell> DividerFields(const DividerRow& row) {
-  return {NumberCell(row.rank),   TextCell(row.r1),      TextCell(row.r2),
-          NumberCell(row.vout),   NumberCell(row.error), NumberCell(row.total),
-          NumberCell(row.current)};
+std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2),
+                          NumberCell(row.vout), NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  cells.push_back(NumberCell(row.total));
+  cells.push_back(NumberCell(row.current));
+  if (request.power) cells.push_back(NumberCell(row.power));
+  return cells;
+}
+
+std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
+                          NumberCell(row.output), NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  cells.push_back(NumberCell(row.total));
+  cells.push_back(NumberCell(row.current));
+  cells.push_back(NumberCell(row.power));
+  return cells;
+}
+
+std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
+                          NumberCell(row.output), NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  cells.push_back(NumberCell(row.total));
+  return cells;
 }
 
 KeyDigits::KeyDigits(double target)
@@ -130,30 +370,64 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
-  networks::DividerOptions anyError = request.search;
-  anyError.tolerance = std::numeric_limits<double>::infinity();
-  std::optional<DividerRow> closest;
-  networks::FindDividers(stock.stock.values, anyError, 1, [&](const networks::DividerRow& row) {
-    closest = MakeDividerRow(1, row, stock, request);
-  });
   const networks::DividerOptions& bounds = request.search;
+  if (const std::string given = BoundsGiven(request.bounds); !given.empty()) {
+    return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
+           PlainDigits(bounds.vout) + " meets " + given;
+  }
+  const std::optional<networks::TwoLegRow> closest = Closest(DividerDesign(request), stock);
   const bool totals = bounds.minTotal > 0 || !std::isinf(bounds.maxTotal);
   if (!closest && !totals) {
     return std::string("No divider can be made from the library's values") +
            (bounds.distinct ? " with each value used once" : "");
   }
-  if (!closest) {
-    return "No divider has a total " +
-           (std::isinf(bounds.maxTotal) ? "of at least " + PlainDigits(bounds.minTotal)
-            : bounds.minTotal == 0      ? "of at most " + PlainDigits(bounds.maxTotal)
-                                        : "between " + PlainDigits(bounds.minTotal) + " and " +
-                                         PlainDigits(bounds.maxTotal));
-  }
+  if (!closest) return "No divider has a total " + TotalsNote(bounds.minTotal, bounds.maxTotal);
+  const DividerRow row = MakeDividerRow(1, *closest, stock, request);
   return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
-         PlainDigits(bounds.vout) + "; the closest is R1 = " + closest->r1 +
-         ", R2 = " + closest->r2 + ": " +
-         FormatEngineering(closest->vout, DigitsToTellApart(closest->vout, bounds.vout)) + " (" +
-         FormatPercent(closest->error) + " %)";
+         PlainDigits(bounds.vout) + "; the closest is R1 = " + row.r1 + ", R2 = " + row.r2 + ": " +
+         FormatEngineering(row.vout, DigitsToTellApart(row.vout, bounds.vout)) + " (" +
+         FormatPercent(row.error) + " %)";
+}
+
+namespace {
+
+// The note of a regulator or an amplifier: what keeps every row out, or the closest design.
+std::string NoDesignRowNote(const Design& design, const LoadedStock& stock, std::string_view what,
+                            const std::string& legs,
+                            const std::function<std::string(const networks::TwoLegRow&)>& spell) {
+  const networks::TwoLegOptions& options = design.options;
+  const std::string within =
+      " within " + PlainDigits(options.tolerance) + " % of " + PlainDigits(options.target);
+  if (const std::string given = BoundsGiven(design.bounds); !given.empty()) {
+    return "No " + std::string(what) + within + " meets " + given;
+  }
+  const std::optional<networks::TwoLegRow> closest = Closest(design, stock);
+  if (!closest) {
+    return "No " + std::string(what) +
+           " can be made from the library's values within the bounds on " + legs;
+  }
+  return "No " + std::string(what) + within + "; the closest is " + spell(*closest) + ": " +
+         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
+         " (" + FormatPercent(closest->error) + " %)";
+}
+
+}  // namespace
+
+std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
+  return NoDesignRowNote(RegulatorDesign(request), stock, "design", "Rtop + Rbottom",
+                         [&](const networks::TwoLegRow& found) {
+                           const DesignRow row = MakeRegulatorRow(1, found, stock, request);
+                           return "Rtop = " + row.first + ", Rbottom = " + row.second;
+                         });
+}
+
+std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
+  return NoDesignRowNote(GainDesign(request), stock, "design", "Rf and the total",
+                         [&](const networks::TwoLegRow& found) {
+                           const DesignRow row = MakeGainRow(1, found, stock, request);
+                           return "Rf = " + row.first +
+                                  (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
+                         });
 }
 
 }  // namespace vantrel::finder

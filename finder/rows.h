@@ -43,28 +43,69 @@ struct DividerRow {
   double error = 0;    // percent, signed
   double total = 0;    // R1 + R2
   double current = 0;  // VIN / (R1 + R2)
+  // With a part tolerance or a band: the worst-case output, and whether it lies within the
+  // band (--within, else the tolerance).
+  double low = 0;
+  double high = 0;
+  bool inSpec = false;
+  double power = 0;  // watts, the most any one part takes
 };
+
+// One row of a regulator's feedback divider or of an amplifier's gain: legs by place (Rtop
+// and Rbottom; Rf and Rg or Rin), the output (VOUT, gain) and its worst case.
+struct DesignRow {
+  std::uint64_t rank = 0;
+  std::string first;   // Rtop, Rf
+  std::string second;  // Rbottom, Rg or Rin
+  double output = 0;
+  double error = 0;  // percent, signed
+  double total = 0;
+  double current = 0;  // through Rtop
+  double power = 0;    // watts, the most any one part takes
+  double low = 0;
+  double high = 0;
+  bool inSpec = false;
+};
+
+// The design a request searches: formulas, options and bounds.
+Design DividerDesign(const DividerRequest& request);
+Design RegulatorDesign(const RegulatorRequest& request);
+Design GainDesign(const GainRequest& request);
 
 // The row of a found network, ranked rank, for the request it answers.
 FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
                     const FindRequest& request);
 // The row of a found divider, ranked rank.
-DividerRow MakeDividerRow(std::uint64_t rank, const networks::DividerRow& found,
+DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
                           const LoadedStock& stock, const DividerRequest& request);
+DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                           const LoadedStock& stock, const RegulatorRequest& request);
+DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                      const LoadedStock& stock, const GainRequest& request);
 
 // The columns of a find's rows; low, high and covers only with a part tolerance.
 std::vector<Column> FindColumns(const FindRequest& request);
-std::vector<Column> DividerColumns();
+// A divider's: low, high and in_spec with a part tolerance or a band, power when asked.
+std::vector<Column> DividerColumns(const DividerRequest& request = {});
+std::vector<Column> RegulatorColumns(const RegulatorRequest& request);
+std::vector<Column> GainColumns(const GainRequest& request);
 // The tsv, csv and json names of columns.
 std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
 
 // A row's text cells, with digits significant digits in its key column (value, VOUT).
 std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request);
-std::vector<std::string> DividerTextCells(const DividerRow& row, int digits);
+std::vector<std::string> DividerTextCells(const DividerRow& row, int digits,
+                                          const DividerRequest& request);
+std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
+                                            const RegulatorRequest& request);
+std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
+                                       const GainRequest& request);
 
 // A row's fields for tsv, csv and json: numbers in full.
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
-std::vector<Cell> DividerFields(const DividerRow& row);
+std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request);
+std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
+std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
 
 // The digits of a key column: at least 3, more where the target was typed with more (up to
 // 7) so an exact hit on 1234.5 reads 1.2345k, and as many as it takes to tell each value
@@ -87,5 +128,7 @@ class KeyDigits {
 // divider whose totals no pair meets, that. Searches the stock once more.
 std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
+std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);
+std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request);
 
 }  // namespace vantrel::finder

@@ -1,7 +1,7 @@
 #pragma once
 
-// find and divider side by side: what each does differently, so that the command line and the
-// window list either through one path.
+// find, divider, regulator and gain side by side: what each does differently, so that the
+// command line and the window list any of them through one path.
 
 #include <atomic>
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "designs.h"
 #include "divider_search.h"
 #include "network_search.h"
 #include "request.h"
@@ -22,7 +23,6 @@ struct FindKind {
   using Found = networks::NetworkRow;
   using Row = FindRow;
   static constexpr char kWhat[] = "networks";
-  static constexpr auto kSearch = &networks::FindNetworks;
 
   static std::vector<Column> Columns(const Request& request) { return FindColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
@@ -41,31 +41,100 @@ struct FindKind {
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoFindRowNote(stock, request);
   }
+  static void Search(const Request& request, const LoadedStock& stock,
+                     const std::atomic<bool>* stop, std::uint64_t limit,
+                     const std::function<void(const Found&)>& take) {
+    auto options = request.search;
+    options.stop = stop;
+    networks::FindNetworks(stock.stock.values, options, limit, take);
+  }
 };
 
 struct DividerKind {
   using Request = DividerRequest;
-  using Found = networks::DividerRow;
+  using Found = networks::TwoLegRow;
   using Row = DividerRow;
   static constexpr char kWhat[] = "dividers";
-  static constexpr auto kSearch = &networks::FindDividers;
 
-  static std::vector<Column> Columns(const Request&) { return DividerColumns(); }
+  static std::vector<Column> Columns(const Request& request) { return DividerColumns(request); }
   static double Target(const Request& request) { return request.search.vout; }
-  static std::vector<networks::Network> Legs(const Found& found) {
-    return {found.top, found.bottom};
-  }
+  static std::vector<networks::Network> Legs(const Found& found) { return {found.a, found.b}; }
   static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
                      const Request& request) {
     return MakeDividerRow(rank, found, stock, request);
   }
   static double Key(const Row& row) { return row.vout; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request&) {
-    return DividerTextCells(row, digits);
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
+    return DividerTextCells(row, digits, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request&) { return DividerFields(row); }
+  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+    return DividerFields(row, request);
+  }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoDividerRowNote(stock, request);
+  }
+  static void Search(const Request& request, const LoadedStock& stock,
+                     const std::atomic<bool>* stop, std::uint64_t limit,
+                     const std::function<void(const Found&)>& take) {
+    SearchDesign(DividerDesign(request), stock.stock.values, stop, limit, take);
+  }
+};
+
+struct RegulatorKind {
+  using Request = RegulatorRequest;
+  using Found = networks::TwoLegRow;
+  using Row = DesignRow;
+  static constexpr char kWhat[] = "designs";
+
+  static std::vector<Column> Columns(const Request& request) { return RegulatorColumns(request); }
+  static double Target(const Request& request) { return request.search.target; }
+  static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
+                     const Request& request) {
+    return MakeRegulatorRow(rank, found, stock, request);
+  }
+  static double Key(const Row& row) { return row.output; }
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
+    return RegulatorTextCells(row, digits, request);
+  }
+  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+    return RegulatorFields(row, request);
+  }
+  static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
+    return NoRegulatorRowNote(stock, request);
+  }
+  static void Search(const Request& request, const LoadedStock& stock,
+                     const std::atomic<bool>* stop, std::uint64_t limit,
+                     const std::function<void(const Found&)>& take) {
+    SearchDesign(RegulatorDesign(request), stock.stock.values, stop, limit, take);
+  }
+};
+
+struct GainKind {
+  using Request = GainRequest;
+  using Found = networks::TwoLegRow;
+  using Row = DesignRow;
+  static constexpr char kWhat[] = "designs";
+
+  static std::vector<Column> Columns(const Request& request) { return GainColumns(request); }
+  static double Target(const Request& request) { return request.search.target; }
+  static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
+                     const Request& request) {
+    return MakeGainRow(rank, found, stock, request);
+  }
+  static double Key(const Row& row) { return row.output; }
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
+    return GainTextCells(row, digits, request);
+  }
+  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+    return GainFields(row, request);
+  }
+  static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
+    return NoGainRowNote(stock, request);
+  }
+  static void Search(const Request& request, const LoadedStock& stock,
+                     const std::atomic<bool>* stop, std::uint64_t limit,
+                     const std::function<void(const Found&)>& take) {
+    SearchDesign(GainDesign(request), stock.stock.values, stop, limit, take);
   }
 };
 
@@ -75,9 +144,7 @@ template <class Kind>
 void SearchRows(const typename Kind::Request& request, const LoadedStock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
                 const std::function<void(const typename Kind::Found&)>& take) {
-  auto options = request.search;
-  options.stop = stop;
-  Kind::kSearch(stock.stock.values, options, limit, take);
+  Kind::Search(request, stock, stop, limit, take);
 }
 
 }  // namespace vantrel::finder

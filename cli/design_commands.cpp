@@ -1,0 +1,196 @@
+#include "design_commands.h"
+
+#include "command_args.h"
+#include "output_table.h"
+#include "result_listing.h"
+
+namespace vantrel {
+namespace {
+
+constexpr char kRegulatorDetails[] =
+    "Lists pairs of library values, or of legs of up to N values, for the divider\n"
+    "that sets an adjustable regulator's or reference's output, closest first, the\n"
+    "K best (default 20) or all of them within P percent of VOUT:\n"
+    "\n"
+    "  VOUT = VREF x (1 + Ra / Rb) + IADJ x Ra\n"
+    "\n"
+    "Rb is the resistor VREF lies across: in converters and shunt references the\n"
+    "bottom one, from FB to ground (the default); in three-terminal adjustable\n"
+    "regulators the top one, from OUT to ADJ (--reference top).\n"
+    "\n"
+    "  --reference bottom                --reference top\n"
+    "\n"
+    "  VOUT --+                          IN --[ REG ]--+-- VOUT\n"
+    "         |                               [ ADJ ]  |\n"
+    "      [Rtop]    Ra                          |   [Rtop]     Rb, VREF across it\n"
+    "         |                                  +-----+\n"
+    "  FB ----+      at VREF                     |  IADJ into Rbottom\n"
+    "         |                              [Rbottom]  Ra\n"
+    "      [Rbottom] Rb                          |\n"
+    "         |                                 GND\n"
+    "        GND\n"
+    "\n"
+    "Current is the current through Rtop; Power (W) the most that any one part\n"
+    "takes, series parts sharing their leg's current and parallel parts its\n"
+    "voltage. Values in ohms, volts and amperes give amperes and watts. --part-\n"
+    "tolerance adds Low and High, VOUT with every part T percent off in the\n"
+    "direction that moves it most and VREF and IADJ at the ends of their ranges,\n"
+    "and In spec, whether that band lies within B percent of VOUT (--within) or\n"
+    "else P percent. --within keeps only those rows and ranks them by fewest parts,\n"
+    "then the narrowest band, then the smallest error, then the lowest total; P is\n"
+    "then B, or at most B. The bounds on the total, the current and the power each\n"
+    "include their ends.\n";
+
+constexpr char kGainDetails[] =
+    "Lists pairs of library values, or of legs of up to N values, that set an\n"
+    "amplifier's gain within P percent of G, closest first, the K best (default 20)\n"
+    "or all of them: G = 1 + Rf / Rg for a non-inverting amplifier (the default),\n"
+    "|G| = Rf / Rin for an inverting one (--inverting).\n"
+    "\n"
+    "  non-inverting                  inverting\n"
+    "\n"
+    "  IN ----|+\\                              +--[Rf]--+\n"
+    "         |  >--+-- OUT                    |        |\n"
+    "      +--|-/   |             IN --[Rin]---+--|-\\   |\n"
+    "      |        |                             |  >--+-- OUT\n"
+    "      +--[Rf]--+                      GND ---|+/\n"
+    "      |\n"
+    "     [Rg]\n"
+    "      |\n"
+    "     GND\n"
+    "\n"
+    "--part-tolerance, --within and the ranking they bring are those of regulator.\n"
+    "The bounds on the total and on Rf include their ends.\n";
+
+finder::RegulatorInput RegulatorInputOf(const ParsedArgs& args) {
+  finder::RegulatorInput input;
+  input.vout = args.operands[0];
+  input.vref = Given(args, "--vref");
+  input.iadj = Given(args, "--iadj");
+  input.referenceTop = Given(args, "--reference") == "top";
+  input.parts = Given(args, "--parts");
+  input.tolerance = Given(args, "--tolerance");
+  input.top = Given(args, "--top");
+  input.all = args.Has("--all");
+  input.minTotal = Given(args, "--min-total");
+  input.maxTotal = Given(args, "--max-total");
+  input.exclude = AllGiven(args, "--exclude");
+  input.distinct = args.Has("--distinct");
+  input.partTolerance = Given(args, "--part-tolerance");
+  input.within = Given(args, "--within");
+  input.maxPower = Given(args, "--max-power");
+  input.minCurrent = Given(args, "--min-current");
+  input.maxCurrent = Given(args, "--max-current");
+  return input;
+}
+
+finder::GainInput GainInputOf(const ParsedArgs& args) {
+  finder::GainInput input;
+  input.gain = args.operands[0];
+  input.inverting = args.Has("--inverting");
+  input.parts = Given(args, "--parts");
+  input.tolerance = Given(args, "--tolerance");
+  input.top = Given(args, "--top");
+  input.all = args.Has("--all");
+  input.minTotal = Given(args, "--min-total");
+  input.maxTotal = Given(args, "--max-total");
+  input.rfMin = Given(args, "--rf-min");
+  input.rfMax = Given(args, "--rf-max");
+  input.exclude = AllGiven(args, "--exclude");
+  input.distinct = args.Has("--distinct");
+  input.partTolerance = Given(args, "--part-tolerance");
+  input.within = Given(args, "--within");
+  return input;
+}
+
+}  // namespace
+
+std::vector<OptionSpec> WorstCaseOptions() {
+  return {{"--part-tolerance", "T", "Add Low, High and In spec: every part T percent off."},
+          {"--within", "B", "Keep rows whose worst case lies within B percent."}};
+}
+
+std::vector<OptionSpec> LoadOptions() {
+  return {{"--min-current", "I", "Keep rows whose current is at least I (50u, 2m)."},
+          {"--max-current", "I", "Keep rows whose current is at most I."},
+          {"--max-power", "W", "Keep rows whose parts each take at most W watts."}};
+}
+
+CommandSpec RegulatorCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--vref", "V", "The reference voltage, or MIN:TYP:MAX; required."},
+      {"--reference", "SIDE", "Rb, across VREF: bottom (default) or top.", {"bottom", "top"}},
+      {"--iadj", "I", "The ADJ or FB pin current, or MIN:TYP:MAX (default 0)."},
+      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
+      {"--tolerance", "P", "Keep designs within P percent (default 1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List all designs within P percent."},
+      {"--min-total", "R", "Keep designs whose Rtop + Rbottom is at least R."},
+      {"--max-total", "R", "Keep designs whose Rtop + Rbottom is at most R."}};
+  for (OptionSpec& option : LoadOptions()) options.push_back(std::move(option));
+  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
+  options.insert(options.end(),
+                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
+                  {"--distinct", "", "Use each library value at most once per design."},
+                  FormatOption()});
+  return {"regulator",
+          "List feedback dividers that set a regulator's output to VOUT.",
+          kRegulatorDetails,
+          {{"VOUT"}},
+          std::move(options)};
+}
+
+CommandSpec GainCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--inverting", "", "An inverting amplifier: |G| = Rf / Rin."},
+      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
+      {"--tolerance", "P", "Keep designs within P percent (default 1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List all designs within P percent."},
+      {"--min-total", "R", "Keep designs whose Rf + Rg is at least R."},
+      {"--max-total", "R", "Keep designs whose Rf + Rg is at most R."},
+      {"--rf-min", "R", "Keep designs whose Rf is at least R."},
+      {"--rf-max", "R", "Keep designs whose Rf is at most R."}};
+  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
+  options.insert(options.end(),
+                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
+                  {"--distinct", "", "Use each library value at most once per design."},
+                  FormatOption()});
+  return {"gain",
+          "List feedback pairs that set an amplifier's gain to G.",
+          kGainDetails,
+          {{"G"}},
+          std::move(options)};
+}
+
+int RunRegulator(const ParsedArgs& args, CliContext& context) {
+  const finder::RegulatorRequest request = Require(finder::CheckRegulator(RegulatorInputOf(args)));
+  return RunListing<finder::RegulatorKind>(
+      request,
+      {{"command", TextCell("regulator")},
+       {"vout", NumberCell(request.search.target)},
+       {"vref", NumberCell(request.vref.typ)},
+       {"vref_min", NumberCell(request.vref.min)},
+       {"vref_max", NumberCell(request.vref.max)},
+       {"iadj", NumberCell(request.iadj.typ)},
+       {"iadj_min", NumberCell(request.iadj.min)},
+       {"iadj_max", NumberCell(request.iadj.max)},
+       {"reference", TextCell(request.referenceTop ? "top" : "bottom")},
+       {"tolerance", NumberCell(request.search.tolerance)},
+       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
+      args, context);
+}
+
+int RunGain(const ParsedArgs& args, CliContext& context) {
+  const finder::GainRequest request = Require(finder::CheckGain(GainInputOf(args)));
+  return RunListing<finder::GainKind>(
+      request,
+      {{"command", TextCell("gain")},
+       {"gain", NumberCell(request.search.target)},
+       {"inverting", BoolCell(request.inverting)},
+       {"tolerance", NumberCell(request.search.tolerance)},
+       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
+      args, context);
+}
+
+}  // namespace vantrel

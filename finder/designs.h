@@ -1,0 +1,73 @@
+#pragma once
+
+// What the two-leg designs (divider, regulator feedback, amplifier gain) share beyond the
+// search: the worst case with every part off, the power each part takes, the bounds on
+// current and power, and the order of rows checked against a band.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <span>
+#include <utility>
+
+#include "two_leg_search.h"
+
+namespace vantrel::finder {
+
+// A constant typed as one value or as MIN:TYP:MAX.
+struct Spread {
+  double min = 0;
+  double typ = 0;
+  double max = 0;
+};
+
+// The checks a request adds to the search's tolerance.
+struct DesignBounds {
+  std::optional<double> partTolerance;  // percent, below 100
+  std::optional<double> within;         // percent: the whole worst-case band within it
+  std::optional<double> maxPower;       // watts, for the part that takes the most
+  double minCurrent = 0;  // amperes through the divider, its magnitude; both ends included
+  double maxCurrent = std::numeric_limits<double>::infinity();
+};
+
+// The voltages across legs A and B of a row, for the power its parts take.
+using LegVolts = std::pair<double, double> (*)(const std::array<double, 2>& k,
+                                               const networks::TwoLegRow& row);
+// The current through the divider a row makes: through its top leg.
+using DividerCurrent = double (*)(const std::array<double, 2>& k, const networks::TwoLegRow& row);
+
+// A two-leg design as the search and the checks see it.
+struct Design {
+  networks::TwoLegFormula formula;  // at the constants' typical values
+  networks::TwoLegFormula low;      // at their low ends, which give the lowest output
+  networks::TwoLegFormula high;
+  networks::TwoLegOptions options;  // target, legs, tolerance, totals, distinct
+  DesignBounds bounds;
+  LegVolts volts = nullptr;  // both nullptr for an amplifier, which has no current or power
+  DividerCurrent current = nullptr;
+};
+
+// The output with every part off by partTolerance percent in the direction that moves it most
+// and the constants at the matching end of their ranges: the lowest and the highest.
+std::pair<double, double> WorstCase(const Design& design, const networks::TwoLegRow& row,
+                                    std::span<const double> stock);
+
+// Whether low..high lies within percent of target, both ends included.
+bool WithinBand(double low, double high, double target, double percent);
+
+// The largest power any one part takes: series parts share their leg's current, parallel
+// parts its voltage.
+double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
+                    std::span<const double> stock);
+
+// Gives take at most limit rows of the design in order: the search's ranking, or with
+// bounds.within the rows whose worst-case band lies within it, by fewest parts, then narrower
+// band, then smaller error, then lower total, then the search's ranking. Rows outside the
+// bounds on current and power are left out. Stops early once *stop is set (may be null).
+void SearchDesign(const Design& design, std::span<const double> stock,
+                  const std::atomic<bool>* stop, std::uint64_t limit,
+                  const std::function<void(const networks::TwoLegRow&)>& take);
+
+}  // namespace vantrel::finder

@@ -1,0 +1,185 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli_fixture.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+// The rows of a tsv listing as maps from column name to field.
+std::vector<std::map<std::string, std::string>> TsvRows(const std::string& text) {
+  std::istringstream lines(text);
+  std::vector<std::string> names;
+  std::vector<std::map<std::string, std::string>> rows;
+  for (std::string line; std::getline(lines, line);) {
+    std::vector<std::string> fields;
+    std::istringstream cells(line);
+    for (std::string cell; std::getline(cells, cell, '\t');) fields.push_back(cell);
+    if (names.empty()) {
+      names = fields;
+      continue;
+    }
+    auto& row = rows.emplace_back();
+    for (std::size_t i = 0; i < fields.size() && i < names.size(); ++i) row[names[i]] = fields[i];
+  }
+  return rows;
+}
+
+// Fields equal as text, or as numbers where both are numbers ("5e-04" and "0.0005").
+bool Same(const std::string& field, const std::string& expected) {
+  if (field == expected) return true;
+  std::size_t end = 0;
+  try {
+    const double value = std::stod(field, &end);
+    return end == field.size() && value == std::stod(expected);
+  } catch (const std::logic_error&) {
+    return false;
+  }
+}
+
+class DesignCommandTest : public testing::CliFixture {};
+
+// Each worst case worked out by hand: every part 1 % off the way that moves the output most,
+// the reference at the matching end of its range.
+TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
+  const struct {
+    const char* library;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> fields;
+    double low;
+    double high;
+  } cases[] = {
+      // LM317 style: VREF across Rtop (240 ohm, OUT to ADJ), 720 ohm below, 50 uA out of ADJ.
+      // VOUT = 1.25 (1 + 720 / 240) + 50e-6 * 720 = 5.036; low 1.2 (1 + 712.8 / 242.4) +
+      // 50e-6 * 712.8, high 1.3 (1 + 727.2 / 237.6) + 50e-6 * 727.2. Rtop carries 1.25 / 240.
+      {"240\n720\n",
+       {"regulator", "5", "--vref", "1.2:1.25:1.3", "--reference", "top", "--iadj", "50u",
+        "--part-tolerance", "1", "--within", "7"},
+       {{"top", "240"},
+        {"bottom", "720"},
+        {"in_spec", "true"},
+        {"current", "0.005208333333333333"}},
+       4.764352871287128,
+       5.315147878787879},
+      // A converter's feedback at 0.8 V: 0.8 (1 + 10k / 3.2k) = 3.3 exactly; Rtop takes
+      // 2.5 V at 250 uA, 625 uW, more than Rbottom's 0.64 V at 200 uW.
+      {"3200\n10000\n",
+       {"regulator", "3.3", "--vref", "0.8", "--part-tolerance", "1", "--tolerance", "1"},
+       {{"top", "10000"},
+        {"bottom", "3200"},
+        {"error", "0"},
+        {"in_spec", "false"},
+        {"current", "0.00025"},
+        {"power", "0.000625"}},
+       3.2504950495049507,
+       3.350505050505051},
+      // A gain of 11: 1 + 10k / 1k; its band reaches 1.84 % above 11.
+      {"1000\n10000\n",
+       {"gain", "11", "--part-tolerance", "1", "--tolerance", "2"},
+       {{"rf", "10000"}, {"rg", "1000"}, {"gain", "11"}, {"in_spec", "true"}},
+       10.801980198019802,
+       11.202020202020202},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    SetFile(c.library);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--format", "tsv", "--top", "1"});
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    const auto rows = TsvRows(out.str());
+    ASSERT_EQ(rows.size(), 1u) << out.str();
+    for (const auto& [name, field] : c.fields) EXPECT_TRUE(Same(rows[0].at(name), field)) << name;
+    EXPECT_NEAR(std::stod(rows[0].at("low")), c.low, 1e-12 * c.low);
+    EXPECT_NEAR(std::stod(rows[0].at("high")), c.high, 1e-12 * c.high);
+  }
+  // The LM317 band leaves 3 %, so --within 3 shows no row rather than one out of spec.
+  SetFile("240\n720\n");
+  EXPECT_EQ(Run({"regulator", "5", "--vref", "1.2:1.25:1.3", "--reference", "top", "--iadj", "50u",
+                 "--part-tolerance", "1", "--within", "3"}),
+            kExitOk);
+  EXPECT_EQ(out.str(), "No design within 3 % of 5 meets --within 3\n");
+}
+
+// Series parts share their leg's current, parallel parts its voltage; --max-power drops a
+// row whose hottest part takes more, --min-current one whose current is below the bound.
+TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
+  SetFile("250\n1000\n3000\n");
+  // 4 V over (3000 + 3000) + (1000 + 1000): 0.5 mA, 0.75 mW in each 3000.
+  const std::vector<std::string> divider = {
+      "divider",     "4",    "1",           "--parts", "2",        "--top", "1",
+      "--min-total", "5000", "--tolerance", "0",       "--format", "tsv"};
+  auto args = divider;
+  args.push_back("--power");
+  ASSERT_EQ(Run(args), kExitOk);
+  auto rows = TsvRows(out.str());
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].at("r1"), "3000 + 3000");
+  EXPECT_TRUE(Same(rows[0].at("current"), "0.0005"));
+  EXPECT_TRUE(Same(rows[0].at("power"), "0.00075"));
+  // 1.5 V over 1000 || 3000 and 0.5 V over 250 (total 1000): 2.25 mW in the 1000.
+  ASSERT_EQ(Run({"divider", "2", "0.5", "--parts", "2", "--top", "1", "--tolerance", "0", "--power",
+                 "--format", "tsv"}),
+            kExitOk);
+  rows = TsvRows(out.str());
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].at("r1"), "1000 || 3000");
+  EXPECT_TRUE(Same(rows[0].at("power"), "0.00225"));
+  for (const auto& bound : std::vector<std::vector<std::string>>{
+           {"--max-power", "0.7m"}, {"--min-current", "0.6m"}, {"--max-current", "0.4m"}}) {
+    args = divider;
+    args.insert(args.end(), bound.begin(), bound.end());
+    ASSERT_EQ(Run(args), kExitOk) << bound[0];
+    EXPECT_EQ(TsvRows(out.str()).size(), 0u) << bound[0];
+    args.back() = bound[0] == "--max-power" ? "0.75m" : "0.5m";
+    ASSERT_EQ(Run(args), kExitOk) << bound[0];
+    EXPECT_EQ(TsvRows(out.str()).size(), 1u) << bound[0] << " includes its end";
+  }
+}
+
+TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
+  SetFile("1000\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } refused[] = {
+      {{"regulator", "5"}, "--vref V is needed"},
+      {{"regulator", "1.25", "--vref", "1.25"}, "VOUT \"1.25\" must be above VREF \"1.25\""},
+      {{"regulator", "1", "--vref", "1.25", "--reference", "top"}, "VOUT \"1\" must be above"},
+      {{"regulator", "5", "--vref", "1.3:1.25:1.2"}, "--vref \"1.3:1.25:1.2\" needs MIN <= TYP"},
+      {{"regulator", "5", "--vref", "1.2:1.3:1.25"}, "--vref \"1.2:1.3:1.25\" needs MIN <= TYP"},
+      {{"regulator", "5", "--vref", "1.2:1.25"}, "--vref needs one value or MIN:TYP:MAX"},
+      {{"regulator", "5", "--vref", "1.25", "--iadj", "-1u"}, "--iadj needs a current"},
+      {{"regulator", "5", "--vref", "1.25", "--reference", "left"},
+       "--reference must be bottom or top, not \"left\""},
+      {{"regulator", "5", "--vref", "1.25", "--max-power", "inf"},
+       "--max-power needs a power in watts of 0 or more, a finite number, not \"inf\""},
+      {{"regulator", "5", "--vref", "1.25", "--max-power", "-1"}, "--max-power needs"},
+      {{"regulator", "5", "--vref", "1.25", "--min-current", "2m", "--max-current", "1m"},
+       "--min-current \"2m\" is above --max-current \"1m\""},
+      {{"gain", "0.5"}, "G \"0.5\" is below 1"},
+      {{"gain", "11", "--part-tolerance", "nan"}, "--part-tolerance needs a percentage"},
+      {{"gain", "11", "--within", "-2"}, "--within needs a percentage of 0 or more, not \"-2\""},
+      {{"gain", "11", "--rf-min", "10k", "--rf-max", "1k"}, "--rf-min \"10k\" is above"},
+      {{"divider", "5", "3.3", "--within", "inf"}, "--within needs a percentage"},
+      {{"divider", "5", "3.3", "--max-power", "1e999"}, "--max-power needs"},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    EXPECT_EQ(Run(c.args), kExitUsage);
+    EXPECT_THAT(err.str(), HasSubstr(c.message));
+    EXPECT_EQ(out.str(), "");
+  }
+  // An inverting gain may be below 1.
+  EXPECT_EQ(Run({"gain", "0.5", "--inverting", "--tolerance", "100"}), kExitOk);
+}
+
+}  // namespace
+}  // namespace vantrel
