@@ -329,6 +329,52 @@ TEST(NetworkSearch, SameCircuitInAnyOrderHasOneSpelling) {
   }
 }
 
+// n distinct values within the accepted resistances: whole numbers up to 1000, or E24 values
+// over five decades, starting at a random decade.
+std::vector<double> DecadeStock(std::mt19937_64& rng, int n, bool wide) {
+  const int e24[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
+                     33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
+  const int decade = static_cast<int>(rng() % 16) - 6;
+  std::vector<double> library;
+  for (int i = 0; i < n; ++i) {
+    library.push_back(wide ? Written(static_cast<std::uint64_t>(e24[rng() % 24]),
+                                     decade - 1 + static_cast<int>(rng() % 5))
+                           : Written(1 + rng() % 1000, decade));
+  }
+  return MakeStock(library, {}).values;
+}
+
+// The closest network at any target of the accepted range, above, among or below the stock's:
+// the walks stay near the closest values, so the lines they enter and the steps they take
+// are bounded by the stock's size, however far the target. Where the target is more than
+// about 1e13 times the largest network, the double deviations of all networks tie and
+// every one is in the window; the stocks stop short of that.
+TEST(SearchWork, ClosestNetworkAtAnyTargetTakesBoundedWork) {
+  std::mt19937_64 rng(1000);
+  for (int round = 0; round < 160; ++round) {
+    FindOptions options;
+    options.maxParts = 1 + round % 4;
+    options.distinct = round / 4 % 2 == 1;
+    options.tolerance = kInf;
+    options.threads = 1;
+    const int size = 30 + static_cast<int>(rng() % 31);
+    const std::vector<double> stock = DecadeStock(rng, size, round / 8 % 2 == 1);
+    options.target =
+        std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng));
+    if (options.target > 1e12 * stock.back()) continue;
+    SearchWork work;
+    options.work = &work;
+    int rows = 0;
+    FindNetworks(stock, options, 1, [&](const NetworkRow&) { ++rows; });
+    const auto n = static_cast<std::uint64_t>(stock.size());
+    EXPECT_EQ(rows, 1);
+    EXPECT_LE(work.lines, 8 * n * n) << "round " << round << ", target " << options.target;
+    EXPECT_LE(work.steps, 2 * work.lines + 64 * n)
+        << "round " << round << ", target " << options.target;
+    if (HasFailure()) return;
+  }
+}
+
 // Set before the search, nothing comes; set by the first row, whether the rest of its pass or
 // a later pass, nothing more.
 TEST(SearchStop, StoppedSearchEmitsNothingMore) {
