@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -110,15 +111,23 @@ double DecimalSum(double a, double b) {
   return Written(scaled(x) + scaled(y), exponent);
 }
 
+// value written with digits significant digits and read back.
+double WithDigits(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+  return FromText(text);
+}
+
 // A random library as written: small whole numbers (repeats and exact hits), E96-like values
-// over many decimades, values of several decimals, arbitrary doubles, and now and then tiny,
+// over many decimades, values of several decimals, arbitrary doubles, values of up to 17
+// digits anywhere from 1e-6 to 1e15 and values of 1e12 and above, and now and then tiny,
 // huge, zero or negative values.
 std::vector<double> RandomLibrary(std::mt19937_64& rng, int size) {
   std::vector<double> values;
   const std::uint64_t e96[] = {100, 105, 113, 121, 130, 140, 150, 162, 174, 187, 200, 210,
                                226, 243, 261, 280, 301, 324, 348, 374, 402, 432, 464, 499};
   for (int i = 0; i < size; ++i) {
-    switch (rng() % 8) {
+    switch (rng() % 10) {
       case 0:
       case 1:
         values.push_back(static_cast<double>(1 + rng() % 12));
@@ -135,6 +144,15 @@ std::vector<double> RandomLibrary(std::mt19937_64& rng, int size) {
         break;
       case 6:
         values.push_back(rng() % 2 ? 1e-30 : 3e37);
+        break;
+      case 7:
+        values.push_back(WithDigits(
+            std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng)),
+            1 + static_cast<int>(rng() % 17)));
+        break;
+      case 8:
+        values.push_back(rng() % 2 ? 1e12
+                                   : Written(1 + rng() % 999, 9 + static_cast<int>(rng() % 4)));
         break;
       default:
         values.push_back(rng() % 2 ? 0.0 : -47.0);
@@ -173,14 +191,23 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
       shape = static_cast<Shape>(rng() % kShapeCount);
     } while (PartCount(shape) > options.maxParts);
     // Now and then a network's own double value, or a decimal sum of two stock values, which
-    // the networks reaching it in decimal arithmetic hit exactly.
+    // the networks reaching it in decimal arithmetic hit exactly, or that value written with
+    // 15 to 17 digits, a hair from it; or a target anywhere in the accepted range.
     const auto pick = [&] { return stock.values[rng() % stock.values.size()]; };
-    switch (rng() % 3) {
+    const double own = NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values);
+    switch (rng() % 5) {
       case 0:
-        options.target = NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values);
+        options.target = own;
         break;
       case 1:
         options.target = DecimalSum(pick(), pick());
+        break;
+      case 2:
+        options.target = WithDigits(own, 15 + static_cast<int>(rng() % 3));
+        break;
+      case 3:
+        options.target =
+            std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng));
         break;
       default:
         options.target = std::exp(std::uniform_real_distribution<double>(-2, 10)(rng));
@@ -272,6 +299,7 @@ TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
     const double ratio = round % 3 == 0 ? pick() / (pick() + pick())
                                         : std::uniform_real_distribution<double>(0.01, 0.99)(rng);
     options.vout = options.vin * std::min(ratio, 0.999);
+    if (rng() % 3 == 0) options.vout = WithDigits(options.vout, 15 + static_cast<int>(rng() % 3));
     if (rng() % 3 == 0) options.minTotal = pick() + pick();
     if (rng() % 3 == 0) options.maxTotal = pick() + pick();
     SCOPED_TRACE(::testing::Message()
