@@ -436,20 +436,22 @@ TEST(SearchStop, StoppedSearchEmitsNothingMore) {
 }
 
 // The pair tables against a comparison sort of every pair, on stocks large enough for the
-// radix passes: even steps (many equal sums), and values over many decades beside a cluster a
-// few ulps apart (distinct values of one key).
+// radix passes: even steps (many equal sums), values over many decades beside a cluster a few
+// ulps apart (distinct values of one key), and such a cluster as the smallest or the largest
+// values, so that a run of one key out of order starts the table or ends it.
 TEST(PairTable, EqualsComparisonSort) {
   std::mt19937_64 rng(4096);
-  for (int round = 0; round < 8; ++round) {
+  for (int round = 0; round < 16; ++round) {
     std::vector<double> library;
     const int size = 95 + static_cast<int>(rng() % 60);
+    const double cluster = round % 4 == 2 ? 1e-6 : round % 4 == 3 ? 1e15 : 1000;
     for (int k = 0; k < size; ++k) {
-      if (round % 2 == 0) {
+      if (round % 4 == 0) {
         library.push_back(static_cast<double>(3 * k + 1 + static_cast<int>(rng() % 3)) / 4);
       } else if (rng() % 2 == 0) {
-        library.push_back(std::exp(std::uniform_real_distribution<double>(-14, 34)(rng)));
+        library.push_back(std::exp(std::uniform_real_distribution<double>(-13, 34)(rng)));
       } else {
-        library.push_back(1000 + static_cast<double>(rng() % 100000) * 0x1p-43);
+        library.push_back(cluster * (1 + static_cast<double>(rng() % 100000) * 0x1p-43));
       }
     }
     const std::vector<double> stock = MakeStock(library, {}).values;
