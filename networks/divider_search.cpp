@@ -27,6 +27,7 @@ TwoLegOptions DividerLegOptions(const DividerOptions& options) {
   legs.rowsPerPass = options.rowsPerPass;
   legs.stop = options.stop;
   legs.threads = options.threads;
+  legs.work = options.work;
   return legs;
 }
 

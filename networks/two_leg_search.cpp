@@ -139,6 +139,7 @@ class TwoLegLines {
   // Offers the rows of the line of leg A t in the window, outward from the crossing.
   [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
                               std::size_t begin, std::size_t cross, std::size_t end) {
+    ++m_best.window().lines;
     const double* v = bs.values.data();
     const double a = as.values[t];
     std::size_t up = cross;
@@ -149,8 +150,11 @@ class TwoLegLines {
       down = detail::FirstTrue(begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
     }
     // Each row may narrow the window, and with it the line's bounds.
-    while (up < end && v[up] <= m_levels.Bounds(a).second) Offer(as, t, bs, up++);
-    while (down > begin && v[down - 1] >= m_levels.Bounds(a).first) Offer(as, t, bs, --down);
+    std::uint64_t& steps = m_best.window().steps;
+    for (; up < end && v[up] <= m_levels.Bounds(a).second; ++steps) Offer(as, t, bs, up++);
+    for (; down > begin && v[down - 1] >= m_levels.Bounds(a).first; ++steps) {
+      Offer(as, t, bs, --down);
+    }
   }
 
   void Offer(const LegList& as, std::size_t t, const LegList& bs, std::size_t i) {
@@ -296,14 +300,21 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
     const auto best = [&] {
       return detail::BestRows<TwoLegRow>(1, options.tolerance, capacity, after, &bound);
     };
+    const auto take = [&](detail::BestRows<TwoLegRow>& rows) {
+      if (options.work) {
+        options.work->lines += rows.window().lines;
+        options.work->steps += rows.window().steps;
+      }
+      return rows.TakeSorted();
+    };
     detail::BestRows<TwoLegRow> low = best();
     if (!threads) {
       lines(low, 0, 1);
-      return low.TakeSorted();
+      return take(low);
     }
     detail::BestRows<TwoLegRow> high = best();
     detail::RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
-    return detail::MergeRows(low.TakeSorted(), high.TakeSorted(), capacity);
+    return detail::MergeRows(take(low), take(high), capacity);
   };
   detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

@@ -86,6 +86,7 @@ struct TwoLegOptions {
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
+  SearchWork* work = nullptr;  // as FindOptions::work
 };
 
 // Calls emit for every pair of legs whose output lies within the tolerance of the target and

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plain_designs.h"
+#include "plain_networks.h"
 #include "stock.h"
 #include "two_leg_search.h"
 
@@ -30,14 +30,25 @@ std::ostream& operator<<(std::ostream& out, const Line& row) {
              << std::bit_cast<double>(row.total);
 }
 
-// Small whole numbers and E96 decimals, so that many pairs meet a decimal target exactly.
+// Small whole numbers and E96 decimals, so that many pairs meet a decimal target exactly, and
+// now and then a value of 17 digits, too long for the exact settling.
 std::vector<double> RandomStock(std::mt19937_64& rng, int size) {
   const double e96[] = {1, 1.05, 1.13, 1.21, 1.3, 1.4, 1.5, 1.62, 1.74, 1.87, 2, 2.1, 2.26, 4.99};
   const double decades[] = {1, 10, 100, 1000, 0.1};
   std::vector<double> values;
   for (int i = 0; i < size; ++i) {
-    values.push_back(rng() % 2 ? static_cast<double>(1 + rng() % 12)
-                               : std::stod(std::to_string(e96[rng() % 14] * decades[rng() % 5])));
+    switch (rng() % 5) {
+      case 0:
+        values.push_back(std::uniform_real_distribution<double>(0.5, 2000.0)(rng));
+        break;
+      case 1:
+      case 2:
+        values.push_back(static_cast<double>(1 + rng() % 12));
+        break;
+      default:
+        values.push_back(std::stod(std::to_string(e96[rng() % 14] * decades[rng() % 5])));
+        break;
+    }
   }
   return MakeStock(values, {}).values;
 }
