@@ -13,6 +13,7 @@
 #include "divider_search.h"
 #include "network_search.h"
 #include "pair_table_search.h"
+#include "two_leg_search.h"
 
 namespace vantrel::bench {
 namespace {
@@ -50,6 +51,20 @@ void Divider(benchmark::State& state, const std::vector<float>& values) {
   for (auto _ : state) {
     std::uint64_t rows = 0;
     networks::FindDividers(stock, options, 20, [&](const networks::DividerRow&) { ++rows; });
+    benchmark::DoNotOptimize(rows);
+  }
+}
+
+// Another two-leg design on the divider's engine: formula's pairs nearest target, top 20.
+void TwoLegs(benchmark::State& state, const std::vector<float>& values,
+             const networks::TwoLegFormula& formula, double target) {
+  const std::vector<double> stock = Stock(values);
+  networks::TwoLegOptions options;
+  options.target = target;
+  options.legParts = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    std::uint64_t rows = 0;
+    networks::FindTwoLegs(stock, formula, options, 20, [&](const networks::TwoLegRow&) { ++rows; });
     benchmark::DoNotOptimize(rows);
   }
 }
@@ -108,6 +123,20 @@ BENCHMARK_CAPTURE(PairTable, e192_123k, E192Library(), 123456)->Unit(benchmark::
 BENCHMARK_CAPTURE(Find, e24_4k7, E24Library(), 4700)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Divider, random, RandomLibrary())->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Divider, e24, E24Library())->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TwoLegs, regulator_5v_random, RandomLibrary(),
+                  networks::RegulatorFormula(1.25, 0), 5)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TwoLegs, regulator_5v_iadj_random, RandomLibrary(),
+                  networks::RegulatorFormula(1.25, 50e-6), 5)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(TwoLegs, gain_11_random, RandomLibrary(), networks::GainFormula(), 11)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vantrel::bench

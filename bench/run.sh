@@ -25,7 +25,9 @@ sample=examples
 quick=("$cli -C $dir find 4k7" "$cli -C $dir find 123k" "$cli -C $dir divider 5 3.3"
   "$cli -C $sample find 4k7" "$cli -C $sample find 4k7 --parts 4" "$cli -C $sample divider 5 3.3")
 slow=("$cli -C $dir find 4k7 --parts 4" "$cli -C $dir find 123k --parts 4"
-  "$cli -C $dir divider 5 3.3 --parts 2")
+  "$cli -C $dir divider 5 3.3 --parts 2" "$cli -C $dir regulator 5 --vref 1.25 --parts 2"
+  "$cli -C $dir regulator 5 --vref 1.25 --parts 2 --part-tolerance 1"
+  "$cli -C $dir gain 11 --parts 2" "$cli -C $dir gain 11 --parts 2 --part-tolerance 1")
 hyperfine -N --warmup 5 --runs 100 --export-json "$dir/networks.json" "${quick[@]}"
 hyperfine -N --warmup 2 --runs 20 --export-json "$dir/networks4.json" "${slow[@]}"
 
