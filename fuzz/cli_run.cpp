@@ -24,6 +24,10 @@ constexpr std::size_t kOutputLimit = 1 << 18;
 
 struct ReaderGone {};
 
+// Where the fuzzer started, which each run returns to; opened at start-up, so that the runs
+// make no file calls besides the program's.
+const int g_start = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+
 // Collects a stream's text. Past outFailsAfter bytes a write takes nothing, so the stream goes
 // bad as std::cout does on a full disk; past kOutputLimit a write throws ReaderGone, which the
 // stream passes on because its badbit is an exception.
@@ -108,16 +112,14 @@ CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileServic
   TerminalMessageService messages(err);
   Services services{messages, files};
   testing::FakeEditorLauncher editor;  // edit opens no real editor
-  // Opened once, so that a run makes no file calls of its own.
-  static const int start = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  Check(start >= 0 && ::fchdir(dirFd) == 0, "cannot enter the run's folder");
+  Check(g_start >= 0 && ::fchdir(dirFd) == 0, "cannot enter the run's folder");
   CliOutcome outcome;
   try {
     outcome.status = RunCli(args, services, editor, out, err);
   } catch (const ReaderGone&) {
     outcome.readerGone = true;
   }
-  Check(::fchdir(start) == 0, "cannot return to the start directory");
+  Check(::fchdir(g_start) == 0, "cannot return to the start directory");
   outcome.outFailed = out.bad();
   outcome.out = std::move(outText.text);
   outcome.err = std::move(errText.text);

@@ -37,7 +37,7 @@ Function Real(const char* name) {
   return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-// Counts a call and decides it: 0 goes through, kShortMove moves half the bytes, any other
+// Counts a call and decides it: 0 goes through, kShortMove moves one byte at most, any other
 // value is the errno the call fails with. transfer: a read or a write.
 int Decide(bool transfer) {
   State& state = t_state;
@@ -156,7 +156,7 @@ ssize_t read(int fd, void* buffer, size_t count) {
   static const auto real = Real<ssize_t (*)(int, void*, size_t)>("read");
   if (!Counts(fd)) return real(fd, buffer, count);
   const int decision = Decide(true);
-  if (decision == kShortMove) return real(fd, buffer, std::max<size_t>(count / 2, 1));
+  if (decision == kShortMove) return real(fd, buffer, std::min<size_t>(count, 1));
   return decision != 0 ? Fail(decision) : real(fd, buffer, count);
 }
 
@@ -164,7 +164,7 @@ ssize_t write(int fd, const void* buffer, size_t count) {
   static const auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
   if (!Counts(fd)) return real(fd, buffer, count);
   const int decision = Decide(true);
-  if (decision == kShortMove) return real(fd, buffer, std::max<size_t>(count / 2, 1));
+  if (decision == kShortMove) return real(fd, buffer, std::min<size_t>(count, 1));
   return decision != 0 ? Fail(decision) : real(fd, buffer, count);
 }
 

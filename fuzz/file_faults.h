@@ -11,7 +11,7 @@ struct Fault {
   unsigned first = 0;      // the first call that fails; 0: none does
   unsigned count = 1;      // how many calls from first on fail
   int error = 0;           // the errno they fail with
-  bool shortMove = false;  // read and write move half the bytes instead; other calls fail EIO
+  bool shortMove = false;  // read and write move one byte at most; other calls fail EIO
 };
 
 // Two faults, so that one can send the program down a fallback (no unnamed files, say) and the
