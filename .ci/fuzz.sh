@@ -13,22 +13,23 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+# vantrel_cli_files_fuzz writes and flushes a library in a fresh folder for every input, in
+# memory when it can; the folder of an input that ends the fuzzer goes with the rest.
+scratch="$work"
+if [[ -d /dev/shm && -w /dev/shm ]]; then scratch="$(mktemp -d -p /dev/shm)"; fi
+trap 'rm -rf "$work" "$scratch"' EXIT
 # Failing inputs outlive the run: build/ is not committed.
 artifacts="$PWD/build/fuzz/artifacts"
 mkdir -p "$artifacts"
-# vantrel_cli_files_fuzz writes and flushes a library in a fresh folder for every input; in
-# memory that costs no disk.
-if [[ -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 
 # fuzz TARGET MAX_LEN DICTIONARY: the library and command-line targets reach past the 10240
 # bytes the reader takes. Leaves TARGET.log, and TARGET.ok when nothing was found.
 fuzz() {
   local target="$1" max_len="$2" dict="$3"
   cp -r "fuzz/corpus/$target" "$work/$target"
-  if "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" -dict="fuzz/$dict" \
-    -max_total_time="$seconds" -max_len="$max_len" -timeout=5 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/$target-" >"$work/$target.log" 2>&1; then
+  if TMPDIR="$scratch" "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" \
+    -dict="fuzz/$dict" -max_total_time="$seconds" -max_len="$max_len" -timeout=5 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/$target-" >"$work/$target.log" 2>&1; then
     touch "$work/$target.ok"
   fi
 }
