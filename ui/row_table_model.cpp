@@ -1,6 +1,8 @@
 #include "row_table_model.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
 #include <QStringList>
 #include <QTableView>
 #include <algorithm>
@@ -21,7 +23,16 @@ QString TabLine(const std::vector<std::string>& cells) {
 void RowTableModel::SetRows(ShownTable rows) {
   beginResetModel();
   m_rows = std::move(rows);
+  m_stale = false;
   endResetModel();
+}
+
+void RowTableModel::SetStale(bool stale) {
+  if (stale == m_stale) return;
+  m_stale = stale;
+  if (rowCount() > 0) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+  }
 }
 
 QString RowTableModel::TsvText(std::vector<int> rows, bool withHeader) const {
@@ -50,6 +61,8 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
       return QString::fromStdString(cell);
     case Qt::ToolTipRole:
       return last ? QVariant(QString::fromStdString(cell)) : QVariant();
+    case Qt::ForegroundRole:
+      return m_stale ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignVCenter |
                                  (m_rows.leftAligned.at(static_cast<std::size_t>(index.column()))
@@ -65,8 +78,49 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
   return QString::fromStdString(m_rows.titles.at(static_cast<std::size_t>(section)));
 }
 
+namespace {
+
+class RowList final : public QTableView {
+ public:
+  explicit RowList(QWidget* parent) : QTableView(parent) {}
+
+  // Sets the last column to its cells' width or the width left, whichever is more.
+  void FitLastColumn() {
+    QHeaderView* header = horizontalHeader();
+    const int last = header->count() - 1;
+    if (last < 0) return;
+    int others = 0;
+    for (int column = 0; column < last; ++column) {
+      others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+    }
+    const int wanted = std::max(sizeHintForColumn(last), header->sectionSizeHint(last));
+    header->resizeSection(last, std::max(wanted, viewport()->width() - others));
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTableView::resizeEvent(event);
+    FitLastColumn();
+  }
+
+  // Tabbing in makes the first row current without selecting it; the first Down then
+  // selects that row rather than the one below.
+  void keyPressEvent(QKeyEvent* event) override {
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && current.isValid() &&
+        !selectionModel()->hasSelection()) {
+      selectionModel()->setCurrentIndex(
+          current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      return;
+    }
+    QTableView::keyPressEvent(event);
+  }
+};
+
+}  // namespace
+
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) {
-  auto* list = new QTableView(parent);
+  auto* list = new RowList(parent);
   list->setObjectName(name);
   list->setAccessibleName(name);
   list->setModel(model);
@@ -74,11 +128,18 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) 
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setTabKeyNavigation(false);
   list->setWordWrap(false);
-  list->setTextElideMode(Qt::ElideMiddle);
+  list->setTextElideMode(Qt::ElideNone);
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
-  list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  list->horizontalHeader()->setStretchLastSection(true);
+  const auto layOut = [list] {
+    QHeaderView* header = list->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (header->count() > 0)
+      header->setSectionResizeMode(header->count() - 1, QHeaderView::Interactive);
+    list->FitLastColumn();
+  };
+  layOut();
+  QObject::connect(model, &QAbstractItemModel::modelReset, list, layOut);
   AddCopyActions(*list, [list, model](bool withHeader) {
     std::vector<int> rows;
     for (const QModelIndex& index : list->selectionModel()->selectedRows()) {
