@@ -21,7 +21,7 @@ ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
   ShownTable table;
   for (const finder::Column& column : columns) {
     table.titles.emplace_back(column.title);
-    table.leftAligned.push_back(column.leftAligned || &column == &columns.back());
+    table.leftAligned.push_back(column.leftAligned);
   }
   table.tsvColumns = finder::ColumnNames(columns);
   return table;

@@ -313,7 +313,14 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-  scroll->setFixedWidth(tab.fields->sizeHint().width() +
+  // As narrow as the labels and widest choice allow, with room for a dozen characters in the
+  // edit boxes: the list needs the width more.
+  for (QLineEdit* edit : tab.fields->findChildren<QLineEdit*>()) {
+    edit->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+  }
+  scroll->viewport()->setAutoFillBackground(false);
+  tab.fields->setAutoFillBackground(false);
+  scroll->setFixedWidth(tab.fields->minimumSizeHint().width() +
                         scroll->verticalScrollBar()->sizeHint().width());
 
   tab.model = new RowTableModel(this);

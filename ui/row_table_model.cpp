@@ -43,6 +43,13 @@ QString RowTableModel::TsvText(std::vector<int> rows, bool withHeader) const {
   return text;
 }
 
+int RowTableModel::WideColumn() const {
+  for (int column = columnCount() - 1; column >= 0; --column) {
+    if (m_rows.leftAligned.at(static_cast<std::size_t>(column))) return column;
+  }
+  return columnCount() - 1;
+}
+
 int RowTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_rows.cells.size());
 }
@@ -55,12 +62,12 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const std::string& cell =
       m_rows.cells[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
-  const bool last = index.column() + 1 == columnCount();
+  const bool wide = index.column() == WideColumn();
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(cell);
     case Qt::ToolTipRole:
-      return last ? QVariant(QString::fromStdString(cell)) : QVariant();
+      return wide ? QVariant(QString::fromStdString(cell)) : QVariant();
     case Qt::ForegroundRole:
       return m_stale ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
     case Qt::TextAlignmentRole:
@@ -82,25 +89,32 @@ namespace {
 
 class RowList final : public QTableView {
  public:
-  explicit RowList(QWidget* parent) : QTableView(parent) {}
+  RowList(RowTableModel* model, QWidget* parent) : QTableView(parent), m_model(model) {
+    setModel(model);
+  }
 
-  // Sets the last column to its cells' width or the width left, whichever is more.
-  void FitLastColumn() {
+  // Lays the columns out as wide as their cells, the wide one as wide as its cells or the
+  // width left, whichever is more.
+  void FitColumns() {
     QHeaderView* header = horizontalHeader();
-    const int last = header->count() - 1;
-    if (last < 0) return;
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    const int wide = m_model->WideColumn();
+    if (wide < 0) return;
+    header->setSectionResizeMode(wide, QHeaderView::Interactive);
     int others = 0;
-    for (int column = 0; column < last; ++column) {
-      others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+    for (int column = 0; column < header->count(); ++column) {
+      if (column != wide) {
+        others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+      }
     }
-    const int wanted = std::max(sizeHintForColumn(last), header->sectionSizeHint(last));
-    header->resizeSection(last, std::max(wanted, viewport()->width() - others));
+    const int wanted = std::max(sizeHintForColumn(wide), header->sectionSizeHint(wide));
+    header->resizeSection(wide, std::max(wanted, viewport()->width() - others));
   }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QTableView::resizeEvent(event);
-    FitLastColumn();
+    FitColumns();
   }
 
   // Tabbing in makes the first row current without selecting it; the first Down then
@@ -115,15 +129,17 @@ class RowList final : public QTableView {
     }
     QTableView::keyPressEvent(event);
   }
+
+ private:
+  RowTableModel* m_model;
 };
 
 }  // namespace
 
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) {
-  auto* list = new RowList(parent);
+  auto* list = new RowList(model, parent);
   list->setObjectName(name);
   list->setAccessibleName(name);
-  list->setModel(model);
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setTabKeyNavigation(false);
@@ -131,15 +147,9 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) 
   list->setTextElideMode(Qt::ElideNone);
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
-  const auto layOut = [list] {
-    QHeaderView* header = list->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    if (header->count() > 0)
-      header->setSectionResizeMode(header->count() - 1, QHeaderView::Interactive);
-    list->FitLastColumn();
-  };
-  layOut();
-  QObject::connect(model, &QAbstractItemModel::modelReset, list, layOut);
+  list->FitColumns();
+  // The view has its new columns by the time the model's later receivers hear of a reset.
+  QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] { list->FitColumns(); });
   AddCopyActions(*list, [list, model](bool withHeader) {
     std::vector<int> rows;
     for (const QModelIndex& index : list->selectionModel()->selectedRows()) {

@@ -33,9 +33,9 @@ struct SearchOutcome {
   std::shared_ptr<const finder::LoadedStock> stock;
 };
 
-// A list of ShownTable for a QTableView. The last column, the network, takes the width left;
-// its full text is also the cell's tooltip. Rows marked stale (from a search whose fields
-// have since changed) are drawn in the disabled text colour.
+// A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
+// takes the width left; its full text is also the cell's tooltip. Rows marked stale (from a search
+// whose fields have since changed) are drawn in the disabled text colour.
 class RowTableModel final : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
@@ -45,6 +45,8 @@ class RowTableModel final : public QAbstractTableModel {
   const ShownTable& Rows() const { return m_rows; }
   void SetStale(bool stale);
   bool Stale() const { return m_stale; }
+  // The column that takes the width left over: the last text column, else the last.
+  int WideColumn() const;
 
   // The given rows in list order as the command line's tsv lines, after its header line when
   // withHeader. Empty when rows is.
@@ -61,9 +63,10 @@ class RowTableModel final : public QAbstractTableModel {
 };
 
 // A list of model's rows, named name for screen readers: whole rows selected, columns as wide
-// as their cells, the last one too, which takes the width left over and is never elided (the
-// list scrolls sideways instead); the first Down after the focus comes in selects the first
-// row; and the copy commands of AddCopyActions, which copy the selected rows as TsvText.
+// as their cells, the wide one (RowTableModel::WideColumn) too, which takes the width left over
+// and is never elided (the list scrolls sideways instead); the first Down after the focus comes in
+// selects the first row; and the copy commands of AddCopyActions, which copy the selected rows as
+// TsvText.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent);
 
 }  // namespace vantrel
