@@ -42,8 +42,8 @@ class CNetworksDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Files are read through services, which must outlive the window; its messages show on this
-  // window.
+  // Files are read and messages shown through services, which must outlive the window; the
+  // messages belong to this window.
   CNetworksDlg(Services& services, QWidget* parent = nullptr,
                NetworkSearches searches = SharedSearches());
   ~CNetworksDlg() override;

@@ -1,28 +1,20 @@
 #include "window_messages.h"
 
 #include <QApplication>
-#include <QMessageBox>
-
-#include "override_cursor.h"
 
 namespace vantrel {
 
 void WindowMessages::Show(const Message& message) {
-  QWidget* owner = m_window.data();
-  QWidget* active = QApplication::activeWindow();
-  for (QWidget* window = active; window != nullptr; window = window->parentWidget()) {
-    if (window == owner) {
-      owner = active;
-      break;
-    }
-  }
   const QPointer<QWidget> focus = QApplication::focusWidget();
-  const QMessageBox::Icon icon =
-      message.icon == MessageIcon::kWarning ? QMessageBox::Warning : QMessageBox::NoIcon;
-  const OverrideCursor arrow(Qt::ArrowCursor);
-  QMessageBox box(icon, QApplication::applicationName(), QString::fromStdString(message.text),
-                  QMessageBox::Ok, owner);
-  box.exec();
+  // Right after a dialog of the window closes, no window may be active yet: the window
+  // manager's word comes later, and the service would fall back on the main window.
+  bool ours = false;
+  for (QWidget* window = QApplication::activeWindow(); window != nullptr;
+       window = window->parentWidget()) {
+    ours = ours || window == m_window;
+  }
+  if (!ours && m_window != nullptr) QApplication::setActiveWindow(m_window);
+  m_messages.Show(message);
   if (focus != nullptr) focus->setFocus();
 }
 

@@ -7,17 +7,20 @@
 
 namespace vantrel {
 
-// Messages of a window of its own (the Networks window) as modal boxes on that window, or on
-// the dialog of it that is active, so that no other window comes in front; the focus goes back
-// to where it was once the box is dismissed.
+// Messages of a window of its own (the Networks window), shown by the program's message
+// service while that window counts as the active one, so that their boxes belong to it, or to
+// its dialog that is active, and no other window comes in front; the focus goes back to where it
+// was once the box is dismissed.
 class WindowMessages final : public IMessageService {
  public:
-  explicit WindowMessages(QWidget* window) : m_window(window) {}
+  WindowMessages(QWidget* window, IMessageService& messages)
+      : m_window(window), m_messages(messages) {}
 
   void Show(const Message& message) override;
 
  private:
   QPointer<QWidget> m_window;
+  IMessageService& m_messages;
 };
 
 }  // namespace vantrel
