@@ -83,6 +83,8 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
       m_searches(std::move(searches)) {
   setObjectName("IDD_NETWORKS");
   setWindowTitle(kNetworksCaption);
+  // Its dialogs (Add E-series) and message boxes take the font too.
+  setAttribute(Qt::WA_WindowPropagation);
   setFont(NetworksFont());
   setSizeGripEnabled(true);
   InstallLabelledComboBoxAccessibility();
