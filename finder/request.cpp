@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "number_text.h"
 #include "resistor_notation.h"
 
 namespace vantrel::finder {
@@ -14,68 +15,98 @@ struct Refusal {
   RequestError error;
 };
 
-[[noreturn]] void Refuse(std::string_view field, std::string message) {
-  throw Refusal{{std::string(field), std::move(message)}};
-}
+// Words a refusal the way its reader knows the fields.
+class Speaker {
+ public:
+  explicit Speaker(Wording wording) : m_wording(wording) {}
+
+  std::string Name(std::string_view field) const {
+    return std::string(FieldName(field, m_wording));
+  }
+  // The field's name and its text: --min-total "100k", or Min total 100k.
+  std::string Named(std::string_view field, std::string_view text) const {
+    return Name(field) + " " + Shown(text);
+  }
+  std::string Shown(std::string_view text) const {
+    if (m_wording == Wording::kCommandLine) return Quoted(text);
+    // Cut the same way, then the quotes left out: the closing one is the last.
+    std::string shown = Quoted(text);
+    shown.erase(shown.rfind('"'), 1);
+    return shown.erase(0, 1);
+  }
+  bool Window() const { return m_wording == Wording::kWindow; }
+
+  [[noreturn]] void Refuse(std::string_view field, std::string message) const {
+    throw Refusal{{std::string(field), std::move(message)}};
+  }
+
+ private:
+  Wording m_wording;
+};
 
 // A number in resistor notation between low and high; noun and range name them.
-double Quantity(std::string_view field, const std::string& text, std::string_view noun, double low,
-                double high, std::string_view range) {
+double Quantity(const Speaker& say, std::string_view field, const std::string& text,
+                std::string_view noun, double low, double high, std::string_view range) {
   const std::optional<double> value = ParseResistance(text);
-  const std::string named = std::string(field) + " " + Quoted(text);
-  if (!value) Refuse(field, named + " is not a " + std::string(noun));
+  if (!value && say.Window() && TrimCSpace(text).empty()) {
+    say.Refuse(field, say.Name(field) + " needs a " + std::string(noun));
+  }
+  const std::string named = say.Named(field, text);
+  if (!value) say.Refuse(field, named + " is not a " + std::string(noun));
   if (!(*value >= low && *value <= high)) {
-    Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
+    say.Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
   }
   return *value;
 }
 
-double Resistance(std::string_view field, const std::string& text) {
-  return Quantity(field, text, "resistance", kMinResistance, kMaxResistance,
+double Resistance(const Speaker& say, std::string_view field, const std::string& text) {
+  return Quantity(say, field, text, "resistance", kMinResistance, kMaxResistance,
                   "resistances from 1e-6 to 1e15");
 }
 
 // Volts take the same number forms as ohms: "3.3", "500m", "12".
-double Voltage(std::string_view field, const std::string& text) {
-  return Quantity(field, text, "voltage", kMinVoltage, kMaxVoltage, "voltages from 1e-6 to 1e6");
+double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
+  return Quantity(say, field, text, "voltage", kMinVoltage, kMaxVoltage,
+                  "voltages from 1e-6 to 1e6");
 }
 
 // A percentage of 0 or more, "1" or "1%".
-double Percent(std::string_view field, const std::string& text) {
+double Percent(const Speaker& say, std::string_view field, const std::string& text) {
   std::string_view digits = text;
   if (digits.ends_with('%')) digits.remove_suffix(1);
   double value = 0;
   const char* end = digits.data() + digits.size();
   const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
   if (digits.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0) {
-    Refuse(field, std::string(field) + " needs a percentage of 0 or more, not " + Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs a percentage of 0 or more, not " + say.Shown(text));
   }
   return value;
 }
 
-std::uint64_t Count(std::string_view field, const std::string& text, std::uint64_t most) {
+std::uint64_t Count(const Speaker& say, std::string_view field, const std::string& text,
+                    std::uint64_t most) {
   std::uint64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
   if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > most) {
-    Refuse(field, std::string(field) + " needs a whole number " +
-                      (most == std::numeric_limits<std::uint64_t>::max()
-                           ? std::string("above 0")
-                           : "from 1 to " + std::to_string(most)) +
-                      ", not " + Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs a whole number " +
+                          (most == std::numeric_limits<std::uint64_t>::max()
+                               ? std::string("above 0")
+                               : "from 1 to " + std::to_string(most)) +
+                          ", not " + say.Shown(text));
   }
   return value;
 }
 
-std::uint64_t Limit(const std::optional<std::string>& top, bool all) {
-  if (top && all) Refuse("--top", "--top and --all cannot be combined");
+std::uint64_t Limit(const Speaker& say, const std::optional<std::string>& top, bool all) {
+  if (top && all) say.Refuse("--top", "--top and --all cannot be combined");
   if (all) return std::numeric_limits<std::uint64_t>::max();
-  return top ? Count("--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
+  return top ? Count(say, "--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
 }
 
-std::vector<double> Excluded(const std::vector<std::string>& texts) {
+std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts) {
   std::vector<double> values;
-  for (const std::string& text : texts) values.push_back(Resistance("--exclude", text));
+  for (const std::string& text : texts) values.push_back(Resistance(say, "--exclude", text));
   return values;
 }
 
@@ -90,6 +121,15 @@ Checked<Request> Check(const Read& read) {
 
 }  // namespace
 
+std::string_view FieldName(std::string_view option, Wording wording) {
+  if (wording == Wording::kWindow) {
+    for (const FieldWording& field : kFieldWordings) {
+      if (field.option == option) return field.label;
+    }
+  }
+  return option;
+}
+
 std::string Quoted(std::string_view text) {
   constexpr std::size_t kShown = 40;
   if (text.size() <= kShown) return '"' + std::string(text) + '"';
@@ -100,23 +140,24 @@ std::string Quoted(std::string_view text) {
          " characters)";
 }
 
-Checked<FindRequest> CheckFind(const FindInput& input) {
+Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<FindRequest>([&] {
     FindRequest request;
-    request.search.target = Resistance("TARGET", input.target);
+    request.search.target = Resistance(say, "TARGET", input.target);
     if (input.parts) {
       request.search.maxParts =
-          static_cast<int>(Count("--parts", *input.parts, networks::kMaxParts));
+          static_cast<int>(Count(say, "--parts", *input.parts, networks::kMaxParts));
     }
-    if (input.tolerance) request.search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    request.excluded = Excluded(input.exclude);
+    if (input.tolerance) request.search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    request.excluded = Excluded(say, input.exclude);
     request.search.distinct = input.distinct;
     if (input.partTolerance) {
-      const double percent = Percent("--part-tolerance", *input.partTolerance);
+      const double percent = Percent(say, "--part-tolerance", *input.partTolerance);
       if (percent >= 100) {
-        Refuse("--part-tolerance",
-               "--part-tolerance must be below 100, not " + Quoted(*input.partTolerance));
+        say.Refuse("--part-tolerance", say.Name("--part-tolerance") + " must be below 100, not " +
+                                           say.Shown(*input.partTolerance));
       }
       request.partTolerance = percent;
     }
@@ -124,45 +165,48 @@ Checked<FindRequest> CheckFind(const FindInput& input) {
   });
 }
 
-Checked<DividerRequest> CheckDivider(const DividerInput& input) {
+Checked<DividerRequest> CheckDivider(const DividerInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<DividerRequest>([&] {
     DividerRequest request;
     networks::DividerOptions& search = request.search;
-    search.vin = Voltage("VIN", input.vin);
-    search.vout = Voltage("VOUT", input.vout);
+    search.vin = Voltage(say, "VIN", input.vin);
+    search.vout = Voltage(say, "VOUT", input.vout);
     if (!(search.vout < search.vin)) {
-      Refuse("VOUT", "VOUT " + Quoted(input.vout) + " must be below VIN " + Quoted(input.vin) +
-                         ": a divider only lowers the voltage");
+      say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be below " +
+                             say.Named("VIN", input.vin) + ": a divider only lowers the voltage");
     }
-    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    if (input.minTotal) search.minTotal = Resistance("--min-total", *input.minTotal);
-    if (input.maxTotal) search.maxTotal = Resistance("--max-total", *input.maxTotal);
+    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    if (input.minTotal) search.minTotal = Resistance(say, "--min-total", *input.minTotal);
+    if (input.maxTotal) search.maxTotal = Resistance(say, "--max-total", *input.maxTotal);
     if (input.minTotal && input.maxTotal && search.minTotal > search.maxTotal) {
-      Refuse("--min-total", "--min-total " + Quoted(*input.minTotal) + " is above --max-total " +
-                                Quoted(*input.maxTotal));
+      say.Refuse("--min-total", say.Named("--min-total", *input.minTotal) + " is above " +
+                                    say.Named("--max-total", *input.maxTotal));
     }
-    request.excluded = Excluded(input.exclude);
+    request.excluded = Excluded(say, input.exclude);
     search.distinct = input.distinct;
     return request;
   });
 }
 
-Checked<SeriesRequest> CheckSeries(const SeriesInput& input) {
+Checked<SeriesRequest> CheckSeries(const SeriesInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<SeriesRequest>([&] {
     SeriesRequest request;
     request.series = FindSeries(input.name);
     if (!request.series) {
-      Refuse("NAME",
-             "unknown series " + Quoted(input.name) + "; E3, E6, E12, E24, E48, E96 or E192");
+      say.Refuse("NAME", "unknown series " + say.Shown(input.name) +
+                             "; E3, E6, E12, E24, E48, E96 or E192");
     }
-    if (input.from) request.low = Resistance("--from", *input.from);
-    if (input.to) request.high = Resistance("--to", *input.to);
+    if (input.from) request.low = Resistance(say, "--from", *input.from);
+    if (input.to) request.high = Resistance(say, "--to", *input.to);
     if (request.low > request.high) {
-      const std::string from = input.from ? Quoted(*input.from) : "10 (the default)";
-      const std::string to = input.to ? Quoted(*input.to) : "1M (the default)";
-      Refuse(input.from ? "--from" : "--to", "--from " + from + " is above --to " + to);
+      const std::string from = input.from ? say.Shown(*input.from) : "10 (the default)";
+      const std::string to = input.to ? say.Shown(*input.to) : "1M (the default)";
+      say.Refuse(input.from ? "--from" : "--to",
+                 say.Name("--from") + " " + from + " is above " + say.Name("--to") + " " + to);
     }
     return request;
   });
