@@ -62,6 +62,12 @@ std::optional<LibraryCheck> CheckLibrary(Services& services) {
   std::set<float> outside;
   for (std::size_t i = 0; i < report.read.valuePieces.size(); ++i) {
     const float value = table.values[i];
+    // Not a resistance at all rather than one off the series; the searches leave it out.
+    if (value < 0) {
+      findings.push_back(About(report.read.valuePieces[i],
+                               "negative: a rewrite keeps it, find and divider leave it out"));
+      continue;
+    }
     if (!NearStandardValue(value, kSeriesTolerance) && outside.insert(value).second) {
       findings.push_back(About(report.read.valuePieces[i], "within 0.5 % of no E3 to E192 value"));
     }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "number_text.h"
 #include "resistor_notation.h"
 
 namespace vantrel::finder {
@@ -16,57 +17,114 @@ struct Refusal {
   RequestError error;
 };
 
-[[noreturn]] void Refuse(std::string_view field, std::string message) {
-  throw Refusal{{std::string(field), std::move(message)}};
-}
+// Words a refusal the way its reader knows the fields.
+class Speaker {
+ public:
+  explicit Speaker(Wording wording) : m_wording(wording) {}
+
+  std::string Name(std::string_view field) const {
+    return std::string(FieldName(field, m_wording));
+  }
+  // The field's name and its text: --min-total "100k", or Min total 100k.
+  std::string Named(std::string_view field, std::string_view text) const {
+    return Name(field) + " " + Shown(text);
+  }
+  std::string Shown(std::string_view text) const {
+    if (m_wording == Wording::kCommandLine) return Quoted(text);
+    // Cut the same way, then the quotes left out: the closing one is the last.
+    std::string shown = Quoted(text);
+    shown.erase(shown.rfind('"'), 1);
+    return shown.erase(0, 1);
+  }
+  bool Window() const { return m_wording == Wording::kWindow; }
+
+  [[noreturn]] void Refuse(std::string_view field, std::string message) const {
+    throw Refusal{{std::string(field), std::move(message)}};
+  }
+
+ private:
+  Wording m_wording;
+};
 
 // A number in resistor notation between low and high; noun and range name them.
-double Quantity(std::string_view field, const std::string& text, std::string_view noun, double low,
-                double high, std::string_view range) {
+double Quantity(const Speaker& say, std::string_view field, const std::string& text,
+                std::string_view noun, double low, double high, std::string_view range) {
   const std::optional<double> value = ParseResistance(text);
-  const std::string named = std::string(field) + " " + Quoted(text);
-  if (!value) Refuse(field, named + " is not a " + std::string(noun));
+  if (!value && say.Window() && TrimCSpace(text).empty()) {
+    say.Refuse(field, say.Name(field) + " needs a " + std::string(noun));
+  }
+  const std::string named = say.Named(field, text);
+  if (!value) say.Refuse(field, named + " is not a " + std::string(noun));
   if (!(*value >= low && *value <= high)) {
-    Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
+    say.Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
   }
   return *value;
 }
 
-double Resistance(std::string_view field, const std::string& text) {
-  return Quantity(field, text, "resistance", kMinResistance, kMaxResistance,
+double Resistance(const Speaker& say, std::string_view field, const std::string& text) {
+  return Quantity(say, field, text, "resistance", kMinResistance, kMaxResistance,
                   "resistances from 1e-6 to 1e15");
 }
 
 // Volts take the same number forms as ohms: "3.3", "500m", "12".
-double Voltage(std::string_view field, const std::string& text) {
-  return Quantity(field, text, "voltage", kMinVoltage, kMaxVoltage, "voltages from 1e-6 to 1e6");
+double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
+  return Quantity(say, field, text, "voltage", kMinVoltage, kMaxVoltage,
+                  "voltages from 1e-6 to 1e6");
 }
 
 // A percentage of 0 or more, "1" or "1%".
-double Percent(std::string_view field, const std::string& text) {
+double Percent(const Speaker& say, std::string_view field, const std::string& text) {
   std::string_view digits = text;
   if (digits.ends_with('%')) digits.remove_suffix(1);
   double value = 0;
   const char* end = digits.data() + digits.size();
   const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
   if (digits.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0) {
-    Refuse(field, std::string(field) + " needs a percentage of 0 or more, not " + Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs a percentage of 0 or more, not " + say.Shown(text));
   }
   return value;
 }
 
+std::uint64_t Count(const Speaker& say, std::string_view field, const std::string& text,
+                    std::uint64_t most) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > most) {
+    say.Refuse(field, say.Name(field) + " needs a whole number " +
+                          (most == std::numeric_limits<std::uint64_t>::max()
+                               ? std::string("above 0")
+                               : "from 1 to " + std::to_string(most)) +
+                          ", not " + say.Shown(text));
+  }
+  return value;
+}
+
+std::uint64_t Limit(const Speaker& say, const std::optional<std::string>& top, bool all) {
+  if (top && all) say.Refuse("--top", "--top and --all cannot be combined");
+  if (all) return std::numeric_limits<std::uint64_t>::max();
+  return top ? Count(say, "--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
+}
+
+std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts) {
+  std::vector<double> values;
+  for (const std::string& text : texts) values.push_back(Resistance(say, "--exclude", text));
+  return values;
+}
+
 // A number of 0 or more, finite, in the notation of resistances ("250m" for 0.25).
-double NonNegative(std::string_view field, const std::string& text, std::string_view noun) {
+double NonNegative(const Speaker& say, std::string_view field, const std::string& text,
+                   std::string_view noun) {
   const std::optional<double> value = ParseResistance(text);
   if (!value || !std::isfinite(*value) || *value < 0) {
-    Refuse(field, std::string(field) + " needs " + std::string(noun) +
-                      " of 0 or more, a finite number, not " + Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs " + std::string(noun) +
+                          " of 0 or more, a finite number, not " + say.Shown(text));
   }
   return *value;
 }
 
 // Amperes: "50u" is 50e-6, "2m" 2e-3, and "p", "n", "µ" and "k" likewise; an "A" may follow.
-double Current(std::string_view field, const std::string& text) {
+double Current(const Speaker& say, std::string_view field, const std::string& text) {
   std::string digits(text);
   if (digits.ends_with('A')) digits.pop_back();
   int power = 0;
@@ -88,103 +146,78 @@ double Current(std::string_view field, const std::string& text) {
     power = 0;
   }
   std::optional<double> value = ParseResistance(digits);
-  if (value && (digits.find_first_not_of("0123456789.eE+-") != std::string::npos)) value.reset();
+  if (value && digits.find_first_not_of("0123456789.eE+-") != std::string::npos) value.reset();
   if (value) *value *= std::pow(10.0, power);
   if (!value || !std::isfinite(*value) || *value < 0 || *value > kMaxVoltage) {
-    Refuse(field, std::string(field) + " needs a current from 0 to 1e6 A, such as 50u, not " +
-                      Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs a current from 0 to 1e6 A, such as 50u, not " +
+                          say.Shown(text));
   }
   return *value;
 }
 
 // One value, or MIN:TYP:MAX with MIN <= TYP <= MAX, each read by read.
 template <class Read>
-Spread SpreadOf(std::string_view field, const std::string& text, const Read& read) {
+Spread SpreadOf(const Speaker& say, std::string_view field, const std::string& text,
+                const Read& read) {
   const std::size_t first = text.find(':');
   if (first == std::string::npos) {
-    const double value = read(field, text);
+    const double value = read(say, field, text);
     return {value, value, value};
   }
   const std::size_t second = text.find(':', first + 1);
   if (second == std::string::npos || text.find(':', second + 1) != std::string::npos) {
-    Refuse(field, std::string(field) + " needs one value or MIN:TYP:MAX, not " + Quoted(text));
+    say.Refuse(field, say.Name(field) + " needs one value or MIN:TYP:MAX, not " + say.Shown(text));
   }
-  const Spread spread{read(field, text.substr(0, first)),
-                      read(field, text.substr(first + 1, second - first - 1)),
-                      read(field, text.substr(second + 1))};
+  const Spread spread{read(say, field, text.substr(0, first)),
+                      read(say, field, text.substr(first + 1, second - first - 1)),
+                      read(say, field, text.substr(second + 1))};
   if (!(spread.min <= spread.typ && spread.typ <= spread.max)) {
-    Refuse(field,
-           std::string(field) + " " + Quoted(text) + " needs MIN <= TYP <= MAX, in that order");
+    say.Refuse(field, say.Named(field, text) + " needs MIN <= TYP <= MAX, in that order");
   }
   return spread;
 }
 
 // The totals' bounds, the lower not above the upper.
-void Totals(const std::optional<std::string>& minText, const std::optional<std::string>& maxText,
-            double& minTotal, double& maxTotal) {
-  if (minText) minTotal = Resistance("--min-total", *minText);
-  if (maxText) maxTotal = Resistance("--max-total", *maxText);
+void Totals(const Speaker& say, const std::optional<std::string>& minText,
+            const std::optional<std::string>& maxText, double& minTotal, double& maxTotal) {
+  if (minText) minTotal = Resistance(say, "--min-total", *minText);
+  if (maxText) maxTotal = Resistance(say, "--max-total", *maxText);
   if (minText && maxText && minTotal > maxTotal) {
-    Refuse("--min-total",
-           "--min-total " + Quoted(*minText) + " is above --max-total " + Quoted(*maxText));
+    say.Refuse("--min-total", say.Named("--min-total", *minText) + " is above " +
+                                  say.Named("--max-total", *maxText));
   }
 }
 
-std::optional<double> PartTolerance(const std::optional<std::string>& text) {
+std::optional<double> PartTolerance(const Speaker& say, const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
-  const double percent = Percent("--part-tolerance", *text);
+  const double percent = Percent(say, "--part-tolerance", *text);
   if (percent >= 100) {
-    Refuse("--part-tolerance", "--part-tolerance must be below 100, not " + Quoted(*text));
+    say.Refuse("--part-tolerance",
+               say.Name("--part-tolerance") + " must be below 100, not " + say.Shown(*text));
   }
   return percent;
 }
 
 // The band and the search's tolerance: with --within B the tolerance is B unless one was
 // given, and at most B, since the nominal output lies within its own band.
-void Band(const std::optional<std::string>& within, bool toleranceGiven, double& tolerance,
-          DesignBounds& bounds) {
+void Band(const Speaker& say, const std::optional<std::string>& within, bool toleranceGiven,
+          double& tolerance, DesignBounds& bounds) {
   if (!within) return;
-  bounds.within = Percent("--within", *within);
+  bounds.within = Percent(say, "--within", *within);
   tolerance = toleranceGiven ? std::min(tolerance, *bounds.within) : *bounds.within;
 }
 
 // The bounds on the divider's current and on any part's power.
-void Load(const std::optional<std::string>& minCurrent,
+void Load(const Speaker& say, const std::optional<std::string>& minCurrent,
           const std::optional<std::string>& maxCurrent, const std::optional<std::string>& maxPower,
           DesignBounds& bounds) {
-  if (minCurrent) bounds.minCurrent = Current("--min-current", *minCurrent);
-  if (maxCurrent) bounds.maxCurrent = Current("--max-current", *maxCurrent);
+  if (minCurrent) bounds.minCurrent = Current(say, "--min-current", *minCurrent);
+  if (maxCurrent) bounds.maxCurrent = Current(say, "--max-current", *maxCurrent);
   if (minCurrent && maxCurrent && bounds.minCurrent > bounds.maxCurrent) {
-    Refuse("--min-current", "--min-current " + Quoted(*minCurrent) + " is above --max-current " +
-                                Quoted(*maxCurrent));
+    say.Refuse("--min-current", say.Named("--min-current", *minCurrent) + " is above " +
+                                    say.Named("--max-current", *maxCurrent));
   }
-  if (maxPower) bounds.maxPower = NonNegative("--max-power", *maxPower, "a power in watts");
-}
-
-std::uint64_t Count(std::string_view field, const std::string& text, std::uint64_t most) {
-  std::uint64_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > most) {
-    Refuse(field, std::string(field) + " needs a whole number " +
-                      (most == std::numeric_limits<std::uint64_t>::max()
-                           ? std::string("above 0")
-                           : "from 1 to " + std::to_string(most)) +
-                      ", not " + Quoted(text));
-  }
-  return value;
-}
-
-std::uint64_t Limit(const std::optional<std::string>& top, bool all) {
-  if (top && all) Refuse("--top", "--top and --all cannot be combined");
-  if (all) return std::numeric_limits<std::uint64_t>::max();
-  return top ? Count("--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
-}
-
-std::vector<double> Excluded(const std::vector<std::string>& texts) {
-  std::vector<double> values;
-  for (const std::string& text : texts) values.push_back(Resistance("--exclude", text));
-  return values;
+  if (maxPower) bounds.maxPower = NonNegative(say, "--max-power", *maxPower, "a power in watts");
 }
 
 template <class Request, class Read>
@@ -198,6 +231,15 @@ Checked<Request> Check(const Read& read) {
 
 }  // namespace
 
+std::string_view FieldName(std::string_view option, Wording wording) {
+  if (wording == Wording::kWindow) {
+    for (const FieldWording& field : kFieldWordings) {
+      if (field.option == option) return field.label;
+    }
+  }
+  return option;
+}
+
 std::string Quoted(std::string_view text) {
   constexpr std::size_t kShown = 40;
   if (text.size() <= kShown) return '"' + std::string(text) + '"';
@@ -208,117 +250,127 @@ std::string Quoted(std::string_view text) {
          " characters)";
 }
 
-Checked<FindRequest> CheckFind(const FindInput& input) {
+Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<FindRequest>([&] {
     FindRequest request;
-    request.search.target = Resistance("TARGET", input.target);
+    request.search.target = Resistance(say, "TARGET", input.target);
     if (input.parts) {
       request.search.maxParts =
-          static_cast<int>(Count("--parts", *input.parts, networks::kMaxParts));
+          static_cast<int>(Count(say, "--parts", *input.parts, networks::kMaxParts));
     }
-    if (input.tolerance) request.search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    request.excluded = Excluded(input.exclude);
+    if (input.tolerance) request.search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    request.excluded = Excluded(say, input.exclude);
     request.search.distinct = input.distinct;
-    request.partTolerance = PartTolerance(input.partTolerance);
+    request.partTolerance = PartTolerance(say, input.partTolerance);
     return request;
   });
 }
 
-Checked<DividerRequest> CheckDivider(const DividerInput& input) {
+Checked<DividerRequest> CheckDivider(const DividerInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<DividerRequest>([&] {
     DividerRequest request;
     networks::DividerOptions& search = request.search;
-    search.vin = Voltage("VIN", input.vin);
-    search.vout = Voltage("VOUT", input.vout);
+    search.vin = Voltage(say, "VIN", input.vin);
+    search.vout = Voltage(say, "VOUT", input.vout);
     if (!(search.vout < search.vin)) {
-      Refuse("VOUT", "VOUT " + Quoted(input.vout) + " must be below VIN " + Quoted(input.vin) +
-                         ": a divider only lowers the voltage");
+      say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be below " +
+                             say.Named("VIN", input.vin) + ": a divider only lowers the voltage");
     }
-    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    request.excluded = Excluded(input.exclude);
+    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    request.excluded = Excluded(say, input.exclude);
     search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(input.partTolerance);
-    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
-    Load(input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
+    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    Load(say, input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
     request.power = input.power || input.maxPower;
     return request;
   });
 }
 
-Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input) {
+Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<RegulatorRequest>([&] {
     RegulatorRequest request;
     networks::TwoLegOptions& search = request.search;
-    search.target = Voltage("VOUT", input.vout);
-    if (!input.vref) Refuse("--vref", "--vref V is needed: the reference voltage, or MIN:TYP:MAX");
-    request.vref = SpreadOf("--vref", *input.vref, Voltage);
-    if (input.iadj) request.iadj = SpreadOf("--iadj", *input.iadj, Current);
+    search.target = Voltage(say, "VOUT", input.vout);
+    if (!input.vref) {
+      say.Refuse("--vref",
+                 say.Name("--vref") + " is needed: the reference voltage, or MIN:TYP:MAX");
+    }
+    request.vref = SpreadOf(say, "--vref", *input.vref, Voltage);
+    if (input.iadj) request.iadj = SpreadOf(say, "--iadj", *input.iadj, Current);
     if (!(request.vref.typ < search.target)) {
-      Refuse("VOUT", "VOUT " + Quoted(input.vout) + " must be above VREF " + Quoted(*input.vref) +
-                         ": the divider only raises the reference");
+      say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be above " +
+                             say.Named("VREF", *input.vref) +
+                             ": the divider only raises the reference");
     }
     request.referenceTop = input.referenceTop;
-    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    request.excluded = Excluded(input.exclude);
+    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    request.excluded = Excluded(say, input.exclude);
     search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(input.partTolerance);
-    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
-    Load(input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
+    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    Load(say, input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
     return request;
   });
 }
 
-Checked<GainRequest> CheckGain(const GainInput& input) {
+Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<GainRequest>([&] {
     GainRequest request;
     networks::TwoLegOptions& search = request.search;
     search.target =
-        Quantity("G", input.gain, "gain", kMinVoltage, kMaxVoltage, "gains from 1e-6 to 1e6");
+        Quantity(say, "G", input.gain, "gain", kMinVoltage, kMaxVoltage, "gains from 1e-6 to 1e6");
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
-      Refuse("G", "G " + Quoted(input.gain) +
-                      " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
-                      "for an inverting one)");
+      say.Refuse("G", say.Named("G", input.gain) +
+                          " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
+                          "for an inverting one)");
     }
-    if (input.parts) search.legParts = static_cast<int>(Count("--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent("--tolerance", *input.tolerance);
-    request.limit = Limit(input.top, input.all);
-    Totals(input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    if (input.rfMin) search.minA = Resistance("--rf-min", *input.rfMin);
-    if (input.rfMax) search.maxA = Resistance("--rf-max", *input.rfMax);
+    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
+    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+    if (input.rfMin) search.minA = Resistance(say, "--rf-min", *input.rfMin);
+    if (input.rfMax) search.maxA = Resistance(say, "--rf-max", *input.rfMax);
     if (input.rfMin && input.rfMax && search.minA > search.maxA) {
-      Refuse("--rf-min",
-             "--rf-min " + Quoted(*input.rfMin) + " is above --rf-max " + Quoted(*input.rfMax));
+      say.Refuse("--rf-min", say.Named("--rf-min", *input.rfMin) + " is above " +
+                                 say.Named("--rf-max", *input.rfMax));
     }
-    request.excluded = Excluded(input.exclude);
+    request.excluded = Excluded(say, input.exclude);
     search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(input.partTolerance);
-    Band(input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
+    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
     return request;
   });
 }
 
-Checked<SeriesRequest> CheckSeries(const SeriesInput& input) {
+Checked<SeriesRequest> CheckSeries(const SeriesInput& input, Wording wording) {
+  const Speaker say(wording);
   return Check<SeriesRequest>([&] {
     SeriesRequest request;
     request.series = FindSeries(input.name);
     if (!request.series) {
-      Refuse("NAME",
-             "unknown series " + Quoted(input.name) + "; E3, E6, E12, E24, E48, E96 or E192");
+      say.Refuse("NAME", "unknown series " + say.Shown(input.name) +
+                             "; E3, E6, E12, E24, E48, E96 or E192");
     }
-    if (input.from) request.low = Resistance("--from", *input.from);
-    if (input.to) request.high = Resistance("--to", *input.to);
+    if (input.from) request.low = Resistance(say, "--from", *input.from);
+    if (input.to) request.high = Resistance(say, "--to", *input.to);
     if (request.low > request.high) {
-      const std::string from = input.from ? Quoted(*input.from) : "10 (the default)";
-      const std::string to = input.to ? Quoted(*input.to) : "1M (the default)";
-      Refuse(input.from ? "--from" : "--to", "--from " + from + " is above --to " + to);
+      const std::string from = input.from ? say.Shown(*input.from) : "10 (the default)";
+      const std::string to = input.to ? say.Shown(*input.to) : "1M (the default)";
+      say.Refuse(input.from ? "--from" : "--to",
+                 say.Name("--from") + " " + from + " is above " + say.Name("--to") + " " + to);
     }
     return request;
   });

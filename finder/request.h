@@ -29,6 +29,38 @@ struct RequestError {
   std::string message;
 };
 
+// Who reads a refusal: the command line names its options and operands ("--min-total") and
+// quotes the text as typed; the window names the field by its label ("Min total") and shows
+// the text bare.
+enum class Wording { kCommandLine, kWindow };
+
+// The window's label for each option and operand the checks read, beside the command line's
+// name for it, so that the two sets of messages cannot drift apart.
+struct FieldWording {
+  std::string_view option;
+  std::string_view label;
+};
+inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
+                                                  {"--tolerance", "Tolerance"},
+                                                  {"--parts", "Parts"},
+                                                  {"--top", "Show"},
+                                                  {"--exclude", "Exclude"},
+                                                  {"--part-tolerance", "Part tolerance"},
+                                                  {"VIN", "VIN"},
+                                                  {"VOUT", "VOUT"},
+                                                  {"--min-total", "Min total"},
+                                                  {"--max-total", "Max total"},
+                                                  {"--within", "Within"},
+                                                  {"--min-current", "Min current"},
+                                                  {"--max-current", "Max current"},
+                                                  {"--max-power", "Max power"},
+                                                  {"NAME", "Series"},
+                                                  {"--from", "From"},
+                                                  {"--to", "To"}};
+
+// The field's name as wording has it; an option missing from kFieldWordings keeps its own.
+std::string_view FieldName(std::string_view option, Wording wording);
+
 // Either the checked request or why there is none.
 template <class Request>
 using Checked = std::variant<Request, RequestError>;
@@ -152,11 +184,14 @@ struct SeriesRequest {
 
 // Each check reads every field, finite and in range and consistent with the others, or names
 // the first field that is not.
-Checked<FindRequest> CheckFind(const FindInput& input);
-Checked<DividerRequest> CheckDivider(const DividerInput& input);
-Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input);
-Checked<GainRequest> CheckGain(const GainInput& input);
-Checked<SeriesRequest> CheckSeries(const SeriesInput& input);
+Checked<FindRequest> CheckFind(const FindInput& input, Wording wording = Wording::kCommandLine);
+Checked<DividerRequest> CheckDivider(const DividerInput& input,
+                                     Wording wording = Wording::kCommandLine);
+Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
+                                         Wording wording = Wording::kCommandLine);
+Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
+Checked<SeriesRequest> CheckSeries(const SeriesInput& input,
+                                   Wording wording = Wording::kCommandLine);
 
 // text in double quotes, cut to its first 40 bytes (on a character boundary) with the full
 // length said when longer, so that a pasted novel is not echoed whole.

@@ -67,6 +67,10 @@ inline constexpr char kDefaultSeriesTo[] = "1M";
 inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";
+inline constexpr char kSearchingForText[] = "Searching %1...";
+inline constexpr char kNotSearchedText[] = "Not searched: %1";
+inline constexpr char kStaleRowsText[] =
+    "Rows of the earlier search, %1; Find lists those of the fields as they are";
 
 // About box.
 inline constexpr char kAboutCaption[] = "About Vantrel";

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Makes the pictures in docs/ under Xvfb and openbox on a 1280x900 screen, on a copy of the
-# sample library in examples/: docs/screenshot.png, the main window after a Calculate of 45
+# Makes the pictures in docs/ under Xvfb and openbox, on a copy of the sample library in
+# examples/. On a 1280x1024 screen: docs/screenshot.png, the main window after a Calculate of 45
 # and 5, and docs/networks.png, docs/divider.png and docs/library.png, the three tabs of the
 # Networks window (a four-part network of 3.14159k with its circuit, a 5 V to 3.3 V divider,
-# the check of the library with a few lines added). Builds the program with the dev preset first. --scale runs it at a Qt
-# scale factor (1.5, 2, ...), writes only the main window to OUTPUT and adds the whole screen,
-# to show where the window was placed, as OUTPUT-screen.png.
+# the check of the library with a few lines added); then on an 800x600 screen
+# docs/networks-800x600.png, the Networks tab as a small screen shows it. Builds the program
+# with the dev preset first. --scale runs it at a Qt scale factor (1.5, 2, ...), writes only the
+# main window to OUTPUT and adds the whole screen, to show where the window was placed, as
+# OUTPUT-screen.png.
 # Usage: scripts/screenshot.sh [--scale FACTOR] [OUTPUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,16 +22,21 @@ if [[ -z "${VANTREL_SCREENSHOT_DISPLAY:-}" ]]; then
   scripts/deps.sh --gui-test
   cmake --preset dev >/dev/null
   cmake --build --preset dev -j2 --target vantrel
-  exec env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SCALE="$scale" \
-    xvfb-run -a -s "-screen 0 1280x900x24" "$0" "$output"
+  env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SCALE="$scale" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$output"
+  [[ -n $scale ]] && exit 0
+  exec env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SMALL=1 \
+    xvfb-run -a -s "-screen 0 800x600x24" "$0" "$output"
 fi
 scale=${VANTREL_SCREENSHOT_SCALE:-}
+small=${VANTREL_SCREENSHOT_SMALL:-}
 vantrel=$(realpath build/dev/ui/vantrel)
 
 run=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$run"' EXIT
-# A lock directory of its own, so a copy the user has open does not keep this one from starting.
-export XDG_RUNTIME_DIR=$run
+# A lock directory of its own, so a copy the user has open does not keep this one from starting,
+# and a settings folder of its own, so the window opens as it does the first time.
+export XDG_RUNTIME_DIR=$run XDG_CONFIG_HOME=$run/config
 chmod 700 "$run"
 # A copy of the sample library, which the window must not change.
 cp examples/ResistorLibrary.txt "$run/"
@@ -67,19 +74,23 @@ main=$(window 'Vantrel - Resistor Finder')
 xdotool windowactivate --sync "$main"
 sleep 0.5
 keys Tab type:45 Tab type:5 Return
-shot "$main" "$output"
+docs=$(dirname "$output")
+if [[ -z $small ]]; then shot "$main" "$output"; fi
 if [[ -n $scale ]]; then
   import -window root "${output%.png}-screen.png"
   exit 0
 fi
 
 # The Networks window, from its menu command; each tab starts in its first field.
-docs=$(dirname "$output")
 keys alt+n
 networks=$(window 'Vantrel - Networks')
 xdotool windowactivate --sync "$networks"
 # Target, then Parts up to 4, Find, and the fourth row of the list.
 keys type:3.14159k Tab Tab Up Return Tab Tab Tab Tab Tab Tab Down Down Down Down
+if [[ -n $small ]]; then
+  shot "$networks" "$docs/networks-800x600.png"
+  exit 0
+fi
 shot "$networks" "$docs/networks.png"
 # The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
 keys ctrl+Tab type:5 Tab type:3.3 Return

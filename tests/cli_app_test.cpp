@@ -497,6 +497,10 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
        "line 8: \"4.7\": two decimals write it like line 7, dropped\n"
        "5 value(s), 5 line(s) dropped, 0 line(s) refused, 1 value(s) outside the E-series.\n"
        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
+      {"-5\r\n10.00\r\n", kExitFailure,
+       "line 1: \"-5\": negative: a rewrite keeps it, find and divider leave it out\n"
+       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"10\r\n4k7\r\n0.001\r\n", kExitFailure,
        "line 2: \"4k7\": read as 4 where resistor notation means 4700, refused\n"
        "line 3: \"0.001\": two decimals write it as 0.00, refused\n"

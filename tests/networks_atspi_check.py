@@ -5,10 +5,13 @@ Usage: networks_atspi_check.py VANTREL_CLI WORK_DIR SEED
 The window runs in WORK_DIR, whose ResistorLibrary.txt this script rewrites before each search:
 the window reads the library afresh for every search. Each round takes a random stock and
 random inputs, types them into the fields through their accessible interfaces, presses Find
-and compares the cells read through the list's table interface with the command line's text
-table, and the rows copied with Ctrl+C with its tsv. Last, the Library tab lists check's findings.
+and compares the cells read through the list's table interface with the command line's: text
+cells as its text table has them, numbers as its tsv has them, rounded as shown; and the rows
+copied with Ctrl+C with its tsv. The window's frame is to lie on the screen, and the first row's
+network within the list as shown. Last, the Library tab lists check's findings.
 """
 
+import os
 import random
 import re
 import subprocess
@@ -48,13 +51,84 @@ def activate(window_id):
         sys.exit(f"could not activate window {window_id}")
 
 
-def listed(root, list_name, expected):
+def listed(root, list_name, expected, same=lambda shown, expected: shown == expected):
     """The list's cells once they are the expected ones, or after 30 s: the search runs on a
     thread of its own, and the list shows the last search's rows until it ends."""
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     status = one(root, pyatspi.ROLE_LABEL, "Status")
-    return settle(lambda: cells(table),
-                  lambda shown: shown == expected and status.description != "Searching...")
+    return settle(lambda: cells(table), lambda shown: same(shown, expected) and
+                  not status.description.startswith("Searching"))
+
+
+PREFIXES = {"f": -15, "p": -12, "n": -9, "u": -6, "\u00b5": -6, "m": -3, "k": 3, "M": 6, "G": 9,
+            "T": 12}
+
+
+def read_shown(text):
+    """The number a shown cell stands for and half its last digit: "4.70k" is 4700 +- 5,
+    "362 \u00b5A" 362e-6 +- 0.5e-6, "< 0.001" 0 +- 0.0005."""
+    if text == "< 0.001":
+        return 0.0, 0.0005
+    match = re.fullmatch(r"([-+]?[0-9.]+(?:e[-+][0-9]+)?) ?([fpnu\u00b5mkMGT]?)[A-Z]?", text)
+    mantissa, prefix = match.groups()
+    power = PREFIXES.get(prefix, 0)
+    decimals = len(mantissa.split(".")[1].split("e")[0]) if "." in mantissa else 0
+    return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
+
+
+NUMBERS = {"value", "vout", "deviation", "error", "current"}
+
+
+def same_cells(shown, text_rows, tsv_rows, names):
+    """Text cells equal to the text table's; numbers the tsv's, to within half their last
+    digit as shown."""
+    if len(shown) != len(text_rows):
+        return False
+    for window, text, tsv in zip(shown, text_rows, tsv_rows):
+        for cell, text_cell, tsv_cell, name in zip(window, text, tsv, names):
+            if name not in NUMBERS:
+                if cell != text_cell:
+                    return False
+                continue
+            try:
+                value, half = read_shown(cell)
+            except (AttributeError, ValueError):
+                return False
+            if abs(value - float(tsv_cell)) > half * 1.0001 + 1e-300:
+                return False
+    return True
+
+
+def frame_on_screen(window_id):
+    """Whether the window with its frame (title bar included) lies on the screen."""
+    def numbers(command):
+        return [int(n) for n in re.findall(r"-?\d+", subprocess.run(
+            command, capture_output=True, text=True).stdout)]
+    extents = settle(lambda: numbers(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"]),
+                     lambda found: len(found) == 4)
+    info = subprocess.run(["xwininfo", "-id", window_id], capture_output=True, text=True).stdout
+    x, y, width, height = (int(re.search(rf"{field}:\s+(-?\d+)", info).group(1)) for field in
+                           ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+    screen_width, screen_height = numbers(["xdotool", "getdisplaygeometry"])
+    left, right, top, bottom = extents
+    print(f"  frame {x - left},{y - top} {width + left + right}x{height + top + bottom} on "
+          f"{screen_width}x{screen_height}")
+    return (x - left >= 0 and y - top >= 0 and x + width + right <= screen_width and
+            y + height + bottom <= screen_height)
+
+
+def network_shown_whole(root, list_name, column, network):
+    """Whether the first row's network (in column) reads whole and lies within the list as
+    shown."""
+    table = one(root, pyatspi.ROLE_TABLE, list_name)
+    interface = table.queryTable()
+    cell = interface.getAccessibleAt(0, column)
+    tx, ty, tw, th = table.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    cx, cy, cw, ch = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    inside = tx <= cx and cx + cw <= tx + tw
+    if not inside:
+        print(f"  {cell.name!r} at {cx}+{cw} in a list at {tx}+{tw}; the command line: {network!r}")
+    return cell.name == network and inside
 
 
 def copied(root, list_name, window_id, expected):
@@ -66,7 +140,10 @@ def copied(root, list_name, window_id, expected):
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     x, y, width, height = table.getAccessibleAt(0, 0).queryComponent().getExtents(
         pyatspi.DESKTOP_COORDS)
-    subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click",
+    # The bridge gives the window's own pixels, which a Qt scale factor makes larger on screen.
+    scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
+    x, y = round((x + width / 2) * scale), round((y + height / 2) * scale)
+    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click",
                     "1", "key", "ctrl+a", "ctrl+c"], check=True)
     return settle(clipboard, lambda text: text == expected)
 
@@ -90,11 +167,23 @@ def compare(root, list_name, args, window_id):
         check(shown.startswith(note), f"{list_name} status of {' '.join(args)}")
         return
     expected = text_rows(output)
-    shown = listed(root, list_name, expected)
-    check(shown == expected, f"{list_name} cells of {' '.join(args)}")
-    if shown != expected:
+    names, tsv = cli(*args, "--format", "tsv").split("\n", 1)
+    tsv_rows = [line.split("\t") for line in tsv.splitlines()]
+    names = names.split("\t")
+    same = lambda shown, text: same_cells(shown, text, tsv_rows, names)
+    shown = listed(root, list_name, expected, same)
+    check(same(shown, expected), f"{list_name} cells of {' '.join(args)}")
+    if not same(shown, expected):
         print("  window:", shown[:3], "\n  cli:   ", expected[:3])
-    tsv = cli(*args, "--format", "tsv").split("\n", 1)[1]
+    # The last text column, which takes the width left: find's network, divider's R2.
+    wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2"))
+    check(network_shown_whole(root, list_name, wide, expected[0][wide]),
+          f"{list_name}: the first row's {names[wide]} reads whole")
+    # A row selected through the table interface is selected.
+    table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+    table.addRowSelection(0)
+    check(settle(lambda: table.isRowSelected(0), bool),
+          f"{list_name}: a row selected over AT-SPI is selected")
     got = copied(root, list_name, window_id, tsv)
     check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
     if got != tsv:
@@ -107,6 +196,8 @@ press(one(main, pyatspi.ROLE_MENU_ITEM, "Networks"))
 window = wait_for(lambda: app_window(NETWORKS), "the Networks window")[0]
 window_id = subprocess.run(["xdotool", "search", "--name", f"^{NETWORKS}$"], capture_output=True,
                            text=True).stdout.split()[0]
+check(frame_on_screen(window_id), "the Networks window's frame lies on the screen")
+one(window, pyatspi.ROLE_COMBO_BOX, "Show")
 
 for round_ in range(3):
     values = random_library(rng)
@@ -121,6 +212,7 @@ for round_ in range(3):
             window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Divider"))
+one(window, pyatspi.ROLE_COMBO_BOX, "Legs")
 random_library(rng)
 vout = f"{rng.uniform(0.5, 4.5):.3g}"
 type_into(window, "VIN", "5")

@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
@@ -55,6 +57,9 @@ class NetworksWindowTest : public QObject {
 
   void LateResultOfAReplacedSearchIsDropped();
   void FieldErrorsStandNextToTheirFields();
+  void ChangedFieldGreysTheRowsUntilFind();
+  void KeepsSizeAndTabBetweenRuns();
+  void FirstDownInTheListSelectsTheFirstRow();
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
   void KeysMoveBetweenTabsToTheirFirstField();
   void StoppedJobListsNothing();
@@ -78,6 +83,9 @@ class NetworksWindowTest : public QObject {
 };
 
 void NetworksWindowTest::init() {
+  // The window keeps its size and tab in QSettings: a store of the test's own, empty.
+  QStandardPaths::setTestModeEnabled(true);
+  QSettings().clear();
   m_fakes = std::make_unique<vantrel::testing::FakeServices>();
   m_slow = std::make_unique<std::latch>(1);
   vantrel::NetworkSearches searches;
@@ -89,7 +97,7 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "slow") slow->wait();
-      return SearchOutcome{RowsFor(target), target + " status", {}, {}};
+      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
     };
     return prepared;
   };
@@ -129,14 +137,56 @@ void NetworksWindowTest::FieldErrorsStandNextToTheirFields() {
   Find("abc");
   QCOMPARE(Field<QLabel>("error --tolerance")->text(), QString("--tolerance is bad"));
   QCOMPARE(Field<QLabel>("error TARGET")->text(), QString());
-  QCOMPARE(Field<QLabel>("status")->text(), QString("unplaced"));
-  // A refused request leaves the list as it was.
-  QCOMPARE(list->model()->rowCount(), 2);
+  QCOMPARE(Field<QLabel>("status")->text(), QString("Not searched: unplaced"));
+  // No row stands under fields it does not answer.
+  QCOMPARE(list->model()->rowCount(), 0);
 
   Field<QLineEdit>("--tolerance")->setText("1");
   Find("abc");
   QTRY_COMPARE(list->model()->rowCount(), 3);
   QCOMPARE(Field<QLabel>("error --tolerance")->text(), QString());
+}
+
+void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
+  Find("ab");
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  auto* model = static_cast<vantrel::RowTableModel*>(list->model());
+  QTRY_COMPARE(model->rowCount(), 2);
+  QVERIFY(!model->index(0, 1).data(Qt::ForegroundRole).isValid());
+  QTest::keyClicks(Field<QLineEdit>("--tolerance"), "5");
+  QVERIFY(model->Stale());
+  QVERIFY(model->index(0, 1).data(Qt::ForegroundRole).isValid());
+  QVERIFY(Field<QLabel>("status")->text().contains("rows for ab"));
+  // Stale rows still copy as they are; the next search's rows are current again.
+  Find("abc");
+  QTRY_COMPARE(model->rowCount(), 3);
+  QVERIFY(!model->Stale());
+  QCOMPARE(Field<QLabel>("status")->text(), QString("abc status"));
+}
+
+// The size and the last tab come back in the next window, as far as the screen has room.
+void NetworksWindowTest::KeepsSizeAndTabBetweenRuns() {
+  const QRect area = m_window->screen()->availableGeometry();
+  const QSize size = QSize(area.width() * 3 / 4, area.height() * 3 / 4);
+  m_window->resize(size);
+  m_window->findChild<QTabWidget*>()->setCurrentIndex(1);
+  m_window->close();
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  QCOMPARE(m_window->size(), size);
+  QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 1);
+}
+
+void NetworksWindowTest::FirstDownInTheListSelectsTheFirstRow() {
+  Find("abc");
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  QTRY_COMPARE(list->model()->rowCount(), 3);
+  Field<QPushButton>("find")->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), list);
+  QTest::keyClick(list, Qt::Key_Down);
+  QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{list->model()->index(0, 0)});
+  QTest::keyClick(list, Qt::Key_Down);
+  QCOMPARE(list->selectionModel()->selectedRows(), QModelIndexList{list->model()->index(1, 0)});
 }
 
 void NetworksWindowTest::CopyPutsTheCommandLinesTsvOnTheClipboard() {

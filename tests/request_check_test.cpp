@@ -1,7 +1,11 @@
 #include "request.h"
 
+#include "cli_app.h"
+#include "command_line.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -120,44 +124,76 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
   };
   int accepted = 0;
   int refused = 0;
+  // The window names a field by its label, the command line by its option or operand.
   const auto expect = [&](const auto& checked, const std::string& field, const auto& valid,
-                          const std::string& text) {
+                          const std::string& text, Wording wording) {
     if (const RequestError* error = std::get_if<RequestError>(&checked)) {
       ++refused;
       // A field at odds with another is named with it ("--from ... is above --to ...").
-      EXPECT_NE(error->message.find(field), std::string::npos) << error->message;
-      EXPECT_NE(error->message.find(error->field), std::string::npos) << error->message;
+      const std::string_view name = FieldName(field, wording);
+      EXPECT_NE(error->message.find(name), std::string::npos) << error->message;
+      EXPECT_NE(error->message.find(FieldName(error->field, wording)), std::string::npos)
+          << error->message;
+      if (wording == Wording::kWindow && text.find("--") == std::string::npos) {
+        EXPECT_EQ(error->message.find("--"), std::string::npos) << error->message;
+      }
       EXPECT_LT(error->message.size(), 200u) << text.substr(0, 50);
     } else {
       ++accepted;
       EXPECT_TRUE(valid(std::get<0>(checked))) << field << " " << text.substr(0, 50);
     }
   };
-  for (const std::string& text : TypedTexts()) {
-    for (const auto& [field, set] : findFields) {
-      FindInput input;
-      input.target = "4k7";
-      input.partTolerance = "5";
-      set(input, text);
-      expect(CheckFind(input), field, ValidFind, text);
-    }
-    for (const auto& [field, set] : dividerFields) {
-      DividerInput input;
-      input.vin = "5";
-      input.vout = "3.3";
-      input.minTotal = "1k";
-      input.maxTotal = "1M";
-      set(input, text);
-      expect(CheckDivider(input), field, ValidDivider, text);
-    }
-    for (const auto& [field, set] : seriesFields) {
-      SeriesInput input{"E12", "100", "10k"};
-      set(input, text);
-      expect(CheckSeries(input), field, ValidSeries, text);
+  for (const Wording wording : {Wording::kCommandLine, Wording::kWindow}) {
+    for (const std::string& text : TypedTexts()) {
+      for (const auto& [field, set] : findFields) {
+        FindInput input;
+        input.target = "4k7";
+        input.partTolerance = "5";
+        set(input, text);
+        expect(CheckFind(input, wording), field, ValidFind, text, wording);
+      }
+      for (const auto& [field, set] : dividerFields) {
+        DividerInput input;
+        input.vin = "5";
+        input.vout = "3.3";
+        input.minTotal = "1k";
+        input.maxTotal = "1M";
+        set(input, text);
+        expect(CheckDivider(input, wording), field, ValidDivider, text, wording);
+      }
+      for (const auto& [field, set] : seriesFields) {
+        SeriesInput input{"E12", "100", "10k"};
+        set(input, text);
+        expect(CheckSeries(input, wording), field, ValidSeries, text, wording);
+      }
     }
   }
   EXPECT_GT(accepted, 1000);
   EXPECT_GT(refused, 1000);
+}
+
+// Every operand and free-text option of find, divider and series has a label in the window's
+// wording, so that a new option cannot reach the window worded for the command line.
+TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
+  std::vector<std::string_view> named;
+  for (const FieldWording& field : kFieldWordings) named.push_back(field.option);
+  int seen = 0;
+  for (const CliCommand& command : CliCommands()) {
+    const std::string_view name = command.spec.name;
+    if (name != "find" && name != "divider" && name != "series") continue;
+    std::vector<std::string_view> fields;
+    for (const OperandSpec& operand : command.spec.operands) fields.push_back(operand.name);
+    for (const OptionSpec& option : command.spec.options) {
+      // Flags and closed choices are not typed, and the parser checks them before any check.
+      if (!option.valueName.empty() && option.choices.empty()) fields.push_back(option.name);
+    }
+    for (const std::string_view field : fields) {
+      ++seen;
+      EXPECT_NE(std::find(named.begin(), named.end(), field), named.end())
+          << name << " " << field << " has no label in kFieldWordings";
+    }
+  }
+  EXPECT_GE(seen, 12);
 }
 
 // A plain decimal resistance is taken exactly as strtod reads it, exactly when in range.

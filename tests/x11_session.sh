@@ -19,8 +19,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A lock directory of the test's own, so a copy the user has open does not interfere.
-export XDG_RUNTIME_DIR="$work/run"
+# A lock directory of the test's own, so a copy the user has open does not interfere, and a
+# settings folder of its own, so what the user's copies keep (window sizes, the last tab) does
+# not reach the test, nor the test's theirs.
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 passed=0
@@ -111,10 +113,10 @@ openbox_ready() {
 display_named() { [[ $(wc -l <"$work/display") -ge 1 ]]; }
 xvfb_settled() { display_named || ! kill -0 "$xvfb" 2>/dev/null; }
 openbox_settled() { openbox_ready || ! kill -0 "$openbox" 2>/dev/null; }
-# start_desktop: starts the server and openbox; fails, with both ended, if either does not
-# come up.
+# start_desktop: starts the server, with a screen of XVFB_SCREEN (default 1024x768x24), and
+# openbox; fails, with both ended, if either does not come up.
 start_desktop() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb=$!
   if wait_until xvfb_settled && display_named; then
     export DISPLAY=":$(cat "$work/display")"

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "collected_messages.h"
+#include "display_text.h"
 #include "number_text.h"
 #include "rows.h"
 #include "search_kinds.h"
@@ -20,19 +21,32 @@ ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
   ShownTable table;
   for (const finder::Column& column : columns) {
     table.titles.emplace_back(column.title);
-    table.leftAligned.push_back(column.leftAligned || &column == &columns.back());
+    table.leftAligned.push_back(column.leftAligned);
   }
   table.tsvColumns = finder::ColumnNames(columns);
   return table;
 }
 
-// The rows of one search, as the command line prints the first request.limit of them, and
-// the status line: how many there are, or the closest when none, and the library's notes.
+// What a search looks for, for the status line: "networks within 1 % of 4700".
+std::string Subject(const finder::FindRequest& request) {
+  return std::string(finder::FindKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
+         " % of " + PlainDigits(request.search.target);
+}
+
+std::string Subject(const finder::DividerRequest& request) {
+  return std::string(finder::DividerKind::kWhat) + " within " +
+         PlainDigits(request.search.tolerance) + " % of " + PlainDigits(request.search.vout) +
+         " V from " + PlainDigits(request.search.vin) + " V";
+}
+
+// The rows of one search, the first request.limit of those the command line lists, and the
+// status line: how many there are and what for, or the closest when none, and the library's
+// notes.
 template <class Kind>
 SearchOutcome Outcome(const typename Kind::Request& request,
                       const std::shared_ptr<const finder::LoadedStock>& stock,
                       const std::atomic<bool>& stop) {
-  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, {}, stock};
+  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
@@ -41,20 +55,21 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                              rows.push_back(Kind::MakeRow(count, found, *stock, request));
                              outcome.legs.push_back(Kind::Legs(found));
                            });
-  finder::KeyDigits digits(Kind::Target(request));
-  for (const auto& row : rows) digits.See(Kind::Key(row));
-  for (const auto& row : rows) {
-    outcome.rows.cells.push_back(Kind::TextCells(row, digits.Digits(), request));
+  std::vector<double> keys;
+  for (const auto& row : rows) keys.push_back(Kind::Key(row));
+  const std::vector<int> digits = finder::ShownKeyDigits(keys, Kind::Target(request));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto& row = rows[i];
+    outcome.rows.cells.push_back(finder::ShownCells(row, digits[i], request));
     std::vector<std::string>& tsv = outcome.rows.tsvCells.emplace_back();
     for (const finder::Cell& cell : Kind::Fields(row, request)) tsv.push_back(cell.text);
   }
   std::vector<std::string> status{
-      rows.empty()
-          ? Kind::NoRowNote(*stock, request)
-          : std::to_string(rows.size()) + " of " +
-                (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
-                                     : std::to_string(count)) +
-                " " + Kind::kWhat + " within " + PlainDigits(request.search.tolerance) + " %"};
+      rows.empty() ? Kind::NoRowNote(*stock, request)
+                   : std::to_string(rows.size()) + " of " +
+                         (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
+                                              : std::to_string(count)) +
+                         " " + outcome.subject};
   status.insert(status.end(), stock->readNotes.begin(), stock->readNotes.end());
   status.insert(status.end(), stock->stockNotes.begin(), stock->stockNotes.end());
   outcome.status = Lines(status);
@@ -64,21 +79,30 @@ SearchOutcome Outcome(const typename Kind::Request& request,
 // Checks the request and reads the library here; the search is left to the job.
 template <class Kind>
 PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, Services& services) {
-  if (const auto* error = std::get_if<finder::RequestError>(&checked)) return {{*error}, {}, {}};
+  if (const auto* error = std::get_if<finder::RequestError>(&checked))
+    return {{*error}, {}, {}, {}};
   const auto& request = std::get<typename Kind::Request>(checked);
   CollectedMessages messages;
   Services reading{messages, services.files};
   auto stock =
       std::make_shared<const finder::LoadedStock>(finder::LoadStock(reading, request.excluded));
-  if (!stock->opened) return {{}, {}, Lines(messages.texts)};
+  if (!stock->opened) return {{}, {}, Lines(messages.texts), {}};
   if (stock->stock.values.empty()) {
-    return {{}, {}, std::string("The library holds no value to build ") + Kind::kWhat + " from"};
+    const std::size_t held =
+        request.excluded.empty() ? 0 : finder::LoadStock(reading, {}).stock.values.size();
+    return {{},
+            {},
+            held == 0
+                ? std::string("The library holds no value to build ") + Kind::kWhat + " from"
+                : "Every one of the library's " + std::to_string(held) + " values is excluded",
+            {}};
   }
   return {{},
           [request, stock](const std::atomic<bool>& stop) {
             return Outcome<Kind>(request, stock, stop);
           },
-          {}};
+          {},
+          Subject(request)};
 }
 
 }  // namespace
@@ -93,10 +117,12 @@ ShownTable DividerListColumns() {
 
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
-            return Prepare<finder::FindKind>(finder::CheckFind(input), services);
+            return Prepare<finder::FindKind>(finder::CheckFind(input, finder::Wording::kWindow),
+                                             services);
           },
           [](const finder::DividerInput& input, Services& services) {
-            return Prepare<finder::DividerKind>(finder::CheckDivider(input), services);
+            return Prepare<finder::DividerKind>(
+                finder::CheckDivider(input, finder::Wording::kWindow), services);
           }};
 }
 

@@ -15,12 +15,14 @@
 
 namespace vantrel {
 
-// A checked request with the library read: the error, or the search to run. Without either,
-// status says why nothing can be searched (no library, no value in it).
+// A checked request with the library read: the error, or the search to run and what it looks
+// for ("networks within 1 % of 4700"). Without either, status says why nothing can be searched
+// (no library, no value in it).
 struct PreparedSearch {
   std::vector<finder::RequestError> errors;
   SearchRunner::Job job;
   std::string status;
+  std::string subject;
 };
 
 struct NetworkSearches {
@@ -28,7 +30,8 @@ struct NetworkSearches {
   std::function<PreparedSearch(const finder::DividerInput&, Services&)> divider;
 };
 
-// The searches of the command line's find and divider.
+// The searches of the command line's find and divider, with the window's wording of refusals
+// and its display of numbers (display_text.h).
 NetworkSearches SharedSearches();
 
 // The lists' columns before any search: find's without a part tolerance, and divider's.

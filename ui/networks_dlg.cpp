@@ -2,15 +2,20 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
@@ -21,7 +26,9 @@
 #include <optional>
 
 #include "file_error_report.h"
+#include "labelled_combo_box.h"
 #include "library_page.h"
+#include "placement.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
 #include "schematic_view.h"
@@ -40,40 +47,110 @@ std::optional<std::string> Given(const QLineEdit* edit) {
   return Text(edit);
 }
 
-QComboBox* NewShowBox(QWidget* parent) {
-  auto* box = new QComboBox(parent);
-  for (const char* choice : kShowChoices) box->addItem(choice);
-  return box;
+// A tolerance field: empty, it shows the default it stands for.
+QLineEdit* NewToleranceEdit(QWidget* parent) {
+  auto* edit = new QLineEdit(kDefaultTolerance, parent);
+  edit->setPlaceholderText(kDefaultTolerance);
+  return edit;
+}
+
+// The window's font, named rather than left to whatever the font configuration resolves the
+// default to when the program starts, which has been seen to differ between launches.
+QFont NetworksFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans"),
+                    QStringLiteral("WenQuanYi Zen Hei")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(9);
+  return font;
+}
+
+const char* const kSettingsGroup = "NetworksWindow";
+
+// The largest window whose frame fits on the screen's free area: the title bar above it and
+// a few pixels of border around it.
+QSize RoomOn(const QScreen& screen) {
+  constexpr int kBorder = 8;
+  return screen.availableGeometry().size() - QSize(2 * kBorder, kAssumedTitleBarHeight + kBorder);
 }
 
 }  // namespace
 
 CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches searches)
-    : QDialog(parent, Qt::Window), m_services(services), m_searches(std::move(searches)) {
+    : QDialog(parent, Qt::Window),
+      m_messages(this, services.messages),
+      m_services{m_messages, services.files},
+      m_searches(std::move(searches)) {
   setObjectName("IDD_NETWORKS");
   setWindowTitle(kNetworksCaption);
+  // Its dialogs (Add E-series) and message boxes take the font too.
+  setAttribute(Qt::WA_WindowPropagation);
+  setFont(NetworksFont());
   setSizeGripEnabled(true);
+  InstallLabelledComboBoxAccessibility();
 
   m_tabs = new QTabWidget(this);
   m_tabs->addTab(CreateNetworksTab(), kNetworksTabText);
   m_tabs->addTab(CreateDividerTab(), kDividerTabText);
-  m_library = new CLibraryPage(services, this);
+  m_library = new CLibraryPage(m_services, this);
   m_tabs->addTab(m_library, kLibraryTabText);
-  connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tabs);
   CreateTabKeys();
 
-  // Room for the Network column and a circuit, but never more than the screen, which a large
-  // scale factor or font can make small.
+  PlaceOnScreen();
+  RestoreSettings();
+  connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
+  OnTabChanged();
+}
+
+CNetworksDlg::~CNetworksDlg() {
+  if (isVisible()) SaveSettings();
+}
+
+void CNetworksDlg::hideEvent(QHideEvent* event) {
+  SaveSettings();
+  QDialog::hideEvent(event);
+}
+
+// Wide enough for the longest list (a find with a part tolerance and a network of four parts)
+// beside the fields, and tall enough for twenty rows over a circuit; never more than the
+// screen's free area less a frame, which a large scale factor or font can make small. move()
+// places the frame, which the window manager has yet to add.
+void CNetworksDlg::PlaceOnScreen() {
+  QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : nullptr;
+  if (screen == nullptr) screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  setScreen(screen);
   const QFontMetrics metrics = fontMetrics();
-  QSize size(metrics.averageCharWidth() * 110, metrics.height() * 48);
-  if (const QScreen* screen =
-          parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen()) {
-    size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+  const int fields = m_networks.fields->sizeHint().width();
+  resize(QSize(fields + metrics.averageCharWidth() * 118, metrics.height() * 46)
+             .boundedTo(RoomOn(*screen)));
+  move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
+}
+
+// A kept size is taken as far as the screen has room for it, and the window placed again.
+void CNetworksDlg::RestoreSettings() {
+  QSettings settings;
+  settings.beginGroup(kSettingsGroup);
+  m_tabs->setCurrentIndex(std::clamp(settings.value("tab", 0).toInt(), 0, m_tabs->count() - 1));
+  m_networks.splitter->restoreState(settings.value("networksSplitter").toByteArray());
+  m_dividers.splitter->restoreState(settings.value("dividersSplitter").toByteArray());
+  const QSize kept = settings.value("size").toSize();
+  if (kept.isValid() && screen() != nullptr) {
+    resize(kept.boundedTo(RoomOn(*screen())));
+    move(CentredFramePosition(screen()->availableGeometry(), size(), kAssumedTitleBarHeight));
   }
-  resize(size);
-  m_networks.first->setFocus();
+}
+
+void CNetworksDlg::SaveSettings() const {
+  QSettings settings;
+  settings.beginGroup(kSettingsGroup);
+  settings.setValue("size", size());
+  settings.setValue("tab", m_tabs->currentIndex());
+  settings.setValue("networksSplitter", m_networks.splitter->saveState());
+  settings.setValue("dividersSplitter", m_dividers.splitter->saveState());
 }
 
 // QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
@@ -96,45 +173,60 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
                             const char* option) {
   const int row = grid.rowCount();
   // The label is the field's buddy: it names the field to screen readers and gives the
-  // mnemonic. Both are children of the page, where the accessibility bridge looks for it.
+  // mnemonic. Both are children of the column, where the accessibility bridge looks for it.
   if (auto* box = qobject_cast<QCheckBox*>(field); box != nullptr) {
     box->setText(label);
+    grid.addWidget(field, row, 0, 1, 2);
   } else {
-    auto* caption = new QLabel(label, tab.page);
+    auto* caption = new QLabel(label, tab.fields);
     caption->setBuddy(field);
     grid.addWidget(caption, row, 0);
+    grid.addWidget(field, row, 1);
   }
-  grid.addWidget(field, row, 1);
   if (tab.first == nullptr) tab.first = field;
+  const auto stale = [&tab] { MarkStale(tab); };
+  if (auto* edit = qobject_cast<QLineEdit*>(field))
+    connect(edit, &QLineEdit::textEdited, this, stale);
+  if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+    connect(spin, &QSpinBox::valueChanged, this, stale);
+  }
+  if (auto* box = qobject_cast<QCheckBox*>(field)) connect(box, &QCheckBox::toggled, this, stale);
+  if (auto* combo = qobject_cast<QComboBox*>(field)) {
+    connect(combo, &QComboBox::activated, this, stale);
+  }
   if (option == nullptr) return;
   field->setObjectName(option);
-  auto* error = new QLabel(tab.page);
+  auto* error = new QLabel(tab.fields);
   error->setObjectName(QStringLiteral("error %1").arg(option));
   error->setWordWrap(true);
-  grid.addWidget(error, row, 2);
+  error->hide();
+  grid.addWidget(error, row + 1, 1);
   tab.checked.push_back({option, field, error});
 }
 
 QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
-  auto* grid = new QGridLayout;
-  auto* target = new QLineEdit(tab.page);
+  tab.fields = new QWidget;
+  auto* grid = new QGridLayout(tab.fields);
+  auto* target = new QLineEdit(tab.fields);
   AddField(tab, *grid, kTargetLabel, target, "TARGET");
-  auto* tolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, *grid, kToleranceLabel, tolerance, "--tolerance");
-  auto* parts = new QSpinBox(tab.page);
+  auto* parts = new QSpinBox(tab.fields);
   parts->setRange(1, 4);
   parts->setValue(3);
   AddField(tab, *grid, kPartsLabel, parts);
-  auto* distinct = new QCheckBox(tab.page);
+  auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
-  auto* partTolerance = new QLineEdit(tab.page);
+  auto* partTolerance = new QLineEdit(tab.fields);
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
-  auto* exclude = new QLineEdit(tab.page);
+  auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
-  QComboBox* top = NewShowBox(tab.page);
+  // Filled after its label names it, so that screen readers are told the label, not the count.
+  auto* top = new QComboBox(tab.fields);
   AddField(tab, *grid, kShowLabel, top);
+  for (const char* choice : kShowChoices) top->addItem(choice);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   tab.prepare = [=, this] {
     finder::FindInput input;
@@ -153,26 +245,28 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
 QWidget* CNetworksDlg::CreateDividerTab() {
   SearchTab& tab = m_dividers;
   tab.page = new QWidget(this);
-  auto* grid = new QGridLayout;
-  auto* vin = new QLineEdit(tab.page);
+  tab.fields = new QWidget;
+  auto* grid = new QGridLayout(tab.fields);
+  auto* vin = new QLineEdit(tab.fields);
   AddField(tab, *grid, kVinLabel, vin, "VIN");
-  auto* vout = new QLineEdit(tab.page);
+  auto* vout = new QLineEdit(tab.fields);
   AddField(tab, *grid, kVoutLabel, vout, "VOUT");
-  auto* tolerance = new QLineEdit(kDefaultTolerance, tab.page);
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
-  auto* legs = new QComboBox(tab.page);
-  legs->addItems({kSingleLegsText, kPairLegsText});
+  auto* legs = new QComboBox(tab.fields);
   AddField(tab, *grid, kLegsLabel, legs);
-  auto* minTotal = new QLineEdit(tab.page);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  auto* minTotal = new QLineEdit(tab.fields);
   AddField(tab, *grid, kMinTotalLabel, minTotal, "--min-total");
-  auto* maxTotal = new QLineEdit(tab.page);
+  auto* maxTotal = new QLineEdit(tab.fields);
   AddField(tab, *grid, kMaxTotalLabel, maxTotal, "--max-total");
-  auto* distinct = new QCheckBox(tab.page);
+  auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
-  auto* exclude = new QLineEdit(tab.page);
+  auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
-  QComboBox* top = NewShowBox(tab.page);
+  auto* top = new QComboBox(tab.fields);
   AddField(tab, *grid, kShowLabel, top);
+  for (const char* choice : kShowChoices) top->addItem(choice);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
   tab.prepare = [=, this] {
     finder::DividerInput input;
@@ -190,22 +284,46 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   return tab.page;
 }
 
-// The Find button and busy indicator under the fields, then the list and the status line.
-// Created after the fields, so the tab order runs fields, Find, list.
+// The Find button and busy indicator under the fields; on their right the status line, then
+// the list over the circuit. Created after the fields, so the tab order runs fields, Find,
+// list.
 void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName,
                                    ShownTable columns) {
-  grid.setColumnStretch(2, 1);
-  tab.find = new QPushButton(kFindText, tab.page);
+  tab.find = new QPushButton(kFindText, tab.fields);
+  tab.find->setObjectName("find");
   tab.find->setAutoDefault(false);
-  tab.busy = new QProgressBar(tab.page);
+  tab.busy = new QProgressBar(tab.fields);
   tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
   tab.busy->setAccessibleName(kSearchingText);
   tab.busy->setTextVisible(false);
+  tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
   tab.busy->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(tab.find);
   buttons->addWidget(tab.busy);
   buttons->addStretch();
+  const int below = grid.rowCount();
+  grid.addLayout(buttons, below, 0, 1, 2);
+  grid.setRowStretch(below + 1, 1);
+  grid.setColumnStretch(1, 1);
+
+  // The column scrolls up and down where the window is too low for it, never sideways.
+  auto* scroll = new QScrollArea(tab.page);
+  scroll->setWidget(tab.fields);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  // As narrow as the labels and widest choice allow, with room for a dozen characters in the
+  // edit boxes: the list needs the width more.
+  for (QLineEdit* edit : tab.fields->findChildren<QLineEdit*>()) {
+    edit->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+  }
+  scroll->viewport()->setAutoFillBackground(false);
+  tab.fields->setAutoFillBackground(false);
+  scroll->setFixedWidth(tab.fields->minimumSizeHint().width() +
+                        scroll->verticalScrollBar()->sizeHint().width());
 
   tab.model = new RowTableModel(this);
   tab.columns = std::move(columns);
@@ -217,16 +335,33 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   tab.copyPicture->setAutoDefault(false);
   tab.copyPicture->setEnabled(false);
   connect(tab.copyPicture, &QPushButton::clicked, tab.picture, &SchematicView::CopyPicture);
-  connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [&tab](const QModelIndex& current) { DrawRow(tab, current.row()); });
-  // The list and the picture share the height; the user can move the line between them.
-  auto* splitter = new QSplitter(Qt::Vertical, tab.page);
-  splitter->setChildrenCollapsible(false);
-  splitter->addWidget(tab.list);
-  splitter->addWidget(tab.picture);
-  // Room for a four-part circuit at the font's size, which is as large as the picture gets.
+  // The current row's circuit when it is selected, else the first selected row's: a screen
+  // reader may select rows without moving the current one.
+  const auto draw = [&tab] {
+    const QItemSelectionModel* selection = tab.list->selectionModel();
+    const int current = tab.list->currentIndex().row();
+    const QModelIndexList rows = selection->selectedRows();
+    DrawRow(tab, current >= 0 && selection->isRowSelected(current) ? current
+                 : rows.isEmpty()                                  ? -1
+                                                                   : rows.front().row());
+  };
+  connect(tab.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, draw);
+  connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, this, draw);
+  auto* circuit = new QWidget(tab.page);
+  auto* circuitLayout = new QHBoxLayout(circuit);
+  circuitLayout->setContentsMargins(0, 0, 0, 0);
+  circuitLayout->addWidget(tab.picture, 1);
+  circuitLayout->addWidget(tab.copyPicture, 0, Qt::AlignBottom);
+  // The list takes the height; the user can move the line between it and the circuit.
+  tab.splitter = new QSplitter(Qt::Vertical, tab.page);
+  tab.splitter->setObjectName("splitter");
+  tab.splitter->setChildrenCollapsible(false);
+  tab.splitter->addWidget(tab.list);
+  tab.splitter->addWidget(circuit);
+  tab.splitter->setStretchFactor(0, 1);
+  tab.splitter->setStretchFactor(1, 0);
   const int line = fontMetrics().height();
-  splitter->setSizes({16 * line, 10 * line});
+  tab.splitter->setSizes({30 * line, 8 * line});
 
   tab.status = new QLabel(tab.page);
   tab.status->setObjectName("status");
@@ -238,14 +373,12 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
   connect(tab.find, &QPushButton::clicked, this, [this, &tab] { Run(tab); });
 
-  auto* layout = new QVBoxLayout(tab.page);
-  layout->addLayout(&grid);
-  layout->addLayout(buttons);
-  layout->addWidget(splitter, 1);
-  auto* below = new QHBoxLayout;
-  below->addWidget(tab.status, 1);
-  below->addWidget(tab.copyPicture, 0, Qt::AlignTop);
-  layout->addLayout(below);
+  auto* results = new QVBoxLayout;
+  results->addWidget(tab.status);
+  results->addWidget(tab.splitter, 1);
+  auto* layout = new QHBoxLayout(tab.page);
+  layout->addWidget(scroll);
+  layout->addLayout(results, 1);
 }
 
 // Enter runs the current tab's search wherever the focus is; a focused button takes Enter
@@ -281,8 +414,8 @@ void CNetworksDlg::OnTabChanged() {
   }
 }
 
-// Errors go next to their fields and leave the list as it was; a search replaces whatever
-// the tab still runs.
+// A refused field empties the list, so no row stands under fields it does not answer; a search
+// replaces whatever the tab still runs, and until it ends the rows shown are the earlier ones.
 void CNetworksDlg::Run(SearchTab& tab) {
   tab.runner->Stop();
   PreparedSearch prepared;
@@ -302,19 +435,32 @@ void CNetworksDlg::Run(SearchTab& tab) {
       unplaced << message;
     } else {
       SetError(*it, message);
+      it->field->setFocus();
     }
   }
   if (!prepared.errors.empty()) {
-    SetStatus(tab, unplaced.join('\n'));
+    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}});
+    SetStatus(tab,
+              QString(kNotSearchedText)
+                  .arg(unplaced.isEmpty() ? QString::fromStdString(prepared.errors.front().message)
+                                          : unplaced.join('\n')));
     return;
   }
   if (!prepared.job) {
-    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}});
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}});
     return;
   }
-  SetStatus(tab, kSearchingText);
+  MarkStale(tab);
+  SetStatus(tab, QString(kSearchingForText).arg(QString::fromStdString(prepared.subject)));
   tab.runner->Run(std::move(prepared.job),
                   [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+}
+
+// Rows the fields no longer answer are greyed, and the status line says what they are for.
+void CNetworksDlg::MarkStale(SearchTab& tab) {
+  if (tab.model->rowCount() == 0 || tab.model->Stale()) return;
+  tab.model->SetStale(true);
+  SetStatus(tab, QString(kStaleRowsText).arg(QString::fromStdString(tab.shown.subject)));
 }
 
 void CNetworksDlg::ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
@@ -344,6 +490,7 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
 // A screen reader hears the error with the field.
 void CNetworksDlg::SetError(const SearchTab::Checked& checked, const QString& text) {
   checked.error->setText(text);
+  checked.error->setVisible(!text.isEmpty());
   checked.field->setAccessibleDescription(text);
 }
 

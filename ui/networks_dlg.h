@@ -1,28 +1,34 @@
 #pragma once
 
 // The Networks window: what the command line's find, divider, check, normalise and series do,
-// in three tabs. A window of its own beside the main window, resizable, keeping nothing
-// between runs. How data flows through it:
+// in three tabs. A window of its own beside the main window, resizable; its size, the line
+// between list and circuit and the last tab are kept between runs. Each search tab has its
+// fields in a column on the left and the answer on the right: the status line, then the list
+// over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
 //     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
-//        to their fields, or the search run by m_runner on a thread of its own
+//        to their fields and the list emptied, or the search run by m_runner on a thread of its
+//        own
 //     -> the outcome, if it is still the latest search's -> the tab's RowTableModel and status.
+//   A changed field greys the rows, which are then the earlier search's, until Find.
 //   A new search replaces a running one; closing the window stops it.
 //   Copy (Ctrl+C or the list's context menu) -> the selected rows as the command line's tsv on
 //     the clipboard and the primary selection.
 //   The Library tab (CLibraryPage) -> the library's check, Normalise, Add E-series.
-//   The list's current row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
+//   The list's selected row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>
 #include <functional>
 
 #include "network_searches.h"
 #include "services.h"
+#include "window_messages.h"
 
 class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 class QTableView;
 
@@ -36,22 +42,27 @@ class CNetworksDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // Files are read and messages shown through services, which must outlive the window.
+  // Files are read and messages shown through services, which must outlive the window; the
+  // messages belong to this window.
   CNetworksDlg(Services& services, QWidget* parent = nullptr,
                NetworkSearches searches = SharedSearches());
+  ~CNetworksDlg() override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
-  // One search tab: its list, status line and busy indicator, and the search it runs.
+  // One search tab: its fields, list, status line and busy indicator, and the search it runs.
   struct SearchTab {
     QWidget* page = nullptr;
+    QWidget* fields = nullptr;  // the column of fields, in a scroll area of its own
     QPushButton* find = nullptr;
     QProgressBar* busy = nullptr;
     QTableView* list = nullptr;
     RowTableModel* model = nullptr;
     QLabel* status = nullptr;
+    QSplitter* splitter = nullptr;
     SchematicView* picture = nullptr;
     QPushButton* copyPicture = nullptr;
     SearchRunner* runner = nullptr;
@@ -61,7 +72,7 @@ class CNetworksDlg : public QDialog {
     SearchOutcome shown;  // the outcome whose rows the list shows
     ShownTable columns;   // the list's columns before any search
     // The fields that can be refused, by the command line's name for them, with the label
-    // beside each that names what is wrong.
+    // under each that names what is wrong.
     struct Checked {
       std::string option;
       QWidget* field;
@@ -73,21 +84,29 @@ class CNetworksDlg : public QDialog {
   QWidget* CreateNetworksTab();
   QWidget* CreateDividerTab();
   void CreateTabKeys();
-  // Adds a labelled field in the next row of grid, with its error label beside it.
+  // Adds a labelled field in the next row of grid, with its error label under it; a change to
+  // the field makes the tab's rows stale.
   void AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
                 const char* option = nullptr);
   void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
+  // The size that shows a whole answer, within the screen the window opens on, and the place
+  // that keeps its title bar on that screen.
+  void PlaceOnScreen();
+  void RestoreSettings();
+  void SaveSettings() const;
 
   void RunCurrentTab();
   void OnTabChanged();
   // Runs the tab's prepare, then its search.
   void Run(SearchTab& tab);
+  static void MarkStale(SearchTab& tab);
   static void SetStatus(SearchTab& tab, const QString& text);
   static void SetError(const SearchTab::Checked& checked, const QString& text);
   static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
   static void DrawRow(SearchTab& tab, int row);
 
-  Services& m_services;
+  WindowMessages m_messages;
+  Services m_services;
   NetworkSearches m_searches;
   QTabWidget* m_tabs = nullptr;
 

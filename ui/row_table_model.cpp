@@ -1,6 +1,8 @@
 #include "row_table_model.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPalette>
 #include <QStringList>
 #include <QTableView>
 #include <algorithm>
@@ -21,7 +23,16 @@ QString TabLine(const std::vector<std::string>& cells) {
 void RowTableModel::SetRows(ShownTable rows) {
   beginResetModel();
   m_rows = std::move(rows);
+  m_stale = false;
   endResetModel();
+}
+
+void RowTableModel::SetStale(bool stale) {
+  if (stale == m_stale) return;
+  m_stale = stale;
+  if (rowCount() > 0) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+  }
 }
 
 QString RowTableModel::TsvText(std::vector<int> rows, bool withHeader) const {
@@ -30,6 +41,13 @@ QString RowTableModel::TsvText(std::vector<int> rows, bool withHeader) const {
   for (int row : rows) text += TabLine(m_rows.tsvCells.at(static_cast<std::size_t>(row)));
   if (!text.isEmpty() && withHeader) text.prepend(TabLine(m_rows.tsvColumns));
   return text;
+}
+
+int RowTableModel::WideColumn() const {
+  for (int column = columnCount() - 1; column >= 0; --column) {
+    if (m_rows.leftAligned.at(static_cast<std::size_t>(column))) return column;
+  }
+  return columnCount() - 1;
 }
 
 int RowTableModel::rowCount(const QModelIndex& parent) const {
@@ -44,12 +62,14 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const std::string& cell =
       m_rows.cells[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
-  const bool last = index.column() + 1 == columnCount();
+  const bool wide = index.column() == WideColumn();
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(cell);
     case Qt::ToolTipRole:
-      return last ? QVariant(QString::fromStdString(cell)) : QVariant();
+      return wide ? QVariant(QString::fromStdString(cell)) : QVariant();
+    case Qt::ForegroundRole:
+      return m_stale ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignVCenter |
                                  (m_rows.leftAligned.at(static_cast<std::size_t>(index.column()))
@@ -65,20 +85,71 @@ QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int
   return QString::fromStdString(m_rows.titles.at(static_cast<std::size_t>(section)));
 }
 
+namespace {
+
+class RowList final : public QTableView {
+ public:
+  RowList(RowTableModel* model, QWidget* parent) : QTableView(parent), m_model(model) {
+    setModel(model);
+  }
+
+  // Lays the columns out as wide as their cells, the wide one as wide as its cells or the
+  // width left, whichever is more.
+  void FitColumns() {
+    QHeaderView* header = horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    const int wide = m_model->WideColumn();
+    if (wide < 0) return;
+    header->setSectionResizeMode(wide, QHeaderView::Interactive);
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column) {
+      if (column != wide) {
+        others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+      }
+    }
+    const int wanted = std::max(sizeHintForColumn(wide), header->sectionSizeHint(wide));
+    header->resizeSection(wide, std::max(wanted, viewport()->width() - others));
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTableView::resizeEvent(event);
+    FitColumns();
+  }
+
+  // Tabbing in makes the first row current without selecting it; the first Down then
+  // selects that row rather than the one below.
+  void keyPressEvent(QKeyEvent* event) override {
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::NoModifier && current.isValid() &&
+        !selectionModel()->hasSelection()) {
+      selectionModel()->setCurrentIndex(
+          current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+      return;
+    }
+    QTableView::keyPressEvent(event);
+  }
+
+ private:
+  RowTableModel* m_model;
+};
+
+}  // namespace
+
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) {
-  auto* list = new QTableView(parent);
+  auto* list = new RowList(model, parent);
   list->setObjectName(name);
   list->setAccessibleName(name);
-  list->setModel(model);
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list->setTabKeyNavigation(false);
   list->setWordWrap(false);
-  list->setTextElideMode(Qt::ElideMiddle);
+  list->setTextElideMode(Qt::ElideNone);
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
-  list->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  list->horizontalHeader()->setStretchLastSection(true);
+  list->FitColumns();
+  // The view has its new columns by the time the model's later receivers hear of a reset.
+  QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] { list->FitColumns(); });
   AddCopyActions(*list, [list, model](bool withHeader) {
     std::vector<int> rows;
     for (const QModelIndex& index : list->selectionModel()->selectedRows()) {

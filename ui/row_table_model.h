@@ -22,23 +22,31 @@ struct ShownTable {
   std::vector<std::vector<std::string>> tsvCells;
 };
 
-// What a search gives the window: its rows, the status line's text, and for the circuit
-// picture each row's networks (a divider's two legs) over the stock that names their parts.
+// What a search gives the window: its rows, the status line's text, what it looked for
+// ("networks within 1 % of 4700"), and for the circuit picture each row's networks (a
+// divider's two legs) over the stock that names their parts.
 struct SearchOutcome {
   ShownTable rows;
   std::string status;
+  std::string subject;
   std::vector<std::vector<networks::Network>> legs;
   std::shared_ptr<const finder::LoadedStock> stock;
 };
 
-// A list of ShownTable for a QTableView. The last column, the network, is the one that
-// stretches; its full text is also the cell's tooltip, as the view may elide it.
+// A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
+// takes the width left; its full text is also the cell's tooltip. Rows marked stale (from a search
+// whose fields have since changed) are drawn in the disabled text colour.
 class RowTableModel final : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
 
+  // Replaces the rows; new rows are not stale.
   void SetRows(ShownTable rows);
   const ShownTable& Rows() const { return m_rows; }
+  void SetStale(bool stale);
+  bool Stale() const { return m_stale; }
+  // The column that takes the width left over: the last text column, else the last.
+  int WideColumn() const;
 
   // The given rows in list order as the command line's tsv lines, after its header line when
   // withHeader. Empty when rows is.
@@ -51,11 +59,14 @@ class RowTableModel final : public QAbstractTableModel {
 
  private:
   ShownTable m_rows;
+  bool m_stale = false;
 };
 
 // A list of model's rows, named name for screen readers: whole rows selected, columns as wide
-// as their cells but the last, which stretches and elides in the middle, and the copy commands
-// of AddCopyActions, which copy the selected rows as TsvText.
+// as their cells, the wide one (RowTableModel::WideColumn) too, which takes the width left over
+// and is never elided (the list scrolls sideways instead); the first Down after the focus comes in
+// selects the first row; and the copy commands of AddCopyActions, which copy the selected rows as
+// TsvText.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent);
 
 }  // namespace vantrel

@@ -143,24 +143,36 @@ void SchematicView::Relayout() {
 }
 
 QImage SchematicView::Render(qreal devicePixelRatio) const {
+  return Render(devicePixelRatio, palette().color(foregroundRole()),
+                palette().color(backgroundRole()), {});
+}
+
+QImage SchematicView::Render(qreal devicePixelRatio, const QColor& ink, const QColor& paper,
+                             const QSize& least) const {
   if (legs_.empty()) return {};
-  const QSize size = sizeHint();
+  const QSize size = sizeHint().expandedTo(least);
   QImage image(qCeil(size.width() * devicePixelRatio), qCeil(size.height() * devicePixelRatio),
                QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(devicePixelRatio);
   // Text on the image takes the size it has on screen.
   image.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
   image.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
-  image.fill(palette().color(backgroundRole()));
+  image.fill(paper);
   QPainter painter(&image);
-  Paint(painter, picture_, Unit(), font(), palette().color(foregroundRole()),
-        palette().color(backgroundRole()));
+  const QSize drawn = sizeHint();
+  painter.translate((size.width() - drawn.width()) / 2.0, (size.height() - drawn.height()) / 2.0);
+  Paint(painter, picture_, Unit(), font(), ink, paper);
   return image;
 }
 
+// For documents: black on white, sharp at twice the screen's pixels at least, and not smaller
+// than the widget's empty size, so that a one-part network does not come out as a speck.
 void SchematicView::CopyPicture() const {
   if (legs_.empty()) return;
-  QGuiApplication::clipboard()->setImage(Render(devicePixelRatioF()));
+  const qreal unit = Unit();
+  QGuiApplication::clipboard()->setImage(Render(std::max<qreal>(2, devicePixelRatioF()), Qt::black,
+                                                Qt::white,
+                                                QSize(qCeil(16 * unit), qCeil(6 * unit))));
 }
 
 QSize SchematicView::sizeHint() const {

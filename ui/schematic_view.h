@@ -34,7 +34,12 @@ class SchematicView : public QWidget {
   // The picture at the font's size on the background colour, at the given device pixel
   // ratio; a null image when there is none.
   QImage Render(qreal devicePixelRatio) const;
-  // Puts Render(devicePixelRatioF()) on the clipboard; nothing when there is no picture.
+  // The same in ink on paper, centred on an image at least least (in device-independent
+  // pixels) in size.
+  QImage Render(qreal devicePixelRatio, const QColor& ink, const QColor& paper,
+                const QSize& least) const;
+  // Puts the picture on the clipboard, black on white at a device pixel ratio of 2 or the
+  // screen's if more, at least as large as the empty widget; nothing when there is no picture.
   void CopyPicture() const;
   // "Copy picture", in the widget's context menu; enabled while there is a picture.
   QAction* CopyPictureAction() const { return copy_; }

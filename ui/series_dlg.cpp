@@ -45,7 +45,8 @@ CSeriesDlg::CSeriesDlg(QWidget* parent) : QDialog(parent) {
 void CSeriesDlg::accept() {
   const auto checked =
       finder::CheckSeries({m_series->currentText().toStdString(), m_from->text().toStdString(),
-                           m_to->text().toStdString()});
+                           m_to->text().toStdString()},
+                          finder::Wording::kWindow);
   if (const auto* error = std::get_if<finder::RequestError>(&checked)) {
     m_error->setText(QString::fromStdString(error->message));
     return;

@@ -1,0 +1,83 @@
+#include "display_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "number_text.h"
+
+namespace vantrel::finder {
+namespace {
+
+bool Same(double a, double b) {
+  return std::fabs(a - b) <= kSameValue * std::fabs(b);
+}
+
+}  // namespace
+
+std::vector<int> ShownKeyDigits(const std::vector<double>& keys, double target) {
+  const int targetDigits = std::clamp(ShortestDigits(target), 3, kMostShownDigits);
+  std::vector<int> digits;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const double key = keys[i];
+    if (Same(key, target)) {
+      digits.push_back(targetDigits);
+      continue;
+    }
+    std::vector<double> others{target};
+    // i - 1 wraps past the end for the first key.
+    for (const std::size_t j : {i - 1, i + 1}) {
+      if (j < keys.size() && !Same(keys[j], key)) others.push_back(keys[j]);
+    }
+    // Counted up from the least rather than taken from DigitsToTellApart: rounding a tie can
+    // tell two values apart at 4 digits and not at 5 (1234.5 and 1234.5000019).
+    int shown = targetDigits;
+    const auto alike = [&](double other) {
+      return FormatEngineering(key, shown) == FormatEngineering(other, shown);
+    };
+    while (shown < kMostShownDigits && std::any_of(others.begin(), others.end(), alike)) ++shown;
+    digits.push_back(shown);
+  }
+  return digits;
+}
+
+std::string ShownPercent(double percent) {
+  if (percent == 0) return "0";
+  const std::string fixed = FormatFixed(std::fabs(percent), 3);
+  if (fixed == "0.000") return "< 0.001";
+  return (percent > 0 ? "+" : "-") + fixed;
+}
+
+std::string ShownQuantity(double value, int digits, std::string_view unit) {
+  std::string text = FormatEngineering(value, digits);
+  std::string prefix;
+  if (!text.empty() && std::isalpha(static_cast<unsigned char>(text.back())) &&
+      text.find('e') == std::string::npos) {
+    prefix = text.back() == 'u' ? "\u00b5" : std::string(1, text.back());
+    text.pop_back();
+  }
+  return text + " " + prefix + std::string(unit);
+}
+
+std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
+                                 ShownPercent(row.deviation), std::to_string(row.parts)};
+  if (request.partTolerance) {
+    cells.push_back(FormatEngineering(row.low, 3));
+    cells.push_back(FormatEngineering(row.high, 3));
+    cells.push_back(row.coversTarget ? "yes" : "no");
+  }
+  cells.push_back(row.network);
+  return cells;
+}
+
+std::vector<std::string> ShownCells(const DividerRow& row, int digits, const DividerRequest&) {
+  return {std::to_string(row.rank),
+          row.r1,
+          row.r2,
+          FormatEngineering(row.vout, digits),
+          ShownPercent(row.error),
+          FormatEngineering(row.total, 3),
+          ShownQuantity(row.current, 3, "A")};
+}
+
+}  // namespace vantrel::finder

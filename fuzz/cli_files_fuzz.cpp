@@ -1,0 +1,167 @@
+// libFuzzer target for vantrel-cli on the real file code: a command line runs in-process in a
+// fresh folder, with file calls and standard output failing as the input chooses, and its
+// outcome is held against the same command on in-memory files, where nothing fails.
+//
+// Input: six bytes, then a command line and its library as ParseCliInput reads them.
+//   bytes 0, 1  the first fault: byte 0 is the number of the first file call that fails
+//               (Fault::first; 0: none fails); byte 1 has the failure, an index into
+//               kFailures, in its low half and one less than the number of calls in a row that
+//               fail in its high half
+//   bytes 2, 3  the second fault, likewise
+//   bytes 4, 5  little endian N: standard output fails after N - 1 bytes (0: it never fails)
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli_app.h"
+#include "cli_run.h"
+#include "fake_services.h"
+#include "file_faults.h"
+#include "fuzz_checks.h"
+#include "library_file.h"
+#include "posix_files.h"
+
+namespace vantrel {
+namespace {
+
+using fuzz::Check;
+
+constexpr std::size_t kHeaderSize = 6;
+
+// errnos the file calls are documented to give; 0 stands for a short read or write.
+constexpr std::array<int, 16> kFailures = {EIO,   ENOSPC, EDQUOT, EACCES, EPERM,      EROFS,
+                                           EINTR, EAGAIN, ENOENT, EEXIST, EOPNOTSUPP, EMFILE,
+                                           EFBIG, EXDEV,  EBADF,  0};
+
+// A fresh folder for one input, removed with everything in it when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = std::filesystem::temp_directory_path() / "vantrel-files-fuzz-XXXXXX";
+    Check(::mkdtemp(pattern.data()) != nullptr, "cannot make a scratch folder");
+    m_path = pattern;
+    m_fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Check(m_fd >= 0, "cannot open the scratch folder");
+  }
+  ~ScratchFolder() {
+    ::close(m_fd);
+    std::filesystem::remove_all(m_path);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  int Fd() const { return m_fd; }
+  std::filesystem::path Library() const { return m_path / "ResistorLibrary.txt"; }
+
+  // The library's bytes, or nullopt when there is none; a name beside it fails the check.
+  std::optional<std::string> Contents() const {
+    std::optional<std::string> library;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+      Check(entry.path() == Library(), "a file beside the library was left behind");
+      std::ifstream in(entry.path(), std::ios::binary);
+      library.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return library;
+  }
+
+ private:
+  std::filesystem::path m_path;
+  int m_fd = -1;
+};
+
+// -C leads only to folders inside the scratch folder, where the program may write.
+bool StaysInside(const std::vector<std::string>& args) {
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] == "-C" && (args[i + 1] == ".." || args[i + 1].find('/') != std::string::npos)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+fuzz::Fault FaultOf(const std::uint8_t* bytes) {
+  const int failure = kFailures[bytes[1] & 0x0fu];
+  return {bytes[0], (bytes[1] >> 4u) + 1u, failure, failure == 0};
+}
+
+// The library afterwards is the old one or the one a run without failures writes, and any
+// run that reports success did all that one did. Without failures, real and in-memory files
+// give the same outcome.
+void CheckRun(const fuzz::CliInput& input, const fuzz::FaultPlan& plan,
+              std::optional<std::size_t> outFailsAfter) {
+  ScratchFolder folder;
+  if (input.library) {
+    std::ofstream(folder.Library(), std::ios::binary) << *input.library;
+  }
+  PosixFileService posix;
+  fuzz::CliOutcome outcome;
+  bool failed = false;
+  {
+    const fuzz::FileFaults faults(plan);
+    outcome = fuzz::RunCliIn(folder.Fd(), input.args, posix, outFailsAfter);
+    failed = faults.Failed();
+  }
+  const std::optional<std::string> after = folder.Contents();
+  fuzz::CheckOutcome(input.args, outcome);
+  // Only listings grow that long, and they write nothing.
+  if (outcome.readerGone) {
+    Check(after == input.library, "a command its reader left changed the library");
+    return;
+  }
+
+  testing::FakeFileService memory;
+  if (input.library) memory.files[kLibraryPath] = *input.library;
+  const fuzz::CliOutcome expected = fuzz::RunCliIn(folder.Fd(), input.args, memory, outFailsAfter);
+  std::optional<std::string> written;
+  if (const auto found = memory.files.find(kLibraryPath); found != memory.files.end()) {
+    written = found->second;
+  }
+
+  Check(after == input.library || after == written,
+        "the library is neither the old one nor the one written without failures");
+  Check(after == input.library || fuzz::MayWrite(input.args),
+        "a command that must not write changed the library");
+  Check(outcome.status == kExitOk || after == input.library,
+        "a failed command changed the library");
+  if (!failed) {
+    Check(!expected.readerGone && outcome.status == expected.status,
+          "real files end the command otherwise than in-memory files");
+    Check(outcome.err == expected.err, "real files give other messages than in-memory files");
+  }
+  if (!failed || outcome.status == kExitOk) {
+    Check(outcome.out == expected.out, "real files give other output than in-memory files");
+    Check(after == written, "real files hold another library than in-memory files");
+  }
+}
+
+}  // namespace
+}  // namespace vantrel
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  vantrel::fuzz::UseCommaLocale();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < vantrel::kHeaderSize) return -1;
+  const vantrel::fuzz::CliInput input = vantrel::fuzz::ParseCliInput(
+      {reinterpret_cast<const char*>(data + vantrel::kHeaderSize), size - vantrel::kHeaderSize});
+  if (!vantrel::StaysInside(input.args)) return -1;
+  const unsigned outLimit = data[4] | data[5] << 8u;
+  std::optional<std::size_t> outFailsAfter;
+  if (outLimit != 0) outFailsAfter = outLimit - 1;
+  vantrel::CheckRun(input, {vantrel::FaultOf(data), vantrel::FaultOf(data + 2)}, outFailsAfter);
+  return 0;
+}

@@ -1,0 +1,165 @@
+#include "cli_run.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ostream>
+#include <streambuf>
+
+#include "cli_app.h"
+#include "fake_editor.h"
+#include "fake_services.h"
+#include "fuzz_checks.h"
+#include "library_file.h"
+#include "terminal_messages.h"
+
+namespace vantrel::fuzz {
+namespace {
+
+// Stands for the reader closing the pipe: a listing that grows past this ends the command. Any
+// size stands for it as well; a small one keeps each --all input well inside the time limit.
+constexpr std::size_t kOutputLimit = 1 << 18;
+
+struct ReaderGone {};
+
+// Where the fuzzer started, which each run returns to; opened at start-up, so that the runs
+// make no file calls besides the program's.
+const int g_start = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+
+// Collects a stream's text. Past outFailsAfter bytes a write takes nothing, so the stream goes
+// bad as std::cout does on a full disk; past kOutputLimit a write throws ReaderGone, which the
+// stream passes on because its badbit is an exception.
+class CapturedText final : public std::streambuf {
+ public:
+  explicit CapturedText(std::optional<std::size_t> failsAfter) : m_failsAfter(failsAfter) {}
+
+  std::string text;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+  }
+
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    const auto size = static_cast<std::size_t>(n);
+    if (m_failsAfter) {
+      const std::size_t taken = std::min(size, *m_failsAfter - text.size());
+      text.append(s, taken);
+      return static_cast<std::streamsize>(taken);
+    }
+    if (text.size() + size > kOutputLimit) throw ReaderGone{};
+    text.append(s, size);
+    return n;
+  }
+
+ private:
+  std::optional<std::size_t> m_failsAfter;
+};
+
+// Lower case, with the dots that a mangled number puts inside a word taken out ("i.nf").
+bool NamesNonFinite(std::string_view text) {
+  std::string letters;
+  for (char c : text) {
+    if (c != '.') letters += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return letters.find("inf") != std::string::npos || letters.find("nan") != std::string::npos;
+}
+
+// The result listings, less the one line that quotes a path the user chose.
+void CheckNoNonFinite(const std::string& command, const std::string& out) {
+  if (command != "calc" && command != "find" && command != "divider" && command != "series") {
+    return;
+  }
+  std::string_view rest(out);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    const std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (line.starts_with("  \"library\": ")) continue;
+    Check(!NamesNonFinite(line), "a result shows inf or nan");
+  }
+}
+
+}  // namespace
+
+CliInput ParseCliInput(std::string_view input) {
+  CliInput parsed;
+  const std::size_t lineEnd = input.find('\n');
+  const std::string_view words = input.substr(0, lineEnd);
+  for (std::size_t start = 0; !words.empty() && start <= words.size();) {
+    const std::size_t end = std::min(words.find('\0', start), words.size());
+    parsed.args.emplace_back(words.substr(start, end - start));
+    start = end + 1;
+  }
+  if (lineEnd != std::string_view::npos) parsed.library = std::string(input.substr(lineEnd + 1));
+  return parsed;
+}
+
+CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileService& files,
+                    std::optional<std::size_t> outFailsAfter) {
+  CapturedText outText(outFailsAfter);
+  CapturedText errText(std::nullopt);
+  std::ostream out(&outText);
+  std::ostream err(&errText);
+  out.exceptions(std::ios::badbit);
+  err.exceptions(std::ios::badbit);
+  // A stream that fails on its own stays quiet, as std::cout does.
+  if (outFailsAfter) out.exceptions(std::ios::goodbit);
+  TerminalMessageService messages(err);
+  Services services{messages, files};
+  testing::FakeEditorLauncher editor;  // edit opens no real editor
+  Check(g_start >= 0 && ::fchdir(dirFd) == 0, "cannot enter the run's folder");
+  CliOutcome outcome;
+  try {
+    outcome.status = RunCli(args, services, editor, out, err);
+  } catch (const ReaderGone&) {
+    outcome.readerGone = true;
+  }
+  Check(::fchdir(g_start) == 0, "cannot return to the start directory");
+  outcome.outFailed = out.bad();
+  outcome.out = std::move(outText.text);
+  outcome.err = std::move(errText.text);
+  return outcome;
+}
+
+std::string CommandOf(const std::vector<std::string>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-C") {
+      ++i;
+    } else if (!args[i].starts_with("-")) {
+      return args[i];
+    }
+  }
+  return "";
+}
+
+bool MayWrite(const std::vector<std::string>& args) {
+  const std::string command = CommandOf(args);
+  if (command == "normalise" || command == "edit") return true;
+  return command == "series" && std::any_of(args.begin(), args.end(), [](const std::string& a) {
+           return a == "--write" || a == "--merge";
+         });
+}
+
+void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcome) {
+  if (outcome.readerGone) return;
+  Check(outcome.status == kExitOk || outcome.status == kExitFailure || outcome.status == kExitUsage,
+        "exit status other than 0, 1 or 2");
+  CheckNoNonFinite(CommandOf(args), outcome.out);
+  if (!outcome.outFailed && outcome.out.starts_with("{"))
+    Check(IsStrictJson(outcome.out), "json output");
+}
+
+void CheckStable(int dirFd, const std::string& written) {
+  testing::FakeFileService files;
+  files.files[kLibraryPath] = written;
+  const CliOutcome again = RunCliIn(dirFd, {"normalise"}, files);
+  Check(again.status == kExitOk, "normalise of a written library failed");
+  Check(files.files[kLibraryPath] == written, "normalise changed a written library");
+}
+
+}  // namespace vantrel::fuzz
