@@ -142,7 +142,8 @@ double Current(const Speaker& say, std::string_view field, const std::string& te
   }
   // The power joins the decimal exponent, so "50u" reads as the double nearest 50e-6.
   if (power != 0 && digits.find_first_of("eE") == std::string::npos) {
-    digits += "e" + std::to_string(power);
+    digits += 'e';
+    digits += std::to_string(power);
     power = 0;
   }
   std::optional<double> value = ParseResistance(digits);
