@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -81,8 +82,11 @@ struct Decimal {
   int exponent = 0;
 };
 
-// The fewest significant digits that read back as value (> 0), by trying each count.
+// The fewest significant digits that read back as value (> 0), by trying each count; the
+// stock's few values are looked up again for every row, so each is worked out once.
 Decimal Shortest(double value) {
+  static std::map<double, Decimal> known;
+  if (const auto found = known.find(value); found != known.end()) return found->second;
   for (int digits = 1; digits <= 17; ++digits) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
@@ -92,7 +96,7 @@ Decimal Shortest(double value) {
     for (; *c != 'e'; ++c) {
       if (*c != '.') mantissa += *c;
     }
-    return {mpz_class(mantissa), std::atoi(c + 1) - (digits - 1)};
+    return known[value] = {mpz_class(mantissa), std::atoi(c + 1) - (digits - 1)};
   }
   std::abort();
 }
