@@ -1,14 +1,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
 #include <regex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "fd_output_buffer.h"
 #include "library_file.h"
+#include "result_listing.h"
+#include "search_kinds.h"
 #include "terminal_messages.h"
 
 namespace vantrel {
@@ -232,6 +243,54 @@ TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
     EXPECT_EQ(Run(c.args), kExitOk);
     EXPECT_EQ(out.str(), c.output);
   }
+}
+
+// find, counting the rows it makes: the work a listing has done.
+struct CountingFindKind : finder::FindKind {
+  static inline std::uint64_t made = 0;
+  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
+                     const Request& request) {
+    ++made;
+    return finder::FindKind::MakeRow(rank, found, stock, request);
+  }
+};
+
+// A reader that keeps up and throws everything away.
+class Discard final : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize size) override { return size; }
+};
+
+// Once the rows of --all cannot be written (a full disk), the search stops: it makes a small
+// part of the rows it makes for a reader that takes them all.
+TEST_F(NetworkCommandTest, FailedOutputStopsAStreamedListing) {
+  const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (full < 0) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(Run({"series", "E12"}), kExitOk);
+  SetFile(out.str());
+  finder::FindInput input;
+  input.target = "4k7";
+  input.parts = "3";
+  input.tolerance = "50";
+  input.all = true;
+  const auto request = std::get<finder::FindRequest>(finder::CheckFind(input));
+  const finder::LoadedStock stock = finder::LoadStock(services, {});
+  Discard discard;
+  std::ostream taken(&discard);
+  EXPECT_TRUE(ListRows<CountingFindKind>(request, stock, OutputFormat::kTsv, {}, -1, taken));
+  const std::uint64_t all = CountingFindKind::made;
+  EXPECT_GT(all, 20000u);
+  for (OutputFormat format : {OutputFormat::kText, OutputFormat::kTsv}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    FdOutputBuffer buffer(full);
+    std::ostream lost(&buffer);
+    CountingFindKind::made = 0;
+    ListRows<CountingFindKind>(request, stock, format, {}, -1, lost);
+    EXPECT_EQ(buffer.Failure(), std::strerror(ENOSPC));
+    EXPECT_LT(CountingFindKind::made * 4, all);
+  }
+  ::close(full);
 }
 
 // Command lines that are wrong, extreme or at a bound, on a library (nullptr: none). Whatever
