@@ -144,7 +144,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndPrintTheUsage) {
 TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
   const struct {
     std::vector<std::string> args;
-    const char* firstLine;
+    std::string firstLine;
   } cases[] = {
       {{"calc", "45", "1", "extra"}, "calc: unexpected argument \"extra\""},
       {{"calc", "45", "--verbose"}, "calc: unknown option \"--verbose\""},
@@ -168,11 +168,17 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"series", "E12", "--write=yes"}, "series: --write takes no value"},
       {{"series", "E12", "--merge"}, "series: --merge goes with --write"},
       {{}, "no command given"},
+      // Long words are cut in messages.
+      {{std::string(50, 'x')},
+       "unknown command \"" + std::string(40, 'x') + "...\" (50 characters)"},
+      {{"completion", std::string(50, 'x')},
+       "completion: unknown shell \"" + std::string(40, 'x') +
+           "...\" (50 characters); bash, zsh or fish"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     EXPECT_EQ(Run(c.args), kExitUsage);
-    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + std::string(c.firstLine) + "\nusage: "));
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + c.firstLine + "\nusage: "));
   }
 }
 
