@@ -96,11 +96,17 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
     const bool aboutTarget =
         fault == ParameterFault::kTargetNotAboveZero || fault == ParameterFault::kTargetBeyondFloat;
     const std::string& text = aboutTarget ? targetText : precisionText;
-    const std::string readAs = " is read as " + PlainDigits(ParseAtof(text)) + ", which is ";
-    const std::string why = fault == ParameterFault::kTargetNotAboveZero ? readAs + "not above 0"
-                            : fault == ParameterFault::kPrecisionNegative
-                                ? readAs + "below 0"
-                                : " is beyond single precision (about 3.4e38 at most)";
+    const double read = ParseAtof(text);
+    const std::string readAs = " is read as " + PlainDigits(read) + ", which is ";
+    // A target above 0 that the float rounds to 0 is too small, not negative.
+    const std::string why =
+        fault == ParameterFault::kTargetNotAboveZero && read > 0
+            ? " is too small for single precision, the 32-bit floats calc keeps (about 1.4e-45 "
+              "at least)"
+        : fault == ParameterFault::kTargetNotAboveZero ? readAs + "not above 0"
+        : fault == ParameterFault::kPrecisionNegative
+            ? readAs + "below 0"
+            : " is beyond single precision (about 3.4e38 at most)";
     if (fault != ParameterFault::kNone) {
       context.err << "vantrel-cli: calc: " << (aboutTarget ? "TARGET " : "PRECISION ")
                   << Quoted(text) << why << '\n';

@@ -86,6 +86,16 @@ TEST_F(CliTest, CalcFailurePrintsTheMessageOnErr) {
       {{"calc", "45", "1e39"},
        "Parameter setting error !\n"
        "vantrel-cli: calc: PRECISION \"1e39\" is beyond single precision (about 3.4e38 at most)\n"},
+      // Above 0, but 0 as the float calc keeps.
+      {{"calc", "1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"1e-46\" is too small for single precision, the 32-bit floats "
+       "calc keeps (about 1.4e-45 at least)\n"},
+      {{"calc", "-1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"-1e-46\" is read as "
+       "-0.0000000000000000000000000000000000000000000001, "
+       "which is not above 0\n"},
       {{"calc", "101", "1"}, "All Library's Resistor value less than targer value !\n"},
   };
   for (const auto& c : cases) {
