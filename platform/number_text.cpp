@@ -54,6 +54,16 @@ std::string_view TrimCSpace(std::string_view text) {
   return text.substr(begin, text.find_last_not_of(kCSpace) - begin + 1);
 }
 
+std::string Quoted(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return '"' + std::string(text) + '"';
+  std::size_t cut = kShown;
+  // Back up over UTF-8 continuation bytes so no character is split.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return '"' + std::string(text.substr(0, cut)) + "...\" (" + std::to_string(text.size()) +
+         " characters)";
+}
+
 std::size_t SkipDigits(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsDigit(text[pos])) ++pos;
   return pos;

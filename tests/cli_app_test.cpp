@@ -86,6 +86,16 @@ TEST_F(CliTest, CalcFailurePrintsTheMessageOnErr) {
       {{"calc", "45", "1e39"},
        "Parameter setting error !\n"
        "vantrel-cli: calc: PRECISION \"1e39\" is beyond single precision (about 3.4e38 at most)\n"},
+      // Above 0, but 0 as the float calc keeps.
+      {{"calc", "1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"1e-46\" is too small for single precision, the 32-bit floats "
+       "calc keeps (about 1.4e-45 at least)\n"},
+      {{"calc", "-1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"-1e-46\" is read as "
+       "-0.0000000000000000000000000000000000000000000001, "
+       "which is not above 0\n"},
       {{"calc", "101", "1"}, "All Library's Resistor value less than targer value !\n"},
   };
   for (const auto& c : cases) {
@@ -144,7 +154,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndPrintTheUsage) {
 TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
   const struct {
     std::vector<std::string> args;
-    const char* firstLine;
+    std::string firstLine;
   } cases[] = {
       {{"calc", "45", "1", "extra"}, "calc: unexpected argument \"extra\""},
       {{"calc", "45", "--verbose"}, "calc: unknown option \"--verbose\""},
@@ -168,11 +178,17 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"series", "E12", "--write=yes"}, "series: --write takes no value"},
       {{"series", "E12", "--merge"}, "series: --merge goes with --write"},
       {{}, "no command given"},
+      // Long words are cut in messages.
+      {{std::string(50, 'x')},
+       "unknown command \"" + std::string(40, 'x') + "...\" (50 characters)"},
+      {{"completion", std::string(50, 'x')},
+       "completion: unknown shell \"" + std::string(40, 'x') +
+           "...\" (50 characters); bash, zsh or fish"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     EXPECT_EQ(Run(c.args), kExitUsage);
-    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + std::string(c.firstLine) + "\nusage: "));
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + c.firstLine + "\nusage: "));
   }
 }
 
