@@ -9,6 +9,12 @@
 
 namespace vantrel {
 
+// Removes from the folder dirFd the new files of rewrites killed before their rename: the
+// names .ResistorLibrary.txt.PID.XXXXXX, exactly, whose writer PID no longer runs. A running
+// writer's file is left alone (its owner may be another user: EPERM), and so are this process's
+// own. Nothing happens in a folder that cannot be listed.
+void RemoveLeftovers(int dirFd);
+
 // Files on the local file system through POSIX calls.
 class PosixFileService final : public IFileService {
  public:

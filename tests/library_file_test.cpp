@@ -3,9 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cfloat>
@@ -677,6 +679,51 @@ TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
   EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new", std::nullopt), FileError);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "lib"));
   EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+// A pid that ran and is reaped: no process has it until the system hands it out again.
+pid_t EndedProcess() {
+  const pid_t pid = ::fork();
+  if (pid == 0) std::_Exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// Of the names a rewrite's new file may have, only a writer that no longer runs loses its file;
+// names that only look alike stay, whatever their pid.
+TEST_F(PosixFilesTest, LeftoversOfEndedWritersGoAndEverythingElseStays) {
+  const pid_t running = ::fork();
+  if (running == 0) {
+    ::pause();
+    std::_Exit(0);
+  }
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string alive = std::to_string(running);
+  const std::string self = std::to_string(::getpid());
+  const std::set<std::string> kept = {
+      ".ResistorLibrary.txt." + alive + ".Ab3xZ9",
+      ".ResistorLibrary.txt." + self + ".Ab3xZ9",
+      ".ResistorLibrary.txt.bak.1",
+      ".ResistorLibrary.txt." + ended + ".bak.1",
+      ".ResistorLibrary.txt." + ended + ".Ab3xZ",
+      ".ResistorLibrary.txt." + ended + ".Ab3xZ9.bak",
+      ".ResistorLibrary.txt." + ended + ".Ab-xZ9",
+      ".ResistorLibrary.txt.0" + ended + ".Ab3xZ9",
+      ".ResistorLibrary.txt..Ab3xZ9",
+      ".ResistorLibrary.txt." + ended,
+      "ResistorLibrary.txt." + ended + ".Ab3xZ9",
+  };
+  for (const std::string& name : kept) Write(name, "");
+  Write(".ResistorLibrary.txt." + ended + ".Ab3xZ9", "");
+  const int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(folder, 0);
+  // Left over from an earlier call: only kill's own failure may say the writer is gone.
+  errno = ESRCH;
+  RemoveLeftovers(folder);
+  ::close(folder);
+  ::kill(running, SIGKILL);
+  ::waitpid(running, nullptr, 0);
+  EXPECT_EQ(Names(), kept);
 }
 
 // Runs in a child process, as nobody when started as root, since root may write anywhere.
