@@ -488,6 +488,43 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
   }
 }
 
+// A file with text and no value is not a library: rewriting it would empty it, alone or with a
+// series merged in. A blank one takes the series.
+TEST_F(LibraryRewriteTest, RefusesTextWithoutAValueAndFillsABlankFile) {
+  const float series[] = {10, 22, 47};
+  const std::string noValue[] = {
+      "my notes\r\nresistors to buy\r\n",
+      "0\n0.00\n",
+      "1e39\n",
+      "\xef\xbb\xbf"
+      "x",
+      "\n\n  parts list\t\n\n",
+  };
+  for (const std::string& content : noValue) {
+    SCOPED_TRACE(content);
+    for (const bool merge : {false, true}) {
+      SetFile(content);
+      fakes.messages.shown.clear();
+      EXPECT_FALSE(merge ? MergeIntoLibraryFile(fakes.services, table, series, &report)
+                         : Rewrite());
+      EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryNoValueMessage));
+      EXPECT_EQ(File(), content);
+    }
+  }
+  EXPECT_EQ(fakes.files.replaceCalls, 0);
+  fakes.messages.shown.clear();
+  for (const std::string& blank :
+       std::vector<std::string>{"", "\r\n \t\r\n", "\xef\xbb\xbf", std::string("\n\0\0", 3)}) {
+    SetFile(blank);
+    ASSERT_TRUE(MergeIntoLibraryFile(fakes.services, table, series, &report));
+    EXPECT_EQ(File(), "10.00\r\n22.00\r\n47.00\r\n");
+  }
+  SetFile("x\n4.7\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File(), "4.70\r\n");
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
+}
+
 // Whatever the line ends, the file comes back CR LF, sorted, once per two-decimal text.
 TEST_F(LibraryRewriteTest, WritesEachTwoDecimalTextOnceWithCrLf) {
   const struct {
