@@ -37,6 +37,13 @@ std::string_view LinePiece::Trimmed() const {
   return TrimCSpace(text);
 }
 
+std::string NotALibraryMessage(IFileService& files) {
+  const std::string what = files.NotRegularFile(kLibraryPath);
+  if (what.empty()) return {};
+  return std::string(kLibraryFileName) + " is " + what +
+         "; the library must be a regular file, or a symbolic link to one";
+}
+
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
   // Closed before the table changes, so a failed close leaves it as it was.
   const std::optional<FileStart> start = ReadFileStart(services.files);

@@ -57,6 +57,11 @@ struct ReadReport {
   bool TookWholeFile() const { return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul; }
 };
 
+// Why ./ResistorLibrary.txt can be no library, in the words every front end uses:
+// "ResistorLibrary.txt is a folder; ..."; empty when it is a regular file, a symbolic link to
+// one, or nothing at all.
+std::string NotALibraryMessage(IFileService& files);
+
 // Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
 // and each piece is read as one value. Returns false, after showing the missing-library
 // message, when the file cannot be opened; the table is then unchanged. A failed read or close

@@ -205,6 +205,16 @@ pid_t LeftoverWriter(std::string_view name) {
   return pid;
 }
 
+// What a file of this type is, said of anything but a regular file or a symbolic link.
+std::string TypeOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO, not a regular file";
+  if (S_ISSOCK(mode)) return "a socket, not a regular file";
+  if (S_ISCHR(mode)) return "a character device, not a regular file";
+  if (S_ISBLK(mode)) return "a block device, not a regular file";
+  return "not a regular file";
+}
+
 }  // namespace
 
 void RemoveLeftovers(int dirFd) {
@@ -320,6 +330,23 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   // Make the rename itself durable; the data is already safe if this fails.
   (void)::fsync(dirFd);
   return ReplaceOutcome::kReplaced;
+}
+
+std::string PosixFileService::NotRegularFile(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return {};
+  if (S_ISREG(info.st_mode)) return {};
+  if (!S_ISLNK(info.st_mode)) return TypeOf(info.st_mode);
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+  target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string link = "symbolic link to \"" + target + '"';
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "a dangling " + link;
+    if (errno == ELOOP) return "a " + link + " that leads round in a loop";
+    return {};
+  }
+  return S_ISREG(info.st_mode) ? std::string() : "a " + link + ", which is " + TypeOf(info.st_mode);
 }
 
 CreateOutcome PosixFileService::CreateFile(const std::string& path, std::string_view content) {

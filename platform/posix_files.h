@@ -22,6 +22,7 @@ class PosixFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string NotRegularFile(const std::string& path) override;
   std::string LastFailure() const override { return m_lastFailure; }
 
  private:

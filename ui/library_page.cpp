@@ -67,7 +67,10 @@ void CLibraryPage::Refresh() {
   try {
     check = finder::CheckLibrary(reading);
     summary = check ? check->Conclusion() : messages.texts;
-    if (!check) summary.push_back(kNoLibraryHint);
+    if (!check) {
+      const std::string notALibrary = NotALibraryMessage(m_services.files);
+      summary.push_back(notALibrary.empty() ? kNoLibraryHint : notALibrary);
+    }
   } catch (const FileError& error) {
     summary = {FileErrorMessage(error).text};
   }

@@ -47,6 +47,10 @@ std::vector<std::string> FakeMessageService::Texts() const {
 }
 
 std::unique_ptr<IReadableFile> FakeFileService::OpenForRead(const std::string& path) {
+  if (notRegular.count(path)) {
+    lastFailure = "Not a regular file";
+    return nullptr;
+  }
   const auto found = files.find(path);
   if (failOpen || found == files.end()) {
     lastFailure = failOpen ? "Permission denied" : MissingFileReason();
@@ -72,7 +76,7 @@ ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string
 }
 
 CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_view content) {
-  if (files.count(path)) return CreateOutcome::kExists;
+  if (files.count(path) || notRegular.count(path)) return CreateOutcome::kExists;
   if (failCreate) {
     lastFailure = "Permission denied";
     return CreateOutcome::kCannotCreate;
@@ -80,6 +84,11 @@ CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_v
   if (failWrite) throw FileError("write", path, "No space left on device");
   files[path] = content;
   return CreateOutcome::kCreated;
+}
+
+std::string FakeFileService::NotRegularFile(const std::string& path) {
+  const auto found = notRegular.find(path);
+  return found == notRegular.end() ? std::string() : found->second;
 }
 
 }  // namespace vantrel::testing

@@ -25,9 +25,13 @@ class FakeFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string NotRegularFile(const std::string& path) override;
   std::string LastFailure() const override { return lastFailure; }
 
   std::map<std::string, std::string> files;
+  // Paths that name something else than a regular file, and what NotRegularFile says of it;
+  // they cannot be read, replaced or created.
+  std::map<std::string, std::string> notRegular;
   bool failOpen = false;
   bool failRead = false;
   bool failClose = false;
