@@ -108,18 +108,16 @@ std::optional<LibraryCheck> CheckLibrary(Services& services) {
       findings.begin(), findings.end(),
       [](const LibraryFinding& a, const LibraryFinding& b) { return a.line < b.line; });
 
-  if (report.read.fileTooLong) {
-    check.longFileSize =
-        std::max(report.read.identity.size, static_cast<std::int64_t>(kLibraryReadLimit) + 1);
-  }
+  // The bytes of this read tell both the length and whether the rewrite changes the file.
+  const LibraryBytes bytes = ReadLibraryBytes(services.files);
+  if (bytes.goesOn) check.longFileSize = bytes.size;
   // The rewrite's own message, told as what would happen.
   constexpr std::string_view kNotRewritten = "ResistorLibrary.txt was not rewritten: ";
   std::string_view refusal = report.refusal;
   if (refusal.starts_with(kNotRewritten)) refusal.remove_prefix(kNotRewritten.size());
   check.refusal = refusal;
   // A file past the limit is refused, so the bytes the reader takes tell whether it changes.
-  check.wouldChange =
-      check.refusal.empty() && ReadLibraryBytes(services.files).bytes != report.text;
+  check.wouldChange = check.refusal.empty() && bytes.bytes != report.text;
   return check;
 }
 

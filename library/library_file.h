@@ -72,11 +72,12 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
 struct LibraryBytes {
   std::string bytes;      // at most kLibraryReadLimit bytes
   bool goesOn = false;    // the file is longer than kLibraryReadLimit
-  std::int64_t size = 0;  // of the whole file
+  std::int64_t size = 0;  // of the whole file: the size it has, or the bytes read of it
 };
 
-// Reads at most one byte past the limit, whatever the file's size. Throws FileError when the
-// file cannot be opened or read.
+// Reads one byte past the limit, and the rest of a longer file only when the size the file
+// system gives is below what was read. Throws FileError when the file cannot be opened or
+// read.
 LibraryBytes ReadLibraryBytes(IFileService& files);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.

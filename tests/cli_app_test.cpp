@@ -544,6 +544,27 @@ TEST_F(LongLibraryTest, CheckSaysTheFileGoesOnWithItsSize) {
   ExpectBoundedReads();
 }
 
+// A file whose size is below what it holds (/proc says 0, sysfs 4096, a file that grew says
+// less) is read to its end, and check tells every byte read, no more and no fewer.
+TEST_F(CliTest, CheckCountsTheBytesOfAFileLongerThanItsSize) {
+  const std::size_t chunk = 1 << 16;
+  const struct {
+    std::size_t length;
+    std::int64_t reported;
+  } cases[] = {
+      {kLibraryReadLimit + 1, 0},     {kLibraryReadLimit + 1, 10240},
+      {kLibraryReadLimit + 2, 0},     {kLibraryReadLimit + 1 + chunk, 0},
+      {kLibraryReadLimit + chunk, 0}, {300000, 4096},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    SetFile(std::string(c.length, '\n'));
+    files.reportedSize = c.reported;
+    EXPECT_EQ(Run({"check"}), kExitFailure);
+    EXPECT_THAT(out.str(), HasSubstr(": it holds " + std::to_string(c.length) + " bytes, "));
+  }
+}
+
 TEST_F(LongLibraryTest, DigestCoversWhatTheReaderTakesAndTheSizeTellsTheRest) {
   EXPECT_EQ(Run({"calc", "10", "1", "--format", "json"}), kExitOk);
   const std::string document = out.str();

@@ -28,7 +28,11 @@ class FakeReadableFile final : public IReadableFile {
     if (m_owner.failClose) throw FileError("close", m_path, "Input/output error");
   }
 
-  FileIdentity Identity() const override { return IdentityOf(m_content); }
+  FileIdentity Identity() const override {
+    FileIdentity identity = IdentityOf(m_content);
+    if (m_owner.reportedSize) identity.size = *m_owner.reportedSize;
+    return identity;
+  }
 
  private:
   FakeFileService& m_owner;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ class FakeFileService final : public IFileService {
   bool failCreate = false;
   bool failWrite = false;
   std::vector<std::size_t> readSizes;  // the maxBytes of every read, in order
+  // The size an opened file reports in place of its length, as /proc files report 0.
+  std::optional<std::int64_t> reportedSize;
   int replaceCalls = 0;
   std::function<void()> beforeReplace;  // another program's turn, between read and write
   std::string lastFailure;
