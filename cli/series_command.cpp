@@ -11,15 +11,6 @@
 #include "series_library.h"
 
 namespace vantrel {
-namespace {
-
-std::vector<std::string_view> SeriesNames() {
-  std::vector<std::string_view> names;
-  for (const ESeries& series : StandardSeries()) names.push_back(series.name);
-  return names;
-}
-
-}  // namespace
 
 CommandSpec SeriesCommandSpec() {
   return {"series",
