@@ -14,6 +14,7 @@
 
 #include "fake_services.h"
 #include "labelled_combo_box.h"
+#include "library_rewrite.h"
 #include "networks_dlg.h"
 #include "posix_files.h"
 #include "resource_strings.h"
@@ -125,7 +126,8 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
 }
 
 // The tab holds the library against the series chosen as check --series does, line for line;
-// the choice is named by its label, and a name that is no file is told as check tells it.
+// the choice is named by its label; a file without a value is not rewritten, and a name that
+// is no file is told as check tells it.
 void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   const ScratchDir work;
   work.Write("ResistorLibrary.txt", "10\r\n11\r\n12\r\n15\r\n4k7\r\n101\r\n102\r\n9.94\r\nten\r\n");
@@ -149,6 +151,14 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
     QVERIFY(cli.join('\n').contains("of no " + name + " value"));
     QCOMPARE(WindowFindings(page), cli);
   }
+
+  // Text without a value is no library to rewrite: Normalise is refused as normalise is.
+  work.Write("ResistorLibrary.txt", "parts to order\n");
+  for (auto* button : page.findChildren<QPushButton*>()) {
+    if (button->text() == vantrel::kNormaliseText) button->click();
+  }
+  QCOMPARE(messages.Texts(), std::vector<std::string>{vantrel::kLibraryNoValueMessage});
+  QCOMPARE(Library(), QByteArray("parts to order\n"));
 
   std::filesystem::remove(work.Path("ResistorLibrary.txt"));
   std::filesystem::create_directory(work.Path("ResistorLibrary.txt"));
