@@ -52,11 +52,15 @@ class CliMessageService final : public IMessageService {
   void Show(const Message& message) override {
     m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath().value_or(kLibraryFileName);
-    if (message.text == kLibraryMissingMessage && m_files.LastFailure() == MissingFileReason()) {
-      m_err << "vantrel-cli: no library at \"" << path
-            << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
-    } else if (message.text == kLibraryMissingMessage) {
-      m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+    if (message.text == kLibraryMissingMessage) {
+      if (const std::string notALibrary = NotALibraryMessage(m_files); !notALibrary.empty()) {
+        m_err << "vantrel-cli: " << notALibrary << '\n';
+      } else if (m_files.LastFailure() == MissingFileReason()) {
+        m_err << "vantrel-cli: no library at \"" << path
+              << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
+      } else {
+        m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+      }
     } else if (message.text == kWriteErrorMessage) {
       m_err << "vantrel-cli: cannot write \"" << path << "\": " << m_files.LastFailure() << '\n';
     }

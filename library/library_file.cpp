@@ -19,14 +19,27 @@ constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 struct FileStart {
   std::string bytes;  // up to one byte past the read limit
   FileIdentity identity;
+  std::int64_t size = 0;  // of the whole file, when measured; else of bytes
 };
 
-// One byte past the limit tells whether the file was longer than what is parsed. Nothing when
-// the file cannot be opened.
-std::optional<FileStart> ReadFileStart(IFileService& files) {
+// One byte past the limit tells whether the file was longer than what is parsed. With measure,
+// a file that goes on is also read to its end when its size is below what was read: /proc
+// files say 0 and sysfs files 4096, and a file may have grown since it was opened. Nothing
+// when the file cannot be opened.
+std::optional<FileStart> ReadFileStart(IFileService& files, bool measure) {
   auto file = files.OpenForRead(kLibraryPath);
   if (!file) return std::nullopt;
   FileStart start{file->Read(kLibraryReadLimit + 1), file->Identity()};
+  start.size = static_cast<std::int64_t>(start.bytes.size());
+  if (measure && start.bytes.size() > kLibraryReadLimit) {
+    if (start.identity.size >= start.size) {
+      start.size = start.identity.size;
+    } else {
+      constexpr std::size_t kChunk = 1 << 16;
+      for (std::size_t got = kChunk; got == kChunk; start.size += static_cast<std::int64_t>(got))
+        got = file->Read(kChunk).size();
+    }
+  }
   file->Close();
   return start;
 }
@@ -37,9 +50,16 @@ std::string_view LinePiece::Trimmed() const {
   return TrimCSpace(text);
 }
 
+std::string NotALibraryMessage(IFileService& files) {
+  const std::string what = files.NotRegularFile(kLibraryPath);
+  if (what.empty()) return {};
+  return std::string(kLibraryFileName) + " is " + what +
+         "; the library must be a regular file, or a symbolic link to one";
+}
+
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
   // Closed before the table changes, so a failed close leaves it as it was.
-  const std::optional<FileStart> start = ReadFileStart(services.files);
+  const std::optional<FileStart> start = ReadFileStart(services.files, false);
   if (!start) {
     services.messages.Show({kLibraryMissingMessage});
     return false;
@@ -109,15 +129,13 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
 }
 
 LibraryBytes ReadLibraryBytes(IFileService& files) {
-  std::optional<FileStart> start = ReadFileStart(files);
+  std::optional<FileStart> start = ReadFileStart(files, true);
   if (!start) throw FileError("read", kLibraryPath, "the file cannot be opened");
   LibraryBytes read;
   read.goesOn = start->bytes.size() > kLibraryReadLimit;
   start->bytes.resize(std::min(start->bytes.size(), kLibraryReadLimit));
   read.bytes = std::move(start->bytes);
-  // A file that grew after it was opened is at least as long as what was read.
-  read.size = std::max(start->identity.size,
-                       static_cast<std::int64_t>(read.bytes.size() + (read.goesOn ? 1 : 0)));
+  read.size = start->size;
   return read;
 }
 

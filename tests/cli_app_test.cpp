@@ -3,18 +3,24 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "e_series.h"
 #include "fake_services.h"
 #include "library_file.h"
 #include "library_rewrite.h"
+#include "number_text.h"
 #include "terminal_messages.h"
 
 namespace vantrel {
@@ -538,6 +544,57 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
   EXPECT_EQ(err.str(), MissingLibraryErr());
 }
 
+// check --series S against a plain walk over S's values in every decade: S's own values are never
+// noted, and of random values exactly those that no S value lies within 0.5 % of, each once.
+TEST_F(CliTest, CheckSeriesNotesExactlyTheValuesOffThatSeries) {
+  std::mt19937 random(60063);
+  std::uniform_real_distribution<double> exponent(-1, 7);
+  for (const ESeries& series : StandardSeries()) {
+    SCOPED_TRACE(series.name);
+    const double scale = series.mantissas.front() < 100 ? 10 : 100;
+    std::vector<double> standard;
+    for (int decade = -2; decade <= 8; ++decade) {
+      for (int m : series.mantissas) standard.push_back(m / scale * std::pow(10.0, decade));
+    }
+    std::string library;
+    int line = 0;
+    std::set<float> seen;
+    std::set<int> offSeries;
+    const auto add = [&](const std::string& text) {
+      library += text + "\r\n";
+      ++line;
+      const float value = RoundToFloat(ParseAtof(text));
+      const bool near = std::any_of(standard.begin(), standard.end(),
+                                    [&](double s) { return std::abs(value - s) <= 0.005 * s; });
+      if (seen.insert(value).second && !near) offSeries.insert(line);
+    };
+    for (const double decade : {1.0, 1000.0}) {
+      for (int m : series.mantissas) add(PlainDigits(m / scale * decade));
+    }
+    EXPECT_TRUE(offSeries.empty());
+    for (int i = 0; i < 200; ++i) {
+      char text[32];
+      const double value = std::pow(10.0, exponent(random));
+      *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::general, 4).ptr = 0;
+      add(text);
+    }
+    EXPECT_GT(offSeries.size(), 20u);
+    SetFile(library);
+    EXPECT_EQ(Run({"check", "--series", std::string(series.name)}), kExitFailure);
+    const std::string noted = "\": within 0.5 % of no " + std::string(series.name) + " value";
+    std::set<int> lines;
+    std::istringstream output(out.str());
+    for (std::string text; std::getline(output, text);) {
+      if (text.ends_with(noted)) lines.insert(std::stoi(text.substr(5)));
+    }
+    EXPECT_EQ(lines, offSeries);
+    EXPECT_THAT(out.str(), HasSubstr(" " + std::to_string(offSeries.size()) + " value(s) outside " +
+                                     std::string(series.name) + ".\n"));
+  }
+  EXPECT_EQ(Run({"check", "--series", "E25"}), kExitUsage);
+  EXPECT_THAT(err.str(), HasSubstr("--series must be E3, E6, E12, E24, E48, E96 or E192"));
+}
+
 // A long file is read no further than the reader reads, whatever its size.
 class LongLibraryTest : public CliTest {
  protected:
@@ -562,6 +619,27 @@ TEST_F(LongLibraryTest, CheckSaysTheFileGoesOnWithItsSize) {
                                    " bytes, and only the first 10240 "
                                    "are read.\n"));
   ExpectBoundedReads();
+}
+
+// A file whose size is below what it holds (/proc says 0, sysfs 4096, a file that grew says
+// less) is read to its end, and check tells every byte read, no more and no fewer.
+TEST_F(CliTest, CheckCountsTheBytesOfAFileLongerThanItsSize) {
+  const std::size_t chunk = 1 << 16;
+  const struct {
+    std::size_t length;
+    std::int64_t reported;
+  } cases[] = {
+      {kLibraryReadLimit + 1, 0},     {kLibraryReadLimit + 1, 10240},
+      {kLibraryReadLimit + 2, 0},     {kLibraryReadLimit + 1 + chunk, 0},
+      {kLibraryReadLimit + chunk, 0}, {300000, 4096},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    SetFile(std::string(c.length, '\n'));
+    files.reportedSize = c.reported;
+    EXPECT_EQ(Run({"check"}), kExitFailure);
+    EXPECT_THAT(out.str(), HasSubstr(": it holds " + std::to_string(c.length) + " bytes, "));
+  }
 }
 
 TEST_F(LongLibraryTest, DigestCoversWhatTheReaderTakesAndTheSizeTellsTheRest) {
