@@ -1,9 +1,12 @@
 #include "library_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "number_text.h"
 #include "resistor_notation.h"
@@ -122,35 +125,32 @@ LibraryBytes ReadLibraryBytes(IFileService& files) {
 }
 
 std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) {
-    for (std::int32_t j = i + 1; j < count;) {
-      if (values[j] == values[i]) {
-        for (std::int32_t k = j; k + 1 < count; ++k) values[k] = values[k + 1];
-        --count;
-      } else {
-        ++j;
-      }
-    }
+  // Sorted by value and then by place, equal values are neighbours and the first of each run is
+  // the one kept: n log n steps where comparing every pair cost more than a full calc's search.
+  // A key holds the value's bits turned to ascend (-0 as 0, which it equals) above its place.
+  std::vector<std::uint64_t> keys(static_cast<std::size_t>(std::max(count, 0)));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint32_t>(values[i] == 0 ? 0.0f : values[i]);
+    const std::uint32_t ascending = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+    keys[i] = std::uint64_t{ascending} << 32 | i;
   }
-  return count;
+  std::sort(keys.begin(), keys.end());
+  std::vector<bool> repeat(keys.size(), false);
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    const auto place = static_cast<std::uint32_t>(keys[k]);
+    // NaN equals nothing, itself included, so each one stays.
+    if (values[place] == values[static_cast<std::uint32_t>(keys[k - 1])]) repeat[place] = true;
+  }
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (!repeat[static_cast<std::size_t>(i)]) values[kept++] = values[i];
+  }
+  return kept;
 }
 
 void SortAscending(float* values, std::int32_t count) {
-  // A bubble sort whose rising value stays in a register: the same comparisons and swaps as
-  // swapping in memory, several times faster on a full table.
-  for (std::int32_t m = count - 1; m >= 1; --m) {
-    float rising = values[0];
-    for (std::int32_t i = 0; i < m; ++i) {
-      const float next = values[i + 1];
-      if (rising > next) {
-        values[i] = next;
-      } else {
-        values[i] = rising;
-        rising = next;
-      }
-    }
-    values[m] = rising;
-  }
+  // Stable, so of equal values (0 and -0) the first stays first.
+  std::stable_sort(values, values + std::max(count, 0));
 }
 
 void NormaliseLibrary(LibraryTable& table) {

@@ -77,6 +77,8 @@ LibraryBytes ReadLibraryBytes(IFileService& files);
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);
 
+// Sorts the first count values ascending, equal ones (0 and -0) in the order they came; the
+// reader stores no NaN, which has no place in that order.
 void SortAscending(float* values, std::int32_t count);
 
 // The normalisation run after every read: distinct values in ascending order.
