@@ -15,9 +15,13 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kSpaceOrNul{" \t\n\v\f\r\0", 7};
-constexpr std::string_view kLineEnds = "\r\n";
 // Older Windows editors start a UTF-8 file with it.
 constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+
+// A plain test rather than find_first_of, which calls memchr for each byte of the file.
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 struct FileStart {
   std::string bytes;  // up to one byte past the read limit
@@ -40,7 +44,8 @@ std::string_view LinePiece::Trimmed() const {
   return TrimCSpace(text);
 }
 
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report,
+                     ReadDetail detail) {
   // Closed before the table changes, so a failed close leaves it as it was.
   const std::optional<FileStart> start = ReadFileStart(services.files);
   if (!start) {
@@ -65,37 +70,44 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   }
 
   // CR, LF and CR LF all end a line; a run of line ends is one separator.
+  const bool everyPiece = report && detail == ReadDetail::kAll;
   std::int32_t count = 0;
   int line = 1;
   std::size_t pos = 0;
   while (true) {
-    for (; pos < text.size() && kLineEnds.find(text[pos]) != std::string_view::npos; ++pos) {
+    for (; pos < text.size() && IsLineEnd(text[pos]); ++pos) {
       if (text[pos] == '\r' || pos == 0 || text[pos - 1] != '\r') ++line;
     }
     if (pos == text.size()) break;
-    const std::size_t end = std::min(text.find_first_of(kLineEnds, pos), text.size());
-    LinePiece piece{line, std::string(text.substr(pos, end - pos))};
+    std::size_t end = pos;
+    while (end < text.size() && !IsLineEnd(text[end])) ++end;
+    const std::string_view piece = text.substr(pos, end - pos);
+    const auto linePiece = [&] { return LinePiece{line, std::string(piece)}; };
     pos = end;
     // Text that the limit cut may be a shorter number than the one in the file.
     if (pos == text.size() && cutByLimit) {
-      if (piece.text.find_first_not_of(kSpaceOrNul) != std::string::npos) {
-        local.cutPiece = std::move(piece);
+      if (piece.find_first_not_of(kSpaceOrNul) != std::string_view::npos) {
+        local.cutPiece = linePiece();
       }
       break;
     }
 
-    const double value = ParseAtof(piece.text);
-    if (const std::optional<double> written = NotationValue(piece.text)) {
-      local.notationPieces.push_back({piece, value, *written});
+    const double value = ParseAtof(piece);
+    if (report) {
+      if (const std::optional<double> written = NotationValue(piece)) {
+        local.notationPieces.push_back({linePiece(), value, *written});
+      }
     }
     if (value == 0.0) {
-      if (ScanDecimal(TrimCSpace(piece.text), 0, "eEdD").HasDigits()) ++local.zeroValues;
-      local.unusedPieces.push_back(std::move(piece));
+      if (everyPiece) {
+        if (ScanDecimal(TrimCSpace(piece), 0, "eEdD").HasDigits()) ++local.zeroValues;
+        local.unusedPieces.push_back(linePiece());
+      }
       continue;
     }
     const float stored = RoundToFloat(value);
     if (std::isinf(stored)) {
-      local.infinitePieces.push_back(std::move(piece));
+      if (everyPiece) local.infinitePieces.push_back(linePiece());
       continue;
     }
     if (count == LibraryTable::kCapacity) {
@@ -103,8 +115,10 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       continue;
     }
     table.values[static_cast<std::size_t>(count++)] = stored;
-    local.valuePieces.push_back(std::move(piece));
-    local.valuesAsRead.push_back(value);
+    if (everyPiece) {
+      local.valuePieces.push_back(linePiece());
+      local.valuesAsRead.push_back(value);
+    }
   }
   table.count = count;
   if (report) *report = std::move(local);

@@ -57,11 +57,18 @@ struct ReadReport {
   bool TookWholeFile() const { return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul; }
 };
 
+// How much of the file a read's report holds besides the flags and valuesBeyondTable.
+enum class ReadDetail {
+  kNotes,  // notationPieces and cutPiece only: what a reader of the values is told
+  kAll,    // every piece and value as read, for a rewrite, a check or the stock
+};
+
 // Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
 // and each piece is read as one value. Returns false, after showing the missing-library
 // message, when the file cannot be opened; the table is then unchanged. A failed read or close
 // throws FileError.
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr,
+                     ReadDetail detail = ReadDetail::kAll);
 
 // The start of ./ResistorLibrary.txt that the reader takes, and how long the whole file is.
 struct LibraryBytes {
