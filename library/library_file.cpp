@@ -1,9 +1,12 @@
 #include "library_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "number_text.h"
 #include "resistor_notation.h"
@@ -12,9 +15,13 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kSpaceOrNul{" \t\n\v\f\r\0", 7};
-constexpr std::string_view kLineEnds = "\r\n";
 // Older Windows editors start a UTF-8 file with it.
 constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+
+// A plain test rather than find_first_of, which calls memchr for each byte of the file.
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 struct FileStart {
   std::string bytes;  // up to one byte past the read limit
@@ -57,7 +64,8 @@ std::string NotALibraryMessage(IFileService& files) {
          "; the library must be a regular file, or a symbolic link to one";
 }
 
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report,
+                     ReadDetail detail) {
   // Closed before the table changes, so a failed close leaves it as it was.
   const std::optional<FileStart> start = ReadFileStart(services.files, false);
   if (!start) {
@@ -82,37 +90,44 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   }
 
   // CR, LF and CR LF all end a line; a run of line ends is one separator.
+  const bool everyPiece = report && detail == ReadDetail::kAll;
   std::int32_t count = 0;
   int line = 1;
   std::size_t pos = 0;
   while (true) {
-    for (; pos < text.size() && kLineEnds.find(text[pos]) != std::string_view::npos; ++pos) {
+    for (; pos < text.size() && IsLineEnd(text[pos]); ++pos) {
       if (text[pos] == '\r' || pos == 0 || text[pos - 1] != '\r') ++line;
     }
     if (pos == text.size()) break;
-    const std::size_t end = std::min(text.find_first_of(kLineEnds, pos), text.size());
-    LinePiece piece{line, std::string(text.substr(pos, end - pos))};
+    std::size_t end = pos;
+    while (end < text.size() && !IsLineEnd(text[end])) ++end;
+    const std::string_view piece = text.substr(pos, end - pos);
+    const auto linePiece = [&] { return LinePiece{line, std::string(piece)}; };
     pos = end;
     // Text that the limit cut may be a shorter number than the one in the file.
     if (pos == text.size() && cutByLimit) {
-      if (piece.text.find_first_not_of(kSpaceOrNul) != std::string::npos) {
-        local.cutPiece = std::move(piece);
+      if (piece.find_first_not_of(kSpaceOrNul) != std::string_view::npos) {
+        local.cutPiece = linePiece();
       }
       break;
     }
 
-    const double value = ParseAtof(piece.text);
-    if (const std::optional<double> written = NotationValue(piece.text)) {
-      local.notationPieces.push_back({piece, value, *written});
+    const double value = ParseAtof(piece);
+    if (report) {
+      if (const std::optional<double> written = NotationValue(piece)) {
+        local.notationPieces.push_back({linePiece(), value, *written});
+      }
     }
     if (value == 0.0) {
-      if (ScanDecimal(TrimCSpace(piece.text), 0, "eEdD").HasDigits()) ++local.zeroValues;
-      local.unusedPieces.push_back(std::move(piece));
+      if (everyPiece) {
+        if (ScanDecimal(TrimCSpace(piece), 0, "eEdD").HasDigits()) ++local.zeroValues;
+        local.unusedPieces.push_back(linePiece());
+      }
       continue;
     }
     const float stored = RoundToFloat(value);
     if (std::isinf(stored)) {
-      local.infinitePieces.push_back(std::move(piece));
+      if (everyPiece) local.infinitePieces.push_back(linePiece());
       continue;
     }
     if (count == LibraryTable::kCapacity) {
@@ -120,8 +135,10 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       continue;
     }
     table.values[static_cast<std::size_t>(count++)] = stored;
-    local.valuePieces.push_back(std::move(piece));
-    local.valuesAsRead.push_back(value);
+    if (everyPiece) {
+      local.valuePieces.push_back(linePiece());
+      local.valuesAsRead.push_back(value);
+    }
   }
   table.count = count;
   if (report) *report = std::move(local);
@@ -140,35 +157,32 @@ LibraryBytes ReadLibraryBytes(IFileService& files) {
 }
 
 std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) {
-    for (std::int32_t j = i + 1; j < count;) {
-      if (values[j] == values[i]) {
-        for (std::int32_t k = j; k + 1 < count; ++k) values[k] = values[k + 1];
-        --count;
-      } else {
-        ++j;
-      }
-    }
+  // Sorted by value and then by place, equal values are neighbours and the first of each run is
+  // the one kept: n log n steps where comparing every pair cost more than a full calc's search.
+  // A key holds the value's bits turned to ascend (-0 as 0, which it equals) above its place.
+  std::vector<std::uint64_t> keys(static_cast<std::size_t>(std::max(count, 0)));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint32_t>(values[i] == 0 ? 0.0f : values[i]);
+    const std::uint32_t ascending = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+    keys[i] = std::uint64_t{ascending} << 32 | i;
   }
-  return count;
+  std::sort(keys.begin(), keys.end());
+  std::vector<bool> repeat(keys.size(), false);
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    const auto place = static_cast<std::uint32_t>(keys[k]);
+    // NaN equals nothing, itself included, so each one stays.
+    if (values[place] == values[static_cast<std::uint32_t>(keys[k - 1])]) repeat[place] = true;
+  }
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (!repeat[static_cast<std::size_t>(i)]) values[kept++] = values[i];
+  }
+  return kept;
 }
 
 void SortAscending(float* values, std::int32_t count) {
-  // A bubble sort whose rising value stays in a register: the same comparisons and swaps as
-  // swapping in memory, several times faster on a full table.
-  for (std::int32_t m = count - 1; m >= 1; --m) {
-    float rising = values[0];
-    for (std::int32_t i = 0; i < m; ++i) {
-      const float next = values[i + 1];
-      if (rising > next) {
-        values[i] = next;
-      } else {
-        values[i] = rising;
-        rising = next;
-      }
-    }
-    values[m] = rising;
-  }
+  // Stable, so of equal values (0 and -0) the first stays first.
+  std::stable_sort(values, values + std::max(count, 0));
 }
 
 void NormaliseLibrary(LibraryTable& table) {

@@ -62,11 +62,18 @@ struct ReadReport {
 // one, or nothing at all.
 std::string NotALibraryMessage(IFileService& files);
 
+// How much of the file a read's report holds besides the flags and valuesBeyondTable.
+enum class ReadDetail {
+  kNotes,  // notationPieces and cutPiece only: what a reader of the values is told
+  kAll,    // every piece and value as read, for a rewrite, a check or the stock
+};
+
 // Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
 // and each piece is read as one value. Returns false, after showing the missing-library
 // message, when the file cannot be opened; the table is then unchanged. A failed read or close
 // throws FileError.
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr,
+                     ReadDetail detail = ReadDetail::kAll);
 
 // The start of ./ResistorLibrary.txt that the reader takes, and how long the whole file is.
 struct LibraryBytes {
@@ -83,6 +90,8 @@ LibraryBytes ReadLibraryBytes(IFileService& files);
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);
 
+// Sorts the first count values ascending, equal ones (0 and -0) in the order they came; the
+// reader stores no NaN, which has no place in that order.
 void SortAscending(float* values, std::int32_t count);
 
 // The normalisation run after every read: distinct values in ascending order.

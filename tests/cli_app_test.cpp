@@ -21,6 +21,7 @@
 #include "library_file.h"
 #include "library_rewrite.h"
 #include "number_text.h"
+#include "stock_load.h"
 #include "terminal_messages.h"
 
 namespace vantrel {
@@ -338,6 +339,68 @@ TEST_F(CliTest, CalcNotesLinesReadOtherwiseThanWritten) {
     EXPECT_EQ(out.str(), rows);
     EXPECT_EQ(err.str(), shown + c.notes);
   }
+}
+
+// A random library: plain numbers, resistor notation, words, blank lines, any line end, and
+// sometimes more than the reader takes.
+std::string RandomLibrary(std::mt19937& random) {
+  static const char* const kLines[] = {
+      // plain numbers, some not read as values
+      "470", "4.7", "1e3", "-12", "0", "0.000", "1e39", " 91 ", "12e", "1e-50",
+      // resistor notation, read otherwise or not
+      "4k7", "2R2", "4.7k", "1 M", "100m", "470R", "4.7kohm", "4.7 ohm", "10K", "1G5", "0R5", "3m3",
+      "\t22 k", "4.7\xCE\xA9", "1.5M ohms", "5.0000000000000001k", "9.99999999999999999e2k",
+      // words and blank lines
+      "# E12", "abc", "100 metal film", "k7", "", "   ", "\t"};
+  static const char* const kEnds[] = {"\n", "\r\n", "\r", "\n\n", "\r\n\r\n"};
+  std::uniform_int_distribution<std::size_t> line(0, std::size(kLines) - 1);
+  std::uniform_int_distribution<std::size_t> end(0, std::size(kEnds) - 1);
+  std::uniform_int_distribution<std::size_t> length(0, 13000);
+  const std::size_t wanted = length(random);
+  std::string text;
+  while (text.size() < wanted) {
+    text += kLines[line(random)];
+    text += kEnds[end(random)];
+  }
+  // Cut anywhere, so the limit may fall inside a value.
+  text.resize(wanted);
+  return text;
+}
+
+// The notes every reading command prints on err are the ones the rewrite's read gives, line for
+// line and in order, whatever the library holds.
+TEST_F(CliTest, ReadingCommandsNoteWhatTheRewritesReadNotes) {
+  const auto noteLines = [](const std::string& text) {
+    std::vector<std::string> notes;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("line ")) notes.push_back(line);
+    }
+    return notes;
+  };
+  std::mt19937 random(42);
+  int noted = 0;
+  for (int round = 0; round < 40; ++round) {
+    const std::string content = RandomLibrary(random);
+    SCOPED_TRACE(content.substr(0, 60));
+    testing::FakeServices fakes;
+    fakes.files.files[kLibraryPath] = content;
+    LibraryTable table;
+    RewriteReport report;
+    RewriteLibraryFile(fakes.services, table, &report);
+    const std::vector<std::string> expected = finder::ReadNotes(report.read);
+    noted += expected.empty() ? 0 : 1;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"calc", "7.5", "1e30", "--rows", "0"},
+          {"find", "4k7", "--parts", "1"},
+          {"divider", "5", "3.3"}}) {
+      SetFile(content);
+      Run(args);
+      EXPECT_EQ(noteLines(err.str()), expected) << args[0];
+      EXPECT_EQ(File(), content);
+    }
+  }
+  EXPECT_GT(noted, 25);  // most libraries must have something to note
 }
 
 TEST_F(CliTest, NormaliseRefusesNotationAndNotesEachLine) {

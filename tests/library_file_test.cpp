@@ -10,7 +10,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -315,6 +317,31 @@ TEST(LibraryNormaliseTest, NegativeZeroIsARepeatOfZeroAndTheFirstStays) {
   float values[] = {-0.0f, 1, 0.0f};
   ASSERT_EQ(RemoveDuplicates(values, 3), 2);
   EXPECT_TRUE(std::signbit(values[0]));
+}
+
+// The plain yardstick: a value stays unless an equal one came before it; 0 and -0 are equal,
+// so the sign of the first zero is the one kept.
+TEST(LibraryNormaliseTest, RemoveDuplicatesKeepsWhatAPlainScanKeeps) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> pick(-6, 6);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<float> values(static_cast<std::size_t>(round % 40 == 0 ? 1000 : round % 37));
+    for (float& value : values) {
+      const int n = pick(random);
+      value = n == 6 ? -0.0f : static_cast<float>(n) / 4;  // 0 and -0 both
+    }
+    std::vector<float> plain;
+    for (float value : values) {
+      if (std::find(plain.begin(), plain.end(), value) == plain.end()) plain.push_back(value);
+    }
+    const std::int32_t kept =
+        RemoveDuplicates(values.data(), static_cast<std::int32_t>(values.size()));
+    ASSERT_EQ(kept, static_cast<std::int32_t>(plain.size()));
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      ASSERT_EQ(values[i], plain[i]) << i;
+      ASSERT_EQ(std::signbit(values[i]), std::signbit(plain[i])) << i;
+    }
+  }
 }
 
 TEST(LibraryNormaliseTest, RandomTablesBecomeTheirDistinctValuesAscending) {
