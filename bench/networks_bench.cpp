@@ -1,8 +1,13 @@
 // The network and divider searches: 3 and 4 parts, top 20, on full libraries, E192 and the
-// sample; and the transcribed pair-table search on E192 for comparison.
+// sample; the transcribed pair-table search on E192 for comparison; and find as the command
+// line runs it (the top 20 within 1 %, else the closest network) at a target of each decade
+// of the accepted range, on a narrow and a wide stock.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <numeric>
 
 #include "bench_libraries.h"
 #include "divider_search.h"
@@ -48,6 +53,40 @@ void Divider(benchmark::State& state, const std::vector<float>& values) {
     benchmark::DoNotOptimize(rows);
   }
 }
+
+// 1 to 1000.
+std::vector<double> WholeNumbers() {
+  std::vector<double> stock(1000);
+  std::iota(stock.begin(), stock.end(), 1.0);
+  return stock;
+}
+
+// Arguments: parts, and the target's power of ten.
+void FindOrClosest(benchmark::State& state, const std::vector<double>& stock) {
+  networks::FindOptions options;
+  options.maxParts = static_cast<int>(state.range(0));
+  options.target = std::pow(10.0, static_cast<double>(state.range(1)));
+  for (auto _ : state) {
+    std::uint64_t rows = 0;
+    networks::FindNetworks(stock, options, 20, [&](const networks::NetworkRow&) { ++rows; });
+    if (rows == 0) {
+      networks::FindOptions closest = options;
+      closest.tolerance = std::numeric_limits<double>::infinity();
+      networks::FindNetworks(stock, closest, 1, [&](const networks::NetworkRow&) { ++rows; });
+    }
+    benchmark::DoNotOptimize(rows);
+  }
+}
+
+void DecadeSweep(benchmark::internal::Benchmark* b) {
+  for (int parts = 1; parts <= 4; ++parts) {
+    for (int decade = -6; decade <= 15; ++decade) b->Args({parts, decade});
+  }
+  b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK_CAPTURE(FindOrClosest, whole_1_1000, WholeNumbers())->Apply(DecadeSweep);
+BENCHMARK_CAPTURE(FindOrClosest, e24_10_1M, Stock(E24Library()))->Apply(DecadeSweep);
 
 BENCHMARK_CAPTURE(Find, spread_4k7, SpreadLibrary(), 4700)
     ->Arg(3)

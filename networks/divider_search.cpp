@@ -121,6 +121,7 @@ class DividerLines {
   // Offers the rows of the line of top leg t in the window, outward from the crossing.
   [[gnu::noinline]] void Walk(const LegList& top, std::size_t t, const LegList& bottom,
                               std::size_t begin, std::size_t cross, std::size_t end) {
+    ++m_best.window().lines;
     const double* v = bottom.values.data();
     const double r1 = top.values[t];
     std::size_t up = cross;
@@ -131,8 +132,9 @@ class DividerLines {
       up = detail::FirstTrue(cross, end, cross, [&](std::size_t i) { return v[i] >= innerHi; });
       down = detail::FirstTrue(begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
     }
-    for (; up < end && v[up] <= r1 * m_factors.hi; ++up) Offer(top, t, bottom, up);
-    while (down > begin && v[down - 1] >= r1 * m_factors.lo) Offer(top, t, bottom, --down);
+    std::uint64_t& steps = m_best.window().steps;
+    for (; up < end && v[up] <= r1 * m_factors.hi; ++up, ++steps) Offer(top, t, bottom, up);
+    for (; down > begin && v[down - 1] >= r1 * m_factors.lo; ++steps) Offer(top, t, bottom, --down);
   }
 
   void Offer(const LegList& tops, std::size_t t, const LegList& bottoms, std::size_t b) {
@@ -214,14 +216,21 @@ void FindDividers(std::span<const double> stock, const DividerOptions& options, 
       return detail::BestRows<DividerRow>(options.vout / options.vin, options.tolerance, capacity,
                                           after, &bound);
     };
+    const auto take = [&](detail::BestRows<DividerRow>& rows) {
+      if (options.work) {
+        options.work->lines += rows.window().lines;
+        options.work->steps += rows.window().steps;
+      }
+      return rows.TakeSorted();
+    };
     detail::BestRows<DividerRow> low = best();
     if (!threads) {
       lines(low, 0, 1);
-      return low.TakeSorted();
+      return take(low);
     }
     detail::BestRows<DividerRow> high = best();
     detail::RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
-    return detail::MergeRows(low.TakeSorted(), high.TakeSorted(), capacity);
+    return detail::MergeRows(take(low), take(high), capacity);
   };
   detail::RunPasses<DividerRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

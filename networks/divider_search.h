@@ -21,6 +21,7 @@ struct DividerOptions {
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
+  SearchWork* work = nullptr;  // as FindOptions::work
 };
 
 struct DividerRow;

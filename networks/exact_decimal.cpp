@@ -1,6 +1,7 @@
 #include "exact_decimal.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -87,12 +88,40 @@ bool operator<(const Wide& a, const Wide& b) {
                                       b.m_limbs.rend());
 }
 
-double Wide::ToDouble() const {
-  double value = 0;
-  for (auto limb = m_limbs.rbegin(); limb != m_limbs.rend(); ++limb) {
-    value = value * 4294967296.0 + *limb;
+int Wide::BitWidth() const {
+  for (std::size_t i = m_limbs.size(); i-- > 0;) {
+    if (m_limbs[i] != 0) return static_cast<int>(32 * i) + std::bit_width(m_limbs[i]);
   }
-  return value;
+  return 0;
+}
+
+bool Wide::Bit(int i) const {
+  return (m_limbs[static_cast<std::size_t>(i / 32)] >> (i % 32) & 1) != 0;
+}
+
+double Quotient(const Wide& a, const Wide& b) {
+  // Long division a bit at a time from a's top bit on, through the fraction once the integer
+  // bits run out, until 53 significant bits and one more are known; the remainder, below b,
+  // doubles within the 256 bits as b stays below 2^255.
+  std::uint64_t bits = 0;
+  int significant = 0;
+  int place = a.BitWidth() - 1;  // the power of two of the bit being found
+  Wide remainder;
+  for (; significant < 54; --place) {
+    remainder = remainder + remainder;
+    if (place >= 0 && a.Bit(place)) remainder = remainder + Wide(1);
+    const bool one = !(remainder < b);
+    if (one) remainder = remainder - b;
+    if (significant > 0 || one) {
+      bits = bits << 1 | (one ? 1 : 0);
+      ++significant;
+    }
+  }
+  // bits holds 54 bits, the last of weight 2^(place + 1); round it off, ties to even.
+  const bool half = (bits & 1) != 0;
+  bits >>= 1;
+  if (half && (!(remainder == Wide{}) || (bits & 1) != 0)) ++bits;
+  return std::ldexp(static_cast<double>(bits), place + 2);
 }
 
 Wide::Wide(std::uint64_t value)
@@ -109,7 +138,7 @@ Fraction Fraction::Parallel(const Fraction& a, const Fraction& b) {
 std::optional<Wide> ScaledInteger(const Decimal& decimal, int exponent) {
   std::uint64_t value = decimal.digits;
   for (int i = exponent; i < decimal.exponent; ++i) {
-    if (value >= kLimit / 10) return std::nullopt;
+    if (value > (kLimit - 1) / 10) return std::nullopt;
     value *= 10;
   }
   if (value >= kLimit) return std::nullopt;
@@ -121,7 +150,7 @@ double ExactPercent(const Fraction& value, const Wide& target) {
   if (value.numerator == scaled) return 0;
   const bool above = scaled < value.numerator;
   const Wide difference = above ? value.numerator - scaled : scaled - value.numerator;
-  const double percent = difference.ToDouble() / scaled.ToDouble() * 100;
+  const double percent = Quotient(difference * Wide(100), scaled);
   return above ? percent : -percent;
 }
 

@@ -57,10 +57,13 @@ class Wide {
   friend bool operator==(const Wide& a, const Wide& b) = default;
   friend bool operator<(const Wide& a, const Wide& b);
 
-  // Rounded limb by limb from the top, the same on every machine.
-  double ToDouble() const;
-
  private:
+  // a / b rounded to the nearest double, ties to even, for b > 0 below 2^255 and a quotient
+  // within the doubles' normal range.
+  friend double Quotient(const Wide& a, const Wide& b);
+  int BitWidth() const;
+  bool Bit(int i) const;
+
   friend Wide operator-(const Wide& a, const Wide& b);  // for a >= b
   std::array<std::uint32_t, 8> m_limbs{};               // least significant first
 };
@@ -78,8 +81,8 @@ struct Fraction {
 // nullopt when it passes 2^60.
 std::optional<Wide> ScaledInteger(const Decimal& decimal, int exponent);
 
-// 100 * (value - target) / target for value = numerator / denominator, exact until the one
-// rounding of each side to double.
+// 100 * (value - target) / target for value = numerator / denominator, rounded to the nearest
+// double once.
 double ExactPercent(const Fraction& value, const Wide& target);
 
 // The deviation in percent of network from target in exact arithmetic, the values at the

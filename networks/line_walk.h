@@ -16,10 +16,15 @@
 namespace vantrel::networks::detail {
 
 // Candidate values come from a different order of operations than the kept value, and a
-// deviation rounds, so the windows are widened (and the inner one narrowed) by this much
-// relative to target + edge, far above the rounding of a few operations; rows are then
-// filtered exactly.
+// deviation rounds, so the windows are widened (and the inner one narrowed) by kWindowMargin
+// of the value at each edge, far above the few roundings by which a steering value differs
+// from the kept one or an exactly settled deviation (a row within a few roundings of the
+// target) from its double, and by kHalfMargin of the half-width, far above the few roundings
+// of the deviation and of the half-width (a few parts in 2^53 of it); rows are then filtered
+// exactly. Both margins scale with what they cover: a margin of the target instead would take
+// in every network of a stock far below it (1e-9 of 1e15 is 1e6).
 inline constexpr double kWindowMargin = 1e-9;
+inline constexpr double kHalfMargin = 1e-14;
 
 // The band of approximate values a search still visits: [lo, hi] without the open inner band
 // (innerLo, innerHi), whose rows an earlier pass has already delivered.
@@ -30,20 +35,21 @@ struct Window {
   double innerLo = 0;
   double innerHi = 0;
   bool hasInner = false;
+  // The work of the walks through this window.
+  mutable std::uint64_t lines = 0;
+  mutable std::uint64_t steps = 0;
 
   // Keeps values within percent of target.
   void SetOuter(double percent) {
     const double half = target * percent / 100;
-    const double margin = (target + half) * kWindowMargin;
-    lo = target - half - margin;
-    hi = target + half + margin;
+    lo = (target - half) * (1 - kWindowMargin) - half * kHalfMargin;
+    hi = (target + half) * (1 + kWindowMargin);
   }
   // Skips values strictly closer to the target than percent.
   void SetInner(double percent) {
     const double half = target * percent / 100;
-    const double margin = (target + half) * kWindowMargin;
-    innerLo = target - half + margin;
-    innerHi = target + half - margin;
+    innerLo = (target - half) * (1 + kWindowMargin) + half * kHalfMargin;
+    innerHi = (target + half) * (1 - kWindowMargin);
     hasInner = std::isfinite(innerLo) && std::isfinite(innerHi);
   }
 };
@@ -139,18 +145,19 @@ class TableIndex {
 template <class Value, class Visit>
 std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, std::size_t hint,
                      const Window& w, Value value, Visit visit) {
+  ++w.lines;
   const std::size_t cross =
       FirstTrue(begin, end, hint, [&](std::size_t r) { return value(values[r]) >= w.target; });
   std::size_t r = cross;
   if (w.hasInner) {
     r = FirstTrue(cross, end, cross, [&](std::size_t i) { return value(values[i]) >= w.innerHi; });
   }
-  for (; r < end && value(values[r]) <= w.hi; ++r) visit(r);
+  for (; r < end && value(values[r]) <= w.hi; ++r, ++w.steps) visit(r);
   r = cross;
   if (w.hasInner) {
     r = FirstTrue(begin, cross, cross, [&](std::size_t i) { return value(values[i]) > w.innerLo; });
   }
-  while (r > begin && value(values[r - 1]) >= w.lo) visit(--r);
+  for (; r > begin && value(values[r - 1]) >= w.lo; ++w.steps) visit(--r);
   return cross;
 }
 
@@ -173,9 +180,10 @@ template <class Value, class Visit>
 std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
                          const Window& w, Value value, Visit visit) {
   if (w.hasInner) return WalkLine(values, begin, end, near, w, value, visit);
+  ++w.lines;
   const std::size_t cross = CrossingFrom(values, begin, end, near, w.target, value);
-  for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r) visit(r);
-  for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo;) visit(--r);
+  for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r, ++w.steps) visit(r);
+  for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo; ++w.steps) visit(--r);
   return cross;
 }
 
@@ -201,7 +209,6 @@ class BestRows {
   }
 
   const Window& window() const { return m_window; }
-
   void Offer(const Row& row) {
     if (m_shared) Narrow(m_shared->load(std::memory_order_relaxed));
     if (!(std::fabs(row.Percent()) <= m_tolerance)) return;

@@ -109,6 +109,14 @@ auto EvaluateNetwork(const Network& network, Leaf leaf, Series series, Parallel 
 // The network spelled with names[i] for stock value i, e.g. "4700 || (1000 + 2200)".
 std::string Spell(const Network& network, std::span<const std::string> names);
 
+// The work a search did: the lines it entered and the steps it took along them (the entries
+// it visited), the same for every run of one search with one thread; tests hold it to a bound
+// instead of timing the search.
+struct SearchWork {
+  std::uint64_t lines = 0;
+  std::uint64_t steps = 0;
+};
+
 // A network with its value and signed deviation (value - target) / target * 100.
 struct NetworkRow;
 // The ranking: smaller absolute deviation first, then fewer parts, then the parts' values in

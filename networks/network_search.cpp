@@ -62,7 +62,14 @@ class Collector {
     m_best.Offer(row);
   }
 
-  std::vector<NetworkRow> TakeSorted() { return m_best.TakeSorted(); }
+  // The rows in rank order, the work added to the options' tally.
+  std::vector<NetworkRow> TakeSorted() {
+    if (SearchWork* work = m_options.work) {
+      work->lines += m_best.window().lines;
+      work->steps += m_best.window().steps;
+    }
+    return m_best.TakeSorted();
+  }
 
  private:
   std::span<const double> m_stock;
@@ -72,14 +79,30 @@ class Collector {
   detail::BestRows<NetworkRow> m_best;
 };
 
-// A pair table and where a value would fall in it.
+// A pair table, where a value would fall in it, and for each stock index d where the pairs of
+// parts at most d end (upTo) and where those of parts at least d begin (from): a line that takes
+// only such pairs walks only that part of the table, where a line over all of it could pass
+// over most of it without a row, a whole table per line for a target far from the stock.
 struct IndexedPairs : PairTable {
   detail::TableIndex index;
+  std::vector<std::size_t> upTo;
+  std::vector<std::size_t> from;
 };
 
-IndexedPairs Indexed(PairTable table) {
-  IndexedPairs pairs{std::move(table), {}};
-  pairs.index = detail::TableIndex(pairs.values.data(), pairs.values.size());
+// bounds(x) is the least and the greatest value of a pair of parts at least and at most x: for
+// a series pair its sum, x + x; for a parallel pair half x, short of a few roundings either way.
+template <class Bounds>
+IndexedPairs Indexed(PairTable table, std::span<const double> stock, Bounds bounds) {
+  IndexedPairs pairs{std::move(table), {}, {}, {}};
+  const std::vector<double>& v = pairs.values;
+  pairs.index = detail::TableIndex(v.data(), v.size());
+  for (const double x : stock) {
+    const auto [least, greatest] = bounds(x);
+    pairs.upTo.push_back(
+        static_cast<std::size_t>(std::upper_bound(v.begin(), v.end(), greatest) - v.begin()));
+    pairs.from.push_back(
+        static_cast<std::size_t>(std::lower_bound(v.begin(), v.end(), least) - v.begin()));
+  }
   return pairs;
 }
 
@@ -127,7 +150,7 @@ struct TableLines {
     for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
       const double y = s[d];
       WalkLineFrom(
-          sv, 0, m, sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
+          sv, 0, sp.upTo[d], sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
           [&](std::size_t r) {
             const auto ab = sp.parts[r];
             if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
@@ -137,7 +160,7 @@ struct TableLines {
          d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
       const double y = s[d];
       WalkLineFrom(
-          pv, 0, m, pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
+          pv, 0, pp.upTo[d], pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
           [y](double v) { return Par(v, y); },
           [&](std::size_t r) {
             const auto ab = pp.parts[r];
@@ -225,7 +248,7 @@ struct TableLines {
       const double x = sv[k];
       const Index c0 = sp.parts[k][0];
       hint = WalkLine(
-          sv, 0, m, hint, w, [x](double v) { return v + x; },
+          sv, 0, sp.upTo[c0], hint, w, [x](double v) { return v + x; },
           [&](std::size_t r) {
             if (sp.parts[r][1] <= c0) c.Offer(Shape::kSeries4, quad(sp.parts[r], sp.parts[k]));
           });
@@ -235,7 +258,7 @@ struct TableLines {
       const double x = pv[k];
       const Index b = pp.parts[k][1];
       hint = WalkLine(
-          pv, 0, m, hint, w, [x](double v) { return Par(x, v); },
+          pv, pp.from[b], m, hint, w, [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             if (pp.parts[r][0] >= b) c.Offer(Shape::kParallel4, quad(pp.parts[k], pp.parts[r]));
           });
@@ -271,7 +294,7 @@ struct TableLines {
         [&](std::size_t d, std::size_t near) {
           const double y = s[d];
           WalkLineFrom(
-              pv, 0, m, near, w, [x, y](double v) { return x + Par(v, y); },
+              pv, 0, pp.upTo[d], near, w, [x, y](double v) { return x + Par(v, y); },
               [&](std::size_t r) {
                 const auto bc = pp.parts[r];
                 if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
@@ -298,7 +321,7 @@ struct TableLines {
         [&](std::size_t d, std::size_t near) {
           const double y = s[d];
           WalkLineFrom(
-              sv, 0, m, near, w, [x, y](double v) { return Par(x, v + y); },
+              sv, 0, sp.upTo[d], near, w, [x, y](double v) { return Par(x, v + y); },
               [&](std::size_t r) {
                 const auto bc = sp.parts[r];
                 if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
@@ -333,8 +356,19 @@ class Search {
   Search(std::span<const double> stock, const FindOptions& options)
       : m_stock(stock), m_decimals(stock), m_options(options) {
     if (options.maxParts >= 4 && !stock.empty()) {
-      const auto series = [&] { m_series = Indexed(SeriesPairs(stock, options.distinct)); };
-      const auto parallel = [&] { m_parallel = Indexed(ParallelPairs(stock, options.distinct)); };
+      // A sum rounds once, so it keeps the order of its terms; a parallel value is within a few
+      // roundings of its exact value.
+      const auto series = [&] {
+        m_series = Indexed(SeriesPairs(stock, options.distinct), stock, [](double x) {
+          return std::pair{x + x, x + x};
+        });
+      };
+      const auto parallel = [&] {
+        m_parallel = Indexed(ParallelPairs(stock, options.distinct), stock, [](double x) {
+          return std::pair{x / 2 * (1 - detail::kWindowMargin),
+                           x / 2 * (1 + detail::kWindowMargin)};
+        });
+      };
       if (options.threads < 2) {
         series();
         parallel();

@@ -24,6 +24,8 @@ struct FindOptions {
   // When set, checked in the outer loops: a search that sees it true stops and emits nothing
   // more, so a front end can abandon it from another thread.
   const std::atomic<bool>* stop = nullptr;
+  // When set, the search adds the work it did.
+  SearchWork* work = nullptr;
 };
 
 // Calls emit for every series-parallel network of stock values within the tolerance, each
@@ -38,11 +40,13 @@ struct FindOptions {
 // is evaluated from its canonical spelling (NetworkValue) and settled as exact_decimal.h says.
 // Why nothing is missed: every canonical network has one choice of the chosen parts whose line
 // holds it; along a line the steering value rises, so the walk from the crossing reaches every
-// entry whose value lies within the window, which is widened by kWindowMargin beyond the few
-// roundings by which a steering value can differ from the kept one. A line or a choice is
-// skipped only where a bound shows every value on it outside the window (a parallel group lies
-// below each member, a series group above); the window only narrows as rows are kept, so a
-// skip stays sound. The pieces of work (the parts below four, the pair groups, the lines of
+// entry whose value lies within the window, which is widened beyond the few roundings by which
+// a steering value can differ from the kept one and a deviation from its exact value
+// (line_walk.h's margins). A line or a choice is skipped only where a bound shows every value
+// on it outside the window (a parallel group lies below each member, a series group above),
+// and a line that takes only pairs of parts up to (or from) one part walks only the part of
+// its table where such pairs lie; the window only narrows as rows are kept, so a skip stays
+// sound. The pieces of work (the parts below four, the pair groups, the lines of
 // each leaf) may run on two threads, each keeping its own best rows; the best of both is the
 // best of all, so the rows do not depend on the threads (FindOptions::threads).
 void FindNetworks(std::span<const double> stock, const FindOptions& options, std::uint64_t limit,

@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev)
+# The tests' plain network search does its exact arithmetic in GMP's rationals.
+packages+=(libgmp-dev)
 # The command line's json output hashes the library with Nettle's SHA-256.
 packages+=(nettle-dev)
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform

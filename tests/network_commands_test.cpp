@@ -387,6 +387,18 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       // The range's ends are accepted, and the closest is named with a finite deviation.
       {{"find", "1e15", "--parts", "1"}, kFour, kExitOk, "the closest is 10.0k (-100 %): 10000"},
       {{"find", "1e-6", "--parts", "1"}, kFour, kExitOk, "the closest is 1.00k (+1e+11 %): 1000"},
+      // A deviation a hair from 0 is exact, rounded once: 1000 || 2000 is 2000 / 3, and 0.00011
+      // passes the target by 1e-5 where the double sum meets it.
+      {{"find", "666.6666666666666", "--parts", "2", "--format", "tsv"},
+       "1000\r\n2000\r\n",
+       kExitOk,
+       "1\t666.6666666666666\t1.0000000000000002e-14\t2\t1000 || 2000\n"},
+      {{"find", "1000000000000.0001", "--parts", "2", "--top", "3", "--format", "tsv"},
+       "1000000000000\r\n0.0001\r\n0.00011\r\n",
+       kExitOk,
+       "1\t1000000000000.0001\t0\t2\t0.0001 + 1000000000000\n"
+       "2\t1000000000000.0001\t9.999999999999999e-16\t2\t0.00011 + 1000000000000\n"
+       "3\t1e+12\t-9.999999999999998e-15\t1\t1000000000000\n"},
       {{"divider", "2", "1", "--parts", "2", "--top", "1"},
        "1e-300\r\n2200\r\n1e20\r\n",
        kExitOk,

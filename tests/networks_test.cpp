@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -110,15 +111,23 @@ double DecimalSum(double a, double b) {
   return Written(scaled(x) + scaled(y), exponent);
 }
 
+// value written with digits significant digits and read back.
+double WithDigits(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+  return FromText(text);
+}
+
 // A random library as written: small whole numbers (repeats and exact hits), E96-like values
-// over many decimades, values of several decimals, arbitrary doubles, and now and then tiny,
+// over many decimades, values of several decimals, arbitrary doubles, values of up to 17
+// digits anywhere from 1e-6 to 1e15 and values of 1e12 and above, and now and then tiny,
 // huge, zero or negative values.
 std::vector<double> RandomLibrary(std::mt19937_64& rng, int size) {
   std::vector<double> values;
   const std::uint64_t e96[] = {100, 105, 113, 121, 130, 140, 150, 162, 174, 187, 200, 210,
                                226, 243, 261, 280, 301, 324, 348, 374, 402, 432, 464, 499};
   for (int i = 0; i < size; ++i) {
-    switch (rng() % 8) {
+    switch (rng() % 10) {
       case 0:
       case 1:
         values.push_back(static_cast<double>(1 + rng() % 12));
@@ -135,6 +144,15 @@ std::vector<double> RandomLibrary(std::mt19937_64& rng, int size) {
         break;
       case 6:
         values.push_back(rng() % 2 ? 1e-30 : 3e37);
+        break;
+      case 7:
+        values.push_back(WithDigits(
+            std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng)),
+            1 + static_cast<int>(rng() % 17)));
+        break;
+      case 8:
+        values.push_back(rng() % 2 ? 1e12
+                                   : Written(1 + rng() % 999, 9 + static_cast<int>(rng() % 4)));
         break;
       default:
         values.push_back(rng() % 2 ? 0.0 : -47.0);
@@ -173,14 +191,23 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
       shape = static_cast<Shape>(rng() % kShapeCount);
     } while (PartCount(shape) > options.maxParts);
     // Now and then a network's own double value, or a decimal sum of two stock values, which
-    // the networks reaching it in decimal arithmetic hit exactly.
+    // the networks reaching it in decimal arithmetic hit exactly, or that value written with
+    // 15 to 17 digits, a hair from it; or a target anywhere in the accepted range.
     const auto pick = [&] { return stock.values[rng() % stock.values.size()]; };
-    switch (rng() % 3) {
+    const double own = NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values);
+    switch (rng() % 5) {
       case 0:
-        options.target = NetworkValue(CanonicalNetwork(shape, parts, stock.values), stock.values);
+        options.target = own;
         break;
       case 1:
         options.target = DecimalSum(pick(), pick());
+        break;
+      case 2:
+        options.target = WithDigits(own, 15 + static_cast<int>(rng() % 3));
+        break;
+      case 3:
+        options.target =
+            std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng));
         break;
       default:
         options.target = std::exp(std::uniform_real_distribution<double>(-2, 10)(rng));
@@ -272,6 +299,7 @@ TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
     const double ratio = round % 3 == 0 ? pick() / (pick() + pick())
                                         : std::uniform_real_distribution<double>(0.01, 0.99)(rng);
     options.vout = options.vin * std::min(ratio, 0.999);
+    if (rng() % 3 == 0) options.vout = WithDigits(options.vout, 15 + static_cast<int>(rng() % 3));
     if (rng() % 3 == 0) options.minTotal = pick() + pick();
     if (rng() % 3 == 0) options.maxTotal = pick() + pick();
     SCOPED_TRACE(::testing::Message()
@@ -329,6 +357,52 @@ TEST(NetworkSearch, SameCircuitInAnyOrderHasOneSpelling) {
   }
 }
 
+// n distinct values within the accepted resistances: whole numbers up to 1000, or E24 values
+// over five decades, starting at a random decade.
+std::vector<double> DecadeStock(std::mt19937_64& rng, int n, bool wide) {
+  const int e24[] = {10, 11, 12, 13, 15, 16, 18, 20, 22, 24, 27, 30,
+                     33, 36, 39, 43, 47, 51, 56, 62, 68, 75, 82, 91};
+  const int decade = static_cast<int>(rng() % 16) - 6;
+  std::vector<double> library;
+  for (int i = 0; i < n; ++i) {
+    library.push_back(wide ? Written(static_cast<std::uint64_t>(e24[rng() % 24]),
+                                     decade - 1 + static_cast<int>(rng() % 5))
+                           : Written(1 + rng() % 1000, decade));
+  }
+  return MakeStock(library, {}).values;
+}
+
+// The closest network at any target of the accepted range, above, among or below the stock's:
+// the walks stay near the closest values, so the lines they enter and the steps they take
+// are bounded by the stock's size, however far the target. Where the target is more than
+// about 1e13 times the largest network, the double deviations of all networks tie and
+// every one is in the window; the stocks stop short of that.
+TEST(SearchWork, ClosestNetworkAtAnyTargetTakesBoundedWork) {
+  std::mt19937_64 rng(1000);
+  for (int round = 0; round < 160; ++round) {
+    FindOptions options;
+    options.maxParts = 1 + round % 4;
+    options.distinct = round / 4 % 2 == 1;
+    options.tolerance = kInf;
+    options.threads = 1;
+    const int size = 30 + static_cast<int>(rng() % 31);
+    const std::vector<double> stock = DecadeStock(rng, size, round / 8 % 2 == 1);
+    options.target =
+        std::exp(std::uniform_real_distribution<double>(std::log(1e-6), std::log(1e15))(rng));
+    if (options.target > 1e12 * stock.back()) continue;
+    SearchWork work;
+    options.work = &work;
+    int rows = 0;
+    FindNetworks(stock, options, 1, [&](const NetworkRow&) { ++rows; });
+    const auto n = static_cast<std::uint64_t>(stock.size());
+    EXPECT_EQ(rows, 1);
+    EXPECT_LE(work.lines, 8 * n * n) << "round " << round << ", target " << options.target;
+    EXPECT_LE(work.steps, 2 * work.lines + 64 * n)
+        << "round " << round << ", target " << options.target;
+    if (HasFailure()) return;
+  }
+}
+
 // Set before the search, nothing comes; set by the first row, whether the rest of its pass or
 // a later pass, nothing more.
 TEST(SearchStop, StoppedSearchEmitsNothingMore) {
@@ -362,20 +436,22 @@ TEST(SearchStop, StoppedSearchEmitsNothingMore) {
 }
 
 // The pair tables against a comparison sort of every pair, on stocks large enough for the
-// radix passes: even steps (many equal sums), and values over many decades beside a cluster a
-// few ulps apart (distinct values of one key).
+// radix passes: even steps (many equal sums), values over many decades beside a cluster a few
+// ulps apart (distinct values of one key), and such a cluster as the smallest or the largest
+// values, so that a run of one key out of order starts the table or ends it.
 TEST(PairTable, EqualsComparisonSort) {
   std::mt19937_64 rng(4096);
-  for (int round = 0; round < 8; ++round) {
+  for (int round = 0; round < 16; ++round) {
     std::vector<double> library;
     const int size = 95 + static_cast<int>(rng() % 60);
+    const double cluster = round % 4 == 2 ? 1e-6 : round % 4 == 3 ? 1e15 : 1000;
     for (int k = 0; k < size; ++k) {
-      if (round % 2 == 0) {
+      if (round % 4 == 0) {
         library.push_back(static_cast<double>(3 * k + 1 + static_cast<int>(rng() % 3)) / 4);
       } else if (rng() % 2 == 0) {
-        library.push_back(std::exp(std::uniform_real_distribution<double>(-14, 34)(rng)));
+        library.push_back(std::exp(std::uniform_real_distribution<double>(-13, 34)(rng)));
       } else {
-        library.push_back(1000 + static_cast<double>(rng() % 100000) * 0x1p-43);
+        library.push_back(cluster * (1 + static_cast<double>(rng() % 100000) * 0x1p-43));
       }
     }
     const std::vector<double> stock = MakeStock(library, {}).values;

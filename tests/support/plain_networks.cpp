@@ -1,14 +1,17 @@
 #include "plain_networks.h"
 
+#include <gmpxx.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
-#include <optional>
+#include <map>
 #include <set>
+#include <string>
 #include <tuple>
-
-#include "exact_decimal.h"
 
 namespace vantrel::testing {
 namespace {
@@ -67,40 +70,111 @@ std::vector<int> Leaves(const Tree& t) {
   return out;
 }
 
-// The trees' values as fractions and the plain values' magnitudes as integers, all at the
-// smallest exponent among the decimals of the trees' parts and the plain values; nullopt when
-// an integer passes 2^60.
-struct ExactInputs {
-  std::vector<networks::Fraction> trees;
-  std::vector<networks::Wide> values;
+// The exact side, in GMP's rationals and nothing of the search's own: each value is the
+// shortest decimal that reads back as its double, a network's value the exact fold of its
+// tree, a deviation the exact difference rounded to the nearest double once. As the search
+// does, a row keeps its double deviation where a value scaled to the smallest power of ten
+// among the row's values reaches 2^60.
+constexpr double kSettleBand = 1e-9;  // percent
+
+struct Decimal {
+  mpz_class digits;
+  int exponent = 0;
 };
 
-std::optional<ExactInputs> Exact(const std::vector<const Tree*>& trees,
-                                 std::span<const double> stock, const std::vector<double>& values) {
+// The fewest significant digits that read back as value (> 0), by trying each count; the
+// stock's few values are looked up again for every row, so each is worked out once.
+Decimal Shortest(double value) {
+  static std::map<double, Decimal> known;
+  if (const auto found = known.find(value); found != known.end()) return found->second;
+  for (int digits = 1; digits <= 17; ++digits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*e", digits - 1, value);
+    if (std::strtod(text, nullptr) != value) continue;
+    std::string mantissa;
+    const char* c = text;
+    for (; *c != 'e'; ++c) {
+      if (*c != '.') mantissa += *c;
+    }
+    return known[value] = {mpz_class(mantissa), std::atoi(c + 1) - (digits - 1)};
+  }
+  std::abort();
+}
+
+mpq_class Exactly(const Decimal& d) {
+  mpz_class power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(std::abs(d.exponent)));
+  return d.exponent >= 0 ? mpq_class(d.digits * power) : mpq_class(d.digits, power);
+}
+
+// Whether every value, scaled to the smallest exponent among them, stays below 2^60.
+bool Fits(const std::vector<Decimal>& values) {
   int exponent = std::numeric_limits<int>::max();
-  const auto lower = [&](double v) {
-    exponent = std::min(exponent, networks::ShortestDecimal(v).exponent);
-  };
-  for (const Tree* tree : trees) {
-    for (int i : Leaves(*tree)) lower(stock[static_cast<std::size_t>(i)]);
+  for (const Decimal& d : values) exponent = std::min(exponent, d.exponent);
+  const mpz_class limit = mpz_class(1) << 60;
+  for (const Decimal& d : values) {
+    mpz_class power;
+    mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(d.exponent - exponent));
+    if (d.digits * power >= limit) return false;
   }
-  for (double v : values) lower(v);
-  bool fits = true;
-  const auto integer = [&](double v) {
-    const auto scaled = networks::ScaledInteger(networks::ShortestDecimal(v), exponent);
-    fits = fits && scaled;
-    return scaled.value_or(networks::Wide{});
-  };
-  ExactInputs exact;
-  for (const Tree* tree : trees) {
-    exact.trees.push_back(Fold(
-        *tree,
-        [&](int i) { return networks::Fraction{integer(stock[static_cast<std::size_t>(i)])}; },
-        networks::Fraction::Series, networks::Fraction::Parallel));
+  return true;
+}
+
+// q rounded to the nearest double, ties to even.
+double Nearest(const mpq_class& q) {
+  if (q == 0) return 0;
+  const mpz_class num = abs(q.get_num());
+  const mpz_class& den = q.get_den();
+  // num / den * 2^shift in [2^52, 2^53).
+  long shift = 53 - static_cast<long>(mpz_sizeinbase(num.get_mpz_t(), 2)) +
+               static_cast<long>(mpz_sizeinbase(den.get_mpz_t(), 2));
+  mpz_class n;
+  mpz_class d;
+  mpz_class quotient;
+  for (;;) {
+    n = num;
+    d = den;
+    if (shift >= 0) {
+      n <<= static_cast<mp_bitcnt_t>(shift);
+    } else {
+      d <<= static_cast<mp_bitcnt_t>(-shift);
+    }
+    quotient = n / d;
+    if (quotient >= mpz_class(1) << 53) {
+      --shift;
+    } else if (quotient < mpz_class(1) << 52) {
+      ++shift;
+    } else {
+      break;
+    }
   }
-  for (double v : values) exact.values.push_back(integer(v));
-  if (!fits) return std::nullopt;
-  return exact;
+  const mpz_class twice = 2 * (n - quotient * d);
+  if (twice > d || (twice == d && mpz_odd_p(quotient.get_mpz_t()))) ++quotient;
+  const double magnitude = std::ldexp(quotient.get_d(), static_cast<int>(-shift));
+  return q < 0 ? -magnitude : magnitude;
+}
+
+// 100 * (value - target) / target.
+double Percent(const mpq_class& value, const mpq_class& target) {
+  return Nearest(mpq_class(100 * (value - target) / target));
+}
+
+mpq_class ExactValue(const Tree& tree, std::span<const double> stock) {
+  return Fold(
+      tree, [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); },
+      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); },
+      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x * y / (x + y)); });
+}
+
+// The decimals of the trees' parts and of the plain values, whether they fit.
+bool Fits(const std::vector<const Tree*>& trees, std::span<const double> stock,
+          const std::vector<double>& values) {
+  std::vector<Decimal> decimals;
+  for (const Tree* tree : trees) {
+    for (int i : Leaves(*tree)) decimals.push_back(Shortest(stock[static_cast<std::size_t>(i)]));
+  }
+  for (double v : values) decimals.push_back(Shortest(v));
+  return Fits(decimals);
 }
 
 std::string Spell(const Tree& t, std::span<const std::string> names) {
@@ -162,11 +236,10 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
         if (!seen.insert(row.spelling).second) continue;
         row.value = Value(canonical, stock, 1);
         row.deviation = (row.value - options.target) / options.target * 100;
-        if (exact && std::fabs(row.deviation) < networks::kExactBand) {
-          if (const auto inputs = Exact({&canonical}, stock, {options.target})) {
-            row.deviation = networks::ExactPercent(inputs->trees[0], inputs->values[0]);
-            if (row.deviation == 0) row.value = options.target;
-          }
+        if (exact && std::fabs(row.deviation) < kSettleBand &&
+            Fits({&canonical}, stock, {options.target})) {
+          row.deviation = Percent(ExactValue(canonical, stock), Exactly(Shortest(options.target)));
+          if (row.deviation == 0) row.value = options.target;
         }
         if (!(std::fabs(row.deviation) <= options.tolerance)) continue;
         row.low = Value(canonical, stock, lowFactor);
@@ -231,18 +304,13 @@ std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
       row.total = top.value + bottom.value;
       row.vout = options.vin * bottom.value / row.total;
       row.error = (row.vout - options.vout) / options.vout * 100;
-      if (std::fabs(row.error) < networks::kExactBand) {
-        if (const auto inputs = Exact({&topTree, &bottomTree}, stock,
-                                      {std::fabs(options.vin), std::fabs(options.vout)})) {
-          // VOUT / VIN = R2 / (R1 + R2) in fractions of integers.
-          const networks::Fraction& r1 = inputs->trees[0];
-          const networks::Fraction& r2 = inputs->trees[1];
-          const networks::Wide share = r2.numerator * r1.denominator;
-          row.error = networks::ExactPercent(
-              {inputs->values[0] * share, r1.numerator * r2.denominator + share},
-              inputs->values[1]);
-          if (row.error == 0) row.vout = options.vout;
-        }
+      const double vin = std::fabs(options.vin);
+      const double vout = std::fabs(options.vout);
+      if (std::fabs(row.error) < kSettleBand && Fits({&topTree, &bottomTree}, stock, {vin, vout})) {
+        const mpq_class r1 = ExactValue(topTree, stock);
+        const mpq_class r2 = ExactValue(bottomTree, stock);
+        row.error = Percent(Exactly(Shortest(vin)) * r2 / (r1 + r2), Exactly(Shortest(vout)));
+        if (row.error == 0) row.vout = options.vout;
       }
       if (!(std::fabs(row.error) <= options.tolerance)) continue;
       if (row.total < options.minTotal || row.total > options.maxTotal) continue;
