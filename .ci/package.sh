@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# CI: builds the release .deb with CPack, installs it (dpkg -i as root, else into a scratch
+# CI: packs the release build (build/release, built here first unless .ci/run has built it)
+# into a .deb with CPack, installs it (dpkg -i as root, else into a scratch
 # root with dpkg -x; PACKAGE_INSTALL=scratch forces the latter), and runs the installed
 # vantrel-cli on a copy of the sample library as a new user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/package
+build=build/release
 
 scripts/deps.sh --package
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# The tree the release check built, configured once: its tests and benchmarks are not installed.
+[[ -f "$build/CPackConfig.cmake" ]] || cmake --preset release >/dev/null
+cmake --build --preset release -j "$(nproc)"
 rm -f "$build"/vantrel_*.deb
 (cd "$build" && cpack)
 deb="$(ls "$PWD/$build"/vantrel_*.deb)"
@@ -25,8 +27,9 @@ dpkg-deb --field "$deb" Package Version Section Maintainer Depends Recommends
 dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
 # vantrel-cli's SHA-256 comes from Nettle.
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "Depends lack Nettle's package"
-# The fonts the window falls back to, so the about box renders on a bare desktop.
-[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei" ]] ||
+# The fonts the window falls back to, so the about box renders on a bare desktop, and the
+# Networks window's face.
+[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core" ]] ||
   fail "Recommends are not the fallback fonts"
 # The project has no public address yet, and none is made up.
 [[ "$(dpkg-deb --field "$deb" Maintainer)" == "The Vantrel developers" ]] || fail "Maintainer"

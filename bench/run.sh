@@ -2,7 +2,8 @@
 # Measures the figures the README gives: the match search, the library read and the network
 # and divider searches with Google Benchmark (medians of 10 runs), then whole vantrel-cli
 # processes on a full library (10240 bytes, 1000 values) and on the sample library with
-# hyperfine, and their peak memory with /usr/bin/time -v. Usage: bench/run.sh
+# hyperfine, beside the floor (--version) in CPU time, and their peak memory with /usr/bin/time -v.
+# Usage: bench/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,8 +19,9 @@ trap 'rm -rf "$dir"' EXIT
 build/release/bench/vantrel_bench_library "$dir/ResistorLibrary.txt"
 cli=build/release/cli/vantrel-cli
 # 7.5 lies below every value and 1e30 admits all: every one of the 500,500 pairs qualifies.
+# --version is the floor: a process that starts, prints and ends, with no library.
 hyperfine -N --warmup 20 --runs 300 --export-json "$dir/cli.json" \
-  "$cli -C $dir calc 7.5 1e30" "$cli -C $dir calc 45 5"
+  "$cli --version" "$cli -C $dir calc 7.5 1e30" "$cli -C $dir calc 45 5"
 sample=examples
 # find and divider, top 20: 4k7 lies below every value of the full library, 123k among them.
 quick=("$cli -C $dir find 4k7" "$cli -C $dir find 123k" "$cli -C $dir divider 5 3.3"
@@ -36,6 +38,10 @@ for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json"; do
   awk -F'"' '/"command"/ { command = $4 }
     /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
 done
+echo "CPU (user + sys, mean) beside the floor:"
+awk -F'"' '/"command"/ { command = $4 } /"user"/ { gsub(/[^0-9.e-]/, "", $3); user = $3 }
+  /"system"/ { gsub(/[^0-9.e-]/, "", $3); cpu = user + $3; if (!floor) floor = cpu
+    printf "  %s: %.2f ms, %.2fx the floor\n", command, cpu * 1000, cpu / floor }' "$dir/cli.json"
 echo "Peak memory:"
 for command in "${quick[@]}" "${slow[@]}"; do
   # shellcheck disable=SC2086  # the command is split into its words on purpose

@@ -27,7 +27,7 @@ bool Calculate(std::string_view targetText, std::string_view precisionText, Libr
 
   // The search fills a fresh table, so a failure below leaves the shown results intact.
   ResultTable fresh;
-  if (!ReadLibraryFile(services, library, report)) return false;
+  if (!ReadLibraryFile(services, library, report, ReadDetail::kNotes)) return false;
   NormaliseLibrary(library);
   if (SearchMatches(library.values.data(), library.count, target, precision, fresh) ==
       SearchOutcome::NoValueReachesTarget) {

@@ -26,7 +26,8 @@ ParameterFault CheckParameters(float target, float precision);
 // The Calculate command: converts the two input texts, reads and normalises the library file
 // into library, searches it and, on success, replaces results with the new rows and count.
 // Returns false after showing a message; results are then as they were. A failed read of the
-// library file throws FileError. When the file was read, report tells what the read left out.
+// library file throws FileError. When the file was read, report holds what its reader is told
+// (ReadDetail::kNotes).
 bool Calculate(std::string_view targetText, std::string_view precisionText, LibraryTable& library,
                ResultTable& results, Services& services, ReadReport* report = nullptr);
 

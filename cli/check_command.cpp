@@ -1,5 +1,7 @@
 #include "check_command.h"
 
+#include "command_args.h"
+#include "e_series.h"
 #include "library_check.h"
 
 namespace vantrel {
@@ -10,14 +12,17 @@ CommandSpec CheckCommandSpec() {
           "Reads the library as normalise does and prints, without writing anything, each\n"
           "line the rewrite would drop (no number or zero, beyond the float range, a\n"
           "repeat), each that would stop the rewrite, each value that is within 0.5 % of no\n"
-          "E3 to E192 value (for information), and a summary. Exit status 0 when a rewrite\n"
-          "would leave the file as it is, 1 when it would change or refuse it.\n",
+          "E3 to E192 value, or of no value of the series NAME with --series (for\n"
+          "information), and a summary. Exit status 0 when a rewrite would leave the file\n"
+          "as it is, 1 when it would change or refuse it.\n",
           {},
-          {}};
+          {{"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames()}}};
 }
 
-int RunCheck(const ParsedArgs&, CliContext& context) {
-  const std::optional<finder::LibraryCheck> check = finder::CheckLibrary(context.services);
+int RunCheck(const ParsedArgs& args, CliContext& context) {
+  const std::string* series = args.Value("--series");
+  const std::optional<finder::LibraryCheck> check =
+      finder::CheckLibrary(context.services, series ? FindSeries(*series) : nullptr);
   if (!check) return kExitFailure;
   for (const finder::LibraryFinding& finding : check->findings)
     context.out << finding.Text() << '\n';

@@ -38,18 +38,11 @@ constexpr char kAbout[] =
     "Resistances after options and in find and divider may be written 4700, 4.7k,\n"
     "4k7, 2R2, 470R or 1M.\n";
 
+// calc counts its rows in an int.
+constexpr std::uint64_t kMostRows = 999999999;
+
 constexpr char kExitStatus[] =
     "Exit status: 0 on success, 1 when the command failed, 2 on a usage error.\n";
-
-std::optional<int> ParseRowLimit(const std::string& text) {
-  if (text.empty() || text.size() > 9) return std::nullopt;
-  int value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
-}
 
 // The program's messages, each followed on the command line by a line that helps to act on it:
 // where a missing library was looked for and how to make one, or the system's reason.
@@ -61,11 +54,15 @@ class CliMessageService final : public IMessageService {
   void Show(const Message& message) override {
     m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath().value_or(kLibraryFileName);
-    if (message.text == kLibraryMissingMessage && m_files.LastFailure() == MissingFileReason()) {
-      m_err << "vantrel-cli: no library at \"" << path
-            << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
-    } else if (message.text == kLibraryMissingMessage) {
-      m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+    if (message.text == kLibraryMissingMessage) {
+      if (const std::string notALibrary = NotALibraryMessage(m_files); !notALibrary.empty()) {
+        m_err << "vantrel-cli: " << notALibrary << '\n';
+      } else if (m_files.LastFailure() == MissingFileReason()) {
+        m_err << "vantrel-cli: no library at \"" << path
+              << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
+      } else {
+        m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+      }
     } else if (message.text == kWriteErrorMessage) {
       m_err << "vantrel-cli: cannot write \"" << path << "\": " << m_files.LastFailure() << '\n';
     }
@@ -80,12 +77,7 @@ class CliMessageService final : public IMessageService {
 int RunCalc(const ParsedArgs& args, CliContext& context) {
   std::optional<int> rowLimit;
   if (const std::string* rows = args.Value("--rows")) {
-    rowLimit = ParseRowLimit(*rows);
-    if (!rowLimit) {
-      throw UsageError{
-          "calc: --rows needs a whole number from 0 to 999999999, not " + finder::Quoted(*rows),
-          "calc"};
-    }
+    rowLimit = static_cast<int>(Require(finder::CheckCount("--rows", *rows, 0, kMostRows)));
   }
   const std::string& targetText = args.operands[0];
   const std::string& precisionText = args.operands[1];
@@ -93,8 +85,8 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   for (const auto& [name, text] :
        {std::pair{"TARGET", &targetText}, {"PRECISION", &precisionText}}) {
     if (NotationValue(*text)) {
-      context.err << name << ' ' << finder::Quoted(*text) << " is read as "
-                  << PlainDigits(ParseAtof(*text)) << '\n';
+      context.err << name << ' ' << Quoted(*text) << " is read as " << PlainDigits(ParseAtof(*text))
+                  << '\n';
     }
   }
   LibraryTable library;
@@ -110,14 +102,20 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
     const bool aboutTarget =
         fault == ParameterFault::kTargetNotAboveZero || fault == ParameterFault::kTargetBeyondFloat;
     const std::string& text = aboutTarget ? targetText : precisionText;
-    const std::string readAs = " is read as " + PlainDigits(ParseAtof(text)) + ", which is ";
-    const std::string why = fault == ParameterFault::kTargetNotAboveZero ? readAs + "not above 0"
-                            : fault == ParameterFault::kPrecisionNegative
-                                ? readAs + "below 0"
-                                : " is beyond single precision (about 3.4e38 at most)";
+    const double read = ParseAtof(text);
+    const std::string readAs = " is read as " + PlainDigits(read) + ", which is ";
+    // A target above 0 that the float rounds to 0 is too small, not negative.
+    const std::string why =
+        fault == ParameterFault::kTargetNotAboveZero && read > 0
+            ? " is too small for single precision, the 32-bit floats calc keeps (about 1.4e-45 "
+              "at least)"
+        : fault == ParameterFault::kTargetNotAboveZero ? readAs + "not above 0"
+        : fault == ParameterFault::kPrecisionNegative
+            ? readAs + "below 0"
+            : " is beyond single precision (about 3.4e38 at most)";
     if (fault != ParameterFault::kNone) {
       context.err << "vantrel-cli: calc: " << (aboutTarget ? "TARGET " : "PRECISION ")
-                  << finder::Quoted(text) << why << '\n';
+                  << Quoted(text) << why << '\n';
     }
     return kExitFailure;
   }
@@ -217,8 +215,9 @@ std::string ProgramHelp() {
 int RunCompletion(const ParsedArgs& args, CliContext& context) {
   const auto& shells = CompletionShells();
   if (std::find(shells.begin(), shells.end(), args.operands[0]) == shells.end()) {
-    throw UsageError{"completion: unknown shell \"" + args.operands[0] + "\"; bash, zsh or fish",
-                     "completion"};
+    throw UsageError{
+        "completion: unknown shell " + Quoted(args.operands[0]) + "; bash, zsh or fish",
+        "completion"};
   }
   std::vector<const CommandSpec*> specs;
   for (const CliCommand& command : CliCommands()) specs.push_back(&command.spec);
@@ -241,7 +240,7 @@ int RunHelp(const ParsedArgs& args, CliContext& context) {
     return kExitOk;
   }
   const CliCommand* command = FindCommand(args.operands[0]);
-  if (!command) throw UsageError{"help: unknown command \"" + args.operands[0] + "\"", "help"};
+  if (!command) throw UsageError{"help: unknown command " + Quoted(args.operands[0]), "help"};
   context.out << CommandHelp(command->spec);
   return kExitOk;
 }
@@ -343,7 +342,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
         out << kVersion << '\n';
         return kExitOk;
       }
-      if (option != "-C") throw UsageError{"unknown option \"" + option + "\"", ""};
+      if (option != "-C") throw UsageError{"unknown option " + Quoted(option), ""};
       if (++next == args.size()) throw UsageError{"-C needs a value DIR", ""};
       const std::string& dir = args[next];
       if (::chdir(dir.c_str()) != 0) {
@@ -354,7 +353,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     }
     if (next == args.size()) throw UsageError{"no command given", ""};
     command = FindCommand(args[next]);
-    if (!command) throw UsageError{"unknown command \"" + args[next] + "\"", ""};
+    if (!command) throw UsageError{"unknown command " + Quoted(args[next]), ""};
     const std::span<const std::string> words(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
                                              args.end());
     const ParsedArgs parsed = ParseArgs(command->spec, words);

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "number_text.h"
+
 namespace vantrel {
 namespace {
 
 constexpr std::string_view kHelpOption = "--help";
 constexpr std::size_t kUsageWidth = 79;
-
-std::string Quoted(std::string_view text) {
-  return '"' + std::string(text) + '"';
-}
 
 std::string ChoiceList(const std::vector<std::string_view>& choices) {
   std::string list;

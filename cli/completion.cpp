@@ -167,7 +167,13 @@ std::string ZshScript(const std::vector<OptionSpec>& program,
       "      ;;\n"
       "  esac\n"
       "}\n"
-      "_vantrel-cli \"$@\"\n";
+      "# Autoloaded from fpath, the file is the completion function's body; sourced, it\n"
+      "# registers the function instead, as _arguments works only inside completion.\n"
+      "if [[ $funcstack[1] == _vantrel-cli ]]; then\n"
+      "  _vantrel-cli \"$@\"\n"
+      "else\n"
+      "  compdef _vantrel-cli vantrel-cli\n"
+      "fi\n";
   return script;
 }
 

@@ -24,8 +24,8 @@ namespace vantrel {
 // Lists the rows of request on stock (Kind, as in search_kinds.h); false when there was none.
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
 // prints nothing then. The text table of --all is streamed (TableStream); a text table of K
-// rows is laid out from all of them. outFd: out's file descriptor, watched while rows are
-// streamed, or -1.
+// rows is laid out from all of them. A streamed search ends once out has gone bad. outFd:
+// out's file descriptor, watched while rows are streamed, or -1.
 template <class Kind>
 bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& stock,
               OutputFormat format, const OutputHead& head, int outFd, std::ostream& out) {
@@ -39,7 +39,7 @@ bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& 
     return Kind::TextCells(shown, digits, request);
   };
   std::uint64_t rank = 0;
-  // Rows as they are found: a reader that has gone ends the search.
+  // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
   std::atomic<bool> stop = false;
   std::optional<ReaderGoneWatch> watch;
   if (outFd >= 0) watch.emplace(outFd, stop);
@@ -47,14 +47,17 @@ bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& 
     RowWriter writer(format, head, finder::ColumnNames(columns), out);
     finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
       writer.Row(Kind::Fields(row(++rank, found), request));
+      if (!out) stop = true;
     });
     writer.Finish();
     return rank > 0;
   }
   if (request.limit == std::numeric_limits<std::uint64_t>::max()) {
     TableStream<Row> table(TextColumns(columns), Kind::Target(request), Kind::Key, textCells, out);
-    finder::SearchRows<Kind>(request, stock, &stop, request.limit,
-                             [&](const Found& found) { table.Add(row(++rank, found)); });
+    finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
+      table.Add(row(++rank, found));
+      if (!out) stop = true;
+    });
     table.Finish();
     return rank > 0;
   }

@@ -11,15 +11,6 @@
 #include "series_library.h"
 
 namespace vantrel {
-namespace {
-
-std::vector<std::string_view> SeriesNames() {
-  std::vector<std::string_view> names;
-  for (const ESeries& series : StandardSeries()) names.push_back(series.name);
-  return names;
-}
-
-}  // namespace
 
 CommandSpec SeriesCommandSpec() {
   return {"series",
@@ -65,8 +56,13 @@ int RunSeries(const ParsedArgs& args, CliContext& context) {
     case finder::SeriesWrite::kCannotCreate:
       return kExitFailure;
     case finder::SeriesWrite::kExists:
-      context.err << "vantrel-cli: series: " << kLibraryFileName
-                  << " exists already; --merge adds the series to it\n";
+      if (const std::string notALibrary = NotALibraryMessage(context.services.files);
+          !notALibrary.empty()) {
+        context.err << "vantrel-cli: series: " << notALibrary << '\n';
+      } else {
+        context.err << "vantrel-cli: series: " << kLibraryFileName
+                    << " exists already; --merge adds the series to it\n";
+      }
       return kExitFailure;
     case finder::SeriesWrite::kMergeRefused:
       ReportReadNotes(written.report.read, context.err);

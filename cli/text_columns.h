@@ -42,6 +42,7 @@ void WriteTable(const ForEach& forEach, const Key& key, double target, const Cel
   forEach([&](const auto& row) { columns.Measure(cells(row, digits)); });
   std::string text = columns.HeaderLine();
   forEach([&](const auto& row) {
+    if (!out) return;  // nobody gets the rest
     text += columns.Line(cells(row, digits));
     if (text.size() >= 65536) {
       out << text;

@@ -13,7 +13,7 @@
 namespace vantrel::finder {
 namespace {
 
-// Values further than this from every E3 to E192 value are worth a note.
+// Values further than this from every value of the series are worth a note.
 constexpr double kSeriesTolerance = 0.005;
 
 LibraryFinding About(const LinePiece& piece, const std::string& what) {
@@ -37,8 +37,9 @@ std::vector<std::string> LibraryCheck::Conclusion() const {
   std::string summary =
       std::to_string(values) + " value(s), " + std::to_string(dropped) + " line(s) dropped";
   if (blank > 0) summary += ", " + std::to_string(blank) + " blank line(s) dropped";
+  const std::string outside = series ? std::string(series->name) : "the E-series";
   lines.push_back(summary + ", " + std::to_string(refused) + " line(s) refused, " +
-                  std::to_string(outsideSeries) + " value(s) outside the E-series.");
+                  std::to_string(outsideSeries) + " value(s) outside " + outside + ".");
   if (!refusal.empty()) {
     lines.push_back("A rewrite would be refused: " + refusal);
   } else if (wouldChange) {
@@ -51,12 +52,19 @@ std::vector<std::string> LibraryCheck::Conclusion() const {
   return lines;
 }
 
-std::optional<LibraryCheck> CheckLibrary(Services& services) {
+std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series) {
   LibraryTable table;
   RewriteReport report;
   if (!ReadLibraryFile(services, table, &report.read)) return std::nullopt;
   LibraryCheck check;
+  check.series = series;
   std::vector<LibraryFinding>& findings = check.findings;
+  const auto near = [&](float value) {
+    return series ? NearSeriesValue(value, *series, kSeriesTolerance)
+                  : NearStandardValue(value, kSeriesTolerance);
+  };
+  const std::string farFrom =
+      "within 0.5 % of no " + (series ? std::string(series->name) : "E3 to E192") + " value";
 
   // Before the plan reorders the table, the read's pieces match its values one to one.
   std::set<float> outside;
@@ -68,8 +76,8 @@ std::optional<LibraryCheck> CheckLibrary(Services& services) {
                                "negative: a rewrite keeps it, find and divider leave it out"));
       continue;
     }
-    if (!NearStandardValue(value, kSeriesTolerance) && outside.insert(value).second) {
-      findings.push_back(About(report.read.valuePieces[i], "within 0.5 % of no E3 to E192 value"));
+    if (!near(value) && outside.insert(value).second) {
+      findings.push_back(About(report.read.valuePieces[i], farFrom));
     }
   }
   check.values = report.read.valuePieces.size();
@@ -114,18 +122,16 @@ std::optional<LibraryCheck> CheckLibrary(Services& services) {
       findings.begin(), findings.end(),
       [](const LibraryFinding& a, const LibraryFinding& b) { return a.line < b.line; });
 
-  if (report.read.fileTooLong) {
-    check.longFileSize =
-        std::max(report.read.identity.size, static_cast<std::int64_t>(kLibraryReadLimit) + 1);
-  }
+  // The bytes of this read tell both the length and whether the rewrite changes the file.
+  const LibraryBytes bytes = ReadLibraryBytes(services.files);
+  if (bytes.goesOn) check.longFileSize = bytes.size;
   // The rewrite's own message, told as what would happen.
   constexpr std::string_view kNotRewritten = "ResistorLibrary.txt was not rewritten: ";
   std::string_view refusal = report.refusal;
   if (refusal.starts_with(kNotRewritten)) refusal.remove_prefix(kNotRewritten.size());
   check.refusal = refusal;
   // A file past the limit is refused, so the bytes the reader takes tell whether it changes.
-  check.wouldChange =
-      check.refusal.empty() && ReadLibraryBytes(services.files).bytes != report.text;
+  check.wouldChange = check.refusal.empty() && bytes.bytes != report.text;
   return check;
 }
 

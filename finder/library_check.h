@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "e_series.h"
 #include "services.h"
 
 namespace vantrel::finder {
@@ -27,7 +28,8 @@ struct LibraryCheck {
   int dropped = 0;                           // lines a rewrite drops, blank ones apart
   int blank = 0;                             // blank lines a rewrite drops
   int refused = 0;                           // lines that stop a rewrite
-  std::size_t outsideSeries = 0;             // distinct values within 0.5 % of no E3 to E192 value
+  const ESeries* series = nullptr;           // the series values are held against; all if none
+  std::size_t outsideSeries = 0;             // distinct values within 0.5 % of none of series
   std::optional<std::int64_t> longFileSize;  // the size of a file longer than the read limit
   std::string refusal;       // why a rewrite would be refused, after the file's name
   bool wouldChange = false;  // a rewrite would write other bytes
@@ -37,8 +39,9 @@ struct LibraryCheck {
   std::vector<std::string> Conclusion() const;
 };
 
-// Reads ./ResistorLibrary.txt as a rewrite does, at most one byte past the read limit. Nothing,
-// after the missing-library message, when it cannot be opened; a failed read throws FileError.
-std::optional<LibraryCheck> CheckLibrary(Services& services);
+// Reads ./ResistorLibrary.txt as a rewrite does, and notes each value that is within 0.5 % of
+// no value of series, or of E3 to E192 without one. Nothing, after the missing-library message,
+// when it cannot be opened; a failed read throws FileError.
+std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series = nullptr);
 
 }  // namespace vantrel::finder

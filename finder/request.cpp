@@ -37,6 +37,7 @@ class Speaker {
     return shown.erase(0, 1);
   }
   bool Window() const { return m_wording == Wording::kWindow; }
+  finder::Wording Words() const { return m_wording; }
 
   [[noreturn]] void Refuse(std::string_view field, std::string message) const {
     throw Refusal{{std::string(field), std::move(message)}};
@@ -72,9 +73,15 @@ double Voltage(const Speaker& say, std::string_view field, const std::string& te
                   "voltages from 1e-6 to 1e6");
 }
 
-// A percentage of 0 or more, "1" or "1%".
+// text without the one "+" a number may carry in front, as resistances may.
+std::string_view Unsigned(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  return text;
+}
+
+// A percentage of 0 or more, "1", "+1" or "1%".
 double Percent(const Speaker& say, std::string_view field, const std::string& text) {
-  std::string_view digits = text;
+  std::string_view digits = Unsigned(text);
   if (digits.ends_with('%')) digits.remove_suffix(1);
   double value = 0;
   const char* end = digits.data() + digits.size();
@@ -87,17 +94,9 @@ double Percent(const Speaker& say, std::string_view field, const std::string& te
 
 std::uint64_t Count(const Speaker& say, std::string_view field, const std::string& text,
                     std::uint64_t most) {
-  std::uint64_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value == 0 || value > most) {
-    say.Refuse(field, say.Name(field) + " needs a whole number " +
-                          (most == std::numeric_limits<std::uint64_t>::max()
-                               ? std::string("above 0")
-                               : "from 1 to " + std::to_string(most)) +
-                          ", not " + say.Shown(text));
-  }
-  return value;
+  const Checked<std::uint64_t> count = CheckCount(field, text, 1, most, say.Words());
+  if (const auto* error = std::get_if<RequestError>(&count)) throw Refusal{*error};
+  return std::get<std::uint64_t>(count);
 }
 
 std::uint64_t Limit(const Speaker& say, const std::optional<std::string>& top, bool all) {
@@ -241,14 +240,26 @@ std::string_view FieldName(std::string_view option, Wording wording) {
   return option;
 }
 
-std::string Quoted(std::string_view text) {
-  constexpr std::size_t kShown = 40;
-  if (text.size() <= kShown) return '"' + std::string(text) + '"';
-  std::size_t cut = kShown;
-  // Back up over UTF-8 continuation bytes so no character is split.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return '"' + std::string(text.substr(0, cut)) + "...\" (" + std::to_string(text.size()) +
-         " characters)";
+Checked<std::uint64_t> CheckCount(std::string_view field, std::string_view text,
+                                  std::uint64_t least, std::uint64_t most, Wording wording) {
+  const Speaker say(wording);
+  const std::string_view digits = Unsigned(text);
+  std::uint64_t value = 0;
+  const char* end = digits.data() + digits.size();
+  const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
+  // Digits past the most, even past what 64 bits hold, are a number too large, not no number.
+  if (!digits.empty() && ptr == end && (ec == std::errc::result_out_of_range || value > most)) {
+    return RequestError{std::string(field),
+                        say.Named(field, text) + " is too large: at most " + std::to_string(most)};
+  }
+  if (digits.empty() || ec != std::errc() || ptr != end || value < least) {
+    const std::string range = least == 1 && most == std::numeric_limits<std::uint64_t>::max()
+                                  ? "above 0"
+                                  : "from " + std::to_string(least) + " to " + std::to_string(most);
+    return RequestError{std::string(field), say.Name(field) + " needs a whole number " + range +
+                                                ", not " + say.Shown(text)};
+  }
+  return value;
 }
 
 Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {

@@ -182,6 +182,12 @@ struct SeriesRequest {
   double high = 1e6;
 };
 
+// A count typed for field (an option such as "--top"): a whole number from least to most,
+// "+" allowed in front.
+Checked<std::uint64_t> CheckCount(std::string_view field, std::string_view text,
+                                  std::uint64_t least, std::uint64_t most,
+                                  Wording wording = Wording::kCommandLine);
+
 // Each check reads every field, finite and in range and consistent with the others, or names
 // the first field that is not.
 Checked<FindRequest> CheckFind(const FindInput& input, Wording wording = Wording::kCommandLine);
@@ -192,9 +198,5 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
 Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input,
                                    Wording wording = Wording::kCommandLine);
-
-// text in double quotes, cut to its first 40 bytes (on a character boundary) with the full
-// length said when longer, so that a pasted novel is not echoed whole.
-std::string Quoted(std::string_view text);
 
 }  // namespace vantrel::finder

@@ -1,11 +1,36 @@
 #include "stock_load.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <unordered_map>
 
 #include "number_text.h"
 #include "request.h"
 
 namespace vantrel::finder {
+
+namespace {
+
+// notes with each repeat folded into its first: "... (1000 times)".
+std::vector<std::string> Counted(const std::vector<std::string>& notes) {
+  std::vector<std::string> distinct;
+  std::vector<std::size_t> times;
+  std::unordered_map<std::string, std::size_t> index;
+  for (const std::string& note : notes) {
+    const auto [at, added] = index.try_emplace(note, distinct.size());
+    if (added) {
+      distinct.push_back(note);
+      times.push_back(0);
+    }
+    ++times[at->second];
+  }
+  for (std::size_t i = 0; i < distinct.size(); ++i) {
+    if (times[i] > 1) distinct[i] += " (" + std::to_string(times[i]) + " times)";
+  }
+  return distinct;
+}
+
+}  // namespace
 
 std::vector<std::string> ReadNotes(const ReadReport& report) {
   std::vector<std::string> notes;
@@ -37,11 +62,13 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
     return value > 0 && !(value >= kMinResistance && value <= kMaxResistance);
   });
 
+  std::vector<std::string> missing;
   for (double value : excluded) {
     if (std::find(library.begin(), library.end(), value) == library.end()) {
-      loaded.stockNotes.push_back("--exclude " + PlainDigits(value) + ": no such library value");
+      missing.push_back("--exclude " + PlainDigits(value) + ": no such library value");
     }
   }
+  loaded.stockNotes = Counted(missing);
 
   loaded.stock = networks::MakeStock(library, excluded);
   const int notAboveZero = loaded.stock.nonPositive + report.zeroValues;

@@ -18,7 +18,7 @@ struct LoadedStock {
   // Library lines read otherwise than they look ("line 3: "4k7" is read as 4").
   std::vector<std::string> readNotes;
   // Values left out: not above 0, outside the resistance range a request accepts, or
-  // excluded values the library lacks.
+  // excluded values the library lacks (each once, with how often it was given).
   std::vector<std::string> stockNotes;
 };
 

@@ -34,6 +34,7 @@ struct Reference {
   std::vector<int> notationLines;
   int cutLine = 0;  // 0: nothing was cut
   int valuesBeyondTable = 0;
+  bool textWithoutValue = false;  // an unused or infinite line that is not blank
   bool textAfterNul = false;
   bool byteOrderMark = false;
 };
@@ -85,10 +86,13 @@ Reference ReferenceRead(std::string_view file) {
     }
     if (NotationValue(piece)) ref.notationLines.push_back(line);
     const double value = ReferenceAtof(piece);
+    const bool blank = std::all_of(piece, piece + std::strlen(piece), IsCSpace);
     if (value == 0.0) {
       ref.unusedLines.push_back(line);
+      ref.textWithoutValue |= !blank;
     } else if (std::isinf(RoundToFloat(value))) {
       ref.infiniteLines.push_back(line);
+      ref.textWithoutValue = true;
     } else if (ref.values.size() == LibraryTable::kCapacity) {
       ++ref.valuesBeyondTable;
     } else {
@@ -173,6 +177,7 @@ std::string ReferenceRefusal(const std::string& file, const Reference& ref,
   if (ref.textAfterNul) return kLibraryNulMessage;
   const std::string named = "ResistorLibrary.txt was not rewritten: line ";
   if (!ref.notationLines.empty()) return named + std::to_string(ref.notationLines.front()) + ' ';
+  if (ref.values.empty() && ref.textWithoutValue) return kLibraryNoValueMessage;
   for (std::size_t i = 0; i < ref.values.size(); ++i) {
     if (IsZeroText(ReferenceFixed(ref.values[i], 2))) {
       return named + std::to_string(ref.valueLines[i]) + ' ';

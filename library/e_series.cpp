@@ -74,19 +74,31 @@ const ESeries* FindSeries(std::string_view name) {
   return nullptr;
 }
 
-bool NearStandardValue(double value, double tolerance) {
+std::vector<std::string_view> SeriesNames() {
+  std::vector<std::string_view> names;
+  for (const ESeries& series : StandardSeries()) names.push_back(series.name);
+  return names;
+}
+
+bool NearSeriesValue(double value, const ESeries& series, double tolerance) {
   if (!(value > 0) || !std::isfinite(value)) return false;
   // The decade's mantissa in [1, 10); its neighbours cover rounding at either end of it.
   const double mantissa = value / std::pow(10.0, std::floor(std::log10(value)));
+  const double scale = series.mantissas.front() < 100 ? 10.0 : 100.0;
   auto near = [&](double standard) {
     for (double candidate : {standard / 10, standard, standard * 10}) {
       if (std::abs(mantissa - candidate) <= tolerance * candidate) return true;
     }
     return false;
   };
+  return std::any_of(series.mantissas.begin(), series.mantissas.end(),
+                     [&](int m) { return near(m / scale); });
+}
+
+bool NearStandardValue(double value, double tolerance) {
   // E3 to E12 are part of E24, and E48 and E96 part of E192.
-  return std::any_of(kE24, std::end(kE24), [&](int m) { return near(m / 10.0); }) ||
-         std::any_of(kE192, std::end(kE192), [&](int m) { return near(m / 100.0); });
+  return NearSeriesValue(value, *FindSeries("E24"), tolerance) ||
+         NearSeriesValue(value, *FindSeries("E192"), tolerance);
 }
 
 SeriesValues SeriesBetween(const ESeries& series, double low, double high, std::size_t limit) {

@@ -19,8 +19,14 @@ const std::vector<ESeries>& StandardSeries();
 // The series of that name, in any letter case; nullptr when there is none.
 const ESeries* FindSeries(std::string_view name);
 
-// True when value is within tolerance (relative: 0.005 is 0.5 %) of a value of E3 to E192 in
-// some decade.
+// The series' names, E3 to E192.
+std::vector<std::string_view> SeriesNames();
+
+// True when value is within tolerance (relative: 0.005 is 0.5 %) of a value of series in some
+// decade.
+bool NearSeriesValue(double value, const ESeries& series, double tolerance);
+
+// True when value is within tolerance of a value of E3 to E192 in some decade.
 bool NearStandardValue(double value, double tolerance);
 
 // The values of series from low to high inclusive, ascending, as the library keeps them.

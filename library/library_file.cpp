@@ -1,9 +1,12 @@
 #include "library_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "number_text.h"
 #include "resistor_notation.h"
@@ -12,21 +15,38 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kSpaceOrNul{" \t\n\v\f\r\0", 7};
-constexpr std::string_view kLineEnds = "\r\n";
 // Older Windows editors start a UTF-8 file with it.
 constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+
+// A plain test rather than find_first_of, which calls memchr for each byte of the file.
+bool IsLineEnd(char c) {
+  return c == '\r' || c == '\n';
+}
 
 struct FileStart {
   std::string bytes;  // up to one byte past the read limit
   FileIdentity identity;
+  std::int64_t size = 0;  // of the whole file, when measured; else of bytes
 };
 
-// One byte past the limit tells whether the file was longer than what is parsed. Nothing when
-// the file cannot be opened.
-std::optional<FileStart> ReadFileStart(IFileService& files) {
+// One byte past the limit tells whether the file was longer than what is parsed. With measure,
+// a file that goes on is also read to its end when its size is below what was read: /proc
+// files say 0 and sysfs files 4096, and a file may have grown since it was opened. Nothing
+// when the file cannot be opened.
+std::optional<FileStart> ReadFileStart(IFileService& files, bool measure) {
   auto file = files.OpenForRead(kLibraryPath);
   if (!file) return std::nullopt;
   FileStart start{file->Read(kLibraryReadLimit + 1), file->Identity()};
+  start.size = static_cast<std::int64_t>(start.bytes.size());
+  if (measure && start.bytes.size() > kLibraryReadLimit) {
+    if (start.identity.size >= start.size) {
+      start.size = start.identity.size;
+    } else {
+      constexpr std::size_t kChunk = 1 << 16;
+      for (std::size_t got = kChunk; got == kChunk; start.size += static_cast<std::int64_t>(got))
+        got = file->Read(kChunk).size();
+    }
+  }
   file->Close();
   return start;
 }
@@ -37,9 +57,17 @@ std::string_view LinePiece::Trimmed() const {
   return TrimCSpace(text);
 }
 
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report) {
+std::string NotALibraryMessage(IFileService& files) {
+  const std::string what = files.NotRegularFile(kLibraryPath);
+  if (what.empty()) return {};
+  return std::string(kLibraryFileName) + " is " + what +
+         "; the library must be a regular file, or a symbolic link to one";
+}
+
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report,
+                     ReadDetail detail) {
   // Closed before the table changes, so a failed close leaves it as it was.
-  const std::optional<FileStart> start = ReadFileStart(services.files);
+  const std::optional<FileStart> start = ReadFileStart(services.files, false);
   if (!start) {
     services.messages.Show({kLibraryMissingMessage});
     return false;
@@ -62,37 +90,44 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   }
 
   // CR, LF and CR LF all end a line; a run of line ends is one separator.
+  const bool everyPiece = report && detail == ReadDetail::kAll;
   std::int32_t count = 0;
   int line = 1;
   std::size_t pos = 0;
   while (true) {
-    for (; pos < text.size() && kLineEnds.find(text[pos]) != std::string_view::npos; ++pos) {
+    for (; pos < text.size() && IsLineEnd(text[pos]); ++pos) {
       if (text[pos] == '\r' || pos == 0 || text[pos - 1] != '\r') ++line;
     }
     if (pos == text.size()) break;
-    const std::size_t end = std::min(text.find_first_of(kLineEnds, pos), text.size());
-    LinePiece piece{line, std::string(text.substr(pos, end - pos))};
+    std::size_t end = pos;
+    while (end < text.size() && !IsLineEnd(text[end])) ++end;
+    const std::string_view piece = text.substr(pos, end - pos);
+    const auto linePiece = [&] { return LinePiece{line, std::string(piece)}; };
     pos = end;
     // Text that the limit cut may be a shorter number than the one in the file.
     if (pos == text.size() && cutByLimit) {
-      if (piece.text.find_first_not_of(kSpaceOrNul) != std::string::npos) {
-        local.cutPiece = std::move(piece);
+      if (piece.find_first_not_of(kSpaceOrNul) != std::string_view::npos) {
+        local.cutPiece = linePiece();
       }
       break;
     }
 
-    const double value = ParseAtof(piece.text);
-    if (const std::optional<double> written = NotationValue(piece.text)) {
-      local.notationPieces.push_back({piece, value, *written});
+    const double value = ParseAtof(piece);
+    if (report) {
+      if (const std::optional<double> written = NotationValue(piece)) {
+        local.notationPieces.push_back({linePiece(), value, *written});
+      }
     }
     if (value == 0.0) {
-      if (ScanDecimal(TrimCSpace(piece.text), 0, "eEdD").HasDigits()) ++local.zeroValues;
-      local.unusedPieces.push_back(std::move(piece));
+      if (everyPiece) {
+        if (ScanDecimal(TrimCSpace(piece), 0, "eEdD").HasDigits()) ++local.zeroValues;
+        local.unusedPieces.push_back(linePiece());
+      }
       continue;
     }
     const float stored = RoundToFloat(value);
     if (std::isinf(stored)) {
-      local.infinitePieces.push_back(std::move(piece));
+      if (everyPiece) local.infinitePieces.push_back(linePiece());
       continue;
     }
     if (count == LibraryTable::kCapacity) {
@@ -100,8 +135,10 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       continue;
     }
     table.values[static_cast<std::size_t>(count++)] = stored;
-    local.valuePieces.push_back(std::move(piece));
-    local.valuesAsRead.push_back(value);
+    if (everyPiece) {
+      local.valuePieces.push_back(linePiece());
+      local.valuesAsRead.push_back(value);
+    }
   }
   table.count = count;
   if (report) *report = std::move(local);
@@ -109,48 +146,43 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
 }
 
 LibraryBytes ReadLibraryBytes(IFileService& files) {
-  std::optional<FileStart> start = ReadFileStart(files);
+  std::optional<FileStart> start = ReadFileStart(files, true);
   if (!start) throw FileError("read", kLibraryPath, "the file cannot be opened");
   LibraryBytes read;
   read.goesOn = start->bytes.size() > kLibraryReadLimit;
   start->bytes.resize(std::min(start->bytes.size(), kLibraryReadLimit));
   read.bytes = std::move(start->bytes);
-  // A file that grew after it was opened is at least as long as what was read.
-  read.size = std::max(start->identity.size,
-                       static_cast<std::int64_t>(read.bytes.size() + (read.goesOn ? 1 : 0)));
+  read.size = start->size;
   return read;
 }
 
 std::int32_t RemoveDuplicates(float* values, std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) {
-    for (std::int32_t j = i + 1; j < count;) {
-      if (values[j] == values[i]) {
-        for (std::int32_t k = j; k + 1 < count; ++k) values[k] = values[k + 1];
-        --count;
-      } else {
-        ++j;
-      }
-    }
+  // Sorted by value and then by place, equal values are neighbours and the first of each run is
+  // the one kept: n log n steps where comparing every pair cost more than a full calc's search.
+  // A key holds the value's bits turned to ascend (-0 as 0, which it equals) above its place.
+  std::vector<std::uint64_t> keys(static_cast<std::size_t>(std::max(count, 0)));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint32_t>(values[i] == 0 ? 0.0f : values[i]);
+    const std::uint32_t ascending = (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+    keys[i] = std::uint64_t{ascending} << 32 | i;
   }
-  return count;
+  std::sort(keys.begin(), keys.end());
+  std::vector<bool> repeat(keys.size(), false);
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    const auto place = static_cast<std::uint32_t>(keys[k]);
+    // NaN equals nothing, itself included, so each one stays.
+    if (values[place] == values[static_cast<std::uint32_t>(keys[k - 1])]) repeat[place] = true;
+  }
+  std::int32_t kept = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (!repeat[static_cast<std::size_t>(i)]) values[kept++] = values[i];
+  }
+  return kept;
 }
 
 void SortAscending(float* values, std::int32_t count) {
-  // A bubble sort whose rising value stays in a register: the same comparisons and swaps as
-  // swapping in memory, several times faster on a full table.
-  for (std::int32_t m = count - 1; m >= 1; --m) {
-    float rising = values[0];
-    for (std::int32_t i = 0; i < m; ++i) {
-      const float next = values[i + 1];
-      if (rising > next) {
-        values[i] = next;
-      } else {
-        values[i] = rising;
-        rising = next;
-      }
-    }
-    values[m] = rising;
-  }
+  // Stable, so of equal values (0 and -0) the first stays first.
+  std::stable_sort(values, values + std::max(count, 0));
 }
 
 void NormaliseLibrary(LibraryTable& table) {

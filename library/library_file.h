@@ -57,26 +57,41 @@ struct ReadReport {
   bool TookWholeFile() const { return !fileTooLong && valuesBeyondTable == 0 && !textAfterNul; }
 };
 
+// Why ./ResistorLibrary.txt can be no library, in the words every front end uses:
+// "ResistorLibrary.txt is a folder; ..."; empty when it is a regular file, a symbolic link to
+// one, or nothing at all.
+std::string NotALibraryMessage(IFileService& files);
+
+// How much of the file a read's report holds besides the flags and valuesBeyondTable.
+enum class ReadDetail {
+  kNotes,  // notationPieces and cutPiece only: what a reader of the values is told
+  kAll,    // every piece and value as read, for a rewrite, a check or the stock
+};
+
 // Replaces the table's contents from ./ResistorLibrary.txt: CR, LF and CR LF each end a piece,
 // and each piece is read as one value. Returns false, after showing the missing-library
 // message, when the file cannot be opened; the table is then unchanged. A failed read or close
 // throws FileError.
-bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr);
+bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr,
+                     ReadDetail detail = ReadDetail::kAll);
 
 // The start of ./ResistorLibrary.txt that the reader takes, and how long the whole file is.
 struct LibraryBytes {
   std::string bytes;      // at most kLibraryReadLimit bytes
   bool goesOn = false;    // the file is longer than kLibraryReadLimit
-  std::int64_t size = 0;  // of the whole file
+  std::int64_t size = 0;  // of the whole file: the size it has, or the bytes read of it
 };
 
-// Reads at most one byte past the limit, whatever the file's size. Throws FileError when the
-// file cannot be opened or read.
+// Reads one byte past the limit, and the rest of a longer file only when the size the file
+// system gives is below what was read. Throws FileError when the file cannot be opened or
+// read.
 LibraryBytes ReadLibraryBytes(IFileService& files);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);
 
+// Sorts the first count values ascending, equal ones (0 and -0) in the order they came; the
+// reader stores no NaN, which has no place in that order.
 void SortAscending(float* values, std::int32_t count);
 
 // The normalisation run after every read: distinct values in ascending order.

@@ -27,6 +27,15 @@ std::string WrittenAsZeroMessage(const LinePiece& piece, std::string_view text) 
          "try again.";
 }
 
+// True when the file holds text but no value: rewriting it would leave it empty. A blank file
+// is no loss.
+bool HoldsOnlyText(const ReadReport& read) {
+  if (!read.valuePieces.empty()) return false;
+  const auto holdsText = [](const LinePiece& piece) { return !piece.Trimmed().empty(); };
+  return std::any_of(read.unusedPieces.begin(), read.unusedPieces.end(), holdsText) ||
+         std::any_of(read.infinitePieces.begin(), read.infinitePieces.end(), holdsText);
+}
+
 bool IsZeroText(std::string_view text) {
   return text == "0.00" || text == "-0.00";
 }
@@ -88,6 +97,8 @@ void PlanRewrite(LibraryTable& table, RewriteReport& report) {
     report.refusal = message;
   } else if (!report.read.notationPieces.empty()) {
     report.refusal = NotationMessage(report.read.notationPieces.front());
+  } else if (HoldsOnlyText(report.read)) {
+    report.refusal = kLibraryNoValueMessage;
   } else if (!report.writtenAsZero.empty()) {
     const LinePiece& first = report.writtenAsZero.front();
     report.refusal = WrittenAsZeroMessage(first, FormatFixed(ParseAtof(first.text), 2));

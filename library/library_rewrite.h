@@ -24,6 +24,10 @@ inline constexpr char kLibraryWouldGrowMessage[] =
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
     "again.";
 
+inline constexpr char kLibraryNoValueMessage[] =
+    "ResistorLibrary.txt was not rewritten: it holds no resistor value, so a rewrite would drop "
+    "every line of it. Put one value on each line, or empty the file, and try again.";
+
 inline constexpr char kLibraryMergeTooManyMessage[] =
     "ResistorLibrary.txt was not rewritten: with the new values it would hold more than 1000 "
     "values, and only the first 1000 are read. Add fewer values and try again.";

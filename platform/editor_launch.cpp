@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "number_text.h"
+
 extern char** environ;
 
 namespace vantrel {
@@ -210,7 +212,7 @@ class ChildSession final : public IEditorSession {
 
  private:
   std::string Describe(int status) const {
-    const std::string editor = "The editor \"" + m_command + "\"";
+    const std::string editor = "The editor " + Quoted(m_command);
     if (WIFSIGNALED(status)) {
       const char* name = ::sigabbrev_np(WTERMSIG(status));
       return editor + " was ended by signal " +

@@ -75,6 +75,11 @@ class IFileService {
   // throws FileError when writing, flushing or closing fails, after removing the new file.
   virtual CreateOutcome CreateFile(const std::string& path, std::string_view content) = 0;
 
+  // What path names when it is neither a regular file nor a symbolic link to one, as words
+  // to follow "is": "a folder", "a FIFO, not a regular file", "a dangling symbolic link to
+  // "X"", ...; empty for a regular file, a link to one, or nothing at all.
+  virtual std::string NotRegularFile(const std::string& path) = 0;
+
   // The system's reason ("Permission denied", ...) why the last OpenForRead gave nullptr or the
   // last ReplaceFile or CreateFile gave kCannotCreate.
   virtual std::string LastFailure() const = 0;

@@ -54,6 +54,16 @@ std::string_view TrimCSpace(std::string_view text) {
   return text.substr(begin, text.find_last_not_of(kCSpace) - begin + 1);
 }
 
+std::string Quoted(std::string_view text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return '"' + std::string(text) + '"';
+  std::size_t cut = kShown;
+  // Back up over UTF-8 continuation bytes so no character is split.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return '"' + std::string(text.substr(0, cut)) + "...\" (" + std::to_string(text.size()) +
+         " characters)";
+}
+
 std::size_t SkipDigits(std::string_view text, std::size_t pos) {
   while (pos < text.size() && IsDigit(text[pos])) ++pos;
   return pos;
@@ -97,6 +107,23 @@ DecimalText ScanDecimal(std::string_view text, std::size_t pos, std::string_view
 }
 
 double DecimalText::Value(int power) const {
+  // Up to 15 digits are an exact double, as is 10^k up to 10^22, and one multiplication or
+  // division of exact operands rounds correctly: most library lines need no strtod.
+  if (whole.size() + fraction.size() <= 15) {
+    const long long shift = exponent + power - static_cast<long long>(fraction.size());
+    if (shift >= -22 && shift <= 22) {
+      constexpr std::array<double, 23> kPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+      std::int64_t digits = 0;
+      for (char c : whole) digits = digits * 10 + (c - '0');
+      for (char c : fraction) digits = digits * 10 + (c - '0');
+      const auto mantissa = static_cast<double>(digits);
+      const double magnitude = shift >= 0 ? mantissa * kPowers[static_cast<std::size_t>(shift)]
+                                          : mantissa / kPowers[static_cast<std::size_t>(-shift)];
+      return negative ? -magnitude : magnitude;
+    }
+  }
   // Past this many powers of ten, whatever the digits, the value is beyond the double range
   // (infinity) or below its smallest denormal (zero), so strtod gets the same answer.
   const auto limit = static_cast<long long>(whole.size() + fraction.size()) + 400;

@@ -14,6 +14,10 @@ bool IsCSpace(char c);
 // text without the C white space around it.
 std::string_view TrimCSpace(std::string_view text);
 
+// text in double quotes for a message, cut to its first 40 bytes (on a character boundary)
+// with the full length said when longer, so that a pasted novel is not echoed whole.
+std::string Quoted(std::string_view text);
+
 // A number as written: [sign] digits [. digits] [exponent letter [sign] digits], with at least
 // one digit in the mantissa for it to count.
 struct DecimalText {

@@ -20,6 +20,9 @@ namespace {
 
 // A new file is named .ResistorLibrary.txt.PID.XXXXXX, PID being its writer's process.
 constexpr std::string_view kTemporaryPrefix = ".ResistorLibrary.txt.";
+// The characters mkostemp and LinkIntoFolder put in place of its XXXXXX.
+constexpr std::string_view kNameLetters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string TemporaryPrefix() {
   return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + '.';
@@ -168,13 +171,12 @@ std::string DirectoryOf(const std::string& path) {
 
 // Gives the unnamed file fd a free name in the folder; returns its path, or empty with errno.
 std::string LinkIntoFolder(int fd, int dirFd, const std::string& directory) {
-  constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
     unsigned char random[6];
     if (::getentropy(random, sizeof random) != 0) return {};
     std::string leaf = TemporaryPrefix();
-    for (unsigned char byte : random) leaf += kLetters[byte % (sizeof kLetters - 1)];
+    for (unsigned char byte : random) leaf += kNameLetters[byte % kNameLetters.size()];
     // Through /proc an ordinary user may link an unnamed file; AT_EMPTY_PATH needs privilege.
     int result = ::linkat(AT_FDCWD, procPath.c_str(), dirFd, leaf.c_str(), AT_SYMLINK_FOLLOW);
     if (result != 0 && errno == ENOENT)
@@ -186,12 +188,15 @@ std::string LinkIntoFolder(int fd, int dirFd, const std::string& directory) {
   return {};
 }
 
-// The writer named in a new file's name, or 0 when the name is no new file's.
-pid_t WriterOf(std::string_view name) {
+// The writer's pid in the name of a rewrite's new file, with exactly six letters or digits in
+// place of its Xs; 0 for every other name.
+pid_t LeftoverWriter(std::string_view name) {
   if (!name.starts_with(kTemporaryPrefix)) return 0;
   name.remove_prefix(kTemporaryPrefix.size());
   const std::size_t dot = name.find('.');
-  if (dot == 0 || dot > 9) return 0;  // npos too
+  // A pid of up to 9 digits without a leading zero, then exactly the six random letters.
+  if (dot == 0 || dot > 9 || name[0] == '0' || name.size() != dot + 7) return 0;  // npos too
+  if (name.find_first_not_of(kNameLetters, dot + 1) != std::string_view::npos) return 0;
   pid_t pid = 0;
   for (char c : name.substr(0, dot)) {
     if (c < '0' || c > '9') return 0;
@@ -200,10 +205,18 @@ pid_t WriterOf(std::string_view name) {
   return pid;
 }
 
-// A kill between naming the new file and the rename leaves the file behind. The next rewrite
-// in the folder, holding the folder lock, removes those of writers that no longer run. A
-// running writer's file is left alone (its owner may be another user: EPERM), and so are this
-// process's own. Nothing happens in a folder that cannot be listed.
+// What a file of this type is, said of anything but a regular file or a symbolic link.
+std::string TypeOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO, not a regular file";
+  if (S_ISSOCK(mode)) return "a socket, not a regular file";
+  if (S_ISCHR(mode)) return "a character device, not a regular file";
+  if (S_ISBLK(mode)) return "a block device, not a regular file";
+  return "not a regular file";
+}
+
+}  // namespace
+
 void RemoveLeftovers(int dirFd) {
   const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listFd < 0) return;
@@ -215,16 +228,14 @@ void RemoveLeftovers(int dirFd) {
   const pid_t self = ::getpid();
   std::vector<std::string> gone;
   while (const dirent* entry = ::readdir(folder)) {
-    const pid_t writer = WriterOf(entry->d_name);
-    if (writer > 0 && writer != self && ::kill(writer, 0) != 0 && errno == ESRCH) {
-      gone.emplace_back(entry->d_name);
-    }
+    const pid_t writer = LeftoverWriter(entry->d_name);
+    if (writer <= 0 || writer == self) continue;
+    // errno tells only when kill failed: it may still hold an earlier call's ESRCH.
+    if (::kill(writer, 0) != 0 && errno == ESRCH) gone.emplace_back(entry->d_name);
   }
   ::closedir(folder);
   for (const std::string& name : gone) (void)::unlinkat(dirFd, name.c_str(), 0);
 }
-
-}  // namespace
 
 std::unique_ptr<IReadableFile> PosixFileService::OpenForRead(const std::string& path) {
   // A FIFO or a device would block the open or the read; only a regular file is a library.
@@ -319,6 +330,23 @@ ReplaceOutcome PosixFileService::ReplaceFile(const std::string& path, std::strin
   // Make the rename itself durable; the data is already safe if this fails.
   (void)::fsync(dirFd);
   return ReplaceOutcome::kReplaced;
+}
+
+std::string PosixFileService::NotRegularFile(const std::string& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return {};
+  if (S_ISREG(info.st_mode)) return {};
+  if (!S_ISLNK(info.st_mode)) return TypeOf(info.st_mode);
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+  target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  const std::string link = "symbolic link to \"" + target + '"';
+  if (::stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "a dangling " + link;
+    if (errno == ELOOP) return "a " + link + " that leads round in a loop";
+    return {};
+  }
+  return S_ISREG(info.st_mode) ? std::string() : "a " + link + ", which is " + TypeOf(info.st_mode);
 }
 
 CreateOutcome PosixFileService::CreateFile(const std::string& path, std::string_view content) {

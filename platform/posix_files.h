@@ -9,6 +9,12 @@
 
 namespace vantrel {
 
+// Removes from the folder dirFd the new files of rewrites killed before their rename: the
+// names .ResistorLibrary.txt.PID.XXXXXX, exactly, whose writer PID no longer runs. A running
+// writer's file is left alone (its owner may be another user: EPERM), and so are this process's
+// own. Nothing happens in a folder that cannot be listed.
+void RemoveLeftovers(int dirFd);
+
 // Files on the local file system through POSIX calls.
 class PosixFileService final : public IFileService {
  public:
@@ -16,6 +22,7 @@ class PosixFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string NotRegularFile(const std::string& path) override;
   std::string LastFailure() const override { return m_lastFailure; }
 
  private:

@@ -114,11 +114,14 @@ std::optional<double> ParseResistance(std::string_view text) {
 }
 
 std::optional<double> NotationValue(std::string_view piece) {
+  // Notation needs a multiplier letter; most library lines are plain numbers without one.
+  if (std::none_of(piece.begin(), piece.end(), [](char c) { return LetterPower(c).has_value(); })) {
+    return std::nullopt;
+  }
   std::size_t start = 0;
   while (start < piece.size() && IsCSpace(piece[start])) ++start;
   const DecimalText number = ScanDecimal(piece, start, "eEdD");
   if (!number.HasDigits()) return std::nullopt;
-  const double read = ParseAtof(piece);
 
   std::size_t pos = number.end;
   std::optional<double> meant = RkmValue(number, piece, pos);
@@ -134,7 +137,8 @@ std::optional<double> NotationValue(std::string_view piece) {
     }
     meant = number.Value(*power);
   }
-  if (*meant == read) return std::nullopt;
+  // What the number rules read (ParseAtof), converted only for the few pieces with a letter.
+  if (*meant == number.Value()) return std::nullopt;
   return meant;
 }
 

@@ -57,6 +57,7 @@ inline constexpr char kDividersListName[] = "Dividers";
 inline constexpr char kFindingsListName[] = "Library findings";
 inline constexpr const char* kFindingColumnTitles[] = {"Line", "Text", "Rewrite"};
 inline constexpr char kNormalisedText[] = "%1 rewritten: %2 values";
+inline constexpr char kAnySeriesText[] = "Any E3\u2013E192";
 inline constexpr char kNoLibraryHint[] = "Add E-series... makes one from a standard series.";
 inline constexpr char kAddSeriesCaption[] = "Add E-series";
 inline constexpr char kSeriesLabel[] = "&Series";

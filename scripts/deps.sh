@@ -11,7 +11,7 @@ packages+=(libgmp-dev)
 packages+=(nettle-dev)
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
 # plugin, and xvfb-run for machines without a display.
-packages+=(fonts-arphic-uming fonts-wqy-zenhei qt6-wayland xvfb xauth)
+packages+=(fonts-arphic-uming fonts-wqy-zenhei fonts-dejavu-core qt6-wayland xvfb xauth)
 # The tests: python3 parses the command line's csv and json output; zsh and fish load its
 # shell completions.
 if [[ "${1:-}" == "--gui-test" ]]; then

@@ -3,18 +3,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "e_series.h"
 #include "fake_services.h"
 #include "library_file.h"
 #include "library_rewrite.h"
+#include "number_text.h"
+#include "stock_load.h"
 #include "terminal_messages.h"
 
 namespace vantrel {
@@ -86,6 +93,16 @@ TEST_F(CliTest, CalcFailurePrintsTheMessageOnErr) {
       {{"calc", "45", "1e39"},
        "Parameter setting error !\n"
        "vantrel-cli: calc: PRECISION \"1e39\" is beyond single precision (about 3.4e38 at most)\n"},
+      // Above 0, but 0 as the float calc keeps.
+      {{"calc", "1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"1e-46\" is too small for single precision, the 32-bit floats "
+       "calc keeps (about 1.4e-45 at least)\n"},
+      {{"calc", "-1e-46", "1"},
+       "Parameter setting error !\n"
+       "vantrel-cli: calc: TARGET \"-1e-46\" is read as "
+       "-0.0000000000000000000000000000000000000000000001, "
+       "which is not above 0\n"},
       {{"calc", "101", "1"}, "All Library's Resistor value less than targer value !\n"},
   };
   for (const auto& c : cases) {
@@ -144,7 +161,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndPrintTheUsage) {
 TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
   const struct {
     std::vector<std::string> args;
-    const char* firstLine;
+    std::string firstLine;
   } cases[] = {
       {{"calc", "45", "1", "extra"}, "calc: unexpected argument \"extra\""},
       {{"calc", "45", "--verbose"}, "calc: unknown option \"--verbose\""},
@@ -168,11 +185,17 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"series", "E12", "--write=yes"}, "series: --write takes no value"},
       {{"series", "E12", "--merge"}, "series: --merge goes with --write"},
       {{}, "no command given"},
+      // Long words are cut in messages.
+      {{std::string(50, 'x')},
+       "unknown command \"" + std::string(40, 'x') + "...\" (50 characters)"},
+      {{"completion", std::string(50, 'x')},
+       "completion: unknown shell \"" + std::string(40, 'x') +
+           "...\" (50 characters); bash, zsh or fish"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
     EXPECT_EQ(Run(c.args), kExitUsage);
-    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + std::string(c.firstLine) + "\nusage: "));
+    EXPECT_THAT(err.str(), StartsWith("vantrel-cli: " + c.firstLine + "\nusage: "));
   }
 }
 
@@ -316,6 +339,68 @@ TEST_F(CliTest, CalcNotesLinesReadOtherwiseThanWritten) {
     EXPECT_EQ(out.str(), rows);
     EXPECT_EQ(err.str(), shown + c.notes);
   }
+}
+
+// A random library: plain numbers, resistor notation, words, blank lines, any line end, and
+// sometimes more than the reader takes.
+std::string RandomLibrary(std::mt19937& random) {
+  static const char* const kLines[] = {
+      // plain numbers, some not read as values
+      "470", "4.7", "1e3", "-12", "0", "0.000", "1e39", " 91 ", "12e", "1e-50",
+      // resistor notation, read otherwise or not
+      "4k7", "2R2", "4.7k", "1 M", "100m", "470R", "4.7kohm", "4.7 ohm", "10K", "1G5", "0R5", "3m3",
+      "\t22 k", "4.7\xCE\xA9", "1.5M ohms", "5.0000000000000001k", "9.99999999999999999e2k",
+      // words and blank lines
+      "# E12", "abc", "100 metal film", "k7", "", "   ", "\t"};
+  static const char* const kEnds[] = {"\n", "\r\n", "\r", "\n\n", "\r\n\r\n"};
+  std::uniform_int_distribution<std::size_t> line(0, std::size(kLines) - 1);
+  std::uniform_int_distribution<std::size_t> end(0, std::size(kEnds) - 1);
+  std::uniform_int_distribution<std::size_t> length(0, 13000);
+  const std::size_t wanted = length(random);
+  std::string text;
+  while (text.size() < wanted) {
+    text += kLines[line(random)];
+    text += kEnds[end(random)];
+  }
+  // Cut anywhere, so the limit may fall inside a value.
+  text.resize(wanted);
+  return text;
+}
+
+// The notes every reading command prints on err are the ones the rewrite's read gives, line for
+// line and in order, whatever the library holds.
+TEST_F(CliTest, ReadingCommandsNoteWhatTheRewritesReadNotes) {
+  const auto noteLines = [](const std::string& text) {
+    std::vector<std::string> notes;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.starts_with("line ")) notes.push_back(line);
+    }
+    return notes;
+  };
+  std::mt19937 random(42);
+  int noted = 0;
+  for (int round = 0; round < 40; ++round) {
+    const std::string content = RandomLibrary(random);
+    SCOPED_TRACE(content.substr(0, 60));
+    testing::FakeServices fakes;
+    fakes.files.files[kLibraryPath] = content;
+    LibraryTable table;
+    RewriteReport report;
+    RewriteLibraryFile(fakes.services, table, &report);
+    const std::vector<std::string> expected = finder::ReadNotes(report.read);
+    noted += expected.empty() ? 0 : 1;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"calc", "7.5", "1e30", "--rows", "0"},
+          {"find", "4k7", "--parts", "1"},
+          {"divider", "5", "3.3"}}) {
+      SetFile(content);
+      Run(args);
+      EXPECT_EQ(noteLines(err.str()), expected) << args[0];
+      EXPECT_EQ(File(), content);
+    }
+  }
+  EXPECT_GT(noted, 25);  // most libraries must have something to note
 }
 
 TEST_F(CliTest, NormaliseRefusesNotationAndNotesEachLine) {
@@ -522,6 +607,57 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
   EXPECT_EQ(err.str(), MissingLibraryErr());
 }
 
+// check --series S against a plain walk over S's values in every decade: S's own values are never
+// noted, and of random values exactly those that no S value lies within 0.5 % of, each once.
+TEST_F(CliTest, CheckSeriesNotesExactlyTheValuesOffThatSeries) {
+  std::mt19937 random(60063);
+  std::uniform_real_distribution<double> exponent(-1, 7);
+  for (const ESeries& series : StandardSeries()) {
+    SCOPED_TRACE(series.name);
+    const double scale = series.mantissas.front() < 100 ? 10 : 100;
+    std::vector<double> standard;
+    for (int decade = -2; decade <= 8; ++decade) {
+      for (int m : series.mantissas) standard.push_back(m / scale * std::pow(10.0, decade));
+    }
+    std::string library;
+    int line = 0;
+    std::set<float> seen;
+    std::set<int> offSeries;
+    const auto add = [&](const std::string& text) {
+      library += text + "\r\n";
+      ++line;
+      const float value = RoundToFloat(ParseAtof(text));
+      const bool near = std::any_of(standard.begin(), standard.end(),
+                                    [&](double s) { return std::abs(value - s) <= 0.005 * s; });
+      if (seen.insert(value).second && !near) offSeries.insert(line);
+    };
+    for (const double decade : {1.0, 1000.0}) {
+      for (int m : series.mantissas) add(PlainDigits(m / scale * decade));
+    }
+    EXPECT_TRUE(offSeries.empty());
+    for (int i = 0; i < 200; ++i) {
+      char text[32];
+      const double value = std::pow(10.0, exponent(random));
+      *std::to_chars(text, text + sizeof text - 1, value, std::chars_format::general, 4).ptr = 0;
+      add(text);
+    }
+    EXPECT_GT(offSeries.size(), 20u);
+    SetFile(library);
+    EXPECT_EQ(Run({"check", "--series", std::string(series.name)}), kExitFailure);
+    const std::string noted = "\": within 0.5 % of no " + std::string(series.name) + " value";
+    std::set<int> lines;
+    std::istringstream output(out.str());
+    for (std::string text; std::getline(output, text);) {
+      if (text.ends_with(noted)) lines.insert(std::stoi(text.substr(5)));
+    }
+    EXPECT_EQ(lines, offSeries);
+    EXPECT_THAT(out.str(), HasSubstr(" " + std::to_string(offSeries.size()) + " value(s) outside " +
+                                     std::string(series.name) + ".\n"));
+  }
+  EXPECT_EQ(Run({"check", "--series", "E25"}), kExitUsage);
+  EXPECT_THAT(err.str(), HasSubstr("--series must be E3, E6, E12, E24, E48, E96 or E192"));
+}
+
 // A long file is read no further than the reader reads, whatever its size.
 class LongLibraryTest : public CliTest {
  protected:
@@ -546,6 +682,27 @@ TEST_F(LongLibraryTest, CheckSaysTheFileGoesOnWithItsSize) {
                                    " bytes, and only the first 10240 "
                                    "are read.\n"));
   ExpectBoundedReads();
+}
+
+// A file whose size is below what it holds (/proc says 0, sysfs 4096, a file that grew says
+// less) is read to its end, and check tells every byte read, no more and no fewer.
+TEST_F(CliTest, CheckCountsTheBytesOfAFileLongerThanItsSize) {
+  const std::size_t chunk = 1 << 16;
+  const struct {
+    std::size_t length;
+    std::int64_t reported;
+  } cases[] = {
+      {kLibraryReadLimit + 1, 0},     {kLibraryReadLimit + 1, 10240},
+      {kLibraryReadLimit + 2, 0},     {kLibraryReadLimit + 1 + chunk, 0},
+      {kLibraryReadLimit + chunk, 0}, {300000, 4096},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.length);
+    SetFile(std::string(c.length, '\n'));
+    files.reportedSize = c.reported;
+    EXPECT_EQ(Run({"check"}), kExitFailure);
+    EXPECT_THAT(out.str(), HasSubstr(": it holds " + std::to_string(c.length) + " bytes, "));
+  }
 }
 
 TEST_F(LongLibraryTest, DigestCoversWhatTheReaderTakesAndTheSizeTellsTheRest) {

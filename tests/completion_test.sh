@@ -60,18 +60,25 @@ for c in "${cases[@]}"; do
   check "fish: ${c%%|*}" "$got" "${c#*|}"
 done
 
-# zsh: compinit finds _vantrel-cli on fpath; a widget in an interactive zsh on a pseudo-terminal
-# records what the completion system offers.
+# zsh, both ways it is loaded: compinit finds _vantrel-cli on fpath, or the script printed by
+# the program is sourced after compinit and registers itself. A widget in an interactive zsh on
+# a pseudo-terminal records what the completion system offers.
 zsh_dir=$share/zsh/vendor-completions
-check "zsh registers" "$(zsh -fc "fpath=('$zsh_dir' \$fpath); autoload -U compinit
-  compinit -u -D; print -r -- \$_comps[vantrel-cli]")" "_vantrel-cli"
+zsh_loads=(
+  "fpath=('$zsh_dir' \$fpath); autoload -U compinit; compinit -u -D"
+  "autoload -U compinit; compinit -u -D; source <('$work/usr/bin/vantrel-cli' completion zsh)"
+)
+for load in "${zsh_loads[@]}"; do
+  check "zsh registers: $load" "$(zsh -fc "$load; print -r -- \$_comps[vantrel-cli]" 2>&1)" \
+    "_vantrel-cli"
+done
 cat >"$work/complete.zsh" <<'ZSH'
-# complete.zsh FPATH_DIR HITS DONE WORDS: types WORDS and completes them, appending the
-# candidates to HITS, then touching DONE. Nothing may be typed after the completion key:
+# complete.zsh LOAD HITS DONE WORDS: runs LOAD, then types WORDS and completes them, appending
+# the candidates to HITS, then touching DONE. Nothing may be typed after the completion key:
 # completion gives up when more input is waiting.
 zmodload zsh/zpty
 zpty z zsh -f -i
-zpty -w z "PS1=; fpath=($1 \$fpath); autoload -U compinit; compinit -u -D"
+zpty -w z "PS1=; $1"
 zpty -w z "record() { compadd() { builtin compadd -O __hits \"\$@\"; print -rl -- \$__hits >>$2;" \
   "builtin compadd \"\$@\" }; _main_complete; unfunction compadd; : >>$3 }"
 zpty -w z "zle -C record complete-word record; bindkey '^T' record"
@@ -79,12 +86,16 @@ zpty -w -n z "$4"$'\x14'
 for i in {1..100}; do [[ -e $3 ]] && break; sleep 0.1; done
 zpty -d z
 ZSH
-for c in "${cases[@]}"; do
+zsh_complete() {  # LOAD WORDS: the candidates zsh offers, sorted, on one line
   rm -f "$work/hits" "$work/done"
-  zsh -f "$work/complete.zsh" "$zsh_dir" "$work/hits" "$work/done" "${c%%|*}"
-  got=$(sed 's|/$||; /^$/d' "$work/hits" 2>/dev/null | sort -u | paste -sd " ")
-  check "zsh: ${c%%|*}" "$got" "${c#*|}"
+  zsh -f "$work/complete.zsh" "$1" "$work/hits" "$work/done" "$2"
+  sed 's|/$||; /^$/d' "$work/hits" 2>/dev/null | sort -u | paste -sd " "
+}
+for c in "${cases[@]}"; do
+  check "zsh: ${c%%|*}" "$(zsh_complete "${zsh_loads[0]}" "${c%%|*}")" "${c#*|}"
 done
+check "zsh, sourced: vantrel-cli series E1" \
+  "$(zsh_complete "${zsh_loads[1]}" "vantrel-cli series E1")" "E12 E192"
 
 echo "$passed passed, $failed failed"
 [[ $failed == 0 ]]

@@ -49,6 +49,13 @@ expect_library added '4.74\r\n4.76\r\n47.00\r\n100.00\r\n220.00\r\n330.00\r\n'
 expect_stderr added 'dropped 2 line(s) that are no number or zero: "0", "ten ohms"'
 expect_stderr added 'dropped 1 duplicate value(s)'
 
+# An editor that leaves only text: the file is no library, and the rewrite leaves it be.
+fresh '330\r\n'
+run VANTREL_EDITOR='printf "shopping list\nresistors\n" >'
+expect_status text-only 1 $?
+expect_library text-only 'shopping list\nresistors\n'
+expect_stderr text-only 'ResistorLibrary.txt was not rewritten: it holds no resistor value'
+
 # The first run: no library yet, and the editor creates it with LF line ends as the editors
 # of Linux do, a blank line included. The library comes back CR LF, sorted, with two
 # decimals, and calc then lists rows from all of its values.

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "number_text.h"
 #include "scratch_dir.h"
 
 namespace vantrel::testing {
@@ -266,7 +267,10 @@ TEST(EditorLaunchTest, EditorEndIsDescribedUnlessItExitedWithZero) {
       {"/nonexistent-editor",
        "The editor \"/nonexistent-editor\" could not be run (not found, exit status 127)"},
       {readOnly,
-       "The editor \"" + readOnly + "\" could not be run (not executable, exit status 126)"},
+       "The editor " + Quoted(readOnly) + " could not be run (not executable, exit status 126)"},
+      // A pasted novel is not echoed whole.
+      {"exit 3 #" + std::string(100000, 'x'), "The editor \"exit 3 #" + std::string(32, 'x') +
+                                                  "...\" (100008 characters) exited with status 3"},
   };
   for (const auto& [command, expected] : cases) {
     DesktopEditorLauncher desktop({command, "", "", ""});

@@ -3,12 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -315,6 +319,31 @@ TEST(LibraryNormaliseTest, NegativeZeroIsARepeatOfZeroAndTheFirstStays) {
   EXPECT_TRUE(std::signbit(values[0]));
 }
 
+// The plain yardstick: a value stays unless an equal one came before it; 0 and -0 are equal,
+// so the sign of the first zero is the one kept.
+TEST(LibraryNormaliseTest, RemoveDuplicatesKeepsWhatAPlainScanKeeps) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> pick(-6, 6);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<float> values(static_cast<std::size_t>(round % 40 == 0 ? 1000 : round % 37));
+    for (float& value : values) {
+      const int n = pick(random);
+      value = n == 6 ? -0.0f : static_cast<float>(n) / 4;  // 0 and -0 both
+    }
+    std::vector<float> plain;
+    for (float value : values) {
+      if (std::find(plain.begin(), plain.end(), value) == plain.end()) plain.push_back(value);
+    }
+    const std::int32_t kept =
+        RemoveDuplicates(values.data(), static_cast<std::int32_t>(values.size()));
+    ASSERT_EQ(kept, static_cast<std::int32_t>(plain.size()));
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      ASSERT_EQ(values[i], plain[i]) << i;
+      ASSERT_EQ(std::signbit(values[i]), std::signbit(plain[i])) << i;
+    }
+  }
+}
+
 TEST(LibraryNormaliseTest, RandomTablesBecomeTheirDistinctValuesAscending) {
   std::mt19937 random(7);
   std::uniform_int_distribution<int> pick(-20, 60);
@@ -484,6 +513,43 @@ TEST_F(LibraryRewriteTest, RefusesAFileItCouldNotTakeInWhole) {
     EXPECT_EQ(local.files.replaceCalls, 0);
     EXPECT_EQ(local.files.files.at(kLibraryPath), c.content);
   }
+}
+
+// A file with text and no value is not a library: rewriting it would empty it, alone or with a
+// series merged in. A blank one takes the series.
+TEST_F(LibraryRewriteTest, RefusesTextWithoutAValueAndFillsABlankFile) {
+  const float series[] = {10, 22, 47};
+  const std::string noValue[] = {
+      "my notes\r\nresistors to buy\r\n",
+      "0\n0.00\n",
+      "1e39\n",
+      "\xef\xbb\xbf"
+      "x",
+      "\n\n  parts list\t\n\n",
+  };
+  for (const std::string& content : noValue) {
+    SCOPED_TRACE(content);
+    for (const bool merge : {false, true}) {
+      SetFile(content);
+      fakes.messages.shown.clear();
+      EXPECT_FALSE(merge ? MergeIntoLibraryFile(fakes.services, table, series, &report)
+                         : Rewrite());
+      EXPECT_THAT(fakes.messages.Texts(), ElementsAre(kLibraryNoValueMessage));
+      EXPECT_EQ(File(), content);
+    }
+  }
+  EXPECT_EQ(fakes.files.replaceCalls, 0);
+  fakes.messages.shown.clear();
+  for (const std::string& blank :
+       std::vector<std::string>{"", "\r\n \t\r\n", "\xef\xbb\xbf", std::string("\n\0\0", 3)}) {
+    SetFile(blank);
+    ASSERT_TRUE(MergeIntoLibraryFile(fakes.services, table, series, &report));
+    EXPECT_EQ(File(), "10.00\r\n22.00\r\n47.00\r\n");
+  }
+  SetFile("x\n4.7\n");
+  ASSERT_TRUE(Rewrite());
+  EXPECT_EQ(File(), "4.70\r\n");
+  EXPECT_THAT(fakes.messages.shown, IsEmpty());
 }
 
 // Whatever the line ends, the file comes back CR LF, sorted, once per two-decimal text.
@@ -677,6 +743,51 @@ TEST_F(PosixFilesTest, ReplaceLeavesADirectoryAlone) {
   EXPECT_THROW(files.ReplaceFile(PathOf("lib"), "new", std::nullopt), FileError);
   EXPECT_TRUE(std::filesystem::is_directory(dir / "lib"));
   EXPECT_EQ(Names(), std::set<std::string>{"lib"});
+}
+
+// A pid that ran and is reaped: no process has it until the system hands it out again.
+pid_t EndedProcess() {
+  const pid_t pid = ::fork();
+  if (pid == 0) std::_Exit(0);
+  ::waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// Of the names a rewrite's new file may have, only a writer that no longer runs loses its file;
+// names that only look alike stay, whatever their pid.
+TEST_F(PosixFilesTest, LeftoversOfEndedWritersGoAndEverythingElseStays) {
+  const pid_t running = ::fork();
+  if (running == 0) {
+    ::pause();
+    std::_Exit(0);
+  }
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string alive = std::to_string(running);
+  const std::string self = std::to_string(::getpid());
+  const std::set<std::string> kept = {
+      ".ResistorLibrary.txt." + alive + ".Ab3xZ9",
+      ".ResistorLibrary.txt." + self + ".Ab3xZ9",
+      ".ResistorLibrary.txt.bak.1",
+      ".ResistorLibrary.txt." + ended + ".bak.1",
+      ".ResistorLibrary.txt." + ended + ".Ab3xZ",
+      ".ResistorLibrary.txt." + ended + ".Ab3xZ9.bak",
+      ".ResistorLibrary.txt." + ended + ".Ab-xZ9",
+      ".ResistorLibrary.txt.0" + ended + ".Ab3xZ9",
+      ".ResistorLibrary.txt..Ab3xZ9",
+      ".ResistorLibrary.txt." + ended,
+      "ResistorLibrary.txt." + ended + ".Ab3xZ9",
+  };
+  for (const std::string& name : kept) Write(name, "");
+  Write(".ResistorLibrary.txt." + ended + ".Ab3xZ9", "");
+  const int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(folder, 0);
+  // Left over from an earlier call: only kill's own failure may say the writer is gone.
+  errno = ESRCH;
+  RemoveLeftovers(folder);
+  ::close(folder);
+  ::kill(running, SIGKILL);
+  ::waitpid(running, nullptr, 0);
+  EXPECT_EQ(Names(), kept);
 }
 
 // Runs in a child process, as nobody when started as root, since root may write anywhere.

@@ -1,14 +1,25 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ostream>
 #include <regex>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "fd_output_buffer.h"
 #include "library_file.h"
+#include "result_listing.h"
+#include "search_kinds.h"
 #include "terminal_messages.h"
 
 namespace vantrel {
@@ -84,13 +95,17 @@ TEST_F(NetworkCommandTest, FindReadsResistorNotation) {
 
 TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
   SetFile("-47\r\n0.0\r\nresistor\r\n100\r\n100\r\n2k2\r\n");
-  EXPECT_EQ(Run({"find", "200", "--exclude", "330", "--top", "1"}), kExitOk);
+  // A value excluded again and again is named once.
+  EXPECT_EQ(Run({"find", "200", "--exclude", "330", "--exclude", "47", "--exclude", "330R",
+                 "--exclude", "0.33k", "--top", "1"}),
+            kExitOk);
   EXPECT_EQ(out.str(),
             "Rank  Value  Deviation (%)  Parts  Network\n"
             "   1    200              0      2  100 + 100\n");
   EXPECT_EQ(err.str(),
             "line 6: \"2k2\" is read as 2\n"
-            "vantrel-cli: --exclude 330: no such library value\n"
+            "vantrel-cli: --exclude 330: no such library value (3 times)\n"
+            "vantrel-cli: --exclude 47: no such library value\n"
             "vantrel-cli: left out 2 library value(s) not above 0\n");
 
   EXPECT_EQ(Run({"find", "100", "--exclude", "100", "--exclude", "2R0"}), kExitFailure);
@@ -234,6 +249,54 @@ TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
   }
 }
 
+// find, counting the rows it makes: the work a listing has done.
+struct CountingFindKind : finder::FindKind {
+  static inline std::uint64_t made = 0;
+  static Row MakeRow(std::uint64_t rank, const Found& found, const finder::LoadedStock& stock,
+                     const Request& request) {
+    ++made;
+    return finder::FindKind::MakeRow(rank, found, stock, request);
+  }
+};
+
+// A reader that keeps up and throws everything away.
+class Discard final : public std::streambuf {
+ protected:
+  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize size) override { return size; }
+};
+
+// Once the rows of --all cannot be written (a full disk), the search stops: it makes a small
+// part of the rows it makes for a reader that takes them all.
+TEST_F(NetworkCommandTest, FailedOutputStopsAStreamedListing) {
+  const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (full < 0) GTEST_SKIP() << "no /dev/full";
+  ASSERT_EQ(Run({"series", "E12"}), kExitOk);
+  SetFile(out.str());
+  finder::FindInput input;
+  input.target = "4k7";
+  input.parts = "3";
+  input.tolerance = "50";
+  input.all = true;
+  const auto request = std::get<finder::FindRequest>(finder::CheckFind(input));
+  const finder::LoadedStock stock = finder::LoadStock(services, {});
+  Discard discard;
+  std::ostream taken(&discard);
+  EXPECT_TRUE(ListRows<CountingFindKind>(request, stock, OutputFormat::kTsv, {}, -1, taken));
+  const std::uint64_t all = CountingFindKind::made;
+  EXPECT_GT(all, 20000u);
+  for (OutputFormat format : {OutputFormat::kText, OutputFormat::kTsv}) {
+    SCOPED_TRACE(static_cast<int>(format));
+    FdOutputBuffer buffer(full);
+    std::ostream lost(&buffer);
+    CountingFindKind::made = 0;
+    ListRows<CountingFindKind>(request, stock, format, {}, -1, lost);
+    EXPECT_EQ(buffer.Failure(), std::strerror(ENOSPC));
+    EXPECT_LT(CountingFindKind::made * 4, all);
+  }
+  ::close(full);
+}
+
 // Command lines that are wrong, extreme or at a bound, on a library (nullptr: none). Whatever
 // happens, no number printed is infinite or not a number, the usage comes with exit status 2
 // only, a failure prints nothing on stdout and writes no library.
@@ -251,7 +314,13 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"find", "1", "2"}, "find: unexpected argument \"2\""},
       {{"find", "1k", "--top", "0"}, "--top needs a whole number above 0, not \"0\""},
       {{"find", "1k", "--top"}, "--top needs a value"},
-      {{"find", "1k", "--parts", "5"}, "--parts needs a whole number from 1 to 4, not \"5\""},
+      {{"find", "1k", "--parts", "5"}, "--parts \"5\" is too large: at most 4"},
+      {{"find", "1k", "--top", "99999999999999999999"},
+       "--top \"99999999999999999999\" is too large: at most 18446744073709551615"},
+      {{"find", "1k", "--tolerance", "++1"},
+       "--tolerance needs a percentage of 0 or more, not \"++1\""},
+      {{"find", "1k", "--" + huge},
+       "find: unknown option \"--" + huge.substr(0, 38) + "...\" (100002 characters)"},
       {{"find", "1k", "--tolerance", "-1"}, "--tolerance needs a percentage"},
       {{"find", "1k", "--tolerance", "1,5"}, "--tolerance needs a percentage"},
       {{"find", "1k", "--tolerance", "1%%"}, "--tolerance needs a percentage"},
@@ -270,8 +339,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "5"}, "divider: missing VOUT"},
       {{"divider", "5", "3.3", "1"}, "divider: unexpected argument \"1\""},
       {{"divider", "5", "3V3"}, "VOUT \"3V3\" is not a voltage"},
-      {{"divider", "5", "3.3", "--parts", "3"},
-       "--parts needs a whole number from 1 to 2, not \"3\""},
+      {{"divider", "5", "3.3", "--parts", "3"}, "--parts \"3\" is too large: at most 2"},
       {{"divider", "5", "3.3", "--min-total", "lots"}, "--min-total \"lots\""},
       {{"divider", "5", "3.3", "--rows", "1"}, "divider: unknown option \"--rows\""},
       {{"divider", "3.3", "5"},
@@ -290,7 +358,9 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "5", "2.5", "--min-total", "10k", "--max-total", "1k"},
        "--min-total \"10k\" is above --max-total \"1k\""},
       {{"calc", "45", "1", "--rows", "2147483647"},
-       "--rows needs a whole number from 0 to 999999999, not \"2147483647\""},
+       "calc: --rows \"2147483647\" is too large: at most 999999999"},
+      {{"calc", "45", "1", "--rows", "99999999999999999999"},
+       "calc: --rows \"99999999999999999999\" is too large: at most 999999999"},
   };
   struct Case {
     std::vector<std::string> args;
@@ -303,6 +373,17 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
        kFour,
        kExitOk,
        "   1  4.70k              0      1  4700\n"},
+      // A "+" in front is taken by every number.
+      {{"find", "+4k7", "--tolerance", "+1%", "--top", "+1", "--parts", "+1", "--exclude", "+1k"},
+       kFour,
+       kExitOk,
+       "   1  4.70k              0      1  4700\n"},
+      {{"divider", "+5", "+2.5", "--parts", "+1", "--min-total", "+1k", "--max-total", "+3k"},
+       kFour,
+       kExitOk,
+       "   1  1000  1000  2.50          0    2.00k  2.50m\n"},
+      {{"series", "E3", "--from", "+10", "--to", "+22"}, nullptr, kExitOk, "10.00\r\n22.00\r\n"},
+      {{"calc", "+45", "+1", "--rows", "+1"}, kFour, kExitOk, "Resistor Value"},
       // The range's ends are accepted, and the closest is named with a finite deviation.
       {{"find", "1e15", "--parts", "1"}, kFour, kExitOk, "the closest is 10.0k (-100 %): 10000"},
       {{"find", "1e-6", "--parts", "1"}, kFour, kExitOk, "the closest is 1.00k (+1e+11 %): 1000"},

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # The Networks window as a screen reader user works it: the real program under Xvfb and
-# openbox with its AT-SPI bridge on, in a D-Bus session of its own, driven by
+# openbox with its AT-SPI bridge on, in the D-Bus session of x11_session.sh, driven by
 # networks_atspi_check.py and compared with vantrel-cli on random libraries.
 # Usage: networks_atspi_test.sh VANTREL VANTREL_CLI [SEED]
 set -u
-if [[ -z "${VANTREL_ATSPI_SESSION:-}" ]]; then
-  exec env VANTREL_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
-fi
 
 vantrel=$(realpath "$1")
 cli=$(realpath "$2")

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -12,6 +13,8 @@
 #include <filesystem>
 
 #include "fake_services.h"
+#include "labelled_combo_box.h"
+#include "library_rewrite.h"
 #include "networks_dlg.h"
 #include "posix_files.h"
 #include "resource_strings.h"
@@ -34,6 +37,30 @@ QByteArray CliLibrary(const QString& dir, const QStringList& args) {
   return file.readAll();
 }
 
+// The finding lines vantrel-cli check prints in dir with args.
+QStringList CliFindings(const QString& dir, const QStringList& args) {
+  QProcess cli;
+  cli.setWorkingDirectory(dir);
+  cli.start(VANTREL_CLI, QStringList{"check"} + args);
+  if (!cli.waitForFinished(-1)) qFatal("vantrel-cli did not finish");
+  QStringList findings;
+  for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput()).split('\n')) {
+    if (line.startsWith("line ")) findings << line;
+  }
+  return findings;
+}
+
+// The rows of the Library tab's findings, written as check writes them.
+QStringList WindowFindings(QWidget& page) {
+  const QAbstractItemModel* model = Control<QTableView>(page, vantrel::kFindingsListName)->model();
+  QStringList findings;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    const auto cell = [&](int column) { return model->index(row, column).data().toString(); };
+    findings << "line " + cell(0) + ": \"" + cell(1) + "\": " + cell(2);
+  }
+  return findings;
+}
+
 QByteArray Library() {
   QFile file("ResistorLibrary.txt");
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -46,7 +73,10 @@ class NetworksLibraryTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // As the program does at its start, before any window.
+  void initTestCase() { vantrel::InstallLabelledComboBoxAccessibility(); }
   void AddSeriesStartsALibraryAndMergesIntoIt();
+  void SeriesChoiceFindsWhatCheckFinds();
 
  private:
   // Clicks Add E-series and fills its dialog.
@@ -93,6 +123,49 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
            CliLibrary(cli, {"series", "E96", "--from", "1k", "--to", "2k", "--write", "--merge"}));
   QVERIFY(Control<QLabel>(page, "status")->text().startsWith("added "));
   QVERIFY(messages.shown.empty());
+}
+
+// The tab holds the library against the series chosen as check --series does, line for line;
+// the choice is named by its label; a file without a value is not rewritten, and a name that
+// is no file is told as check tells it.
+void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
+  const ScratchDir work;
+  work.Write("ResistorLibrary.txt", "10\r\n11\r\n12\r\n15\r\n4k7\r\n101\r\n102\r\n9.94\r\nten\r\n");
+  vantrel::testing::FakeMessageService messages;
+  vantrel::PosixFileService files;
+  vantrel::Services services{messages, files};
+  vantrel::CNetworksDlg window(services);
+  window.show();
+  auto* tabs = window.findChild<QTabWidget*>();
+  tabs->setCurrentIndex(2);
+  QWidget& page = *tabs->widget(2);
+  auto* series = Control<QComboBox>(page, "--series");
+  QCOMPARE(QAccessible::queryAccessibleInterface(series)->text(QAccessible::Name),
+           QString("Series"));
+  QCOMPARE(series->count(), 8);
+  const QString dir = QString::fromStdString(work.Path(""));
+  QCOMPARE(WindowFindings(page), CliFindings(dir, {}));
+  for (const QString name : {"E3", "E12", "E96", "E192"}) {
+    series->setCurrentText(name);
+    const QStringList cli = CliFindings(dir, {"--series", name});
+    QVERIFY(cli.join('\n').contains("of no " + name + " value"));
+    QCOMPARE(WindowFindings(page), cli);
+  }
+
+  // Text without a value is no library to rewrite: Normalise is refused as normalise is.
+  work.Write("ResistorLibrary.txt", "parts to order\n");
+  for (auto* button : page.findChildren<QPushButton*>()) {
+    if (button->text() == vantrel::kNormaliseText) button->click();
+  }
+  QCOMPARE(messages.Texts(), std::vector<std::string>{vantrel::kLibraryNoValueMessage});
+  QCOMPARE(Library(), QByteArray("parts to order\n"));
+
+  std::filesystem::remove(work.Path("ResistorLibrary.txt"));
+  std::filesystem::create_directory(work.Path("ResistorLibrary.txt"));
+  Control<QComboBox>(page, "--series")->setCurrentIndex(0);
+  QVERIFY(Control<QLabel>(page, "summary")
+              ->text()
+              .contains("ResistorLibrary.txt is a folder; the library must be a regular file"));
 }
 
 QTEST_MAIN(NetworksLibraryTest)

@@ -306,5 +306,34 @@ TEST_P(NumberTextTest, FormatFixedAgreesWithPrintfExceptOnTies) {
   EXPECT_GT(ties, 500);  // the generator must really reach the tie rule
 }
 
+// The conversion's yardstick is the C library's strtod: digits and exponents on both sides of
+// the shortcut's bounds (15 digits, 10^22) must give the very same double.
+TEST(DecimalTextTest, ValueAgreesWithStrtod) {
+  std::mt19937_64 random(20261208);
+  std::uniform_int_distribution<int> digitCount(0, 18);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> exponentPick(-40, 40);
+  std::uniform_int_distribution<int> powerPick(-9, 9);
+  for (int i = 0; i < 40000; ++i) {
+    std::string mantissa = i % 3 == 0 ? "-" : "";
+    const int wholeDigits = digitCount(random);
+    for (int k = 0; k < wholeDigits; ++k) mantissa += static_cast<char>('0' + digit(random));
+    mantissa += '.';
+    for (int k = wholeDigits == 0 ? 1 : digitCount(random); k > 0; --k) {
+      mantissa += static_cast<char>('0' + digit(random));
+    }
+    const int exponent = exponentPick(random);
+    const int power = powerPick(random);
+    const std::string text = mantissa + 'e' + std::to_string(exponent);
+    const DecimalText number = ScanDecimal(text, 0, "eE");
+    ASSERT_EQ(number.end, text.size()) << text;
+    const double expected =
+        std::strtod((mantissa + 'e' + std::to_string(exponent + power)).c_str(), nullptr);
+    const double value = number.Value(power);
+    ASSERT_EQ(value, expected) << text << " power " << power;
+    ASSERT_EQ(std::signbit(value), std::signbit(expected)) << text;
+  }
+}
+
 }  // namespace
 }  // namespace vantrel

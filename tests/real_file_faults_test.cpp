@@ -191,7 +191,13 @@ TEST(RealFileFaultTest, EachFailurePointReportsAndKeepsTheLibrary) {
       make(scene.Library());
     };
   };
-  const std::string missing = kLibraryMissingMessage;
+  // Whatever the command, a name that is no regular file is told as what it is.
+  const auto notALibrary = [](const std::string& what) {
+    return "vantrel-cli: ResistorLibrary.txt is " + what +
+           "; the library must be a regular file, or a symbolic link to one\n";
+  };
+  const std::string fifo = notALibrary("a FIFO, not a regular file");
+  const std::string dangling = notALibrary("a dangling symbolic link to \"nowhere\"");
   std::vector<FaultCase> cases = {
       {"write-protected, whoever runs it",
        "",
@@ -219,28 +225,57 @@ TEST(RealFileFaultTest, EachFailurePointReportsAndKeepsTheLibrary) {
        special([](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }),
        {"normalise"},
        1,
-       missing,
+       fifo,
        {}},
       {"FIFO, calc",
        "",
        special([](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }),
        {"calc", "45", "1"},
        1,
-       missing,
+       fifo,
+       {}},
+      {"FIFO, series --write",
+       "",
+       special([](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }),
+       {"series", "E12", "--write"},
+       1,
+       "vantrel-cli: series: " + fifo.substr(13),
+       {}},
+      {"dangling link, series --write",
+       "",
+       special([](const fs::path& p) { fs::create_symlink("nowhere", p); }),
+       {"series", "E12", "--write"},
+       1,
+       "vantrel-cli: series: " + dangling.substr(13),
+       {}},
+      {"dangling link, series --write --merge",
+       "",
+       special([](const fs::path& p) { fs::create_symlink("nowhere", p); }),
+       {"series", "E12", "--write", "--merge"},
+       1,
+       dangling,
+       {}},
+      {"looping link, check",
+       "",
+       special([](const fs::path& p) { fs::create_symlink(p.filename(), p); }),
+       {"check"},
+       1,
+       notALibrary("a symbolic link to \"ResistorLibrary.txt\" that leads round in a loop"),
        {}},
       {"device",
        "",
        special([](const fs::path& p) { fs::create_symlink("/dev/zero", p); }),
        {"normalise"},
        1,
-       missing,
+       notALibrary("a symbolic link to \"/dev/zero\", which is a character device, not a "
+                   "regular file"),
        {}},
       {"directory",
        "",
        special([](const fs::path& p) { fs::create_directory(p); }),
-       {"normalise"},
+       {"series", "E12", "--write", "--merge"},
        1,
-       missing,
+       notALibrary("a folder"),
        {}},
       {"socket",
        "",
@@ -254,7 +289,7 @@ TEST(RealFileFaultTest, EachFailurePointReportsAndKeepsTheLibrary) {
        }),
        {"normalise"},
        1,
-       missing,
+       notALibrary("a socket, not a regular file"),
        {}},
   };
   // A call that fails with EIO, and what the report says could not be done; no-tmpfile makes

@@ -12,10 +12,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <limits>
 #include <random>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "number_text.h"
 
 namespace vantrel::finder {
 namespace {
@@ -95,9 +98,10 @@ bool ValidSeries(const SeriesRequest& r) {
 
 // Every text in every field: either a request that holds only finite, in-range, consistent
 // numbers, or an error that names the field it was typed in, in a message of bounded length.
-TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
-  using FindField = std::function<void(FindInput&, const std::string&)>;
-  const std::vector<std::pair<std::string, FindField>> findFields = {
+// Each field of each request, as a setter of its text.
+using FindField = std::function<void(FindInput&, const std::string&)>;
+const std::vector<std::pair<std::string, FindField>>& FindFields() {
+  static const std::vector<std::pair<std::string, FindField>> fields = {
       {"TARGET", [](FindInput& in, const std::string& t) { in.target = t; }},
       {"--parts", [](FindInput& in, const std::string& t) { in.parts = t; }},
       {"--tolerance", [](FindInput& in, const std::string& t) { in.tolerance = t; }},
@@ -108,20 +112,54 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
        }},
       {"--part-tolerance", [](FindInput& in, const std::string& t) { in.partTolerance = t; }},
   };
-  using DividerField = std::function<void(DividerInput&, const std::string&)>;
-  const std::vector<std::pair<std::string, DividerField>> dividerFields = {
+  return fields;
+}
+
+using DividerField = std::function<void(DividerInput&, const std::string&)>;
+const std::vector<std::pair<std::string, DividerField>>& DividerFields() {
+  static const std::vector<std::pair<std::string, DividerField>> fields = {
       {"VIN", [](DividerInput& in, const std::string& t) { in.vin = t; }},
       {"VOUT", [](DividerInput& in, const std::string& t) { in.vout = t; }},
       {"--parts", [](DividerInput& in, const std::string& t) { in.parts = t; }},
       {"--tolerance", [](DividerInput& in, const std::string& t) { in.tolerance = t; }},
+      {"--top", [](DividerInput& in, const std::string& t) { in.top = t; }},
       {"--min-total", [](DividerInput& in, const std::string& t) { in.minTotal = t; }},
       {"--max-total", [](DividerInput& in, const std::string& t) { in.maxTotal = t; }},
   };
-  using SeriesField = std::function<void(SeriesInput&, const std::string&)>;
-  const std::vector<std::pair<std::string, SeriesField>> seriesFields = {
+  return fields;
+}
+
+using SeriesField = std::function<void(SeriesInput&, const std::string&)>;
+const std::vector<std::pair<std::string, SeriesField>>& SeriesFields() {
+  static const std::vector<std::pair<std::string, SeriesField>> fields = {
       {"--from", [](SeriesInput& in, const std::string& t) { in.from = t; }},
       {"--to", [](SeriesInput& in, const std::string& t) { in.to = t; }},
   };
+  return fields;
+}
+
+// The inputs each field's text goes into: valid in every other field.
+FindInput SomeFind() {
+  FindInput input;
+  input.target = "4k7";
+  input.partTolerance = "5";
+  return input;
+}
+
+DividerInput SomeDivider() {
+  DividerInput input;
+  input.vin = "5";
+  input.vout = "3.3";
+  input.minTotal = "1k";
+  input.maxTotal = "1M";
+  return input;
+}
+
+SeriesInput SomeSeries() {
+  return {"E12", "100", "10k"};
+}
+
+TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
   int accepted = 0;
   int refused = 0;
   // The window names a field by its label, the command line by its option or operand.
@@ -145,24 +183,18 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
   };
   for (const Wording wording : {Wording::kCommandLine, Wording::kWindow}) {
     for (const std::string& text : TypedTexts()) {
-      for (const auto& [field, set] : findFields) {
-        FindInput input;
-        input.target = "4k7";
-        input.partTolerance = "5";
+      for (const auto& [field, set] : FindFields()) {
+        FindInput input = SomeFind();
         set(input, text);
         expect(CheckFind(input, wording), field, ValidFind, text, wording);
       }
-      for (const auto& [field, set] : dividerFields) {
-        DividerInput input;
-        input.vin = "5";
-        input.vout = "3.3";
-        input.minTotal = "1k";
-        input.maxTotal = "1M";
+      for (const auto& [field, set] : DividerFields()) {
+        DividerInput input = SomeDivider();
         set(input, text);
         expect(CheckDivider(input, wording), field, ValidDivider, text, wording);
       }
-      for (const auto& [field, set] : seriesFields) {
-        SeriesInput input{"E12", "100", "10k"};
+      for (const auto& [field, set] : SeriesFields()) {
+        SeriesInput input = SomeSeries();
         set(input, text);
         expect(CheckSeries(input, wording), field, ValidSeries, text, wording);
       }
@@ -194,6 +226,108 @@ TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
     }
   }
   EXPECT_GE(seen, 12);
+}
+
+// What a check made of its input, to compare two: the request's numbers, or the field refused.
+std::vector<double> Numbers(const FindRequest& r) {
+  std::vector<double> numbers = {r.search.target, static_cast<double>(r.search.maxParts),
+                                 r.search.tolerance, static_cast<double>(r.limit),
+                                 r.partTolerance.value_or(-1)};
+  numbers.insert(numbers.end(), r.excluded.begin(), r.excluded.end());
+  return numbers;
+}
+
+std::vector<double> Numbers(const DividerRequest& r) {
+  const auto& s = r.search;
+  return {s.vin,      s.vout,     static_cast<double>(s.legParts), s.tolerance,
+          s.minTotal, s.maxTotal, static_cast<double>(r.limit)};
+}
+
+std::vector<double> Numbers(const SeriesRequest& r) {
+  return {r.low, r.high};
+}
+
+template <class Request>
+std::variant<std::vector<double>, std::string> Outcome(const Checked<Request>& checked) {
+  if (const auto* error = std::get_if<RequestError>(&checked)) return error->field;
+  return Numbers(std::get<Request>(checked));
+}
+
+// A "+" in front of a number changes nothing, in every numeric field of every command.
+TEST(RequestCheckTest, PlusInFrontReadsAsTheNumberWithout) {
+  int accepted = 0;
+  for (const std::string& text : TypedTexts()) {
+    if (text.empty() || text[0] == '+' || text[0] == '-' || IsCSpace(text[0])) continue;
+    const std::string plus = "+" + text;
+    const auto same = [&](const auto& withPlus, const auto& without, const std::string& field) {
+      EXPECT_EQ(Outcome(withPlus), Outcome(without)) << field << " " << text.substr(0, 50);
+      accepted += std::holds_alternative<std::string>(Outcome(without)) ? 0 : 1;
+    };
+    for (const auto& [field, set] : FindFields()) {
+      FindInput a = SomeFind(), b = SomeFind();
+      set(a, plus);
+      set(b, text);
+      same(CheckFind(a), CheckFind(b), field);
+    }
+    for (const auto& [field, set] : DividerFields()) {
+      DividerInput a = SomeDivider(), b = SomeDivider();
+      set(a, plus);
+      set(b, text);
+      same(CheckDivider(a), CheckDivider(b), field);
+    }
+    for (const auto& [field, set] : SeriesFields()) {
+      SeriesInput a = SomeSeries(), b = SomeSeries();
+      set(a, plus);
+      set(b, text);
+      same(CheckSeries(a), CheckSeries(b), field);
+    }
+  }
+  EXPECT_GT(accepted, 1000);
+}
+
+// A count is a whole number from least to most, "+" allowed; one past the most, even past what
+// 64 bits hold, is too large rather than no number.
+TEST(RequestCheckTest, CountsSayWhyTheyAreRefused) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  using CountOutcome = std::variant<std::uint64_t, std::string>;
+  const struct {
+    std::string text;
+    std::uint64_t least, most;
+    CountOutcome expected;
+  } cases[] = {
+      {"7", 1, 20, 7u},
+      {"+7", 1, 20, 7u},
+      {"0", 0, 9, 0u},
+      {"18446744073709551615", 1, kMost, kMost},
+      {"18446744073709551616", 1, kMost,
+       "--top \"18446744073709551616\" is too large: at most 18446744073709551615"},
+      {"+99999999999999999999999", 1, kMost,
+       "--top \"+99999999999999999999999\" is too large: at most 18446744073709551615"},
+      {"99999999999999999999999", 1, 4,
+       "--top \"99999999999999999999999\" is too large: at most 4"},
+      {"5", 1, 4, "--top \"5\" is too large: at most 4"},
+      {"0", 1, kMost, "--top needs a whole number above 0, not \"0\""},
+      {"0", 1, 4, "--top needs a whole number from 1 to 4, not \"0\""},
+      {"", 1, 4, "--top needs a whole number from 1 to 4, not \"\""},
+      {"+", 1, 4, "--top needs a whole number from 1 to 4, not \"+\""},
+      {"++1", 1, 4, "--top needs a whole number from 1 to 4, not \"++1\""},
+      {"+-1", 1, 4, "--top needs a whole number from 1 to 4, not \"+-1\""},
+      {"-1", 1, 4, "--top needs a whole number from 1 to 4, not \"-1\""},
+      {"1e3", 1, kMost, "--top needs a whole number above 0, not \"1e3\""},
+      {"99999999999999999999x", 1, kMost,
+       "--top needs a whole number above 0, not \"99999999999999999999x\""},
+  };
+  for (const auto& c : cases) {
+    const Checked<std::uint64_t> checked = CheckCount("--top", c.text, c.least, c.most);
+    CountOutcome got;
+    if (const auto* error = std::get_if<RequestError>(&checked)) {
+      EXPECT_EQ(error->field, "--top");
+      got = error->message;
+    } else {
+      got = std::get<std::uint64_t>(checked);
+    }
+    EXPECT_EQ(got, c.expected) << c.text;
+  }
 }
 
 // A plain decimal resistance is taken exactly as strtod reads it, exactly when in range.

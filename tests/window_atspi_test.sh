@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # The window as a screen reader sees it: the real program under Xvfb and openbox with its
-# AT-SPI bridge on, in a D-Bus session of its own, read and worked by window_atspi_check.py.
+# AT-SPI bridge on, in the D-Bus session of x11_session.sh, read and worked by
+# window_atspi_check.py.
 # Usage: window_atspi_test.sh VANTREL VANTREL_CLI SAMPLE_LIBRARY
 set -u
-if [[ -z "${VANTREL_ATSPI_SESSION:-}" ]]; then
-  exec env VANTREL_ATSPI_SESSION=1 dbus-run-session -- bash "$0" "$@"
-fi
 
 vantrel=$(realpath "$1")
 cli=$(realpath "$2")

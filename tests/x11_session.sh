@@ -1,14 +1,21 @@
-# Sourced by the window scripts: runs the calling script on an Xvfb display of its own, gives
-# it a work folder and a lock directory of its own, starts openbox, and offers the helpers the
+# Sourced by the window scripts: runs the calling script on an Xvfb display and in a D-Bus
+# session of its own, gives it a work folder with its home, XDG and runtime directories (and so
+# a lock directory and AT-SPI bus of its own), starts openbox, and offers the helpers the
 # scripts share. Before sourcing, the caller may define extra_cleanup to run when the script
 # ends.
 
 work=$(mktemp -d)
 pids=()
 xvfb=
+dbus=
 cleanup() {
   for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
   if declare -F extra_cleanup >/dev/null; then extra_cleanup; fi
+  # The AT-SPI bus launcher, its bus and the registry end with the session bus they watch.
+  if [[ -n "$dbus" ]]; then
+    kill "$dbus" 2>/dev/null
+    wait "$dbus" 2>/dev/null
+  fi
   # The server is ended, not killed, and awaited, so that it gives up its display number
   # cleanly before the next script asks for one.
   if [[ -n "$xvfb" ]]; then
@@ -19,11 +26,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A lock directory of the test's own, so a copy the user has open does not interfere, and a
-# settings folder of its own, so what the user's copies keep (window sizes, the last tab) does
-# not reach the test, nor the test's theirs.
-export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+# A home and lock directory of the test's own, so neither a copy the user has open nor another
+# suite running beside interferes, and nothing is written to the user's home.
+source "$(dirname "${BASH_SOURCE[0]}")/private_env.sh" "$work"
 
 passed=0
 failed=0
@@ -133,7 +138,6 @@ start_desktop() {
   xvfb=
   return 1
 }
-unset XAUTHORITY WAYLAND_DISPLAY
 # openbox has been seen, rarely and only on a loaded machine, to fail to open a display that
 # Xvfb had just named; a second desktop then starts.
 for attempt in 1 2 3; do
@@ -145,3 +149,16 @@ for attempt in 1 2 3; do
   fi
 done
 pids+=("$openbox")
+# The session bus starts on this display, so that the AT-SPI bus it activates announces itself
+# on this display's root window and nowhere else. It stays a child of the script, which a
+# timed-out test's killer then finds.
+dbus-daemon --session --nofork --print-address=3 3>"$work/dbus.address" 2>"$work/dbus.log" &
+dbus=$!
+bus_named() { [[ -s "$work/dbus.address" ]] || ! kill -0 "$dbus" 2>/dev/null; }
+if ! wait_until bus_named || ! [[ -s "$work/dbus.address" ]]; then
+  echo "no D-Bus session:"
+  cat "$work/dbus.log"
+  exit 1
+fi
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/dbus.address")
+export DBUS_SESSION_BUS_ADDRESS

@@ -1,5 +1,6 @@
 #include "library_page.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "collected_messages.h"
+#include "e_series.h"
 #include "file_error_report.h"
 #include "library_check.h"
 #include "library_file.h"
@@ -41,6 +43,20 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   buttons->addWidget(addSeries);
   buttons->addStretch();
 
+  // The same choice as check --series; its label gives the mnemonic and, to screen readers,
+  // the name.
+  auto* seriesLabel = new QLabel(kSeriesLabel, this);
+  m_series = new QComboBox(this);
+  m_series->setObjectName("--series");
+  seriesLabel->setBuddy(m_series);
+  m_series->addItem(QString::fromUtf8(kAnySeriesText));
+  for (std::string_view name : SeriesNames()) {
+    m_series->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
+  }
+  buttons->addWidget(seriesLabel);
+  buttons->addWidget(m_series);
+  connect(m_series, &QComboBox::currentIndexChanged, this, &CLibraryPage::Refresh);
+
   m_model = new RowTableModel(this);
   QTableView* findings = NewRowList(m_model, kFindingsListName, this);
 
@@ -65,9 +81,14 @@ void CLibraryPage::Refresh() {
   std::optional<finder::LibraryCheck> check;
   std::vector<std::string> summary;
   try {
-    check = finder::CheckLibrary(reading);
+    const int chosen = m_series->currentIndex();
+    check = finder::CheckLibrary(
+        reading, chosen > 0 ? &StandardSeries()[static_cast<std::size_t>(chosen - 1)] : nullptr);
     summary = check ? check->Conclusion() : messages.texts;
-    if (!check) summary.push_back(kNoLibraryHint);
+    if (!check) {
+      const std::string notALibrary = NotALibraryMessage(m_services.files);
+      summary.push_back(notALibrary.empty() ? kNoLibraryHint : notALibrary);
+    }
   } catch (const FileError& error) {
     summary = {FileErrorMessage(error).text};
   }

@@ -1,14 +1,16 @@
 #pragma once
 
 // The Networks window's Library tab: what the command line's check says about the library,
-// and the commands that change it, Normalise and Add E-series. Every change goes through the
-// library's one rewrite (or its creation of a new file), whose refusals are shown as the main
-// window shows them; the tab reads the library again after each change and when it is shown.
+// held against the series chosen as check --series holds it, and the commands that change it,
+// Normalise and Add E-series. Every change goes through the library's one rewrite (or its creation
+// of a new file), whose refusals are shown as the main window shows them; the tab reads the library
+// again after each change and when it is shown.
 
 #include <QWidget>
 
 #include "services.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -33,6 +35,7 @@ class CLibraryPage : public QWidget {
 
   Services& m_services;
   QLabel* m_path = nullptr;
+  QComboBox* m_series = nullptr;
   QLabel* m_summary = nullptr;
   RowTableModel* m_model = nullptr;
   QLabel* m_status = nullptr;

@@ -28,7 +28,11 @@ class FakeReadableFile final : public IReadableFile {
     if (m_owner.failClose) throw FileError("close", m_path, "Input/output error");
   }
 
-  FileIdentity Identity() const override { return IdentityOf(m_content); }
+  FileIdentity Identity() const override {
+    FileIdentity identity = IdentityOf(m_content);
+    if (m_owner.reportedSize) identity.size = *m_owner.reportedSize;
+    return identity;
+  }
 
  private:
   FakeFileService& m_owner;
@@ -47,6 +51,10 @@ std::vector<std::string> FakeMessageService::Texts() const {
 }
 
 std::unique_ptr<IReadableFile> FakeFileService::OpenForRead(const std::string& path) {
+  if (notRegular.count(path)) {
+    lastFailure = "Not a regular file";
+    return nullptr;
+  }
   const auto found = files.find(path);
   if (failOpen || found == files.end()) {
     lastFailure = failOpen ? "Permission denied" : MissingFileReason();
@@ -72,7 +80,7 @@ ReplaceOutcome FakeFileService::ReplaceFile(const std::string& path, std::string
 }
 
 CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_view content) {
-  if (files.count(path)) return CreateOutcome::kExists;
+  if (files.count(path) || notRegular.count(path)) return CreateOutcome::kExists;
   if (failCreate) {
     lastFailure = "Permission denied";
     return CreateOutcome::kCannotCreate;
@@ -80,6 +88,11 @@ CreateOutcome FakeFileService::CreateFile(const std::string& path, std::string_v
   if (failWrite) throw FileError("write", path, "No space left on device");
   files[path] = content;
   return CreateOutcome::kCreated;
+}
+
+std::string FakeFileService::NotRegularFile(const std::string& path) {
+  const auto found = notRegular.find(path);
+  return found == notRegular.end() ? std::string() : found->second;
 }
 
 }  // namespace vantrel::testing

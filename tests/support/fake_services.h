@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,15 +26,21 @@ class FakeFileService final : public IFileService {
   ReplaceOutcome ReplaceFile(const std::string& path, std::string_view content,
                              const std::optional<FileIdentity>& expected) override;
   CreateOutcome CreateFile(const std::string& path, std::string_view content) override;
+  std::string NotRegularFile(const std::string& path) override;
   std::string LastFailure() const override { return lastFailure; }
 
   std::map<std::string, std::string> files;
+  // Paths that name something else than a regular file, and what NotRegularFile says of it;
+  // they cannot be read, replaced or created.
+  std::map<std::string, std::string> notRegular;
   bool failOpen = false;
   bool failRead = false;
   bool failClose = false;
   bool failCreate = false;
   bool failWrite = false;
   std::vector<std::size_t> readSizes;  // the maxBytes of every read, in order
+  // The size an opened file reports in place of its length, as /proc files report 0.
+  std::optional<std::int64_t> reportedSize;
   int replaceCalls = 0;
   std::function<void()> beforeReplace;  // another program's turn, between read and write
   std::string lastFailure;
