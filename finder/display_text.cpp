@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "number_text.h"
+#include "rows.h"
 
 namespace vantrel::finder {
 namespace {
@@ -58,26 +59,18 @@ std::string ShownQuantity(double value, int digits, std::string_view unit) {
   return text + " " + prefix + std::string(unit);
 }
 
+// The text table's cells, with the deviation and the current written for reading.
 std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
-                                 ShownPercent(row.deviation), std::to_string(row.parts)};
-  if (request.partTolerance) {
-    cells.push_back(FormatEngineering(row.low, 3));
-    cells.push_back(FormatEngineering(row.high, 3));
-    cells.push_back(row.coversTarget ? "yes" : "no");
-  }
-  cells.push_back(row.network);
+  std::vector<std::string> cells = FindTextCells(row, digits, request);
+  cells[2] = ShownPercent(row.deviation);
   return cells;
 }
 
 std::vector<std::string> ShownCells(const DividerRow& row, int digits, const DividerRequest&) {
-  return {std::to_string(row.rank),
-          row.r1,
-          row.r2,
-          FormatEngineering(row.vout, digits),
-          ShownPercent(row.error),
-          FormatEngineering(row.total, 3),
-          ShownQuantity(row.current, 3, "A")};
+  std::vector<std::string> cells = DividerTextCells(row, digits);
+  cells[4] = ShownPercent(row.error);
+  cells[6] = ShownQuantity(row.current, 3, "A");
+  return cells;
 }
 
 }  // namespace vantrel::finder
