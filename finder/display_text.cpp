@@ -66,10 +66,15 @@ std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRe
   return cells;
 }
 
-std::vector<std::string> ShownCells(const DividerRow& row, int digits, const DividerRequest&) {
-  std::vector<std::string> cells = DividerTextCells(row, digits);
-  cells[4] = ShownPercent(row.error);
-  cells[6] = ShownQuantity(row.current, 3, "A");
+std::vector<std::string> ShownCells(const DividerRow& row, int digits,
+                                    const DividerRequest& request) {
+  std::vector<std::string> cells = DividerTextCells(row, digits, request);
+  // The worst case's columns, when asked for, come between the error and the current.
+  const std::vector<Column> columns = DividerColumns(request);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].name == "error") cells[i] = ShownPercent(row.error);
+    if (columns[i].name == "current") cells[i] = ShownQuantity(row.current, 3, "A");
+  }
   return cells;
 }
 

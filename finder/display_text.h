@@ -33,6 +33,7 @@ std::string ShownQuantity(double value, int digits, std::string_view unit);
 
 // A row's cells for reading, with digits significant digits in its key column.
 std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request);
-std::vector<std::string> ShownCells(const DividerRow& row, int digits, const DividerRequest&);
+std::vector<std::string> ShownCells(const DividerRow& row, int digits,
+                                    const DividerRequest& request);
 
 }  // namespace vantrel::finder
