@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <cmath>
@@ -12,6 +13,8 @@
 #include <optional>
 #include <thread>
 #include <vector>
+
+#include "exact_decimal.h"
 
 namespace vantrel::networks::detail {
 
@@ -26,6 +29,15 @@ namespace vantrel::networks::detail {
 inline constexpr double kWindowMargin = 1e-9;
 inline constexpr double kHalfMargin = 1e-14;
 
+// Rows of at most this many parts tie out walks (Window::TiedOut).
+inline constexpr int kTieParts = 4;
+
+inline std::array<double, kTieParts + 1> TieBounds() {
+  std::array<double, kTieParts + 1> bounds;
+  bounds.fill(std::numeric_limits<double>::infinity());
+  return bounds;
+}
+
 // The band of approximate values a search still visits: [lo, hi] without the open inner band
 // (innerLo, innerHi), whose rows an earlier pass has already delivered.
 struct Window {
@@ -35,6 +47,9 @@ struct Window {
   double innerLo = 0;
   double innerHi = 0;
   bool hasInner = false;
+  // tieBound[p]: a row of p parts no closer than it ranks after a kept row of fewer parts
+  // (TiedOut); infinite until the kept rows are full.
+  std::array<double, kTieParts + 1> tieBound = TieBounds();
   // The work of the walks through this window.
   mutable std::uint64_t lines = 0;
   mutable std::uint64_t steps = 0;
@@ -44,6 +59,22 @@ struct Window {
     const double half = target * percent / 100;
     lo = (target - half) * (1 - kWindowMargin) - half * kHalfMargin;
     hi = (target + half) * (1 + kWindowMargin);
+  }
+  // Whether a walk over rows of parts parts, going away from the target, may stop at the line
+  // value v: every row from here on has a value past v less kWindowMargin of it, and a
+  // deviation computed as the rows compute it, (value - target) / target * 100, never falls as
+  // its value moves away, so none is closer than the edge's deviation. When the edge is no
+  // closer than tieBound[parts], the rest of the walk ties at best with a kept row that has
+  // fewer parts, and ranks after it. Where the stock lies so far from the target that every
+  // deviation rounds to -100 %, this is what keeps a walk from visiting every network. Below
+  // kExactBand a row's deviation is settled exactly instead, so the bound holds only above it.
+  bool TiedOut(int parts, double v) const {
+    const double bound = tieBound[static_cast<std::size_t>(parts)];
+    if (bound == std::numeric_limits<double>::infinity()) return false;
+    const bool up = v >= target;
+    const double edge = up ? v * (1 - kWindowMargin) : v * (1 + kWindowMargin);
+    const double deviation = (edge - target) / target * 100;
+    return (up ? deviation : -deviation) >= bound;
   }
   // Skips values strictly closer to the target than percent.
   void SetInner(double percent) {
@@ -138,13 +169,36 @@ class TableIndex {
   std::vector<std::uint32_t> m_first;
 };
 
+// Visits r, r + 1, ... up to end while value(values[r]) is in the window and the rows of parts
+// parts are not tied out.
+template <class Value, class Visit>
+void WalkUp(const double* values, std::size_t r, std::size_t end, const Window& w, int parts,
+            Value value, Visit visit) {
+  for (; r < end; ++r, ++w.steps) {
+    const double v = value(values[r]);
+    if (!(v <= w.hi) || w.TiedOut(parts, v)) return;
+    visit(r);
+  }
+}
+
+// Visits r - 1, r - 2, ... down to begin likewise.
+template <class Value, class Visit>
+void WalkDown(const double* values, std::size_t begin, std::size_t r, const Window& w, int parts,
+              Value value, Visit visit) {
+  for (; r > begin; ++w.steps) {
+    const double v = value(values[r - 1]);
+    if (!(v >= w.lo) || w.TiedOut(parts, v)) return;
+    visit(--r);
+  }
+}
+
 // Visits the indices r of values[begin, end) (ascending) whose value(values[r]), rising
 // with r, lies in the window: upward from where it crosses the target, then downward, each
-// walk stopping where it leaves the window, which visit may narrow. Returns the crossing, a
-// hint for the next line.
+// walk stopping where it leaves the window, which visit may narrow, or where its rows, of
+// parts parts each, are tied out. Returns the crossing, a hint for the next line.
 template <class Value, class Visit>
 std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, std::size_t hint,
-                     const Window& w, Value value, Visit visit) {
+                     const Window& w, int parts, Value value, Visit visit) {
   ++w.lines;
   const std::size_t cross =
       FirstTrue(begin, end, hint, [&](std::size_t r) { return value(values[r]) >= w.target; });
@@ -152,12 +206,12 @@ std::size_t WalkLine(const double* values, std::size_t begin, std::size_t end, s
   if (w.hasInner) {
     r = FirstTrue(cross, end, cross, [&](std::size_t i) { return value(values[i]) >= w.innerHi; });
   }
-  for (; r < end && value(values[r]) <= w.hi; ++r, ++w.steps) visit(r);
+  WalkUp(values, r, end, w, parts, value, visit);
   r = cross;
   if (w.hasInner) {
     r = FirstTrue(begin, cross, cross, [&](std::size_t i) { return value(values[i]) > w.innerLo; });
   }
-  for (; r > begin && value(values[r - 1]) >= w.lo; ++w.steps) visit(--r);
+  WalkDown(values, begin, r, w, parts, value, visit);
   return cross;
 }
 
@@ -178,29 +232,44 @@ std::size_t CrossingFrom(const double* values, std::size_t begin, std::size_t en
 // walk, a few evaluations per line where a search from a far hint takes a dozen.
 template <class Value, class Visit>
 std::size_t WalkLineFrom(const double* values, std::size_t begin, std::size_t end, std::size_t near,
-                         const Window& w, Value value, Visit visit) {
-  if (w.hasInner) return WalkLine(values, begin, end, near, w, value, visit);
+                         const Window& w, int parts, Value value, Visit visit) {
+  if (w.hasInner) return WalkLine(values, begin, end, near, w, parts, value, visit);
   ++w.lines;
   const std::size_t cross = CrossingFrom(values, begin, end, near, w.target, value);
-  for (std::size_t r = cross; r < end && value(values[r]) <= w.hi; ++r, ++w.steps) visit(r);
-  for (std::size_t r = cross; r > begin && value(values[r - 1]) >= w.lo; ++w.steps) visit(--r);
+  WalkUp(values, cross, end, w, parts, value, visit);
+  WalkDown(values, begin, cross, w, parts, value, visit);
   return cross;
 }
 
+// Window::tieBound shared by the searches of one pass on several threads.
+struct SharedTies {
+  std::array<std::atomic<double>, kTieParts + 1> bound;
+  SharedTies() {
+    for (std::atomic<double>& b : bound) b = std::numeric_limits<double>::infinity();
+  }
+};
+
 // The best rows of one pass, after an earlier pass's last row: a max-heap in rank order whose
 // worst row, once the heap is full, narrows the window. Row::Before is the ranking and
-// Row::Percent the deviation it starts with.
+// Row::Percent the deviation it starts with; a Row with Parts() ranks fewer parts first among
+// equal deviations, and each worst kept row ties out the walks over rows of more parts: it
+// stays ahead of them as the worst row only gets better.
 //
 // Searches split over threads keep one BestRows each and merge them. A shared bound lets each
 // narrow its window to the best that any of them has proved: the worst row of a full heap is
 // no better than the K-th best row overall, so no row of the overall best K is ever outside
-// the window, and the merge is the same whichever thread was quicker.
+// the window, and the merge is the same whichever thread was quicker; likewise for the shared
+// tie bounds, those of such worst rows.
 template <class Row>
 class BestRows {
  public:
   BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after,
-           std::atomic<double>* sharedBound = nullptr)
-      : m_tolerance(tolerance), m_capacity(capacity), m_after(after), m_shared(sharedBound) {
+           std::atomic<double>* sharedBound = nullptr, SharedTies* sharedTies = nullptr)
+      : m_tolerance(tolerance),
+        m_capacity(capacity),
+        m_after(after),
+        m_shared(sharedBound),
+        m_sharedTies(sharedTies) {
     m_window.target = windowTarget;
     m_window.SetOuter(tolerance);
     m_bound = tolerance;
@@ -211,6 +280,11 @@ class BestRows {
   const Window& window() const { return m_window; }
   void Offer(const Row& row) {
     if (m_shared) Narrow(m_shared->load(std::memory_order_relaxed));
+    if (m_sharedTies) {
+      for (int parts = 2; parts <= kTieParts; ++parts) {
+        Tie(parts, m_sharedTies->bound[parts].load(std::memory_order_relaxed));
+      }
+    }
     if (!(std::fabs(row.Percent()) <= m_tolerance)) return;
     if (m_after && !Row::Before(*m_after, row)) return;
     if (m_rows.size() == m_capacity) {
@@ -224,10 +298,13 @@ class BestRows {
     if (m_rows.size() == m_capacity) {
       const double worst = std::fabs(m_rows.front().Percent());
       Narrow(worst);
-      if (m_shared) {
-        double shared = m_shared->load(std::memory_order_relaxed);
-        while (worst < shared &&
-               !m_shared->compare_exchange_weak(shared, worst, std::memory_order_relaxed)) {
+      if (m_shared) LowerTo(*m_shared, worst);
+      // Below kExactBand a deviation is settled exactly, not as TiedOut computes it.
+      if constexpr (requires { row.Parts(); }) {
+        for (int parts = m_rows.front().Parts() + 1; parts <= kTieParts && worst >= kExactBand;
+             ++parts) {
+          Tie(parts, worst);
+          if (m_sharedTies) LowerTo(m_sharedTies->bound[parts], worst);
         }
       }
     }
@@ -239,17 +316,26 @@ class BestRows {
   }
 
  private:
+  static void LowerTo(std::atomic<double>& shared, double value) {
+    double now = shared.load(std::memory_order_relaxed);
+    while (value < now && !shared.compare_exchange_weak(now, value, std::memory_order_relaxed)) {
+    }
+  }
+  void Tie(int parts, double percent) {
+    double& bound = m_window.tieBound[static_cast<std::size_t>(parts)];
+    bound = std::min(bound, percent);
+  }
   void Narrow(double percent) {
     if (percent < m_bound) {
       m_bound = percent;
       m_window.SetOuter(percent);
     }
   }
-
   double m_tolerance;
   std::size_t m_capacity;
   const Row* m_after;
   std::atomic<double>* m_shared;
+  SharedTies* m_sharedTies;
   double m_bound;  // the deviation the outer window admits
   Window m_window;
   std::vector<Row> m_rows;

@@ -130,6 +130,7 @@ struct NetworkRow {
   double deviation = 0;
 
   double Percent() const { return deviation; }
+  int Parts() const { return PartCount(network.shape); }
   static bool Before(const NetworkRow& a, const NetworkRow& b) { return RanksBefore(a, b); }
 };
 

@@ -30,12 +30,12 @@ class Collector {
  public:
   Collector(std::span<const double> stock, const StockDecimals& decimals,
             const FindOptions& options, std::size_t capacity, const NetworkRow* after,
-            std::atomic<double>* sharedBound)
+            std::atomic<double>* sharedBound, detail::SharedTies* sharedTies)
       : m_stock(stock),
         m_decimals(decimals),
         m_target(ShortestDecimal(options.target)),
         m_options(options),
-        m_best(options.target, options.tolerance, capacity, after, sharedBound) {}
+        m_best(options.target, options.tolerance, capacity, after, sharedBound, sharedTies) {}
 
   const Window& window() const { return m_best.window(); }
 
@@ -150,7 +150,7 @@ struct TableLines {
     for (std::size_t d = FirstAtLeast(s, n, w.lo / 3); d < n && !Stopped() && s[d] <= w.hi; ++d) {
       const double y = s[d];
       WalkLineFrom(
-          sv, 0, sp.upTo[d], sp.index.Near(w.target - y), w, [y](double v) { return v + y; },
+          sv, 0, sp.upTo[d], sp.index.Near(w.target - y), w, 3, [y](double v) { return v + y; },
           [&](std::size_t r) {
             const auto ab = sp.parts[r];
             if (ab[1] <= d) c.Offer(Shape::kSeries3, {ab[0], ab[1], I(d)});
@@ -160,7 +160,7 @@ struct TableLines {
          d < n && !Stopped() && Par(pv[0], s[d]) <= w.hi; ++d) {
       const double y = s[d];
       WalkLineFrom(
-          pv, 0, pp.upTo[d], pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w,
+          pv, 0, pp.upTo[d], pp.index.Near(ParallelLeafSeriesPartner(w.target, y, 0)), w, 3,
           [y](double v) { return Par(v, y); },
           [&](std::size_t r) {
             const auto ab = pp.parts[r];
@@ -171,7 +171,7 @@ struct TableLines {
     for (std::size_t a = 0; a < n && !Stopped() && s[a] <= w.hi; ++a) {
       const double x = s[a];
       WalkLineFrom(
-          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w,
+          pv, 0, m, pp.index.Near(SeriesLeafParallelPartner(w.target, x, inf)), w, 3,
           [x](double v) { return x + v; },
           [&](std::size_t r) {
             c.Offer(Shape::kSeriesLeafParallel, {I(a), pp.parts[r][0], pp.parts[r][1]});
@@ -181,7 +181,7 @@ struct TableLines {
          ++a) {
       const double x = s[a];
       WalkLineFrom(
-          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w,
+          sv, 0, m, sp.index.Near(ParallelLeafSeriesPartner(w.target, x, 0)), w, 3,
           [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             c.Offer(Shape::kParallelLeafSeries, {I(a), sp.parts[r][0], sp.parts[r][1]});
@@ -203,7 +203,7 @@ struct TableLines {
     for (std::size_t k = FirstAtLeast(sv, m, w.lo); k < m && !Stopped() && sv[k] / 2 <= w.hi; ++k) {
       const double x = sv[k];
       hint = WalkLine(
-          sv, k, m, hint, w, [x](double v) { return Par(x, v); },
+          sv, k, m, hint, w, 4, [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             c.Offer(Shape::kParallelOfSeriesPairs, quad(sp.parts[k], sp.parts[r]));
           });
@@ -214,7 +214,7 @@ struct TableLines {
     for (std::size_t k = FirstAtLeast(pv, m, w.lo / 2); k < m && !Stopped() && pv[k] <= w.hi; ++k) {
       const double x = pv[k];
       hint = WalkLine(
-          pv, 0, k + 1, hint, w, [x](double v) { return v + x; },
+          pv, 0, k + 1, hint, w, 4, [x](double v) { return v + x; },
           [&](std::size_t r) {
             c.Offer(Shape::kSeriesOfParallelPairs, quad(pp.parts[r], pp.parts[k]));
           });
@@ -224,7 +224,7 @@ struct TableLines {
     for (std::size_t k = 0; k < m && !Stopped() && sv[k] + pv[0] <= w.hi; ++k) {
       const double x = sv[k];
       hint = WalkLine(
-          pv, 0, m, hint, w, [x](double v) { return x + v; },
+          pv, 0, m, hint, w, 4, [x](double v) { return x + v; },
           [&](std::size_t r) {
             c.Offer(Shape::kSeries2Parallel2, quad(sp.parts[k], pp.parts[r]));
           });
@@ -235,7 +235,7 @@ struct TableLines {
          k < m && !Stopped() && Par(pv[k], sv[0]) <= w.hi; ++k) {
       const double x = pv[k];
       hint = WalkLine(
-          sv, 0, m, hint, w, [x](double v) { return Par(x, v); },
+          sv, 0, m, hint, w, 4, [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             c.Offer(Shape::kParallel2Series2, quad(pp.parts[k], sp.parts[r]));
           });
@@ -248,7 +248,7 @@ struct TableLines {
       const double x = sv[k];
       const Index c0 = sp.parts[k][0];
       hint = WalkLine(
-          sv, 0, sp.upTo[c0], hint, w, [x](double v) { return v + x; },
+          sv, 0, sp.upTo[c0], hint, w, 4, [x](double v) { return v + x; },
           [&](std::size_t r) {
             if (sp.parts[r][1] <= c0) c.Offer(Shape::kSeries4, quad(sp.parts[r], sp.parts[k]));
           });
@@ -258,7 +258,7 @@ struct TableLines {
       const double x = pv[k];
       const Index b = pp.parts[k][1];
       hint = WalkLine(
-          pv, pp.from[b], m, hint, w, [x](double v) { return Par(x, v); },
+          pv, pp.from[b], m, hint, w, 4, [x](double v) { return Par(x, v); },
           [&](std::size_t r) {
             if (pp.parts[r][0] >= b) c.Offer(Shape::kParallel4, quad(pp.parts[k], pp.parts[r]));
           });
@@ -280,7 +280,7 @@ struct TableLines {
         [&](std::size_t b, std::size_t near) {
           const double y = s[b];
           WalkLineFrom(
-              sv, 0, m, near, w, [x, y](double v) { return x + Par(y, v); },
+              sv, 0, m, near, w, 4, [x, y](double v) { return x + Par(y, v); },
               [&](std::size_t r) {
                 c.Offer(Shape::kSeriesLeafParallelLeafSeries,
                         {I(a), I(b), sp.parts[r][0], sp.parts[r][1]});
@@ -294,7 +294,7 @@ struct TableLines {
         [&](std::size_t d, std::size_t near) {
           const double y = s[d];
           WalkLineFrom(
-              pv, 0, pp.upTo[d], near, w, [x, y](double v) { return x + Par(v, y); },
+              pv, 0, pp.upTo[d], near, w, 4, [x, y](double v) { return x + Par(v, y); },
               [&](std::size_t r) {
                 const auto bc = pp.parts[r];
                 if (bc[1] <= d) c.Offer(Shape::kSeriesLeafParallel3, {I(a), bc[0], bc[1], I(d)});
@@ -308,7 +308,7 @@ struct TableLines {
         [&](std::size_t b, std::size_t near) {
           const double y = s[b];
           WalkLineFrom(
-              pv, 0, m, near, w, [x, y](double v) { return Par(x, y + v); },
+              pv, 0, m, near, w, 4, [x, y](double v) { return Par(x, y + v); },
               [&](std::size_t r) {
                 c.Offer(Shape::kParallelLeafSeriesLeafParallel,
                         {I(a), I(b), pp.parts[r][0], pp.parts[r][1]});
@@ -321,7 +321,7 @@ struct TableLines {
         [&](std::size_t d, std::size_t near) {
           const double y = s[d];
           WalkLineFrom(
-              sv, 0, sp.upTo[d], near, w, [x, y](double v) { return Par(x, v + y); },
+              sv, 0, sp.upTo[d], near, w, 4, [x, y](double v) { return Par(x, v + y); },
               [&](std::size_t r) {
                 const auto bc = sp.parts[r];
                 if (bc[1] <= d) c.Offer(Shape::kParallelLeafSeries3, {I(a), bc[0], bc[1], I(d)});
@@ -383,7 +383,8 @@ class Search {
   // rank order, so the result does not depend on which thread did what.
   std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
     std::atomic<double> bound = m_options.tolerance;
-    Collector c(m_stock, m_decimals, m_options, capacity, after, &bound);
+    detail::SharedTies ties;
+    Collector c(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
     if (m_stock.empty()) return c.TakeSorted();
     const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
     const std::size_t pieces = four ? 2 + m_stock.size() : 1;
@@ -410,7 +411,7 @@ class Search {
       for (std::size_t piece = 0; piece < pieces && !Stopped(); ++piece) run(c, piece);
       return c.TakeSorted();
     }
-    Collector other(m_stock, m_decimals, m_options, capacity, after, &bound);
+    Collector other(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
     std::atomic<std::size_t> next = 0;
     const auto work = [&](Collector& collector) {
       for (std::size_t piece = next++; piece < pieces && !Stopped(); piece = next++) {
@@ -430,7 +431,7 @@ class Search {
     const double* s = m_stock.data();
     const std::size_t n = m_stock.size();
     WalkLine(
-        s, 0, n, 0, c.window(), [](double v) { return v; },
+        s, 0, n, 0, c.window(), 1, [](double v) { return v; },
         [&](std::size_t r) { c.Offer(Shape::kOne, {I(r)}); });
   }
 
@@ -442,7 +443,7 @@ class Search {
     for (std::size_t a = 0; a < n && !Stopped() && s[a] + s[a] <= w.hi; ++a) {
       const double x = s[a];
       hint = WalkLine(
-          s, After(a), n, hint, w, [x](double v) { return x + v; },
+          s, After(a), n, hint, w, 2, [x](double v) { return x + v; },
           [&](std::size_t b) {
             c.Offer(Shape::kSeries2, {I(a), I(b)});
           });
@@ -451,7 +452,7 @@ class Search {
     for (std::size_t a = 0; a < n && !Stopped() && Par(s[a], s[a]) <= w.hi; ++a) {
       const double x = s[a];
       hint = WalkLine(
-          s, After(a), n, hint, w, [x](double v) { return Par(x, v); },
+          s, After(a), n, hint, w, 2, [x](double v) { return Par(x, v); },
           [&](std::size_t b) {
             c.Offer(Shape::kParallel2, {I(a), I(b)});
           });
@@ -468,7 +469,7 @@ class Search {
       for (std::size_t b = After(a); b < n && s[a] + s[b] + s[b] <= w.hi; ++b) {
         const double x = s[a] + s[b];
         hint = WalkLine(
-            s, After(b), n, hint, w, [x](double v) { return x + v; },
+            s, After(b), n, hint, w, 3, [x](double v) { return x + v; },
             [&](std::size_t r) {
               c.Offer(Shape::kSeries3, {I(a), I(b), I(r)});
             });
@@ -481,7 +482,7 @@ class Search {
       for (std::size_t b = After(a); b < n && Par(Par(s[a], s[b]), s[b]) <= w.hi; ++b) {
         const double x = Par(s[a], s[b]);
         hint = WalkLine(
-            s, After(b), n, hint, w, [x](double v) { return Par(x, v); },
+            s, After(b), n, hint, w, 3, [x](double v) { return Par(x, v); },
             [&](std::size_t r) {
               c.Offer(Shape::kParallel3, {I(a), I(b), I(r)});
             });
@@ -493,7 +494,7 @@ class Search {
       for (std::size_t d = After(b); d < n && s[0] + Par(s[b], s[d]) <= w.hi; ++d) {
         const double x = Par(s[b], s[d]);
         hint = WalkLine(
-            s, 0, n, hint, w, [x](double v) { return v + x; },
+            s, 0, n, hint, w, 3, [x](double v) { return v + x; },
             [&](std::size_t r) {
               c.Offer(Shape::kSeriesLeafParallel, {I(r), I(b), I(d)});
             });
@@ -506,7 +507,7 @@ class Search {
            d < n && Par(s[0], s[b] + s[d]) <= w.hi; ++d) {
         const double x = s[b] + s[d];
         hint = WalkLine(
-            s, 0, n, hint, w, [x](double v) { return Par(v, x); },
+            s, 0, n, hint, w, 3, [x](double v) { return Par(v, x); },
             [&](std::size_t r) {
               c.Offer(Shape::kParallelLeafSeries, {I(r), I(b), I(d)});
             });
