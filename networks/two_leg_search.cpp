@@ -145,7 +145,10 @@ class TwoLegLines {
     std::size_t up = cross;
     std::size_t down = cross;
     if (m_levels.HasInner()) {
-      const auto [innerLo, innerHi] = m_levels.InnerBounds(a);
+      // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
+      const auto inner = m_levels.InnerBounds(a);
+      const double innerLo = inner.first;
+      const double innerHi = inner.second;
       up = detail::FirstTrue(cross, end, cross, [&](std::size_t i) { return v[i] >= innerHi; });
       down = detail::FirstTrue(begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
     }
