@@ -62,25 +62,24 @@ constexpr char kGainDetails[] =
     "--part-tolerance, --within and the ranking they bring are those of regulator.\n"
     "The bounds on the total and on Rf include their ends.\n";
 
+constexpr LegWords kRegulatorWords = {"Keep designs within P percent (default 1).",
+                                      "List all designs within P percent.",
+                                      "Keep designs whose Rtop + Rbottom is at least R.",
+                                      "Keep designs whose Rtop + Rbottom is at most R.",
+                                      "Use each library value at most once per design."};
+
+constexpr LegWords kGainWords = {
+    "Keep designs within P percent (default 1).", "List all designs within P percent.",
+    "Keep designs whose Rf + Rg is at least R.", "Keep designs whose Rf + Rg is at most R.",
+    "Use each library value at most once per design."};
+
 finder::RegulatorInput RegulatorInputOf(const ParsedArgs& args) {
   finder::RegulatorInput input;
   input.vout = args.operands[0];
   input.vref = Given(args, "--vref");
   input.iadj = Given(args, "--iadj");
   input.referenceTop = Given(args, "--reference") == "top";
-  input.parts = Given(args, "--parts");
-  input.tolerance = Given(args, "--tolerance");
-  input.top = Given(args, "--top");
-  input.all = args.Has("--all");
-  input.minTotal = Given(args, "--min-total");
-  input.maxTotal = Given(args, "--max-total");
-  input.exclude = AllGiven(args, "--exclude");
-  input.distinct = args.Has("--distinct");
-  input.partTolerance = Given(args, "--part-tolerance");
-  input.within = Given(args, "--within");
-  input.maxPower = Given(args, "--max-power");
-  input.minCurrent = Given(args, "--min-current");
-  input.maxCurrent = Given(args, "--max-current");
+  ReadLoaded(args, input);
   return input;
 }
 
@@ -88,22 +87,52 @@ finder::GainInput GainInputOf(const ParsedArgs& args) {
   finder::GainInput input;
   input.gain = args.operands[0];
   input.inverting = args.Has("--inverting");
+  input.rfMin = Given(args, "--rf-min");
+  input.rfMax = Given(args, "--rf-max");
+  ReadTwoLeg(args, input);
+  return input;
+}
+
+}  // namespace
+
+void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.parts = Given(args, "--parts");
   input.tolerance = Given(args, "--tolerance");
   input.top = Given(args, "--top");
   input.all = args.Has("--all");
   input.minTotal = Given(args, "--min-total");
   input.maxTotal = Given(args, "--max-total");
-  input.rfMin = Given(args, "--rf-min");
-  input.rfMax = Given(args, "--rf-max");
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
   input.within = Given(args, "--within");
-  return input;
 }
 
-}  // namespace
+void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
+  ReadTwoLeg(args, input);
+  input.maxPower = Given(args, "--max-power");
+  input.minCurrent = Given(args, "--min-current");
+  input.maxCurrent = Given(args, "--max-current");
+}
+
+std::vector<OptionSpec> LegOptions(const LegWords& words) {
+  return {{"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
+          {"--tolerance", "P", words.tolerance},
+          {"--top", "K", "List the K best (default 20)."},
+          {"--all", "", words.all},
+          {"--min-total", "R", words.minTotal},
+          {"--max-total", "R", words.maxTotal}};
+}
+
+std::vector<OptionSpec> StockOptions(const LegWords& words) {
+  return {{"--exclude", "V", "Leave library value V out; may be repeated."},
+          {"--distinct", "", words.distinct},
+          FormatOption()};
+}
+
+void Append(std::vector<OptionSpec>& options, std::vector<OptionSpec> more) {
+  for (OptionSpec& option : more) options.push_back(std::move(option));
+}
 
 std::vector<OptionSpec> WorstCaseOptions() {
   return {{"--part-tolerance", "T", "Add Low, High and In spec: every part T percent off."},
@@ -120,19 +149,11 @@ CommandSpec RegulatorCommandSpec() {
   std::vector<OptionSpec> options = {
       {"--vref", "V", "The reference voltage, or MIN:TYP:MAX; required."},
       {"--reference", "SIDE", "Rb, across VREF: bottom (default) or top.", {"bottom", "top"}},
-      {"--iadj", "I", "The ADJ or FB pin current, or MIN:TYP:MAX (default 0)."},
-      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
-      {"--tolerance", "P", "Keep designs within P percent (default 1)."},
-      {"--top", "K", "List the K best (default 20)."},
-      {"--all", "", "List all designs within P percent."},
-      {"--min-total", "R", "Keep designs whose Rtop + Rbottom is at least R."},
-      {"--max-total", "R", "Keep designs whose Rtop + Rbottom is at most R."}};
-  for (OptionSpec& option : LoadOptions()) options.push_back(std::move(option));
-  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
-  options.insert(options.end(),
-                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
-                  {"--distinct", "", "Use each library value at most once per design."},
-                  FormatOption()});
+      {"--iadj", "I", "The ADJ or FB pin current, or MIN:TYP:MAX (default 0)."}};
+  Append(options, LegOptions(kRegulatorWords));
+  Append(options, LoadOptions());
+  Append(options, WorstCaseOptions());
+  Append(options, StockOptions(kRegulatorWords));
   return {"regulator",
           "List feedback dividers that set a regulator's output to VOUT.",
           kRegulatorDetails,
@@ -142,20 +163,12 @@ CommandSpec RegulatorCommandSpec() {
 
 CommandSpec GainCommandSpec() {
   std::vector<OptionSpec> options = {
-      {"--inverting", "", "An inverting amplifier: |G| = Rf / Rin."},
-      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
-      {"--tolerance", "P", "Keep designs within P percent (default 1)."},
-      {"--top", "K", "List the K best (default 20)."},
-      {"--all", "", "List all designs within P percent."},
-      {"--min-total", "R", "Keep designs whose Rf + Rg is at least R."},
-      {"--max-total", "R", "Keep designs whose Rf + Rg is at most R."},
-      {"--rf-min", "R", "Keep designs whose Rf is at least R."},
-      {"--rf-max", "R", "Keep designs whose Rf is at most R."}};
-  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
-  options.insert(options.end(),
-                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
-                  {"--distinct", "", "Use each library value at most once per design."},
-                  FormatOption()});
+      {"--inverting", "", "An inverting amplifier: |G| = Rf / Rin."}};
+  Append(options, LegOptions(kGainWords));
+  Append(options, {{"--rf-min", "R", "Keep designs whose Rf is at least R."},
+                   {"--rf-max", "R", "Keep designs whose Rf is at most R."}});
+  Append(options, WorstCaseOptions());
+  Append(options, StockOptions(kGainWords));
   return {"gain",
           "List feedback pairs that set an amplifier's gain to G.",
           kGainDetails,

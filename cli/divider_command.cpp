@@ -12,44 +12,28 @@
 namespace vantrel {
 namespace {
 
+constexpr LegWords kDividerWords = {
+    "Keep dividers within P percent (default 1).", "List all dividers within P percent.",
+    "Keep dividers whose R1 + R2 is at least R.", "Keep dividers whose R1 + R2 is at most R.",
+    "Use each library value at most once per divider."};
+
 finder::DividerInput DividerInputOf(const ParsedArgs& args) {
   finder::DividerInput input;
   input.vin = args.operands[0];
   input.vout = args.operands[1];
-  input.parts = Given(args, "--parts");
-  input.tolerance = Given(args, "--tolerance");
-  input.top = Given(args, "--top");
-  input.all = args.Has("--all");
-  input.minTotal = Given(args, "--min-total");
-  input.maxTotal = Given(args, "--max-total");
-  input.exclude = AllGiven(args, "--exclude");
-  input.distinct = args.Has("--distinct");
-  input.partTolerance = Given(args, "--part-tolerance");
-  input.within = Given(args, "--within");
+  ReadLoaded(args, input);
   input.power = args.Has("--power");
-  input.maxPower = Given(args, "--max-power");
-  input.minCurrent = Given(args, "--min-current");
-  input.maxCurrent = Given(args, "--max-current");
   return input;
 }
 
 }  // namespace
 
 CommandSpec DividerCommandSpec() {
-  std::vector<OptionSpec> options = {
-      {"--parts", "N", "Legs of up to N values, N at most 2 (default 1)."},
-      {"--tolerance", "P", "Keep dividers within P percent (default 1)."},
-      {"--top", "K", "List the K best (default 20)."},
-      {"--all", "", "List all dividers within P percent."},
-      {"--min-total", "R", "Keep dividers whose R1 + R2 is at least R."},
-      {"--max-total", "R", "Keep dividers whose R1 + R2 is at most R."},
-      {"--power", "", "Add Power (W), the most any one part takes."}};
-  for (OptionSpec& option : LoadOptions()) options.push_back(std::move(option));
-  for (OptionSpec& option : WorstCaseOptions()) options.push_back(std::move(option));
-  options.insert(options.end(),
-                 {{"--exclude", "V", "Leave library value V out; may be repeated."},
-                  {"--distinct", "", "Use each library value at most once per divider."},
-                  FormatOption()});
+  std::vector<OptionSpec> options = LegOptions(kDividerWords);
+  options.push_back({"--power", "", "Add Power (W), the most any one part takes."});
+  Append(options, LoadOptions());
+  Append(options, WorstCaseOptions());
+  Append(options, StockOptions(kDividerWords));
   return {"divider",
           "List resistor pairs that divide VIN down to VOUT.",
           "Lists pairs R1 (top) and R2 (bottom) of library values, or of legs of up to N\n"

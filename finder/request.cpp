@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -208,16 +209,33 @@ void Band(const Speaker& say, const std::optional<std::string>& within, bool tol
 }
 
 // The bounds on the divider's current and on any part's power.
-void Load(const Speaker& say, const std::optional<std::string>& minCurrent,
-          const std::optional<std::string>& maxCurrent, const std::optional<std::string>& maxPower,
-          DesignBounds& bounds) {
-  if (minCurrent) bounds.minCurrent = Current(say, "--min-current", *minCurrent);
-  if (maxCurrent) bounds.maxCurrent = Current(say, "--max-current", *maxCurrent);
-  if (minCurrent && maxCurrent && bounds.minCurrent > bounds.maxCurrent) {
-    say.Refuse("--min-current", say.Named("--min-current", *minCurrent) + " is above " +
-                                    say.Named("--max-current", *maxCurrent));
+void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
+  if (input.minCurrent) bounds.minCurrent = Current(say, "--min-current", *input.minCurrent);
+  if (input.maxCurrent) bounds.maxCurrent = Current(say, "--max-current", *input.maxCurrent);
+  if (input.minCurrent && input.maxCurrent && bounds.minCurrent > bounds.maxCurrent) {
+    say.Refuse("--min-current", say.Named("--min-current", *input.minCurrent) + " is above " +
+                                    say.Named("--max-current", *input.maxCurrent));
   }
-  if (maxPower) bounds.maxPower = NonNegative(say, "--max-power", *maxPower, "a power in watts");
+  if (input.maxPower) {
+    bounds.maxPower = NonNegative(say, "--max-power", *input.maxPower, "a power in watts");
+  }
+}
+
+// The fields every two-leg design shares, in the order their refusals are named; own reads
+// the design's bounds that come between the totals and the exclusions.
+template <class Options>
+void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Options>& request,
+              const std::function<void()>& own = {}) {
+  Options& search = request.search;
+  if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
+  if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+  request.limit = Limit(say, input.top, input.all);
+  Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+  if (own) own();
+  request.excluded = Excluded(say, input.exclude);
+  search.distinct = input.distinct;
+  request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
+  Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
 }
 
 template <class Request, class Read>
@@ -291,15 +309,8 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input, Wording wording)
       say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be below " +
                              say.Named("VIN", input.vin) + ": a divider only lowers the voltage");
     }
-    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
-    request.limit = Limit(say, input.top, input.all);
-    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    request.excluded = Excluded(say, input.exclude);
-    search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
-    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
-    Load(say, input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    ReadLegs(say, input, request);
+    Load(say, input, request.bounds);
     request.power = input.power || input.maxPower;
     return request;
   });
@@ -323,15 +334,8 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wo
                              ": the divider only raises the reference");
     }
     request.referenceTop = input.referenceTop;
-    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
-    request.limit = Limit(say, input.top, input.all);
-    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    request.excluded = Excluded(say, input.exclude);
-    search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
-    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
-    Load(say, input.minCurrent, input.maxCurrent, input.maxPower, request.bounds);
+    ReadLegs(say, input, request);
+    Load(say, input, request.bounds);
     return request;
   });
 }
@@ -349,20 +353,14 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
                           " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
                           "for an inverting one)");
     }
-    if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
-    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
-    request.limit = Limit(say, input.top, input.all);
-    Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
-    if (input.rfMin) search.minA = Resistance(say, "--rf-min", *input.rfMin);
-    if (input.rfMax) search.maxA = Resistance(say, "--rf-max", *input.rfMax);
-    if (input.rfMin && input.rfMax && search.minA > search.maxA) {
-      say.Refuse("--rf-min", say.Named("--rf-min", *input.rfMin) + " is above " +
-                                 say.Named("--rf-max", *input.rfMax));
-    }
-    request.excluded = Excluded(say, input.exclude);
-    search.distinct = input.distinct;
-    request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
-    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+    ReadLegs(say, input, request, [&] {
+      if (input.rfMin) search.minA = Resistance(say, "--rf-min", *input.rfMin);
+      if (input.rfMax) search.maxA = Resistance(say, "--rf-max", *input.rfMax);
+      if (input.rfMin && input.rfMax && search.minA > search.maxA) {
+        say.Refuse("--rf-min", say.Named("--rf-min", *input.rfMin) + " is above " +
+                                   say.Named("--rf-max", *input.rfMax));
+      }
+    });
     return request;
   });
 }

@@ -84,10 +84,9 @@ struct FindRequest {
   std::optional<double> partTolerance;  // percent, below 100
 };
 
-// The texts of a divider as typed; an option not given is nullopt.
-struct DividerInput {
-  std::string vin;
-  std::string vout;
+// The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
+// given is nullopt.
+struct TwoLegInput {
   std::optional<std::string> parts;
   std::optional<std::string> tolerance;
   std::optional<std::string> top;
@@ -98,75 +97,60 @@ struct DividerInput {
   bool distinct = false;
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
-  bool power = false;
+};
+
+// With the bounds of the designs that carry a current.
+struct LoadedInput : TwoLegInput {
   std::optional<std::string> maxPower;
   std::optional<std::string> minCurrent;
   std::optional<std::string> maxCurrent;
 };
 
-struct DividerRequest {
-  networks::DividerOptions search;  // vin, vout, legs, tolerance, totals, distinct
-  std::uint64_t limit = 20;
+// What every checked two-leg request holds beside its search's options.
+template <class Options>
+struct TwoLegRequest {
+  Options search;            // the target, legs, tolerance, totals, distinct
+  std::uint64_t limit = 20;  // rows wanted; the maximum for --all
   std::vector<double> excluded;
   DesignBounds bounds;
+};
+
+struct DividerInput : LoadedInput {
+  std::string vin;
+  std::string vout;
+  bool power = false;
+};
+
+struct DividerRequest : TwoLegRequest<networks::DividerOptions> {
   bool power = false;  // list the power column
 };
 
-// The texts of a regulator's feedback divider as typed.
-struct RegulatorInput {
+// A regulator's feedback divider as typed.
+struct RegulatorInput : LoadedInput {
   std::string vout;
   std::optional<std::string> vref;  // V or MIN:TYP:MAX; required
   std::optional<std::string> iadj;
   bool referenceTop = false;  // VREF across the top resistor (OUT to ADJ)
-  std::optional<std::string> parts;
-  std::optional<std::string> tolerance;
-  std::optional<std::string> top;
-  bool all = false;
-  std::optional<std::string> minTotal;
-  std::optional<std::string> maxTotal;
-  std::vector<std::string> exclude;
-  bool distinct = false;
-  std::optional<std::string> partTolerance;
-  std::optional<std::string> within;
-  std::optional<std::string> maxPower;
-  std::optional<std::string> minCurrent;
-  std::optional<std::string> maxCurrent;
 };
 
-struct RegulatorRequest {
-  networks::TwoLegOptions search;  // VOUT, legs, tolerance, totals, distinct; leg B carries VREF
-  Spread vref;                     // 0 < min <= typ <= max, typ below VOUT
-  Spread iadj;                     // amperes, 0 <= min <= typ <= max
-  bool referenceTop = false;       // leg B is the top resistor, else the bottom one
-  std::uint64_t limit = 20;
-  std::vector<double> excluded;
-  DesignBounds bounds;
+// Leg B of the search carries VREF.
+struct RegulatorRequest : TwoLegRequest<networks::TwoLegOptions> {
+  Spread vref;                // 0 < min <= typ <= max, typ below VOUT
+  Spread iadj;                // amperes, 0 <= min <= typ <= max
+  bool referenceTop = false;  // leg B is the top resistor, else the bottom one
 };
 
-// The texts of an amplifier's gain as typed.
-struct GainInput {
+// An amplifier's gain as typed.
+struct GainInput : TwoLegInput {
   std::string gain;
   bool inverting = false;
-  std::optional<std::string> parts;
-  std::optional<std::string> tolerance;
-  std::optional<std::string> top;
-  bool all = false;
-  std::optional<std::string> minTotal;
-  std::optional<std::string> maxTotal;
   std::optional<std::string> rfMin;
   std::optional<std::string> rfMax;
-  std::vector<std::string> exclude;
-  bool distinct = false;
-  std::optional<std::string> partTolerance;
-  std::optional<std::string> within;
 };
 
-struct GainRequest {
-  networks::TwoLegOptions search;  // the gain, legs, tolerance, totals, Rf's bounds (leg A)
-  bool inverting = false;          // |G| = Rf / Rin, else G = 1 + Rf / Rg
-  std::uint64_t limit = 20;
-  std::vector<double> excluded;
-  DesignBounds bounds;  // the part tolerance and the band only
+// Rf is leg A of the search; the bounds hold the part tolerance and the band only.
+struct GainRequest : TwoLegRequest<networks::TwoLegOptions> {
+  bool inverting = false;  // |G| = Rf / Rin, else G = 1 + Rf / Rg
 };
 
 // The texts of a series as typed.
