@@ -21,8 +21,9 @@ constexpr double kMargin = 0.5;
 constexpr double kTick = 0.3;       // a mark's ticks toward its leg
 constexpr double kAmpLength = 2.8;  // the op-amp's triangle, along its signal
 constexpr double kAmpHeight = 3.2;
-constexpr double kInputLead = 1.5;  // from an input to the wire that turns toward it
-constexpr double kAmpGap = 0.8;     // between level legs and the op-amp below them
+constexpr double kInputLead = 1.5;   // from an input to the wire that turns toward it
+constexpr double kAmpGap = 0.8;      // between level legs and the op-amp below them
+constexpr double kGroundLead = 0.5;  // down from + to its ground
 
 // The network's tree, read from its pattern: a leaf is a part, a group holds two or more
 // members of the other kind.
@@ -441,11 +442,12 @@ Picture LayoutAmplifier(const networks::Network& rf, const networks::Network& rg
     ladder.end = std::max(ladder.end, amp.output.x + kTerminalLead);
     const Point joint{ladder.end, rail};
     const Point out{joint.x + kTerminalLead, rail};
-    const Point ground{amp.body.x - kInputLead / 2, amp.nonInverting.y};
+    const Point corner{amp.body.x - kInputLead / 2, amp.nonInverting.y};
+    const Point ground{corner.x, corner.y + kGroundLead};
     picture.terminals.push_back(Open({0, rail}, "IN", textWidth, false, true));
     picture.terminals.push_back(Open(out, "OUT", textWidth, false));
     picture.terminals.push_back(Ground(ground, false));
-    picture.wires.push_back({amp.nonInverting, ground});
+    picture.wires.push_back({amp.nonInverting, corner, ground});
     picture.wires.push_back({amp.output, {joint.x, amp.output.y}, joint});
     picture.wires.push_back({joint, out});
     picture.joints.push_back(joint);
