@@ -16,7 +16,9 @@ CommandSpec CheckCommandSpec() {
           "information), and a summary. Exit status 0 when a rewrite would leave the file\n"
           "as it is, 1 when it would change or refuse it.\n",
           {},
-          {{"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames()}}};
+          // Named as the series command takes its NAME, in either case.
+          {{"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames(),
+            [](std::string_view name) { return FindSeries(name) != nullptr; }}}};
 }
 
 int RunCheck(const ParsedArgs& args, CliContext& context) {

@@ -77,7 +77,9 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
                        name};
     }
     if (!option->choices.empty() &&
-        std::find(option->choices.begin(), option->choices.end(), value) == option->choices.end()) {
+        (option->accepts ? !option->accepts(value)
+                         : std::find(option->choices.begin(), option->choices.end(), value) ==
+                               option->choices.end())) {
       throw UsageError{name + ": " + std::string(optionName) + " must be " +
                            ChoiceList(option->choices) + ", not " + Quoted(value),
                        name};

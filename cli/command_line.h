@@ -17,13 +17,21 @@ struct UsageError {
 
 struct OptionSpec {
   OptionSpec(std::string_view name_, std::string_view valueName_, std::string_view help_,
-             std::vector<std::string_view> choices_ = {})
-      : name(name_), valueName(valueName_), help(help_), choices(std::move(choices_)) {}
+             std::vector<std::string_view> choices_ = {},
+             bool (*accepts_)(std::string_view) = nullptr)
+      : name(name_),
+        valueName(valueName_),
+        help(help_),
+        choices(std::move(choices_)),
+        accepts(accepts_) {}
 
   std::string_view name;       // "--rows"
   std::string_view valueName;  // "N"; empty for a flag
   std::string_view help;
   std::vector<std::string_view> choices;  // the only values allowed, when not empty
+  // Decides instead of an exact match which values name a choice, for choices that take
+  // other spellings too (series names in either case).
+  bool (*accepts)(std::string_view);
 };
 
 struct OperandSpec {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
@@ -656,6 +657,12 @@ TEST_F(CliTest, CheckSeriesNotesExactlyTheValuesOffThatSeries) {
     summary.append(std::to_string(offSeries.size())).append(" value(s) outside ");
     summary.append(series.name).append(".\n");
     EXPECT_THAT(out.str(), HasSubstr(summary));
+    // Named in lower case, as the series command takes it, the same series.
+    const std::string named = out.str();
+    std::string lower(series.name);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_EQ(Run({"check", "--series", lower}), kExitFailure);
+    EXPECT_EQ(out.str(), named);
   }
   EXPECT_EQ(Run({"check", "--series", "E25"}), kExitUsage);
   EXPECT_THAT(err.str(), HasSubstr("--series must be E3, E6, E12, E24, E48, E96 or E192"));

@@ -56,12 +56,16 @@ QLineEdit* NewToleranceEdit(QWidget* parent) {
 
 // The window's font, named rather than left to whatever the font configuration resolves the
 // default to when the program starts, which has been seen to differ between launches.
+// Unkerned: a label is measured on its text as one run, but drawn with its mnemonic letter
+// underlined as a run of its own, which loses the kerning there ("&To" drawn a pixel wider
+// than measured, and clipped to "Tc").
 QFont NetworksFont() {
   QFont font;
   font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans"),
                     QStringLiteral("WenQuanYi Zen Hei")});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(9);
+  font.setKerning(false);
   return font;
 }
 
@@ -83,8 +87,6 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
       m_searches(std::move(searches)) {
   setObjectName("IDD_NETWORKS");
   setWindowTitle(kNetworksCaption);
-  // Its dialogs (Add E-series) and message boxes take the font too.
-  setAttribute(Qt::WA_WindowPropagation);
   setFont(NetworksFont());
   setSizeGripEnabled(true);
   InstallLabelledComboBoxAccessibility();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QStringList>
+#include <QStyle>
 #include <QTableView>
 #include <algorithm>
 
@@ -94,7 +95,9 @@ class RowList final : public QTableView {
   }
 
   // Lays the columns out as wide as their cells, the wide one as wide as its cells or the
-  // width left, whichever is more.
+  // width left, whichever is more. Where the width left is too little, the wide column's
+  // cells wrap between words instead, the rows growing to their lines, so that the list
+  // need not scroll sideways; it does only where a single word is wider still.
   void FitColumns() {
     QHeaderView* header = horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -108,13 +111,49 @@ class RowList final : public QTableView {
       }
     }
     const int wanted = std::max(sizeHintForColumn(wide), header->sectionSizeHint(wide));
-    header->resizeSection(wide, std::max(wanted, viewport()->width() - others));
+    const int left = viewport()->width() - others;
+    const bool wrap = wanted > left;
+    header->resizeSection(
+        wide,
+        wrap ? std::max({left, LongestWordWidth(wide), header->sectionSizeHint(wide)}) : left);
+    FitRows(wrap, wide);
   }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QTableView::resizeEvent(event);
     FitColumns();
+  }
+
+  // The width of the widest word of column's cells with the margins of a cell.
+  int LongestWordWidth(int column) const {
+    const QFontMetrics metrics = fontMetrics();
+    int longest = 0;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+      const QString text = m_model->index(row, column).data().toString();
+      for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+        longest = std::max(longest, metrics.horizontalAdvance(word));
+      }
+    }
+    // The margins a view item keeps on either side of its text, and a pixel for rounding.
+    return longest + 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) +
+           1;
+  }
+
+  // Rows of one line each, or as high as their cells of column, the one that wraps, are.
+  void FitRows(bool wrap, int column) {
+    if (!wrap && !wordWrap()) return;
+    setWordWrap(wrap);
+    const int line = verticalHeader()->defaultSectionSize();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect.setSize({columnWidth(column), line});
+    const int grid = showGrid() ? 1 : 0;  // the row's share of the grid lines
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+      const QModelIndex index = m_model->index(row, column);
+      const int lines = itemDelegateForIndex(index)->sizeHint(option, index).height() + grid;
+      setRowHeight(row, wrap ? std::max(line, lines) : line);
+    }
   }
 
   // Tabbing in makes the first row current without selecting it; the first Down then

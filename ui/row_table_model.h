@@ -64,9 +64,9 @@ class RowTableModel final : public QAbstractTableModel {
 
 // A list of model's rows, named name for screen readers: whole rows selected, columns as wide
 // as their cells, the wide one (RowTableModel::WideColumn) too, which takes the width left over
-// and is never elided (the list scrolls sideways instead); the first Down after the focus comes in
-// selects the first row; and the copy commands of AddCopyActions, which copy the selected rows as
-// TsvText.
+// and is never elided (where the width left is too little, its cells wrap between words); the
+// first Down after the focus comes in selects the first row; and the copy commands of
+// AddCopyActions, which copy the selected rows as TsvText.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent);
 
 }  // namespace vantrel

@@ -14,6 +14,8 @@ namespace vantrel {
 
 CSeriesDlg::CSeriesDlg(QWidget* parent) : QDialog(parent) {
   setObjectName("IDD_ADD_SERIES");
+  // The font of the window that asks, which a window of its own does not take by itself.
+  setAttribute(Qt::WA_WindowPropagation);
   setWindowTitle(kAddSeriesCaption);
   m_series = new QComboBox(this);
   m_series->setObjectName("NAME");
