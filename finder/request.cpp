@@ -319,7 +319,7 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wo
     if (input.iadj) request.iadj = SpreadOf(say, "--iadj", *input.iadj, Current);
     if (!(request.vref.typ < search.target)) {
       say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be above " +
-                             say.Named("VREF", *input.vref) +
+                             say.Named("--vref", *input.vref) +
                              ": the divider only raises the reference");
     }
     request.referenceTop = input.referenceTop;
@@ -346,8 +346,8 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
       say.Refuse("G", say.Named("G", input.gain) +
-                          " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
-                          "for an inverting one)");
+                          " is below 1: a non-inverting amplifier gains at least 1 (" +
+                          (say.Window() ? "Inverting" : "--inverting") + " for an inverting one)");
     }
     if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
     if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -63,6 +64,7 @@ class NetworksWindowTest : public QObject {
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
   void KeysMoveBetweenTabsToTheirFirstField();
   void StoppedJobListsNothing();
+  void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
 
  private:
   // The Networks tab.
@@ -169,11 +171,11 @@ void NetworksWindowTest::KeepsSizeAndTabBetweenRuns() {
   const QRect area = m_window->screen()->availableGeometry();
   const QSize size = QSize(area.width() * 3 / 4, area.height() * 3 / 4);
   m_window->resize(size);
-  m_window->findChild<QTabWidget*>()->setCurrentIndex(1);
+  m_window->findChild<QTabWidget*>()->setCurrentIndex(3);
   m_window->close();
   m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
   QCOMPARE(m_window->size(), size);
-  QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 1);
+  QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 3);
 }
 
 void NetworksWindowTest::FirstDownInTheListSelectsTheFirstRow() {
@@ -213,10 +215,12 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
     int tab;
     const char* focus;
   } steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1, "VIN"},
-               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "VOUT"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 3, "G"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 4, "Refresh"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0, "TARGET"},
-               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 2, "Refresh"},
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 1, "VIN"}};
+               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 4, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 3, "G"}};
   Control<QTableView>(*m_window, "Networks")->setFocus();
   for (const auto& [key, tab, focus] : steps) {
     QTest::keySequence(QApplication::focusWidget(), key);
@@ -229,7 +233,7 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
 }
 
 // The searches hand the job's stop to the search, which closing the window or a new search
-// sets: a job stopped before it runs lists nothing, for find and divider alike.
+// sets: a job stopped before it runs lists nothing, for every search alike.
 void NetworksWindowTest::StoppedJobListsNothing() {
   m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n2200\r\n4700\r\n";
   const vantrel::NetworkSearches searches = vantrel::SharedSearches();
@@ -238,14 +242,69 @@ void NetworksWindowTest::StoppedJobListsNothing() {
   vantrel::finder::DividerInput divider;
   divider.vin = "5";
   divider.vout = "2.5";
+  vantrel::finder::RegulatorInput regulator;
+  regulator.vout = "2.5";
+  regulator.vref = "1.25";
+  vantrel::finder::GainInput gain;
+  gain.gain = "2";
   for (const PreparedSearch& prepared :
-       {searches.find(find, m_fakes->services), searches.divider(divider, m_fakes->services)}) {
+       {searches.find(find, m_fakes->services), searches.divider(divider, m_fakes->services),
+        searches.regulator(regulator, m_fakes->services), searches.gain(gain, m_fakes->services)}) {
     QVERIFY(prepared.job);
     for (const bool stopped : {false, true}) {
       const std::atomic<bool> stop = stopped;
       QCOMPARE(prepared.job(stop).rows.cells.empty(), stopped);
     }
   }
+}
+
+// Over the shared searches, in every search tab: a field that is refused is named under it by
+// its label, not by the command line's option, and the rows the list had are gone.
+void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  m_window->show();
+  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const struct {
+    const char* list;
+    std::vector<std::pair<const char*, const char*>> fields;  // by option, enough for rows
+  } searches[] = {{"Networks", {{"TARGET", "4k"}}},
+                  {"Dividers", {{"VIN", "4"}, {"VOUT", "1"}}},
+                  {"Regulators", {{"VOUT", "5"}, {"--vref", "1.25"}}},
+                  {"Amplifiers", {{"G", "11"}}}};
+  int refused = 0;
+  for (int index = 0; index < 4; ++index) {
+    const auto& [listName, fields] = searches[index];
+    tabs->setCurrentIndex(index);
+    QWidget& page = *tabs->widget(index);
+    for (const auto& [option, text] : fields) Control<QLineEdit>(page, option)->setText(text);
+    auto* list = Control<QTableView>(page, listName);
+    const auto find = [&page] {
+      QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+    };
+    for (QLabel* error : page.findChildren<QLabel*>(QRegularExpression("^error "))) {
+      find();
+      QTRY_VERIFY2(list->model()->rowCount() > 0, listName);
+      const QString option = error->objectName().mid(6);
+      auto* field = Control<QLineEdit>(page, option.toUtf8().constData());
+      const QString kept = field->text();
+      field->setText("x");
+      find();
+      // The label as shown, without its mnemonic and unit: "Min current (A)" is Min current.
+      QString label;
+      for (const QLabel* caption : page.findChildren<QLabel*>()) {
+        if (caption->buddy() == field) label = caption->text().remove('&').section(" (", 0, 0);
+      }
+      QVERIFY2(!label.isEmpty(), qPrintable(option));
+      QVERIFY2(error->isVisible() && error->text().startsWith(label + " "),
+               qPrintable(option + ": " + error->text()));
+      QCOMPARE(list->model()->rowCount(), 0);
+      field->setText(kept);
+      ++refused;
+    }
+  }
+  QCOMPARE(refused, 4 + 9 + 11 + 8);
 }
 
 QTEST_MAIN(NetworksWindowTest)

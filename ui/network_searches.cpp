@@ -39,6 +39,18 @@ std::string Subject(const finder::DividerRequest& request) {
          " V from " + PlainDigits(request.search.vin) + " V";
 }
 
+std::string Subject(const finder::RegulatorRequest& request) {
+  return std::string("regulator ") + finder::RegulatorKind::kWhat + " within " +
+         PlainDigits(request.search.tolerance) + " % of " + PlainDigits(request.search.target) +
+         " V at VREF " + PlainDigits(request.vref.typ) + " V";
+}
+
+std::string Subject(const finder::GainRequest& request) {
+  return std::string(request.inverting ? "inverting " : "non-inverting ") +
+         finder::GainKind::kWhat + " within " + PlainDigits(request.search.tolerance) +
+         " % of a gain of " + PlainDigits(request.search.target);
+}
+
 // The rows of one search, the first request.limit of those the command line lists, and the
 // status line: how many there are and what for, or the closest when none, and the library's
 // notes.
@@ -53,7 +65,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                            [&](const typename Kind::Found& found) {
                              if (++count > request.limit) return;
                              rows.push_back(Kind::MakeRow(count, found, *stock, request));
-                             outcome.legs.push_back(Kind::Legs(found));
+                             outcome.legs.push_back(Kind::Legs(found, request));
                            });
   std::vector<double> keys;
   for (const auto& row : rows) keys.push_back(Kind::Key(row));
@@ -115,6 +127,14 @@ ShownTable DividerListColumns() {
   return EmptyTable(finder::DividerColumns());
 }
 
+ShownTable RegulatorListColumns() {
+  return EmptyTable(finder::RegulatorColumns({}));
+}
+
+ShownTable GainListColumns() {
+  return EmptyTable(finder::GainColumns({}));
+}
+
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
             return Prepare<finder::FindKind>(finder::CheckFind(input, finder::Wording::kWindow),
@@ -123,6 +143,14 @@ NetworkSearches SharedSearches() {
           [](const finder::DividerInput& input, Services& services) {
             return Prepare<finder::DividerKind>(
                 finder::CheckDivider(input, finder::Wording::kWindow), services);
+          },
+          [](const finder::RegulatorInput& input, Services& services) {
+            return Prepare<finder::RegulatorKind>(
+                finder::CheckRegulator(input, finder::Wording::kWindow), services);
+          },
+          [](const finder::GainInput& input, Services& services) {
+            return Prepare<finder::GainKind>(finder::CheckGain(input, finder::Wording::kWindow),
+                                             services);
           }};
 }
 
