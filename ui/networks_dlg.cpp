@@ -115,10 +115,10 @@ void CNetworksDlg::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
 }
 
-// Wide enough for the longest list (a find with a part tolerance and a network of four parts)
-// beside the fields, and tall enough for twenty rows over a circuit; never more than the
-// screen's free area less a frame, which a large scale factor or font can make small. move()
-// places the frame, which the window manager has yet to add.
+// Wide enough for the longest list (a regulator's with the worst case, the widest of the
+// command line's text tables) beside the widest column of fields, and tall enough for twenty rows
+// over a circuit; never more than the screen's free area less a frame, which a large scale factor
+// or font can make small. move() places the frame, which the window manager has yet to add.
 void CNetworksDlg::PlaceOnScreen() {
   QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : nullptr;
   if (screen == nullptr) screen = QGuiApplication::screenAt(QCursor::pos());
@@ -126,8 +126,10 @@ void CNetworksDlg::PlaceOnScreen() {
   if (screen == nullptr) return;
   setScreen(screen);
   const QFontMetrics metrics = fontMetrics();
-  const int fields = m_networks.fields->sizeHint().width();
-  resize(QSize(fields + metrics.averageCharWidth() * 118, metrics.height() * 46)
+  int fields = 0;
+  for (const SearchTab* tab : SearchTabs())
+    fields = std::max(fields, tab->fields->sizeHint().width());
+  resize(QSize(fields + metrics.averageCharWidth() * 140, metrics.height() * 46)
              .boundedTo(RoomOn(*screen)));
   move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
 }
