@@ -18,6 +18,12 @@ constexpr double kTerminalLead = 1.0;
 constexpr double kGroundWidth = 1.0;
 constexpr double kGroundHeight = 0.6;
 constexpr double kMargin = 0.5;
+constexpr double kTick = 0.3;       // a mark's ticks toward its leg
+constexpr double kAmpLength = 2.8;  // the op-amp's triangle, along its signal
+constexpr double kAmpHeight = 3.2;
+constexpr double kInputLead = 1.5;   // from an input to the wire that turns toward it
+constexpr double kAmpGap = 0.8;      // between level legs and the op-amp below them
+constexpr double kGroundLead = 0.5;  // down from + to its ground
 
 // The network's tree, read from its pattern: a leaf is a part, a group holds two or more
 // members of the other kind.
@@ -102,6 +108,16 @@ void Place(Picture& into, Picture from, double da, double dc) {
     Shift(terminal.symbol, da, dc);
     Shift(terminal.labelBox, da, dc);
     into.terminals.push_back(std::move(terminal));
+  }
+  for (Mark& mark : from.marks) {
+    for (Point& p : mark.bracket) Shift(p, da, dc);
+    Shift(mark.labelBox, da, dc);
+    into.marks.push_back(std::move(mark));
+  }
+  for (OpAmp amp : from.amplifiers) {
+    Shift(amp.body, da, dc);
+    for (Point* p : {&amp.inverting, &amp.nonInverting, &amp.output}) Shift(*p, da, dc);
+    into.amplifiers.push_back(amp);
   }
 }
 
@@ -214,18 +230,31 @@ class Layout {
   bool upright_;
 };
 
-Terminal Open(Point at, std::string name, const TextWidth& textWidth, bool upright) {
+// The name reads to the right of the circle, whichever way the picture runs, or in a level
+// picture to its left, where the wire leaves to the right.
+Terminal Open(Point at, std::string name, const TextWidth& textWidth, bool upright,
+              bool left = false) {
   Terminal terminal;
   terminal.name = std::move(name);
   terminal.at = at;
   const double r = kTerminalRadius;
   terminal.symbol = {at.x - r, at.y - r, 2 * r, 2 * r};
   if (!terminal.name.empty()) {
-    // The name reads to the right of the circle, whichever way the picture runs.
     const double text = textWidth(terminal.name);
     terminal.labelBox = upright ? Box{at.x - 0.5, at.y + r + kLabelGap, 1, text}
                                 : Box{at.x + r + kLabelGap, at.y - 0.5, text, 1};
+    if (left) terminal.labelBox.x = at.x - r - kLabelGap - text;
   }
+  return terminal;
+}
+
+// The ground sign hangs below `at`; upright pictures are built with the axes swapped.
+Terminal Ground(Point at, bool upright) {
+  Terminal terminal;
+  terminal.kind = TerminalKind::kGround;
+  terminal.at = at;
+  terminal.symbol = upright ? Box{at.x, at.y - kGroundWidth / 2, kGroundHeight, kGroundWidth}
+                            : Box{at.x - kGroundWidth / 2, at.y, kGroundWidth, kGroundHeight};
   return terminal;
 }
 
@@ -238,25 +267,32 @@ void Transpose(Box& b) {
   std::swap(b.width, b.height);
 }
 
+// Swaps along and across. Op-amps are only ever placed level, so there are none to turn.
+void Transpose(Picture& picture) {
+  for (Part& part : picture.parts) {
+    Transpose(part.body);
+    Transpose(part.labelBox);
+    for (Point& end : part.ends) Transpose(end);
+  }
+  for (auto& wire : picture.wires) {
+    for (Point& p : wire) Transpose(p);
+  }
+  for (Point& p : picture.joints) Transpose(p);
+  for (Terminal& terminal : picture.terminals) {
+    Transpose(terminal.at);
+    Transpose(terminal.symbol);
+    Transpose(terminal.labelBox);
+  }
+  for (Mark& mark : picture.marks) {
+    for (Point& p : mark.bracket) Transpose(p);
+    Transpose(mark.labelBox);
+  }
+}
+
 // Turns an along/across picture into x/y (swapping the axes when upright), moved so that
 // everything starts a margin from the origin, and sizes it.
 Picture Finish(Picture picture, bool upright) {
-  if (upright) {
-    for (Part& part : picture.parts) {
-      Transpose(part.body);
-      Transpose(part.labelBox);
-      for (Point& end : part.ends) Transpose(end);
-    }
-    for (auto& wire : picture.wires) {
-      for (Point& p : wire) Transpose(p);
-    }
-    for (Point& p : picture.joints) Transpose(p);
-    for (Terminal& terminal : picture.terminals) {
-      Transpose(terminal.at);
-      Transpose(terminal.symbol);
-      Transpose(terminal.labelBox);
-    }
-  }
+  if (upright) Transpose(picture);
   constexpr double kInf = std::numeric_limits<double>::infinity();
   Box bounds{kInf, kInf, -kInf, -kInf};  // left, top, right, bottom
   const auto cover = [&](const Box& b) {
@@ -276,11 +312,72 @@ Picture Finish(Picture picture, bool upright) {
     cover(terminal.symbol);
     if (!terminal.name.empty()) cover(terminal.labelBox);
   }
+  for (const Mark& mark : picture.marks) {
+    for (Point p : mark.bracket) cover({p.x, p.y, 0, 0});
+    cover(mark.labelBox);
+  }
+  for (const OpAmp& amp : picture.amplifiers) cover(amp.body);
   Picture moved;
   Place(moved, std::move(picture), kMargin - bounds.x, kMargin - bounds.y);
   moved.width = bounds.width - bounds.x + 2 * kMargin;
   moved.height = bounds.height - bounds.y + 2 * kMargin;
   return moved;
+}
+
+// Two legs in a line joined at a tap, along/across: the divider's ladder, which the regulator
+// and the non-inverting amplifier stand on and the inverting amplifier lies on. The top leg's
+// wire starts at along 0 and the bottom leg's ends at along `end`, both on the rail.
+struct Ladder {
+  Block top;
+  Block bottom;
+  double rail = 0;
+  double right = 0;  // how far the legs reach across past the rail
+  double topStart = kTerminalLead;
+  double tap = 0;
+  double bottomStart = 0;
+  double end = 0;
+};
+
+Ladder Stack(Block top, Block bottom) {
+  Ladder ladder;
+  ladder.rail = std::max(top.rail, bottom.rail);
+  ladder.right = std::max(top.across - top.rail, bottom.across - bottom.rail);
+  ladder.tap = ladder.topStart + top.along + kSeriesGap;
+  ladder.bottomStart = ladder.tap + kSeriesGap;
+  ladder.end = ladder.bottomStart + bottom.along + kTerminalLead;
+  ladder.top = std::move(top);
+  ladder.bottom = std::move(bottom);
+  return ladder;
+}
+
+// The legs and their wires, the tap a joint with tapWire (the points after the tap) its third.
+Picture Draw(Ladder ladder, std::vector<Point> tapWire) {
+  Picture picture;
+  const double rail = ladder.rail;
+  const Point tap{ladder.tap, rail};
+  picture.wires.push_back({{0, rail}, {ladder.topStart + ladder.top.in, rail}});
+  picture.wires.push_back({{ladder.topStart + ladder.top.out, rail}, tap});
+  picture.joints.push_back(tap);
+  tapWire.insert(tapWire.begin(), tap);
+  picture.wires.push_back(std::move(tapWire));
+  picture.wires.push_back({tap, {ladder.bottomStart + ladder.bottom.in, rail}});
+  picture.wires.push_back({{ladder.bottomStart + ladder.bottom.out, rail}, {ladder.end, rail}});
+  Place(picture, std::move(ladder.top.items), ladder.topStart, rail - ladder.top.rail);
+  Place(picture, std::move(ladder.bottom.items), ladder.bottomStart, rail - ladder.bottom.rail);
+  return picture;
+}
+
+// An upright ladder between a terminal named top and ground, the tap taken to a terminal right
+// of the legs.
+Picture Divider(Ladder ladder, std::string top, std::string tap, const TextWidth& textWidth) {
+  Picture picture;
+  const double rail = ladder.rail;
+  picture.terminals.push_back(Open({0, rail}, std::move(top), textWidth, true));
+  const Point out{ladder.tap, rail + ladder.right + kTerminalLead};
+  picture.terminals.push_back(Open(out, std::move(tap), textWidth, true));
+  picture.terminals.push_back(Ground({ladder.end, rail}, true));
+  Place(picture, Draw(std::move(ladder), {out}), 0, 0);
+  return picture;
 }
 
 }  // namespace
@@ -302,34 +399,90 @@ Picture LayoutNetwork(const networks::Network& network, std::span<const std::str
 
 Picture LayoutDivider(const networks::Network& r1, const networks::Network& r2,
                       std::span<const std::string> names, const TextWidth& textWidth) {
-  Block top = Layout(r1, names, textWidth, true).Build();
-  Block bottom = Layout(r2, names, textWidth, true).Build();
-  // Along runs down, across to the right; the legs share one rail.
-  const double rail = std::max(top.rail, bottom.rail);
-  const double right = std::max(top.across - top.rail, bottom.across - bottom.rail);
-  Picture picture;
-  const Point vin{0, rail};
-  picture.terminals.push_back(Open(vin, "VIN", textWidth, true));
-  const double topStart = kTerminalLead;
-  picture.wires.push_back({vin, {topStart + top.in, rail}});
-  const Point tap{topStart + top.along + kSeriesGap, rail};
-  picture.wires.push_back({{topStart + top.out, rail}, tap});
-  picture.joints.push_back(tap);
-  const Point vout{tap.x, rail + right + kTerminalLead};
-  picture.wires.push_back({tap, vout});
-  picture.terminals.push_back(Open(vout, "VOUT", textWidth, true));
-  const double bottomStart = tap.x + kSeriesGap;
-  picture.wires.push_back({tap, {bottomStart + bottom.in, rail}});
-  const Point ground{bottomStart + bottom.along + kTerminalLead, rail};
-  picture.wires.push_back({{bottomStart + bottom.out, rail}, ground});
-  Terminal earth;
-  earth.kind = TerminalKind::kGround;
-  earth.at = ground;
-  earth.symbol = {ground.x, rail - kGroundWidth / 2, kGroundHeight, kGroundWidth};
-  picture.terminals.push_back(std::move(earth));
-  Place(picture, std::move(top.items), topStart, rail - top.rail);
-  Place(picture, std::move(bottom.items), bottomStart, rail - bottom.rail);
+  return Finish(Divider(Stack(Layout(r1, names, textWidth, true).Build(),
+                              Layout(r2, names, textWidth, true).Build()),
+                        "VIN", "VOUT", textWidth),
+                true);
+}
+
+Picture LayoutRegulator(const networks::Network& top, const networks::Network& bottom,
+                        bool referenceAcrossTop, std::span<const std::string> names,
+                        const TextWidth& textWidth) {
+  Ladder ladder = Stack(Layout(top, names, textWidth, true).Build(),
+                        Layout(bottom, names, textWidth, true).Build());
+  const Block& marked = referenceAcrossTop ? ladder.top : ladder.bottom;
+  const double start = referenceAcrossTop ? ladder.topStart : ladder.bottomStart;
+  // The bracket spans the leg's ports, clear of its near side (its parts stand right of it).
+  Mark mark;
+  mark.name = "VREF";
+  const double line = ladder.rail - marked.rail - kLabelGap - kTick;
+  const double from = start + marked.in;
+  const double to = start + marked.out;
+  mark.bracket = {{from, line + kTick}, {from, line}, {to, line}, {to, line + kTick}};
+  const double text = textWidth(mark.name);
+  mark.labelBox = {(from + to) / 2 - 0.5, line - kLabelGap - text, 1, text};
+  Picture picture = Divider(std::move(ladder), "OUT", referenceAcrossTop ? "ADJ" : "FB", textWidth);
+  picture.marks.push_back(std::move(mark));
   return Finish(std::move(picture), true);
+}
+
+Picture LayoutAmplifier(const networks::Network& rf, const networks::Network& rg, bool inverting,
+                        std::span<const std::string> names, const TextWidth& textWidth) {
+  Ladder ladder = Stack(Layout(inverting ? rg : rf, names, textWidth, !inverting).Build(),
+                        Layout(inverting ? rf : rg, names, textWidth, !inverting).Build());
+  Picture picture;
+  OpAmp amp;
+  if (inverting) {
+    // Level: IN at along 0, the output joint where the ladder ends, past the op-amp's point.
+    const double rail = ladder.rail;
+    amp.body = {ladder.tap + kInputLead, rail + ladder.right + kAmpGap, kAmpLength, kAmpHeight};
+    amp.inverting = {amp.body.x, amp.body.y + kAmpHeight / 4};
+    amp.nonInverting = {amp.body.x, amp.body.y + kAmpHeight * 3 / 4};
+    amp.output = {amp.body.x + kAmpLength, amp.body.y + kAmpHeight / 2};
+    ladder.end = std::max(ladder.end, amp.output.x + kTerminalLead);
+    const Point joint{ladder.end, rail};
+    const Point out{joint.x + kTerminalLead, rail};
+    const Point corner{amp.body.x - kInputLead / 2, amp.nonInverting.y};
+    const Point ground{corner.x, corner.y + kGroundLead};
+    picture.terminals.push_back(Open({0, rail}, "IN", textWidth, false, true));
+    picture.terminals.push_back(Open(out, "OUT", textWidth, false));
+    picture.terminals.push_back(Ground(ground, false));
+    picture.wires.push_back({amp.nonInverting, corner, ground});
+    picture.wires.push_back({amp.output, {joint.x, amp.output.y}, joint});
+    picture.wires.push_back({joint, out});
+    picture.joints.push_back(joint);
+    const Point down{ladder.tap, amp.inverting.y};
+    Place(picture, Draw(std::move(ladder), {down, amp.inverting}), 0, 0);
+  } else {
+    // The ladder stands with its top at the output joint, the op-amp to its left; x/y here is
+    // across/along in the ladder.
+    const Point joint{ladder.rail, 0};
+    amp.output = {joint.x - kTerminalLead, joint.y};
+    amp.body = {amp.output.x - kAmpLength, amp.output.y - kAmpHeight / 2, kAmpLength, kAmpHeight};
+    amp.nonInverting = {amp.body.x, amp.body.y + kAmpHeight / 4};
+    amp.inverting = {amp.body.x, amp.body.y + kAmpHeight * 3 / 4};
+    const Point in{amp.body.x - kInputLead - kTerminalLead, amp.nonInverting.y};
+    const Point out{joint.x + kTerminalLead, joint.y};
+    picture.terminals.push_back(Open(in, "IN", textWidth, false, true));
+    picture.terminals.push_back(Open(out, "OUT", textWidth, false));
+    picture.wires.push_back({in, amp.nonInverting});
+    picture.wires.push_back({amp.output, joint});
+    picture.wires.push_back({joint, out});
+    picture.joints.push_back(joint);
+    // The tap's wire runs left under the op-amp and up to -.
+    const double turn = amp.body.x - kInputLead;
+    const double tap = ladder.tap;
+    Picture legs;
+    legs.terminals.push_back(Ground({ladder.end, ladder.rail}, true));
+    Place(legs,
+          Draw(std::move(ladder),
+               {{tap, turn}, {amp.inverting.y, turn}, {amp.inverting.y, amp.inverting.x}}),
+          0, 0);
+    Transpose(legs);
+    Place(picture, std::move(legs), 0, 0);
+  }
+  picture.amplifiers.push_back(amp);
+  return Finish(std::move(picture), false);
 }
 
 }  // namespace vantrel::schematic

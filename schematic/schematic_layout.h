@@ -11,7 +11,8 @@
 
 namespace vantrel::schematic {
 
-// The circuit picture of a network or a divider as boxes and wires, for any painter.
+// The circuit picture of a network, a divider, a regulator's feedback or an amplifier as boxes
+// and wires, for any painter.
 //
 // Geometry: one unit is the height of one line of the label font, so a painter multiplies by
 // its font's line height and the picture scales with the font. x grows to the right, y
@@ -20,13 +21,20 @@ namespace vantrel::schematic {
 //   part's end, a joint or a terminal; the corners inside a wire join nothing, and two wires
 //   meet only where they end.
 // - A joint is where three or more wire or part ends meet (drawn as a dot).
-// - Part bodies, labels and terminal symbols never overlap each other, and no wire passes
-//   through a body or a label.
+// - Part bodies, labels, terminal symbols, mark labels and op-amp bodies never overlap each
+//   other, and no wire passes through a body or a label.
+// - A mark's bracket touches no wire, body, label or terminal symbol.
 // - A network runs left to right between two unnamed terminals: series groups left to right,
 //   parallel groups stacked top to bottom, each part's label centred above its body.
 // - A divider runs top to bottom: VIN, the top leg, the VOUT tap (a terminal to the right),
 //   the bottom leg, ground. Its parts stand upright with their labels to their right; a
 //   parallel group's members stand side by side.
+// - A regulator's feedback is the divider with OUT for VIN and the tap named FB or ADJ, and VREF
+//   marked by a bracket left of the leg that carries it.
+// - An amplifier's op-amp points right. Non-inverting: IN at + above −, the output joined to a
+//   divider standing to the right (Rf on top, Rg to ground), whose tap runs under the op-amp
+//   back to −. Inverting: IN, Rin, the tap, Rf and the output joint in one level line above the
+//   op-amp, the tap down to − above +, + to ground, the output up to the joint and on to OUT.
 
 struct Point {
   double x = 0;
@@ -63,6 +71,23 @@ struct Terminal {
   Box labelBox;  // empty without a name
 };
 
+// A voltage across a leg: a bracket beside it, a polyline that runs along the leg with a tick
+// toward it at either end, and the name on the bracket's far side.
+struct Mark {
+  std::string name;
+  std::vector<Point> bracket;
+  Box labelBox;
+};
+
+// An operational amplifier: a triangle in `body` pointing right, its inputs on the left side
+// (each with its sign drawn inside the body beside it) and its output at the point.
+struct OpAmp {
+  Box body;
+  Point inverting;     // -
+  Point nonInverting;  // +
+  Point output;
+};
+
 struct Picture {
   double width = 0;
   double height = 0;
@@ -70,6 +95,8 @@ struct Picture {
   std::vector<std::vector<Point>> wires;
   std::vector<Point> joints;
   std::vector<Terminal> terminals;
+  std::vector<Mark> marks;
+  std::vector<OpAmp> amplifiers;
 };
 
 // The width of a text in units (its advance in pixels over the font's line height).
@@ -85,5 +112,17 @@ Picture LayoutNetwork(const networks::Network& network, std::span<const std::str
 // The divider with top leg r1 (from VIN to VOUT) and bottom leg r2 (from VOUT to ground).
 Picture LayoutDivider(const networks::Network& r1, const networks::Network& r2,
                       std::span<const std::string> names, const TextWidth& textWidth);
+
+// A regulator's feedback: top from OUT to the tap, bottom from the tap to ground. VREF is marked
+// across top when referenceAcrossTop (three-terminal adjustable regulators, the tap named ADJ),
+// else across bottom (converters, the tap named FB).
+Picture LayoutRegulator(const networks::Network& top, const networks::Network& bottom,
+                        bool referenceAcrossTop, std::span<const std::string> names,
+                        const TextWidth& textWidth);
+
+// Non-inverting: rf from the output to the inverting input, rg from there to ground, IN at +.
+// Inverting: rg (Rin) from IN to the inverting input, rf from there to the output, + grounded.
+Picture LayoutAmplifier(const networks::Network& rf, const networks::Network& rg, bool inverting,
+                        std::span<const std::string> names, const TextWidth& textWidth);
 
 }  // namespace vantrel::schematic

@@ -99,6 +99,7 @@ struct Reading {
   int nodes = 0;
   std::vector<Resistor> resistors;
   std::vector<int> terminals;  // node of each terminal
+  std::vector<int> pins;       // of each op-amp: inverting, non-inverting, output
 };
 
 // Checks the geometry contract and reads the circuit, with value[label] the part's ohms.
@@ -112,6 +113,8 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
   for (const Terminal& t : p.terminals) {
     if (!t.name.empty()) obstacles.push_back(t.labelBox);
   }
+  for (const Mark& m : p.marks) obstacles.push_back(m.labelBox);
+  for (const OpAmp& a : p.amplifiers) obstacles.push_back(a.body);
   std::vector<Box> boxes = obstacles;
   for (const Terminal& t : p.terminals) boxes.push_back(t.symbol);
   for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -125,6 +128,9 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
   for (const Part& part : p.parts) ends.insert(ends.end(), part.ends.begin(), part.ends.end());
   ends.insert(ends.end(), p.joints.begin(), p.joints.end());
   for (const Terminal& t : p.terminals) ends.push_back(t.at);
+  for (const OpAmp& a : p.amplifiers) {
+    ends.insert(ends.end(), {a.inverting, a.nonInverting, a.output});
+  }
   const auto isEnd = [&](Point q) {
     return std::any_of(ends.begin(), ends.end(), [&](Point e) { return Near(e, q); });
   };
@@ -163,6 +169,22 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
           << "wires " << s.wire << " and " << t.wire << " cross at " << meet.x << "," << meet.y;
     }
   }
+  // A bracket is no wire: it touches nothing, not even at a corner.
+  for (const Mark& m : p.marks) {
+    for (std::size_t i = 1; i < m.bracket.size(); ++i) {
+      const Box line = Span(m.bracket[i - 1], m.bracket[i]);
+      EXPECT_TRUE(line.x >= 0 && line.y >= 0 && line.x + line.width <= p.width &&
+                  line.y + line.height <= p.height)
+          << "bracket outside the picture";
+      EXPECT_TRUE((line.width == 0) != (line.height == 0)) << "bracket not straight";
+      const Box grown{line.x - 2 * kEps, line.y - 2 * kEps, line.width + 4 * kEps,
+                      line.height + 4 * kEps};
+      for (const Box& b : boxes) EXPECT_FALSE(Overlap(grown, b)) << "bracket on a box";
+      for (const Segment& s : segments) {
+        EXPECT_FALSE(Overlap(grown, Span(s.a, s.b))) << "bracket on wire " << s.wire;
+      }
+    }
+  }
   for (Point joint : p.joints) {
     int met = 0;
     for (const auto& wire : p.wires) met += Near(wire.front(), joint) + Near(wire.back(), joint);
@@ -180,9 +202,18 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
         {circuit.Node(part.ends[0]), circuit.Node(part.ends[1]), value.at(part.label)});
   }
   for (const Terminal& t : p.terminals) reading.terminals.push_back(circuit.Node(t.at));
-  // Every node reaches the first terminal through wires and parts.
+  for (const OpAmp& a : p.amplifiers) {
+    for (Point pin : {a.inverting, a.nonInverting, a.output}) {
+      reading.pins.push_back(circuit.Node(pin));
+    }
+  }
+  // Every node reaches the first terminal through wires, parts and op-amps.
   Circuit joined = circuit;
   for (const Resistor& r : reading.resistors) joined.Join(r.a, r.b);
+  for (std::size_t i = 0; i + 2 < reading.pins.size(); i += 3) {
+    joined.Join(reading.pins[i], reading.pins[i + 2]);
+    joined.Join(reading.pins[i + 1], reading.pins[i + 2]);
+  }
   for (int n = 0; n < circuit.Count(); ++n) {
     EXPECT_EQ(joined.Find(n), joined.Find(reading.terminals.front())) << "picture falls apart";
   }
@@ -193,6 +224,7 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
   for (Resistor& r : reading.resistors)
     r = {index[circuit.Find(r.a)], index[circuit.Find(r.b)], r.ohms};
   for (int& t : reading.terminals) t = index[circuit.Find(t)];
+  for (int& pin : reading.pins) pin = index[circuit.Find(pin)];
   return reading;
 }
 
@@ -212,8 +244,9 @@ struct Stock {
       value[names.back()] = values.back();
       width[names.back()] = chars(rng);
     }
-    width["VIN"] = chars(rng);
-    width["VOUT"] = chars(rng);
+    for (const char* name : {"VIN", "VOUT", "OUT", "FB", "ADJ", "VREF", "IN"}) {
+      width[name] = chars(rng);
+    }
   }
   Stock(const Stock&) = delete;
 
@@ -278,6 +311,101 @@ TEST(SchematicLayout, DividerPictureIsTheDivider) {
       const double bottom = networks::NetworkValue(r2, stock.values);
       EXPECT_NEAR(v[static_cast<std::size_t>(r.terminals[1])], bottom / (top + bottom), 1e-9);
       if (HasFailure()) return;
+    }
+  }
+}
+
+// Both forms over every pair of legs: OUT, the tap and ground where the divider has them, the
+// tap at the divider's fraction, and VREF bracketing exactly the leg that carries it.
+TEST(SchematicLayout, RegulatorPictureMarksTheReferenceLeg) {
+  std::mt19937 rng(11);
+  for (const bool acrossTop : {false, true}) {
+    for (int s1 = 0; s1 < networks::kShapeCount; ++s1) {
+      for (int s2 = 0; s2 < networks::kShapeCount; ++s2) {
+        const Stock stock(rng);
+        const Network top = stock.Pick(static_cast<Shape>(s1), rng);
+        const Network bottom = stock.Pick(static_cast<Shape>(s2), rng);
+        SCOPED_TRACE(networks::Spell(top, stock.names) + " / " +
+                     networks::Spell(bottom, stock.names) + (acrossTop ? " ADJ" : " FB"));
+        const Picture picture =
+            LayoutRegulator(top, bottom, acrossTop, stock.names, stock.textWidth);
+        const Reading r = Check(picture, stock.value);
+        ASSERT_EQ(r.terminals.size(), 3u);
+        EXPECT_EQ(picture.terminals[0].name, "OUT");
+        EXPECT_EQ(picture.terminals[1].name, acrossTop ? "ADJ" : "FB");
+        EXPECT_EQ(picture.terminals[2].kind, TerminalKind::kGround);
+        const std::vector<double> v =
+            Solve(r.nodes, r.resistors, {{r.terminals[0], 1}, {r.terminals[2], 0}});
+        const double rt = networks::NetworkValue(top, stock.values);
+        const double rb = networks::NetworkValue(bottom, stock.values);
+        EXPECT_NEAR(v[static_cast<std::size_t>(r.terminals[1])], rb / (rt + rb), 1e-9);
+
+        ASSERT_EQ(picture.marks.size(), 1u);
+        const Mark& mark = picture.marks[0];
+        EXPECT_EQ(mark.name, "VREF");
+        double low = mark.bracket[0].y, high = low, right = mark.bracket[0].x;
+        for (Point q : mark.bracket) {
+          low = std::min(low, q.y);
+          high = std::max(high, q.y);
+          right = std::max(right, q.x);
+        }
+        const double tap = picture.terminals[1].at.y;
+        for (const Part& part : picture.parts) {
+          const bool marked = (part.body.y < tap) == acrossTop;
+          const bool within =
+              part.body.y >= low - kEps && part.body.y + part.body.height <= high + kEps;
+          EXPECT_EQ(within, marked) << part.label << " at " << part.body.y;
+          if (marked) {
+            EXPECT_LT(right, part.body.x);
+          }
+        }
+        if (HasFailure()) return;
+      }
+    }
+  }
+}
+
+// Both forms over every pair of legs: read as a circuit with an ideal op-amp (no current into
+// its inputs, which it holds equal), the picture has the gain the legs give.
+TEST(SchematicLayout, AmplifierPictureHasTheGain) {
+  std::mt19937 rng(5);
+  for (const bool inverting : {false, true}) {
+    for (int s1 = 0; s1 < networks::kShapeCount; ++s1) {
+      for (int s2 = 0; s2 < networks::kShapeCount; ++s2) {
+        const Stock stock(rng);
+        const Network rf = stock.Pick(static_cast<Shape>(s1), rng);
+        const Network rg = stock.Pick(static_cast<Shape>(s2), rng);
+        SCOPED_TRACE(networks::Spell(rf, stock.names) + " / " + networks::Spell(rg, stock.names) +
+                     (inverting ? " inverting" : ""));
+        const Picture picture = LayoutAmplifier(rf, rg, inverting, stock.names, stock.textWidth);
+        const Reading r = Check(picture, stock.value);
+        ASSERT_EQ(r.terminals.size(), 3u);
+        ASSERT_EQ(r.pins.size(), 3u);
+        EXPECT_EQ(picture.terminals[0].name, "IN");
+        EXPECT_EQ(picture.terminals[1].name, "OUT");
+        EXPECT_EQ(picture.terminals[2].kind, TerminalKind::kGround);
+        const int in = r.terminals[0], out = r.terminals[1], ground = r.terminals[2];
+        const auto minus = static_cast<std::size_t>(r.pins[0]);
+        const auto plus = static_cast<std::size_t>(r.pins[1]);
+        EXPECT_EQ(r.pins[1], inverting ? ground : in);
+        EXPECT_EQ(r.pins[2], out);
+        // The inputs' difference is linear in IN and OUT; the output is where it vanishes.
+        const std::vector<double> fromIn =
+            Solve(r.nodes, r.resistors, {{in, 1}, {out, 0}, {ground, 0}});
+        const std::vector<double> fromOut =
+            Solve(r.nodes, r.resistors, {{in, 0}, {out, 1}, {ground, 0}});
+        const double gain = (fromIn[plus] - fromIn[minus]) / (fromOut[minus] - fromOut[plus]);
+        const double f = networks::NetworkValue(rf, stock.values);
+        const double g = networks::NetworkValue(rg, stock.values);
+        const double expected = inverting ? -f / g : 1 + f / g;
+        EXPECT_NEAR(gain, expected, std::fabs(expected) * 1e-9);
+        const OpAmp& amp = picture.amplifiers[0];
+        EXPECT_NEAR(amp.inverting.x, amp.body.x, kEps);
+        EXPECT_NEAR(amp.nonInverting.x, amp.body.x, kEps);
+        EXPECT_NEAR(amp.output.x, amp.body.x + amp.body.width, kEps);
+        EXPECT_NEAR(amp.output.y, amp.body.y + amp.body.height / 2, kEps);
+        if (HasFailure()) return;
+      }
     }
   }
 }

@@ -36,19 +36,39 @@ class SchematicViewTest : public QObject {
 };
 
 void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio_data() {
-  QTest::addColumn<bool>("divider");
+  QTest::addColumn<QString>("kind");
   QTest::addColumn<QColor>("ink");
   QTest::addColumn<QColor>("paper");
-  QTest::newRow("network, light") << false << QColor(Qt::black) << QColor(Qt::white);
-  QTest::newRow("divider, dark") << true << QColor(230, 230, 230) << QColor(30, 30, 30);
+  QTest::addColumn<QString>("description");
+  const QColor light[] = {Qt::black, Qt::white};
+  const QColor dark[] = {QColor(230, 230, 230), QColor(30, 30, 30)};
+  QTest::newRow("network, light") << "network" << light[0] << light[1]
+                                  << "560 + (3k || (510 + 18k))";
+  QTest::newRow("divider, dark") << "divider" << dark[0] << dark[1]
+                                 << "VIN, R1 560 + (3k || (510 + 18k)), VOUT, R2 3k || 18k, ground";
+  QTest::newRow("regulator, ADJ, light")
+      << "adj" << light[0] << light[1]
+      << "OUT, Rtop 560 + (3k || (510 + 18k)), ADJ, Rbottom 3k || 18k, ground; VREF across Rtop";
+  QTest::newRow("regulator, FB, dark")
+      << "fb" << dark[0] << dark[1]
+      << "OUT, Rtop 560 + (3k || (510 + 18k)), FB, Rbottom 3k || 18k, ground; VREF across Rbottom";
+  QTest::newRow("amplifier, non-inverting, dark")
+      << "non-inverting" << dark[0] << dark[1]
+      << "Non-inverting amplifier: IN at the non-inverting input; OUT, Rf 560 + (3k || (510 + "
+         "18k)), inverting input, Rg 3k || 18k, ground";
+  QTest::newRow("amplifier, inverting, light")
+      << "inverting" << light[0] << light[1]
+      << "Inverting amplifier: IN, Rin 3k || 18k, inverting input, Rf 560 + (3k || (510 + 18k)), "
+         "OUT; non-inverting input to ground";
 }
 
 // Drawn at 1x and 2x, the picture keeps its size in logical pixels, covers about four times
 // the device pixels at 2x, and uses the palette's colours; Copy picture hands over the same.
 void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio() {
-  QFETCH(bool, divider);
+  QFETCH(QString, kind);
   QFETCH(QColor, ink);
   QFETCH(QColor, paper);
+  QFETCH(QString, description);
   SchematicView view;
   QPalette palette = view.palette();
   palette.setColor(view.foregroundRole(), ink);
@@ -58,14 +78,16 @@ void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio() {
 
   const Network network{Shape::kSeriesLeafParallelLeafSeries, {0, 1, 2, 3}};
   const Network leg{Shape::kParallel2, {1, 3}};
-  if (divider) {
-    view.SetDivider(network, leg, kNames);
-    QCOMPARE(view.accessibleDescription(),
-             "VIN, R1 560 + (3k || (510 + 18k)), VOUT, R2 3k || 18k, ground");
-  } else {
+  if (kind == "network") {
     view.SetNetwork(network, kNames);
-    QCOMPARE(view.accessibleDescription(), "560 + (3k || (510 + 18k))");
+  } else if (kind == "divider") {
+    view.SetDivider(network, leg, kNames);
+  } else if (kind == "adj" || kind == "fb") {
+    view.SetRegulator(network, leg, kind == "adj", kNames);
+  } else {
+    view.SetAmplifier(network, leg, kind == "inverting", kNames);
   }
+  QCOMPARE(view.accessibleDescription(), description);
   QCOMPARE(view.accessibleName(), "Circuit");
 
   const QImage single = view.Render(1);

@@ -15,6 +15,8 @@ namespace {
 constexpr qreal kPenWidth = 0.07;     // in line heights
 constexpr qreal kJointRadius = 0.12;  // the dot where three wires meet
 constexpr qreal kLabelPadding = 0.2;  // around a label's text, so glyphs never touch a symbol
+constexpr qreal kSignOffset = 0.45;   // an op-amp input's sign, in from the triangle's side
+constexpr qreal kSignSize = 0.4;
 
 QRectF Rect(const schematic::Box& box, qreal unit) {
   return {box.x * unit, box.y * unit, box.width * unit, box.height * unit};
@@ -40,8 +42,27 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
     for (schematic::Point point : wire) line << At(point, unit);
     painter.drawPolyline(line);
   }
+  for (const schematic::Mark& mark : picture.marks) {
+    QPolygonF line;
+    for (schematic::Point point : mark.bracket) line << At(point, unit);
+    painter.drawPolyline(line);
+  }
   painter.setBrush(paper);
   for (const schematic::Part& part : picture.parts) painter.drawRect(Rect(part.body, unit));
+  for (const schematic::OpAmp& amp : picture.amplifiers) {
+    const QRectF body = Rect(amp.body, unit);
+    QPolygonF triangle;
+    triangle << body.topLeft() << body.bottomLeft() << At(amp.output, unit);
+    painter.drawPolygon(triangle);
+    const qreal half = kSignSize * unit / 2;
+    const auto sign = [&](schematic::Point input, bool plus) {
+      const QPointF centre = At(input, unit) + QPointF(kSignOffset * unit, 0);
+      painter.drawLine(centre - QPointF(half, 0), centre + QPointF(half, 0));
+      if (plus) painter.drawLine(centre - QPointF(0, half), centre + QPointF(0, half));
+    };
+    sign(amp.inverting, false);
+    sign(amp.nonInverting, true);
+  }
   for (const schematic::Terminal& terminal : picture.terminals) {
     const QRectF symbol = Rect(terminal.symbol, unit);
     if (terminal.kind == schematic::TerminalKind::kOpen) {
@@ -68,6 +89,9 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
   for (const schematic::Part& part : picture.parts) {
     painter.drawText(Rect(part.labelBox, unit), Qt::AlignCenter, Text(part.label));
   }
+  for (const schematic::Mark& mark : picture.marks) {
+    painter.drawText(Rect(mark.labelBox, unit), Qt::AlignCenter, Text(mark.name));
+  }
 }
 
 }  // namespace
@@ -83,17 +107,45 @@ SchematicView::SchematicView(QWidget* parent)
 
 void SchematicView::SetNetwork(const networks::Network& network,
                                std::span<const std::string> names) {
-  Show(false, std::span(&network, 1), names);
+  Show(Kind::kNetwork, false, std::span(&network, 1), names);
   setAccessibleDescription(Text(networks::Spell(legs_[0], names_)));
 }
 
 void SchematicView::SetDivider(const networks::Network& r1, const networks::Network& r2,
                                std::span<const std::string> names) {
   const networks::Network legs[] = {r1, r2};
-  Show(true, legs, names);
+  Show(Kind::kDivider, false, legs, names);
   setAccessibleDescription(
       tr("VIN, R1 %1, VOUT, R2 %2, ground")
           .arg(Text(networks::Spell(legs_[0], names_)), Text(networks::Spell(legs_[1], names_))));
+}
+
+void SchematicView::SetRegulator(const networks::Network& top, const networks::Network& bottom,
+                                 bool referenceAcrossTop, std::span<const std::string> names) {
+  const networks::Network legs[] = {top, bottom};
+  Show(Kind::kRegulator, referenceAcrossTop, legs, names);
+  const QString spelled[] = {Text(networks::Spell(legs_[0], names_)),
+                             Text(networks::Spell(legs_[1], names_))};
+  setAccessibleDescription(referenceAcrossTop
+                               ? tr("OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across Rtop")
+                                     .arg(spelled[0], spelled[1])
+                               : tr("OUT, Rtop %1, FB, Rbottom %2, ground; VREF across Rbottom")
+                                     .arg(spelled[0], spelled[1]));
+}
+
+void SchematicView::SetAmplifier(const networks::Network& rf, const networks::Network& rg,
+                                 bool inverting, std::span<const std::string> names) {
+  const networks::Network legs[] = {rf, rg};
+  Show(Kind::kAmplifier, inverting, legs, names);
+  const QString spelled[] = {Text(networks::Spell(legs_[0], names_)),
+                             Text(networks::Spell(legs_[1], names_))};
+  setAccessibleDescription(
+      inverting ? tr("Inverting amplifier: IN, Rin %2, inverting input, Rf %1, OUT; "
+                     "non-inverting input to ground")
+                      .arg(spelled[0], spelled[1])
+                : tr("Non-inverting amplifier: IN at the non-inverting input; OUT, Rf %1, "
+                     "inverting input, Rg %2, ground")
+                      .arg(spelled[0], spelled[1]));
 }
 
 void SchematicView::Clear() {
@@ -103,9 +155,10 @@ void SchematicView::Clear() {
   Relayout();
 }
 
-void SchematicView::Show(bool divider, std::span<const networks::Network> legs,
+void SchematicView::Show(Kind kind, bool flag, std::span<const networks::Network> legs,
                          std::span<const std::string> names) {
-  divider_ = divider;
+  kind_ = kind;
+  flag_ = flag;
   legs_.assign(legs.begin(), legs.end());
   names_.clear();
   for (networks::Network& leg : legs_) {
@@ -132,10 +185,21 @@ void SchematicView::Relayout() {
   };
   if (legs_.empty()) {
     picture_ = {};
-  } else if (divider_) {
-    picture_ = schematic::LayoutDivider(legs_[0], legs_[1], names_, width);
   } else {
-    picture_ = schematic::LayoutNetwork(legs_[0], names_, width);
+    switch (kind_) {
+      case Kind::kNetwork:
+        picture_ = schematic::LayoutNetwork(legs_[0], names_, width);
+        break;
+      case Kind::kDivider:
+        picture_ = schematic::LayoutDivider(legs_[0], legs_[1], names_, width);
+        break;
+      case Kind::kRegulator:
+        picture_ = schematic::LayoutRegulator(legs_[0], legs_[1], flag_, names_, width);
+        break;
+      case Kind::kAmplifier:
+        picture_ = schematic::LayoutAmplifier(legs_[0], legs_[1], flag_, names_, width);
+        break;
+    }
   }
   copy_->setEnabled(!legs_.empty());
   updateGeometry();

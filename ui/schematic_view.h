@@ -13,9 +13,10 @@ class QAction;
 
 namespace vantrel {
 
-// A small circuit picture of a network or a divider, drawn in the widget's font (one layout
-// unit is one line of it) and in its palette's foreground and background roles. A picture
-// larger than the widget shrinks to fit; it never grows past the font's size.
+// A small circuit picture of a network, a divider, a regulator's feedback or an amplifier, drawn in
+// the widget's font (one layout unit is one line of it) and in its palette's foreground and
+// background roles. A picture larger than the widget shrinks to fit; it never grows past the font's
+// size.
 class SchematicView : public QWidget {
   Q_OBJECT
 
@@ -28,6 +29,15 @@ class SchematicView : public QWidget {
   // r1 from VIN to VOUT, r2 from VOUT to ground, as in networks::DividerRow.
   void SetDivider(const networks::Network& r1, const networks::Network& r2,
                   std::span<const std::string> names);
+  // top from OUT to the tap, bottom from the tap to ground; VREF marked across top when
+  // referenceAcrossTop (three-terminal adjustable regulators: tap named "ADJ"), else across
+  // bottom (converters: tap "FB").
+  void SetRegulator(const networks::Network& top, const networks::Network& bottom,
+                    bool referenceAcrossTop, std::span<const std::string> names);
+  // non-inverting: rf from the output to the inverting input, rg from there to ground, the
+  // input at +; inverting: rin from IN to the inverting input, rf to the output, + to ground.
+  void SetAmplifier(const networks::Network& rf, const networks::Network& rg, bool inverting,
+                    std::span<const std::string> names);
   void Clear();
   bool IsEmpty() const { return legs_.empty(); }
 
@@ -52,13 +62,16 @@ class SchematicView : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-  void Show(bool divider, std::span<const networks::Network> legs,
+  enum class Kind { kNetwork, kDivider, kRegulator, kAmplifier };
+
+  void Show(Kind kind, bool flag, std::span<const networks::Network> legs,
             std::span<const std::string> names);
   void Relayout();
   qreal Unit() const;
 
-  bool divider_ = false;
-  std::vector<networks::Network> legs_;  // the network, or the divider's two legs
+  Kind kind_ = Kind::kNetwork;
+  bool flag_ = false;                    // referenceAcrossTop, or inverting
+  std::vector<networks::Network> legs_;  // the network, or the two legs as Set* takes them
   std::vector<std::string> names_;       // the parts' names, which legs_ index
   schematic::Picture picture_;
   QAction* copy_;
