@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -16,6 +17,7 @@
 #include "fake_services.h"
 #include "networks_dlg.h"
 #include "row_table_model.h"
+#include "schematic_view.h"
 #include "search_runner.h"
 #include "window_probe.h"
 
@@ -65,6 +67,7 @@ class NetworksWindowTest : public QObject {
   void KeysMoveBetweenTabsToTheirFirstField();
   void StoppedJobListsNothing();
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
+  void PictureNamesTheLegsOfTheRowsCells();
 
  private:
   // The Networks tab.
@@ -99,7 +102,7 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "slow") slow->wait();
-      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
+      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}, {}};
     };
     return prepared;
   };
@@ -305,6 +308,60 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
     }
   }
   QCOMPARE(refused, 4 + 9 + 11 + 8);
+}
+
+// A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
+// top; the picture is to put each where the row's cells do, as the search had the circuit.
+void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  m_window->show();
+  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const struct {
+    int tab;
+    const char* list;
+    std::vector<std::pair<const char*, const char*>> fields;
+    const char* circuit;  // the combo box chosen, at its second choice
+    QString description;  // %1 and %2 the row's first and second legs
+  } cases[] = {
+      {2,
+       "Regulators",
+       {{"VOUT", "5"}, {"--vref", "1.25"}},
+       "Reference",
+       "OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across Rtop"},
+      {3,
+       "Amplifiers",
+       {{"G", "10"}},
+       "Circuit",
+       "Inverting amplifier: IN, Rin %2, inverting input, Rf %1, OUT; non-inverting input to "
+       "ground"}};
+  for (const auto& [index, listName, fields, circuit, description] : cases) {
+    tabs->setCurrentIndex(index);
+    QWidget& page = *tabs->widget(index);
+    for (const auto& [option, text] : fields) Control<QLineEdit>(page, option)->setText(text);
+    for (auto* box : page.findChildren<QComboBox*>()) {
+      for (const QLabel* caption : page.findChildren<QLabel*>()) {
+        if (caption->buddy() == box && caption->text().remove('&') == circuit) {
+          box->setCurrentIndex(1);
+        }
+      }
+    }
+    QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+    auto* list = Control<QTableView>(page, listName);
+    QTRY_VERIFY2(list->model()->rowCount() > 0, listName);
+    list->selectRow(0);
+    const QString first = list->model()->index(0, 1).data().toString();
+    const QString second = list->model()->index(0, 2).data().toString();
+    QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             description.arg(first, second));
+    // The circuit of the search, not of the fields changed since.
+    for (auto* box : page.findChildren<QComboBox*>()) box->setCurrentIndex(0);
+    list->selectRow(1 % list->model()->rowCount());
+    list->selectRow(0);
+    QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             description.arg(first, second));
+  }
 }
 
 QTEST_MAIN(NetworksWindowTest)

@@ -8,6 +8,7 @@
 #include "display_text.h"
 #include "number_text.h"
 #include "rows.h"
+#include "schematic_view.h"
 #include "search_kinds.h"
 
 namespace vantrel {
@@ -51,6 +52,33 @@ std::string Subject(const finder::GainRequest& request) {
          " % of a gain of " + PlainDigits(request.search.target);
 }
 
+// How a search's rows are drawn, with the request's choices of circuit.
+using Drawing = decltype(SearchOutcome::draw);
+
+Drawing DrawingOf(const finder::FindRequest&) {
+  return [](SchematicView& view, const std::vector<networks::Network>& row,
+            std::span<const std::string> names) { view.SetNetwork(row[0], names); };
+}
+
+Drawing DrawingOf(const finder::DividerRequest&) {
+  return [](SchematicView& view, const std::vector<networks::Network>& row,
+            std::span<const std::string> names) { view.SetDivider(row[0], row[1], names); };
+}
+
+Drawing DrawingOf(const finder::RegulatorRequest& request) {
+  return [top = request.referenceTop](
+             SchematicView& view, const std::vector<networks::Network>& row,
+             std::span<const std::string> names) { view.SetRegulator(row[0], row[1], top, names); };
+}
+
+Drawing DrawingOf(const finder::GainRequest& request) {
+  return [inverting = request.inverting](SchematicView& view,
+                                         const std::vector<networks::Network>& row,
+                                         std::span<const std::string> names) {
+    view.SetAmplifier(row[0], row[1], inverting, names);
+  };
+}
+
 // The rows of one search, the first request.limit of those the command line lists, and the
 // status line: how many there are and what for, or the closest when none, and the library's
 // notes.
@@ -58,7 +86,8 @@ template <class Kind>
 SearchOutcome Outcome(const typename Kind::Request& request,
                       const std::shared_ptr<const finder::LoadedStock>& stock,
                       const std::atomic<bool>& stop) {
-  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock};
+  SearchOutcome outcome{
+      EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock, DrawingOf(request)};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),

@@ -246,8 +246,6 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kShowLabel, top);
   for (const char* choice : kShowChoices) top->addItem(choice);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
-  tab.draw = [](SchematicView& view, const std::vector<networks::Network>& row,
-                const std::vector<std::string>& names) { view.SetNetwork(row[0], names); };
   tab.prepare = [=, this] {
     finder::FindInput input;
     input.target = Text(target);
@@ -286,8 +284,6 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   AddField(tab, *grid, kShowLabel, top);
   for (const char* choice : kShowChoices) top->addItem(choice);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
-  tab.draw = [](SchematicView& view, const std::vector<networks::Network>& row,
-                const std::vector<std::string>& names) { view.SetDivider(row[0], row[1], names); };
   tab.prepare = [=, this] {
     finder::DividerInput input;
     input.vin = Text(vin);
@@ -307,7 +303,6 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   return tab.page;
 }
 
-// The circuit of a row is not drawn yet: the list and the status line only.
 QWidget* CNetworksDlg::CreateRegulatorTab() {
   SearchTab& tab = m_regulators;
   tab.page = new QWidget(this);
@@ -358,7 +353,6 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   return tab.page;
 }
 
-// The circuit of a row is not drawn yet: the list and the status line only.
 QWidget* CNetworksDlg::CreateAmplifierTab() {
   SearchTab& tab = m_amplifiers;
   tab.page = new QWidget(this);
@@ -560,7 +554,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     }
   }
   if (!prepared.errors.empty()) {
-    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}, {}});
     SetStatus(tab,
               QString(kNotSearchedText)
                   .arg(unplaced.isEmpty() ? QString::fromStdString(prepared.errors.front().message)
@@ -568,7 +562,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     return;
   }
   if (!prepared.job) {
-    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}, {}});
     return;
   }
   MarkStale(tab);
@@ -594,10 +588,10 @@ void CNetworksDlg::ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
 // The circuit of a row, or none for -1.
 void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
   const auto& legs = tab.shown.legs;
-  if (row < 0 || static_cast<std::size_t>(row) >= legs.size() || !tab.draw) {
+  if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
     tab.picture->Clear();
   } else {
-    tab.draw(*tab.picture, legs[static_cast<std::size_t>(row)], tab.shown.stock->names);
+    tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)], tab.shown.stock->names);
   }
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }

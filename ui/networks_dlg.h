@@ -69,11 +69,6 @@ class CNetworksDlg : public QDialog {
     QPushButton* copyPicture = nullptr;
     SearchRunner* runner = nullptr;
     QWidget* first = nullptr;  // the first field, where the tab starts
-    // Draws a row's networks (SearchOutcome::legs) over the names of the stock's values; empty
-    // where the tab has no circuit to draw.
-    std::function<void(SchematicView&, const std::vector<networks::Network>&,
-                       const std::vector<std::string>&)>
-        draw;
     // Reads the fields, checks them and reads the library.
     std::function<PreparedSearch()> prepare;
     SearchOutcome shown;  // the outcome whose rows the list shows
