@@ -234,8 +234,9 @@ press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
-# Targets near a pair of the library's values, so that there are rows to compare.
-ra, rb = rng.sample(random_library(rng), 2)
+# Targets near a pair of the library's values, so that there are rows to compare; the larger
+# value first, so that the output is well above VREF and a gain at least 1, as the commands take.
+ra, rb = sorted(rng.sample(random_library(rng), 2), reverse=True)
 vref = rng.choice(["0.8", "1.25", "1.2:1.25:1.3"])
 top = rng.random() < 0.5
 iadj = rng.choice(["", "50u"])
@@ -252,7 +253,7 @@ compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance",
                                *(["--iadj", iadj] if iadj else [])], window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
-rf, rg = rng.sample(random_library(rng), 2)
+rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)
 inverting = rng.random() < 0.5
 gain = f"{rf / rg if inverting else 1 + rf / rg:.3g}"
 part_tolerance = rng.choice(["", "1"])
