@@ -35,5 +35,8 @@ std::string ShownQuantity(double value, int digits, std::string_view unit);
 std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request);
 std::vector<std::string> ShownCells(const DividerRow& row, int digits,
                                     const DividerRequest& request);
+std::vector<std::string> ShownCells(const DesignRow& row, int digits,
+                                    const RegulatorRequest& request);
+std::vector<std::string> ShownCells(const DesignRow& row, int digits, const GainRequest& request);
 
 }  // namespace vantrel::finder

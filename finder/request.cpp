@@ -330,7 +330,7 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wo
     if (input.iadj) request.iadj = SpreadOf(say, "--iadj", *input.iadj, Current);
     if (!(request.vref.typ < search.target)) {
       say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be above " +
-                             say.Named("VREF", *input.vref) +
+                             say.Named("--vref", *input.vref) +
                              ": the divider only raises the reference");
     }
     request.referenceTop = input.referenceTop;
@@ -350,8 +350,8 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
       say.Refuse("G", say.Named("G", input.gain) +
-                          " is below 1: a non-inverting amplifier gains at least 1 (--inverting "
-                          "for an inverting one)");
+                          " is below 1: a non-inverting amplifier gains at least 1 (" +
+                          (say.Window() ? "Inverting" : "--inverting") + " for an inverting one)");
     }
     ReadLegs(say, input, request, [&] {
       if (input.rfMin) search.minA = Resistance(say, "--rf-min", *input.rfMin);

@@ -26,7 +26,10 @@ struct FindKind {
 
   static std::vector<Column> Columns(const Request& request) { return FindColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
-  static std::vector<networks::Network> Legs(const Found& found) { return {found.network}; }
+  // The row's networks by their place in its circuit, for its picture.
+  static std::vector<networks::Network> Legs(const Found& found, const Request&) {
+    return {found.network};
+  }
   static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
                      const Request& request) {
     return MakeFindRow(rank, found, stock, request);
@@ -58,7 +61,9 @@ struct DividerKind {
 
   static std::vector<Column> Columns(const Request& request) { return DividerColumns(request); }
   static double Target(const Request& request) { return request.search.vout; }
-  static std::vector<networks::Network> Legs(const Found& found) { return {found.a, found.b}; }
+  static std::vector<networks::Network> Legs(const Found& found, const Request&) {
+    return {found.a, found.b};
+  }
   static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
                      const Request& request) {
     return MakeDividerRow(rank, found, stock, request);
@@ -88,6 +93,11 @@ struct RegulatorKind {
 
   static std::vector<Column> Columns(const Request& request) { return RegulatorColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
+  // Rtop, then Rbottom: leg B, which carries VREF, is the top one in the top form.
+  static std::vector<networks::Network> Legs(const Found& found, const Request& request) {
+    if (request.referenceTop) return {found.b, found.a};
+    return {found.a, found.b};
+  }
   static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
                      const Request& request) {
     return MakeRegulatorRow(rank, found, stock, request);
@@ -117,6 +127,10 @@ struct GainKind {
 
   static std::vector<Column> Columns(const Request& request) { return GainColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
+  // Rf, then Rg or Rin.
+  static std::vector<networks::Network> Legs(const Found& found, const Request&) {
+    return {found.a, found.b};
+  }
   static Row MakeRow(std::uint64_t rank, const Found& found, const LoadedStock& stock,
                      const Request& request) {
     return MakeGainRow(rank, found, stock, request);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Makes the pictures in docs/ under Xvfb and openbox, on a copy of the sample library in
 # examples/. On a 1280x1024 screen: docs/screenshot.png, the main window after a Calculate of 45
-# and 5, and docs/networks.png, docs/divider.png and docs/library.png, the three tabs of the
-# Networks window (a four-part network of 3.14159k with its circuit, a 5 V to 3.3 V divider,
-# the check of the library with a few lines added); then on an 800x600 screen
+# and 5, and docs/networks.png, docs/divider.png, docs/regulator.png, docs/amplifier.png and
+# docs/library.png, the five tabs of the Networks window (a four-part network of 3.14159k with
+# its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with 1 % parts
+# checked within 3 %, a gain of 11 with 1 % parts, the check of the library with a few lines
+# added); then on an 800x600 screen
 # docs/networks-800x600.png, the Networks tab as a small screen shows it. Builds the program
 # with the dev preset first. --scale runs it at a Qt scale factor (1.5, 2, ...), writes only the
 # main window to OUTPUT and adds the whole screen, to show where the window was placed, as
@@ -92,10 +94,24 @@ if [[ -n $small ]]; then
   exit 0
 fi
 shot "$networks" "$docs/networks.png"
+# tabs N: presses Tab N times.
+tabs() { for _ in $(seq "$1"); do xdotool key Tab; done; }
 # The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
 keys ctrl+Tab type:5 Tab type:3.3 Return
-keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Down
+tabs 12
+keys Down
 shot "$networks" "$docs/divider.png"
+# The Regulator tab, which starts in VOUT: VREF, Reference top, IADJ, Part tolerance and Within,
+# Find, and the first row of the list.
+keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab type:3 Return
+tabs 8
+keys Down
+shot "$networks" "$docs/regulator.png"
+# The Amplifier tab, which starts in Gain: Part tolerance, Find, and the first row of the list.
+keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Return
+tabs 8
+keys Down
+shot "$networks" "$docs/amplifier.png"
 # The Library tab, after a few lines that its check has something to say about.
 printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab

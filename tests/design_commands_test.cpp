@@ -151,7 +151,7 @@ TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
     std::string message;
   } refused[] = {
       {{"regulator", "5"}, "--vref is needed"},
-      {{"regulator", "1.25", "--vref", "1.25"}, "VOUT \"1.25\" must be above VREF \"1.25\""},
+      {{"regulator", "1.25", "--vref", "1.25"}, "VOUT \"1.25\" must be above --vref \"1.25\""},
       {{"regulator", "1", "--vref", "1.25", "--reference", "top"}, "VOUT \"1\" must be above"},
       {{"regulator", "5", "--vref", "1.3:1.25:1.2"}, "--vref \"1.3:1.25:1.2\" needs MIN <= TYP"},
       {{"regulator", "5", "--vref", "1.2:1.3:1.25"}, "--vref \"1.2:1.3:1.25\" needs MIN <= TYP"},

@@ -8,7 +8,8 @@ random inputs, types them into the fields through their accessible interfaces, p
 and compares the cells read through the list's table interface with the command line's: text
 cells as its text table has them, numbers as its tsv has them, rounded as shown; and the rows
 copied with Ctrl+C with its tsv. The window's frame is to lie on the screen, and the first row's
-network within the list as shown. Last, the Library tab lists check's findings.
+network within the list as shown. The Divider, Regulator and Amplifier tabs are compared with
+divider, regulator and gain once each. Last, the Library tab lists check's findings.
 """
 
 import os
@@ -76,7 +77,7 @@ def read_shown(text):
     return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
 
 
-NUMBERS = {"value", "vout", "deviation", "error", "current"}
+NUMBERS = {"value", "vout", "gain", "deviation", "error", "current"}
 
 
 def same_cells(shown, text_rows, tsv_rows, names):
@@ -148,6 +149,15 @@ def copied(root, list_name, window_id, expected):
     return settle(clipboard, lambda text: text == expected)
 
 
+def choose(root, name, index, window_id):
+    """Picks the combo box's choice at index with the keys a keyboard user would press."""
+    combo = one(root, pyatspi.ROLE_COMBO_BOX, name)
+    activate(window_id)
+    combo.queryComponent().grabFocus()
+    settle(lambda: combo.getState().contains(pyatspi.STATE_FOCUSED), bool)
+    subprocess.run(["xdotool", "key", "Home", *["Down"] * index], check=True)
+
+
 def random_library(rng):
     values = sorted({round(rng.uniform(1, 1e6) if rng.random() < 0.2 else
                            rng.choice([1, 2.2, 3.3, 4.7, 6.8, 10]) * 10 ** rng.randint(1, 5), 2)
@@ -175,8 +185,10 @@ def compare(root, list_name, args, window_id):
     check(same(shown, expected), f"{list_name} cells of {' '.join(args)}")
     if not same(shown, expected):
         print("  window:", shown[:3], "\n  cli:   ", expected[:3])
-    # The last text column, which takes the width left: find's network, divider's R2.
-    wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2"))
+    # The last text column, which takes the width left: find's network, divider's R2,
+    # regulator's Rbottom, gain's Rg or Rin.
+    wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2", "top",
+                                                             "bottom", "rf", "rg", "rin"))
     check(network_shown_whole(root, list_name, wide, expected[0][wide]),
           f"{list_name}: the first row's {names[wide]} reads whole")
     # A row selected through the table interface is selected.
@@ -220,6 +232,40 @@ type_into(window, "VOUT", vout)
 type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
+
+press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
+# Targets near a pair of the library's values, so that there are rows to compare; the larger
+# value first, so that the output is well above VREF and a gain at least 1, as the commands take.
+ra, rb = sorted(rng.sample(random_library(rng), 2), reverse=True)
+vref = rng.choice(["0.8", "1.25", "1.2:1.25:1.3"])
+top = rng.random() < 0.5
+iadj = rng.choice(["", "50u"])
+vout = f"{(0.8 if vref == '0.8' else 1.25) * (1 + ra / rb) + (50e-6 * ra if iadj else 0):.3g}"
+type_into(window, "VOUT", vout)
+type_into(window, "VREF", vref)
+choose(window, "Reference", int(top), window_id)
+type_into(window, "IADJ", iadj)
+type_into(window, "Tolerance (%)", "5")
+type_into(window, "Part tolerance (%)", "1")
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance", "5",
+                               "--part-tolerance", "1", *(["--reference", "top"] if top else []),
+                               *(["--iadj", iadj] if iadj else [])], window_id)
+
+press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
+rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)
+inverting = rng.random() < 0.5
+gain = f"{rf / rg if inverting else 1 + rf / rg:.3g}"
+part_tolerance = rng.choice(["", "1"])
+type_into(window, "Gain", gain)
+choose(window, "Circuit", int(inverting), window_id)
+type_into(window, "Tolerance (%)", "5")
+type_into(window, "Part tolerance (%)", part_tolerance)
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Amplifiers", ["gain", gain, "--tolerance", "5",
+                               *(["--inverting"] if inverting else []),
+                               *(["--part-tolerance", part_tolerance] if part_tolerance else [])],
+        window_id)
 
 with open(f"{sys.argv[2]}/ResistorLibrary.txt", "a") as library:
     library.write("4k7\r\nten\r\n" + open(f"{sys.argv[2]}/ResistorLibrary.txt").readline())

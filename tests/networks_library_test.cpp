@@ -107,8 +107,9 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
   vantrel::CNetworksDlg window(services);
   window.show();
   auto* tabs = window.findChild<QTabWidget*>();
-  tabs->setCurrentIndex(2);
-  QWidget& page = *tabs->widget(2);
+  // The Library tab, the last.
+  tabs->setCurrentIndex(tabs->count() - 1);
+  QWidget& page = *tabs->currentWidget();
   QVERIFY(Control<QLabel>(page, "summary")->text().contains("is not exist"));
 
   AddSeries(page, "E24", "10", "1M");
@@ -137,8 +138,9 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   vantrel::CNetworksDlg window(services);
   window.show();
   auto* tabs = window.findChild<QTabWidget*>();
-  tabs->setCurrentIndex(2);
-  QWidget& page = *tabs->widget(2);
+  // The Library tab, the last.
+  tabs->setCurrentIndex(tabs->count() - 1);
+  QWidget& page = *tabs->currentWidget();
   auto* series = Control<QComboBox>(page, "--series");
   QCOMPARE(QAccessible::queryAccessibleInterface(series)->text(QAccessible::Name),
            QString("Series"));

@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -16,6 +18,7 @@
 #include "library_page.h"
 #include "networks_dlg.h"
 #include "row_table_model.h"
+#include "schematic_view.h"
 #include "search_runner.h"
 #include "series_dlg.h"
 #include "window_probe.h"
@@ -97,6 +100,8 @@ class NetworksWindowTest : public QObject {
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
   void KeysMoveBetweenTabsToTheirFirstField();
   void StoppedJobListsNothing();
+  void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
+  void PictureNamesTheLegsOfTheRowsCells();
 
  private:
   // The Networks tab.
@@ -131,7 +136,7 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "slow") slow->wait();
-      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
+      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}, {}};
     };
     return prepared;
   };
@@ -219,11 +224,11 @@ void NetworksWindowTest::KeepsSizeAndTabBetweenRuns() {
   const QRect area = m_window->screen()->availableGeometry();
   const QSize size = QSize(area.width() * 3 / 4, area.height() * 3 / 4);
   m_window->resize(size);
-  m_window->findChild<QTabWidget*>()->setCurrentIndex(1);
+  m_window->findChild<QTabWidget*>()->setCurrentIndex(3);
   m_window->close();
   m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
   QCOMPARE(m_window->size(), size);
-  QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 1);
+  QCOMPARE(m_window->findChild<QTabWidget*>()->currentIndex(), 3);
 }
 
 void NetworksWindowTest::FirstDownInTheListSelectsTheFirstRow() {
@@ -263,10 +268,12 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
     int tab;
     const char* focus;
   } steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1, "VIN"},
-               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "VOUT"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 3, "G"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 4, "Refresh"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0, "TARGET"},
-               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 2, "Refresh"},
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 1, "VIN"}};
+               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 4, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 3, "G"}};
   Control<QTableView>(*m_window, "Networks")->setFocus();
   for (const auto& [key, tab, focus] : steps) {
     QTest::keySequence(QApplication::focusWidget(), key);
@@ -279,7 +286,7 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
 }
 
 // The searches hand the job's stop to the search, which closing the window or a new search
-// sets: a job stopped before it runs lists nothing, for find and divider alike.
+// sets: a job stopped before it runs lists nothing, for every search alike.
 void NetworksWindowTest::StoppedJobListsNothing() {
   m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n2200\r\n4700\r\n";
   const vantrel::NetworkSearches searches = vantrel::SharedSearches();
@@ -288,13 +295,122 @@ void NetworksWindowTest::StoppedJobListsNothing() {
   vantrel::finder::DividerInput divider;
   divider.vin = "5";
   divider.vout = "2.5";
+  vantrel::finder::RegulatorInput regulator;
+  regulator.vout = "2.5";
+  regulator.vref = "1.25";
+  vantrel::finder::GainInput gain;
+  gain.gain = "2";
   for (const PreparedSearch& prepared :
-       {searches.find(find, m_fakes->services), searches.divider(divider, m_fakes->services)}) {
+       {searches.find(find, m_fakes->services), searches.divider(divider, m_fakes->services),
+        searches.regulator(regulator, m_fakes->services), searches.gain(gain, m_fakes->services)}) {
     QVERIFY(prepared.job);
     for (const bool stopped : {false, true}) {
       const std::atomic<bool> stop = stopped;
       QCOMPARE(prepared.job(stop).rows.cells.empty(), stopped);
     }
+  }
+}
+
+// Over the shared searches, in every search tab: a field that is refused is named under it by
+// its label, not by the command line's option, and the rows the list had are gone.
+void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  m_window->show();
+  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const struct {
+    const char* list;
+    std::vector<std::pair<const char*, const char*>> fields;  // by option, enough for rows
+  } searches[] = {{"Networks", {{"TARGET", "4k"}}},
+                  {"Dividers", {{"VIN", "4"}, {"VOUT", "1"}}},
+                  {"Regulators", {{"VOUT", "5"}, {"--vref", "1.25"}}},
+                  {"Amplifiers", {{"G", "11"}}}};
+  int refused = 0;
+  for (int index = 0; index < 4; ++index) {
+    const auto& [listName, fields] = searches[index];
+    tabs->setCurrentIndex(index);
+    QWidget& page = *tabs->widget(index);
+    for (const auto& [option, text] : fields) Control<QLineEdit>(page, option)->setText(text);
+    auto* list = Control<QTableView>(page, listName);
+    const auto find = [&page] {
+      QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+    };
+    for (QLabel* error : page.findChildren<QLabel*>(QRegularExpression("^error "))) {
+      find();
+      QTRY_VERIFY2(list->model()->rowCount() > 0, listName);
+      const QString option = error->objectName().mid(6);
+      auto* field = Control<QLineEdit>(page, option.toUtf8().constData());
+      const QString kept = field->text();
+      field->setText("x");
+      find();
+      // The label as shown, without its mnemonic and unit: "Min current (A)" is Min current.
+      QString label;
+      for (const QLabel* caption : page.findChildren<QLabel*>()) {
+        if (caption->buddy() == field) label = caption->text().remove('&').section(" (", 0, 0);
+      }
+      QVERIFY2(!label.isEmpty(), qPrintable(option));
+      QVERIFY2(error->isVisible() && error->text().startsWith(label + " "),
+               qPrintable(option + ": " + error->text()));
+      QCOMPARE(list->model()->rowCount(), 0);
+      field->setText(kept);
+      ++refused;
+    }
+  }
+  QCOMPARE(refused, 4 + 9 + 11 + 8);
+}
+
+// A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
+// top; the picture is to put each where the row's cells do, as the search had the circuit.
+void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  m_window->show();
+  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const struct {
+    int tab;
+    const char* list;
+    std::vector<std::pair<const char*, const char*>> fields;
+    const char* circuit;  // the combo box chosen, at its second choice
+    QString description;  // %1 and %2 the row's first and second legs
+  } cases[] = {
+      {2,
+       "Regulators",
+       {{"VOUT", "5"}, {"--vref", "1.25"}},
+       "Reference",
+       "OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across Rtop"},
+      {3,
+       "Amplifiers",
+       {{"G", "10"}},
+       "Circuit",
+       "Inverting amplifier: IN, Rin %2, inverting input, Rf %1, OUT; non-inverting input to "
+       "ground"}};
+  for (const auto& [index, listName, fields, circuit, description] : cases) {
+    tabs->setCurrentIndex(index);
+    QWidget& page = *tabs->widget(index);
+    for (const auto& [option, text] : fields) Control<QLineEdit>(page, option)->setText(text);
+    for (auto* box : page.findChildren<QComboBox*>()) {
+      for (const QLabel* caption : page.findChildren<QLabel*>()) {
+        if (caption->buddy() == box && caption->text().remove('&') == circuit) {
+          box->setCurrentIndex(1);
+        }
+      }
+    }
+    QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+    auto* list = Control<QTableView>(page, listName);
+    QTRY_VERIFY2(list->model()->rowCount() > 0, listName);
+    list->selectRow(0);
+    const QString first = list->model()->index(0, 1).data().toString();
+    const QString second = list->model()->index(0, 2).data().toString();
+    QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             description.arg(first, second));
+    // The circuit of the search, not of the fields changed since.
+    for (auto* box : page.findChildren<QComboBox*>()) box->setCurrentIndex(0);
+    list->selectRow(1 % list->model()->rowCount());
+    list->selectRow(0);
+    QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             description.arg(first, second));
   }
 }
 

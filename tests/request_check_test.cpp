@@ -91,6 +91,31 @@ bool ValidDivider(const DividerRequest& r) {
   return ok;
 }
 
+bool ValidSpread(const Spread& spread, double low, double high) {
+  return Within(spread.min, low, high) && spread.min <= spread.typ && spread.typ <= spread.max &&
+         Within(spread.max, low, high);
+}
+
+bool ValidBounds(const DesignBounds& b) {
+  return (!b.within || Within(*b.within, 0, HUGE_VAL)) &&
+         (!b.maxPower || Within(*b.maxPower, 0, HUGE_VAL)) && Within(b.minCurrent, 0, HUGE_VAL) &&
+         b.minCurrent <= b.maxCurrent;
+}
+
+bool ValidRegulator(const RegulatorRequest& r) {
+  const auto& s = r.search;
+  return Within(s.target, kMinVoltage, kMaxVoltage) &&
+         ValidSpread(r.vref, kMinVoltage, kMaxVoltage) && r.vref.typ < s.target &&
+         ValidSpread(r.iadj, 0, kMaxVoltage) && Within(s.tolerance, 0, HUGE_VAL) &&
+         ValidBounds(r.bounds);
+}
+
+bool ValidGain(const GainRequest& r) {
+  const auto& s = r.search;
+  return Within(s.target, kMinVoltage, kMaxVoltage) && (r.inverting || s.target >= 1) &&
+         s.minA <= s.maxA && Within(s.tolerance, 0, HUGE_VAL) && ValidBounds(r.bounds);
+}
+
 bool ValidSeries(const SeriesRequest& r) {
   return r.series && Within(r.low, kMinResistance, kMaxResistance) &&
          Within(r.high, kMinResistance, kMaxResistance) && r.low <= r.high;
@@ -129,6 +154,30 @@ const std::vector<std::pair<std::string, DividerField>>& DividerFields() {
   return fields;
 }
 
+using RegulatorField = std::function<void(RegulatorInput&, const std::string&)>;
+const std::vector<std::pair<std::string, RegulatorField>>& RegulatorFields() {
+  static const std::vector<std::pair<std::string, RegulatorField>> fields = {
+      {"VOUT", [](RegulatorInput& in, const std::string& t) { in.vout = t; }},
+      {"--vref", [](RegulatorInput& in, const std::string& t) { in.vref = t; }},
+      {"--vref", [](RegulatorInput& in, const std::string& t) { in.vref = "1:" + t + ":2"; }},
+      {"--iadj", [](RegulatorInput& in, const std::string& t) { in.iadj = t; }},
+      {"--within", [](RegulatorInput& in, const std::string& t) { in.within = t; }},
+      {"--max-power", [](RegulatorInput& in, const std::string& t) { in.maxPower = t; }},
+      {"--min-current", [](RegulatorInput& in, const std::string& t) { in.minCurrent = t; }},
+  };
+  return fields;
+}
+
+using GainField = std::function<void(GainInput&, const std::string&)>;
+const std::vector<std::pair<std::string, GainField>>& GainFields() {
+  static const std::vector<std::pair<std::string, GainField>> fields = {
+      {"G", [](GainInput& in, const std::string& t) { in.gain = t; }},
+      {"--rf-min", [](GainInput& in, const std::string& t) { in.rfMin = t; }},
+      {"--rf-max", [](GainInput& in, const std::string& t) { in.rfMax = t; }},
+  };
+  return fields;
+}
+
 using SeriesField = std::function<void(SeriesInput&, const std::string&)>;
 const std::vector<std::pair<std::string, SeriesField>>& SeriesFields() {
   static const std::vector<std::pair<std::string, SeriesField>> fields = {
@@ -152,6 +201,23 @@ DividerInput SomeDivider() {
   input.vout = "3.3";
   input.minTotal = "1k";
   input.maxTotal = "1M";
+  return input;
+}
+
+RegulatorInput SomeRegulator() {
+  RegulatorInput input;
+  input.vout = "5";
+  input.vref = "1.25";
+  input.minCurrent = "1u";
+  input.maxCurrent = "10m";
+  return input;
+}
+
+GainInput SomeGain() {
+  GainInput input;
+  input.gain = "11";
+  input.rfMin = "1k";
+  input.rfMax = "100k";
   return input;
 }
 
@@ -193,6 +259,16 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
         set(input, text);
         expect(CheckDivider(input, wording), field, ValidDivider, text, wording);
       }
+      for (const auto& [field, set] : RegulatorFields()) {
+        RegulatorInput input = SomeRegulator();
+        set(input, text);
+        expect(CheckRegulator(input, wording), field, ValidRegulator, text, wording);
+      }
+      for (const auto& [field, set] : GainFields()) {
+        GainInput input = SomeGain();
+        set(input, text);
+        expect(CheckGain(input, wording), field, ValidGain, text, wording);
+      }
       for (const auto& [field, set] : SeriesFields()) {
         SeriesInput input = SomeSeries();
         set(input, text);
@@ -204,7 +280,7 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
   EXPECT_GT(refused, 1000);
 }
 
-// Every operand and free-text option of find, divider and series has a label in the window's
+// Every operand and free-text option of the window's commands has a label in the window's
 // wording, so that a new option cannot reach the window worded for the command line.
 TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
   std::vector<std::string_view> named;
@@ -212,7 +288,10 @@ TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
   int seen = 0;
   for (const CliCommand& command : CliCommands()) {
     const std::string_view name = command.spec.name;
-    if (name != "find" && name != "divider" && name != "series") continue;
+    if (name != "find" && name != "divider" && name != "regulator" && name != "gain" &&
+        name != "series") {
+      continue;
+    }
     std::vector<std::string_view> fields;
     for (const OperandSpec& operand : command.spec.operands) fields.push_back(operand.name);
     for (const OptionSpec& option : command.spec.options) {
@@ -225,7 +304,7 @@ TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
           << name << " " << field << " has no label in kFieldWordings";
     }
   }
-  EXPECT_GE(seen, 12);
+  EXPECT_GE(seen, 40);
 }
 
 // What a check made of its input, to compare two: the request's numbers, or the field refused.

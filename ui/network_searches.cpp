@@ -8,6 +8,7 @@
 #include "display_text.h"
 #include "number_text.h"
 #include "rows.h"
+#include "schematic_view.h"
 #include "search_kinds.h"
 
 namespace vantrel {
@@ -39,6 +40,45 @@ std::string Subject(const finder::DividerRequest& request) {
          " V from " + PlainDigits(request.search.vin) + " V";
 }
 
+std::string Subject(const finder::RegulatorRequest& request) {
+  return std::string("regulator ") + finder::RegulatorKind::kWhat + " within " +
+         PlainDigits(request.search.tolerance) + " % of " + PlainDigits(request.search.target) +
+         " V at VREF " + PlainDigits(request.vref.typ) + " V";
+}
+
+std::string Subject(const finder::GainRequest& request) {
+  return std::string(request.inverting ? "inverting " : "non-inverting ") +
+         finder::GainKind::kWhat + " within " + PlainDigits(request.search.tolerance) +
+         " % of a gain of " + PlainDigits(request.search.target);
+}
+
+// How a search's rows are drawn, with the request's choices of circuit.
+using Drawing = decltype(SearchOutcome::draw);
+
+Drawing DrawingOf(const finder::FindRequest&) {
+  return [](SchematicView& view, const std::vector<networks::Network>& row,
+            std::span<const std::string> names) { view.SetNetwork(row[0], names); };
+}
+
+Drawing DrawingOf(const finder::DividerRequest&) {
+  return [](SchematicView& view, const std::vector<networks::Network>& row,
+            std::span<const std::string> names) { view.SetDivider(row[0], row[1], names); };
+}
+
+Drawing DrawingOf(const finder::RegulatorRequest& request) {
+  return [top = request.referenceTop](
+             SchematicView& view, const std::vector<networks::Network>& row,
+             std::span<const std::string> names) { view.SetRegulator(row[0], row[1], top, names); };
+}
+
+Drawing DrawingOf(const finder::GainRequest& request) {
+  return [inverting = request.inverting](SchematicView& view,
+                                         const std::vector<networks::Network>& row,
+                                         std::span<const std::string> names) {
+    view.SetAmplifier(row[0], row[1], inverting, names);
+  };
+}
+
 // The rows of one search, the first request.limit of those the command line lists, and the
 // status line: how many there are and what for, or the closest when none, and the library's
 // notes.
@@ -46,14 +86,15 @@ template <class Kind>
 SearchOutcome Outcome(const typename Kind::Request& request,
                       const std::shared_ptr<const finder::LoadedStock>& stock,
                       const std::atomic<bool>& stop) {
-  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock};
+  SearchOutcome outcome{
+      EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock, DrawingOf(request)};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
                            [&](const typename Kind::Found& found) {
                              if (++count > request.limit) return;
                              rows.push_back(Kind::MakeRow(count, found, *stock, request));
-                             outcome.legs.push_back(Kind::Legs(found));
+                             outcome.legs.push_back(Kind::Legs(found, request));
                            });
   std::vector<double> keys;
   for (const auto& row : rows) keys.push_back(Kind::Key(row));
@@ -115,6 +156,14 @@ ShownTable DividerListColumns() {
   return EmptyTable(finder::DividerColumns());
 }
 
+ShownTable RegulatorListColumns() {
+  return EmptyTable(finder::RegulatorColumns({}));
+}
+
+ShownTable GainListColumns() {
+  return EmptyTable(finder::GainColumns({}));
+}
+
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
             return Prepare<finder::FindKind>(finder::CheckFind(input, finder::Wording::kWindow),
@@ -123,6 +172,14 @@ NetworkSearches SharedSearches() {
           [](const finder::DividerInput& input, Services& services) {
             return Prepare<finder::DividerKind>(
                 finder::CheckDivider(input, finder::Wording::kWindow), services);
+          },
+          [](const finder::RegulatorInput& input, Services& services) {
+            return Prepare<finder::RegulatorKind>(
+                finder::CheckRegulator(input, finder::Wording::kWindow), services);
+          },
+          [](const finder::GainInput& input, Services& services) {
+            return Prepare<finder::GainKind>(finder::CheckGain(input, finder::Wording::kWindow),
+                                             services);
           }};
 }
 

@@ -28,14 +28,19 @@ struct PreparedSearch {
 struct NetworkSearches {
   std::function<PreparedSearch(const finder::FindInput&, Services&)> find;
   std::function<PreparedSearch(const finder::DividerInput&, Services&)> divider;
+  std::function<PreparedSearch(const finder::RegulatorInput&, Services&)> regulator;
+  std::function<PreparedSearch(const finder::GainInput&, Services&)> gain;
 };
 
-// The searches of the command line's find and divider, with the window's wording of refusals
-// and its display of numbers (display_text.h).
+// The searches of the command line's find, divider, regulator and gain, with the window's wording
+// of refusals and its display of numbers (display_text.h).
 NetworkSearches SharedSearches();
 
-// The lists' columns before any search: find's without a part tolerance, and divider's.
+// The lists' columns before any search: find's without a part tolerance, and those of divider,
+// regulator (VREF across the bottom resistor) and gain (non-inverting) with no option given.
 ShownTable FindListColumns();
 ShownTable DividerListColumns();
+ShownTable RegulatorListColumns();
+ShownTable GainListColumns();
 
 }  // namespace vantrel

@@ -94,6 +94,8 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   m_tabs = new QTabWidget(this);
   m_tabs->addTab(CreateNetworksTab(), kNetworksTabText);
   m_tabs->addTab(CreateDividerTab(), kDividerTabText);
+  m_tabs->addTab(CreateRegulatorTab(), kRegulatorTabText);
+  m_tabs->addTab(CreateAmplifierTab(), kAmplifierTabText);
   m_library = new CLibraryPage(m_services, this);
   m_tabs->addTab(m_library, kLibraryTabText);
   auto* layout = new QVBoxLayout(this);
@@ -115,10 +117,10 @@ void CNetworksDlg::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
 }
 
-// Wide enough for the longest list (a find with a part tolerance and a network of four parts)
-// beside the fields, and tall enough for twenty rows over a circuit; never more than the
-// screen's free area less a frame, which a large scale factor or font can make small. move()
-// places the frame, which the window manager has yet to add.
+// Wide enough for the longest list (a regulator's with the worst case, the widest of the
+// command line's text tables) beside the widest column of fields, and tall enough for twenty rows
+// over a circuit; never more than the screen's free area less a frame, which a large scale factor
+// or font can make small. move() places the frame, which the window manager has yet to add.
 void CNetworksDlg::PlaceOnScreen() {
   QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : nullptr;
   if (screen == nullptr) screen = QGuiApplication::screenAt(QCursor::pos());
@@ -126,8 +128,10 @@ void CNetworksDlg::PlaceOnScreen() {
   if (screen == nullptr) return;
   setScreen(screen);
   const QFontMetrics metrics = fontMetrics();
-  const int fields = m_networks.fields->sizeHint().width();
-  resize(QSize(fields + metrics.averageCharWidth() * 118, metrics.height() * 46)
+  int fields = 0;
+  for (const SearchTab* tab : SearchTabs())
+    fields = std::max(fields, tab->fields->sizeHint().width());
+  resize(QSize(fields + metrics.averageCharWidth() * 140, metrics.height() * 46)
              .boundedTo(RoomOn(*screen)));
   move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
 }
@@ -137,8 +141,9 @@ void CNetworksDlg::RestoreSettings() {
   QSettings settings;
   settings.beginGroup(kSettingsGroup);
   m_tabs->setCurrentIndex(std::clamp(settings.value("tab", 0).toInt(), 0, m_tabs->count() - 1));
-  m_networks.splitter->restoreState(settings.value("networksSplitter").toByteArray());
-  m_dividers.splitter->restoreState(settings.value("dividersSplitter").toByteArray());
+  for (const auto& [splitter, key] : Splitters()) {
+    splitter->restoreState(settings.value(key).toByteArray());
+  }
   const QSize kept = settings.value("size").toSize();
   if (kept.isValid() && screen() != nullptr) {
     resize(kept.boundedTo(RoomOn(*screen())));
@@ -151,8 +156,14 @@ void CNetworksDlg::SaveSettings() const {
   settings.beginGroup(kSettingsGroup);
   settings.setValue("size", size());
   settings.setValue("tab", m_tabs->currentIndex());
-  settings.setValue("networksSplitter", m_networks.splitter->saveState());
-  settings.setValue("dividersSplitter", m_dividers.splitter->saveState());
+  for (const auto& [splitter, key] : Splitters()) settings.setValue(key, splitter->saveState());
+}
+
+std::array<std::pair<QSplitter*, const char*>, 4> CNetworksDlg::Splitters() const {
+  return {{{m_networks.splitter, "networksSplitter"},
+           {m_dividers.splitter, "dividersSplitter"},
+           {m_regulators.splitter, "regulatorsSplitter"},
+           {m_amplifiers.splitter, "amplifiersSplitter"}}};
 }
 
 // QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
@@ -206,6 +217,13 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
   tab.checked.push_back({option, field, error});
 }
 
+QLineEdit* CNetworksDlg::AddEdit(SearchTab& tab, QGridLayout& grid, const char* label,
+                                 const char* option) {
+  auto* edit = new QLineEdit(tab.fields);
+  AddField(tab, grid, label, edit, option);
+  return edit;
+}
+
 QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
@@ -249,23 +267,21 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   tab.page = new QWidget(this);
   tab.fields = new QWidget;
   auto* grid = new QGridLayout(tab.fields);
-  auto* vin = new QLineEdit(tab.fields);
-  AddField(tab, *grid, kVinLabel, vin, "VIN");
-  auto* vout = new QLineEdit(tab.fields);
-  AddField(tab, *grid, kVoutLabel, vout, "VOUT");
+  QLineEdit* vin = AddEdit(tab, *grid, kVinLabel, "VIN");
+  QLineEdit* vout = AddEdit(tab, *grid, kVoutLabel, "VOUT");
   QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
   auto* legs = new QComboBox(tab.fields);
   AddField(tab, *grid, kLegsLabel, legs);
   legs->addItems({kSingleLegsText, kPairLegsText});
-  auto* minTotal = new QLineEdit(tab.fields);
-  AddField(tab, *grid, kMinTotalLabel, minTotal, "--min-total");
-  auto* maxTotal = new QLineEdit(tab.fields);
-  AddField(tab, *grid, kMaxTotalLabel, maxTotal, "--max-total");
+  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
+  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
+  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
-  auto* exclude = new QLineEdit(tab.fields);
-  AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
+  QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
   auto* top = new QComboBox(tab.fields);
   AddField(tab, *grid, kShowLabel, top);
   for (const char* choice : kShowChoices) top->addItem(choice);
@@ -276,12 +292,107 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.vout = Text(vout);
     input.tolerance = Given(tolerance);
     input.parts = std::to_string(legs->currentIndex() + 1);
+    input.partTolerance = Given(partTolerance);
+    input.within = Given(within);
     input.minTotal = Given(minTotal);
     input.maxTotal = Given(maxTotal);
+    input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.divider(input, m_services);
+  };
+  return tab.page;
+}
+
+QWidget* CNetworksDlg::CreateRegulatorTab() {
+  SearchTab& tab = m_regulators;
+  tab.page = new QWidget(this);
+  tab.fields = new QWidget;
+  auto* grid = new QGridLayout(tab.fields);
+  QLineEdit* vout = AddEdit(tab, *grid, kVoutLabel, "VOUT");
+  QLineEdit* vref = AddEdit(tab, *grid, kVrefLabel, "--vref");
+  vref->setPlaceholderText(kVrefHint);
+  auto* reference = new QComboBox(tab.fields);
+  AddField(tab, *grid, kReferenceLabel, reference);
+  for (const char* choice : kReferenceChoices) reference->addItem(choice);
+  QLineEdit* iadj = AddEdit(tab, *grid, kIadjLabel, "--iadj");
+  iadj->setPlaceholderText(kIadjHint);
+  auto* legs = new QComboBox(tab.fields);
+  AddField(tab, *grid, kLegsLabel, legs);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
+  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
+  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
+  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
+  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
+  QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
+  QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
+  auto* top = new QComboBox(tab.fields);
+  AddField(tab, *grid, kShowLabel, top);
+  for (const char* choice : kShowChoices) top->addItem(choice);
+  FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns());
+  tab.prepare = [=, this] {
+    finder::RegulatorInput input;
+    input.vout = Text(vout);
+    input.vref = Given(vref);
+    input.referenceTop = reference->currentIndex() == 1;
+    input.iadj = Given(iadj);
+    input.parts = std::to_string(legs->currentIndex() + 1);
+    input.tolerance = Given(tolerance);
+    input.partTolerance = Given(partTolerance);
+    input.within = Given(within);
+    input.minTotal = Given(minTotal);
+    input.maxTotal = Given(maxTotal);
+    input.minCurrent = Given(minCurrent);
+    input.maxCurrent = Given(maxCurrent);
+    input.maxPower = Given(maxPower);
+    input.top = top->currentText().toStdString();
+    return m_searches.regulator(input, m_services);
+  };
+  return tab.page;
+}
+
+QWidget* CNetworksDlg::CreateAmplifierTab() {
+  SearchTab& tab = m_amplifiers;
+  tab.page = new QWidget(this);
+  tab.fields = new QWidget;
+  auto* grid = new QGridLayout(tab.fields);
+  QLineEdit* gain = AddEdit(tab, *grid, kGainLabel, "G");
+  auto* circuit = new QComboBox(tab.fields);
+  AddField(tab, *grid, kCircuitLabel, circuit);
+  for (const char* choice : kCircuitChoices) circuit->addItem(choice);
+  auto* legs = new QComboBox(tab.fields);
+  AddField(tab, *grid, kLegsLabel, legs);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
+  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
+  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
+  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
+  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
+  QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
+  auto* top = new QComboBox(tab.fields);
+  AddField(tab, *grid, kShowLabel, top);
+  for (const char* choice : kShowChoices) top->addItem(choice);
+  FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
+  tab.prepare = [=, this] {
+    finder::GainInput input;
+    input.gain = Text(gain);
+    input.inverting = circuit->currentIndex() == 1;
+    input.parts = std::to_string(legs->currentIndex() + 1);
+    input.tolerance = Given(tolerance);
+    input.partTolerance = Given(partTolerance);
+    input.within = Given(within);
+    input.minTotal = Given(minTotal);
+    input.maxTotal = Given(maxTotal);
+    input.rfMin = Given(rfMin);
+    input.rfMax = Given(rfMax);
+    input.top = top->currentText().toStdString();
+    return m_searches.gain(input, m_services);
   };
   return tab.page;
 }
@@ -395,9 +506,13 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
+std::array<CNetworksDlg::SearchTab*, 4> CNetworksDlg::SearchTabs() {
+  return {&m_networks, &m_dividers, &m_regulators, &m_amplifiers};
+}
+
 void CNetworksDlg::RunCurrentTab() {
   QWidget* page = m_tabs->currentWidget();
-  for (SearchTab* tab : {&m_networks, &m_dividers}) {
+  for (SearchTab* tab : SearchTabs()) {
     if (page == tab->page) Run(*tab);
   }
   if (page == m_library) m_library->Refresh();
@@ -407,7 +522,7 @@ void CNetworksDlg::RunCurrentTab() {
 // changed since it was last shown.
 void CNetworksDlg::OnTabChanged() {
   QWidget* page = m_tabs->currentWidget();
-  for (SearchTab* tab : {&m_networks, &m_dividers}) {
+  for (SearchTab* tab : SearchTabs()) {
     if (page == tab->page) tab->first->setFocus();
   }
   if (page == m_library) {
@@ -441,7 +556,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     }
   }
   if (!prepared.errors.empty()) {
-    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}, {}});
     SetStatus(tab,
               QString(kNotSearchedText)
                   .arg(unplaced.isEmpty() ? QString::fromStdString(prepared.errors.front().message)
@@ -449,7 +564,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     return;
   }
   if (!prepared.job) {
-    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}, {}});
     return;
   }
   MarkStale(tab);
@@ -478,13 +593,7 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
     tab.picture->Clear();
   } else {
-    const auto& networks = legs[static_cast<std::size_t>(row)];
-    const std::vector<std::string>& names = tab.shown.stock->names;
-    if (networks.size() == 1) {
-      tab.picture->SetNetwork(networks[0], names);
-    } else {
-      tab.picture->SetDivider(networks[0], networks[1], names);
-    }
+    tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)], tab.shown.stock->names);
   }
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-// The Networks window: what the command line's find, divider, check, normalise and series do,
-// in three tabs. A window of its own beside the main window, resizable; its size, the line
-// between list and circuit and the last tab are kept between runs. Each search tab has its
+// The Networks window: what the command line's find, divider, regulator, gain, check, normalise
+// and series do, in five tabs. A window of its own beside the main window, resizable; its size, the
+// line between list and circuit and the last tab are kept between runs. Each search tab has its
 // fields in a column on the left and the answer on the right: the status line, then the list
 // over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
@@ -18,6 +18,7 @@
 //   The list's selected row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>
+#include <array>
 #include <functional>
 
 #include "network_searches.h"
@@ -26,6 +27,7 @@
 
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QSplitter;
@@ -83,18 +85,26 @@ class CNetworksDlg : public QDialog {
 
   QWidget* CreateNetworksTab();
   QWidget* CreateDividerTab();
+  QWidget* CreateRegulatorTab();
+  QWidget* CreateAmplifierTab();
   void CreateTabKeys();
   // Adds a labelled field in the next row of grid, with its error label under it; a change to
   // the field makes the tab's rows stale.
   void AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
                 const char* option = nullptr);
+  // A line edit added by AddField.
+  QLineEdit* AddEdit(SearchTab& tab, QGridLayout& grid, const char* label, const char* option);
   void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
   // The size that shows a whole answer, within the screen the window opens on, and the place
   // that keeps its title bar on that screen.
   void PlaceOnScreen();
   void RestoreSettings();
   void SaveSettings() const;
+  // Each search tab's splitter and the key its state is kept under.
+  std::array<std::pair<QSplitter*, const char*>, 4> Splitters() const;
 
+  // The search tabs, in the order of the tab bar.
+  std::array<SearchTab*, 4> SearchTabs();
   void RunCurrentTab();
   void OnTabChanged();
   // Runs the tab's prepare, then its search.
@@ -112,6 +122,8 @@ class CNetworksDlg : public QDialog {
 
   SearchTab m_networks;
   SearchTab m_dividers;
+  SearchTab m_regulators;
+  SearchTab m_amplifiers;
   CLibraryPage* m_library = nullptr;
 };
 

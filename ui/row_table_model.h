@@ -3,7 +3,9 @@
 #include <QAbstractTableModel>
 
 class QTableView;
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@ class QTableView;
 #include "stock_load.h"
 
 namespace vantrel {
+
+class SchematicView;
 
 // Rows as the shared code made them: the titles and cells the command line's text table
 // shows, and its tsv column names and cells, which the copy commands use.
@@ -24,13 +28,17 @@ struct ShownTable {
 
 // What a search gives the window: its rows, the status line's text, what it looked for
 // ("networks within 1 % of 4700"), and for the circuit picture each row's networks (a
-// divider's two legs) over the stock that names their parts.
+// divider's two legs) over the stock that names their parts, and how the search's circuit
+// draws them (a regulator's with VREF on the side that search had it).
 struct SearchOutcome {
   ShownTable rows;
   std::string status;
   std::string subject;
   std::vector<std::vector<networks::Network>> legs;
   std::shared_ptr<const finder::LoadedStock> stock;
+  std::function<void(SchematicView&, const std::vector<networks::Network>&,
+                     std::span<const std::string>)>
+      draw;
 };
 
 // A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
