@@ -68,14 +68,15 @@ std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRe
 
 namespace {
 
-// A two-leg design's text cells with the error and the current restated, found by their
-// columns' names: the worst case's columns, when asked for, come between them.
+// A two-leg design's text cells with the error, the current and the power restated, found by
+// their columns' names: the worst case's columns, when asked for, come between them.
+template <class Row>
 std::vector<std::string> Restated(std::vector<std::string> cells,
-                                  const std::vector<Column>& columns, double error,
-                                  double current) {
+                                  const std::vector<Column>& columns, const Row& row) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == "error") cells[i] = ShownPercent(error);
-    if (columns[i].name == "current") cells[i] = ShownQuantity(current, 3, "A");
+    if (columns[i].name == "error") cells[i] = ShownPercent(row.error);
+    if (columns[i].name == "current") cells[i] = ShownQuantity(row.current, 3, "A");
+    if (columns[i].name == "power") cells[i] = ShownQuantity(row.power, 3, "W");
   }
   return cells;
 }
@@ -84,19 +85,16 @@ std::vector<std::string> Restated(std::vector<std::string> cells,
 
 std::vector<std::string> ShownCells(const DividerRow& row, int digits,
                                     const DividerRequest& request) {
-  return Restated(DividerTextCells(row, digits, request), DividerColumns(request), row.error,
-                  row.current);
+  return Restated(DividerTextCells(row, digits, request), DividerColumns(request), row);
 }
 
 std::vector<std::string> ShownCells(const DesignRow& row, int digits,
                                     const RegulatorRequest& request) {
-  return Restated(RegulatorTextCells(row, digits, request), RegulatorColumns(request), row.error,
-                  row.current);
+  return Restated(RegulatorTextCells(row, digits, request), RegulatorColumns(request), row);
 }
 
 std::vector<std::string> ShownCells(const DesignRow& row, int digits, const GainRequest& request) {
-  return Restated(GainTextCells(row, digits, request), GainColumns(request), row.error,
-                  row.current);
+  return Restated(GainTextCells(row, digits, request), GainColumns(request), row);
 }
 
 }  // namespace vantrel::finder

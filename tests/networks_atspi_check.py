@@ -77,7 +77,7 @@ def read_shown(text):
     return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
 
 
-NUMBERS = {"value", "vout", "gain", "deviation", "error", "current"}
+NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power"}
 
 
 def same_cells(shown, text_rows, tsv_rows, names):
