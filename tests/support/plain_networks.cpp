@@ -9,6 +9,8 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <numbers>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -385,6 +387,88 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
   std::sort(found.begin(), found.end(),
             [](const auto& x, const auto& y) { return x.first < y.first; });
   std::vector<PlainTwoLegRow> rows;
+  for (auto& entry : found) rows.push_back(std::move(entry.second));
+  return rows;
+}
+
+namespace {
+
+// The legs of up to parts parts: each value, and with two, each pair in series and in parallel.
+std::vector<Tree> PlainLegs(std::size_t size, int parts) {
+  std::vector<Tree> legs;
+  const int n = static_cast<int>(size);
+  for (int i = 0; i < n; ++i) {
+    const Tree part{'x', i, {}};
+    legs.push_back(part);
+    if (parts < 2) continue;
+    for (int j = i; j < n; ++j) {
+      const Tree other{'x', j, {}};
+      legs.push_back({'+', -1, {part, other}});
+      legs.push_back({'|', -1, {part, other}});
+    }
+  }
+  return legs;
+}
+
+// A leg's exact value with its parts as integers at the smallest power of ten among them and
+// 10^0, that power; nullopt when one reaches 2^60. Capacitors fold the other way round.
+std::optional<std::pair<mpq_class, int>> ExactLeg(const Tree& leg, std::span<const double> stock,
+                                                  bool capacitors) {
+  std::vector<Decimal> decimals{{0, 0}};
+  for (int i : Leaves(leg)) decimals.push_back(Shortest(stock[static_cast<std::size_t>(i)]));
+  if (!Fits(decimals)) return std::nullopt;
+  int exponent = 0;
+  for (const Decimal& d : decimals) exponent = std::min(exponent, d.exponent);
+  const auto leaf = [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); };
+  const auto sum = [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); };
+  const auto fold = [](const mpq_class& x, const mpq_class& y) {
+    return mpq_class(x * y / (x + y));
+  };
+  return std::pair(capacitors ? Fold(leg, leaf, fold, sum) : Fold(leg, leaf, sum, fold), exponent);
+}
+
+}  // namespace
+
+std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
+                                    std::span<const std::string> rNames,
+                                    std::span<const double> cStock,
+                                    std::span<const std::string> cNames,
+                                    const networks::RcOptions& options) {
+  const auto legKey = [](const Tree& leg) {
+    return std::make_tuple(Leaves(leg).size(), Leaves(leg), leg.kind);
+  };
+  const std::vector<Tree> rLegs = PlainLegs(rStock.size(), options.rParts);
+  const std::vector<Tree> cLegs = PlainLegs(cStock.size(), options.cParts);
+  using Key = std::tuple<double, std::size_t, double, decltype(legKey(rLegs[0])),
+                         decltype(legKey(cLegs[0]))>;
+  std::vector<std::pair<Key, PlainRcRow>> found;
+  const bool corner = options.quantity == networks::RcQuantity::kCorner;
+  for (const Tree& r : rLegs) {
+    const double rv = Value(r, rStock, 1);
+    if (rv < options.minR || rv > options.maxR) continue;
+    const auto rExact = ExactLeg(r, rStock, false);
+    for (const Tree& c : cLegs) {
+      const double cv = Fold(
+          c, [&](int i) { return cStock[static_cast<std::size_t>(i)]; },
+          [](double x, double y) { return x * y / (x + y); },
+          [](double x, double y) { return x + y; });
+      PlainRcRow row{Spell(r, rNames), Spell(c, cNames)};
+      row.tau = rv * cv;
+      const auto cExact = ExactLeg(c, cStock, true);
+      if (rExact && cExact && rExact->second + cExact->second >= -38) {
+        row.tau = Nearest(rExact->first * cExact->first);
+      }
+      row.output = corner ? 1 / (2 * std::numbers::pi * row.tau) : row.tau;
+      row.error = (row.output - options.target) / options.target * 100;
+      if (!(std::fabs(row.error) <= options.tolerance)) continue;
+      found.emplace_back(
+          Key{std::fabs(row.error), Leaves(r).size() + Leaves(c).size(), rv, legKey(r), legKey(c)},
+          row);
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const auto& x, const auto& y) { return x.first < y.first; });
+  std::vector<PlainRcRow> rows;
   for (auto& entry : found) rows.push_back(std::move(entry.second));
   return rows;
 }
