@@ -18,6 +18,7 @@
 #include "library_rewrite.h"
 #include "number_text.h"
 #include "output_table.h"
+#include "rc_command.h"
 #include "request.h"
 #include "resistor_notation.h"
 #include "rewrite_messages.h"
@@ -30,8 +31,8 @@ constexpr char kVersion[] = "1.0.0.1";
 
 constexpr char kAbout[] =
     "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
-    "reach a target value, voltage divider pairs, regulator feedback dividers and\n"
-    "amplifier gain pairs.\n"
+    "reach a target value, voltage divider pairs, regulator feedback dividers,\n"
+    "amplifier gain pairs, and resistor and capacitor pairs for a time constant.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value\n"
     "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
@@ -273,6 +274,7 @@ const std::vector<CliCommand>& CliCommands() {
         {DividerCommandSpec(), RunDivider},
         {RegulatorCommandSpec(), RunRegulator},
         {GainCommandSpec(), RunGain},
+        {RcCommandSpec(), RunRc},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
         {{"normalise",

@@ -21,14 +21,15 @@
 
 namespace vantrel {
 
-// Lists the rows of request on stock (Kind, as in search_kinds.h); false when there was none.
+// Lists the rows of request on stock (Kind and Stock as in search_kinds.h); false when there was
+// none.
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
 // prints nothing then. The text table of --all is streamed (TableStream); a text table of K
 // rows is laid out from all of them. A streamed search ends once out has gone bad. outFd:
 // out's file descriptor, watched while rows are streamed, or -1.
-template <class Kind>
-bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& stock,
-              OutputFormat format, const OutputHead& head, int outFd, std::ostream& out) {
+template <class Kind, class Stock>
+bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputFormat format,
+              const OutputHead& head, int outFd, std::ostream& out) {
   using Found = typename Kind::Found;
   using Row = typename Kind::Row;
   const std::vector<finder::Column> columns = Kind::Columns(request);

@@ -11,6 +11,7 @@
 #include "divider_search.h"
 #include "e_series.h"
 #include "network_search.h"
+#include "rc_search.h"
 
 namespace vantrel::finder {
 
@@ -20,6 +21,9 @@ inline constexpr double kMinResistance = 1e-6;  // ohm
 inline constexpr double kMaxResistance = 1e15;
 inline constexpr double kMinVoltage = 1e-6;  // volt
 inline constexpr double kMaxVoltage = 1e6;
+// A time constant in seconds or a corner in hertz.
+inline constexpr double kMinRcTarget = 1e-24;
+inline constexpr double kMaxRcTarget = 1e24;
 
 // A field that is no good: the option or operand as the user knows it ("--tolerance",
 // "TARGET") and a sentence that names it and the value as typed, quoted and cut to a
@@ -56,7 +60,15 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--max-power", "Max power"},
                                                   {"NAME", "Series"},
                                                   {"--from", "From"},
-                                                  {"--to", "To"}};
+                                                  {"--to", "To"},
+                                                  {"--tau", "Tau"},
+                                                  {"--corner", "Corner"},
+                                                  {"--r-parts", "R parts"},
+                                                  {"--c-parts", "C parts"},
+                                                  {"--r-tolerance", "R tolerance"},
+                                                  {"--c-tolerance", "C tolerance"},
+                                                  {"--min-r", "Min R"},
+                                                  {"--max-r", "Max R"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -169,6 +181,28 @@ struct GainRequest {
   DesignBounds bounds;  // the part tolerance and the band only
 };
 
+// The texts of an RC pair's request as typed.
+struct RcInput {
+  std::optional<std::string> tau;
+  std::optional<std::string> corner;
+  std::optional<std::string> rParts;
+  std::optional<std::string> cParts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::optional<std::string> minR;
+  std::optional<std::string> maxR;
+  std::optional<std::string> rTolerance;
+  std::optional<std::string> cTolerance;
+  std::optional<std::string> within;
+};
+
+struct RcRequest {
+  networks::RcOptions search;  // quantity, target, legs, tolerance, bounds on R
+  std::uint64_t limit = 20;
+  RcBounds bounds;
+};
+
 // The texts of a series as typed.
 struct SeriesInput {
   std::string name;
@@ -196,6 +230,7 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input,
 Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
                                          Wording wording = Wording::kCommandLine);
 Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
+Checked<RcRequest> CheckRc(const RcInput& input, Wording wording = Wording::kCommandLine);
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input,
                                    Wording wording = Wording::kCommandLine);
 

@@ -430,4 +430,86 @@ std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) 
                          });
 }
 
+RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
+                const RcRequest& request) {
+  RcRow row;
+  row.rank = rank;
+  row.r = networks::Spell(found.r, stocks.resistors.names);
+  row.c = networks::Spell(found.c, stocks.capacitors.names);
+  row.output = found.output;
+  row.error = found.error;
+  row.parts = found.PartTotal();
+  row.tau = found.tau;
+  if (Banded(request.bounds)) {
+    std::tie(row.low, row.high) = RcWorstCase(found, request.search.quantity, request.bounds);
+    row.inSpec = WithinBand(row.low, row.high, request.search.target,
+                            request.bounds.within.value_or(request.search.tolerance));
+  }
+  return row;
+}
+
+namespace {
+
+bool Corner(const RcRequest& request) {
+  return request.search.quantity == networks::RcQuantity::kCorner;
+}
+
+}  // namespace
+
+std::vector<Column> RcColumns(const RcRequest& request) {
+  std::vector<Column> columns{
+      {"Rank", "rank"},
+      {"R", "r", true},
+      {"C", "c", true},
+      Corner(request) ? Column{"Corner (Hz)", "corner"} : Column{"Tau (s)", "tau"},
+      {"Error (%)", "error"},
+      {"Parts", "parts"}};
+  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
+  return columns;
+}
+
+std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank),
+                                 row.r,
+                                 row.c,
+                                 FormatEngineering(row.output, digits),
+                                 FormatPercent(row.error),
+                                 std::to_string(row.parts)};
+  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Corner(request)) cells.push_back(FormatEngineering(row.tau, 4));
+  return cells;
+}
+
+std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank),  TextCell(row.r),
+                          TextCell(row.c),       NumberCell(row.output),
+                          NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
+  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Corner(request)) cells.push_back(NumberCell(row.tau));
+  return cells;
+}
+
+std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
+  const networks::RcOptions& search = request.search;
+  const std::string what = Corner(request) ? "corner" : "time constant";
+  const std::string within = " within " + PlainDigits(search.tolerance) + " % of the " + what +
+                             " " + PlainDigits(search.target);
+  if (request.bounds.within) {
+    return "No RC pair" + within + " meets --within " + PlainDigits(*request.bounds.within);
+  }
+  networks::RcOptions anyError = search;
+  anyError.tolerance = std::numeric_limits<double>::infinity();
+  std::optional<networks::RcRow> closest;
+  networks::FindRc(stocks.resistors.stock.values, stocks.capacitors.stock.values, anyError, 1,
+                   [&](const networks::RcRow& row) { closest = row; });
+  if (!closest) {
+    return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
+  }
+  const RcRow row = MakeRcRow(1, *closest, stocks, request);
+  return "No RC pair" + within + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
+         FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
+         FormatPercent(row.error) + " %)";
+}
+
 }  // namespace vantrel::finder

@@ -170,6 +170,18 @@ TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
       {{"gain", "11", "--rf-min", "10k", "--rf-max", "1k"}, "--rf-min \"10k\" is above"},
       {{"divider", "5", "3.3", "--within", "inf"}, "--within needs a percentage"},
       {{"divider", "5", "3.3", "--max-power", "1e999"}, "--max-power needs"},
+      {{"rc"}, "--tau or --corner is needed"},
+      {{"rc", "--tau", "1m", "--corner", "1k"}, "--tau and --corner cannot be combined"},
+      {{"rc", "--tau", "0"}, "--tau needs a time constant in seconds, a finite number above 0"},
+      {{"rc", "--tau", "-1m"}, "--tau needs a time constant"},
+      {{"rc", "--corner", "inf"}, "--corner needs a corner frequency in hertz"},
+      {{"rc", "--corner", "nan"}, "--corner needs a corner frequency"},
+      {{"rc", "--corner", "1e999"}, "--corner needs a corner frequency"},
+      {{"rc", "--corner", "1e30"}, "--corner \"1e30\" is out of range"},
+      {{"rc", "--tau", "1m", "--r-parts", "3"}, "--r-parts needs a whole number from 1 to 2"},
+      {{"rc", "--tau", "1m", "--c-tolerance", "100"}, "--c-tolerance must be below 100"},
+      {{"rc", "--tau", "1m", "--min-r", "10k", "--max-r", "1k"},
+       "--min-r \"10k\" is above --max-r \"1k\""},
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
