@@ -55,7 +55,19 @@ class CliMessageService final : public IMessageService {
   void Show(const Message& message) override {
     m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath().value_or(kLibraryFileName);
-    if (message.text == kLibraryMissingMessage) {
+    if (const StockKind* kind = KindOfMissingMessage(message.text);
+        kind && kind->part != PartKind::kResistor) {
+      const std::string stock = AbsoluteLibraryPath(*kind).value_or(std::string(kind->fileName));
+      if (const std::string notALibrary = NotALibraryMessage(m_files, *kind);
+          !notALibrary.empty()) {
+        m_err << "vantrel-cli: " << notALibrary << '\n';
+      } else if (m_files.LastFailure() == MissingFileReason()) {
+        m_err << "vantrel-cli: no " << kind->name << " library at \"" << stock
+              << "\"; make one with \"" << kind->starter << "\"\n";
+      } else {
+        m_err << "vantrel-cli: cannot read \"" << stock << "\": " << m_files.LastFailure() << '\n';
+      }
+    } else if (message.text == kLibraryMissingMessage) {
       if (const std::string notALibrary = NotALibraryMessage(m_files); !notALibrary.empty()) {
         m_err << "vantrel-cli: " << notALibrary << '\n';
       } else if (m_files.LastFailure() == MissingFileReason()) {

@@ -79,9 +79,10 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
       LoadStock(context.services, {}, "RC pairs", context.err);
   if (!resistors) return kExitFailure;
   std::optional<finder::LoadedStock> capacitors =
-      LoadCapacitorStock(context.services, "RC pairs", context.err);
+      LoadStock(context.services, {}, "RC pairs", context.err, kCapacitors);
   if (!capacitors) return kExitFailure;
-  const finder::RcStocks stocks{std::move(*resistors), std::move(*capacitors)};
+  const finder::RcStocks stocks =
+      finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
   OutputHead head = {{"command", TextCell("rc")},
                      {corner ? "corner" : "tau", NumberCell(request.search.target)},
@@ -90,7 +91,12 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
                      {"c_parts", NumberCell(static_cast<std::uint64_t>(request.search.cParts))}};
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson) {
-    for (auto& field : RcLibraryHead(context.services.files)) head.push_back(std::move(field));
+    for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
+    // The capacitor library's fields beside the resistor library's, named apart.
+    for (auto& [name, cell] : LibraryHead(context.services.files, kCapacitors)) {
+      if (name.starts_with("library"))
+        head.emplace_back(std::string("capacitor_").append(name), std::move(cell));
+    }
   }
   if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out)) {
     (format == OutputFormat::kText ? context.out : context.err)

@@ -1,12 +1,14 @@
 #include "rows.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <string_view>
 #include <tuple>
 
+#include "exact_decimal.h"
 #include "number_text.h"
 
 namespace vantrel::finder {
@@ -428,6 +430,27 @@ std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) 
                            return "Rf = " + row.first +
                                   (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
                          });
+}
+
+RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
+  RcStocks stocks{std::move(resistors), std::move(capacitors)};
+  LoadedStock& c = stocks.capacitors;
+  std::vector<double> farads;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
+    const networks::Decimal held = networks::ShortestDecimal(c.stock.values[i]);
+    const std::string text =
+        std::to_string(held.digits) + "e" + std::to_string(held.exponent + heldPower);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    // Values of 16 or 17 digits may meet in one double; the first one's name stays.
+    if (!farads.empty() && farads.back() == value) continue;
+    farads.push_back(value);
+    names.push_back(c.names[i]);
+  }
+  c.stock.values = std::move(farads);
+  c.names = std::move(names);
+  return stocks;
 }
 
 RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,

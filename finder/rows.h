@@ -83,11 +83,16 @@ struct RcRow {
   bool inSpec = false;
 };
 
-// The stocks an RC request searches.
+// The stocks an RC request searches, in ohms and farads.
 struct RcStocks {
   LoadedStock resistors;
   LoadedStock capacitors;
 };
+
+// The stocks of an RC request from the loaded ones: the capacitors, held in a small unit of
+// 10^heldPower farads, in farads, each value the double nearest its decimal as written, so that
+// the exact product sees that decimal.
+RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower);
 
 // The design a request searches: formulas, options and bounds.
 Design DividerDesign(const DividerRequest& request);

@@ -6,6 +6,7 @@
 
 #include "number_text.h"
 #include "request.h"
+#include "stock_kind.h"
 
 namespace vantrel::finder {
 
@@ -47,11 +48,12 @@ std::vector<std::string> ReadNotes(const ReadReport& report) {
   return notes;
 }
 
-LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
+                      const StockKind& kind) {
   LoadedStock loaded;
   LibraryTable table;
   ReadReport report;
-  loaded.opened = ReadLibraryFile(services, table, &report);
+  loaded.opened = ReadLibraryFile(services, kind, table, &report);
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
   // The values as written, at double precision; the float table is Calculate's.
@@ -80,7 +82,10 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
     loaded.stockNotes.push_back("left out " + std::to_string(outOfRange) +
                                 " library value(s) outside the resistances accepted, 1e-6 to 1e15");
   }
-  for (double value : loaded.stock.values) loaded.names.push_back(StockValueText(value));
+  for (double value : loaded.stock.values) {
+    loaded.names.push_back(kind.part == PartKind::kResistor ? StockValueText(value)
+                                                            : KindValueText(kind, value));
+  }
   return loaded;
 }
 

@@ -24,7 +24,9 @@ struct LoadedStock {
 
 // Reads the library as Calculate does, but takes each value as written at double precision
 // rather than as the float Calculate keeps, and makes the stock without the excluded values.
-LoadedStock LoadStock(Services& services, const std::vector<double>& excluded);
+// Capacitor and inductor values are held in pF and nH and named in their notation ("4.7n").
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
+                      const StockKind& kind = kResistors);
 
 // One line per library line that a reader may not expect to be read the way it was.
 std::vector<std::string> ReadNotes(const ReadReport& report);
