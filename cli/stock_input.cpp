@@ -4,8 +4,9 @@ namespace vantrel {
 
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
-                                             std::string_view what, std::ostream& err) {
-  finder::LoadedStock loaded = finder::LoadStock(services, excluded);
+                                             std::string_view what, std::ostream& err,
+                                             const StockKind& kind) {
+  finder::LoadedStock loaded = finder::LoadStock(services, excluded, kind);
   for (const std::string& note : loaded.readNotes) err << note << '\n';
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
