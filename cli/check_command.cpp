@@ -7,22 +7,28 @@
 namespace vantrel {
 
 CommandSpec CheckCommandSpec() {
-  return {"check",
-          "Show what a rewrite would do to the library, without writing it.",
-          "Reads the library as normalise does and prints, without writing anything, each\n"
-          "line the rewrite would drop (no number or zero, beyond the float range, a\n"
-          "repeat), each that would stop the rewrite, each value that is within 0.5 % of no\n"
-          "E3 to E192 value, or of no value of the series NAME with --series (for\n"
-          "information), and a summary. Exit status 0 when a rewrite would leave the file\n"
-          "as it is, 1 when it would change or refuse it.\n",
-          {},
-          {{"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames()}}};
+  return {
+      "check",
+      "Show what a rewrite would do to the library, without writing it.",
+      "Reads the library as normalise does and prints, without writing anything, each\n"
+      "line the rewrite would drop (no number or zero, beyond the float range, a\n"
+      "repeat), each that would stop the rewrite, each value that is within 0.5 % of no\n"
+      "E3 to E192 value, or of no value of the series NAME with --series (for\n"
+      "information), and a summary. Exit status 0 when a rewrite would leave the file\n"
+      "as it is, 1 when it would change or refuse it.\n",
+      {},
+      [] {
+        std::vector<OptionSpec> options{
+            {"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames()}};
+        for (OptionSpec& option : StockKindOptions()) options.push_back(std::move(option));
+        return options;
+      }()};
 }
 
 int RunCheck(const ParsedArgs& args, CliContext& context) {
   const std::string* series = args.Value("--series");
-  const std::optional<finder::LibraryCheck> check =
-      finder::CheckLibrary(context.services, series ? FindSeries(*series) : nullptr);
+  const std::optional<finder::LibraryCheck> check = finder::CheckLibrary(
+      context.services, series ? FindSeries(*series) : nullptr, StockKindOf(args));
   if (!check) return kExitFailure;
   for (const finder::LibraryFinding& finding : check->findings)
     context.out << finding.Text() << '\n';

@@ -64,6 +64,7 @@ std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind = kResistor
 // "library", "library_sha256" and "library_bytes": the absolute path of ./ResistorLibrary.txt,
 // the SHA-256 of the bytes the reader takes (all of them, or the first 10240 of a longer file)
 // and the file's size, for the head of a JSON document. A failed read throws FileError.
+// Capacitors and inductors also name the stock and the unit their numbers are held in.
 OutputHead LibraryHead(IFileService& files, const StockKind& kind = kResistors);
 
 }  // namespace vantrel

@@ -81,12 +81,16 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
 template <class Kind>
 int RunListing(const typename Kind::Request& request, OutputHead head, const ParsedArgs& args,
                CliContext& context) {
+  const StockKind& kind = [&]() -> const StockKind& {
+    if constexpr (requires { request.kind; }) return *request.kind;
+    return kResistors;
+  }();
   const std::optional<finder::LoadedStock> stock =
-      LoadStock(context.services, request.excluded, Kind::kWhat, context.err);
+      LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind);
   if (!stock) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson) {
-    for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
+    for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
   if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out)) {
     (format == OutputFormat::kText ? context.out : context.err)

@@ -67,6 +67,29 @@ double Resistance(const Speaker& say, std::string_view field, const std::string&
                   "resistances from 1e-6 to 1e15");
 }
 
+// A value of kind: a resistance, or a capacitor or inductor value in its notation, held in
+// pF or nH within the bounds of resistances.
+double KindQuantity(const Speaker& say, std::string_view field, const std::string& text,
+                    const StockKind& kind) {
+  if (kind.part == PartKind::kResistor) return Resistance(say, field, text);
+  const KindValue read = ParseKindValue(kind, text);
+  const std::string named = say.Named(field, text);
+  if (!read.held) {
+    if (say.Window() && TrimCSpace(text).empty()) {
+      say.Refuse(field, say.Name(field) + " needs a " + std::string(kind.name) + " value");
+    }
+    say.Refuse(field, named + " is " +
+                          (read.refusal.empty() ? "not a " + std::string(kind.name) + " value"
+                                                : read.refusal));
+  }
+  if (!(*read.held >= kMinResistance && *read.held <= kMaxResistance)) {
+    say.Refuse(field, named + " is out of range: " + std::string(kind.name) + " values from " +
+                          KindValueText(kind, kMinResistance) + " to " +
+                          KindValueText(kind, kMaxResistance) + " are accepted");
+  }
+  return *read.held;
+}
+
 // Volts take the same number forms as ohms: "3.3", "500m", "12".
 double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
   return Quantity(say, field, text, "voltage", kMinVoltage, kMaxVoltage,
@@ -105,9 +128,11 @@ std::uint64_t Limit(const Speaker& say, const std::optional<std::string>& top, b
   return top ? Count(say, "--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
 }
 
-std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts) {
+std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts,
+                             const StockKind& kind = kResistors) {
   std::vector<double> values;
-  for (const std::string& text : texts) values.push_back(Resistance(say, "--exclude", text));
+  for (const std::string& text : texts)
+    values.push_back(KindQuantity(say, "--exclude", text, kind));
   return values;
 }
 
@@ -327,14 +352,15 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
   const Speaker say(wording);
   return Check<FindRequest>([&] {
     FindRequest request;
-    request.search.target = Resistance(say, "TARGET", input.target);
+    request.kind = input.kind;
+    request.search.target = KindQuantity(say, "TARGET", input.target, *input.kind);
     if (input.parts) {
       request.search.maxParts =
           static_cast<int>(Count(say, "--parts", *input.parts, networks::kMaxParts));
     }
     if (input.tolerance) request.search.tolerance = Percent(say, "--tolerance", *input.tolerance);
     request.limit = Limit(say, input.top, input.all);
-    request.excluded = Excluded(say, input.exclude);
+    request.excluded = Excluded(say, input.exclude, *input.kind);
     request.search.distinct = input.distinct;
     request.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
     return request;
@@ -465,16 +491,20 @@ Checked<SeriesRequest> CheckSeries(const SeriesInput& input, Wording wording) {
   const Speaker say(wording);
   return Check<SeriesRequest>([&] {
     SeriesRequest request;
+    const StockKind& kind = *input.kind;
+    request.kind = &kind;
     request.series = FindSeries(input.name);
     if (!request.series) {
       say.Refuse("NAME", "unknown series " + say.Shown(input.name) +
                              "; E3, E6, E12, E24, E48, E96 or E192");
     }
-    if (input.from) request.low = Resistance(say, "--from", *input.from);
-    if (input.to) request.high = Resistance(say, "--to", *input.to);
+    const std::string defaultFrom(kind.defaultFrom);
+    const std::string defaultTo(kind.defaultTo);
+    request.low = KindQuantity(say, "--from", input.from.value_or(defaultFrom), kind);
+    request.high = KindQuantity(say, "--to", input.to.value_or(defaultTo), kind);
     if (request.low > request.high) {
-      const std::string from = input.from ? say.Shown(*input.from) : "10 (the default)";
-      const std::string to = input.to ? say.Shown(*input.to) : "1M (the default)";
+      const std::string from = input.from ? say.Shown(*input.from) : defaultFrom + " (the default)";
+      const std::string to = input.to ? say.Shown(*input.to) : defaultTo + " (the default)";
       say.Refuse(input.from ? "--from" : "--to",
                  say.Name("--from") + " " + from + " is above " + say.Name("--to") + " " + to);
     }

@@ -12,6 +12,7 @@
 #include "e_series.h"
 #include "network_search.h"
 #include "rc_search.h"
+#include "stock_kind.h"
 
 namespace vantrel::finder {
 
@@ -79,6 +80,7 @@ using Checked = std::variant<Request, RequestError>;
 
 // The texts of a find as typed; an option not given is nullopt.
 struct FindInput {
+  const StockKind* kind = &kResistors;  // TARGET and --exclude are read in its notation
   std::string target;
   std::optional<std::string> parts;
   std::optional<std::string> tolerance;
@@ -90,7 +92,8 @@ struct FindInput {
 };
 
 struct FindRequest {
-  networks::FindOptions search;  // target, parts, tolerance, distinct
+  const StockKind* kind = &kResistors;
+  networks::FindOptions search;  // target, parts, tolerance, distinct; held unit (pF, nH)
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
@@ -208,11 +211,13 @@ struct SeriesInput {
   std::string name;
   std::optional<std::string> from;
   std::optional<std::string> to;
+  const StockKind* kind = &kResistors;  // --from and --to are read in its notation
 };
 
 struct SeriesRequest {
+  const StockKind* kind = &kResistors;
   const ESeries* series = nullptr;
-  double low = 10;  // low <= high, both in the resistance range
+  double low = 10;  // low <= high, both in the resistance range; held unit (pF, nH)
   double high = 1e6;
 };
 

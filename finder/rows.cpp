@@ -20,7 +20,7 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.value = found.value;
   row.deviation = found.deviation;
   row.parts = networks::PartCount(found.network.shape);
-  row.network = networks::Spell(found.network, stock.names);
+  row.network = networks::Spell(found.network, stock.names, stock.kind->swapFold);
   if (request.partTolerance) {
     const double t = *request.partTolerance / 100;
     const double target = request.search.target;
@@ -259,12 +259,13 @@ std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
 }
 
 std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
+  const StockKind& kind = *request.kind;
+  std::vector<std::string> cells{std::to_string(row.rank), KindEngineering(kind, row.value, digits),
                                  FormatPercent(row.deviation), std::to_string(row.parts)};
   if (request.partTolerance) {
     // The two ends of a spread need no more than the value's first digits.
-    cells.push_back(FormatEngineering(row.low, 3));
-    cells.push_back(FormatEngineering(row.high, 3));
+    cells.push_back(KindEngineering(kind, row.low, 3));
+    cells.push_back(KindEngineering(kind, row.high, 3));
     cells.push_back(row.coversTarget ? "yes" : "no");
   }
   cells.push_back(row.network);
@@ -366,9 +367,9 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
   if (!closest) return "No network can be made from the library's values";
   const double target = request.search.target;
   return "No network within " + PlainDigits(request.search.tolerance) + " % of " +
-         PlainDigits(target) + "; the closest is " +
-         FormatEngineering(closest->value, DigitsToTellApart(closest->value, target)) + " (" +
-         FormatPercent(closest->deviation) + " %): " + closest->network;
+         KindText(*request.kind, target) + "; the closest is " +
+         KindEngineering(*request.kind, closest->value, DigitsToTellApart(closest->value, target)) +
+         " (" + FormatPercent(closest->deviation) + " %): " + closest->network;
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {

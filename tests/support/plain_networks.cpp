@@ -55,10 +55,12 @@ auto Fold(const Tree& t, const Leaf& leaf, const Series& series, const Parallel&
   return v;
 }
 
-double Value(const Tree& t, std::span<const double> stock, double factor) {
-  return Fold(
-      t, [&](int i) { return stock[static_cast<std::size_t>(i)] * factor; },
-      [](double x, double y) { return x + y; }, [](double x, double y) { return x * y / (x + y); });
+// With swapped, the capacitor arithmetic: parallel ('|') adds and series ('+') folds.
+double Value(const Tree& t, std::span<const double> stock, double factor, bool swapped = false) {
+  const auto sum = [](double x, double y) { return x + y; };
+  const auto fold = [](double x, double y) { return x * y / (x + y); };
+  const auto leaf = [&](int i) { return stock[static_cast<std::size_t>(i)] * factor; };
+  return swapped ? Fold(t, leaf, fold, sum) : Fold(t, leaf, sum, fold);
 }
 
 void Leaves(const Tree& t, std::vector<int>& out) {
@@ -161,11 +163,13 @@ double Percent(const mpq_class& value, const mpq_class& target) {
   return Nearest(mpq_class(100 * (value - target) / target));
 }
 
-mpq_class ExactValue(const Tree& tree, std::span<const double> stock) {
-  return Fold(
-      tree, [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); },
-      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); },
-      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x * y / (x + y)); });
+mpq_class ExactValue(const Tree& tree, std::span<const double> stock, bool swapped = false) {
+  const auto sum = [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); };
+  const auto fold = [](const mpq_class& x, const mpq_class& y) {
+    return mpq_class(x * y / (x + y));
+  };
+  const auto leaf = [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); };
+  return swapped ? Fold(tree, leaf, fold, sum) : Fold(tree, leaf, sum, fold);
 }
 
 // The decimals of the trees' parts and of the plain values, whether they fit.
@@ -177,6 +181,22 @@ bool Fits(const std::vector<const Tree*>& trees, std::span<const double> stock,
   }
   for (double v : values) decimals.push_back(Shortest(v));
   return Fits(decimals);
+}
+
+// "x + (x || x)" read with + and || traded: "x || (x + x)".
+std::string TradeOperators(std::string_view pattern) {
+  std::string traded;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '+') {
+      traded += "||";
+    } else if (pattern[i] == '|') {
+      traded += '+';
+      ++i;
+    } else {
+      traded += pattern[i];
+    }
+  }
+  return traded;
 }
 
 std::string Spell(const Tree& t, std::span<const std::string> names) {
@@ -193,11 +213,11 @@ std::string Spell(const Tree& t, std::span<const std::string> names) {
 
 // Flattens groups of the same kind and orders every group's members: parts first by value,
 // then groups by value, then by their parts, then by pattern.
-Tree Canonical(const Tree& t, std::span<const double> stock) {
+Tree Canonical(const Tree& t, std::span<const double> stock, bool swapped = false) {
   if (t.kind == 'x') return t;
   Tree out{t.kind, -1, {}};
   for (const Tree& c : t.children) {
-    Tree cc = Canonical(c, stock);
+    Tree cc = Canonical(c, stock, swapped);
     if (cc.kind == t.kind) {
       for (Tree& g : cc.children) out.children.push_back(std::move(g));
     } else {
@@ -207,7 +227,7 @@ Tree Canonical(const Tree& t, std::span<const double> stock) {
   using Key = std::tuple<bool, double, std::vector<int>, std::string>;
   std::vector<std::pair<Key, Tree>> keyed;
   for (Tree& c : out.children) {
-    Key key{c.kind != 'x', Value(c, stock, 1), Leaves(c), Spell(c, {})};
+    Key key{c.kind != 'x', Value(c, stock, 1, swapped), Leaves(c), Spell(c, {})};
     keyed.emplace_back(std::move(key), std::move(c));
   }
   std::sort(keyed.begin(), keyed.end(),
@@ -223,7 +243,7 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
                                                             std::span<const std::string> names,
                                                             const networks::FindOptions& options,
                                                             double lowFactor, double highFactor,
-                                                            bool exact) {
+                                                            bool exact, bool swapped = false) {
   using Key = std::tuple<double, std::size_t, std::vector<int>, std::string>;
   std::vector<std::pair<Key, std::pair<PlainNetworkRow, Tree>>> found;
   std::vector<int> parts;
@@ -232,22 +252,25 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
     if (!parts.empty()) {
       std::set<std::string> seen;
       for (const Tree& tree : AllTrees(parts)) {
-        Tree canonical = Canonical(tree, stock);
+        Tree canonical = Canonical(tree, stock, swapped);
         PlainNetworkRow row;
         row.spelling = Spell(canonical, names);
         if (!seen.insert(row.spelling).second) continue;
-        row.value = Value(canonical, stock, 1);
+        row.value = Value(canonical, stock, 1, swapped);
         row.deviation = (row.value - options.target) / options.target * 100;
         if (exact && std::fabs(row.deviation) < kSettleBand &&
             Fits({&canonical}, stock, {options.target})) {
-          row.deviation = Percent(ExactValue(canonical, stock), Exactly(Shortest(options.target)));
+          row.deviation =
+              Percent(ExactValue(canonical, stock, swapped), Exactly(Shortest(options.target)));
           if (row.deviation == 0) row.value = options.target;
         }
         if (!(std::fabs(row.deviation) <= options.tolerance)) continue;
-        row.low = Value(canonical, stock, lowFactor);
-        row.high = Value(canonical, stock, highFactor);
+        row.low = Value(canonical, stock, lowFactor, swapped);
+        row.high = Value(canonical, stock, highFactor, swapped);
         row.parts = Leaves(canonical);
         row.pattern = Spell(canonical, {});
+        // Ties of shape break as for resistors: on the pattern with + and || traded back.
+        if (swapped) row.pattern = TradeOperators(row.pattern);
         found.emplace_back(Key{std::fabs(row.deviation), parts.size(), row.parts, row.pattern},
                            std::pair(row, std::move(canonical)));
       }
@@ -272,9 +295,9 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
 std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
                                                std::span<const std::string> names,
                                                const networks::FindOptions& options,
-                                               double lowFactor, double highFactor) {
+                                               double lowFactor, double highFactor, bool swapped) {
   std::vector<PlainNetworkRow> rows;
-  for (auto& entry : PlainNetworks(stock, names, options, lowFactor, highFactor, true)) {
+  for (auto& entry : PlainNetworks(stock, names, options, lowFactor, highFactor, true, swapped)) {
     rows.push_back(std::move(entry.first));
   }
   return rows;

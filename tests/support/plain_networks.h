@@ -23,11 +23,13 @@ struct PlainNetworkRow {
 
 // The network search done plainly: every binary series-parallel tree over every choice of
 // parts, flattened and sorted into its canonical form, repeats dropped by spelling, evaluated
-// from the tree and sorted by the ranking. The yardstick for networks::FindNetworks.
+// from the tree and sorted by the ranking. The yardstick for networks::FindNetworks. With
+// swapped, in the arithmetic of capacitors: parallel ones add and series ones fold.
 std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
                                                std::span<const std::string> names,
                                                const networks::FindOptions& options,
-                                               double lowFactor, double highFactor);
+                                               double lowFactor, double highFactor,
+                                               bool swapped = false);
 
 struct PlainDividerRow {
   std::string top;
