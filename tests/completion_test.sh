@@ -35,6 +35,8 @@ cases=(
   "vantrel-cli completion z|zsh"
   "vantrel-cli d|divider"
   "vantrel-cli find 4k7 --part|--part-tolerance --parts"
+  "vantrel-cli r|rc regulator"
+  "vantrel-cli rc --c|--c-parts --c-tolerance --corner"
 )
 
 # bash: the function that `complete -p` names, called as bash-completion would call it.
