@@ -148,6 +148,12 @@ TEST_F(DesignCommandTest, RcBandsMatchTheHandCalculation) {
     EXPECT_NEAR(std::stod(rows[0].at("low")), c.low, 1e-12 * c.low);
     EXPECT_NEAR(std::stod(rows[0].at("high")), c.high, 1e-12 * c.high);
   }
+  // Without a capacitor library, the missing library's two lines name it and how to start one.
+  files.files.erase("./CapacitorLibrary.txt");
+  EXPECT_EQ(Run({"rc", "--tau", "100u"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("CapacitorLibrary.txt"));
+  EXPECT_THAT(err.str(), HasSubstr("\"vantrel-cli series E6 --capacitors --write\""));
+  EXPECT_EQ(out.str(), "");
 }
 
 // Series parts share their leg's current, parallel parts its voltage; --max-power drops a
