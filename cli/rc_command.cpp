@@ -55,7 +55,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
 
 CommandSpec RcCommandSpec() {
   return {"rc",
-          "List resistor and capacitor pairs that reach a time constant or corner.",
+          "List R and C pairs that reach a time constant or a corner.",
           kRcDetails,
           {},
           {{"--tau", "T", "The time constant in seconds (1m, 10u)."},
