@@ -71,7 +71,8 @@ bool NamesNonFinite(std::string_view text) {
 
 // The result listings, less the one line that quotes a path the user chose.
 void CheckNoNonFinite(const std::string& command, const std::string& out) {
-  if (command != "calc" && command != "find" && command != "divider" && command != "series") {
+  if (command != "calc" && command != "find" && command != "divider" && command != "series" &&
+      command != "rc") {
     return;
   }
   std::string_view rest(out);
