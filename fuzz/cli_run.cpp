@@ -69,7 +69,7 @@ bool NamesNonFinite(std::string_view text) {
   return letters.find("inf") != std::string::npos || letters.find("nan") != std::string::npos;
 }
 
-// The result listings, less the one line that quotes a path the user chose.
+// The result listings, less the lines that quote a path the user chose.
 void CheckNoNonFinite(const std::string& command, const std::string& out) {
   if (command != "calc" && command != "find" && command != "divider" && command != "series" &&
       command != "rc") {
