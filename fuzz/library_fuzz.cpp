@@ -48,19 +48,22 @@ bool IsCSpace(char c) {
 // Capacitor or inductor notation, which a resistor library refuses: a number with an SI prefix
 // or the unit (F, H) after it, or a prefix for its decimal point. A lone m is a milliohm.
 bool ReferenceReactive(const char* piece) {
-  static const std::string space = "[ \t\n\v\f\r]*";
+  static const std::string space = "[ \\t\\n\\v\\f\\r]*";
   static const std::string prefix = "(f|p|n|u|\xc2\xb5|\xce\xbc|m)";
   static const std::regex plain("^" + space +
                                 "[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?" + space +
-                                prefix + "?([FH]?)" + space + "$");
-  static const std::regex infix("^" + space + "[+-]?[0-9]+" + space + prefix + "[0-9]+([FH]?)" +
+                                prefix + "?([FHfh]?)" + space + "$");
+  static const std::regex infix("^" + space + "[+-]?[0-9]+" + space + prefix + "[0-9]+([FHfh]?)" +
                                 space + "$");
+  // A lower-case unit only after a prefix; m without a unit is a milliohm.
+  const auto written = [](const std::csub_match& prefixed, const std::csub_match& unit) {
+    const std::string u = unit.str();
+    if (!prefixed.matched) return u == "F" || u == "H";
+    return !u.empty() || prefixed.str() != "m";
+  };
   std::cmatch match;
-  if (std::regex_match(piece, match, plain)) {
-    if (match[4].length() > 0) return true;
-    return match[3].matched && match[3].str() != "m";
-  }
-  if (std::regex_match(piece, match, infix)) return match[1].str() != "m" || match[2].length() > 0;
+  if (std::regex_match(piece, match, plain)) return written(match[3], match[4]);
+  if (std::regex_match(piece, match, infix)) return written(match[1], match[2]);
   return false;
 }
 

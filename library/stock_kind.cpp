@@ -1,9 +1,9 @@
 #include "stock_kind.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <system_error>
 #include <utility>
 
 #include "number_text.h"
@@ -61,7 +61,6 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
   KindValue read;
   const DecimalText number = ScanDecimal(trimmed, 0, "eE");
   if (!number.HasDigits()) return read;
-  read.hasNumber = true;
   const std::string noun = std::string(kind.name) + " value";
   std::string_view rest = trimmed.substr(number.end);
   std::string digits;  // the number with an infix prefix turned into its decimal point
@@ -89,8 +88,13 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
       return ParseKindValue(kind, std::string(trimmed.substr(0, number.end)).append(spaced));
     }
   }
-  if (!kind.unit.empty() && rest.starts_with(kind.unit)) {
-    rest.remove_prefix(kind.unit.size());
+  // After a prefix the unit may be lower case ("4.7uf"); alone, "f" is femto.
+  const auto isUnit = [&](char c) {
+    return !kind.unit.empty() &&
+           (c == kind.unit.front() || (read.marked && c == std::tolower(kind.unit.front())));
+  };
+  if (!rest.empty() && isUnit(rest.front())) {
+    rest.remove_prefix(1);
     read.marked = true;
   }
   if (!rest.empty()) {
@@ -149,18 +153,13 @@ std::string KindValueText(const StockKind& kind, double held) {
   return text;
 }
 
-double HeldFromBase(const StockKind& kind, double base) {
-  const std::string text = ShortestText(base);
-  return ScanDecimal(text, 0, "eE").Value(-kind.heldPower);
-}
-
 bool IsReactiveNotation(std::string_view piece) {
   for (const StockKind* kind : {&kCapacitors, &kInductors}) {
     const KindValue read = ParseKindValue(*kind, piece);
     if (!read.held || !read.marked) continue;
-    // "100m" alone is a milliohm in resistor notation, told as such elsewhere.
+    // "100m" without a unit is a milliohm in resistor notation, told as such elsewhere.
     const std::string_view trimmed = TrimCSpace(piece);
-    if (trimmed.back() != 'F' && trimmed.back() != 'H' &&
+    if (std::string_view("FHfh").find(trimmed.back()) == std::string_view::npos &&
         trimmed.find('m', ScanDecimal(trimmed, 0, "eE").end) != std::string_view::npos) {
       continue;
     }

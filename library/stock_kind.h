@@ -78,13 +78,14 @@ inline constexpr std::array<const StockKind*, 3> kStockKinds = {&kResistors, &kC
 struct KindValue {
   std::optional<double> held;  // in the held unit; set when the text is accepted
   std::string refusal;         // why the text is no value of the kind; empty when accepted
-  bool hasNumber = false;      // the text starts with a number (else it is no value at all)
+                               // and when the text starts with no number (no value at all)
   bool marked = false;         // a prefix or the unit is written, so no plain number reads so
 };
 
 // Capacitor and inductor notation, white space around it allowed: a number ([sign] digits
 // [. digits] [e [sign] digits]) followed by an SI prefix (f, p, n, u, µ, m) and the unit letter
-// (F or H), each optional, or a prefix standing for the decimal point ("4n7", "2u2"). A bare
+// (F or H, or f or h after a prefix), each optional, or a prefix standing for the decimal point
+// ("4n7", "2u2"). A bare
 // number without prefix, unit or exponent is refused: "100" could mean 100p as well as 100u.
 // An exponent ("1e-7") or the unit ("2.2F") says the base unit plainly. Resistor letters
 // (k, M, R, Ω) and any other text after the number are refused.
@@ -93,9 +94,6 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text);
 // A held value in engineering notation with the kind's prefixes, the shortest text that reads
 // back as the same double: 4700 pF gives "4.7n", 1e8 pF "100u", 2.2e12 pF "2.2F".
 std::string KindValueText(const StockKind& kind, double held);
-
-// The held value of a number in base units (farads, henries), correctly rounded.
-double HeldFromBase(const StockKind& kind, double base);
 
 // For a piece of a resistor library: true when it is written in capacitor or inductor
 // notation ("100n", "4u7", "10uH"), which resistor rules would read as a bare number.
