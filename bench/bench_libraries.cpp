@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <stdexcept>
 
@@ -23,6 +25,16 @@ float TwoDecimals(double value) {
 std::vector<float> SpreadLibrary() {
   std::vector<float> values;
   for (int k = 0; k < kValues; ++k) values.push_back(TwoDecimals(10 * std::pow(10.0, k / 200.0)));
+  return values;
+}
+
+std::vector<double> CapacitorLibrary() {
+  std::vector<double> values;
+  for (int k = 0; k < 200; ++k) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", 10e-12 * std::pow(10.0, k / 25.0));
+    values.push_back(std::strtod(text, nullptr));
+  }
   return values;
 }
 

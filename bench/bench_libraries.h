@@ -17,6 +17,9 @@ std::vector<float> E24Library();
 // The E192 series from 10 to 1,000,000 (961 values), each the double read from its text.
 std::vector<double> E192Library();
 
+// 200 distinct ascending capacitances, 25 to a decade from 10 pF up, three digits.
+std::vector<double> CapacitorLibrary();
+
 // A full library file: 1000 distinct values in scrambled order, normalised form, 10240 bytes.
 std::string FullLibraryFileText();
 

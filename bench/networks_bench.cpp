@@ -1,4 +1,4 @@
-// The network and divider searches: 3 and 4 parts, top 20, on full libraries, E192 and the
+// The network, divider and RC searches: 3 and 4 parts, top 20, on full libraries, E192 and the
 // sample; the transcribed pair-table search on E192 for comparison; and find as the command
 // line runs it (the top 20 within 1 %, else the closest network) at a target of each decade
 // of the accepted range, on a narrow and a wide stock.
@@ -13,6 +13,7 @@
 #include "divider_search.h"
 #include "network_search.h"
 #include "pair_table_search.h"
+#include "rc_search.h"
 #include "two_leg_search.h"
 
 namespace vantrel::bench {
@@ -65,6 +66,23 @@ void TwoLegs(benchmark::State& state, const std::vector<float>& values,
   for (auto _ : state) {
     std::uint64_t rows = 0;
     networks::FindTwoLegs(stock, formula, options, 20, [&](const networks::TwoLegRow&) { ++rows; });
+    benchmark::DoNotOptimize(rows);
+  }
+}
+
+// RC pairs of 1000 resistor and 200 capacitor values meeting a corner of 1 kHz, top 20;
+// arguments: the parts of each leg.
+void Rc(benchmark::State& state, const std::vector<float>& resistors) {
+  const std::vector<double> r = Stock(resistors);
+  const std::vector<double> c = CapacitorLibrary();
+  networks::RcOptions options;
+  options.quantity = networks::RcQuantity::kCorner;
+  options.target = 1000;
+  options.rParts = static_cast<int>(state.range(0));
+  options.cParts = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    std::uint64_t rows = 0;
+    networks::FindRc(r, c, options, 20, [&](const networks::RcRow&) { ++rows; });
     benchmark::DoNotOptimize(rows);
   }
 }
@@ -130,6 +148,10 @@ BENCHMARK_CAPTURE(TwoLegs, regulator_5v_random, RandomLibrary(),
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(TwoLegs, regulator_5v_iadj_random, RandomLibrary(),
                   networks::RegulatorFormula(1.25, 50e-6), 5)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Rc, corner_1k_random, RandomLibrary())
     ->Arg(1)
     ->Arg(2)
     ->Unit(benchmark::kMillisecond);

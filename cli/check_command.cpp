@@ -16,15 +16,20 @@ CommandSpec CheckCommandSpec() {
           "information), and a summary. Exit status 0 when a rewrite would leave the file\n"
           "as it is, 1 when it would change or refuse it.\n",
           {},
-          // Named as the series command takes its NAME, in either case.
-          {{"--series", "NAME", "Note values off this one series, in any decade.", SeriesNames(),
-            [](std::string_view name) { return FindSeries(name) != nullptr; }}}};
+          [] {
+            // Named as the series command takes its NAME, in either case.
+            std::vector<OptionSpec> options{
+                {"--series", "NAME", "Note values off this one series, in any decade.",
+                 SeriesNames(), [](std::string_view name) { return FindSeries(name) != nullptr; }}};
+            for (OptionSpec& option : StockKindOptions()) options.push_back(std::move(option));
+            return options;
+          }()};
 }
 
 int RunCheck(const ParsedArgs& args, CliContext& context) {
   const std::string* series = args.Value("--series");
-  const std::optional<finder::LibraryCheck> check =
-      finder::CheckLibrary(context.services, series ? FindSeries(*series) : nullptr);
+  const std::optional<finder::LibraryCheck> check = finder::CheckLibrary(
+      context.services, series ? FindSeries(*series) : nullptr, StockKindOf(args));
   if (!check) return kExitFailure;
   for (const finder::LibraryFinding& finding : check->findings)
     context.out << finding.Text() << '\n';

@@ -18,6 +18,7 @@
 #include "library_rewrite.h"
 #include "number_text.h"
 #include "output_table.h"
+#include "rc_command.h"
 #include "request.h"
 #include "resistor_notation.h"
 #include "rewrite_messages.h"
@@ -30,13 +31,16 @@ constexpr char kVersion[] = "1.0.0.1";
 
 constexpr char kAbout[] =
     "Finds resistor values, alone, two in parallel or in networks of up to four, that\n"
-    "reach a target value, voltage divider pairs, regulator feedback dividers and\n"
-    "amplifier gain pairs.\n"
+    "reach a target value, voltage divider pairs, regulator feedback dividers,\n"
+    "amplifier gain pairs, and resistor and capacitor pairs for a time constant.\n"
     "\n"
     "The library is the file ResistorLibrary.txt in the working directory: one value\n"
     "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
     "Resistances after options and in find and divider may be written 4700, 4.7k,\n"
-    "4k7, 2R2, 470R or 1M.\n";
+    "4k7, 2R2, 470R or 1M.\n"
+    "\n"
+    "find, check, normalise, edit and series take --capacitors or --inductors to work\n"
+    "on CapacitorLibrary.txt (100n, 4n7, 2.2uF) or InductorLibrary.txt (10u, 470nH).\n";
 
 // calc counts its rows in an int.
 constexpr std::uint64_t kMostRows = 999999999;
@@ -48,20 +52,28 @@ constexpr char kExitStatus[] =
 // where a missing library was looked for and how to make one, or the system's reason.
 class CliMessageService final : public IMessageService {
  public:
-  CliMessageService(IMessageService& messages, IFileService& files, std::ostream& err)
-      : m_messages(messages), m_files(files), m_err(err) {}
+  CliMessageService(IMessageService& messages, IFileService& files, std::ostream& err,
+                    const StockKind& kind)
+      : m_messages(messages), m_files(files), m_err(err), m_kind(kind) {}
 
   void Show(const Message& message) override {
     m_messages.Show(message);
-    const std::string path = AbsoluteLibraryPath().value_or(kLibraryFileName);
-    if (message.text == kLibraryMissingMessage) {
-      if (const std::string notALibrary = NotALibraryMessage(m_files); !notALibrary.empty()) {
+    const std::string path = AbsoluteLibraryPath(m_kind).value_or(std::string(m_kind.fileName));
+    if (const StockKind* missing = KindOfMissingMessage(message.text)) {
+      std::string edit = "vantrel-cli edit";
+      if (!missing->option.empty()) edit.append(" ").append(missing->option);
+      // rc reads two libraries: the one missing is named, whichever the command works on.
+      const std::string missingPath =
+          AbsoluteLibraryPath(*missing).value_or(std::string(missing->fileName));
+      if (const std::string notALibrary = NotALibraryMessage(m_files, *missing);
+          !notALibrary.empty()) {
         m_err << "vantrel-cli: " << notALibrary << '\n';
       } else if (m_files.LastFailure() == MissingFileReason()) {
-        m_err << "vantrel-cli: no library at \"" << path
-              << "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
+        m_err << "vantrel-cli: no library at \"" << missingPath << "\"; make one with \""
+              << missing->starter << "\" or \"" << edit << "\"\n";
       } else {
-        m_err << "vantrel-cli: cannot read \"" << path << "\": " << m_files.LastFailure() << '\n';
+        m_err << "vantrel-cli: cannot read \"" << missingPath << "\": " << m_files.LastFailure()
+              << '\n';
       }
     } else if (message.text == kWriteErrorMessage) {
       m_err << "vantrel-cli: cannot write \"" << path << "\": " << m_files.LastFailure() << '\n';
@@ -72,6 +84,7 @@ class CliMessageService final : public IMessageService {
   IMessageService& m_messages;
   IFileService& m_files;
   std::ostream& m_err;
+  const StockKind& m_kind;
 };
 
 int RunCalc(const ParsedArgs& args, CliContext& context) {
@@ -166,18 +179,20 @@ int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err
   return rewritten ? kExitOk : kExitFailure;
 }
 
-int RunNormalise(const ParsedArgs&, CliContext& context) {
+int RunNormalise(const ParsedArgs& args, CliContext& context) {
   LibraryTable library;
   RewriteReport report;
-  return FinishRewrite(RewriteLibraryFile(context.services, library, &report), report, context.err);
+  return FinishRewrite(RewriteLibraryFile(context.services, StockKindOf(args), library, &report),
+                       report, context.err);
 }
 
-int RunEdit(const ParsedArgs&, CliContext& context) {
+int RunEdit(const ParsedArgs& args, CliContext& context) {
   LibraryTable library;
   RewriteReport report;
   SleepingWaiter waiter;
-  return FinishRewrite(EditLibrary(context.services, context.editor, waiter, library, &report),
-                       report, context.err);
+  return FinishRewrite(
+      EditLibrary(context.services, StockKindOf(args), context.editor, waiter, library, &report),
+      report, context.err);
 }
 
 const CliCommand* FindCommand(std::string_view name) {
@@ -273,21 +288,23 @@ const std::vector<CliCommand>& CliCommands() {
         {DividerCommandSpec(), RunDivider},
         {RegulatorCommandSpec(), RunRegulator},
         {GainCommandSpec(), RunGain},
+        {RcCommandSpec(), RunRc},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",
           "Rewrites the library sorted, without repeats and with two decimals per value,\n"
-          "and says on stderr what it dropped.\n",
+          "and says on stderr what it dropped. A capacitor or inductor stock is written\n"
+          "in its notation (4.7n, 100u).\n",
           {},
-          {}},
+          StockKindOptions()},
          RunNormalise},
         {{"edit",
           "Edit the library in a terminal editor, then normalise it.",
           "Opens the library in the editor named by VANTREL_EDITOR, VISUAL or EDITOR (the\n"
           "first one set), waits until it is closed, then normalises the library.\n",
           {},
-          {}},
+          StockKindOptions()},
          RunEdit},
     };
     list.push_back({{"completion",
@@ -361,7 +378,8 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
       out << CommandHelp(command->spec);
       return kExitOk;
     }
-    CliMessageService messages(services.messages, services.files, err);
+    // A command without the stock options reads none of them, so this is resistors.
+    CliMessageService messages(services.messages, services.files, err, StockKindOf(parsed));
     Services withHelp{messages, services.files};
     CliContext context{withHelp, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
     return command->run(parsed, context);

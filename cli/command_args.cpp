@@ -15,4 +15,18 @@ std::vector<std::string> AllGiven(const ParsedArgs& args, std::string_view optio
   return values;
 }
 
+std::vector<OptionSpec> StockKindOptions() {
+  return {{"--capacitors", "", "Work on CapacitorLibrary.txt (farads: 100n, 4n7, 2.2uF)."},
+          {"--inductors", "", "Work on InductorLibrary.txt (henries: 10u, 4u7, 470nH)."}};
+}
+
+const StockKind& StockKindOf(const ParsedArgs& args) {
+  const bool capacitors = args.Has("--capacitors");
+  const bool inductors = args.Has("--inductors");
+  if (capacitors && inductors) {
+    throw ArgumentError{"--capacitors and --inductors exclude each other"};
+  }
+  return capacitors ? kCapacitors : inductors ? kInductors : kResistors;
+}
+
 }  // namespace vantrel

@@ -23,6 +23,13 @@ std::optional<std::string> Given(const ParsedArgs& args, std::string_view option
 // Every value given for option, in order.
 std::vector<std::string> AllGiven(const ParsedArgs& args, std::string_view option);
 
+// --capacitors and --inductors, taken by every command that works on a stock.
+std::vector<OptionSpec> StockKindOptions();
+
+// The stock args choose: resistors unless --capacitors or --inductors was given. Both together
+// throw ArgumentError.
+const StockKind& StockKindOf(const ParsedArgs& args);
+
 // The checked request, or ArgumentError with the check's message.
 template <class Request>
 Request Require(finder::Checked<Request> checked) {

@@ -21,6 +21,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
+  input.kind = &StockKindOf(args);
   return input;
 }
 
@@ -31,7 +32,11 @@ CommandSpec FindCommandSpec() {
           "List networks of up to four library values that reach TARGET.",
           "Lists networks of up to N library values in series and parallel within P percent\n"
           "of TARGET, closest first, the K best (default 20) or all of them. TARGET and the\n"
-          "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n",
+          "values take resistor notation (4700, 4.7k, 4k7, 2R2, 470R, 1M).\n"
+          "\n"
+          "--capacitors and --inductors search CapacitorLibrary.txt or InductorLibrary.txt\n"
+          "instead, TARGET in their notation (3.2n, 4u7). The spelling keeps + for series\n"
+          "and || for parallel; parallel capacitors add and series ones fold.\n",
           {{"TARGET"}},
           {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
            {"--tolerance", "P", "Keep networks within P percent (default 1)."},
@@ -40,6 +45,8 @@ CommandSpec FindCommandSpec() {
            {"--exclude", "V", "Leave library value V out; may be repeated."},
            {"--distinct", "", "Use each library value at most once per network."},
            {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
+           StockKindOptions()[0],
+           StockKindOptions()[1],
            FormatOption()}};
 }
 

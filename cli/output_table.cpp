@@ -181,21 +181,28 @@ std::string WriteFormatted(OutputFormat format, const OutputHead& head, const Ou
   return text.str();
 }
 
-std::optional<std::string> AbsoluteLibraryPath() {
+std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind) {
   char directory[PATH_MAX];
   if (::getcwd(directory, sizeof directory) == nullptr) return std::nullopt;
-  return std::string(directory) + (directory[1] ? "/" : "") + kLibraryFileName;
+  return std::string(directory).append(directory[1] ? "/" : "").append(kind.fileName);
 }
 
-OutputHead LibraryHead(IFileService& files) {
-  const std::optional<std::string> path = AbsoluteLibraryPath();
+OutputHead LibraryHead(IFileService& files, const StockKind& kind) {
+  const std::optional<std::string> path = AbsoluteLibraryPath(kind);
   if (!path) {
-    throw FileError("find the working directory of", kLibraryFileName, std::strerror(errno));
+    throw FileError("find the working directory of", std::string(kind.fileName),
+                    std::strerror(errno));
   }
-  const LibraryBytes read = ReadLibraryBytes(files);
-  return {{"library", TextCell(*path)},
-          {"library_sha256", TextCell(Sha256Hex(read.bytes))},
-          {"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))}};
+  const LibraryBytes read = ReadLibraryBytes(files, kind);
+  OutputHead head;
+  if (kind.part != PartKind::kResistor) {
+    head.push_back({"stock", TextCell(std::string(kind.plural))});
+    head.push_back({"unit", TextCell(kind.part == PartKind::kCapacitor ? "pF" : "nH")});
+  }
+  head.push_back({"library", TextCell(*path)});
+  head.push_back({"library_sha256", TextCell(Sha256Hex(read.bytes))});
+  head.push_back({"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))});
+  return head;
 }
 
 }  // namespace vantrel

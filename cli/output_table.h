@@ -10,6 +10,7 @@
 
 #include "cells.h"
 #include "files.h"
+#include "stock_kind.h"
 
 namespace vantrel {
 
@@ -58,11 +59,12 @@ std::string WriteFormatted(OutputFormat format, const OutputHead& head, const Ou
 
 // The absolute path of ./ResistorLibrary.txt; nothing, with errno set, when the working
 // directory cannot be found.
-std::optional<std::string> AbsoluteLibraryPath();
+std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind = kResistors);
 
 // "library", "library_sha256" and "library_bytes": the absolute path of ./ResistorLibrary.txt,
 // the SHA-256 of the bytes the reader takes (all of them, or the first 10240 of a longer file)
 // and the file's size, for the head of a JSON document. A failed read throws FileError.
-OutputHead LibraryHead(IFileService& files);
+// Capacitors and inductors also name the stock and the unit their numbers are held in.
+OutputHead LibraryHead(IFileService& files, const StockKind& kind = kResistors);
 
 }  // namespace vantrel

@@ -21,14 +21,15 @@
 
 namespace vantrel {
 
-// Lists the rows of request on stock (Kind, as in search_kinds.h); false when there was none.
+// Lists the rows of request on stock (Kind and Stock as in search_kinds.h); false when there was
+// none.
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
 // prints nothing then. The text table of --all is streamed (TableStream); a text table of K
 // rows is laid out from all of them. A streamed search ends once out has gone bad. outFd:
 // out's file descriptor, watched while rows are streamed, or -1.
-template <class Kind>
-bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& stock,
-              OutputFormat format, const OutputHead& head, int outFd, std::ostream& out) {
+template <class Kind, class Stock>
+bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputFormat format,
+              const OutputHead& head, int outFd, std::ostream& out) {
   using Found = typename Kind::Found;
   using Row = typename Kind::Row;
   const std::vector<finder::Column> columns = Kind::Columns(request);
@@ -80,12 +81,16 @@ bool ListRows(const typename Kind::Request& request, const finder::LoadedStock& 
 template <class Kind>
 int RunListing(const typename Kind::Request& request, OutputHead head, const ParsedArgs& args,
                CliContext& context) {
+  const StockKind& kind = [&]() -> const StockKind& {
+    if constexpr (requires { request.kind; }) return *request.kind;
+    return kResistors;
+  }();
   const std::optional<finder::LoadedStock> stock =
-      LoadStock(context.services, request.excluded, Kind::kWhat, context.err);
+      LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind);
   if (!stock) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson) {
-    for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
+    for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
   if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out)) {
     (format == OutputFormat::kText ? context.out : context.err)

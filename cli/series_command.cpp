@@ -22,17 +22,24 @@ CommandSpec SeriesCommandSpec() {
           "\n"
           "--write writes it as ResistorLibrary.txt when there is none. --merge, with\n"
           "--write, adds the series to an existing library and rewrites it as normalise\n"
-          "does. A range without a value of the series is refused.\n",
+          "does. A range without a value of the series is refused.\n"
+          "\n"
+          "With --capacitors or --inductors the values are written in their notation (4.7n,\n"
+          "100u) to CapacitorLibrary.txt (default 10p to 1000u) or InductorLibrary.txt\n"
+          "(default 1u to 100m).\n",
           {{"NAME", false, SeriesNames()}},
           {{"--from", "LOW", "The lowest value (default 10)."},
            {"--to", "HIGH", "The highest value (default 1M)."},
            {"--write", "", "Write ResistorLibrary.txt instead of printing."},
-           {"--merge", "", "With --write: add the series to the existing library."}}};
+           {"--merge", "", "With --write: add the series to the existing library."},
+           StockKindOptions()[0],
+           StockKindOptions()[1]}};
 }
 
 int RunSeries(const ParsedArgs& args, CliContext& context) {
-  const finder::SeriesRequest request =
-      Require(finder::CheckSeries({args.operands[0], Given(args, "--from"), Given(args, "--to")}));
+  const StockKind& kind = StockKindOf(args);
+  const finder::SeriesRequest request = Require(
+      finder::CheckSeries({args.operands[0], Given(args, "--from"), Given(args, "--to"), &kind}));
   if (args.Has("--merge") && !args.Has("--write")) {
     throw UsageError{"series: --merge goes with --write", "series"};
   }
@@ -56,11 +63,11 @@ int RunSeries(const ParsedArgs& args, CliContext& context) {
     case finder::SeriesWrite::kCannotCreate:
       return kExitFailure;
     case finder::SeriesWrite::kExists:
-      if (const std::string notALibrary = NotALibraryMessage(context.services.files);
+      if (const std::string notALibrary = NotALibraryMessage(context.services.files, kind);
           !notALibrary.empty()) {
         context.err << "vantrel-cli: series: " << notALibrary << '\n';
       } else {
-        context.err << "vantrel-cli: series: " << kLibraryFileName
+        context.err << "vantrel-cli: series: " << kind.fileName
                     << " exists already; --merge adds the series to it\n";
       }
       return kExitFailure;

@@ -4,13 +4,16 @@ namespace vantrel {
 
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
-                                             std::string_view what, std::ostream& err) {
-  finder::LoadedStock loaded = finder::LoadStock(services, excluded);
+                                             std::string_view what, std::ostream& err,
+                                             const StockKind& kind) {
+  finder::LoadedStock loaded = finder::LoadStock(services, excluded, kind);
   for (const std::string& note : loaded.readNotes) err << note << '\n';
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
   if (loaded.stock.values.empty()) {
-    err << "vantrel-cli: the library holds no value to build " << what << " from\n";
+    err << "vantrel-cli: the " << (kind.part == PartKind::kResistor ? "" : kind.name)
+        << (kind.part == PartKind::kResistor ? "" : " ") << "library holds no value to build "
+        << what << " from\n";
     return std::nullopt;
   }
   return loaded;

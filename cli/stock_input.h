@@ -15,6 +15,7 @@ namespace vantrel {
 // and after saying so when it holds no value to build what (networks, dividers) from.
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
-                                             std::string_view what, std::ostream& err);
+                                             std::string_view what, std::ostream& err,
+                                             const StockKind& kind = kResistors);
 
 }  // namespace vantrel

@@ -26,16 +26,40 @@ double LegMaxPower(const networks::Network& leg, double value, double volts,
 }
 
 // A row with what the band order ranks it by.
+template <class Row>
 struct BandRow {
-  networks::TwoLegRow row;
+  Row row;
   int parts = 0;
   double width = 0;
+
+  static bool Before(const BandRow& x, const BandRow& y) {
+    if (x.parts != y.parts) return x.parts < y.parts;
+    if (x.width != y.width) return x.width < y.width;
+    return Row::Before(x.row, y.row);
+  }
 };
 
-bool BandBefore(const BandRow& x, const BandRow& y) {
-  if (x.parts != y.parts) return x.parts < y.parts;
-  if (x.width != y.width) return x.width < y.width;
-  return networks::TwoLegRanksBefore(x.row, y.row);
+// The band order differs from the search's, so every row search gives within the band is seen,
+// the best limit of them kept in a heap whose front is the worst; band(row) gives its parts
+// and the band's width.
+template <class Row, class Search, class Band>
+void TakeInBandOrder(const Search& search, const Band& band, const std::atomic<bool>* stop,
+                     std::uint64_t limit, const std::function<void(const Row&)>& take) {
+  std::vector<BandRow<Row>> held;
+  search([&](const Row& row) {
+    const auto [parts, width] = band(row);
+    held.push_back({row, parts, width});
+    std::push_heap(held.begin(), held.end(), BandRow<Row>::Before);
+    if (held.size() > limit) {
+      std::pop_heap(held.begin(), held.end(), BandRow<Row>::Before);
+      held.pop_back();
+    }
+  });
+  std::sort_heap(held.begin(), held.end(), BandRow<Row>::Before);
+  for (const BandRow<Row>& row : held) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    take(row.row);
+  }
 }
 
 }  // namespace
@@ -92,24 +116,47 @@ void SearchDesign(const Design& design, std::span<const double> stock,
     networks::FindTwoLegs(stock, design.formula, options, limit, take);
     return;
   }
-  // The band order differs from the search's, so every row in the band is seen, the best
-  // limit of them kept in a heap whose front is the worst.
-  std::vector<BandRow> held;
-  networks::FindTwoLegs(stock, design.formula, options, kAll, [&](const networks::TwoLegRow& row) {
-    const auto [low, high] = WorstCase(design, row, stock);
-    held.push_back(
-        {row, networks::PartCount(row.a.shape) + networks::PartCount(row.b.shape), high - low});
-    std::push_heap(held.begin(), held.end(), BandBefore);
-    if (held.size() > limit) {
-      std::pop_heap(held.begin(), held.end(), BandBefore);
-      held.pop_back();
-    }
-  });
-  std::sort_heap(held.begin(), held.end(), BandBefore);
-  for (const BandRow& band : held) {
-    if (stop && stop->load(std::memory_order_relaxed)) return;
-    take(band.row);
+  TakeInBandOrder<networks::TwoLegRow>(
+      [&](const auto& each) { networks::FindTwoLegs(stock, design.formula, options, kAll, each); },
+      [&](const networks::TwoLegRow& row) {
+        const auto [low, high] = WorstCase(design, row, stock);
+        return std::pair(networks::PartCount(row.a.shape) + networks::PartCount(row.b.shape),
+                         high - low);
+      },
+      stop, limit, take);
+}
+
+std::pair<double, double> RcWorstCase(const networks::RcRow& row, networks::RcQuantity quantity,
+                                      const RcBounds& bounds) {
+  const double tr = bounds.rTolerance.value_or(0) / 100;
+  const double tc = bounds.cTolerance.value_or(0) / 100;
+  const double low = row.tau * (1 - tr) * (1 - tc);
+  const double high = row.tau * (1 + tr) * (1 + tc);
+  if (quantity == networks::RcQuantity::kTau) return {low, high};
+  return {1 / (networks::kTwoPi * high), 1 / (networks::kTwoPi * low)};
+}
+
+void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
+              std::span<const double> rStock, std::span<const double> cStock,
+              const std::atomic<bool>* stop, std::uint64_t limit,
+              const std::function<void(const networks::RcRow&)>& take) {
+  networks::RcOptions search = options;
+  search.stop = stop;
+  if (!bounds.within) {
+    networks::FindRc(rStock, cStock, search, limit, take);
+    return;
   }
+  search.keep = [&](const networks::RcRow& row) {
+    const auto [low, high] = RcWorstCase(row, options.quantity, bounds);
+    return WithinBand(low, high, options.target, *bounds.within);
+  };
+  TakeInBandOrder<networks::RcRow>(
+      [&](const auto& each) { networks::FindRc(rStock, cStock, search, kAll, each); },
+      [&](const networks::RcRow& row) {
+        const auto [low, high] = RcWorstCase(row, options.quantity, bounds);
+        return std::pair(row.PartTotal(), high - low);
+      },
+      stop, limit, take);
 }
 
 }  // namespace vantrel::finder

@@ -1,8 +1,8 @@
 #pragma once
 
-// What the two-leg designs (divider, regulator feedback, amplifier gain) share beyond the
-// search: the worst case with every part off, the power each part takes, the bounds on
-// current and power, and the order of rows checked against a band.
+// What the two-leg designs (divider, regulator feedback, amplifier gain) and RC pairs share
+// beyond the search: the worst case with every part off, the power each part takes, the
+// bounds on current and power, and the order of rows checked against a band.
 
 #include <atomic>
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <span>
 #include <utility>
 
+#include "rc_search.h"
 #include "two_leg_search.h"
 
 namespace vantrel::finder {
@@ -69,5 +70,30 @@ double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
 void SearchDesign(const Design& design, std::span<const double> stock,
                   const std::atomic<bool>* stop, std::uint64_t limit,
                   const std::function<void(const networks::TwoLegRow&)>& take);
+
+// The checks an RC request adds to the search's tolerance.
+struct RcBounds {
+  std::optional<double> rTolerance;  // percent, below 100
+  std::optional<double> cTolerance;
+  std::optional<double> within;  // percent: the whole worst-case band within it
+};
+
+// Whether a row of an RC request shows the worst-case band.
+inline bool Banded(const RcBounds& bounds) {
+  return bounds.rTolerance || bounds.cTolerance || bounds.within;
+}
+
+// The lowest and the highest output with R and C each off by its tolerance: tau from
+// R (1 - tr) C (1 - tc) to R (1 + tr) C (1 + tc), the corner the other way round.
+std::pair<double, double> RcWorstCase(const networks::RcRow& row, networks::RcQuantity quantity,
+                                      const RcBounds& bounds);
+
+// Gives take at most limit RC pairs in order, as SearchDesign does: the search's ranking, or
+// with bounds.within the rows whose worst-case band lies within it, by fewest parts, then
+// narrower band, then the search's ranking.
+void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
+              std::span<const double> rStock, std::span<const double> cStock,
+              const std::atomic<bool>* stop, std::uint64_t limit,
+              const std::function<void(const networks::RcRow&)>& take);
 
 }  // namespace vantrel::finder

@@ -29,7 +29,7 @@ std::string LibraryFinding::Text() const {
 std::vector<std::string> LibraryCheck::Conclusion() const {
   std::vector<std::string> lines;
   if (longFileSize) {
-    lines.push_back(std::string(kLibraryFileName) + " goes on past " +
+    lines.push_back(std::string(kind->fileName) + " goes on past " +
                     std::to_string(kLibraryReadLimit) + " bytes: it holds " +
                     std::to_string(*longFileSize) + " bytes, and only the first " +
                     std::to_string(kLibraryReadLimit) + " are read.");
@@ -43,20 +43,24 @@ std::vector<std::string> LibraryCheck::Conclusion() const {
   if (!refusal.empty()) {
     lines.push_back("A rewrite would be refused: " + refusal);
   } else if (wouldChange) {
-    lines.push_back(
-        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank "
-        "lines.");
+    lines.push_back(kind->part == PartKind::kResistor
+                        ? "A rewrite would change the file: values ascending, two decimals, CR "
+                          "LF, no blank lines."
+                        : "A rewrite would change the file: values ascending, each in " +
+                              std::string(kind->name) + " notation, CR LF, no blank lines.");
   } else {
     lines.push_back("A rewrite would change nothing.");
   }
   return lines;
 }
 
-std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series) {
+std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series,
+                                         const StockKind& kind) {
   LibraryTable table;
   RewriteReport report;
-  if (!ReadLibraryFile(services, table, &report.read)) return std::nullopt;
+  if (!ReadLibraryFile(services, kind, table, &report.read)) return std::nullopt;
   LibraryCheck check;
+  check.kind = &kind;
   check.series = series;
   std::vector<LibraryFinding>& findings = check.findings;
   const auto near = [&](float value) {
@@ -82,7 +86,7 @@ std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* seri
   }
   check.values = report.read.valuePieces.size();
   check.outsideSeries = outside.size();
-  PlanRewrite(table, report);
+  PlanRewrite(kind, table, report);
 
   for (const LinePiece& piece : report.read.unusedPieces) {
     if (piece.Trimmed().empty()) {
@@ -109,6 +113,10 @@ std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* seri
                                                  PlainDigits(notation.written) + ", refused"));
     ++check.refused;
   }
+  for (const RefusedPiece& refused : report.read.refusedPieces) {
+    findings.push_back(About(refused.piece, refused.why + ", refused"));
+    ++check.refused;
+  }
   for (const LinePiece& piece : report.writtenAsZero) {
     findings.push_back(About(
         piece, "two decimals write it as " + FormatFixed(ParseAtof(piece.text), 2) + ", refused"));
@@ -123,10 +131,10 @@ std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* seri
       [](const LibraryFinding& a, const LibraryFinding& b) { return a.line < b.line; });
 
   // The bytes of this read tell both the length and whether the rewrite changes the file.
-  const LibraryBytes bytes = ReadLibraryBytes(services.files);
+  const LibraryBytes bytes = ReadLibraryBytes(services.files, kind);
   if (bytes.goesOn) check.longFileSize = bytes.size;
   // The rewrite's own message, told as what would happen.
-  constexpr std::string_view kNotRewritten = "ResistorLibrary.txt was not rewritten: ";
+  const std::string kNotRewritten = std::string(kind.fileName).append(" was not rewritten: ");
   std::string_view refusal = report.refusal;
   if (refusal.starts_with(kNotRewritten)) refusal.remove_prefix(kNotRewritten.size());
   check.refusal = refusal;

@@ -8,6 +8,7 @@
 
 #include "e_series.h"
 #include "services.h"
+#include "stock_kind.h"
 
 namespace vantrel::finder {
 
@@ -23,6 +24,7 @@ struct LibraryFinding {
 
 // What a rewrite would do to the library, found without writing it.
 struct LibraryCheck {
+  const StockKind* kind = &kResistors;
   std::vector<LibraryFinding> findings;      // in line order
   std::size_t values = 0;                    // values read
   int dropped = 0;                           // lines a rewrite drops, blank ones apart
@@ -42,6 +44,7 @@ struct LibraryCheck {
 // Reads ./ResistorLibrary.txt as a rewrite does, and notes each value that is within 0.5 % of
 // no value of series, or of E3 to E192 without one. Nothing, after the missing-library message,
 // when it cannot be opened; a failed read throws FileError.
-std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series = nullptr);
+std::optional<LibraryCheck> CheckLibrary(Services& services, const ESeries* series = nullptr,
+                                         const StockKind& kind = kResistors);
 
 }  // namespace vantrel::finder

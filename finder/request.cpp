@@ -68,6 +68,29 @@ double Resistance(const Speaker& say, std::string_view field, const std::string&
                   "resistances from 1e-6 to 1e15");
 }
 
+// A value of kind: a resistance, or a capacitor or inductor value in its notation, held in
+// pF or nH within the bounds of resistances.
+double KindQuantity(const Speaker& say, std::string_view field, const std::string& text,
+                    const StockKind& kind) {
+  if (kind.part == PartKind::kResistor) return Resistance(say, field, text);
+  const KindValue read = ParseKindValue(kind, text);
+  const std::string named = say.Named(field, text);
+  if (!read.held) {
+    if (say.Window() && TrimCSpace(text).empty()) {
+      say.Refuse(field, say.Name(field) + " needs a " + std::string(kind.name) + " value");
+    }
+    say.Refuse(field, named + " is " +
+                          (read.refusal.empty() ? "not a " + std::string(kind.name) + " value"
+                                                : read.refusal));
+  }
+  if (!(*read.held >= kMinResistance && *read.held <= kMaxResistance)) {
+    say.Refuse(field, named + " is out of range: " + std::string(kind.name) + " values from " +
+                          KindValueText(kind, kMinResistance) + " to " +
+                          KindValueText(kind, kMaxResistance) + " are accepted");
+  }
+  return *read.held;
+}
+
 // Volts take the same number forms as ohms: "3.3", "500m", "12".
 double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
   return Quantity(say, field, text, "voltage", kMinVoltage, kMaxVoltage,
@@ -106,9 +129,11 @@ std::uint64_t Limit(const Speaker& say, const std::optional<std::string>& top, b
   return top ? Count(say, "--top", *top, std::numeric_limits<std::uint64_t>::max()) : 20;
 }
 
-std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts) {
+std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>& texts,
+                             const StockKind& kind = kResistors) {
   std::vector<double> values;
-  for (const std::string& text : texts) values.push_back(Resistance(say, "--exclude", text));
+  for (const std::string& text : texts)
+    values.push_back(KindQuantity(say, "--exclude", text, kind));
   return values;
 }
 
@@ -189,23 +214,84 @@ void Totals(const Speaker& say, const std::optional<std::string>& minText,
   }
 }
 
-std::optional<double> PartTolerance(const Speaker& say, const std::optional<std::string>& text) {
+// A percentage below 100 for field (--part-tolerance), as a part's tolerance.
+std::optional<double> PartTolerance(const Speaker& say, std::string_view field,
+                                    const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
-  const double percent = Percent(say, "--part-tolerance", *text);
+  const double percent = Percent(say, field, *text);
   if (percent >= 100) {
-    say.Refuse("--part-tolerance",
-               say.Name("--part-tolerance") + " must be below 100, not " + say.Shown(*text));
+    say.Refuse(field, say.Name(field) + " must be below 100, not " + say.Shown(*text));
   }
   return percent;
+}
+
+// A time constant or a frequency: a number with an SI prefix behind it or in place of its
+// point ("10u", "4u7", "1.5k", "1e-3") and the unit, if any ("10ms", "1kHz"), read as the
+// double nearest the decimal it writes.
+std::optional<double> ScaledNumber(std::string_view text, std::string_view unit) {
+  if (text.ends_with(unit)) text.remove_suffix(unit.size());
+  std::string number(text);
+  int power = 0;
+  for (const auto& [prefix, exponent] : {std::pair<std::string_view, int>{"p", -12},
+                                         {"n", -9},
+                                         {"u", -6},
+                                         {"\xC2\xB5", -6},
+                                         {"m", -3},
+                                         {"k", 3},
+                                         {"M", 6},
+                                         {"G", 9}}) {
+    const std::size_t at = number.find(prefix);
+    if (at == std::string::npos) continue;
+    const std::string after = number.substr(at + prefix.size());
+    number.resize(at);
+    // "4u7" is 4.7u; the digits after a prefix stand for those after a point.
+    if (!after.empty()) {
+      if (number.find_first_not_of("0123456789") != std::string::npos ||
+          after.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+      }
+      number += '.';
+      number += after;
+    }
+    if (number.find_first_of("eE") != std::string::npos) return std::nullopt;
+    power = exponent;
+    break;
+  }
+  if (power != 0) {
+    number += 'e';
+    number += std::to_string(power);
+  }
+  double value = 0;
+  const char* begin = number.data() + (number.starts_with('+') ? 1 : 0);
+  const char* end = number.data() + number.size();
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  if (begin == end || ec != std::errc() || ptr != end) return std::nullopt;
+  return value;
+}
+
+// A time constant or a corner between kMinRcTarget and kMaxRcTarget.
+double RcTarget(const Speaker& say, std::string_view field, const std::string& text,
+                std::string_view unit, std::string_view noun, std::string_view example) {
+  const std::optional<double> value = ScaledNumber(text, unit);
+  if (!value || !std::isfinite(*value) || !(*value > 0)) {
+    say.Refuse(field, say.Name(field) + " needs " + std::string(noun) +
+                          ", a finite number above 0 such as " + std::string(example) + ", not " +
+                          say.Shown(text));
+  }
+  if (!(*value >= kMinRcTarget && *value <= kMaxRcTarget)) {
+    say.Refuse(field, say.Named(field, text) + " is out of range: 1e-24 to 1e24 " +
+                          std::string(unit) + " are accepted");
+  }
+  return *value;
 }
 
 // The band and the search's tolerance: with --within B the tolerance is B unless one was
 // given, and at most B, since the nominal output lies within its own band.
 void Band(const Speaker& say, const std::optional<std::string>& within, bool toleranceGiven,
-          double& tolerance, DesignBounds& bounds) {
+          double& tolerance, std::optional<double>& band) {
   if (!within) return;
-  bounds.within = Percent(say, "--within", *within);
-  tolerance = toleranceGiven ? std::min(tolerance, *bounds.within) : *bounds.within;
+  band = Percent(say, "--within", *within);
+  tolerance = toleranceGiven ? std::min(tolerance, *band) : *band;
 }
 
 // The bounds on the divider's current and on any part's power.
@@ -234,8 +320,8 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   if (own) own();
   request.excluded = Excluded(say, input.exclude);
   search.distinct = input.distinct;
-  request.bounds.partTolerance = PartTolerance(say, input.partTolerance);
-  Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds);
+  request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
+  Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
 }
 
 template <class Request, class Read>
@@ -284,16 +370,17 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
   const Speaker say(wording);
   return Check<FindRequest>([&] {
     FindRequest request;
-    request.search.target = Resistance(say, "TARGET", input.target);
+    request.kind = input.kind;
+    request.search.target = KindQuantity(say, "TARGET", input.target, *input.kind);
     if (input.parts) {
       request.search.maxParts =
           static_cast<int>(Count(say, "--parts", *input.parts, networks::kMaxParts));
     }
     if (input.tolerance) request.search.tolerance = Percent(say, "--tolerance", *input.tolerance);
     request.limit = Limit(say, input.top, input.all);
-    request.excluded = Excluded(say, input.exclude);
+    request.excluded = Excluded(say, input.exclude, *input.kind);
     request.search.distinct = input.distinct;
-    request.partTolerance = PartTolerance(say, input.partTolerance);
+    request.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
     return request;
   });
 }
@@ -365,20 +452,57 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
   });
 }
 
+Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
+  const Speaker say(wording);
+  return Check<RcRequest>([&] {
+    RcRequest request;
+    networks::RcOptions& search = request.search;
+    if (input.tau && input.corner) say.Refuse("--tau", "--tau and --corner cannot be combined");
+    if (input.tau) {
+      search.target = RcTarget(say, "--tau", *input.tau, "s", "a time constant in seconds", "1m");
+    } else if (input.corner) {
+      search.quantity = networks::RcQuantity::kCorner;
+      search.target =
+          RcTarget(say, "--corner", *input.corner, "Hz", "a corner frequency in hertz", "1k");
+    } else {
+      say.Refuse("--tau", say.Name("--tau") + " or " + say.Name("--corner") +
+                              " is needed: the time constant or the corner frequency");
+    }
+    if (input.rParts) search.rParts = static_cast<int>(Count(say, "--r-parts", *input.rParts, 2));
+    if (input.cParts) search.cParts = static_cast<int>(Count(say, "--c-parts", *input.cParts, 2));
+    if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
+    request.limit = Limit(say, input.top, input.all);
+    if (input.minR) search.minR = Resistance(say, "--min-r", *input.minR);
+    if (input.maxR) search.maxR = Resistance(say, "--max-r", *input.maxR);
+    if (input.minR && input.maxR && search.minR > search.maxR) {
+      say.Refuse("--min-r", say.Named("--min-r", *input.minR) + " is above " +
+                                say.Named("--max-r", *input.maxR));
+    }
+    request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
+    request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
+    Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+    return request;
+  });
+}
+
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input, Wording wording) {
   const Speaker say(wording);
   return Check<SeriesRequest>([&] {
     SeriesRequest request;
+    const StockKind& kind = *input.kind;
+    request.kind = &kind;
     request.series = FindSeries(input.name);
     if (!request.series) {
       say.Refuse("NAME", "unknown series " + say.Shown(input.name) +
                              "; E3, E6, E12, E24, E48, E96 or E192");
     }
-    if (input.from) request.low = Resistance(say, "--from", *input.from);
-    if (input.to) request.high = Resistance(say, "--to", *input.to);
+    const std::string defaultFrom(kind.defaultFrom);
+    const std::string defaultTo(kind.defaultTo);
+    request.low = KindQuantity(say, "--from", input.from.value_or(defaultFrom), kind);
+    request.high = KindQuantity(say, "--to", input.to.value_or(defaultTo), kind);
     if (request.low > request.high) {
-      const std::string from = input.from ? say.Shown(*input.from) : "10 (the default)";
-      const std::string to = input.to ? say.Shown(*input.to) : "1M (the default)";
+      const std::string from = input.from ? say.Shown(*input.from) : defaultFrom + " (the default)";
+      const std::string to = input.to ? say.Shown(*input.to) : defaultTo + " (the default)";
       say.Refuse(input.from ? "--from" : "--to",
                  say.Name("--from") + " " + from + " is above " + say.Name("--to") + " " + to);
     }

@@ -11,6 +11,8 @@
 #include "divider_search.h"
 #include "e_series.h"
 #include "network_search.h"
+#include "rc_search.h"
+#include "stock_kind.h"
 
 namespace vantrel::finder {
 
@@ -20,6 +22,9 @@ inline constexpr double kMinResistance = 1e-6;  // ohm
 inline constexpr double kMaxResistance = 1e15;
 inline constexpr double kMinVoltage = 1e-6;  // volt
 inline constexpr double kMaxVoltage = 1e6;
+// A time constant in seconds or a corner in hertz.
+inline constexpr double kMinRcTarget = 1e-24;
+inline constexpr double kMaxRcTarget = 1e24;
 
 // A field that is no good: the option or operand as the user knows it ("--tolerance",
 // "TARGET") and a sentence that names it and the value as typed, quoted and cut to a
@@ -61,7 +66,15 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--rf-max", "Rf max"},
                                                   {"NAME", "Series"},
                                                   {"--from", "From"},
-                                                  {"--to", "To"}};
+                                                  {"--to", "To"},
+                                                  {"--tau", "Tau"},
+                                                  {"--corner", "Corner"},
+                                                  {"--r-parts", "R parts"},
+                                                  {"--c-parts", "C parts"},
+                                                  {"--r-tolerance", "R tolerance"},
+                                                  {"--c-tolerance", "C tolerance"},
+                                                  {"--min-r", "Min R"},
+                                                  {"--max-r", "Max R"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -72,6 +85,7 @@ using Checked = std::variant<Request, RequestError>;
 
 // The texts of a find as typed; an option not given is nullopt.
 struct FindInput {
+  const StockKind* kind = &kResistors;  // TARGET and --exclude are read in its notation
   std::string target;
   std::optional<std::string> parts;
   std::optional<std::string> tolerance;
@@ -83,7 +97,8 @@ struct FindInput {
 };
 
 struct FindRequest {
-  networks::FindOptions search;  // target, parts, tolerance, distinct
+  const StockKind* kind = &kResistors;
+  networks::FindOptions search;  // target, parts, tolerance, distinct; held unit (pF, nH)
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
@@ -158,16 +173,40 @@ struct GainRequest : TwoLegRequest<networks::TwoLegOptions> {
   bool inverting = false;  // |G| = Rf / Rin, else G = 1 + Rf / Rg
 };
 
+// The texts of an RC pair's request as typed.
+struct RcInput {
+  std::optional<std::string> tau;
+  std::optional<std::string> corner;
+  std::optional<std::string> rParts;
+  std::optional<std::string> cParts;
+  std::optional<std::string> tolerance;
+  std::optional<std::string> top;
+  bool all = false;
+  std::optional<std::string> minR;
+  std::optional<std::string> maxR;
+  std::optional<std::string> rTolerance;
+  std::optional<std::string> cTolerance;
+  std::optional<std::string> within;
+};
+
+struct RcRequest {
+  networks::RcOptions search;  // quantity, target, legs, tolerance, bounds on R
+  std::uint64_t limit = 20;
+  RcBounds bounds;
+};
+
 // The texts of a series as typed.
 struct SeriesInput {
   std::string name;
   std::optional<std::string> from;
   std::optional<std::string> to;
+  const StockKind* kind = &kResistors;  // --from and --to are read in its notation
 };
 
 struct SeriesRequest {
+  const StockKind* kind = &kResistors;
   const ESeries* series = nullptr;
-  double low = 10;  // low <= high, both in the resistance range
+  double low = 10;  // low <= high, both in the resistance range; held unit (pF, nH)
   double high = 1e6;
 };
 
@@ -185,6 +224,7 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input,
 Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
                                          Wording wording = Wording::kCommandLine);
 Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
+Checked<RcRequest> CheckRc(const RcInput& input, Wording wording = Wording::kCommandLine);
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input,
                                    Wording wording = Wording::kCommandLine);
 

@@ -1,12 +1,14 @@
 #include "rows.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <string_view>
 #include <tuple>
 
+#include "exact_decimal.h"
 #include "number_text.h"
 
 namespace vantrel::finder {
@@ -18,7 +20,7 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.value = found.value;
   row.deviation = found.deviation;
   row.parts = networks::PartCount(found.network.shape);
-  row.network = networks::Spell(found.network, stock.names);
+  row.network = networks::Spell(found.network, stock.names, stock.kind->swapFold);
   if (request.partTolerance) {
     const double t = *request.partTolerance / 100;
     const double target = request.search.target;
@@ -257,12 +259,13 @@ std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
 }
 
 std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), FormatEngineering(row.value, digits),
+  const StockKind& kind = *request.kind;
+  std::vector<std::string> cells{std::to_string(row.rank), KindEngineering(kind, row.value, digits),
                                  FormatPercent(row.deviation), std::to_string(row.parts)};
   if (request.partTolerance) {
     // The two ends of a spread need no more than the value's first digits.
-    cells.push_back(FormatEngineering(row.low, 3));
-    cells.push_back(FormatEngineering(row.high, 3));
+    cells.push_back(KindEngineering(kind, row.low, 3));
+    cells.push_back(KindEngineering(kind, row.high, 3));
     cells.push_back(row.coversTarget ? "yes" : "no");
   }
   cells.push_back(row.network);
@@ -364,9 +367,9 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
   if (!closest) return "No network can be made from the library's values";
   const double target = request.search.target;
   return "No network within " + PlainDigits(request.search.tolerance) + " % of " +
-         PlainDigits(target) + "; the closest is " +
-         FormatEngineering(closest->value, DigitsToTellApart(closest->value, target)) + " (" +
-         FormatPercent(closest->deviation) + " %): " + closest->network;
+         KindText(*request.kind, target) + "; the closest is " +
+         KindEngineering(*request.kind, closest->value, DigitsToTellApart(closest->value, target)) +
+         " (" + FormatPercent(closest->deviation) + " %): " + closest->network;
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
@@ -428,6 +431,109 @@ std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) 
                            return "Rf = " + row.first +
                                   (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
                          });
+}
+
+RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
+  RcStocks stocks{std::move(resistors), std::move(capacitors)};
+  LoadedStock& c = stocks.capacitors;
+  std::vector<double> farads;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
+    const networks::Decimal held = networks::ShortestDecimal(c.stock.values[i]);
+    const std::string text =
+        std::to_string(held.digits) + "e" + std::to_string(held.exponent + heldPower);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    // Values of 16 or 17 digits may meet in one double; the first one's name stays.
+    if (!farads.empty() && farads.back() == value) continue;
+    farads.push_back(value);
+    names.push_back(c.names[i]);
+  }
+  c.stock.values = std::move(farads);
+  c.names = std::move(names);
+  return stocks;
+}
+
+RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
+                const RcRequest& request) {
+  RcRow row;
+  row.rank = rank;
+  row.r = networks::Spell(found.r, stocks.resistors.names);
+  row.c = networks::Spell(found.c, stocks.capacitors.names);
+  row.output = found.output;
+  row.error = found.error;
+  row.parts = found.PartTotal();
+  row.tau = found.tau;
+  if (Banded(request.bounds)) {
+    std::tie(row.low, row.high) = RcWorstCase(found, request.search.quantity, request.bounds);
+    row.inSpec = WithinBand(row.low, row.high, request.search.target,
+                            request.bounds.within.value_or(request.search.tolerance));
+  }
+  return row;
+}
+
+namespace {
+
+bool Corner(const RcRequest& request) {
+  return request.search.quantity == networks::RcQuantity::kCorner;
+}
+
+}  // namespace
+
+std::vector<Column> RcColumns(const RcRequest& request) {
+  std::vector<Column> columns{
+      {"Rank", "rank"},
+      {"R", "r", true},
+      {"C", "c", true},
+      Corner(request) ? Column{"Corner (Hz)", "corner"} : Column{"Tau (s)", "tau"},
+      {"Error (%)", "error"},
+      {"Parts", "parts"}};
+  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
+  return columns;
+}
+
+std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcRequest& request) {
+  std::vector<std::string> cells{std::to_string(row.rank),
+                                 row.r,
+                                 row.c,
+                                 FormatEngineering(row.output, digits),
+                                 FormatPercent(row.error),
+                                 std::to_string(row.parts)};
+  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Corner(request)) cells.push_back(FormatEngineering(row.tau, 4));
+  return cells;
+}
+
+std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank),  TextCell(row.r),
+                          TextCell(row.c),       NumberCell(row.output),
+                          NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
+  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Corner(request)) cells.push_back(NumberCell(row.tau));
+  return cells;
+}
+
+std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
+  const networks::RcOptions& search = request.search;
+  const std::string what = Corner(request) ? "corner" : "time constant";
+  const std::string within = " within " + PlainDigits(search.tolerance) + " % of the " + what +
+                             " " + PlainDigits(search.target);
+  if (request.bounds.within) {
+    return "No RC pair" + within + " meets --within " + PlainDigits(*request.bounds.within);
+  }
+  networks::RcOptions anyError = search;
+  anyError.tolerance = std::numeric_limits<double>::infinity();
+  std::optional<networks::RcRow> closest;
+  networks::FindRc(stocks.resistors.stock.values, stocks.capacitors.stock.values, anyError, 1,
+                   [&](const networks::RcRow& row) { closest = row; });
+  if (!closest) {
+    return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
+  }
+  const RcRow row = MakeRcRow(1, *closest, stocks, request);
+  return "No RC pair" + within + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
+         FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
+         FormatPercent(row.error) + " %)";
 }
 
 }  // namespace vantrel::finder

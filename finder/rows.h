@@ -67,6 +67,33 @@ struct DesignRow {
   bool inSpec = false;
 };
 
+// One RC pair, as plain data for any output.
+struct RcRow {
+  std::uint64_t rank = 0;
+  std::string r;      // the resistor leg, spelled with the resistor library's values
+  std::string c;      // the capacitor leg, with the capacitor library's
+  double output = 0;  // the time constant or the corner reached
+  double error = 0;   // percent, signed
+  int parts = 0;
+  double tau = 0;  // seconds, shown beside a corner
+  // With a part tolerance or a band: the worst-case output, and whether it lies within the
+  // band (--within, else the tolerance).
+  double low = 0;
+  double high = 0;
+  bool inSpec = false;
+};
+
+// The stocks an RC request searches, in ohms and farads.
+struct RcStocks {
+  LoadedStock resistors;
+  LoadedStock capacitors;
+};
+
+// The stocks of an RC request from the loaded ones: the capacitors, held in a small unit of
+// 10^heldPower farads, in farads, each value the double nearest its decimal as written, so that
+// the exact product sees that decimal.
+RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower);
+
 // The design a request searches: formulas, options and bounds.
 Design DividerDesign(const DividerRequest& request);
 Design RegulatorDesign(const RegulatorRequest& request);
@@ -82,6 +109,8 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
                            const LoadedStock& stock, const RegulatorRequest& request);
 DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
+RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
+                const RcRequest& request);
 
 // The columns of a find's rows; low, high and covers only with a part tolerance.
 std::vector<Column> FindColumns(const FindRequest& request);
@@ -89,6 +118,8 @@ std::vector<Column> FindColumns(const FindRequest& request);
 std::vector<Column> DividerColumns(const DividerRequest& request = {});
 std::vector<Column> RegulatorColumns(const RegulatorRequest& request);
 std::vector<Column> GainColumns(const GainRequest& request);
+// An RC pair's: tau or corner, the band with a part tolerance or a band, tau beside a corner.
+std::vector<Column> RcColumns(const RcRequest& request);
 // The tsv, csv and json names of columns.
 std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
 
@@ -100,12 +131,14 @@ std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
                                             const RegulatorRequest& request);
 std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
                                        const GainRequest& request);
+std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcRequest& request);
 
 // A row's fields for tsv, csv and json: numbers in full.
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
 std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request);
 std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
 std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
+std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
 
 // The digits of a key column: at least 3, more where the target was typed with more (up to
 // 7) so an exact hit on 1234.5 reads 1.2345k, and as many as it takes to tell each value
@@ -130,5 +163,6 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request);
+std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request);
 
 }  // namespace vantrel::finder

@@ -1,6 +1,6 @@
 #pragma once
 
-// find, divider, regulator and gain side by side: what each does differently, so that the
+// find, divider, regulator, gain and RC pairs side by side: what each does differently, so that the
 // command line and the window list any of them through one path.
 
 #include <atomic>
@@ -152,10 +152,38 @@ struct GainKind {
   }
 };
 
+struct RcKind {
+  using Request = RcRequest;
+  using Found = networks::RcRow;
+  using Row = RcRow;
+
+  static std::vector<Column> Columns(const Request& request) { return RcColumns(request); }
+  static double Target(const Request& request) { return request.search.target; }
+  static Row MakeRow(std::uint64_t rank, const Found& found, const RcStocks& stocks,
+                     const Request& request) {
+    return MakeRcRow(rank, found, stocks, request);
+  }
+  static double Key(const Row& row) { return row.output; }
+  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
+    return RcTextCells(row, digits, request);
+  }
+  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+    return RcFields(row, request);
+  }
+  static std::string NoRowNote(const RcStocks& stocks, const Request& request) {
+    return NoRcRowNote(stocks, request);
+  }
+  static void Search(const Request& request, const RcStocks& stocks, const std::atomic<bool>* stop,
+                     std::uint64_t limit, const std::function<void(const Found&)>& take) {
+    SearchRc(request.search, request.bounds, stocks.resistors.stock.values,
+             stocks.capacitors.stock.values, stop, limit, take);
+  }
+};
+
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
-// set (stop may be null).
-template <class Kind>
-void SearchRows(const typename Kind::Request& request, const LoadedStock& stock,
+// set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request.
+template <class Kind, class Stock>
+void SearchRows(const typename Kind::Request& request, const Stock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
                 const std::function<void(const typename Kind::Found&)>& take) {
   Kind::Search(request, stock, stop, limit, take);

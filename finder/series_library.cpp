@@ -1,12 +1,60 @@
 #include "series_library.h"
 
+#include <cmath>
+
 #include "e_series.h"
 #include "library_file.h"
 #include "number_text.h"
 
 namespace vantrel::finder {
 
+namespace {
+
+// A capacitor or inductor series: each value's decimal text read in the held unit, so the
+// written notation gives it back exactly.
+SeriesLibrary MakeKindSeriesLibrary(const SeriesRequest& request) {
+  const StockKind& kind = *request.kind;
+  const std::string name(request.series->name);
+  SeriesLibrary library;
+  library.kind = &kind;
+  const int digits = static_cast<int>(std::to_string(request.series->mantissas.front()).size());
+  const auto low = static_cast<int>(std::floor(std::log10(request.low))) - digits;
+  bool full = false;
+  for (int exponent = low; !full; ++exponent) {
+    for (int mantissa : request.series->mantissas) {
+      const double value =
+          ParseAtof(std::to_string(mantissa).append("e").append(std::to_string(exponent)));
+      if (value < request.low) continue;
+      if (value > request.high || library.held.size() > LibraryTable::kCapacity) {
+        full = true;
+        break;
+      }
+      library.held.push_back(value);
+    }
+  }
+  if (library.held.empty()) {
+    library.problem = "no " + name + " value lies from " + KindValueText(kind, request.low) +
+                      " to " + KindValueText(kind, request.high) + "; choose a wider range";
+    return library;
+  }
+  library.text = KindFileText(kind, library.held);
+  if (library.held.size() > LibraryTable::kCapacity || library.text.size() > kLibraryReadLimit) {
+    library.problem = name + " from " + KindValueText(kind, request.low) + " to " +
+                      KindValueText(kind, request.high) +
+                      " is more than a library holds (1000 values, 10240 bytes); choose a "
+                      "smaller range";
+    library.text.clear();
+    library.held.clear();
+    return library;
+  }
+  for (double value : library.held) library.values.push_back(RoundToFloat(value));
+  return library;
+}
+
+}  // namespace
+
 SeriesLibrary MakeSeriesLibrary(const SeriesRequest& request) {
+  if (request.kind->part != PartKind::kResistor) return MakeKindSeriesLibrary(request);
   const std::string name(request.series->name);
   SeriesValues found =
       SeriesBetween(*request.series, request.low, request.high, LibraryTable::kCapacity);
@@ -37,7 +85,8 @@ SeriesLibrary MakeSeriesLibrary(const SeriesRequest& request) {
 
 SeriesWriteResult WriteSeriesLibrary(Services& services, const SeriesLibrary& library, bool merge) {
   SeriesWriteResult result;
-  switch (services.files.CreateFile(kLibraryPath, library.text)) {
+  const StockKind& kind = *library.kind;
+  switch (services.files.CreateFile(std::string(kind.path), library.text)) {
     case CreateOutcome::kCreated:
       result.outcome = SeriesWrite::kCreated;
       return result;
@@ -50,9 +99,11 @@ SeriesWriteResult WriteSeriesLibrary(Services& services, const SeriesLibrary& li
   }
   if (!merge) return result;
   LibraryTable table;
-  result.outcome = MergeIntoLibraryFile(services, table, library.values, &result.report)
-                       ? SeriesWrite::kMerged
-                       : SeriesWrite::kMergeRefused;
+  const bool merged =
+      kind.part == PartKind::kResistor
+          ? MergeIntoLibraryFile(services, table, library.values, &result.report)
+          : MergeIntoLibraryFile(services, kind, table, library.held, &result.report);
+  result.outcome = merged ? SeriesWrite::kMerged : SeriesWrite::kMergeRefused;
   result.libraryCount = table.count;
   return result;
 }
@@ -60,13 +111,14 @@ SeriesWriteResult WriteSeriesLibrary(Services& services, const SeriesLibrary& li
 std::string SeriesWrittenNote(const SeriesRequest& request, const SeriesLibrary& library,
                               const SeriesWriteResult& written) {
   const std::string name(request.series->name);
+  const std::string fileName(library.kind->fileName);
   switch (written.outcome) {
     case SeriesWrite::kCreated:
       return "wrote " + std::to_string(library.values.size()) + " " + name + " values to " +
-             kLibraryFileName;
+             fileName;
     case SeriesWrite::kMerged:
       return "added " + std::to_string(written.report.valuesAdded) + " " + name + " values to " +
-             kLibraryFileName + ", which now holds " + std::to_string(written.libraryCount);
+             fileName + ", which now holds " + std::to_string(written.libraryCount);
     default:
       return {};
   }

@@ -14,7 +14,9 @@ namespace vantrel::finder {
 // cannot make one (a value two decimals cannot keep, more than a library holds), empty when
 // they can.
 struct SeriesLibrary {
+  const StockKind* kind = &kResistors;
   std::vector<float> values;
+  std::vector<double> held;  // capacitors and inductors: the values in the held unit
   std::string text;
   std::string problem;
 };

@@ -1,6 +1,8 @@
 #include "stock_load.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstddef>
 #include <unordered_map>
 
@@ -32,12 +34,34 @@ std::vector<std::string> Counted(const std::vector<std::string>& notes) {
 
 }  // namespace
 
+std::string KindText(const StockKind& kind, double held) {
+  return kind.part == PartKind::kResistor ? StockValueText(held) : KindValueText(kind, held);
+}
+
+std::string KindEngineering(const StockKind& kind, double held, int digits) {
+  if (kind.part == PartKind::kResistor) return FormatEngineering(held, digits);
+  std::string text = FormatEngineering(held * std::pow(10.0, kind.heldPower), digits);
+  if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.back()))) text += kind.unit;
+  return text;
+}
+
+std::string AcceptedRange(const StockKind& kind) {
+  if (kind.part == PartKind::kResistor) return "resistances accepted, 1e-6 to 1e15";
+  return std::string(kind.name) + " values accepted, " + KindValueText(kind, kMinResistance) +
+         " to " + KindValueText(kind, kMaxResistance);
+}
+
 std::vector<std::string> ReadNotes(const ReadReport& report) {
   std::vector<std::string> notes;
   for (const NotationPiece& notation : report.notationPieces) {
     notes.push_back("line " + std::to_string(notation.piece.line) + ": \"" +
                     std::string(notation.piece.Trimmed()) + "\" is read as " +
                     PlainDigits(notation.readAs));
+  }
+  for (const RefusedPiece& refused : report.refusedPieces) {
+    notes.push_back("line " + std::to_string(refused.piece.line) + ": \"" +
+                    std::string(refused.piece.Trimmed()) + "\" is " + refused.why +
+                    (refused.readAs ? "; read as " + PlainDigits(*refused.readAs) : "; left out"));
   }
   if (report.cutPiece) {
     notes.push_back("line " + std::to_string(report.cutPiece->line) + ": \"" +
@@ -47,11 +71,13 @@ std::vector<std::string> ReadNotes(const ReadReport& report) {
   return notes;
 }
 
-LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
+                      const StockKind& kind) {
   LoadedStock loaded;
+  loaded.kind = &kind;
   LibraryTable table;
   ReadReport report;
-  loaded.opened = ReadLibraryFile(services, table, &report);
+  loaded.opened = ReadLibraryFile(services, kind, table, &report);
   loaded.readNotes = ReadNotes(report);
   if (!loaded.opened) return loaded;
   // The values as written, at double precision; the float table is Calculate's.
@@ -65,7 +91,7 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   std::vector<std::string> missing;
   for (double value : excluded) {
     if (std::find(library.begin(), library.end(), value) == library.end()) {
-      missing.push_back("--exclude " + PlainDigits(value) + ": no such library value");
+      missing.push_back("--exclude " + KindText(kind, value) + ": no such library value");
     }
   }
   loaded.stockNotes = Counted(missing);
@@ -78,9 +104,9 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded) {
   }
   if (outOfRange > 0) {
     loaded.stockNotes.push_back("left out " + std::to_string(outOfRange) +
-                                " library value(s) outside the resistances accepted, 1e-6 to 1e15");
+                                " library value(s) outside the " + AcceptedRange(kind));
   }
-  for (double value : loaded.stock.values) loaded.names.push_back(StockValueText(value));
+  for (double value : loaded.stock.values) loaded.names.push_back(KindText(kind, value));
   return loaded;
 }
 

@@ -13,6 +13,7 @@ namespace vantrel::finder {
 // as written up to 15 significant digits) and what the user should hear about how it was made.
 struct LoadedStock {
   bool opened = false;  // false after the missing-library message; nothing else is set then
+  const StockKind* kind = &kResistors;  // capacitors are spelled with + and || swapped
   networks::Stock stock;
   std::vector<std::string> names;
   // Library lines read otherwise than they look ("line 3: "4k7" is read as 4").
@@ -24,7 +25,20 @@ struct LoadedStock {
 
 // Reads the library as Calculate does, but takes each value as written at double precision
 // rather than as the float Calculate keeps, and makes the stock without the excluded values.
-LoadedStock LoadStock(Services& services, const std::vector<double>& excluded);
+// Capacitor and inductor values are held in pF and nH and named in their notation ("4.7n").
+LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
+                      const StockKind& kind = kResistors);
+
+// A stock value as a name and as messages write it: "4700" for resistors, "4.7n" for capacitors.
+std::string KindText(const StockKind& kind, double held);
+
+// The values a request and a stock accept, for messages: "resistances accepted, 1e-6 to 1e15".
+// Capacitors and inductors are held in pF and nH, within the same bounds as resistances.
+std::string AcceptedRange(const StockKind& kind);
+
+// A held value in engineering notation for a table cell: FormatEngineering for resistors,
+// "3.20n" for capacitors (the unit's prefix; the unit itself from 1 F or 1 H up).
+std::string KindEngineering(const StockKind& kind, double held, int digits);
 
 // One line per library line that a reader may not expect to be read the way it was.
 std::vector<std::string> ReadNotes(const ReadReport& report);

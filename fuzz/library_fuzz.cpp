@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,7 +33,8 @@ struct Reference {
   std::vector<int> unusedLines;
   std::vector<int> infiniteLines;
   std::vector<int> notationLines;
-  int cutLine = 0;  // 0: nothing was cut
+  std::vector<int> reactiveLines;  // capacitor or inductor notation, refused
+  int cutLine = 0;                 // 0: nothing was cut
   int valuesBeyondTable = 0;
   bool textWithoutValue = false;  // an unused or infinite line that is not blank
   bool textAfterNul = false;
@@ -41,6 +43,28 @@ struct Reference {
 
 bool IsCSpace(char c) {
   return c != '\0' && std::strchr(" \t\n\v\f\r", c) != nullptr;
+}
+
+// Capacitor or inductor notation, which a resistor library refuses: a number with an SI prefix
+// or the unit (F, H) after it, or a prefix for its decimal point. A lone m is a milliohm.
+bool ReferenceReactive(const char* piece) {
+  static const std::string space = "[ \\t\\n\\v\\f\\r]*";
+  static const std::string prefix = "(f|p|n|u|\xc2\xb5|\xce\xbc|m)";
+  static const std::regex plain("^" + space +
+                                "[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?" + space +
+                                prefix + "?([FHfh]?)" + space + "$");
+  static const std::regex infix("^" + space + "[+-]?[0-9]+" + space + prefix + "[0-9]+([FHfh]?)" +
+                                space + "$");
+  // A lower-case unit only after a prefix; m without a unit is a milliohm.
+  const auto written = [](const std::csub_match& prefixed, const std::csub_match& unit) {
+    const std::string u = unit.str();
+    if (!prefixed.matched) return u == "F" || u == "H";
+    return !u.empty() || prefixed.str() != "m";
+  };
+  std::cmatch match;
+  if (std::regex_match(piece, match, plain)) return written(match[3], match[4]);
+  if (std::regex_match(piece, match, infix)) return written(match[1], match[2]);
+  return false;
 }
 
 // The reader as strtok and strtod would do it: the first 10240 bytes as a C string, less a
@@ -84,7 +108,11 @@ Reference ReferenceRead(std::string_view file) {
       }
       break;
     }
-    if (NotationValue(piece)) ref.notationLines.push_back(line);
+    if (NotationValue(piece)) {
+      ref.notationLines.push_back(line);
+    } else if (ReferenceReactive(piece)) {
+      ref.reactiveLines.push_back(line);
+    }
     const double value = ReferenceAtof(piece);
     const bool blank = std::all_of(piece, piece + std::strlen(piece), IsCSpace);
     if (value == 0.0) {
@@ -177,6 +205,7 @@ std::string ReferenceRefusal(const std::string& file, const Reference& ref,
   if (ref.textAfterNul) return kLibraryNulMessage;
   const std::string named = "ResistorLibrary.txt was not rewritten: line ";
   if (!ref.notationLines.empty()) return named + std::to_string(ref.notationLines.front()) + ' ';
+  if (!ref.reactiveLines.empty()) return named + std::to_string(ref.reactiveLines.front()) + ' ';
   if (ref.values.empty() && ref.textWithoutValue) return kLibraryNoValueMessage;
   for (std::size_t i = 0; i < ref.values.size(); ++i) {
     if (IsZeroText(ReferenceFixed(ref.values[i], 2))) {
@@ -243,6 +272,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<int> notationLines;
   for (const NotationPiece& n : report.notationPieces) notationLines.push_back(n.piece.line);
   Check(notationLines == ref.notationLines, "lines of the notation pieces");
+  std::vector<int> reactiveLines;
+  for (const RefusedPiece& r : report.refusedPieces) reactiveLines.push_back(r.piece.line);
+  Check(reactiveLines == ref.reactiveLines, "lines of the capacitor and inductor notation pieces");
   Check((report.cutPiece ? report.cutPiece->line : 0) == ref.cutLine, "cut piece");
   Check(report.valuesBeyondTable == ref.valuesBeyondTable, "values beyond the table");
   Check(report.fileTooLong == (size > kLibraryReadLimit), "file too long flag");

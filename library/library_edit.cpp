@@ -6,7 +6,13 @@ namespace vantrel {
 
 bool EditLibrary(Services& services, IEditorLauncher& launcher, IWaiter& waiter,
                  LibraryTable& table, RewriteReport* report) {
-  EditorStart started = launcher.Start(kLibraryFileName);
+  return EditLibrary(services, kResistors, launcher, waiter, table, report);
+}
+
+bool EditLibrary(Services& services, const StockKind& kind, IEditorLauncher& launcher,
+                 IWaiter& waiter, LibraryTable& table, RewriteReport* report) {
+  const std::string fileName(kind.fileName);
+  EditorStart started = launcher.Start(fileName);
   if (!started.session) {
     services.messages.Show({started.failure});
     return false;
@@ -14,10 +20,10 @@ bool EditLibrary(Services& services, IEditorLauncher& launcher, IWaiter& waiter,
   while (started.session->IsOpen()) waiter.WaitMilliseconds(kEditorPollMilliseconds);
   // As with version-control tools, a failed editor aborts: its file may be half written.
   if (const std::string failure = started.session->Failure(); !failure.empty()) {
-    services.messages.Show({failure + ", so " + kLibraryFileName + " was not rewritten."});
+    services.messages.Show({failure + ", so " + fileName + " was not rewritten."});
     return false;
   }
-  return RewriteLibraryFile(services, table, report);
+  return RewriteLibraryFile(services, kind, table, report);
 }
 
 }  // namespace vantrel

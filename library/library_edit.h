@@ -18,4 +18,8 @@ inline constexpr int kEditorPollMilliseconds = 500;
 bool EditLibrary(Services& services, IEditorLauncher& launcher, IWaiter& waiter,
                  LibraryTable& table, RewriteReport* report = nullptr);
 
+// As above, for kind's file.
+bool EditLibrary(Services& services, const StockKind& kind, IEditorLauncher& launcher,
+                 IWaiter& waiter, LibraryTable& table, RewriteReport* report = nullptr);
+
 }  // namespace vantrel

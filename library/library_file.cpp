@@ -33,8 +33,8 @@ struct FileStart {
 // a file that goes on is also read to its end when its size is below what was read: /proc
 // files say 0 and sysfs files 4096, and a file may have grown since it was opened. Nothing
 // when the file cannot be opened.
-std::optional<FileStart> ReadFileStart(IFileService& files, bool measure) {
-  auto file = files.OpenForRead(kLibraryPath);
+std::optional<FileStart> ReadFileStart(IFileService& files, bool measure, const StockKind& kind) {
+  auto file = files.OpenForRead(std::string(kind.path));
   if (!file) return std::nullopt;
   FileStart start{file->Read(kLibraryReadLimit + 1), file->Identity()};
   start.size = static_cast<std::int64_t>(start.bytes.size());
@@ -57,19 +57,24 @@ std::string_view LinePiece::Trimmed() const {
   return TrimCSpace(text);
 }
 
-std::string NotALibraryMessage(IFileService& files) {
-  const std::string what = files.NotRegularFile(kLibraryPath);
+std::string NotALibraryMessage(IFileService& files, const StockKind& kind) {
+  const std::string what = files.NotRegularFile(std::string(kind.path));
   if (what.empty()) return {};
-  return std::string(kLibraryFileName) + " is " + what +
+  return std::string(kind.fileName) + " is " + what +
          "; the library must be a regular file, or a symbolic link to one";
 }
 
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report,
                      ReadDetail detail) {
+  return ReadLibraryFile(services, kResistors, table, report, detail);
+}
+
+bool ReadLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                     ReadReport* report, ReadDetail detail) {
   // Closed before the table changes, so a failed close leaves it as it was.
-  const std::optional<FileStart> start = ReadFileStart(services.files, false);
+  const std::optional<FileStart> start = ReadFileStart(services.files, false, kind);
   if (!start) {
-    services.messages.Show({kLibraryMissingMessage});
+    services.messages.Show({MissingLibraryMessage(kind)});
     return false;
   }
   const std::string& bytes = start->bytes;
@@ -112,11 +117,24 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
       break;
     }
 
-    const double value = ParseAtof(piece);
-    if (report) {
-      if (const std::optional<double> written = NotationValue(piece)) {
-        local.notationPieces.push_back({linePiece(), value, *written});
+    double value = 0;
+    if (kind.part == PartKind::kResistor) {
+      value = ParseAtof(piece);
+      if (report) {
+        if (const std::optional<double> written = NotationValue(piece)) {
+          local.notationPieces.push_back({linePiece(), value, *written});
+        } else if (IsReactiveNotation(piece)) {
+          local.refusedPieces.push_back(
+              {linePiece(), "capacitor or inductor notation, not a resistor value", value});
+        }
       }
+    } else {
+      const KindValue read = ParseKindValue(kind, piece);
+      if (!read.refusal.empty()) {
+        if (report) local.refusedPieces.push_back({linePiece(), read.refusal, std::nullopt});
+        continue;
+      }
+      value = read.held.value_or(0);
     }
     if (value == 0.0) {
       if (everyPiece) {
@@ -145,9 +163,9 @@ bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report
   return true;
 }
 
-LibraryBytes ReadLibraryBytes(IFileService& files) {
-  std::optional<FileStart> start = ReadFileStart(files, true);
-  if (!start) throw FileError("read", kLibraryPath, "the file cannot be opened");
+LibraryBytes ReadLibraryBytes(IFileService& files, const StockKind& kind) {
+  std::optional<FileStart> start = ReadFileStart(files, true, kind);
+  if (!start) throw FileError("read", std::string(kind.path), "the file cannot be opened");
   LibraryBytes read;
   read.goesOn = start->bytes.size() > kLibraryReadLimit;
   start->bytes.resize(std::min(start->bytes.size(), kLibraryReadLimit));
@@ -197,6 +215,12 @@ std::string LibraryFileText(const float* values, std::int32_t count) {
     text += FormatFixed(values[i], 2);
     text += "\r\n";
   }
+  return text;
+}
+
+std::string KindFileText(const StockKind& kind, std::span<const double> held) {
+  std::string text;
+  for (double value : held) text.append(KindValueText(kind, value)).append("\r\n");
   return text;
 }
 

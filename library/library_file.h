@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "library_table.h"
 #include "services.h"
+#include "stock_kind.h"
 
 namespace vantrel {
 
@@ -38,6 +40,14 @@ struct NotationPiece {
   double written = 0;
 };
 
+// A piece that is no value in the stock's notation: a capacitor line in resistor notation
+// ("4k7"), a bare number in a capacitor stock, capacitor notation in a resistor library.
+struct RefusedPiece {
+  LinePiece piece;
+  std::string why;               // "resistor notation, not a capacitor value"
+  std::optional<double> readAs;  // what a resistor library reads it as; unset: left out
+};
+
 // What a read took from the file and what it left out, for front ends that tell the user.
 struct ReadReport {
   std::vector<LinePiece> valuePieces;         // the piece of each value stored, as read
@@ -46,6 +56,7 @@ struct ReadReport {
   int zeroValues = 0;                         // the unused pieces whose number is zero
   std::vector<LinePiece> infinitePieces;      // beyond the float range
   std::vector<NotationPiece> notationPieces;  // read as another value than their notation says
+  std::vector<RefusedPiece> refusedPieces;    // not in the stock's notation; stop a rewrite
   std::optional<LinePiece> cutPiece;          // the text the byte limit cut, left out
   int valuesBeyondTable = 0;                  // non-zero values after the table was full
   bool fileTooLong = false;                   // bytes beyond kLibraryReadLimit were ignored
@@ -60,7 +71,7 @@ struct ReadReport {
 // Why ./ResistorLibrary.txt can be no library, in the words every front end uses:
 // "ResistorLibrary.txt is a folder; ..."; empty when it is a regular file, a symbolic link to
 // one, or nothing at all.
-std::string NotALibraryMessage(IFileService& files);
+std::string NotALibraryMessage(IFileService& files, const StockKind& kind = kResistors);
 
 // How much of the file a read's report holds besides the flags and valuesBeyondTable.
 enum class ReadDetail {
@@ -75,6 +86,12 @@ enum class ReadDetail {
 bool ReadLibraryFile(Services& services, LibraryTable& table, ReadReport* report = nullptr,
                      ReadDetail detail = ReadDetail::kAll);
 
+// As above, from kind's file in its notation. The table holds the values in the held unit
+// (pF, nH) rounded to float; report's valuesAsRead hold them at double precision. A piece
+// that starts with a number but is no value of kind is left out and named in refusedPieces.
+bool ReadLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                     ReadReport* report = nullptr, ReadDetail detail = ReadDetail::kAll);
+
 // The start of ./ResistorLibrary.txt that the reader takes, and how long the whole file is.
 struct LibraryBytes {
   std::string bytes;      // at most kLibraryReadLimit bytes
@@ -85,7 +102,7 @@ struct LibraryBytes {
 // Reads one byte past the limit, and the rest of a longer file only when the size the file
 // system gives is below what was read. Throws FileError when the file cannot be opened or
 // read.
-LibraryBytes ReadLibraryBytes(IFileService& files);
+LibraryBytes ReadLibraryBytes(IFileService& files, const StockKind& kind = kResistors);
 
 // Removes later repeats of a value in place, keeping the order; returns the new count.
 std::int32_t RemoveDuplicates(float* values, std::int32_t count);
@@ -99,6 +116,10 @@ void NormaliseLibrary(LibraryTable& table);
 
 // The file text for values: each formatted "%.2f" and ended by CR LF.
 std::string LibraryFileText(const float* values, std::int32_t count);
+
+// The file text of a capacitor or inductor stock: each held value in its notation
+// (KindValueText), ended by CR LF.
+std::string KindFileText(const StockKind& kind, std::span<const double> held);
 
 // Replaces the file at path with text; fails and throws as WriteLibraryFile does.
 bool WriteLibraryText(Services& services, std::string_view text, const std::string& path);

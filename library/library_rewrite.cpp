@@ -14,6 +14,12 @@ std::string LineAndText(const LinePiece& piece) {
   return "line " + std::to_string(piece.line) + " \"" + std::string(piece.Trimmed()) + '"';
 }
 
+std::string RefusedMessage(const StockKind& kind, const RefusedPiece& refused) {
+  return std::string(kind.fileName) + " was not rewritten: " + LineAndText(refused.piece) + " is " +
+         refused.why + ". Write the value in " + std::string(kind.name) +
+         " notation and try again.";
+}
+
 std::string NotationMessage(const NotationPiece& notation) {
   return "ResistorLibrary.txt was not rewritten: " + LineAndText(notation.piece) +
          " would be read as " + PlainDigits(notation.readAs) +
@@ -97,6 +103,8 @@ void PlanRewrite(LibraryTable& table, RewriteReport& report) {
     report.refusal = message;
   } else if (!report.read.notationPieces.empty()) {
     report.refusal = NotationMessage(report.read.notationPieces.front());
+  } else if (!report.read.refusedPieces.empty()) {
+    report.refusal = RefusedMessage(kResistors, report.read.refusedPieces.front());
   } else if (HoldsOnlyText(report.read)) {
     report.refusal = kLibraryNoValueMessage;
   } else if (!report.writtenAsZero.empty()) {
@@ -107,7 +115,66 @@ void PlanRewrite(LibraryTable& table, RewriteReport& report) {
   }
 }
 
+void PlanRewrite(const StockKind& kind, LibraryTable& table, RewriteReport& report) {
+  if (kind.part == PartKind::kResistor) {
+    PlanRewrite(table, report);
+    return;
+  }
+  const std::vector<LinePiece>& pieces = report.read.valuePieces;
+  const std::vector<double>& values = report.read.valuesAsRead;
+  std::vector<std::size_t> order(values.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+  std::vector<double> kept;
+  for (std::size_t k = 0, first = 0; k < order.size(); ++k) {
+    const std::size_t i = order[k];
+    if (k > 0 && values[i] == values[first]) {
+      report.repeats.push_back({pieces[i], pieces[first].line, true});
+      continue;
+    }
+    first = i;
+    kept.push_back(values[i]);
+  }
+  std::stable_sort(
+      report.repeats.begin(), report.repeats.end(),
+      [](const RepeatedLine& a, const RepeatedLine& b) { return a.piece.line < b.piece.line; });
+  table.count = static_cast<std::int32_t>(kept.size());
+  for (std::size_t i = 0; i < kept.size(); ++i) table.values[i] = RoundToFloat(kept[i]);
+  report.text = KindFileText(kind, kept);
+
+  if (const char* message = IncompleteReadMessage(report.read)) {
+    report.refusal = KindMessage(kind, message);
+  } else if (!report.read.refusedPieces.empty()) {
+    report.refusal = RefusedMessage(kind, report.read.refusedPieces.front());
+  } else if (HoldsOnlyText(report.read)) {
+    report.refusal = KindMessage(kind, kLibraryNoValueMessage);
+  } else if (report.text.size() > kLibraryReadLimit) {
+    report.refusal = KindMessage(kind, kKindWouldGrowMessage);
+  }
+}
+
 namespace {
+
+// Joins added, in the held unit, to kind's planned values; equal values are kept once.
+void PlanKindMerge(const StockKind& kind, LibraryTable& table, RewriteReport& report,
+                   std::span<const double> added) {
+  std::vector<double> merged(report.read.valuesAsRead);
+  merged.insert(merged.end(), added.begin(), added.end());
+  std::sort(merged.begin(), merged.end());
+  merged.erase(std::unique(merged.begin(), merged.end()), merged.end());
+  if (merged.size() > static_cast<std::size_t>(LibraryTable::kCapacity)) {
+    report.refusal = KindMessage(kind, kLibraryMergeTooManyMessage);
+    return;
+  }
+  report.valuesAdded = static_cast<std::int32_t>(merged.size()) - table.count;
+  for (std::size_t i = 0; i < merged.size(); ++i) table.values[i] = RoundToFloat(merged[i]);
+  table.count = static_cast<std::int32_t>(merged.size());
+  report.text = KindFileText(kind, merged);
+  if (report.text.size() > kLibraryReadLimit) {
+    report.refusal = KindMessage(kind, kKindWouldGrowMessage);
+  }
+}
 
 // Joins added to the planned table, ascending; of values that two decimals write alike the
 // smallest stays, as in the plan.
@@ -130,40 +197,62 @@ void PlanMerge(LibraryTable& table, RewriteReport& report, std::span<const float
 
 // One read, normalisation and write; sets changed when another program changed the file
 // between the read and the write, which then did not happen.
-bool RewriteOnce(Services& services, LibraryTable& table, std::span<const float> added,
+bool RewriteOnce(Services& services, const StockKind& kind, LibraryTable& table,
+                 std::span<const float> added, std::span<const double> heldAdded,
                  RewriteReport& out, bool& changed) {
   out = {};
-  if (!ReadLibraryFile(services, table, &out.read)) return false;
-  PlanRewrite(table, out);
+  if (!ReadLibraryFile(services, kind, table, &out.read)) return false;
+  PlanRewrite(kind, table, out);
   if (out.refusal.empty() && !added.empty()) PlanMerge(table, out, added);
+  if (out.refusal.empty() && !heldAdded.empty()) PlanKindMerge(kind, table, out, heldAdded);
   if (!out.refusal.empty()) {
     services.messages.Show({out.refusal});
     return false;
   }
   const ReplaceOutcome outcome =
-      services.files.ReplaceFile(kLibraryPath, out.text, out.read.identity);
+      services.files.ReplaceFile(std::string(kind.path), out.text, out.read.identity);
   changed = outcome == ReplaceOutcome::kChanged;
   if (outcome == ReplaceOutcome::kCannotCreate) services.messages.Show({kWriteErrorMessage});
   return outcome == ReplaceOutcome::kReplaced;
 }
 
-}  // namespace
-
-bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
-  return MergeIntoLibraryFile(services, table, {}, report);
-}
-
-bool MergeIntoLibraryFile(Services& services, LibraryTable& table, std::span<const float> added,
-                          RewriteReport* report) {
+// Rewrites kind's file with added (resistors) or heldAdded (the other kinds) joined.
+bool Rewrite(Services& services, const StockKind& kind, LibraryTable& table,
+             std::span<const float> added, std::span<const double> heldAdded,
+             RewriteReport* report) {
   RewriteReport local;
   RewriteReport& out = report ? *report : local;
   for (int attempt = 0; attempt < kRewriteAttempts; ++attempt) {
     bool changed = false;
-    const bool rewritten = RewriteOnce(services, table, added, out, changed);
+    const bool rewritten = RewriteOnce(services, kind, table, added, heldAdded, out, changed);
     if (!changed) return rewritten;
   }
-  services.messages.Show({kLibraryChangedMessage});
+  services.messages.Show({KindMessage(kind, kLibraryChangedMessage)});
   return false;
+}
+
+}  // namespace
+
+bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report) {
+  return Rewrite(services, kResistors, table, {}, {}, report);
+}
+
+bool RewriteLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                        RewriteReport* report) {
+  return Rewrite(services, kind, table, {}, {}, report);
+}
+
+bool MergeIntoLibraryFile(Services& services, LibraryTable& table, std::span<const float> added,
+                          RewriteReport* report) {
+  return Rewrite(services, kResistors, table, added, {}, report);
+}
+
+bool MergeIntoLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                          std::span<const double> added, RewriteReport* report) {
+  if (kind.part != PartKind::kResistor) return Rewrite(services, kind, table, {}, added, report);
+  std::vector<float> rounded;
+  for (double value : added) rounded.push_back(RoundToFloat(value));
+  return Rewrite(services, kind, table, rounded, {}, report);
 }
 
 }  // namespace vantrel

@@ -24,6 +24,10 @@ inline constexpr char kLibraryWouldGrowMessage[] =
     "10240 bytes, and the values after that would no longer be read. Remove values and try "
     "again.";
 
+inline constexpr char kKindWouldGrowMessage[] =
+    "ResistorLibrary.txt was not rewritten: it would grow past 10240 bytes, and the values "
+    "after that would no longer be read. Remove values and try again.";
+
 inline constexpr char kLibraryNoValueMessage[] =
     "ResistorLibrary.txt was not rewritten: it holds no resistor value, so a rewrite would drop "
     "every line of it. Put one value on each line, or empty the file, and try again.";
@@ -66,6 +70,11 @@ const char* IncompleteReadMessage(const ReadReport& report);
 // writtenAsZero, text and, when writing would lose or change a value, refusal.
 void PlanRewrite(LibraryTable& table, RewriteReport& report);
 
+// As above for kind. Capacitor and inductor values are written from the double values as read
+// (report.read.valuesAsRead), each as its shortest text in the notation, so only equal values
+// repeat and none is written as zero; the table gets the values written, rounded to float.
+void PlanRewrite(const StockKind& kind, LibraryTable& table, RewriteReport& report);
+
 // Reads ./ResistorLibrary.txt, normalises it in table and writes it back. Stops with false,
 // after showing a message, when the file cannot be opened or created, or when PlanRewrite
 // refuses; the file is then unchanged. When another program changes the file between the read
@@ -73,10 +82,19 @@ void PlanRewrite(LibraryTable& table, RewriteReport& report);
 // wrote it. File errors throw FileError.
 bool RewriteLibraryFile(Services& services, LibraryTable& table, RewriteReport* report = nullptr);
 
+// As above, for kind's file; refusals name kind's file.
+bool RewriteLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                        RewriteReport* report = nullptr);
+
 // As RewriteLibraryFile, with added joining the library's values once the plan is made; a
 // value whose two-decimal text the library holds is left out. Stops in the same cases, and
 // when the result would hold more than 1000 values or grow past 10240 bytes.
 bool MergeIntoLibraryFile(Services& services, LibraryTable& table, std::span<const float> added,
                           RewriteReport* report = nullptr);
+
+// As above for kind, with added in the held unit (pF, nH); for resistors they are rounded to
+// float first.
+bool MergeIntoLibraryFile(Services& services, const StockKind& kind, LibraryTable& table,
+                          std::span<const double> added, RewriteReport* report = nullptr);
 
 }  // namespace vantrel

@@ -222,4 +222,24 @@ std::optional<double> ExactTwoLegPercent(LegSum numerator, LegSum denominator, c
   return ExactPercent({*k * sum(numerator), sum(denominator)}, *t);
 }
 
+std::optional<double> ExactLegProduct(const Network& r, std::span<const Decimal> rStock,
+                                      const Network& c, std::span<const Decimal> cStock) {
+  // At most 10^0, so that the power of ten of the product divides: 10^38 times the legs'
+  // denominators, each below 2^61 squared, stays below 2^255, as Quotient needs.
+  const int rExponent = SmallestExponent(r, rStock, 0);
+  const int cExponent = SmallestExponent(c, cStock, 0);
+  if (rExponent + cExponent < -38) return std::nullopt;
+  const auto rLeaves = Leaves(r, rStock, rExponent);
+  const auto cLeaves = Leaves(c, cStock, cExponent);
+  if (!rLeaves || !cLeaves) return std::nullopt;
+  const Fraction rValue = Evaluate(r, *rLeaves);
+  const Fraction cValue = EvaluateNetwork(
+      c, [&](int slot) { return (*cLeaves)[static_cast<std::size_t>(slot)]; }, Fraction::Parallel,
+      Fraction::Series);
+  Wide scale(1);
+  for (int i = rExponent + cExponent; i < 0; ++i) scale = scale * Wide(10);
+  return Quotient(rValue.numerator * cValue.numerator,
+                  rValue.denominator * cValue.denominator * scale);
+}
+
 }  // namespace vantrel::networks

@@ -99,4 +99,11 @@ std::optional<double> ExactTwoLegPercent(LegSum numerator, LegSum denominator, c
                                          const Network& b, std::span<const Decimal> stock,
                                          const Decimal& k0, const Decimal& target);
 
+// The product of a resistor leg r and a capacitor leg c (its parallel parts adding, its series
+// ones folding), exactly, rounded once to the nearest double: each leg's parts as integers at
+// the smallest power of ten among them and 10^0; nullopt when one passes 2^60 or the product's
+// power of ten lies below 10^-38.
+std::optional<double> ExactLegProduct(const Network& r, std::span<const Decimal> rStock,
+                                      const Network& c, std::span<const Decimal> cStock);
+
 }  // namespace vantrel::networks

@@ -117,12 +117,19 @@ double NetworkValue(const Network& network, std::span<const double> stock, doubl
       [](double x, double y) { return x + y; }, Par);
 }
 
-std::string Spell(const Network& network, std::span<const std::string> names) {
+std::string Spell(const Network& network, std::span<const std::string> names, bool swapped) {
   std::string text;
   int slot = 0;
-  for (char c : Pattern(network.shape)) {
+  const std::string_view pattern = Pattern(network.shape);
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
     if (c == 'x') {
       text += names[network.parts[static_cast<std::size_t>(slot++)]];
+    } else if (swapped && c == '+') {
+      text += "||";
+    } else if (swapped && c == '|') {
+      text += '+';
+      ++i;  // the second bar
     } else {
       text += c;
     }

@@ -106,8 +106,10 @@ auto EvaluateNetwork(const Network& network, Leaf leaf, Series series, Parallel 
   return v(0);
 }
 
-// The network spelled with names[i] for stock value i, e.g. "4700 || (1000 + 2200)".
-std::string Spell(const Network& network, std::span<const std::string> names);
+// The network spelled with names[i] for stock value i, e.g. "4700 || (1000 + 2200)". With
+// swapped, "+" and "||" trade places: the network of capacitors, where parallel ones add and
+// series ones fold, whose value is the one found with the resistor arithmetic.
+std::string Spell(const Network& network, std::span<const std::string> names, bool swapped = false);
 
 // The work a search did: the lines it entered and the steps it took along them (the entries
 // it visited), the same for every run of one search with one thread; tests hold it to a bound

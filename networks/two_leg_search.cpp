@@ -19,19 +19,6 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 using Constants = std::array<double, 2>;
 
-// The legs of one kind by ascending value: the single parts, or the series or the parallel
-// pairs.
-struct LegList {
-  Shape shape = Shape::kOne;
-  std::span<const double> values;
-  const std::array<std::uint16_t, 2>* parts = nullptr;  // of the pairs
-
-  Network At(std::size_t i) const {
-    if (shape == Shape::kOne) return {shape, {static_cast<std::uint16_t>(i)}};
-    return {shape, {parts[i][0], parts[i][1]}};
-  }
-};
-
 bool SharesPart(const Network& a, const Network& b) {
   for (int i = 0; i < PartCount(a.shape); ++i) {
     for (int j = 0; j < PartCount(b.shape); ++j) {

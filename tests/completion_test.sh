@@ -35,6 +35,9 @@ cases=(
   "vantrel-cli completion z|zsh"
   "vantrel-cli d|divider"
   "vantrel-cli find 4k7 --part|--part-tolerance --parts"
+  "vantrel-cli r|rc regulator"
+  "vantrel-cli rc --c|--c-parts --c-tolerance --corner"
+  "vantrel-cli normalise --|--capacitors --help --inductors"
 )
 
 # bash: the function that `complete -p` names, called as bash-completion would call it.

@@ -108,6 +108,54 @@ TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
   EXPECT_EQ(out.str(), "No design within 3 % of 5 meets --within 3\n");
 }
 
+// An RC pair's band by hand: 1k and 100n make 100 us exactly; with R 1 % and C 5 % off, tau
+// runs from 1e-4 * 0.99 * 0.95 to 1e-4 * 1.01 * 1.05, the corner the other way round. Two
+// 50n in parallel make the same 100n with more parts, and rank after it.
+TEST_F(DesignCommandTest, RcBandsMatchTheHandCalculation) {
+  SetFile("1000\n");
+  files.files["./CapacitorLibrary.txt"] = "50n\r\n100n\r\n";
+  const double pi2 = 2 * 3.14159265358979323846;
+  const struct {
+    std::vector<std::string> args;
+    std::map<std::string, std::string> fields;
+    double low;
+    double high;
+  } cases[] = {
+      {{"rc", "--tau", "100u", "--r-tolerance", "1", "--c-tolerance", "5"},
+       {{"r", "1000"},
+        {"c", "100n"},
+        {"tau", "0.0001"},
+        {"error", "0"},
+        {"parts", "2"},
+        {"in_spec", "false"}},
+       1e-4 * 0.99 * 0.95,
+       1e-4 * 1.01 * 1.05},
+      {{"rc", "--corner", "1.6k", "--r-tolerance", "1", "--c-tolerance", "5", "--within", "7"},
+       {{"r", "1000"}, {"c", "100n"}, {"tau", "0.0001"}, {"parts", "2"}, {"in_spec", "true"}},
+       1 / (pi2 * 1e-4 * 1.01 * 1.05),
+       1 / (pi2 * 1e-4 * 0.99 * 0.95)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--format", "tsv", "--c-parts", "2"});
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    const auto rows = TsvRows(out.str());
+    ASSERT_GE(rows.size(), 2u) << out.str();
+    for (const auto& [name, field] : c.fields) EXPECT_TRUE(Same(rows[0].at(name), field)) << name;
+    EXPECT_EQ(rows[1].at("c"), "50n || 50n");
+    EXPECT_EQ(rows[1].at("error"), rows[0].at("error"));
+    EXPECT_NEAR(std::stod(rows[0].at("low")), c.low, 1e-12 * c.low);
+    EXPECT_NEAR(std::stod(rows[0].at("high")), c.high, 1e-12 * c.high);
+  }
+  // Without a capacitor library, the missing library's two lines name it and how to start one.
+  files.files.erase("./CapacitorLibrary.txt");
+  EXPECT_EQ(Run({"rc", "--tau", "100u"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("CapacitorLibrary.txt"));
+  EXPECT_THAT(err.str(), HasSubstr("\"vantrel-cli series E6 --capacitors --write\""));
+  EXPECT_EQ(out.str(), "");
+}
+
 // Series parts share their leg's current, parallel parts its voltage; --max-power drops a
 // row whose hottest part takes more, --min-current one whose current is below the bound.
 TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
@@ -170,6 +218,18 @@ TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
       {{"gain", "11", "--rf-min", "10k", "--rf-max", "1k"}, "--rf-min \"10k\" is above"},
       {{"divider", "5", "3.3", "--within", "inf"}, "--within needs a percentage"},
       {{"divider", "5", "3.3", "--max-power", "1e999"}, "--max-power needs"},
+      {{"rc"}, "--tau or --corner is needed"},
+      {{"rc", "--tau", "1m", "--corner", "1k"}, "--tau and --corner cannot be combined"},
+      {{"rc", "--tau", "0"}, "--tau needs a time constant in seconds, a finite number above 0"},
+      {{"rc", "--tau", "-1m"}, "--tau needs a time constant"},
+      {{"rc", "--corner", "inf"}, "--corner needs a corner frequency in hertz"},
+      {{"rc", "--corner", "nan"}, "--corner needs a corner frequency"},
+      {{"rc", "--corner", "1e999"}, "--corner needs a corner frequency"},
+      {{"rc", "--corner", "1e30"}, "--corner \"1e30\" is out of range"},
+      {{"rc", "--tau", "1m", "--r-parts", "3"}, "--r-parts \"3\" is too large: at most 2"},
+      {{"rc", "--tau", "1m", "--c-tolerance", "100"}, "--c-tolerance must be below 100"},
+      {{"rc", "--tau", "1m", "--min-r", "10k", "--max-r", "1k"},
+       "--min-r \"10k\" is above --max-r \"1k\""},
   };
   for (const auto& c : refused) {
     SCOPED_TRACE(::testing::PrintToString(c.args));

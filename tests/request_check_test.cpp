@@ -116,6 +116,17 @@ bool ValidGain(const GainRequest& r) {
          s.minA <= s.maxA && Within(s.tolerance, 0, HUGE_VAL) && ValidBounds(r.bounds);
 }
 
+bool ValidRc(const RcRequest& r) {
+  const auto& s = r.search;
+  const auto part = [](const std::optional<double>& t) { return !t || (*t >= 0 && *t < 100); };
+  return Within(s.target, kMinRcTarget, kMaxRcTarget) && s.rParts >= 1 && s.rParts <= 2 &&
+         s.cParts >= 1 && s.cParts <= 2 && Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0 &&
+         s.minR <= s.maxR && (s.minR == 0 || Within(s.minR, kMinResistance, kMaxResistance)) &&
+         (std::isinf(s.maxR) || Within(s.maxR, kMinResistance, kMaxResistance)) &&
+         part(r.bounds.rTolerance) && part(r.bounds.cTolerance) &&
+         (!r.bounds.within || s.tolerance <= *r.bounds.within);
+}
+
 bool ValidSeries(const SeriesRequest& r) {
   return r.series && Within(r.low, kMinResistance, kMaxResistance) &&
          Within(r.high, kMinResistance, kMaxResistance) && r.low <= r.high;
@@ -178,6 +189,27 @@ const std::vector<std::pair<std::string, GainField>>& GainFields() {
   return fields;
 }
 
+using RcField = std::function<void(RcInput&, const std::string&)>;
+const std::vector<std::pair<std::string, RcField>>& RcFields() {
+  static const std::vector<std::pair<std::string, RcField>> fields = {
+      {"--tau", [](RcInput& in, const std::string& t) { in.tau = t; }},
+      {"--corner",
+       [](RcInput& in, const std::string& t) {
+         in.tau.reset();
+         in.corner = t;
+       }},
+      {"--r-parts", [](RcInput& in, const std::string& t) { in.rParts = t; }},
+      {"--c-parts", [](RcInput& in, const std::string& t) { in.cParts = t; }},
+      {"--tolerance", [](RcInput& in, const std::string& t) { in.tolerance = t; }},
+      {"--min-r", [](RcInput& in, const std::string& t) { in.minR = t; }},
+      {"--max-r", [](RcInput& in, const std::string& t) { in.maxR = t; }},
+      {"--r-tolerance", [](RcInput& in, const std::string& t) { in.rTolerance = t; }},
+      {"--c-tolerance", [](RcInput& in, const std::string& t) { in.cTolerance = t; }},
+      {"--within", [](RcInput& in, const std::string& t) { in.within = t; }},
+  };
+  return fields;
+}
+
 using SeriesField = std::function<void(SeriesInput&, const std::string&)>;
 const std::vector<std::pair<std::string, SeriesField>>& SeriesFields() {
   static const std::vector<std::pair<std::string, SeriesField>> fields = {
@@ -218,6 +250,15 @@ GainInput SomeGain() {
   input.gain = "11";
   input.rfMin = "1k";
   input.rfMax = "100k";
+  return input;
+}
+
+RcInput SomeRc() {
+  RcInput input;
+  input.tau = "1m";
+  input.minR = "100";
+  input.maxR = "1M";
+  input.tolerance = "2";
   return input;
 }
 
@@ -274,6 +315,11 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
         set(input, text);
         expect(CheckSeries(input, wording), field, ValidSeries, text, wording);
       }
+      for (const auto& [field, set] : RcFields()) {
+        RcInput input = SomeRc();
+        set(input, text);
+        expect(CheckRc(input, wording), field, ValidRc, text, wording);
+      }
     }
   }
   EXPECT_GT(accepted, 1000);
@@ -289,7 +335,7 @@ TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
   for (const CliCommand& command : CliCommands()) {
     const std::string_view name = command.spec.name;
     if (name != "find" && name != "divider" && name != "regulator" && name != "gain" &&
-        name != "series") {
+        name != "series" && name != "rc") {
       continue;
     }
     std::vector<std::string_view> fields;
@@ -424,6 +470,39 @@ TEST(RequestCheckTest, PlainTargetsMatchStrtodInsideTheRange) {
     if (inRange) {
       EXPECT_EQ(std::get<FindRequest>(checked).search.target, expected) << text;
     }
+  }
+}
+
+// A time constant or a corner reads as the double nearest the decimal it writes, the prefix
+// behind the number or in place of its point and the unit optional; other letters, a prefix
+// beside an exponent and anything not above 0 are refused.
+TEST(RequestCheckTest, RcTargetsReadTheirPrefixesAndUnits) {
+  const struct {
+    const char* tau;
+    const char* corner;
+    double value;
+  } read[] = {{"1m", nullptr, 1e-3},     {"10u", nullptr, 10e-6}, {"4u7", nullptr, 4.7e-6},
+              {"10ms", nullptr, 0.01},   {"1e-3", nullptr, 1e-3}, {"+2.2\xC2\xB5", nullptr, 2.2e-6},
+              {"47n", nullptr, 47e-9},   {"1s", nullptr, 1},      {nullptr, "1k", 1000},
+              {nullptr, "2.2kHz", 2200}, {nullptr, "1M", 1e6},    {nullptr, "159.15", 159.15},
+              {nullptr, "1k5Hz", 1500},  {nullptr, "50Hz", 50}};
+  for (const auto& c : read) {
+    RcInput input;
+    if (c.tau) input.tau = c.tau;
+    if (c.corner) input.corner = c.corner;
+    const Checked<RcRequest> checked = CheckRc(input);
+    ASSERT_TRUE(std::holds_alternative<RcRequest>(checked)) << (c.tau ? c.tau : c.corner);
+    EXPECT_EQ(std::get<RcRequest>(checked).search.target, c.value) << (c.tau ? c.tau : c.corner);
+    EXPECT_EQ(std::get<RcRequest>(checked).search.quantity,
+              c.tau ? networks::RcQuantity::kTau : networks::RcQuantity::kCorner);
+  }
+  for (const char* text : {"0", "-1m", "1x", "1e-3m", "4k7k", "1mm", "inf", "nan", "1e999", "1m5s7",
+                           "1kHz5", "1e-30", "1e30", "", "ms"}) {
+    RcInput input;
+    input.tau = text;
+    const Checked<RcRequest> checked = CheckRc(input);
+    ASSERT_TRUE(std::holds_alternative<RequestError>(checked)) << text;
+    EXPECT_EQ(std::get<RequestError>(checked).field, "--tau") << text;
   }
 }
 

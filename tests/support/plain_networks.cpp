@@ -9,6 +9,8 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <numbers>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -53,10 +55,12 @@ auto Fold(const Tree& t, const Leaf& leaf, const Series& series, const Parallel&
   return v;
 }
 
-double Value(const Tree& t, std::span<const double> stock, double factor) {
-  return Fold(
-      t, [&](int i) { return stock[static_cast<std::size_t>(i)] * factor; },
-      [](double x, double y) { return x + y; }, [](double x, double y) { return x * y / (x + y); });
+// With swapped, the capacitor arithmetic: parallel ('|') adds and series ('+') folds.
+double Value(const Tree& t, std::span<const double> stock, double factor, bool swapped = false) {
+  const auto sum = [](double x, double y) { return x + y; };
+  const auto fold = [](double x, double y) { return x * y / (x + y); };
+  const auto leaf = [&](int i) { return stock[static_cast<std::size_t>(i)] * factor; };
+  return swapped ? Fold(t, leaf, fold, sum) : Fold(t, leaf, sum, fold);
 }
 
 void Leaves(const Tree& t, std::vector<int>& out) {
@@ -159,11 +163,13 @@ double Percent(const mpq_class& value, const mpq_class& target) {
   return Nearest(mpq_class(100 * (value - target) / target));
 }
 
-mpq_class ExactValue(const Tree& tree, std::span<const double> stock) {
-  return Fold(
-      tree, [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); },
-      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); },
-      [](const mpq_class& x, const mpq_class& y) { return mpq_class(x * y / (x + y)); });
+mpq_class ExactValue(const Tree& tree, std::span<const double> stock, bool swapped = false) {
+  const auto sum = [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); };
+  const auto fold = [](const mpq_class& x, const mpq_class& y) {
+    return mpq_class(x * y / (x + y));
+  };
+  const auto leaf = [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); };
+  return swapped ? Fold(tree, leaf, fold, sum) : Fold(tree, leaf, sum, fold);
 }
 
 // The decimals of the trees' parts and of the plain values, whether they fit.
@@ -175,6 +181,22 @@ bool Fits(const std::vector<const Tree*>& trees, std::span<const double> stock,
   }
   for (double v : values) decimals.push_back(Shortest(v));
   return Fits(decimals);
+}
+
+// "x + (x || x)" read with + and || traded: "x || (x + x)".
+std::string TradeOperators(std::string_view pattern) {
+  std::string traded;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '+') {
+      traded += "||";
+    } else if (pattern[i] == '|') {
+      traded += '+';
+      ++i;
+    } else {
+      traded += pattern[i];
+    }
+  }
+  return traded;
 }
 
 std::string Spell(const Tree& t, std::span<const std::string> names) {
@@ -191,11 +213,11 @@ std::string Spell(const Tree& t, std::span<const std::string> names) {
 
 // Flattens groups of the same kind and orders every group's members: parts first by value,
 // then groups by value, then by their parts, then by pattern.
-Tree Canonical(const Tree& t, std::span<const double> stock) {
+Tree Canonical(const Tree& t, std::span<const double> stock, bool swapped = false) {
   if (t.kind == 'x') return t;
   Tree out{t.kind, -1, {}};
   for (const Tree& c : t.children) {
-    Tree cc = Canonical(c, stock);
+    Tree cc = Canonical(c, stock, swapped);
     if (cc.kind == t.kind) {
       for (Tree& g : cc.children) out.children.push_back(std::move(g));
     } else {
@@ -205,7 +227,7 @@ Tree Canonical(const Tree& t, std::span<const double> stock) {
   using Key = std::tuple<bool, double, std::vector<int>, std::string>;
   std::vector<std::pair<Key, Tree>> keyed;
   for (Tree& c : out.children) {
-    Key key{c.kind != 'x', Value(c, stock, 1), Leaves(c), Spell(c, {})};
+    Key key{c.kind != 'x', Value(c, stock, 1, swapped), Leaves(c), Spell(c, {})};
     keyed.emplace_back(std::move(key), std::move(c));
   }
   std::sort(keyed.begin(), keyed.end(),
@@ -221,7 +243,7 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
                                                             std::span<const std::string> names,
                                                             const networks::FindOptions& options,
                                                             double lowFactor, double highFactor,
-                                                            bool exact) {
+                                                            bool exact, bool swapped = false) {
   using Key = std::tuple<double, std::size_t, std::vector<int>, std::string>;
   std::vector<std::pair<Key, std::pair<PlainNetworkRow, Tree>>> found;
   std::vector<int> parts;
@@ -230,22 +252,25 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
     if (!parts.empty()) {
       std::set<std::string> seen;
       for (const Tree& tree : AllTrees(parts)) {
-        Tree canonical = Canonical(tree, stock);
+        Tree canonical = Canonical(tree, stock, swapped);
         PlainNetworkRow row;
         row.spelling = Spell(canonical, names);
         if (!seen.insert(row.spelling).second) continue;
-        row.value = Value(canonical, stock, 1);
+        row.value = Value(canonical, stock, 1, swapped);
         row.deviation = (row.value - options.target) / options.target * 100;
         if (exact && std::fabs(row.deviation) < kSettleBand &&
             Fits({&canonical}, stock, {options.target})) {
-          row.deviation = Percent(ExactValue(canonical, stock), Exactly(Shortest(options.target)));
+          row.deviation =
+              Percent(ExactValue(canonical, stock, swapped), Exactly(Shortest(options.target)));
           if (row.deviation == 0) row.value = options.target;
         }
         if (!(std::fabs(row.deviation) <= options.tolerance)) continue;
-        row.low = Value(canonical, stock, lowFactor);
-        row.high = Value(canonical, stock, highFactor);
+        row.low = Value(canonical, stock, lowFactor, swapped);
+        row.high = Value(canonical, stock, highFactor, swapped);
         row.parts = Leaves(canonical);
         row.pattern = Spell(canonical, {});
+        // Ties of shape break as for resistors: on the pattern with + and || traded back.
+        if (swapped) row.pattern = TradeOperators(row.pattern);
         found.emplace_back(Key{std::fabs(row.deviation), parts.size(), row.parts, row.pattern},
                            std::pair(row, std::move(canonical)));
       }
@@ -270,9 +295,9 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
 std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
                                                std::span<const std::string> names,
                                                const networks::FindOptions& options,
-                                               double lowFactor, double highFactor) {
+                                               double lowFactor, double highFactor, bool swapped) {
   std::vector<PlainNetworkRow> rows;
-  for (auto& entry : PlainNetworks(stock, names, options, lowFactor, highFactor, true)) {
+  for (auto& entry : PlainNetworks(stock, names, options, lowFactor, highFactor, true, swapped)) {
     rows.push_back(std::move(entry.first));
   }
   return rows;
@@ -385,6 +410,88 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
   std::sort(found.begin(), found.end(),
             [](const auto& x, const auto& y) { return x.first < y.first; });
   std::vector<PlainTwoLegRow> rows;
+  for (auto& entry : found) rows.push_back(std::move(entry.second));
+  return rows;
+}
+
+namespace {
+
+// The legs of up to parts parts: each value, and with two, each pair in series and in parallel.
+std::vector<Tree> PlainLegs(std::size_t size, int parts) {
+  std::vector<Tree> legs;
+  const int n = static_cast<int>(size);
+  for (int i = 0; i < n; ++i) {
+    const Tree part{'x', i, {}};
+    legs.push_back(part);
+    if (parts < 2) continue;
+    for (int j = i; j < n; ++j) {
+      const Tree other{'x', j, {}};
+      legs.push_back({'+', -1, {part, other}});
+      legs.push_back({'|', -1, {part, other}});
+    }
+  }
+  return legs;
+}
+
+// A leg's exact value with its parts as integers at the smallest power of ten among them and
+// 10^0, that power; nullopt when one reaches 2^60. Capacitors fold the other way round.
+std::optional<std::pair<mpq_class, int>> ExactLeg(const Tree& leg, std::span<const double> stock,
+                                                  bool capacitors) {
+  std::vector<Decimal> decimals{{0, 0}};
+  for (int i : Leaves(leg)) decimals.push_back(Shortest(stock[static_cast<std::size_t>(i)]));
+  if (!Fits(decimals)) return std::nullopt;
+  int exponent = 0;
+  for (const Decimal& d : decimals) exponent = std::min(exponent, d.exponent);
+  const auto leaf = [&](int i) { return Exactly(Shortest(stock[static_cast<std::size_t>(i)])); };
+  const auto sum = [](const mpq_class& x, const mpq_class& y) { return mpq_class(x + y); };
+  const auto fold = [](const mpq_class& x, const mpq_class& y) {
+    return mpq_class(x * y / (x + y));
+  };
+  return std::pair(capacitors ? Fold(leg, leaf, fold, sum) : Fold(leg, leaf, sum, fold), exponent);
+}
+
+}  // namespace
+
+std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
+                                    std::span<const std::string> rNames,
+                                    std::span<const double> cStock,
+                                    std::span<const std::string> cNames,
+                                    const networks::RcOptions& options) {
+  const auto legKey = [](const Tree& leg) {
+    return std::make_tuple(Leaves(leg).size(), Leaves(leg), leg.kind);
+  };
+  const std::vector<Tree> rLegs = PlainLegs(rStock.size(), options.rParts);
+  const std::vector<Tree> cLegs = PlainLegs(cStock.size(), options.cParts);
+  using Key = std::tuple<double, std::size_t, double, decltype(legKey(rLegs[0])),
+                         decltype(legKey(cLegs[0]))>;
+  std::vector<std::pair<Key, PlainRcRow>> found;
+  const bool corner = options.quantity == networks::RcQuantity::kCorner;
+  for (const Tree& r : rLegs) {
+    const double rv = Value(r, rStock, 1);
+    if (rv < options.minR || rv > options.maxR) continue;
+    const auto rExact = ExactLeg(r, rStock, false);
+    for (const Tree& c : cLegs) {
+      const double cv = Fold(
+          c, [&](int i) { return cStock[static_cast<std::size_t>(i)]; },
+          [](double x, double y) { return x * y / (x + y); },
+          [](double x, double y) { return x + y; });
+      PlainRcRow row{Spell(r, rNames), Spell(c, cNames)};
+      row.tau = rv * cv;
+      const auto cExact = ExactLeg(c, cStock, true);
+      if (rExact && cExact && rExact->second + cExact->second >= -38) {
+        row.tau = Nearest(rExact->first * cExact->first);
+      }
+      row.output = corner ? 1 / (2 * std::numbers::pi * row.tau) : row.tau;
+      row.error = (row.output - options.target) / options.target * 100;
+      if (!(std::fabs(row.error) <= options.tolerance)) continue;
+      found.emplace_back(
+          Key{std::fabs(row.error), Leaves(r).size() + Leaves(c).size(), rv, legKey(r), legKey(c)},
+          row);
+    }
+  }
+  std::sort(found.begin(), found.end(),
+            [](const auto& x, const auto& y) { return x.first < y.first; });
+  std::vector<PlainRcRow> rows;
   for (auto& entry : found) rows.push_back(std::move(entry.second));
   return rows;
 }

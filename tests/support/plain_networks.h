@@ -6,6 +6,7 @@
 
 #include "divider_search.h"
 #include "network_search.h"
+#include "rc_search.h"
 #include "two_leg_search.h"
 
 namespace vantrel::testing {
@@ -22,11 +23,13 @@ struct PlainNetworkRow {
 
 // The network search done plainly: every binary series-parallel tree over every choice of
 // parts, flattened and sorted into its canonical form, repeats dropped by spelling, evaluated
-// from the tree and sorted by the ranking. The yardstick for networks::FindNetworks.
+// from the tree and sorted by the ranking. The yardstick for networks::FindNetworks. With
+// swapped, in the arithmetic of capacitors: parallel ones add and series ones fold.
 std::vector<PlainNetworkRow> PlainFindNetworks(std::span<const double> stock,
                                                std::span<const std::string> names,
                                                const networks::FindOptions& options,
-                                               double lowFactor, double highFactor);
+                                               double lowFactor, double highFactor,
+                                               bool swapped = false);
 
 struct PlainDividerRow {
   std::string top;
@@ -57,5 +60,23 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                              std::span<const std::string> names,
                                              const networks::TwoLegFormula& formula,
                                              const networks::TwoLegOptions& options);
+
+struct PlainRcRow {
+  std::string r;  // the resistor leg spelled with rNames, the capacitor leg with cNames
+  std::string c;
+  double tau = 0;
+  double output = 0;
+  double error = 0;
+};
+
+// The RC search done plainly: every resistor leg of up to options.rParts parts within the
+// bounds on R paired with every capacitor leg of up to options.cParts parts (in parallel they
+// add), tau the exact product in GMP's rationals rounded once where the legs' decimals fit,
+// filtered and sorted by the ranking. The yardstick for networks::FindRc.
+std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
+                                    std::span<const std::string> rNames,
+                                    std::span<const double> cStock,
+                                    std::span<const std::string> cNames,
+                                    const networks::RcOptions& options);
 
 }  // namespace vantrel::testing

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli_app.h"
+#include "command_line.h"
+
+namespace vantrel {
+
+CommandSpec RcCommandSpec();
+
+// vantrel-cli rc (--tau T | --corner F) [options]: a resistor leg from the resistor library
+// and a capacitor leg from the capacitor library whose time constant or corner meets the
+// target. Throws ArgumentError when the request is no good.
+int RunRc(const ParsedArgs& args, CliContext& context);
+
+}  // namespace vantrel

@@ -1,0 +1,204 @@
+#include "stock_kind.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "number_text.h"
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view kMicroSign = "\xc2\xb5";  // U+00B5
+constexpr std::string_view kGreekMu = "\xce\xbc";    // U+03BC
+
+struct Prefix {
+  std::string_view text;
+  int power;
+};
+constexpr Prefix kPrefixes[] = {{"f", -15}, {"p", -12},       {"n", -9},     {"u", -6},
+                                {"m", -3},  {kMicroSign, -6}, {kGreekMu, -6}};
+
+// The prefix at the start of text, if any.
+const Prefix* PrefixAt(std::string_view text) {
+  for (const Prefix& prefix : kPrefixes) {
+    if (text.starts_with(prefix.text)) return &prefix;
+  }
+  return nullptr;
+}
+
+// Letters and words that write a resistance after a number.
+bool StartsResistorNotation(std::string_view rest) {
+  if (rest.empty()) return false;
+  const char c = rest.front();
+  return c == 'k' || c == 'K' || c == 'M' || c == 'G' || c == 'R' || c == 'r' ||
+         rest.starts_with("\xce\xa9") || rest.starts_with("ohm");
+}
+
+std::string PrefixLetter(int power) {
+  switch (power) {
+    case -15:
+      return "f";
+    case -12:
+      return "p";
+    case -9:
+      return "n";
+    case -6:
+      return "u";
+    case -3:
+      return "m";
+    default:
+      return "";
+  }
+}
+
+}  // namespace
+
+KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
+  const std::string_view trimmed = TrimCSpace(text);
+  KindValue read;
+  const DecimalText number = ScanDecimal(trimmed, 0, "eE");
+  if (!number.HasDigits()) return read;
+  const std::string noun = std::string(kind.name) + " value";
+  std::string_view rest = trimmed.substr(number.end);
+  std::string digits;  // the number with an infix prefix turned into its decimal point
+  int power = 0;
+  if (const Prefix* prefix = PrefixAt(rest)) {
+    power = prefix->power;
+    rest.remove_prefix(prefix->text.size());
+    read.marked = true;
+    // "4n7": the prefix is the decimal point of a whole number.
+    const std::size_t tail = SkipDigits(rest, 0);
+    if (tail > 0) {
+      if (number.hasPoint || number.hasExponent) {
+        read.refusal = "digits after the prefix of a number with a point or exponent";
+        return read;
+      }
+      digits = std::string(number.negative ? "-" : "") + std::string(number.whole) + "." +
+               std::string(rest.substr(0, tail));
+      rest.remove_prefix(tail);
+    }
+  } else {
+    // White space may stand between the number and a prefix or unit ("4.7 nF").
+    const std::string_view spaced = TrimCSpace(rest);
+    if (!spaced.empty() && spaced.size() < rest.size() &&
+        (PrefixAt(spaced) || (!kind.unit.empty() && spaced.starts_with(kind.unit)))) {
+      return ParseKindValue(kind, std::string(trimmed.substr(0, number.end)).append(spaced));
+    }
+  }
+  // After a prefix the unit may be lower case ("4.7uf"); alone, "f" is femto.
+  const auto isUnit = [&](char c) {
+    return !kind.unit.empty() &&
+           (c == kind.unit.front() || (read.marked && c == std::tolower(kind.unit.front())));
+  };
+  if (!rest.empty() && isUnit(rest.front())) {
+    rest.remove_prefix(1);
+    read.marked = true;
+  }
+  if (!rest.empty()) {
+    read.refusal = StartsResistorNotation(TrimCSpace(rest))
+                       ? "resistor notation, not a " + noun
+                       : "not a " + noun + " (text after the number)";
+    return read;
+  }
+  if (!read.marked && !number.hasExponent) {
+    const std::string bare(trimmed.substr(0, number.end));
+    read.refusal = std::string("a bare number without a unit; write ")
+                       .append(bare)
+                       .append(kind.bareHint.substr(0, 1))
+                       .append(" or ")
+                       .append(bare)
+                       .append(kind.bareHint.substr(1, 1));
+    return read;
+  }
+  const int held = power - kind.heldPower;
+  read.held = digits.empty() ? number.Value(held) : ScanDecimal(digits, 0, "").Value(held);
+  return read;
+}
+
+std::string KindValueText(const StockKind& kind, double held) {
+  if (held == 0 || !std::isfinite(held)) return ShortestText(held);
+  // The shortest digits of the held value and its power of ten, moved to the base unit.
+  char buffer[64];
+  const auto written =
+      std::to_chars(buffer, buffer + sizeof buffer, held, std::chars_format::scientific);
+  std::string_view sci(buffer, static_cast<std::size_t>(written.ptr - buffer));
+  const bool negative = sci.front() == '-';
+  if (negative) sci.remove_prefix(1);
+  const std::size_t e = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, e)) {
+    if (c != '.') digits += c;
+  }
+  const int base = std::atoi(std::string(sci.substr(e + 1)).c_str()) + kind.heldPower;
+  // The engineering power: a multiple of 3 from femto to the unit itself.
+  int power = base >= 0 ? 0 : -((-base + 2) / 3) * 3;
+  if (power < -15) power = -15;
+  // The mantissa's whole part has base - power + 1 digits.
+  const int whole = base - power + 1;
+  std::string text = negative ? "-" : "";
+  if (whole <= 0) {
+    text.append("0.").append(static_cast<std::size_t>(-whole), '0').append(digits);
+  } else {
+    const auto w = static_cast<std::size_t>(whole);
+    if (digits.size() <= w) {
+      text.append(digits).append(w - digits.size(), '0');
+    } else {
+      text.append(digits, 0, w).append(".").append(digits, w);
+    }
+  }
+  text.append(power == 0 ? std::string(kind.unit) : PrefixLetter(power));
+  return text;
+}
+
+bool IsReactiveNotation(std::string_view piece) {
+  for (const StockKind* kind : {&kCapacitors, &kInductors}) {
+    const KindValue read = ParseKindValue(*kind, piece);
+    if (!read.held || !read.marked) continue;
+    // "100m" without a unit is a milliohm in resistor notation, told as such elsewhere.
+    const std::string_view trimmed = TrimCSpace(piece);
+    if (std::string_view("FHfh").find(trimmed.back()) == std::string_view::npos &&
+        trimmed.find('m', ScanDecimal(trimmed, 0, "eE").end) != std::string_view::npos) {
+      continue;
+    }
+    return true;
+  }
+  return false;
+}
+
+std::string MissingLibraryMessage(const StockKind& kind) {
+  std::string name(kind.name);
+  name.front() = static_cast<char>(name.front() - 'a' + 'A');
+  return name.append(" library file:\"").append(kind.fileName).append("\" is not exist !");
+}
+
+std::string KindMessage(const StockKind& kind, std::string_view resistorMessage) {
+  std::string message(resistorMessage);
+  if (kind.part == PartKind::kResistor) return message;
+  const std::string noun = std::string(kind.name) + " value";
+  for (const auto& [from, to] :
+       {std::pair<std::string_view, std::string_view>{kResistors.fileName, kind.fileName},
+        {"resistor value", noun}}) {
+    // Built by appending, which GCC 12's -O3 restrict warning does not misread.
+    std::string replaced;
+    std::size_t done = 0;
+    for (std::size_t at = message.find(from); at != std::string::npos;
+         at = message.find(from, done)) {
+      replaced.append(message, done, at - done).append(to);
+      done = at + from.size();
+    }
+    message = replaced.append(message, done);
+  }
+  return message;
+}
+
+const StockKind* KindOfMissingMessage(std::string_view text) {
+  for (const StockKind* kind : kStockKinds) {
+    if (text == MissingLibraryMessage(*kind)) return kind;
+  }
+  return nullptr;
+}
+
+}  // namespace vantrel

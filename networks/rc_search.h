@@ -1,0 +1,82 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <numbers>
+#include <span>
+
+#include "network.h"
+
+namespace vantrel::networks {
+
+// 2π, for the corner 1 / (2π R C).
+inline constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// What an RC pair is measured by: its time constant R·C, or its corner 1 / (2π R C).
+enum class RcQuantity : std::uint8_t { kTau, kCorner };
+
+// A capacitor leg's value: the network's value with the roles of series and parallel swapped,
+// parallel parts adding and series ones folding as x * y / (x + y), each part scaled by factor.
+double CapacitorLegValue(const Network& leg, std::span<const double> stock, double factor = 1);
+
+struct RcRow;
+// The ranking: smaller absolute error first, then fewer parts, then the lower resistance, then
+// the resistor leg and then the capacitor leg in the order of NetworkBefore.
+bool RcRanksBefore(const RcRow& x, const RcRow& y);
+
+// A resistor leg R and a capacitor leg C, and what they give.
+struct RcRow {
+  Network r;  // on the resistor stock
+  Network c;  // on the capacitor stock, spelled as resistors are: + in series, || in parallel
+  double rValue = 0;  // NetworkValue
+  double cValue = 0;  // CapacitorLegValue
+  double tau = 0;     // R·C, settled as FindRc says
+  double output = 0;  // tau, or the corner 1 / (2π tau)
+  double error = 0;   // (output - target) / target * 100
+
+  int PartTotal() const { return PartCount(r.shape) + PartCount(c.shape); }
+  double Percent() const { return error; }
+  static bool Before(const RcRow& x, const RcRow& y) { return RcRanksBefore(x, y); }
+};
+
+struct RcOptions {
+  RcQuantity quantity = RcQuantity::kTau;
+  double target = 0;     // seconds or hertz, finite and above 0
+  int rParts = 1;        // the resistor leg a network of 1 to rParts parts, at most 2
+  int cParts = 1;        // likewise the capacitor leg
+  double tolerance = 1;  // percent; a pair is kept when |error| <= tolerance
+  double minR = 0;       // on the resistor leg, both ends included
+  double maxR = std::numeric_limits<double>::infinity();
+  // Rows it refuses are left out; called from the search's threads. Empty keeps every row.
+  std::function<bool(const RcRow&)> keep;
+  std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
+  const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
+  int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
+  SearchWork* work = nullptr;  // as FindOptions::work
+};
+
+// The time constant the target asks for: the target itself, or 1 / (2π f) for a corner f.
+double TargetTau(const RcOptions& options);
+
+// Calls emit for every pair of a resistor leg from rStock and a capacitor leg from cStock whose
+// output lies within the tolerance of the target and whose resistor leg lies within the bounds,
+// in rank order, stopping after limit rows. Each stock as for FindNetworks.
+//
+// Each capacitor leg C is a line along each sorted list of resistor legs (the single parts,
+// the series pairs, the parallel pairs), entered where R = tau / C and walked outward while the
+// output stays within the window, which the best rows kept narrow.
+//
+// Exactness: tau is R·C computed exactly from the shortest decimals of the parts' values (as
+// the other searches read them) and rounded once to the nearest double, so pairs of one exact
+// product (1k with 100n, 10k with 10n) tie to the bit and rank by parts and resistance, and a
+// pair exactly on a time constant typed as a decimal shows error 0. The corner, 1 / (2π tau),
+// is irrational for any such pair and is computed in double from that tau; its error too.
+// Where a leg's parts, as integers at a common power of ten of at most 1, pass 2^60, or the
+// product's power of ten lies below 10^-38, tau is the double product R * C instead.
+void FindRc(std::span<const double> rStock, std::span<const double> cStock,
+            const RcOptions& options, std::uint64_t limit,
+            const std::function<void(const RcRow&)>& emit);
+
+}  // namespace vantrel::networks

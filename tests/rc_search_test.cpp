@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "plain_networks.h"
+#include "rc_search.h"
+#include "stock.h"
+
+namespace vantrel::networks {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
+
+struct Line {
+  std::string r, c;
+  std::uint64_t tau, output, error;
+  bool operator==(const Line&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Line& row) {
+  return out << row.r << " / " << row.c << ": tau " << std::bit_cast<double>(row.tau) << ", "
+             << std::bit_cast<double>(row.output) << " (" << std::bit_cast<double>(row.error)
+             << " %)";
+}
+
+// E-series decimals over a few decades, so that many pairs share one exact product, and now
+// and then a value of 17 digits, too long for the exact product.
+std::vector<double> RandomStock(std::mt19937_64& rng, int size, double low) {
+  const double e12[] = {1, 1.2, 1.5, 1.8, 2.2, 2.7, 3.3, 3.9, 4.7, 5.6, 6.8, 8.2};
+  std::vector<double> values;
+  for (int i = 0; i < size; ++i) {
+    const double decade = low * std::pow(10.0, static_cast<double>(rng() % 4));
+    if (rng() % 6 == 0) {
+      values.push_back(std::uniform_real_distribution<double>(1, 10)(rng) * decade);
+    } else {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.2g", e12[rng() % 12] * decade);
+      values.push_back(std::stod(text));
+    }
+  }
+  return MakeStock(values, {}).values;
+}
+
+std::vector<std::string> Names(std::span<const double> stock) {
+  std::vector<std::string> names;
+  for (double v : stock) names.push_back(std::to_string(v));
+  return names;
+}
+
+// FindRc lists exactly the rows of the plain enumeration of every resistor leg with every
+// capacitor leg, in the same order and to the bit, over random stocks, targets of both
+// quantities, tolerances, bounds on R, row limits and pass sizes; targets are often the time
+// constant of a pair written as a short decimal, so exact ties and hits are common.
+TEST(RcSearch, EqualsPlainEnumeration) {
+  std::mt19937_64 rng(24);
+  const double tolerances[] = {0, 0.5, 5, 50, kInf};
+  const std::uint64_t limits[] = {1, 5, 20, kAll};
+  const std::size_t passes[] = {1, 7, std::size_t{1} << 18};
+  for (int round = 0; round < 800; ++round) {
+    RcOptions options;
+    options.quantity = round % 2 ? RcQuantity::kCorner : RcQuantity::kTau;
+    options.rParts = 1 + round / 2 % 2;
+    options.cParts = 1 + round / 4 % 2;
+    options.tolerance = tolerances[rng() % 5];
+    options.rowsPerPass = passes[rng() % 3];
+    options.threads = 1 + static_cast<int>(rng() % 2);
+    const std::uint64_t limit = limits[rng() % 4];
+    const std::vector<double> r = RandomStock(rng, 1 + static_cast<int>(rng() % 12), 10);
+    const std::vector<double> c = RandomStock(rng, 1 + static_cast<int>(rng() % 8), 1e-9);
+    const double tau = r[rng() % r.size()] * c[rng() % c.size()];
+    double target =
+        options.quantity == RcQuantity::kCorner ? 1 / (2 * std::numbers::pi * tau) : tau;
+    if (rng() % 3 == 0) {
+      target *= std::uniform_real_distribution<double>(0.9, 1.1)(rng);
+    } else {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.3g", target);
+      target = std::stod(text);
+    }
+    options.target = target;
+    if (rng() % 4 == 0) options.minR = r[rng() % r.size()];
+    if (rng() % 4 == 0) options.maxR = r[rng() % r.size()] * 1.5;
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", target " << options.target << ", stocks " << r.size()
+                 << " / " << c.size() << ", parts " << options.rParts << " / " << options.cParts
+                 << ", tolerance " << options.tolerance << ", limit " << limit);
+    const std::vector<std::string> rNames = Names(r);
+    const std::vector<std::string> cNames = Names(c);
+    std::vector<Line> fast;
+    FindRc(r, c, options, limit, [&](const RcRow& row) {
+      fast.push_back(
+          {Spell(row.r, rNames), Spell(row.c, cNames), std::bit_cast<std::uint64_t>(row.tau),
+           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error)});
+    });
+    std::vector<Line> plain;
+    for (const auto& row : testing::PlainFindRc(r, rNames, c, cNames, options)) {
+      if (plain.size() == limit) break;
+      plain.push_back({row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
+                       std::bit_cast<std::uint64_t>(row.output),
+                       std::bit_cast<std::uint64_t>(row.error)});
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
+    ASSERT_TRUE(f == fast.end() && p == plain.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+  }
+}
+
+// Pairs of one exact product tie and rank by parts, then by resistance: 1k with 100n and 10k
+// with 10n both reach 100 µs with error 0, which the double products 1000 * 1e-7 and
+// 10000 * 1e-8 would not both give.
+TEST(RcSearch, EqualProductsTieToTheBit) {
+  const std::vector<double> r = {1000, 10000, 100000};
+  const std::vector<double> c = {1e-9, 1e-8, 1e-7};
+  RcOptions options;
+  options.target = 1e-4;
+  std::vector<double> rs;
+  FindRc(r, c, options, kAll, [&](const RcRow& row) {
+    EXPECT_EQ(row.error, 0);
+    rs.push_back(row.rValue);
+  });
+  EXPECT_EQ(rs, r);
+}
+
+}  // namespace
+}  // namespace vantrel::networks
