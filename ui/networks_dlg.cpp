@@ -224,6 +224,34 @@ QLineEdit* CNetworksDlg::AddEdit(SearchTab& tab, QGridLayout& grid, const char* 
   return edit;
 }
 
+QComboBox* CNetworksDlg::AddShow(SearchTab& tab, QGridLayout& grid) {
+  // Filled after its label names it, so that screen readers are told the label, not the count.
+  auto* top = new QComboBox(tab.fields);
+  AddField(tab, grid, kShowLabel, top);
+  for (const char* choice : kShowChoices) top->addItem(choice);
+  return top;
+}
+
+CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& grid) {
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
+  AddField(tab, grid, kDividerToleranceLabel, tolerance, "--tolerance");
+  auto* legs = new QComboBox(tab.fields);
+  AddField(tab, grid, kLegsLabel, legs);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  QLineEdit* partTolerance = AddEdit(tab, grid, kPartToleranceLabel, "--part-tolerance");
+  QLineEdit* within = AddEdit(tab, grid, kWithinLabel, "--within");
+  QLineEdit* minTotal = AddEdit(tab, grid, kMinTotalLabel, "--min-total");
+  QLineEdit* maxTotal = AddEdit(tab, grid, kMaxTotalLabel, "--max-total");
+  return [=](finder::TwoLegInput& input) {
+    input.tolerance = Given(tolerance);
+    input.parts = std::to_string(legs->currentIndex() + 1);
+    input.partTolerance = Given(partTolerance);
+    input.within = Given(within);
+    input.minTotal = Given(minTotal);
+    input.maxTotal = Given(maxTotal);
+  };
+}
+
 QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
@@ -243,10 +271,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
-  // Filled after its label names it, so that screen readers are told the label, not the count.
-  auto* top = new QComboBox(tab.fields);
-  AddField(tab, *grid, kShowLabel, top);
-  for (const char* choice : kShowChoices) top->addItem(choice);
+  QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   tab.prepare = [=, this] {
     finder::FindInput input;
@@ -269,33 +294,18 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   auto* grid = new QGridLayout(tab.fields);
   QLineEdit* vin = AddEdit(tab, *grid, kVinLabel, "VIN");
   QLineEdit* vout = AddEdit(tab, *grid, kVoutLabel, "VOUT");
-  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
-  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
-  auto* legs = new QComboBox(tab.fields);
-  AddField(tab, *grid, kLegsLabel, legs);
-  legs->addItems({kSingleLegsText, kPairLegsText});
-  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
-  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
-  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
-  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
   QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
-  auto* top = new QComboBox(tab.fields);
-  AddField(tab, *grid, kShowLabel, top);
-  for (const char* choice : kShowChoices) top->addItem(choice);
+  QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
   tab.prepare = [=, this] {
     finder::DividerInput input;
     input.vin = Text(vin);
     input.vout = Text(vout);
-    input.tolerance = Given(tolerance);
-    input.parts = std::to_string(legs->currentIndex() + 1);
-    input.partTolerance = Given(partTolerance);
-    input.within = Given(within);
-    input.minTotal = Given(minTotal);
-    input.maxTotal = Given(maxTotal);
+    legFields(input);
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
     input.exclude = finder::SplitValueList(Text(exclude));
@@ -318,21 +328,11 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   for (const char* choice : kReferenceChoices) reference->addItem(choice);
   QLineEdit* iadj = AddEdit(tab, *grid, kIadjLabel, "--iadj");
   iadj->setPlaceholderText(kIadjHint);
-  auto* legs = new QComboBox(tab.fields);
-  AddField(tab, *grid, kLegsLabel, legs);
-  legs->addItems({kSingleLegsText, kPairLegsText});
-  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
-  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
-  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
-  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
-  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
-  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
-  auto* top = new QComboBox(tab.fields);
-  AddField(tab, *grid, kShowLabel, top);
-  for (const char* choice : kShowChoices) top->addItem(choice);
+  QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns());
   tab.prepare = [=, this] {
     finder::RegulatorInput input;
@@ -340,12 +340,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
     input.vref = Given(vref);
     input.referenceTop = reference->currentIndex() == 1;
     input.iadj = Given(iadj);
-    input.parts = std::to_string(legs->currentIndex() + 1);
-    input.tolerance = Given(tolerance);
-    input.partTolerance = Given(partTolerance);
-    input.within = Given(within);
-    input.minTotal = Given(minTotal);
-    input.maxTotal = Given(maxTotal);
+    legFields(input);
     input.minCurrent = Given(minCurrent);
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
@@ -364,31 +359,16 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
   auto* circuit = new QComboBox(tab.fields);
   AddField(tab, *grid, kCircuitLabel, circuit);
   for (const char* choice : kCircuitChoices) circuit->addItem(choice);
-  auto* legs = new QComboBox(tab.fields);
-  AddField(tab, *grid, kLegsLabel, legs);
-  legs->addItems({kSingleLegsText, kPairLegsText});
-  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
-  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
-  QLineEdit* partTolerance = AddEdit(tab, *grid, kPartToleranceLabel, "--part-tolerance");
-  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
-  QLineEdit* minTotal = AddEdit(tab, *grid, kMinTotalLabel, "--min-total");
-  QLineEdit* maxTotal = AddEdit(tab, *grid, kMaxTotalLabel, "--max-total");
+  const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
-  auto* top = new QComboBox(tab.fields);
-  AddField(tab, *grid, kShowLabel, top);
-  for (const char* choice : kShowChoices) top->addItem(choice);
+  QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
   tab.prepare = [=, this] {
     finder::GainInput input;
     input.gain = Text(gain);
     input.inverting = circuit->currentIndex() == 1;
-    input.parts = std::to_string(legs->currentIndex() + 1);
-    input.tolerance = Given(tolerance);
-    input.partTolerance = Given(partTolerance);
-    input.within = Given(within);
-    input.minTotal = Given(minTotal);
-    input.maxTotal = Given(maxTotal);
+    legFields(input);
     input.rfMin = Given(rfMin);
     input.rfMax = Given(rfMax);
     input.top = top->currentText().toStdString();

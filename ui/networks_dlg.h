@@ -25,6 +25,7 @@
 #include "services.h"
 #include "window_messages.h"
 
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -94,6 +95,13 @@ class CNetworksDlg : public QDialog {
                 const char* option = nullptr);
   // A line edit added by AddField.
   QLineEdit* AddEdit(SearchTab& tab, QGridLayout& grid, const char* label, const char* option);
+  // The Show combo box, last of a tab's fields.
+  QComboBox* AddShow(SearchTab& tab, QGridLayout& grid);
+  // Reads the fields every two-leg tab has: Tolerance, Legs, Part tolerance, Within and the
+  // totals' bounds.
+  using LegFields = std::function<void(finder::TwoLegInput&)>;
+  // Adds those fields in that order.
+  LegFields AddLegFields(SearchTab& tab, QGridLayout& grid);
   void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
   // The size that shows a whole answer, within the screen the window opens on, and the place
   // that keeps its title bar on that screen.
