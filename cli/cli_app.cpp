@@ -75,7 +75,7 @@ class CliMessageService final : public IMessageService {
         m_err << "vantrel-cli: cannot read \"" << missingPath << "\": " << m_files.LastFailure()
               << '\n';
       }
-    } else if (message.text == kWriteErrorMessage) {
+    } else if (IsWriteErrorMessage(message.text)) {
       m_err << "vantrel-cli: cannot write \"" << path << "\": " << m_files.LastFailure() << '\n';
     }
   }

@@ -91,7 +91,7 @@ SeriesWriteResult WriteSeriesLibrary(Services& services, const SeriesLibrary& li
       result.outcome = SeriesWrite::kCreated;
       return result;
     case CreateOutcome::kCannotCreate:
-      services.messages.Show({kWriteErrorMessage});
+      services.messages.Show({WriteErrorMessage(kind)});
       result.outcome = SeriesWrite::kCannotCreate;
       return result;
     case CreateOutcome::kExists:

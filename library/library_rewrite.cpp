@@ -212,7 +212,7 @@ bool RewriteOnce(Services& services, const StockKind& kind, LibraryTable& table,
   const ReplaceOutcome outcome =
       services.files.ReplaceFile(std::string(kind.path), out.text, out.read.identity);
   changed = outcome == ReplaceOutcome::kChanged;
-  if (outcome == ReplaceOutcome::kCannotCreate) services.messages.Show({kWriteErrorMessage});
+  if (outcome == ReplaceOutcome::kCannotCreate) services.messages.Show({WriteErrorMessage(kind)});
   return outcome == ReplaceOutcome::kReplaced;
 }
 

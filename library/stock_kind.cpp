@@ -168,10 +168,32 @@ bool IsReactiveNotation(std::string_view piece) {
   return false;
 }
 
+namespace {
+
+std::string Capitalised(std::string_view word) {
+  std::string text(word);
+  text.front() = static_cast<char>(text.front() - 'a' + 'A');
+  return text;
+}
+
+}  // namespace
+
 std::string MissingLibraryMessage(const StockKind& kind) {
-  std::string name(kind.name);
-  name.front() = static_cast<char>(name.front() - 'a' + 'A');
-  return name.append(" library file:\"").append(kind.fileName).append("\" is not exist !");
+  return Capitalised(kind.name)
+      .append(" library file:\"")
+      .append(kind.fileName)
+      .append("\" is not exist !");
+}
+
+std::string WriteErrorMessage(const StockKind& kind) {
+  return std::string("Write To ").append(Capitalised(kind.name)).append(" Library Error !");
+}
+
+bool IsWriteErrorMessage(std::string_view text) {
+  for (const StockKind* kind : kStockKinds) {
+    if (text == WriteErrorMessage(*kind)) return true;
+  }
+  return false;
 }
 
 std::string KindMessage(const StockKind& kind, std::string_view resistorMessage) {

@@ -102,6 +102,10 @@ bool IsReactiveNotation(std::string_view piece);
 // The missing-library message, as the resistor library's is worded.
 std::string MissingLibraryMessage(const StockKind& kind);
 
+// The message a failed write of kind's file shows, worded as the resistor library's.
+std::string WriteErrorMessage(const StockKind& kind);
+bool IsWriteErrorMessage(std::string_view text);
+
 // A message written for the resistor library, with the file and the noun of kind.
 std::string KindMessage(const StockKind& kind, std::string_view resistorMessage);
 

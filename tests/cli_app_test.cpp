@@ -43,10 +43,10 @@ std::string MissingLibraryErr() {
          "\"; make one with \"vantrel-cli series E24 --write\" or \"vantrel-cli edit\"\n";
 }
 
-std::string WriteErrorErr() {
-  return "Write To Resistor Library Error !\nvantrel-cli: cannot write \"" +
-         (std::filesystem::current_path() / "ResistorLibrary.txt").string() +
-         "\": Permission denied\n";
+std::string WriteErrorErr(std::string_view kind = "Resistor") {
+  const std::string file = std::string(kind) + "Library.txt";
+  return "Write To " + std::string(kind) + " Library Error !\nvantrel-cli: cannot write \"" +
+         (std::filesystem::current_path() / file).string() + "\": Permission denied\n";
 }
 
 class CliTest : public testing::CliFixture {
@@ -559,6 +559,8 @@ TEST_F(CliTest, SeriesRefusalsLeaveTheLibraryAsItWas) {
   files.failCreate = true;
   EXPECT_EQ(Run({"series", "E12", "--write"}), kExitFailure);
   EXPECT_EQ(err.str(), WriteErrorErr());
+  EXPECT_EQ(Run({"series", "E6", "--capacitors", "--write"}), kExitFailure);
+  EXPECT_EQ(err.str(), WriteErrorErr("Capacitor"));
   EXPECT_TRUE(files.files.empty());
 }
 
