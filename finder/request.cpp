@@ -77,11 +77,10 @@ double KindQuantity(const Speaker& say, std::string_view field, const std::strin
   const std::string named = say.Named(field, text);
   if (!read.held) {
     if (say.Window() && TrimCSpace(text).empty()) {
-      say.Refuse(field, say.Name(field) + " needs a " + std::string(kind.name) + " value");
+      say.Refuse(field, say.Name(field) + " needs " + AValue(kind));
     }
-    say.Refuse(field, named + " is " +
-                          (read.refusal.empty() ? "not a " + std::string(kind.name) + " value"
-                                                : read.refusal));
+    say.Refuse(field,
+               named + " is " + (read.refusal.empty() ? "not " + AValue(kind) : read.refusal));
   }
   if (!(*read.held >= kMinResistance && *read.held <= kMaxResistance)) {
     say.Refuse(field, named + " is out of range: " + std::string(kind.name) + " values from " +

@@ -61,7 +61,6 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
   KindValue read;
   const DecimalText number = ScanDecimal(trimmed, 0, "eE");
   if (!number.HasDigits()) return read;
-  const std::string noun = std::string(kind.name) + " value";
   std::string_view rest = trimmed.substr(number.end);
   std::string digits;  // the number with an infix prefix turned into its decimal point
   int power = 0;
@@ -99,8 +98,8 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
   }
   if (!rest.empty()) {
     read.refusal = StartsResistorNotation(TrimCSpace(rest))
-                       ? "resistor notation, not a " + noun
-                       : "not a " + noun + " (text after the number)";
+                       ? "resistor notation, not " + AValue(kind)
+                       : "not " + AValue(kind) + " (text after the number)";
     return read;
   }
   if (!read.marked && !number.hasExponent) {
@@ -178,6 +177,11 @@ std::string Capitalised(std::string_view word) {
 
 }  // namespace
 
+std::string AValue(const StockKind& kind) {
+  const bool vowel = std::string_view("aeiou").find(kind.name.front()) != std::string_view::npos;
+  return (vowel ? "an " : "a ") + std::string(kind.name) + " value";
+}
+
 std::string MissingLibraryMessage(const StockKind& kind) {
   return Capitalised(kind.name)
       .append(" library file:\"")
@@ -200,8 +204,10 @@ std::string KindMessage(const StockKind& kind, std::string_view resistorMessage)
   std::string message(resistorMessage);
   if (kind.part == PartKind::kResistor) return message;
   const std::string noun = std::string(kind.name) + " value";
+  const std::string aNoun = AValue(kind);
   for (const auto& [from, to] :
        {std::pair<std::string_view, std::string_view>{kResistors.fileName, kind.fileName},
+        {"a resistor value", aNoun},
         {"resistor value", noun}}) {
     // Built by appending, which GCC 12's -O3 restrict warning does not misread.
     std::string replaced;

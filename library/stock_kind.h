@@ -99,6 +99,9 @@ std::string KindValueText(const StockKind& kind, double held);
 // notation ("100n", "4u7", "10uH"), which resistor rules would read as a bare number.
 bool IsReactiveNotation(std::string_view piece);
 
+// "a resistor value", "an inductor value".
+std::string AValue(const StockKind& kind);
+
 // The missing-library message, as the resistor library's is worded.
 std::string MissingLibraryMessage(const StockKind& kind);
 

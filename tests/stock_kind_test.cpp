@@ -83,8 +83,8 @@ TEST(StockKindTest, InductorNotation) {
                               {"1H", 1e9, "1H"},
                               {"1e-6", 1000, "1u"},
                               {"100", std::nullopt, "write 100n or 100u"},
-                              {"4.7nF", std::nullopt, "text after the number"},
-                              {"4k7", std::nullopt, "resistor notation"},
+                              {"4.7nF", std::nullopt, "not an inductor value (text after"},
+                              {"4k7", std::nullopt, "resistor notation, not an inductor value"},
                           });
 }
 
