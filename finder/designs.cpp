@@ -1,6 +1,7 @@
 #include "designs.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <vector>
 
@@ -39,6 +40,17 @@ struct BandRow {
   }
 };
 
+// A band's width as the band order compares it: to 9 significant digits, so that bands equal
+// in exact arithmetic (100 with 10 and 110 with 11 for a gain of 11) tie whatever double
+// rounding left in them, and rank by the search's order instead.
+double WidthKey(double width) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, width, std::chars_format::scientific, 8);
+  double key = width;
+  std::from_chars(text, end.ptr, key);
+  return key;
+}
+
 // The band order differs from the search's, so every row search gives within the band is seen,
 // the best limit of them kept in a heap whose front is the worst; band(row) gives its parts
 // and the band's width.
@@ -48,7 +60,7 @@ void TakeInBandOrder(const Search& search, const Band& band, const std::atomic<b
   std::vector<BandRow<Row>> held;
   search([&](const Row& row) {
     const auto [parts, width] = band(row);
-    held.push_back({row, parts, width});
+    held.push_back({row, parts, WidthKey(width)});
     std::push_heap(held.begin(), held.end(), BandRow<Row>::Before);
     if (held.size() > limit) {
       std::pop_heap(held.begin(), held.end(), BandRow<Row>::Before);

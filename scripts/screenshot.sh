@@ -4,7 +4,7 @@
 # and 5, and docs/networks.png, docs/divider.png, docs/regulator.png, docs/amplifier.png and
 # docs/library.png, the five tabs of the Networks window (a four-part network of 3.14159k with
 # its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with 1 % parts
-# checked within 3 %, a gain of 11 with 1 % parts, the check of the library with a few lines
+# checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, the check of the library with a few lines
 # added); then on an 800x600 screen
 # docs/networks-800x600.png, the Networks tab as a small screen shows it. Builds the program
 # with the dev preset first. --scale runs it at a Qt scale factor (1.5, 2, ...), writes only the
@@ -107,8 +107,9 @@ keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab t
 tabs 8
 keys Down
 shot "$networks" "$docs/regulator.png"
-# The Amplifier tab, which starts in Gain: Part tolerance, Find, and the first row of the list.
-keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Return
+# The Amplifier tab, which starts in Gain: Part tolerance and Within, Find, and the first row of
+# the list.
+keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return
 tabs 8
 keys Down
 shot "$networks" "$docs/amplifier.png"

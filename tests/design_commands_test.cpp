@@ -108,6 +108,18 @@ TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
   EXPECT_EQ(out.str(), "No design within 3 % of 5 meets --within 3\n");
 }
 
+// Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so the
+// band order ranks them by the search's order: lower total first.
+TEST_F(DesignCommandTest, EqualBandsRankByTheSearchsOrder) {
+  SetFile("10\n11\n22\n100\n110\n220\n");
+  ASSERT_EQ(Run({"gain", "11", "--part-tolerance", "1", "--within", "2", "--format", "tsv"}),
+            kExitOk)
+      << err.str();
+  std::vector<std::string> pairs;
+  for (const auto& row : TsvRows(out.str())) pairs.push_back(row.at("rf") + "/" + row.at("rg"));
+  EXPECT_EQ(pairs, (std::vector<std::string>{"100/10", "110/11", "220/22"}));
+}
+
 // An RC pair's band by hand: 1k and 100n make 100 us exactly; with R 1 % and C 5 % off, tau
 // runs from 1e-4 * 0.99 * 0.95 to 1e-4 * 1.01 * 1.05, the corner the other way round. Two
 // 50n in parallel make the same 100n with more parts, and rank after it.
