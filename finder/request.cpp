@@ -312,6 +312,7 @@ template <class Options>
 void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Options>& request,
               const std::function<void()>& own = {}) {
   Options& search = request.search;
+  request.wording = say.Words();
   if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
   if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
   request.limit = Limit(say, input.top, input.all);

@@ -133,6 +133,7 @@ struct TwoLegRequest {
   std::uint64_t limit = 20;  // rows wanted; the maximum for --all
   std::vector<double> excluded;
   DesignBounds bounds;
+  Wording wording = Wording::kCommandLine;  // of the note when no row is found
 };
 
 struct DividerInput : LoadedInput {

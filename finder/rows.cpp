@@ -77,14 +77,15 @@ constexpr Column kBandColumns[] = {{"Low", "low"}, {"High", "high"}, {"In spec",
 
 // The options a request bounds its rows by beyond the tolerance and the totals, as the note
 // that no row meets them names them.
-std::string BoundsGiven(const DesignBounds& bounds) {
+std::string BoundsGiven(const DesignBounds& bounds, Wording wording) {
   std::vector<std::string> given;
-  if (bounds.within) given.push_back("--within " + PlainDigits(*bounds.within));
-  if (bounds.maxPower) given.push_back("--max-power " + PlainDigits(*bounds.maxPower));
-  if (bounds.minCurrent > 0) given.push_back("--min-current " + PlainDigits(bounds.minCurrent));
-  if (!std::isinf(bounds.maxCurrent)) {
-    given.push_back("--max-current " + PlainDigits(bounds.maxCurrent));
-  }
+  const auto add = [&](std::string_view option, double value) {
+    given.push_back(std::string(FieldName(option, wording)).append(" ").append(PlainDigits(value)));
+  };
+  if (bounds.within) add("--within", *bounds.within);
+  if (bounds.maxPower) add("--max-power", *bounds.maxPower);
+  if (bounds.minCurrent > 0) add("--min-current", bounds.minCurrent);
+  if (!std::isinf(bounds.maxCurrent)) add("--max-current", bounds.maxCurrent);
   std::string text;
   for (const std::string& option : given) text += (text.empty() ? "" : ", ") + option;
   return text;
@@ -374,7 +375,7 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
   const networks::DividerOptions& bounds = request.search;
-  if (const std::string given = BoundsGiven(request.bounds); !given.empty()) {
+  if (const std::string given = BoundsGiven(request.bounds, request.wording); !given.empty()) {
     return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
            PlainDigits(bounds.vout) + " meets " + given;
   }
@@ -395,13 +396,13 @@ std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& req
 namespace {
 
 // The note of a regulator or an amplifier: what keeps every row out, or the closest design.
-std::string NoDesignRowNote(const Design& design, const LoadedStock& stock, std::string_view what,
-                            const std::string& legs,
+std::string NoDesignRowNote(const Design& design, Wording wording, const LoadedStock& stock,
+                            std::string_view what, const std::string& legs,
                             const std::function<std::string(const networks::TwoLegRow&)>& spell) {
   const networks::TwoLegOptions& options = design.options;
   const std::string within =
       " within " + PlainDigits(options.tolerance) + " % of " + PlainDigits(options.target);
-  if (const std::string given = BoundsGiven(design.bounds); !given.empty()) {
+  if (const std::string given = BoundsGiven(design.bounds, wording); !given.empty()) {
     return "No " + std::string(what) + within + " meets " + given;
   }
   const std::optional<networks::TwoLegRow> closest = Closest(design, stock);
@@ -417,15 +418,15 @@ std::string NoDesignRowNote(const Design& design, const LoadedStock& stock, std:
 }  // namespace
 
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
-  return NoDesignRowNote(RegulatorDesign(request), stock, "design", "Rtop + Rbottom",
-                         [&](const networks::TwoLegRow& found) {
+  return NoDesignRowNote(RegulatorDesign(request), request.wording, stock, "design",
+                         "Rtop + Rbottom", [&](const networks::TwoLegRow& found) {
                            const DesignRow row = MakeRegulatorRow(1, found, stock, request);
                            return "Rtop = " + row.first + ", Rbottom = " + row.second;
                          });
 }
 
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
-  return NoDesignRowNote(GainDesign(request), stock, "design", "Rf and the total",
+  return NoDesignRowNote(GainDesign(request), request.wording, stock, "design", "Rf and the total",
                          [&](const networks::TwoLegRow& found) {
                            const DesignRow row = MakeGainRow(1, found, stock, request);
                            return "Rf = " + row.first +

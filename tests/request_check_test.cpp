@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "number_text.h"
+#include "rows.h"
+#include "stock_load.h"
 
 namespace vantrel::finder {
 namespace {
@@ -511,6 +513,27 @@ TEST(RequestCheckTest, QuotedCutsLongTextOnACharacterBoundary) {
   EXPECT_EQ(Quoted(std::string(40, 'x')), "\"" + std::string(40, 'x') + "\"");
   EXPECT_EQ(Quoted(std::string(39, 'x') + "\xc3\xa9"),
             "\"" + std::string(39, 'x') + "...\" (41 characters)");
+}
+
+// When no row meets the bounds, the note names them as the request's reader knows them.
+TEST(RequestCheckTest, NoRowNoteNamesTheBoundsInTheRequestsWords) {
+  LoadedStock stock;
+  stock.opened = true;
+  const double values[] = {1000, 3300};
+  stock.stock = networks::MakeStock(values, {});
+  stock.names = {"1000", "3300"};
+  RegulatorInput input;
+  input.vout = "3.3";
+  input.vref = "0.8";
+  input.within = "1";
+  input.maxPower = "1e-9";
+  for (const auto& [wording, note] :
+       {std::pair{Wording::kCommandLine, "meets --within 1, --max-power 0.000000001"},
+        std::pair{Wording::kWindow, "meets Within 1, Max power 0.000000001"}}) {
+    const auto request = std::get<RegulatorRequest>(CheckRegulator(input, wording));
+    EXPECT_NE(NoRegulatorRowNote(stock, request).find(note), std::string::npos)
+        << NoRegulatorRowNote(stock, request);
+  }
 }
 
 }  // namespace
