@@ -203,13 +203,16 @@ Spread SpreadOf(const Speaker& say, std::string_view field, const std::string& t
 }
 
 // The totals' bounds, the lower not above the upper.
-void Totals(const Speaker& say, const std::optional<std::string>& minText,
-            const std::optional<std::string>& maxText, double& minTotal, double& maxTotal) {
-  if (minText) minTotal = Resistance(say, "--min-total", *minText);
-  if (maxText) maxTotal = Resistance(say, "--max-total", *maxText);
-  if (minText && maxText && minTotal > maxTotal) {
-    say.Refuse("--min-total", say.Named("--min-total", *minText) + " is above " +
-                                  say.Named("--max-total", *maxText));
+// Two bounds read by read, each when given, the lower not above the upper.
+using Reader = double (*)(const Speaker&, std::string_view, const std::string&);
+void Range(const Speaker& say, Reader read, std::string_view minField, std::string_view maxField,
+           const std::optional<std::string>& minText, const std::optional<std::string>& maxText,
+           double& low, double& high) {
+  if (minText) low = read(say, minField, *minText);
+  if (maxText) high = read(say, maxField, *maxText);
+  if (minText && maxText && low > high) {
+    say.Refuse(minField,
+               say.Named(minField, *minText) + " is above " + say.Named(maxField, *maxText));
   }
 }
 
@@ -295,12 +298,8 @@ void Band(const Speaker& say, const std::optional<std::string>& within, bool tol
 
 // The bounds on the divider's current and on any part's power.
 void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
-  if (input.minCurrent) bounds.minCurrent = Current(say, "--min-current", *input.minCurrent);
-  if (input.maxCurrent) bounds.maxCurrent = Current(say, "--max-current", *input.maxCurrent);
-  if (input.minCurrent && input.maxCurrent && bounds.minCurrent > bounds.maxCurrent) {
-    say.Refuse("--min-current", say.Named("--min-current", *input.minCurrent) + " is above " +
-                                    say.Named("--max-current", *input.maxCurrent));
-  }
+  Range(say, Current, "--min-current", "--max-current", input.minCurrent, input.maxCurrent,
+        bounds.minCurrent, bounds.maxCurrent);
   if (input.maxPower) {
     bounds.maxPower = NonNegative(say, "--max-power", *input.maxPower, "a power in watts");
   }
@@ -316,7 +315,8 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   if (input.parts) search.legParts = static_cast<int>(Count(say, "--parts", *input.parts, 2));
   if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
   request.limit = Limit(say, input.top, input.all);
-  Totals(say, input.minTotal, input.maxTotal, search.minTotal, search.maxTotal);
+  Range(say, Resistance, "--min-total", "--max-total", input.minTotal, input.maxTotal,
+        search.minTotal, search.maxTotal);
   if (own) own();
   request.excluded = Excluded(say, input.exclude);
   search.distinct = input.distinct;
@@ -441,12 +441,8 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
                           (say.Window() ? "Inverting" : "--inverting") + " for an inverting one)");
     }
     ReadLegs(say, input, request, [&] {
-      if (input.rfMin) search.minA = Resistance(say, "--rf-min", *input.rfMin);
-      if (input.rfMax) search.maxA = Resistance(say, "--rf-max", *input.rfMax);
-      if (input.rfMin && input.rfMax && search.minA > search.maxA) {
-        say.Refuse("--rf-min", say.Named("--rf-min", *input.rfMin) + " is above " +
-                                   say.Named("--rf-max", *input.rfMax));
-      }
+      Range(say, Resistance, "--rf-min", "--rf-max", input.rfMin, input.rfMax, search.minA,
+            search.maxA);
     });
     return request;
   });
@@ -472,12 +468,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     if (input.cParts) search.cParts = static_cast<int>(Count(say, "--c-parts", *input.cParts, 2));
     if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
     request.limit = Limit(say, input.top, input.all);
-    if (input.minR) search.minR = Resistance(say, "--min-r", *input.minR);
-    if (input.maxR) search.maxR = Resistance(say, "--max-r", *input.maxR);
-    if (input.minR && input.maxR && search.minR > search.maxR) {
-      say.Refuse("--min-r", say.Named("--min-r", *input.minR) + " is above " +
-                                say.Named("--max-r", *input.maxR));
-    }
+    Range(say, Resistance, "--min-r", "--max-r", input.minR, input.maxR, search.minR, search.maxR);
     request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
