@@ -66,6 +66,14 @@ QByteArray Library() {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Shows the window at its Library tab, the last, and gives that tab's page.
+QWidget& ShownLibraryTab(vantrel::CNetworksDlg& window) {
+  window.show();
+  auto* tabs = window.findChild<QTabWidget*>();
+  tabs->setCurrentIndex(tabs->count() - 1);
+  return *tabs->currentWidget();
+}
+
 }  // namespace
 
 // The Library tab on real files in a scratch folder, against the real command line.
@@ -105,11 +113,7 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
   vantrel::PosixFileService files;
   vantrel::Services services{messages, files};
   vantrel::CNetworksDlg window(services);
-  window.show();
-  auto* tabs = window.findChild<QTabWidget*>();
-  // The Library tab, the last.
-  tabs->setCurrentIndex(tabs->count() - 1);
-  QWidget& page = *tabs->currentWidget();
+  QWidget& page = ShownLibraryTab(window);
   QVERIFY(Control<QLabel>(page, "summary")->text().contains("is not exist"));
 
   AddSeries(page, "E24", "10", "1M");
@@ -136,11 +140,7 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   vantrel::PosixFileService files;
   vantrel::Services services{messages, files};
   vantrel::CNetworksDlg window(services);
-  window.show();
-  auto* tabs = window.findChild<QTabWidget*>();
-  // The Library tab, the last.
-  tabs->setCurrentIndex(tabs->count() - 1);
-  QWidget& page = *tabs->currentWidget();
+  QWidget& page = ShownLibraryTab(window);
   auto* series = Control<QComboBox>(page, "--series");
   QCOMPARE(QAccessible::queryAccessibleInterface(series)->text(QAccessible::Name),
            QString("Series"));

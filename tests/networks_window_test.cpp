@@ -105,6 +105,13 @@ class NetworksWindowTest : public QObject {
 
  private:
   // The Networks tab.
+  // The window over the shared searches on a small library; whether it became active.
+  bool OpenOnRealSearches() {
+    m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+    m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+    m_window->show();
+    return QTest::qWaitForWindowActive(m_window.get());
+  }
   QWidget& Page() { return *m_window->findChild<QTabWidget*>()->widget(0); }
   template <typename T>
   T* Field(const char* name) {
@@ -314,10 +321,7 @@ void NetworksWindowTest::StoppedJobListsNothing() {
 // Over the shared searches, in every search tab: a field that is refused is named under it by
 // its label, not by the command line's option, and the rows the list had are gone.
 void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
-  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
-  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
-  m_window->show();
-  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  QVERIFY(OpenOnRealSearches());
   auto* tabs = m_window->findChild<QTabWidget*>();
   const struct {
     const char* list;
@@ -363,10 +367,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
 // top; the picture is to put each where the row's cells do, as the search had the circuit.
 void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
-  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
-  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
-  m_window->show();
-  QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  QVERIFY(OpenOnRealSearches());
   auto* tabs = m_window->findChild<QTabWidget*>();
   const struct {
     int tab;
