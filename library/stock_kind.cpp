@@ -9,7 +9,11 @@
 #include "number_text.h"
 
 namespace vantrel {
+
 namespace {
+
+// The longest number a refusal writes out in its hint.
+constexpr std::size_t kLongestHintedNumber = 20;
 
 constexpr std::string_view kMicroSign = "\xc2\xb5";  // U+00B5
 constexpr std::string_view kGreekMu = "\xce\xbc";    // U+03BC
@@ -103,13 +107,22 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
     return read;
   }
   if (!read.marked && !number.hasExponent) {
-    const std::string bare(trimmed.substr(0, number.end));
-    read.refusal = std::string("a bare number without a unit; write ")
-                       .append(bare)
-                       .append(kind.bareHint.substr(0, 1))
-                       .append(" or ")
-                       .append(bare)
-                       .append(kind.bareHint.substr(1, 1));
+    // The number is written out in the hint only while short: a pasted run of digits is not
+    // echoed, twice, in a message.
+    const std::string_view bare = trimmed.substr(0, number.end);
+    // The two prefixes suggested, smaller first.
+    const std::string_view lower = kind.bareHint.substr(0, 1);
+    const std::string_view upper = kind.bareHint.substr(1, 1);
+    read.refusal = "a bare number without a unit; write ";
+    if (bare.size() <= kLongestHintedNumber) {
+      read.refusal.append(bare).append(lower).append(" or ").append(bare).append(upper);
+    } else {
+      read.refusal.append("it with ")
+          .append(lower)
+          .append(" or ")
+          .append(upper)
+          .append(" after it");
+    }
     return read;
   }
   const int held = power - kind.heldPower;

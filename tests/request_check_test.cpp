@@ -34,6 +34,10 @@ std::vector<std::string> TypedTexts() {
                                     "1",
                                     "4k7",
                                     "4K7",
+                                    "4n7",
+                                    "100pF",
+                                    "2.2\u00b5F",
+                                    "10uH",
                                     "2R2",
                                     "1M",
                                     "1G",
@@ -292,10 +296,16 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
   };
   for (const Wording wording : {Wording::kCommandLine, Wording::kWindow}) {
     for (const std::string& text : TypedTexts()) {
-      for (const auto& [field, set] : FindFields()) {
-        FindInput input = SomeFind();
-        set(input, text);
-        expect(CheckFind(input, wording), field, ValidFind, text, wording);
+      // Each stock reads TARGET and --exclude in its own notation.
+      for (const auto& [kind, target] :
+           {std::pair{&kResistors, "4k7"}, {&kCapacitors, "4n7"}, {&kInductors, "10u"}}) {
+        for (const auto& [field, set] : FindFields()) {
+          FindInput input = SomeFind();
+          input.kind = kind;
+          input.target = target;
+          set(input, text);
+          expect(CheckFind(input, wording), field, ValidFind, text, wording);
+        }
       }
       for (const auto& [field, set] : DividerFields()) {
         DividerInput input = SomeDivider();
