@@ -76,10 +76,10 @@ CommandSpec RcCommandSpec() {
 int RunRc(const ParsedArgs& args, CliContext& context) {
   const finder::RcRequest request = Require(finder::CheckRc(RcInputOf(args)));
   std::optional<finder::LoadedStock> resistors =
-      LoadStock(context.services, {}, "RC pairs", context.err);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err);
   if (!resistors) return kExitFailure;
   std::optional<finder::LoadedStock> capacitors =
-      LoadStock(context.services, {}, "RC pairs", context.err, kCapacitors);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors);
   if (!capacitors) return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);

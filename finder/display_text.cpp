@@ -97,4 +97,17 @@ std::vector<std::string> ShownCells(const DesignRow& row, int digits, const Gain
   return Restated(GainTextCells(row, digits, request), GainColumns(request), row);
 }
 
+std::vector<std::string> ShownCells(const RcRow& row, int digits, const RcRequest& request) {
+  std::vector<std::string> cells = RcTextCells(row, digits, request);
+  const std::vector<Column> columns = RcColumns(request);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].name == "error") cells[i] = ShownPercent(row.error);
+    // Beside a corner, "tau" is the extra column; a time constant is the key, left as it is.
+    if (columns[i].name == "tau" && request.search.quantity == networks::RcQuantity::kCorner) {
+      cells[i] = ShownQuantity(row.tau, 4, "s");
+    }
+  }
+  return cells;
+}
+
 }  // namespace vantrel::finder

@@ -38,5 +38,7 @@ std::vector<std::string> ShownCells(const DividerRow& row, int digits,
 std::vector<std::string> ShownCells(const DesignRow& row, int digits,
                                     const RegulatorRequest& request);
 std::vector<std::string> ShownCells(const DesignRow& row, int digits, const GainRequest& request);
+// An RC pair's, with the time constant beside a corner in seconds with its prefix ("159 µs").
+std::vector<std::string> ShownCells(const RcRow& row, int digits, const RcRequest& request);
 
 }  // namespace vantrel::finder

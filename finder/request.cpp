@@ -452,15 +452,22 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
   const Speaker say(wording);
   return Check<RcRequest>([&] {
     RcRequest request;
+    request.wording = wording;
     networks::RcOptions& search = request.search;
-    if (input.tau && input.corner) say.Refuse("--tau", "--tau and --corner cannot be combined");
+    // Each value is read before the two are refused together, so a bad one is named first.
     if (input.tau) {
       search.target = RcTarget(say, "--tau", *input.tau, "s", "a time constant in seconds", "1m");
-    } else if (input.corner) {
+    }
+    if (input.corner) {
       search.quantity = networks::RcQuantity::kCorner;
       search.target =
           RcTarget(say, "--corner", *input.corner, "Hz", "a corner frequency in hertz", "1k");
-    } else {
+    }
+    if (input.tau && input.corner) {
+      say.Refuse("--tau",
+                 say.Name("--tau") + " and " + say.Name("--corner") + " cannot be combined");
+    }
+    if (!input.tau && !input.corner) {
       say.Refuse("--tau", say.Name("--tau") + " or " + say.Name("--corner") +
                               " is needed: the time constant or the corner frequency");
     }

@@ -194,6 +194,7 @@ struct RcRequest {
   networks::RcOptions search;  // quantity, target, legs, tolerance, bounds on R
   std::uint64_t limit = 20;
   RcBounds bounds;
+  Wording wording = Wording::kCommandLine;  // of the note when no row is found
 };
 
 // The texts of a series as typed.

@@ -521,7 +521,9 @@ std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   const std::string within = " within " + PlainDigits(search.tolerance) + " % of the " + what +
                              " " + PlainDigits(search.target);
   if (request.bounds.within) {
-    return "No RC pair" + within + " meets --within " + PlainDigits(*request.bounds.within);
+    return "No RC pair" + within + " meets " +
+           std::string(FieldName("--within", request.wording)).append(" ") +
+           PlainDigits(*request.bounds.within);
   }
   networks::RcOptions anyError = search;
   anyError.tolerance = std::numeric_limits<double>::infinity();

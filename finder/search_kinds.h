@@ -156,9 +156,14 @@ struct RcKind {
   using Request = RcRequest;
   using Found = networks::RcRow;
   using Row = RcRow;
+  static constexpr char kWhat[] = "RC pairs";
 
   static std::vector<Column> Columns(const Request& request) { return RcColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
+  // R on the resistor stock, then C on the capacitor stock.
+  static std::vector<networks::Network> Legs(const Found& found, const Request&) {
+    return {found.r, found.c};
+  }
   static Row MakeRow(std::uint64_t rank, const Found& found, const RcStocks& stocks,
                      const Request& request) {
     return MakeRcRow(rank, found, stocks, request);

@@ -28,7 +28,8 @@ struct StockKind {
   bool swapFold;                 // parallel ones add and series ones fold (capacitors)
   std::string_view defaultFrom;  // a series' range unless told otherwise, in the notation
   std::string_view defaultTo;
-  std::string_view starter;  // the command that makes a missing stock
+  std::string_view starterSeries;  // the series that command writes
+  std::string_view starter;        // the command that makes a missing stock
 };
 
 inline constexpr StockKind kResistors{PartKind::kResistor,
@@ -43,6 +44,7 @@ inline constexpr StockKind kResistors{PartKind::kResistor,
                                       false,
                                       "10",
                                       "1M",
+                                      "E24",
                                       "vantrel-cli series E24 --write"};
 inline constexpr StockKind kCapacitors{PartKind::kCapacitor,
                                        "CapacitorLibrary.txt",
@@ -56,6 +58,7 @@ inline constexpr StockKind kCapacitors{PartKind::kCapacitor,
                                        true,
                                        "10p",
                                        "1000u",
+                                       "E6",
                                        "vantrel-cli series E6 --capacitors --write"};
 inline constexpr StockKind kInductors{PartKind::kInductor,
                                       "InductorLibrary.txt",
@@ -69,6 +72,7 @@ inline constexpr StockKind kInductors{PartKind::kInductor,
                                       false,
                                       "1u",
                                       "100m",
+                                      "E6",
                                       "vantrel-cli series E6 --inductors --write"};
 
 inline constexpr std::array<const StockKind*, 3> kStockKinds = {&kResistors, &kCapacitors,

@@ -32,6 +32,8 @@ inline constexpr char kDividerTabText[] = "&Divider";
 // Each mnemonic is a letter no field label of any tab takes, since the tab bar is always shown.
 inline constexpr char kRegulatorTabText[] = "Reg&ulator";
 inline constexpr char kAmplifierTabText[] = "Amplif&ier";
+// R and C are field letters of other tabs, and no other letter is in the name.
+inline constexpr char kRcTabText[] = "RC";
 inline constexpr char kLibraryTabText[] = "&Library";
 inline constexpr char kFindText[] = "&Find";
 inline constexpr char kRefreshText[] = "&Refresh";
@@ -68,6 +70,17 @@ inline constexpr char kCircuitLabel[] = "&Circuit";
 inline constexpr const char* kCircuitChoices[] = {"Non-inverting", "Inverting"};
 inline constexpr char kRfMinLabel[] = "Rf min";
 inline constexpr char kRfMaxLabel[] = "Rf ma&x";
+inline constexpr char kStockLabel[] = "Stoc&k";
+// In the order of kStockKinds.
+inline constexpr const char* kStockChoices[] = {"Resistors", "Capacitors", "Inductors"};
+inline constexpr char kCornerLabel[] = "Cor&ner (Hz)";
+inline constexpr char kTauLabel[] = "T&au (s)";
+inline constexpr char kRPartsLabel[] = "R &parts";
+inline constexpr char kCPartsLabel[] = "C pa&rts";
+inline constexpr char kRToleranceLabel[] = "R t&olerance (%)";
+inline constexpr char kCToleranceLabel[] = "C toleran&ce (%)";
+inline constexpr char kMinRLabel[] = "&Min R";
+inline constexpr char kMaxRLabel[] = "Ma&x R";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.
@@ -75,17 +88,19 @@ inline constexpr char kNetworksListName[] = "Networks";
 inline constexpr char kDividersListName[] = "Dividers";
 inline constexpr char kRegulatorsListName[] = "Regulators";
 inline constexpr char kAmplifiersListName[] = "Amplifiers";
+inline constexpr char kRcListName[] = "RC pairs";
 inline constexpr char kFindingsListName[] = "Library findings";
 inline constexpr const char* kFindingColumnTitles[] = {"Line", "Text", "Rewrite"};
 inline constexpr char kNormalisedText[] = "%1 rewritten: %2 values";
 inline constexpr char kAnySeriesText[] = "Any E3\u2013E192";
 inline constexpr char kNoLibraryHint[] = "Add E-series... makes one from a standard series.";
+// The stock's series, from and to, as the command line's starter command writes them.
+inline constexpr char kCreateStockText[] = "Cre&ate from %1, %2 to %3";
+inline constexpr char kMissingStockHint[] = "The Library tab makes one from a standard series.";
 inline constexpr char kAddSeriesCaption[] = "Add E-series";
 inline constexpr char kSeriesLabel[] = "&Series";
 inline constexpr char kFromLabel[] = "&From";
 inline constexpr char kToLabel[] = "&To";
-inline constexpr char kDefaultSeriesFrom[] = "10";
-inline constexpr char kDefaultSeriesTo[] = "1M";
 inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";

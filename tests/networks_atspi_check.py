@@ -8,8 +8,9 @@ random inputs, types them into the fields through their accessible interfaces, p
 and compares the cells read through the list's table interface with the command line's: text
 cells as its text table has them, numbers as its tsv has them, rounded as shown; and the rows
 copied with Ctrl+C with its tsv. The window's frame is to lie on the screen, and the first row's
-network within the list as shown. The Divider, Regulator and Amplifier tabs are compared with
-divider, regulator and gain once each. Last, the Library tab lists check's findings.
+network within the list as shown. The Networks tab is compared once more on a capacitor stock,
+and the Divider, Regulator, Amplifier and RC tabs with divider, regulator, gain and rc once each.
+Last, the Library tab lists check's findings.
 """
 
 import os
@@ -67,17 +68,17 @@ PREFIXES = {"f": -15, "p": -12, "n": -9, "u": -6, "\u00b5": -6, "m": -3, "k": 3,
 
 def read_shown(text):
     """The number a shown cell stands for and half its last digit: "4.70k" is 4700 +- 5,
-    "362 \u00b5A" 362e-6 +- 0.5e-6, "< 0.001" 0 +- 0.0005."""
+    "362 \u00b5A" 362e-6 +- 0.5e-6, "159.2 \u00b5s" 159.2e-6 +- 0.05e-6, "< 0.001" 0 +- 0.0005."""
     if text == "< 0.001":
         return 0.0, 0.0005
-    match = re.fullmatch(r"([-+]?[0-9.]+(?:e[-+][0-9]+)?) ?([fpnu\u00b5mkMGT]?)[A-Z]?", text)
+    match = re.fullmatch(r"([-+]?[0-9.]+(?:e[-+][0-9]+)?) ?([fpnu\u00b5mkMGT]?)(?:[A-Z]|s)?", text)
     mantissa, prefix = match.groups()
     power = PREFIXES.get(prefix, 0)
     decimals = len(mantissa.split(".")[1].split("e")[0]) if "." in mantissa else 0
     return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
 
 
-NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power"}
+NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "tau"}
 
 
 def same_cells(shown, text_rows, tsv_rows, names):
@@ -167,6 +168,15 @@ def random_library(rng):
     return values
 
 
+def random_capacitors(rng):
+    """A capacitor stock in nF, written as 4.7n, 100n and so on."""
+    values = sorted({rng.choice([1, 1.5, 2.2, 3.3, 4.7, 6.8]) * 10 ** rng.randint(-2, 3)
+                     for _ in range(rng.randint(3, 20))})
+    with open(f"{sys.argv[2]}/CapacitorLibrary.txt", "w") as library:
+        library.write("".join(f"{v:g}n\r\n" for v in values))
+    return values
+
+
 def compare(root, list_name, args, window_id):
     output = cli(*args)
     if output.startswith("No "):
@@ -188,7 +198,7 @@ def compare(root, list_name, args, window_id):
     # The last text column, which takes the width left: find's network, divider's R2,
     # regulator's Rbottom, gain's Rg or Rin.
     wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2", "top",
-                                                             "bottom", "rf", "rg", "rin"))
+                                                             "bottom", "rf", "rg", "rin", "c"))
     check(network_shown_whole(root, list_name, wide, expected[0][wide]),
           f"{list_name}: the first row's {names[wide]} reads whole")
     # A row selected through the table interface is selected.
@@ -222,6 +232,17 @@ for round_ in range(3):
     press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
     compare(window, "Networks", ["find", target, "--tolerance", tolerance, "--parts", str(parts)],
             window_id)
+
+choose(window, "Stock", 1, window_id)
+capacitors = random_capacitors(rng)
+target = f"{rng.choice(capacitors) * rng.uniform(0.5, 3):.3g}n"
+parts = rng.randint(1, 3)
+type_into(window, "Target", target)
+type_into(window, "Tolerance (%)", "5")
+one(window, pyatspi.ROLE_SPIN_BUTTON, "Parts").queryValue().currentValue = parts
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Networks", ["find", target, "--capacitors", "--tolerance", "5", "--parts",
+                             str(parts)], window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Divider"))
 one(window, pyatspi.ROLE_COMBO_BOX, "Legs")
@@ -265,6 +286,24 @@ press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Amplifiers", ["gain", gain, "--tolerance", "5",
                                *(["--inverting"] if inverting else []),
                                *(["--part-tolerance", part_tolerance] if part_tolerance else [])],
+        window_id)
+
+press(one(window, pyatspi.ROLE_PAGE_TAB, "RC"))
+# A corner near a pair of the stocks' values, so that there are rows to compare.
+r = rng.choice(random_library(rng))
+c = rng.choice(random_capacitors(rng))
+corner = f"{1 / (2 * 3.141592653589793 * r * c * 1e-9) * rng.uniform(0.97, 1.03):.3g}"
+r_parts = rng.randint(1, 2)
+banded = rng.random() < 0.5
+type_into(window, "Corner (Hz)", corner)
+choose(window, "R parts", r_parts - 1, window_id)
+type_into(window, "Tolerance (%)", "5")
+type_into(window, "R tolerance (%)", "1" if banded else "")
+type_into(window, "C tolerance (%)", "5" if banded else "")
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "RC pairs", ["rc", "--corner", corner, "--tolerance", "5", "--r-parts",
+                             str(r_parts),
+                             *(["--r-tolerance", "1", "--c-tolerance", "5"] if banded else [])],
         window_id)
 
 with open(f"{sys.argv[2]}/ResistorLibrary.txt", "a") as library:

@@ -19,6 +19,7 @@
 #include "posix_files.h"
 #include "resource_strings.h"
 #include "scratch_dir.h"
+#include "series_dlg.h"
 #include "window_probe.h"
 
 using vantrel::testing::Control;
@@ -26,16 +27,30 @@ using vantrel::testing::ScratchDir;
 
 namespace {
 
-// The library vantrel-cli leaves in dir after running args there.
-QByteArray CliLibrary(const QString& dir, const QStringList& args) {
+// The library (file) vantrel-cli leaves in dir after running args there.
+QByteArray CliLibrary(const QString& dir, const QStringList& args,
+                      const QString& file = "ResistorLibrary.txt") {
   QProcess cli;
   cli.setWorkingDirectory(dir);
   cli.start(VANTREL_CLI, args);
   if (!cli.waitForFinished(-1) || cli.exitCode() != 0) qFatal("vantrel-cli failed");
-  QFile file(dir + "/ResistorLibrary.txt");
-  if (!file.open(QIODevice::ReadOnly)) qFatal("vantrel-cli wrote no library");
-  return file.readAll();
+  QFile library(dir + "/" + file);
+  if (!library.open(QIODevice::ReadOnly)) qFatal("vantrel-cli wrote no library");
+  return library.readAll();
 }
+
+QByteArray Library(const QString& file = "ResistorLibrary.txt") {
+  QFile library(file);
+  return library.open(QIODevice::ReadOnly) ? library.readAll() : QByteArray();
+}
+
+QPushButton* Button(QWidget& page, const char* text) {
+  for (auto* button : page.findChildren<QPushButton*>()) {
+    if (button->text() == text) return button;
+  }
+  qFatal("no such button");
+}
+
 
 // The finding lines vantrel-cli check prints in dir with args.
 QStringList CliFindings(const QString& dir, const QStringList& args) {
@@ -61,11 +76,6 @@ QStringList WindowFindings(QWidget& page) {
   return findings;
 }
 
-QByteArray Library() {
-  QFile file("ResistorLibrary.txt");
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Shows the window at its Library tab, the last, and gives that tab's page.
 QWidget& ShownLibraryTab(vantrel::CNetworksDlg& window) {
   window.show();
@@ -85,6 +95,7 @@ class NetworksLibraryTest : public QObject {
   void initTestCase() { vantrel::InstallLabelledComboBoxAccessibility(); }
   void AddSeriesStartsALibraryAndMergesIntoIt();
   void SeriesChoiceFindsWhatCheckFinds();
+  void EachStockStartsAsItsStarterCommandStartsIt();
 
  private:
   // Clicks Add E-series and fills its dialog.
@@ -97,9 +108,7 @@ class NetworksLibraryTest : public QObject {
       Control<QLineEdit>(*dialog, "--to")->setText(to);
       dialog->accept();
     });
-    for (auto* button : page.findChildren<QPushButton*>()) {
-      if (button->text() == vantrel::kAddSeriesText) button->click();
-    }
+    Button(page, vantrel::kAddSeriesText)->click();
   }
 };
 
@@ -156,9 +165,7 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
 
   // Text without a value is no library to rewrite: Normalise is refused as normalise is.
   work.Write("ResistorLibrary.txt", "parts to order\n");
-  for (auto* button : page.findChildren<QPushButton*>()) {
-    if (button->text() == vantrel::kNormaliseText) button->click();
-  }
+  Button(page, vantrel::kNormaliseText)->click();
   QCOMPARE(messages.Texts(), std::vector<std::string>{vantrel::kLibraryNoValueMessage});
   QCOMPARE(Library(), QByteArray("parts to order\n"));
 
@@ -168,6 +175,41 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   QVERIFY(Control<QLabel>(page, "summary")
               ->text()
               .contains("ResistorLibrary.txt is a folder; the library must be a regular file"));
+}
+
+// A missing capacitor or inductor stock is made in one click, as the command its message names
+// makes it; the tab then upkeeps that stock's file, and no other.
+void NetworksLibraryTest::EachStockStartsAsItsStarterCommandStartsIt() {
+  const ScratchDir work;
+  const ScratchDir cliDir;
+  std::filesystem::current_path(work.Path(""));
+  vantrel::testing::FakeMessageService messages;
+  vantrel::PosixFileService files;
+  vantrel::Services services{messages, files};
+  vantrel::CNetworksDlg window(services);
+  QWidget& page = ShownLibraryTab(window);
+  const QString cli = QString::fromStdString(cliDir.Path(""));
+  auto* create = Control<QPushButton>(page, "create");
+  for (const vantrel::StockKind* kind : {&vantrel::kCapacitors, &vantrel::kInductors}) {
+    const QString file = vantrel::QStringOf(kind->fileName);
+    auto* stock = Control<QComboBox>(page, "stock");
+    stock->setCurrentIndex(stock->findText(vantrel::QStringOf(kind->plural), Qt::MatchFixedString));
+    QVERIFY(Control<QLabel>(page, "summary")->text().contains(file + "\" is not exist"));
+    QVERIFY(create->isVisible());
+    create->click();
+    QStringList starter = vantrel::QStringOf(kind->starter).split(' ');
+    starter.removeFirst();
+    QCOMPARE(Library(file), CliLibrary(cli, starter, file));
+    QVERIFY(Control<QLabel>(page, "status")->text().endsWith(" E6 values to " + file));
+    QVERIFY(!create->isVisible());
+
+    AddSeries(page, "E12", "1n", "2n");
+    starter << "--merge" << "--from" << "1n" << "--to" << "2n";
+    starter[1] = "E12";
+    QCOMPARE(Library(file), CliLibrary(cli, starter, file));
+  }
+  QVERIFY(!std::filesystem::exists("ResistorLibrary.txt"));
+  QVERIFY(messages.shown.empty());
 }
 
 QTEST_MAIN(NetworksLibraryTest)

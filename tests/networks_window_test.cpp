@@ -19,7 +19,9 @@
 #include "networks_dlg.h"
 #include "row_table_model.h"
 #include "schematic_view.h"
+#include "resource_strings.h"
 #include "search_runner.h"
+#include "stock_kind.h"
 #include "series_dlg.h"
 #include "window_probe.h"
 
@@ -102,12 +104,14 @@ class NetworksWindowTest : public QObject {
   void StoppedJobListsNothing();
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
+  void StockChoiceSearchesThatStock();
 
  private:
   // The Networks tab.
   // The window over the shared searches on a small library; whether it became active.
   bool OpenOnRealSearches() {
     m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n";
+    m_fakes->files.files[std::string(vantrel::kCapacitors.path)] = "1n\r\n2.2n\r\n15.9n\r\n";
     m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
     m_window->show();
     return QTest::qWaitForWindowActive(m_window.get());
@@ -203,7 +207,7 @@ void NetworksWindowTest::LabelsShowTheirWholeText() {
     CheckLabelsFit(*tabs->currentWidget());
     if (QTest::currentTestFailed()) return;
   }
-  vantrel::CSeriesDlg series(m_window->findChild<vantrel::CLibraryPage*>());
+  vantrel::CSeriesDlg series(vantrel::kCapacitors, m_window->findChild<vantrel::CLibraryPage*>());
   series.show();
   QVERIFY(QTest::qWaitForWindowExposed(&series));
   CheckLabelsFit(series);
@@ -277,10 +281,11 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
   } steps[] = {{QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1, "VIN"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "VOUT"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 3, "G"},
-               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 4, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 4, "--corner"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 5, "Refresh"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0, "TARGET"},
-               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 4, "Refresh"},
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 3, "G"}};
+               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 5, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 4, "--corner"}};
   Control<QTableView>(*m_window, "Networks")->setFocus();
   for (const auto& [key, tab, focus] : steps) {
     QTest::keySequence(QApplication::focusWidget(), key);
@@ -329,9 +334,10 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
   } searches[] = {{"Networks", {{"TARGET", "4k"}}},
                   {"Dividers", {{"VIN", "4"}, {"VOUT", "1"}}},
                   {"Regulators", {{"VOUT", "5"}, {"--vref", "1.25"}}},
-                  {"Amplifiers", {{"G", "11"}}}};
+                  {"Amplifiers", {{"G", "11"}}},
+                  {"RC pairs", {{"--corner", "1k"}}}};
   int refused = 0;
-  for (int index = 0; index < 4; ++index) {
+  for (int index = 0; index < 5; ++index) {
     const auto& [listName, fields] = searches[index];
     tabs->setCurrentIndex(index);
     QWidget& page = *tabs->widget(index);
@@ -361,7 +367,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  QCOMPARE(refused, 4 + 9 + 11 + 8);
+  QCOMPARE(refused, 4 + 9 + 11 + 8 + 8);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -413,6 +419,26 @@ void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
     QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
              description.arg(first, second));
   }
+}
+
+// Capacitors in parallel add: 1n || 2.2n is the exact 3.2n. A stock with no file is told with its
+// message and where to make one, and the rows of the other stock are gone.
+void NetworksWindowTest::StockChoiceSearchesThatStock() {
+  QVERIFY(OpenOnRealSearches());
+  Field<QComboBox>("stock")->setCurrentIndex(1);
+  Find("3.2n");
+  auto* list = Field<QTableView>("Networks");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  QCOMPARE(Column(*list, 1).front(), QString("3.20n"));
+  QCOMPARE(Column(*list, 4).front(), QString("1n || 2.2n"));
+  QVERIFY(Field<QLabel>("status")->text().contains("capacitor networks within 1 % of 3.2n"));
+
+  Field<QComboBox>("stock")->setCurrentIndex(2);
+  Find("3.2n");
+  QCOMPARE(list->model()->rowCount(), 0);
+  QCOMPARE(Field<QLabel>("status")->text(),
+           QString::fromStdString(vantrel::MissingLibraryMessage(vantrel::kInductors)) + "\n" +
+               vantrel::kMissingStockHint);
 }
 
 QTEST_MAIN(NetworksWindowTest)

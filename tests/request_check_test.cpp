@@ -544,6 +544,15 @@ TEST(RequestCheckTest, NoRowNoteNamesTheBoundsInTheRequestsWords) {
     EXPECT_NE(NoRegulatorRowNote(stock, request).find(note), std::string::npos)
         << NoRegulatorRowNote(stock, request);
   }
+  RcInput rc;
+  rc.corner = "1k";
+  rc.within = "0.001";
+  for (const auto& [wording, note] : {std::pair{Wording::kCommandLine, "meets --within 0.001"},
+                                      std::pair{Wording::kWindow, "meets Within 0.001"}}) {
+    const auto request = std::get<RcRequest>(CheckRc(rc, wording));
+    const std::string said = NoRcRowNote({stock, stock}, request);
+    EXPECT_TRUE(said.ends_with(note)) << said;
+  }
 }
 
 }  // namespace

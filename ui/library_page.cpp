@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <variant>
 
 #include "collected_messages.h"
 #include "e_series.h"
@@ -20,8 +21,25 @@
 
 namespace vantrel {
 
+void FillStockChoice(QComboBox& combo) {
+  combo.setObjectName("stock");
+  for (const char* choice : kStockChoices) combo.addItem(choice);
+}
+
 CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
     : QWidget(parent), m_services(services) {
+  auto* stockLabel = new QLabel(kStockLabel, this);
+  m_stock = new QComboBox(this);
+  stockLabel->setBuddy(m_stock);
+  FillStockChoice(*m_stock);
+  connect(m_stock, &QComboBox::currentIndexChanged, this, [this] {
+    SetStatus({});
+    Refresh();
+  });
+  auto* stock = new QHBoxLayout;
+  stock->addWidget(stockLabel);
+  stock->addWidget(m_stock);
+  stock->addStretch();
   m_path = new QLabel(this);
   m_path->setObjectName("path");
   m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -32,15 +50,22 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   auto* refresh = new QPushButton(kRefreshText, this);
   auto* normalise = new QPushButton(kNormaliseText, this);
   auto* addSeries = new QPushButton(kAddSeriesText, this);
-  for (QPushButton* button : {refresh, normalise, addSeries}) button->setAutoDefault(false);
+  m_create = new QPushButton(this);
+  m_create->setObjectName("create");
+  m_create->hide();  // until Refresh finds the stock missing
+  for (QPushButton* button : {refresh, normalise, addSeries, m_create}) {
+    button->setAutoDefault(false);
+  }
   connect(refresh, &QPushButton::clicked, this, &CLibraryPage::Refresh);
   setFocusProxy(refresh);
   connect(normalise, &QPushButton::clicked, this, &CLibraryPage::OnNormalise);
   connect(addSeries, &QPushButton::clicked, this, &CLibraryPage::OnAddSeries);
+  connect(m_create, &QPushButton::clicked, this, &CLibraryPage::OnCreate);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(refresh);
   buttons->addWidget(normalise);
   buttons->addWidget(addSeries);
+  buttons->addWidget(m_create);
   buttons->addStretch();
 
   // The same choice as check --series; its label gives the mnemonic and, to screen readers,
@@ -67,6 +92,7 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addLayout(stock);
   layout->addWidget(m_path);
   layout->addWidget(m_summary);
   layout->addLayout(buttons);
@@ -74,8 +100,14 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   layout->addWidget(m_status);
 }
 
+const StockKind& CLibraryPage::Kind() const {
+  return *kStockKinds[static_cast<std::size_t>(m_stock->currentIndex())];
+}
+
 void CLibraryPage::Refresh() {
-  m_path->setText(QDir::current().absoluteFilePath(kLibraryFileName));
+  const StockKind& kind = Kind();
+  m_path->setText(QDir::current().absoluteFilePath(QStringOf(kind.fileName)));
+  bool missing = false;
   CollectedMessages messages;
   Services reading{messages, m_services.files};
   std::optional<finder::LibraryCheck> check;
@@ -83,16 +115,22 @@ void CLibraryPage::Refresh() {
   try {
     const int chosen = m_series->currentIndex();
     check = finder::CheckLibrary(
-        reading, chosen > 0 ? &StandardSeries()[static_cast<std::size_t>(chosen - 1)] : nullptr);
+        reading, chosen > 0 ? &StandardSeries()[static_cast<std::size_t>(chosen - 1)] : nullptr,
+        kind);
     summary = check ? check->Conclusion() : messages.texts;
     if (!check) {
-      const std::string notALibrary = NotALibraryMessage(m_services.files);
-      summary.push_back(notALibrary.empty() ? kNoLibraryHint : notALibrary);
+      const std::string notALibrary = NotALibraryMessage(m_services.files, kind);
+      missing = notALibrary.empty();
+      summary.push_back(missing ? kNoLibraryHint : notALibrary);
     }
   } catch (const FileError& error) {
     summary = {FileErrorMessage(error).text};
   }
   m_summary->setText(QString::fromStdString(Lines(summary)));
+  m_create->setText(QString(kCreateStockText)
+                        .arg(QStringOf(kind.starterSeries), QStringOf(kind.defaultFrom),
+                             QStringOf(kind.defaultTo)));
+  m_create->setVisible(missing);
   ShownTable table{{kFindingColumnTitles[0], kFindingColumnTitles[1], kFindingColumnTitles[2]},
                    {},
                    {false, true, true},
@@ -111,22 +149,33 @@ void CLibraryPage::OnNormalise() {
   SetStatus({});
   RunCommand(m_services.messages, [this] {
     LibraryTable table;
-    if (RewriteLibraryFile(m_services, table)) {
-      SetStatus(QString(kNormalisedText).arg(kLibraryFileName).arg(table.count));
+    const StockKind& kind = Kind();
+    if (RewriteLibraryFile(m_services, kind, table)) {
+      SetStatus(QString(kNormalisedText).arg(QStringOf(kind.fileName)).arg(table.count));
     }
   });
   Refresh();
 }
 
 void CLibraryPage::OnAddSeries() {
-  CSeriesDlg dialog(this);
+  CSeriesDlg dialog(Kind(), this);
   if (dialog.exec() != QDialog::Accepted) return;
+  Write(dialog.Request(), dialog.Library());
+}
+
+void CLibraryPage::OnCreate() {
+  const StockKind& kind = Kind();
+  const auto request = std::get<finder::SeriesRequest>(
+      finder::CheckSeries({std::string(kind.starterSeries), std::nullopt, std::nullopt, &kind}));
+  Write(request, finder::MakeSeriesLibrary(request));
+}
+
+void CLibraryPage::Write(const finder::SeriesRequest& request,
+                         const finder::SeriesLibrary& library) {
   SetStatus({});
   RunCommand(m_services.messages, [&] {
-    const finder::SeriesWriteResult written =
-        finder::WriteSeriesLibrary(m_services, dialog.Library(), true);
-    SetStatus(QString::fromStdString(
-        finder::SeriesWrittenNote(dialog.Request(), dialog.Library(), written)));
+    const finder::SeriesWriteResult written = finder::WriteSeriesLibrary(m_services, library, true);
+    SetStatus(QString::fromStdString(finder::SeriesWrittenNote(request, library, written)));
   });
   Refresh();
 }

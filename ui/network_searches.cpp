@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <variant>
 
 #include "collected_messages.h"
 #include "display_text.h"
 #include "number_text.h"
+#include "rc_search.h"
+#include "resource_strings.h"
 #include "rows.h"
 #include "schematic_view.h"
 #include "search_kinds.h"
@@ -30,8 +33,14 @@ ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
 
 // What a search looks for, for the status line: "networks within 1 % of 4700".
 std::string Subject(const finder::FindRequest& request) {
-  return std::string(finder::FindKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
-         " % of " + PlainDigits(request.search.target);
+  const StockKind& kind = *request.kind;
+  std::string what = kind.part == PartKind::kResistor ? "" : std::string(kind.name).append(" ");
+  return what.append(finder::FindKind::kWhat)
+      .append(" within ")
+      .append(PlainDigits(request.search.tolerance))
+      .append(" % of ")
+      .append(kind.part == PartKind::kResistor ? PlainDigits(request.search.target)
+                                               : finder::KindText(kind, request.search.target));
 }
 
 std::string Subject(const finder::DividerRequest& request) {
@@ -52,12 +61,24 @@ std::string Subject(const finder::GainRequest& request) {
          " % of a gain of " + PlainDigits(request.search.target);
 }
 
+std::string Subject(const finder::RcRequest& request) {
+  const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
+  return std::string(finder::RcKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
+         " % of " + (corner ? "the corner " : "the time constant ") +
+         PlainDigits(request.search.target) + (corner ? " Hz" : " s");
+}
+
 // How a search's rows are drawn, with the request's choices of circuit.
 using Drawing = decltype(SearchOutcome::draw);
 
-Drawing DrawingOf(const finder::FindRequest&) {
-  return [](SchematicView& view, const std::vector<networks::Network>& row,
-            std::span<const std::string> names) { view.SetNetwork(row[0], names); };
+Drawing DrawingOf(const finder::FindRequest& request) {
+  const schematic::PartSymbol symbol = request.kind->part == PartKind::kCapacitor
+                                           ? schematic::PartSymbol::kCapacitor
+                                       : request.kind->part == PartKind::kInductor
+                                           ? schematic::PartSymbol::kInductor
+                                           : schematic::PartSymbol::kResistor;
+  return [symbol](SchematicView& view, const std::vector<networks::Network>& row,
+                  std::span<const std::string> names) { view.SetNetwork(row[0], names, symbol); };
 }
 
 Drawing DrawingOf(const finder::DividerRequest&) {
@@ -79,15 +100,48 @@ Drawing DrawingOf(const finder::GainRequest& request) {
   };
 }
 
+// The RC picture's label: the corner the pair gives, or its time constant.
+std::string RcCaption(double tau, bool corner) {
+  return corner ? "fc = " + finder::ShownQuantity(1 / (networks::kTwoPi * tau), 3, "Hz")
+                : "\u03c4 = " + finder::ShownQuantity(tau, 3, "s");
+}
+
+template <class Request>
+void SetDrawing(SearchOutcome& outcome, const Request& request,
+                const std::shared_ptr<const finder::LoadedStock>& stock) {
+  outcome.stock = stock;
+  outcome.draw = DrawingOf(request);
+}
+
+// The capacitors' names are kept by the drawing, beside the resistors' that the outcome holds.
+void SetDrawing(SearchOutcome& outcome, const finder::RcRequest& request,
+                const std::shared_ptr<const finder::RcStocks>& stocks) {
+  outcome.stock = std::shared_ptr<const finder::LoadedStock>(stocks, &stocks->resistors);
+  outcome.draw = [stocks, corner = request.search.quantity == networks::RcQuantity::kCorner](
+                     SchematicView& view, const std::vector<networks::Network>& row,
+                     std::span<const std::string> names) {
+    const double tau = networks::NetworkValue(row[0], stocks->resistors.stock.values) *
+                       networks::CapacitorLegValue(row[1], stocks->capacitors.stock.values);
+    view.SetRc(row[0], names, row[1], stocks->capacitors.names, RcCaption(tau, corner));
+  };
+}
+
+std::vector<const finder::LoadedStock*> Loaded(const finder::LoadedStock& stock) {
+  return {&stock};
+}
+
+std::vector<const finder::LoadedStock*> Loaded(const finder::RcStocks& stocks) {
+  return {&stocks.resistors, &stocks.capacitors};
+}
+
 // The rows of one search, the first request.limit of those the command line lists, and the
 // status line: how many there are and what for, or the closest when none, and the library's
 // notes.
-template <class Kind>
-SearchOutcome Outcome(const typename Kind::Request& request,
-                      const std::shared_ptr<const finder::LoadedStock>& stock,
+template <class Kind, class Stock>
+SearchOutcome Outcome(const typename Kind::Request& request, const std::shared_ptr<const Stock>& stock,
                       const std::atomic<bool>& stop) {
-  SearchOutcome outcome{
-      EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, stock, DrawingOf(request)};
+  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, {}, {}};
+  SetDrawing(outcome, request, stock);
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
@@ -111,10 +165,50 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                          (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
                                               : std::to_string(count)) +
                          " " + outcome.subject};
-  status.insert(status.end(), stock->readNotes.begin(), stock->readNotes.end());
-  status.insert(status.end(), stock->stockNotes.begin(), stock->stockNotes.end());
+  for (const finder::LoadedStock* loaded : Loaded(*stock)) {
+    status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
+    status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
+  }
   outcome.status = Lines(status);
   return outcome;
+}
+
+const StockKind& KindOf(const finder::FindRequest& request) {
+  return *request.kind;
+}
+
+template <class Request>
+const StockKind& KindOf(const Request&) {
+  return kResistors;
+}
+
+// A stock read for a search, or what to say instead: the missing library's message with where
+// to make one, or that it holds nothing to search.
+struct StockRead {
+  std::optional<finder::LoadedStock> stock;
+  std::string status;
+};
+
+StockRead ReadStock(Services& services, const std::vector<double>& excluded,
+                    const StockKind& kind, std::string_view what) {
+  CollectedMessages messages;
+  Services reading{messages, services.files};
+  finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
+  if (!stock.opened) {
+    messages.texts.emplace_back(kMissingStockHint);
+    return {std::nullopt, Lines(messages.texts)};
+  }
+  if (stock.stock.values.empty()) {
+    const std::string library =
+        kind.part == PartKind::kResistor ? "library" : std::string(kind.name).append(" library");
+    const std::size_t held =
+        excluded.empty() ? 0 : finder::LoadStock(reading, {}, kind).stock.values.size();
+    return {std::nullopt,
+            held == 0 ? "The " + library + " holds no value to build " + std::string(what) + " from"
+                      : "Every one of the " + library + "'s " + std::to_string(held) +
+                            " values is excluded"};
+  }
+  return {std::move(stock), {}};
 }
 
 // Checks the request and reads the library here; the search is left to the job.
@@ -123,24 +217,31 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
   if (const auto* error = std::get_if<finder::RequestError>(&checked))
     return {{*error}, {}, {}, {}};
   const auto& request = std::get<typename Kind::Request>(checked);
-  CollectedMessages messages;
-  Services reading{messages, services.files};
-  auto stock =
-      std::make_shared<const finder::LoadedStock>(finder::LoadStock(reading, request.excluded));
-  if (!stock->opened) return {{}, {}, Lines(messages.texts), {}};
-  if (stock->stock.values.empty()) {
-    const std::size_t held =
-        request.excluded.empty() ? 0 : finder::LoadStock(reading, {}).stock.values.size();
-    return {{},
-            {},
-            held == 0
-                ? std::string("The library holds no value to build ") + Kind::kWhat + " from"
-                : "Every one of the library's " + std::to_string(held) + " values is excluded",
-            {}};
-  }
+  StockRead read = ReadStock(services, request.excluded, KindOf(request), Kind::kWhat);
+  if (!read.stock) return {{}, {}, read.status, {}};
+  auto stock = std::make_shared<const finder::LoadedStock>(std::move(*read.stock));
   return {{},
           [request, stock](const std::atomic<bool>& stop) {
             return Outcome<Kind>(request, stock, stop);
+          },
+          {},
+          Subject(request)};
+}
+
+// Both libraries, the resistors' first, as the command line reads them.
+PreparedSearch PrepareRc(const finder::Checked<finder::RcRequest>& checked, Services& services) {
+  if (const auto* error = std::get_if<finder::RequestError>(&checked))
+    return {{*error}, {}, {}, {}};
+  const auto& request = std::get<finder::RcRequest>(checked);
+  StockRead resistors = ReadStock(services, {}, kResistors, finder::RcKind::kWhat);
+  if (!resistors.stock) return {{}, {}, resistors.status, {}};
+  StockRead capacitors = ReadStock(services, {}, kCapacitors, finder::RcKind::kWhat);
+  if (!capacitors.stock) return {{}, {}, capacitors.status, {}};
+  auto stocks = std::make_shared<const finder::RcStocks>(finder::MakeRcStocks(
+      std::move(*resistors.stock), std::move(*capacitors.stock), kCapacitors.heldPower));
+  return {{},
+          [request, stocks](const std::atomic<bool>& stop) {
+            return Outcome<finder::RcKind>(request, stocks, stop);
           },
           {},
           Subject(request)};
@@ -164,6 +265,12 @@ ShownTable GainListColumns() {
   return EmptyTable(finder::GainColumns({}));
 }
 
+ShownTable RcListColumns() {
+  finder::RcRequest request;
+  request.search.quantity = networks::RcQuantity::kCorner;
+  return EmptyTable(finder::RcColumns(request));
+}
+
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
             return Prepare<finder::FindKind>(finder::CheckFind(input, finder::Wording::kWindow),
@@ -180,6 +287,9 @@ NetworkSearches SharedSearches() {
           [](const finder::GainInput& input, Services& services) {
             return Prepare<finder::GainKind>(finder::CheckGain(input, finder::Wording::kWindow),
                                              services);
+          },
+          [](const finder::RcInput& input, Services& services) {
+            return PrepareRc(finder::CheckRc(input, finder::Wording::kWindow), services);
           }};
 }
 

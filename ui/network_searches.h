@@ -30,17 +30,19 @@ struct NetworkSearches {
   std::function<PreparedSearch(const finder::DividerInput&, Services&)> divider;
   std::function<PreparedSearch(const finder::RegulatorInput&, Services&)> regulator;
   std::function<PreparedSearch(const finder::GainInput&, Services&)> gain;
+  std::function<PreparedSearch(const finder::RcInput&, Services&)> rc;
 };
 
-// The searches of the command line's find, divider, regulator and gain, with the window's wording
+// The searches of the command line's find, divider, regulator, gain and rc, with the window's wording
 // of refusals and its display of numbers (display_text.h).
 NetworkSearches SharedSearches();
 
 // The lists' columns before any search: find's without a part tolerance, and those of divider,
-// regulator (VREF across the bottom resistor) and gain (non-inverting) with no option given.
+// regulator (VREF across the bottom resistor), gain (non-inverting) and rc with no option given.
 ShownTable FindListColumns();
 ShownTable DividerListColumns();
 ShownTable RegulatorListColumns();
 ShownTable GainListColumns();
+ShownTable RcListColumns();  // a corner's
 
 }  // namespace vantrel

@@ -71,6 +71,7 @@ QFont NetworksFont() {
 
 const char* const kSettingsGroup = "NetworksWindow";
 
+
 // The largest window whose frame fits on the screen's free area: the title bar above it and
 // a few pixels of border around it.
 QSize RoomOn(const QScreen& screen) {
@@ -96,6 +97,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   m_tabs->addTab(CreateDividerTab(), kDividerTabText);
   m_tabs->addTab(CreateRegulatorTab(), kRegulatorTabText);
   m_tabs->addTab(CreateAmplifierTab(), kAmplifierTabText);
+  m_tabs->addTab(CreateRcTab(), kRcTabText);
   m_library = new CLibraryPage(m_services, this);
   m_tabs->addTab(m_library, kLibraryTabText);
   auto* layout = new QVBoxLayout(this);
@@ -159,11 +161,12 @@ void CNetworksDlg::SaveSettings() const {
   for (const auto& [splitter, key] : Splitters()) settings.setValue(key, splitter->saveState());
 }
 
-std::array<std::pair<QSplitter*, const char*>, 4> CNetworksDlg::Splitters() const {
+std::array<std::pair<QSplitter*, const char*>, 5> CNetworksDlg::Splitters() const {
   return {{{m_networks.splitter, "networksSplitter"},
            {m_dividers.splitter, "dividersSplitter"},
            {m_regulators.splitter, "regulatorsSplitter"},
-           {m_amplifiers.splitter, "amplifiersSplitter"}}};
+           {m_amplifiers.splitter, "amplifiersSplitter"},
+           {m_rc.splitter, "rcSplitter"}}};
 }
 
 // QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
@@ -257,8 +260,12 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   tab.page = new QWidget(this);
   tab.fields = new QWidget;
   auto* grid = new QGridLayout(tab.fields);
+  auto* stock = new QComboBox(tab.fields);
+  AddField(tab, *grid, kStockLabel, stock);
+  FillStockChoice(*stock);
   auto* target = new QLineEdit(tab.fields);
   AddField(tab, *grid, kTargetLabel, target, "TARGET");
+  tab.first = target;
   QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, *grid, kToleranceLabel, tolerance, "--tolerance");
   auto* parts = new QSpinBox(tab.fields);
@@ -275,6 +282,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   tab.prepare = [=, this] {
     finder::FindInput input;
+    input.kind = kStockKinds[static_cast<std::size_t>(stock->currentIndex())];
     input.target = Text(target);
     input.tolerance = Given(tolerance);
     input.parts = std::to_string(parts->value());
@@ -373,6 +381,49 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
     input.rfMax = Given(rfMax);
     input.top = top->currentText().toStdString();
     return m_searches.gain(input, m_services);
+  };
+  return tab.page;
+}
+
+// The RC low-pass: a corner or a time constant from the resistor and the capacitor stock.
+QWidget* CNetworksDlg::CreateRcTab() {
+  SearchTab& tab = m_rc;
+  tab.page = new QWidget(this);
+  tab.fields = new QWidget;
+  auto* grid = new QGridLayout(tab.fields);
+  QLineEdit* corner = AddEdit(tab, *grid, kCornerLabel, "--corner");
+  QLineEdit* tau = AddEdit(tab, *grid, kTauLabel, "--tau");
+  const auto legs = [&](const char* label) {
+    auto* combo = new QComboBox(tab.fields);
+    AddField(tab, *grid, label, combo);
+    combo->addItems({kSingleLegsText, kPairLegsText});
+    return combo;
+  };
+  QComboBox* rParts = legs(kRPartsLabel);
+  QComboBox* cParts = legs(kCPartsLabel);
+  QLineEdit* tolerance = NewToleranceEdit(tab.fields);
+  AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
+  QLineEdit* rTolerance = AddEdit(tab, *grid, kRToleranceLabel, "--r-tolerance");
+  QLineEdit* cTolerance = AddEdit(tab, *grid, kCToleranceLabel, "--c-tolerance");
+  QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  QLineEdit* minR = AddEdit(tab, *grid, kMinRLabel, "--min-r");
+  QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
+  QComboBox* top = AddShow(tab, *grid);
+  FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
+  tab.prepare = [=, this] {
+    finder::RcInput input;
+    input.corner = Given(corner);
+    input.tau = Given(tau);
+    input.rParts = std::to_string(rParts->currentIndex() + 1);
+    input.cParts = std::to_string(cParts->currentIndex() + 1);
+    input.tolerance = Given(tolerance);
+    input.rTolerance = Given(rTolerance);
+    input.cTolerance = Given(cTolerance);
+    input.within = Given(within);
+    input.minR = Given(minR);
+    input.maxR = Given(maxR);
+    input.top = top->currentText().toStdString();
+    return m_searches.rc(input, m_services);
   };
   return tab.page;
 }
@@ -486,8 +537,8 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-std::array<CNetworksDlg::SearchTab*, 4> CNetworksDlg::SearchTabs() {
-  return {&m_networks, &m_dividers, &m_regulators, &m_amplifiers};
+std::array<CNetworksDlg::SearchTab*, 5> CNetworksDlg::SearchTabs() {
+  return {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc};
 }
 
 void CNetworksDlg::RunCurrentTab() {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The Networks window: what the command line's find, divider, regulator, gain, check, normalise
-// and series do, in five tabs. A window of its own beside the main window, resizable; its size, the
+// The Networks window: what the command line's find, divider, regulator, gain, rc, check,
+// normalise and series do, in six tabs. A window of its own beside the main window, resizable; its size, the
 // line between list and circuit and the last tab are kept between runs. Each search tab has its
 // fields in a column on the left and the answer on the right: the status line, then the list
 // over the circuit in a splitter. How data flows through it:
@@ -88,6 +88,7 @@ class CNetworksDlg : public QDialog {
   QWidget* CreateDividerTab();
   QWidget* CreateRegulatorTab();
   QWidget* CreateAmplifierTab();
+  QWidget* CreateRcTab();
   void CreateTabKeys();
   // Adds a labelled field in the next row of grid, with its error label under it; a change to
   // the field makes the tab's rows stale.
@@ -109,10 +110,10 @@ class CNetworksDlg : public QDialog {
   void RestoreSettings();
   void SaveSettings() const;
   // Each search tab's splitter and the key its state is kept under.
-  std::array<std::pair<QSplitter*, const char*>, 4> Splitters() const;
+  std::array<std::pair<QSplitter*, const char*>, 5> Splitters() const;
 
   // The search tabs, in the order of the tab bar.
-  std::array<SearchTab*, 4> SearchTabs();
+  std::array<SearchTab*, 5> SearchTabs();
   void RunCurrentTab();
   void OnTabChanged();
   // Runs the tab's prepare, then its search.
@@ -132,6 +133,7 @@ class CNetworksDlg : public QDialog {
   SearchTab m_dividers;
   SearchTab m_regulators;
   SearchTab m_amplifiers;
+  SearchTab m_rc;
   CLibraryPage* m_library = nullptr;
 };
 

@@ -12,7 +12,11 @@
 
 namespace vantrel {
 
-CSeriesDlg::CSeriesDlg(QWidget* parent) : QDialog(parent) {
+QString QStringOf(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+CSeriesDlg::CSeriesDlg(const StockKind& kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
   setObjectName("IDD_ADD_SERIES");
   // The font of the window that asks, which a window of its own does not take by itself.
   setAttribute(Qt::WA_WindowPropagation);
@@ -20,12 +24,12 @@ CSeriesDlg::CSeriesDlg(QWidget* parent) : QDialog(parent) {
   m_series = new QComboBox(this);
   m_series->setObjectName("NAME");
   for (const ESeries& series : StandardSeries()) {
-    m_series->addItem(QString::fromUtf8(series.name.data(), static_cast<int>(series.name.size())));
+    m_series->addItem(QStringOf(series.name));
   }
-  m_series->setCurrentText("E24");
-  m_from = new QLineEdit(kDefaultSeriesFrom, this);
+  m_series->setCurrentText(QStringOf(kind.starterSeries));
+  m_from = new QLineEdit(QStringOf(kind.defaultFrom), this);
   m_from->setObjectName("--from");
-  m_to = new QLineEdit(kDefaultSeriesTo, this);
+  m_to = new QLineEdit(QStringOf(kind.defaultTo), this);
   m_to->setObjectName("--to");
   m_error = new QLabel(this);
   m_error->setObjectName("error");
@@ -47,7 +51,7 @@ CSeriesDlg::CSeriesDlg(QWidget* parent) : QDialog(parent) {
 void CSeriesDlg::accept() {
   const auto checked =
       finder::CheckSeries({m_series->currentText().toStdString(), m_from->text().toStdString(),
-                           m_to->text().toStdString()},
+                           m_to->text().toStdString(), &m_kind},
                           finder::Wording::kWindow);
   if (const auto* error = std::get_if<finder::RequestError>(&checked)) {
     m_error->setText(QString::fromStdString(error->message));

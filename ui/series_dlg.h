@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string_view>
 
 #include "series_library.h"
 
@@ -10,13 +11,16 @@ class QLineEdit;
 
 namespace vantrel {
 
-// "Add E-series...": asks for a series and a range in resistor notation, checked as the
+// UTF-8 text, such as the names kept as string_view.
+QString QStringOf(std::string_view text);
+
+// "Add E-series...": asks for a series and a range in the stock's notation, checked as the
 // command line's series checks them. Accepted only with a range that makes a library.
 class CSeriesDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CSeriesDlg(QWidget* parent = nullptr);
+  explicit CSeriesDlg(const StockKind& kind, QWidget* parent = nullptr);
 
   const finder::SeriesRequest& Request() const { return m_request; }
   const finder::SeriesLibrary& Library() const { return m_library; }
@@ -28,6 +32,7 @@ class CSeriesDlg : public QDialog {
   QLineEdit* m_from = nullptr;
   QLineEdit* m_to = nullptr;
   QLabel* m_error = nullptr;
+  const StockKind& m_kind;
   finder::SeriesRequest m_request;
   finder::SeriesLibrary m_library;
 };
