@@ -10,6 +10,8 @@ namespace {
 // Sizes in line heights.
 constexpr double kBodyLength = 2.4;
 constexpr double kBodyWidth = 0.8;
+constexpr double kPlateGap = 0.4;  // a capacitor's body: the gap between its plates
+constexpr double kPlateLength = 1.2;
 constexpr double kLabelGap = 0.2;    // between a body and its label
 constexpr double kSeriesGap = 1.0;   // wire between two members of a series group
 constexpr double kBranchLead = 0.8;  // wire between a parallel group's rail and a member
@@ -119,13 +121,21 @@ void Place(Picture& into, Picture from, double da, double dc) {
     for (Point* p : {&amp.inverting, &amp.nonInverting, &amp.output}) Shift(*p, da, dc);
     into.amplifiers.push_back(amp);
   }
+  for (Note& note : from.notes) {
+    Shift(note.labelBox, da, dc);
+    into.notes.push_back(std::move(note));
+  }
 }
 
 class Layout {
  public:
   Layout(const networks::Network& network, std::span<const std::string> names,
-         const TextWidth& textWidth, bool upright)
-      : network_(network), names_(names), textWidth_(textWidth), upright_(upright) {}
+         const TextWidth& textWidth, bool upright, PartSymbol symbol = PartSymbol::kResistor)
+      : network_(network),
+        names_(names),
+        textWidth_(textWidth),
+        upright_(upright),
+        symbol_(symbol) {}
 
   Block Build() const { return Build(Tree(network_.shape)); }
 
@@ -141,20 +151,24 @@ class Layout {
   Block Leaf(int slot) const {
     Part part;
     part.label = names_[network_.parts[static_cast<std::size_t>(slot)]];
+    part.symbol = symbol_;
+    const bool plates = symbol_ == PartSymbol::kCapacitor;
+    const double length = plates ? kPlateGap : kBodyLength;
+    const double width = plates ? kPlateLength : kBodyWidth;
     const double text = textWidth_(part.label);
     const double labelAlong = upright_ ? 1 : text;
     const double labelAcross = upright_ ? text : 1;
     Block block;
-    block.along = std::max(kBodyLength, labelAlong);
-    block.across = kBodyWidth + kLabelGap + labelAcross;
+    block.along = std::max(length, labelAlong);
+    block.across = width + kLabelGap + labelAcross;
     const double bodyAcross = upright_ ? 0 : labelAcross + kLabelGap;
-    block.rail = bodyAcross + kBodyWidth / 2;
-    block.in = (block.along - kBodyLength) / 2;
-    block.out = block.in + kBodyLength;
-    part.body = {block.in, bodyAcross, kBodyLength, kBodyWidth};
+    block.rail = bodyAcross + width / 2;
+    block.in = (block.along - length) / 2;
+    block.out = block.in + length;
+    part.body = {block.in, bodyAcross, length, width};
     part.ends = {Point{block.in, block.rail}, Point{block.out, block.rail}};
-    part.labelBox = {(block.along - labelAlong) / 2, upright_ ? kBodyWidth + kLabelGap : 0,
-                     labelAlong, labelAcross};
+    part.labelBox = {(block.along - labelAlong) / 2, upright_ ? width + kLabelGap : 0, labelAlong,
+                     labelAcross};
     block.items.parts.push_back(std::move(part));
     return block;
   }
@@ -228,7 +242,16 @@ class Layout {
   std::span<const std::string> names_;
   const TextWidth& textWidth_;
   bool upright_;
+  PartSymbol symbol_;
 };
+
+// block on the line across = rail, its items from along start, wired from along `from` to its
+// first port and from its last port to along `to`.
+void Lay(Picture& picture, Block block, double rail, double from, double start, double to) {
+  picture.wires.push_back({{from, rail}, {start + block.in, rail}});
+  picture.wires.push_back({{start + block.out, rail}, {to, rail}});
+  Place(picture, std::move(block.items), start, rail - block.rail);
+}
 
 // The name reads to the right of the circle, whichever way the picture runs, or in a level
 // picture to its left, where the wire leaves to the right.
@@ -267,7 +290,8 @@ void Transpose(Box& b) {
   std::swap(b.width, b.height);
 }
 
-// Swaps along and across. Op-amps are only ever placed level, so there are none to turn.
+// Swaps along and across. Op-amps and notes are only ever placed level, so there are none to
+// turn.
 void Transpose(Picture& picture) {
   for (Part& part : picture.parts) {
     Transpose(part.body);
@@ -317,6 +341,7 @@ Picture Finish(Picture picture, bool upright) {
     cover(mark.labelBox);
   }
   for (const OpAmp& amp : picture.amplifiers) cover(amp.body);
+  for (const Note& note : picture.notes) cover(note.labelBox);
   Picture moved;
   Place(moved, std::move(picture), kMargin - bounds.x, kMargin - bounds.y);
   moved.width = bounds.width - bounds.x + 2 * kMargin;
@@ -355,15 +380,11 @@ Picture Draw(Ladder ladder, std::vector<Point> tapWire) {
   Picture picture;
   const double rail = ladder.rail;
   const Point tap{ladder.tap, rail};
-  picture.wires.push_back({{0, rail}, {ladder.topStart + ladder.top.in, rail}});
-  picture.wires.push_back({{ladder.topStart + ladder.top.out, rail}, tap});
+  Lay(picture, std::move(ladder.top), rail, 0, ladder.topStart, ladder.tap);
   picture.joints.push_back(tap);
   tapWire.insert(tapWire.begin(), tap);
   picture.wires.push_back(std::move(tapWire));
-  picture.wires.push_back({tap, {ladder.bottomStart + ladder.bottom.in, rail}});
-  picture.wires.push_back({{ladder.bottomStart + ladder.bottom.out, rail}, {ladder.end, rail}});
-  Place(picture, std::move(ladder.top.items), ladder.topStart, rail - ladder.top.rail);
-  Place(picture, std::move(ladder.bottom.items), ladder.bottomStart, rail - ladder.bottom.rail);
+  Lay(picture, std::move(ladder.bottom), rail, ladder.tap, ladder.bottomStart, ladder.end);
   return picture;
 }
 
@@ -383,17 +404,14 @@ Picture Divider(Ladder ladder, std::string top, std::string tap, const TextWidth
 }  // namespace
 
 Picture LayoutNetwork(const networks::Network& network, std::span<const std::string> names,
-                      const TextWidth& textWidth) {
-  Block block = Layout(network, names, textWidth, false).Build();
+                      const TextWidth& textWidth, PartSymbol symbol) {
+  Block block = Layout(network, names, textWidth, false, symbol).Build();
   Picture picture;
   const double rail = block.rail;
-  const Point a{0, rail};
-  const Point b{kTerminalLead * 2 + block.along, rail};
-  picture.terminals.push_back(Open(a, "", textWidth, false));
-  picture.terminals.push_back(Open(b, "", textWidth, false));
-  picture.wires.push_back({a, {kTerminalLead + block.in, rail}});
-  picture.wires.push_back({{kTerminalLead + block.out, rail}, b});
-  Place(picture, std::move(block.items), kTerminalLead, 0);
+  const double end = kTerminalLead * 2 + block.along;
+  picture.terminals.push_back(Open({0, rail}, "", textWidth, false));
+  picture.terminals.push_back(Open({end, rail}, "", textWidth, false));
+  Lay(picture, std::move(block), rail, 0, kTerminalLead, end);
   return Finish(std::move(picture), false);
 }
 
@@ -482,6 +500,39 @@ Picture LayoutAmplifier(const networks::Network& rf, const networks::Network& rg
     Place(picture, std::move(legs), 0, 0);
   }
   picture.amplifiers.push_back(amp);
+  return Finish(std::move(picture), false);
+}
+
+Picture LayoutRc(const networks::Network& r, std::span<const std::string> rNames,
+                 const networks::Network& c, std::span<const std::string> cNames,
+                 std::string_view caption, const TextWidth& textWidth) {
+  Block rLeg = Layout(r, rNames, textWidth, false).Build();
+  Block cLeg = Layout(c, cNames, textWidth, true, PartSymbol::kCapacitor).Build();
+  Picture picture;
+  const double rail = rLeg.rail;
+  const Point joint{kTerminalLead + rLeg.along + kSeriesGap, rail};
+  const Point out{joint.x + kTerminalLead, rail};
+  picture.terminals.push_back(Open({0, rail}, "IN", textWidth, false, true));
+  picture.terminals.push_back(Open(out, "OUT", textWidth, false));
+  Lay(picture, std::move(rLeg), rail, 0, kTerminalLead, joint.x);
+  picture.wires.push_back({joint, out});
+  picture.joints.push_back(joint);
+  // The capacitor leg along/across from the joint down, as a divider's legs are built.
+  const double cStart = kSeriesGap;
+  const double ground = cStart + cLeg.along + kTerminalLead;
+  const double cRail = cLeg.rail;
+  const double cRight = joint.x - cRail + cLeg.across;
+  Picture legs;
+  legs.terminals.push_back(Ground({ground, cRail}, true));
+  Lay(legs, std::move(cLeg), cRail, 0, cStart, ground);
+  Transpose(legs);
+  Place(picture, std::move(legs), joint.x - cRail, joint.y);
+  // Below OUT's name and right of the capacitor leg, whose labels reach past its ground sign.
+  Note note;
+  note.text = std::string(caption);
+  note.labelBox = {std::max(cRight + kLabelGap, out.x - kTerminalRadius), rail + 0.5 + kLabelGap,
+                   textWidth(caption), 1};
+  picture.notes.push_back(std::move(note));
   return Finish(std::move(picture), false);
 }
 

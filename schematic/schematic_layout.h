@@ -11,8 +11,8 @@
 
 namespace vantrel::schematic {
 
-// The circuit picture of a network, a divider, a regulator's feedback or an amplifier as boxes
-// and wires, for any painter.
+// The circuit picture of a network, a divider, a regulator's feedback, an amplifier or an RC
+// low-pass as boxes and wires, for any painter.
 //
 // Geometry: one unit is the height of one line of the label font, so a painter multiplies by
 // its font's line height and the picture scales with the font. x grows to the right, y
@@ -21,8 +21,8 @@ namespace vantrel::schematic {
 //   part's end, a joint or a terminal; the corners inside a wire join nothing, and two wires
 //   meet only where they end.
 // - A joint is where three or more wire or part ends meet (drawn as a dot).
-// - Part bodies, labels, terminal symbols, mark labels and op-amp bodies never overlap each
-//   other, and no wire passes through a body or a label.
+// - Part bodies, labels, terminal symbols, mark labels, notes and op-amp bodies never overlap
+//   each other, and no wire passes through a body, a label or a note.
 // - A mark's bracket touches no wire, body, label or terminal symbol.
 // - A network runs left to right between two unnamed terminals: series groups left to right,
 //   parallel groups stacked top to bottom, each part's label centred above its body.
@@ -35,6 +35,9 @@ namespace vantrel::schematic {
 //   divider standing to the right (Rf on top, Rg to ground), whose tap runs under the op-amp
 //   back to −. Inverting: IN, Rin, the tap, Rf and the output joint in one level line above the
 //   op-amp, the tap down to − above +, + to ground, the output up to the joint and on to OUT.
+// - An RC low-pass: IN, the resistor leg and a joint in one level line, the joint on to OUT;
+//   from the joint the capacitor leg stands down to ground, its parts upright as a divider's.
+//   Its caption is a note below OUT, right of the capacitor leg.
 
 struct Point {
   double x = 0;
@@ -49,10 +52,16 @@ struct Box {
   double height = 0;
 };
 
-// One resistor. Its body is the symbol's rectangle; its ends are the middles of the body's
-// two short sides (left then right, or top then bottom), where its wires end.
+enum class PartSymbol { kResistor, kCapacitor, kInductor };
+
+// One resistor, capacitor or inductor. Its body is the symbol's box: a resistor's rectangle, an
+// inductor's row of humps (bulging up, or right when upright), or the gap between a capacitor's
+// plates, which are the box's two sides its ends lie on. Its ends are the middles of the two
+// sides the current enters and leaves by (left then right, or top then bottom), where its wires
+// end.
 struct Part {
   std::string label;  // the part's value as the caller names it
+  PartSymbol symbol = PartSymbol::kResistor;
   Box body;
   std::array<Point, 2> ends;
   Box labelBox;  // as wide as the text width said, one unit high
@@ -88,6 +97,12 @@ struct OpAmp {
   Point output;
 };
 
+// A line of text, such as an RC pair's corner frequency.
+struct Note {
+  std::string text;
+  Box labelBox;
+};
+
 struct Picture {
   double width = 0;
   double height = 0;
@@ -97,6 +112,7 @@ struct Picture {
   std::vector<Terminal> terminals;
   std::vector<Mark> marks;
   std::vector<OpAmp> amplifiers;
+  std::vector<Note> notes;
 };
 
 // The width of a text in units (its advance in pixels over the font's line height).
@@ -105,9 +121,10 @@ using TextWidth = std::function<double(std::string_view text)>;
 // The radius of an open terminal's circle, for painters.
 inline constexpr double kTerminalRadius = 0.2;
 
-// network drawn with names[i] as the label of stock value i, as Spell names its parts.
+// network drawn with names[i] as the label of stock value i, as Spell names its parts, each part
+// as symbol: + is always series and || parallel, whatever the parts are.
 Picture LayoutNetwork(const networks::Network& network, std::span<const std::string> names,
-                      const TextWidth& textWidth);
+                      const TextWidth& textWidth, PartSymbol symbol = PartSymbol::kResistor);
 
 // The divider with top leg r1 (from VIN to VOUT) and bottom leg r2 (from VOUT to ground).
 Picture LayoutDivider(const networks::Network& r1, const networks::Network& r2,
@@ -124,5 +141,11 @@ Picture LayoutRegulator(const networks::Network& top, const networks::Network& b
 // Inverting: rg (Rin) from IN to the inverting input, rf from there to the output, + grounded.
 Picture LayoutAmplifier(const networks::Network& rf, const networks::Network& rg, bool inverting,
                         std::span<const std::string> names, const TextWidth& textWidth);
+
+// An RC low-pass: the resistor leg r from IN to OUT, the capacitor leg c (+ in series, || in
+// parallel) from OUT to ground, each labelled from its own names, and caption (UTF-8) beside.
+Picture LayoutRc(const networks::Network& r, std::span<const std::string> rNames,
+                 const networks::Network& c, std::span<const std::string> cNames,
+                 std::string_view caption, const TextWidth& textWidth);
 
 }  // namespace vantrel::schematic

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "rc_search.h"
 #include "schematic_layout.h"
 
 namespace vantrel::schematic {
@@ -115,6 +116,7 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
   }
   for (const Mark& m : p.marks) obstacles.push_back(m.labelBox);
   for (const OpAmp& a : p.amplifiers) obstacles.push_back(a.body);
+  for (const Note& n : p.notes) obstacles.push_back(n.labelBox);
   std::vector<Box> boxes = obstacles;
   for (const Terminal& t : p.terminals) boxes.push_back(t.symbol);
   for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -122,6 +124,17 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
     EXPECT_TRUE(b.x >= 0 && b.y >= 0 && b.x + b.width <= p.width && b.y + b.height <= p.height)
         << "box " << i << " outside the picture";
     for (std::size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(b, boxes[j])) << i << " over " << j;
+  }
+
+  // A part's ends are the middles of two opposite sides of its body, in reading order.
+  for (const Part& part : p.parts) {
+    const Box& b = part.body;
+    const Point mid{b.x + b.width / 2, b.y + b.height / 2};
+    const bool level =
+        Near(part.ends[0], {b.x, mid.y}) && Near(part.ends[1], {b.x + b.width, mid.y});
+    const bool upright =
+        Near(part.ends[0], {mid.x, b.y}) && Near(part.ends[1], {mid.x, b.y + b.height});
+    EXPECT_TRUE(level || upright) << part.label << "'s ends are off its body";
   }
 
   std::vector<Point> ends;  // of parts, joints, terminals: where a wire may end
@@ -228,6 +241,8 @@ Reading Check(const Picture& p, const std::map<std::string, double>& value) {
   return reading;
 }
 
+constexpr const char* kCaption = "fc = 995 Hz";
+
 struct Stock {
   std::vector<double> values;
   std::vector<std::string> names;
@@ -235,16 +250,16 @@ struct Stock {
   std::map<std::string, double> width;
   TextWidth textWidth = [this](std::string_view text) { return width.at(std::string(text)); };
 
-  explicit Stock(std::mt19937& rng) {
+  explicit Stock(std::mt19937& rng, const char* prefix = "R") {
     std::uniform_real_distribution<double> ohms(1, 1e6), chars(0.2, 9);
     for (int i = 0; i < 6; ++i) {
-      names.push_back("R");
+      names.push_back(prefix);
       names.back() += std::to_string(i);
       values.push_back(ohms(rng));
       value[names.back()] = values.back();
       width[names.back()] = chars(rng);
     }
-    for (const char* name : {"VIN", "VOUT", "OUT", "FB", "ADJ", "VREF", "IN"}) {
+    for (const char* name : {"VIN", "VOUT", "OUT", "FB", "ADJ", "VREF", "IN", kCaption}) {
       width[name] = chars(rng);
     }
   }
@@ -257,17 +272,21 @@ struct Stock {
   }
 };
 
-// Every shape, random values and label widths: the picture keeps the contract and, read as a
-// circuit, has the network's resistance between its two terminals.
+// Every shape and symbol, random values and label widths: the picture keeps the contract and,
+// read as a circuit, has the network's resistance between its two terminals; + stays series
+// and || parallel whatever the parts are.
 TEST(SchematicLayout, NetworkPictureIsTheNetwork) {
   std::mt19937 rng(17);
   for (int round = 0; round < 20; ++round) {
     const Stock stock(rng);
-    for (int s = 0; s < networks::kShapeCount; ++s) {
-      const Network network = stock.Pick(static_cast<Shape>(s), rng);
-      SCOPED_TRACE(networks::Spell(network, stock.names));
-      const Picture picture = LayoutNetwork(network, stock.names, stock.textWidth);
+    for (int s = 0; s < 3 * networks::kShapeCount; ++s) {
+      const Network network = stock.Pick(static_cast<Shape>(s % networks::kShapeCount), rng);
+      const auto symbol = static_cast<PartSymbol>(s / networks::kShapeCount);
+      SCOPED_TRACE(networks::Spell(network, stock.names) + " as symbol " +
+                   std::to_string(static_cast<int>(symbol)));
+      const Picture picture = LayoutNetwork(network, stock.names, stock.textWidth, symbol);
       EXPECT_EQ(picture.parts.size(), std::size_t(networks::PartCount(network.shape)));
+      for (const Part& part : picture.parts) EXPECT_EQ(part.symbol, symbol);
       const Reading r = Check(picture, stock.value);
       ASSERT_EQ(r.terminals.size(), 2u);
       const std::vector<double> v =
@@ -406,6 +425,73 @@ TEST(SchematicLayout, AmplifierPictureHasTheGain) {
         EXPECT_NEAR(amp.output.y, amp.body.y + amp.body.height / 2, kEps);
         if (HasFailure()) return;
       }
+    }
+  }
+}
+
+// Every pair of legs: IN, the R leg, a joint and OUT in a line, the C leg of capacitors from the
+// joint down to ground, and the caption clear of it all. Read with a capacitor of C as 1e6 / C
+// ohms (its impedance at one frequency), OUT divides IN as the legs' impedances do.
+TEST(SchematicLayout, RcPictureIsTheLowPass) {
+  std::mt19937 rng(3);
+  for (int s1 = 0; s1 < networks::kShapeCount; ++s1) {
+    for (int s2 = 0; s2 < networks::kShapeCount; ++s2) {
+      const Stock rs(rng);
+      const Stock cs(rng, "C");
+      const Network r = rs.Pick(static_cast<Shape>(s1), rng);
+      const Network c = cs.Pick(static_cast<Shape>(s2), rng);
+      SCOPED_TRACE(networks::Spell(r, rs.names) + " / " + networks::Spell(c, cs.names));
+      std::map<std::string, double> ohms = rs.value;
+      for (const auto& [name, farads] : cs.value) ohms[name] = 1e6 / farads;
+      const TextWidth textWidth = [&](std::string_view text) {
+        const std::string key(text);
+        return (rs.width.count(key) != 0 ? rs.width : cs.width).at(key);
+      };
+      const Picture picture = LayoutRc(r, rs.names, c, cs.names, kCaption, textWidth);
+      const Reading reading = Check(picture, ohms);
+      ASSERT_EQ(reading.terminals.size(), 3u);
+      const Terminal& in = picture.terminals[0];
+      const Terminal& out = picture.terminals[1];
+      const Terminal& ground = picture.terminals[2];
+      EXPECT_EQ(in.name, "IN");
+      EXPECT_EQ(out.name, "OUT");
+      EXPECT_EQ(ground.kind, TerminalKind::kGround);
+      ASSERT_EQ(picture.notes.size(), 1u);
+      EXPECT_EQ(picture.notes[0].text, kCaption);
+
+      // The joint is where OUT's wire starts.
+      const auto toOut = std::find_if(picture.wires.begin(), picture.wires.end(),
+                                      [&](const auto& w) { return Near(w.back(), out.at); });
+      ASSERT_NE(toOut, picture.wires.end());
+      const Point joint = toOut->front();
+      EXPECT_TRUE(std::any_of(picture.joints.begin(), picture.joints.end(),
+                              [&](Point j) { return Near(j, joint); }));
+      EXPECT_LT(in.at.x, joint.x);
+      EXPECT_LT(joint.x, out.at.x);
+      EXPECT_LT(joint.y, ground.at.y);
+      std::size_t resistors = 0, capacitors = 0;
+      for (const Part& part : picture.parts) {
+        const Box& b = part.body;
+        if (part.label.front() == 'R') {
+          ++resistors;
+          EXPECT_EQ(part.symbol, PartSymbol::kResistor);
+          EXPECT_TRUE(in.at.x < b.x && b.x + b.width < joint.x) << part.label << " off the R leg";
+        } else {
+          ++capacitors;
+          EXPECT_EQ(part.symbol, PartSymbol::kCapacitor);
+          EXPECT_TRUE(joint.y < b.y && b.y + b.height < ground.at.y)
+              << part.label << " off the C leg";
+        }
+      }
+      EXPECT_EQ(resistors, std::size_t(networks::PartCount(r.shape)));
+      EXPECT_EQ(capacitors, std::size_t(networks::PartCount(c.shape)));
+
+      const std::vector<double> v = Solve(reading.nodes, reading.resistors,
+                                          {{reading.terminals[0], 1}, {reading.terminals[2], 0}});
+      const double zr = networks::NetworkValue(r, rs.values);
+      const double zc = 1e6 / networks::CapacitorLegValue(c, cs.values);
+      EXPECT_NEAR(v[static_cast<std::size_t>(reading.terminals[1])], zc / (zr + zc), 1e-9);
+      if (HasFailure()) return;
     }
   }
 }

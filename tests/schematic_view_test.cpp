@@ -44,6 +44,13 @@ void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio_data() {
   const QColor dark[] = {QColor(230, 230, 230), QColor(30, 30, 30)};
   QTest::newRow("network, light") << "network" << light[0] << light[1]
                                   << "560 + (3k || (510 + 18k))";
+  QTest::newRow("capacitor network, dark")
+      << "capacitor" << dark[0] << dark[1] << "560 + (3k || (510 + 18k))";
+  QTest::newRow("inductor network, light")
+      << "inductor" << light[0] << light[1] << "560 + (3k || (510 + 18k))";
+  QTest::newRow("rc, light") << "rc" << light[0] << light[1]
+                             << "IN, R 3k || 18k, OUT, C 560 + (3k || (510 + 18k)), ground; "
+                                "τ = 160 µs";
   QTest::newRow("divider, dark") << "divider" << dark[0] << dark[1]
                                  << "VIN, R1 560 + (3k || (510 + 18k)), VOUT, R2 3k || 18k, ground";
   QTest::newRow("regulator, ADJ, light")
@@ -80,6 +87,12 @@ void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio() {
   const Network leg{Shape::kParallel2, {1, 3}};
   if (kind == "network") {
     view.SetNetwork(network, kNames);
+  } else if (kind == "capacitor") {
+    view.SetNetwork(network, kNames, vantrel::schematic::PartSymbol::kCapacitor);
+  } else if (kind == "inductor") {
+    view.SetNetwork(network, kNames, vantrel::schematic::PartSymbol::kInductor);
+  } else if (kind == "rc") {
+    view.SetRc(leg, kNames, network, kNames, "τ = 160 µs");
   } else if (kind == "divider") {
     view.SetDivider(network, leg, kNames);
   } else if (kind == "adj" || kind == "fb") {

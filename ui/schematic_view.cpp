@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPainterPath>
 #include <QtMath>
 #include <algorithm>
 
@@ -17,6 +18,7 @@ constexpr qreal kJointRadius = 0.12;  // the dot where three wires meet
 constexpr qreal kLabelPadding = 0.2;  // around a label's text, so glyphs never touch a symbol
 constexpr qreal kSignOffset = 0.45;   // an op-amp input's sign, in from the triangle's side
 constexpr qreal kSignSize = 0.4;
+constexpr int kHumps = 4;  // an inductor's
 
 QRectF Rect(const schematic::Box& box, qreal unit) {
   return {box.x * unit, box.y * unit, box.width * unit, box.height * unit};
@@ -28,6 +30,43 @@ QPointF At(schematic::Point point, qreal unit) {
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
+}
+
+// A resistor's rectangle is filled so that nothing shows through it; a capacitor's plates are
+// its body's sides at its ends, with the gap between them left bare; an inductor's humps run
+// from end to end, bulging up, or right when upright.
+void PaintPart(QPainter& painter, const schematic::Part& part, qreal unit, const QColor& paper) {
+  const QRectF body = Rect(part.body, unit);
+  const bool level = part.ends[0].y == part.ends[1].y;
+  switch (part.symbol) {
+    case schematic::PartSymbol::kResistor:
+      painter.setBrush(paper);
+      painter.drawRect(body);
+      break;
+    case schematic::PartSymbol::kCapacitor:
+      if (level) {
+        painter.drawLine(body.topLeft(), body.bottomLeft());
+        painter.drawLine(body.topRight(), body.bottomRight());
+      } else {
+        painter.drawLine(body.topLeft(), body.topRight());
+        painter.drawLine(body.bottomLeft(), body.bottomRight());
+      }
+      break;
+    case schematic::PartSymbol::kInductor: {
+      const QPointF from = At(part.ends[0], unit);
+      const QPointF step = (At(part.ends[1], unit) - from) / kHumps;
+      const qreal size = level ? step.x() : step.y();
+      QPainterPath humps(from);
+      for (int i = 0; i < kHumps; ++i) {
+        const QPointF corner =
+            level ? from + step * i - QPointF(0, size / 2) : from + step * i - QPointF(size / 2, 0);
+        humps.arcTo(QRectF(corner, QSizeF(size, size)), level ? 180 : 90, -180);
+      }
+      painter.setBrush(Qt::NoBrush);
+      painter.drawPath(humps);
+      break;
+    }
+  }
 }
 
 void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, const QFont& font,
@@ -47,8 +86,8 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
     for (schematic::Point point : mark.bracket) line << At(point, unit);
     painter.drawPolyline(line);
   }
+  for (const schematic::Part& part : picture.parts) PaintPart(painter, part, unit, paper);
   painter.setBrush(paper);
-  for (const schematic::Part& part : picture.parts) painter.drawRect(Rect(part.body, unit));
   for (const schematic::OpAmp& amp : picture.amplifiers) {
     const QRectF body = Rect(amp.body, unit);
     QPolygonF triangle;
@@ -92,6 +131,9 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
   for (const schematic::Mark& mark : picture.marks) {
     painter.drawText(Rect(mark.labelBox, unit), Qt::AlignCenter, Text(mark.name));
   }
+  for (const schematic::Note& note : picture.notes) {
+    painter.drawText(Rect(note.labelBox, unit), Qt::AlignCenter, Text(note.text));
+  }
 }
 
 }  // namespace
@@ -105,8 +147,9 @@ SchematicView::SchematicView(QWidget* parent)
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void SchematicView::SetNetwork(const networks::Network& network,
-                               std::span<const std::string> names) {
+void SchematicView::SetNetwork(const networks::Network& network, std::span<const std::string> names,
+                               schematic::PartSymbol symbol) {
+  symbol_ = symbol;
   Show(Kind::kNetwork, false, std::span(&network, 1), names);
   setAccessibleDescription(Text(networks::Spell(legs_[0], names_)));
 }
@@ -148,6 +191,21 @@ void SchematicView::SetAmplifier(const networks::Network& rf, const networks::Ne
                       .arg(spelled[0], spelled[1]));
 }
 
+void SchematicView::SetRc(const networks::Network& r, std::span<const std::string> rNames,
+                          const networks::Network& c, std::span<const std::string> cNames,
+                          const std::string& caption) {
+  kind_ = Kind::kRc;
+  caption_ = caption;
+  legs_.clear();
+  names_.clear();
+  Keep(r, rNames);
+  Keep(c, cNames);
+  Relayout();
+  setAccessibleDescription(tr("IN, R %1, OUT, C %2, ground; %3")
+                               .arg(Text(networks::Spell(legs_[0], names_)),
+                                    Text(networks::Spell(legs_[1], names_)), Text(caption)));
+}
+
 void SchematicView::Clear() {
   legs_.clear();
   names_.clear();
@@ -159,16 +217,19 @@ void SchematicView::Show(Kind kind, bool flag, std::span<const networks::Network
                          std::span<const std::string> names) {
   kind_ = kind;
   flag_ = flag;
-  legs_.assign(legs.begin(), legs.end());
+  legs_.clear();
   names_.clear();
-  for (networks::Network& leg : legs_) {
-    for (int slot = 0; slot < networks::PartCount(leg.shape); ++slot) {
-      auto& part = leg.parts[static_cast<std::size_t>(slot)];
-      names_.push_back(names[part]);
-      part = static_cast<std::uint16_t>(names_.size() - 1);
-    }
-  }
+  for (const networks::Network& leg : legs) Keep(leg, names);
   Relayout();
+}
+
+void SchematicView::Keep(const networks::Network& leg, std::span<const std::string> names) {
+  networks::Network& kept = legs_.emplace_back(leg);
+  for (int slot = 0; slot < networks::PartCount(kept.shape); ++slot) {
+    auto& part = kept.parts[static_cast<std::size_t>(slot)];
+    names_.push_back(names[part]);
+    part = static_cast<std::uint16_t>(names_.size() - 1);
+  }
 }
 
 qreal SchematicView::Unit() const {
@@ -188,7 +249,7 @@ void SchematicView::Relayout() {
   } else {
     switch (kind_) {
       case Kind::kNetwork:
-        picture_ = schematic::LayoutNetwork(legs_[0], names_, width);
+        picture_ = schematic::LayoutNetwork(legs_[0], names_, width, symbol_);
         break;
       case Kind::kDivider:
         picture_ = schematic::LayoutDivider(legs_[0], legs_[1], names_, width);
@@ -198,6 +259,9 @@ void SchematicView::Relayout() {
         break;
       case Kind::kAmplifier:
         picture_ = schematic::LayoutAmplifier(legs_[0], legs_[1], flag_, names_, width);
+        break;
+      case Kind::kRc:
+        picture_ = schematic::LayoutRc(legs_[0], names_, legs_[1], names_, caption_, width);
         break;
     }
   }

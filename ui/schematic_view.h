@@ -13,10 +13,10 @@ class QAction;
 
 namespace vantrel {
 
-// A small circuit picture of a network, a divider, a regulator's feedback or an amplifier, drawn in
-// the widget's font (one layout unit is one line of it) and in its palette's foreground and
-// background roles. A picture larger than the widget shrinks to fit; it never grows past the font's
-// size.
+// A small circuit picture of a network, a divider, a regulator's feedback, an amplifier or an RC
+// low-pass, drawn in the widget's font (one layout unit is one line of it) and in its palette's
+// foreground and background roles. A picture larger than the widget shrinks to fit; it never grows
+// past the font's size.
 class SchematicView : public QWidget {
   Q_OBJECT
 
@@ -24,8 +24,9 @@ class SchematicView : public QWidget {
   explicit SchematicView(QWidget* parent = nullptr);
 
   // names[i] is the label of stock value i, as for networks::Spell; only the parts' names are
-  // kept, so names need not outlive the call.
-  void SetNetwork(const networks::Network& network, std::span<const std::string> names);
+  // kept, so names need not outlive the call. Every part is drawn as symbol.
+  void SetNetwork(const networks::Network& network, std::span<const std::string> names,
+                  schematic::PartSymbol symbol = schematic::PartSymbol::kResistor);
   // r1 from VIN to VOUT, r2 from VOUT to ground, as in networks::DividerRow.
   void SetDivider(const networks::Network& r1, const networks::Network& r2,
                   std::span<const std::string> names);
@@ -38,6 +39,11 @@ class SchematicView : public QWidget {
   // input at +; inverting: rin from IN to the inverting input, rf to the output, + to ground.
   void SetAmplifier(const networks::Network& rf, const networks::Network& rg, bool inverting,
                     std::span<const std::string> names);
+  // r from IN to OUT, c from OUT to ground (+ in series, || in parallel, as in networks::RcRow),
+  // each named from its own stock, and caption (UTF-8) written beside.
+  void SetRc(const networks::Network& r, std::span<const std::string> rNames,
+             const networks::Network& c, std::span<const std::string> cNames,
+             const std::string& caption);
   void Clear();
   bool IsEmpty() const { return legs_.empty(); }
 
@@ -62,10 +68,12 @@ class SchematicView : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-  enum class Kind { kNetwork, kDivider, kRegulator, kAmplifier };
+  enum class Kind { kNetwork, kDivider, kRegulator, kAmplifier, kRc };
 
   void Show(Kind kind, bool flag, std::span<const networks::Network> legs,
             std::span<const std::string> names);
+  // Adds leg to legs_ with its parts' names copied into names_.
+  void Keep(const networks::Network& leg, std::span<const std::string> names);
   void Relayout();
   qreal Unit() const;
 
@@ -73,6 +81,9 @@ class SchematicView : public QWidget {
   bool flag_ = false;                    // referenceAcrossTop, or inverting
   std::vector<networks::Network> legs_;  // the network, or the two legs as Set* takes them
   std::vector<std::string> names_;       // the parts' names, which legs_ index
+  // A network's parts, and an RC pair's caption.
+  schematic::PartSymbol symbol_ = schematic::PartSymbol::kResistor;
+  std::string caption_;
   schematic::Picture picture_;
   QAction* copy_;
 };
