@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 namespace vantrel::networks {
@@ -135,6 +137,27 @@ std::string Spell(const Network& network, std::span<const std::string> names, bo
     }
   }
   return text;
+}
+
+Network Swapped(const Network& network) {
+  const std::string_view original = Pattern(network.shape);
+  std::string pattern;
+  for (std::size_t i = 0; i < original.size(); ++i) {
+    if (original[i] == '+') {
+      pattern += "||";
+    } else if (original[i] == '|') {
+      pattern += '+';
+      ++i;  // the second bar
+    } else {
+      pattern += original[i];
+    }
+  }
+  for (int shape = 0; shape < kShapeCount; ++shape) {
+    if (Pattern(static_cast<Shape>(shape)) == pattern) {
+      return {static_cast<Shape>(shape), network.parts};
+    }
+  }
+  throw std::logic_error("no shape has the swapped pattern " + pattern);
 }
 
 bool NetworkBefore(const Network& a, const Network& b) {

@@ -111,6 +111,10 @@ auto EvaluateNetwork(const Network& network, Leaf leaf, Series series, Parallel 
 // series ones fold, whose value is the one found with the resistor arithmetic.
 std::string Spell(const Network& network, std::span<const std::string> names, bool swapped = false);
 
+// The network Spell(network, names, true) spells, as a network of its own: the same parts in
+// the same slots, in the shape with series and parallel traded. For drawing a capacitor row.
+Network Swapped(const Network& network);
+
 // The work a search did: the lines it entered and the steps it took along them (the entries
 // it visited), the same for every run of one search with one thread; tests hold it to a bound
 // instead of timing the search.

@@ -78,12 +78,12 @@ def read_shown(text):
     return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
 
 
-NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "tau"}
+NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "corner", "tau"}
 
 
-def same_cells(shown, text_rows, tsv_rows, names):
+def same_cells(shown, text_rows, tsv_rows, names, held):
     """Text cells equal to the text table's; numbers the tsv's, to within half their last
-    digit as shown."""
+    digit as shown. The tsv has values in the stock's held unit, held of the shown one."""
     if len(shown) != len(text_rows):
         return False
     for window, text, tsv in zip(shown, text_rows, tsv_rows):
@@ -96,7 +96,8 @@ def same_cells(shown, text_rows, tsv_rows, names):
                 value, half = read_shown(cell)
             except (AttributeError, ValueError):
                 return False
-            if abs(value - float(tsv_cell)) > half * 1.0001 + 1e-300:
+            expected = float(tsv_cell) * (held if name == "value" else 1)
+            if abs(value - expected) > half * 1.0001 + 1e-300:
                 return False
     return True
 
@@ -142,7 +143,7 @@ def copied(root, list_name, window_id, expected):
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     x, y, width, height = table.getAccessibleAt(0, 0).queryComponent().getExtents(
         pyatspi.DESKTOP_COORDS)
-    # The bridge gives the window's own pixels, which a Qt scale factor makes larger on screen.
+#The bridge gives the window's own pixels, which a Qt scale factor makes larger on screen.
     scale = float(os.environ.get("QT_SCALE_FACTOR", "1"))
     x, y = round((x + width / 2) * scale), round((y + height / 2) * scale)
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click",
@@ -177,10 +178,10 @@ def random_capacitors(rng):
     return values
 
 
-def compare(root, list_name, args, window_id):
+def compare(root, list_name, args, window_id, held=1.0):
     output = cli(*args)
     if output.startswith("No "):
-        # Nothing within the tolerance: the status line names the closest, as the command does.
+#Nothing within the tolerance : the status line names the closest, as the command does.
         note = output.strip()
         status = one(root, pyatspi.ROLE_LABEL, "Status")
         shown = settle(lambda: status.description, lambda text: text.startswith(note))
@@ -190,18 +191,18 @@ def compare(root, list_name, args, window_id):
     names, tsv = cli(*args, "--format", "tsv").split("\n", 1)
     tsv_rows = [line.split("\t") for line in tsv.splitlines()]
     names = names.split("\t")
-    same = lambda shown, text: same_cells(shown, text, tsv_rows, names)
+    same = lambda shown, text: same_cells(shown, text, tsv_rows, names, held)
     shown = listed(root, list_name, expected, same)
     check(same(shown, expected), f"{list_name} cells of {' '.join(args)}")
     if not same(shown, expected):
         print("  window:", shown[:3], "\n  cli:   ", expected[:3])
-    # The last text column, which takes the width left: find's network, divider's R2,
-    # regulator's Rbottom, gain's Rg or Rin.
+#The last text column, which takes the width left : find 's network, divider' s R2,
+#regulator 's Rbottom, gain' s Rg or Rin.
     wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2", "top",
                                                              "bottom", "rf", "rg", "rin", "c"))
     check(network_shown_whole(root, list_name, wide, expected[0][wide]),
           f"{list_name}: the first row's {names[wide]} reads whole")
-    # A row selected through the table interface is selected.
+#A row selected through the table interface is selected.
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     table.addRowSelection(0)
     check(settle(lambda: table.isRowSelected(0), bool),
@@ -242,7 +243,7 @@ type_into(window, "Tolerance (%)", "5")
 one(window, pyatspi.ROLE_SPIN_BUTTON, "Parts").queryValue().currentValue = parts
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Networks", ["find", target, "--capacitors", "--tolerance", "5", "--parts",
-                             str(parts)], window_id)
+                             str(parts)], window_id, held=1e-12)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Divider"))
 one(window, pyatspi.ROLE_COMBO_BOX, "Legs")
@@ -255,8 +256,8 @@ press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
-# Targets near a pair of the library's values, so that there are rows to compare; the larger
-# value first, so that the output is well above VREF and a gain at least 1, as the commands take.
+#Targets near a pair of the library's values, so that there are rows to compare; the larger
+#value first, so that the output is well above VREF and a gain at least 1, as the commands take.
 ra, rb = sorted(rng.sample(random_library(rng), 2), reverse=True)
 vref = rng.choice(["0.8", "1.25", "1.2:1.25:1.3"])
 top = rng.random() < 0.5
@@ -289,7 +290,7 @@ compare(window, "Amplifiers", ["gain", gain, "--tolerance", "5",
         window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "RC"))
-# A corner near a pair of the stocks' values, so that there are rows to compare.
+#A corner near a pair of the stocks' values, so that there are rows to compare.
 r = rng.choice(random_library(rng))
 c = rng.choice(random_capacitors(rng))
 corner = f"{1 / (2 * 3.141592653589793 * r * c * 1e-9) * rng.uniform(0.97, 1.03):.3g}"

@@ -335,6 +335,18 @@ TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
   }
 }
 
+// A capacitor row is drawn from its swapped network: what it spells must be what the row says,
+// and swapping twice gives the network back.
+TEST(NetworkSearch, SwappedNetworkSpellsTheSwappedSpelling) {
+  const std::vector<std::string> names{"a", "b", "c", "d"};
+  for (int shape = 0; shape < kShapeCount; ++shape) {
+    const Network network{static_cast<Shape>(shape), {0, 1, 2, 3}};
+    SCOPED_TRACE(Pattern(network.shape));
+    EXPECT_EQ(Spell(Swapped(network), names), Spell(network, names, true));
+    EXPECT_EQ(Swapped(Swapped(network)).shape, network.shape);
+  }
+}
+
 TEST(NetworkSearch, SameCircuitInAnyOrderHasOneSpelling) {
   const std::vector<double> stock{1, 2, 3, 6};
   const std::vector<std::string> names{"1", "2", "3", "6"};

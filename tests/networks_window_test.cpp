@@ -17,12 +17,12 @@
 #include "fake_services.h"
 #include "library_page.h"
 #include "networks_dlg.h"
+#include "resource_strings.h"
 #include "row_table_model.h"
 #include "schematic_view.h"
-#include "resource_strings.h"
 #include "search_runner.h"
-#include "stock_kind.h"
 #include "series_dlg.h"
+#include "stock_kind.h"
 #include "window_probe.h"
 
 using vantrel::CNetworksDlg;
@@ -382,6 +382,7 @@ void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
     const char* circuit;  // the combo box chosen, at its second choice
     QString description;  // %1 and %2 the row's first and second legs
   } cases[] = {
+      {4, "RC pairs", {{"--corner", "1k"}}, "", "IN, R %1, OUT, C %2, ground; fc = 1.00 kHz"},
       {2,
        "Regulators",
        {{"VOUT", "5"}, {"--vref", "1.25"}},
@@ -431,6 +432,10 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   QTRY_VERIFY(list->model()->rowCount() > 0);
   QCOMPARE(Column(*list, 1).front(), QString("3.20n"));
   QCOMPARE(Column(*list, 4).front(), QString("1n || 2.2n"));
+  // Found with series and parallel traded, drawn as the cell spells it.
+  list->selectRow(0);
+  auto* picture = Page().findChild<vantrel::SchematicView*>();
+  QCOMPARE(picture->accessibleDescription(), QString("1n || 2.2n"));
   QVERIFY(Field<QLabel>("status")->text().contains("capacitor networks within 1 % of 3.2n"));
 
   Field<QComboBox>("stock")->setCurrentIndex(2);

@@ -72,13 +72,16 @@ std::string Subject(const finder::RcRequest& request) {
 using Drawing = decltype(SearchOutcome::draw);
 
 Drawing DrawingOf(const finder::FindRequest& request) {
-  const schematic::PartSymbol symbol = request.kind->part == PartKind::kCapacitor
-                                           ? schematic::PartSymbol::kCapacitor
-                                       : request.kind->part == PartKind::kInductor
-                                           ? schematic::PartSymbol::kInductor
-                                           : schematic::PartSymbol::kResistor;
-  return [symbol](SchematicView& view, const std::vector<networks::Network>& row,
-                  std::span<const std::string> names) { view.SetNetwork(row[0], names, symbol); };
+  const schematic::PartSymbol symbol =
+      request.kind->part == PartKind::kCapacitor  ? schematic::PartSymbol::kCapacitor
+      : request.kind->part == PartKind::kInductor ? schematic::PartSymbol::kInductor
+                                                  : schematic::PartSymbol::kResistor;
+  // A capacitor row's network was found with the resistor arithmetic, series for parallel.
+  return [symbol, swapped = request.kind->swapFold](SchematicView& view,
+                                                    const std::vector<networks::Network>& row,
+                                                    std::span<const std::string> names) {
+    view.SetNetwork(swapped ? networks::Swapped(row[0]) : row[0], names, symbol);
+  };
 }
 
 Drawing DrawingOf(const finder::DividerRequest&) {
@@ -138,8 +141,8 @@ std::vector<const finder::LoadedStock*> Loaded(const finder::RcStocks& stocks) {
 // status line: how many there are and what for, or the closest when none, and the library's
 // notes.
 template <class Kind, class Stock>
-SearchOutcome Outcome(const typename Kind::Request& request, const std::shared_ptr<const Stock>& stock,
-                      const std::atomic<bool>& stop) {
+SearchOutcome Outcome(const typename Kind::Request& request,
+                      const std::shared_ptr<const Stock>& stock, const std::atomic<bool>& stop) {
   SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, {}, {}};
   SetDrawing(outcome, request, stock);
   std::vector<typename Kind::Row> rows;
@@ -189,8 +192,8 @@ struct StockRead {
   std::string status;
 };
 
-StockRead ReadStock(Services& services, const std::vector<double>& excluded,
-                    const StockKind& kind, std::string_view what) {
+StockRead ReadStock(Services& services, const std::vector<double>& excluded, const StockKind& kind,
+                    std::string_view what) {
   CollectedMessages messages;
   Services reading{messages, services.files};
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
