@@ -51,7 +51,6 @@ QPushButton* Button(QWidget& page, const char* text) {
   qFatal("no such button");
 }
 
-
 // The finding lines vantrel-cli check prints in dir with args.
 QStringList CliFindings(const QString& dir, const QStringList& args) {
   QProcess cli;
@@ -204,7 +203,11 @@ void NetworksLibraryTest::EachStockStartsAsItsStarterCommandStartsIt() {
     QVERIFY(!create->isVisible());
 
     AddSeries(page, "E12", "1n", "2n");
-    starter << "--merge" << "--from" << "1n" << "--to" << "2n";
+    starter << "--merge"
+            << "--from"
+            << "1n"
+            << "--to"
+            << "2n";
     starter[1] = "E12";
     QCOMPARE(Library(file), CliLibrary(cli, starter, file));
   }

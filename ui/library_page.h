@@ -2,9 +2,10 @@
 
 // The Networks window's Library tab: what the command line's check says about the chosen stock's
 // library, held against the series chosen as check --series holds it, and the commands that
-// change it, Normalise and Add E-series, and Create for a stock that has no library yet. Every change goes through the library's one rewrite (or its creation
-// of a new file), whose refusals are shown as the main window shows them; the tab reads the library
-// again after each change and when it is shown.
+// change it, Normalise and Add E-series, and Create for a stock that has no library yet. Every
+// change goes through the library's one rewrite (or its creation of a new file), whose refusals are
+// shown as the main window shows them; the tab reads the library again after each change and when
+// it is shown.
 
 #include <QWidget>
 

@@ -33,8 +33,8 @@ struct NetworkSearches {
   std::function<PreparedSearch(const finder::RcInput&, Services&)> rc;
 };
 
-// The searches of the command line's find, divider, regulator, gain and rc, with the window's wording
-// of refusals and its display of numbers (display_text.h).
+// The searches of the command line's find, divider, regulator, gain and rc, with the window's
+// wording of refusals and its display of numbers (display_text.h).
 NetworkSearches SharedSearches();
 
 // The lists' columns before any search: find's without a part tolerance, and those of divider,

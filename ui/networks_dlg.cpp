@@ -71,7 +71,6 @@ QFont NetworksFont() {
 
 const char* const kSettingsGroup = "NetworksWindow";
 
-
 // The largest window whose frame fits on the screen's free area: the title bar above it and
 // a few pixels of border around it.
 QSize RoomOn(const QScreen& screen) {

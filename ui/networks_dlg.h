@@ -1,10 +1,10 @@
 #pragma once
 
 // The Networks window: what the command line's find, divider, regulator, gain, rc, check,
-// normalise and series do, in six tabs. A window of its own beside the main window, resizable; its size, the
-// line between list and circuit and the last tab are kept between runs. Each search tab has its
-// fields in a column on the left and the answer on the right: the status line, then the list
-// over the circuit in a splitter. How data flows through it:
+// normalise and series do, in six tabs. A window of its own beside the main window, resizable; its
+// size, the line between list and circuit and the last tab are kept between runs. Each search tab
+// has its fields in a column on the left and the answer on the right: the status line, then the
+// list over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
 //     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
 //        to their fields and the list emptied, or the search run by m_runner on a thread of its
