@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes the pictures in docs/ under Xvfb and openbox, on a copy of the sample library in
 # examples/. On a 1280x1024 screen: docs/screenshot.png, the main window after a Calculate of 45
-# and 5, and docs/networks.png, docs/divider.png, docs/regulator.png, docs/amplifier.png and
-# docs/library.png, the five tabs of the Networks window (a four-part network of 3.14159k with
-# its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with 1 % parts
-# checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, the check of the library with a few lines
-# added); then on an 800x600 screen
+# and 5, and docs/networks.png, docs/divider.png, docs/regulator.png, docs/amplifier.png,
+# docs/rc.png and docs/library.png, the six tabs of the Networks window (a four-part network of
+# 3.14159k with its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with
+# 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, a 1 kHz corner from
+# E24 resistors and E6 capacitors, the check of the library with a few lines added); then on an
+# 800x600 screen
 # docs/networks-800x600.png, the Networks tab as a small screen shows it. Builds the program
 # with the dev preset first. --scale runs it at a Qt scale factor (1.5, 2, ...), writes only the
 # main window to OUTPUT and adds the whole screen, to show where the window was placed, as
@@ -23,7 +24,7 @@ output=$(realpath -m "${1:-docs/screenshot.png}")
 if [[ -z "${VANTREL_SCREENSHOT_DISPLAY:-}" ]]; then
   scripts/deps.sh --gui-test
   cmake --preset dev >/dev/null
-  cmake --build --preset dev -j2 --target vantrel
+  cmake --build --preset dev -j2 --target vantrel vantrel-cli
   env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SCALE="$scale" \
     xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$output"
   [[ -n $scale ]] && exit 0
@@ -33,6 +34,7 @@ fi
 scale=${VANTREL_SCREENSHOT_SCALE:-}
 small=${VANTREL_SCREENSHOT_SMALL:-}
 vantrel=$(realpath build/dev/ui/vantrel)
+cli=$(realpath build/dev/cli/vantrel-cli)
 
 run=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$run"' EXIT
@@ -42,6 +44,7 @@ export XDG_RUNTIME_DIR=$run XDG_CONFIG_HOME=$run/config
 chmod 700 "$run"
 # A copy of the sample library, which the window must not change.
 cp examples/ResistorLibrary.txt "$run/"
+(cd "$run" && "$cli" series E6 --capacitors --write >/dev/null)
 
 openbox >/dev/null 2>&1 &
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; do sleep 0.1; done
@@ -113,6 +116,11 @@ keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return
 tabs 7
 keys Down
 shot "$networks" "$docs/amplifier.png"
+# The RC tab, which starts in Corner: C parts up to two, Find, and the first row of the list.
+keys ctrl+Tab type:1k Tab Tab Tab Down Return
+tabs 9
+keys Down
+shot "$networks" "$docs/rc.png"
 # The Library tab, after a few lines that its check has something to say about.
 printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab
