@@ -2,18 +2,20 @@
 // fresh folder, with file calls and standard output failing as the input chooses, and its
 // outcome is held against the same command on in-memory files, where nothing fails.
 //
-// Input: six bytes, then a command line and its library as ParseCliInput reads them.
+// Input: six bytes, then a command line and its stock files as ParseCliInput reads them.
 //   bytes 0, 1  the first fault: byte 0 is the number of the first file call that fails
 //               (Fault::first; 0: none fails); byte 1 has the failure, an index into
 //               kFailures, in its low half and one less than the number of calls in a row that
 //               fail in its high half
 //   bytes 2, 3  the second fault, likewise
 //   bytes 4, 5  little endian N: standard output fails after N - 1 bytes (0: it never fails)
+// The stock files are made in the folder before the run; ParseCliInput says which.
 
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -30,8 +32,8 @@
 #include "fake_services.h"
 #include "file_faults.h"
 #include "fuzz_checks.h"
-#include "library_file.h"
 #include "posix_files.h"
+#include "stock_kind.h"
 
 namespace vantrel {
 namespace {
@@ -63,17 +65,24 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   int Fd() const { return m_fd; }
-  std::filesystem::path Library() const { return m_path / "ResistorLibrary.txt"; }
 
-  // The library's bytes, or nullopt when there is none; a name beside it fails the check.
-  std::optional<std::string> Contents() const {
-    std::optional<std::string> library;
+  void Write(const fuzz::StockFiles& files) const {
+    for (const auto& [path, text] : files) std::ofstream(m_path / path, std::ios::binary) << text;
+  }
+
+  // The stock files in the folder; a name beside them fails the check.
+  fuzz::StockFiles Contents() const {
+    fuzz::StockFiles files;
     for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-      Check(entry.path() == Library(), "a file beside the library was left behind");
+      const auto kind = std::find_if(kStockKinds.begin(), kStockKinds.end(), [&](const auto* k) {
+        return entry.path().filename() == k->fileName;
+      });
+      Check(kind != kStockKinds.end(), "a file beside the stock files was left behind");
       std::ifstream in(entry.path(), std::ios::binary);
-      library.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      files.emplace((*kind)->path, std::string(std::istreambuf_iterator<char>(in),
+                                               std::istreambuf_iterator<char>()));
     }
-    return library;
+    return files;
   }
 
  private:
@@ -96,15 +105,19 @@ fuzz::Fault FaultOf(const std::uint8_t* bytes) {
   return {bytes[0], (bytes[1] >> 4u) + 1u, failure, failure == 0};
 }
 
-// The library afterwards is the old one or the one a run without failures writes, and any
+// The text of path in files, or nullopt when there is no such file.
+std::optional<std::string> FileIn(const fuzz::StockFiles& files, std::string_view path) {
+  const auto found = files.find(std::string(path));
+  return found == files.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+// Each stock file afterwards is the old one or the one a run without failures writes, and any
 // run that reports success did all that one did. Without failures, real and in-memory files
 // give the same outcome.
 void CheckRun(const fuzz::CliInput& input, const fuzz::FaultPlan& plan,
               std::optional<std::size_t> outFailsAfter) {
   ScratchFolder folder;
-  if (input.library) {
-    std::ofstream(folder.Library(), std::ios::binary) << *input.library;
-  }
+  folder.Write(input.files);
   PosixFileService posix;
   fuzz::CliOutcome outcome;
   bool failed = false;
@@ -113,28 +126,19 @@ void CheckRun(const fuzz::CliInput& input, const fuzz::FaultPlan& plan,
     outcome = fuzz::RunCliIn(folder.Fd(), input.args, posix, outFailsAfter);
     failed = faults.Failed();
   }
-  const std::optional<std::string> after = folder.Contents();
+  const fuzz::StockFiles after = folder.Contents();
   fuzz::CheckOutcome(input.args, outcome);
-  // Only listings grow that long, and they write nothing.
-  if (outcome.readerGone) {
-    Check(after == input.library, "a command its reader left changed the library");
-    return;
-  }
+  fuzz::CheckWrites(input.args, outcome, input.files, after);
+  if (outcome.readerGone) return;
 
   testing::FakeFileService memory;
-  if (input.library) memory.files[kLibraryPath] = *input.library;
+  memory.files = input.files;
   const fuzz::CliOutcome expected = fuzz::RunCliIn(folder.Fd(), input.args, memory, outFailsAfter);
-  std::optional<std::string> written;
-  if (const auto found = memory.files.find(kLibraryPath); found != memory.files.end()) {
-    written = found->second;
+  for (const StockKind* kind : kStockKinds) {
+    const std::optional<std::string> now = FileIn(after, kind->path);
+    Check(now == FileIn(input.files, kind->path) || now == FileIn(memory.files, kind->path),
+          "a stock file is neither the old one nor the one written without failures");
   }
-
-  Check(after == input.library || after == written,
-        "the library is neither the old one nor the one written without failures");
-  Check(after == input.library || fuzz::MayWrite(input.args),
-        "a command that must not write changed the library");
-  Check(outcome.status == kExitOk || after == input.library,
-        "a failed command changed the library");
   if (!failed) {
     Check(!expected.readerGone && outcome.status == expected.status,
           "real files end the command otherwise than in-memory files");
@@ -142,7 +146,7 @@ void CheckRun(const fuzz::CliInput& input, const fuzz::FaultPlan& plan,
   }
   if (!failed || outcome.status == kExitOk) {
     Check(outcome.out == expected.out, "real files give other output than in-memory files");
-    Check(after == written, "real files hold another library than in-memory files");
+    Check(after == memory.files, "real files hold other stock files than in-memory files");
   }
 }
 

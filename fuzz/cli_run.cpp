@@ -12,7 +12,6 @@
 #include "fake_editor.h"
 #include "fake_services.h"
 #include "fuzz_checks.h"
-#include "library_file.h"
 #include "terminal_messages.h"
 
 namespace vantrel::fuzz {
@@ -23,6 +22,10 @@ namespace {
 constexpr std::size_t kOutputLimit = 1 << 18;
 
 struct ReaderGone {};
+
+// The bytes that split an input's files, and the piece that stands for a missing file.
+constexpr char kFileSeparator = '\x1c';
+constexpr std::string_view kMissingFile = "\x1a";
 
 // Where the fuzzer started, which each run returns to; opened at start-up, so that the runs
 // make no file calls besides the program's.
@@ -87,6 +90,45 @@ void CheckNoNonFinite(const std::string& command, const std::string& out) {
   }
 }
 
+// Where the command word is in args: the first word after the program's options; args.size()
+// when there is none.
+std::size_t CommandIndex(const std::vector<std::string>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-C") {
+      ++i;
+    } else if (!args[i].starts_with("-")) {
+      return i;
+    }
+  }
+  return args.size();
+}
+
+// The stock the words after the command choose with --capacitors or --inductors; a word that
+// the option before it takes as its value chooses nothing, and "--" ends the options. Which
+// options take a value is read from the command's description.
+const StockKind& ChosenKind(const std::vector<std::string>& args) {
+  const std::size_t at = CommandIndex(args);
+  if (at == args.size()) return kResistors;
+  const auto& commands = CliCommands();
+  const auto command = std::find_if(commands.begin(), commands.end(),
+                                    [&](const CliCommand& c) { return c.spec.name == args[at]; });
+  if (command == commands.end()) return kResistors;
+  const StockKind* chosen = &kResistors;
+  for (std::size_t i = at + 1; i < args.size() && args[i] != "--"; ++i) {
+    const std::string& word = args[i];
+    for (const StockKind* kind : kStockKinds) {
+      if (!kind->option.empty() && word == kind->option) chosen = kind;
+    }
+    const auto& options = command->spec.options;
+    if (std::any_of(options.begin(), options.end(), [&](const OptionSpec& option) {
+          return !option.valueName.empty() && word == option.name;
+        })) {
+      ++i;
+    }
+  }
+  return *chosen;
+}
+
 }  // namespace
 
 CliInput ParseCliInput(std::string_view input) {
@@ -98,7 +140,16 @@ CliInput ParseCliInput(std::string_view input) {
     parsed.args.emplace_back(words.substr(start, end - start));
     start = end + 1;
   }
-  if (lineEnd != std::string_view::npos) parsed.library = std::string(input.substr(lineEnd + 1));
+  if (lineEnd == std::string_view::npos) return parsed;
+  std::string_view rest = input.substr(lineEnd + 1);
+  for (const StockKind* kind : kStockKinds) {
+    const std::size_t end =
+        kind == kStockKinds.back() ? rest.size() : std::min(rest.find(kFileSeparator), rest.size());
+    const std::string_view piece = rest.substr(0, end);
+    if (piece != kMissingFile) parsed.files.emplace(kind->path, piece);
+    if (end == rest.size()) break;
+    rest.remove_prefix(end + 1);
+  }
   return parsed;
 }
 
@@ -130,22 +181,32 @@ CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileServic
 }
 
 std::string CommandOf(const std::vector<std::string>& args) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-C") {
-      ++i;
-    } else if (!args[i].starts_with("-")) {
-      return args[i];
-    }
-  }
-  return "";
+  const std::size_t at = CommandIndex(args);
+  return at < args.size() ? args[at] : "";
 }
 
-bool MayWrite(const std::vector<std::string>& args) {
+const StockKind* WritableKind(const std::vector<std::string>& args) {
   const std::string command = CommandOf(args);
-  if (command == "normalise" || command == "edit") return true;
-  return command == "series" && std::any_of(args.begin(), args.end(), [](const std::string& a) {
-           return a == "--write" || a == "--merge";
-         });
+  const bool writes =
+      command == "normalise" || command == "edit" ||
+      (command == "series" && std::any_of(args.begin(), args.end(), [](const std::string& a) {
+         return a == "--write" || a == "--merge";
+       }));
+  return writes ? &ChosenKind(args) : nullptr;
+}
+
+void CheckWrites(const std::vector<std::string>& args, const CliOutcome& outcome,
+                 const StockFiles& before, const StockFiles& after) {
+  const StockKind* writable = WritableKind(args);
+  for (const auto& [path, text] : after) {
+    const auto old = before.find(path);
+    if (old != before.end() && old->second == text) continue;
+    Check(writable != nullptr, "a command that must not write changed a file");
+    Check(writable->path == path, "a command changed a file other than its stock's");
+    // Only listings grow past what a reader takes, and they write nothing.
+    Check(!outcome.readerGone && outcome.status == kExitOk, "a failed command changed a file");
+  }
+  for (const auto& file : before) Check(after.count(file.first) == 1, "a stock file went away");
 }
 
 void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcome) {
@@ -157,12 +218,16 @@ void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcom
     Check(IsStrictJson(outcome.out), "json output");
 }
 
-void CheckStable(int dirFd, const std::string& written) {
+void CheckStable(int dirFd, const StockKind& kind, const std::string& written) {
   testing::FakeFileService files;
-  files.files[kLibraryPath] = written;
-  const CliOutcome again = RunCliIn(dirFd, {"normalise"}, files);
-  Check(again.status == kExitOk, "normalise of a written library failed");
-  Check(files.files[kLibraryPath] == written, "normalise changed a written library");
+  const std::string path(kind.path);
+  files.files[path] = written;
+  std::vector<std::string> args = {"normalise"};
+  if (!kind.option.empty()) args.emplace_back(kind.option);
+  const CliOutcome again = RunCliIn(dirFd, args, files);
+  Check(again.status == kExitOk, "normalise of a written file failed");
+  Check(files.files.size() == 1 && files.files[path] == written,
+        "normalise changed a written file");
 }
 
 }  // namespace vantrel::fuzz

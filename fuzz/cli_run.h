@@ -1,21 +1,30 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "files.h"
+#include "stock_kind.h"
 
 // vantrel-cli run in-process by the fuzz targets, and the checks every run must pass.
 namespace vantrel::fuzz {
 
-// A command line and its library: the argument words, separated by NUL bytes, up to the first
-// LF; the bytes after that LF are ResistorLibrary.txt. Without an LF there is no library file.
+// The stock files of a run, keyed by each kind's path ("./ResistorLibrary.txt"), as the
+// in-memory files hold them.
+using StockFiles = std::map<std::string, std::string>;
+
+// A command line and its stock files: the argument words, separated by NUL bytes, up to the
+// first LF. The bytes after that LF are the files, split at the first two FS bytes (0x1c):
+// ResistorLibrary.txt, CapacitorLibrary.txt, then InductorLibrary.txt, which takes the rest.
+// A file without a piece, or whose piece is the one byte SUB (0x1a), is missing; without an
+// LF there is no file at all.
 struct CliInput {
   std::vector<std::string> args;
-  std::optional<std::string> library;
+  StockFiles files;
 };
 
 CliInput ParseCliInput(std::string_view input);
@@ -39,15 +48,22 @@ CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileServic
 // The command word: the first word after the program's options.
 std::string CommandOf(const std::vector<std::string>& args);
 
-// True for the command lines that may rewrite or create the library.
-bool MayWrite(const std::vector<std::string>& args);
+// The stock whose file the command line may rewrite or create, for normalise, edit and
+// series --write or --merge: the kind its words choose. nullptr for the command lines that
+// write nothing.
+const StockKind* WritableKind(const std::vector<std::string>& args);
+
+// The files a run left, held against those it started with: only the file WritableKind names
+// changes, only when the command succeeds, and nothing else is made.
+void CheckWrites(const std::vector<std::string>& args, const CliOutcome& outcome,
+                 const StockFiles& before, const StockFiles& after);
 
 // Exit status 0, 1 or 2, no inf or nan in a result, and json output that is strict JSON when
 // standard output took all of it.
 void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcome);
 
-// A written library is one that normalise, run in dirFd on in-memory files, leaves byte for
-// byte.
-void CheckStable(int dirFd, const std::string& written);
+// A written file of kind is one that normalise, run in dirFd on in-memory files, leaves byte
+// for byte.
+void CheckStable(int dirFd, const StockKind& kind, const std::string& written);
 
 }  // namespace vantrel::fuzz
