@@ -93,7 +93,8 @@ inline constexpr char kFindingsListName[] = "Library findings";
 inline constexpr const char* kFindingColumnTitles[] = {"Line", "Text", "Rewrite"};
 inline constexpr char kNormalisedText[] = "%1 rewritten: %2 values";
 inline constexpr char kAnySeriesText[] = "Any E3\u2013E192";
-inline constexpr char kNoLibraryHint[] = "Create or Add E-series... makes one from a standard series.";
+inline constexpr char kNoLibraryHint[] =
+    "Create or Add E-series... makes one from a standard series.";
 // The stock's series, from and to, as the command line's starter command writes them.
 inline constexpr char kCreateStockText[] = "Cre&ate from %1, %2 to %3";
 inline constexpr char kMissingStockHint[] = "The Library tab makes one from a standard series.";
