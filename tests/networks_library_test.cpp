@@ -17,9 +17,9 @@
 #include "library_rewrite.h"
 #include "networks_dlg.h"
 #include "posix_files.h"
+#include "qt_text.h"
 #include "resource_strings.h"
 #include "scratch_dir.h"
-#include "series_dlg.h"
 #include "window_probe.h"
 
 using vantrel::testing::Control;
@@ -83,6 +83,15 @@ QWidget& ShownLibraryTab(vantrel::CNetworksDlg& window) {
   return *tabs->currentWidget();
 }
 
+// The Networks window on the real files of the working directory, shown at its Library tab.
+struct LibraryTab {
+  vantrel::testing::FakeMessageService messages;
+  vantrel::PosixFileService files;
+  vantrel::Services services{messages, files};
+  vantrel::CNetworksDlg window{services};
+  QWidget& page = ShownLibraryTab(window);
+};
+
 }  // namespace
 
 // The Library tab on real files in a scratch folder, against the real command line.
@@ -117,11 +126,9 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
   const ScratchDir work;
   const ScratchDir cliDir;  // the working directory now, until work's turn comes back
   std::filesystem::current_path(work.Path(""));
-  vantrel::testing::FakeMessageService messages;
-  vantrel::PosixFileService files;
-  vantrel::Services services{messages, files};
-  vantrel::CNetworksDlg window(services);
-  QWidget& page = ShownLibraryTab(window);
+  LibraryTab tab;
+  QWidget& page = tab.page;
+  const auto& messages = tab.messages;
   QVERIFY(Control<QLabel>(page, "summary")->text().contains("is not exist"));
 
   AddSeries(page, "E24", "10", "1M");
@@ -144,11 +151,9 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
 void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   const ScratchDir work;
   work.Write("ResistorLibrary.txt", "10\r\n11\r\n12\r\n15\r\n4k7\r\n101\r\n102\r\n9.94\r\nten\r\n");
-  vantrel::testing::FakeMessageService messages;
-  vantrel::PosixFileService files;
-  vantrel::Services services{messages, files};
-  vantrel::CNetworksDlg window(services);
-  QWidget& page = ShownLibraryTab(window);
+  LibraryTab tab;
+  QWidget& page = tab.page;
+  const auto& messages = tab.messages;
   auto* series = Control<QComboBox>(page, "--series");
   QCOMPARE(QAccessible::queryAccessibleInterface(series)->text(QAccessible::Name),
            QString("Series"));
@@ -182,11 +187,9 @@ void NetworksLibraryTest::EachStockStartsAsItsStarterCommandStartsIt() {
   const ScratchDir work;
   const ScratchDir cliDir;
   std::filesystem::current_path(work.Path(""));
-  vantrel::testing::FakeMessageService messages;
-  vantrel::PosixFileService files;
-  vantrel::Services services{messages, files};
-  vantrel::CNetworksDlg window(services);
-  QWidget& page = ShownLibraryTab(window);
+  LibraryTab tab;
+  QWidget& page = tab.page;
+  const auto& messages = tab.messages;
   const QString cli = QString::fromStdString(cliDir.Path(""));
   auto* create = Control<QPushButton>(page, "create");
   for (const vantrel::StockKind* kind : {&vantrel::kCapacitors, &vantrel::kInductors}) {

@@ -15,6 +15,7 @@
 #include "library_check.h"
 #include "library_file.h"
 #include "library_rewrite.h"
+#include "qt_text.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
 #include "series_dlg.h"
@@ -76,7 +77,7 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   seriesLabel->setBuddy(m_series);
   m_series->addItem(QString::fromUtf8(kAnySeriesText));
   for (std::string_view name : SeriesNames()) {
-    m_series->addItem(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
+    m_series->addItem(QStringOf(name));
   }
   buttons->addWidget(seriesLabel);
   buttons->addWidget(m_series);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 #include <variant>
 
 #include "collected_messages.h"
@@ -176,42 +175,58 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   return outcome;
 }
 
-const StockKind& KindOf(const finder::FindRequest& request) {
-  return *request.kind;
-}
-
-template <class Request>
-const StockKind& KindOf(const Request&) {
-  return kResistors;
-}
-
 // A stock read for a search, or what to say instead: the missing library's message with where
 // to make one, or that it holds nothing to search.
+template <class Stock>
 struct StockRead {
-  std::optional<finder::LoadedStock> stock;
+  std::shared_ptr<const Stock> stock;
   std::string status;
 };
 
-StockRead ReadStock(Services& services, const std::vector<double>& excluded, const StockKind& kind,
-                    std::string_view what) {
+StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<double>& excluded,
+                                         const StockKind& kind, std::string_view what) {
   CollectedMessages messages;
   Services reading{messages, services.files};
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
   if (!stock.opened) {
     messages.texts.emplace_back(kMissingStockHint);
-    return {std::nullopt, Lines(messages.texts)};
+    return {nullptr, Lines(messages.texts)};
   }
   if (stock.stock.values.empty()) {
     const std::string library =
         kind.part == PartKind::kResistor ? "library" : std::string(kind.name).append(" library");
     const std::size_t held =
         excluded.empty() ? 0 : finder::LoadStock(reading, {}, kind).stock.values.size();
-    return {std::nullopt,
+    return {nullptr,
             held == 0 ? "The " + library + " holds no value to build " + std::string(what) + " from"
                       : "Every one of the " + library + "'s " + std::to_string(held) +
                             " values is excluded"};
   }
-  return {std::move(stock), {}};
+  return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}};
+}
+
+// The stock a request searches: find's in the stock kind it names, the designs' resistors.
+StockRead<finder::LoadedStock> ReadFor(const finder::FindRequest& request, Services& services,
+                                       std::string_view what) {
+  return ReadStock(services, request.excluded, *request.kind, what);
+}
+
+template <class Request>
+StockRead<finder::LoadedStock> ReadFor(const Request& request, Services& services,
+                                       std::string_view what) {
+  return ReadStock(services, request.excluded, kResistors, what);
+}
+
+// Both libraries, the resistors' first, as the command line reads them.
+StockRead<finder::RcStocks> ReadFor(const finder::RcRequest&, Services& services,
+                                    std::string_view what) {
+  const StockRead resistors = ReadStock(services, {}, kResistors, what);
+  if (!resistors.stock) return {nullptr, resistors.status};
+  const StockRead capacitors = ReadStock(services, {}, kCapacitors, what);
+  if (!capacitors.stock) return {nullptr, capacitors.status};
+  return {std::make_shared<const finder::RcStocks>(
+              finder::MakeRcStocks(*resistors.stock, *capacitors.stock, kCapacitors.heldPower)),
+          {}};
 }
 
 // Checks the request and reads the library here; the search is left to the job.
@@ -220,31 +235,11 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
   if (const auto* error = std::get_if<finder::RequestError>(&checked))
     return {{*error}, {}, {}, {}};
   const auto& request = std::get<typename Kind::Request>(checked);
-  StockRead read = ReadStock(services, request.excluded, KindOf(request), Kind::kWhat);
+  const auto read = ReadFor(request, services, Kind::kWhat);
   if (!read.stock) return {{}, {}, read.status, {}};
-  auto stock = std::make_shared<const finder::LoadedStock>(std::move(*read.stock));
   return {{},
-          [request, stock](const std::atomic<bool>& stop) {
+          [request, stock = read.stock](const std::atomic<bool>& stop) {
             return Outcome<Kind>(request, stock, stop);
-          },
-          {},
-          Subject(request)};
-}
-
-// Both libraries, the resistors' first, as the command line reads them.
-PreparedSearch PrepareRc(const finder::Checked<finder::RcRequest>& checked, Services& services) {
-  if (const auto* error = std::get_if<finder::RequestError>(&checked))
-    return {{*error}, {}, {}, {}};
-  const auto& request = std::get<finder::RcRequest>(checked);
-  StockRead resistors = ReadStock(services, {}, kResistors, finder::RcKind::kWhat);
-  if (!resistors.stock) return {{}, {}, resistors.status, {}};
-  StockRead capacitors = ReadStock(services, {}, kCapacitors, finder::RcKind::kWhat);
-  if (!capacitors.stock) return {{}, {}, capacitors.status, {}};
-  auto stocks = std::make_shared<const finder::RcStocks>(finder::MakeRcStocks(
-      std::move(*resistors.stock), std::move(*capacitors.stock), kCapacitors.heldPower));
-  return {{},
-          [request, stocks](const std::atomic<bool>& stop) {
-            return Outcome<finder::RcKind>(request, stocks, stop);
           },
           {},
           Subject(request)};
@@ -292,7 +287,8 @@ NetworkSearches SharedSearches() {
                                              services);
           },
           [](const finder::RcInput& input, Services& services) {
-            return PrepareRc(finder::CheckRc(input, finder::Wording::kWindow), services);
+            return Prepare<finder::RcKind>(finder::CheckRc(input, finder::Wording::kWindow),
+                                           services);
           }};
 }
 

@@ -234,12 +234,17 @@ QComboBox* CNetworksDlg::AddShow(SearchTab& tab, QGridLayout& grid) {
   return top;
 }
 
+QComboBox* CNetworksDlg::AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label) {
+  auto* legs = new QComboBox(tab.fields);
+  AddField(tab, grid, label, legs);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  return legs;
+}
+
 CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& grid) {
   QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, grid, kDividerToleranceLabel, tolerance, "--tolerance");
-  auto* legs = new QComboBox(tab.fields);
-  AddField(tab, grid, kLegsLabel, legs);
-  legs->addItems({kSingleLegsText, kPairLegsText});
+  QComboBox* legs = AddLegsChoice(tab, grid, kLegsLabel);
   QLineEdit* partTolerance = AddEdit(tab, grid, kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = AddEdit(tab, grid, kWithinLabel, "--within");
   QLineEdit* minTotal = AddEdit(tab, grid, kMinTotalLabel, "--min-total");
@@ -392,14 +397,8 @@ QWidget* CNetworksDlg::CreateRcTab() {
   auto* grid = new QGridLayout(tab.fields);
   QLineEdit* corner = AddEdit(tab, *grid, kCornerLabel, "--corner");
   QLineEdit* tau = AddEdit(tab, *grid, kTauLabel, "--tau");
-  const auto legs = [&](const char* label) {
-    auto* combo = new QComboBox(tab.fields);
-    AddField(tab, *grid, label, combo);
-    combo->addItems({kSingleLegsText, kPairLegsText});
-    return combo;
-  };
-  QComboBox* rParts = legs(kRPartsLabel);
-  QComboBox* cParts = legs(kCPartsLabel);
+  QComboBox* rParts = AddLegsChoice(tab, *grid, kRPartsLabel);
+  QComboBox* cParts = AddLegsChoice(tab, *grid, kCPartsLabel);
   QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, *grid, kDividerToleranceLabel, tolerance, "--tolerance");
   QLineEdit* rTolerance = AddEdit(tab, *grid, kRToleranceLabel, "--r-tolerance");

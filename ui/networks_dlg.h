@@ -98,6 +98,8 @@ class CNetworksDlg : public QDialog {
   QLineEdit* AddEdit(SearchTab& tab, QGridLayout& grid, const char* label, const char* option);
   // The Show combo box, last of a tab's fields.
   QComboBox* AddShow(SearchTab& tab, QGridLayout& grid);
+  // A choice of legs of one value or of up to two parts; the index is the parts less one.
+  QComboBox* AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label);
   // Reads the fields every two-leg tab has: Tolerance, Legs, Part tolerance, Within and the
   // totals' bounds.
   using LegFields = std::function<void(finder::TwoLegInput&)>;

@@ -10,6 +10,8 @@
 #include <QtMath>
 #include <algorithm>
 
+#include "qt_text.h"
+
 namespace vantrel {
 namespace {
 
@@ -240,9 +242,7 @@ void SchematicView::Relayout() {
   const QFontMetricsF metrics(font());
   const qreal unit = metrics.height();
   const schematic::TextWidth width = [&](std::string_view text) {
-    return metrics.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size()))) /
-               unit +
-           kLabelPadding;
+    return metrics.horizontalAdvance(QStringOf(text)) / unit + kLabelPadding;
   };
   if (legs_.empty()) {
     picture_ = {};

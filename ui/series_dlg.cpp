@@ -8,13 +8,10 @@
 #include <variant>
 
 #include "e_series.h"
+#include "qt_text.h"
 #include "resource_strings.h"
 
 namespace vantrel {
-
-QString QStringOf(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 CSeriesDlg::CSeriesDlg(const StockKind& kind, QWidget* parent) : QDialog(parent), m_kind(kind) {
   setObjectName("IDD_ADD_SERIES");

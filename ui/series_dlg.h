@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <string_view>
 
 #include "series_library.h"
 
@@ -10,9 +9,6 @@ class QLabel;
 class QLineEdit;
 
 namespace vantrel {
-
-// UTF-8 text, such as the names kept as string_view.
-QString QStringOf(std::string_view text);
 
 // "Add E-series...": asks for a series and a range in the stock's notation, checked as the
 // command line's series checks them. Accepted only with a range that makes a library.
