@@ -401,4 +401,29 @@ void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<b
   }
 }
 
+// One pass of a search whose lines split in two: lines(best, part, parts) walks part `part` of
+// `parts` into best. With threads each half runs on a thread of its own and keeps its own best
+// rows, merged in rank order; the windows' work is added to *work when work is set.
+template <class Row, class Lines, class Work>
+std::vector<Row> SplitPass(const Lines& lines, double tolerance, std::size_t capacity,
+                           const Row* after, bool threads, Work* work) {
+  std::atomic<double> bound = tolerance;
+  const auto best = [&] { return BestRows<Row>(1, tolerance, capacity, after, &bound); };
+  const auto take = [&](BestRows<Row>& rows) {
+    if (work) {
+      work->lines += rows.window().lines;
+      work->steps += rows.window().steps;
+    }
+    return rows.TakeSorted();
+  };
+  BestRows<Row> low = best();
+  if (!threads) {
+    lines(low, 0, 1);
+    return take(low);
+  }
+  BestRows<Row> high = best();
+  RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
+  return MergeRows(take(low), take(high), capacity);
+}
+
 }  // namespace vantrel::networks::detail

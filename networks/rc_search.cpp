@@ -210,28 +210,9 @@ void FindRc(std::span<const double> rStock, std::span<const double> cStock,
       for (const Legs& rs : rLegs) walk.Sweep(cs, from, to, rs);
     }
   };
-  // On two threads, each takes half the capacitor legs of each list and keeps its own best
-  // rows, merged in rank order.
+  // On two threads, each takes half the capacitor legs of each list.
   const auto pass = [&](std::size_t capacity, const RcRow* after) {
-    std::atomic<double> bound = options.tolerance;
-    const auto best = [&] {
-      return detail::BestRows<RcRow>(1, options.tolerance, capacity, after, &bound);
-    };
-    const auto take = [&](detail::BestRows<RcRow>& rows) {
-      if (options.work) {
-        options.work->lines += rows.window().lines;
-        options.work->steps += rows.window().steps;
-      }
-      return rows.TakeSorted();
-    };
-    detail::BestRows<RcRow> low = best();
-    if (!threads) {
-      lines(low, 0, 1);
-      return take(low);
-    }
-    detail::BestRows<RcRow> high = best();
-    detail::RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
-    return detail::MergeRows(take(low), take(high), capacity);
+    return detail::SplitPass(lines, options.tolerance, capacity, after, threads, options.work);
   };
   detail::RunPasses<RcRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

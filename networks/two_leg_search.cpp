@@ -282,29 +282,10 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
       for (const LegList& bs : legs) walk.Sweep(as, from, to, bs);
     }
   };
-  // On two threads, each takes half the legs A of each list and keeps its own best rows,
-  // merged in rank order.
+  // On two threads, each takes half the legs A of each list. The window lies on output / target,
+  // whose relative error is the row's.
   const auto pass = [&](std::size_t capacity, const TwoLegRow* after) {
-    // The window lies on output / target, whose relative error is the row's.
-    std::atomic<double> bound = options.tolerance;
-    const auto best = [&] {
-      return detail::BestRows<TwoLegRow>(1, options.tolerance, capacity, after, &bound);
-    };
-    const auto take = [&](detail::BestRows<TwoLegRow>& rows) {
-      if (options.work) {
-        options.work->lines += rows.window().lines;
-        options.work->steps += rows.window().steps;
-      }
-      return rows.TakeSorted();
-    };
-    detail::BestRows<TwoLegRow> low = best();
-    if (!threads) {
-      lines(low, 0, 1);
-      return take(low);
-    }
-    detail::BestRows<TwoLegRow> high = best();
-    detail::RunBoth([&] { lines(high, 1, 2); }, [&] { lines(low, 0, 2); });
-    return detail::MergeRows(take(low), take(high), capacity);
+    return detail::SplitPass(lines, options.tolerance, capacity, after, threads, options.work);
   };
   detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }
