@@ -36,9 +36,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   const auto row = [&](std::uint64_t rank, const Found& found) {
     return Kind::MakeRow(rank, found, stock, request);
   };
-  const auto textCells = [&](const Row& shown, int digits) {
-    return Kind::TextCells(shown, digits, request);
-  };
+  const auto shownCells = [&](const Row& shown) { return Kind::ShownCells(shown, request); };
   std::uint64_t rank = 0;
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
   std::atomic<bool> stop = false;
@@ -54,7 +52,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     return rank > 0;
   }
   if (request.limit == std::numeric_limits<std::uint64_t>::max()) {
-    TableStream<Row> table(TextColumns(columns), Kind::Target(request), Kind::Key, textCells, out);
+    TableStream<Row> table(TextColumns(columns), Kind::Target(request), shownCells, out);
     finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
       table.Add(row(++rank, found));
       if (!out) stop = true;
@@ -71,7 +69,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   const auto forEach = [&](const auto& take) {
     rows.ForEach([&](std::uint64_t n, const Found& found) { take(row(n, found)); });
   };
-  WriteTable(forEach, Kind::Key, Kind::Target(request), textCells, TextColumns(columns), out);
+  WriteTable(forEach, Kind::Target(request), shownCells, TextColumns(columns), out);
   return true;
 }
 

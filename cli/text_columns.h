@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "display_text.h"
 #include "rows.h"
 
 namespace vantrel {
@@ -30,20 +31,19 @@ class TextColumns {
   std::vector<bool> m_left;
 };
 
-// Writes a table whose rows forEach delivers three times in the same order: to find the
-// digits of the key column (finder::KeyDigits), to measure, to print. cells(row, digits) gives
-// a row's cells, key(row) its key value.
-template <class ForEach, class Key, class Cells>
-void WriteTable(const ForEach& forEach, const Key& key, double target, const Cells& cells,
-                TextColumns columns, std::ostream& out) {
-  finder::KeyDigits keyDigits(target);
-  forEach([&](const auto& row) { keyDigits.See(key(row)); });
-  const int digits = keyDigits.Digits();
-  forEach([&](const auto& row) { columns.Measure(cells(row, digits)); });
+// Writes a table whose rows forEach delivers three times in the same order: to choose each
+// column's digits (finder::ColumnSpeller), to measure, to print. cells(row) gives a row's cells
+// to read.
+template <class ForEach, class Cells>
+void WriteTable(const ForEach& forEach, double target, const Cells& cells, TextColumns columns,
+                std::ostream& out) {
+  finder::ColumnSpeller speller(finder::Spelling::kPlain, target);
+  forEach([&](const auto& row) { speller.See(cells(row)); });
+  forEach([&](const auto& row) { columns.Measure(speller.Spell(cells(row))); });
   std::string text = columns.HeaderLine();
   forEach([&](const auto& row) {
     if (!out) return;  // nobody gets the rest
-    text += columns.Line(cells(row, digits));
+    text += columns.Line(speller.Spell(cells(row)));
     if (text.size() >= 65536) {
       out << text;
       text.clear();
@@ -53,20 +53,18 @@ void WriteTable(const ForEach& forEach, const Key& key, double target, const Cel
 }
 
 // A text table printed while its rows still come, for listings too long to go over twice:
-// the first kBlockRows rows are held to set the key column's digits and the column widths
-// as WriteTable would; each later row is printed as it comes, and one that needs more digits
-// to tell its key from the row before, or a wider column, gets them from there on.
+// the first kBlockRows rows are held to set each column's digits and width as WriteTable
+// would; each later row is printed as it comes, and one that needs more digits to tell a
+// column from the row before, or a wider column, gets them from there on.
 template <class Row>
 class TableStream {
  public:
   static constexpr std::size_t kBlockRows = 1000;
-  using Key = std::function<double(const Row&)>;
-  using Cells = std::function<std::vector<std::string>(const Row&, int digits)>;
+  using Cells = std::function<std::vector<finder::ShownCell>(const Row&)>;
 
-  TableStream(TextColumns columns, double target, Key key, Cells cells, std::ostream& out)
+  TableStream(TextColumns columns, double target, Cells cells, std::ostream& out)
       : m_columns(std::move(columns)),
-        m_digits(target),
-        m_key(std::move(key)),
+        m_speller(finder::Spelling::kPlain, target),
         m_cells(std::move(cells)),
         m_out(out) {}
 
@@ -76,8 +74,9 @@ class TableStream {
       if (m_held->size() == kBlockRows) PrintHeld();
       return;
     }
-    m_digits.See(m_key(row));
-    const std::vector<std::string> cells = m_cells(row, m_digits.Digits());
+    const std::vector<finder::ShownCell> shown = m_cells(row);
+    m_speller.Follow(shown);
+    const std::vector<std::string> cells = m_speller.Spell(shown);
     m_columns.Measure(cells);
     m_out << m_columns.Line(cells);
   }
@@ -90,17 +89,17 @@ class TableStream {
 
  private:
   void PrintHeld() {
-    for (const Row& row : *m_held) m_digits.See(m_key(row));
-    for (const Row& row : *m_held) m_columns.Measure(m_cells(row, m_digits.Digits()));
+    for (const Row& row : *m_held) m_speller.See(m_cells(row));
+    for (const Row& row : *m_held) m_columns.Measure(m_speller.Spell(m_cells(row)));
     std::string text = m_columns.HeaderLine();
-    for (const Row& row : *m_held) text += m_columns.Line(m_cells(row, m_digits.Digits()));
+    for (const Row& row : *m_held) text += m_columns.Line(m_speller.Spell(m_cells(row)));
     m_out << text << std::flush;
+    m_speller.Follow(m_cells(m_held->back()));
     m_held.reset();
   }
 
   TextColumns m_columns;
-  finder::KeyDigits m_digits;
-  Key m_key;
+  finder::ColumnSpeller m_speller;
   Cells m_cells;
   std::ostream& m_out;
   std::optional<std::vector<Row>> m_held = std::vector<Row>{};

@@ -32,4 +32,44 @@ inline Cell TextCell(std::string text) {
   return {std::move(text), false};
 }
 
+// What a shown number measures, which says how it is spelled: a count in whole digits, a plain
+// number or a quantity in significant digits (with its unit where the reader wants it), a
+// percentage in fixed point; a band is two percentages of the target.
+enum class Quantity {
+  kText,
+  kCount,
+  kPlain,
+  kPercent,
+  kBand,
+  kOhm,
+  kFarad,
+  kHenry,
+  kVolt,
+  kAmpere,
+  kWatt,
+  kSecond,
+  kHertz
+};
+
+// One cell of a row to read, before its column is spelled (display_text.h SpellColumns): text
+// as it stands, or a number and what it measures, in the base unit (ohms, farads, volts).
+struct ShownCell {
+  Quantity quantity = Quantity::kText;
+  double value = 0;
+  double high = 0;  // a band's upper end; value is its lower one
+  std::string text;
+  // The column of the value sought: its numbers are also told from the target.
+  bool key = false;
+};
+
+inline ShownCell ShownText(std::string text) {
+  return {Quantity::kText, 0, 0, std::move(text), false};
+}
+inline ShownCell ShownNumber(Quantity quantity, double value) {
+  return {quantity, value, 0, {}, false};
+}
+inline ShownCell ShownKey(Quantity quantity, double value) {
+  return {quantity, value, 0, {}, true};
+}
+
 }  // namespace vantrel::finder

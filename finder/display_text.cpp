@@ -1,51 +1,70 @@
 #include "display_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "number_text.h"
-#include "rows.h"
 
 namespace vantrel::finder {
 namespace {
 
-bool Same(double a, double b) {
-  return std::fabs(a - b) <= kSameValue * std::fabs(b);
+constexpr int kLeastDigits = 3;
+// Past these the spellings add nothing: a double's digits, FormatFixed's decimals.
+constexpr int kMostDigits = 17;
+constexpr int kMostDecimals = 20;
+// The digits a typed target shows at most, so that an exact hit reads as typed.
+constexpr int kMostTargetDigits = 7;
+
+bool Engineering(Quantity quantity) {
+  return quantity != Quantity::kText && quantity != Quantity::kCount &&
+         quantity != Quantity::kPercent && quantity != Quantity::kBand;
+}
+
+// A signed percentage with decimals in fixed point, "0" for none, and "< 0.001" for one that
+// the decimals would show as nothing.
+std::string FixedPercent(double percent, int decimals) {
+  if (percent == 0) return "0";
+  const std::string fixed = FormatFixed(std::fabs(percent), decimals);
+  if (fixed.find_first_not_of("0.") == std::string::npos) {
+    return "< " + FormatFixed(std::pow(10.0, -decimals), decimals);
+  }
+  return (percent > 0 ? "+" : "-") + fixed;
+}
+
+// A signed percentage with significant digits, as the command line has always written it:
+// "+0.122", "-1.5e-07", "0".
+std::string GeneralPercent(double percent, int digits) {
+  if (percent == 0) return "0";
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, percent, std::chars_format::general, digits);
+  return std::string(percent > 0 ? "+" : "").append(buffer, result.ptr);
 }
 
 }  // namespace
 
-std::vector<int> ShownKeyDigits(const std::vector<double>& keys, double target) {
-  const int targetDigits = std::clamp(ShortestDigits(target), 3, kMostShownDigits);
-  std::vector<int> digits;
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const double key = keys[i];
-    if (Same(key, target)) {
-      digits.push_back(targetDigits);
-      continue;
-    }
-    std::vector<double> others{target};
-    // i - 1 wraps past the end for the first key.
-    for (const std::size_t j : {i - 1, i + 1}) {
-      if (j < keys.size() && !Same(keys[j], key)) others.push_back(keys[j]);
-    }
-    // Counted up from the least rather than taken from DigitsToTellApart: rounding a tie can
-    // tell two values apart at 4 digits and not at 5 (1234.5 and 1234.5000019).
-    int shown = targetDigits;
-    const auto alike = [&](double other) {
-      return FormatEngineering(key, shown) == FormatEngineering(other, shown);
-    };
-    while (shown < kMostShownDigits && std::any_of(others.begin(), others.end(), alike)) ++shown;
-    digits.push_back(shown);
+std::string_view UnitOf(Quantity quantity) {
+  switch (quantity) {
+    case Quantity::kOhm:
+      return "\u03a9";
+    case Quantity::kFarad:
+      return "F";
+    case Quantity::kHenry:
+      return "H";
+    case Quantity::kVolt:
+      return "V";
+    case Quantity::kAmpere:
+      return "A";
+    case Quantity::kWatt:
+      return "W";
+    case Quantity::kSecond:
+      return "s";
+    case Quantity::kHertz:
+      return "Hz";
+    default:
+      return {};
   }
-  return digits;
-}
-
-std::string ShownPercent(double percent) {
-  if (percent == 0) return "0";
-  const std::string fixed = FormatFixed(std::fabs(percent), 3);
-  if (fixed == "0.000") return "< 0.001";
-  return (percent > 0 ? "+" : "-") + fixed;
 }
 
 std::string ShownQuantity(double value, int digits, std::string_view unit) {
@@ -59,55 +78,203 @@ std::string ShownQuantity(double value, int digits, std::string_view unit) {
   return text + " " + prefix + std::string(unit);
 }
 
-// The text table's cells, with the deviation and the current written for reading.
-std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request) {
-  std::vector<std::string> cells = FindTextCells(row, digits, request);
-  cells[2] = ShownPercent(row.deviation);
-  return cells;
+std::string ShortEngineering(double value) {
+  std::string text = FormatEngineering(value, std::max(kLeastDigits, ShortestDigits(value)));
+  // "4.70k" to "4.7k", "1.00M" to "1M": the trailing zeros of a fraction say nothing here.
+  const std::size_t point = text.find('.');
+  if (point == std::string::npos || text.find('e') != std::string::npos) return text;
+  const std::size_t digitsEnd = text.find_first_not_of("0123456789", point + 1);
+  const std::size_t end = digitsEnd == std::string::npos ? text.size() : digitsEnd;
+  std::size_t keep = end;
+  while (keep > point + 1 && text[keep - 1] == '0') --keep;
+  if (keep == point + 1) keep = point;
+  return text.erase(keep, end - keep);
+}
+
+std::string ShownValue(Quantity quantity, double value) {
+  std::string text = ShortEngineering(value);
+  const std::string_view unit = UnitOf(quantity);
+  if (unit.empty()) return text;
+  std::string prefix;
+  if (!text.empty() && std::isalpha(static_cast<unsigned char>(text.back())) &&
+      text.find('e') == std::string::npos) {
+    prefix = text.back() == 'u' ? "\u00b5" : std::string(1, text.back());
+    text.pop_back();
+  }
+  return text + " " + prefix + std::string(unit);
+}
+
+ColumnSpeller::ColumnSpeller(Spelling spelling, double target)
+    : m_spelling(spelling), m_target(target) {}
+
+void ColumnSpeller::See(const std::vector<ShownCell>& row) {
+  m_columns.resize(row.size());
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    ColumnChoice& column = m_columns[i];
+    if (row[i].key && column.values.empty()) column.values.push_back(m_target);
+    column.values.push_back(row[i].value);
+    if (row[i].quantity == Quantity::kBand) column.highs.push_back(row[i].high);
+    column.settled = false;
+  }
 }
 
 namespace {
 
-// A two-leg design's text cells with the error, the current and the power restated, found by
-// their columns' names: the worst case's columns, when asked for, come between them.
-template <class Row>
-std::vector<std::string> Restated(std::vector<std::string> cells,
-                                  const std::vector<Column>& columns, const Row& row) {
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == "error") cells[i] = ShownPercent(row.error);
-    if (columns[i].name == "current") cells[i] = ShownQuantity(row.current, 3, "A");
-    if (columns[i].name == "power") cells[i] = ShownQuantity(row.power, 3, "W");
+// Each run of values within kSameValue of its least, as that least, in order.
+std::vector<double> Firsts(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  std::vector<double> firsts;
+  for (const double value : values) {
+    if (firsts.empty() || value - firsts.back() > kSameValue * std::fabs(value)) {
+      firsts.push_back(value);
+    }
   }
-  return cells;
+  return firsts;
+}
+
+// The first of value's kind among firsts, else value itself.
+double FirstOf(const std::vector<double>& firsts, double value) {
+  const auto after = std::upper_bound(firsts.begin(), firsts.end(), value);
+  if (after == firsts.begin()) return value;
+  const double first = *(after - 1);
+  return value - first <= kSameValue * std::fabs(value) ? first : value;
 }
 
 }  // namespace
 
-std::vector<std::string> ShownCells(const DividerRow& row, int digits,
-                                    const DividerRequest& request) {
-  return Restated(DividerTextCells(row, digits, request), DividerColumns(request), row);
-}
-
-std::vector<std::string> ShownCells(const DesignRow& row, int digits,
-                                    const RegulatorRequest& request) {
-  return Restated(RegulatorTextCells(row, digits, request), RegulatorColumns(request), row);
-}
-
-std::vector<std::string> ShownCells(const DesignRow& row, int digits, const GainRequest& request) {
-  return Restated(GainTextCells(row, digits, request), GainColumns(request), row);
-}
-
-std::vector<std::string> ShownCells(const RcRow& row, int digits, const RcRequest& request) {
-  std::vector<std::string> cells = RcTextCells(row, digits, request);
-  const std::vector<Column> columns = RcColumns(request);
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].name == "error") cells[i] = ShownPercent(row.error);
-    // Beside a corner, "tau" is the extra column; a time constant is the key, left as it is.
-    if (columns[i].name == "tau" && request.search.quantity == networks::RcQuantity::kCorner) {
-      cells[i] = ShownQuantity(row.tau, 4, "s");
+void ColumnSpeller::Settle(ColumnChoice& column, const ShownCell& cell) const {
+  if (column.settled) return;
+  column.settled = true;
+  const Quantity quantity = cell.quantity;
+  const bool fixed = m_spelling == Spelling::kUnits &&
+                     (quantity == Quantity::kPercent || quantity == Quantity::kBand);
+  int least = kLeastDigits;
+  if (quantity == Quantity::kBand) least = 2;
+  if (cell.key && Engineering(quantity)) {
+    least = std::clamp(ShortestDigits(m_target), kLeastDigits, kMostTargetDigits);
+  }
+  column.precision = std::max(column.precision, least);
+  if (quantity == Quantity::kText || quantity == Quantity::kCount) return;
+  column.firsts = Firsts(column.values);
+  column.highFirsts = Firsts(column.highs);
+  const int most = fixed ? kMostDecimals : kMostDigits;
+  ShownCell probe = cell;
+  const auto alike = [&](const std::vector<double>& values, bool high) {
+    std::vector<std::string> spelled;
+    for (const double value : values) {
+      (high ? probe.high : probe.value) = value;
+      std::string text = SpellCell(column, probe);
+      // A band's other end is left out of the comparison: only this end's spellings count.
+      if (quantity == Quantity::kBand) {
+        const std::size_t cut = text.find(" \u2026 ");
+        text = high ? text.substr(cut) : text.substr(0, cut);
+      }
+      spelled.push_back(std::move(text));
     }
+    std::sort(spelled.begin(), spelled.end());
+    return std::adjacent_find(spelled.begin(), spelled.end()) != spelled.end();
+  };
+  while (column.precision < most && (alike(column.firsts, false) || alike(column.highFirsts, true)))
+    ++column.precision;
+}
+
+std::string ColumnSpeller::SpellCell(const ColumnChoice& column, const ShownCell& cell) const {
+  const int precision = column.precision;
+  const double value = column.settled ? FirstOf(column.firsts, cell.value) : cell.value;
+  switch (cell.quantity) {
+    case Quantity::kText:
+      return cell.text;
+    case Quantity::kCount:
+      return FormatFixed(cell.value, 0);
+    case Quantity::kPercent:
+      return m_spelling == Spelling::kUnits ? FixedPercent(value, precision)
+                                            : GeneralPercent(value, precision);
+    case Quantity::kBand: {
+      const double high = column.settled ? FirstOf(column.highFirsts, cell.high) : cell.high;
+      return FixedPercent(value, precision) + " \u2026 " + FixedPercent(high, precision) + " %";
+    }
+    case Quantity::kPlain:
+      return FormatEngineering(value, precision);
+    default:
+      break;
+  }
+  if (m_spelling == Spelling::kUnits) return ShownQuantity(value, precision, UnitOf(cell.quantity));
+  std::string text = FormatEngineering(value, precision);
+  // A capacitance or an inductance of a whole farad or henry or more says its unit, as the
+  // stock's notation does.
+  const bool part = cell.quantity == Quantity::kFarad || cell.quantity == Quantity::kHenry;
+  if (part && !text.empty() && std::isdigit(static_cast<unsigned char>(text.back()))) {
+    text += UnitOf(cell.quantity);
+  }
+  return text;
+}
+
+std::vector<std::string> ColumnSpeller::Spell(const std::vector<ShownCell>& row) {
+  m_columns.resize(row.size());
+  std::vector<std::string> cells;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    Settle(m_columns[i], row[i]);
+    cells.push_back(SpellCell(m_columns[i], row[i]));
   }
   return cells;
+}
+
+void ColumnSpeller::Follow(const std::vector<ShownCell>& row) {
+  m_columns.resize(row.size());
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    ColumnChoice& column = m_columns[i];
+    if (!m_previous) {
+      // Settled from what was seen, then the values let go.
+      Settle(column, row[i]);
+      column.values = {};
+      column.highs = {};
+      column.firsts = {};
+      column.highFirsts = {};
+      continue;
+    }
+    const ShownCell& before = (*m_previous)[i];
+    if (!row[i].key) continue;
+    const bool same =
+        std::fabs(row[i].value - before.value) <= kSameValue * std::fabs(row[i].value);
+    while (!same && column.precision < kMostDigits &&
+           SpellCell(column, row[i]) == SpellCell(column, before)) {
+      ++column.precision;
+    }
+  }
+  m_previous = row;
+}
+
+std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool within) {
+  std::vector<Column> shown;
+  for (const Column& column : columns) {
+    if (column.name == "low") {
+      shown.push_back({"Band", "band"});
+    } else if (column.name != "high" && (within || column.name != "in_spec")) {
+      shown.push_back(column);
+    }
+  }
+  return shown;
+}
+
+std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
+                                   const std::vector<ShownCell>& cells, double target,
+                                   bool within) {
+  std::vector<ShownCell> shown;
+  double low = 0;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const std::string_view name = columns[i].name;
+    if (name == "low") {
+      low = cells[i].value;
+    } else if (name == "high") {
+      // As percentages of the target, the lower end first whatever the target's sign.
+      const double a = (low - target) / std::fabs(target) * 100;
+      const double b = (cells[i].value - target) / std::fabs(target) * 100;
+      shown.push_back({Quantity::kBand, std::min(a, b), std::max(a, b), {}, false});
+    } else if (within || name != "in_spec") {
+      shown.push_back(cells[i]);
+    }
+  }
+  return shown;
 }
 
 }  // namespace vantrel::finder

@@ -1,44 +1,82 @@
 #pragma once
 
-// Rows as the window shows them to be read: a key column (a find's value, a divider's VOUT)
-// with the digits that tell each row apart, percentages in fixed point, a current with its
-// unit. Copies and the command line's tsv, csv and json keep every digit (rows.h Fields); the
-// command line's text table keeps its own cells (rows.h TextCells).
+// Numbers spelled to be read. A row gives its cells as numbers tagged with what they measure
+// (cells.h ShownCell); a ColumnSpeller sees every row of a list first, chooses each column's
+// digits once, as many as tell apart any two of its values that differ, and then spells every
+// row with them, so one value has one spelling in a column. The window reads quantities with an
+// SI prefix and their unit ("270 kΩ", "362 µA"); the command line's text table without the
+// unit ("270k"). Copies and the command line's tsv, csv and json keep every digit (rows.h
+// Fields).
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "request.h"
+#include "cells.h"
 #include "rows.h"
 
 namespace vantrel::finder {
 
-// Significant digits past which a key is not told from its neighbours: the parts' own
-// tolerances are far coarser, and the deviation column tells the rest.
-inline constexpr int kMostShownDigits = 7;
+// How a list is spelled: the command line's text table, or the window's.
+enum class Spelling { kPlain, kUnits };
 
-// The digits of each key of a list in order: a key equal to the target (within kSameValue)
-// shows the target's own digits (at least 3, at most kMostShownDigits), so an exact hit on
-// 4700 reads 4.70k whatever is beside it; any other key as many as tell it from the target and
-// from the keys before and after it, at least those and at most kMostShownDigits.
-std::vector<int> ShownKeyDigits(const std::vector<double>& keys, double target);
-
-// A signed percentage in fixed point with 3 decimals, "+0.085", "-6.383", "0" for none, and
-// "< 0.001" for one too small to show.
-std::string ShownPercent(double percent);
+// The unit a quantity is written with: "Ω", "F", "Hz"; empty for the rest.
+std::string_view UnitOf(Quantity quantity);
 
 // value with an SI prefix, a space and its unit: "362 µA", "5.00 mA", "1.00e-18 A".
 std::string ShownQuantity(double value, int digits, std::string_view unit);
 
-// A row's cells for reading, with digits significant digits in its key column.
-std::vector<std::string> ShownCells(const FindRow& row, int digits, const FindRequest& request);
-std::vector<std::string> ShownCells(const DividerRow& row, int digits,
-                                    const DividerRequest& request);
-std::vector<std::string> ShownCells(const DesignRow& row, int digits,
-                                    const RegulatorRequest& request);
-std::vector<std::string> ShownCells(const DesignRow& row, int digits, const GainRequest& request);
-// An RC pair's, with the time constant beside a corner in seconds with its prefix ("159 µs").
-std::vector<std::string> ShownCells(const RcRow& row, int digits, const RcRequest& request);
+// The shortest engineering text that reads back as value: 4700 gives "4.7k", 1e6 "1M",
+// 3141.59 "3.14159k", 0.01 "10m".
+std::string ShortEngineering(double value);
+
+// value in its shortest engineering text with its unit, for a label or a sentence:
+// "75 Ω", "4.7 kΩ", "10 nF", "1.25 V".
+std::string ShownValue(Quantity quantity, double value);
+
+// Chooses each column's digits from the rows it sees and spells rows with them. A column of
+// a quantity starts at 3 significant digits (a percentage at 3 decimals in the window, a band
+// at 2), the key column at the target's own digits (3 to 7), so an exact hit on 4700 reads
+// 4.70k, and each takes more until no two of its values spell alike unless they differ by no
+// more than kSameValue of their size: those are one decimal value summed in another order, and
+// are spelled as the first of them seen. The key column's values are told from the target too.
+class ColumnSpeller {
+ public:
+  ColumnSpeller(Spelling spelling, double target);
+
+  // Takes a row's numbers into the columns' choice; every row has the same columns.
+  void See(const std::vector<ShownCell>& row);
+  // The row's cells with the digits chosen from the rows seen so far.
+  std::vector<std::string> Spell(const std::vector<ShownCell>& row);
+  // For rows past those seen, in a listing too long to hold: forgets the values seen, and from
+  // now on the key column takes the digits that tell each row from the row before, if more;
+  // the other columns keep theirs, so that a column sorted by size stays so as read.
+  void Follow(const std::vector<ShownCell>& row);
+
+ private:
+  struct ColumnChoice {
+    std::vector<double> values;  // seen, with the target first in the key column
+    std::vector<double> highs;   // a band's upper ends
+    bool settled = false;
+    std::vector<double> firsts;  // sorted: each value as the first of its kind seen
+    std::vector<double> highFirsts;
+    int precision = 0;
+  };
+  void Settle(ColumnChoice& column, const ShownCell& cell) const;
+  std::string SpellCell(const ColumnChoice& column, const ShownCell& cell) const;
+
+  Spelling m_spelling;
+  double m_target;
+  std::vector<ColumnChoice> m_columns;
+  std::optional<std::vector<ShownCell>> m_previous;  // while following
+};
+
+// The window's columns for a list of columns: the band's Low and High as one column of
+// percentages of the target, "Band (%)", and In spec only when a band (--within) was given.
+std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool within);
+// A row's cells for WindowColumns(columns, within), from its cells for columns.
+std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
+                                   const std::vector<ShownCell>& cells, double target, bool within);
 
 }  // namespace vantrel::finder

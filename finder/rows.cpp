@@ -59,12 +59,12 @@ std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
   return {row.output - k[0], k[0]};
 }
 
-// The cells of the band columns, after the error.
-void AddBandCells(std::vector<std::string>& cells, double low, double high, bool inSpec) {
-  // The two ends of a spread need no more than the value's first digits.
-  cells.push_back(FormatEngineering(low, 3));
-  cells.push_back(FormatEngineering(high, 3));
-  cells.push_back(inSpec ? "yes" : "no");
+// The cells of the band columns, after the error: the output's worst case in its quantity.
+void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, double low, double high,
+                  bool inSpec) {
+  cells.push_back(ShownNumber(quantity, low));
+  cells.push_back(ShownNumber(quantity, high));
+  cells.push_back(ShownText(inSpec ? "yes" : "no"));
 }
 
 void AddBandFields(std::vector<Cell>& cells, double low, double high, bool inSpec) {
@@ -259,48 +259,64 @@ std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
   return names;
 }
 
-std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request) {
+namespace {
+
+// A held value's quantity and its value in the base unit.
+Quantity KindQuantity(const StockKind& kind) {
+  return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
+         : kind.part == PartKind::kInductor ? Quantity::kHenry
+                                            : Quantity::kOhm;
+}
+
+ShownCell RankCell(std::uint64_t rank) {
+  return ShownNumber(Quantity::kCount, static_cast<double>(rank));
+}
+
+}  // namespace
+
+std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& request) {
   const StockKind& kind = *request.kind;
-  std::vector<std::string> cells{std::to_string(row.rank), KindEngineering(kind, row.value, digits),
-                                 FormatPercent(row.deviation), std::to_string(row.parts)};
+  const Quantity quantity = KindQuantity(kind);
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownKey(quantity, BaseValue(kind, row.value)),
+                               ShownNumber(Quantity::kPercent, row.deviation),
+                               ShownNumber(Quantity::kCount, row.parts)};
   if (request.partTolerance) {
-    // The two ends of a spread need no more than the value's first digits.
-    cells.push_back(KindEngineering(kind, row.low, 3));
-    cells.push_back(KindEngineering(kind, row.high, 3));
-    cells.push_back(row.coversTarget ? "yes" : "no");
+    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.low)));
+    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.high)));
+    cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
   }
-  cells.push_back(row.network);
+  cells.push_back(ShownText(row.network));
   return cells;
 }
 
-std::vector<std::string> DividerTextCells(const DividerRow& row, int digits,
-                                          const DividerRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), row.r1, row.r2,
-                                 FormatEngineering(row.vout, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
-  cells.push_back(FormatEngineering(row.total, 3));
-  cells.push_back(FormatEngineering(row.current, 3));
-  if (request.power) cells.push_back(FormatEngineering(row.power, 3));
+std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerRequest& request) {
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.r1), ShownText(row.r2),
+                               ShownKey(Quantity::kVolt, row.vout),
+                               ShownNumber(Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row.low, row.high, row.inSpec);
+  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
+  if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
   return cells;
 }
 
-std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
-                                            const RegulatorRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
-                                 FormatEngineering(row.output, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
-  cells.push_back(FormatEngineering(row.total, 3));
-  cells.push_back(FormatEngineering(row.current, 3));
-  cells.push_back(FormatEngineering(row.power, 3));
+std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request) {
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
+                               ShownKey(Quantity::kVolt, row.output),
+                               ShownNumber(Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row.low, row.high, row.inSpec);
+  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
+  cells.push_back(ShownNumber(Quantity::kWatt, row.power));
   return cells;
 }
 
-std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
-                                       const GainRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
-                                 FormatEngineering(row.output, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
-  cells.push_back(FormatEngineering(row.total, 3));
+std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request) {
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
+                               ShownKey(Quantity::kPlain, row.output),
+                               ShownNumber(Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row.low, row.high, row.inSpec);
+  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   return cells;
 }
 
@@ -342,20 +358,6 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
   cells.push_back(NumberCell(row.total));
   return cells;
-}
-
-KeyDigits::KeyDigits(double target)
-    : m_target(target), m_digits(std::clamp(ShortestDigits(target), 3, 7)) {}
-
-void KeyDigits::See(double value) {
-  for (double other : {m_previous.value_or(value), m_target}) {
-    // Values this close are one decimal value summed in another order ((0.1 + 0.2) + 0.3 and
-    // 0.3 + 0.3): telling them apart would only print the rounding of doubles.
-    if (std::fabs(other - value) > kSameValue * std::fabs(value)) {
-      m_digits = std::max(m_digits, DigitsToTellApart(other, value));
-    }
-  }
-  m_previous = value;
 }
 
 std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) {
@@ -494,15 +496,16 @@ std::vector<Column> RcColumns(const RcRequest& request) {
   return columns;
 }
 
-std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcRequest& request) {
-  std::vector<std::string> cells{std::to_string(row.rank),
-                                 row.r,
-                                 row.c,
-                                 FormatEngineering(row.output, digits),
-                                 FormatPercent(row.error),
-                                 std::to_string(row.parts)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
-  if (Corner(request)) cells.push_back(FormatEngineering(row.tau, 4));
+std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) {
+  const Quantity quantity = Corner(request) ? Quantity::kHertz : Quantity::kSecond;
+  std::vector<ShownCell> cells{RankCell(row.rank),
+                               ShownText(row.r),
+                               ShownText(row.c),
+                               ShownKey(quantity, row.output),
+                               ShownNumber(Quantity::kPercent, row.error),
+                               ShownNumber(Quantity::kCount, row.parts)};
+  if (Banded(request.bounds)) AddBandCells(cells, quantity, row.low, row.high, row.inSpec);
+  if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
   return cells;
 }
 

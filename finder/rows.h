@@ -123,15 +123,12 @@ std::vector<Column> RcColumns(const RcRequest& request);
 // The tsv, csv and json names of columns.
 std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
 
-// A row's text cells, with digits significant digits in its key column (value, VOUT).
-std::vector<std::string> FindTextCells(const FindRow& row, int digits, const FindRequest& request);
-std::vector<std::string> DividerTextCells(const DividerRow& row, int digits,
-                                          const DividerRequest& request);
-std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
-                                            const RegulatorRequest& request);
-std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
-                                       const GainRequest& request);
-std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcRequest& request);
+// A row's cells to read, each number with what it measures (display_text.h spells them).
+std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& request);
+std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerRequest& request);
+std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request);
+std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request);
+std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request);
 
 // A row's fields for tsv, csv and json: numbers in full.
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
@@ -140,22 +137,10 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
 std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
 std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
 
-// The digits of a key column: at least 3, more where the target was typed with more (up to
-// 7) so an exact hit on 1234.5 reads 1.2345k, and as many as it takes to tell each value
-// from the one before it and from the target, unless the two differ by less than
-// kSameValue of their size.
+// Values closer than this share a spelling: they are one decimal value summed in another
+// order ((0.1 + 0.2) + 0.3 and 0.3 + 0.3), and telling them apart would only print the rounding
+// of doubles.
 inline constexpr double kSameValue = 1e-12;
-class KeyDigits {
- public:
-  explicit KeyDigits(double target);
-  void See(double value);
-  int Digits() const { return m_digits; }
-
- private:
-  double m_target;
-  std::optional<double> m_previous;
-  int m_digits;
-};
 
 // What to say when no row is within the tolerance: the closest row there is, or for a
 // divider whose totals no pair meets, that. Searches the stock once more.

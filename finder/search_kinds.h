@@ -25,7 +25,10 @@ struct FindKind {
   static constexpr char kWhat[] = "networks";
 
   static std::vector<Column> Columns(const Request& request) { return FindColumns(request); }
-  static double Target(const Request& request) { return request.search.target; }
+  // In the base unit the row's cells are read in (farads for capacitors).
+  static double Target(const Request& request) {
+    return BaseValue(*request.kind, request.search.target);
+  }
   // The row's networks by their place in its circuit, for its picture.
   static std::vector<networks::Network> Legs(const Found& found, const Request&) {
     return {found.network};
@@ -34,9 +37,8 @@ struct FindKind {
                      const Request& request) {
     return MakeFindRow(rank, found, stock, request);
   }
-  static double Key(const Row& row) { return row.value; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return FindTextCells(row, digits, request);
+  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+    return FindShownCells(row, request);
   }
   static std::vector<Cell> Fields(const Row& row, const Request& request) {
     return FindFields(row, request);
@@ -68,9 +70,8 @@ struct DividerKind {
                      const Request& request) {
     return MakeDividerRow(rank, found, stock, request);
   }
-  static double Key(const Row& row) { return row.vout; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return DividerTextCells(row, digits, request);
+  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+    return DividerShownCells(row, request);
   }
   static std::vector<Cell> Fields(const Row& row, const Request& request) {
     return DividerFields(row, request);
@@ -102,9 +103,8 @@ struct RegulatorKind {
                      const Request& request) {
     return MakeRegulatorRow(rank, found, stock, request);
   }
-  static double Key(const Row& row) { return row.output; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return RegulatorTextCells(row, digits, request);
+  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+    return RegulatorShownCells(row, request);
   }
   static std::vector<Cell> Fields(const Row& row, const Request& request) {
     return RegulatorFields(row, request);
@@ -135,9 +135,8 @@ struct GainKind {
                      const Request& request) {
     return MakeGainRow(rank, found, stock, request);
   }
-  static double Key(const Row& row) { return row.output; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return GainTextCells(row, digits, request);
+  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+    return GainShownCells(row, request);
   }
   static std::vector<Cell> Fields(const Row& row, const Request& request) {
     return GainFields(row, request);
@@ -168,9 +167,8 @@ struct RcKind {
                      const Request& request) {
     return MakeRcRow(rank, found, stocks, request);
   }
-  static double Key(const Row& row) { return row.output; }
-  static std::vector<std::string> TextCells(const Row& row, int digits, const Request& request) {
-    return RcTextCells(row, digits, request);
+  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+    return RcShownCells(row, request);
   }
   static std::vector<Cell> Fields(const Row& row, const Request& request) {
     return RcFields(row, request);

@@ -45,6 +45,11 @@ std::string KindEngineering(const StockKind& kind, double held, int digits) {
   return text;
 }
 
+double BaseValue(const StockKind& kind, double held) {
+  // A division by the exact power of ten rounds once; a multiplication by 10^-12 would not.
+  return held / std::pow(10.0, -kind.heldPower);
+}
+
 std::string AcceptedRange(const StockKind& kind) {
   if (kind.part == PartKind::kResistor) return "resistances accepted, 1e-6 to 1e15";
   return std::string(kind.name) + " values accepted, " + KindValueText(kind, kMinResistance) +

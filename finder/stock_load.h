@@ -40,6 +40,10 @@ std::string AcceptedRange(const StockKind& kind);
 // "3.20n" for capacitors (the unit's prefix; the unit itself from 1 F or 1 H up).
 std::string KindEngineering(const StockKind& kind, double held, int digits);
 
+// A held value in the kind's base unit (ohms, farads, henries), the double nearest the decimal
+// it stands for: 4700 pF gives 4.7e-9.
+double BaseValue(const StockKind& kind, double held);
+
 // One line per library line that a reader may not expect to be read the way it was.
 std::vector<std::string> ReadNotes(const ReadReport& report);
 

@@ -32,10 +32,12 @@ double ReadShown(std::string text) {
   return mantissa * std::pow(10.0, 3.0 * (static_cast<double>(slot) - 5));
 }
 
+// The significant digits of a shown number's mantissa: "3.30 V" has 3.
 int SignificantDigits(const std::string& shown) {
+  const std::string mantissa = shown.substr(0, shown.find_first_of(" e"));
   int digits = 0;
   bool leading = true;
-  for (const char c : shown) {
+  for (const char c : mantissa) {
     if (c < '0' || c > '9') continue;
     if (c != '0') leading = false;
     if (!leading) ++digits;
@@ -43,87 +45,133 @@ int SignificantDigits(const std::string& shown) {
   return digits;
 }
 
-// Lists as a search gives them, closest first: exact hits, near ties a rounding apart, values
-// a part's step apart. Each key shows the target's digits when it is the target, otherwise at
-// least those and at most kMostShownDigits; reads back within half its last digit; and tells
-// itself from its neighbours whenever that many digits can.
-TEST(DisplayTextTest, KeysShowTheDigitsThatTellRowsApart) {
+// Whether two numbers stand for different values: more than kSameValue of their size apart.
+bool Differ(double a, double b) {
+  return std::fabs(a - b) > 1e-12 * std::max(std::fabs(a), std::fabs(b));
+}
+
+// The two ends of a shown band, "-2.98 … +3.05 %".
+std::pair<double, double> ReadBand(const std::string& text) {
+  const std::string dots = " \u2026 ";
+  const auto at = text.find(dots);
+  const auto read = [](const std::string& end) {
+    return end.rfind("< ", 0) == 0 ? 0.0 : std::stod(end);
+  };
+  return {read(text.substr(0, at)), read(text.substr(at + dots.size()))};
+}
+
+// Random lists whose columns hold near ties (one value summed in another order, 1e-13 apart),
+// values a rounding or a part's step apart and exact repeats, spelled both ways. In every
+// column, two values that differ are spelled differently, two that do not are spelled alike,
+// and each spelling reads back within half its last digit; the key column tells each value from
+// the target, which reads with at least its own digits.
+TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> unit(0, 1);
-  const std::vector<double> targets = {4700, 1234.5, 3141.59, 0.0022, 1e6, 3.3};
-  int exact = 0;
+  const std::vector<Quantity> quantities = {Quantity::kVolt, Quantity::kOhm,    Quantity::kPercent,
+                                            Quantity::kBand, Quantity::kAmpere, Quantity::kPlain};
+  const auto near = [&](double base) {
+    const double pick = unit(random);
+    const double step = pick < 0.2   ? 0
+                        : pick < 0.4 ? 1e-13
+                        : pick < 0.5 ? 1e-11
+                        : pick < 0.6 ? 1e-9
+                        : pick < 0.8 ? 1e-4
+                                     : 0.02;
+    return base * (1 + step * std::floor(unit(random) * 5 - 2));
+  };
   int told = 0;
-  for (const double target : targets) {
-    for (int round = 0; round < 200; ++round) {
-      std::vector<double> keys;
-      for (int i = 0; i < 12; ++i) {
-        const double pick = unit(random);
-        const double step = pick < 0.3 ? 0 : pick < 0.6 ? 1e-9 : pick < 0.8 ? 1e-4 : 0.02;
-        keys.push_back(target * (1 + step * (unit(random) - 0.5) * (i + 1)));
+  int alike = 0;
+  for (int round = 0; round < 300; ++round) {
+    const double target = std::vector<double>{4700, 1234.5, 3.3, 0.0022, 1e6, 3.14159}[round % 6];
+    std::vector<std::vector<ShownCell>> rows;
+    for (int i = 0; i < 1 + round % 15; ++i) {
+      std::vector<ShownCell> row{ShownNumber(Quantity::kCount, i + 1), ShownText("4k7 + 10k"),
+                                 ShownKey(Quantity::kVolt, i == 0 ? target : near(target))};
+      for (const Quantity quantity : quantities) {
+        const double base = quantity == Quantity::kPercent ? 0.083
+                            : quantity == Quantity::kBand  ? -2.98
+                                                           : 362e-6;
+        ShownCell cell = ShownNumber(quantity, near(round % 2 ? base : -base * 100));
+        if (quantity == Quantity::kBand) cell.high = near(3.05);
+        row.push_back(cell);
       }
-      std::sort(keys.begin(), keys.end(), [target](double a, double b) {
-        return std::fabs(a - target) < std::fabs(b - target);
-      });
-      const std::vector<int> digits = ShownKeyDigits(keys, target);
-      ASSERT_EQ(digits.size(), keys.size());
-      const int targetDigits = std::max(3, ShortestDigits(target));
-      for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string shown = FormatEngineering(keys[i], digits[i]);
-        if (keys[i] == target) {
-          ++exact;
-          EXPECT_EQ(shown, FormatEngineering(target, targetDigits)) << target;
-        }
-        EXPECT_GE(digits[i], 3);
-        EXPECT_LE(digits[i], kMostShownDigits);
-        EXPECT_EQ(SignificantDigits(shown), digits[i]) << shown;
-        const double half = 0.5 * std::pow(10.0, std::floor(std::log10(keys[i])) - digits[i] + 1);
-        EXPECT_LE(std::fabs(ReadShown(shown) - keys[i]), half * 1.0001) << shown;
-        if (i > 0 && std::fabs(keys[i] - keys[i - 1]) > kSameValue * keys[i] && keys[i] != target &&
-            FormatEngineering(keys[i], kMostShownDigits) !=
-                FormatEngineering(keys[i - 1], kMostShownDigits)) {
-          ++told;
-          EXPECT_NE(shown, FormatEngineering(keys[i - 1], digits[i]))
-              << std::setprecision(17) << keys[i - 1] << " " << keys[i] << " " << target;
+      rows.push_back(row);
+    }
+    for (const Spelling spelling : {Spelling::kPlain, Spelling::kUnits}) {
+      ColumnSpeller speller(spelling, target);
+      for (const auto& row : rows) speller.See(row);
+      std::vector<std::vector<std::string>> spelled;
+      for (const auto& row : rows) spelled.push_back(speller.Spell(row));
+      for (std::size_t column = 0; column < rows[0].size(); ++column) {
+        const Quantity quantity = rows[0][column].quantity;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+          const ShownCell& cell = rows[i][column];
+          const std::string& text = spelled[i][column];
+          if (quantity == Quantity::kBand) {
+            const auto [low, high] = ReadBand(text);
+            EXPECT_NEAR(low, cell.value, 0.5e-2 * 1.0001) << text;
+            EXPECT_NEAR(high, cell.high, 0.5e-2 * 1.0001) << text;
+          } else if (quantity != Quantity::kText && !(text.rfind("< ", 0) == 0)) {
+            const double half =
+                quantity == Quantity::kCount ? 0
+                : quantity == Quantity::kPercent && spelling == Spelling::kUnits
+                    ? 0.5e-3
+                    : 0.5 * std::pow(10.0, std::floor(std::log10(std::fabs(cell.value))) - 2);
+            EXPECT_LE(std::fabs(ReadShown(text) - cell.value), half * 1.0001 + 1e-300) << text;
+          }
+          if (column == 2 && cell.value == target) {
+            EXPECT_GE(SignificantDigits(text), std::max(3, ShortestDigits(target))) << text;
+          }
+          for (std::size_t j = 0; j < i; ++j) {
+            const ShownCell& other = rows[j][column];
+            const bool differ = Differ(cell.value, other.value) || Differ(cell.high, other.high) ||
+                                cell.text != other.text;
+            if (differ) {
+              ++told;
+              EXPECT_NE(text, spelled[j][column])
+                  << std::setprecision(17) << cell.value << " " << other.value;
+            } else {
+              ++alike;
+              EXPECT_EQ(text, spelled[j][column])
+                  << std::setprecision(17) << cell.value << " " << other.value;
+            }
+          }
         }
       }
     }
   }
-  EXPECT_GT(exact, 100);
-  EXPECT_GT(told, 1000);
+  EXPECT_GT(told, 10000);
+  EXPECT_GT(alike, 1000);
 }
 
-// Percentages read back within half their last decimal, keep their sign, and say "< 0.001"
-// exactly where the fixed point would show nothing.
-TEST(DisplayTextTest, PercentsAreFixedPointWithAFloor) {
-  EXPECT_EQ(ShownPercent(0), "0");
-  EXPECT_EQ(ShownPercent(-1.33e-6), "< 0.001");
-  EXPECT_EQ(ShownPercent(-0.0878), "-0.088");
-  EXPECT_EQ(ShownPercent(6.38297872), "+6.383");
-  std::mt19937_64 random(11);
-  std::uniform_real_distribution<double> exponent(-9, 3);
-  for (int i = 0; i < 5000; ++i) {
-    const double percent = (i % 2 == 0 ? 1 : -1) * std::pow(10.0, exponent(random));
-    const std::string shown = ShownPercent(percent);
-    if (std::fabs(percent) < 0.0005) {
-      EXPECT_EQ(shown, "< 0.001") << percent;
-      continue;
-    }
-    ASSERT_NE(shown, "< 0.001") << percent;
-    EXPECT_EQ(shown[0], percent > 0 ? '+' : '-') << shown;
-    EXPECT_EQ(shown.size() - shown.find('.'), 4u) << shown;
-    EXPECT_LE(std::fabs(std::stod(shown) - percent), 0.0005 * 1.0001) << shown;
-  }
-}
-
-TEST(DisplayTextTest, QuantitiesCarryPrefixAndUnit) {
+// Values as a reader meets them in the window: a part's value, a sentence's, a band's.
+TEST(DisplayTextTest, ValuesReadWithPrefixAndUnit) {
+  EXPECT_EQ(ShortEngineering(270000), "270k");
+  EXPECT_EQ(ShortEngineering(1e6), "1M");
+  EXPECT_EQ(ShortEngineering(4700), "4.7k");
+  EXPECT_EQ(ShortEngineering(3141.59), "3.14159k");
+  EXPECT_EQ(ShortEngineering(15e-9), "15n");
+  EXPECT_EQ(ShortEngineering(0.5), "500m");
+  EXPECT_EQ(ShownValue(Quantity::kOhm, 75), "75 \u03a9");
+  EXPECT_EQ(ShownValue(Quantity::kOhm, 1e6), "1 M\u03a9");
+  EXPECT_EQ(ShownValue(Quantity::kFarad, 15e-9), "15 nF");
+  EXPECT_EQ(ShownValue(Quantity::kSecond, 160e-6), "160 \u00b5s");
+  EXPECT_EQ(ShownValue(Quantity::kHertz, 1000), "1 kHz");
   EXPECT_EQ(ShownQuantity(362e-6, 3, "A"), "362 \u00b5A");
-  EXPECT_EQ(ShownQuantity(5e-3, 3, "A"), "5.00 mA");
-  EXPECT_EQ(ShownQuantity(2.5, 3, "A"), "2.50 A");
   EXPECT_EQ(ShownQuantity(1e-18, 3, "A"), "1.00e-18 A");
-  for (double value = 1.7e-14; value < 1e17; value *= 7.3) {
-    const std::string shown = ShownQuantity(value, 3, "A");
-    EXPECT_NEAR(ReadShown(shown) / value, 1, 0.005) << shown;
-  }
+  const std::vector<Column> columns = {
+      {"VOUT", "vout"}, {"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
+  const std::vector<ShownCell> cells = {ShownKey(Quantity::kVolt, 3.3),
+                                        ShownNumber(Quantity::kVolt, 3.20166),
+                                        ShownNumber(Quantity::kVolt, 3.40065), ShownText("no")};
+  ASSERT_EQ(WindowColumns(columns, false).size(), 2u);
+  ASSERT_EQ(WindowColumns(columns, true).size(), 3u);
+  EXPECT_EQ(WindowColumns(columns, true)[2].name, "in_spec");
+  ColumnSpeller speller(Spelling::kUnits, 3.3);
+  const std::vector<ShownCell> shown = WindowCells(columns, cells, 3.3, false);
+  speller.See(shown);
+  EXPECT_EQ(speller.Spell(shown), (std::vector<std::string>{"3.30 V", "-2.98 \u2026 +3.05 %"}));
 }
 
 }  // namespace

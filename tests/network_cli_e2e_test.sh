@@ -51,8 +51,9 @@ problem=$(LC_ALL=C awk 'NR == 1 { column = index($0, "Network"); next }
   END { if (NR != 329042) print NR " lines" }' out)
 [[ -z $problem ]] || fail "find --all: $problem"
 "$cli" find 4k7 --top 50 --tolerance 60 >top 2>err
-[[ $(awk 'NR > 1 { $1 = $2 = ""; print }' top) == \
-  $(awk 'NR > 1 && NR <= 51 { $1 = $2 = ""; print }' out) ]] ||
+# Each table chooses its columns' digits from its own rows: the parts and networks are compared.
+[[ $(awk 'NR > 1 { $1 = $2 = $3 = ""; print }' top) == \
+  $(awk 'NR > 1 && NR <= 51 { $1 = $2 = $3 = ""; print }' out) ]] ||
   fail "find --all does not begin with the 50 best"
 
 [[ $failed == 0 ]] && echo "all passed"

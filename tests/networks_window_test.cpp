@@ -147,7 +147,7 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "slow") slow->wait();
-      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}, {}};
+      return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
     };
     return prepared;
   };

@@ -20,9 +20,16 @@ namespace {
 // network within a wide tolerance would take as long as listing them all.
 constexpr std::uint64_t kCountLimit = 10000;
 
-ShownTable EmptyTable(const std::vector<finder::Column>& columns) {
+// A list with the window's columns for columns and, for copies, the command line's tsv names.
+finder::Quantity QuantityOf(const StockKind& kind) {
+  return kind.part == PartKind::kCapacitor  ? finder::Quantity::kFarad
+         : kind.part == PartKind::kInductor ? finder::Quantity::kHenry
+                                            : finder::Quantity::kOhm;
+}
+
+ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
-  for (const finder::Column& column : columns) {
+  for (const finder::Column& column : finder::WindowColumns(columns, within)) {
     table.titles.emplace_back(column.title);
     table.leftAligned.push_back(column.leftAligned);
   }
@@ -38,20 +45,21 @@ std::string Subject(const finder::FindRequest& request) {
       .append(" within ")
       .append(PlainDigits(request.search.tolerance))
       .append(" % of ")
-      .append(kind.part == PartKind::kResistor ? PlainDigits(request.search.target)
-                                               : finder::KindText(kind, request.search.target));
+      .append(finder::ShownValue(QuantityOf(kind), finder::BaseValue(kind, request.search.target)));
 }
 
 std::string Subject(const finder::DividerRequest& request) {
   return std::string(finder::DividerKind::kWhat) + " within " +
-         PlainDigits(request.search.tolerance) + " % of " + PlainDigits(request.search.vout) +
-         " V from " + PlainDigits(request.search.vin) + " V";
+         PlainDigits(request.search.tolerance) + " % of " +
+         finder::ShownValue(finder::Quantity::kVolt, request.search.vout) + " from " +
+         finder::ShownValue(finder::Quantity::kVolt, request.search.vin);
 }
 
 std::string Subject(const finder::RegulatorRequest& request) {
   return std::string("regulator ") + finder::RegulatorKind::kWhat + " within " +
-         PlainDigits(request.search.tolerance) + " % of " + PlainDigits(request.search.target) +
-         " V at VREF " + PlainDigits(request.vref.typ) + " V";
+         PlainDigits(request.search.tolerance) + " % of " +
+         finder::ShownValue(finder::Quantity::kVolt, request.search.target) + " at VREF " +
+         finder::ShownValue(finder::Quantity::kVolt, request.vref.typ);
 }
 
 std::string Subject(const finder::GainRequest& request) {
@@ -64,41 +72,87 @@ std::string Subject(const finder::RcRequest& request) {
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
   return std::string(finder::RcKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
          " % of " + (corner ? "the corner " : "the time constant ") +
-         PlainDigits(request.search.target) + (corner ? " Hz" : " s");
+         finder::ShownValue(corner ? finder::Quantity::kHertz : finder::Quantity::kSecond,
+                            request.search.target);
 }
+
+// The values of a stock in its base unit; an RC request's capacitors are held in farads.
+std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind& kind) {
+  std::vector<double> values;
+  for (const double held : stock.stock.values) values.push_back(finder::BaseValue(kind, held));
+  return values;
+}
+
+// The parts of a circuit's leg, each named by its role and value ("Rtop 75 Ω"; "Rtop1",
+// "Rtop2" in a leg of more parts): the leg renumbered to index labels, which it adds to.
+struct Labeller {
+  std::vector<std::string> labels;
+
+  networks::Network operator()(const networks::Network& leg, std::string_view role,
+                               finder::Quantity quantity, const std::vector<double>& values) {
+    networks::Network renumbered = leg;
+    const int parts = networks::PartCount(leg.shape);
+    for (int i = 0; i < parts; ++i) {
+      const auto slot = static_cast<std::size_t>(i);
+      std::string label(role);
+      if (parts > 1) label += std::to_string(i + 1);
+      labels.push_back(label + " " + finder::ShownValue(quantity, values[leg.parts[slot]]));
+      renumbered.parts[slot] = static_cast<std::uint16_t>(labels.size() - 1);
+    }
+    return renumbered;
+  }
+};
 
 // How a search's rows are drawn, with the request's choices of circuit.
 using Drawing = decltype(SearchOutcome::draw);
 
-Drawing DrawingOf(const finder::FindRequest& request) {
+Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock& stock) {
+  const StockKind& kind = *request.kind;
   const schematic::PartSymbol symbol =
-      request.kind->part == PartKind::kCapacitor  ? schematic::PartSymbol::kCapacitor
-      : request.kind->part == PartKind::kInductor ? schematic::PartSymbol::kInductor
-                                                  : schematic::PartSymbol::kResistor;
+      kind.part == PartKind::kCapacitor  ? schematic::PartSymbol::kCapacitor
+      : kind.part == PartKind::kInductor ? schematic::PartSymbol::kInductor
+                                         : schematic::PartSymbol::kResistor;
+  const std::string role(kind.part == PartKind::kCapacitor  ? "C"
+                         : kind.part == PartKind::kInductor ? "L"
+                                                            : "R");
   // A capacitor row's network was found with the resistor arithmetic, series for parallel.
-  return [symbol, swapped = request.kind->swapFold](SchematicView& view,
-                                                    const std::vector<networks::Network>& row,
-                                                    std::span<const std::string> names) {
-    view.SetNetwork(swapped ? networks::Swapped(row[0]) : row[0], names, symbol);
+  return [symbol, role, quantity = QuantityOf(kind), swapped = kind.swapFold,
+          values = BaseValues(stock, kind)](SchematicView& view,
+                                            const std::vector<networks::Network>& row) {
+    Labeller label;
+    const networks::Network network = label(row[0], role, quantity, values);
+    view.SetNetwork(swapped ? networks::Swapped(network) : network, label.labels, symbol);
   };
 }
 
-Drawing DrawingOf(const finder::DividerRequest&) {
-  return [](SchematicView& view, const std::vector<networks::Network>& row,
-            std::span<const std::string> names) { view.SetDivider(row[0], row[1], names); };
+Drawing DrawingOf(const finder::DividerRequest&, const finder::LoadedStock& stock) {
+  return [values = stock.stock.values](SchematicView& view,
+                                       const std::vector<networks::Network>& row) {
+    Labeller label;
+    const networks::Network r1 = label(row[0], "R1", finder::Quantity::kOhm, values);
+    const networks::Network r2 = label(row[1], "R2", finder::Quantity::kOhm, values);
+    view.SetDivider(r1, r2, label.labels);
+  };
 }
 
-Drawing DrawingOf(const finder::RegulatorRequest& request) {
-  return [top = request.referenceTop](
-             SchematicView& view, const std::vector<networks::Network>& row,
-             std::span<const std::string> names) { view.SetRegulator(row[0], row[1], top, names); };
+Drawing DrawingOf(const finder::RegulatorRequest& request, const finder::LoadedStock& stock) {
+  return [top = request.referenceTop, values = stock.stock.values](
+             SchematicView& view, const std::vector<networks::Network>& row) {
+    Labeller label;
+    const networks::Network rtop = label(row[0], "Rtop", finder::Quantity::kOhm, values);
+    const networks::Network rbottom = label(row[1], "Rbottom", finder::Quantity::kOhm, values);
+    view.SetRegulator(rtop, rbottom, top, label.labels);
+  };
 }
 
-Drawing DrawingOf(const finder::GainRequest& request) {
-  return [inverting = request.inverting](SchematicView& view,
-                                         const std::vector<networks::Network>& row,
-                                         std::span<const std::string> names) {
-    view.SetAmplifier(row[0], row[1], inverting, names);
+Drawing DrawingOf(const finder::GainRequest& request, const finder::LoadedStock& stock) {
+  return [inverting = request.inverting, values = stock.stock.values](
+             SchematicView& view, const std::vector<networks::Network>& row) {
+    Labeller label;
+    const networks::Network rf = label(row[0], "Rf", finder::Quantity::kOhm, values);
+    const networks::Network rg =
+        label(row[1], inverting ? "Rin" : "Rg", finder::Quantity::kOhm, values);
+    view.SetAmplifier(rf, rg, inverting, label.labels);
   };
 }
 
@@ -108,24 +162,68 @@ std::string RcCaption(double tau, bool corner) {
                 : "\u03c4 = " + finder::ShownQuantity(tau, 3, "s");
 }
 
-template <class Request>
-void SetDrawing(SearchOutcome& outcome, const Request& request,
-                const std::shared_ptr<const finder::LoadedStock>& stock) {
-  outcome.stock = stock;
-  outcome.draw = DrawingOf(request);
+// The capacitors are held in farads here.
+Drawing DrawingOf(const finder::RcRequest& request, const finder::RcStocks& stocks) {
+  return [r = stocks.resistors.stock.values, c = stocks.capacitors.stock.values,
+          corner = request.search.quantity == networks::RcQuantity::kCorner](
+             SchematicView& view, const std::vector<networks::Network>& row) {
+    const double tau = networks::NetworkValue(row[0], r) * networks::CapacitorLegValue(row[1], c);
+    Labeller rLabel;
+    Labeller cLabel;
+    const networks::Network rLeg = rLabel(row[0], "R", finder::Quantity::kOhm, r);
+    const networks::Network cLeg = cLabel(row[1], "C", finder::Quantity::kFarad, c);
+    view.SetRc(rLeg, rLabel.labels, cLeg, cLabel.labels, RcCaption(tau, corner));
+  };
 }
 
-// The capacitors' names are kept by the drawing, beside the resistors' that the outcome holds.
-void SetDrawing(SearchOutcome& outcome, const finder::RcRequest& request,
-                const std::shared_ptr<const finder::RcStocks>& stocks) {
-  outcome.stock = std::shared_ptr<const finder::LoadedStock>(stocks, &stocks->resistors);
-  outcome.draw = [stocks, corner = request.search.quantity == networks::RcQuantity::kCorner](
-                     SchematicView& view, const std::vector<networks::Network>& row,
-                     std::span<const std::string> names) {
-    const double tau = networks::NetworkValue(row[0], stocks->resistors.stock.values) *
-                       networks::CapacitorLegValue(row[1], stocks->capacitors.stock.values);
-    view.SetRc(row[0], names, row[1], stocks->capacitors.names, RcCaption(tau, corner));
-  };
+// How the window spells the legs of a row: each part's value in its shortest engineering text
+// ("270k", "4.7n"), with + and || traded where the stock's arithmetic trades them.
+struct LegSpelling {
+  std::vector<std::string> names;
+  bool swapped = false;
+};
+
+std::vector<std::string> ShortNames(const std::vector<double>& values) {
+  std::vector<std::string> names;
+  for (const double value : values) names.push_back(finder::ShortEngineering(value));
+  return names;
+}
+
+std::vector<LegSpelling> LegSpellings(const finder::FindRequest& request,
+                                      const finder::LoadedStock& stock) {
+  return {{ShortNames(BaseValues(stock, *request.kind)), request.kind->swapFold}};
+}
+
+template <class Request>
+std::vector<LegSpelling> LegSpellings(const Request&, const finder::LoadedStock& stock) {
+  const std::vector<std::string> names = ShortNames(stock.stock.values);
+  return {{names, false}, {names, false}};
+}
+
+std::vector<LegSpelling> LegSpellings(const finder::RcRequest&, const finder::RcStocks& stocks) {
+  return {{ShortNames(stocks.resistors.stock.values), false},
+          {ShortNames(stocks.capacitors.stock.values), false}};
+}
+
+// The cells of the leg columns (the left-aligned ones, in order) spelled for the window.
+void RespellLegs(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown,
+                 const std::vector<networks::Network>& legs,
+                 const std::vector<LegSpelling>& spellings) {
+  std::size_t leg = 0;
+  for (std::size_t i = 0; i < cells.size() && leg < legs.size(); ++i) {
+    if (!shown[i].leftAligned) continue;
+    cells[i].text = networks::Spell(legs[leg], spellings[leg].names, spellings[leg].swapped);
+    ++leg;
+  }
+}
+
+template <class Request>
+bool Within(const Request& request) {
+  if constexpr (requires { request.bounds.within; }) {
+    return request.bounds.within.has_value();
+  } else {
+    return false;
+  }
 }
 
 std::vector<const finder::LoadedStock*> Loaded(const finder::LoadedStock& stock) {
@@ -142,8 +240,10 @@ std::vector<const finder::LoadedStock*> Loaded(const finder::RcStocks& stocks) {
 template <class Kind, class Stock>
 SearchOutcome Outcome(const typename Kind::Request& request,
                       const std::shared_ptr<const Stock>& stock, const std::atomic<bool>& stop) {
-  SearchOutcome outcome{EmptyTable(Kind::Columns(request)), {}, Subject(request), {}, {}, {}};
-  SetDrawing(outcome, request, stock);
+  const std::vector<finder::Column> columns = Kind::Columns(request);
+  const bool within = Within(request);
+  SearchOutcome outcome{
+      ListTable(columns, within), {}, Subject(request), {}, DrawingOf(request, *stock)};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
@@ -152,15 +252,21 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                              rows.push_back(Kind::MakeRow(count, found, *stock, request));
                              outcome.legs.push_back(Kind::Legs(found, request));
                            });
-  std::vector<double> keys;
-  for (const auto& row : rows) keys.push_back(Kind::Key(row));
-  const std::vector<int> digits = finder::ShownKeyDigits(keys, Kind::Target(request));
+  const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
+  const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
+  const double target = Kind::Target(request);
+  finder::ColumnSpeller speller(finder::Spelling::kUnits, target);
+  std::vector<std::vector<finder::ShownCell>> shown;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = rows[i];
-    outcome.rows.cells.push_back(finder::ShownCells(row, digits[i], request));
+    std::vector<finder::ShownCell> cells =
+        finder::WindowCells(columns, Kind::ShownCells(rows[i], request), target, within);
+    RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
+    speller.See(cells);
+    shown.push_back(std::move(cells));
     std::vector<std::string>& tsv = outcome.rows.tsvCells.emplace_back();
-    for (const finder::Cell& cell : Kind::Fields(row, request)) tsv.push_back(cell.text);
+    for (const finder::Cell& cell : Kind::Fields(rows[i], request)) tsv.push_back(cell.text);
   }
+  for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
   std::vector<std::string> status{
       rows.empty() ? Kind::NoRowNote(*stock, request)
                    : std::to_string(rows.size()) + " of " +
@@ -248,25 +354,25 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
 }  // namespace
 
 ShownTable FindListColumns() {
-  return EmptyTable(finder::FindColumns({}));
+  return ListTable(finder::FindColumns({}), false);
 }
 
 ShownTable DividerListColumns() {
-  return EmptyTable(finder::DividerColumns());
+  return ListTable(finder::DividerColumns(), false);
 }
 
 ShownTable RegulatorListColumns() {
-  return EmptyTable(finder::RegulatorColumns({}));
+  return ListTable(finder::RegulatorColumns({}), false);
 }
 
 ShownTable GainListColumns() {
-  return EmptyTable(finder::GainColumns({}));
+  return ListTable(finder::GainColumns({}), false);
 }
 
 ShownTable RcListColumns() {
   finder::RcRequest request;
   request.search.quantity = networks::RcQuantity::kCorner;
-  return EmptyTable(finder::RcColumns(request));
+  return ListTable(finder::RcColumns(request), false);
 }
 
 NetworkSearches SharedSearches() {

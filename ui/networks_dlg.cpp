@@ -585,7 +585,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     }
   }
   if (!prepared.errors.empty()) {
-    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}});
     SetStatus(tab,
               QString(kNotSearchedText)
                   .arg(unplaced.isEmpty() ? QString::fromStdString(prepared.errors.front().message)
@@ -593,7 +593,7 @@ void CNetworksDlg::Run(SearchTab& tab) {
     return;
   }
   if (!prepared.job) {
-    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}, {}});
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}});
     return;
   }
   MarkStale(tab);
@@ -622,7 +622,7 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
   if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
     tab.picture->Clear();
   } else {
-    tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)], tab.shown.stock->names);
+    tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)]);
   }
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }

@@ -4,13 +4,10 @@
 
 class QTableView;
 #include <functional>
-#include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "network.h"
-#include "stock_load.h"
 
 namespace vantrel {
 
@@ -28,17 +25,14 @@ struct ShownTable {
 
 // What a search gives the window: its rows, the status line's text, what it looked for
 // ("networks within 1 % of 4700"), and for the circuit picture each row's networks (a
-// divider's two legs) over the stock that names their parts, and how the search's circuit
-// draws them (a regulator's with VREF on the side that search had it).
+// divider's two legs) and how the search's circuit draws them on its stock, each part labelled
+// with its role and value (a regulator's with VREF on the side that search had it).
 struct SearchOutcome {
   ShownTable rows;
   std::string status;
   std::string subject;
   std::vector<std::vector<networks::Network>> legs;
-  std::shared_ptr<const finder::LoadedStock> stock;
-  std::function<void(SchematicView&, const std::vector<networks::Network>&,
-                     std::span<const std::string>)>
-      draw;
+  std::function<void(SchematicView&, const std::vector<networks::Network>&)> draw;
 };
 
 // A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
