@@ -5,9 +5,10 @@ Usage: networks_atspi_check.py VANTREL_CLI WORK_DIR SEED
 The window runs in WORK_DIR, whose ResistorLibrary.txt this script rewrites before each search:
 the window reads the library afresh for every search. Each round takes a random stock and
 random inputs, types them into the fields through their accessible interfaces, presses Find
-and compares the cells read through the list's table interface with the command line's: text
-cells as its text table has them, numbers as its tsv has them, rounded as shown; and the rows
-copied with Ctrl+C with its tsv. The window's frame is to lie on the screen, and the first row's
+and compares the cells read through the list's table interface with the command line's, column
+by column title: text cells as its text table has them, legs value by value, numbers as its tsv
+has them, rounded as shown, the band as its low and high in percent of the target; and the
+rows copied with Ctrl+C with its tsv. The window's frame is to lie on the screen, and the first row's
 network within the list as shown. The Networks tab is compared once more on a capacitor stock,
 and the Divider, Regulator, Amplifier and RC tabs with divider, regulator, gain and rc once each.
 Last, the Library tab lists check's findings.
@@ -69,35 +70,82 @@ PREFIXES = {"f": -15, "p": -12, "n": -9, "u": -6, "\u00b5": -6, "m": -3, "k": 3,
 def read_shown(text):
     """The number a shown cell stands for and half its last digit: "4.70k" is 4700 +- 5,
     "362 \u00b5A" 362e-6 +- 0.5e-6, "159.2 \u00b5s" 159.2e-6 +- 0.05e-6, "< 0.001" 0 +- 0.0005."""
-    if text == "< 0.001":
-        return 0.0, 0.0005
-    match = re.fullmatch(r"([-+]?[0-9.]+(?:e[-+][0-9]+)?) ?([fpnu\u00b5mkMGT]?)(?:[A-Z]|s)?", text)
+    if text.startswith("< "):
+        return 0.0, float(text[2:]) / 2
+    match = re.fullmatch(r"([-+]?[0-9.]+(?:e[-+][0-9]+)?) ?([fpnu\u00b5mkMGT]?)(?:Hz|\u03a9|[A-Z]|s)?",
+                         text)
     mantissa, prefix = match.groups()
     power = PREFIXES.get(prefix, 0)
     decimals = len(mantissa.split(".")[1].split("e")[0]) if "." in mantissa else 0
     return float(mantissa) * 10.0 ** power, 0.5 * 10.0 ** (power - decimals)
 
 
-NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "corner", "tau"}
+NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "corner", "tau",
+           "total", "low", "high"}
+LEGS = {"network", "r1", "r2", "top", "bottom", "rf", "rg", "rin", "r", "c"}
 
 
-def same_cells(shown, text_rows, tsv_rows, names, held):
-    """Text cells equal to the text table's; numbers the tsv's, to within half their last
-    digit as shown. The tsv has values in the stock's held unit, held of the shown one."""
+def same_leg(shown, listed):
+    """Whether a leg as the window spells it ("4.7k + 10k") is the command line's ("4700 +
+    10000"): the same operators, and each value the same to 1e-9."""
+    split = lambda text: [piece for piece in re.split(r"\s*(\|\||\+|\(|\))\s*", text) if piece]
+    shown, listed = split(shown), split(listed)
+    if len(shown) != len(listed):
+        return False
+    for a, b in zip(shown, listed):
+        if a in ("||", "+", "(", ")") or b in ("||", "+", "(", ")"):
+            if a != b:
+                return False
+            continue
+        x, y = read_shown(a)[0], read_shown(b)[0]
+        if abs(x - y) > 1e-9 * abs(y):
+            return False
+    return True
+
+
+def read_band(text):
+    """The two ends of a band as shown, "-2.98 \u2026 +3.05 %", each with half its last digit."""
+    low, high = text.removesuffix(" %").split(" \u2026 ")
+    return read_shown(low), read_shown(high)
+
+
+def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
+    """The window's columns by their titles against the command line's: text cells equal to the
+    text table's, legs to its legs, numbers to the tsv's to within half their last digit as
+    shown, the band to its low and high as percentages of the target. The tsv has values in the
+    stock's held unit, held of the shown one."""
     if len(shown) != len(text_rows):
         return False
     for window, text, tsv in zip(shown, text_rows, tsv_rows):
-        for cell, text_cell, tsv_cell, name in zip(window, text, tsv, names):
-            if name not in NUMBERS:
-                if cell != text_cell:
+        for cell, title in zip(window, titles):
+            if title == "Band":
+                ends = [float(tsv[names.index(end)]) * held for end in ("low", "high")]
+                percents = sorted((end - target) / abs(target) * 100 for end in ends)
+                try:
+                    band = read_band(cell)
+                except (AttributeError, ValueError):
+                    return False
+                if any(abs(value - expected) > half * 1.0001 + 1e-12
+                       for (value, half), expected in zip(band, percents)):
                     return False
                 continue
-            try:
-                value, half = read_shown(cell)
-            except (AttributeError, ValueError):
+            if title not in header:
                 return False
-            expected = float(tsv_cell) * (held if name == "value" else 1)
-            if abs(value - expected) > half * 1.0001 + 1e-300:
+            column = header.index(title)
+            name = names[column]
+            if name in LEGS:
+                if not same_leg(cell, tsv[column]):
+                    return False
+            elif name in NUMBERS:
+                try:
+                    value, half = read_shown(cell)
+                except (AttributeError, ValueError):
+                    return False
+                scale = held if name in ("value", "low", "high") else 1
+                expected = float(tsv[column]) * scale
+                if abs(value - expected) > half * 1.0001 + 1e-300:
+                    return False
+            elif cell != text[column]:
                 return False
     return True
 
@@ -121,8 +169,8 @@ def frame_on_screen(window_id):
 
 
 def network_shown_whole(root, list_name, column, network):
-    """Whether the first row's network (in column) reads whole and lies within the list as
-    shown."""
+    """Whether the first row's network (in column) reads whole, as the command line's spells
+    it, and lies within the list as shown."""
     table = one(root, pyatspi.ROLE_TABLE, list_name)
     interface = table.queryTable()
     cell = interface.getAccessibleAt(0, column)
@@ -131,7 +179,7 @@ def network_shown_whole(root, list_name, column, network):
     inside = tx <= cx and cx + cw <= tx + tw
     if not inside:
         print(f"  {cell.name!r} at {cx}+{cw} in a list at {tx}+{tw}; the command line: {network!r}")
-    return cell.name == network and inside
+    return same_leg(cell.name, network) and inside
 
 
 def copied(root, list_name, window_id, expected):
@@ -178,7 +226,7 @@ def random_capacitors(rng):
     return values
 
 
-def compare(root, list_name, args, window_id, held=1.0):
+def compare(root, list_name, args, window_id, target, held=1.0):
     output = cli(*args)
     if output.startswith("No "):
 #Nothing within the tolerance : the status line names the closest, as the command does.
@@ -187,21 +235,25 @@ def compare(root, list_name, args, window_id, held=1.0):
         shown = settle(lambda: status.description, lambda text: text.startswith(note))
         check(shown.startswith(note), f"{list_name} status of {' '.join(args)}")
         return
+    header = re.split(r"\s{2,}", output.splitlines()[0].strip())
     expected = text_rows(output)
     names, tsv = cli(*args, "--format", "tsv").split("\n", 1)
     tsv_rows = [line.split("\t") for line in tsv.splitlines()]
     names = names.split("\t")
-    same = lambda shown, text: same_cells(shown, text, tsv_rows, names, held)
+    table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+    titles = [table.getColumnHeader(c).name for c in range(table.nColumns)]
+    same = lambda shown, text: same_cells(shown, titles, text, tsv_rows, header, names, held,
+                                          target)
     shown = listed(root, list_name, expected, same)
     check(same(shown, expected), f"{list_name} cells of {' '.join(args)}")
     if not same(shown, expected):
-        print("  window:", shown[:3], "\n  cli:   ", expected[:3])
-#The last text column, which takes the width left : find 's network, divider' s R2,
+        print("  window:", titles, shown[:3], "\n  cli:   ", header, expected[:3])
+#The last leg column, which takes the width left : find 's network, divider' s R2,
 #regulator 's Rbottom, gain' s Rg or Rin.
-    wide = max(i for i, name in enumerate(names) if name in ("network", "r1", "r2", "top",
-                                                             "bottom", "rf", "rg", "rin", "c"))
-    check(network_shown_whole(root, list_name, wide, expected[0][wide]),
-          f"{list_name}: the first row's {names[wide]} reads whole")
+    wide = max(c for c, title in enumerate(titles) if title in header and
+               names[header.index(title)] in LEGS)
+    check(network_shown_whole(root, list_name, wide, expected[0][header.index(titles[wide])]),
+          f"{list_name}: the first row's {titles[wide]} reads whole")
 #A row selected through the table interface is selected.
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
     table.addRowSelection(0)
@@ -232,7 +284,7 @@ for round_ in range(3):
     one(window, pyatspi.ROLE_SPIN_BUTTON, "Parts").queryValue().currentValue = parts
     press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
     compare(window, "Networks", ["find", target, "--tolerance", tolerance, "--parts", str(parts)],
-            window_id)
+            window_id, float(target))
 
 choose(window, "Stock", 1, window_id)
 capacitors = random_capacitors(rng)
@@ -243,7 +295,7 @@ type_into(window, "Tolerance (%)", "5")
 one(window, pyatspi.ROLE_SPIN_BUTTON, "Parts").queryValue().currentValue = parts
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Networks", ["find", target, "--capacitors", "--tolerance", "5", "--parts",
-                             str(parts)], window_id, held=1e-12)
+                             str(parts)], window_id, float(target[:-1]) * 1e-9, held=1e-12)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Divider"))
 one(window, pyatspi.ROLE_COMBO_BOX, "Legs")
@@ -253,7 +305,7 @@ type_into(window, "VIN", "5")
 type_into(window, "VOUT", vout)
 type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
-compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id)
+compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id, float(vout))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
 #Targets near a pair of the library's values, so that there are rows to compare; the larger
@@ -272,7 +324,7 @@ type_into(window, "Part tolerance (%)", "1")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance", "5",
                                "--part-tolerance", "1", *(["--reference", "top"] if top else []),
-                               *(["--iadj", iadj] if iadj else [])], window_id)
+                               *(["--iadj", iadj] if iadj else [])], window_id, float(vout))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
 rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)
@@ -287,7 +339,7 @@ press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Amplifiers", ["gain", gain, "--tolerance", "5",
                                *(["--inverting"] if inverting else []),
                                *(["--part-tolerance", part_tolerance] if part_tolerance else [])],
-        window_id)
+        window_id, float(gain))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "RC"))
 #A corner near a pair of the stocks' values, so that there are rows to compare.
@@ -305,7 +357,7 @@ press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "RC pairs", ["rc", "--corner", corner, "--tolerance", "5", "--r-parts",
                              str(r_parts),
                              *(["--r-tolerance", "1", "--c-tolerance", "5"] if banded else [])],
-        window_id)
+        window_id, float(corner))
 
 with open(f"{sys.argv[2]}/ResistorLibrary.txt", "a") as library:
     library.write("4k7\r\nten\r\n" + open(f"{sys.argv[2]}/ResistorLibrary.txt").readline())
