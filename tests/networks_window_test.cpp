@@ -35,7 +35,7 @@ namespace {
 
 // Rows named after the target that asked for them, one per character of it.
 ShownTable RowsFor(const std::string& target) {
-  ShownTable rows{{"Rank", "Network"}, {}, {false, true}, {"rank", "network"}, {}};
+  ShownTable rows{{"Rank", "Network"}, {}, {false, true}, {"rank", "network"}, {}, {}};
   for (std::size_t i = 0; i < target.size(); ++i) {
     rows.cells.push_back({std::to_string(i + 1), target + " shown"});
     rows.tsvCells.push_back({std::to_string(i + 1), target + " copied"});
@@ -387,7 +387,7 @@ void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
        "Regulators",
        {{"VOUT", "5"}, {"--vref", "1.25"}},
        "Reference",
-       "OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across Rtop"},
+       "OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across the top leg"},
       {3,
        "Amplifiers",
        {{"G", "10"}},
@@ -409,8 +409,15 @@ void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
     auto* list = Control<QTableView>(page, listName);
     QTRY_VERIFY2(list->model()->rowCount() > 0, listName);
     list->selectRow(0);
-    const QString first = list->model()->index(0, 1).data().toString();
-    const QString second = list->model()->index(0, 2).data().toString();
+    // A one-part leg's cell ("10k") is its part's value, which the picture gives its unit.
+    const auto label = [&](int column, const QString& unit) {
+      QString cell = list->model()->index(0, column).data().toString();
+      const bool prefixed = cell.back().isLetter();
+      cell.insert(prefixed ? cell.size() - 1 : cell.size(), u' ');
+      return cell.replace(u'u', QString("\u00b5")) + unit;
+    };
+    const QString first = label(1, "\u03a9");
+    const QString second = label(2, index == 4 ? "F" : "\u03a9");
     QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
              description.arg(first, second));
     // The circuit of the search, not of the fields changed since.
@@ -430,13 +437,13 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   Find("3.2n");
   auto* list = Field<QTableView>("Networks");
   QTRY_VERIFY(list->model()->rowCount() > 0);
-  QCOMPARE(Column(*list, 1).front(), QString("3.20n"));
+  QCOMPARE(Column(*list, 1).front(), QString("3.20 nF"));
   QCOMPARE(Column(*list, 4).front(), QString("1n || 2.2n"));
   // Found with series and parallel traded, drawn as the cell spells it.
   list->selectRow(0);
   auto* picture = Page().findChild<vantrel::SchematicView*>();
-  QCOMPARE(picture->accessibleDescription(), QString("1n || 2.2n"));
-  QVERIFY(Field<QLabel>("status")->text().contains("capacitor networks within 1 % of 3.2n"));
+  QCOMPARE(picture->accessibleDescription(), QString("C1 1 nF || C2 2.2 nF"));
+  QVERIFY(Field<QLabel>("status")->text().contains("capacitor networks within 1 % of 3.2 nF"));
 
   Field<QComboBox>("stock")->setCurrentIndex(2);
   Find("3.2n");

@@ -49,23 +49,24 @@ void SchematicViewTest::PaintsInThePaletteAtEitherPixelRatio_data() {
   QTest::newRow("inductor network, light")
       << "inductor" << light[0] << light[1] << "560 + (3k || (510 + 18k))";
   QTest::newRow("rc, light") << "rc" << light[0] << light[1]
-                             << "IN, R 3k || 18k, OUT, C 560 + (3k || (510 + 18k)), ground; "
+                             << "IN, 3k || 18k, OUT, 560 + (3k || (510 + 18k)), ground; "
                                 "τ = 160 µs";
   QTest::newRow("divider, dark") << "divider" << dark[0] << dark[1]
-                                 << "VIN, R1 560 + (3k || (510 + 18k)), VOUT, R2 3k || 18k, ground";
+                                 << "VIN, 560 + (3k || (510 + 18k)), VOUT, 3k || 18k, ground";
   QTest::newRow("regulator, ADJ, light")
       << "adj" << light[0] << light[1]
-      << "OUT, Rtop 560 + (3k || (510 + 18k)), ADJ, Rbottom 3k || 18k, ground; VREF across Rtop";
+      << "OUT, 560 + (3k || (510 + 18k)), ADJ, 3k || 18k, ground; VREF across the top leg";
   QTest::newRow("regulator, FB, dark")
       << "fb" << dark[0] << dark[1]
-      << "OUT, Rtop 560 + (3k || (510 + 18k)), FB, Rbottom 3k || 18k, ground; VREF across Rbottom";
+      << "OUT, 560 + (3k || (510 + 18k)), FB, 3k || 18k, ground; VREF across the bottom "
+         "leg";
   QTest::newRow("amplifier, non-inverting, dark")
       << "non-inverting" << dark[0] << dark[1]
-      << "Non-inverting amplifier: IN at the non-inverting input; OUT, Rf 560 + (3k || (510 + "
-         "18k)), inverting input, Rg 3k || 18k, ground";
+      << "Non-inverting amplifier: IN at the non-inverting input; OUT, 560 + (3k || (510 + "
+         "18k)), inverting input, 3k || 18k, ground";
   QTest::newRow("amplifier, inverting, light")
       << "inverting" << light[0] << light[1]
-      << "Inverting amplifier: IN, Rin 3k || 18k, inverting input, Rf 560 + (3k || (510 + 18k)), "
+      << "Inverting amplifier: IN, 3k || 18k, inverting input, 560 + (3k || (510 + 18k)), "
          "OUT; non-inverting input to ground";
 }
 

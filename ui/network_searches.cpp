@@ -30,8 +30,12 @@ finder::Quantity QuantityOf(const StockKind& kind) {
 ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
-    table.titles.emplace_back(column.title);
+    std::string title(column.title);
+    // "Rtop (OUT–FB)", "Error (%)" on two lines, so that a header is no wider than its cells.
+    if (const auto at = title.find(" ("); at != std::string::npos) title.replace(at, 1, "\n");
+    table.titles.push_back(std::move(title));
     table.leftAligned.push_back(column.leftAligned);
+    table.names.emplace_back(column.name);
   }
   table.tsvColumns = finder::ColumnNames(columns);
   return table;

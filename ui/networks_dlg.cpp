@@ -470,7 +470,8 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   tab.model = new RowTableModel(this);
   tab.columns = std::move(columns);
   tab.model->SetRows(tab.columns);
-  tab.list = NewRowList(tab.model, listName, tab.page);
+  tab.list = NewRowList(tab.model, listName, tab.page,
+                        QStringLiteral("%1/hiddenColumns/%2").arg(kSettingsGroup, listName));
 
   tab.picture = new SchematicView(tab.page);
   tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
@@ -501,7 +502,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   tab.splitter->addWidget(tab.list);
   tab.splitter->addWidget(circuit);
   tab.splitter->setStretchFactor(0, 1);
-  tab.splitter->setStretchFactor(1, 0);
+  tab.splitter->setStretchFactor(1, 1);
   const int line = fontMetrics().height();
   tab.splitter->setSizes({30 * line, 8 * line});
 

@@ -2,7 +2,9 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPalette>
+#include <QSettings>
 #include <QStringList>
 #include <QStyle>
 #include <QTableView>
@@ -12,6 +14,9 @@
 
 namespace vantrel {
 namespace {
+
+// Columns that add to an answer without being it, hidden until asked for.
+const QStringList kSpareColumns = {"total", "current", "power"};
 
 QString TabLine(const std::vector<std::string>& cells) {
   QStringList line;
@@ -106,7 +111,7 @@ class RowList final : public QTableView {
     header->setSectionResizeMode(wide, QHeaderView::Interactive);
     int others = 0;
     for (int column = 0; column < header->count(); ++column) {
-      if (column != wide) {
+      if (column != wide && !isColumnHidden(column)) {
         others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
       }
     }
@@ -117,6 +122,43 @@ class RowList final : public QTableView {
         wide,
         wrap ? std::max({left, LongestWordWidth(wide), header->sectionSizeHint(wide)}) : left);
     FitRows(wrap, wide);
+  }
+
+  // Spare columns are hidden as the settings under key say, or all of them when nothing is
+  // kept yet; the header's context menu shows and hides them.
+  void OfferSpareColumns(const QString& key) {
+    m_spareKey = key;
+    QHeaderView* header = horizontalHeader();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, [this, header](QPoint at) {
+      QMenu menu(this);
+      for (int column = 0; column < m_model->columnCount(); ++column) {
+        const QString name = ColumnName(column);
+        if (!kSpareColumns.contains(name)) continue;
+        QAction* action =
+            menu.addAction(m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        action->setCheckable(true);
+        action->setChecked(!isColumnHidden(column));
+        connect(action, &QAction::toggled, this, [this, name](bool shown) {
+          QStringList hidden = Hidden();
+          hidden.removeAll(name);
+          if (!shown) hidden << name;
+          QSettings().setValue(m_spareKey, hidden);
+          HideSpareColumns();
+        });
+      }
+      if (!menu.isEmpty()) menu.exec(header->mapToGlobal(at));
+    });
+    HideSpareColumns();
+  }
+
+  void HideSpareColumns() {
+    if (m_spareKey.isEmpty()) return;
+    const QStringList hidden = Hidden();
+    for (int column = 0; column < m_model->columnCount(); ++column) {
+      setColumnHidden(column, hidden.contains(ColumnName(column)));
+    }
+    FitColumns();
   }
 
  protected:
@@ -170,12 +212,22 @@ class RowList final : public QTableView {
   }
 
  private:
+  QString ColumnName(int column) const {
+    const std::vector<std::string>& names = m_model->Rows().names;
+    const auto at = static_cast<std::size_t>(column);
+    return at < names.size() ? QString::fromStdString(names[at]) : QString();
+  }
+
+  QStringList Hidden() const { return QSettings().value(m_spareKey, kSpareColumns).toStringList(); }
+
   RowTableModel* m_model;
+  QString m_spareKey;  // where the hidden spare columns are kept; empty for none
 };
 
 }  // namespace
 
-QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) {
+QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
+                       const QString& spareKey) {
   auto* list = new RowList(model, parent);
   list->setObjectName(name);
   list->setAccessibleName(name);
@@ -188,7 +240,11 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent) 
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
   list->FitColumns();
   // The view has its new columns by the time the model's later receivers hear of a reset.
-  QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] { list->FitColumns(); });
+  QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] {
+    list->FitColumns();
+    list->HideSpareColumns();
+  });
+  if (!spareKey.isEmpty()) list->OfferSpareColumns(spareKey);
   AddCopyActions(*list, [list, model](bool withHeader) {
     std::vector<int> rows;
     for (const QModelIndex& index : list->selectionModel()->selectedRows()) {

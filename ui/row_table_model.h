@@ -16,11 +16,12 @@ class SchematicView;
 // Rows as the shared code made them: the titles and cells the command line's text table
 // shows, and its tsv column names and cells, which the copy commands use.
 struct ShownTable {
-  std::vector<std::string> titles;
+  std::vector<std::string> titles;  // the window's, in the order of names
   std::vector<std::vector<std::string>> cells;
   std::vector<bool> leftAligned;  // per column: text, not a number
   std::vector<std::string> tsvColumns;
   std::vector<std::vector<std::string>> tsvCells;
+  std::vector<std::string> names;  // the window's columns by name ("band", "current")
 };
 
 // What a search gives the window: its rows, the status line's text, what it looked for
@@ -68,7 +69,10 @@ class RowTableModel final : public QAbstractTableModel {
 // as their cells, the wide one (RowTableModel::WideColumn) too, which takes the width left over
 // and is never elided (where the width left is too little, its cells wrap between words); the
 // first Down after the focus comes in selects the first row; and the copy commands of
-// AddCopyActions, which copy the selected rows as TsvText.
-QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent);
+// AddCopyActions, which copy the selected rows as TsvText. With a settings key, the columns a
+// reader can spare (the total, current and power) are hidden until chosen from the header's
+// context menu, and the choice is kept in QSettings under that key.
+QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
+                       const QString& spareKey = {});
 
 }  // namespace vantrel

@@ -21,6 +21,9 @@ constexpr qreal kLabelPadding = 0.2;  // around a label's text, so glyphs never 
 constexpr qreal kSignOffset = 0.45;   // an op-amp input's sign, in from the triangle's side
 constexpr qreal kSignSize = 0.4;
 constexpr int kHumps = 4;  // an inductor's
+// A picture grows with the room it has up to this many times the font's size, past which it
+// would only be large, not clearer.
+constexpr qreal kMostScale = 2;
 
 QRectF Rect(const schematic::Box& box, qreal unit) {
   return {box.x * unit, box.y * unit, box.width * unit, box.height * unit};
@@ -161,7 +164,7 @@ void SchematicView::SetDivider(const networks::Network& r1, const networks::Netw
   const networks::Network legs[] = {r1, r2};
   Show(Kind::kDivider, false, legs, names);
   setAccessibleDescription(
-      tr("VIN, R1 %1, VOUT, R2 %2, ground")
+      tr("VIN, %1, VOUT, %2, ground")
           .arg(Text(networks::Spell(legs_[0], names_)), Text(networks::Spell(legs_[1], names_))));
 }
 
@@ -171,11 +174,10 @@ void SchematicView::SetRegulator(const networks::Network& top, const networks::N
   Show(Kind::kRegulator, referenceAcrossTop, legs, names);
   const QString spelled[] = {Text(networks::Spell(legs_[0], names_)),
                              Text(networks::Spell(legs_[1], names_))};
-  setAccessibleDescription(referenceAcrossTop
-                               ? tr("OUT, Rtop %1, ADJ, Rbottom %2, ground; VREF across Rtop")
-                                     .arg(spelled[0], spelled[1])
-                               : tr("OUT, Rtop %1, FB, Rbottom %2, ground; VREF across Rbottom")
-                                     .arg(spelled[0], spelled[1]));
+  setAccessibleDescription(
+      referenceAcrossTop
+          ? tr("OUT, %1, ADJ, %2, ground; VREF across the top leg").arg(spelled[0], spelled[1])
+          : tr("OUT, %1, FB, %2, ground; VREF across the bottom leg").arg(spelled[0], spelled[1]));
 }
 
 void SchematicView::SetAmplifier(const networks::Network& rf, const networks::Network& rg,
@@ -185,11 +187,11 @@ void SchematicView::SetAmplifier(const networks::Network& rf, const networks::Ne
   const QString spelled[] = {Text(networks::Spell(legs_[0], names_)),
                              Text(networks::Spell(legs_[1], names_))};
   setAccessibleDescription(
-      inverting ? tr("Inverting amplifier: IN, Rin %2, inverting input, Rf %1, OUT; "
+      inverting ? tr("Inverting amplifier: IN, %2, inverting input, %1, OUT; "
                      "non-inverting input to ground")
                       .arg(spelled[0], spelled[1])
-                : tr("Non-inverting amplifier: IN at the non-inverting input; OUT, Rf %1, "
-                     "inverting input, Rg %2, ground")
+                : tr("Non-inverting amplifier: IN at the non-inverting input; OUT, %1, "
+                     "inverting input, %2, ground")
                       .arg(spelled[0], spelled[1]));
 }
 
@@ -203,7 +205,7 @@ void SchematicView::SetRc(const networks::Network& r, std::span<const std::strin
   Keep(r, rNames);
   Keep(c, cNames);
   Relayout();
-  setAccessibleDescription(tr("IN, R %1, OUT, C %2, ground; %3")
+  setAccessibleDescription(tr("IN, %1, OUT, %2, ground; %3")
                                .arg(Text(networks::Spell(legs_[0], names_)),
                                     Text(networks::Spell(legs_[1], names_)), Text(caption)));
 }
@@ -319,7 +321,9 @@ void SchematicView::paintEvent(QPaintEvent*) {
   const qreal unit = Unit();
   const qreal w = picture_.width * unit;
   const qreal h = picture_.height * unit;
-  const qreal scale = std::min({qreal(1), width() / w, height() / h});
+  qreal scale = std::min({kMostScale, width() / w, height() / h});
+  // Grown in quarter steps, so that a picture given about its own size is drawn at it.
+  if (scale > 1) scale = std::floor(scale * 4) / 4;
   QPainter painter(this);
   painter.translate((width() - w * scale) / 2, (height() - h * scale) / 2);
   painter.scale(scale, scale);

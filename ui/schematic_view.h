@@ -15,16 +15,17 @@ namespace vantrel {
 
 // A small circuit picture of a network, a divider, a regulator's feedback, an amplifier or an RC
 // low-pass, drawn in the widget's font (one layout unit is one line of it) and in its palette's
-// foreground and background roles. A picture larger than the widget shrinks to fit; it never grows
-// past the font's size.
+// foreground and background roles. A picture larger than the widget shrinks to fit; a smaller one
+// grows with the widget up to twice the font's size.
 class SchematicView : public QWidget {
   Q_OBJECT
 
  public:
   explicit SchematicView(QWidget* parent = nullptr);
 
-  // names[i] is the label of stock value i, as for networks::Spell; only the parts' names are
-  // kept, so names need not outlive the call. Every part is drawn as symbol.
+  // names[i] is the label of the part that the legs index i with, as for networks::Spell: its
+  // role and value ("Rtop 75 Ω"), which the screen reader's description also reads. Only the
+  // parts' names are kept, so names need not outlive the call. Every part is drawn as symbol.
   void SetNetwork(const networks::Network& network, std::span<const std::string> names,
                   schematic::PartSymbol symbol = schematic::PartSymbol::kResistor);
   // r1 from VIN to VOUT, r2 from VOUT to ground, as in networks::DividerRow.
