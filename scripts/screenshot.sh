@@ -7,16 +7,22 @@
 # 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, a 1 kHz corner from
 # E24 resistors and E6 capacitors, the check of the library with a few lines added); then on an
 # 800x600 screen
-# docs/networks-800x600.png, the Networks tab as a small screen shows it. Builds the program
-# with the dev preset first. --scale runs it at a Qt scale factor (1.5, 2, ...), writes only the
-# main window to OUTPUT and adds the whole screen, to show where the window was placed, as
-# OUTPUT-screen.png.
-# Usage: scripts/screenshot.sh [--scale FACTOR] [OUTPUT.png]
+# docs/networks-800x600.png and docs/regulator-800x600.png, the Networks and Regulator tabs as a
+# small screen shows them. Builds the program with the dev preset first. --scale runs it at a Qt
+# scale factor (1.5, 2, ...) on a screen of --screen WIDTHxHEIGHT (1280x1024 unless told), writes
+# the main window to OUTPUT, the whole screen, to show where the window was placed, as
+# OUTPUT-screen.png, and the Regulator tab as OUTPUT-regulator.png.
+# Usage: scripts/screenshot.sh [--scale FACTOR [--screen WIDTHxHEIGHT]] [OUTPUT.png]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scale=
+screen=1280x1024
 if [[ "${1:-}" == --scale ]]; then
   scale=$2
+  shift 2
+fi
+if [[ "${1:-}" == --screen ]]; then
+  screen=$2
   shift 2
 fi
 output=$(realpath -m "${1:-docs/screenshot.png}")
@@ -26,7 +32,7 @@ if [[ -z "${VANTREL_SCREENSHOT_DISPLAY:-}" ]]; then
   cmake --preset dev >/dev/null
   cmake --build --preset dev -j2 --target vantrel vantrel-cli
   env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SCALE="$scale" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$output"
+    xvfb-run -a -s "-screen 0 ${screen}x24" "$0" "$output"
   [[ -n $scale ]] && exit 0
   exec env VANTREL_SCREENSHOT_DISPLAY=1 VANTREL_SCREENSHOT_SMALL=1 \
     xvfb-run -a -s "-screen 0 800x600x24" "$0" "$output"
@@ -83,33 +89,42 @@ docs=$(dirname "$output")
 if [[ -z $small ]]; then shot "$main" "$output"; fi
 if [[ -n $scale ]]; then
   import -window root "${output%.png}-screen.png"
-  exit 0
 fi
 
 # The Networks window, from its menu command; each tab starts in its first field.
 keys alt+n
 networks=$(window 'Vantrel - Networks')
 xdotool windowactivate --sync "$networks"
+# tabs N: presses Tab N times.
+tabs() { for _ in $(seq "$1"); do xdotool key Tab; done; }
+# regulator OUTPUT: from the tab before it, the Regulator tab, which starts in VOUT: VREF,
+# Reference top, IADJ, Part tolerance and Within, Find, and the first row of the list.
+regulator() {
+  keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab type:3 Return
+  tabs 8
+  keys Down
+  shot "$networks" "$1"
+}
+if [[ -n $scale ]]; then
+  keys ctrl+Tab
+  regulator "${output%.png}-regulator.png"
+  exit 0
+fi
 # Target, then Parts up to 4, Find, and the fourth row of the list.
 keys type:3.14159k Tab Tab Up Return Tab Tab Tab Tab Tab Tab Down Down Down Down
 if [[ -n $small ]]; then
   shot "$networks" "$docs/networks-800x600.png"
+  keys ctrl+Tab
+  regulator "$docs/regulator-800x600.png"
   exit 0
 fi
 shot "$networks" "$docs/networks.png"
-# tabs N: presses Tab N times.
-tabs() { for _ in $(seq "$1"); do xdotool key Tab; done; }
 # The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
 keys ctrl+Tab type:5 Tab type:3.3 Return
 tabs 12
 keys Down
 shot "$networks" "$docs/divider.png"
-# The Regulator tab, which starts in VOUT: VREF, Reference top, IADJ, Part tolerance and Within,
-# Find, and the first row of the list.
-keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab type:3 Return
-tabs 8
-keys Down
-shot "$networks" "$docs/regulator.png"
+regulator "$docs/regulator.png"
 # The Amplifier tab, which starts in Gain: Part tolerance and Within, Find, and the first row of
 # the list.
 keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return

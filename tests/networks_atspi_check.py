@@ -109,6 +109,15 @@ def read_band(text):
     return read_shown(low), read_shown(high)
 
 
+def header_column(header, title):
+    """The text table's column of a window's title: the same title, or a leg's without its pins
+    ("Rtop" for "Rtop (OUT\u2013FB)")."""
+    for column, text in enumerate(header):
+        if text == title or (text.split(" (")[0] == title and title.startswith(("R", "C"))):
+            return column
+    return None
+
+
 def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
     """The window's columns by their titles against the command line's: text cells equal to the
     text table's, legs to its legs, numbers to the tsv's to within half their last digit as
@@ -129,9 +138,9 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
                        for (value, half), expected in zip(band, percents)):
                     return False
                 continue
-            if title not in header:
+            column = header_column(header, title)
+            if column is None:
                 return False
-            column = header.index(title)
             name = names[column]
             if name in LEGS:
                 if not same_leg(cell, tsv[column]):
@@ -251,9 +260,10 @@ def compare(root, list_name, args, window_id, target, held=1.0):
         print("  window:", titles, shown[:3], "\n  cli:   ", header, expected[:3])
 #The last leg column, which takes the width left : find 's network, divider' s R2,
 #regulator 's Rbottom, gain' s Rg or Rin.
-    wide = max(c for c, title in enumerate(titles) if title in header and
-               names[header.index(title)] in LEGS)
-    check(network_shown_whole(root, list_name, wide, expected[0][header.index(titles[wide])]),
+    wide = max(c for c, title in enumerate(titles) if header_column(header, title) is not None
+               and names[header_column(header, title)] in LEGS)
+    check(network_shown_whole(root, list_name, wide,
+                              expected[0][header_column(header, titles[wide])]),
           f"{list_name}: the first row's {titles[wide]} reads whole")
 #A row selected through the table interface is selected.
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()

@@ -31,8 +31,15 @@ ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
     std::string title(column.title);
-    // "Rtop (OUT–FB)", "Error (%)" on two lines, so that a header is no wider than its cells.
-    if (const auto at = title.find(" ("); at != std::string::npos) title.replace(at, 1, "\n");
+    // A unit on a line of its own ("Error\n(%)"), so that a header is no wider than its cells;
+    // a leg's pins are left to the circuit ("Rtop" for "Rtop (OUT–FB)").
+    if (const auto at = title.find(" ("); at != std::string::npos) {
+      if (column.leftAligned) {
+        title.erase(at);
+      } else {
+        title.replace(at, 1, "\n");
+      }
+    }
     table.titles.push_back(std::move(title));
     table.leftAligned.push_back(column.leftAligned);
     table.names.emplace_back(column.name);
