@@ -35,7 +35,7 @@ namespace {
 
 // Rows named after the target that asked for them, one per character of it.
 ShownTable RowsFor(const std::string& target) {
-  ShownTable rows{{"Rank", "Network"}, {}, {false, true}, {"rank", "network"}, {}, {}};
+  ShownTable rows{{"Rank", "Network"}, {}, {false, true}, {"rank", "network"}, {}, {}, {}};
   for (std::size_t i = 0; i < target.size(); ++i) {
     rows.cells.push_back({std::to_string(i + 1), target + " shown"});
     rows.tsvCells.push_back({std::to_string(i + 1), target + " copied"});
@@ -105,6 +105,7 @@ class NetworksWindowTest : public QObject {
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
+  void SpareColumnsHideAndRowsTellTheirColourCodes();
 
  private:
   // The Networks tab.
@@ -455,3 +456,34 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
 
 QTEST_MAIN(NetworksWindowTest)
 #include "networks_window_test.moc"
+
+// A divider of 4 V to 1 V from 1k, 3k and 10k: 3k over 1k. Its total and current are hidden
+// until the kept choice shows them; each row's tooltip gives its resistors' colour codes.
+void NetworksWindowTest::SpareColumnsHideAndRowsTellTheirColourCodes() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("4");
+  Control<QLineEdit>(page, "VOUT")->setText("1");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  const auto hidden = [list] {
+    QStringList titles;
+    for (int column = 0; column < list->model()->columnCount(); ++column) {
+      if (list->isColumnHidden(column)) {
+        titles << list->model()->headerData(column, Qt::Horizontal).toString();
+      }
+    }
+    return titles;
+  };
+  QCOMPARE(hidden(), QStringList({"R1 + R2", "Current"}));
+  QCOMPARE(list->model()->index(0, 1).data().toString(), QString("3k"));
+  QCOMPARE(
+      list->model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+      QString("3 k\u03a9: orange black red gold\n1 k\u03a9: brown black red gold, EIA-96 01B"));
+  QSettings().setValue("NetworksWindow/hiddenColumns/Dividers", QStringList{"current"});
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  QTRY_COMPARE(hidden(), QStringList({"Current"}));
+}

@@ -137,6 +137,7 @@ void CLibraryPage::Refresh() {
                    {false, true, true},
                    {"line", "text", "rewrite"},
                    {},
+                   {},
                    {}};
   if (check) {
     for (const finder::LibraryFinding& finding : check->findings) {

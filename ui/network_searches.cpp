@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "collected_messages.h"
+#include "colour_code.h"
 #include "display_text.h"
 #include "number_text.h"
 #include "rc_search.h"
@@ -98,6 +99,7 @@ std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind
 // "Rtop2" in a leg of more parts): the leg renumbered to index labels, which it adds to.
 struct Labeller {
   std::vector<std::string> labels;
+  SchematicView::Bands bands;  // each resistor's colour bands by its label
 
   networks::Network operator()(const networks::Network& leg, std::string_view role,
                                finder::Quantity quantity, const std::vector<double>& values) {
@@ -107,7 +109,9 @@ struct Labeller {
       const auto slot = static_cast<std::size_t>(i);
       std::string label(role);
       if (parts > 1) label += std::to_string(i + 1);
-      labels.push_back(label + " " + finder::ShownValue(quantity, values[leg.parts[slot]]));
+      const double value = values[leg.parts[slot]];
+      labels.push_back(label + " " + finder::ShownValue(quantity, value));
+      if (quantity == finder::Quantity::kOhm) bands[labels.back()] = finder::ColourBands(value);
       renumbered.parts[slot] = static_cast<std::uint16_t>(labels.size() - 1);
     }
     return renumbered;
@@ -133,6 +137,7 @@ Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock&
     Labeller label;
     const networks::Network network = label(row[0], role, quantity, values);
     view.SetNetwork(swapped ? networks::Swapped(network) : network, label.labels, symbol);
+    view.SetColourBands(std::move(label.bands));
   };
 }
 
@@ -143,6 +148,7 @@ Drawing DrawingOf(const finder::DividerRequest&, const finder::LoadedStock& stoc
     const networks::Network r1 = label(row[0], "R1", finder::Quantity::kOhm, values);
     const networks::Network r2 = label(row[1], "R2", finder::Quantity::kOhm, values);
     view.SetDivider(r1, r2, label.labels);
+    view.SetColourBands(std::move(label.bands));
   };
 }
 
@@ -153,6 +159,7 @@ Drawing DrawingOf(const finder::RegulatorRequest& request, const finder::LoadedS
     const networks::Network rtop = label(row[0], "Rtop", finder::Quantity::kOhm, values);
     const networks::Network rbottom = label(row[1], "Rbottom", finder::Quantity::kOhm, values);
     view.SetRegulator(rtop, rbottom, top, label.labels);
+    view.SetColourBands(std::move(label.bands));
   };
 }
 
@@ -164,6 +171,7 @@ Drawing DrawingOf(const finder::GainRequest& request, const finder::LoadedStock&
     const networks::Network rg =
         label(row[1], inverting ? "Rin" : "Rg", finder::Quantity::kOhm, values);
     view.SetAmplifier(rf, rg, inverting, label.labels);
+    view.SetColourBands(std::move(label.bands));
   };
 }
 
@@ -184,6 +192,7 @@ Drawing DrawingOf(const finder::RcRequest& request, const finder::RcStocks& stoc
     const networks::Network rLeg = rLabel(row[0], "R", finder::Quantity::kOhm, r);
     const networks::Network cLeg = cLabel(row[1], "C", finder::Quantity::kFarad, c);
     view.SetRc(rLeg, rLabel.labels, cLeg, cLabel.labels, RcCaption(tau, corner));
+    view.SetColourBands(std::move(rLabel.bands));
   };
 }
 
@@ -192,6 +201,7 @@ Drawing DrawingOf(const finder::RcRequest& request, const finder::RcStocks& stoc
 struct LegSpelling {
   std::vector<std::string> names;
   bool swapped = false;
+  std::vector<double> ohms;  // a resistor leg's stock, for its parts' colour codes
 };
 
 std::vector<std::string> ShortNames(const std::vector<double>& values) {
@@ -202,18 +212,40 @@ std::vector<std::string> ShortNames(const std::vector<double>& values) {
 
 std::vector<LegSpelling> LegSpellings(const finder::FindRequest& request,
                                       const finder::LoadedStock& stock) {
-  return {{ShortNames(BaseValues(stock, *request.kind)), request.kind->swapFold}};
+  const bool resistors = request.kind->part == PartKind::kResistor;
+  return {{ShortNames(BaseValues(stock, *request.kind)), request.kind->swapFold,
+           resistors ? stock.stock.values : std::vector<double>{}}};
 }
 
 template <class Request>
 std::vector<LegSpelling> LegSpellings(const Request&, const finder::LoadedStock& stock) {
   const std::vector<std::string> names = ShortNames(stock.stock.values);
-  return {{names, false}, {names, false}};
+  return {{names, false, stock.stock.values}, {names, false, stock.stock.values}};
 }
 
 std::vector<LegSpelling> LegSpellings(const finder::RcRequest&, const finder::RcStocks& stocks) {
-  return {{ShortNames(stocks.resistors.stock.values), false},
-          {ShortNames(stocks.capacitors.stock.values), false}};
+  return {{ShortNames(stocks.resistors.stock.values), false, stocks.resistors.stock.values},
+          {ShortNames(stocks.capacitors.stock.values), false, {}}};
+}
+
+// A row's tooltip: each of its resistors' colour bands and EIA-96 code, once each.
+std::string ColourCodes(const std::vector<networks::Network>& legs,
+                        const std::vector<LegSpelling>& spellings) {
+  std::vector<std::string> lines;
+  for (std::size_t leg = 0; leg < legs.size() && leg < spellings.size(); ++leg) {
+    const std::vector<double>& ohms = spellings[leg].ohms;
+    if (ohms.empty()) continue;
+    for (int slot = 0; slot < networks::PartCount(legs[leg].shape); ++slot) {
+      const double value = ohms[legs[leg].parts[static_cast<std::size_t>(slot)]];
+      const std::string bands = finder::ColourBandNames(value);
+      const std::optional<std::string> eia = finder::Eia96Code(value);
+      std::string line = finder::ShownValue(finder::Quantity::kOhm, value) + ": " +
+                         (bands.empty() ? "no colour code" : bands);
+      if (eia) line += ", EIA-96 " + *eia;
+      if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
+    }
+  }
+  return Lines(lines);
 }
 
 // The cells of the leg columns (the left-aligned ones, in order) spelled for the window.
@@ -274,6 +306,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
     speller.See(cells);
     shown.push_back(std::move(cells));
+    outcome.rows.tips.push_back(ColourCodes(outcome.legs[i], spellings));
     std::vector<std::string>& tsv = outcome.rows.tsvCells.emplace_back();
     for (const finder::Cell& cell : Kind::Fields(rows[i], request)) tsv.push_back(cell.text);
   }

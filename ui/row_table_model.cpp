@@ -72,8 +72,14 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(cell);
-    case Qt::ToolTipRole:
-      return wide ? QVariant(QString::fromStdString(cell)) : QVariant();
+    case Qt::ToolTipRole: {
+      const auto row = static_cast<std::size_t>(index.row());
+      QString tip = row < m_rows.tips.size() ? QString::fromStdString(m_rows.tips[row]) : QString();
+      if (wide)
+        tip = tip.isEmpty() ? QString::fromStdString(cell)
+                            : QString::fromStdString(cell) + u'\n' + tip;
+      return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     case Qt::ForegroundRole:
       return m_stale ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
     case Qt::TextAlignmentRole:

@@ -22,6 +22,7 @@ struct ShownTable {
   std::vector<std::string> tsvColumns;
   std::vector<std::vector<std::string>> tsvCells;
   std::vector<std::string> names;  // the window's columns by name ("band", "current")
+  std::vector<std::string> tips;   // per row: its resistors' colour codes, or none
 };
 
 // What a search gives the window: its rows, the status line's text, what it looked for
@@ -37,7 +38,8 @@ struct SearchOutcome {
 };
 
 // A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
-// takes the width left; its full text is also the cell's tooltip. Rows marked stale (from a search
+// takes the width left; its full text is also the cell's tooltip, above the row's tip, which is
+// every other cell's. Rows marked stale (from a search
 // whose fields have since changed) are drawn in the disabled text colour.
 class RowTableModel final : public QAbstractTableModel {
  public:

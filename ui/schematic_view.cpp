@@ -37,16 +37,45 @@ QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+QColor BandColourOf(finder::BandColour colour) {
+  static const QColor kColours[] = {
+      QColor(0, 0, 0),       QColor(139, 69, 19),   QColor(220, 20, 20),  QColor(255, 140, 0),
+      QColor(255, 215, 0),   QColor(34, 160, 34),   QColor(30, 80, 220),  QColor(148, 0, 211),
+      QColor(128, 128, 128), QColor(255, 255, 255), QColor(212, 175, 55), QColor(192, 192, 192)};
+  return kColours[static_cast<int>(colour)];
+}
+
+// The bands across a resistor's body, evenly spaced from its first end, each outlined in ink so
+// that white and silver show on a light background.
+void PaintBands(QPainter& painter, const QRectF& body, bool level,
+                const std::vector<finder::BandColour>& bands) {
+  const auto places = static_cast<qreal>(2 * bands.size() + 1);
+  const qreal step = (level ? body.width() : body.height()) / places;
+  painter.save();
+  QPen outline = painter.pen();
+  outline.setWidthF(outline.widthF() / 3);
+  painter.setPen(outline);
+  for (std::size_t i = 0; i < bands.size(); ++i) {
+    const qreal at = step * static_cast<qreal>(2 * i + 1);
+    painter.setBrush(BandColourOf(bands[i]));
+    painter.drawRect(level ? QRectF(body.left() + at, body.top(), step, body.height())
+                           : QRectF(body.left(), body.top() + at, body.width(), step));
+  }
+  painter.restore();
+}
+
 // A resistor's rectangle is filled so that nothing shows through it; a capacitor's plates are
 // its body's sides at its ends, with the gap between them left bare; an inductor's humps run
 // from end to end, bulging up, or right when upright.
-void PaintPart(QPainter& painter, const schematic::Part& part, qreal unit, const QColor& paper) {
+void PaintPart(QPainter& painter, const schematic::Part& part, qreal unit, const QColor& paper,
+               const std::vector<finder::BandColour>* bands) {
   const QRectF body = Rect(part.body, unit);
   const bool level = part.ends[0].y == part.ends[1].y;
   switch (part.symbol) {
     case schematic::PartSymbol::kResistor:
       painter.setBrush(paper);
       painter.drawRect(body);
+      if (bands != nullptr) PaintBands(painter, body, level, *bands);
       break;
     case schematic::PartSymbol::kCapacitor:
       if (level) {
@@ -74,8 +103,9 @@ void PaintPart(QPainter& painter, const schematic::Part& part, qreal unit, const
   }
 }
 
+// bands: each resistor's colour bands by its label, or none to draw none.
 void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, const QFont& font,
-           const QColor& ink, const QColor& paper) {
+           const QColor& ink, const QColor& paper, const SchematicView::Bands* bands) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setFont(font);
   painter.setPen(
@@ -91,7 +121,12 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
     for (schematic::Point point : mark.bracket) line << At(point, unit);
     painter.drawPolyline(line);
   }
-  for (const schematic::Part& part : picture.parts) PaintPart(painter, part, unit, paper);
+  for (const schematic::Part& part : picture.parts) {
+    const auto found =
+        bands != nullptr ? bands->find(part.label) : SchematicView::Bands::const_iterator();
+    const bool banded = bands != nullptr && found != bands->end() && !found->second.empty();
+    PaintPart(painter, part, unit, paper, banded ? &found->second : nullptr);
+  }
   painter.setBrush(paper);
   for (const schematic::OpAmp& amp : picture.amplifiers) {
     const QRectF body = Rect(amp.body, unit);
@@ -144,11 +179,17 @@ void Paint(QPainter& painter, const schematic::Picture& picture, qreal unit, con
 }  // namespace
 
 SchematicView::SchematicView(QWidget* parent)
-    : QWidget(parent), copy_(new QAction(tr("Copy picture"), this)) {
+    : QWidget(parent),
+      copy_(new QAction(tr("Copy picture"), this)),
+      showBands_(new QAction(tr("Show colour bands"), this)) {
   setAccessibleName(tr("Circuit"));
   copy_->setEnabled(false);
   connect(copy_, &QAction::triggered, this, &SchematicView::CopyPicture);
   addAction(copy_);
+  showBands_->setCheckable(true);
+  showBands_->setChecked(true);
+  connect(showBands_, &QAction::toggled, this, [this] { update(); });
+  addAction(showBands_);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -210,7 +251,13 @@ void SchematicView::SetRc(const networks::Network& r, std::span<const std::strin
                                     Text(networks::Spell(legs_[1], names_)), Text(caption)));
 }
 
+void SchematicView::SetColourBands(Bands bands) {
+  bands_ = std::move(bands);
+  update();
+}
+
 void SchematicView::Clear() {
+  bands_.clear();
   legs_.clear();
   names_.clear();
   setAccessibleDescription({});
@@ -291,7 +338,7 @@ QImage SchematicView::Render(qreal devicePixelRatio, const QColor& ink, const QC
   QPainter painter(&image);
   const QSize drawn = sizeHint();
   painter.translate((size.width() - drawn.width()) / 2.0, (size.height() - drawn.height()) / 2.0);
-  Paint(painter, picture_, Unit(), font(), ink, paper);
+  Paint(painter, picture_, Unit(), font(), ink, paper, showBands_->isChecked() ? &bands_ : nullptr);
   return image;
 }
 
@@ -328,7 +375,7 @@ void SchematicView::paintEvent(QPaintEvent*) {
   painter.translate((width() - w * scale) / 2, (height() - h * scale) / 2);
   painter.scale(scale, scale);
   Paint(painter, picture_, unit, font(), palette().color(foregroundRole()),
-        palette().color(backgroundRole()));
+        palette().color(backgroundRole()), showBands_->isChecked() ? &bands_ : nullptr);
 }
 
 void SchematicView::changeEvent(QEvent* event) {

@@ -2,10 +2,12 @@
 
 #include <QImage>
 #include <QWidget>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "colour_code.h"
 #include "network.h"
 #include "schematic_layout.h"
 
@@ -45,6 +47,10 @@ class SchematicView : public QWidget {
   void SetRc(const networks::Network& r, std::span<const std::string> rNames,
              const networks::Network& c, std::span<const std::string> cNames,
              const std::string& caption);
+  // Resistors' colour bands by their labels, drawn across their bodies while "Show colour
+  // bands" in the context menu is checked (as it starts); kept until the next Clear.
+  using Bands = std::map<std::string, std::vector<finder::BandColour>>;
+  void SetColourBands(Bands bands);
   void Clear();
   bool IsEmpty() const { return legs_.empty(); }
 
@@ -86,7 +92,9 @@ class SchematicView : public QWidget {
   schematic::PartSymbol symbol_ = schematic::PartSymbol::kResistor;
   std::string caption_;
   schematic::Picture picture_;
+  Bands bands_;
   QAction* copy_;
+  QAction* showBands_;
 };
 
 }  // namespace vantrel
