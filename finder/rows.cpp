@@ -8,6 +8,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "display_text.h"
 #include "exact_decimal.h"
 #include "number_text.h"
 
@@ -79,13 +80,17 @@ constexpr Column kBandColumns[] = {{"Low", "low"}, {"High", "high"}, {"In spec",
 // that no row meets them names them.
 std::string BoundsGiven(const DesignBounds& bounds, Wording wording) {
   std::vector<std::string> given;
-  const auto add = [&](std::string_view option, double value) {
-    given.push_back(std::string(FieldName(option, wording)).append(" ").append(PlainDigits(value)));
+  // The window reads a quantity with its unit ("Min current 3.5 mA"), the command line as typed.
+  const auto add = [&](std::string_view option, double value, Quantity quantity) {
+    const std::string text = wording == Wording::kWindow && quantity != Quantity::kPercent
+                                 ? ShownValue(quantity, value)
+                                 : PlainDigits(value);
+    given.push_back(std::string(FieldName(option, wording)).append(" ").append(text));
   };
-  if (bounds.within) add("--within", *bounds.within);
-  if (bounds.maxPower) add("--max-power", *bounds.maxPower);
-  if (bounds.minCurrent > 0) add("--min-current", bounds.minCurrent);
-  if (!std::isinf(bounds.maxCurrent)) add("--max-current", bounds.maxCurrent);
+  if (bounds.within) add("--within", *bounds.within, Quantity::kPercent);
+  if (bounds.maxPower) add("--max-power", *bounds.maxPower, Quantity::kWatt);
+  if (bounds.minCurrent > 0) add("--min-current", bounds.minCurrent, Quantity::kAmpere);
+  if (!std::isinf(bounds.maxCurrent)) add("--max-current", bounds.maxCurrent, Quantity::kAmpere);
   std::string text;
   for (const std::string& option : given) text += (text.empty() ? "" : ", ") + option;
   return text;

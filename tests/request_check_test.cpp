@@ -539,7 +539,7 @@ TEST(RequestCheckTest, NoRowNoteNamesTheBoundsInTheRequestsWords) {
   input.maxPower = "1e-9";
   for (const auto& [wording, note] :
        {std::pair{Wording::kCommandLine, "meets --within 1, --max-power 0.000000001"},
-        std::pair{Wording::kWindow, "meets Within 1, Max power 0.000000001"}}) {
+        std::pair{Wording::kWindow, "meets Within 1, Max power 1 nW"}}) {
     const auto request = std::get<RegulatorRequest>(CheckRegulator(input, wording));
     EXPECT_NE(NoRegulatorRowNote(stock, request).find(note), std::string::npos)
         << NoRegulatorRowNote(stock, request);
