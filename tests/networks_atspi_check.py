@@ -250,11 +250,14 @@ def compare(root, list_name, args, window_id, target, held=1.0):
     tsv_rows = [line.split("\t") for line in tsv.splitlines()]
     names = names.split("\t")
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
-    # A title on two lines ("Error\n(%)") is the text table's on one.
-    titles = [table.getColumnHeader(c).name.replace("\n", " ") for c in range(table.nColumns)]
-    same = lambda shown, text: same_cells(shown, titles, text, tsv_rows, header, names, held,
+    # A title on two lines ("Error\n(%)") is the text table's on one. Read with the cells: until
+    # the search ends, the list may have the columns of the one before.
+    heading = lambda: [table.getColumnHeader(c).name.replace("\n", " ")
+                       for c in range(table.nColumns)]
+    same = lambda shown, text: same_cells(shown, heading(), text, tsv_rows, header, names, held,
                                           target)
     shown = listed(root, list_name, expected, same)
+    titles = heading()
     check(same(shown, expected), f"{list_name} cells of {' '.join(args)}")
     if not same(shown, expected):
         print("  window:", titles, shown[:3], "\n  cli:   ", header, expected[:3])
