@@ -7,8 +7,8 @@
 # 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, a 1 kHz corner from
 # E24 resistors and E6 capacitors, the check of the library with a few lines added); then on an
 # 800x600 screen
-# docs/networks-800x600.png and docs/regulator-800x600.png, the Networks and Regulator tabs as a
-# small screen shows them. Builds the program with the dev preset first. --scale runs it at a Qt
+# docs/networks-800x600.png, docs/regulator-800x600.png and docs/rc-800x600.png, the Networks,
+# Regulator and RC tabs as a small screen shows them. Builds the program with the dev preset first. --scale runs it at a Qt
 # scale factor (1.5, 2, ...) on a screen of --screen WIDTHxHEIGHT (1280x1024 unless told), writes
 # the main window to OUTPUT, the whole screen, to show where the window was placed, as
 # OUTPUT-screen.png, and the Regulator tab as OUTPUT-regulator.png.
@@ -112,10 +112,20 @@ if [[ -n $scale ]]; then
 fi
 # Target, then Parts up to 4, Find, and the fourth row of the list.
 keys type:3.14159k Tab Tab Up Return Tab Tab Tab Tab Tab Tab Down Down Down Down
+# rc OUTPUT: from the tab before it, the RC tab, which starts in Corner: C parts up to two, Find,
+# and the first row of the list.
+rc() {
+  keys ctrl+Tab type:1k Tab Tab Tab Down Return
+  tabs 9
+  keys Down
+  shot "$networks" "$1"
+}
 if [[ -n $small ]]; then
   shot "$networks" "$docs/networks-800x600.png"
   keys ctrl+Tab
   regulator "$docs/regulator-800x600.png"
+  keys ctrl+Tab
+  rc "$docs/rc-800x600.png"
   exit 0
 fi
 shot "$networks" "$docs/networks.png"
@@ -131,11 +141,7 @@ keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return
 tabs 7
 keys Down
 shot "$networks" "$docs/amplifier.png"
-# The RC tab, which starts in Corner: C parts up to two, Find, and the first row of the list.
-keys ctrl+Tab type:1k Tab Tab Tab Down Return
-tabs 9
-keys Down
-shot "$networks" "$docs/rc.png"
+rc "$docs/rc.png"
 # The Library tab, after a few lines that its check has something to say about.
 printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab
