@@ -132,7 +132,7 @@ std::vector<double> Firsts(std::vector<double> values) {
   return firsts;
 }
 
-// The first of value's kind among firsts, else value itself.
+// The least of the run of values that value is in, from firsts, else value itself.
 double FirstOf(const std::vector<double>& firsts, double value) {
   const auto after = std::upper_bound(firsts.begin(), firsts.end(), value);
   if (after == firsts.begin()) return value;

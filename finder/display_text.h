@@ -40,7 +40,7 @@ std::string ShownValue(Quantity quantity, double value);
 // at 2), the key column at the target's own digits (3 to 7), so an exact hit on 4700 reads
 // 4.70k, and each takes more until no two of its values spell alike unless they differ by no
 // more than kSameValue of their size: those are one decimal value summed in another order, and
-// are spelled as the first of them seen. The key column's values are told from the target too.
+// are spelled as the least of them. The key column's values are told from the target too.
 class ColumnSpeller {
  public:
   ColumnSpeller(Spelling spelling, double target);
@@ -59,8 +59,8 @@ class ColumnSpeller {
     std::vector<double> values;  // seen, with the target first in the key column
     std::vector<double> highs;   // a band's upper ends
     bool settled = false;
-    std::vector<double> firsts;  // sorted: each value as the first of its kind seen
-    std::vector<double> highFirsts;
+    std::vector<double> firsts;  // ascending: each run of values within kSameValue, as its least
+    std::vector<double> highFirsts;  // the same of the highs
     int precision = 0;
   };
   void Settle(ColumnChoice& column, const ShownCell& cell) const;
