@@ -322,6 +322,7 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   search.distinct = input.distinct;
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+  if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
 }
 
 template <class Request, class Read>
@@ -476,6 +477,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
     request.limit = Limit(say, input.top, input.all);
     Range(say, Resistance, "--min-r", "--max-r", input.minR, input.maxR, search.minR, search.maxR);
+    if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
     request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);

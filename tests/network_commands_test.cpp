@@ -122,19 +122,26 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
     std::vector<std::string> args;
     std::string output;
   } cases[] = {
-      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, lowest total first.
+      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, the legs' geometric mean nearest
+      // 10k first (6.5k, then 65k and 650, a decade each way, the lower total first).
       {{"divider", "5", "3.3", "--top", "3"},
-       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  47    91    3.297    -0.0878      138  36.2m\n"
-       "   2  470   910   3.297    -0.0878    1.38k  3.62m\n"
-       "   3  4700  9100  3.297    -0.0878    13.8k  362u\n"},
+       "Rank  R1     R2      VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  4700   9100   3.297    -0.0878    13.8k  362u\n"
+       "   2  47000  91000  3.297    -0.0878     138k  36.2u\n"
+       "   3  470    910    3.297    -0.0878    1.38k  3.62m\n"},
+      // A scale of 100 ohms aims at the smallest pair.
+      {{"divider", "5", "3.3", "--top", "1", "--scale", "100"},
+       "Rank  R1  R2   VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  47  91  3.297    -0.0878      138  36.2m\n"},
       {{"divider", "5", "3.3", "--top", "1", "--min-total", "10k", "--max-total", "1M"},
        "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
        "   1  4700  9100  3.297    -0.0878    13.8k  362u\n"},
-      // 33 || 33 = 16.5 over 11 || 11 = 5.5: exactly 5 V from 20 V.
-      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20"},
+      // 33 || 36 over 11 || 12, each three times the other: exactly 5 V from 20 V, the legs'
+      // geometric mean (9.94) nearest a scale of 10 ohms.
+      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20",
+        "--scale", "10"},
        "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  33 || 33  11 || 11  5.00          0     22.0  909m\n"},
+       "   1  33 || 36  11 || 12  5.00          0     23.0  871m\n"},
   };
   // The sample library: the E24 series from 10 to 1M.
   ASSERT_EQ(Run({"series", "E24"}), kExitOk);
@@ -166,12 +173,13 @@ TEST_F(NetworkCommandTest, DecimalValuesShowAsDecimals) {
       {"0.1\n0.2\n1.1\n",
        {"find", "3.3", "--top", "1"},
        "   1   3.30              0      3  1.1 + 1.1 + 1.1\n"},
-      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by total.
+      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by scale, and below a
+      // scale under every pair, by total.
       {"E96",
-       {"divider", "12", "6", "--top", "4"},
+       {"divider", "12", "6", "--top", "4", "--scale", "0.001"},
        "   4  10.7  10.7  6.00          0     21.4  561m\n"},
       {"E96",
-       {"divider", "12", "7", "--top", "2"},
+       {"divider", "12", "7", "--top", "2", "--scale", "0.001"},
        "   2  10.5  14.7  7.00          0     25.2  476m\n"},
       // (0.1 + 0.2) + 0.3 beside 0.3 + 0.3 asks for no digits beyond the decimals.
       {"0.1\n0.2\n0.3\n",
@@ -193,10 +201,10 @@ TEST_F(NetworkCommandTest, DecimalValuesShowAsDecimals) {
 
 TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
   EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
-  EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
+  EXPECT_THAT(out.str(), HasSubstr("   1  10000  10000  5.00          0    20.0k  500u\n"));
+  // Only equal values halve 10 V here, so the note names --distinct as what leaves no pair.
   EXPECT_EQ(Run({"divider", "10", "5", "--distinct"}), kExitOk);
-  EXPECT_EQ(out.str(),
-            "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
+  EXPECT_EQ(out.str(), "No divider within 1 % of 5 meets --distinct\n");
 }
 
 // --all is streamed, --top K laid out from all its rows: with fewer rows than the streamed
@@ -237,10 +245,17 @@ TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
     std::vector<std::string> args;
     std::string output;
   } cases[] = {
-      {{"divider", "10", "5", "--min-total", "1M"}, "No divider has a total of at least 1000000\n"},
-      {{"divider", "10", "5", "--max-total", "1k"}, "No divider has a total of at most 1000\n"},
+      {{"divider", "10", "5", "--min-total", "1M"},
+       "No divider within 1 % of 5 meets --min-total 1000000\n"},
+      {{"divider", "10", "5", "--max-total", "1k"},
+       "No divider within 1 % of 5 meets --max-total 1000\n"},
       {{"divider", "10", "5", "--min-total", "1", "--max-total", "2"},
-       "No divider has a total between 1 and 2\n"},
+       "No divider within 1 % of 5 meets --min-total 1 and --max-total 2\n"},
+      // Two bounds that each leave pairs are named together.
+      {{"divider", "10", "5", "--min-total", "15k", "--max-total", "19k"},
+       "No divider within 1 % of 5 meets --min-total 15000 and --max-total 19000\n"},
+      {{"divider", "10", "5", "--max-total", "1k", "--max-power", "1e-9", "--distinct"},
+       "No divider within 1 % of 5 meets --max-power 0.000000001, --max-total 1000, --distinct\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -406,7 +421,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "5", "2.5", "--distinct"},
        "1000\r\n",
        kExitOk,
-       "No divider can be made from the library's values with each value used once\n"},
+       "No divider within 1 % of 2.5 meets --distinct\n"},
       {{"divider", "1e6", "1e-6", "--top", "1"},
        kFour,
        kExitOk,

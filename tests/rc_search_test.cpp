@@ -116,9 +116,9 @@ TEST(RcSearch, EqualsPlainEnumeration) {
   }
 }
 
-// Pairs of one exact product tie and rank by parts, then by resistance: 1k with 100n and 10k
-// with 10n both reach 100 µs with error 0, which the double products 1000 * 1e-7 and
-// 10000 * 1e-8 would not both give.
+// Pairs of one exact product tie and rank by parts, then by the resistance's distance from
+// 10k, then by resistance: 1k with 100n and 10k with 10n both reach 100 µs with error 0, which
+// the double products 1000 * 1e-7 and 10000 * 1e-8 would not both give.
 TEST(RcSearch, EqualProductsTieToTheBit) {
   const std::vector<double> r = {1000, 10000, 100000};
   const std::vector<double> c = {1e-9, 1e-8, 1e-7};
@@ -129,7 +129,7 @@ TEST(RcSearch, EqualProductsTieToTheBit) {
     EXPECT_EQ(row.error, 0);
     rs.push_back(row.rValue);
   });
-  EXPECT_EQ(rs, r);
+  EXPECT_EQ(rs, (std::vector<double>{10000, 1000, 100000}));
 }
 
 }  // namespace

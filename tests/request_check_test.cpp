@@ -525,33 +525,63 @@ TEST(RequestCheckTest, QuotedCutsLongTextOnACharacterBoundary) {
             "\"" + std::string(39, 'x') + "...\" (41 characters)");
 }
 
-// When no row meets the bounds, the note names them as the request's reader knows them.
-TEST(RequestCheckTest, NoRowNoteNamesTheBoundsInTheRequestsWords) {
+// When no row meets the bounds, the note names the one that leaves none, as the request's
+// reader knows it, and with a band the nearest design and the parts it would need.
+TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   LoadedStock stock;
   stock.opened = true;
-  const double values[] = {1000, 3300};
+  const double values[] = {1000, 3125};
   stock.stock = networks::MakeStock(values, {});
-  stock.names = {"1000", "3300"};
+  stock.names = {"1000", "3125"};
   RegulatorInput input;
   input.vout = "3.3";
   input.vref = "0.8";
   input.within = "1";
   input.maxPower = "1e-9";
   for (const auto& [wording, note] :
-       {std::pair{Wording::kCommandLine, "meets --within 1, --max-power 0.000000001"},
-        std::pair{Wording::kWindow, "meets Within 1, Max power 0.000000001"}}) {
+       {std::pair{Wording::kCommandLine,
+                  "No design within 1 % of 3.3 meets --max-power 0.000000001"},
+        std::pair{Wording::kWindow, "No design within 1 % of 3.3 meets Max power 0.000000001"}}) {
     const auto request = std::get<RegulatorRequest>(CheckRegulator(input, wording));
-    EXPECT_NE(NoRegulatorRowNote(stock, request).find(note), std::string::npos)
-        << NoRegulatorRowNote(stock, request);
+    EXPECT_EQ(NoRegulatorRowNote(stock, request), note);
   }
+  input.maxPower.reset();
+  input.partTolerance = "1";
+  const auto banded = std::get<RegulatorRequest>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(NoRegulatorRowNote(stock, banded),
+            "No design within 1 % of 3.3 meets Within 1. Nearest: Rtop = 3125, Rbottom = 1000, "
+            "-1.5 % … +1.53 %; with parts of 0.65 % it would");
+  // Each value once: the cause is that, not a bound that was never given.
+  input.partTolerance.reset();
+  input.within.reset();
+  input.distinct = true;
+  LoadedStock one = stock;
+  const double single[] = {1000};
+  one.stock = networks::MakeStock(single, {});
+  one.names = {"1000"};
+  input.vout = "1.6";
+  EXPECT_EQ(NoRegulatorRowNote(one, std::get<RegulatorRequest>(CheckRegulator(input))),
+            "No design within 1 % of 1.6 meets --distinct");
+
+  LoadedStock r = stock;
+  const double ohms[] = {1000};
+  r.stock = networks::MakeStock(ohms, {});
+  r.names = {"1000"};
+  LoadedStock c = r;
+  const double farads[] = {1e-7};
+  c.stock = networks::MakeStock(farads, {});
+  c.names = {"100n"};
   RcInput rc;
-  rc.corner = "1k";
-  rc.within = "0.001";
-  for (const auto& [wording, note] : {std::pair{Wording::kCommandLine, "meets --within 0.001"},
-                                      std::pair{Wording::kWindow, "meets Within 0.001"}}) {
+  rc.tau = "100u";
+  rc.rTolerance = "1";
+  rc.within = "0.5";
+  for (const auto& [wording, note] :
+       {std::pair{Wording::kCommandLine, "meets --within 0.5. Nearest: R = 1000, C = 100n"},
+        std::pair{Wording::kWindow, "meets Within 0.5. Nearest: R = 1000, C = 100n"}}) {
     const auto request = std::get<RcRequest>(CheckRc(rc, wording));
-    const std::string said = NoRcRowNote({stock, stock}, request);
-    EXPECT_TRUE(said.ends_with(note)) << said;
+    const std::string said = NoRcRowNote({r, c}, request);
+    EXPECT_NE(said.find(note), std::string::npos) << said;
+    EXPECT_TRUE(said.ends_with("-1 % … +1 %; with parts of 0.24 % it would")) << said;
   }
 }
 
