@@ -651,12 +651,27 @@ std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   }
   networks::RcOptions anyError = search;
   anyError.tolerance = std::numeric_limits<double>::infinity();
+  // A target far beyond every pair's reach would take in every pair within the window's
+  // margins; the pair closest to it is the one closest to the nearer end of that reach.
+  const std::span<const double> r = stocks.resistors.stock.values;
+  const std::span<const double> c = stocks.capacitors.stock.values;
+  if (!r.empty() && !c.empty()) {
+    const double rLeast = std::max(search.rParts > 1 ? r.front() / 2 : r.front(), search.minR);
+    const double rMost = std::min(search.rParts > 1 ? r.back() * 2 : r.back(), search.maxR);
+    const double least = rLeast * (search.cParts > 1 ? c.front() / 2 : c.front());
+    const double most = rMost * (search.cParts > 1 ? c.back() * 2 : c.back());
+    if (least <= most) {
+      const double tau = std::clamp(networks::TargetTau(search), least, most);
+      anyError.target = Corner(request) ? 1 / (networks::kTwoPi * tau) : tau;
+    }
+  }
   const auto closest = first(anyError, {});
   if (!closest) return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
   const RcRow row = MakeRcRow(1, *closest, stocks, request);
+  const double error = (row.output - search.target) / search.target * 100;
   return head + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
          FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
-         FormatPercent(row.error) + " %)";
+         FormatPercent(error) + " %)";
 }
 
 }  // namespace vantrel::finder

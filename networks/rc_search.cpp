@@ -148,9 +148,12 @@ struct Legs {
 // capacitor legs R = tau / C falls, so the crossing moves down by a few entries a line.
 class RcLines {
  public:
-  RcLines(const RcOptions& options, const StockDecimals& rDecimals, const StockDecimals& cDecimals,
+  RcLines(std::span<const double> rStock, std::span<const double> cStock, const RcOptions& options,
+          const StockDecimals& rDecimals, const StockDecimals& cDecimals,
           detail::BestRows<RcRow>& best)
-      : m_options(options),
+      : m_rStock(rStock),
+        m_cStock(cStock),
+        m_options(options),
         m_rDecimals(rDecimals),
         m_cDecimals(cDecimals),
         m_best(best),
@@ -166,8 +169,8 @@ class RcLines {
       cross =
           detail::FirstTrue(rs.begin, rs.end, cross, [&](std::size_t i) { return v[i] >= crossR; });
       const auto [lo, hi] = m_levels.Bounds(c);
-      if (m_levels.HasInner() || (cross < rs.end && v[cross] <= hi) ||
-          (cross > rs.begin && v[cross - 1] >= lo)) {
+      if (m_levels.HasInner() || (lo <= hi && ((cross < rs.end && v[cross] <= hi) ||
+                                               (cross > rs.begin && v[cross - 1] >= lo)))) {
         Walk(cs, t, rs, cross);
       }
     }
@@ -175,48 +178,64 @@ class RcLines {
 
  private:
   // Offers the rows of the line of capacitor leg t in the window, outward from the crossing,
-  // less those an earlier pass delivered, which with a band need not lie around the crossing.
+  // or from the nearest R to it in the window, which with a band need not hold the crossing,
+  // less those an earlier pass delivered.
   [[gnu::noinline]] void Walk(const LegList& cs, std::size_t t, const Legs& rs, std::size_t cross) {
     ++m_best.window().lines;
     const double* v = rs.list.values.data();
     const double c = cs.values[t];
+    const std::size_t begin = rs.begin;
+    const std::size_t end = rs.end;
+    auto [lo, hi] = m_levels.Bounds(c);
+    const auto atLeast = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
+    };
+    const auto above = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] > bound; });
+    };
+    const std::size_t first = atLeast(lo);
+    const std::size_t center = std::clamp(cross, first, std::max(first, above(hi)));
     // [skipFrom, skipTo): the rows an earlier pass delivered.
-    std::size_t skipFrom = cross;
-    std::size_t skipTo = cross;
+    std::size_t skipFrom = center;
+    std::size_t skipTo = center;
     if (m_levels.HasInner()) {
-      // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
       const auto inner = m_levels.InnerBounds(c);
-      const double innerLo = inner.first;
-      const double innerHi = inner.second;
-      if (innerLo < innerHi) {
-        skipFrom = detail::FirstTrue(rs.begin, rs.end, cross,
-                                     [&](std::size_t i) { return v[i] > innerLo; });
-        skipTo = std::max(skipFrom, detail::FirstTrue(rs.begin, rs.end, cross, [&](std::size_t i) {
-                            return v[i] >= innerHi;
-                          }));
+      if (inner.first < inner.second) {
+        skipFrom = above(inner.first);
+        skipTo = std::max(skipFrom, atLeast(inner.second));
       }
     }
     // Each row may narrow the window, and with it the line's bounds.
     std::uint64_t& steps = m_best.window().steps;
-    for (std::size_t up = cross; up < rs.end && v[up] <= m_levels.Bounds(c).second; ++steps) {
+    for (std::size_t up = center; up < end && v[up] <= hi; ++steps) {
       if (up >= skipFrom && up < skipTo) {
         up = skipTo;
+      } else if (v[up] < lo) {
+        up = std::max(up + 1, atLeast(lo));
       } else {
         Offer(cs, t, rs, up++);
+        std::tie(lo, hi) = m_levels.Bounds(c);
       }
     }
-    for (std::size_t down = cross; down > rs.begin && v[down - 1] >= m_levels.Bounds(c).first;
-         ++steps) {
+    for (std::size_t down = center; down > begin && v[down - 1] >= lo; ++steps) {
       if (down - 1 >= skipFrom && down - 1 < skipTo) {
         down = skipFrom;
+      } else if (v[down - 1] > hi) {
+        down = std::min(down - 1, above(hi));
       } else {
         Offer(cs, t, rs, --down);
+        std::tie(lo, hi) = m_levels.Bounds(c);
       }
     }
   }
 
   void Offer(const LegList& cs, std::size_t t, const Legs& rs, std::size_t i) {
     RcRow row{rs.list.At(i), cs.At(t), rs.list.values[i], cs.values[t]};
+    if (m_options.band &&
+        (!EarnsItsPlace(row.r, m_rStock, m_options.band->rTolerance / 100) ||
+         !EarnsItsPlace(row.c, m_cStock, m_options.band->cTolerance / 100, true))) {
+      return;
+    }
     row.tau = ExactLegProduct(row.r, m_rDecimals.Get(), row.c, m_cDecimals.Get())
                   .value_or(row.rValue * row.cValue);
     row.output = m_options.quantity == RcQuantity::kCorner ? 1 / (kTwoPi * row.tau) : row.tau;
@@ -236,6 +255,8 @@ class RcLines {
     m_best.Offer(row);
   }
 
+  std::span<const double> m_rStock;
+  std::span<const double> m_cStock;
   const RcOptions& m_options;
   const StockDecimals& m_rDecimals;
   const StockDecimals& m_cDecimals;
@@ -318,7 +339,7 @@ void FindRc(std::span<const double> rStock, std::span<const double> cStock,
 
   // Each takes part `part` of `parts` of the capacitor legs of every list.
   const auto lines = [&](detail::BestRows<RcRow>& best, std::size_t part, std::size_t parts) {
-    RcLines walk(options, rDecimals, cDecimals, best);
+    RcLines walk(rStock, cStock, options, rDecimals, cDecimals, best);
     for (const LegList& cs : cLegs) {
       const std::size_t size = cs.values.size();
       const std::size_t from = size * part / parts;

@@ -248,8 +248,9 @@ class TwoLegLines {
       const double crossB = m_levels.Cross(a);
       cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
       const Span span = m_levels.Bounds(a);
-      if (m_levels.HasInner() || (cross < end && v[cross] <= span.hi) ||
-          (cross > begin && v[cross - 1] >= span.lo)) {
+      if (m_levels.HasInner() ||
+          (span.lo <= span.hi &&
+           ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
         Walk(as, t, bs, begin, cross, end);
       }
     }
@@ -329,6 +330,10 @@ class TwoLegLines {
     const Network a = as.At(t);
     const Network b = bs.At(i);
     if (m_options.distinct && SharesPart(a, b)) return;
+    if (m_options.band) {
+      const double tolerance = m_options.band->partTolerance / 100;
+      if (!EarnsItsPlace(a, m_stock, tolerance) || !EarnsItsPlace(b, m_stock, tolerance)) return;
+    }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
     row.total = row.ra + row.rb;
     row.output = m_formula.output(m_formula.k, row.ra, row.rb);

@@ -165,6 +165,8 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
     std::vector<Line> fast;
     FindTwoLegs(stock, formula, options, limit, [&](const TwoLegRow& row) {
       fast.push_back(LineOf(Spell(row.a, names), Spell(row.b, names), row));
+      // The band holds its own output.
+      EXPECT_TRUE(row.low <= row.output && row.output <= row.high);
     });
     std::vector<Line> slow;
     for (const auto& row : testing::PlainFindTwoLegs(stock, names, plain, options)) {

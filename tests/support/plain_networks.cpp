@@ -370,6 +370,18 @@ double Far(double ratio) {
   return ratio >= 1 ? ratio : 1 / ratio;
 }
 
+// Whether each part of a leg moves it by at least tolerance (a fraction): the smaller of two
+// adding parts by smaller / sum, the larger of two folding ones by smaller / larger.
+bool Earns(const Tree& leg, std::span<const double> stock, double tolerance, bool capacitor) {
+  if (leg.kind == 'x' || !(tolerance > 0)) return true;
+  const double x = stock[static_cast<std::size_t>(leg.children[0].index)];
+  const double y = stock[static_cast<std::size_t>(leg.children[1].index)];
+  const double smaller = std::min(x, y);
+  const double larger = std::max(x, y);
+  const bool adds = (leg.kind == '+') != capacitor;
+  return (adds ? smaller / (smaller + larger) : smaller / larger) >= tolerance;
+}
+
 bool NearEdge(double value, double edge) {
   return std::isfinite(edge) && edge > 0 && std::fabs(value - edge) <= kEdge * edge;
 }
@@ -438,6 +450,10 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
       }
       const double rb = Value(b, stock, 1);
       if (rb < options.minB || rb > options.maxB) continue;
+      if (options.band && (!Earns(a, stock, options.band->partTolerance / 100, false) ||
+                           !Earns(b, stock, options.band->partTolerance / 100, false))) {
+        continue;
+      }
       PlainTwoLegRow row{Spell(a, names), Spell(b, names)};
       row.total = ra + rb;
       row.output = Output<double>(kind, formula.k0, formula.k1, ra, rb);
@@ -592,6 +608,10 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
       if (!(std::fabs(row.error) <= options.tolerance)) continue;
       const std::size_t parts = Leaves(r).size() + Leaves(c).size();
       if (options.parts != 0 && static_cast<int>(parts) != options.parts) continue;
+      if (options.band && (!Earns(r, rStock, options.band->rTolerance / 100, false) ||
+                           !Earns(c, cStock, options.band->cTolerance / 100, true))) {
+        continue;
+      }
       row.low = row.output;
       row.high = row.output;
       row.worst = std::fabs(row.error);
