@@ -37,7 +37,8 @@ constexpr char kAbout[] =
     "The library is the file ResistorLibrary.txt in the working directory: one value\n"
     "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
     "Resistances after options and in find and divider may be written 4700, 4.7k,\n"
-    "4k7, 2R2, 470R or 1M.\n"
+    "4k7, 2R2, 470R or 1M. Every quantity may carry its unit, or not: 4k7\u03a9, 1.25V,\n"
+    "5mA, 1W, 160us, 1kHz.\n"
     "\n"
     "find, check, normalise, edit and series take --capacitors or --inductors to work\n"
     "on CapacitorLibrary.txt (100n, 4n7, 2.2uF) or InductorLibrary.txt (10u, 470nH).\n";
