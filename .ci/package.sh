@@ -28,9 +28,9 @@ dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not
 # vantrel-cli's SHA-256 comes from Nettle.
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "Depends lack Nettle's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop, and the
-# Networks window's face.
-[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core" ]] ||
-  fail "Recommends are not the fallback fonts"
+# Networks window's face; and bash-completion, which loads the completions.
+[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core, bash-completion" ]] ||
+  fail "Recommends are not the fallback fonts and bash-completion"
 # The project has no public address yet, and none is made up.
 [[ "$(dpkg-deb --field "$deb" Maintainer)" == "The Vantrel developers" ]] || fail "Maintainer"
 

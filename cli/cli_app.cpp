@@ -174,6 +174,15 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   return kExitOk;
 }
 
+// Changes to the directory args[at] names, the value of -C; false, said on err, when it fails.
+bool ChangeDirectory(const std::vector<std::string>& args, std::size_t at, std::ostream& err) {
+  if (at == args.size()) throw UsageError{"-C needs a value DIR", ""};
+  if (::chdir(args[at].c_str()) == 0) return true;
+  err << "vantrel-cli: cannot change to directory \"" << args[at] << "\": " << std::strerror(errno)
+      << '\n';
+  return false;
+}
+
 int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
   ReportReadNotes(report.read, err);
   if (rewritten) ReportDropped(report, err);
@@ -332,7 +341,7 @@ const std::vector<CliCommand>& CliCommands() {
 
 const std::vector<OptionSpec>& ProgramOptions() {
   static const std::vector<OptionSpec> options = {
-      {"-C", "DIR", "Work in DIR instead of the current directory."},
+      {"-C", "DIR", "Work in DIR, not the current directory (anywhere on the line)."},
       {"--help", "", "Show this help."},
       {"--version", "", "Show the version."},
   };
@@ -361,19 +370,24 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
         return kExitOk;
       }
       if (option != "-C") throw UsageError{"unknown option " + Quoted(option), ""};
-      if (++next == args.size()) throw UsageError{"-C needs a value DIR", ""};
-      const std::string& dir = args[next];
-      if (::chdir(dir.c_str()) != 0) {
-        err << "vantrel-cli: cannot change to directory \"" << dir << "\": " << std::strerror(errno)
-            << '\n';
-        return kExitFailure;
-      }
+      if (!ChangeDirectory(args, ++next, err)) return kExitFailure;
     }
     if (next == args.size()) throw UsageError{"no command given", ""};
     command = FindCommand(args[next]);
     if (!command) throw UsageError{"unknown command " + Quoted(args[next]), ""};
-    const std::span<const std::string> words(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
-                                             args.end());
+    // -C may follow the command too, anywhere before "--".
+    std::vector<std::string> words;
+    for (std::size_t i = next + 1; i < args.size(); ++i) {
+      if (args[i] == "--") {
+        words.insert(words.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+        break;
+      }
+      if (args[i] != "-C") {
+        words.push_back(args[i]);
+      } else if (!ChangeDirectory(args, ++i, err)) {
+        return kExitFailure;
+      }
+    }
     const ParsedArgs parsed = ParseArgs(command->spec, words);
     if (parsed.help) {
       out << CommandHelp(command->spec);

@@ -106,7 +106,7 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
             "line 6: \"2k2\" is read as 2\n"
             "vantrel-cli: --exclude 330: no such library value (3 times)\n"
             "vantrel-cli: --exclude 47: no such library value\n"
-            "vantrel-cli: left out 2 library value(s) not above 0\n");
+            "vantrel-cli: left out 2 library values not above 0\n");
 
   EXPECT_EQ(Run({"find", "100", "--exclude", "100", "--exclude", "2R0"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("the library holds no value to build networks from\n"));
@@ -417,7 +417,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "2", "1", "--parts", "2", "--top", "1"},
        "1e-300\r\n2200\r\n1e20\r\n",
        kExitOk,
-       "vantrel-cli: left out 2 library value(s) outside the resistances accepted, 1e-6 to 1e15\n"},
+       "vantrel-cli: left out 2 library values outside the resistances accepted, 1e-6 to 1e15\n"},
       {{"divider", "5", "2.5", "--distinct"},
        "1000\r\n",
        kExitOk,
