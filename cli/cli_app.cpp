@@ -58,18 +58,24 @@ class CliMessageService final : public IMessageService {
       : m_messages(messages), m_files(files), m_err(err), m_kind(kind) {}
 
   void Show(const Message& message) override {
+    const StockKind* missing = KindOfMissingMessage(message.text);
+    // A name that is no regular file is told as what it is, not as missing.
+    if (missing != nullptr) {
+      if (const std::string notALibrary = NotALibraryMessage(m_files, *missing);
+          !notALibrary.empty()) {
+        m_err << "vantrel-cli: " << notALibrary << '\n';
+        return;
+      }
+    }
     m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath(m_kind).value_or(std::string(m_kind.fileName));
-    if (const StockKind* missing = KindOfMissingMessage(message.text)) {
+    if (missing != nullptr) {
       std::string edit = "vantrel-cli edit";
       if (!missing->option.empty()) edit.append(" ").append(missing->option);
       // rc reads two libraries: the one missing is named, whichever the command works on.
       const std::string missingPath =
           AbsoluteLibraryPath(*missing).value_or(std::string(missing->fileName));
-      if (const std::string notALibrary = NotALibraryMessage(m_files, *missing);
-          !notALibrary.empty()) {
-        m_err << "vantrel-cli: " << notALibrary << '\n';
-      } else if (m_files.LastFailure() == MissingFileReason()) {
+      if (m_files.LastFailure() == MissingFileReason()) {
         m_err << "vantrel-cli: no library at \"" << missingPath << "\"; make one with \""
               << missing->starter << "\" or \"" << edit << "\"\n";
       } else {

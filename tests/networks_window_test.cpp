@@ -105,6 +105,8 @@ class NetworksWindowTest : public QObject {
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
+  void RegulatorHeaderFollowsTheReference();
+  void AltLetterOfADisabledButtonTypesNothing();
 
  private:
   // The Networks tab.
@@ -367,7 +369,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  QCOMPARE(refused, 4 + 9 + 11 + 8 + 8);
+  QCOMPARE(refused, 4 + 11 + 11 + 8 + 8);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -444,6 +446,53 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   QCOMPARE(Field<QLabel>("status")->text(),
            QString::fromStdString(vantrel::MissingLibraryMessage(vantrel::kInductors)) + "\n" +
                vantrel::kMissingStockHint);
+  // A name that is no file is told as what it is, not as missing.
+  m_fakes->files.notRegular[std::string(vantrel::kInductors.path)] = "a folder";
+  Find("3.2n");
+  QCOMPARE(Field<QLabel>("status")->text(),
+           QString("InductorLibrary.txt is a folder; the library must be a regular file, or a "
+                   "symbolic link to one"));
+}
+
+// The header names the pins of the circuit chosen, before Find and over the rows of the last.
+void NetworksWindowTest::RegulatorHeaderFollowsTheReference() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(2);
+  QWidget& page = *tabs->widget(2);
+  auto* list = Control<QTableView>(page, "Regulators");
+  const auto header = [list] {
+    return list->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
+  };
+  QComboBox* reference = nullptr;
+  for (const QLabel* caption : page.findChildren<QLabel*>()) {
+    if (caption->text().remove('&') == "Reference")
+      reference = qobject_cast<QComboBox*>(caption->buddy());
+  }
+  QVERIFY(reference != nullptr);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013FB)"));
+  reference->setCurrentIndex(1);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013ADJ)"));
+  Control<QLineEdit>(page, "VOUT")->setText("5");
+  Control<QLineEdit>(page, "--vref")->setText("1.25");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  reference->setCurrentIndex(0);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013FB)"));
+  QVERIFY(list->model()->rowCount() > 0);
+}
+
+// A mnemonic whose button is disabled (Copy picture with no circuit drawn) is no text for the
+// field with the focus; a field's own letters still are.
+void NetworksWindowTest::AltLetterOfADisabledButtonTypesNothing() {
+  auto* target = Field<QLineEdit>("TARGET");
+  target->setFocus();
+  for (const QPushButton* button : Page().findChildren<QPushButton*>()) {
+    if (button->text() == vantrel::kCopyPictureText) QVERIFY(!button->isEnabled());
+  }
+  QTest::keyClick(target, Qt::Key_Y, Qt::AltModifier);
+  QTest::keyClick(target, Qt::Key_4);
+  QCOMPARE(target->text(), QString("4"));
 }
 
 QTEST_MAIN(NetworksWindowTest)

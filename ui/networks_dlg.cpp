@@ -307,6 +307,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   QLineEdit* vin = AddEdit(tab, *grid, kVinLabel, "VIN");
   QLineEdit* vout = AddEdit(tab, *grid, kVoutLabel, "VOUT");
   const LegFields legFields = AddLegFields(tab, *grid);
+  QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
+  QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
@@ -318,6 +320,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.vin = Text(vin);
     input.vout = Text(vout);
     legFields(input);
+    input.minCurrent = Given(minCurrent);
+    input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
     input.exclude = finder::SplitValueList(Text(exclude));
@@ -338,6 +342,15 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   auto* reference = new QComboBox(tab.fields);
   AddField(tab, *grid, kReferenceLabel, reference);
   for (const char* choice : kReferenceChoices) reference->addItem(choice);
+  // The list's header names the pins of the circuit the fields now describe.
+  connect(reference, &QComboBox::currentIndexChanged, this, [&tab](int index) {
+    tab.columns = RegulatorListColumns(index == 1);
+    if (tab.model->rowCount() == 0) {
+      tab.model->SetRows(tab.columns);
+    } else {
+      tab.model->SetTitles(tab.columns);
+    }
+  });
   QLineEdit* iadj = AddEdit(tab, *grid, kIadjLabel, "--iadj");
   iadj->setPlaceholderText(kIadjHint);
   const LegFields legFields = AddLegFields(tab, *grid);
@@ -345,7 +358,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   QComboBox* top = AddShow(tab, *grid);
-  FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns());
+  FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
     finder::RegulatorInput input;
     input.vout = Text(vout);
@@ -461,6 +474,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   // edit boxes: the list needs the width more.
   for (QLineEdit* edit : tab.fields->findChildren<QLineEdit*>()) {
     edit->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    edit->installEventFilter(this);
   }
   scroll->viewport()->setAutoFillBackground(false);
   tab.fields->setAutoFillBackground(false);
@@ -533,6 +547,18 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
     }
   }
   QDialog::keyPressEvent(event);
+}
+
+// Alt with a letter is a mnemonic: one whose control is disabled (Copy picture before a row is
+// drawn) must not type its letter into the field that has the focus.
+bool CNetworksDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 std::array<CNetworksDlg::SearchTab*, 5> CNetworksDlg::SearchTabs() {

@@ -54,6 +54,7 @@ class CNetworksDlg : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // One search tab: its fields, list, status line and busy indicator, and the search it runs.
