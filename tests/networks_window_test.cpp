@@ -107,6 +107,7 @@ class NetworksWindowTest : public QObject {
   void StockChoiceSearchesThatStock();
   void RegulatorHeaderFollowsTheReference();
   void AltLetterOfADisabledButtonTypesNothing();
+  void EmptyToleranceIsTheCommandLinesDefault();
 
  private:
   // The Networks tab.
@@ -493,6 +494,48 @@ void NetworksWindowTest::AltLetterOfADisabledButtonTypesNothing() {
   QTest::keyClick(target, Qt::Key_Y, Qt::AltModifier);
   QTest::keyClick(target, Qt::Key_4);
   QCOMPARE(target->text(), QString("4"));
+}
+
+// No tolerance is typed for the user: an empty field is the option not given, its default shown
+// as a placeholder, Within's value once Within is given; the rows and notes are the command
+// line's for the same options.
+void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  for (int index = 0; index < 5; ++index) {
+    auto* tolerance = Control<QLineEdit>(*tabs->widget(index), "--tolerance");
+    QCOMPARE(tolerance->text(), QString());
+    QCOMPARE(tolerance->placeholderText(), QString("1"));
+  }
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("5");
+  Control<QLineEdit>(page, "VOUT")->setText("3.7");
+  Control<QLineEdit>(page, "--within")->setText("30");
+  QCOMPARE(Control<QLineEdit>(page, "--tolerance")->placeholderText(), QString("30"));
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+
+  vantrel::finder::DividerInput input;
+  input.vin = "5";
+  input.vout = "3.7";
+  input.within = "30";
+  input.parts = "1";
+  input.top = "20";
+  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
+  QVERIFY(prepared.job);
+  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
+  QCOMPARE(Control<QLabel>(page, "status")->text(), QString::fromStdString(outcome.status));
+  // Within 1, as a typed tolerance of 1 would have kept, lists fewer.
+  input.tolerance = "1";
+  QVERIFY(vantrel::SharedSearches()
+              .divider(input, m_fakes->services)
+              .job(std::atomic<bool>(false))
+              .rows.tsvCells.size() < shown.tsvCells.size());
 }
 
 QTEST_MAIN(NetworksWindowTest)

@@ -47,11 +47,20 @@ std::optional<std::string> Given(const QLineEdit* edit) {
   return Text(edit);
 }
 
-// A tolerance field: empty, it shows the default it stands for.
+// A tolerance field: empty, as an option not given, it shows the command line's default.
 QLineEdit* NewToleranceEdit(QWidget* parent) {
-  auto* edit = new QLineEdit(kDefaultTolerance, parent);
+  auto* edit = new QLineEdit(parent);
   edit->setPlaceholderText(kDefaultTolerance);
   return edit;
+}
+
+// With Within B and no tolerance, the tolerance is B, as on the command line: the empty field
+// says so.
+void ShowWithinAsDefault(QLineEdit* tolerance, QLineEdit* within) {
+  QObject::connect(within, &QLineEdit::textChanged, tolerance, [tolerance](const QString& text) {
+    tolerance->setPlaceholderText(text.trimmed().isEmpty() ? QString(kDefaultTolerance)
+                                                           : text.trimmed());
+  });
 }
 
 // The window's font, named rather than left to whatever the font configuration resolves the
@@ -247,6 +256,7 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   QComboBox* legs = AddLegsChoice(tab, grid, kLegsLabel);
   QLineEdit* partTolerance = AddEdit(tab, grid, kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = AddEdit(tab, grid, kWithinLabel, "--within");
+  ShowWithinAsDefault(tolerance, within);
   QLineEdit* minTotal = AddEdit(tab, grid, kMinTotalLabel, "--min-total");
   QLineEdit* maxTotal = AddEdit(tab, grid, kMaxTotalLabel, "--max-total");
   return [=](finder::TwoLegInput& input) {
@@ -417,6 +427,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* rTolerance = AddEdit(tab, *grid, kRToleranceLabel, "--r-tolerance");
   QLineEdit* cTolerance = AddEdit(tab, *grid, kCToleranceLabel, "--c-tolerance");
   QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  ShowWithinAsDefault(tolerance, within);
   QLineEdit* minR = AddEdit(tab, *grid, kMinRLabel, "--min-r");
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
   QComboBox* top = AddShow(tab, *grid);
