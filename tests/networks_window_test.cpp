@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -108,6 +110,7 @@ class NetworksWindowTest : public QObject {
   void RegulatorHeaderFollowsTheReference();
   void AltLetterOfADisabledButtonTypesNothing();
   void EmptyToleranceIsTheCommandLinesDefault();
+  void FieldsComeBackAfterEscape();
 
  private:
   // The Networks tab.
@@ -536,6 +539,59 @@ void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
               .divider(input, m_fakes->services)
               .job(std::atomic<bool>(false))
               .rows.tsvCells.size() < shown.tsvCells.size());
+}
+
+// Escape closes the window; the next one opens with every field of every tab as it was left:
+// texts, choices, counts and ticks.
+void NetworksWindowTest::FieldsComeBackAfterEscape() {
+  const auto fieldsOf = [](CNetworksDlg& window) {
+    QStringList values;
+    auto* tabs = window.findChild<QTabWidget*>();
+    for (int index = 0; index < 5; ++index) {
+      for (const QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
+        // A spin box's own edit is the spin box's.
+        if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
+        if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
+          values << edit->text() + "|" + edit->placeholderText();
+        } else if (const auto* combo = qobject_cast<const QComboBox*>(field)) {
+          values << combo->currentText();
+        } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
+          values << QString::number(spin->value());
+        } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+          values << (box->isChecked() ? "ticked" : "clear");
+        }
+      }
+    }
+    return values;
+  };
+  const QStringList fresh = fieldsOf(*m_window);
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  int changed = 0;
+  for (int index = 0; index < 5; ++index) {
+    for (QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
+      if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
+      ++changed;
+      if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->setText(QString("%1k%2").arg(index).arg(changed));
+      } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        combo->setCurrentIndex(combo->count() - 1);
+      } else if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+        spin->setValue(spin->minimum());
+      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+        box->setChecked(true);
+      } else {
+        --changed;
+      }
+    }
+  }
+  const QStringList filled = fieldsOf(*m_window);
+  QCOMPARE(filled.size(), fresh.size());
+  QVERIFY(filled.size() > 50);
+  for (int i = 0; i < filled.size(); ++i) QVERIFY2(filled[i] != fresh[i], qPrintable(filled[i]));
+  QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Escape);
+  QVERIFY(!m_window->isVisible());
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  QCOMPARE(fieldsOf(*m_window), filled);
 }
 
 QTEST_MAIN(NetworksWindowTest)

@@ -114,6 +114,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
 
   PlaceOnScreen();
   RestoreSettings();
+  RestoreFields();
   connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
   OnTabChanged();
 }
@@ -167,6 +168,52 @@ void CNetworksDlg::SaveSettings() const {
   settings.setValue("size", size());
   settings.setValue("tab", m_tabs->currentIndex());
   for (const auto& [splitter, key] : Splitters()) settings.setValue(key, splitter->saveState());
+  SaveFields(settings);
+}
+
+// Each field's text, choice, count or tick, under its tab's name and its label.
+void CNetworksDlg::SaveFields(QSettings& settings) const {
+  for (const SearchTab* tab : {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc}) {
+    settings.beginGroup(tab->name);
+    for (const auto& [label, field] : tab->kept) {
+      if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
+        settings.setValue(label, edit->text());
+      } else if (const auto* combo = qobject_cast<const QComboBox*>(field)) {
+        settings.setValue(label, combo->currentIndex());
+      } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
+        settings.setValue(label, spin->value());
+      } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+        settings.setValue(label, box->isChecked());
+      }
+    }
+    settings.endGroup();
+  }
+}
+
+// A kept choice or count the field no longer offers is left at its default.
+void CNetworksDlg::RestoreFields() {
+  QSettings settings;
+  settings.beginGroup(kSettingsGroup);
+  for (SearchTab* tab : SearchTabs()) {
+    settings.beginGroup(tab->name);
+    for (const auto& [label, field] : tab->kept) {
+      const QVariant kept = settings.value(label);
+      if (!kept.isValid()) continue;
+      if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->setText(kept.toString());
+      } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        if (kept.toInt() >= 0 && kept.toInt() < combo->count())
+          combo->setCurrentIndex(kept.toInt());
+      } else if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+        if (kept.toInt() >= spin->minimum() && kept.toInt() <= spin->maximum()) {
+          spin->setValue(kept.toInt());
+        }
+      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+        box->setChecked(kept.toBool());
+      }
+    }
+    settings.endGroup();
+  }
 }
 
 std::array<std::pair<QSplitter*, const char*>, 5> CNetworksDlg::Splitters() const {
@@ -208,6 +255,7 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
     grid.addWidget(field, row, 1);
   }
   if (tab.first == nullptr) tab.first = field;
+  tab.kept.emplace_back(QString(label).remove('&'), field);
   const auto stale = [&tab] { MarkStale(tab); };
   if (auto* edit = qobject_cast<QLineEdit*>(field))
     connect(edit, &QLineEdit::textEdited, this, stale);
@@ -455,6 +503,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
 // list.
 void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName,
                                    ShownTable columns) {
+  tab.name = listName;
   tab.find = new QPushButton(kFindText, tab.fields);
   tab.find->setObjectName("find");
   tab.find->setAutoDefault(false);
