@@ -70,6 +70,9 @@ for program in vantrel vantrel-cli; do
   warnings="$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)"
   [[ -z "$warnings" ]] || fail "$program.1 warnings: $warnings"
   zcat "$page" | grep -q 'MIT licence' || fail "$program.1 does not name the licence"
+  # Every line whole in a terminal of 80 columns.
+  width="$(zcat "$page" | MANWIDTH=80 man -l -P cat - 2>/dev/null | LC_ALL=C.UTF-8 wc -L)"
+  ((width <= 80)) || fail "$program.1 has a line of $width columns at 80"
   if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/$program.1.gz ]] &&
     command -v man >/dev/null; then
     man -P cat "$program" | grep -q '^NAME' || fail "man $program shows nothing"
