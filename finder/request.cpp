@@ -96,8 +96,9 @@ void RefuseOtherKind(const Speaker& say, std::string_view field, const std::stri
   for (const StockKind* kind : {&kCapacitors, &kInductors}) {
     if (!ParseKindValue(*kind, text).held) continue;
     hints += hints.empty() ? " (" : ", ";
-    hints +=
-        say.Window() ? "Stock " + std::string(kind->plural) : "add " + std::string(kind->option);
+    std::string stock(kind->plural);
+    stock.front() = static_cast<char>(stock.front() - 'a' + 'A');
+    hints += say.Window() ? "choose " + stock + " under Stock" : "add " + std::string(kind->option);
     hints += " for " + AValue(*kind);
   }
   if (!hints.empty())

@@ -581,9 +581,10 @@ TEST(RequestCheckTest, AWrongUnitIsNamed) {
   EXPECT_EQ(message(CheckFind(resistor)),
             "TARGET: TARGET \"100n\" is not a resistance (add --capacitors for a capacitor "
             "value, add --inductors for an inductor value)");
-  EXPECT_EQ(message(CheckFind(resistor, Wording::kWindow)),
-            "TARGET: Target 100n is not a resistance (Stock capacitors for a capacitor value, "
-            "Stock inductors for an inductor value)");
+  EXPECT_EQ(
+      message(CheckFind(resistor, Wording::kWindow)),
+      "TARGET: Target 100n is not a resistance (choose Capacitors under Stock for a capacitor "
+      "value, choose Inductors under Stock for an inductor value)");
   EXPECT_EQ(message(CheckDivider(divider)), "VOUT: VOUT \"3.3A\" is a current, not a voltage");
   EXPECT_EQ(message(CheckGain(gain)), "--rf-min: --rf-min \"1mW\" is a power, not a resistance");
 }
