@@ -72,7 +72,8 @@ CommandSpec RcCommandSpec() {
            {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
            {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
            {"--within", "B", "Keep rows whose worst case lies within B percent."},
-           FormatOption()}};
+           FormatOption()},
+          "--corner or --tau"};
 }
 
 int RunRc(const ParsedArgs& args, CliContext& context) {

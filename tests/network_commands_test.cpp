@@ -106,7 +106,7 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
             "line 6: \"2k2\" is read as 2\n"
             "vantrel-cli: --exclude 330: no such library value (3 times)\n"
             "vantrel-cli: --exclude 47: no such library value\n"
-            "vantrel-cli: left out 2 library value(s) not above 0\n");
+            "vantrel-cli: left out 2 library values not above 0\n");
 
   EXPECT_EQ(Run({"find", "100", "--exclude", "100", "--exclude", "2R0"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("the library holds no value to build networks from\n"));
@@ -347,13 +347,13 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"find", "0"}, "TARGET \"0\" is out of range: resistances from 1e-6 to 1e15"},
       {{"find", "-4k7"}, "TARGET \"-4k7\" is out of range"},
       {{"find", "inf"}, "TARGET \"inf\" is out of range"},
-      {{"find", "nan"}, "TARGET \"nan\" is out of range"},
+      {{"find", "nan"}, "TARGET \"nan\" is not a number"},
       {{"find", "1e999"}, "TARGET \"1e999\" is out of range"},
       {{"find", "1e-310"}, "TARGET \"1e-310\" is out of range"},
       {{"find", huge}, "TARGET \"" + huge.substr(0, 40) + "...\" (100000 characters)"},
       {{"divider", "5"}, "divider: missing VOUT"},
       {{"divider", "5", "3.3", "1"}, "divider: unexpected argument \"1\""},
-      {{"divider", "5", "3V3"}, "VOUT \"3V3\" is not a voltage"},
+      {{"divider", "5", "3Q3"}, "VOUT \"3Q3\" is not a voltage"},
       {{"divider", "5", "3.3", "--parts", "3"}, "--parts \"3\" is too large: at most 2"},
       {{"divider", "5", "3.3", "--min-total", "lots"}, "--min-total \"lots\""},
       {{"divider", "5", "3.3", "--rows", "1"}, "divider: unknown option \"--rows\""},
@@ -367,8 +367,8 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "1", "1e-320"}, "VOUT \"1e-320\" is out of range"},
       {{"divider", "1.7e308", "5", "--min-total", "4m7"}, "VIN \"1.7e308\" is out of range"},
       {{"divider", "5", "2.5", "--min-total", "inf"}, "--min-total \"inf\" is out of range"},
-      {{"divider", "5", "2.5", "--max-total", "nan"}, "--max-total \"nan\" is out of range"},
-      {{"divider", "5", "2.5", "--min-total", "nan"}, "--min-total \"nan\" is out of range"},
+      {{"divider", "5", "2.5", "--max-total", "nan"}, "--max-total \"nan\" is not a number"},
+      {{"divider", "5", "2.5", "--min-total", "nan"}, "--min-total \"nan\" is not a number"},
       {{"divider", "5", "2.5", "--max-total", "-inf"}, "--max-total \"-inf\" is out of range"},
       {{"divider", "5", "2.5", "--min-total", "10k", "--max-total", "1k"},
        "--min-total \"10k\" is above --max-total \"1k\""},
@@ -417,7 +417,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "2", "1", "--parts", "2", "--top", "1"},
        "1e-300\r\n2200\r\n1e20\r\n",
        kExitOk,
-       "vantrel-cli: left out 2 library value(s) outside the resistances accepted, 1e-6 to 1e15\n"},
+       "vantrel-cli: left out 2 library values outside the resistances accepted, 1e-6 to 1e15\n"},
       {{"divider", "5", "2.5", "--distinct"},
        "1000\r\n",
        kExitOk,
@@ -436,7 +436,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
        kExitUsage,
        "--from \"2k2\" is above --to \"1k\""},
       {{"series", "E12", "--from", "0"}, nullptr, kExitUsage, "--from \"0\" is out of range"},
-      {{"series", "E12", "--from", "nan"}, nullptr, kExitUsage, "--from \"nan\" is out of range"},
+      {{"series", "E12", "--from", "nan"}, nullptr, kExitUsage, "--from \"nan\" is not a number"},
       {{"series", "E12", "--to", "1e16"}, nullptr, kExitUsage, "--to \"1e16\" is out of range"},
       {{"series", "E12", "--from", "4k71", "--to", "4k72"},
        nullptr,
