@@ -24,11 +24,62 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   if (request.partTolerance) {
     const double t = *request.partTolerance / 100;
     const double target = request.search.target;
-    row.low = networks::NetworkValue(found.network, stock.stock.values, 1 - t);
-    row.high = networks::NetworkValue(found.network, stock.stock.values, 1 + t);
+    row.low = std::min(networks::NetworkValue(found.network, stock.stock.values, 1 - t), row.value);
+    row.high =
+        std::max(networks::NetworkValue(found.network, stock.stock.values, 1 + t), row.value);
+    row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                         std::fabs((row.high - target) / target * 100));
     row.coversTarget = row.low <= target && target <= row.high;
   }
   return row;
+}
+
+void SearchFind(const FindRequest& request, const LoadedStock& stock, const std::atomic<bool>* stop,
+                std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take) {
+  networks::FindOptions options = request.search;
+  options.stop = stop;
+  if (!request.partTolerance) {
+    networks::FindNetworks(stock.stock.values, options, limit, take);
+    return;
+  }
+  // Every part off alike scales the network, so for a deviation e (a fraction) the worst case
+  // is |e| + t (1 + e), at least |e| (1 - t) + t, which rises with |e|: once limit rows are
+  // held, a row whose bound passes the worst held one's, and every row after it in the
+  // search's order, ranks after them.
+  struct Held {
+    double key = 0;
+    std::uint64_t order = 0;
+    networks::NetworkRow row;
+    bool operator<(const Held& other) const {
+      return key != other.key ? key < other.key : order < other.order;
+    }
+  };
+  const double t = *request.partTolerance / 100;
+  std::vector<Held> held;
+  std::atomic<bool> enough = false;
+  options.stop = &enough;
+  std::uint64_t order = 0;
+  networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
+                         [&](const networks::NetworkRow& found) {
+                           if (stop && stop->load(std::memory_order_relaxed)) enough = true;
+                           const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+                           if (held.size() == limit && least > held.front().key * (1 + 1e-8)) {
+                             enough = true;
+                             return;
+                           }
+                           const FindRow row = MakeFindRow(0, found, stock, request);
+                           held.push_back({networks::WorstKey(row.worst), order++, found});
+                           std::push_heap(held.begin(), held.end());
+                           if (held.size() > limit) {
+                             std::pop_heap(held.begin(), held.end());
+                             held.pop_back();
+                           }
+                         });
+  std::sort_heap(held.begin(), held.end());
+  for (const Held& entry : held) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    take(entry.row);
+  }
 }
 
 namespace {
@@ -332,8 +383,10 @@ std::vector<Column> FindColumns(const FindRequest& request) {
   std::vector<Column> columns{
       {"Rank", "rank"}, {"Value", "value"}, {"Deviation (%)", "deviation"}, {"Parts", "parts"}};
   if (request.partTolerance) {
-    columns.insert(columns.end(),
-                   {{"Low", "low"}, {"High", "high"}, {"Covers target", "covers_target"}});
+    columns.insert(columns.end(), {{"Low", "low"},
+                                   {"High", "high"},
+                                   {"Worst (%)", "worst"},
+                                   {"Covers target", "covers_target"}});
   }
   columns.push_back({"Network", "network", true});
   return columns;
@@ -394,6 +447,7 @@ std::vector<std::string> FindTextCells(const FindRow& row, int digits, const Fin
     // The two ends of a spread need no more than the value's first digits.
     cells.push_back(KindEngineering(kind, row.low, 3));
     cells.push_back(KindEngineering(kind, row.high, 3));
+    cells.push_back(WorstText(row.worst));
     cells.push_back(row.coversTarget ? "yes" : "no");
   }
   cells.push_back(row.network);
@@ -440,6 +494,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
   if (request.partTolerance) {
     cells.push_back(NumberCell(row.low));
     cells.push_back(NumberCell(row.high));
+    cells.push_back(NumberCell(row.worst));
     cells.push_back(BoolCell(row.coversTarget));
   }
   cells.push_back(TextCell(row.network));

@@ -31,6 +31,7 @@ struct FindRow {
   // the target lies between the two.
   double low = 0;
   double high = 0;
+  double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
   bool coversTarget = false;
 };
 
@@ -113,6 +114,12 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
 Design DividerDesign(const DividerRequest& request);
 Design RegulatorDesign(const RegulatorRequest& request);
 Design GainDesign(const GainRequest& request);
+
+// Gives take at most limit networks of a find in order: the network search's ranking, or with a
+// part tolerance, the worst case first (to 9 significant digits), then that ranking. Stops
+// early once *stop is set (may be null).
+void SearchFind(const FindRequest& request, const LoadedStock& stock, const std::atomic<bool>* stop,
+                std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take);
 
 // The row of a found network, ranked rank, for the request it answers.
 FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,

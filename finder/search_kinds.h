@@ -47,9 +47,7 @@ struct FindKind {
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,
                      const std::function<void(const Found&)>& take) {
-    auto options = request.search;
-    options.stop = stop;
-    networks::FindNetworks(stock.stock.values, options, limit, take);
+    SearchFind(request, stock, stop, limit, take);
   }
 };
 

@@ -66,11 +66,11 @@ TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
       // Without 4700 the best is a pair, with the part tolerance columns.
       {{"find", "4700", "--exclude", "4k7", "--top", "1", "--tolerance", "7", "--part-tolerance",
         "5"},
-       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
-       "   1  4.40k          -6.38      2  4.18k  4.62k             no  2200 + 2200\n"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Worst (%)  Covers target  Network\n"
+       "   1  4.40k          -6.38      2  4.18k  4.62k       11.1             no  2200 + 2200\n"},
       {{"find", "4400", "--top", "1", "--part-tolerance", "10"},
-       "Rank  Value  Deviation (%)  Parts    Low   High  Covers target  Network\n"
-       "   1  4.40k              0      2  3.96k  4.84k            yes  2200 + 2200\n"},
+       "Rank  Value  Deviation (%)  Parts    Low   High  Worst (%)  Covers target  Network\n"
+       "   1  4.40k              0      2  3.96k  4.84k         10            yes  2200 + 2200\n"},
       // The whole list: every network within 0.5 % of 1000 among up to two parts.
       {{"find", "1000", "--all", "--parts", "2", "--tolerance", "0.5"},
        "Rank  Value  Deviation (%)  Parts  Network\n"
@@ -82,6 +82,24 @@ TEST_F(NetworkCommandTest, FindRanksNetworksWorkedOutByHand) {
     EXPECT_EQ(out.str(), c.output);
     EXPECT_EQ(err.str(), "");
   }
+}
+
+// With a part tolerance the worst case ranks first: 1005 is 0.5 % off and 994.5 0.55 %, but
+// with 10 % parts 1005 reaches 1105.5 (+10.55 %) and 994.5 only 895.05 (-10.495 %). Past the
+// first rows a network whose deviation alone passes the held worst case is not looked at.
+TEST_F(NetworkCommandTest, FindWithPartToleranceRanksByTheWorstCase) {
+  SetFile("994.5\n1005\n");
+  ASSERT_EQ(Run({"find", "1000", "--part-tolerance", "10", "--format", "tsv"}), kExitOk);
+  std::vector<std::string> values;
+  std::istringstream lines(out.str());
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) values.push_back(line.substr(line.rfind('\t') + 1));
+  ASSERT_GE(values.size(), 2u);
+  EXPECT_EQ(values[0], "994.5");
+  EXPECT_EQ(values[1], "1005");
+  ASSERT_EQ(Run({"find", "1000", "--part-tolerance", "10", "--top", "1"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("  994.5\n"));
 }
 
 TEST_F(NetworkCommandTest, FindReadsResistorNotation) {

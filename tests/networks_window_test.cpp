@@ -96,6 +96,7 @@ class NetworksWindowTest : public QObject {
   void cleanup();
 
   void LateResultOfAReplacedSearchIsDropped();
+  void StopEndsTheSearchAndKeepsTheList();
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
   void ChangedFieldGreysTheRowsUntilFind();
@@ -305,6 +306,27 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
 
 // The searches hand the job's stop to the search, which closing the window or a new search
 // sets: a job stopped before it runs lists nothing, for every search alike.
+// Stop, beside the busy indicator while a search runs, ends it: the list keeps the rows it had
+// and the late outcome never reaches it.
+void NetworksWindowTest::StopEndsTheSearchAndKeepsTheList() {
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  auto* stop = Page().findChild<QPushButton*>("stop");
+  QVERIFY(stop && !stop->isVisible());
+  Find("quick");
+  QTRY_COMPARE(Column(*list, 1), QStringList(5, "quick shown"));
+  Find("slow");
+  QVERIFY(stop->isVisible());
+  QTest::mouseClick(stop, Qt::LeftButton);
+  QVERIFY(!stop->isVisible());
+  QVERIFY(!Page().findChild<QProgressBar*>()->isVisible());
+  QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStoppedText));
+  m_slow->count_down();
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+  QCoreApplication::processEvents();
+  QCOMPARE(Column(*list, 1), QStringList(5, "quick shown"));
+  QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStoppedText));
+}
+
 void NetworksWindowTest::StoppedJobListsNothing() {
   m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n2200\r\n4700\r\n";
   const vantrel::NetworkSearches searches = vantrel::SharedSearches();

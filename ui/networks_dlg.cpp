@@ -513,9 +513,14 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   tab.busy->setTextVisible(false);
   tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
   tab.busy->hide();
+  tab.stop = new QPushButton(kStopText, tab.fields);
+  tab.stop->setObjectName("stop");
+  tab.stop->setAutoDefault(false);
+  tab.stop->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(tab.find);
   buttons->addWidget(tab.busy);
+  buttons->addWidget(tab.stop);
   buttons->addStretch();
   const int below = grid.rowCount();
   grid.addLayout(buttons, below, 0, 1, 2);
@@ -587,6 +592,11 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
 
   tab.runner = new SearchRunner(this);
   connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
+  connect(tab.runner, &SearchRunner::BusyChanged, tab.stop, &QWidget::setVisible);
+  connect(tab.stop, &QPushButton::clicked, this, [&tab] {
+    tab.runner->Stop();
+    SetStatus(tab, kStoppedText);
+  });
   connect(tab.find, &QPushButton::clicked, this, [this, &tab] { Run(tab); });
 
   auto* results = new QVBoxLayout;

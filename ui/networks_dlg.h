@@ -64,6 +64,7 @@ class CNetworksDlg : public QDialog {
     QWidget* fields = nullptr;  // the column of fields, in a scroll area of its own
     QPushButton* find = nullptr;
     QProgressBar* busy = nullptr;
+    QPushButton* stop = nullptr;  // shown while a search runs
     QTableView* list = nullptr;
     RowTableModel* model = nullptr;
     QLabel* status = nullptr;
