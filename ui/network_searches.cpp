@@ -168,6 +168,12 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                          (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
                                               : std::to_string(count)) +
                          " " + outcome.subject};
+  // Rows marked for resting on the pin current, and the line that explains the mark.
+  if constexpr (requires { Kind::Marked(rows.front()); }) {
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); })) {
+      status.push_back(Kind::Footnote(request));
+    }
+  }
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
     status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
     status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
