@@ -30,11 +30,24 @@ slow=("$cli -C $dir find 4k7 --parts 4" "$cli -C $dir find 123k --parts 4"
   "$cli -C $dir divider 5 3.3 --parts 2" "$cli -C $dir regulator 5 --vref 1.25 --parts 2"
   "$cli -C $dir regulator 5 --vref 1.25 --parts 2 --part-tolerance 1"
   "$cli -C $dir gain 11 --parts 2" "$cli -C $dir gain 11 --parts 2 --part-tolerance 1")
+# Searches against a spec, each of which once ran for minutes: a band, bounds that refuse
+# every row, a far time constant, and the notes that then name the cause or the nearest miss.
+"$cli" -C "$dir" series E12 --capacitors --write >/dev/null
+spec=("$cli -C $dir regulator 5 --vref 1.25 --reference top --iadj 50u --parts 2 --part-tolerance 1 --within 3"
+  "$cli -C $dir divider 5 3.3 --parts 2 --part-tolerance 1 --within 3"
+  "$cli -C $dir gain 11 --parts 2 --part-tolerance 1 --within 3"
+  "$cli -C $dir divider 5 3.3 --parts 2 --max-power 0"
+  "$cli -C $dir divider 5 3.3 --parts 2 --min-current 1 --max-current 1.0001"
+  "$cli -C $dir rc --tau 1e18 --r-parts 2 --c-parts 2"
+  "$cli -C $dir rc --corner 1k --r-parts 2 --c-parts 2 --r-tolerance 1 --c-tolerance 5 --within 6"
+  "$cli -C $dir regulator 3.3 --vref 0.788:0.8:0.812 --parts 2 --part-tolerance 1 --within 3"
+  "$cli -C $sample divider 5 3.3 --parts 2 --part-tolerance 1 --within 3")
 hyperfine -N --warmup 5 --runs 100 --export-json "$dir/networks.json" "${quick[@]}"
 hyperfine -N --warmup 2 --runs 20 --export-json "$dir/networks4.json" "${slow[@]}"
+hyperfine -N --warmup 1 --runs 10 --export-json "$dir/spec.json" "${spec[@]}"
 
 echo "Medians:"
-for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json"; do
+for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json" "$dir/spec.json"; do
   awk -F'"' '/"command"/ { command = $4 }
     /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
 done

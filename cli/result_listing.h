@@ -36,7 +36,16 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   const auto row = [&](std::uint64_t rank, const Found& found) {
     return Kind::MakeRow(rank, found, stock, request);
   };
-  const auto shownCells = [&](const Row& shown) { return Kind::ShownCells(shown, request); };
+  bool marked = false;
+  const auto shownCells = [&](const Row& shown) {
+    if constexpr (requires { Kind::Marked(shown); }) marked = marked || Kind::Marked(shown);
+    return Kind::ShownCells(shown, request);
+  };
+  const auto footnote = [&] {
+    if constexpr (requires { Kind::Footnote(request); }) {
+      if (marked) out << Kind::Footnote(request) << '\n';
+    }
+  };
   std::uint64_t rank = 0;
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
   std::atomic<bool> stop = false;
@@ -58,6 +67,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
       if (!out) stop = true;
     });
     table.Finish();
+    footnote();
     return rank > 0;
   }
   const RankedRows<Found> rows(
@@ -70,6 +80,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     rows.ForEach([&](std::uint64_t n, const Found& found) { take(row(n, found)); });
   };
   WriteTable(forEach, Kind::Target(request), shownCells, TextColumns(columns), out);
+  footnote();
   return true;
 }
 

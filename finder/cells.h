@@ -28,18 +28,24 @@ inline Cell NumberCell(std::uint64_t value) {
 inline Cell BoolCell(bool value) {
   return {value ? "true" : "false", true};
 }
+// A value that does not exist, such as a tolerance no part could have.
+inline Cell NullCell() {
+  return {"null", true};
+}
 inline Cell TextCell(std::string text) {
   return {std::move(text), false};
 }
 
 // What a shown number measures, which says how it is spelled: a count in whole digits, a plain
 // number or a quantity in significant digits (with its unit where the reader wants it), a
-// percentage in fixed point; a band is two percentages of the target.
+// percentage in fixed point (a size, such as a worst case, without its sign); a band is two
+// percentages of the target.
 enum class Quantity {
   kText,
   kCount,
   kPlain,
   kPercent,
+  kSize,
   kBand,
   kOhm,
   kFarad,
@@ -56,8 +62,8 @@ enum class Quantity {
 struct ShownCell {
   Quantity quantity = Quantity::kText;
   double value = 0;
-  double high = 0;  // a band's upper end; value is its lower one
-  std::string text;
+  double high = 0;   // a band's upper end; value is its lower one
+  std::string text;  // a text cell's, or a mark after a number (" !")
   // The column of the value sought: its numbers are also told from the target.
   bool key = false;
 };

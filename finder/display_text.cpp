@@ -18,7 +18,13 @@ constexpr int kMostTargetDigits = 7;
 
 bool Engineering(Quantity quantity) {
   return quantity != Quantity::kText && quantity != Quantity::kCount &&
-         quantity != Quantity::kPercent && quantity != Quantity::kBand;
+         quantity != Quantity::kPercent && quantity != Quantity::kSize &&
+         quantity != Quantity::kBand;
+}
+
+bool Percent(Quantity quantity) {
+  return quantity == Quantity::kPercent || quantity == Quantity::kSize ||
+         quantity == Quantity::kBand;
 }
 
 // A signed percentage with decimals in fixed point, "0" for none, and "< 0.001" for one that
@@ -111,10 +117,15 @@ void ColumnSpeller::See(const std::vector<ShownCell>& row) {
   m_columns.resize(row.size());
   for (std::size_t i = 0; i < row.size(); ++i) {
     ColumnChoice& column = m_columns[i];
-    if (row[i].key && column.values.empty()) column.values.push_back(m_target);
-    column.values.push_back(row[i].value);
-    if (row[i].quantity == Quantity::kBand) column.highs.push_back(row[i].high);
+    const ShownCell& cell = row[i];
     column.settled = false;
+    // A column may hold text among its numbers ("none"), which takes no part in its digits.
+    if (cell.quantity == Quantity::kText || cell.quantity == Quantity::kCount) continue;
+    column.quantity = cell.quantity;
+    column.key = column.key || cell.key;
+    if (cell.key && column.values.empty()) column.values.push_back(m_target);
+    column.values.push_back(cell.value);
+    if (cell.quantity == Quantity::kBand) column.highs.push_back(cell.high);
   }
 }
 
@@ -142,23 +153,22 @@ double FirstOf(const std::vector<double>& firsts, double value) {
 
 }  // namespace
 
-void ColumnSpeller::Settle(ColumnChoice& column, const ShownCell& cell) const {
+void ColumnSpeller::Settle(ColumnChoice& column) const {
   if (column.settled) return;
   column.settled = true;
-  const Quantity quantity = cell.quantity;
-  const bool fixed = m_spelling == Spelling::kUnits &&
-                     (quantity == Quantity::kPercent || quantity == Quantity::kBand);
+  const Quantity quantity = column.quantity;
+  if (quantity == Quantity::kText) return;
+  const bool fixed = m_spelling == Spelling::kUnits && Percent(quantity);
   int least = kLeastDigits;
   if (quantity == Quantity::kBand) least = 2;
-  if (cell.key && Engineering(quantity)) {
+  if (column.key && Engineering(quantity)) {
     least = std::clamp(ShortestDigits(m_target), kLeastDigits, kMostTargetDigits);
   }
   column.precision = std::max(column.precision, least);
-  if (quantity == Quantity::kText || quantity == Quantity::kCount) return;
   column.firsts = Firsts(column.values);
   column.highFirsts = Firsts(column.highs);
   const int most = fixed ? kMostDecimals : kMostDigits;
-  ShownCell probe = cell;
+  ShownCell probe = ShownNumber(quantity, 0);
   const auto alike = [&](const std::vector<double>& values, bool high) {
     std::vector<std::string> spelled;
     for (const double value : values) {
@@ -179,16 +189,25 @@ void ColumnSpeller::Settle(ColumnChoice& column, const ShownCell& cell) const {
 }
 
 std::string ColumnSpeller::SpellCell(const ColumnChoice& column, const ShownCell& cell) const {
-  const int precision = column.precision;
+  if (cell.quantity == Quantity::kText) return cell.text;
+  if (cell.quantity == Quantity::kCount) return FormatFixed(cell.value, 0);
+  return SpellNumber(column, cell) + cell.text;
+}
+
+std::string ColumnSpeller::SpellNumber(const ColumnChoice& column, const ShownCell& cell) const {
+  const int precision = std::max(column.precision, 1);
   const double value = column.settled ? FirstOf(column.firsts, cell.value) : cell.value;
   switch (cell.quantity) {
-    case Quantity::kText:
-      return cell.text;
-    case Quantity::kCount:
-      return FormatFixed(cell.value, 0);
     case Quantity::kPercent:
       return m_spelling == Spelling::kUnits ? FixedPercent(value, precision)
                                             : GeneralPercent(value, precision);
+    case Quantity::kSize: {
+      // A worst case is a size: its sign would say nothing.
+      std::string text = m_spelling == Spelling::kUnits ? FixedPercent(value, precision)
+                                                        : GeneralPercent(value, precision);
+      if (!text.empty() && text.front() == '+') text.erase(0, 1);
+      return text;
+    }
     case Quantity::kBand: {
       const double high = column.settled ? FirstOf(column.highFirsts, cell.high) : cell.high;
       return FixedPercent(value, precision) + " \u2026 " + FixedPercent(high, precision) + " %";
@@ -213,7 +232,7 @@ std::vector<std::string> ColumnSpeller::Spell(const std::vector<ShownCell>& row)
   m_columns.resize(row.size());
   std::vector<std::string> cells;
   for (std::size_t i = 0; i < row.size(); ++i) {
-    Settle(m_columns[i], row[i]);
+    Settle(m_columns[i]);
     cells.push_back(SpellCell(m_columns[i], row[i]));
   }
   return cells;
@@ -225,7 +244,7 @@ void ColumnSpeller::Follow(const std::vector<ShownCell>& row) {
     ColumnChoice& column = m_columns[i];
     if (!m_previous) {
       // Settled from what was seen, then the values let go.
-      Settle(column, row[i]);
+      Settle(column);
       column.values = {};
       column.highs = {};
       column.firsts = {};

@@ -56,6 +56,8 @@ class ColumnSpeller {
 
  private:
   struct ColumnChoice {
+    Quantity quantity = Quantity::kText;  // of its numbers
+    bool key = false;
     std::vector<double> values;  // seen, with the target first in the key column
     std::vector<double> highs;   // a band's upper ends
     bool settled = false;
@@ -63,8 +65,9 @@ class ColumnSpeller {
     std::vector<double> highFirsts;  // the same of the highs
     int precision = 0;
   };
-  void Settle(ColumnChoice& column, const ShownCell& cell) const;
+  void Settle(ColumnChoice& column) const;
   std::string SpellCell(const ColumnChoice& column, const ShownCell& cell) const;
+  std::string SpellNumber(const ColumnChoice& column, const ShownCell& cell) const;
 
   Spelling m_spelling;
   double m_target;

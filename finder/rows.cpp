@@ -25,28 +25,89 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   if (request.partTolerance) {
     const double t = *request.partTolerance / 100;
     const double target = request.search.target;
-    row.low = networks::NetworkValue(found.network, stock.stock.values, 1 - t);
-    row.high = networks::NetworkValue(found.network, stock.stock.values, 1 + t);
+    row.low = std::min(networks::NetworkValue(found.network, stock.stock.values, 1 - t), row.value);
+    row.high =
+        std::max(networks::NetworkValue(found.network, stock.stock.values, 1 + t), row.value);
+    row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                         std::fabs((row.high - target) / target * 100));
     row.coversTarget = row.low <= target && target <= row.high;
   }
   return row;
 }
 
-namespace {
-
-bool Banded(const DesignBounds& bounds) {
-  return bounds.partTolerance || bounds.within;
+void SearchFind(const FindRequest& request, const LoadedStock& stock, const std::atomic<bool>* stop,
+                std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take) {
+  networks::FindOptions options = request.search;
+  options.stop = stop;
+  if (!request.partTolerance) {
+    networks::FindNetworks(stock.stock.values, options, limit, take);
+    return;
+  }
+  // Every part off alike scales the network, so for a deviation e (a fraction) the worst case
+  // is |e| + t (1 + e), at least |e| (1 - t) + t, which rises with |e|: once limit rows are
+  // held, a row whose bound passes the worst held one's, and every row after it in the
+  // search's order, ranks after them.
+  struct Held {
+    double key = 0;
+    std::uint64_t order = 0;
+    networks::NetworkRow row;
+    bool operator<(const Held& other) const {
+      return key != other.key ? key < other.key : order < other.order;
+    }
+  };
+  const double t = *request.partTolerance / 100;
+  std::vector<Held> held;
+  std::atomic<bool> enough = false;
+  options.stop = &enough;
+  std::uint64_t order = 0;
+  networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
+                         [&](const networks::NetworkRow& found) {
+                           if (stop && stop->load(std::memory_order_relaxed)) enough = true;
+                           const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+                           if (held.size() == limit && least > held.front().key * (1 + 1e-8)) {
+                             enough = true;
+                             return;
+                           }
+                           const FindRow row = MakeFindRow(0, found, stock, request);
+                           held.push_back({networks::WorstKey(row.worst), order++, found});
+                           std::push_heap(held.begin(), held.end());
+                           if (held.size() > limit) {
+                             std::pop_heap(held.begin(), held.end());
+                             held.pop_back();
+                           }
+                         });
+  std::sort_heap(held.begin(), held.end());
+  for (const Held& entry : held) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    take(entry.row);
+  }
 }
 
-// The worst case of a found design, and whether it lies within the band (--within, else the
-// tolerance).
+namespace {
+
+// The worst case of a found design as the search settled it, whether it lies within the band
+// (--within, else the tolerance), and the part tolerance that would keep it there.
 template <class Row>
 void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
              const LoadedStock& stock) {
   if (!Banded(design.bounds)) return;
-  std::tie(row.low, row.high) = WorstCase(design, found, stock.stock.values);
-  row.inSpec = WithinBand(row.low, row.high, design.options.target,
-                          design.bounds.within.value_or(design.options.tolerance));
+  row.low = found.low;
+  row.high = found.high;
+  row.worst = found.worst;
+  const double band = design.bounds.within.value_or(design.options.tolerance);
+  row.inSpec = found.worst <= band;
+  row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
+}
+
+// A part tolerance that would do, as a designer would read it: rounded down to 2 significant
+// digits, so that the tolerance named does.
+std::string Tolerance(double percent) {
+  if (!(percent > 0)) return "0";
+  int decimals = 0;
+  double unit = 1;
+  for (; percent >= 100 * unit; unit *= 10) --decimals;
+  for (; percent < 10 * unit; unit /= 10) ++decimals;
+  return FormatFixed(std::floor(percent / unit) * unit, std::max(decimals, 0));
 }
 
 std::pair<double, double> DividerVolts(const std::array<double, 2>& k,
@@ -60,57 +121,165 @@ std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
   return {row.output - k[0], k[0]};
 }
 
-// The cells of the band columns, after the error: the output's worst case in its quantity.
-void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, double low, double high,
-                  bool inSpec) {
-  cells.push_back(ShownNumber(quantity, low));
-  cells.push_back(ShownNumber(quantity, high));
-  cells.push_back(ShownText(inSpec ? "yes" : "no"));
+// The cells of the band columns, after the error: the output's worst case in its quantity. The
+// tolerance a row needs stays text, floored to two digits: a tolerance parts are sold in.
+template <class Row>
+void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
+  cells.push_back(ShownNumber(quantity, row.low));
+  cells.push_back(ShownNumber(quantity, row.high));
+  cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+  cells.push_back(ShownText(row.inSpec ? "yes" : "no"));
+  cells.push_back(ShownText(row.needs ? Tolerance(*row.needs) : "none"));
 }
 
-void AddBandFields(std::vector<Cell>& cells, double low, double high, bool inSpec) {
-  cells.push_back(NumberCell(low));
-  cells.push_back(NumberCell(high));
-  cells.push_back(BoolCell(inSpec));
+template <class Row>
+void AddBandFields(std::vector<Cell>& cells, const Row& row) {
+  cells.push_back(NumberCell(row.low));
+  cells.push_back(NumberCell(row.high));
+  cells.push_back(NumberCell(row.worst));
+  cells.push_back(BoolCell(row.inSpec));
+  cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
 }
 
-constexpr Column kBandColumns[] = {{"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
-
-// The options a request bounds its rows by beyond the tolerance and the totals, as the note
-// that no row meets them names them.
-std::string BoundsGiven(const DesignBounds& bounds, Wording wording) {
-  std::vector<std::string> given;
-  // The window reads a quantity with its unit ("Min current 3.5 mA"), the command line as typed.
-  const auto add = [&](std::string_view option, double value, Quantity quantity) {
-    const std::string text = wording == Wording::kWindow && quantity != Quantity::kPercent
-                                 ? ShownValue(quantity, value)
-                                 : PlainDigits(value);
-    given.push_back(std::string(FieldName(option, wording)).append(" ").append(text));
-  };
-  if (bounds.within) add("--within", *bounds.within, Quantity::kPercent);
-  if (bounds.maxPower) add("--max-power", *bounds.maxPower, Quantity::kWatt);
-  if (bounds.minCurrent > 0) add("--min-current", bounds.minCurrent, Quantity::kAmpere);
-  if (!std::isinf(bounds.maxCurrent)) add("--max-current", bounds.maxCurrent, Quantity::kAmpere);
-  std::string text;
-  for (const std::string& option : given) text += (text.empty() ? "" : ", ") + option;
-  return text;
-}
-
-// The closest design of any error, for the note when none lies within the tolerance; the
-// bounds on current, power and band are not searched for, which could take every pair.
-std::optional<networks::TwoLegRow> Closest(const Design& design, const LoadedStock& stock) {
-  networks::TwoLegOptions anyError = design.options;
-  anyError.tolerance = std::numeric_limits<double>::infinity();
-  std::optional<networks::TwoLegRow> closest;
-  networks::FindTwoLegs(stock.stock.values, design.formula, anyError, 1,
-                        [&](const networks::TwoLegRow& row) { closest = row; });
-  return closest;
-}
+constexpr Column kBandColumns[] = {{"Low", "low"},
+                                   {"High", "high"},
+                                   {"Worst (%)", "worst"},
+                                   {"In spec", "in_spec"},
+                                   {"Max tol. (%)", "needs_part_tolerance"}};
 
 std::string TotalsNote(double minTotal, double maxTotal) {
   return std::isinf(maxTotal) ? "of at least " + PlainDigits(minTotal)
          : minTotal == 0      ? "of at most " + PlainDigits(maxTotal)
                          : "between " + PlainDigits(minTotal) + " and " + PlainDigits(maxTotal);
+}
+
+// A bound or option that narrows a design's rows, as a note names it, and the design without it.
+struct Narrowing {
+  std::string name;
+  std::function<void(Design&)> drop;
+};
+
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
+  return text;
+}
+
+// The bounds and options given beyond the tolerance and the band, in the order a note names them.
+std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
+  // The window reads a quantity with its unit ("Min current 3.5 mA"), the command line as typed.
+  const auto named = [&](std::string_view option, double value) {
+    const Quantity quantity = option == "--max-power"       ? Quantity::kWatt
+                              : option.ends_with("current") ? Quantity::kAmpere
+                                                            : Quantity::kOhm;
+    const std::string text =
+        wording == Wording::kWindow ? ShownValue(quantity, value) : PlainDigits(value);
+    return std::string(FieldName(option, wording)).append(" ").append(text);
+  };
+  // Both ends of a range as one narrowing.
+  const auto range = [&](std::string_view low, std::string_view high, double least, double most) {
+    std::vector<std::string> ends;
+    if (least > 0) ends.push_back(named(low, least));
+    if (!std::isinf(most)) ends.push_back(named(high, most));
+    return Joined(ends, " and ");
+  };
+  const DesignBounds& bounds = design.bounds;
+  const networks::TwoLegOptions& options = design.options;
+  std::vector<Narrowing> given;
+  if (bounds.maxPower) {
+    given.push_back(
+        {named("--max-power", *bounds.maxPower), [](Design& d) { d.bounds.maxPower.reset(); }});
+  }
+  if (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent)) {
+    given.push_back({range("--min-current", "--max-current", bounds.minCurrent, bounds.maxCurrent),
+                     [](Design& d) {
+                       d.bounds.minCurrent = 0;
+                       d.bounds.maxCurrent = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.minTotal > 0 || !std::isinf(options.maxTotal)) {
+    given.push_back(
+        {range("--min-total", "--max-total", options.minTotal, options.maxTotal), [](Design& d) {
+           d.options.minTotal = 0;
+           d.options.maxTotal = std::numeric_limits<double>::infinity();
+         }});
+  }
+  if (options.minA > 0 || !std::isinf(options.maxA)) {
+    given.push_back({range("--rf-min", "--rf-max", options.minA, options.maxA), [](Design& d) {
+                       d.options.minA = 0;
+                       d.options.maxA = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.distinct) {
+    given.push_back({std::string(FieldName("--distinct", wording)),
+                     [](Design& d) { d.options.distinct = false; }});
+  }
+  return given;
+}
+
+std::optional<networks::TwoLegRow> First(const Design& design, const LoadedStock& stock) {
+  std::optional<networks::TwoLegRow> first;
+  SearchDesign(design, stock.stock.values, nullptr, 1,
+               [&](const networks::TwoLegRow& row) { first = row; });
+  return first;
+}
+
+// A band as percent of the target: "-2.98 % … +3.05 %".
+std::string BandText(double low, double high, double target) {
+  return FormatPercent((low - target) / target * 100) + " % … " +
+         FormatPercent((high - target) / target * 100) + " %";
+}
+
+// What the nearest miss of a band would need: parts of a tolerance that would do, or none.
+std::string NeedsText(const std::optional<double>& needs) {
+  return needs ? "; with parts of " + Tolerance(*needs) + " % it would"
+               : "; not even exact parts would";
+}
+
+// The note when a design leaves no row: with a band, the nearest design and what it would
+// need; else the bounds that each, dropped alone, let rows through (all of them where none
+// does); else the closest design of any error.
+std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
+                         std::string_view what,
+                         const std::function<std::string(const networks::TwoLegRow&)>& spell) {
+  const networks::TwoLegOptions& options = design.options;
+  const std::string head = "No " + std::string(what) + " within " + PlainDigits(options.tolerance) +
+                           " % of " + PlainDigits(options.target);
+  const DesignBounds& bounds = design.bounds;
+  Design open = design;
+  open.bounds.within.reset();
+  if (bounds.within) {
+    open.bounds.partTolerance = bounds.partTolerance.value_or(0);
+    if (const auto nearest = First(open, stock)) {
+      return head + " meets " + std::string(FieldName("--within", wording)) + " " +
+             PlainDigits(*bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
+             BandText(nearest->low, nearest->high, options.target) +
+             NeedsText(NeededPartTolerance(open, *nearest, stock.stock.values, *bounds.within));
+    }
+    open.bounds.partTolerance = bounds.partTolerance;
+  }
+  const std::vector<Narrowing> given = Narrowings(design, wording);
+  Design bare = open;
+  for (const Narrowing& narrowing : given) narrowing.drop(bare);
+  if (!given.empty() && First(bare, stock)) {
+    std::vector<std::string> causes;
+    for (const Narrowing& narrowing : given) {
+      Design without = open;
+      narrowing.drop(without);
+      if (First(without, stock)) causes.push_back(narrowing.name);
+    }
+    if (causes.empty()) {
+      for (const Narrowing& narrowing : given) causes.push_back(narrowing.name);
+    }
+    return head + " meets " + Joined(causes, ", ");
+  }
+  bare.options.tolerance = std::numeric_limits<double>::infinity();
+  bare.bounds = {};
+  const auto closest = First(bare, stock);
+  if (!closest) return "No " + std::string(what) + " can be made from the library's values";
+  return head + "; the closest is " + spell(*closest) + ": " +
+         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
+         " (" + FormatPercent(closest->error) + " %)";
 }
 
 }  // namespace
@@ -137,6 +306,7 @@ Design RegulatorDesign(const RegulatorRequest& request) {
   design.options = request.search;
   design.bounds = request.bounds;
   design.volts = RegulatorVolts;
+  design.referenceTop = request.referenceTop;
   if (request.referenceTop) {
     design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
       return k[0] / row.rb;
@@ -161,13 +331,14 @@ Design GainDesign(const GainRequest& request) {
 
 DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
                           const LoadedStock& stock, const DividerRequest& request) {
-  DividerRow row{rank,
-                 networks::Spell(found.a, stock.names),
-                 networks::Spell(found.b, stock.names),
-                 found.output,
-                 found.error,
-                 found.total,
-                 request.search.vin / found.total};
+  DividerRow row;
+  row.rank = rank;
+  row.r1 = networks::Spell(found.a, stock.names);
+  row.r2 = networks::Spell(found.b, stock.names);
+  row.vout = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  row.current = request.search.vin / found.total;
   if (Banded(request.bounds) || request.power) {
     const Design design = DividerDesign(request);
     AddBand(row, design, found, stock);
@@ -191,6 +362,7 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.current = design.current(design.formula.k, found);
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
+  row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
   return row;
 }
 
@@ -211,8 +383,10 @@ std::vector<Column> FindColumns(const FindRequest& request) {
   std::vector<Column> columns{
       {"Rank", "rank"}, {"Value", "value"}, {"Deviation (%)", "deviation"}, {"Parts", "parts"}};
   if (request.partTolerance) {
-    columns.insert(columns.end(),
-                   {{"Low", "low"}, {"High", "high"}, {"Covers target", "covers_target"}});
+    columns.insert(columns.end(), {{"Low", "low"},
+                                   {"High", "high"},
+                                   {"Worst (%)", "worst"},
+                                   {"Covers target", "covers_target"}});
   }
   columns.push_back({"Network", "network", true});
   return columns;
@@ -243,6 +417,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
+  if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
   return columns;
 }
 
@@ -266,7 +441,7 @@ std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
 
 namespace {
 
-// A held value's quantity and its value in the base unit.
+// A held value's quantity.
 Quantity KindQuantity(const StockKind& kind) {
   return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
          : kind.part == PartKind::kInductor ? Quantity::kHenry
@@ -288,6 +463,7 @@ std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& req
   if (request.partTolerance) {
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.low)));
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.high)));
+    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
     cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
   }
   cells.push_back(ShownText(row.network));
@@ -298,7 +474,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.r1), ShownText(row.r2),
                                ShownKey(Quantity::kVolt, row.vout),
                                ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
@@ -309,10 +485,15 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
   std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
                                ShownKey(Quantity::kVolt, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+  if (request.iadj.max > 0) {
+    ShownCell share = ShownNumber(Quantity::kPercent, row.iadjShare);
+    if (row.iadjShare > kIadjShareMark) share.text = " !";
+    cells.push_back(share);
+  }
   return cells;
 }
 
@@ -320,7 +501,7 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
   std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
                                ShownKey(Quantity::kPlain, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   return cells;
 }
@@ -331,6 +512,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
   if (request.partTolerance) {
     cells.push_back(NumberCell(row.low));
     cells.push_back(NumberCell(row.high));
+    cells.push_back(NumberCell(row.worst));
     cells.push_back(BoolCell(row.coversTarget));
   }
   cells.push_back(TextCell(row.network));
@@ -340,7 +522,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
 std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2),
                           NumberCell(row.vout), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
@@ -350,17 +532,18 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
 std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
+  if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
   return cells;
 }
 
 std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   return cells;
 }
@@ -381,64 +564,35 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
-  const networks::DividerOptions& bounds = request.search;
-  if (const std::string given = BoundsGiven(request.bounds, request.wording); !given.empty()) {
-    return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
-           PlainDigits(bounds.vout) + " meets " + given;
-  }
-  const std::optional<networks::TwoLegRow> closest = Closest(DividerDesign(request), stock);
-  const bool totals = bounds.minTotal > 0 || !std::isinf(bounds.maxTotal);
-  if (!closest && !totals) {
-    return std::string("No divider can be made from the library's values") +
-           (bounds.distinct ? " with each value used once" : "");
-  }
-  if (!closest) return "No divider has a total " + TotalsNote(bounds.minTotal, bounds.maxTotal);
-  const DividerRow row = MakeDividerRow(1, *closest, stock, request);
-  return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
-         PlainDigits(bounds.vout) + "; the closest is R1 = " + row.r1 + ", R2 = " + row.r2 + ": " +
-         FormatEngineering(row.vout, DigitsToTellApart(row.vout, bounds.vout)) + " (" +
-         FormatPercent(row.error) + " %)";
+  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider",
+                      [&](const networks::TwoLegRow& found) {
+                        const DividerRow row = MakeDividerRow(1, found, stock, request);
+                        return "R1 = " + row.r1 + ", R2 = " + row.r2;
+                      });
 }
-
-namespace {
-
-// The note of a regulator or an amplifier: what keeps every row out, or the closest design.
-std::string NoDesignRowNote(const Design& design, Wording wording, const LoadedStock& stock,
-                            std::string_view what, const std::string& legs,
-                            const std::function<std::string(const networks::TwoLegRow&)>& spell) {
-  const networks::TwoLegOptions& options = design.options;
-  const std::string within =
-      " within " + PlainDigits(options.tolerance) + " % of " + PlainDigits(options.target);
-  if (const std::string given = BoundsGiven(design.bounds, wording); !given.empty()) {
-    return "No " + std::string(what) + within + " meets " + given;
-  }
-  const std::optional<networks::TwoLegRow> closest = Closest(design, stock);
-  if (!closest) {
-    return "No " + std::string(what) +
-           " can be made from the library's values within the bounds on " + legs;
-  }
-  return "No " + std::string(what) + within + "; the closest is " + spell(*closest) + ": " +
-         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
-         " (" + FormatPercent(closest->error) + " %)";
-}
-
-}  // namespace
 
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
-  return NoDesignRowNote(RegulatorDesign(request), request.wording, stock, "design",
-                         "Rtop + Rbottom", [&](const networks::TwoLegRow& found) {
-                           const DesignRow row = MakeRegulatorRow(1, found, stock, request);
-                           return "Rtop = " + row.first + ", Rbottom = " + row.second;
-                         });
+  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design",
+                      [&](const networks::TwoLegRow& found) {
+                        const DesignRow row = MakeRegulatorRow(1, found, stock, request);
+                        return "Rtop = " + row.first + ", Rbottom = " + row.second;
+                      });
 }
 
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
-  return NoDesignRowNote(GainDesign(request), request.wording, stock, "design", "Rf and the total",
-                         [&](const networks::TwoLegRow& found) {
-                           const DesignRow row = MakeGainRow(1, found, stock, request);
-                           return "Rf = " + row.first +
-                                  (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
-                         });
+  return NoDesignNote(
+      GainDesign(request), request.wording, stock, "design", [&](const networks::TwoLegRow& found) {
+        const DesignRow row = MakeGainRow(1, found, stock, request);
+        return "Rf = " + row.first + (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
+      });
+}
+
+std::string IadjNote(const RegulatorRequest& request, bool marked) {
+  if (!marked) return {};
+  return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
+         " % of VOUT there: IADJ varies several-fold between parts, so give " +
+         std::string(FieldName("--iadj", request.wording)) +
+         " as MIN:TYP:MAX to see the band it makes.";
 }
 
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
@@ -473,9 +627,13 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
   row.parts = found.PartTotal();
   row.tau = found.tau;
   if (Banded(request.bounds)) {
-    std::tie(row.low, row.high) = RcWorstCase(found, request.search.quantity, request.bounds);
-    row.inSpec = WithinBand(row.low, row.high, request.search.target,
-                            request.bounds.within.value_or(request.search.tolerance));
+    row.low = found.low;
+    row.high = found.high;
+    row.worst = found.worst;
+    const double band = request.bounds.within.value_or(request.search.tolerance);
+    row.inSpec = found.worst <= band;
+    row.needs = NeededRcTolerance(found, request.search, stocks.resistors.stock.values,
+                                  stocks.capacitors.stock.values, band);
   }
   return row;
 }
@@ -509,7 +667,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
                                ShownKey(quantity, row.output),
                                ShownNumber(Quantity::kPercent, row.error),
                                ShownNumber(Quantity::kCount, row.parts)};
-  if (Banded(request.bounds)) AddBandCells(cells, quantity, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
   return cells;
 }
@@ -518,7 +676,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank),  TextCell(row.r),
                           TextCell(row.c),       NumberCell(row.output),
                           NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
   return cells;
 }
@@ -526,25 +684,54 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   const networks::RcOptions& search = request.search;
   const std::string what = Corner(request) ? "corner" : "time constant";
-  const std::string within = " within " + PlainDigits(search.tolerance) + " % of the " + what +
-                             " " + PlainDigits(search.target);
+  const std::string head = "No RC pair within " + PlainDigits(search.tolerance) + " % of the " +
+                           what + " " + PlainDigits(search.target);
+  const auto first = [&](const networks::RcOptions& options, const RcBounds& bounds) {
+    std::optional<networks::RcRow> found;
+    SearchRc(options, bounds, stocks.resistors.stock.values, stocks.capacitors.stock.values,
+             nullptr, 1, [&](const networks::RcRow& row) { found = row; });
+    return found;
+  };
+  const auto spell = [&](const networks::RcRow& found) {
+    const RcRow row = MakeRcRow(1, found, stocks, request);
+    return "R = " + row.r + ", C = " + row.c;
+  };
+  RcBounds open = request.bounds;
+  open.within.reset();
   if (request.bounds.within) {
-    return "No RC pair" + within + " meets " +
-           std::string(FieldName("--within", request.wording)).append(" ") +
-           PlainDigits(*request.bounds.within);
+    // A band of the tolerances given, or of exact parts.
+    if (!open.rTolerance && !open.cTolerance) open.rTolerance = 0;
+    if (const auto nearest = first(search, open)) {
+      return head + " meets " + std::string(FieldName("--within", request.wording)) + " " +
+             PlainDigits(*request.bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
+             BandText(nearest->low, nearest->high, search.target) +
+             NeedsText(NeededRcTolerance(*nearest, search, stocks.resistors.stock.values,
+                                         stocks.capacitors.stock.values, *request.bounds.within));
+    }
   }
   networks::RcOptions anyError = search;
   anyError.tolerance = std::numeric_limits<double>::infinity();
-  std::optional<networks::RcRow> closest;
-  networks::FindRc(stocks.resistors.stock.values, stocks.capacitors.stock.values, anyError, 1,
-                   [&](const networks::RcRow& row) { closest = row; });
-  if (!closest) {
-    return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
+  // A target far beyond every pair's reach would take in every pair within the window's
+  // margins; the pair closest to it is the one closest to the nearer end of that reach.
+  const std::span<const double> r = stocks.resistors.stock.values;
+  const std::span<const double> c = stocks.capacitors.stock.values;
+  if (!r.empty() && !c.empty()) {
+    const double rLeast = std::max(search.rParts > 1 ? r.front() / 2 : r.front(), search.minR);
+    const double rMost = std::min(search.rParts > 1 ? r.back() * 2 : r.back(), search.maxR);
+    const double least = rLeast * (search.cParts > 1 ? c.front() / 2 : c.front());
+    const double most = rMost * (search.cParts > 1 ? c.back() * 2 : c.back());
+    if (least <= most) {
+      const double tau = std::clamp(networks::TargetTau(search), least, most);
+      anyError.target = Corner(request) ? 1 / (networks::kTwoPi * tau) : tau;
+    }
   }
+  const auto closest = first(anyError, {});
+  if (!closest) return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
   const RcRow row = MakeRcRow(1, *closest, stocks, request);
-  return "No RC pair" + within + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
+  const double error = (row.output - search.target) / search.target * 100;
+  return head + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
          FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
-         FormatPercent(row.error) + " %)";
+         FormatPercent(error) + " %)";
 }
 
 }  // namespace vantrel::finder

@@ -31,6 +31,7 @@ struct FindRow {
   // the target lies between the two.
   double low = 0;
   double high = 0;
+  double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
   bool coversTarget = false;
 };
 
@@ -47,7 +48,11 @@ struct DividerRow {
   // band (--within, else the tolerance).
   double low = 0;
   double high = 0;
+  double worst = 0;  // percent of VOUT: the larger of |low - VOUT| and |high - VOUT|
   bool inSpec = false;
+  // The largest part tolerance in percent with which the band stays within it; none where not
+  // even exact parts would do.
+  std::optional<double> needs;
   double power = 0;  // watts, the most any one part takes
 };
 
@@ -64,8 +69,17 @@ struct DesignRow {
   double power = 0;    // watts, the most any one part takes
   double low = 0;
   double high = 0;
+  double worst = 0;
   bool inSpec = false;
+  std::optional<double> needs;
+  // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
+  double iadjShare = 0;
 };
+
+// A regulator's row is marked where the pin current supplies more than this share of VOUT in
+// percent: data sheets give IADJ a range several times wide, so its design rests on a figure
+// the part does not hold.
+inline constexpr double kIadjShareMark = 10;
 
 // One RC pair, as plain data for any output.
 struct RcRow {
@@ -80,7 +94,9 @@ struct RcRow {
   // band (--within, else the tolerance).
   double low = 0;
   double high = 0;
+  double worst = 0;
   bool inSpec = false;
+  std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
 };
 
 // The stocks an RC request searches, in ohms and farads.
@@ -99,6 +115,12 @@ Design DividerDesign(const DividerRequest& request);
 Design RegulatorDesign(const RegulatorRequest& request);
 Design GainDesign(const GainRequest& request);
 
+// Gives take at most limit networks of a find in order: the network search's ranking, or with a
+// part tolerance, the worst case first (to 9 significant digits), then that ranking. Stops
+// early once *stop is set (may be null).
+void SearchFind(const FindRequest& request, const LoadedStock& stock, const std::atomic<bool>* stop,
+                std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take);
+
 // The row of a found network, ranked rank, for the request it answers.
 FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
                     const FindRequest& request);
@@ -111,6 +133,9 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
 RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
                 const RcRequest& request);
+
+// What to say below a regulator's rows when some rest on the pin current; empty otherwise.
+std::string IadjNote(const RegulatorRequest& request, bool marked);
 
 // The columns of a find's rows; low, high and covers only with a part tolerance.
 std::vector<Column> FindColumns(const FindRequest& request);
@@ -142,8 +167,9 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
 // of doubles.
 inline constexpr double kSameValue = 1e-12;
 
-// What to say when no row is within the tolerance: the closest row there is, or for a
-// divider whose totals no pair meets, that. Searches the stock once more.
+// What to say when no row is within the tolerance: the closest row there is, or the one bound
+// or option that leaves none, and with --within the nearest design and the part tolerance that
+// would bring it within. Searches the stock again.
 std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);

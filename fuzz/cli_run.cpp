@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <limits>
 #include <ostream>
 #include <streambuf>
 
@@ -75,7 +77,7 @@ bool NamesNonFinite(std::string_view text) {
 // The result listings, less the lines that quote a path the user chose.
 void CheckNoNonFinite(const std::string& command, const std::string& out) {
   if (command != "calc" && command != "find" && command != "divider" && command != "series" &&
-      command != "rc") {
+      command != "rc" && command != "regulator" && command != "gain") {
     return;
   }
   std::string_view rest(out);
@@ -209,11 +211,57 @@ void CheckWrites(const std::vector<std::string>& args, const CliOutcome& outcome
   for (const auto& file : before) Check(after.count(file.first) == 1, "a stock file went away");
 }
 
+std::vector<std::string_view> TsvFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(line.find('\t', start), line.size());
+    fields.push_back(line.substr(start, end - start));
+    if (end == line.size()) return fields;
+    start = end + 1;
+  }
+}
+
+// In a tsv listing with a band, every row's value lies between its Low and High.
+void CheckBands(const std::string& out) {
+  std::string_view rest(out);
+  const std::size_t headEnd = rest.find('\n');
+  if (headEnd == std::string_view::npos) return;
+  const std::vector<std::string_view> head = TsvFields(rest.substr(0, headEnd));
+  const auto column = [&](std::string_view name) {
+    return static_cast<std::size_t>(std::find(head.begin(), head.end(), name) - head.begin());
+  };
+  const std::size_t low = column("low");
+  const std::size_t high = column("high");
+  std::size_t value = head.size();
+  for (std::string_view name : {"value", "vout", "gain", "corner", "tau"}) {
+    value = std::min(value, column(name));
+  }
+  if (low == head.size() || high == head.size() || value == head.size()) return;
+  rest.remove_prefix(headEnd + 1);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    const std::vector<std::string_view> fields = TsvFields(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (fields.size() != head.size()) continue;
+    const auto number = [](std::string_view text) {
+      double parsed = std::numeric_limits<double>::quiet_NaN();
+      std::from_chars(text.data(), text.data() + text.size(), parsed);
+      return parsed;
+    };
+    const double v = number(fields[value]);
+    Check(number(fields[low]) <= v && v <= number(fields[high]), "a band misses its own value");
+  }
+}
+
 void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcome) {
   if (outcome.readerGone) return;
   Check(outcome.status == kExitOk || outcome.status == kExitFailure || outcome.status == kExitUsage,
         "exit status other than 0, 1 or 2");
   CheckNoNonFinite(CommandOf(args), outcome.out);
+  if (!outcome.outFailed && (std::find(args.begin(), args.end(), "tsv") != args.end() ||
+                             std::find(args.begin(), args.end(), "--format=tsv") != args.end())) {
+    CheckBands(outcome.out);
+  }
   if (!outcome.outFailed && outcome.out.starts_with("{"))
     Check(IsStrictJson(outcome.out), "json output");
 }

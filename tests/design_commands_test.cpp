@@ -13,6 +13,7 @@ namespace vantrel {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // The rows of a tsv listing as maps from column name to field.
 std::vector<std::map<std::string, std::string>> TsvRows(const std::string& text) {
@@ -100,24 +101,27 @@ TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
     EXPECT_NEAR(std::stod(rows[0].at("low")), c.low, 1e-12 * c.low);
     EXPECT_NEAR(std::stod(rows[0].at("high")), c.high, 1e-12 * c.high);
   }
-  // The LM317 band leaves 3 %, so --within 3 shows no row rather than one out of spec.
+  // The LM317 band leaves 3 %, so --within 3 shows no row rather than one out of spec, and the
+  // note names the nearest design; VREF's own range is wider than 3 %, so no part would do.
   SetFile("240\n720\n");
   EXPECT_EQ(Run({"regulator", "5", "--vref", "1.2:1.25:1.3", "--reference", "top", "--iadj", "50u",
                  "--part-tolerance", "1", "--within", "3"}),
             kExitOk);
-  EXPECT_EQ(out.str(), "No design within 3 % of 5 meets --within 3\n");
+  EXPECT_EQ(out.str(),
+            "No design within 3 % of 5 meets --within 3. Nearest: Rtop = 240, Rbottom = 720, "
+            "-4.71 % … +6.3 %; not even exact parts would\n");
 }
 
-// Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so the
-// band order ranks them by the search's order: lower total first.
-TEST_F(DesignCommandTest, EqualBandsRankByTheSearchsOrder) {
+// Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so they
+// rank by the scale: the legs' geometric mean nearest 10k first.
+TEST_F(DesignCommandTest, EqualBandsRankByScale) {
   SetFile("10\n11\n22\n100\n110\n220\n");
   ASSERT_EQ(Run({"gain", "11", "--part-tolerance", "1", "--within", "2", "--format", "tsv"}),
             kExitOk)
       << err.str();
   std::vector<std::string> pairs;
   for (const auto& row : TsvRows(out.str())) pairs.push_back(row.at("rf") + "/" + row.at("rg"));
-  EXPECT_EQ(pairs, (std::vector<std::string>{"100/10", "110/11", "220/22"}));
+  EXPECT_EQ(pairs, (std::vector<std::string>{"220/22", "110/11", "100/10"}));
 }
 
 // An RC pair's band by hand: 1k and 100n make 100 us exactly; with R 1 % and C 5 % off, tau
@@ -168,6 +172,88 @@ TEST_F(DesignCommandTest, RcBandsMatchTheHandCalculation) {
   EXPECT_EQ(out.str(), "");
 }
 
+// IADJ x Ra: 50 uA through 68k is 3.4 V of 4.96 V, 68 %, a design that rests on the pin
+// current; 240 / 720 takes 0.036 V of it, 0.72 %, and is not marked.
+TEST_F(DesignCommandTest, DesignsRestingOnThePinCurrentAreMarked) {
+  SetFile("240\n720\n68000\n270000\n");
+  ASSERT_EQ(Run({"regulator", "5", "--vref", "1.25", "--reference", "top", "--iadj", "50u",
+                 "--tolerance", "5", "--format", "tsv"}),
+            kExitOk);
+  std::map<std::string, double> shares;
+  for (const auto& row : TsvRows(out.str())) {
+    shares[row.at("top") + "/" + row.at("bottom")] = std::stod(row.at("iadj_share"));
+  }
+  EXPECT_NEAR(shares.at("270000/68000"), 100 * 3.4 / (1.25 * (1 + 68000.0 / 270000) + 3.4), 1e-9);
+  EXPECT_NEAR(shares.at("240/720"), 100 * 0.036 / 5.036, 1e-9);
+  ASSERT_EQ(Run({"regulator", "5", "--vref", "1.25", "--reference", "top", "--iadj", "50u",
+                 "--tolerance", "5"}),
+            kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("+68"));
+  EXPECT_THAT(out.str(), HasSubstr(" !\n"));
+  EXPECT_THAT(out.str(), HasSubstr("give --iadj as MIN:TYP:MAX"));
+  ASSERT_EQ(Run({"regulator", "5", "--vref", "1.25", "--reference", "top", "--iadj", "50u",
+                 "--tolerance", "1", "--max-total", "10k"}),
+            kExitOk);
+  EXPECT_THAT(out.str(), Not(HasSubstr("!")));
+}
+
+// With --within every design and RC pair lists fewer parts first, and within a count of parts
+// the smaller worst case first; every band holds its own value and lies within the bound.
+TEST_F(DesignCommandTest, WithinRanksFewestPartsThenWorstCase) {
+  ASSERT_EQ(Run({"series", "E12", "--to", "100k"}), kExitOk);
+  SetFile(out.str());
+  files.files["./CapacitorLibrary.txt"] = "1n\n2.2n\n4.7n\n10n\n22n\n47n\n100n\n";
+  const auto parts = [](const std::string& leg) {
+    std::size_t n = 1;
+    for (std::size_t at = leg.find_first_of("+|"); at != std::string::npos;
+         at = leg.find_first_of("+|", at + 2)) {
+      ++n;
+    }
+    return n;
+  };
+  const std::vector<std::vector<std::string>> commands = {
+      {"divider", "5", "3.3", "--part-tolerance", "1", "--within", "2"},
+      {"regulator", "5", "--vref", "1.2:1.25:1.3", "--reference", "top", "--iadj", "50u",
+       "--part-tolerance", "0.5", "--within", "5"},
+      {"regulator", "1.8", "--vref", "0.6", "--part-tolerance", "1", "--within", "2"},
+      {"gain", "47", "--inverting", "--part-tolerance", "0.1", "--within", "1"},
+      {"rc", "--corner", "1k", "--r-parts", "2", "--c-parts", "2", "--r-tolerance", "1",
+       "--c-tolerance", "5", "--within", "8"}};
+  for (std::vector<std::string> args : commands) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const double bound = std::stod(args.back());
+    if (args[0] != "rc") args.insert(args.end(), {"--parts", "2"});
+    args.insert(args.end(), {"--top", "200", "--format", "tsv"});
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    const auto rows = TsvRows(out.str());
+    ASSERT_GT(rows.size(), 10u) << out.str();
+    std::pair<std::size_t, double> last{0, 0};
+    for (const auto& row : rows) {
+      std::vector<std::string> legs;
+      for (const auto& [name, field] : row) {
+        if (name == "r1" || name == "r2" || name == "top" || name == "bottom" || name == "rf" ||
+            name == "rin" || name == "rg") {
+          legs.push_back(field);
+        }
+      }
+      const std::size_t count =
+          row.count("parts") ? std::stoul(row.at("parts")) : parts(legs.at(0)) + parts(legs.at(1));
+      const std::pair<std::size_t, double> key{count, std::stod(row.at("worst"))};
+      EXPECT_LE(last.first, key.first);
+      if (last.first == key.first) {
+        EXPECT_LE(last.second, key.second * (1 + 1e-8));
+      }
+      EXPECT_LE(key.second, bound);
+      last = key;
+      const std::string value = row.count("vout")   ? row.at("vout")
+                                : row.count("gain") ? row.at("gain")
+                                                    : row.at("corner");
+      EXPECT_LE(std::stod(row.at("low")), std::stod(value));
+      EXPECT_LE(std::stod(value), std::stod(row.at("high")));
+    }
+  }
+}
+
 // Series parts share their leg's current, parallel parts its voltage; --max-power drops a
 // row whose hottest part takes more, --min-current one whose current is below the bound.
 TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
@@ -186,7 +272,7 @@ TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
   EXPECT_TRUE(Same(rows[0].at("power"), "0.00075"));
   // 1.5 V over 1000 || 3000 and 0.5 V over 250 (total 1000): 2.25 mW in the 1000.
   ASSERT_EQ(Run({"divider", "2", "0.5", "--parts", "2", "--top", "1", "--tolerance", "0", "--power",
-                 "--format", "tsv"}),
+                 "--scale", "100", "--format", "tsv"}),
             kExitOk);
   rows = TsvRows(out.str());
   ASSERT_EQ(rows.size(), 1u);

@@ -81,7 +81,7 @@ def read_shown(text):
 
 
 NUMBERS = {"value", "vout", "gain", "deviation", "error", "current", "power", "corner", "tau",
-           "total", "low", "high"}
+           "total", "low", "high", "worst", "iadj_share"}
 LEGS = {"network", "r1", "r2", "top", "bottom", "rf", "rg", "rin", "r", "c"}
 
 
@@ -146,8 +146,11 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
                 if not same_leg(cell, tsv[column]):
                     return False
             elif name in NUMBERS:
+                # A mark after a number (" !") is the text table's.
+                if cell.endswith(" !") != text[column].endswith(" !"):
+                    return False
                 try:
-                    value, half = read_shown(cell)
+                    value, half = read_shown(cell.removesuffix(" !"))
                 except (AttributeError, ValueError):
                     return False
                 scale = held if name in ("value", "low", "high") else 1

@@ -7,6 +7,7 @@
 #include "collected_messages.h"
 #include "colour_code.h"
 #include "display_text.h"
+#include "library_file.h"
 #include "number_text.h"
 #include "rc_search.h"
 #include "resource_strings.h"
@@ -33,13 +34,9 @@ ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
     std::string title(column.title);
     // A unit on a line of its own ("Error\n(%)"), so that a header is no wider than its cells;
-    // a leg's pins are left to the circuit ("Rtop" for "Rtop (OUT–FB)").
-    if (const auto at = title.find(" ("); at != std::string::npos) {
-      if (column.leftAligned) {
-        title.erase(at);
-      } else {
-        title.replace(at, 1, "\n");
-      }
+    // a leg's pins ("Rtop (OUT–FB)") are its header's tooltip (RowTableModel).
+    if (const auto at = title.find(" ("); at != std::string::npos && !column.leftAligned) {
+      title.replace(at, 1, "\n");
     }
     table.titles.push_back(std::move(title));
     table.leftAligned.push_back(column.leftAligned);
@@ -317,6 +314,12 @@ SearchOutcome Outcome(const typename Kind::Request& request,
                          (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
                                               : std::to_string(count)) +
                          " " + outcome.subject};
+  // Rows marked for resting on the pin current, and the line that explains the mark.
+  if constexpr (requires { Kind::Marked(rows.front()); }) {
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); })) {
+      status.push_back(Kind::Footnote(request));
+    }
+  }
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
     status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
     status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
@@ -339,6 +342,9 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
   Services reading{messages, services.files};
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
   if (!stock.opened) {
+    // A name that is no regular file is told as what it is, not as missing.
+    if (std::string notALibrary = NotALibraryMessage(services.files, kind); !notALibrary.empty())
+      return {nullptr, std::move(notALibrary)};
     messages.texts.emplace_back(kMissingStockHint);
     return {nullptr, Lines(messages.texts)};
   }
@@ -405,8 +411,10 @@ ShownTable DividerListColumns() {
   return ListTable(finder::DividerColumns(), false);
 }
 
-ShownTable RegulatorListColumns() {
-  return ListTable(finder::RegulatorColumns({}), false);
+ShownTable RegulatorListColumns(bool referenceTop) {
+  finder::RegulatorRequest request;
+  request.referenceTop = referenceTop;
+  return ListTable(finder::RegulatorColumns(request), false);
 }
 
 ShownTable GainListColumns() {

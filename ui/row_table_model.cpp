@@ -16,7 +16,7 @@ namespace vantrel {
 namespace {
 
 // Columns that add to an answer without being it, hidden until asked for.
-const QStringList kSpareColumns = {"total", "current", "power"};
+const QStringList kSpareColumns = {"total", "current", "power", "needs_part_tolerance"};
 
 QString TabLine(const std::vector<std::string>& cells) {
   QStringList line;
@@ -31,6 +31,19 @@ void RowTableModel::SetRows(ShownTable rows) {
   m_rows = std::move(rows);
   m_stale = false;
   endResetModel();
+}
+
+void RowTableModel::SetTitles(const ShownTable& titled) {
+  for (std::size_t i = 0; i < m_rows.titles.size() && i < m_rows.names.size(); ++i) {
+    const auto found = std::find(titled.names.begin(), titled.names.end(), m_rows.names[i]);
+    const auto at = static_cast<std::size_t>(found - titled.names.begin());
+    if (found != titled.names.end() && at < titled.titles.size()) {
+      m_rows.titles[i] = titled.titles[at];
+    }
+  }
+  if (!m_rows.titles.empty()) {
+    emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(m_rows.titles.size()) - 1);
+  }
 }
 
 void RowTableModel::SetStale(bool stale) {
@@ -93,8 +106,15 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant RowTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
-  return QString::fromStdString(m_rows.titles.at(static_cast<std::size_t>(section)));
+  if (orientation != Qt::Horizontal) return {};
+  const auto column = static_cast<std::size_t>(section);
+  const QString title = QString::fromStdString(m_rows.titles.at(column));
+  // A text column's title is its name; what follows it ("(OUT–FB)") is its tooltip.
+  const qsizetype at = title.indexOf(QStringLiteral(" ("));
+  const bool parted = at > 0 && m_rows.leftAligned.at(column);
+  if (role == Qt::DisplayRole) return parted ? title.left(at) : title;
+  if (role == Qt::ToolTipRole && parted) return title;
+  return {};
 }
 
 namespace {

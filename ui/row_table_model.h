@@ -37,7 +37,8 @@ struct SearchOutcome {
   std::function<void(SchematicView&, const std::vector<networks::Network>&)> draw;
 };
 
-// A list of ShownTable for a QTableView. The last text column (the network, a divider's R2)
+// A list of ShownTable for a QTableView; a text column's header shows its title up to " (",
+// the whole title ("Rtop (OUT–FB)") being its tooltip. The last text column (the network, a divider's R2)
 // takes the width left; its full text is also the cell's tooltip, above the row's tip, which is
 // every other cell's. Rows marked stale (from a search
 // whose fields have since changed) are drawn in the disabled text colour.
@@ -48,6 +49,8 @@ class RowTableModel final : public QAbstractTableModel {
   // Replaces the rows; new rows are not stale.
   void SetRows(ShownTable rows);
   const ShownTable& Rows() const { return m_rows; }
+  // Renames the columns that titled also has, matched by their names; the rows stay.
+  void SetTitles(const ShownTable& titled);
   void SetStale(bool stale);
   bool Stale() const { return m_stale; }
   // The column that takes the width left over: the last text column, else the last.
@@ -72,8 +75,8 @@ class RowTableModel final : public QAbstractTableModel {
 // and is never elided (where the width left is too little, its cells wrap between words); the
 // first Down after the focus comes in selects the first row; and the copy commands of
 // AddCopyActions, which copy the selected rows as TsvText. With a settings key, the columns a
-// reader can spare (the total, current and power) are hidden until chosen from the header's
-// context menu, and the choice is kept in QSettings under that key.
+// reader can spare (the total, current, power and the tolerance a row needs) are hidden until
+// chosen from the header's context menu, and the choice is kept in QSettings under that key.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
                        const QString& spareKey = {});
 
