@@ -102,7 +102,7 @@ std::string InventoryPath() {
 
 CommandSpec ImportCommandSpec() {
   return {"import",
-          "Read parts from order exports and lists; --write adds them to Inventory.csv.",
+          "Read parts from order exports and lists into Inventory.csv.",
           "Reads each FILE, tells its format by its header, and lists the parts it holds:\n"
           "kind, value, quantity, tolerance, power, TCR, package, location, part number and\n"
           "the file and line they came from, then every line it could not use and why.\n"

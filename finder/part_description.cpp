@@ -24,6 +24,11 @@ constexpr std::array<KindWords, 3> kKindWords = {{
     {&kInductors, {"IND", "INDUCTOR", "INDUCTORS", "CHOKE", "CHOKES"}},
 }};
 
+// Parts with a value in ohms, farads or henries that are none of the three.
+constexpr std::array<std::string_view, 14> kOtherParts = {
+    "BEAD",          "BEADS",   "FERRITE", "THERMISTOR", "NTC",  "PTC",   "VARISTOR",
+    "POTENTIOMETER", "TRIMMER", "FUSE",    "LED",        "LEDS", "DIODE", "CRYSTAL"};
+
 constexpr std::array<std::string_view, 16> kPackages = {
     "01005", "0201", "0402", "0603", "0805", "1008",  "1206",   "1210",
     "1806",  "1812", "2010", "2220", "2512", "AXIAL", "RADIAL", "THT"};
@@ -123,9 +128,13 @@ PartDescription ReadDescription(std::string_view text) {
       const DecimalText number = ScanDecimal(token, 0, "eE");
       const bool bareOrLettered = number.HasDigits() && token.size() - number.end <= 1;
       const std::string nextUpper = Upper(next);
+      // "OHM", "kOhms", "MΩ", "uF", "nH".
+      const bool prefixedOhm =
+          std::string_view("kKMGm").find(next.front()) != std::string_view::npos &&
+          IsOhmWord(next.substr(1));
       const bool unitNext =
-          IsOhmWord(next) || (next.size() <= 3 && !nextUpper.empty() &&
-                              (nextUpper.back() == 'F' || nextUpper.back() == 'H'));
+          IsOhmWord(next) || prefixedOhm ||
+          (next.size() <= 3 && (nextUpper.back() == 'F' || nextUpper.back() == 'H'));
       if (bareOrLettered && unitNext) {
         token.append(next);
         ++i;
@@ -135,15 +144,19 @@ PartDescription ReadDescription(std::string_view text) {
   }
 
   std::vector<const StockKind*> named;
+  bool other = false;
   for (const std::string& token : tokens) {
     const std::string upper = Upper(token);
+    other = other || std::find(kOtherParts.begin(), kOtherParts.end(), upper) != kOtherParts.end();
     for (const KindWords& words : kKindWords) {
       if (std::find(words.words.begin(), words.words.end(), upper) != words.words.end() &&
           std::find(named.begin(), named.end(), words.kind) == named.end())
         named.push_back(words.kind);
     }
   }
-  if (named.size() == 1) {
+  if (other) {
+    // The ratings may still be of use, but the part is none of the stock's.
+  } else if (named.size() == 1) {
     read.kind = named.front();
   } else {
     std::vector<const StockKind*> byUnit = KindsByUnit(tokens);

@@ -25,7 +25,8 @@ struct PartDescription {
 // the value is the first of that kind's notation with its unit, else one with a prefix
 // ("10K", "100n"); a tolerance ends in %, a power in W (mW, 1/4W), a TCR holds ppm; the
 // package is an imperial chip size (0603) or AXIAL, RADIAL or THT. Voltages, currents and
-// other values (an inductor's resistance) are passed over.
+// other values (an inductor's resistance) are passed over. Ferrite beads, thermistors,
+// potentiometers, fuses, LEDs and the like are of no kind.
 PartDescription ReadDescription(std::string_view text);
 
 }  // namespace vantrel::finder

@@ -15,11 +15,9 @@ class Parser {
   Parser(const Parser&) = delete;
   Parser& operator=(const Parser&) = delete;
 
-  // Feeds one line and the line end; false when libcsv finds it malformed.
+  // Feeds one line and its line end; false when libcsv finds them malformed.
   bool Feed(std::string_view line) {
-    if (csv_parse(&m_parser, line.data(), line.size(), OnField, OnRecord, this) != line.size())
-      return false;
-    return csv_parse(&m_parser, "\n", 1, OnField, OnRecord, this) == 1;
+    return csv_parse(&m_parser, line.data(), line.size(), OnField, OnRecord, this) == line.size();
   }
   // Ends the text; false when a quoted field is still open.
   bool Finish() { return csv_fini(&m_parser, OnField, OnRecord, this) == 0; }
@@ -85,6 +83,8 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
     pos = end;
     if (pos < text.size() && text[pos] == '\r') ++pos;
     if (pos < text.size() && text[pos] == '\n' && (pos == end || text[pos - 1] == '\r')) ++pos;
+    // The line end as written, so that a quoted field keeps its line breaks.
+    const std::string_view lineEnd = text.substr(end, pos - end);
     ++line;
     if (!open) {
       if (TrimCSpace(content).empty()) continue;
@@ -96,10 +96,10 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
     } else {
       record.text.append("\n").append(content);
     }
-    if (!parser.Feed(content)) {
+    if (!parser.Feed(content) || !parser.Feed(lineEnd)) {
       read.faults.push_back({record.line, std::move(record.text),
-                             "a quote inside a field that is not quoted, or "
-                             "text after a field's closing quote"});
+                             "a quote inside a field that is not quoted, or text after a "
+                             "field's closing quote"});
       parser.Reset();
       open = false;
       continue;
@@ -107,9 +107,14 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
     open = !parser.TakeEnded(record.fields);
     if (!open) read.records.push_back(std::move(record));
   }
-  if (open && !parser.Finish()) {
-    read.faults.push_back(
-        {record.line, std::move(record.text), "a quoted field that is never closed"});
+  // The last line may end without a line end, or inside quotes.
+  if (open) {
+    if (parser.Finish() && parser.TakeEnded(record.fields)) {
+      read.records.push_back(std::move(record));
+    } else {
+      read.faults.push_back(
+          {record.line, std::move(record.text), "a quoted field that is never closed"});
+    }
   }
   return read;
 }
@@ -117,7 +122,7 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
 std::string CsvField(std::string_view text, char separator) {
   const bool plain =
       text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos &&
-      !text.starts_with('#') && TrimCSpace(text).size() == text.size();
+      TrimCSpace(text).size() == text.size();
   if (plain) return std::string(text);
   std::string quoted = "\"";
   for (char c : text) {

@@ -46,7 +46,7 @@ char SniffSeparator(std::string_view headerLine);
 CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments);
 
 // The field as a CSV file writes it: quoted, with quotes doubled, when it holds the separator,
-// a quote, a line break, or white space at either end, or starts with '#'.
+// a quote, a line break, or white space at either end.
 std::string CsvField(std::string_view text, char separator = ',');
 
 }  // namespace vantrel
