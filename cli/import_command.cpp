@@ -1,6 +1,8 @@
 #include "import_command.h"
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "inventory_file.h"
 #include "inventory_import.h"
@@ -211,21 +213,20 @@ int RunInventoryCheck(CliContext& context) {
                                             ", cannot be read");
   }
   // Rows alike in every column but the count could be one row.
-  for (std::size_t i = 0; i < inventory.rows.size(); ++i) {
-    const InventoryRow& row = inventory.rows[i];
-    for (std::size_t j = 0; j < i; ++j) {
-      const InventoryRow& first = inventory.rows[j];
-      if (first.SameClass(row) && first.tcr == row.tcr && first.location == row.location &&
-          first.partNumber == row.partNumber && first.note == row.note &&
-          first.extra == row.extra) {
-        findings.emplace_back(row.line, "line " + std::to_string(row.line) + ": " +
-                                            std::string(KindLetter(*row.kind)) + " " +
-                                            PartValueText(*row.kind, row.value) +
-                                            ": the same as line " + std::to_string(first.line) +
-                                            " but for the count; the two could be one row");
-        break;
-      }
-    }
+  std::map<std::tuple<InventoryRow::ClassKey, std::optional<double>, std::string, std::string,
+                      std::string, std::vector<std::string>>,
+           int>
+      firstLines;
+  for (const InventoryRow& row : inventory.rows) {
+    const auto [first, isFirst] = firstLines.emplace(
+        std::tuple(row.Class(), row.tcr, row.location, row.partNumber, row.note, row.extra),
+        row.line);
+    if (isFirst) continue;
+    findings.emplace_back(row.line, "line " + std::to_string(row.line) + ": " +
+                                        std::string(KindLetter(*row.kind)) + " " +
+                                        PartValueText(*row.kind, row.value) +
+                                        ": the same as line " + std::to_string(first->second) +
+                                        " but for the count; the two could be one row");
   }
   std::stable_sort(findings.begin(), findings.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });

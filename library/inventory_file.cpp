@@ -133,9 +133,8 @@ std::string FirstProblem(const Inventory& inventory) {
 
 }  // namespace
 
-bool InventoryRow::SameClass(const InventoryRow& other) const {
-  return kind == other.kind && value == other.value && tolerance == other.tolerance &&
-         power == other.power && Lowered(package) == Lowered(other.package);
+InventoryRow::ClassKey InventoryRow::Class() const {
+  return {KindOrder(*kind), value, tolerance, power, Lowered(package)};
 }
 
 std::vector<const InventoryRow*> Inventory::InStock(const StockKind& kind) const {
@@ -333,22 +332,26 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
       merge.refusal = notWritten + FirstProblem(inventory);
       return merge;
     }
+    // The first row of each class takes the counts of that class.
+    std::map<InventoryRow::ClassKey, std::size_t> classes;
+    for (std::size_t i = 0; i < inventory.rows.size(); ++i)
+      classes.emplace(inventory.rows[i].Class(), i);
     for (const InventoryRow& row : rows) {
-      const auto same = std::find_if(inventory.rows.begin(), inventory.rows.end(),
-                                     [&](const InventoryRow& held) { return held.SameClass(row); });
-      if (same == inventory.rows.end()) {
+      const auto [same, added] = classes.emplace(row.Class(), inventory.rows.size());
+      if (added) {
         inventory.rows.push_back(row);
         inventory.rows.back().line = 0;
         inventory.rows.back().extra.resize(inventory.extraColumns.size());
         ++merge.added;
         continue;
       }
-      if (same->quantity + row.quantity > kMostPartQuantity) {
+      InventoryRow& held = inventory.rows[same->second];
+      if (held.quantity + row.quantity > kMostPartQuantity) {
         merge.refusal = notWritten + "the count of " + PartValueText(*row.kind, row.value) +
                         " would pass " + std::to_string(kMostPartQuantity);
         return merge;
       }
-      same->quantity += row.quantity;
+      held.quantity += row.quantity;
       ++merge.summed;
     }
     if (const std::string limit = InventoryLimitProblem(inventory.rows); !limit.empty()) {

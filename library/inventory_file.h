@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files.h"
@@ -48,8 +49,11 @@ struct InventoryRow {
   std::vector<std::string> comments;  // the comment lines just above the row, kept with it
   int line = 0;                       // where it was read; 0 for a row not read from the file
 
-  // Two rows hold the same class of part: kind, value, tolerance, power and package agree.
-  bool SameClass(const InventoryRow& other) const;
+  // What tells a class of part from others: kind, value, tolerance, power and package (in
+  // any case). Two rows with the same key hold the same class of part.
+  using ClassKey =
+      std::tuple<int, double, std::optional<double>, std::optional<double>, std::string>;
+  ClassKey Class() const;
 };
 
 // A line of the file that is no row, and why.
@@ -103,7 +107,7 @@ struct InventoryMerge {
 };
 
 // Adds rows to ./Inventory.csv, creating it when there is none: a row's count goes to the
-// first row of the same class (SameClass), other rows join; the file is written sorted through
+// first row of the same class (Class), other rows join; the file is written sorted through
 // the safe replacement. Nothing is written, and refusal says why, when the file cannot be read
 // whole or would pass the limits; when it cannot be created, refusal is the write error and
 // LastFailure tells why. When another program changes the file meanwhile it is read again.
