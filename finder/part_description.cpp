@@ -75,9 +75,10 @@ std::string ReactiveSpelling(std::string_view token) {
   for (std::size_t i = end; i < text.size(); ++i) {
     const char c = text[i];
     if (c == 'N' || c == 'P' || c == 'U') text[i] = static_cast<char>(c - 'A' + 'a');
-    if (c == 'f') text[i] = 'F';
-    if (c == 'h') text[i] = 'H';
   }
+  // Only the last letter is the unit: "150fF" is femtofarads.
+  if (text.size() > end + 1 && (text.back() == 'f' || text.back() == 'h'))
+    text.back() = static_cast<char>(text.back() - 'a' + 'A');
   return text;
 }
 

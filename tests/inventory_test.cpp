@@ -66,6 +66,8 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
        "C 100000 10 - - 0603"},
       {"Aluminium electrolytic 470 uF 25V 20% RADIAL", "C 470000000 20 - - RADIAL"},
       {"MLCC 4n7 C0G 1206", "C 4700 - - - 1206"},
+      {"CAP 150fF 0402", "C 0.15 - - - 0402"},
+      {"cap 22uf 16v", "C 22000000 - - - -"},
       // An inductor's resistance is no value of it.
       {"FIXED IND 10UH 1.2A 150 MOHM SMD", "L 10000 - - - -"},
       {"Power Inductors - SMD 4.7uH \xc2\xb1"
