@@ -114,17 +114,27 @@ std::string OrderHistoryFileText() {
         break;
       case 1:
       case 2:
-        description = "CAP " + value("E12", 0, 6, kCapacitors) + "F 10%";  // 10p to 8.2u
+        description = std::string("CAP ").append(value("E12", 0, 6, kCapacitors)).append("F 10%");
         break;
       case 3:
-        description = "IND " + value("E6", 2, 4, kInductors) + "H 20%";  // 1u to 6.8m
+        description = std::string("IND ").append(value("E6", 2, 4, kInductors)).append("H 20%");
         break;
       default:
-        description =
-            "RES " + value("E24", 0, 6, kResistors) + " OHM " + (pick(2) ? "1% 1/10W" : "5% 1/16W");
+        description = std::string("RES ")
+                          .append(value("E24", 0, 6, kResistors))
+                          .append(" OHM ")
+                          .append(pick(2) ? "1% 1/10W" : "5% 1/16W");
     }
-    text += "C" + std::to_string(100000 + row) + "," + packages[pick(3)] + "," + description + "," +
-            std::to_string(10 * (1 + pick(50))) + "\r\n";
+    // Appended piece by piece: a literal before a temporary string makes GCC 12 warn at -O3.
+    text.append("C")
+        .append(std::to_string(100000 + row))
+        .append(",")
+        .append(packages[pick(3)])
+        .append(",")
+        .append(description)
+        .append(",")
+        .append(std::to_string(10 * (1 + pick(50))))
+        .append("\r\n");
   }
   if (text.size() > kInventoryByteLimit) throw std::logic_error("order history is over 1 MB");
   return text;
