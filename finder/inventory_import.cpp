@@ -51,7 +51,7 @@ std::string Source(std::string_view name, int line) {
   return std::string(name) + ":" + std::to_string(line);
 }
 
-// A field's line and why it is not used.
+// Why a line is not used, and whether that is for being some other part.
 struct Refusal {
   std::string reason;
   bool otherPart = false;
@@ -87,10 +87,8 @@ std::optional<InventoryRow> ReadFormatRow(
     }
     return {};
   };
-  const bool hasColumn = [&] {
-    return std::any_of(columns.begin(), columns.end(),
-                       [](const auto& column) { return column.first == kKind; });
-  }();
+  const bool hasKindColumn = std::any_of(columns.begin(), columns.end(),
+                                         [](const auto& column) { return column.first == kKind; });
   std::string description;
   for (const auto& [role, index] : columns) {
     if (role == kDescription && index < record.fields.size())
@@ -100,9 +98,9 @@ std::optional<InventoryRow> ReadFormatRow(
 
   InventoryRow row;
   row.line = record.line;
-  const StockKind* kind = hasColumn ? KindOfLetter(field(kKind)) : described.kind;
+  const StockKind* kind = hasKindColumn ? KindOfLetter(field(kKind)) : described.kind;
   if (!kind) {
-    if (hasColumn) {
+    if (hasKindColumn) {
       refusal = {"kind " + Quoted(field(kKind)) + " is not R, C or L", true};
     } else if (described.severalKinds) {
       refusal = {"the description names more than one kind of part"};
