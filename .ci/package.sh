@@ -30,9 +30,9 @@ dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "De
 # Inventory.csv is read with libcsv.
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libcsv3( |,|$)' || fail "Depends lack libcsv's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop, and the
-# Networks window's face.
-[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core" ]] ||
-  fail "Recommends are not the fallback fonts"
+# Networks window's face; and bash-completion, which loads the completions.
+[[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core, bash-completion" ]] ||
+  fail "Recommends are not the fallback fonts and bash-completion"
 # The project has no public address yet, and none is made up.
 [[ "$(dpkg-deb --field "$deb" Maintainer)" == "The Vantrel developers" ]] || fail "Maintainer"
 
@@ -72,6 +72,9 @@ for program in vantrel vantrel-cli; do
   warnings="$(zcat "$page" | groff -man -Tutf8 -ww -z 2>&1)"
   [[ -z "$warnings" ]] || fail "$program.1 warnings: $warnings"
   zcat "$page" | grep -q 'MIT licence' || fail "$program.1 does not name the licence"
+  # Every line whole in a terminal of 80 columns.
+  width="$(zcat "$page" | MANWIDTH=80 man -l -P cat - 2>/dev/null | LC_ALL=C.UTF-8 wc -L)"
+  ((width <= 80)) || fail "$program.1 has a line of $width columns at 80"
   if [[ "$cli" == /usr/bin/* && -e /usr/share/man/man1/$program.1.gz ]] &&
     command -v man >/dev/null; then
     man -P cat "$program" | grep -q '^NAME' || fail "man $program shows nothing"

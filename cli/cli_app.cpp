@@ -38,7 +38,8 @@ constexpr char kAbout[] =
     "The library is the file ResistorLibrary.txt in the working directory: one value\n"
     "per line; lines may end in CR LF, LF or CR. Values are written back with CR LF.\n"
     "Resistances after options and in find and divider may be written 4700, 4.7k,\n"
-    "4k7, 2R2, 470R or 1M.\n"
+    "4k7, 2R2, 470R or 1M. Every quantity may carry its unit, or not: 4k7\u03a9, 1.25V,\n"
+    "5mA, 1W, 160us, 1kHz.\n"
     "\n"
     "find, check, normalise, edit and series take --capacitors or --inductors to work\n"
     "on CapacitorLibrary.txt (100n, 4n7, 2.2uF) or InductorLibrary.txt (10u, 470nH).\n";
@@ -58,18 +59,24 @@ class CliMessageService final : public IMessageService {
       : m_messages(messages), m_files(files), m_err(err), m_kind(kind) {}
 
   void Show(const Message& message) override {
+    const StockKind* missing = KindOfMissingMessage(message.text);
+    // A name that is no regular file is told as what it is, not as missing.
+    if (missing != nullptr) {
+      if (const std::string notALibrary = NotALibraryMessage(m_files, *missing);
+          !notALibrary.empty()) {
+        m_err << "vantrel-cli: " << notALibrary << '\n';
+        return;
+      }
+    }
     m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath(m_kind).value_or(std::string(m_kind.fileName));
-    if (const StockKind* missing = KindOfMissingMessage(message.text)) {
+    if (missing != nullptr) {
       std::string edit = "vantrel-cli edit";
       if (!missing->option.empty()) edit.append(" ").append(missing->option);
       // rc reads two libraries: the one missing is named, whichever the command works on.
       const std::string missingPath =
           AbsoluteLibraryPath(*missing).value_or(std::string(missing->fileName));
-      if (const std::string notALibrary = NotALibraryMessage(m_files, *missing);
-          !notALibrary.empty()) {
-        m_err << "vantrel-cli: " << notALibrary << '\n';
-      } else if (m_files.LastFailure() == MissingFileReason()) {
+      if (m_files.LastFailure() == MissingFileReason()) {
         m_err << "vantrel-cli: no library at \"" << missingPath << "\"; make one with \""
               << missing->starter << "\" or \"" << edit << "\"\n";
       } else {
@@ -172,6 +179,15 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
   }
   context.out << WriteFormatted(format, head, table) << std::flush;
   return kExitOk;
+}
+
+// Changes to the directory args[at] names, the value of -C; false, said on err, when it fails.
+bool ChangeDirectory(const std::vector<std::string>& args, std::size_t at, std::ostream& err) {
+  if (at == args.size()) throw UsageError{"-C needs a value DIR", ""};
+  if (::chdir(args[at].c_str()) == 0) return true;
+  err << "vantrel-cli: cannot change to directory \"" << args[at] << "\": " << std::strerror(errno)
+      << '\n';
+  return false;
 }
 
 int FinishRewrite(bool rewritten, const RewriteReport& report, std::ostream& err) {
@@ -333,7 +349,7 @@ const std::vector<CliCommand>& CliCommands() {
 
 const std::vector<OptionSpec>& ProgramOptions() {
   static const std::vector<OptionSpec> options = {
-      {"-C", "DIR", "Work in DIR instead of the current directory."},
+      {"-C", "DIR", "Work in DIR, not the current directory (anywhere on the line)."},
       {"--help", "", "Show this help."},
       {"--version", "", "Show the version."},
   };
@@ -362,19 +378,24 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
         return kExitOk;
       }
       if (option != "-C") throw UsageError{"unknown option " + Quoted(option), ""};
-      if (++next == args.size()) throw UsageError{"-C needs a value DIR", ""};
-      const std::string& dir = args[next];
-      if (::chdir(dir.c_str()) != 0) {
-        err << "vantrel-cli: cannot change to directory \"" << dir << "\": " << std::strerror(errno)
-            << '\n';
-        return kExitFailure;
-      }
+      if (!ChangeDirectory(args, ++next, err)) return kExitFailure;
     }
     if (next == args.size()) throw UsageError{"no command given", ""};
     command = FindCommand(args[next]);
     if (!command) throw UsageError{"unknown command " + Quoted(args[next]), ""};
-    const std::span<const std::string> words(args.begin() + static_cast<std::ptrdiff_t>(next) + 1,
-                                             args.end());
+    // -C may follow the command too, anywhere before "--".
+    std::vector<std::string> words;
+    for (std::size_t i = next + 1; i < args.size(); ++i) {
+      if (args[i] == "--") {
+        words.insert(words.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+        break;
+      }
+      if (args[i] != "-C") {
+        words.push_back(args[i]);
+      } else if (!ChangeDirectory(args, ++i, err)) {
+        return kExitFailure;
+      }
+    }
     const ParsedArgs parsed = ParseArgs(command->spec, words);
     if (parsed.help) {
       out << CommandHelp(command->spec);

@@ -88,8 +88,13 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
   }
   if (parsed.operands.size() > command.operands.size() &&
       (command.operands.empty() || !command.operands.back().repeats)) {
-    throw UsageError{
-        name + ": unexpected argument " + Quoted(parsed.operands[command.operands.size()]), name};
+    const std::string& stray = parsed.operands[command.operands.size()];
+    std::string what = name + ": unexpected argument " + Quoted(stray);
+    if (!command.strayHint.empty()) {
+      what += "; give it to " + std::string(command.strayHint) + ", as in " +
+              std::string(command.strayHint.substr(0, command.strayHint.find(' '))) + " " + stray;
+    }
+    throw UsageError{what, name};
   }
   if (parsed.operands.size() < RequiredOperands(command)) {
     throw UsageError{

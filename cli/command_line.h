@@ -53,6 +53,8 @@ struct CommandSpec {
   std::string_view details;  // the help's paragraph, lines of at most 78 columns
   std::vector<OperandSpec> operands;
   std::vector<OptionSpec> options;
+  // Where a word with no operand left for it most likely belongs ("--corner or --tau").
+  std::string_view strayHint = {};
 };
 
 // What a command's words say: its operands and the options given, in order; a flag's value

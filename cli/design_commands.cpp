@@ -106,6 +106,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
   input.within = Given(args, "--within");
+  input.scale = Given(args, "--scale");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -121,7 +122,8 @@ std::vector<OptionSpec> LegOptions(const LegWords& words) {
           {"--top", "K", "List the K best (default 20)."},
           {"--all", "", words.all},
           {"--min-total", "R", words.minTotal},
-          {"--max-total", "R", words.maxTotal}};
+          {"--max-total", "R", words.maxTotal},
+          {"--scale", "R", "Break ties towards legs whose mean is nearest R (10k)."}};
 }
 
 std::vector<OptionSpec> StockOptions(const LegWords& words) {

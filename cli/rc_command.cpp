@@ -45,6 +45,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.all = args.Has("--all");
   input.minR = Given(args, "--min-r");
   input.maxR = Given(args, "--max-r");
+  input.scale = Given(args, "--scale");
   input.rTolerance = Given(args, "--r-tolerance");
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
@@ -67,10 +68,12 @@ CommandSpec RcCommandSpec() {
            {"--all", "", "List all pairs within P percent."},
            {"--min-r", "R", "Keep pairs whose resistor leg is at least R."},
            {"--max-r", "R", "Keep pairs whose resistor leg is at most R."},
+           {"--scale", "R", "Break ties towards resistor legs nearest R (10k)."},
            {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
            {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
            {"--within", "B", "Keep rows whose worst case lies within B percent."},
-           FormatOption()}};
+           FormatOption()},
+          "--corner or --tau"};
 }
 
 int RunRc(const ParsedArgs& args, CliContext& context) {

@@ -36,8 +36,15 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   const auto row = [&](std::uint64_t rank, const Found& found) {
     return Kind::MakeRow(rank, found, stock, request);
   };
+  bool marked = false;
   const auto textCells = [&](const Row& shown, int digits) {
+    if constexpr (requires { Kind::Marked(shown); }) marked = marked || Kind::Marked(shown);
     return Kind::TextCells(shown, digits, request);
+  };
+  const auto footnote = [&] {
+    if constexpr (requires { Kind::Footnote(request); }) {
+      if (marked) out << Kind::Footnote(request) << '\n';
+    }
   };
   std::uint64_t rank = 0;
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
@@ -60,6 +67,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
       if (!out) stop = true;
     });
     table.Finish();
+    footnote();
     return rank > 0;
   }
   const RankedRows<Found> rows(
@@ -72,6 +80,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     rows.ForEach([&](std::uint64_t n, const Found& found) { take(row(n, found)); });
   };
   WriteTable(forEach, Kind::Key, Kind::Target(request), textCells, TextColumns(columns), out);
+  footnote();
   return true;
 }
 

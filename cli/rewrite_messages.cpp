@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "number_text.h"
 #include "stock_load.h"
 
 namespace vantrel {
@@ -32,14 +33,14 @@ void ReportDropped(const RewriteReport& report, std::ostream& err) {
     if (!piece.Trimmed().empty()) unused.push_back(piece.Trimmed());
   }
   if (!unused.empty()) {
-    err << "dropped " << unused.size()
-        << " line(s) that are no number or zero: " << QuotedList(unused) << '\n';
+    err << "dropped " << CountText(unused.size(), "line")
+        << " that are no number or zero: " << QuotedList(unused) << '\n';
   }
   if (!report.read.infinitePieces.empty()) {
     std::vector<std::string_view> infinite;
     for (const LinePiece& piece : report.read.infinitePieces) infinite.push_back(piece.Trimmed());
-    err << "dropped " << infinite.size()
-        << " value(s) beyond the float range: " << QuotedList(infinite) << '\n';
+    err << "dropped " << CountText(infinite.size(), "value")
+        << " beyond the float range: " << QuotedList(infinite) << '\n';
   }
   std::size_t duplicates = 0;
   std::vector<std::string_view> sameText;
@@ -50,10 +51,10 @@ void ReportDropped(const RewriteReport& report, std::ostream& err) {
       sameText.push_back(repeat.piece.Trimmed());
     }
   }
-  if (duplicates > 0) err << "dropped " << duplicates << " duplicate value(s)\n";
+  if (duplicates > 0) err << "dropped " << CountText(duplicates, "duplicate value") << '\n';
   if (!sameText.empty()) {
-    err << "dropped " << sameText.size()
-        << " value(s) that two decimals write like a smaller one: " << QuotedList(sameText) << '\n';
+    err << "dropped " << CountText(sameText.size(), "value")
+        << " that two decimals write like a smaller one: " << QuotedList(sameText) << '\n';
   }
 }
 

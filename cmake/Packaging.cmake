@@ -34,6 +34,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fonts the window falls back to where SimSun is missing; without one of them the about
 # box's text and its button are empty boxes; DejaVu Sans is the Networks window's face.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core")
+# bash reads the installed completions only with bash-completion.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core, bash-completion")
 
 include(CPack)

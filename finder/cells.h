@@ -28,6 +28,10 @@ inline Cell NumberCell(std::uint64_t value) {
 inline Cell BoolCell(bool value) {
   return {value ? "true" : "false", true};
 }
+// A value that does not exist, such as a tolerance no part could have.
+inline Cell NullCell() {
+  return {"null", true};
+}
 inline Cell TextCell(std::string text) {
   return {std::move(text), false};
 }

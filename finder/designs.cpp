@@ -1,14 +1,11 @@
 #include "designs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <vector>
 
 namespace vantrel::finder {
 namespace {
-
-constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
 
 // The largest power a part of leg takes with volts across the leg.
 double LegMaxPower(const networks::Network& leg, double value, double volts,
@@ -26,76 +23,111 @@ double LegMaxPower(const networks::Network& leg, double value, double volts,
   }
 }
 
-// A row with what the band order ranks it by.
-template <class Row>
-struct BandRow {
-  Row row;
-  int parts = 0;
-  double width = 0;
+// Derived bounds only narrow the walk, the rows being checked exactly as before; this covers
+// the roundings by which a row's own figures differ from the bound's.
+constexpr double kBoundMargin = 1e-6;
 
-  static bool Before(const BandRow& x, const BandRow& y) {
-    if (x.parts != y.parts) return x.parts < y.parts;
-    if (x.width != y.width) return x.width < y.width;
-    return Row::Before(x.row, y.row);
-  }
-};
-
-// A band's width as the band order compares it: to 9 significant digits, so that bands equal
-// in exact arithmetic (100 with 10 and 110 with 11 for a gain of 11) tie whatever double
-// rounding left in them, and rank by the search's order instead.
-double WidthKey(double width) {
-  char text[32];
-  const auto end = std::to_chars(text, text + sizeof text, width, std::chars_format::scientific, 8);
-  double key = width;
-  std::from_chars(text, end.ptr, key);
-  return key;
+void AtLeast(double& bound, double value) {
+  bound = std::max(bound, value * (1 - kBoundMargin));
 }
 
-// The band order differs from the search's, so every row search gives within the band is seen,
-// the best limit of them kept in a heap whose front is the worst; band(row) gives its parts
-// and the band's width.
-template <class Row, class Search, class Band>
-void TakeInBandOrder(const Search& search, const Band& band, const std::atomic<bool>* stop,
-                     std::uint64_t limit, const std::function<void(const Row&)>& take) {
-  std::vector<BandRow<Row>> held;
-  search([&](const Row& row) {
-    const auto [parts, width] = band(row);
-    held.push_back({row, parts, WidthKey(width)});
-    std::push_heap(held.begin(), held.end(), BandRow<Row>::Before);
-    if (held.size() > limit) {
-      std::pop_heap(held.begin(), held.end(), BandRow<Row>::Before);
-      held.pop_back();
+void AtMost(double& bound, double value) {
+  bound = std::min(bound, value * (1 + kBoundMargin));
+}
+
+// The bounds on current and power as bounds on the legs and the total, so that the walk never
+// visits rows they would refuse. Every part of a leg of value R across volts V takes at least
+// V² / (2R) at the most (a single part V² / R, the larger of two in series at least half, the
+// smaller of two in parallel at most 2R), so a power bound P asks R >= V² / (2P) of each leg,
+// V taken at its least over the tolerance.
+void NarrowByLoad(const Design& design, networks::TwoLegOptions& options) {
+  const DesignBounds& bounds = design.bounds;
+  if (!design.volts) return;
+  const double vref = design.formula.k[0];
+  const double target = std::fabs(options.target);
+  const double least = target * (1 - options.tolerance / 100);
+  const double most = target * (1 + options.tolerance / 100);
+  const bool divider = !design.formula.risesInA;
+  if (bounds.maxPower) {
+    const double p = *bounds.maxPower;
+    // Divider: VIN - VOUT across the top (A), VOUT across the bottom (B); regulator: VOUT - VREF
+    // across A, VREF across B.
+    const double va = divider ? std::fabs(vref) - most : least - vref;
+    const double vb = divider ? least : vref;
+    if (p <= 0) {
+      options.minA = std::numeric_limits<double>::infinity();
+    } else {
+      if (va > 0) AtLeast(options.minA, va * va / (2 * p));
+      if (vb > 0) AtLeast(options.minB, vb * vb / (2 * p));
     }
-  });
-  std::sort_heap(held.begin(), held.end(), BandRow<Row>::Before);
-  for (const BandRow<Row>& row : held) {
-    if (stop && stop->load(std::memory_order_relaxed)) return;
-    take(row.row);
+  }
+  if (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent)) {
+    if (divider) {
+      // VIN / (A + B).
+      AtLeast(options.minTotal, std::fabs(vref) / bounds.maxCurrent);
+      AtMost(options.maxTotal, std::fabs(vref) / bounds.minCurrent);
+    } else {
+      // VREF / B, less the pin current where it flows through Rtop as well.
+      const double iadj = design.referenceTop ? 0 : design.formula.k[1];
+      const double low = bounds.minCurrent - iadj;
+      const double high = bounds.maxCurrent - iadj;
+      if (high <= 0) {
+        options.minB = std::numeric_limits<double>::infinity();
+      } else {
+        AtLeast(options.minB, vref / high);
+        if (low > 0) AtMost(options.maxB, vref / low);
+      }
+    }
   }
 }
 
 }  // namespace
 
-std::pair<double, double> WorstCase(const Design& design, const networks::TwoLegRow& row,
-                                    std::span<const double> stock) {
-  const double t = design.bounds.partTolerance.value_or(0) / 100;
-  const double aUp = networks::NetworkValue(row.a, stock, 1 + t);
-  const double aDown = networks::NetworkValue(row.a, stock, 1 - t);
-  const double bUp = networks::NetworkValue(row.b, stock, 1 + t);
-  const double bDown = networks::NetworkValue(row.b, stock, 1 - t);
-  const networks::TwoLegFormula& low = design.low;
-  const networks::TwoLegFormula& high = design.high;
-  const bool risesInA = design.formula.risesInA;
-  const double x = risesInA ? low.output(low.k, aDown, bUp) : low.output(low.k, aUp, bDown);
-  const double y = risesInA ? high.output(high.k, aUp, bDown) : high.output(high.k, aDown, bUp);
-  // A divider of negative VIN falls where a positive one rises.
-  return {std::min(x, y), std::max(x, y)};
+std::optional<networks::TwoLegBand> DesignBand(const Design& design, double partTolerance) {
+  networks::TwoLegBand band{design.low, design.high, partTolerance};
+  if (design.bounds.within) band.within = *design.bounds.within;
+  return band;
+}
+
+std::optional<networks::TwoLegBand> DesignBand(const Design& design) {
+  if (!Banded(design.bounds)) return std::nullopt;
+  return DesignBand(design, design.bounds.partTolerance.value_or(0));
 }
 
 bool WithinBand(double low, double high, double target, double percent) {
   const double lowError = (low - target) / target * 100;
   const double highError = (high - target) / target * 100;
   return std::fabs(lowError) <= percent && std::fabs(highError) <= percent;
+}
+
+namespace {
+
+// The largest t in [0, 99.99] at which fits(t) holds, fits being true up to a point and false
+// beyond it; nullopt where fits(0) does not hold.
+template <class Fits>
+std::optional<double> LargestFitting(const Fits& fits) {
+  if (!fits(0)) return std::nullopt;
+  double lo = 0;
+  double hi = 99.99;
+  if (fits(hi)) return hi;
+  for (int i = 0; i < 60 && hi - lo > 1e-12 * hi; ++i) {
+    const double mid = (lo + hi) / 2;
+    (fits(mid) ? lo : hi) = mid;
+  }
+  return lo;
+}
+
+}  // namespace
+
+std::optional<double> NeededPartTolerance(const Design& design, const networks::TwoLegRow& row,
+                                          std::span<const double> stock, double percent) {
+  return LargestFitting([&](double t) {
+    networks::TwoLegRow copy = row;
+    networks::TwoLegBand band = *DesignBand(design, t);
+    band.within = percent;
+    networks::AddBand(copy, stock, design.formula, design.options.target, band);
+    return WithinBand(copy.low, copy.high, design.options.target, percent);
+  });
 }
 
 double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
@@ -109,43 +141,45 @@ void SearchDesign(const Design& design, std::span<const double> stock,
                   const std::function<void(const networks::TwoLegRow&)>& take) {
   networks::TwoLegOptions options = design.options;
   options.stop = stop;
+  options.band = DesignBand(design);
+  NarrowByLoad(design, options);
   const DesignBounds& bounds = design.bounds;
   const bool currents = design.current && (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent));
   const bool power = design.volts && bounds.maxPower;
-  if (currents || power || bounds.within) {
+  if (currents || power) {
     options.keep = [&](const networks::TwoLegRow& row) {
       if (currents) {
         const double current = std::fabs(design.current(design.formula.k, row));
         if (!(current >= bounds.minCurrent && current <= bounds.maxCurrent)) return false;
       }
-      if (power && !(MaxPartPower(design, row, stock) <= *bounds.maxPower)) return false;
-      if (!bounds.within) return true;
-      const auto [low, high] = WorstCase(design, row, stock);
-      return WithinBand(low, high, design.options.target, *bounds.within);
+      return !power || MaxPartPower(design, row, stock) <= *bounds.maxPower;
     };
   }
   if (!bounds.within) {
     networks::FindTwoLegs(stock, design.formula, options, limit, take);
     return;
   }
-  TakeInBandOrder<networks::TwoLegRow>(
-      [&](const auto& each) { networks::FindTwoLegs(stock, design.formula, options, kAll, each); },
-      [&](const networks::TwoLegRow& row) {
-        const auto [low, high] = WorstCase(design, row, stock);
-        return std::pair(networks::PartCount(row.a.shape) + networks::PartCount(row.b.shape),
-                         high - low);
-      },
-      stop, limit, take);
+  // Fewest parts first: each count of parts is a search of its own, for the rows still wanted.
+  for (int parts = 2; parts <= 2 * options.legParts && limit > 0; ++parts) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    options.parts = parts;
+    networks::FindTwoLegs(stock, design.formula, options, limit,
+                          [&](const networks::TwoLegRow& row) {
+                            --limit;
+                            take(row);
+                          });
+  }
 }
 
-std::pair<double, double> RcWorstCase(const networks::RcRow& row, networks::RcQuantity quantity,
-                                      const RcBounds& bounds) {
-  const double tr = bounds.rTolerance.value_or(0) / 100;
-  const double tc = bounds.cTolerance.value_or(0) / 100;
-  const double low = row.tau * (1 - tr) * (1 - tc);
-  const double high = row.tau * (1 + tr) * (1 + tc);
-  if (quantity == networks::RcQuantity::kTau) return {low, high};
-  return {1 / (networks::kTwoPi * high), 1 / (networks::kTwoPi * low)};
+std::optional<double> NeededRcTolerance(const networks::RcRow& row,
+                                        const networks::RcOptions& options,
+                                        std::span<const double> rStock,
+                                        std::span<const double> cStock, double percent) {
+  return LargestFitting([&](double t) {
+    networks::RcRow copy = row;
+    networks::AddRcBand(copy, rStock, cStock, options, {t, t, percent});
+    return WithinBand(copy.low, copy.high, options.target, percent);
+  });
 }
 
 void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
@@ -154,21 +188,23 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               const std::function<void(const networks::RcRow&)>& take) {
   networks::RcOptions search = options;
   search.stop = stop;
+  if (Banded(bounds)) {
+    search.band = networks::RcBand{bounds.rTolerance.value_or(0), bounds.cTolerance.value_or(0)};
+    if (bounds.within) search.band->within = *bounds.within;
+  }
   if (!bounds.within) {
     networks::FindRc(rStock, cStock, search, limit, take);
     return;
   }
-  search.keep = [&](const networks::RcRow& row) {
-    const auto [low, high] = RcWorstCase(row, options.quantity, bounds);
-    return WithinBand(low, high, options.target, *bounds.within);
-  };
-  TakeInBandOrder<networks::RcRow>(
-      [&](const auto& each) { networks::FindRc(rStock, cStock, search, kAll, each); },
-      [&](const networks::RcRow& row) {
-        const auto [low, high] = RcWorstCase(row, options.quantity, bounds);
-        return std::pair(row.PartTotal(), high - low);
-      },
-      stop, limit, take);
+  const int most = options.rParts + options.cParts;
+  for (int parts = 2; parts <= most && limit > 0; ++parts) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    search.parts = parts;
+    networks::FindRc(rStock, cStock, search, limit, [&](const networks::RcRow& row) {
+      --limit;
+      take(row);
+    });
+  }
 }
 
 }  // namespace vantrel::finder

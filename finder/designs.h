@@ -48,12 +48,23 @@ struct Design {
   DesignBounds bounds;
   LegVolts volts = nullptr;  // both nullptr for an amplifier, which has no current or power
   DividerCurrent current = nullptr;
+  bool referenceTop = false;  // a regulator's leg B is Rtop, which the pin current bypasses
 };
 
-// The output with every part off by partTolerance percent in the direction that moves it most
-// and the constants at the matching end of their ranges: the lowest and the highest.
-std::pair<double, double> WorstCase(const Design& design, const networks::TwoLegRow& row,
-                                    std::span<const double> stock);
+// Whether a design's rows carry a worst-case band: with a part tolerance or a band.
+inline bool Banded(const DesignBounds& bounds) {
+  return bounds.partTolerance || bounds.within;
+}
+
+// The band the rows of a design carry, with parts of partTolerance percent; none when the
+// design has no band.
+std::optional<networks::TwoLegBand> DesignBand(const Design& design);
+std::optional<networks::TwoLegBand> DesignBand(const Design& design, double partTolerance);
+
+// The largest part tolerance in percent with which row's band lies within percent of the
+// target, to about 1e-12 of it; nullopt where not even exact parts would do.
+std::optional<double> NeededPartTolerance(const Design& design, const networks::TwoLegRow& row,
+                                          std::span<const double> stock, double percent);
 
 // Whether low..high lies within percent of target, both ends included.
 bool WithinBand(double low, double high, double target, double percent);
@@ -63,10 +74,11 @@ bool WithinBand(double low, double high, double target, double percent);
 double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
                     std::span<const double> stock);
 
-// Gives take at most limit rows of the design in order: the search's ranking, or with
-// bounds.within the rows whose worst-case band lies within it, by fewest parts, then narrower
-// band, then smaller error, then lower total, then the search's ranking. Rows outside the
-// bounds on current and power are left out. Stops early once *stop is set (may be null).
+// Gives take at most limit rows of the design in order: the search's ranking (the worst case
+// where rows carry one, then the error, the scale, the total and the legs), or with
+// bounds.within the rows whose worst-case band lies within it, by fewest parts first. Rows
+// outside the bounds on current and power are left out; both bounds also narrow the walk, as
+// bounds on the legs or the total. Stops early once *stop is set (may be null).
 void SearchDesign(const Design& design, std::span<const double> stock,
                   const std::atomic<bool>* stop, std::uint64_t limit,
                   const std::function<void(const networks::TwoLegRow&)>& take);
@@ -83,14 +95,16 @@ inline bool Banded(const RcBounds& bounds) {
   return bounds.rTolerance || bounds.cTolerance || bounds.within;
 }
 
-// The lowest and the highest output with R and C each off by its tolerance: tau from
-// R (1 - tr) C (1 - tc) to R (1 + tr) C (1 + tc), the corner the other way round.
-std::pair<double, double> RcWorstCase(const networks::RcRow& row, networks::RcQuantity quantity,
-                                      const RcBounds& bounds);
+// The largest tolerance in percent of both parts with which row's band lies within percent of
+// the target; nullopt where not even exact parts would do.
+std::optional<double> NeededRcTolerance(const networks::RcRow& row,
+                                        const networks::RcOptions& options,
+                                        std::span<const double> rStock,
+                                        std::span<const double> cStock, double percent);
 
-// Gives take at most limit RC pairs in order, as SearchDesign does: the search's ranking, or
-// with bounds.within the rows whose worst-case band lies within it, by fewest parts, then
-// narrower band, then the search's ranking.
+// Gives take at most limit RC pairs in order, as SearchDesign does: the search's ranking (the
+// worst case where rows carry one), or with bounds.within the rows whose worst-case band lies
+// within it, by fewest parts first.
 void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               std::span<const double> rStock, std::span<const double> cStock,
               const std::atomic<bool>* stop, std::uint64_t limit,

@@ -126,7 +126,7 @@ std::optional<InventoryRow> ReadFormatRow(
     return std::nullopt;
   }
   const std::string_view quantityText = field(kQuantity);
-  const PartField<std::uint64_t> quantity = ReadQuantity(quantityText);
+  const PartField<std::uint64_t> quantity = ReadCount(quantityText);
   if (!quantity.value) {
     refusal = {quantityText.empty() ? std::string("no quantity")
                                     : "quantity " + Quoted(quantityText) + ": " + quantity.refusal};
@@ -212,7 +212,7 @@ std::optional<InventoryRow> ReadPlainLine(std::string_view line, Refusal& refusa
     }
     if (!count.empty() && (std::isdigit(static_cast<unsigned char>(count.front())) ||
                            count.front() == '-' || count.front() == '+')) {
-      const PartField<std::uint64_t> quantity = ReadQuantity(count);
+      const PartField<std::uint64_t> quantity = ReadCount(count);
       if (!quantity.value) {
         refusal = {"count " + Quoted(tokens[1]) + ": " + quantity.refusal};
         return std::nullopt;

@@ -34,12 +34,11 @@ std::vector<std::string> LibraryCheck::Conclusion() const {
                     std::to_string(*longFileSize) + " bytes, and only the first " +
                     std::to_string(kLibraryReadLimit) + " are read.");
   }
-  std::string summary =
-      std::to_string(values) + " value(s), " + std::to_string(dropped) + " line(s) dropped";
-  if (blank > 0) summary += ", " + std::to_string(blank) + " blank line(s) dropped";
+  std::string summary = CountText(values, "value") + ", " + CountText(dropped, "line") + " dropped";
+  if (blank > 0) summary += ", " + CountText(blank, "blank line") + " dropped";
   const std::string outside = series ? std::string(series->name) : "the E-series";
-  lines.push_back(summary + ", " + std::to_string(refused) + " line(s) refused, " +
-                  std::to_string(outsideSeries) + " value(s) outside " + outside + ".");
+  lines.push_back(summary + ", " + CountText(refused, "line") + " refused, " +
+                  CountText(outsideSeries, "value") + " outside " + outside + ".");
   if (!refusal.empty()) {
     lines.push_back("A rewrite would be refused: " + refusal);
   } else if (wouldChange) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "number_text.h"
+#include "quantity_text.h"
 #include "resistor_notation.h"
 
 namespace vantrel::finder {
@@ -48,15 +49,35 @@ class Speaker {
   Wording m_wording;
 };
 
-// A number in resistor notation between low and high; noun and range name them.
+// "a voltage", "an inductance".
+std::string WithArticle(std::string_view noun) {
+  const bool vowel = std::string_view("aeiou").find(noun.front()) != std::string_view::npos;
+  return (vowel ? "an " : "a ") + std::string(noun);
+}
+
+// Refuses text written in another unit than unit's ("5V" for a current), naming both.
+// wanted is what the field takes, "a current".
+void RefuseWrongUnit(const Speaker& say, std::string_view field, const std::string& text,
+                     const QuantityUnit& unit, std::string_view wanted) {
+  if (const QuantityUnit* other = WrongUnit(unit, text)) {
+    say.Refuse(field, say.Named(field, text) + " is " + WithArticle(other->noun) + ", not " +
+                          std::string(wanted));
+  }
+}
+
+// A number of unit between low and high; range names them.
 double Quantity(const Speaker& say, std::string_view field, const std::string& text,
-                std::string_view noun, double low, double high, std::string_view range) {
-  const std::optional<double> value = ParseResistance(text);
+                const QuantityUnit& unit, double low, double high, std::string_view range) {
+  const std::optional<double> value = ReadQuantity(unit, text).value;
   if (!value && say.Window() && TrimCSpace(text).empty()) {
-    say.Refuse(field, say.Name(field) + " needs a " + std::string(noun));
+    say.Refuse(field, say.Name(field) + " needs " + WithArticle(unit.noun));
   }
   const std::string named = say.Named(field, text);
-  if (!value) say.Refuse(field, named + " is not a " + std::string(noun));
+  if (!value) {
+    RefuseWrongUnit(say, field, text, unit, WithArticle(unit.noun));
+    say.Refuse(field, named + " is not " + WithArticle(unit.noun));
+  }
+  if (std::isnan(*value)) say.Refuse(field, named + " is not a number");
   if (!(*value >= low && *value <= high)) {
     say.Refuse(field, named + " is out of range: " + std::string(range) + " are accepted");
   }
@@ -64,21 +85,41 @@ double Quantity(const Speaker& say, std::string_view field, const std::string& t
 }
 
 double Resistance(const Speaker& say, std::string_view field, const std::string& text) {
-  return Quantity(say, field, text, "resistance", kMinResistance, kMaxResistance,
+  return Quantity(say, field, text, kOhms, kMinResistance, kMaxResistance,
                   "resistances from 1e-6 to 1e15");
+}
+
+// Refuses a capacitor or inductor value given for a resistance ("100n"), saying how to choose
+// the stock it belongs to.
+void RefuseOtherKind(const Speaker& say, std::string_view field, const std::string& text) {
+  std::string hints;
+  for (const StockKind* kind : {&kCapacitors, &kInductors}) {
+    if (!ParseKindValue(*kind, text).held) continue;
+    hints += hints.empty() ? " (" : ", ";
+    std::string stock(kind->plural);
+    stock.front() = static_cast<char>(stock.front() - 'a' + 'A');
+    hints += say.Window() ? "choose " + stock + " under Stock" : "add " + std::string(kind->option);
+    hints += " for " + AValue(*kind);
+  }
+  if (!hints.empty())
+    say.Refuse(field, say.Named(field, text) + " is not a resistance" + hints + ")");
 }
 
 // A value of kind: a resistance, or a capacitor or inductor value in its notation, held in
 // pF or nH within the bounds of resistances.
 double KindQuantity(const Speaker& say, std::string_view field, const std::string& text,
                     const StockKind& kind) {
-  if (kind.part == PartKind::kResistor) return Resistance(say, field, text);
+  if (kind.part == PartKind::kResistor) {
+    if (!ParseResistance(text)) RefuseOtherKind(say, field, text);
+    return Resistance(say, field, text);
+  }
   const KindValue read = ParseKindValue(kind, text);
   const std::string named = say.Named(field, text);
   if (!read.held) {
     if (say.Window() && TrimCSpace(text).empty()) {
       say.Refuse(field, say.Name(field) + " needs " + AValue(kind));
     }
+    RefuseWrongUnit(say, field, text, *kind.quantity, AValue(kind));
     say.Refuse(field,
                named + " is " + (read.refusal.empty() ? "not " + AValue(kind) : read.refusal));
   }
@@ -90,10 +131,9 @@ double KindQuantity(const Speaker& say, std::string_view field, const std::strin
   return *read.held;
 }
 
-// Volts take the same number forms as ohms: "3.3", "500m", "12".
+// "3.3", "500m", "12V", "3V3".
 double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
-  return Quantity(say, field, text, "voltage", kMinVoltage, kMaxVoltage,
-                  "voltages from 1e-6 to 1e6");
+  return Quantity(say, field, text, kVolts, kMinVoltage, kMaxVoltage, "voltages from 1e-6 to 1e6");
 }
 
 // text without the one "+" a number may carry in front, as resistances may.
@@ -102,17 +142,23 @@ std::string_view Unsigned(std::string_view text) {
   return text;
 }
 
+// A finite number of unit from 0 to most; needs says what the field takes ("a percentage of
+// 0 or more") when the text is not one.
+double NonNegative(const Speaker& say, std::string_view field, const std::string& text,
+                   const QuantityUnit& unit, std::string_view needs,
+                   double most = std::numeric_limits<double>::max()) {
+  const std::optional<double> value = ReadQuantity(unit, text).value;
+  if (!value) RefuseWrongUnit(say, field, text, unit, WithArticle(unit.noun));
+  if (!value || !std::isfinite(*value) || *value < 0 || *value > most) {
+    say.Refuse(field,
+               say.Name(field) + " needs " + std::string(needs) + ", not " + say.Shown(text));
+  }
+  return *value;
+}
+
 // A percentage of 0 or more, "1", "+1" or "1%".
 double Percent(const Speaker& say, std::string_view field, const std::string& text) {
-  std::string_view digits = Unsigned(text);
-  if (digits.ends_with('%')) digits.remove_suffix(1);
-  double value = 0;
-  const char* end = digits.data() + digits.size();
-  const auto [ptr, ec] = std::from_chars(digits.data(), end, value);
-  if (digits.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value < 0) {
-    say.Refuse(field, say.Name(field) + " needs a percentage of 0 or more, not " + say.Shown(text));
-  }
-  return value;
+  return NonNegative(say, field, text, kPercent, "a percentage of 0 or more");
 }
 
 std::uint64_t Count(const Speaker& say, std::string_view field, const std::string& text,
@@ -136,48 +182,10 @@ std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>&
   return values;
 }
 
-// A number of 0 or more, finite, in the notation of resistances ("250m" for 0.25).
-double NonNegative(const Speaker& say, std::string_view field, const std::string& text,
-                   std::string_view noun) {
-  const std::optional<double> value = ParseResistance(text);
-  if (!value || !std::isfinite(*value) || *value < 0) {
-    say.Refuse(field, say.Name(field) + " needs " + std::string(noun) +
-                          " of 0 or more, a finite number, not " + say.Shown(text));
-  }
-  return *value;
-}
-
-// Amperes: "50u" is 50e-6, "2m" 2e-3, and "p", "n", "µ" and "k" likewise; an "A" may follow.
+// Amperes: "50u" is 50e-6, "2mA" 2e-3.
 double Current(const Speaker& say, std::string_view field, const std::string& text) {
-  std::string digits(text);
-  if (digits.ends_with('A')) digits.pop_back();
-  int power = 0;
-  for (const auto& [prefix, exponent] : {std::pair<std::string_view, int>{"p", -12},
-                                         {"n", -9},
-                                         {"u", -6},
-                                         {"\xC2\xB5", -6},
-                                         {"m", -3},
-                                         {"k", 3}}) {
-    if (digits.size() > prefix.size() && digits.ends_with(prefix)) {
-      digits.resize(digits.size() - prefix.size());
-      power = exponent;
-      break;
-    }
-  }
-  // The power joins the decimal exponent, so "50u" reads as the double nearest 50e-6.
-  if (power != 0 && digits.find_first_of("eE") == std::string::npos) {
-    digits += 'e';
-    digits += std::to_string(power);
-    power = 0;
-  }
-  std::optional<double> value = ParseResistance(digits);
-  if (value && digits.find_first_not_of("0123456789.eE+-") != std::string::npos) value.reset();
-  if (value) *value *= std::pow(10.0, power);
-  if (!value || !std::isfinite(*value) || *value < 0 || *value > kMaxVoltage) {
-    say.Refuse(field, say.Name(field) + " needs a current from 0 to 1e6 A, such as 50u, not " +
-                          say.Shown(text));
-  }
-  return *value;
+  return NonNegative(say, field, text, kAmperes, "a current from 0 to 1e6 A, such as 50u",
+                     kMaxVoltage);
 }
 
 // One value, or MIN:TYP:MAX with MIN <= TYP <= MAX, each read by read.
@@ -227,54 +235,11 @@ std::optional<double> PartTolerance(const Speaker& say, std::string_view field,
   return percent;
 }
 
-// A time constant or a frequency: a number with an SI prefix behind it or in place of its
-// point ("10u", "4u7", "1.5k", "1e-3") and the unit, if any ("10ms", "1kHz"), read as the
-// double nearest the decimal it writes.
-std::optional<double> ScaledNumber(std::string_view text, std::string_view unit) {
-  if (text.ends_with(unit)) text.remove_suffix(unit.size());
-  std::string number(text);
-  int power = 0;
-  for (const auto& [prefix, exponent] : {std::pair<std::string_view, int>{"p", -12},
-                                         {"n", -9},
-                                         {"u", -6},
-                                         {"\xC2\xB5", -6},
-                                         {"m", -3},
-                                         {"k", 3},
-                                         {"M", 6},
-                                         {"G", 9}}) {
-    const std::size_t at = number.find(prefix);
-    if (at == std::string::npos) continue;
-    const std::string after = number.substr(at + prefix.size());
-    number.resize(at);
-    // "4u7" is 4.7u; the digits after a prefix stand for those after a point.
-    if (!after.empty()) {
-      if (number.find_first_not_of("0123456789") != std::string::npos ||
-          after.find_first_not_of("0123456789") != std::string::npos) {
-        return std::nullopt;
-      }
-      number += '.';
-      number += after;
-    }
-    if (number.find_first_of("eE") != std::string::npos) return std::nullopt;
-    power = exponent;
-    break;
-  }
-  if (power != 0) {
-    number += 'e';
-    number += std::to_string(power);
-  }
-  double value = 0;
-  const char* begin = number.data() + (number.starts_with('+') ? 1 : 0);
-  const char* end = number.data() + number.size();
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  if (begin == end || ec != std::errc() || ptr != end) return std::nullopt;
-  return value;
-}
-
 // A time constant or a corner between kMinRcTarget and kMaxRcTarget.
 double RcTarget(const Speaker& say, std::string_view field, const std::string& text,
-                std::string_view unit, std::string_view noun, std::string_view example) {
-  const std::optional<double> value = ScaledNumber(text, unit);
+                const QuantityUnit& unit, std::string_view noun, std::string_view example) {
+  const std::optional<double> value = ReadQuantity(unit, text).value;
+  if (!value) RefuseWrongUnit(say, field, text, unit, noun);
   if (!value || !std::isfinite(*value) || !(*value > 0)) {
     say.Refuse(field, say.Name(field) + " needs " + std::string(noun) +
                           ", a finite number above 0 such as " + std::string(example) + ", not " +
@@ -282,7 +247,7 @@ double RcTarget(const Speaker& say, std::string_view field, const std::string& t
   }
   if (!(*value >= kMinRcTarget && *value <= kMaxRcTarget)) {
     say.Refuse(field, say.Named(field, text) + " is out of range: 1e-24 to 1e24 " +
-                          std::string(unit) + " are accepted");
+                          std::string(unit.symbols.front()) + " are accepted");
   }
   return *value;
 }
@@ -301,7 +266,8 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
   Range(say, Current, "--min-current", "--max-current", input.minCurrent, input.maxCurrent,
         bounds.minCurrent, bounds.maxCurrent);
   if (input.maxPower) {
-    bounds.maxPower = NonNegative(say, "--max-power", *input.maxPower, "a power in watts");
+    bounds.maxPower = NonNegative(say, "--max-power", *input.maxPower, kWatts,
+                                  "a power in watts of 0 or more, a finite number");
   }
 }
 
@@ -322,6 +288,7 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   search.distinct = input.distinct;
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+  if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
 }
 
 template <class Request, class Read>
@@ -433,7 +400,7 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
     GainRequest request;
     networks::TwoLegOptions& search = request.search;
     search.target =
-        Quantity(say, "G", input.gain, "gain", kMinVoltage, kMaxVoltage, "gains from 1e-6 to 1e6");
+        Quantity(say, "G", input.gain, kRatio, kMinVoltage, kMaxVoltage, "gains from 1e-6 to 1e6");
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
       say.Refuse("G", say.Named("G", input.gain) +
@@ -456,12 +423,13 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     networks::RcOptions& search = request.search;
     // Each value is read before the two are refused together, so a bad one is named first.
     if (input.tau) {
-      search.target = RcTarget(say, "--tau", *input.tau, "s", "a time constant in seconds", "1m");
+      search.target =
+          RcTarget(say, "--tau", *input.tau, kSeconds, "a time constant in seconds", "1m");
     }
     if (input.corner) {
       search.quantity = networks::RcQuantity::kCorner;
       search.target =
-          RcTarget(say, "--corner", *input.corner, "Hz", "a corner frequency in hertz", "1k");
+          RcTarget(say, "--corner", *input.corner, kHertz, "a corner frequency in hertz", "1k");
     }
     if (input.tau && input.corner) {
       say.Refuse("--tau",
@@ -476,6 +444,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     if (input.tolerance) search.tolerance = Percent(say, "--tolerance", *input.tolerance);
     request.limit = Limit(say, input.top, input.all);
     Range(say, Resistance, "--min-r", "--max-r", input.minR, input.maxR, search.minR, search.maxR);
+    if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
     request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);

@@ -74,7 +74,9 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--r-tolerance", "R tolerance"},
                                                   {"--c-tolerance", "C tolerance"},
                                                   {"--min-r", "Min R"},
-                                                  {"--max-r", "Max R"}};
+                                                  {"--max-r", "Max R"},
+                                                  {"--distinct", "Use each value once"},
+                                                  {"--scale", "Scale"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -117,6 +119,7 @@ struct TwoLegInput {
   bool distinct = false;
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
+  std::optional<std::string> scale;
 };
 
 // With the bounds of the designs that carry a current.
@@ -188,6 +191,7 @@ struct RcInput {
   std::optional<std::string> rTolerance;
   std::optional<std::string> cTolerance;
   std::optional<std::string> within;
+  std::optional<std::string> scale;
 };
 
 struct RcRequest {

@@ -33,19 +33,36 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
 
 namespace {
 
-bool Banded(const DesignBounds& bounds) {
-  return bounds.partTolerance || bounds.within;
-}
-
-// The worst case of a found design, and whether it lies within the band (--within, else the
-// tolerance).
+// The worst case of a found design as the search settled it, whether it lies within the band
+// (--within, else the tolerance), and the part tolerance that would keep it there.
 template <class Row>
 void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
              const LoadedStock& stock) {
   if (!Banded(design.bounds)) return;
-  std::tie(row.low, row.high) = WorstCase(design, found, stock.stock.values);
-  row.inSpec = WithinBand(row.low, row.high, design.options.target,
-                          design.bounds.within.value_or(design.options.tolerance));
+  row.low = found.low;
+  row.high = found.high;
+  row.worst = found.worst;
+  const double band = design.bounds.within.value_or(design.options.tolerance);
+  row.inSpec = found.worst <= band;
+  row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
+}
+
+// A part tolerance that would do, as a designer would read it: rounded down to 2 significant
+// digits, so that the tolerance named does.
+std::string Tolerance(double percent) {
+  if (!(percent > 0)) return "0";
+  int decimals = 0;
+  double unit = 1;
+  for (; percent >= 100 * unit; unit *= 10) --decimals;
+  for (; percent < 10 * unit; unit /= 10) ++decimals;
+  return FormatFixed(std::floor(percent / unit) * unit, std::max(decimals, 0));
+}
+
+// A worst case: a magnitude, so without a sign.
+std::string WorstText(double worst) {
+  std::string text = FormatPercent(worst);
+  if (!text.empty() && text.front() == '+') text.erase(0, 1);
+  return text;
 }
 
 std::pair<double, double> DividerVolts(const std::array<double, 2>& k,
@@ -60,52 +77,158 @@ std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
 }
 
 // The cells of the band columns, after the error.
-void AddBandCells(std::vector<std::string>& cells, double low, double high, bool inSpec) {
+template <class Row>
+void AddBandCells(std::vector<std::string>& cells, const Row& row) {
   // The two ends of a spread need no more than the value's first digits.
-  cells.push_back(FormatEngineering(low, 3));
-  cells.push_back(FormatEngineering(high, 3));
-  cells.push_back(inSpec ? "yes" : "no");
+  cells.push_back(FormatEngineering(row.low, 3));
+  cells.push_back(FormatEngineering(row.high, 3));
+  cells.push_back(WorstText(row.worst));
+  cells.push_back(row.inSpec ? "yes" : "no");
+  cells.push_back(row.needs ? Tolerance(*row.needs) : "none");
 }
 
-void AddBandFields(std::vector<Cell>& cells, double low, double high, bool inSpec) {
-  cells.push_back(NumberCell(low));
-  cells.push_back(NumberCell(high));
-  cells.push_back(BoolCell(inSpec));
+template <class Row>
+void AddBandFields(std::vector<Cell>& cells, const Row& row) {
+  cells.push_back(NumberCell(row.low));
+  cells.push_back(NumberCell(row.high));
+  cells.push_back(NumberCell(row.worst));
+  cells.push_back(BoolCell(row.inSpec));
+  cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
 }
 
-constexpr Column kBandColumns[] = {{"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
-
-// The options a request bounds its rows by beyond the tolerance and the totals, as the note
-// that no row meets them names them.
-std::string BoundsGiven(const DesignBounds& bounds, Wording wording) {
-  std::vector<std::string> given;
-  const auto add = [&](std::string_view option, double value) {
-    given.push_back(std::string(FieldName(option, wording)).append(" ").append(PlainDigits(value)));
-  };
-  if (bounds.within) add("--within", *bounds.within);
-  if (bounds.maxPower) add("--max-power", *bounds.maxPower);
-  if (bounds.minCurrent > 0) add("--min-current", bounds.minCurrent);
-  if (!std::isinf(bounds.maxCurrent)) add("--max-current", bounds.maxCurrent);
-  std::string text;
-  for (const std::string& option : given) text += (text.empty() ? "" : ", ") + option;
-  return text;
-}
-
-// The closest design of any error, for the note when none lies within the tolerance; the
-// bounds on current, power and band are not searched for, which could take every pair.
-std::optional<networks::TwoLegRow> Closest(const Design& design, const LoadedStock& stock) {
-  networks::TwoLegOptions anyError = design.options;
-  anyError.tolerance = std::numeric_limits<double>::infinity();
-  std::optional<networks::TwoLegRow> closest;
-  networks::FindTwoLegs(stock.stock.values, design.formula, anyError, 1,
-                        [&](const networks::TwoLegRow& row) { closest = row; });
-  return closest;
-}
+constexpr Column kBandColumns[] = {{"Low", "low"},
+                                   {"High", "high"},
+                                   {"Worst (%)", "worst"},
+                                   {"In spec", "in_spec"},
+                                   {"Max tol. (%)", "needs_part_tolerance"}};
 
 std::string TotalsNote(double minTotal, double maxTotal) {
   return std::isinf(maxTotal) ? "of at least " + PlainDigits(minTotal)
          : minTotal == 0      ? "of at most " + PlainDigits(maxTotal)
                          : "between " + PlainDigits(minTotal) + " and " + PlainDigits(maxTotal);
+}
+
+// A bound or option that narrows a design's rows, as a note names it, and the design without it.
+struct Narrowing {
+  std::string name;
+  std::function<void(Design&)> drop;
+};
+
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
+  return text;
+}
+
+// The bounds and options given beyond the tolerance and the band, in the order a note names them.
+std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
+  const auto named = [&](std::string_view option, double value) {
+    return std::string(FieldName(option, wording)).append(" ").append(PlainDigits(value));
+  };
+  // Both ends of a range as one narrowing.
+  const auto range = [&](std::string_view low, std::string_view high, double least, double most) {
+    std::vector<std::string> ends;
+    if (least > 0) ends.push_back(named(low, least));
+    if (!std::isinf(most)) ends.push_back(named(high, most));
+    return Joined(ends, " and ");
+  };
+  const DesignBounds& bounds = design.bounds;
+  const networks::TwoLegOptions& options = design.options;
+  std::vector<Narrowing> given;
+  if (bounds.maxPower) {
+    given.push_back(
+        {named("--max-power", *bounds.maxPower), [](Design& d) { d.bounds.maxPower.reset(); }});
+  }
+  if (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent)) {
+    given.push_back({range("--min-current", "--max-current", bounds.minCurrent, bounds.maxCurrent),
+                     [](Design& d) {
+                       d.bounds.minCurrent = 0;
+                       d.bounds.maxCurrent = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.minTotal > 0 || !std::isinf(options.maxTotal)) {
+    given.push_back(
+        {range("--min-total", "--max-total", options.minTotal, options.maxTotal), [](Design& d) {
+           d.options.minTotal = 0;
+           d.options.maxTotal = std::numeric_limits<double>::infinity();
+         }});
+  }
+  if (options.minA > 0 || !std::isinf(options.maxA)) {
+    given.push_back({range("--rf-min", "--rf-max", options.minA, options.maxA), [](Design& d) {
+                       d.options.minA = 0;
+                       d.options.maxA = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.distinct) {
+    given.push_back({std::string(FieldName("--distinct", wording)),
+                     [](Design& d) { d.options.distinct = false; }});
+  }
+  return given;
+}
+
+std::optional<networks::TwoLegRow> First(const Design& design, const LoadedStock& stock) {
+  std::optional<networks::TwoLegRow> first;
+  SearchDesign(design, stock.stock.values, nullptr, 1,
+               [&](const networks::TwoLegRow& row) { first = row; });
+  return first;
+}
+
+// A band as percent of the target: "-2.98 % … +3.05 %".
+std::string BandText(double low, double high, double target) {
+  return FormatPercent((low - target) / target * 100) + " % … " +
+         FormatPercent((high - target) / target * 100) + " %";
+}
+
+// What the nearest miss of a band would need: parts of a tolerance that would do, or none.
+std::string NeedsText(const std::optional<double>& needs) {
+  return needs ? "; with parts of " + Tolerance(*needs) + " % it would"
+               : "; not even exact parts would";
+}
+
+// The note when a design leaves no row: with a band, the nearest design and what it would
+// need; else the bounds that each, dropped alone, let rows through (all of them where none
+// does); else the closest design of any error.
+std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
+                         std::string_view what,
+                         const std::function<std::string(const networks::TwoLegRow&)>& spell) {
+  const networks::TwoLegOptions& options = design.options;
+  const std::string head = "No " + std::string(what) + " within " + PlainDigits(options.tolerance) +
+                           " % of " + PlainDigits(options.target);
+  const DesignBounds& bounds = design.bounds;
+  Design open = design;
+  open.bounds.within.reset();
+  if (bounds.within) {
+    open.bounds.partTolerance = bounds.partTolerance.value_or(0);
+    if (const auto nearest = First(open, stock)) {
+      return head + " meets " + std::string(FieldName("--within", wording)) + " " +
+             PlainDigits(*bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
+             BandText(nearest->low, nearest->high, options.target) +
+             NeedsText(NeededPartTolerance(open, *nearest, stock.stock.values, *bounds.within));
+    }
+    open.bounds.partTolerance = bounds.partTolerance;
+  }
+  const std::vector<Narrowing> given = Narrowings(design, wording);
+  Design bare = open;
+  for (const Narrowing& narrowing : given) narrowing.drop(bare);
+  if (!given.empty() && First(bare, stock)) {
+    std::vector<std::string> causes;
+    for (const Narrowing& narrowing : given) {
+      Design without = open;
+      narrowing.drop(without);
+      if (First(without, stock)) causes.push_back(narrowing.name);
+    }
+    if (causes.empty()) {
+      for (const Narrowing& narrowing : given) causes.push_back(narrowing.name);
+    }
+    return head + " meets " + Joined(causes, ", ");
+  }
+  bare.options.tolerance = std::numeric_limits<double>::infinity();
+  bare.bounds = {};
+  const auto closest = First(bare, stock);
+  if (!closest) return "No " + std::string(what) + " can be made from the library's values";
+  return head + "; the closest is " + spell(*closest) + ": " +
+         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
+         " (" + FormatPercent(closest->error) + " %)";
 }
 
 }  // namespace
@@ -132,6 +255,7 @@ Design RegulatorDesign(const RegulatorRequest& request) {
   design.options = request.search;
   design.bounds = request.bounds;
   design.volts = RegulatorVolts;
+  design.referenceTop = request.referenceTop;
   if (request.referenceTop) {
     design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
       return k[0] / row.rb;
@@ -156,13 +280,14 @@ Design GainDesign(const GainRequest& request) {
 
 DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
                           const LoadedStock& stock, const DividerRequest& request) {
-  DividerRow row{rank,
-                 networks::Spell(found.a, stock.names),
-                 networks::Spell(found.b, stock.names),
-                 found.output,
-                 found.error,
-                 found.total,
-                 request.search.vin / found.total};
+  DividerRow row;
+  row.rank = rank;
+  row.r1 = networks::Spell(found.a, stock.names);
+  row.r2 = networks::Spell(found.b, stock.names);
+  row.vout = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  row.current = request.search.vin / found.total;
   if (Banded(request.bounds) || request.power) {
     const Design design = DividerDesign(request);
     AddBand(row, design, found, stock);
@@ -186,6 +311,7 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.current = design.current(design.formula.k, found);
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
+  row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
   return row;
 }
 
@@ -238,6 +364,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
+  if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
   return columns;
 }
 
@@ -277,7 +404,7 @@ std::vector<std::string> DividerTextCells(const DividerRow& row, int digits,
                                           const DividerRequest& request) {
   std::vector<std::string> cells{std::to_string(row.rank), row.r1, row.r2,
                                  FormatEngineering(row.vout, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, row);
   cells.push_back(FormatEngineering(row.total, 3));
   cells.push_back(FormatEngineering(row.current, 3));
   if (request.power) cells.push_back(FormatEngineering(row.power, 3));
@@ -288,10 +415,13 @@ std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
                                             const RegulatorRequest& request) {
   std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
                                  FormatEngineering(row.output, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, row);
   cells.push_back(FormatEngineering(row.total, 3));
   cells.push_back(FormatEngineering(row.current, 3));
   cells.push_back(FormatEngineering(row.power, 3));
+  if (request.iadj.max > 0) {
+    cells.push_back(FormatPercent(row.iadjShare) + (row.iadjShare > kIadjShareMark ? " !" : ""));
+  }
   return cells;
 }
 
@@ -299,7 +429,7 @@ std::vector<std::string> GainTextCells(const DesignRow& row, int digits,
                                        const GainRequest& request) {
   std::vector<std::string> cells{std::to_string(row.rank), row.first, row.second,
                                  FormatEngineering(row.output, digits), FormatPercent(row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, row);
   cells.push_back(FormatEngineering(row.total, 3));
   return cells;
 }
@@ -319,7 +449,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
 std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2),
                           NumberCell(row.vout), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
@@ -329,17 +459,18 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
 std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
+  if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
   return cells;
 }
 
 std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
   return cells;
 }
@@ -374,64 +505,35 @@ std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request) 
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
-  const networks::DividerOptions& bounds = request.search;
-  if (const std::string given = BoundsGiven(request.bounds, request.wording); !given.empty()) {
-    return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
-           PlainDigits(bounds.vout) + " meets " + given;
-  }
-  const std::optional<networks::TwoLegRow> closest = Closest(DividerDesign(request), stock);
-  const bool totals = bounds.minTotal > 0 || !std::isinf(bounds.maxTotal);
-  if (!closest && !totals) {
-    return std::string("No divider can be made from the library's values") +
-           (bounds.distinct ? " with each value used once" : "");
-  }
-  if (!closest) return "No divider has a total " + TotalsNote(bounds.minTotal, bounds.maxTotal);
-  const DividerRow row = MakeDividerRow(1, *closest, stock, request);
-  return "No divider within " + PlainDigits(bounds.tolerance) + " % of " +
-         PlainDigits(bounds.vout) + "; the closest is R1 = " + row.r1 + ", R2 = " + row.r2 + ": " +
-         FormatEngineering(row.vout, DigitsToTellApart(row.vout, bounds.vout)) + " (" +
-         FormatPercent(row.error) + " %)";
+  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider",
+                      [&](const networks::TwoLegRow& found) {
+                        const DividerRow row = MakeDividerRow(1, found, stock, request);
+                        return "R1 = " + row.r1 + ", R2 = " + row.r2;
+                      });
 }
-
-namespace {
-
-// The note of a regulator or an amplifier: what keeps every row out, or the closest design.
-std::string NoDesignRowNote(const Design& design, Wording wording, const LoadedStock& stock,
-                            std::string_view what, const std::string& legs,
-                            const std::function<std::string(const networks::TwoLegRow&)>& spell) {
-  const networks::TwoLegOptions& options = design.options;
-  const std::string within =
-      " within " + PlainDigits(options.tolerance) + " % of " + PlainDigits(options.target);
-  if (const std::string given = BoundsGiven(design.bounds, wording); !given.empty()) {
-    return "No " + std::string(what) + within + " meets " + given;
-  }
-  const std::optional<networks::TwoLegRow> closest = Closest(design, stock);
-  if (!closest) {
-    return "No " + std::string(what) +
-           " can be made from the library's values within the bounds on " + legs;
-  }
-  return "No " + std::string(what) + within + "; the closest is " + spell(*closest) + ": " +
-         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
-         " (" + FormatPercent(closest->error) + " %)";
-}
-
-}  // namespace
 
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
-  return NoDesignRowNote(RegulatorDesign(request), request.wording, stock, "design",
-                         "Rtop + Rbottom", [&](const networks::TwoLegRow& found) {
-                           const DesignRow row = MakeRegulatorRow(1, found, stock, request);
-                           return "Rtop = " + row.first + ", Rbottom = " + row.second;
-                         });
+  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design",
+                      [&](const networks::TwoLegRow& found) {
+                        const DesignRow row = MakeRegulatorRow(1, found, stock, request);
+                        return "Rtop = " + row.first + ", Rbottom = " + row.second;
+                      });
 }
 
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
-  return NoDesignRowNote(GainDesign(request), request.wording, stock, "design", "Rf and the total",
-                         [&](const networks::TwoLegRow& found) {
-                           const DesignRow row = MakeGainRow(1, found, stock, request);
-                           return "Rf = " + row.first +
-                                  (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
-                         });
+  return NoDesignNote(
+      GainDesign(request), request.wording, stock, "design", [&](const networks::TwoLegRow& found) {
+        const DesignRow row = MakeGainRow(1, found, stock, request);
+        return "Rf = " + row.first + (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
+      });
+}
+
+std::string IadjNote(const RegulatorRequest& request, bool marked) {
+  if (!marked) return {};
+  return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
+         " % of VOUT there: IADJ varies several-fold between parts, so give " +
+         std::string(FieldName("--iadj", request.wording)) +
+         " as MIN:TYP:MAX to see the band it makes.";
 }
 
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
@@ -466,9 +568,13 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
   row.parts = found.PartTotal();
   row.tau = found.tau;
   if (Banded(request.bounds)) {
-    std::tie(row.low, row.high) = RcWorstCase(found, request.search.quantity, request.bounds);
-    row.inSpec = WithinBand(row.low, row.high, request.search.target,
-                            request.bounds.within.value_or(request.search.tolerance));
+    row.low = found.low;
+    row.high = found.high;
+    row.worst = found.worst;
+    const double band = request.bounds.within.value_or(request.search.tolerance);
+    row.inSpec = found.worst <= band;
+    row.needs = NeededRcTolerance(found, request.search, stocks.resistors.stock.values,
+                                  stocks.capacitors.stock.values, band);
   }
   return row;
 }
@@ -501,7 +607,7 @@ std::vector<std::string> RcTextCells(const RcRow& row, int digits, const RcReque
                                  FormatEngineering(row.output, digits),
                                  FormatPercent(row.error),
                                  std::to_string(row.parts)};
-  if (Banded(request.bounds)) AddBandCells(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandCells(cells, row);
   if (Corner(request)) cells.push_back(FormatEngineering(row.tau, 4));
   return cells;
 }
@@ -510,7 +616,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank),  TextCell(row.r),
                           TextCell(row.c),       NumberCell(row.output),
                           NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
-  if (Banded(request.bounds)) AddBandFields(cells, row.low, row.high, row.inSpec);
+  if (Banded(request.bounds)) AddBandFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
   return cells;
 }
@@ -518,25 +624,54 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   const networks::RcOptions& search = request.search;
   const std::string what = Corner(request) ? "corner" : "time constant";
-  const std::string within = " within " + PlainDigits(search.tolerance) + " % of the " + what +
-                             " " + PlainDigits(search.target);
+  const std::string head = "No RC pair within " + PlainDigits(search.tolerance) + " % of the " +
+                           what + " " + PlainDigits(search.target);
+  const auto first = [&](const networks::RcOptions& options, const RcBounds& bounds) {
+    std::optional<networks::RcRow> found;
+    SearchRc(options, bounds, stocks.resistors.stock.values, stocks.capacitors.stock.values,
+             nullptr, 1, [&](const networks::RcRow& row) { found = row; });
+    return found;
+  };
+  const auto spell = [&](const networks::RcRow& found) {
+    const RcRow row = MakeRcRow(1, found, stocks, request);
+    return "R = " + row.r + ", C = " + row.c;
+  };
+  RcBounds open = request.bounds;
+  open.within.reset();
   if (request.bounds.within) {
-    return "No RC pair" + within + " meets " +
-           std::string(FieldName("--within", request.wording)).append(" ") +
-           PlainDigits(*request.bounds.within);
+    // A band of the tolerances given, or of exact parts.
+    if (!open.rTolerance && !open.cTolerance) open.rTolerance = 0;
+    if (const auto nearest = first(search, open)) {
+      return head + " meets " + std::string(FieldName("--within", request.wording)) + " " +
+             PlainDigits(*request.bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
+             BandText(nearest->low, nearest->high, search.target) +
+             NeedsText(NeededRcTolerance(*nearest, search, stocks.resistors.stock.values,
+                                         stocks.capacitors.stock.values, *request.bounds.within));
+    }
   }
   networks::RcOptions anyError = search;
   anyError.tolerance = std::numeric_limits<double>::infinity();
-  std::optional<networks::RcRow> closest;
-  networks::FindRc(stocks.resistors.stock.values, stocks.capacitors.stock.values, anyError, 1,
-                   [&](const networks::RcRow& row) { closest = row; });
-  if (!closest) {
-    return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
+  // A target far beyond every pair's reach would take in every pair within the window's
+  // margins; the pair closest to it is the one closest to the nearer end of that reach.
+  const std::span<const double> r = stocks.resistors.stock.values;
+  const std::span<const double> c = stocks.capacitors.stock.values;
+  if (!r.empty() && !c.empty()) {
+    const double rLeast = std::max(search.rParts > 1 ? r.front() / 2 : r.front(), search.minR);
+    const double rMost = std::min(search.rParts > 1 ? r.back() * 2 : r.back(), search.maxR);
+    const double least = rLeast * (search.cParts > 1 ? c.front() / 2 : c.front());
+    const double most = rMost * (search.cParts > 1 ? c.back() * 2 : c.back());
+    if (least <= most) {
+      const double tau = std::clamp(networks::TargetTau(search), least, most);
+      anyError.target = Corner(request) ? 1 / (networks::kTwoPi * tau) : tau;
+    }
   }
+  const auto closest = first(anyError, {});
+  if (!closest) return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
   const RcRow row = MakeRcRow(1, *closest, stocks, request);
-  return "No RC pair" + within + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
+  const double error = (row.output - search.target) / search.target * 100;
+  return head + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
          FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
-         FormatPercent(row.error) + " %)";
+         FormatPercent(error) + " %)";
 }
 
 }  // namespace vantrel::finder

@@ -47,7 +47,11 @@ struct DividerRow {
   // band (--within, else the tolerance).
   double low = 0;
   double high = 0;
+  double worst = 0;  // percent of VOUT: the larger of |low - VOUT| and |high - VOUT|
   bool inSpec = false;
+  // The largest part tolerance in percent with which the band stays within it; none where not
+  // even exact parts would do.
+  std::optional<double> needs;
   double power = 0;  // watts, the most any one part takes
 };
 
@@ -64,8 +68,17 @@ struct DesignRow {
   double power = 0;    // watts, the most any one part takes
   double low = 0;
   double high = 0;
+  double worst = 0;
   bool inSpec = false;
+  std::optional<double> needs;
+  // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
+  double iadjShare = 0;
 };
+
+// A regulator's row is marked where the pin current supplies more than this share of VOUT in
+// percent: data sheets give IADJ a range several times wide, so its design rests on a figure
+// the part does not hold.
+inline constexpr double kIadjShareMark = 10;
 
 // One RC pair, as plain data for any output.
 struct RcRow {
@@ -80,7 +93,9 @@ struct RcRow {
   // band (--within, else the tolerance).
   double low = 0;
   double high = 0;
+  double worst = 0;
   bool inSpec = false;
+  std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
 };
 
 // The stocks an RC request searches, in ohms and farads.
@@ -111,6 +126,9 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
 RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
                 const RcRequest& request);
+
+// What to say below a regulator's rows when some rest on the pin current; empty otherwise.
+std::string IadjNote(const RegulatorRequest& request, bool marked);
 
 // The columns of a find's rows; low, high and covers only with a part tolerance.
 std::vector<Column> FindColumns(const FindRequest& request);
@@ -157,8 +175,9 @@ class KeyDigits {
   int m_digits;
 };
 
-// What to say when no row is within the tolerance: the closest row there is, or for a
-// divider whose totals no pair meets, that. Searches the stock once more.
+// What to say when no row is within the tolerance: the closest row there is, or the one bound
+// or option that leaves none, and with --within the nearest design and the part tolerance that
+// would bring it within. Searches the stock again.
 std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);

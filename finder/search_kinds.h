@@ -112,6 +112,9 @@ struct RegulatorKind {
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoRegulatorRowNote(stock, request);
   }
+  // Rows that rest on the pin current, and what to say below them.
+  static bool Marked(const Row& row) { return row.iadjShare > kIadjShareMark; }
+  static std::string Footnote(const Request& request) { return IadjNote(request, true); }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,
                      const std::function<void(const Found&)>& take) {

@@ -99,12 +99,14 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
   loaded.stock = networks::MakeStock(library, excluded);
   const int notAboveZero = loaded.stock.nonPositive + report.zeroValues;
   if (notAboveZero > 0) {
-    loaded.stockNotes.push_back("left out " + std::to_string(notAboveZero) +
-                                " library value(s) not above 0");
+    loaded.stockNotes.push_back("left out " +
+                                CountText(static_cast<std::size_t>(notAboveZero), "library value") +
+                                " not above 0");
   }
   if (outOfRange > 0) {
-    loaded.stockNotes.push_back("left out " + std::to_string(outOfRange) +
-                                " library value(s) outside the " + AcceptedRange(kind));
+    loaded.stockNotes.push_back("left out " +
+                                CountText(static_cast<std::size_t>(outOfRange), "library value") +
+                                " outside the " + AcceptedRange(kind));
   }
   for (double value : loaded.stock.values) loaded.names.push_back(KindText(kind, value));
   return loaded;

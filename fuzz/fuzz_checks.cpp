@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "number_text.h"
+#include "quantity_text.h"
 
 namespace vantrel::fuzz {
 namespace {
@@ -261,6 +263,16 @@ std::string ReferenceFixed(double value, int decimals) {
 }
 
 void CheckNumberText(std::string_view text) {
+  // A quantity read without its unit reads the same with it.
+  for (const QuantityUnit* unit : kQuantityUnits) {
+    const QuantityRead read = ReadQuantity(*unit, text);
+    if (!read.value || !read.number || read.unitWritten || text.empty() || IsCSpace(text.back())) {
+      continue;
+    }
+    const std::optional<double> withUnit =
+        ReadQuantity(*unit, std::string(text) + " " + std::string(unit->symbols.front())).value;
+    Check(withUnit && SameBits(*withUnit, *read.value), "a unit changes a quantity's value");
+  }
   const double value = ParseAtof(text);
   Check(!std::isnan(value), "ParseAtof gave NaN");
   Check(SameBits(value, ReferenceAtof(text)), "ParseAtof differs from strtod");

@@ -102,7 +102,7 @@ std::optional<InventoryRow> ReadRow(const CsvRecord& record, const std::vector<i
     return std::nullopt;
   }
   row.value = *value.value;
-  const PartField<std::uint64_t> quantity = ReadQuantity(known[kQuantity]);
+  const PartField<std::uint64_t> quantity = ReadCount(known[kQuantity]);
   if (!quantity.value) {
     reason = "quantity " + Quoted(TrimCSpace(known[kQuantity])) + ": " + quantity.refusal;
     return std::nullopt;

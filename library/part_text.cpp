@@ -190,7 +190,7 @@ PartField<double> ReadTcr(std::string_view text) {
   return {ppm, {}};
 }
 
-PartField<std::uint64_t> ReadQuantity(std::string_view text) {
+PartField<std::uint64_t> ReadCount(std::string_view text) {
   const std::string_view trimmed = TrimCSpace(text);
   const DecimalText number = ScanDecimal(trimmed, 0, "");
   if (!number.HasDigits() || number.end != trimmed.size()) {

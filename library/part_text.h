@@ -45,7 +45,7 @@ PartField<double> ReadPower(std::string_view text);
 // A temperature coefficient in ppm/°C: "100ppm", "±50 ppm/°C", "100"; 0 or above.
 PartField<double> ReadTcr(std::string_view text);
 // A count: a whole number from 0 to kMostPartQuantity ("12", "12.0", "1,000" not).
-PartField<std::uint64_t> ReadQuantity(std::string_view text);
+PartField<std::uint64_t> ReadCount(std::string_view text);
 
 // "1%", "0.25W", "100ppm": the shortest decimal and the unit.
 std::string ToleranceText(double percent);

@@ -1,6 +1,5 @@
 #include "stock_kind.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -15,30 +14,9 @@ namespace {
 // The longest number a refusal writes out in its hint.
 constexpr std::size_t kLongestHintedNumber = 20;
 
-constexpr std::string_view kMicroSign = "\xc2\xb5";  // U+00B5
-constexpr std::string_view kGreekMu = "\xce\xbc";    // U+03BC
-
-struct Prefix {
-  std::string_view text;
-  int power;
-};
-constexpr Prefix kPrefixes[] = {{"f", -15}, {"p", -12},       {"n", -9},     {"u", -6},
-                                {"m", -3},  {kMicroSign, -6}, {kGreekMu, -6}};
-
-// The prefix at the start of text, if any.
-const Prefix* PrefixAt(std::string_view text) {
-  for (const Prefix& prefix : kPrefixes) {
-    if (text.starts_with(prefix.text)) return &prefix;
-  }
-  return nullptr;
-}
-
 // Letters and words that write a resistance after a number.
 bool StartsResistorNotation(std::string_view rest) {
-  if (rest.empty()) return false;
-  const char c = rest.front();
-  return c == 'k' || c == 'K' || c == 'M' || c == 'G' || c == 'R' || c == 'r' ||
-         rest.starts_with("\xce\xa9") || rest.starts_with("ohm");
+  return PrefixAt(kOhms, rest) || SymbolLength(kOhms, rest) > 0;
 }
 
 std::string PrefixLetter(int power) {
@@ -61,55 +39,25 @@ std::string PrefixLetter(int power) {
 }  // namespace
 
 KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
-  const std::string_view trimmed = TrimCSpace(text);
   KindValue read;
-  const DecimalText number = ScanDecimal(trimmed, 0, "eE");
-  if (!number.HasDigits()) return read;
-  std::string_view rest = trimmed.substr(number.end);
-  std::string digits;  // the number with an infix prefix turned into its decimal point
-  int power = 0;
-  if (const Prefix* prefix = PrefixAt(rest)) {
-    power = prefix->power;
-    rest.remove_prefix(prefix->text.size());
-    read.marked = true;
-    // "4n7": the prefix is the decimal point of a whole number.
-    const std::size_t tail = SkipDigits(rest, 0);
-    if (tail > 0) {
-      if (number.hasPoint || number.hasExponent) {
-        read.refusal = "digits after the prefix of a number with a point or exponent";
-        return read;
-      }
-      digits = std::string(number.negative ? "-" : "") + std::string(number.whole) + "." +
-               std::string(rest.substr(0, tail));
-      rest.remove_prefix(tail);
+  const QuantityRead quantity = ReadQuantity(*kind.quantity, text, kind.heldPower);
+  // No number, nor "inf" or "nan" read as one: no value at all.
+  if (!quantity.number) return read;
+  read.marked = quantity.prefixed || quantity.unitWritten;
+  if (!quantity.value) {
+    if (quantity.prefixed && quantity.rest.front() >= '0' && quantity.rest.front() <= '9') {
+      read.refusal = "digits after the prefix of a number with a point or exponent";
+    } else {
+      read.refusal = StartsResistorNotation(quantity.rest)
+                         ? "resistor notation, not " + AValue(kind)
+                         : "not " + AValue(kind) + " (text after the number)";
     }
-  } else {
-    // White space may stand between the number and a prefix or unit ("4.7 nF").
-    const std::string_view spaced = TrimCSpace(rest);
-    if (!spaced.empty() && spaced.size() < rest.size() &&
-        (PrefixAt(spaced) || (!kind.unit.empty() && spaced.starts_with(kind.unit)))) {
-      return ParseKindValue(kind, std::string(trimmed.substr(0, number.end)).append(spaced));
-    }
-  }
-  // After a prefix the unit may be lower case ("4.7uf"); alone, "f" is femto.
-  const auto isUnit = [&](char c) {
-    return !kind.unit.empty() &&
-           (c == kind.unit.front() || (read.marked && c == std::tolower(kind.unit.front())));
-  };
-  if (!rest.empty() && isUnit(rest.front())) {
-    rest.remove_prefix(1);
-    read.marked = true;
-  }
-  if (!rest.empty()) {
-    read.refusal = StartsResistorNotation(TrimCSpace(rest))
-                       ? "resistor notation, not " + AValue(kind)
-                       : "not " + AValue(kind) + " (text after the number)";
     return read;
   }
-  if (!read.marked && !number.hasExponent) {
+  if (!read.marked && !quantity.exponent) {
     // The number is written out in the hint only while short: a pasted run of digits is not
     // echoed, twice, in a message.
-    const std::string_view bare = trimmed.substr(0, number.end);
+    const std::string_view bare = TrimCSpace(text);
     // The two prefixes suggested, smaller first.
     const std::string_view lower = kind.bareHint.substr(0, 1);
     const std::string_view upper = kind.bareHint.substr(1, 1);
@@ -125,8 +73,7 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
     }
     return read;
   }
-  const int held = power - kind.heldPower;
-  read.held = digits.empty() ? number.Value(held) : ScanDecimal(digits, 0, "").Value(held);
+  read.held = *quantity.value;
   return read;
 }
 

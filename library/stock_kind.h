@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "quantity_text.h"
+
 namespace vantrel {
 
 enum class PartKind { kResistor, kCapacitor, kInductor };
@@ -23,6 +25,7 @@ struct StockKind {
   std::string_view plural;       // as json names the stock kind
   std::string_view option;       // the command-line option choosing it; empty for resistors
   std::string_view unit;         // "F", "H"; empty for ohms, which are never written
+  const QuantityUnit* quantity;  // how a value is read
   int heldPower;                 // values are held in 10^heldPower units: 0, -12 (pF), -9 (nH)
   std::string_view bareHint;     // the two prefixes suggested for a bare number
   bool swapFold;                 // parallel ones add and series ones fold (capacitors)
@@ -39,6 +42,7 @@ inline constexpr StockKind kResistors{PartKind::kResistor,
                                       "resistors",
                                       "",
                                       "",
+                                      &kOhms,
                                       0,
                                       "",
                                       false,
@@ -53,6 +57,7 @@ inline constexpr StockKind kCapacitors{PartKind::kCapacitor,
                                        "capacitors",
                                        "--capacitors",
                                        "F",
+                                       &kFarads,
                                        -12,
                                        "pu",
                                        true,
@@ -67,6 +72,7 @@ inline constexpr StockKind kInductors{PartKind::kInductor,
                                       "inductors",
                                       "--inductors",
                                       "H",
+                                      &kHenries,
                                       -9,
                                       "nu",
                                       false,

@@ -1,20 +1,8 @@
 #include "divider_search.h"
 
-#include <cmath>
-
 #include "two_leg_search.h"
 
 namespace vantrel::networks {
-
-bool DividerRanksBefore(const DividerRow& a, const DividerRow& b) {
-  const double ea = std::fabs(a.error);
-  const double eb = std::fabs(b.error);
-  if (ea != eb) return ea < eb;
-  if (a.total != b.total) return a.total < b.total;
-  if (NetworkBefore(a.top, b.top)) return true;
-  if (NetworkBefore(b.top, a.top)) return false;
-  return NetworkBefore(a.bottom, b.bottom);
-}
 
 TwoLegOptions DividerLegOptions(const DividerOptions& options) {
   TwoLegOptions legs;
@@ -24,6 +12,7 @@ TwoLegOptions DividerLegOptions(const DividerOptions& options) {
   legs.minTotal = options.minTotal;
   legs.maxTotal = options.maxTotal;
   legs.distinct = options.distinct;
+  legs.scale = options.scale;
   legs.rowsPerPass = options.rowsPerPass;
   legs.stop = options.stop;
   legs.threads = options.threads;

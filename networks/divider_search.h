@@ -19,16 +19,12 @@ struct DividerOptions {
   double minTotal = 0;   // on R1 + R2
   double maxTotal = std::numeric_limits<double>::infinity();
   bool distinct = false;                           // no stock value used twice in the whole divider
+  double scale = 1e4;                              // as TwoLegOptions::scale
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
   SearchWork* work = nullptr;  // as FindOptions::work
 };
-
-struct DividerRow;
-// The ranking: smaller absolute error first, then lower total, then the top leg and then the
-// bottom leg in the order of NetworkBefore.
-bool DividerRanksBefore(const DividerRow& a, const DividerRow& b);
 
 // A divider: top leg R1 from VIN to VOUT, bottom leg R2 from VOUT to ground.
 struct DividerRow {
@@ -39,9 +35,6 @@ struct DividerRow {
   double vout = 0;   // vin * r2 / (r1 + r2)
   double error = 0;  // (vout - options.vout) / options.vout * 100
   double total = 0;  // r1 + r2
-
-  double Percent() const { return error; }
-  static bool Before(const DividerRow& a, const DividerRow& b) { return DividerRanksBefore(a, b); }
 };
 
 // The two-leg search of a divider: leg A the top, leg B the bottom, DividerFormula(vin).

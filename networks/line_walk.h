@@ -47,6 +47,8 @@ struct Window {
   double innerLo = 0;
   double innerHi = 0;
   bool hasInner = false;
+  double bound = std::numeric_limits<double>::infinity();  // the percent SetOuter was given
+  double innerBound = 0;                                   // and SetInner
   // tieBound[p]: a row of p parts no closer than it ranks after a kept row of fewer parts
   // (TiedOut); infinite until the kept rows are full.
   std::array<double, kTieParts + 1> tieBound = TieBounds();
@@ -56,6 +58,7 @@ struct Window {
 
   // Keeps values within percent of target.
   void SetOuter(double percent) {
+    bound = percent;
     const double half = target * percent / 100;
     lo = (target - half) * (1 - kWindowMargin) - half * kHalfMargin;
     hi = (target + half) * (1 + kWindowMargin);
@@ -69,15 +72,16 @@ struct Window {
   // deviation rounds to -100 %, this is what keeps a walk from visiting every network. Below
   // kExactBand a row's deviation is settled exactly instead, so the bound holds only above it.
   bool TiedOut(int parts, double v) const {
-    const double bound = tieBound[static_cast<std::size_t>(parts)];
-    if (bound == std::numeric_limits<double>::infinity()) return false;
+    const double tie = tieBound[static_cast<std::size_t>(parts)];
+    if (tie == std::numeric_limits<double>::infinity()) return false;
     const bool up = v >= target;
     const double edge = up ? v * (1 - kWindowMargin) : v * (1 + kWindowMargin);
     const double deviation = (edge - target) / target * 100;
-    return (up ? deviation : -deviation) >= bound;
+    return (up ? deviation : -deviation) >= tie;
   }
   // Skips values strictly closer to the target than percent.
   void SetInner(double percent) {
+    innerBound = percent;
     const double half = target * percent / 100;
     innerLo = (target - half) * (1 + kWindowMargin) + half * kHalfMargin;
     innerHi = (target + half) * (1 - kWindowMargin);

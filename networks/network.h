@@ -60,6 +60,13 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> parts,
 // off by the same relative amount.
 double NetworkValue(const Network& network, std::span<const double> stock, double factor = 1);
 
+// Whether each part of a leg of at most two parts moves its value by at least tolerance (a
+// fraction): the smaller of two in series, or the larger of two in parallel, moves it by
+// smaller / sum and smaller / larger of it. With swapped, a capacitor's leg, whose parallel
+// parts add. A part that moves its leg by less than the leg's own tolerance earns no place.
+bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
+                   bool swapped = false);
+
 // The same evaluation order in any arithmetic: leaf(slot) is the value of the part in slot,
 // series(x, y) and parallel(x, y) combine two values.
 template <class Leaf, class Series, class Parallel>

@@ -1,10 +1,12 @@
 #include "rc_search.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <utility>
 
+#include "exact_band.h"
 #include "exact_decimal.h"
 #include "line_walk.h"
 #include "pair_table.h"
@@ -22,23 +24,65 @@ double Fold(double x, double y) {
   return x * y / (x + y);
 }
 
+// A decision within this fraction of band.within is made exactly; worst cases compared to 9
+// significant digits move by less than kKeyMargin.
+constexpr double kEdgeBand = 1e-9;
+constexpr double kKeyMargin = 2e-8;
+
+// The factors by which a band's low and high ends differ from the output.
+std::pair<double, double> BandFactors(const RcOptions& options, const RcBand& band) {
+  const double tr = band.rTolerance / 100;
+  const double tc = band.cTolerance / 100;
+  if (options.quantity == RcQuantity::kTau) return {(1 - tr) * (1 - tc), (1 + tr) * (1 + tc)};
+  return {1 / ((1 + tr) * (1 + tc)), 1 / ((1 - tr) * (1 - tc))};
+}
+
 // The window's bounds as resistances on the line of a capacitor leg C. The window lies on
-// output / target: a time constant rises with R, a corner falls.
+// output / target: a time constant rises with R, a corner falls. With a band it lies on the
+// worst case, and each end of the band, the output times a factor, narrows the window on the
+// output.
 class ResistanceLevels {
  public:
   ResistanceLevels(const RcOptions& options, const detail::Window& w)
-      : m_corner(options.quantity == RcQuantity::kCorner), m_tau(TargetTau(options)), m_w(w) {}
+      : m_corner(options.quantity == RcQuantity::kCorner),
+        m_tau(TargetTau(options)),
+        m_w(w),
+        m_band(options.band.has_value()) {
+    detail::Window tolerance;
+    tolerance.target = 1;
+    tolerance.SetOuter(options.tolerance);
+    m_tolLo = tolerance.lo;
+    m_tolHi = tolerance.hi;
+    if (m_band) std::tie(m_lowFactor, m_highFactor) = BandFactors(options, *options.band);
+  }
 
   // R where the line meets the target.
   double Cross(double c) const { return m_tau / c; }
   // The least and the greatest R of the line in the window.
-  std::pair<double, double> Bounds(double c) const { return Band(m_w.lo, m_w.hi, c); }
+  std::pair<double, double> Bounds(double c) const {
+    double lo = std::max(m_w.lo, m_tolLo);
+    double hi = std::min(m_w.hi, m_tolHi);
+    if (m_band) {
+      const double w = m_w.bound * (1 + kKeyMargin) / 100;
+      lo = std::max(lo, (1 - w) * (1 - detail::kWindowMargin) / m_lowFactor);
+      hi = std::min(hi, (1 + w) * (1 + detail::kWindowMargin) / m_highFactor);
+    }
+    return Band(lo, hi, c);
+  }
   bool HasInner() const { return m_w.hasInner; }
   // The open band of R an earlier pass has delivered; none (lo above hi) when it is empty, as
-  // after a row of error 0.
+  // after a row of error 0. With a band, where every row's worst case is below the last
+  // delivered one's by more than the ranking's rounding.
   std::pair<double, double> InnerBounds(double c) const {
     if (!(m_w.innerLo < m_w.innerHi)) return {kInfinity, -kInfinity};
-    return Band(m_w.innerLo, m_w.innerHi, c);
+    if (!m_band) return Band(m_w.innerLo, m_w.innerHi, c);
+    const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
+    const double lo = std::max((1 - w) * (1 + detail::kWindowMargin),
+                               (1 - w) * (1 + detail::kWindowMargin) / m_lowFactor);
+    const double hi = std::min((1 + w) * (1 - detail::kWindowMargin),
+                               (1 + w) * (1 - detail::kWindowMargin) / m_highFactor);
+    if (!(lo < hi)) return {kInfinity, -kInfinity};
+    return Band(lo, hi, c);
   }
 
  private:
@@ -51,7 +95,46 @@ class ResistanceLevels {
   bool m_corner;
   double m_tau;
   const detail::Window& m_w;
+  bool m_band;
+  double m_tolLo = 0;
+  double m_tolHi = kInfinity;
+  double m_lowFactor = 1;
+  double m_highFactor = 1;
 };
+
+// AddRcBand with the stocks' decimals at hand.
+bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
+                  const StockDecimals& rDecimals, const StockDecimals& cDecimals) {
+  const double tr = band.rTolerance / 100;
+  const double tc = band.cTolerance / 100;
+  const double tauLow = row.tau * (1 - tr) * (1 - tc);
+  const double tauHigh = row.tau * (1 + tr) * (1 + tc);
+  const bool corner = options.quantity == RcQuantity::kCorner;
+  const double x = corner ? 1 / (kTwoPi * tauHigh) : tauLow;
+  const double y = corner ? 1 / (kTwoPi * tauLow) : tauHigh;
+  const double target = options.target;
+  row.low = std::min({x, y, row.output});
+  row.high = std::max({x, y, row.output});
+  row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                       std::fabs((row.high - target) / target * 100));
+  bool inside = row.worst <= band.within;
+  if (!corner &&
+      (row.worst < kExactBand || (std::isfinite(band.within) &&
+                                  std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
+    const ExactRcBand settled = ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(),
+                                             band.rTolerance, band.cTolerance, target, band.within);
+    row.low = settled.low;
+    row.high = settled.high;
+    row.worst = settled.worst;
+    inside = settled.inside;
+  }
+  char text[32];
+  const auto end =
+      std::to_chars(text, text + sizeof text, row.worst, std::chars_format::scientific, 8);
+  row.worstKey = row.worst;
+  std::from_chars(text, end.ptr, row.worstKey);
+  return inside;
+}
 
 // The legs of one stock and how far a search may take them.
 struct Legs {
@@ -65,9 +148,12 @@ struct Legs {
 // capacitor legs R = tau / C falls, so the crossing moves down by a few entries a line.
 class RcLines {
  public:
-  RcLines(const RcOptions& options, const StockDecimals& rDecimals, const StockDecimals& cDecimals,
+  RcLines(std::span<const double> rStock, std::span<const double> cStock, const RcOptions& options,
+          const StockDecimals& rDecimals, const StockDecimals& cDecimals,
           detail::BestRows<RcRow>& best)
-      : m_options(options),
+      : m_rStock(rStock),
+        m_cStock(cStock),
+        m_options(options),
         m_rDecimals(rDecimals),
         m_cDecimals(cDecimals),
         m_best(best),
@@ -83,49 +169,94 @@ class RcLines {
       cross =
           detail::FirstTrue(rs.begin, rs.end, cross, [&](std::size_t i) { return v[i] >= crossR; });
       const auto [lo, hi] = m_levels.Bounds(c);
-      if (m_levels.HasInner() || (cross < rs.end && v[cross] <= hi) ||
-          (cross > rs.begin && v[cross - 1] >= lo)) {
+      if (m_levels.HasInner() || (lo <= hi && ((cross < rs.end && v[cross] <= hi) ||
+                                               (cross > rs.begin && v[cross - 1] >= lo)))) {
         Walk(cs, t, rs, cross);
       }
     }
   }
 
  private:
-  // Offers the rows of the line of capacitor leg t in the window, outward from the crossing.
+  // Offers the rows of the line of capacitor leg t in the window, outward from the crossing,
+  // or from the nearest R to it in the window, which with a band need not hold the crossing,
+  // less those an earlier pass delivered.
   [[gnu::noinline]] void Walk(const LegList& cs, std::size_t t, const Legs& rs, std::size_t cross) {
     ++m_best.window().lines;
     const double* v = rs.list.values.data();
     const double c = cs.values[t];
-    std::size_t up = cross;
-    std::size_t down = cross;
+    const std::size_t begin = rs.begin;
+    const std::size_t end = rs.end;
+    auto [lo, hi] = m_levels.Bounds(c);
+    const auto atLeast = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
+    };
+    const auto above = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] > bound; });
+    };
+    const std::size_t first = atLeast(lo);
+    const std::size_t center = std::clamp(cross, first, std::max(first, above(hi)));
+    // [skipFrom, skipTo): the rows an earlier pass delivered.
+    std::size_t skipFrom = center;
+    std::size_t skipTo = center;
     if (m_levels.HasInner()) {
-      // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
       const auto inner = m_levels.InnerBounds(c);
-      const double innerLo = inner.first;
-      const double innerHi = inner.second;
-      up = detail::FirstTrue(cross, rs.end, cross, [&](std::size_t i) { return v[i] >= innerHi; });
-      down =
-          detail::FirstTrue(rs.begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
+      if (inner.first < inner.second) {
+        skipFrom = above(inner.first);
+        skipTo = std::max(skipFrom, atLeast(inner.second));
+      }
     }
     // Each row may narrow the window, and with it the line's bounds.
     std::uint64_t& steps = m_best.window().steps;
-    for (; up < rs.end && v[up] <= m_levels.Bounds(c).second; ++steps) Offer(cs, t, rs, up++);
-    for (; down > rs.begin && v[down - 1] >= m_levels.Bounds(c).first; ++steps) {
-      Offer(cs, t, rs, --down);
+    for (std::size_t up = center; up < end && v[up] <= hi; ++steps) {
+      if (up >= skipFrom && up < skipTo) {
+        up = skipTo;
+      } else if (v[up] < lo) {
+        up = std::max(up + 1, atLeast(lo));
+      } else {
+        Offer(cs, t, rs, up++);
+        std::tie(lo, hi) = m_levels.Bounds(c);
+      }
+    }
+    for (std::size_t down = center; down > begin && v[down - 1] >= lo; ++steps) {
+      if (down - 1 >= skipFrom && down - 1 < skipTo) {
+        down = skipFrom;
+      } else if (v[down - 1] > hi) {
+        down = std::min(down - 1, above(hi));
+      } else {
+        Offer(cs, t, rs, --down);
+        std::tie(lo, hi) = m_levels.Bounds(c);
+      }
     }
   }
 
   void Offer(const LegList& cs, std::size_t t, const Legs& rs, std::size_t i) {
     RcRow row{rs.list.At(i), cs.At(t), rs.list.values[i], cs.values[t]};
+    if (m_options.band &&
+        (!EarnsItsPlace(row.r, m_rStock, m_options.band->rTolerance / 100) ||
+         !EarnsItsPlace(row.c, m_cStock, m_options.band->cTolerance / 100, true))) {
+      return;
+    }
     row.tau = ExactLegProduct(row.r, m_rDecimals.Get(), row.c, m_cDecimals.Get())
                   .value_or(row.rValue * row.cValue);
     row.output = m_options.quantity == RcQuantity::kCorner ? 1 / (kTwoPi * row.tau) : row.tau;
     row.error = (row.output - m_options.target) / m_options.target * 100;
     if (!(std::fabs(row.error) <= m_options.tolerance)) return;
+    if (m_options.band) {
+      if (!SettleRcBand(row, m_options, *m_options.band, m_rDecimals, m_cDecimals)) return;
+    } else {
+      row.low = row.output;
+      row.high = row.output;
+      row.worst = std::fabs(row.error);
+      row.worstKey = row.worst;
+    }
+    const double scale = row.rValue / m_options.scale;
+    row.scaleKey = scale >= 1 ? scale : 1 / scale;
     if (m_options.keep && !m_options.keep(row)) return;
     m_best.Offer(row);
   }
 
+  std::span<const double> m_rStock;
+  std::span<const double> m_cStock;
   const RcOptions& m_options;
   const StockDecimals& m_rDecimals;
   const StockDecimals& m_cDecimals;
@@ -141,11 +272,18 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
       Fold, Sum);
 }
 
+bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+               const RcOptions& options, const RcBand& band) {
+  return SettleRcBand(row, options, band, StockDecimals(rStock), StockDecimals(cStock));
+}
+
 bool RcRanksBefore(const RcRow& x, const RcRow& y) {
+  if (x.worstKey != y.worstKey) return x.worstKey < y.worstKey;
   const double ex = std::fabs(x.error);
   const double ey = std::fabs(y.error);
   if (ex != ey) return ex < ey;
   if (x.PartTotal() != y.PartTotal()) return x.PartTotal() < y.PartTotal();
+  if (x.scaleKey != y.scaleKey) return x.scaleKey < y.scaleKey;
   if (x.rValue != y.rValue) return x.rValue < y.rValue;
   if (NetworkBefore(x.r, y.r)) return true;
   if (NetworkBefore(y.r, x.r)) return false;
@@ -201,18 +339,25 @@ void FindRc(std::span<const double> rStock, std::span<const double> cStock,
 
   // Each takes part `part` of `parts` of the capacitor legs of every list.
   const auto lines = [&](detail::BestRows<RcRow>& best, std::size_t part, std::size_t parts) {
-    RcLines walk(options, rDecimals, cDecimals, best);
+    RcLines walk(rStock, cStock, options, rDecimals, cDecimals, best);
     for (const LegList& cs : cLegs) {
       const std::size_t size = cs.values.size();
       const std::size_t from = size * part / parts;
       const std::size_t to = size * (part + 1) / parts;
       if (from == to) continue;
-      for (const Legs& rs : rLegs) walk.Sweep(cs, from, to, rs);
+      for (const Legs& rs : rLegs) {
+        if (options.parts != 0 && PartCount(cs.shape) + PartCount(rs.list.shape) != options.parts) {
+          continue;
+        }
+        walk.Sweep(cs, from, to, rs);
+      }
     }
   };
-  // On two threads, each takes half the capacitor legs of each list.
+  // On two threads, each takes half the capacitor legs of each list. With a band the window
+  // lies on the worst case.
+  const double bound = options.band ? options.band->within : options.tolerance;
   const auto pass = [&](std::size_t capacity, const RcRow* after) {
-    return detail::SplitPass(lines, options.tolerance, capacity, after, threads, options.work);
+    return detail::SplitPass(lines, bound, capacity, after, threads, options.work);
   };
   detail::RunPasses<RcRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <span>
 
 #include "network.h"
@@ -22,9 +23,20 @@ enum class RcQuantity : std::uint8_t { kTau, kCorner };
 double CapacitorLegValue(const Network& leg, std::span<const double> stock, double factor = 1);
 
 struct RcRow;
-// The ranking: smaller absolute error first, then fewer parts, then the lower resistance, then
-// the resistor leg and then the capacitor leg in the order of NetworkBefore.
+// The ranking: the smaller worst case first (to 9 significant digits; without a band it is the
+// absolute error), then the smaller absolute error, then fewer parts, then the resistance
+// nearer the scale aimed at, then the lower resistance, then the resistor leg and then the
+// capacitor leg in the order of NetworkBefore.
 bool RcRanksBefore(const RcRow& x, const RcRow& y);
+
+// An RC pair's worst case: R off by rTolerance and C by cTolerance percent, tau from
+// R (1 - tr) C (1 - tc) to R (1 + tr) C (1 + tc), the corner the other way round.
+struct RcBand {
+  double rTolerance = 0;  // percent, 0 to below 100
+  double cTolerance = 0;
+  // Percent: only rows whose band lies within it of the target, both ends included.
+  double within = std::numeric_limits<double>::infinity();
+};
 
 // A resistor leg R and a capacitor leg C, and what they give.
 struct RcRow {
@@ -35,9 +47,15 @@ struct RcRow {
   double tau = 0;     // R·C, settled as FindRc says
   double output = 0;  // tau, or the corner 1 / (2π tau)
   double error = 0;   // (output - target) / target * 100
+  // As TwoLegRow's: the band's ends and worst case, or the output and |error| without one.
+  double low = 0;
+  double high = 0;
+  double worst = 0;
+  double worstKey = 0;
+  double scaleKey = 0;  // rValue / scale, or its inverse where that is below 1
 
   int PartTotal() const { return PartCount(r.shape) + PartCount(c.shape); }
-  double Percent() const { return error; }
+  double Percent() const { return worst; }
   static bool Before(const RcRow& x, const RcRow& y) { return RcRanksBefore(x, y); }
 };
 
@@ -49,6 +67,12 @@ struct RcOptions {
   double tolerance = 1;  // percent; a pair is kept when |error| <= tolerance
   double minR = 0;       // on the resistor leg, both ends included
   double maxR = std::numeric_limits<double>::infinity();
+  int parts = 0;       // only pairs of this many parts in all; 0 for any
+  double scale = 1e4;  // the resistance that ties go to
+  // When set, rows carry their worst case, rank by it and meet band.within, and the walk is
+  // bounded by it: each end of the band is the output times a constant, so the window on the
+  // worst case is a narrower one on the output (as FindTwoLegs says).
+  std::optional<RcBand> band;
   // Rows it refuses are left out; called from the search's threads. Empty keeps every row.
   std::function<bool(const RcRow&)> keep;
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
@@ -59,6 +83,13 @@ struct RcOptions {
 
 // The time constant the target asks for: the target itself, or 1 / (2π f) for a corner f.
 double TargetTau(const RcOptions& options);
+
+// The band of row, settled as FindRc settles it: a time constant's ends exactly, where its
+// worst case lies within 1e-9 of it of band.within or below kExactBand (a corner is irrational,
+// its ends are computed in double from the time constant's). Returns whether it lies within
+// band.within.
+bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+               const RcOptions& options, const RcBand& band);
 
 // Calls emit for every pair of a resistor leg from rStock and a capacitor leg from cStock whose
 // output lies within the tolerance of the target and whose resistor leg lies within the bounds,

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <span>
 
+#include "exact_band.h"
 #include "exact_decimal.h"
 #include "line_walk.h"
 #include "pair_table.h"
@@ -28,53 +31,173 @@ bool SharesPart(const Network& a, const Network& b) {
   return false;
 }
 
+// A decision within this fraction of its edge (the tolerance, band.within) is made exactly.
+constexpr double kEdgeBand = 1e-9;
+// Worst cases are compared to 9 significant digits, which moves them by less than this part.
+constexpr double kKeyMargin = 2e-8;
+
+// An interval of B, empty where lo > hi.
+struct Span {
+  double lo = 0;
+  double hi = kInfinity;
+
+  void Meet(const Span& other) {
+    lo = std::max(lo, other.lo);
+    hi = std::min(hi, other.hi);
+  }
+};
+
+Span Ordered(double x, double y) {
+  return x <= y ? Span{x, y} : Span{y, x};
+}
+
 // The window's bounds as levels of B, worked out again whenever the window narrows. The
 // window lies on output / target, so a negative target (a divider of negative VIN) needs
-// nothing of its own: each bound's B is found and the two taken in order.
+// nothing of its own: each bound's B is found and the two taken in order. With a band the
+// window lies on the worst case, and each end of the band bounds B as the output does, at the
+// constants' ends and with the legs scaled (TwoLegBand).
 class Levels {
  public:
-  Levels(const TwoLegFormula& formula, double target, const detail::Window& w)
-      : m_formula(formula), m_target(target), m_w(w), m_cross(Level(1)) {
+  Levels(const TwoLegFormula& formula, const TwoLegOptions& options, const detail::Window& w)
+      : m_formula(formula),
+        m_band(options.band ? &*options.band : nullptr),
+        m_target(options.target),
+        m_w(w),
+        m_cross(Level(formula, 1)) {
+    detail::Window tolerance;
+    tolerance.target = 1;
+    tolerance.SetOuter(options.tolerance);
+    m_nominalLo = Level(formula, tolerance.lo);
+    m_nominalHi = Level(formula, tolerance.hi);
+    if (m_band) {
+      const double t = m_band->partTolerance / 100;
+      // The legs that give the band's low end and its high end (WorstCase).
+      const double down = 1 - t;
+      const double up = 1 + t;
+      m_lowA = formula.risesInA ? down : up;
+      m_lowB = formula.risesInA ? up : down;
+      m_highA = m_lowB;
+      m_highB = m_lowA;
+    }
     Refresh();
   }
 
   // For the window's bounds as they are now.
   void Refresh() {
-    if (m_w.lo == m_lo && m_w.hi == m_hi) return;
+    if (m_w.lo == m_lo && m_w.hi == m_hi && m_w.bound == m_bound) return;
+    ++m_generation;
     m_lo = m_w.lo;
     m_hi = m_w.hi;
-    m_levelLo = Level(m_lo);
-    m_levelHi = Level(m_hi);
+    m_bound = m_w.bound;
+    if (!m_band) {
+      m_levelLo = Level(m_formula, m_lo);
+      m_levelHi = Level(m_formula, m_hi);
+      return;
+    }
+    // A worst case that ties with the held one to 9 digits may still rank before it.
+    const double w = m_bound * (1 + kKeyMargin) / 100;
+    const double lo = (1 - w) * (1 - detail::kWindowMargin);
+    const double hi = (1 + w) * (1 + detail::kWindowMargin);
+    m_levelLo = Level(m_formula, std::max(lo, m_lo));
+    m_levelHi = Level(m_formula, std::min(hi, m_hi));
+    m_edges = {Level(m_band->low, lo), Level(m_band->low, hi), Level(m_band->high, lo),
+               Level(m_band->high, hi)};
   }
+  // Counts the window's changes, so that a line knows when to work out its bounds again.
+  std::uint64_t Generation() const { return m_generation; }
 
   double Cross(double a) const { return LegB(m_cross, a); }
-  // The least and the greatest B of a's line in the window.
-  std::pair<double, double> Bounds(double a) const { return Ordered(m_levelLo, m_levelHi, a); }
+  // The least and the greatest B of a's line in the window, within the tolerance.
+  Span Bounds(double a) const {
+    Span span = Ordered(LegB(m_levelLo, a), LegB(m_levelHi, a));
+    span.Meet(Ordered(LegB(m_nominalLo, a), LegB(m_nominalHi, a)));
+    if (!m_band) return span;
+    span.Meet(Edge(m_edges[0], m_edges[1], a * m_lowA, m_lowB));
+    span.Meet(Edge(m_edges[2], m_edges[3], a * m_highA, m_highB));
+    return span;
+  }
   bool HasInner() const { return m_w.hasInner; }
   // The open band of B an earlier pass has delivered; none (lo above hi) when the band on the
-  // output is empty, as after a row of error 0.
-  std::pair<double, double> InnerBounds(double a) const {
+  // output is empty, as after a row of error 0. With a band, where every row's worst case is
+  // below the last delivered one's by more than the ranking's rounding.
+  Span InnerBounds(double a) const {
     if (!(m_w.innerLo < m_w.innerHi)) return {kInfinity, -kInfinity};
-    return Ordered(Level(m_w.innerLo), Level(m_w.innerHi), a);
+    if (!m_band) {
+      return Ordered(LegB(Level(m_formula, m_w.innerLo), a),
+                     LegB(Level(m_formula, m_w.innerHi), a));
+    }
+    const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
+    const double lo = (1 - w) * (1 + detail::kWindowMargin);
+    const double hi = (1 + w) * (1 - detail::kWindowMargin);
+    if (!(lo < hi)) return {kInfinity, -kInfinity};
+    Span span = Ordered(LegB(Level(m_formula, lo), a), LegB(Level(m_formula, hi), a));
+    span.Meet(Edge(Level(m_band->low, lo), Level(m_band->low, hi), a * m_lowA, m_lowB));
+    span.Meet(Edge(Level(m_band->high, lo), Level(m_band->high, hi), a * m_highA, m_highB));
+    // Strictly inside: B at either end may itself be a row outside it.
+    return {span.lo * (1 + detail::kWindowMargin), span.hi * (1 - detail::kWindowMargin)};
   }
 
  private:
-  LegLevel Level(double ratio) const { return m_formula.level(m_formula.k, ratio * m_target); }
-  static std::pair<double, double> Ordered(const LegLevel& x, const LegLevel& y, double a) {
-    const double bx = LegB(x, a);
-    const double by = LegB(y, a);
-    return bx <= by ? std::pair(bx, by) : std::pair(by, bx);
+  LegLevel Level(const TwoLegFormula& formula, double ratio) const {
+    return formula.level(formula.k, ratio * m_target);
+  }
+  // The B of an end that scales leg A to scaledA and leg B by factorB, widened by the margin
+  // that covers a leg scaled part by part rather than as a whole.
+  static Span Edge(const LegLevel& x, const LegLevel& y, double scaledA, double factorB) {
+    const Span span = Ordered(LegB(x, scaledA) / factorB, LegB(y, scaledA) / factorB);
+    return {span.lo * (1 - detail::kWindowMargin), span.hi * (1 + detail::kWindowMargin)};
   }
 
   const TwoLegFormula& m_formula;
+  const TwoLegBand* m_band;
   double m_target;
   const detail::Window& m_w;
   LegLevel m_cross;
+  LegLevel m_nominalLo;
+  LegLevel m_nominalHi;
+  double m_lowA = 1, m_lowB = 1, m_highA = 1, m_highB = 1;
   double m_lo = std::numeric_limits<double>::quiet_NaN();
   double m_hi = std::numeric_limits<double>::quiet_NaN();
+  double m_bound = std::numeric_limits<double>::quiet_NaN();
+  std::uint64_t m_generation = 0;
   LegLevel m_levelLo;
   LegLevel m_levelHi;
+  std::array<LegLevel, 4> m_edges{};
 };
+
+// The band of row, as AddBand says; exact settles its edges where it may. Returns whether it
+// lies within band.within.
+bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
+          double target, const TwoLegBand& band, const ExactTwoLeg* exact,
+          const StockDecimals& decimals) {
+  const double t = band.partTolerance / 100;
+  const double aUp = NetworkValue(row.a, stock, 1 + t);
+  const double aDown = NetworkValue(row.a, stock, 1 - t);
+  const double bUp = NetworkValue(row.b, stock, 1 + t);
+  const double bDown = NetworkValue(row.b, stock, 1 - t);
+  const TwoLegFormula& low = band.low;
+  const TwoLegFormula& high = band.high;
+  const bool risesInA = formula.risesInA;
+  const double x = risesInA ? low.output(low.k, aDown, bUp) : low.output(low.k, aUp, bDown);
+  const double y = risesInA ? high.output(high.k, aUp, bDown) : high.output(high.k, aDown, bUp);
+  // A divider of negative VIN falls where a positive one rises.
+  row.low = std::min({x, y, row.output});
+  row.high = std::max({x, y, row.output});
+  row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                       std::fabs((row.high - target) / target * 100));
+  bool inside = row.worst <= band.within;
+  if (exact &&
+      (row.worst < kExactBand || (std::isfinite(band.within) &&
+                                  std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
+    const ExactTwoLeg::Band settled = exact->Edges(row.a, row.b, decimals.Get());
+    row.low = settled.low;
+    row.high = settled.high;
+    row.worst = settled.worst;
+    inside = settled.inside;
+  }
+  row.worstKey = WorstKey(row.worst);
+  return inside;
+}
 
 // The lines of the legs A of one pass, keeping the best rows. A line is walked in B, against
 // the window's bounds as values of B, so a step costs no division; the legs of a list rise,
@@ -83,79 +206,140 @@ class Levels {
 // walked out of line, which keeps the loop over the others short.
 class TwoLegLines {
  public:
-  TwoLegLines(const TwoLegFormula& formula, const TwoLegOptions& options,
-              const StockDecimals& decimals, detail::BestRows<TwoLegRow>& best)
-      : m_formula(formula),
+  TwoLegLines(std::span<const double> stock, const TwoLegFormula& formula,
+              const TwoLegOptions& options, const StockDecimals& decimals,
+              detail::BestRows<TwoLegRow>& best)
+      : m_stock(stock),
+        m_formula(formula),
         m_options(options),
         m_decimals(decimals),
         m_k0(ShortestDecimal(formula.k[0])),
         m_target(ShortestDecimal(options.target)),
         m_best(best),
-        m_levels(formula, options.target, best.window()) {}
+        m_levels(formula, options, best.window()) {
+    if (formula.exact) {
+      m_exact = std::make_unique<ExactTwoLeg>(formula, options.target, options.tolerance,
+                                              options.band ? &*options.band : nullptr);
+    }
+  }
 
   // The legs A [from, to) of as along the legs B of bs.
   void Sweep(const LegList& as, std::size_t from, std::size_t to, const LegList& bs) {
     const double* v = bs.values.data();
     const std::size_t size = bs.values.size();
-    std::size_t begin = 0;
-    std::size_t end = size;
+    const auto first = static_cast<std::size_t>(std::lower_bound(v, v + size, m_options.minB) - v);
+    const auto last = static_cast<std::size_t>(std::upper_bound(v, v + size, m_options.maxB) - v);
+    if (first >= last) return;
+    std::size_t begin = first;
+    std::size_t end = last;
     auto cross = static_cast<std::size_t>(
-        std::lower_bound(v, v + size, m_levels.Cross(as.values[from])) - v);
+        std::lower_bound(v + first, v + last, m_levels.Cross(as.values[from])) - v);
     for (std::size_t t = from; t < to && !detail::Stopped(m_options.stop); ++t) {
       const double a = as.values[t];
       // A + B rises with B, so the bounds on the total bound the line.
       if (m_options.minTotal > 0) {
-        begin = detail::FirstTrue(0, size, begin,
+        begin = detail::FirstTrue(first, last, begin,
                                   [&](std::size_t i) { return a + v[i] >= m_options.minTotal; });
       }
       if (m_options.maxTotal < kInfinity) {
-        end = detail::FirstTrue(begin, size, end,
+        end = detail::FirstTrue(begin, last, end,
                                 [&](std::size_t i) { return !(a + v[i] <= m_options.maxTotal); });
       }
       const double crossB = m_levels.Cross(a);
       cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
-      const auto [lo, hi] = m_levels.Bounds(a);
-      if (m_levels.HasInner() || (cross < end && v[cross] <= hi) ||
-          (cross > begin && v[cross - 1] >= lo)) {
+      const Span span = m_levels.Bounds(a);
+      if (m_levels.HasInner() ||
+          (span.lo <= span.hi &&
+           ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
         Walk(as, t, bs, begin, cross, end);
       }
     }
   }
 
  private:
-  // Offers the rows of the line of leg A t in the window, outward from the crossing.
+  // Offers the rows of the line of leg A t in the window, outward from the crossing, or from
+  // the nearest B to it in the band's interval, which need not hold the crossing.
   [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
                               std::size_t begin, std::size_t cross, std::size_t end) {
     ++m_best.window().lines;
     const double* v = bs.values.data();
     const double a = as.values[t];
-    std::size_t up = cross;
-    std::size_t down = cross;
-    if (m_levels.HasInner()) {
-      // Named copies, not a structured binding: clang 14 cannot capture one in a lambda.
-      const auto inner = m_levels.InnerBounds(a);
-      const double innerLo = inner.first;
-      const double innerHi = inner.second;
-      up = detail::FirstTrue(cross, end, cross, [&](std::size_t i) { return v[i] >= innerHi; });
-      down = detail::FirstTrue(begin, cross, cross, [&](std::size_t i) { return v[i] > innerLo; });
-    }
+    Span span = m_levels.Bounds(a);
+    std::uint64_t generation = m_levels.Generation();
     // Each row may narrow the window, and with it the line's bounds.
-    std::uint64_t& steps = m_best.window().steps;
-    for (; up < end && v[up] <= m_levels.Bounds(a).second; ++steps) Offer(as, t, bs, up++);
-    for (; down > begin && v[down - 1] >= m_levels.Bounds(a).first; ++steps) {
-      Offer(as, t, bs, --down);
+    const auto narrowed = [&] {
+      if (m_levels.Generation() == generation) return;
+      generation = m_levels.Generation();
+      span = m_levels.Bounds(a);
+    };
+    const auto atLeast = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
+    };
+    const auto above = [&](double bound) {
+      return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] > bound; });
+    };
+    const std::size_t center =
+        std::clamp(cross, atLeast(span.lo), std::max(atLeast(span.lo), above(span.hi)));
+    // [skipFrom, skipTo): the rows an earlier pass delivered.
+    std::size_t skipFrom = center;
+    std::size_t skipTo = center;
+    if (m_levels.HasInner()) {
+      const Span inner = m_levels.InnerBounds(a);
+      if (inner.lo < inner.hi) {
+        skipFrom = above(inner.lo);
+        skipTo = std::max(skipFrom, atLeast(inner.hi));
+      }
     }
+    std::uint64_t& steps = m_best.window().steps;
+    for (std::size_t up = center; up < end && v[up] <= span.hi; ++steps) {
+      if (up >= skipFrom && up < skipTo) {
+        up = skipTo;
+      } else if (v[up] < span.lo) {
+        up = std::max(up + 1, atLeast(span.lo));
+      } else {
+        Offer(as, t, bs, up++);
+        narrowed();
+      }
+    }
+    for (std::size_t down = center; down > begin && v[down - 1] >= span.lo; ++steps) {
+      if (down - 1 >= skipFrom && down - 1 < skipTo) {
+        down = skipFrom;
+      } else if (v[down - 1] > span.hi) {
+        down = std::min(down - 1, above(span.hi));
+      } else {
+        Offer(as, t, bs, --down);
+        narrowed();
+      }
+    }
+  }
+
+  // Whether row's error is within the tolerance, settled exactly at its edge.
+  bool WithinTolerance(TwoLegRow& row) const {
+    const double tolerance = m_options.tolerance;
+    const double off = std::fabs(row.error);
+    if (m_exact && std::isfinite(tolerance) &&
+        std::fabs(off - tolerance) <= kEdgeBand * tolerance && tolerance > 0) {
+      const ExactTwoLeg::Error settled = m_exact->Nominal(row.a, row.b, m_decimals.Get());
+      if (settled.inside) row.error = settled.percent;
+      return settled.inside;
+    }
+    return off <= tolerance;
   }
 
   void Offer(const LegList& as, std::size_t t, const LegList& bs, std::size_t i) {
     const Network a = as.At(t);
     const Network b = bs.At(i);
     if (m_options.distinct && SharesPart(a, b)) return;
+    if (m_options.band) {
+      const double tolerance = m_options.band->partTolerance / 100;
+      if (!EarnsItsPlace(a, m_stock, tolerance) || !EarnsItsPlace(b, m_stock, tolerance)) return;
+    }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
     row.total = row.ra + row.rb;
     row.output = m_formula.output(m_formula.k, row.ra, row.rb);
     row.error = (row.output - m_options.target) / m_options.target * 100;
-    if (m_formula.exact && std::fabs(row.error) < kExactBand) {
+    // The pin current's term is a product of three decimals, past the exact integers' width.
+    if (m_formula.exact && m_formula.k[1] == 0 && std::fabs(row.error) < kExactBand) {
       if (const auto exact =
               ExactTwoLegPercent(m_formula.exact->numerator, m_formula.exact->denominator, a, b,
                                  m_decimals.Get(), m_k0, m_target)) {
@@ -163,12 +347,25 @@ class TwoLegLines {
         if (*exact == 0) row.output = m_options.target;
       }
     }
-    if (!(std::fabs(row.error) <= m_options.tolerance)) return;
+    if (!WithinTolerance(row)) return;
+    if (m_options.band) {
+      if (!Band(row, m_stock, m_formula, m_options.target, *m_options.band, m_exact.get(),
+                m_decimals)) {
+        return;
+      }
+    } else {
+      row.low = row.output;
+      row.high = row.output;
+      row.worst = std::fabs(row.error);
+      row.worstKey = row.worst;
+    }
+    row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
     if (m_options.keep && !m_options.keep(row)) return;
     m_best.Offer(row);
     m_levels.Refresh();
   }
 
+  std::span<const double> m_stock;
   const TwoLegFormula& m_formula;
   const TwoLegOptions& m_options;
   const StockDecimals& m_decimals;
@@ -176,6 +373,7 @@ class TwoLegLines {
   Decimal m_target;
   detail::BestRows<TwoLegRow>& m_best;
   Levels m_levels;
+  std::unique_ptr<ExactTwoLeg> m_exact;
 };
 
 // B where q = B / (A + B) is out / vin: B = A * q / (1 - q).
@@ -211,8 +409,7 @@ TwoLegFormula RegulatorFormula(double vref, double iadj) {
     return k[0] * (1 + a / b) + k[1] * a;
   };
   formula.level = RegulatorLevel;
-  // The pin current's term is a product of three decimals, past the exact integers' width.
-  if (iadj == 0) formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
+  formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
   return formula;
 }
 
@@ -233,10 +430,33 @@ TwoLegFormula InvertingGainFormula() {
   return formula;
 }
 
+double WorstKey(double worst) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, worst, std::chars_format::scientific, 8);
+  double key = worst;
+  std::from_chars(text, end.ptr, key);
+  return key;
+}
+
+double ScaleKey(double ra, double rb, double scale) {
+  const double ratio = ra / scale * (rb / scale);
+  return ratio >= 1 ? ratio : 1 / ratio;
+}
+
+void AddBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
+             double target, const TwoLegBand& band) {
+  const StockDecimals decimals(stock);
+  std::unique_ptr<ExactTwoLeg> exact;
+  if (formula.exact) exact = std::make_unique<ExactTwoLeg>(formula, target, 0, &band);
+  Band(row, stock, formula, target, band, exact.get(), decimals);
+}
+
 bool TwoLegRanksBefore(const TwoLegRow& x, const TwoLegRow& y) {
+  if (x.worstKey != y.worstKey) return x.worstKey < y.worstKey;
   const double ex = std::fabs(x.error);
   const double ey = std::fabs(y.error);
   if (ex != ey) return ex < ey;
+  if (x.scaleKey != y.scaleKey) return x.scaleKey < y.scaleKey;
   if (x.total != y.total) return x.total < y.total;
   if (NetworkBefore(x.a, y.a)) return true;
   if (NetworkBefore(y.a, x.a)) return false;
@@ -268,7 +488,7 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
 
   // Each takes part `part` of `parts` of the legs A of every list within the bounds on A.
   const auto lines = [&](detail::BestRows<TwoLegRow>& best, std::size_t part, std::size_t parts) {
-    TwoLegLines walk(formula, options, decimals, best);
+    TwoLegLines walk(stock, formula, options, decimals, best);
     for (const LegList& as : legs) {
       const double* v = as.values.data();
       const auto first =
@@ -279,13 +499,19 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
       const std::size_t from = first + (last - first) * part / parts;
       const std::size_t to = first + (last - first) * (part + 1) / parts;
       if (from == to) continue;
-      for (const LegList& bs : legs) walk.Sweep(as, from, to, bs);
+      for (const LegList& bs : legs) {
+        if (options.parts != 0 && PartCount(as.shape) + PartCount(bs.shape) != options.parts) {
+          continue;
+        }
+        walk.Sweep(as, from, to, bs);
+      }
     }
   };
   // On two threads, each takes half the legs A of each list. The window lies on output / target,
-  // whose relative error is the row's.
+  // whose relative error is the row's; with a band, on the worst case.
+  const double bound = options.band ? options.band->within : options.tolerance;
   const auto pass = [&](std::size_t capacity, const TwoLegRow* after) {
-    return detail::SplitPass(lines, options.tolerance, capacity, after, threads, options.work);
+    return detail::SplitPass(lines, bound, capacity, after, threads, options.work);
   };
   detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, options.stop, pass, emit);
 }

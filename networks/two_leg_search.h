@@ -36,12 +36,25 @@ struct TwoLegFormula {
   // The LegLevel of out: monotonic in out, B at zero or +infinity where no leg reaches it.
   LegLevel (*level)(const std::array<double, 2>& k, double out) = nullptr;
   bool risesInA = true;  // else it falls in A and rises in B
-  // When set, the output is k[0] * numerator / denominator, settled exactly near the target.
+  // When set, the output is k[0] * numerator / denominator + k[1] * A, settled exactly near
+  // the target (where k[1] is 0) and at the edges of the tolerance and the band.
   struct Exact {
     LegSum numerator;
     LegSum denominator;
   };
   std::optional<Exact> exact;
+};
+
+// The worst case of a design: the output with every part off by partTolerance percent in the
+// direction that moves it most, and the constants at the matching ends of their ranges (low
+// gives the lowest output, high the highest), widened where need be to take in the nominal
+// output, so Low <= output <= High in every row.
+struct TwoLegBand {
+  TwoLegFormula low;
+  TwoLegFormula high;
+  double partTolerance = 0;  // percent, 0 to below 100
+  // Percent: only rows whose band lies within it of the target, both ends included.
+  double within = std::numeric_limits<double>::infinity();
 };
 
 // VIN * B / (A + B): a divider of top leg A and bottom leg B.
@@ -54,8 +67,9 @@ TwoLegFormula GainFormula();
 TwoLegFormula InvertingGainFormula();
 
 struct TwoLegRow;
-// The ranking: smaller absolute error first, then lower total, then leg A and then leg B in the
-// order of NetworkBefore.
+// The ranking: the smaller worst case first (to 9 significant digits; without a band it is the
+// absolute error), then the smaller absolute error, then the legs' scale nearer the one aimed
+// at, then the lower total, then leg A and then leg B in the order of NetworkBefore.
 bool TwoLegRanksBefore(const TwoLegRow& x, const TwoLegRow& y);
 
 // Two legs and what they give.
@@ -67,10 +81,26 @@ struct TwoLegRow {
   double output = 0;
   double error = 0;  // (output - target) / target * 100
   double total = 0;  // ra + rb
+  // With a band, its ends and the larger of |low - target| and |high - target| in percent of
+  // |target|; without one, low and high are the output and worst is |error|.
+  double low = 0;
+  double high = 0;
+  double worst = 0;
+  double worstKey = 0;  // worst as the ranking compares it
+  // How far the legs' geometric mean lies from the scale aimed at: (ra / s) * (rb / s), or its
+  // inverse where that is below 1, so |ln| of the ratio without a logarithm.
+  double scaleKey = 0;
 
-  double Percent() const { return error; }
+  double Percent() const { return worst; }
   static bool Before(const TwoLegRow& x, const TwoLegRow& y) { return TwoLegRanksBefore(x, y); }
 };
+
+// worst as the ranking compares it: rounded to 9 significant digits, so that bands equal in
+// exact arithmetic (100 with 10 and 110 with 11 for a gain of 11) tie whatever double rounding
+// left in them, and rank by the next keys instead.
+double WorstKey(double worst);
+// How far from scale the legs ra and rb lie, as TwoLegRow::scaleKey.
+double ScaleKey(double ra, double rb, double scale);
 
 struct TwoLegOptions {
   double target = 0;     // nonzero, finite
@@ -80,7 +110,14 @@ struct TwoLegOptions {
   double maxTotal = std::numeric_limits<double>::infinity();
   double minA = 0;  // on leg A
   double maxA = std::numeric_limits<double>::infinity();
+  double minB = 0;  // on leg B
+  double maxB = std::numeric_limits<double>::infinity();
   bool distinct = false;  // no stock value used twice in the pair
+  int parts = 0;          // only pairs of this many parts in all; 0 for any
+  double scale = 1e4;     // the legs' geometric mean that ties go to, in ohms
+  // When set, rows carry their worst case, rank by it and meet band.within; the walk is bounded
+  // by the band as well as by the tolerance.
+  std::optional<TwoLegBand> band;
   // Rows it refuses are left out; called from the search's threads. Empty keeps every row.
   std::function<bool(const TwoLegRow&)> keep;
   std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
@@ -89,12 +126,31 @@ struct TwoLegOptions {
   SearchWork* work = nullptr;  // as FindOptions::work
 };
 
+// The band of a row: its ends and worst case, settled as FindTwoLegs settles them.
+void AddBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
+             double target, const TwoLegBand& band);
+
 // Calls emit for every pair of legs whose output lies within the tolerance of the target and
 // that meets the bounds, in rank order, stopping after limit rows. stock as for FindNetworks.
 // Each leg A is a line along each sorted list of legs B (the single parts, the series pairs,
 // the parallel pairs), entered where B meets the target (TwoLegFormula::level) and walked
 // outward while the output stays within the window; a row whose double error lies within
 // kExactBand is settled in exact arithmetic where the formula has an exact form.
+//
+// With a band the window lies on the worst case. Stopping rule: the worst case is never below
+// the absolute error (Low <= output <= High), and each end of the band is the formula (at the
+// constants' ends) of the legs scaled by 1 +- t, so along a line of fixed A each end, like the
+// output, is monotonic in B. Once limit rows are held, a row can rank among them only if its
+// worst case is at most the held worst one's, W: its output, and each end, within W of the
+// target. Each of the three gives an interval of B on the line (TwoLegFormula::level at the
+// window's two bounds), and only their intersection is walked; the window narrows as better
+// rows come, as it does on the error.
+//
+// Edges in exact arithmetic: a row whose error lies within 1e-9 of it of the tolerance, whose
+// worst case lies within 1e-9 of it of band.within, or whose worst case is below kExactBand,
+// is decided in GMP's rationals (each value the shortest decimal of its double, the formula's
+// exact form, the band's ends and worst case rounded once to the nearest double), where the
+// formula has an exact form.
 void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
                  const TwoLegOptions& options, std::uint64_t limit,
                  const std::function<void(const TwoLegRow&)>& emit);

@@ -277,6 +277,11 @@ std::string FormatPercent(double percent) {
   return text.append(buffer, result.ptr);
 }
 
+std::string CountText(std::size_t count, std::string_view noun) {
+  std::string text = std::to_string(count) + " " + std::string(noun);
+  return count == 1 ? text : text + "s";
+}
+
 std::string StockValueText(double value) {
   char buffer[400];  // 309 digits before the point at most
   const auto result =

@@ -84,6 +84,10 @@ int ShortestDigits(double value);
 // A signed percentage with 3 significant digits: "+0.122", "-1.5e-07", "0".
 std::string FormatPercent(double percent);
 
+// count and noun, the noun in the plural unless count is 1: "1 value", "0 lines", "2 blank
+// lines" (the last word takes the "s").
+std::string CountText(std::size_t count, std::string_view noun);
+
 // A stock value as written: the shortest plain decimal that reads back as the same double,
 // "4700", "11.3" or "0.001".
 std::string StockValueText(double value);

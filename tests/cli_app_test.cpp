@@ -177,6 +177,12 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"frobnicate"}, "unknown command \"frobnicate\""},
       {{"--rows", "1", "calc", "45", "1"}, "unknown option \"--rows\""},
       {{"-C"}, "-C needs a value DIR"},
+      {{"calc", "45", "1", "-C"}, "-C needs a value DIR"},
+      {{"rc", "1k"},
+       "rc: unexpected argument \"1k\"; give it to --corner or --tau, as in --corner 1k"},
+      {{"find", "100n"},
+       "find: TARGET \"100n\" is not a resistance (add --capacitors for a capacitor value, add "
+       "--inductors for an inductor value)"},
       {{"series"}, "series: missing NAME"},
       {{"series", "E5"}, "series: unknown series \"E5\"; E3, E6, E12, E24, E48, E96 or E192"},
       {{"series", "E12", "--from", "4x7"}, "series: --from \"4x7\" is not a resistance"},
@@ -292,10 +298,18 @@ TEST(CliManualTest, DocumentsEveryCommandAndOption) {
   }
 }
 
+// -C goes before the command or anywhere after it, up to "--".
 TEST_F(CliTest, MissingDirectoryFailsWithoutChangingDirectory) {
-  EXPECT_EQ(Run({"-C", "/nonexistent/vantrel", "calc", "45", "1"}), kExitFailure);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_THAT(err.str(), HasSubstr("\"/nonexistent/vantrel\""));
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"-C", "/nonexistent/vantrel", "calc", "45", "1"},
+                                             {"calc", "45", "-C", "/nonexistent/vantrel", "1"}}) {
+    EXPECT_EQ(Run(args), kExitFailure);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_THAT(err.str(), HasSubstr("\"/nonexistent/vantrel\""));
+  }
+  EXPECT_EQ(Run({"calc", "45", "1", "-C", ".", "--rows", "1"}), kExitOk);
+  EXPECT_EQ(Run({"calc", "--", "45", "1", "-C", "."}), kExitUsage);
+  EXPECT_THAT(err.str(), HasSubstr("unexpected argument \"-C\""));
 }
 
 TEST_F(CliTest, NormaliseRewritesTheFileAndReportsWhatItDropped) {
@@ -304,9 +318,9 @@ TEST_F(CliTest, NormaliseRewritesTheFileAndReportsWhatItDropped) {
   EXPECT_EQ(File(), "4.70\r\n47.00\r\n91.00\r\n100.00\r\n");
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(),
-            "dropped 2 line(s) that are no number or zero: \"abc\", \"0\"\n"
-            "dropped 1 value(s) beyond the float range: \"1e39\"\n"
-            "dropped 2 duplicate value(s)\n");
+            "dropped 2 lines that are no number or zero: \"abc\", \"0\"\n"
+            "dropped 1 value beyond the float range: \"1e39\"\n"
+            "dropped 2 duplicate values\n");
 }
 
 // Lines whose resistor notation the number rules read otherwise get a note on err; the rows
@@ -421,7 +435,7 @@ TEST_F(CliTest, NormaliseRefusesNotationAndNotesEachLine) {
   EXPECT_EQ(Run({"normalise"}), kExitOk);
   EXPECT_EQ(File(), "1.00\r\n");
   EXPECT_EQ(err.str(),
-            "dropped 2 value(s) that two decimals write like a smaller one: "
+            "dropped 2 values that two decimals write like a smaller one: "
             "\"1.002\", \"1.004\"\n");
 }
 
@@ -478,7 +492,7 @@ TEST_F(CliTest, SeriesPrintsCreatesAndMerges) {
   EXPECT_EQ(Run({"series", "E3", "--from", "47", "--to", "220", "--write", "--merge"}), kExitOk);
   EXPECT_EQ(File(), "47.00\r\n91.00\r\n100.00\r\n220.00\r\n");
   EXPECT_EQ(err.str(),
-            "dropped 1 duplicate value(s)\n"
+            "dropped 1 duplicate value\n"
             "added 1 E3 values to ResistorLibrary.txt, which now holds 4\n");
 
   // A value the library writes as 4.70 already is not written twice.
@@ -571,10 +585,10 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
     std::string output;
   } cases[] = {
       {"10.00\r\n22.00\r\n", kExitOk,
-       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "2 values, 0 lines dropped, 0 lines refused, 0 values outside the E-series.\n"
        "A rewrite would change nothing.\n"},
       {"22\n10\n", kExitFailure,
-       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "2 values, 0 lines dropped, 0 lines refused, 0 values outside the E-series.\n"
        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"100\r\nabc\r\n0\r\n1e39\r\n100\r\n9.94\r\n4.699\r\n4.7\r\n", kExitFailure,
        "line 2: \"abc\": no number or zero, dropped\n"
@@ -583,16 +597,16 @@ TEST_F(CliTest, CheckTellsWhatARewriteWouldDoAndWritesNothing) {
        "line 5: \"100\": repeats line 1, dropped\n"
        "line 6: \"9.94\": within 0.5 % of no E3 to E192 value\n"
        "line 8: \"4.7\": two decimals write it like line 7, dropped\n"
-       "5 value(s), 5 line(s) dropped, 0 line(s) refused, 1 value(s) outside the E-series.\n"
+       "5 values, 5 lines dropped, 0 lines refused, 1 value outside the E-series.\n"
        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"-5\r\n10.00\r\n", kExitFailure,
        "line 1: \"-5\": negative: a rewrite keeps it, find and divider leave it out\n"
-       "2 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.\n"
+       "2 values, 0 lines dropped, 0 lines refused, 0 values outside the E-series.\n"
        "A rewrite would change the file: values ascending, two decimals, CR LF, no blank lines.\n"},
       {"10\r\n4k7\r\n0.001\r\n", kExitFailure,
        "line 2: \"4k7\": read as 4 where resistor notation means 4700, refused\n"
        "line 3: \"0.001\": two decimals write it as 0.00, refused\n"
-       "3 value(s), 0 line(s) dropped, 2 line(s) refused, 0 value(s) outside the E-series.\n"
+       "3 values, 0 lines dropped, 2 lines refused, 0 values outside the E-series.\n"
        "A rewrite would be refused: line 2 \"4k7\" would be read as 4. Write the value in plain "
        "digits (4700) and try again.\n"},
   };
@@ -656,7 +670,7 @@ TEST_F(CliTest, CheckSeriesNotesExactlyTheValuesOffThatSeries) {
     EXPECT_EQ(lines, offSeries);
     // Appended one by one: GCC 12 at -O3 takes "x" + std::string&& for an overlapping copy.
     std::string summary = " ";
-    summary.append(std::to_string(offSeries.size())).append(" value(s) outside ");
+    summary.append(std::to_string(offSeries.size())).append(" values outside ");
     summary.append(series.name).append(".\n");
     EXPECT_THAT(out.str(), HasSubstr(summary));
     // Named in lower case, as the series command takes it, the same series.

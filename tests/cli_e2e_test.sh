@@ -152,7 +152,7 @@ done
 
 # check reads and tells, and leaves the file's bytes and time stamp alone.
 run "$work/sample" check
-expect "check on the sample" 0 "121 value(s), 0 line(s) dropped, 0 line(s) refused, 0 value(s) outside the E-series.
+expect "check on the sample" 0 "121 values, 0 lines dropped, 0 lines refused, 0 values outside the E-series.
 A rewrite would change nothing." ""
 dir=$(folder check '100\r\n47\r\nabc\r\n4k7\n47\r\n')
 touch -d '2020-01-02 03:04:05.123456789' "$dir/ResistorLibrary.txt"

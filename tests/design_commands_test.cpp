@@ -100,24 +100,27 @@ TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
     EXPECT_NEAR(std::stod(rows[0].at("low")), c.low, 1e-12 * c.low);
     EXPECT_NEAR(std::stod(rows[0].at("high")), c.high, 1e-12 * c.high);
   }
-  // The LM317 band leaves 3 %, so --within 3 shows no row rather than one out of spec.
+  // The LM317 band leaves 3 %, so --within 3 shows no row rather than one out of spec, and the
+  // note names the nearest design; VREF's own range is wider than 3 %, so no part would do.
   SetFile("240\n720\n");
   EXPECT_EQ(Run({"regulator", "5", "--vref", "1.2:1.25:1.3", "--reference", "top", "--iadj", "50u",
                  "--part-tolerance", "1", "--within", "3"}),
             kExitOk);
-  EXPECT_EQ(out.str(), "No design within 3 % of 5 meets --within 3\n");
+  EXPECT_EQ(out.str(),
+            "No design within 3 % of 5 meets --within 3. Nearest: Rtop = 240, Rbottom = 720, "
+            "-4.71 % … +6.3 %; not even exact parts would\n");
 }
 
-// Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so the
-// band order ranks them by the search's order: lower total first.
-TEST_F(DesignCommandTest, EqualBandsRankByTheSearchsOrder) {
+// Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so they
+// rank by the scale: the legs' geometric mean nearest 10k first.
+TEST_F(DesignCommandTest, EqualBandsRankByScale) {
   SetFile("10\n11\n22\n100\n110\n220\n");
   ASSERT_EQ(Run({"gain", "11", "--part-tolerance", "1", "--within", "2", "--format", "tsv"}),
             kExitOk)
       << err.str();
   std::vector<std::string> pairs;
   for (const auto& row : TsvRows(out.str())) pairs.push_back(row.at("rf") + "/" + row.at("rg"));
-  EXPECT_EQ(pairs, (std::vector<std::string>{"100/10", "110/11", "220/22"}));
+  EXPECT_EQ(pairs, (std::vector<std::string>{"220/22", "110/11", "100/10"}));
 }
 
 // An RC pair's band by hand: 1k and 100n make 100 us exactly; with R 1 % and C 5 % off, tau
@@ -186,7 +189,7 @@ TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
   EXPECT_TRUE(Same(rows[0].at("power"), "0.00075"));
   // 1.5 V over 1000 || 3000 and 0.5 V over 250 (total 1000): 2.25 mW in the 1000.
   ASSERT_EQ(Run({"divider", "2", "0.5", "--parts", "2", "--top", "1", "--tolerance", "0", "--power",
-                 "--format", "tsv"}),
+                 "--scale", "100", "--format", "tsv"}),
             kExitOk);
   rows = TsvRows(out.str());
   ASSERT_EQ(rows.size(), 1u);

@@ -46,8 +46,8 @@ fresh '330\r\n47\r\n'
 run VANTREL_EDITOR='printf "220\r\n100\r\n220\r\n4.755\r\n4.745\r\n0\r\nten ohms\r\n" >>'
 expect_status added 0 $?
 expect_library added '4.74\r\n4.76\r\n47.00\r\n100.00\r\n220.00\r\n330.00\r\n'
-expect_stderr added 'dropped 2 line(s) that are no number or zero: "0", "ten ohms"'
-expect_stderr added 'dropped 1 duplicate value(s)'
+expect_stderr added 'dropped 2 lines that are no number or zero: "0", "ten ohms"'
+expect_stderr added 'dropped 1 duplicate value'
 
 # An editor that leaves only text: the file is no library, and the rewrite leaves it be.
 fresh '330\r\n'

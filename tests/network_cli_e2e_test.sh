@@ -33,7 +33,7 @@ expect_start "find 4k7" 0 21 "Rank  Value  Deviation (%)  Parts  Network
 "$cli" divider 5 3.3 >out 2>err
 rc=$?
 expect_start "divider 5 3.3" 0 21 "Rank  R1      R2        VOUT  Error (%)  R1 + R2  Current
-   1  47      91      3.2971    -0.0878      138  36.2m"
+   1  4700    9100    3.2971    -0.0878    13.8k  362u"
 
 # 329,041 rows, streamed: the first 1000 rows set the widths, later rows may only widen them.
 # awk reads the numbers in the C locale; the program writes them so under any.

@@ -106,7 +106,7 @@ TEST_F(NetworkCommandTest, FindTellsWhatItLeftOutOfTheLibrary) {
             "line 6: \"2k2\" is read as 2\n"
             "vantrel-cli: --exclude 330: no such library value (3 times)\n"
             "vantrel-cli: --exclude 47: no such library value\n"
-            "vantrel-cli: left out 2 library value(s) not above 0\n");
+            "vantrel-cli: left out 2 library values not above 0\n");
 
   EXPECT_EQ(Run({"find", "100", "--exclude", "100", "--exclude", "2R0"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("the library holds no value to build networks from\n"));
@@ -122,19 +122,26 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
     std::vector<std::string> args;
     std::string output;
   } cases[] = {
-      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, lowest total first.
+      // 5 * 91 / 138 = 3.2971; the same ratio in every decade, the legs' geometric mean nearest
+      // 10k first (6.5k, then 65k and 650, a decade each way, the lower total first).
       {{"divider", "5", "3.3", "--top", "3"},
-       "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  47    91    3.297    -0.0878      138  36.2m\n"
-       "   2  470   910   3.297    -0.0878    1.38k  3.62m\n"
-       "   3  4700  9100  3.297    -0.0878    13.8k  362u\n"},
+       "Rank  R1     R2      VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  4700   9100   3.297    -0.0878    13.8k  362u\n"
+       "   2  47000  91000  3.297    -0.0878     138k  36.2u\n"
+       "   3  470    910    3.297    -0.0878    1.38k  3.62m\n"},
+      // A scale of 100 ohms aims at the smallest pair.
+      {{"divider", "5", "3.3", "--top", "1", "--scale", "100"},
+       "Rank  R1  R2   VOUT  Error (%)  R1 + R2  Current\n"
+       "   1  47  91  3.297    -0.0878      138  36.2m\n"},
       {{"divider", "5", "3.3", "--top", "1", "--min-total", "10k", "--max-total", "1M"},
        "Rank  R1    R2     VOUT  Error (%)  R1 + R2  Current\n"
        "   1  4700  9100  3.297    -0.0878    13.8k  362u\n"},
-      // 33 || 33 = 16.5 over 11 || 11 = 5.5: exactly 5 V from 20 V.
-      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20"},
+      // 33 || 36 over 11 || 12, each three times the other: exactly 5 V from 20 V, the legs'
+      // geometric mean (9.94) nearest a scale of 10 ohms.
+      {{"divider", "20", "5", "--parts", "2", "--top", "1", "--exclude", "10", "--min-total", "20",
+        "--scale", "10"},
        "Rank  R1        R2        VOUT  Error (%)  R1 + R2  Current\n"
-       "   1  33 || 33  11 || 11  5.00          0     22.0  909m\n"},
+       "   1  33 || 36  11 || 12  5.00          0     23.0  871m\n"},
   };
   // The sample library: the E24 series from 10 to 1M.
   ASSERT_EQ(Run({"series", "E24"}), kExitOk);
@@ -166,12 +173,13 @@ TEST_F(NetworkCommandTest, DecimalValuesShowAsDecimals) {
       {"0.1\n0.2\n1.1\n",
        {"find", "3.3", "--top", "1"},
        "   1   3.30              0      3  1.1 + 1.1 + 1.1\n"},
-      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by total.
+      // 12 * 10.7 / 21.4 is 1.5e-14 % off in doubles; exact pairs rank by scale, and below a
+      // scale under every pair, by total.
       {"E96",
-       {"divider", "12", "6", "--top", "4"},
+       {"divider", "12", "6", "--top", "4", "--scale", "0.001"},
        "   4  10.7  10.7  6.00          0     21.4  561m\n"},
       {"E96",
-       {"divider", "12", "7", "--top", "2"},
+       {"divider", "12", "7", "--top", "2", "--scale", "0.001"},
        "   2  10.5  14.7  7.00          0     25.2  476m\n"},
       // (0.1 + 0.2) + 0.3 beside 0.3 + 0.3 asks for no digits beyond the decimals.
       {"0.1\n0.2\n0.3\n",
@@ -193,10 +201,10 @@ TEST_F(NetworkCommandTest, DecimalValuesShowAsDecimals) {
 
 TEST_F(NetworkCommandTest, DividerDistinctAvoidsTheSameValueTwice) {
   EXPECT_EQ(Run({"divider", "10", "5", "--top", "1"}), kExitOk);
-  EXPECT_THAT(out.str(), HasSubstr("   1  1000  1000  5.00          0    2.00k  5.00m\n"));
+  EXPECT_THAT(out.str(), HasSubstr("   1  10000  10000  5.00          0    20.0k  500u\n"));
+  // Only equal values halve 10 V here, so the note names --distinct as what leaves no pair.
   EXPECT_EQ(Run({"divider", "10", "5", "--distinct"}), kExitOk);
-  EXPECT_EQ(out.str(),
-            "No divider within 1 % of 5; the closest is R1 = 4700, R2 = 10000: 6.80 (+36.1 %)\n");
+  EXPECT_EQ(out.str(), "No divider within 1 % of 5 meets --distinct\n");
 }
 
 // --all is streamed, --top K laid out from all its rows: with fewer rows than the streamed
@@ -237,10 +245,17 @@ TEST_F(NetworkCommandTest, DividerNamesTheBoundsNoPairMeets) {
     std::vector<std::string> args;
     std::string output;
   } cases[] = {
-      {{"divider", "10", "5", "--min-total", "1M"}, "No divider has a total of at least 1000000\n"},
-      {{"divider", "10", "5", "--max-total", "1k"}, "No divider has a total of at most 1000\n"},
+      {{"divider", "10", "5", "--min-total", "1M"},
+       "No divider within 1 % of 5 meets --min-total 1000000\n"},
+      {{"divider", "10", "5", "--max-total", "1k"},
+       "No divider within 1 % of 5 meets --max-total 1000\n"},
       {{"divider", "10", "5", "--min-total", "1", "--max-total", "2"},
-       "No divider has a total between 1 and 2\n"},
+       "No divider within 1 % of 5 meets --min-total 1 and --max-total 2\n"},
+      // Two bounds that each leave pairs are named together.
+      {{"divider", "10", "5", "--min-total", "15k", "--max-total", "19k"},
+       "No divider within 1 % of 5 meets --min-total 15000 and --max-total 19000\n"},
+      {{"divider", "10", "5", "--max-total", "1k", "--max-power", "1e-9", "--distinct"},
+       "No divider within 1 % of 5 meets --max-power 0.000000001, --max-total 1000, --distinct\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -332,13 +347,13 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"find", "0"}, "TARGET \"0\" is out of range: resistances from 1e-6 to 1e15"},
       {{"find", "-4k7"}, "TARGET \"-4k7\" is out of range"},
       {{"find", "inf"}, "TARGET \"inf\" is out of range"},
-      {{"find", "nan"}, "TARGET \"nan\" is out of range"},
+      {{"find", "nan"}, "TARGET \"nan\" is not a number"},
       {{"find", "1e999"}, "TARGET \"1e999\" is out of range"},
       {{"find", "1e-310"}, "TARGET \"1e-310\" is out of range"},
       {{"find", huge}, "TARGET \"" + huge.substr(0, 40) + "...\" (100000 characters)"},
       {{"divider", "5"}, "divider: missing VOUT"},
       {{"divider", "5", "3.3", "1"}, "divider: unexpected argument \"1\""},
-      {{"divider", "5", "3V3"}, "VOUT \"3V3\" is not a voltage"},
+      {{"divider", "5", "3Q3"}, "VOUT \"3Q3\" is not a voltage"},
       {{"divider", "5", "3.3", "--parts", "3"}, "--parts \"3\" is too large: at most 2"},
       {{"divider", "5", "3.3", "--min-total", "lots"}, "--min-total \"lots\""},
       {{"divider", "5", "3.3", "--rows", "1"}, "divider: unknown option \"--rows\""},
@@ -352,8 +367,8 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "1", "1e-320"}, "VOUT \"1e-320\" is out of range"},
       {{"divider", "1.7e308", "5", "--min-total", "4m7"}, "VIN \"1.7e308\" is out of range"},
       {{"divider", "5", "2.5", "--min-total", "inf"}, "--min-total \"inf\" is out of range"},
-      {{"divider", "5", "2.5", "--max-total", "nan"}, "--max-total \"nan\" is out of range"},
-      {{"divider", "5", "2.5", "--min-total", "nan"}, "--min-total \"nan\" is out of range"},
+      {{"divider", "5", "2.5", "--max-total", "nan"}, "--max-total \"nan\" is not a number"},
+      {{"divider", "5", "2.5", "--min-total", "nan"}, "--min-total \"nan\" is not a number"},
       {{"divider", "5", "2.5", "--max-total", "-inf"}, "--max-total \"-inf\" is out of range"},
       {{"divider", "5", "2.5", "--min-total", "10k", "--max-total", "1k"},
        "--min-total \"10k\" is above --max-total \"1k\""},
@@ -402,11 +417,11 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "2", "1", "--parts", "2", "--top", "1"},
        "1e-300\r\n2200\r\n1e20\r\n",
        kExitOk,
-       "vantrel-cli: left out 2 library value(s) outside the resistances accepted, 1e-6 to 1e15\n"},
+       "vantrel-cli: left out 2 library values outside the resistances accepted, 1e-6 to 1e15\n"},
       {{"divider", "5", "2.5", "--distinct"},
        "1000\r\n",
        kExitOk,
-       "No divider can be made from the library's values with each value used once\n"},
+       "No divider within 1 % of 2.5 meets --distinct\n"},
       {{"divider", "1e6", "1e-6", "--top", "1"},
        kFour,
        kExitOk,
@@ -421,7 +436,7 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
        kExitUsage,
        "--from \"2k2\" is above --to \"1k\""},
       {{"series", "E12", "--from", "0"}, nullptr, kExitUsage, "--from \"0\" is out of range"},
-      {{"series", "E12", "--from", "nan"}, nullptr, kExitUsage, "--from \"nan\" is out of range"},
+      {{"series", "E12", "--from", "nan"}, nullptr, kExitUsage, "--from \"nan\" is not a number"},
       {{"series", "E12", "--to", "1e16"}, nullptr, kExitUsage, "--to \"1e16\" is out of range"},
       {{"series", "E12", "--from", "4k71", "--to", "4k72"},
        nullptr,

@@ -136,7 +136,7 @@ void NetworksLibraryTest::AddSeriesStartsALibraryAndMergesIntoIt() {
   QCOMPARE(Library(), CliLibrary(cli, {"series", "E24", "--write"}));
   QCOMPARE(Control<QLabel>(page, "status")->text(),
            QString("wrote 121 E24 values to ResistorLibrary.txt"));
-  QVERIFY(Control<QLabel>(page, "summary")->text().contains("121 value(s)"));
+  QVERIFY(Control<QLabel>(page, "summary")->text().contains("121 values"));
 
   AddSeries(page, "E96", "1k", "2k");
   QCOMPARE(Library(),
@@ -178,7 +178,7 @@ void NetworksLibraryTest::SeriesChoiceFindsWhatCheckFinds() {
   Control<QComboBox>(page, "--series")->setCurrentIndex(0);
   QVERIFY(Control<QLabel>(page, "summary")
               ->text()
-              .contains("ResistorLibrary.txt is a folder; the library must be a regular file"));
+              .startsWith("ResistorLibrary.txt is a folder; the library must be a regular file"));
 }
 
 // A missing capacitor or inductor stock is made in one click, as the command its message names

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
@@ -105,6 +107,10 @@ class NetworksWindowTest : public QObject {
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
+  void RegulatorHeaderFollowsTheReference();
+  void AltLetterOfADisabledButtonTypesNothing();
+  void EmptyToleranceIsTheCommandLinesDefault();
+  void FieldsComeBackAfterEscape();
 
  private:
   // The Networks tab.
@@ -367,7 +373,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  QCOMPARE(refused, 4 + 9 + 11 + 8 + 8);
+  QCOMPARE(refused, 4 + 11 + 11 + 8 + 8);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -444,6 +450,148 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   QCOMPARE(Field<QLabel>("status")->text(),
            QString::fromStdString(vantrel::MissingLibraryMessage(vantrel::kInductors)) + "\n" +
                vantrel::kMissingStockHint);
+  // A name that is no file is told as what it is, not as missing.
+  m_fakes->files.notRegular[std::string(vantrel::kInductors.path)] = "a folder";
+  Find("3.2n");
+  QCOMPARE(Field<QLabel>("status")->text(),
+           QString("InductorLibrary.txt is a folder; the library must be a regular file, or a "
+                   "symbolic link to one"));
+}
+
+// The header names the pins of the circuit chosen, before Find and over the rows of the last.
+void NetworksWindowTest::RegulatorHeaderFollowsTheReference() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(2);
+  QWidget& page = *tabs->widget(2);
+  auto* list = Control<QTableView>(page, "Regulators");
+  const auto header = [list] {
+    return list->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
+  };
+  QComboBox* reference = nullptr;
+  for (const QLabel* caption : page.findChildren<QLabel*>()) {
+    if (caption->text().remove('&') == "Reference")
+      reference = qobject_cast<QComboBox*>(caption->buddy());
+  }
+  QVERIFY(reference != nullptr);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013FB)"));
+  reference->setCurrentIndex(1);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013ADJ)"));
+  Control<QLineEdit>(page, "VOUT")->setText("5");
+  Control<QLineEdit>(page, "--vref")->setText("1.25");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  reference->setCurrentIndex(0);
+  QCOMPARE(header(), QString("Rtop (OUT\u2013FB)"));
+  QVERIFY(list->model()->rowCount() > 0);
+}
+
+// A mnemonic whose button is disabled (Copy picture with no circuit drawn) is no text for the
+// field with the focus; a field's own letters still are.
+void NetworksWindowTest::AltLetterOfADisabledButtonTypesNothing() {
+  auto* target = Field<QLineEdit>("TARGET");
+  target->setFocus();
+  for (const QPushButton* button : Page().findChildren<QPushButton*>()) {
+    if (button->text() == vantrel::kCopyPictureText) QVERIFY(!button->isEnabled());
+  }
+  QTest::keyClick(target, Qt::Key_Y, Qt::AltModifier);
+  QTest::keyClick(target, Qt::Key_4);
+  QCOMPARE(target->text(), QString("4"));
+}
+
+// No tolerance is typed for the user: an empty field is the option not given, its default shown
+// as a placeholder, Within's value once Within is given; the rows and notes are the command
+// line's for the same options.
+void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  for (int index = 0; index < 5; ++index) {
+    auto* tolerance = Control<QLineEdit>(*tabs->widget(index), "--tolerance");
+    QCOMPARE(tolerance->text(), QString());
+    QCOMPARE(tolerance->placeholderText(), QString("1"));
+  }
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("5");
+  Control<QLineEdit>(page, "VOUT")->setText("3.7");
+  Control<QLineEdit>(page, "--within")->setText("30");
+  QCOMPARE(Control<QLineEdit>(page, "--tolerance")->placeholderText(), QString("30"));
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+
+  vantrel::finder::DividerInput input;
+  input.vin = "5";
+  input.vout = "3.7";
+  input.within = "30";
+  input.parts = "1";
+  input.top = "20";
+  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
+  QVERIFY(prepared.job);
+  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
+  QCOMPARE(Control<QLabel>(page, "status")->text(), QString::fromStdString(outcome.status));
+  // Within 1, as a typed tolerance of 1 would have kept, lists fewer.
+  input.tolerance = "1";
+  QVERIFY(vantrel::SharedSearches()
+              .divider(input, m_fakes->services)
+              .job(std::atomic<bool>(false))
+              .rows.tsvCells.size() < shown.tsvCells.size());
+}
+
+// Escape closes the window; the next one opens with every field of every tab as it was left:
+// texts, choices, counts and ticks.
+void NetworksWindowTest::FieldsComeBackAfterEscape() {
+  const auto fieldsOf = [](CNetworksDlg& window) {
+    QStringList values;
+    auto* tabs = window.findChild<QTabWidget*>();
+    for (int index = 0; index < 5; ++index) {
+      for (const QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
+        // A spin box's own edit is the spin box's.
+        if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
+        if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
+          values << edit->text() + "|" + edit->placeholderText();
+        } else if (const auto* combo = qobject_cast<const QComboBox*>(field)) {
+          values << combo->currentText();
+        } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
+          values << QString::number(spin->value());
+        } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+          values << (box->isChecked() ? "ticked" : "clear");
+        }
+      }
+    }
+    return values;
+  };
+  const QStringList fresh = fieldsOf(*m_window);
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  int changed = 0;
+  for (int index = 0; index < 5; ++index) {
+    for (QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
+      if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
+      ++changed;
+      if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->setText(QString("%1k%2").arg(index).arg(changed));
+      } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        combo->setCurrentIndex(combo->count() - 1);
+      } else if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+        spin->setValue(spin->minimum());
+      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+        box->setChecked(true);
+      } else {
+        --changed;
+      }
+    }
+  }
+  const QStringList filled = fieldsOf(*m_window);
+  QCOMPARE(filled.size(), fresh.size());
+  QVERIFY(filled.size() > 50);
+  for (int i = 0; i < filled.size(); ++i) QVERIFY2(filled[i] != fresh[i], qPrintable(filled[i]));
+  QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Escape);
+  QVERIFY(!m_window->isVisible());
+  m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
+  QCOMPARE(fieldsOf(*m_window), filled);
 }
 
 QTEST_MAIN(NetworksWindowTest)

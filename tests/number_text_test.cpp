@@ -335,5 +335,12 @@ TEST(DecimalTextTest, ValueAgreesWithStrtod) {
   }
 }
 
+// One of a thing is singular, any other count plural.
+TEST(CountTextTest, OneIsSingular) {
+  EXPECT_EQ(CountText(1, "value"), "1 value");
+  EXPECT_EQ(CountText(0, "line"), "0 lines");
+  EXPECT_EQ(CountText(73, "duplicate value"), "73 duplicate values");
+}
+
 }  // namespace
 }  // namespace vantrel

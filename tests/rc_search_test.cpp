@@ -22,14 +22,15 @@ constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
 
 struct Line {
   std::string r, c;
-  std::uint64_t tau, output, error;
+  std::uint64_t tau, output, error, low, high, worst;
   bool operator==(const Line&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Line& row) {
   return out << row.r << " / " << row.c << ": tau " << std::bit_cast<double>(row.tau) << ", "
              << std::bit_cast<double>(row.output) << " (" << std::bit_cast<double>(row.error)
-             << " %)";
+             << " %), band " << std::bit_cast<double>(row.low) << " .. "
+             << std::bit_cast<double>(row.high) << ", worst " << std::bit_cast<double>(row.worst);
 }
 
 // E-series decimals over a few decades, so that many pairs share one exact product, and now
@@ -89,6 +90,25 @@ TEST(RcSearch, EqualsPlainEnumeration) {
     options.target = target;
     if (rng() % 4 == 0) options.minR = r[rng() % r.size()];
     if (rng() % 4 == 0) options.maxR = r[rng() % r.size()] * 1.5;
+    if (rng() % 3 == 0) options.scale = std::uniform_real_distribution<double>(1, 1e5)(rng);
+    // Bands of either tolerance or both, now and then exactly on a pair's worst case.
+    if (rng() % 2 == 0) {
+      const double bandTolerances[] = {0, 0.5, 1, 10};
+      RcBand band{bandTolerances[rng() % 4], bandTolerances[rng() % 4]};
+      if (rng() % 2 == 0) {
+        RcRow row{};
+        row.r.parts[0] = static_cast<std::uint16_t>(rng() % r.size());
+        row.c.parts[0] = static_cast<std::uint16_t>(rng() % c.size());
+        row.tau = r[row.r.parts[0]] * c[row.c.parts[0]];
+        row.output = options.quantity == RcQuantity::kCorner ? 1 / (kTwoPi * row.tau) : row.tau;
+        AddRcBand(row, r, c, options, band);
+        band.within = rng() % 2 ? std::stod(std::to_string(row.worst)) : row.worst;
+      }
+      options.band = band;
+      if (rng() % 3 == 0) {
+        options.parts = 2 + static_cast<int>(rng() % (options.rParts + options.cParts - 1));
+      }
+    }
     SCOPED_TRACE(::testing::Message()
                  << "round " << round << ", target " << options.target << ", stocks " << r.size()
                  << " / " << c.size() << ", parts " << options.rParts << " / " << options.cParts
@@ -99,14 +119,20 @@ TEST(RcSearch, EqualsPlainEnumeration) {
     FindRc(r, c, options, limit, [&](const RcRow& row) {
       fast.push_back(
           {Spell(row.r, rNames), Spell(row.c, cNames), std::bit_cast<std::uint64_t>(row.tau),
-           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error)});
+           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
+           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
+           std::bit_cast<std::uint64_t>(row.worst)});
+      // The band holds its own output.
+      EXPECT_TRUE(row.low <= row.output && row.output <= row.high);
     });
     std::vector<Line> plain;
     for (const auto& row : testing::PlainFindRc(r, rNames, c, cNames, options)) {
       if (plain.size() == limit) break;
-      plain.push_back({row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
-                       std::bit_cast<std::uint64_t>(row.output),
-                       std::bit_cast<std::uint64_t>(row.error)});
+      plain.push_back(
+          {row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
+           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
+           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
+           std::bit_cast<std::uint64_t>(row.worst)});
     }
     const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
     ASSERT_TRUE(f == fast.end() && p == plain.end())
@@ -116,9 +142,9 @@ TEST(RcSearch, EqualsPlainEnumeration) {
   }
 }
 
-// Pairs of one exact product tie and rank by parts, then by resistance: 1k with 100n and 10k
-// with 10n both reach 100 µs with error 0, which the double products 1000 * 1e-7 and
-// 10000 * 1e-8 would not both give.
+// Pairs of one exact product tie and rank by parts, then by the resistance's distance from
+// 10k, then by resistance: 1k with 100n and 10k with 10n both reach 100 µs with error 0, which
+// the double products 1000 * 1e-7 and 10000 * 1e-8 would not both give.
 TEST(RcSearch, EqualProductsTieToTheBit) {
   const std::vector<double> r = {1000, 10000, 100000};
   const std::vector<double> c = {1e-9, 1e-8, 1e-7};
@@ -129,7 +155,7 @@ TEST(RcSearch, EqualProductsTieToTheBit) {
     EXPECT_EQ(row.error, 0);
     rs.push_back(row.rValue);
   });
-  EXPECT_EQ(rs, r);
+  EXPECT_EQ(rs, (std::vector<double>{10000, 1000, 100000}));
 }
 
 }  // namespace

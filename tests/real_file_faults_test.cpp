@@ -322,6 +322,8 @@ TEST(RealFileFaultTest, EachFailurePointReportsAndKeepsTheLibrary) {
     EXPECT_NE(outcome.err.find(c.message), std::string::npos) << outcome.err;
     if (regular) {
       EXPECT_EQ(ReadAll(scene.Library()), c.after.value_or(kOld));
+    } else {
+      EXPECT_EQ(outcome.err.find("is not exist"), std::string::npos) << outcome.err;
     }
     EXPECT_EQ(FaultScene::Others(scene.Lib()), std::vector<std::string>{});
   }

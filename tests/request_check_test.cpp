@@ -13,8 +13,10 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -384,6 +386,36 @@ std::vector<double> Numbers(const SeriesRequest& r) {
   return {r.low, r.high};
 }
 
+std::vector<double> Numbers(const RegulatorRequest& r) {
+  return {r.search.target,
+          r.vref.min,
+          r.vref.typ,
+          r.vref.max,
+          r.iadj.min,
+          r.iadj.typ,
+          r.iadj.max,
+          r.search.tolerance,
+          r.bounds.within.value_or(-1),
+          r.bounds.maxPower.value_or(-1),
+          r.bounds.minCurrent,
+          r.bounds.maxCurrent};
+}
+
+std::vector<double> Numbers(const GainRequest& r) {
+  return {r.search.target, r.search.minA, r.search.maxA};
+}
+
+std::vector<double> Numbers(const RcRequest& r) {
+  return {r.search.target,
+          static_cast<double>(r.search.quantity),
+          r.search.tolerance,
+          r.search.minR,
+          r.search.maxR,
+          r.bounds.rTolerance.value_or(-1),
+          r.bounds.cTolerance.value_or(-1),
+          r.bounds.within.value_or(-1)};
+}
+
 template <class Request>
 std::variant<std::vector<double>, std::string> Outcome(const Checked<Request>& checked) {
   if (const auto* error = std::get_if<RequestError>(&checked)) return error->field;
@@ -420,6 +452,141 @@ TEST(RequestCheckTest, PlusInFrontReadsAsTheNumberWithout) {
     }
   }
   EXPECT_GT(accepted, 1000);
+}
+
+// The unit's symbol after a number changes nothing, in every field that takes a quantity:
+// with the unit, a text is taken or refused, for the same field, exactly as without it.
+TEST(RequestCheckTest, AUnitAfterTheNumberReadsAsTheNumberWithout) {
+  const std::vector<std::string> ohms = {"\u03a9", " \u2126", "ohm", " Ohms"};
+  const std::vector<std::string> volts = {"V", " v"};
+  const std::vector<std::string> amperes = {"A", " a"};
+  const std::vector<std::string> percent = {"%", " %"};
+  const std::map<std::string, std::vector<std::string>> symbols = {{"TARGET", ohms},
+                                                                   {"--exclude", ohms},
+                                                                   {"--tolerance", percent},
+                                                                   {"--part-tolerance", percent},
+                                                                   {"VIN", volts},
+                                                                   {"VOUT", volts},
+                                                                   {"--min-total", ohms},
+                                                                   {"--max-total", ohms},
+                                                                   {"--vref", volts},
+                                                                   {"--iadj", amperes},
+                                                                   {"--within", percent},
+                                                                   {"--max-power", {"W", " w"}},
+                                                                   {"--min-current", amperes},
+                                                                   {"--rf-min", ohms},
+                                                                   {"--rf-max", ohms},
+                                                                   {"--tau", {"s", " s"}},
+                                                                   {"--corner", {"Hz", " hz"}},
+                                                                   {"--min-r", ohms},
+                                                                   {"--max-r", ohms},
+                                                                   {"--r-tolerance", percent},
+                                                                   {"--c-tolerance", percent},
+                                                                   {"--from", ohms},
+                                                                   {"--to", ohms}};
+  int compared = 0;
+  int accepted = 0;
+  // Runs check on input with text in field, with and without each of the field's symbols.
+  const auto same = [&](const std::string& field, const std::string& text, auto input,
+                        const auto& set, const auto& check,
+                        const std::vector<std::string>& written) {
+    auto plain = input;
+    set(plain, text);
+    const auto without = Outcome(check(plain));
+    accepted += std::holds_alternative<std::string>(without) ? 0 : 1;
+    for (const std::string& symbol : written) {
+      auto withUnit = input;
+      set(withUnit, text + symbol);
+      EXPECT_EQ(Outcome(check(withUnit)), without) << field << " " << text.substr(0, 50) << symbol;
+      ++compared;
+    }
+  };
+  const auto unitsOf = [&](const std::string& field) {
+    const auto found = symbols.find(field);
+    return found == symbols.end() ? std::vector<std::string>{} : found->second;
+  };
+  for (std::string text : TypedTexts()) {
+    if (text.empty() || text.back() < '0' || text.back() > '9') continue;
+    for (const auto& [field, set] : FindFields()) {
+      same(
+          field, text, SomeFind(), set, [](const auto& in) { return CheckFind(in); },
+          unitsOf(field));
+      if (field != "TARGET" && field != "--exclude") continue;
+      // A capacitor's or inductor's value after its prefix.
+      for (const auto& [kind, prefix, unit] :
+           {std::tuple{&kCapacitors, "n", "F"}, {&kInductors, "u", "H"}}) {
+        FindInput input = SomeFind();
+        input.kind = kind;
+        input.target = std::string("1") + prefix;
+        same(field, text + prefix, input, set, [](const auto& in) { return CheckFind(in); },
+             {unit, std::string(" ") + unit});
+      }
+    }
+    for (const auto& [field, set] : DividerFields()) {
+      same(
+          field, text, SomeDivider(), set, [](const auto& in) { return CheckDivider(in); },
+          unitsOf(field));
+    }
+    for (const auto& [field, set] : RegulatorFields()) {
+      same(
+          field, text, SomeRegulator(), set, [](const auto& in) { return CheckRegulator(in); },
+          unitsOf(field));
+    }
+    for (const auto& [field, set] : GainFields()) {
+      same(
+          field, text, SomeGain(), set, [](const auto& in) { return CheckGain(in); },
+          unitsOf(field));
+    }
+    for (const auto& [field, set] : RcFields()) {
+      same(
+          field, text, SomeRc(), set, [](const auto& in) { return CheckRc(in); }, unitsOf(field));
+    }
+    for (const auto& [field, set] : SeriesFields()) {
+      same(
+          field, text, SomeSeries(), set, [](const auto& in) { return CheckSeries(in); },
+          unitsOf(field));
+    }
+  }
+  EXPECT_GT(compared, 100000);
+  EXPECT_GT(accepted, 10000);
+}
+
+// A value written in another quantity's unit is refused as that quantity, naming the field.
+TEST(RequestCheckTest, AWrongUnitIsNamed) {
+  RegulatorInput regulator = SomeRegulator();
+  regulator.minCurrent = "5V";
+  RcInput rc = SomeRc();
+  rc.tau = "1kHz";
+  FindInput capacitor = SomeFind();
+  capacitor.kind = &kCapacitors;
+  capacitor.target = "10uH";
+  FindInput resistor = SomeFind();
+  resistor.target = "100n";
+  DividerInput divider = SomeDivider();
+  divider.vout = "3.3A";
+  GainInput gain = SomeGain();
+  gain.rfMin = "1mW";
+  const auto message = [](const auto& checked) {
+    const auto* error = std::get_if<RequestError>(&checked);
+    return error ? error->field + ": " + error->message : std::string("accepted");
+  };
+  EXPECT_EQ(message(CheckRegulator(regulator)),
+            "--min-current: --min-current \"5V\" is a voltage, not a current");
+  EXPECT_EQ(message(CheckRegulator(regulator, Wording::kWindow)),
+            "--min-current: Min current 5V is a voltage, not a current");
+  EXPECT_EQ(message(CheckRc(rc)),
+            "--tau: --tau \"1kHz\" is a frequency, not a time constant in seconds");
+  EXPECT_EQ(message(CheckFind(capacitor)),
+            "TARGET: TARGET \"10uH\" is an inductance, not a capacitor value");
+  EXPECT_EQ(message(CheckFind(resistor)),
+            "TARGET: TARGET \"100n\" is not a resistance (add --capacitors for a capacitor "
+            "value, add --inductors for an inductor value)");
+  EXPECT_EQ(
+      message(CheckFind(resistor, Wording::kWindow)),
+      "TARGET: Target 100n is not a resistance (choose Capacitors under Stock for a capacitor "
+      "value, choose Inductors under Stock for an inductor value)");
+  EXPECT_EQ(message(CheckDivider(divider)), "VOUT: VOUT \"3.3A\" is a current, not a voltage");
+  EXPECT_EQ(message(CheckGain(gain)), "--rf-min: --rf-min \"1mW\" is a power, not a resistance");
 }
 
 // A count is a whole number from least to most, "+" allowed; one past the most, even past what
@@ -493,11 +660,25 @@ TEST(RequestCheckTest, RcTargetsReadTheirPrefixesAndUnits) {
     const char* tau;
     const char* corner;
     double value;
-  } read[] = {{"1m", nullptr, 1e-3},     {"10u", nullptr, 10e-6}, {"4u7", nullptr, 4.7e-6},
-              {"10ms", nullptr, 0.01},   {"1e-3", nullptr, 1e-3}, {"+2.2\xC2\xB5", nullptr, 2.2e-6},
-              {"47n", nullptr, 47e-9},   {"1s", nullptr, 1},      {nullptr, "1k", 1000},
-              {nullptr, "2.2kHz", 2200}, {nullptr, "1M", 1e6},    {nullptr, "159.15", 159.15},
-              {nullptr, "1k5Hz", 1500},  {nullptr, "50Hz", 50}};
+  } read[] = {{"1m", nullptr, 1e-3},
+              {"10u", nullptr, 10e-6},
+              {"4u7", nullptr, 4.7e-6},
+              {"10ms", nullptr, 0.01},
+              {"1e-3", nullptr, 1e-3},
+              {"+2.2\xC2\xB5", nullptr, 2.2e-6},
+              {"47n", nullptr, 47e-9},
+              {"1s", nullptr, 1},
+              {nullptr, "1k", 1000},
+              {nullptr, "2.2kHz", 2200},
+              {nullptr, "1M", 1e6},
+              {nullptr, "159.15", 159.15},
+              {nullptr, "1k5Hz", 1500},
+              {nullptr, "50Hz", 50},
+              {"1e-3m", nullptr, 1e-6},
+              {"160us", nullptr, 160e-6},
+              {"160 \xC2\xB5s", nullptr, 160e-6},
+              {nullptr, "1 kHz", 1000},
+              {nullptr, "1khz", 1000}};
   for (const auto& c : read) {
     RcInput input;
     if (c.tau) input.tau = c.tau;
@@ -508,8 +689,8 @@ TEST(RequestCheckTest, RcTargetsReadTheirPrefixesAndUnits) {
     EXPECT_EQ(std::get<RcRequest>(checked).search.quantity,
               c.tau ? networks::RcQuantity::kTau : networks::RcQuantity::kCorner);
   }
-  for (const char* text : {"0", "-1m", "1x", "1e-3m", "4k7k", "1mm", "inf", "nan", "1e999", "1m5s7",
-                           "1kHz5", "1e-30", "1e30", "", "ms"}) {
+  for (const char* text : {"0", "-1m", "1x", "4k7k", "1mm", "inf", "nan", "1e999", "1m5s7", "1kHz5",
+                           "1e-30", "1e30", "", "ms"}) {
     RcInput input;
     input.tau = text;
     const Checked<RcRequest> checked = CheckRc(input);
@@ -525,33 +706,63 @@ TEST(RequestCheckTest, QuotedCutsLongTextOnACharacterBoundary) {
             "\"" + std::string(39, 'x') + "...\" (41 characters)");
 }
 
-// When no row meets the bounds, the note names them as the request's reader knows them.
-TEST(RequestCheckTest, NoRowNoteNamesTheBoundsInTheRequestsWords) {
+// When no row meets the bounds, the note names the one that leaves none, as the request's
+// reader knows it, and with a band the nearest design and the parts it would need.
+TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   LoadedStock stock;
   stock.opened = true;
-  const double values[] = {1000, 3300};
+  const double values[] = {1000, 3125};
   stock.stock = networks::MakeStock(values, {});
-  stock.names = {"1000", "3300"};
+  stock.names = {"1000", "3125"};
   RegulatorInput input;
   input.vout = "3.3";
   input.vref = "0.8";
   input.within = "1";
   input.maxPower = "1e-9";
   for (const auto& [wording, note] :
-       {std::pair{Wording::kCommandLine, "meets --within 1, --max-power 0.000000001"},
-        std::pair{Wording::kWindow, "meets Within 1, Max power 0.000000001"}}) {
+       {std::pair{Wording::kCommandLine,
+                  "No design within 1 % of 3.3 meets --max-power 0.000000001"},
+        std::pair{Wording::kWindow, "No design within 1 % of 3.3 meets Max power 0.000000001"}}) {
     const auto request = std::get<RegulatorRequest>(CheckRegulator(input, wording));
-    EXPECT_NE(NoRegulatorRowNote(stock, request).find(note), std::string::npos)
-        << NoRegulatorRowNote(stock, request);
+    EXPECT_EQ(NoRegulatorRowNote(stock, request), note);
   }
+  input.maxPower.reset();
+  input.partTolerance = "1";
+  const auto banded = std::get<RegulatorRequest>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(NoRegulatorRowNote(stock, banded),
+            "No design within 1 % of 3.3 meets Within 1. Nearest: Rtop = 3125, Rbottom = 1000, "
+            "-1.5 % … +1.53 %; with parts of 0.65 % it would");
+  // Each value once: the cause is that, not a bound that was never given.
+  input.partTolerance.reset();
+  input.within.reset();
+  input.distinct = true;
+  LoadedStock one = stock;
+  const double single[] = {1000};
+  one.stock = networks::MakeStock(single, {});
+  one.names = {"1000"};
+  input.vout = "1.6";
+  EXPECT_EQ(NoRegulatorRowNote(one, std::get<RegulatorRequest>(CheckRegulator(input))),
+            "No design within 1 % of 1.6 meets --distinct");
+
+  LoadedStock r = stock;
+  const double ohms[] = {1000};
+  r.stock = networks::MakeStock(ohms, {});
+  r.names = {"1000"};
+  LoadedStock c = r;
+  const double farads[] = {1e-7};
+  c.stock = networks::MakeStock(farads, {});
+  c.names = {"100n"};
   RcInput rc;
-  rc.corner = "1k";
-  rc.within = "0.001";
-  for (const auto& [wording, note] : {std::pair{Wording::kCommandLine, "meets --within 0.001"},
-                                      std::pair{Wording::kWindow, "meets Within 0.001"}}) {
+  rc.tau = "100u";
+  rc.rTolerance = "1";
+  rc.within = "0.5";
+  for (const auto& [wording, note] :
+       {std::pair{Wording::kCommandLine, "meets --within 0.5. Nearest: R = 1000, C = 100n"},
+        std::pair{Wording::kWindow, "meets Within 0.5. Nearest: R = 1000, C = 100n"}}) {
     const auto request = std::get<RcRequest>(CheckRc(rc, wording));
-    const std::string said = NoRcRowNote({stock, stock}, request);
-    EXPECT_TRUE(said.ends_with(note)) << said;
+    const std::string said = NoRcRowNote({r, c}, request);
+    EXPECT_NE(said.find(note), std::string::npos) << said;
+    EXPECT_TRUE(said.ends_with("-1 % … +1 %; with parts of 0.24 % it would")) << said;
   }
 }
 

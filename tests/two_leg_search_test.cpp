@@ -20,14 +20,28 @@ constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
 
 struct Line {
   std::string a, b;
-  std::uint64_t output, error, total;
+  std::uint64_t output, error, total, low, high, worst;
   bool operator==(const Line&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Line& row) {
   return out << row.a << " / " << row.b << ": " << std::bit_cast<double>(row.output) << " ("
              << std::bit_cast<double>(row.error) << " %), total "
-             << std::bit_cast<double>(row.total);
+             << std::bit_cast<double>(row.total) << ", band " << std::bit_cast<double>(row.low)
+             << " .. " << std::bit_cast<double>(row.high) << " worst "
+             << std::bit_cast<double>(row.worst);
+}
+
+template <class Row>
+Line LineOf(const std::string& a, const std::string& b, const Row& row) {
+  return {a,
+          b,
+          std::bit_cast<std::uint64_t>(row.output),
+          std::bit_cast<std::uint64_t>(row.error),
+          std::bit_cast<std::uint64_t>(row.total),
+          std::bit_cast<std::uint64_t>(row.low),
+          std::bit_cast<std::uint64_t>(row.high),
+          std::bit_cast<std::uint64_t>(row.worst)};
 }
 
 // Small whole numbers and E96 decimals, so that many pairs meet a decimal target exactly, and
@@ -60,30 +74,49 @@ std::vector<std::string> Names(std::span<const double> stock) {
 }
 
 // Every formula's search lists exactly the rows of the plain enumeration of all leg pairs, in
-// the same order and to the bit, over random stocks, targets, tolerances, bounds, row limits
-// and pass sizes; targets are often outputs of a pair, so exact ties are common.
+// the same order and to the bit, over random stocks, targets, tolerances, bounds, bands, row
+// limits and pass sizes; targets are often outputs of a pair, so exact ties are common, and
+// tolerances and bands often lie exactly on a row's error or worst case.
 TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
   std::mt19937_64 rng(71);
   const double tolerances[] = {0, 0.5, 2, 20, kInf};
+  const double partTolerances[] = {0, 0.1, 1, 5};
   const std::uint64_t limits[] = {1, 5, 20, kAll};
   const std::size_t passes[] = {1, 7, std::size_t{1} << 18};
-  for (int round = 0; round < 1200; ++round) {
+  for (int round = 0; round < 1500; ++round) {
     TwoLegFormula formula;
+    testing::PlainFormula plain;
+    TwoLegBand band;
+    const bool ranged = rng() % 2 == 0;
     switch (round % 5) {
-      case 0:
-        formula = DividerFormula(round % 10 == 0 ? -12 : 5);
+      case 0: {
+        const double vin = round % 10 == 0 ? -12 : 5;
+        formula = DividerFormula(vin);
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kDivider, vin, 0, vin, 0, vin, 0};
         break;
+      }
       case 1:
-        formula = RegulatorFormula(1.25, 0);
+      case 2: {
+        const double vref = round % 5 == 1 ? 1.25 : 0.8;
+        const double iadj = round % 5 == 1 ? 0 : (rng() % 2 ? 50e-6 : 0.01);
+        formula = RegulatorFormula(vref, iadj);
+        const double lo = ranged ? vref * 0.985 : vref;
+        const double hi = ranged ? vref * 1.015 : vref;
+        band.low = RegulatorFormula(lo, iadj / 2);
+        band.high = RegulatorFormula(hi, iadj * 2);
+        plain = {testing::PlainFormula::kRegulator, vref, iadj, lo, iadj / 2, hi, iadj * 2};
         break;
-      case 2:
-        formula = RegulatorFormula(0.8, rng() % 2 ? 50e-6 : 0.01);
-        break;
+      }
       case 3:
         formula = GainFormula();
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kGain, 1, 0, 1, 0, 1, 0};
         break;
       default:
         formula = InvertingGainFormula();
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kInvertingGain, 1, 0, 1, 0, 1, 0};
         break;
     }
     TwoLegOptions options;
@@ -92,6 +125,7 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
     options.tolerance = tolerances[rng() % 5];
     options.rowsPerPass = passes[rng() % 3] * (options.tolerance > 2 ? 20 : 1);
     options.threads = 1 + static_cast<int>(rng() % 2);
+    if (rng() % 3 == 0) options.scale = std::uniform_real_distribution<double>(1, 1e5)(rng);
     const std::uint64_t limit = limits[rng() % 4];
     const std::vector<double> stock =
         RandomStock(rng, 1 + static_cast<int>(rng() % (options.legParts == 1 ? 30 : 9)));
@@ -103,29 +137,47 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
     if (rng() % 4 == 0) options.maxTotal = pick() + pick();
     if (rng() % 4 == 0) options.minA = pick();
     if (rng() % 4 == 0) options.maxA = pick() + pick();
+    if (rng() % 6 == 0) options.minB = pick();
+    if (rng() % 6 == 0) options.maxB = pick() + pick();
+    if (rng() % 2 == 0) {
+      band.partTolerance = partTolerances[rng() % 4];
+      // A band that a row's worst case meets exactly, now and then.
+      if (rng() % 2 == 0) {
+        TwoLegRow row{};
+        row.a.parts[0] = static_cast<std::uint16_t>(rng() % stock.size());
+        row.b.parts[0] = static_cast<std::uint16_t>(rng() % stock.size());
+        row.ra = stock[row.a.parts[0]];
+        row.rb = stock[row.b.parts[0]];
+        row.output = formula.output(formula.k, row.ra, row.rb);
+        AddBand(row, stock, formula, options.target, band);
+        band.within = rng() % 2 ? std::stod(std::to_string(row.worst)) : row.worst;
+      }
+      options.band = band;
+      if (rng() % 3 == 0) options.parts = 2 + static_cast<int>(rng() % (2 * options.legParts - 1));
+    }
     SCOPED_TRACE(::testing::Message()
                  << "round " << round << ", target " << options.target << ", stock size "
                  << stock.size() << ", leg parts " << options.legParts << ", tolerance "
-                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct);
+                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
+                 << ", band " << (options.band ? band.partTolerance : -1) << " within "
+                 << band.within << ", parts " << options.parts);
     const std::vector<std::string> names = Names(stock);
     std::vector<Line> fast;
     FindTwoLegs(stock, formula, options, limit, [&](const TwoLegRow& row) {
-      fast.push_back(
-          {Spell(row.a, names), Spell(row.b, names), std::bit_cast<std::uint64_t>(row.output),
-           std::bit_cast<std::uint64_t>(row.error), std::bit_cast<std::uint64_t>(row.total)});
+      fast.push_back(LineOf(Spell(row.a, names), Spell(row.b, names), row));
+      // The band holds its own output.
+      EXPECT_TRUE(row.low <= row.output && row.output <= row.high);
     });
-    std::vector<Line> plain;
-    for (const auto& row : testing::PlainFindTwoLegs(stock, names, formula, options)) {
-      if (plain.size() == limit) break;
-      plain.push_back({row.a, row.b, std::bit_cast<std::uint64_t>(row.output),
-                       std::bit_cast<std::uint64_t>(row.error),
-                       std::bit_cast<std::uint64_t>(row.total)});
+    std::vector<Line> slow;
+    for (const auto& row : testing::PlainFindTwoLegs(stock, names, plain, options)) {
+      if (slow.size() == limit) break;
+      slow.push_back(LineOf(row.a, row.b, row));
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
-    ASSERT_TRUE(f == fast.end() && p == plain.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
+    ASSERT_TRUE(f == fast.end() && p == slow.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
         << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
   }
 }
 

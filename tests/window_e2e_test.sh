@@ -56,6 +56,7 @@ info() { # info EXPECTED_STATUS EXPECTED_FIRST_LINE ARG...: runs a copy without 
   [[ $rc == "$want" && "${out%%$'\n'*}" == "$line" ]] || { echo "got $rc: $out"; return 1; }
 }
 check "--help" info 0 "usage: vantrel [QT-OPTION...]" --help
+check "--help fits 80 columns" test "$(env -u DISPLAY "$vantrel" --help | LC_ALL=C.UTF-8 wc -L)" -le 80
 check "--version" info 0 "1.0.0.1" --version
 check "unknown option" info 2 'vantrel: unknown option "--bogus"' -platform offscreen --bogus
 check "unknown option, no display" info 2 'vantrel: unknown option "--bogus"' --bogus

@@ -11,16 +11,17 @@ namespace {
 constexpr char kUsage[] = "usage: vantrel [QT-OPTION...]\n       vantrel --help | --version\n";
 constexpr char kHelp[] =
     "\n"
-    "Finds how to reach a target resistance with one resistor value from your stock, or two in\n"
-    "parallel. The stock is the file ResistorLibrary.txt in the working folder (the home folder\n"
-    "when started from the desktop menu). LibrarySetting opens it in VANTREL_EDITOR, else an\n"
-    "installed desktop editor, else VISUAL or EDITOR in a terminal.\n"
+    "Finds how to reach a target resistance with one resistor value from your stock,\n"
+    "or two in parallel. The stock is the file ResistorLibrary.txt in the working\n"
+    "folder (the home folder when started from the desktop menu). LibrarySetting\n"
+    "opens it in VANTREL_EDITOR, else an installed desktop editor, else VISUAL or\n"
+    "EDITOR in a terminal.\n"
     "\n"
     "  --help      Show this help.\n"
     "  --version   Show the version.\n"
     "\n"
-    "Qt's own options (-platform, -style, ...) are accepted. vantrel-cli does the same work on\n"
-    "the command line. See vantrel(1).\n";
+    "Qt's own options (-platform, -style, ...) are accepted. vantrel-cli does the\n"
+    "same work on the command line. See vantrel(1).\n";
 
 // Qt's own options, as QGuiApplication and QApplication take them; Qt accepts one dash or two.
 constexpr std::string_view kQtOptionsWithValue[] = {

@@ -120,9 +120,14 @@ void CLibraryPage::Refresh() {
         kind);
     summary = check ? check->Conclusion() : messages.texts;
     if (!check) {
+      // A name that is no regular file is told as what it is, not as missing.
       const std::string notALibrary = NotALibraryMessage(m_services.files, kind);
       missing = notALibrary.empty();
-      summary.push_back(missing ? kNoLibraryHint : notALibrary);
+      if (missing) {
+        summary.push_back(kNoLibraryHint);
+      } else {
+        summary = {notALibrary};
+      }
     }
   } catch (const FileError& error) {
     summary = {FileErrorMessage(error).text};

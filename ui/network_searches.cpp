@@ -6,6 +6,7 @@
 
 #include "collected_messages.h"
 #include "display_text.h"
+#include "library_file.h"
 #include "number_text.h"
 #include "rc_search.h"
 #include "resource_strings.h"
@@ -189,6 +190,9 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
   Services reading{messages, services.files};
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
   if (!stock.opened) {
+    // A name that is no regular file is told as what it is, not as missing.
+    if (std::string notALibrary = NotALibraryMessage(services.files, kind); !notALibrary.empty())
+      return {nullptr, std::move(notALibrary)};
     messages.texts.emplace_back(kMissingStockHint);
     return {nullptr, Lines(messages.texts)};
   }
@@ -255,8 +259,10 @@ ShownTable DividerListColumns() {
   return EmptyTable(finder::DividerColumns());
 }
 
-ShownTable RegulatorListColumns() {
-  return EmptyTable(finder::RegulatorColumns({}));
+ShownTable RegulatorListColumns(bool referenceTop) {
+  finder::RegulatorRequest request;
+  request.referenceTop = referenceTop;
+  return EmptyTable(finder::RegulatorColumns(request));
 }
 
 ShownTable GainListColumns() {

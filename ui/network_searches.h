@@ -38,10 +38,11 @@ struct NetworkSearches {
 NetworkSearches SharedSearches();
 
 // The lists' columns before any search: find's without a part tolerance, and those of divider,
-// regulator (VREF across the bottom resistor), gain (non-inverting) and rc with no option given.
+// regulator (VREF across the top resistor or the bottom one), gain (non-inverting) and rc with no
+// option given.
 ShownTable FindListColumns();
 ShownTable DividerListColumns();
-ShownTable RegulatorListColumns();
+ShownTable RegulatorListColumns(bool referenceTop);
 ShownTable GainListColumns();
 ShownTable RcListColumns();  // a corner's
 

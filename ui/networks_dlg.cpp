@@ -47,11 +47,20 @@ std::optional<std::string> Given(const QLineEdit* edit) {
   return Text(edit);
 }
 
-// A tolerance field: empty, it shows the default it stands for.
+// A tolerance field: empty, as an option not given, it shows the command line's default.
 QLineEdit* NewToleranceEdit(QWidget* parent) {
-  auto* edit = new QLineEdit(kDefaultTolerance, parent);
+  auto* edit = new QLineEdit(parent);
   edit->setPlaceholderText(kDefaultTolerance);
   return edit;
+}
+
+// With Within B and no tolerance, the tolerance is B, as on the command line: the empty field
+// says so.
+void ShowWithinAsDefault(QLineEdit* tolerance, QLineEdit* within) {
+  QObject::connect(within, &QLineEdit::textChanged, tolerance, [tolerance](const QString& text) {
+    tolerance->setPlaceholderText(text.trimmed().isEmpty() ? QString(kDefaultTolerance)
+                                                           : text.trimmed());
+  });
 }
 
 // The window's font, named rather than left to whatever the font configuration resolves the
@@ -105,6 +114,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
 
   PlaceOnScreen();
   RestoreSettings();
+  RestoreFields();
   connect(m_tabs, &QTabWidget::currentChanged, this, &CNetworksDlg::OnTabChanged);
   OnTabChanged();
 }
@@ -158,6 +168,52 @@ void CNetworksDlg::SaveSettings() const {
   settings.setValue("size", size());
   settings.setValue("tab", m_tabs->currentIndex());
   for (const auto& [splitter, key] : Splitters()) settings.setValue(key, splitter->saveState());
+  SaveFields(settings);
+}
+
+// Each field's text, choice, count or tick, under its tab's name and its label.
+void CNetworksDlg::SaveFields(QSettings& settings) const {
+  for (const SearchTab* tab : {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc}) {
+    settings.beginGroup(tab->name);
+    for (const auto& [label, field] : tab->kept) {
+      if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
+        settings.setValue(label, edit->text());
+      } else if (const auto* combo = qobject_cast<const QComboBox*>(field)) {
+        settings.setValue(label, combo->currentIndex());
+      } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
+        settings.setValue(label, spin->value());
+      } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+        settings.setValue(label, box->isChecked());
+      }
+    }
+    settings.endGroup();
+  }
+}
+
+// A kept choice or count the field no longer offers is left at its default.
+void CNetworksDlg::RestoreFields() {
+  QSettings settings;
+  settings.beginGroup(kSettingsGroup);
+  for (SearchTab* tab : SearchTabs()) {
+    settings.beginGroup(tab->name);
+    for (const auto& [label, field] : tab->kept) {
+      const QVariant kept = settings.value(label);
+      if (!kept.isValid()) continue;
+      if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->setText(kept.toString());
+      } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        if (kept.toInt() >= 0 && kept.toInt() < combo->count())
+          combo->setCurrentIndex(kept.toInt());
+      } else if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+        if (kept.toInt() >= spin->minimum() && kept.toInt() <= spin->maximum()) {
+          spin->setValue(kept.toInt());
+        }
+      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+        box->setChecked(kept.toBool());
+      }
+    }
+    settings.endGroup();
+  }
 }
 
 std::array<std::pair<QSplitter*, const char*>, 5> CNetworksDlg::Splitters() const {
@@ -199,6 +255,7 @@ void CNetworksDlg::AddField(SearchTab& tab, QGridLayout& grid, const char* label
     grid.addWidget(field, row, 1);
   }
   if (tab.first == nullptr) tab.first = field;
+  tab.kept.emplace_back(QString(label).remove('&'), field);
   const auto stale = [&tab] { MarkStale(tab); };
   if (auto* edit = qobject_cast<QLineEdit*>(field))
     connect(edit, &QLineEdit::textEdited, this, stale);
@@ -247,6 +304,7 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   QComboBox* legs = AddLegsChoice(tab, grid, kLegsLabel);
   QLineEdit* partTolerance = AddEdit(tab, grid, kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = AddEdit(tab, grid, kWithinLabel, "--within");
+  ShowWithinAsDefault(tolerance, within);
   QLineEdit* minTotal = AddEdit(tab, grid, kMinTotalLabel, "--min-total");
   QLineEdit* maxTotal = AddEdit(tab, grid, kMaxTotalLabel, "--max-total");
   return [=](finder::TwoLegInput& input) {
@@ -307,6 +365,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   QLineEdit* vin = AddEdit(tab, *grid, kVinLabel, "VIN");
   QLineEdit* vout = AddEdit(tab, *grid, kVoutLabel, "VOUT");
   const LegFields legFields = AddLegFields(tab, *grid);
+  QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
+  QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
@@ -318,6 +378,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.vin = Text(vin);
     input.vout = Text(vout);
     legFields(input);
+    input.minCurrent = Given(minCurrent);
+    input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
     input.exclude = finder::SplitValueList(Text(exclude));
@@ -338,6 +400,15 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   auto* reference = new QComboBox(tab.fields);
   AddField(tab, *grid, kReferenceLabel, reference);
   for (const char* choice : kReferenceChoices) reference->addItem(choice);
+  // The list's header names the pins of the circuit the fields now describe.
+  connect(reference, &QComboBox::currentIndexChanged, this, [&tab](int index) {
+    tab.columns = RegulatorListColumns(index == 1);
+    if (tab.model->rowCount() == 0) {
+      tab.model->SetRows(tab.columns);
+    } else {
+      tab.model->SetTitles(tab.columns);
+    }
+  });
   QLineEdit* iadj = AddEdit(tab, *grid, kIadjLabel, "--iadj");
   iadj->setPlaceholderText(kIadjHint);
   const LegFields legFields = AddLegFields(tab, *grid);
@@ -345,7 +416,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   QComboBox* top = AddShow(tab, *grid);
-  FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns());
+  FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
     finder::RegulatorInput input;
     input.vout = Text(vout);
@@ -404,6 +475,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* rTolerance = AddEdit(tab, *grid, kRToleranceLabel, "--r-tolerance");
   QLineEdit* cTolerance = AddEdit(tab, *grid, kCToleranceLabel, "--c-tolerance");
   QLineEdit* within = AddEdit(tab, *grid, kWithinLabel, "--within");
+  ShowWithinAsDefault(tolerance, within);
   QLineEdit* minR = AddEdit(tab, *grid, kMinRLabel, "--min-r");
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
   QComboBox* top = AddShow(tab, *grid);
@@ -431,6 +503,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
 // list.
 void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName,
                                    ShownTable columns) {
+  tab.name = listName;
   tab.find = new QPushButton(kFindText, tab.fields);
   tab.find->setObjectName("find");
   tab.find->setAutoDefault(false);
@@ -461,6 +534,7 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   // edit boxes: the list needs the width more.
   for (QLineEdit* edit : tab.fields->findChildren<QLineEdit*>()) {
     edit->setMinimumWidth(fontMetrics().averageCharWidth() * 12);
+    edit->installEventFilter(this);
   }
   scroll->viewport()->setAutoFillBackground(false);
   tab.fields->setAutoFillBackground(false);
@@ -533,6 +607,18 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
     }
   }
   QDialog::keyPressEvent(event);
+}
+
+// Alt with a letter is a mnemonic: one whose control is disabled (Copy picture before a row is
+// drawn) must not type its letter into the field that has the focus.
+bool CNetworksDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 std::array<CNetworksDlg::SearchTab*, 5> CNetworksDlg::SearchTabs() {

@@ -2,9 +2,9 @@
 
 // The Networks window: what the command line's find, divider, regulator, gain, rc, check,
 // normalise and series do, in six tabs. A window of its own beside the main window, resizable; its
-// size, the line between list and circuit and the last tab are kept between runs. Each search tab
-// has its fields in a column on the left and the answer on the right: the status line, then the
-// list over the circuit in a splitter. How data flows through it:
+// size, the line between list and circuit, the last tab and the fields are kept between runs.
+// Each search tab has its fields in a column on the left and the answer on the right: the status
+// line, then the list over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
 //     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
 //        to their fields and the list emptied, or the search run by m_runner on a thread of its
@@ -26,6 +26,7 @@
 #include "window_messages.h"
 
 class QComboBox;
+class QSettings;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -54,6 +55,7 @@ class CNetworksDlg : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // One search tab: its fields, list, status line and busy indicator, and the search it runs.
@@ -82,6 +84,9 @@ class CNetworksDlg : public QDialog {
       QLabel* error;
     };
     std::vector<Checked> checked;
+    // Every field, by its label without the mnemonic, kept between runs.
+    std::vector<std::pair<QString, QWidget*>> kept;
+    QString name;  // the list's, which names the tab's fields in the settings
   };
 
   QWidget* CreateNetworksTab();
@@ -111,6 +116,9 @@ class CNetworksDlg : public QDialog {
   void PlaceOnScreen();
   void RestoreSettings();
   void SaveSettings() const;
+  // The fields of every search tab, as the user left them.
+  void RestoreFields();
+  void SaveFields(QSettings& settings) const;
   // Each search tab's splitter and the key its state is kept under.
   std::array<std::pair<QSplitter*, const char*>, 5> Splitters() const;
 

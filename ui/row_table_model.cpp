@@ -28,6 +28,20 @@ void RowTableModel::SetRows(ShownTable rows) {
   endResetModel();
 }
 
+void RowTableModel::SetTitles(const ShownTable& titled) {
+  for (std::size_t i = 0; i < m_rows.titles.size() && i < m_rows.tsvColumns.size(); ++i) {
+    const auto found =
+        std::find(titled.tsvColumns.begin(), titled.tsvColumns.end(), m_rows.tsvColumns[i]);
+    const auto at = static_cast<std::size_t>(found - titled.tsvColumns.begin());
+    if (found != titled.tsvColumns.end() && at < titled.titles.size()) {
+      m_rows.titles[i] = titled.titles[at];
+    }
+  }
+  if (!m_rows.titles.empty()) {
+    emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(m_rows.titles.size()) - 1);
+  }
+}
+
 void RowTableModel::SetStale(bool stale) {
   if (stale == m_stale) return;
   m_stale = stale;

@@ -51,6 +51,8 @@ class RowTableModel final : public QAbstractTableModel {
   // Replaces the rows; new rows are not stale.
   void SetRows(ShownTable rows);
   const ShownTable& Rows() const { return m_rows; }
+  // Renames the columns that titled also has, matched by their tsv names; the rows stay.
+  void SetTitles(const ShownTable& titled);
   void SetStale(bool stale);
   bool Stale() const { return m_stale; }
   // The column that takes the width left over: the last text column, else the last.

@@ -3,6 +3,7 @@
 #include <gmpxx.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -315,8 +316,8 @@ std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
   const auto legKey = [](const PlainNetworkRow& leg) {
     return std::make_tuple(leg.parts.size(), leg.parts, leg.pattern);
   };
-  using Key =
-      std::tuple<double, double, decltype(legKey(legs[0].first)), decltype(legKey(legs[0].first))>;
+  using Key = std::tuple<double, double, double, decltype(legKey(legs[0].first)),
+                         decltype(legKey(legs[0].first))>;
   std::vector<std::pair<Key, PlainDividerRow>> found;
   for (const auto& [top, topTree] : legs) {
     for (const auto& [bottom, bottomTree] : legs) {
@@ -339,7 +340,10 @@ std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
       }
       if (!(std::fabs(row.error) <= options.tolerance)) continue;
       if (row.total < options.minTotal || row.total > options.maxTotal) continue;
-      found.emplace_back(Key{std::fabs(row.error), row.total, legKey(top), legKey(bottom)}, row);
+      const double scale = top.value / options.scale * (bottom.value / options.scale);
+      found.emplace_back(Key{std::fabs(row.error), scale >= 1 ? scale : 1 / scale, row.total,
+                             legKey(top), legKey(bottom)},
+                         row);
     }
   }
   std::sort(found.begin(), found.end(),
@@ -349,9 +353,64 @@ std::vector<PlainDividerRow> PlainFindDividers(std::span<const double> stock,
   return rows;
 }
 
+namespace {
+
+constexpr double kEdge = 1e-9;  // relative: decisions this near an edge are made exactly
+
+// The ranking's worst case: to 9 significant digits.
+double Key9(double worst) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text, worst, std::chars_format::scientific, 8);
+  double key = worst;
+  std::from_chars(text, end.ptr, key);
+  return key;
+}
+
+double Far(double ratio) {
+  return ratio >= 1 ? ratio : 1 / ratio;
+}
+
+// Whether each part of a leg moves it by at least tolerance (a fraction): the smaller of two
+// adding parts by smaller / sum, the larger of two folding ones by smaller / larger.
+bool Earns(const Tree& leg, std::span<const double> stock, double tolerance, bool capacitor) {
+  if (leg.kind == 'x' || !(tolerance > 0)) return true;
+  const double x = stock[static_cast<std::size_t>(leg.children[0].index)];
+  const double y = stock[static_cast<std::size_t>(leg.children[1].index)];
+  const double smaller = std::min(x, y);
+  const double larger = std::max(x, y);
+  const bool adds = (leg.kind == '+') != capacitor;
+  return (adds ? smaller / (smaller + larger) : smaller / larger) >= tolerance;
+}
+
+bool NearEdge(double value, double edge) {
+  return std::isfinite(edge) && edge > 0 && std::fabs(value - edge) <= kEdge * edge;
+}
+
+template <class Number>
+Number Output(PlainFormula::Kind kind, const Number& k0, const Number& k1, const Number& a,
+              const Number& b) {
+  switch (kind) {
+    case PlainFormula::kDivider:
+      return Number(k0 * b / (a + b));
+    case PlainFormula::kRegulator:
+      return Number(k0 * (1 + a / b) + k1 * a);
+    case PlainFormula::kGain:
+      return Number(1 + a / b);
+    default:
+      return Number(a / b);
+  }
+}
+
+mpq_class Signed(double value) {
+  const mpq_class magnitude = Exactly(Shortest(std::fabs(value)));
+  return value < 0 ? mpq_class(-magnitude) : magnitude;
+}
+
+}  // namespace
+
 std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                              std::span<const std::string> names,
-                                             const networks::TwoLegFormula& formula,
+                                             const PlainFormula& formula,
                                              const networks::TwoLegOptions& options) {
   std::vector<Tree> legs;
   const int n = static_cast<int>(stock.size());
@@ -368,8 +427,14 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
   const auto legKey = [](const Tree& leg) {
     return std::make_tuple(Leaves(leg).size(), Leaves(leg), leg.kind);
   };
-  using Key = std::tuple<double, double, decltype(legKey(legs[0])), decltype(legKey(legs[0]))>;
+  using Key = std::tuple<double, double, double, double, decltype(legKey(legs[0])),
+                         decltype(legKey(legs[0]))>;
   std::vector<std::pair<Key, PlainTwoLegRow>> found;
+  const PlainFormula::Kind kind = formula.kind;
+  const double target = options.target;
+  const mpq_class exactTarget = Signed(target);
+  // The leg that raises the output when it rises: B for a divider, A for the others.
+  const bool risesInA = kind != PlainFormula::kDivider;
   for (const Tree& a : legs) {
     const double ra = Value(a, stock, 1);
     if (ra < options.minA || ra > options.maxA) continue;
@@ -380,31 +445,88 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                                  bParts.end()) != aParts.end()) {
         continue;
       }
+      if (options.parts != 0 && static_cast<int>(aParts.size() + bParts.size()) != options.parts) {
+        continue;
+      }
       const double rb = Value(b, stock, 1);
+      if (rb < options.minB || rb > options.maxB) continue;
+      if (options.band && (!Earns(a, stock, options.band->partTolerance / 100, false) ||
+                           !Earns(b, stock, options.band->partTolerance / 100, false))) {
+        continue;
+      }
       PlainTwoLegRow row{Spell(a, names), Spell(b, names)};
       row.total = ra + rb;
-      row.output = formula.output(formula.k, ra, rb);
-      row.error = (row.output - options.target) / options.target * 100;
-      const double k0 = std::fabs(formula.k[0]);
-      const double target = std::fabs(options.target);
-      if (formula.exact && std::fabs(row.error) < kSettleBand &&
-          Fits({&a, &b}, stock, {k0, target})) {
-        // k0 * numerator / denominator, each a sum of the legs.
-        const mpq_class legA = ExactValue(a, stock);
-        const mpq_class legB = ExactValue(b, stock);
-        const auto sum = [&](networks::LegSum which) {
-          return which == networks::LegSum::kA   ? legA
-                 : which == networks::LegSum::kB ? legB
-                                                 : mpq_class(legA + legB);
-        };
-        row.error = Percent(
-            Exactly(Shortest(k0)) * sum(formula.exact->numerator) / sum(formula.exact->denominator),
-            Exactly(Shortest(target)));
-        if (row.error == 0) row.output = options.target;
+      row.output = Output<double>(kind, formula.k0, formula.k1, ra, rb);
+      row.error = (row.output - target) / target * 100;
+      const mpq_class exactA = ExactValue(a, stock);
+      const mpq_class exactB = ExactValue(b, stock);
+      const mpq_class exactOutput =
+          Output<mpq_class>(kind, Signed(formula.k0), Signed(formula.k1), exactA, exactB);
+      const double k0 = std::fabs(formula.k0);
+      if (formula.k1 == 0 && std::fabs(row.error) < kSettleBand &&
+          Fits({&a, &b}, stock, {k0, std::fabs(target)})) {
+        row.error = Percent(exactOutput, exactTarget);
+        if (row.error == 0) row.output = target;
       }
-      if (!(std::fabs(row.error) <= options.tolerance)) continue;
+      if (NearEdge(std::fabs(row.error), options.tolerance)) {
+        const mpq_class off = abs(exactOutput - exactTarget) * 100 / abs(exactTarget);
+        if (off > Exactly(Shortest(options.tolerance))) continue;
+        row.error = Percent(exactOutput, exactTarget);
+      } else if (!(std::fabs(row.error) <= options.tolerance)) {
+        continue;
+      }
       if (row.total < options.minTotal || row.total > options.maxTotal) continue;
-      found.emplace_back(Key{std::fabs(row.error), row.total, legKey(a), legKey(b)}, row);
+      row.low = row.output;
+      row.high = row.output;
+      row.worst = std::fabs(row.error);
+      double key = row.worst;
+      if (options.band) {
+        const double t = options.band->partTolerance / 100;
+        const double within = options.band->within;
+        const double aUp = Value(a, stock, 1 + t);
+        const double aDown = Value(a, stock, 1 - t);
+        const double bUp = Value(b, stock, 1 + t);
+        const double bDown = Value(b, stock, 1 - t);
+        // The low constants with the legs that lower the output, the high ones with the others.
+        const double x = risesInA ? Output<double>(kind, formula.lowK0, formula.lowK1, aDown, bUp)
+                                  : Output<double>(kind, formula.lowK0, formula.lowK1, aUp, bDown);
+        const double y = risesInA
+                             ? Output<double>(kind, formula.highK0, formula.highK1, aUp, bDown)
+                             : Output<double>(kind, formula.highK0, formula.highK1, aDown, bUp);
+        row.low = std::min({x, y, row.output});
+        row.high = std::max({x, y, row.output});
+        row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                             std::fabs((row.high - target) / target * 100));
+        bool inside = row.worst <= within;
+        if (row.worst < kSettleBand || NearEdge(row.worst, within)) {
+          const mpq_class tq = Exactly(Shortest(options.band->partTolerance)) / 100;
+          const mpq_class up = 1 + tq;
+          const mpq_class down = 1 - tq;
+          const mpq_class ex =
+              risesInA ? Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
+                                           exactA * down, exactB * up)
+                       : Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
+                                           exactA * up, exactB * down);
+          const mpq_class ey =
+              risesInA ? Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
+                                           exactA * up, exactB * down)
+                       : Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
+                                           exactA * down, exactB * up);
+          const mpq_class lo = std::min({ex, ey, exactOutput});
+          const mpq_class hi = std::max({ex, ey, exactOutput});
+          const mpq_class worst =
+              std::max(abs(lo - exactTarget), abs(hi - exactTarget)) * 100 / abs(exactTarget);
+          row.low = Nearest(lo);
+          row.high = Nearest(hi);
+          row.worst = Nearest(worst);
+          inside = !std::isfinite(within) || worst <= Exactly(Shortest(within));
+        }
+        if (!inside) continue;
+        key = Key9(row.worst);
+      }
+      const double scale = Far(ra / options.scale * (rb / options.scale));
+      found.emplace_back(Key{key, std::fabs(row.error), scale, row.total, legKey(a), legKey(b)},
+                         row);
     }
   }
   std::sort(found.begin(), found.end(),
@@ -462,7 +584,7 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
   };
   const std::vector<Tree> rLegs = PlainLegs(rStock.size(), options.rParts);
   const std::vector<Tree> cLegs = PlainLegs(cStock.size(), options.cParts);
-  using Key = std::tuple<double, std::size_t, double, decltype(legKey(rLegs[0])),
+  using Key = std::tuple<double, double, std::size_t, double, double, decltype(legKey(rLegs[0])),
                          decltype(legKey(cLegs[0]))>;
   std::vector<std::pair<Key, PlainRcRow>> found;
   const bool corner = options.quantity == networks::RcQuantity::kCorner;
@@ -484,8 +606,60 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
       row.output = corner ? 1 / (2 * std::numbers::pi * row.tau) : row.tau;
       row.error = (row.output - options.target) / options.target * 100;
       if (!(std::fabs(row.error) <= options.tolerance)) continue;
+      const std::size_t parts = Leaves(r).size() + Leaves(c).size();
+      if (options.parts != 0 && static_cast<int>(parts) != options.parts) continue;
+      if (options.band && (!Earns(r, rStock, options.band->rTolerance / 100, false) ||
+                           !Earns(c, cStock, options.band->cTolerance / 100, true))) {
+        continue;
+      }
+      row.low = row.output;
+      row.high = row.output;
+      row.worst = std::fabs(row.error);
+      double key = row.worst;
+      if (options.band) {
+        const networks::RcBand& band = *options.band;
+        const double tr = band.rTolerance / 100;
+        const double tc = band.cTolerance / 100;
+        const double tauLow = row.tau * (1 - tr) * (1 - tc);
+        const double tauHigh = row.tau * (1 + tr) * (1 + tc);
+        const double x = corner ? 1 / (2 * std::numbers::pi * tauHigh) : tauLow;
+        const double y = corner ? 1 / (2 * std::numbers::pi * tauLow) : tauHigh;
+        row.low = std::min({x, y, row.output});
+        row.high = std::max({x, y, row.output});
+        const double target = options.target;
+        row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                             std::fabs((row.high - target) / target * 100));
+        bool inside = row.worst <= band.within;
+        if (!corner && (row.worst < kSettleBand || NearEdge(row.worst, band.within))) {
+          const auto leg = [](const Tree& t, std::span<const double> stock, bool capacitor) {
+            const auto leaf = [&](int i) {
+              return Exactly(Shortest(stock[static_cast<std::size_t>(i)]));
+            };
+            const auto sum = [](const mpq_class& u, const mpq_class& v) {
+              return mpq_class(u + v);
+            };
+            const auto fold = [](const mpq_class& u, const mpq_class& v) {
+              return mpq_class(u * v / (u + v));
+            };
+            return capacitor ? Fold(t, leaf, fold, sum) : Fold(t, leaf, sum, fold);
+          };
+          const mpq_class tau = leg(r, rStock, false) * leg(c, cStock, true);
+          const mpq_class qr = Exactly(Shortest(band.rTolerance)) / 100;
+          const mpq_class qc = Exactly(Shortest(band.cTolerance)) / 100;
+          const mpq_class lo = tau * (1 - qr) * (1 - qc);
+          const mpq_class hi = tau * (1 + qr) * (1 + qc);
+          const mpq_class t = Exactly(Shortest(target));
+          const mpq_class worst = std::max(abs(lo - t), abs(hi - t)) * 100 / t;
+          row.low = Nearest(lo);
+          row.high = Nearest(hi);
+          row.worst = Nearest(worst);
+          inside = !std::isfinite(band.within) || worst <= Exactly(Shortest(band.within));
+        }
+        if (!inside) continue;
+        key = Key9(row.worst);
+      }
       found.emplace_back(
-          Key{std::fabs(row.error), Leaves(r).size() + Leaves(c).size(), rv, legKey(r), legKey(c)},
+          Key{key, std::fabs(row.error), parts, Far(rv / options.scale), rv, legKey(r), legKey(c)},
           row);
     }
   }

@@ -50,15 +50,29 @@ struct PlainTwoLegRow {
   double output = 0;
   double error = 0;
   double total = 0;
+  double low = 0;  // the band's ends and worst case; the output and |error| without a band
+  double high = 0;
+  double worst = 0;
+};
+
+// A two-leg formula as the yardstick knows it: which one, and its constants at their typical,
+// low and high ends (VIN; VREF and IADJ).
+struct PlainFormula {
+  enum Kind { kDivider, kRegulator, kGain, kInvertingGain } kind = kDivider;
+  double k0 = 0, k1 = 0;
+  double lowK0 = 0, lowK1 = 0;
+  double highK0 = 0, highK1 = 0;
 };
 
 // The two-leg search done plainly: every leg of up to options.legParts parts (a part, two in
-// series, two in parallel) paired with every other, each output from the formula, settled in
-// GMP's rationals by the formula's exact form near the target, filtered and sorted by the
-// ranking. The yardstick for networks::FindTwoLegs.
+// series, two in parallel) paired with every other, each output worked out here from the
+// formula's kind (in double as the search does, in GMP's rationals near the target and at the
+// edges of the tolerance and the band), with the band of options.band's part tolerance and
+// within (its formulas are not used: the constants come from formula), filtered and sorted by
+// the ranking. The yardstick for networks::FindTwoLegs.
 std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                              std::span<const std::string> names,
-                                             const networks::TwoLegFormula& formula,
+                                             const PlainFormula& formula,
                                              const networks::TwoLegOptions& options);
 
 struct PlainRcRow {
@@ -67,6 +81,9 @@ struct PlainRcRow {
   double tau = 0;
   double output = 0;
   double error = 0;
+  double low = 0;
+  double high = 0;
+  double worst = 0;
 };
 
 // The RC search done plainly: every resistor leg of up to options.rParts parts within the

@@ -1,0 +1,146 @@
+#include "exact_band.h"
+
+#include <gmpxx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace vantrel::networks {
+namespace {
+
+mpq_class Exactly(const Decimal& decimal) {
+  mpz_class power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(std::abs(decimal.exponent)));
+  mpz_class digits;
+  mpz_import(digits.get_mpz_t(), 1, 1, sizeof decimal.digits, 0, 0, &decimal.digits);
+  mpq_class value = decimal.exponent >= 0 ? mpq_class(digits * power) : mpq_class(digits, power);
+  value.canonicalize();
+  return value;
+}
+
+// The shortest decimal of value, with its sign.
+mpq_class Exactly(double value) {
+  const mpq_class magnitude = Exactly(ShortestDecimal(value));
+  return value < 0 ? mpq_class(-magnitude) : magnitude;
+}
+
+// The double nearest q, ties to even; GMP's own conversion truncates.
+double Nearest(const mpq_class& q) {
+  const double toward = q.get_d();
+  if (!std::isfinite(toward) || q == toward) return toward;
+  const double away = std::nextafter(toward, q > 0 ? std::numeric_limits<double>::infinity()
+                                                   : -std::numeric_limits<double>::infinity());
+  if (!std::isfinite(away)) return toward;
+  const int order = cmp(abs(q - mpq_class(toward)), abs(mpq_class(away) - q));
+  if (order != 0) return order < 0 ? toward : away;
+  int exponent = 0;
+  const double mantissa = std::frexp(toward, &exponent);
+  const auto last = static_cast<long long>(std::ldexp(std::fabs(mantissa), 53));
+  return last % 2 == 0 ? toward : away;
+}
+
+mpq_class Sum(const mpq_class& x, const mpq_class& y) {
+  return x + y;
+}
+
+mpq_class Fold(const mpq_class& x, const mpq_class& y) {
+  return x * y / (x + y);
+}
+
+mpq_class LegValue(const Network& leg, std::span<const Decimal> stock, bool capacitor = false) {
+  const auto leaf = [&](int slot) {
+    return Exactly(stock[leg.parts[static_cast<std::size_t>(slot)]]);
+  };
+  return capacitor ? EvaluateNetwork(leg, leaf, Fold, Sum) : EvaluateNetwork(leg, leaf, Sum, Fold);
+}
+
+}  // namespace
+
+struct ExactTwoLeg::Rationals {
+  TwoLegFormula::Exact form;
+  mpq_class k0, k1;
+  mpq_class target;
+  mpq_class tolerance;
+  bool band = false;
+  bool risesInA = true;
+  mpq_class lowK0, lowK1, highK0, highK1;
+  mpq_class up, down;  // 1 + t and 1 - t
+  mpq_class within;
+  bool bounded = false;  // a finite within
+
+  static mpq_class Output(const TwoLegFormula::Exact& form, const mpq_class& k0,
+                          const mpq_class& k1, const mpq_class& a, const mpq_class& b) {
+    const auto sum = [&](LegSum which) {
+      return which == LegSum::kA ? a : which == LegSum::kB ? b : mpq_class(a + b);
+    };
+    return k0 * sum(form.numerator) / sum(form.denominator) + k1 * a;
+  }
+};
+
+ExactTwoLeg::ExactTwoLeg(const TwoLegFormula& formula, double target, double tolerance,
+                         const TwoLegBand* band)
+    : m_q(std::make_unique<Rationals>()) {
+  Rationals& q = *m_q;
+  q.form = *formula.exact;
+  q.k0 = Exactly(formula.k[0]);
+  q.k1 = Exactly(formula.k[1]);
+  q.target = Exactly(target);
+  q.tolerance = std::isfinite(tolerance) ? Exactly(tolerance) : mpq_class(0);
+  q.risesInA = formula.risesInA;
+  if (!band) return;
+  q.band = true;
+  q.lowK0 = Exactly(band->low.k[0]);
+  q.lowK1 = Exactly(band->low.k[1]);
+  q.highK0 = Exactly(band->high.k[0]);
+  q.highK1 = Exactly(band->high.k[1]);
+  const mpq_class t = Exactly(band->partTolerance) / 100;
+  q.up = 1 + t;
+  q.down = 1 - t;
+  q.bounded = std::isfinite(band->within);
+  if (q.bounded) q.within = Exactly(band->within);
+}
+
+ExactTwoLeg::~ExactTwoLeg() = default;
+
+ExactTwoLeg::Error ExactTwoLeg::Nominal(const Network& a, const Network& b,
+                                        std::span<const Decimal> stock) const {
+  const Rationals& q = *m_q;
+  const mpq_class output =
+      Rationals::Output(q.form, q.k0, q.k1, LegValue(a, stock), LegValue(b, stock));
+  const mpq_class error = (output - q.target) * 100 / q.target;
+  return {Nearest(error), abs(error) <= q.tolerance};
+}
+
+ExactTwoLeg::Band ExactTwoLeg::Edges(const Network& a, const Network& b,
+                                     std::span<const Decimal> stock) const {
+  const Rationals& q = *m_q;
+  const mpq_class ra = LegValue(a, stock);
+  const mpq_class rb = LegValue(b, stock);
+  const mpq_class output = Rationals::Output(q.form, q.k0, q.k1, ra, rb);
+  // The low constants with the parts that lower the output, the high ones with the others.
+  const mpq_class& aLow = q.risesInA ? q.down : q.up;
+  const mpq_class& aHigh = q.risesInA ? q.up : q.down;
+  const mpq_class x = Rationals::Output(q.form, q.lowK0, q.lowK1, ra * aLow, rb * aHigh);
+  const mpq_class y = Rationals::Output(q.form, q.highK0, q.highK1, ra * aHigh, rb * aLow);
+  const mpq_class low = std::min({x, y, output});
+  const mpq_class high = std::max({x, y, output});
+  const mpq_class worst = std::max(abs(low - q.target), abs(high - q.target)) * 100 / abs(q.target);
+  return {Nearest(low), Nearest(high), Nearest(worst), !q.bounded || worst <= q.within};
+}
+
+ExactRcBand ExactTauBand(const Network& r, std::span<const Decimal> rStock, const Network& c,
+                         std::span<const Decimal> cStock, double rTolerance, double cTolerance,
+                         double target, double within) {
+  const mpq_class tau = LegValue(r, rStock) * LegValue(c, cStock, true);
+  const mpq_class tr = Exactly(rTolerance) / 100;
+  const mpq_class tc = Exactly(cTolerance) / 100;
+  const mpq_class low = tau * (1 - tr) * (1 - tc);
+  const mpq_class high = tau * (1 + tr) * (1 + tc);
+  const mpq_class t = Exactly(target);
+  const mpq_class worst = std::max(abs(low - t), abs(high - t)) * 100 / abs(t);
+  const bool inside = !std::isfinite(within) || worst <= Exactly(within);
+  return {Nearest(low), Nearest(high), Nearest(worst), inside};
+}
+
+}  // namespace vantrel::networks
