@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "number_text.h"
+#include "quantity_text.h"
 #include "resistor_notation.h"
 
 namespace vantrel {
@@ -151,25 +152,26 @@ double BaseUnitValue(const StockKind& kind, double held) {
 }
 
 PartField<double> ReadTolerance(std::string_view text) {
-  std::string_view rest = WithoutPlusMinus(text);
-  const std::optional<double> percent = TakeNumber(rest);
-  rest = SkipBlanks(rest);
-  if (rest.starts_with('%')) rest.remove_prefix(1);
-  if (!percent || !TrimCSpace(rest).empty()) return Refused<double>("not a tolerance (1%)");
+  const std::optional<double> percent = ReadQuantity(kPercent, WithoutPlusMinus(text)).value;
+  if (!percent) return Refused<double>("not a tolerance (1%)");
   if (!(*percent >= 0 && *percent < 100)) return Refused<double>("a tolerance from 0% to 100%");
   return {percent, {}};
 }
 
 PartField<double> ReadPower(std::string_view text) {
+  std::optional<double> watts;
   std::string_view rest = SkipBlanks(text);
-  std::optional<double> watts = TakeNumber(rest);
-  rest = SkipBlanks(rest);
-  if (watts && rest.starts_with('m')) {
-    *watts /= 1000;
-    rest.remove_prefix(1);
+  // Resistors are rated in fractions of a watt ("1/4W"); the shared reader takes the rest.
+  const DecimalText above = ScanDecimal(rest, 0, "");
+  if (above.HasDigits() && !above.hasPoint && rest.substr(above.end).starts_with('/')) {
+    watts = TakeNumber(rest);
+    rest = SkipBlanks(rest);
+    if (!rest.empty() && Lower(rest.front()) == 'w') rest.remove_prefix(1);
+    if (!TrimCSpace(rest).empty()) watts.reset();
+  } else {
+    watts = ReadQuantity(kWatts, text).value;
   }
-  if (!rest.empty() && Lower(rest.front()) == 'w') rest.remove_prefix(1);
-  if (!watts || !TrimCSpace(rest).empty()) return Refused<double>("not a power (0.25W)");
+  if (!watts) return Refused<double>("not a power (0.25W)");
   if (!(*watts > 0 && std::isfinite(*watts))) return Refused<double>("a power above 0 W");
   return {watts, {}};
 }

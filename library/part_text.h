@@ -38,9 +38,11 @@ std::string PartValueText(const StockKind& kind, double held);
 // held in the base unit (ohms, farads, henries), correctly rounded from its shortest decimal.
 double BaseUnitValue(const StockKind& kind, double held);
 
-// A tolerance in percent: "1%", "±0.1 %", "+/-5%", "5"; 0 to below 100.
+// A tolerance in percent, read as every percentage is: "1%", "±0.1 %", "+/-5%", "5"; 0 to
+// below 100.
 PartField<double> ReadTolerance(std::string_view text);
-// A power rating in watts: "0.25W", "250mW", "1/4W", "0.25"; above 0.
+// A power rating in watts, read as every power is, or a fraction: "0.25W", "250mW", "1/4W",
+// "0.25"; above 0.
 PartField<double> ReadPower(std::string_view text);
 // A temperature coefficient in ppm/°C: "100ppm", "±50 ppm/°C", "100"; 0 or above.
 PartField<double> ReadTcr(std::string_view text);
