@@ -27,6 +27,8 @@ dpkg-deb --field "$deb" Package Version Section Maintainer Depends Recommends
 dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not computed"
 # vantrel-cli's SHA-256 comes from Nettle.
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "Depends lack Nettle's package"
+# Inventory.csv is read with libcsv.
+dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libcsv3( |,|$)' || fail "Depends lack libcsv's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop, and the
 # Networks window's face; and bash-completion, which loads the completions.
 [[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core, bash-completion" ]] ||

@@ -9,7 +9,10 @@
 #include <stdexcept>
 
 #include "e_series.h"
+#include "inventory_file.h"
 #include "library_file.h"
+#include "number_text.h"
+#include "part_text.h"
 
 namespace vantrel::bench {
 namespace {
@@ -88,6 +91,52 @@ std::string FullLibraryFileText() {
   }
   std::string text = LibraryFileText(values.data(), kValues);
   if (text.size() != kLibraryReadLimit) throw std::logic_error("full library is not 10240 bytes");
+  return text;
+}
+
+std::string OrderHistoryFileText() {
+  std::mt19937 random(31);
+  const auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  // A value of series times 10^low up to 10^(low + decades - 1), held, in the kind's notation.
+  const auto value = [&](const char* series, int low, int decades, const StockKind& kind) {
+    const auto& mantissas = FindSeries(series)->mantissas;
+    const std::string decimal = std::to_string(mantissas[pick(mantissas.size())]) + "e" +
+                                std::to_string(low + static_cast<int>(pick(decades)));
+    return PartValueText(kind, ParseAtof(decimal));
+  };
+  const char* packages[] = {"0402", "0603", "0805"};
+  std::string text = "LCSC Part Number,Package,Description,Order Qty.\r\n";
+  for (int row = 0; row < 20000; ++row) {
+    std::string description;
+    switch (pick(10)) {
+      case 0:
+        description = "LED Red";
+        break;
+      case 1:
+      case 2:
+        description = std::string("CAP ").append(value("E12", 0, 6, kCapacitors)).append("F 10%");
+        break;
+      case 3:
+        description = std::string("IND ").append(value("E6", 2, 4, kInductors)).append("H 20%");
+        break;
+      default:
+        description = std::string("RES ")
+                          .append(value("E24", 0, 6, kResistors))
+                          .append(" OHM ")
+                          .append(pick(2) ? "1% 1/10W" : "5% 1/16W");
+    }
+    // Appended piece by piece: a literal before a temporary string makes GCC 12 warn at -O3.
+    text.append("C")
+        .append(std::to_string(100000 + row))
+        .append(",")
+        .append(packages[pick(3)])
+        .append(",")
+        .append(description)
+        .append(",")
+        .append(std::to_string(10 * (1 + pick(50))))
+        .append("\r\n");
+  }
+  if (text.size() > kInventoryByteLimit) throw std::logic_error("order history is over 1 MB");
   return text;
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Measures the figures the README gives: the match search, the library read and the network
 # and divider searches with Google Benchmark (medians of 10 runs), then whole vantrel-cli
-# processes on a full library (10240 bytes, 1000 values) and on the sample library with
-# hyperfine, beside the floor (--version) in CPU time, and their peak memory with /usr/bin/time -v.
+# processes on a full library (10240 bytes, 1000 values), on the sample library and importing a
+# 20,000-row order history with hyperfine, beside the floor (--version) in CPU time, and their
+# peak memory with /usr/bin/time -v.
 # Usage: bench/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +17,7 @@ build/release/bench/vantrel_bench --benchmark_repetitions=10 --benchmark_report_
 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-build/release/bench/vantrel_bench_library "$dir/ResistorLibrary.txt"
+build/release/bench/vantrel_bench_library "$dir/ResistorLibrary.txt" "$dir/orders.csv"
 cli=build/release/cli/vantrel-cli
 # 7.5 lies below every value and 1e30 admits all: every one of the 500,500 pairs qualifies.
 # --version is the floor: a process that starts, prints and ends, with no library.
@@ -45,9 +46,14 @@ spec=("$cli -C $dir regulator 5 --vref 1.25 --reference top --iadj 50u --parts 2
 hyperfine -N --warmup 5 --runs 100 --export-json "$dir/networks.json" "${quick[@]}"
 hyperfine -N --warmup 2 --runs 20 --export-json "$dir/networks4.json" "${slow[@]}"
 hyperfine -N --warmup 1 --runs 10 --export-json "$dir/spec.json" "${spec[@]}"
+# import of a 20,000-row order history, read alone and written into a fresh Inventory.csv.
+hyperfine -N --warmup 3 --runs 30 --prepare "rm -f $dir/Inventory.csv" \
+  --export-json "$dir/import.json" "$cli -C $dir import orders.csv" \
+  "$cli -C $dir import orders.csv --write"
 
 echo "Medians:"
-for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json" "$dir/spec.json"; do
+for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json" "$dir/spec.json" \
+  "$dir/import.json"; do
   awk -F'"' '/"command"/ { command = $4 }
     /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
 done

@@ -14,6 +14,7 @@
 #include "design_commands.h"
 #include "divider_command.h"
 #include "find_command.h"
+#include "import_command.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
@@ -307,6 +308,7 @@ const std::vector<CliCommand>& CliCommands() {
         {RcCommandSpec(), RunRc},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
+        {ImportCommandSpec(), RunImport},
         {{"normalise",
           "Rewrite the library sorted, without repeats, two decimals.",
           "Rewrites the library sorted, without repeats and with two decimals per value,\n"

@@ -86,7 +86,8 @@ ParsedArgs ParseArgs(const CommandSpec& command, std::span<const std::string> wo
     }
     parsed.options.emplace_back(optionName, std::move(value));
   }
-  if (parsed.operands.size() > command.operands.size()) {
+  if (parsed.operands.size() > command.operands.size() &&
+      (command.operands.empty() || !command.operands.back().repeats)) {
     const std::string& stray = parsed.operands[command.operands.size()];
     std::string what = name + ": unexpected argument " + Quoted(stray);
     if (!command.strayHint.empty()) {
@@ -117,8 +118,8 @@ std::string OptionAndValue(const OptionSpec& option) {
 std::string Usage(const CommandSpec& command, std::string_view prefix) {
   std::vector<std::string> words;
   for (const OperandSpec& operand : command.operands) {
-    words.push_back(operand.optional ? Enclosed('[', operand.name, ']')
-                                     : std::string(operand.name));
+    const std::string name = std::string(operand.name) + (operand.repeats ? "..." : "");
+    words.push_back(operand.optional ? Enclosed('[', name, ']') : name);
   }
   for (const OptionSpec& option : command.options)
     words.push_back(Enclosed('[', OptionAndValue(option), ']'));

@@ -36,12 +36,13 @@ struct OptionSpec {
 
 struct OperandSpec {
   OperandSpec(std::string_view name_, bool optional_ = false,
-              std::vector<std::string_view> choices_ = {})
-      : name(name_), optional(optional_), choices(std::move(choices_)) {}
+              std::vector<std::string_view> choices_ = {}, bool repeats_ = false)
+      : name(name_), optional(optional_), choices(std::move(choices_)), repeats(repeats_) {}
 
   std::string_view name;  // "TARGET"
   bool optional;
   std::vector<std::string_view> choices;  // offered by the shell completions
+  bool repeats;  // the last operand only: it takes every word left ("FILE...")
 };
 
 // One command of vantrel-cli. The help, the usage errors, the shell completions and a test

@@ -1,5 +1,7 @@
 #include "completion.h"
 
+#include <algorithm>
+
 namespace vantrel {
 namespace {
 
@@ -39,6 +41,12 @@ std::string ZshDescription(std::string_view text) {
   return BackslashEscaped(text, "[]:\\");
 }
 
+// A command whose operands name files to read, as import's FILE does.
+bool TakesFiles(const CommandSpec& command) {
+  return std::any_of(command.operands.begin(), command.operands.end(),
+                     [](const OperandSpec& operand) { return operand.name == "FILE"; });
+}
+
 std::vector<std::string_view> OperandChoices(const CommandSpec& command) {
   std::vector<std::string_view> choices;
   for (const OperandSpec& operand : command.operands) {
@@ -71,10 +79,10 @@ std::string BashScript(const std::vector<OptionSpec>& program,
       "        ;;\n"
       "    esac\n"
       "  done\n"
-      "  local words\n"
+      "  local words files=\n"
       "  case $command in\n";
   auto addCase = [&script](std::string_view name, const std::vector<OptionSpec>& options,
-                           std::vector<std::string_view> words) {
+                           std::vector<std::string_view> words, bool files) {
     script += "    " + (name.empty() ? std::string("\"\"") : std::string(name)) + ")\n";
     std::string values;
     for (const OptionSpec& option : options) {
@@ -89,18 +97,24 @@ std::string BashScript(const std::vector<OptionSpec>& program,
     }
     if (!values.empty()) script += "      case $prev in\n" + values + "      esac\n";
     for (const OptionSpec& option : options) words.push_back(option.name);
-    script += "      words=" + ShellQuoted(Joined(words)) + "\n      ;;\n";
+    script += "      words=" + ShellQuoted(Joined(words)) + "\n";
+    if (files) script += "      files=1\n";
+    script += "      ;;\n";
   };
   std::vector<std::string_view> names;
   for (const CommandSpec* command : commands) names.push_back(command->name);
-  addCase("", program, names);
+  addCase("", program, names, false);
   for (const CommandSpec* command : commands) {
     std::vector<OptionSpec> options = command->options;
     options.emplace_back("--help", "", "");
-    addCase(command->name, options, OperandChoices(*command));
+    addCase(command->name, options, OperandChoices(*command), TakesFiles(*command));
   }
   script +=
       "  esac\n"
+      "  if [[ -n $files && $cur != -* ]]; then\n"
+      "    COMPREPLY=($(compgen -f -- \"$cur\"))\n"
+      "    return\n"
+      "  fi\n"
       "  COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
       "}\n"
       "complete -F _vantrel_cli vantrel-cli\n";
@@ -156,6 +170,11 @@ std::string ZshScript(const std::vector<OptionSpec>& program,
     script += " \\\n            '--help[Show this help.]'";
     for (std::size_t i = 0; i < command->operands.size(); ++i) {
       const OperandSpec& operand = command->operands[i];
+      if (operand.repeats) {
+        script += " \\\n            '*:" + std::string(operand.name) + ":" +
+                  (TakesFiles(*command) ? "_files" : " ") + "'";
+        continue;
+      }
       script += " \\\n            '" + std::to_string(i + 1) + (operand.optional ? "::" : ":") +
                 std::string(operand.name) + ":" +
                 (operand.choices.empty() ? " " : Enclosed('(', Joined(operand.choices), ')')) + "'";
@@ -227,6 +246,7 @@ std::string FishScript(const std::vector<OptionSpec>& program,
     if (const auto choices = OperandChoices(*command); !choices.empty()) {
       script += in + " -a " + FishQuoted(Joined(choices)) + "\n";
     }
+    if (TakesFiles(*command)) script += in + " -F\n";
   }
   return script;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "library_file.h"
+#include "utf8.h"
 
 namespace vantrel {
 namespace {
@@ -26,37 +27,28 @@ std::string CsvField(const std::string& text) {
   return quoted + '"';
 }
 
-// The length of the well-formed UTF-8 sequence at the start of text (RFC 3629: no overlong
-// form, no surrogate, nothing past U+10FFFF), or 0 when there is none.
-std::size_t Utf8Length(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;  // the range of the second byte
-  unsigned char high = 0xbf;
-  if (lead < 0x80) return 1;
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
+// The digest as 64 lowercase hexadecimal digits.
+std::string Sha256Hex(std::string_view data) {
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
+  std::uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, sizeof digest, digest);
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (const std::uint8_t byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 0xf];
   }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if ((byte(i) & 0xc0) != 0x80) return 0;
-  }
-  return length;
+  return hex;
 }
 
-// Each byte that is not part of a well-formed UTF-8 sequence is written as U+FFFD, so any text
-// (a path, say) gives a string that strict parsers accept.
+std::string JsonValue(const Cell& cell) {
+  return cell.raw ? cell.text : JsonString(cell.text);
+}
+
+}  // namespace
+
 std::string JsonString(std::string_view text) {
   constexpr char kHex[] = "0123456789abcdef";
   std::string quoted = "\"";
@@ -91,28 +83,6 @@ std::string JsonString(std::string_view text) {
   }
   return quoted + '"';
 }
-
-// The digest as 64 lowercase hexadecimal digits.
-std::string Sha256Hex(std::string_view data) {
-  sha256_ctx context;
-  sha256_init(&context);
-  sha256_update(&context, data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
-  std::uint8_t digest[SHA256_DIGEST_SIZE];
-  sha256_digest(&context, sizeof digest, digest);
-  constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (const std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
-}
-
-std::string JsonValue(const Cell& cell) {
-  return cell.raw ? cell.text : JsonString(cell.text);
-}
-
-}  // namespace
 
 const std::vector<std::string_view>& OutputFormatNames() {
   static const std::vector<std::string_view> names = {"text", "tsv", "csv", "json"};
@@ -181,10 +151,14 @@ std::string WriteFormatted(OutputFormat format, const OutputHead& head, const Ou
   return text.str();
 }
 
-std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind) {
+std::optional<std::string> AbsoluteWorkingPath(std::string_view fileName) {
   char directory[PATH_MAX];
   if (::getcwd(directory, sizeof directory) == nullptr) return std::nullopt;
-  return std::string(directory).append(directory[1] ? "/" : "").append(kind.fileName);
+  return std::string(directory).append(directory[1] ? "/" : "").append(fileName);
+}
+
+std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind) {
+  return AbsoluteWorkingPath(kind.fileName);
 }
 
 OutputHead LibraryHead(IFileService& files, const StockKind& kind) {

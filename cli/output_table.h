@@ -57,6 +57,14 @@ struct OutputTable {
 // The table in a format other than text, with head first in json.
 std::string WriteFormatted(OutputFormat format, const OutputHead& head, const OutputTable& table);
 
+// text as a JSON string. Each byte that is not part of a well-formed UTF-8 sequence is written
+// as U+FFFD, so any text (a path, say) gives a string that strict parsers accept.
+std::string JsonString(std::string_view text);
+
+// The absolute path of fileName in the working directory; nothing, with errno set, when the
+// working directory cannot be found.
+std::optional<std::string> AbsoluteWorkingPath(std::string_view fileName);
+
 // The absolute path of ./ResistorLibrary.txt; nothing, with errno set, when the working
 // directory cannot be found.
 std::optional<std::string> AbsoluteLibraryPath(const StockKind& kind = kResistors);

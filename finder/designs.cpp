@@ -125,7 +125,7 @@ std::optional<double> NeededPartTolerance(const Design& design, const networks::
     networks::TwoLegRow copy = row;
     networks::TwoLegBand band = *DesignBand(design, t);
     band.within = percent;
-    networks::AddBand(copy, stock, design.formula, design.options.target, band);
+    networks::AddBand(copy, stock, design.formula, design.options.target, band, false);
     return WithinBand(copy.low, copy.high, design.options.target, percent);
   });
 }
@@ -177,7 +177,7 @@ std::optional<double> NeededRcTolerance(const networks::RcRow& row,
                                         std::span<const double> cStock, double percent) {
   return LargestFitting([&](double t) {
     networks::RcRow copy = row;
-    networks::AddRcBand(copy, rStock, cStock, options, {t, t, percent});
+    networks::AddRcBand(copy, rStock, cStock, options, {t, t, percent}, false);
     return WithinBand(copy.low, copy.high, options.target, percent);
   });
 }

@@ -9,7 +9,8 @@
 //               fail in its high half
 //   bytes 2, 3  the second fault, likewise
 //   bytes 4, 5  little endian N: standard output fails after N - 1 bytes (0: it never fails)
-// The stock files are made in the folder before the run; ParseCliInput says which.
+// The files (stocks, Inventory.csv, import.csv) are made in the folder before the run;
+// ParseCliInput says which.
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -33,7 +34,6 @@
 #include "file_faults.h"
 #include "fuzz_checks.h"
 #include "posix_files.h"
-#include "stock_kind.h"
 
 namespace vantrel {
 namespace {
@@ -70,17 +70,18 @@ class ScratchFolder {
     for (const auto& [path, text] : files) std::ofstream(m_path / path, std::ios::binary) << text;
   }
 
-  // The stock files in the folder; a name beside them fails the check.
+  // The input's files in the folder; a name beside them fails the check.
   fuzz::StockFiles Contents() const {
     fuzz::StockFiles files;
+    const std::vector<std::string>& paths = fuzz::FuzzFilePaths();
     for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-      const auto kind = std::find_if(kStockKinds.begin(), kStockKinds.end(), [&](const auto* k) {
-        return entry.path().filename() == k->fileName;
+      const auto path = std::find_if(paths.begin(), paths.end(), [&](const std::string& p) {
+        return entry.path().filename() == std::filesystem::path(p).filename();
       });
-      Check(kind != kStockKinds.end(), "a file beside the stock files was left behind");
+      Check(path != paths.end(), "a file beside the input's files was left behind");
       std::ifstream in(entry.path(), std::ios::binary);
-      files.emplace((*kind)->path, std::string(std::istreambuf_iterator<char>(in),
-                                               std::istreambuf_iterator<char>()));
+      files.emplace(
+          *path, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
     }
     return files;
   }
@@ -98,6 +99,22 @@ bool StaysInside(const std::vector<std::string>& args) {
     }
   }
   return true;
+}
+
+// import's files are named as the in-memory files key them: "import.csv", or a name that is
+// missing both ways. "./import.csv" or "Inventory.csv" would name a real file that the
+// in-memory run lacks.
+bool ImportsByKey(const std::vector<std::string>& args) {
+  if (fuzz::CommandOf(args) != "import") return true;
+  return std::all_of(args.begin(), args.end(), [](const std::string& word) {
+    if (word == "import.csv") return true;
+    const std::string name = std::filesystem::path(word).lexically_normal().filename();
+    const auto& paths = fuzz::FuzzFilePaths();
+    return word.find('/') == std::string::npos && word != "." &&
+           std::none_of(paths.begin(), paths.end(), [&](const std::string& path) {
+             return std::filesystem::path(path).filename() == name;
+           });
+  });
 }
 
 fuzz::Fault FaultOf(const std::uint8_t* bytes) {
@@ -134,10 +151,10 @@ void CheckRun(const fuzz::CliInput& input, const fuzz::FaultPlan& plan,
   testing::FakeFileService memory;
   memory.files = input.files;
   const fuzz::CliOutcome expected = fuzz::RunCliIn(folder.Fd(), input.args, memory, outFailsAfter);
-  for (const StockKind* kind : kStockKinds) {
-    const std::optional<std::string> now = FileIn(after, kind->path);
-    Check(now == FileIn(input.files, kind->path) || now == FileIn(memory.files, kind->path),
-          "a stock file is neither the old one nor the one written without failures");
+  for (const std::string& path : fuzz::FuzzFilePaths()) {
+    const std::optional<std::string> now = FileIn(after, path);
+    Check(now == FileIn(input.files, path) || now == FileIn(memory.files, path),
+          "a file is neither the old one nor the one written without failures");
   }
   if (!failed) {
     Check(!expected.readerGone && outcome.status == expected.status,
@@ -162,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < vantrel::kHeaderSize) return -1;
   const vantrel::fuzz::CliInput input = vantrel::fuzz::ParseCliInput(
       {reinterpret_cast<const char*>(data + vantrel::kHeaderSize), size - vantrel::kHeaderSize});
-  if (!vantrel::StaysInside(input.args)) return -1;
+  if (!vantrel::StaysInside(input.args) || !vantrel::ImportsByKey(input.args)) return -1;
   const unsigned outLimit = data[4] | data[5] << 8u;
   std::optional<std::size_t> outFailsAfter;
   if (outLimit != 0) outFailsAfter = outLimit - 1;

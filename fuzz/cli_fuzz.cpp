@@ -1,6 +1,6 @@
 // libFuzzer target for vantrel-cli: a command line runs in-process on in-memory stock files,
-// and its exit status, output and writes are checked. The input is a command line and its
-// files as ParseCliInput reads them.
+// Inventory.csv and a file to import, and its exit status, output and writes are checked. The input
+// is a command line and its files as ParseCliInput reads them.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,12 +40,15 @@ void CheckRun(const fuzz::CliInput& input) {
   const fuzz::CliOutcome outcome = fuzz::RunCliIn(ScratchDirectory(), input.args, files);
   fuzz::CheckOutcome(input.args, outcome);
   fuzz::CheckWrites(input.args, outcome, input.files, files.files);
+  const std::string path = fuzz::WritablePath(input.args);
+  const auto written = files.files.find(path);
+  const auto old = input.files.find(path);
+  if (written == files.files.end() || (old != input.files.end() && old->second == written->second))
+    return;
   if (const StockKind* kind = fuzz::WritableKind(input.args)) {
-    const auto written = files.files.find(std::string(kind->path));
-    const auto old = input.files.find(std::string(kind->path));
-    if (written != files.files.end() &&
-        (old == input.files.end() || old->second != written->second))
-      fuzz::CheckStable(ScratchDirectory(), *kind, written->second);
+    fuzz::CheckStable(ScratchDirectory(), *kind, written->second);
+  } else {
+    fuzz::CheckInventoryStable(ScratchDirectory(), written->second);
   }
 }
 

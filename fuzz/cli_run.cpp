@@ -14,6 +14,7 @@
 #include "fake_editor.h"
 #include "fake_services.h"
 #include "fuzz_checks.h"
+#include "inventory_file.h"
 #include "terminal_messages.h"
 
 namespace vantrel::fuzz {
@@ -74,8 +75,25 @@ bool NamesNonFinite(std::string_view text) {
   return letters.find("inf") != std::string::npos || letters.find("nan") != std::string::npos;
 }
 
+// import's json less its strings, which hold the user's own text: its numbers.
+void CheckNoNonFiniteNumbers(const std::string& out) {
+  std::string numbers;
+  bool inString = false;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (inString && out[i] == '\\') {
+      ++i;
+    } else if (out[i] == '"') {
+      inString = !inString;
+    } else if (!inString) {
+      numbers += out[i];
+    }
+  }
+  Check(!NamesNonFinite(numbers), "an imported number shows inf or nan");
+}
+
 // The result listings, less the lines that quote a path the user chose.
 void CheckNoNonFinite(const std::string& command, const std::string& out) {
+  if (command == "import" && out.starts_with("{")) CheckNoNonFiniteNumbers(out);
   if (command != "calc" && command != "find" && command != "divider" && command != "series" &&
       command != "rc" && command != "regulator" && command != "gain") {
     return;
@@ -144,15 +162,27 @@ CliInput ParseCliInput(std::string_view input) {
   }
   if (lineEnd == std::string_view::npos) return parsed;
   std::string_view rest = input.substr(lineEnd + 1);
-  for (const StockKind* kind : kStockKinds) {
-    const std::size_t end =
-        kind == kStockKinds.back() ? rest.size() : std::min(rest.find(kFileSeparator), rest.size());
+  for (const std::string& path : FuzzFilePaths()) {
+    const std::size_t end = path == FuzzFilePaths().back()
+                                ? rest.size()
+                                : std::min(rest.find(kFileSeparator), rest.size());
     const std::string_view piece = rest.substr(0, end);
-    if (piece != kMissingFile) parsed.files.emplace(kind->path, piece);
+    if (piece != kMissingFile) parsed.files.emplace(path, piece);
     if (end == rest.size()) break;
     rest.remove_prefix(end + 1);
   }
   return parsed;
+}
+
+const std::vector<std::string>& FuzzFilePaths() {
+  static const std::vector<std::string> paths = [] {
+    std::vector<std::string> all;
+    for (const StockKind* kind : kStockKinds) all.emplace_back(kind->path);
+    all.emplace_back(kInventoryPath);
+    all.emplace_back("import.csv");
+    return all;
+  }();
+  return paths;
 }
 
 CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileService& files,
@@ -197,14 +227,21 @@ const StockKind* WritableKind(const std::vector<std::string>& args) {
   return writes ? &ChosenKind(args) : nullptr;
 }
 
+std::string WritablePath(const std::vector<std::string>& args) {
+  if (const StockKind* kind = WritableKind(args)) return std::string(kind->path);
+  const bool imports =
+      CommandOf(args) == "import" && std::find(args.begin(), args.end(), "--write") != args.end();
+  return imports ? kInventoryPath : "";
+}
+
 void CheckWrites(const std::vector<std::string>& args, const CliOutcome& outcome,
                  const StockFiles& before, const StockFiles& after) {
-  const StockKind* writable = WritableKind(args);
+  const std::string writable = WritablePath(args);
   for (const auto& [path, text] : after) {
     const auto old = before.find(path);
     if (old != before.end() && old->second == text) continue;
-    Check(writable != nullptr, "a command that must not write changed a file");
-    Check(writable->path == path, "a command changed a file other than its stock's");
+    Check(!writable.empty(), "a command that must not write changed a file");
+    Check(writable == path, "a command changed a file other than its own");
     // Only listings grow past what a reader takes, and they write nothing.
     Check(!outcome.readerGone && outcome.status == kExitOk, "a failed command changed a file");
   }
@@ -276,6 +313,14 @@ void CheckStable(int dirFd, const StockKind& kind, const std::string& written) {
   Check(again.status == kExitOk, "normalise of a written file failed");
   Check(files.files.size() == 1 && files.files[path] == written,
         "normalise changed a written file");
+}
+
+void CheckInventoryStable(int dirFd, const std::string& written) {
+  testing::FakeFileService files;
+  files.files[kInventoryPath] = written;
+  const CliOutcome again = RunCliIn(dirFd, {"check", "--inventory"}, files);
+  Check(again.status == kExitOk && again.out.ends_with("A rewrite would change nothing.\n"),
+        "a written Inventory.csv is not as a rewrite writes it");
 }
 
 }  // namespace vantrel::fuzz

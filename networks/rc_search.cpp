@@ -104,7 +104,8 @@ class ResistanceLevels {
 
 // AddRcBand with the stocks' decimals at hand.
 bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
-                  const StockDecimals& rDecimals, const StockDecimals& cDecimals) {
+                  const StockDecimals& rDecimals, const StockDecimals& cDecimals,
+                  bool exact = true) {
   const double tr = band.rTolerance / 100;
   const double tc = band.cTolerance / 100;
   const double tauLow = row.tau * (1 - tr) * (1 - tc);
@@ -118,7 +119,7 @@ bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
   row.worst = std::max(std::fabs((row.low - target) / target * 100),
                        std::fabs((row.high - target) / target * 100));
   bool inside = row.worst <= band.within;
-  if (!corner &&
+  if (exact && !corner &&
       (row.worst < kExactBand || (std::isfinite(band.within) &&
                                   std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
     const ExactRcBand settled = ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(),
@@ -273,8 +274,8 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
 }
 
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
-               const RcOptions& options, const RcBand& band) {
-  return SettleRcBand(row, options, band, StockDecimals(rStock), StockDecimals(cStock));
+               const RcOptions& options, const RcBand& band, bool exact) {
+  return SettleRcBand(row, options, band, StockDecimals(rStock), StockDecimals(cStock), exact);
 }
 
 bool RcRanksBefore(const RcRow& x, const RcRow& y) {

@@ -86,10 +86,10 @@ double TargetTau(const RcOptions& options);
 
 // The band of row, settled as FindRc settles it: a time constant's ends exactly, where its
 // worst case lies within 1e-9 of it of band.within or below kExactBand (a corner is irrational,
-// its ends are computed in double from the time constant's). Returns whether it lies within
-// band.within.
+// its ends are computed in double from the time constant's), or with exact false in double
+// arithmetic alone. Returns whether it lies within band.within.
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
-               const RcOptions& options, const RcBand& band);
+               const RcOptions& options, const RcBand& band, bool exact = true);
 
 // Calls emit for every pair of a resistor leg from rStock and a capacitor leg from cStock whose
 // output lies within the tolerance of the target and whose resistor leg lies within the bounds,

@@ -444,11 +444,11 @@ double ScaleKey(double ra, double rb, double scale) {
 }
 
 void AddBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
-             double target, const TwoLegBand& band) {
+             double target, const TwoLegBand& band, bool exact) {
   const StockDecimals decimals(stock);
-  std::unique_ptr<ExactTwoLeg> exact;
-  if (formula.exact) exact = std::make_unique<ExactTwoLeg>(formula, target, 0, &band);
-  Band(row, stock, formula, target, band, exact.get(), decimals);
+  std::unique_ptr<ExactTwoLeg> settle;
+  if (exact && formula.exact) settle = std::make_unique<ExactTwoLeg>(formula, target, 0, &band);
+  Band(row, stock, formula, target, band, settle.get(), decimals);
 }
 
 bool TwoLegRanksBefore(const TwoLegRow& x, const TwoLegRow& y) {

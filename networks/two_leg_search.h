@@ -126,9 +126,11 @@ struct TwoLegOptions {
   SearchWork* work = nullptr;  // as FindOptions::work
 };
 
-// The band of a row: its ends and worst case, settled as FindTwoLegs settles them.
+// The band of a row: its ends and worst case, settled as FindTwoLegs settles them, or with
+// exact false in double arithmetic alone (for a search over the tolerance, which settling at
+// every step would slow a thousandfold).
 void AddBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
-             double target, const TwoLegBand& band);
+             double target, const TwoLegBand& band, bool exact = true);
 
 // Calls emit for every pair of legs whose output lies within the tolerance of the target and
 // that meets the bounds, in rank order, stopping after limit rows. stock as for FindNetworks.

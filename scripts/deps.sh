@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmar
 packages+=(libgmp-dev)
 # The command line's json output hashes the library with Nettle's SHA-256.
 packages+=(nettle-dev)
+# Inventory.csv and the order exports it is imported from are read with libcsv.
+packages+=(libcsv-dev)
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
 # plugin, and xvfb-run for machines without a display.
 packages+=(fonts-arphic-uming fonts-wqy-zenhei fonts-dejavu-core qt6-wayland xvfb xauth)

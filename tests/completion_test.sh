@@ -38,6 +38,10 @@ cases=(
   "vantrel-cli r|rc regulator"
   "vantrel-cli rc --c|--c-parts --c-tolerance --corner"
   "vantrel-cli normalise --|--capacitors --help --inductors"
+  "vantrel-cli i|import"
+  "vantrel-cli import li|lib libs"
+  "vantrel-cli import x.csv --w|--write"
+  "vantrel-cli check --in|--inductors --inventory"
 )
 
 # bash: the function that `complete -p` names, called as bash-completion would call it.

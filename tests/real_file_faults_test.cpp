@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -326,6 +327,49 @@ TEST(RealFileFaultTest, EachFailurePointReportsAndKeepsTheLibrary) {
     }
     EXPECT_EQ(FaultScene::Others(scene.Lib()), std::vector<std::string>{});
   }
+}
+
+// import --write replaces Inventory.csv as a library is replaced: a failure at any point leaves
+// it as it was, with nothing beside it, and one made new is removed again.
+TEST(RealFileFaultTest, ImportWriteFailuresKeepTheInventory) {
+  const std::string inventory = "kind,value,quantity\r\nR,4k7,1\r\n";
+  FaultScene scene;
+  for (const bool existing : {true, false}) {
+    for (const auto& [faults, verb] : {std::pair{"fsync", "write"},
+                                       {"fsync,no-tmpfile", "write"},
+                                       {"close", "close"},
+                                       {"rename", "replace"},
+                                       {"rename,no-tmpfile", "replace"}}) {
+      // A new inventory is made in place, without a rename.
+      if (!existing && std::string_view(faults).starts_with("rename")) continue;
+      SCOPED_TRACE(std::string(faults) + (existing ? ", existing" : ", new"));
+      scene.Fresh("");
+      WriteAll(scene.Lib() / "list.txt", "4k7 2\n100n 5\n");
+      if (existing) WriteAll(scene.Lib() / "Inventory.csv", inventory);
+      const Outcome outcome = scene.Run({"import", "list.txt", "--write"}, faults);
+      ASSERT_TRUE(WIFEXITED(outcome.status)) << "wait status " << outcome.status;
+      EXPECT_EQ(WEXITSTATUS(outcome.status), 1) << outcome.err;
+      EXPECT_NE(outcome.err.find(std::string("cannot ") + verb +
+                                 " \"./Inventory.csv\": " + "Input/output error"),
+                std::string::npos)
+          << outcome.err;
+      std::vector<std::string> expected = {"list.txt"};
+      if (existing) {
+        EXPECT_EQ(ReadAll(scene.Lib() / "Inventory.csv"), inventory);
+        expected.insert(expected.begin(), "Inventory.csv");
+      }
+      std::vector<std::string> others = FaultScene::Others(scene.Lib());
+      std::sort(others.begin(), others.end());
+      EXPECT_EQ(others, expected);
+    }
+  }
+  scene.Fresh("");
+  WriteAll(scene.Lib() / "list.txt", "4k7 2\n");
+  const Outcome written = scene.Run({"import", "list.txt", "--write"});
+  EXPECT_EQ(WEXITSTATUS(written.status), 0) << written.err;
+  EXPECT_EQ(ReadAll(scene.Lib() / "Inventory.csv"),
+            "kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\r\n"
+            "R,4k7,2,,,,,,,\r\n");
 }
 
 // The new file goes beside the link's target: the link's own folder is closed to the user.

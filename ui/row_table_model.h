@@ -38,10 +38,10 @@ struct SearchOutcome {
 };
 
 // A list of ShownTable for a QTableView; a text column's header shows its title up to " (",
-// the whole title ("Rtop (OUT–FB)") being its tooltip. The last text column (the network, a divider's R2)
-// takes the width left; its full text is also the cell's tooltip, above the row's tip, which is
-// every other cell's. Rows marked stale (from a search
-// whose fields have since changed) are drawn in the disabled text colour.
+// the whole title ("Rtop (OUT–FB)") being its tooltip. The last text column (the network, a
+// divider's R2) takes the width left; its full text is also the cell's tooltip, above the row's
+// tip, which is every other cell's. Rows marked stale (from a search whose fields have since
+// changed) are drawn in the disabled text colour.
 class RowTableModel final : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;

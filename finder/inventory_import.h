@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "inventory_file.h"
+#include "services.h"
+
+namespace vantrel::finder {
+
+// What a column of an importable file holds.
+enum class ImportRole {
+  kKind,
+  kValue,
+  kQuantity,
+  kTolerance,
+  kPower,
+  kTcr,
+  kPackage,
+  kLocation,
+  kPartNumber,
+  kNote,
+  kDescription,  // free text the description reader takes; every such column is read
+};
+
+struct ImportColumn {
+  std::string_view headers;  // the header names that mean it, "|" between them, lower case
+  ImportRole role;
+};
+
+// One kind of file Vantrel imports, known by its header. For a role other than the description
+// the first column of the list with a field in a row gives it.
+struct ImportFormat {
+  std::string_view name;                    // "an LCSC order export"
+  std::vector<std::string_view> signature;  // header names that must all be there ("a|b")
+  std::vector<ImportColumn> columns;
+};
+
+// The formats in the order they are tried; a plain list of values, told by its first line, comes
+// after them.
+const std::vector<ImportFormat>& ImportFormats();
+
+// "Vantrel's Inventory.csv, an LCSC order export, ... or a plain list of values".
+std::string KnownFormatsText();
+
+struct ImportedRow {
+  InventoryRow row;
+  std::string source;  // "file:line"
+};
+
+struct SkippedLine {
+  std::string source;
+  std::string text;
+  std::string reason;
+};
+
+// What one file gave.
+struct ImportedFile {
+  std::string format;  // the name of the format it was read as
+  std::vector<ImportedRow> rows;
+  std::vector<SkippedLine> skipped;
+  std::size_t otherParts = 0;  // skipped lines of parts that are neither R, C nor L
+  std::string refusal;         // why nothing of the file was read
+};
+
+// The reason a part that is neither a resistor, a capacitor nor an inductor is skipped with.
+inline constexpr char kNotRlcReason[] = "neither a resistor, a capacitor nor an inductor";
+
+// Reads the text of a file named name (as sources name it). Beyond kInventoryByteLimit bytes or
+// kInventoryRowLimit rows, or not UTF-8, or with a header no format matches, it is refused. A
+// UTF-8 byte order mark is skipped; fields are RFC 4180, separated by ',' or ';' as the header
+// is; lines that start with '#' are passed over.
+ImportedFile ImportText(std::string_view bytes, std::string_view name);
+
+// Reads the file at path; refused, with the system's reason, when it cannot be opened. A failed
+// read throws FileError.
+ImportedFile ImportFile(IFileService& files, const std::string& path);
+
+// Why rows cannot join one inventory (InventoryLimitProblem), worded for an import.
+std::string ImportLimitProblem(const std::vector<ImportedRow>& rows);
+
+}  // namespace vantrel::finder

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+// One record of a delimited text file, with where it stood.
+struct CsvRecord {
+  int line = 0;                     // the line it starts on, counted from 1
+  std::string text;                 // its lines as written, joined by LF, without line ends
+  std::vector<std::string> fields;  // unquoted as RFC 4180 says
+};
+
+// A line that starts with '#' outside a quoted field.
+struct CsvComment {
+  int line = 0;
+  std::string text;
+  std::size_t beforeRecord = 0;  // the number of records read before it
+};
+
+// A stretch of lines that is no CSV (a quote opened and never closed, text after a closing
+// quote), with the parser's reason.
+struct CsvFault {
+  int line = 0;
+  std::string text;
+  std::string reason;
+};
+
+struct CsvText {
+  std::vector<CsvRecord> records;
+  std::vector<CsvComment> comments;
+  std::vector<CsvFault> faults;
+};
+
+// The separator a header line uses: ';' where it has more of them outside quotes than ',',
+// else ','.
+char SniffSeparator(std::string_view headerLine);
+
+// Splits text (no byte order mark) into records with libcsv. CR LF, LF and CR end lines; blank
+// lines and lines that start with '#' between records are no records (the latter are comments
+// when keepComments, else records like any other). A malformed record is named in faults and
+// reading goes on at the line after it.
+CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments);
+
+// The field as a CSV file writes it: quoted, with quotes doubled, when it holds the separator,
+// a quote, a line break, or white space at either end.
+std::string CsvField(std::string_view text, char separator = ',');
+
+}  // namespace vantrel

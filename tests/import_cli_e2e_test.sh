@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Runs the real vantrel-cli import and check --inventory on the sample exports, in a temporary
+# folder, on the real file code.
+# Usage: import_cli_e2e_test.sh VANTREL_CLI SAMPLES_DIR
+set -u
+
+cli=$(realpath "$1")
+samples=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() {  # NAME CONDITION-STATUS
+  if [[ $2 == 0 ]]; then passed=$((passed + 1)); else
+    failed=$((failed + 1))
+    echo "FAIL: $1"
+  fi
+}
+
+cp "$samples"/* "$work/"
+cd "$work" || exit 1
+files=(lcsc_order.csv mouser_order.csv partdb_export.csv partdb_import.csv plain_list.txt)
+
+# The json of each sample is strict JSON of the shape the manual gives, one row per row printed
+# in the text table.
+for f in "${files[@]}" inventory.csv; do
+  "$cli" import "$f" --format json >json.out 2>/dev/null
+  check "$f: json exit $?" $?
+  "$cli" import "$f" >text.out 2>/dev/null
+  python3 - json.out text.out <<'PYTHON'
+import json, sys
+doc = json.load(open(sys.argv[1], encoding="utf-8"))
+assert list(doc) == ["rows", "skipped"], list(doc)
+keys = ["kind", "value", "quantity", "tolerance", "power", "tcr", "package", "location",
+        "part_number", "source"]
+for row in doc["rows"]:
+    assert list(row) == keys, list(row)
+    assert row["kind"] in ("R", "C", "L")
+    assert isinstance(row["value"], float | int) and row["value"] > 0
+    assert isinstance(row["quantity"], int) and row["quantity"] >= 0
+    for key in ("tolerance", "power", "tcr"):
+        assert row[key] is None or isinstance(row[key], float | int)
+for line in doc["skipped"]:
+    assert list(line) == ["source", "text", "reason"], list(line)
+text = open(sys.argv[2], encoding="utf-8").read().split("\n\nSkipped:\n")
+assert len(text[0].splitlines()) == 1 + len(doc["rows"])
+PYTHON
+  check "$f: json shape" $?
+done
+
+# Without --write nothing is made; with it, Inventory.csv is made alone (no temporary file left)
+# and a rewrite would leave it as it is.
+rm inventory.csv
+"$cli" import "${files[@]}" >/dev/null 2>&1
+check "no inventory without --write" "$([[ ! -e Inventory.csv ]]; echo $?)"
+"$cli" import "${files[@]}" --write >/dev/null 2>err.out
+check "import --write exits 0" $?
+grep -q "^wrote Inventory.csv: " err.out
+check "import --write says what it wrote" $?
+check "no file left beside" "$(ls -A | grep -cv -e '\.csv$' -e '\.txt$' -e '\.out$')"
+"$cli" check --inventory >check.out
+check "check --inventory after a write exits 0" $?
+grep -q "^A rewrite would change nothing.$" check.out
+check "check --inventory finds nothing to change" $?
+
+# A second import adds to the counts; a read-only command leaves the bytes alone.
+before=$(grep -c . Inventory.csv)
+"$cli" import plain_list.txt --write >/dev/null 2>&1
+check "the second import adds no row" "$([[ $(grep -c . Inventory.csv) == "$before" ]]; echo $?)"
+grep -q '^R,4k7,20,' Inventory.csv
+check "the second import adds the count" $?
+cp Inventory.csv kept.out
+"$cli" check --inventory >/dev/null
+"$cli" import Inventory.csv >/dev/null 2>&1
+cmp -s Inventory.csv kept.out
+check "read-only commands leave Inventory.csv" $?
+
+# A file that cannot be read stops the write.
+printf 'Part,Count\n' >unknown.csv
+"$cli" import plain_list.txt unknown.csv --write >/dev/null 2>err.out
+check "an unknown header fails" "$([[ $? == 1 ]]; echo $?)"
+cmp -s Inventory.csv kept.out
+check "an unknown header writes nothing" $?
+
+echo "$passed passed, $failed failed"
+[[ $failed == 0 ]]

@@ -1,0 +1,473 @@
+// Inventory.csv, the description reader and import: the samples of each format, a round trip
+// of random inventories, the limits, and the command line on in-memory files.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cli_fixture.h"
+#include "inventory_file.h"
+#include "inventory_import.h"
+#include "number_text.h"
+#include "part_description.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string Sample(const std::string& name) {
+  std::ifstream file(std::string(VANTREL_IMPORT_SAMPLES) + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string Number(const std::optional<double>& value) {
+  return value ? PlainDigits(*value) : "-";
+}
+
+char Letter(const StockKind* kind) {
+  return kind == &kResistors ? 'R' : kind == &kCapacitors ? 'C' : kind == &kInductors ? 'L' : '?';
+}
+
+// kind held-value tolerance power tcr package, "-" for what is not there.
+std::string Described(std::string_view text) {
+  const finder::PartDescription read = finder::ReadDescription(text);
+  return std::string(1, Letter(read.kind)) + " " + Number(read.value) + " " +
+         Number(read.tolerance) + " " + Number(read.power) + " " + Number(read.tcr) + " " +
+         (read.package.empty() ? "-" : read.package);
+}
+
+TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
+  const struct {
+    const char* text;
+    const char* read;
+  } cases[] = {
+      {"100mW Thick Film Resistors 75V \xc2\xb1"
+       "1% \xc2\xb1"
+       "100ppm/\xe2\x84\x83 10k\xce\xa9 0603 Chip Resistor - Surface Mount ROHS",
+       "R 10000 1 0.1 100 0603"},
+      {"RES SMD 10K OHM 1% 1/10W 0603", "R 10000 1 0.1 - 0603"},
+      {"Thick Film Resistors - SMD 4.7 kOhms 125mW 0805 1% 100ppm", "R 4700 1 0.125 100 0805"},
+      {"1/4W Metal Film Resistor, 1% 1k THT", "R 1000 1 0.25 - THT"},
+      {"RES 0R47 5% 2512", "R 0.47 5 - - 2512"},
+      // Capacitors in pF, inductors in nH.
+      {"CAP CER 0.1UF 50V X7R 0603", "C 100000 - - - 0603"},
+      {"50V 100nF X7R \xc2\xb1"
+       "10% 0603 Multilayer Ceramic Capacitors MLCC - SMD/SMT ROHS",
+       "C 100000 10 - - 0603"},
+      {"Aluminium electrolytic 470 uF 25V 20% RADIAL", "C 470000000 20 - - RADIAL"},
+      {"MLCC 4n7 C0G 1206", "C 4700 - - - 1206"},
+      {"CAP 150fF 0402", "C 0.15 - - - 0402"},
+      {"cap 22uf 16v", "C 22000000 - - - -"},
+      // An inductor's resistance is no value of it.
+      {"FIXED IND 10UH 1.2A 150 MOHM SMD", "L 10000 - - - -"},
+      {"Power Inductors - SMD 4.7uH \xc2\xb1"
+       "20% 3.5A 30m\xce\xa9",
+       "L 4700 20 - - -"},
+      {"Choke 1mH 0.5A", "L 1000000 - - - -"},
+      // No kind: other parts, none named, or two named.
+      {"Standard LEDs - SMD Red 625nm", "? - - - - -"},
+      {"Ferrite Bead 600 Ohm @ 100MHz 0603", "? - - - - 0603"},
+      {"NTC Thermistor 10k\xce\xa9 1%", "? - 1 - - -"},
+      {"resistor and capacitor kit", "? - - - - -"},
+      {"Resistors", "R - - - - -"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Described(c.text), c.read) << c.text;
+  EXPECT_TRUE(finder::ReadDescription("resistor and capacitor kit").severalKinds);
+}
+
+// A row as "R 4700 12 1 0.25 100 0805 | location | part number | source".
+std::string RowText(const finder::ImportedRow& imported) {
+  const InventoryRow& row = imported.row;
+  return std::string(1, Letter(row.kind)) + " " + PlainDigits(row.value) + " " +
+         std::to_string(row.quantity) + " " + Number(row.tolerance) + " " + Number(row.power) +
+         " " + Number(row.tcr) + " " + (row.package.empty() ? "-" : row.package) + " | " +
+         row.location + " | " + row.partNumber + " | " + imported.source;
+}
+
+std::vector<std::string> RowTexts(const finder::ImportedFile& file) {
+  std::vector<std::string> texts;
+  for (const auto& row : file.rows) texts.push_back(RowText(row));
+  return texts;
+}
+
+std::vector<std::string> SkippedTexts(const finder::ImportedFile& file) {
+  std::vector<std::string> texts;
+  for (const auto& line : file.skipped) texts.push_back(line.source + " " + line.reason);
+  return texts;
+}
+
+TEST(ImportTest, ReadsTheSampleOfEachFormat) {
+  const struct {
+    const char* file;
+    const char* format;
+    std::vector<std::string> rows;
+    std::vector<std::string> skipped;
+    std::size_t otherParts;
+  } cases[] = {
+      {"lcsc_order.csv",
+       "an LCSC order export",
+       {"R 10000 100 1 0.1 100 0603 |  | 0603WAF1002T5E | lcsc_order.csv:2",
+        "R 4.7 50 5 0.25 200 1206 |  | 1206W4F470KT5E | lcsc_order.csv:3",
+        "C 100000 200 10 - - 0603 |  | CC0603KRX7R9BB104 | lcsc_order.csv:4",
+        "L 4700 10 20 - - SMD |  | SWPA4030S4R7MT | lcsc_order.csv:5",
+        "R 1000 30 1 0.25 - Plugin,P=5mm |  | MF1/4W-1K | lcsc_order.csv:7"},
+       {"lcsc_order.csv:6 neither a resistor, a capacitor nor an inductor",
+        "lcsc_order.csv:9 quantity \"2.5\": not a whole count"},
+       1},
+      {"mouser_order.csv",
+       "a Mouser order export",
+       {"R 10000 100 1 0.1 - 0603 |  | RC0603FR-0710KL | mouser_order.csv:2",
+        "R 4700 25 1 0.125 100 0805 |  | CRCW08054K70FKEA | mouser_order.csv:3",
+        "C 100000 50 10 - - 0603 |  | CL10B104KB8NNNC | mouser_order.csv:4",
+        "L 10000 5 10 - - 1210 |  | LQH32CN100K23L | mouser_order.csv:5"},
+       {"mouser_order.csv:6 neither a resistor, a capacitor nor an inductor",
+        "mouser_order.csv:7 quantity \"-4\": a negative count"},
+       1},
+      {"partdb_export.csv",
+       "a Part-DB export or import file",
+       {"R 10000 250 1 0.1 - 0603 | Drawer A1 | RC0603FR-0710KL | partdb_export.csv:2",
+        "C 100000 100 10 - - 0603 | Drawer B2 | CL10B104KB8NNNC | partdb_export.csv:3",
+        "L 22000 8 - - - 1210 | Drawer C1 | SRN4018-220M | partdb_export.csv:4"},
+       {"partdb_export.csv:5 neither a resistor, a capacitor nor an inductor",
+        "partdb_export.csv:6 no quantity"},
+       1},
+      {"partdb_import.csv",
+       "a Part-DB export or import file",
+       {"R 4700 40 1 0.25 - AXIAL | Box 1 | MFR-25FBF52-4K7 | partdb_import.csv:2",
+        "C 1000000 60 - - - 0805 | Box 2 |  | partdb_import.csv:3"},
+       {"partdb_import.csv:4 quantity \"12.5\": not a whole count"},
+       0},
+      {"plain_list.txt",
+       "a plain list of values",
+       {"R 4700 10 - - - - |  |  | plain_list.txt:2", "C 100000 5 - - - - |  |  | plain_list.txt:3",
+        "L 10000 1 - - - - |  |  | plain_list.txt:5", "R 2.2 3 - - - - |  |  | plain_list.txt:6",
+        "C 470 20 - - - - |  |  | plain_list.txt:7"},
+       {"plain_list.txt:8 \"10u\" may be a capacitor or an inductor; write 10uF or 10uH",
+        "plain_list.txt:9 count \"-2\": a negative count",
+        "plain_list.txt:10 \"blue\" is no value"},
+       0},
+      {"inventory.csv",
+       "Vantrel's Inventory.csv",
+       {"C 100000 40 10 - - 0603 | B2 | CL10B104KB8NNNC | inventory.csv:3",
+        "R 4700 12 0.1 0.125 25 0805 | A1 |  | inventory.csv:5",
+        "R 1000000 3 5 0.25 - AXIAL | A3 |  | inventory.csv:6",
+        "L 10000 0 20 - - 1210 | C1 |  | inventory.csv:8"},
+       {},
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const finder::ImportedFile file = finder::ImportText(Sample(c.file), c.file);
+    EXPECT_EQ(file.refusal, "");
+    EXPECT_EQ(file.format, c.format);
+    EXPECT_EQ(RowTexts(file), c.rows);
+    EXPECT_EQ(SkippedTexts(file), c.skipped);
+    EXPECT_EQ(file.otherParts, c.otherParts);
+  }
+}
+
+TEST(ImportTest, RefusesWholeFilesWithTheReason) {
+  const std::string longFile = "4k7\n" + std::string(kInventoryByteLimit, '#');
+  std::string manyRows = "name,amount\n";
+  for (std::size_t i = 0; i <= kInventoryRowLimit; ++i) manyRows += "10k resistor,1\n";
+  const struct {
+    std::string text;
+    const char* refusal;
+  } cases[] = {
+      {longFile, "f is longer than 1 MB (1048576 bytes)"},
+      {manyRows, "f holds 20001 rows, more than the 20000 Vantrel imports from one file"},
+      {"4k7\n100n\n\xff\xfe 10\n", "f:3: a byte that is no UTF-8"},
+      {"Part,Count\n4k7,3\n",
+       "f:1: \"Part,Count\" is no header Vantrel knows, nor a value; it "
+       "imports Vantrel's Inventory.csv, an LCSC order export, a Mouser "
+       "order export, a Part-DB export or import file, or a plain list"},
+      {"\n# nothing\n", "f holds no line to import"},
+  };
+  for (const auto& c : cases) {
+    const finder::ImportedFile file = finder::ImportText(c.text, "f");
+    EXPECT_THAT(file.refusal, HasSubstr(c.refusal));
+    EXPECT_TRUE(file.rows.empty());
+  }
+  // Values of one kind beyond what a search takes.
+  std::string values;
+  for (int i = 1; i <= 1001; ++i) values += std::to_string(i) + "\n";
+  const finder::ImportedFile file = finder::ImportText(values, "f");
+  EXPECT_EQ(finder::ImportLimitProblem(file.rows),
+            "the rows imported holds 1001 distinct resistor values, more than the 1000 a search "
+            "takes");
+}
+
+TEST(ImportTest, ReadsQuotedFieldsAndNamesMalformedOnes) {
+  const finder::ImportedFile file = finder::ImportText(
+      "\xef\xbb\xbfkind;value;quantity;note\r\n"
+      "R;4k7;1;\"a; b \"\"c\"\"\r\nd\"\r\n"
+      "R;1k;2;x\"y\r\n"
+      "C;100n;3;\"open\r\n",
+      "f");
+  ASSERT_EQ(file.rows.size(), 1u);
+  EXPECT_EQ(file.rows[0].row.note, "a; b \"c\"\r\nd");
+  EXPECT_THAT(SkippedTexts(file),
+              ElementsAre("f:4 a quote inside a field that is not quoted, or text after a "
+                          "field's closing quote",
+                          "f:5 a quoted field that is never closed"));
+}
+
+// A random inventory's rows, with text fields that need quoting, comments and an unknown column.
+struct RandomInventory {
+  std::string text;
+  std::vector<InventoryRow> rows;  // as written, in file order
+};
+
+RandomInventory MakeInventory(std::mt19937& random) {
+  const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  const std::vector<std::string> pieces = {"a",  "Box 2", ",",        "\"",           "\r\n", "\n",
+                                           "#x", " ",     "\xc2\xb5", "\xe2\x84\x83", ";"};
+  const auto text = [&] {
+    std::string made;
+    for (int n = pick(4); n > 0; --n) made += pieces[static_cast<std::size_t>(pick(11))];
+    return std::string(TrimCSpace(made));
+  };
+  RandomInventory inventory;
+  inventory.text =
+      "# drawer\r\nkind,value,quantity,tolerance,power,tcr,package,location,"
+      "part_number,note,bought\r\n";
+  const StockKind* kinds[] = {&kResistors, &kCapacitors, &kInductors};
+  const char* valueTexts[][3] = {{"4k7", "4.7n", "10uH"},
+                                 {"1M", "100nF", "1m"},
+                                 {"0R22", "2p2", "470n"},
+                                 {"100", "1u", "4u7"}};
+  const double held[][3] = {
+      {4700, 4700, 10000}, {1e6, 1e5, 1e6}, {0.22, 2.2, 470}, {100, 1e6, 4700}};
+  for (int n = pick(12); n > 0; --n) {
+    InventoryRow row;
+    const int kind = pick(3);
+    const int value = pick(4);
+    row.kind = kinds[kind];
+    row.value = held[value][kind];
+    row.quantity = static_cast<std::uint64_t>(pick(3) == 0 ? 0 : pick(1000000));
+    if (pick(2)) row.tolerance = std::vector<double>{0.1, 1, 5, 20}[std::size_t(pick(4))];
+    if (pick(2)) row.power = std::vector<double>{0.125, 0.25, 1, 2}[std::size_t(pick(4))];
+    if (pick(2)) row.tcr = std::vector<double>{25, 50, 100, 250}[std::size_t(pick(4))];
+    row.package = text();
+    row.location = text();
+    row.partNumber = text();
+    row.note = text();
+    row.extra = {text()};
+    const auto quoted = [](const std::string& field) {
+      std::string q = "\"";
+      for (char c : field) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+      return q + "\"";
+    };
+    if (pick(3) == 0) {
+      row.comments = {"# about " + std::to_string(n)};
+      inventory.text += row.comments[0] + "\r\n";
+    }
+    // Ratings as people write them: 1/4W for 0.25, mW, "±" before a tolerance.
+    const auto power = [](double watts) {
+      return watts == 0.25 ? std::string("1/4W") : ShortestText(watts * 1000) + "mW";
+    };
+    inventory.text += std::string(1, Letter(row.kind)) + "," + valueTexts[value][kind] + "," +
+                      std::to_string(row.quantity) + "," +
+                      (row.tolerance ? "\xc2\xb1" + ShortestText(*row.tolerance) + "%" : "") + "," +
+                      (row.power ? power(*row.power) : "") + "," +
+                      (row.tcr ? ShortestText(*row.tcr) + "ppm" : "") + "," + quoted(row.package) +
+                      "," + quoted(row.location) + "," + quoted(row.partNumber) + "," +
+                      quoted(row.note) + "," + quoted(row.extra[0]) + (pick(2) ? "\r\n" : "\n");
+    inventory.rows.push_back(std::move(row));
+  }
+  inventory.text += "# end\n";
+  return inventory;
+}
+
+using RowFields =
+    std::tuple<int, double, std::uint64_t, std::optional<double>, std::optional<double>,
+               std::optional<double>, std::string, std::string, std::string, std::string,
+               std::vector<std::string>, std::vector<std::string>>;
+
+RowFields Fields(const InventoryRow& row) {
+  return {Letter(row.kind), row.value,    row.quantity,   row.tolerance, row.power, row.tcr,
+          row.package,      row.location, row.partNumber, row.note,      row.extra, row.comments};
+}
+
+// Written and read again, an inventory keeps every row, comment and field; the rewrite sorts by
+// kind (R, C, L) and value, keeping the order of equal values, and a second rewrite changes
+// nothing.
+TEST(InventoryFileTest, RoundTripKeepsEveryRowAndIsStable) {
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 300; ++round) {
+    const RandomInventory made = MakeInventory(random);
+    SCOPED_TRACE(made.text);
+    Inventory read = ParseInventory(made.text);
+    ASSERT_TRUE(read.Readable()) << read.refusal;
+    EXPECT_EQ(read.headComments, std::vector<std::string>{"# drawer"});
+    EXPECT_EQ(read.tailComments, std::vector<std::string>{"# end"});
+    EXPECT_EQ(read.extraColumns, std::vector<std::string>{"bought"});
+
+    std::vector<RowFields> expected;
+    for (const InventoryRow& row : made.rows) expected.push_back(Fields(row));
+    const auto order = [](const RowFields& row) {
+      const int kind = std::get<0>(row);
+      return std::pair(kind == 'R' ? 0 : kind == 'C' ? 1 : 2, std::get<1>(row));
+    };
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const auto& a, const auto& b) { return order(a) < order(b); });
+
+    SortInventory(read);
+    const std::string written = InventoryText(read);
+    Inventory again = ParseInventory(written);
+    ASSERT_TRUE(again.Readable()) << again.refusal;
+    std::vector<RowFields> got;
+    for (const InventoryRow& row : again.rows) got.push_back(Fields(row));
+    EXPECT_EQ(got, expected);
+    SortInventory(again);
+    EXPECT_EQ(InventoryText(again), written);
+  }
+}
+
+TEST(InventoryFileTest, NamesEveryLineItCannotRead) {
+  const Inventory read = ParseInventory(
+      "kind,value,quantity,tolerance,power\n"
+      "R,4k7,-1\n"
+      "R,4k7,1.5\n"
+      "X,4k7,1\n"
+      "C,100,1\n"
+      "R,4k7,1,101%\n"
+      "R,4k7,1,,0W\n"
+      "R,4k7,1,,,,\n"
+      "R,4k7,1000000000\n"
+      "L,10u,0\n");
+  std::vector<std::string> problems;
+  for (const auto& problem : read.problems)
+    problems.push_back(std::to_string(problem.line) + " " + problem.reason);
+  EXPECT_THAT(problems,
+              ElementsAre("2 quantity \"-1\": a negative count",
+                          "3 quantity \"1.5\": not a whole count", "4 kind \"X\" is not R, C or L",
+                          "5 value \"100\": a bare number without a unit; write 100p or 100u",
+                          "6 tolerance \"101%\": a tolerance from 0% to 100%",
+                          "7 power \"0W\": a power above 0 W",
+                          "8 more fields (7) than the header names (5)",
+                          "9 quantity \"1000000000\": a count above 999999999"));
+  ASSERT_EQ(read.rows.size(), 1u);
+  EXPECT_TRUE(read.InStock(kInductors).empty());
+
+  EXPECT_THAT(ParseInventory("value,quantity\nR,1\n").refusal,
+              HasSubstr("line 1: \"value,quantity\" is no inventory header"));
+  EXPECT_THAT(ParseInventory("kind,value,quantity\nR,1k,1\n\xc3(\n").refusal,
+              HasSubstr("is not UTF-8 text: line 3"));
+}
+
+// import and check --inventory on in-memory files.
+class InventoryCliTest : public testing::CliFixture {
+ protected:
+  std::string Inventory() const { return files.files.at(kInventoryPath); }
+};
+
+TEST_F(InventoryCliTest, ImportWriteCreatesAndThenAddsToTheInventory) {
+  files.files["order.csv"] = Sample("mouser_order.csv");
+  files.files["list.txt"] = "10k 5\n4u7H\n";
+  EXPECT_EQ(Run({"import", "order.csv", "list.txt"}), kExitOk);
+  EXPECT_EQ(files.files.count(kInventoryPath), 0u);
+  EXPECT_THAT(out.str(), HasSubstr("\nSkipped:\norder.csv:6: neither a resistor"));
+
+  EXPECT_EQ(Run({"import", "order.csv", "list.txt", "--write"}), kExitOk);
+  EXPECT_EQ(Inventory(),
+            "kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\r\n"
+            "R,4.7k,25,1%,0.125W,100ppm,0805,,CRCW08054K70FKEA,\r\n"
+            "R,10k,100,1%,0.1W,,0603,,RC0603FR-0710KL,\r\n"
+            "R,10k,5,,,,,,,\r\n"
+            "C,100n,50,10%,,,0603,,CL10B104KB8NNNC,\r\n"
+            "L,4u7H,1,,,,,,,\r\n"
+            "L,10u,5,10%,,,1210,,LQH32CN100K23L,\r\n");
+  EXPECT_EQ(err.str(),
+            "order.csv: a Mouser order export, 4 row(s), 2 line(s) skipped, 1 of them neither R, "
+            "C nor L\nlist.txt: a plain list of values, 2 row(s), 0 line(s) skipped\n"
+            "wrote Inventory.csv: 6 row(s) added, 0 counted into rows of the same class; it "
+            "holds 6 row(s)\n");
+  EXPECT_EQ(Run({"check", "--inventory"}), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("6 row(s) (R: 3 row(s), 2 value(s), 130 part(s), C: 1 row(s), "
+                                   "1 value(s), 50 part(s), L: 2 row(s), 2 value(s), 6 part(s))"));
+
+  EXPECT_EQ(Run({"import", "--write", "list.txt"}), kExitOk);
+  EXPECT_THAT(Inventory(), HasSubstr("R,10k,10,,,,,,,\r\n"));
+  EXPECT_THAT(Inventory(), HasSubstr("L,4u7H,2,,,,,,,\r\n"));
+  EXPECT_THAT(err.str(), HasSubstr("0 row(s) added, 2 counted into rows of the same class"));
+}
+
+TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
+  const std::string before = "# mine\r\nkind,value,quantity\r\nR,1k,1\r\n";
+  files.files[kInventoryPath] = before;
+  files.files["list.txt"] = "4k7 2\n";
+  files.files["bad.csv"] = "Part,Count\n";
+  EXPECT_EQ(Run({"import", "list.txt", "bad.csv", "missing.csv", "--write"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("vantrel-cli: import: cannot read \"missing.csv\": No such"));
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written, as not every file could be"));
+  EXPECT_EQ(Inventory(), before);
+
+  files.failCreate = true;
+  EXPECT_EQ(Run({"import", "list.txt", "--write"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: the new file cannot be created"
+                                   "\nvantrel-cli: cannot write \""));
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv\": Permission denied\n"));
+  EXPECT_EQ(Inventory(), before);
+
+  files.failCreate = false;
+  files.files[kInventoryPath] = before + "R,1k,-1\r\n";
+  EXPECT_EQ(Run({"import", "list.txt", "--write"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: line 4 cannot be read "
+                                   "(quantity \"-1\": a negative count)"));
+  EXPECT_EQ(Inventory(), before + "R,1k,-1\r\n");
+}
+
+TEST_F(InventoryCliTest, CheckTellsProblemsRepeatsAndWhatARewriteChanges) {
+  files.files[kInventoryPath] =
+      "kind,value,quantity,location\n"
+      "C,100n,2,A\n"
+      "R,4k7,3,B\n"
+      "R,4k7,4,B\n"
+      "R,1k,1,B,extra\n";
+  EXPECT_EQ(Run({"check", "--inventory"}), kExitFailure);
+  EXPECT_EQ(out.str(),
+            "line 4: R 4.7k: the same as line 3 but for the count; the two could be one row\n"
+            "line 5: \"R,1k,1,B,extra\": more fields (5) than the header names (4), cannot be "
+            "read\n"
+            "3 row(s) (R: 2 row(s), 1 value(s), 7 part(s), C: 1 row(s), 1 value(s), 2 part(s), "
+            "L: 0 row(s), 0 value(s), 0 part(s)), 1 line(s) that cannot be read.\n"
+            "A rewrite would be refused: lines that cannot be read would be lost.\n");
+  files.files[kInventoryPath] = "kind,value,quantity\nC,100n,2\nR,4k7,3\n";
+  EXPECT_EQ(Run({"check", "--inventory"}), kExitFailure);
+  EXPECT_THAT(out.str(), HasSubstr("A rewrite would change the file"));
+  files.files.erase(kInventoryPath);
+  EXPECT_EQ(Run({"check", "--inventory"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("no inventory at"));
+  EXPECT_EQ(Run({"check", "--inventory", "--capacitors"}), kExitUsage);
+}
+
+TEST_F(InventoryCliTest, JsonHasRowsAndSkippedLines) {
+  files.files["list.txt"] = "4k7 2\n100n\nfoo\n";
+  EXPECT_EQ(Run({"import", "list.txt", "--format", "json"}), kExitOk);
+  EXPECT_EQ(out.str(),
+            "{\n  \"rows\": [\n"
+            "    {\"kind\": \"R\", \"value\": 4700, \"quantity\": 2, \"tolerance\": null, "
+            "\"power\": null, \"tcr\": null, \"package\": \"\", \"location\": \"\", "
+            "\"part_number\": \"\", \"source\": \"list.txt:1\"},\n"
+            "    {\"kind\": \"C\", \"value\": 1e-07, \"quantity\": 1, \"tolerance\": null, "
+            "\"power\": null, \"tcr\": null, \"package\": \"\", \"location\": \"\", "
+            "\"part_number\": \"\", \"source\": \"list.txt:2\"}\n  ],\n"
+            "  \"skipped\": [\n"
+            "    {\"source\": \"list.txt:3\", \"text\": \"foo\", \"reason\": \"\\\"foo\\\" is no "
+            "value\"}\n  ]\n}\n");
+  EXPECT_EQ(Run({"import"}), kExitUsage);
+}
+
+}  // namespace
+}  // namespace vantrel
