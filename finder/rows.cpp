@@ -474,7 +474,7 @@ std::vector<std::string> RegulatorTextCells(const DesignRow& row, int digits,
   cells.push_back(FormatEngineering(row.current, 3));
   cells.push_back(FormatEngineering(row.power, 3));
   if (request.iadj.max > 0) {
-    cells.push_back(FormatPercent(row.iadjShare) + (row.iadjShare > kIadjShareMark ? " !" : ""));
+    cells.push_back(WorstText(row.iadjShare) + (row.iadjShare > kIadjShareMark ? " !" : ""));
   }
   return cells;
 }
