@@ -490,7 +490,8 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   cells.push_back(ShownNumber(Quantity::kWatt, row.power));
   if (request.iadj.max > 0) {
-    ShownCell share = ShownNumber(Quantity::kPercent, row.iadjShare);
+    // A share, so without a sign.
+    ShownCell share = ShownNumber(Quantity::kSize, row.iadjShare);
     if (row.iadjShare > kIadjShareMark) share.text = " !";
     cells.push_back(share);
   }

@@ -81,6 +81,9 @@ inline constexpr char kRToleranceLabel[] = "R t&olerance (%)";
 inline constexpr char kCToleranceLabel[] = "C toleran&ce (%)";
 inline constexpr char kMinRLabel[] = "&Min R";
 inline constexpr char kMaxRLabel[] = "Ma&x R";
+// Ties go to legs nearest this resistance; every letter is another field's.
+inline constexpr char kScaleLabel[] = "Scale";
+inline constexpr char kScaleHint[] = "10k";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.

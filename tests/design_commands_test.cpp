@@ -188,7 +188,7 @@ TEST_F(DesignCommandTest, DesignsRestingOnThePinCurrentAreMarked) {
   ASSERT_EQ(Run({"regulator", "5", "--vref", "1.25", "--reference", "top", "--iadj", "50u",
                  "--tolerance", "5"}),
             kExitOk);
-  EXPECT_THAT(out.str(), HasSubstr("+68"));
+  EXPECT_THAT(out.str(), HasSubstr("68.5 !"));
   EXPECT_THAT(out.str(), HasSubstr(" !\n"));
   EXPECT_THAT(out.str(), HasSubstr("give --iadj as MIN:TYP:MAX"));
   ASSERT_EQ(Run({"regulator", "5", "--vref", "1.25", "--reference", "top", "--iadj", "50u",

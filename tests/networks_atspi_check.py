@@ -38,8 +38,10 @@ def cli(*args):
 
 
 def text_rows(output):
-    """The cells of the command line's text table, without its header."""
-    return [re.split(r"\s{2,}", line.strip()) for line in output.splitlines()[1:]]
+    """The cells of the command line's text table, without its header and without the note
+    below it on designs that rest on the pin current (a line that starts with "!")."""
+    return [re.split(r"\s{2,}", line.strip()) for line in output.splitlines()[1:]
+            if not line.startswith("!")]
 
 
 def clipboard():

@@ -307,6 +307,8 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   ShowWithinAsDefault(tolerance, within);
   QLineEdit* minTotal = AddEdit(tab, grid, kMinTotalLabel, "--min-total");
   QLineEdit* maxTotal = AddEdit(tab, grid, kMaxTotalLabel, "--max-total");
+  QLineEdit* scale = AddEdit(tab, grid, kScaleLabel, "--scale");
+  scale->setPlaceholderText(kScaleHint);
   return [=](finder::TwoLegInput& input) {
     input.tolerance = Given(tolerance);
     input.parts = std::to_string(legs->currentIndex() + 1);
@@ -314,6 +316,7 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
     input.within = Given(within);
     input.minTotal = Given(minTotal);
     input.maxTotal = Given(maxTotal);
+    input.scale = Given(scale);
   };
 }
 
@@ -478,6 +481,8 @@ QWidget* CNetworksDlg::CreateRcTab() {
   ShowWithinAsDefault(tolerance, within);
   QLineEdit* minR = AddEdit(tab, *grid, kMinRLabel, "--min-r");
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
+  QLineEdit* scale = AddEdit(tab, *grid, kScaleLabel, "--scale");
+  scale->setPlaceholderText(kScaleHint);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -492,6 +497,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.within = Given(within);
     input.minR = Given(minR);
     input.maxR = Given(maxR);
+    input.scale = Given(scale);
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };
