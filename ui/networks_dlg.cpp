@@ -532,6 +532,9 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   grid.addLayout(buttons, below, 0, 1, 2);
   grid.setRowStretch(below + 1, 1);
   grid.setColumnStretch(1, 1);
+  // The tab's own margin is the column's left one; the list beside it needs the width more.
+  QMargins margins = grid.contentsMargins();
+  grid.setContentsMargins(0, margins.top(), margins.right() / 2, margins.bottom());
 
   // The column scrolls up and down where the window is too low for it, never sideways.
   auto* scroll = new QScrollArea(tab.page);
@@ -610,6 +613,9 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   results->addWidget(tab.status);
   results->addWidget(tab.splitter, 1);
   auto* layout = new QHBoxLayout(tab.page);
+  margins = layout->contentsMargins();
+  layout->setContentsMargins(margins.left() / 2, margins.top(), margins.right() / 2,
+                             margins.bottom());
   layout->addWidget(scroll);
   layout->addLayout(results, 1);
 }

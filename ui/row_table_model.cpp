@@ -15,8 +15,9 @@
 namespace vantrel {
 namespace {
 
-// Columns that add to an answer without being it, hidden until asked for.
-const QStringList kSpareColumns = {"total", "current", "power", "needs_part_tolerance"};
+// Columns that add to an answer without being it, hidden until asked for; the worst case is
+// the band's larger end.
+const QStringList kSpareColumns = {"total", "current", "power", "worst", "needs_part_tolerance"};
 
 QString TabLine(const std::vector<std::string>& cells) {
   QStringList line;

@@ -75,7 +75,8 @@ class RowTableModel final : public QAbstractTableModel {
 // and is never elided (where the width left is too little, its cells wrap between words); the
 // first Down after the focus comes in selects the first row; and the copy commands of
 // AddCopyActions, which copy the selected rows as TsvText. With a settings key, the columns a
-// reader can spare (the total, current, power and the tolerance a row needs) are hidden until
+// reader can spare (the total, current, power, worst case and the tolerance a row needs) are
+// hidden until
 // chosen from the header's context menu, and the choice is kept in QSettings under that key.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
                        const QString& spareKey = {});
