@@ -22,13 +22,14 @@ namespace {
 // network within a wide tolerance would take as long as listing them all.
 constexpr std::uint64_t kCountLimit = 10000;
 
-// A list with the window's columns for columns and, for copies, the command line's tsv names.
+// What a stock's values measure.
 finder::Quantity QuantityOf(const StockKind& kind) {
   return kind.part == PartKind::kCapacitor  ? finder::Quantity::kFarad
          : kind.part == PartKind::kInductor ? finder::Quantity::kHenry
                                             : finder::Quantity::kOhm;
 }
 
+// A list with the window's columns for columns and, for copies, the command line's tsv names.
 ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
@@ -36,7 +37,7 @@ ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
     // A unit on a line of its own ("Error\n(%)"), so that a header is no wider than its cells;
     // a leg's pins ("Rtop (OUT–FB)") are its header's tooltip (RowTableModel).
     if (const auto at = title.find(" ("); at != std::string::npos && !column.leftAligned) {
-      title.replace(at, 1, "\n");
+      title[at] = '\n';
     }
     table.titles.push_back(std::move(title));
     table.leftAligned.push_back(column.leftAligned);
