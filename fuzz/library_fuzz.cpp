@@ -55,10 +55,10 @@ bool ReferenceReactive(const char* piece) {
                                 prefix + "?([FHfh]?)" + space + "$");
   static const std::regex infix("^" + space + "[+-]?[0-9]+" + space + prefix + "[0-9]+([FHfh]?)" +
                                 space + "$");
-  // A lower-case unit only after a prefix; m without a unit is a milliohm.
+  // H in either case, F in upper case only (f alone is femto); m without a unit is a milliohm.
   const auto written = [](const std::csub_match& prefixed, const std::csub_match& unit) {
     const std::string u = unit.str();
-    if (!prefixed.matched) return u == "F" || u == "H";
+    if (!prefixed.matched) return u == "F" || u == "H" || u == "h";
     return !u.empty() || prefixed.str() != "m";
   };
   std::cmatch match;
