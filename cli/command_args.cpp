@@ -29,4 +29,26 @@ const StockKind& StockKindOf(const ParsedArgs& args) {
   return capacitors ? kCapacitors : inductors ? kInductors : kResistors;
 }
 
+finder::StatisticsInput StatisticsOf(const ParsedArgs& args) {
+  finder::StatisticsInput input;
+  input.rss = Given(args, "--statistics") == "rss";
+  input.byRss = Given(args, "--by") == "rss";
+  input.temperature = Given(args, "--temperature");
+  input.tcr = Given(args, "--tcr");
+  return input;
+}
+
+std::vector<OptionSpec> StatisticsOptions(bool by) {
+  std::vector<OptionSpec> options = {
+      {"--statistics", "S", "worst (default) or rss: add RSS Low and RSS High.", {"worst", "rss"}},
+      {"--temperature", "L:H", "Parts drift by their TCR from 25 °C to L and H °C."},
+      {"--tcr", "PPM", "The TCR in ppm/°C of parts without one (default 0)."}};
+  if (by) {
+    options.insert(
+        options.begin() + 1,
+        {"--by", "S", "worst (default) or rss: the band In spec judges.", {"worst", "rss"}});
+  }
+  return options;
+}
+
 }  // namespace vantrel

@@ -30,6 +30,12 @@ std::vector<OptionSpec> StockKindOptions();
 // throw ArgumentError.
 const StockKind& StockKindOf(const ParsedArgs& args);
 
+// --statistics, --by, --temperature and --tcr as typed.
+finder::StatisticsInput StatisticsOf(const ParsedArgs& args);
+
+// Their options; find takes them without --by, having no In spec.
+std::vector<OptionSpec> StatisticsOptions(bool by = true);
+
 // The checked request, or ArgumentError with the check's message.
 template <class Request>
 Request Require(finder::Checked<Request> checked) {

@@ -107,6 +107,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.partTolerance = Given(args, "--part-tolerance");
   input.within = Given(args, "--within");
   input.scale = Given(args, "--scale");
+  input.statistics = StatisticsOf(args);
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -137,8 +138,11 @@ void Append(std::vector<OptionSpec>& options, std::vector<OptionSpec> more) {
 }
 
 std::vector<OptionSpec> WorstCaseOptions() {
-  return {{"--part-tolerance", "T", "Add Low, High and In spec: every part T percent off."},
-          {"--within", "B", "Keep rows whose worst case lies within B percent."}};
+  std::vector<OptionSpec> options = {
+      {"--part-tolerance", "T", "Add Low, High and In spec: every part T percent off."},
+      {"--within", "B", "Keep rows whose worst case lies within B percent."}};
+  Append(options, StatisticsOptions());
+  return options;
 }
 
 std::vector<OptionSpec> LoadOptions() {

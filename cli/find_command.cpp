@@ -21,6 +21,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
+  input.statistics = StatisticsOf(args);
   input.kind = &StockKindOf(args);
   return input;
 }
@@ -28,6 +29,17 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
 }  // namespace
 
 CommandSpec FindCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
+      {"--tolerance", "P", "Keep networks within P percent (default 1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List all networks within P percent."},
+      {"--exclude", "V", "Leave library value V out; may be repeated."},
+      {"--distinct", "", "Use each library value at most once per network."},
+      {"--part-tolerance", "T", "Add the value with every part T percent low and high."}};
+  for (OptionSpec& option : StatisticsOptions(false)) options.push_back(std::move(option));
+  for (OptionSpec& option : StockKindOptions()) options.push_back(std::move(option));
+  options.push_back(FormatOption());
   return {"find",
           "List networks of up to four library values that reach TARGET.",
           "Lists networks of up to N library values in series and parallel within P percent\n"
@@ -38,16 +50,7 @@ CommandSpec FindCommandSpec() {
           "instead, TARGET in their notation (3.2n, 4u7). The spelling keeps + for series\n"
           "and || for parallel; parallel capacitors add and series ones fold.\n",
           {{"TARGET"}},
-          {{"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
-           {"--tolerance", "P", "Keep networks within P percent (default 1)."},
-           {"--top", "K", "List the K best (default 20)."},
-           {"--all", "", "List all networks within P percent."},
-           {"--exclude", "V", "Leave library value V out; may be repeated."},
-           {"--distinct", "", "Use each library value at most once per network."},
-           {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
-           StockKindOptions()[0],
-           StockKindOptions()[1],
-           FormatOption()}};
+          std::move(options)};
 }
 
 int RunFind(const ParsedArgs& args, CliContext& context) {

@@ -49,30 +49,34 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.rTolerance = Given(args, "--r-tolerance");
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
+  input.statistics = StatisticsOf(args);
   return input;
 }
 
 }  // namespace
 
 CommandSpec RcCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--tau", "T", "The time constant in seconds (1m, 10u)."},
+      {"--corner", "F", "The corner frequency in hertz (1k), instead of --tau."},
+      {"--r-parts", "N", "Resistor legs of up to N values, N at most 2 (default 1)."},
+      {"--c-parts", "N", "Capacitor legs of up to N values, N at most 2 (default 1)."},
+      {"--tolerance", "P", "Keep pairs within P percent (default 1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List all pairs within P percent."},
+      {"--min-r", "R", "Keep pairs whose resistor leg is at least R."},
+      {"--max-r", "R", "Keep pairs whose resistor leg is at most R."},
+      {"--scale", "R", "Break ties towards resistor legs nearest R (10k)."},
+      {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
+      {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
+      {"--within", "B", "Keep rows whose worst case lies within B percent."}};
+  for (OptionSpec& option : StatisticsOptions()) options.push_back(std::move(option));
+  options.push_back(FormatOption());
   return {"rc",
           "List R and C pairs that reach a time constant or a corner.",
           kRcDetails,
           {},
-          {{"--tau", "T", "The time constant in seconds (1m, 10u)."},
-           {"--corner", "F", "The corner frequency in hertz (1k), instead of --tau."},
-           {"--r-parts", "N", "Resistor legs of up to N values, N at most 2 (default 1)."},
-           {"--c-parts", "N", "Capacitor legs of up to N values, N at most 2 (default 1)."},
-           {"--tolerance", "P", "Keep pairs within P percent (default 1)."},
-           {"--top", "K", "List the K best (default 20)."},
-           {"--all", "", "List all pairs within P percent."},
-           {"--min-r", "R", "Keep pairs whose resistor leg is at least R."},
-           {"--max-r", "R", "Keep pairs whose resistor leg is at most R."},
-           {"--scale", "R", "Break ties towards resistor legs nearest R (10k)."},
-           {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
-           {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
-           {"--within", "B", "Keep rows whose worst case lies within B percent."},
-           FormatOption()},
+          std::move(options),
           "--corner or --tau"};
 }
 

@@ -83,9 +83,39 @@ void NarrowByLoad(const Design& design, networks::TwoLegOptions& options) {
 
 }  // namespace
 
+networks::PartSpreads RequestSpreads(const Statistics& statistics, double partTolerance) {
+  return networks::UniformSpreads({partTolerance / 100, statistics.DriftPercent() / 100});
+}
+
 std::optional<networks::TwoLegBand> DesignBand(const Design& design, double partTolerance) {
-  networks::TwoLegBand band{design.low, design.high, partTolerance};
+  const Statistics& statistics = design.bounds.statistics;
+  // The worst case's search and exact settling take one tolerance for every part, so the
+  // uniform drift widens it here.
+  networks::TwoLegBand band;
+  band.low = design.low;
+  band.high = design.high;
+  band.partTolerance = partTolerance + statistics.DriftPercent();
   if (design.bounds.within) band.within = *design.bounds.within;
+  if (statistics.rss) band.spreads = RequestSpreads(statistics, partTolerance);
+  band.byRss = statistics.byRss;
+  return band;
+}
+
+networks::RcBand RcRequestBand(const RcBounds& bounds, double rTolerance, double cTolerance) {
+  const Statistics& statistics = bounds.statistics;
+  const double drift = statistics.DriftPercent();
+  networks::RcBand band;
+  band.rTolerance = rTolerance + drift;
+  band.cTolerance = cTolerance + drift;
+  if (bounds.within) band.within = *bounds.within;
+  if (statistics.rss) {
+    const networks::PartSpreads r = RequestSpreads(statistics, rTolerance);
+    const networks::PartSpreads c = RequestSpreads(statistics, cTolerance);
+    band.spreads = [r, c](int leg, int slot, std::uint16_t part) {
+      return leg == 0 ? r(leg, slot, part) : c(leg, slot, part);
+    };
+  }
+  band.byRss = statistics.byRss;
   return band;
 }
 
@@ -121,11 +151,17 @@ std::optional<double> LargestFitting(const Fits& fits) {
 
 std::optional<double> NeededPartTolerance(const Design& design, const networks::TwoLegRow& row,
                                           std::span<const double> stock, double percent) {
+  const Statistics& statistics = design.bounds.statistics;
   return LargestFitting([&](double t) {
+    // The drift alone may leave no room for a tolerance.
+    if (!(t + statistics.DriftPercent() < 100)) return false;
     networks::TwoLegRow copy = row;
     networks::TwoLegBand band = *DesignBand(design, t);
     band.within = percent;
     networks::AddBand(copy, stock, design.formula, design.options.target, band, false);
+    if (statistics.byRss) {
+      return WithinBand(copy.rssLow, copy.rssHigh, design.options.target, percent);
+    }
     return WithinBand(copy.low, copy.high, design.options.target, percent);
   });
 }
@@ -172,12 +208,17 @@ void SearchDesign(const Design& design, std::span<const double> stock,
 }
 
 std::optional<double> NeededRcTolerance(const networks::RcRow& row,
-                                        const networks::RcOptions& options,
+                                        const networks::RcOptions& options, const RcBounds& bounds,
                                         std::span<const double> rStock,
                                         std::span<const double> cStock, double percent) {
+  const Statistics& statistics = bounds.statistics;
   return LargestFitting([&](double t) {
+    if (!(t + statistics.DriftPercent() < 100)) return false;
     networks::RcRow copy = row;
-    networks::AddRcBand(copy, rStock, cStock, options, {t, t, percent}, false);
+    networks::RcBand band = RcRequestBand(bounds, t, t);
+    band.within = percent;
+    networks::AddRcBand(copy, rStock, cStock, options, band, false);
+    if (statistics.byRss) return WithinBand(copy.rssLow, copy.rssHigh, options.target, percent);
     return WithinBand(copy.low, copy.high, options.target, percent);
   });
 }
@@ -189,8 +230,8 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
   networks::RcOptions search = options;
   search.stop = stop;
   if (Banded(bounds)) {
-    search.band = networks::RcBand{bounds.rTolerance.value_or(0), bounds.cTolerance.value_or(0)};
-    if (bounds.within) search.band->within = *bounds.within;
+    search.band =
+        RcRequestBand(bounds, bounds.rTolerance.value_or(0), bounds.cTolerance.value_or(0));
   }
   if (!bounds.within) {
     networks::FindRc(rStock, cStock, search, limit, take);

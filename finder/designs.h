@@ -24,6 +24,23 @@ struct Spread {
   double max = 0;
 };
 
+// The statistical band and the drift over temperature a request asks for.
+struct Statistics {
+  bool rss = false;          // rows carry the statistical band beside the worst case
+  bool byRss = false;        // In spec, --within and the ranking judge by it (implies rss)
+  bool temperature = false;  // a temperature range was given
+  double deltaT = 0;         // °C: the range's largest distance from 25 °C
+  double tcr = 0;            // ppm/°C of parts without one of their own
+  // Percent a part of tcr drifts over the range at the most.
+  double DriftPercent() const { return tcr * 1e-4 * deltaT; }
+  bool Any() const { return rss || temperature; }
+};
+
+// Every part's spread as the request gives it: partTolerance percent and the drift of
+// Statistics::tcr. The one source wired today; a per-part one (an inventory's rows) fits the
+// same signature.
+networks::PartSpreads RequestSpreads(const Statistics& statistics, double partTolerance);
+
 // The checks a request adds to the search's tolerance.
 struct DesignBounds {
   std::optional<double> partTolerance;  // percent, below 100
@@ -31,6 +48,7 @@ struct DesignBounds {
   std::optional<double> maxPower;       // watts, for the part that takes the most
   double minCurrent = 0;  // amperes through the divider, its magnitude; both ends included
   double maxCurrent = std::numeric_limits<double>::infinity();
+  Statistics statistics;
 };
 
 // The voltages across legs A and B of a row, for the power its parts take.
@@ -53,16 +71,18 @@ struct Design {
 
 // Whether a design's rows carry a worst-case band: with a part tolerance or a band.
 inline bool Banded(const DesignBounds& bounds) {
-  return bounds.partTolerance || bounds.within;
+  return bounds.partTolerance || bounds.within || bounds.statistics.Any();
 }
 
-// The band the rows of a design carry, with parts of partTolerance percent; none when the
-// design has no band.
+// The band the rows of a design carry, with parts of partTolerance percent, each widened by its
+// drift over the temperature range in the worst case (every part drifting its worst way) and
+// drifting as a term of its own in the statistical band; none when the design has no band.
 std::optional<networks::TwoLegBand> DesignBand(const Design& design);
 std::optional<networks::TwoLegBand> DesignBand(const Design& design, double partTolerance);
 
-// The largest part tolerance in percent with which row's band lies within percent of the
-// target, to about 1e-12 of it; nullopt where not even exact parts would do.
+// The largest part tolerance in percent with which row's band (the statistical one where the
+// design judges by it) lies within percent of the target, to about 1e-12 of it; nullopt where
+// not even exact parts would do.
 std::optional<double> NeededPartTolerance(const Design& design, const networks::TwoLegRow& row,
                                           std::span<const double> stock, double percent);
 
@@ -88,17 +108,23 @@ struct RcBounds {
   std::optional<double> rTolerance;  // percent, below 100
   std::optional<double> cTolerance;
   std::optional<double> within;  // percent: the whole worst-case band within it
+  Statistics statistics;
 };
 
 // Whether a row of an RC request shows the worst-case band.
 inline bool Banded(const RcBounds& bounds) {
-  return bounds.rTolerance || bounds.cTolerance || bounds.within;
+  return bounds.rTolerance || bounds.cTolerance || bounds.within || bounds.statistics.Any();
 }
 
-// The largest tolerance in percent of both parts with which row's band lies within percent of
-// the target; nullopt where not even exact parts would do.
+// The band an RC request's rows carry with parts of rTolerance and cTolerance percent, widened
+// and drifting as DesignBand's.
+networks::RcBand RcRequestBand(const RcBounds& bounds, double rTolerance, double cTolerance);
+
+// The largest tolerance in percent of both parts with which row's band (the statistical one
+// where the request judges by it) lies within percent of the target; nullopt where not even exact
+// parts would do.
 std::optional<double> NeededRcTolerance(const networks::RcRow& row,
-                                        const networks::RcOptions& options,
+                                        const networks::RcOptions& options, const RcBounds& bounds,
                                         std::span<const double> rStock,
                                         std::span<const double> cStock, double percent);
 

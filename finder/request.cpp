@@ -261,6 +261,70 @@ void Band(const Speaker& say, const std::optional<std::string>& within, bool tol
   tolerance = toleranceGiven ? std::min(tolerance, *band) : *band;
 }
 
+// Degrees Celsius, "-40", "85C" or "85°C".
+constexpr QuantityUnit kCelsius{"temperature",
+                                {"\xC2\xB0"
+                                 "C",
+                                 "C"},
+                                false,
+                                "",
+                                '\0'};
+// A TCR in parts per million per kelvin, "100", "100ppm" or "100 ppm/°C".
+constexpr QuantityUnit kPpm{"TCR",
+                            {"ppm/\xC2\xB0"
+                             "C",
+                             "ppm/K", "ppm"},
+                            false,
+                            "",
+                            '\0'};
+// The reference temperature of part tolerances.
+constexpr double kReferenceCelsius = 25;
+
+// The temperature range and the TCR, and what each part then drifts beside its tolerance, which
+// must stay below 100 percent with it.
+Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance) {
+  Statistics statistics;
+  statistics.byRss = input.byRss;
+  statistics.rss = input.rss || input.byRss;
+  if (input.temperature) {
+    const std::string& text = *input.temperature;
+    const std::size_t colon = text.find(':');
+    std::optional<double> low;
+    std::optional<double> high;
+    if (colon != std::string::npos && text.find(':', colon + 1) == std::string::npos) {
+      low = ReadQuantity(kCelsius, text.substr(0, colon)).value;
+      high = ReadQuantity(kCelsius, text.substr(colon + 1)).value;
+    }
+    if (!low || !high || std::isnan(*low) || std::isnan(*high)) {
+      say.Refuse("--temperature", say.Name("--temperature") +
+                                      " needs LOW:HIGH in °C, such as -40:85, not " +
+                                      say.Shown(text));
+    }
+    if (!(*low >= -273 && *high <= 1000)) {
+      say.Refuse("--temperature", say.Named("--temperature", text) +
+                                      " is out of range: -273 to 1000 °C are accepted");
+    }
+    if (*low > *high) {
+      say.Refuse("--temperature",
+                 say.Named("--temperature", text) + " needs LOW <= HIGH, in that order");
+    }
+    statistics.temperature = true;
+    statistics.deltaT =
+        std::max(std::fabs(*low - kReferenceCelsius), std::fabs(*high - kReferenceCelsius));
+  }
+  if (input.tcr) {
+    statistics.tcr = NonNegative(say, "--tcr", *input.tcr, kPpm,
+                                 "a TCR in ppm/°C of 0 or more, a finite number");
+  }
+  if (!(partTolerance + statistics.DriftPercent() < 100)) {
+    say.Refuse("--tcr", say.Name("--tcr") + " " + PlainDigits(statistics.tcr) + " over " +
+                            say.Name("--temperature") + " moves each part by " +
+                            PlainDigits(statistics.DriftPercent()) +
+                            " %, which with its tolerance reaches 100 %");
+  }
+  return statistics;
+}
+
 // The bounds on the divider's current and on any part's power.
 void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
   Range(say, Current, "--min-current", "--max-current", input.minCurrent, input.maxCurrent,
@@ -289,6 +353,8 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
+  request.bounds.statistics =
+      ReadStatistics(say, input.statistics, request.bounds.partTolerance.value_or(0));
 }
 
 template <class Request, class Read>
@@ -348,6 +414,9 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     request.excluded = Excluded(say, input.exclude, *input.kind);
     request.search.distinct = input.distinct;
     request.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
+    StatisticsInput statistics = input.statistics;
+    statistics.byRss = false;
+    request.statistics = ReadStatistics(say, statistics, request.partTolerance.value_or(0));
     return request;
   });
 }
@@ -448,6 +517,9 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+    request.bounds.statistics = ReadStatistics(
+        say, input.statistics,
+        std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)));
     return request;
   });
 }

@@ -76,7 +76,11 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--min-r", "Min R"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
-                                                  {"--scale", "Scale"}};
+                                                  {"--scale", "Scale"},
+                                                  {"--statistics", "Statistics"},
+                                                  {"--by", "Statistics"},
+                                                  {"--temperature", "Temperature"},
+                                                  {"--tcr", "TCR"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -84,6 +88,14 @@ std::string_view FieldName(std::string_view option, Wording wording);
 // Either the checked request or why there is none.
 template <class Request>
 using Checked = std::variant<Request, RequestError>;
+
+// The statistical band and the temperature range as typed.
+struct StatisticsInput {
+  bool rss = false;                        // --statistics rss
+  bool byRss = false;                      // --by rss
+  std::optional<std::string> temperature;  // LOW:HIGH in °C
+  std::optional<std::string> tcr;          // ppm/°C
+};
 
 // The texts of a find as typed; an option not given is nullopt.
 struct FindInput {
@@ -96,6 +108,7 @@ struct FindInput {
   std::vector<std::string> exclude;
   bool distinct = false;
   std::optional<std::string> partTolerance;
+  StatisticsInput statistics;  // byRss is not read: a find has no In spec
 };
 
 struct FindRequest {
@@ -104,7 +117,13 @@ struct FindRequest {
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
+  Statistics statistics;
 };
+
+// Whether a find's rows carry the worst-case band: with a part tolerance or statistics.
+inline bool Banded(const FindRequest& request) {
+  return request.partTolerance || request.statistics.Any();
+}
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
 // given is nullopt.
@@ -120,6 +139,7 @@ struct TwoLegInput {
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  StatisticsInput statistics;
 };
 
 // With the bounds of the designs that carry a current.
@@ -192,6 +212,7 @@ struct RcInput {
   std::optional<std::string> cTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  StatisticsInput statistics;
 };
 
 struct RcRequest {

@@ -22,8 +22,8 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.deviation = found.deviation;
   row.parts = networks::PartCount(found.network.shape);
   row.network = networks::Spell(found.network, stock.names, stock.kind->swapFold);
-  if (request.partTolerance) {
-    const double t = *request.partTolerance / 100;
+  if (Banded(request)) {
+    const double t = (request.partTolerance.value_or(0) + request.statistics.DriftPercent()) / 100;
     const double target = request.search.target;
     row.low = std::min(networks::NetworkValue(found.network, stock.stock.values, 1 - t), row.value);
     row.high =
@@ -32,6 +32,14 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
                          std::fabs((row.high - target) / target * 100));
     row.coversTarget = row.low <= target && target <= row.high;
   }
+  if (request.statistics.rss) {
+    // The network is its own output: each part moves it by its sensitivity.
+    const double root = std::sqrt(networks::LegSquares(
+        found.network, 0, stock.stock.values, false, row.value, row.value,
+        RequestSpreads(request.statistics, request.partTolerance.value_or(0))));
+    row.rssLow = row.value - root;
+    row.rssHigh = row.value + root;
+  }
   return row;
 }
 
@@ -39,7 +47,7 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
                 std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take) {
   networks::FindOptions options = request.search;
   options.stop = stop;
-  if (!request.partTolerance) {
+  if (!Banded(request)) {
     networks::FindNetworks(stock.stock.values, options, limit, take);
     return;
   }
@@ -55,7 +63,7 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
       return key != other.key ? key < other.key : order < other.order;
     }
   };
-  const double t = *request.partTolerance / 100;
+  const double t = (request.partTolerance.value_or(0) + request.statistics.DriftPercent()) / 100;
   std::vector<Held> held;
   std::atomic<bool> enough = false;
   options.stop = &enough;
@@ -94,8 +102,10 @@ void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
   row.low = found.low;
   row.high = found.high;
   row.worst = found.worst;
+  row.rssLow = found.rssLow;
+  row.rssHigh = found.rssHigh;
   const double band = design.bounds.within.value_or(design.options.tolerance);
-  row.inSpec = found.worst <= band;
+  row.inSpec = found.ranked <= band;
   row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
 }
 
@@ -141,11 +151,31 @@ void AddBandFields(std::vector<Cell>& cells, const Row& row) {
   cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
 }
 
+// The statistical band's ends, after the worst case's columns.
+template <class Row>
+void AddRssCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
+  cells.push_back(ShownNumber(quantity, row.rssLow));
+  cells.push_back(ShownNumber(quantity, row.rssHigh));
+}
+
+template <class Row>
+void AddRssFields(std::vector<Cell>& cells, const Row& row) {
+  cells.push_back(NumberCell(row.rssLow));
+  cells.push_back(NumberCell(row.rssHigh));
+}
+
 constexpr Column kBandColumns[] = {{"Low", "low"},
                                    {"High", "high"},
                                    {"Worst (%)", "worst"},
                                    {"In spec", "in_spec"},
                                    {"Max tol. (%)", "needs_part_tolerance"}};
+
+constexpr Column kRssColumns[] = {{"RSS Low", "rss_low"}, {"RSS High", "rss_high"}};
+
+void AddBandColumns(std::vector<Column>& columns, bool banded, const Statistics& statistics) {
+  if (banded) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  if (statistics.rss) columns.insert(columns.end(), kRssColumns, std::end(kRssColumns));
+}
 
 std::string TotalsNote(double minTotal, double maxTotal) {
   return std::isinf(maxTotal) ? "of at least " + PlainDigits(minTotal)
@@ -251,9 +281,11 @@ std::string NoDesignNote(const Design& design, Wording wording, const LoadedStoc
   if (bounds.within) {
     open.bounds.partTolerance = bounds.partTolerance.value_or(0);
     if (const auto nearest = First(open, stock)) {
+      const bool rss = bounds.statistics.byRss;
       return head + " meets " + std::string(FieldName("--within", wording)) + " " +
              PlainDigits(*bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
-             BandText(nearest->low, nearest->high, options.target) +
+             (rss ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, options.target)
+                  : BandText(nearest->low, nearest->high, options.target)) +
              NeedsText(NeededPartTolerance(open, *nearest, stock.stock.values, *bounds.within));
     }
     open.bounds.partTolerance = bounds.partTolerance;
@@ -382,12 +414,13 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
 std::vector<Column> FindColumns(const FindRequest& request) {
   std::vector<Column> columns{
       {"Rank", "rank"}, {"Value", "value"}, {"Deviation (%)", "deviation"}, {"Parts", "parts"}};
-  if (request.partTolerance) {
+  if (Banded(request)) {
     columns.insert(columns.end(), {{"Low", "low"},
                                    {"High", "high"},
                                    {"Worst (%)", "worst"},
                                    {"Covers target", "covers_target"}});
   }
+  if (request.statistics.rss) columns.insert(columns.end(), kRssColumns, std::end(kRssColumns));
   columns.push_back({"Network", "network", true});
   return columns;
 }
@@ -398,7 +431,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
                               {"R2", "r2", true},
                               {"VOUT", "vout"},
                               {"Error (%)", "error"}};
-  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.power) columns.push_back({"Power (W)", "power"});
   return columns;
@@ -414,7 +447,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
                    {{"Rtop (OUT–FB)", "top", true}, {"Rbottom (FB–GND)", "bottom", true}});
   }
   columns.insert(columns.end(), {{"VOUT", "vout"}, {"Error (%)", "error"}});
-  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
   if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
@@ -428,7 +461,7 @@ std::vector<Column> GainColumns(const GainRequest& request) {
       request.inverting ? Column{"Rin", "rin", true} : Column{"Rg", "rg", true},
       {"Gain", "gain"},
       {"Error (%)", "error"}};
-  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
   return columns;
 }
@@ -460,11 +493,15 @@ std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& req
   std::vector<ShownCell> cells{RankCell(row.rank), ShownKey(quantity, BaseValue(kind, row.value)),
                                ShownNumber(Quantity::kPercent, row.deviation),
                                ShownNumber(Quantity::kCount, row.parts)};
-  if (request.partTolerance) {
+  if (Banded(request)) {
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.low)));
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.high)));
     cells.push_back(ShownNumber(Quantity::kSize, row.worst));
     cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
+  }
+  if (request.statistics.rss) {
+    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.rssLow)));
+    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.rssHigh)));
   }
   cells.push_back(ShownText(row.network));
   return cells;
@@ -475,6 +512,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
                                ShownKey(Quantity::kVolt, row.vout),
                                ShownNumber(Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
@@ -486,6 +524,7 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
                                ShownKey(Quantity::kVolt, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   cells.push_back(ShownNumber(Quantity::kWatt, row.power));
@@ -503,6 +542,7 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
                                ShownKey(Quantity::kPlain, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   return cells;
 }
@@ -510,12 +550,13 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), NumberCell(row.value), NumberCell(row.deviation),
                           NumberCell(static_cast<std::uint64_t>(row.parts))};
-  if (request.partTolerance) {
+  if (Banded(request)) {
     cells.push_back(NumberCell(row.low));
     cells.push_back(NumberCell(row.high));
     cells.push_back(NumberCell(row.worst));
     cells.push_back(BoolCell(row.coversTarget));
   }
+  if (request.statistics.rss) AddRssFields(cells, row);
   cells.push_back(TextCell(row.network));
   return cells;
 }
@@ -524,6 +565,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2),
                           NumberCell(row.vout), NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
@@ -534,6 +576,7 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
@@ -545,6 +588,7 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
                           NumberCell(row.output), NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
   return cells;
 }
@@ -631,10 +675,13 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
     row.low = found.low;
     row.high = found.high;
     row.worst = found.worst;
+    row.rssLow = found.rssLow;
+    row.rssHigh = found.rssHigh;
     const double band = request.bounds.within.value_or(request.search.tolerance);
-    row.inSpec = found.worst <= band;
-    row.needs = NeededRcTolerance(found, request.search, stocks.resistors.stock.values,
-                                  stocks.capacitors.stock.values, band);
+    row.inSpec = found.ranked <= band;
+    row.needs =
+        NeededRcTolerance(found, request.search, request.bounds, stocks.resistors.stock.values,
+                          stocks.capacitors.stock.values, band);
   }
   return row;
 }
@@ -655,7 +702,7 @@ std::vector<Column> RcColumns(const RcRequest& request) {
       Corner(request) ? Column{"Corner (Hz)", "corner"} : Column{"Tau (s)", "tau"},
       {"Error (%)", "error"},
       {"Parts", "parts"}};
-  if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
   return columns;
 }
@@ -669,6 +716,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
                                ShownNumber(Quantity::kPercent, row.error),
                                ShownNumber(Quantity::kCount, row.parts)};
   if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
   return cells;
 }
@@ -678,6 +726,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
                           TextCell(row.c),       NumberCell(row.output),
                           NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
   if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
   return cells;
 }
@@ -705,8 +754,11 @@ std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
     if (const auto nearest = first(search, open)) {
       return head + " meets " + std::string(FieldName("--within", request.wording)) + " " +
              PlainDigits(*request.bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
-             BandText(nearest->low, nearest->high, search.target) +
-             NeedsText(NeededRcTolerance(*nearest, search, stocks.resistors.stock.values,
+             (request.bounds.statistics.byRss
+                  ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, search.target)
+                  : BandText(nearest->low, nearest->high, search.target)) +
+             NeedsText(NeededRcTolerance(*nearest, search, request.bounds,
+                                         stocks.resistors.stock.values,
                                          stocks.capacitors.stock.values, *request.bounds.within));
     }
   }

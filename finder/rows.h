@@ -33,6 +33,9 @@ struct FindRow {
   double high = 0;
   double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
   bool coversTarget = false;
+  // With --statistics rss: the statistical band's ends.
+  double rssLow = 0;
+  double rssHigh = 0;
 };
 
 // One row of a divider, as plain data for any output.
@@ -48,8 +51,10 @@ struct DividerRow {
   // band (--within, else the tolerance).
   double low = 0;
   double high = 0;
-  double worst = 0;  // percent of VOUT: the larger of |low - VOUT| and |high - VOUT|
-  bool inSpec = false;
+  double worst = 0;   // percent of VOUT: the larger of |low - VOUT| and |high - VOUT|
+  double rssLow = 0;  // with --statistics rss, the statistical band's ends
+  double rssHigh = 0;
+  bool inSpec = false;  // judged by the statistical band with --by rss
   // The largest part tolerance in percent with which the band stays within it; none where not
   // even exact parts would do.
   std::optional<double> needs;
@@ -70,6 +75,8 @@ struct DesignRow {
   double low = 0;
   double high = 0;
   double worst = 0;
+  double rssLow = 0;
+  double rssHigh = 0;
   bool inSpec = false;
   std::optional<double> needs;
   // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
@@ -95,6 +102,8 @@ struct RcRow {
   double low = 0;
   double high = 0;
   double worst = 0;
+  double rssLow = 0;
+  double rssHigh = 0;
   bool inSpec = false;
   std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
 };
@@ -137,7 +146,8 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
 // What to say below a regulator's rows when some rest on the pin current; empty otherwise.
 std::string IadjNote(const RegulatorRequest& request, bool marked);
 
-// The columns of a find's rows; low, high and covers only with a part tolerance.
+// The columns of a find's rows; low, high and covers only with a band, rss_low and rss_high
+// with --statistics rss (as every kind's).
 std::vector<Column> FindColumns(const FindRequest& request);
 // A divider's: low, high and in_spec with a part tolerance or a band, power when asked.
 std::vector<Column> DividerColumns(const DividerRequest& request = {});

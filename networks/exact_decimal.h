@@ -38,6 +38,7 @@ class StockDecimals {
  public:
   explicit StockDecimals(std::span<const double> stock) : m_stock(stock) {}
   std::span<const Decimal> Get() const;
+  std::span<const double> Values() const { return m_stock; }
 
  private:
   std::span<const double> m_stock;

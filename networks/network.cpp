@@ -171,6 +171,65 @@ Network Swapped(const Network& network) {
   throw std::logic_error("no shape has the swapped pattern " + pattern);
 }
 
+PartSpreads UniformSpreads(PartSpread spread) {
+  return [spread](int, int, std::uint16_t) { return spread; };
+}
+
+namespace {
+
+// A value with its terms dv/dx * x for the parts of slots 0 to 3.
+struct Sensed {
+  double value = 0;
+  std::array<double, 4> terms{};
+};
+
+Sensed SensedSum(const Sensed& x, const Sensed& y) {
+  Sensed sum{x.value + y.value, {}};
+  for (std::size_t i = 0; i < 4; ++i) sum.terms[i] = x.terms[i] + y.terms[i];
+  return sum;
+}
+
+// p = xy / (x + y): dp/dx = (p / x)^2.
+Sensed SensedFold(const Sensed& x, const Sensed& y) {
+  const double p = Par(x.value, y.value);
+  const double wx = (p / x.value) * (p / x.value);
+  const double wy = (p / y.value) * (p / y.value);
+  Sensed fold{p, {}};
+  for (std::size_t i = 0; i < 4; ++i) fold.terms[i] = wx * x.terms[i] + wy * y.terms[i];
+  return fold;
+}
+
+}  // namespace
+
+std::array<double, 4> LegSensitivities(const Network& leg, std::span<const double> stock,
+                                       bool swapped) {
+  const auto leaf = [&](int slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    Sensed part{stock[leg.parts[i]], {}};
+    part.terms[i] = part.value;
+    return part;
+  };
+  const Sensed sensed = swapped ? EvaluateNetwork(leg, leaf, SensedFold, SensedSum)
+                                : EvaluateNetwork(leg, leaf, SensedSum, SensedFold);
+  return sensed.terms;
+}
+
+double LegSquares(const Network& leg, int index, std::span<const double> stock, bool swapped,
+                  double value, double scale, const PartSpreads& spreads) {
+  const std::array<double, 4> s = LegSensitivities(leg, stock, swapped);
+  double sum = 0;
+  for (int slot = 0; slot < PartCount(leg.shape); ++slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    const PartSpread spread = spreads(index, slot, leg.parts[i]);
+    const double move = scale * (s[i] / value);
+    const double tolerance = move * spread.tolerance;
+    const double drift = move * spread.drift;
+    sum += tolerance * tolerance;
+    sum += drift * drift;
+  }
+  return sum;
+}
+
 bool NetworkBefore(const Network& a, const Network& b) {
   const int parts = PartCount(a.shape);
   if (parts != PartCount(b.shape)) return parts < PartCount(b.shape);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -66,6 +67,32 @@ double NetworkValue(const Network& network, std::span<const double> stock, doubl
 // parts add. A part that moves its leg by less than the leg's own tolerance earns no place.
 bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
                    bool swapped = false);
+
+// A part's spread for the statistical band, each a fraction of its value: its tolerance, taken
+// as 3 sigma, and its drift over the temperature range (its TCR times the range's largest
+// distance from 25 °C).
+struct PartSpread {
+  double tolerance = 0;
+  double drift = 0;
+};
+// The spread of the part in slot (spelling order) of leg (0 for leg A, an RC pair's resistor or a
+// find's network, 1 for leg B or the capacitor), stock index part.
+using PartSpreads = std::function<PartSpread(int leg, int slot, std::uint16_t part)>;
+// Every part with the same spread.
+PartSpreads UniformSpreads(PartSpread spread);
+
+// How a leg's value moves with each part: dR/dx * x for the part in slot, 0 beyond its parts.
+// Worked out along EvaluateNetwork's order: a series group adds its members' terms, a parallel
+// group p of x and y weights x's by (p / x)^2 and y's by (p / y)^2, each in double with no
+// fused operations, so every machine gets the same bits. With swapped, a capacitor's leg.
+std::array<double, 4> LegSensitivities(const Network& leg, std::span<const double> stock,
+                                       bool swapped = false);
+
+// The sum of squares of a leg's statistical terms: for each part in slot order, its tolerance
+// term (scale * s / value * tolerance)^2 and then its drift term likewise, s its sensitivity and
+// scale how far the output moves per relative move of the whole leg.
+double LegSquares(const Network& leg, int index, std::span<const double> stock, bool swapped,
+                  double value, double scale, const PartSpreads& spreads);
 
 // The same evaluation order in any arithmetic: leaf(slot) is the value of the part in slot,
 // series(x, y) and parallel(x, y) combine two values.

@@ -47,7 +47,8 @@ class ResistanceLevels {
       : m_corner(options.quantity == RcQuantity::kCorner),
         m_tau(TargetTau(options)),
         m_w(w),
-        m_band(options.band.has_value()) {
+        m_band(options.band.has_value()),
+        m_byRss(m_band && options.band->byRss) {
     detail::Window tolerance;
     tolerance.target = 1;
     tolerance.SetOuter(options.tolerance);
@@ -62,7 +63,9 @@ class ResistanceLevels {
   std::pair<double, double> Bounds(double c) const {
     double lo = std::max(m_w.lo, m_tolLo);
     double hi = std::min(m_w.hi, m_tolHi);
-    if (m_band) {
+    // By the statistical band, which takes in the output, only the output is bounded (Levels
+    // in two_leg_search.cpp gives the reason).
+    if (m_band && !m_byRss) {
       const double w = m_w.bound * (1 + kKeyMargin) / 100;
       lo = std::max(lo, (1 - w) * (1 - detail::kWindowMargin) / m_lowFactor);
       hi = std::min(hi, (1 + w) * (1 + detail::kWindowMargin) / m_highFactor);
@@ -76,6 +79,7 @@ class ResistanceLevels {
   std::pair<double, double> InnerBounds(double c) const {
     if (!(m_w.innerLo < m_w.innerHi)) return {kInfinity, -kInfinity};
     if (!m_band) return Band(m_w.innerLo, m_w.innerHi, c);
+    if (m_byRss) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = std::max((1 - w) * (1 + detail::kWindowMargin),
                                (1 - w) * (1 + detail::kWindowMargin) / m_lowFactor);
@@ -96,6 +100,7 @@ class ResistanceLevels {
   double m_tau;
   const detail::Window& m_w;
   bool m_band;
+  bool m_byRss;
   double m_tolLo = 0;
   double m_tolHi = kInfinity;
   double m_lowFactor = 1;
@@ -129,10 +134,18 @@ bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
     row.worst = settled.worst;
     inside = settled.inside;
   }
+  row.ranked = row.worst;
+  if (band.spreads) {
+    AddRcRssBand(row, rDecimals.Values(), cDecimals.Values(), options, band.spreads);
+    if (band.byRss) {
+      row.ranked = row.rssWorst;
+      inside = row.rssWorst <= band.within;
+    }
+  }
   char text[32];
   const auto end =
-      std::to_chars(text, text + sizeof text, row.worst, std::chars_format::scientific, 8);
-  row.worstKey = row.worst;
+      std::to_chars(text, text + sizeof text, row.ranked, std::chars_format::scientific, 8);
+  row.worstKey = row.ranked;
   std::from_chars(text, end.ptr, row.worstKey);
   return inside;
 }
@@ -248,6 +261,7 @@ class RcLines {
       row.low = row.output;
       row.high = row.output;
       row.worst = std::fabs(row.error);
+      row.ranked = row.worst;
       row.worstKey = row.worst;
     }
     const double scale = row.rValue / m_options.scale;
@@ -271,6 +285,19 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
   return EvaluateNetwork(
       leg, [&](int slot) { return stock[leg.parts[static_cast<std::size_t>(slot)]] * factor; },
       Fold, Sum);
+}
+
+void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+                  const RcOptions& options, const PartSpreads& spreads) {
+  const double output = std::fabs(row.output);
+  const double squares = LegSquares(row.r, 0, rStock, false, row.rValue, output, spreads) +
+                         LegSquares(row.c, 1, cStock, true, row.cValue, output, spreads);
+  const double root = std::sqrt(squares);
+  row.rssLow = std::min(row.output - root, row.output);
+  row.rssHigh = std::max(row.output + root, row.output);
+  const double target = options.target;
+  row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
+                          std::fabs((row.rssHigh - target) / target * 100));
 }
 
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,

@@ -36,6 +36,10 @@ struct RcBand {
   double cTolerance = 0;
   // Percent: only rows whose band lies within it of the target, both ends included.
   double within = std::numeric_limits<double>::infinity();
+  // As TwoLegBand's: the statistical band's spreads (leg 0 the resistor, 1 the capacitor), and
+  // whether rows rank by it and meet within by it.
+  PartSpreads spreads{};
+  bool byRss = false;
 };
 
 // A resistor leg R and a capacitor leg C, and what they give.
@@ -51,11 +55,15 @@ struct RcRow {
   double low = 0;
   double high = 0;
   double worst = 0;
+  double rssLow = 0;  // as TwoLegRow's
+  double rssHigh = 0;
+  double rssWorst = 0;
+  double ranked = 0;
   double worstKey = 0;
   double scaleKey = 0;  // rValue / scale, or its inverse where that is below 1
 
   int PartTotal() const { return PartCount(r.shape) + PartCount(c.shape); }
-  double Percent() const { return worst; }
+  double Percent() const { return ranked; }
   static bool Before(const RcRow& x, const RcRow& y) { return RcRanksBefore(x, y); }
 };
 
@@ -90,6 +98,14 @@ double TargetTau(const RcOptions& options);
 // arithmetic alone. Returns whether it lies within band.within.
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
                const RcOptions& options, const RcBand& band, bool exact = true);
+
+// The statistical band of row as AddRssBand's for two legs: the output moves by output * s / R
+// per relative move of a part of sensitivity s in a leg of value R (a time constant rises with
+// each leg as much as the leg, a corner falls as much), each part's tolerance and drift a term;
+// the resistor's parts come first, then the capacitor's. There are no constants, so the band is
+// the output -+ the root of the sum of squares.
+void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+                  const RcOptions& options, const PartSpreads& spreads);
 
 // Calls emit for every pair of a resistor leg from rStock and a capacitor leg from cStock whose
 // output lies within the tolerance of the target and whose resistor leg lies within the bounds,

@@ -56,6 +56,13 @@ Span Ordered(double x, double y) {
 // nothing of its own: each bound's B is found and the two taken in order. With a band the
 // window lies on the worst case, and each end of the band bounds B as the output does, at the
 // constants' ends and with the legs scaled (TwoLegBand).
+//
+// Judged by the statistical band (byRss), the window lies on its worst case R, and the ends of
+// the worst-case band bound nothing: a row may reach past the held R at its worst-case ends and
+// still rank before it. Only the output is bounded then, which is sound: the statistical band
+// takes in the output, so R >= |error|, and a row whose output lies outside the window (within
+// R of the target, or within the tolerance) has R above it and can neither rank among the held
+// rows nor lie within band.within. The tolerance is at most band.within with --within.
 class Levels {
  public:
   Levels(const TwoLegFormula& formula, const TwoLegOptions& options, const detail::Window& w)
@@ -111,7 +118,7 @@ class Levels {
   Span Bounds(double a) const {
     Span span = Ordered(LegB(m_levelLo, a), LegB(m_levelHi, a));
     span.Meet(Ordered(LegB(m_nominalLo, a), LegB(m_nominalHi, a)));
-    if (!m_band) return span;
+    if (!m_band || m_band->byRss) return span;
     span.Meet(Edge(m_edges[0], m_edges[1], a * m_lowA, m_lowB));
     span.Meet(Edge(m_edges[2], m_edges[3], a * m_highA, m_highB));
     return span;
@@ -126,6 +133,9 @@ class Levels {
       return Ordered(LegB(Level(m_formula, m_w.innerLo), a),
                      LegB(Level(m_formula, m_w.innerHi), a));
     }
+    // A row whose output lies near the target may still have a statistical band wider than the
+    // delivered one's, so nothing is skipped; the ranking drops what was delivered.
+    if (m_band->byRss) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = (1 - w) * (1 + detail::kWindowMargin);
     const double hi = (1 + w) * (1 - detail::kWindowMargin);
@@ -195,7 +205,15 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
     row.worst = settled.worst;
     inside = settled.inside;
   }
-  row.worstKey = WorstKey(row.worst);
+  row.ranked = row.worst;
+  if (band.spreads) {
+    AddRssBand(row, stock, formula, target, band);
+    if (band.byRss) {
+      row.ranked = row.rssWorst;
+      inside = row.rssWorst <= band.within;
+    }
+  }
+  row.worstKey = WorstKey(row.ranked);
   return inside;
 }
 
@@ -357,6 +375,7 @@ class TwoLegLines {
       row.low = row.output;
       row.high = row.output;
       row.worst = std::fabs(row.error);
+      row.ranked = row.worst;
       row.worstKey = row.worst;
     }
     row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
@@ -390,13 +409,48 @@ LegLevel RegulatorLevel(const Constants& k, double out) {
   return {k[0] / above, k[1] / above};
 }
 
+// d/dA and d/dB of VIN * B / (A + B), times A and B: -+ VIN * A * B / (A + B)^2.
+std::array<double, 2> DividerSlopes(const Constants& k, double a, double b) {
+  const double sum = a + b;
+  const double move = k[0] * (a / sum) * (b / sum);
+  return {-move, move};
+}
+
+// Of VREF * (1 + A / B) + IADJ * A: VREF * A / B + IADJ * A, and -VREF * A / B.
+std::array<double, 2> RegulatorSlopes(const Constants& k, double a, double b) {
+  const double ratio = k[0] * (a / b);
+  return {ratio + k[1] * a, -ratio};
+}
+
+// Of 1 + A / B and of A / B alike: A / B and -A / B.
+std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
+  return {a / b, -(a / b)};
+}
+
 }  // namespace
+
+void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
+                double target, const TwoLegBand& band) {
+  const std::array<double, 2> slopes = formula.slopes(formula.k, row.ra, row.rb);
+  const double squares = LegSquares(row.a, 0, stock, false, row.ra, slopes[0], band.spreads) +
+                         LegSquares(row.b, 1, stock, false, row.rb, slopes[1], band.spreads);
+  const double root = std::sqrt(squares);
+  const TwoLegFormula& low = band.low;
+  const TwoLegFormula& high = band.high;
+  const double x = row.output - root + (low.output(low.k, row.ra, row.rb) - row.output);
+  const double y = row.output + root + (high.output(high.k, row.ra, row.rb) - row.output);
+  row.rssLow = std::min({x, y, row.output});
+  row.rssHigh = std::max({x, y, row.output});
+  row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
+                          std::fabs((row.rssHigh - target) / target * 100));
+}
 
 TwoLegFormula DividerFormula(double vin) {
   TwoLegFormula formula;
   formula.k = {vin, 0};
   formula.output = [](const Constants& k, double a, double b) { return k[0] * b / (a + b); };
   formula.level = DividerLevel;
+  formula.slopes = DividerSlopes;
   formula.risesInA = false;
   formula.exact = TwoLegFormula::Exact{LegSum::kB, LegSum::kBoth};
   return formula;
@@ -409,6 +463,7 @@ TwoLegFormula RegulatorFormula(double vref, double iadj) {
     return k[0] * (1 + a / b) + k[1] * a;
   };
   formula.level = RegulatorLevel;
+  formula.slopes = RegulatorSlopes;
   formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
   return formula;
 }
@@ -416,6 +471,7 @@ TwoLegFormula RegulatorFormula(double vref, double iadj) {
 TwoLegFormula GainFormula() {
   TwoLegFormula formula = RegulatorFormula(1, 0);
   formula.output = [](const Constants&, double a, double b) { return 1 + a / b; };
+  formula.slopes = RatioSlopes;
   return formula;
 }
 
@@ -423,6 +479,7 @@ TwoLegFormula InvertingGainFormula() {
   TwoLegFormula formula;
   formula.k = {1, 0};
   formula.output = [](const Constants&, double a, double b) { return a / b; };
+  formula.slopes = RatioSlopes;
   formula.level = [](const Constants&, double out) {
     return out > 0 ? LegLevel{1 / out, 0} : LegLevel{kInfinity, 0};
   };

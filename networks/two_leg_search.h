@@ -36,6 +36,8 @@ struct TwoLegFormula {
   // The LegLevel of out: monotonic in out, B at zero or +infinity where no leg reaches it.
   LegLevel (*level)(const std::array<double, 2>& k, double out) = nullptr;
   bool risesInA = true;  // else it falls in A and rises in B
+  // How far the output moves per relative move of each leg: dout/dA * A and dout/dB * B.
+  std::array<double, 2> (*slopes)(const std::array<double, 2>& k, double a, double b) = nullptr;
   // When set, the output is k[0] * numerator / denominator + k[1] * A, settled exactly near
   // the target (where k[1] is 0) and at the edges of the tolerance and the band.
   struct Exact {
@@ -55,7 +57,20 @@ struct TwoLegBand {
   double partTolerance = 0;  // percent, 0 to below 100
   // Percent: only rows whose band lies within it of the target, both ends included.
   double within = std::numeric_limits<double>::infinity();
+  // When set, rows also carry the statistical band of these spreads (AddRssBand).
+  PartSpreads spreads{};
+  // Rows rank by the statistical band's worst case and meet within by it; needs spreads.
+  bool byRss = false;
 };
+
+// The statistical band of a row, first order, parts independent: each part's tolerance and
+// drift a term of its own, (dout/dx * x * t)^2, summed in the order of the legs (A then B), of
+// their slots, tolerance before drift, and its root taken; the constants' ranges added
+// linearly: High is output + root + (band.high's output - output), Low likewise with band.low,
+// each widened to take in the output. Sets rssLow, rssHigh and rssWorst, in double alone.
+struct TwoLegRow;
+void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
+                double target, const TwoLegBand& band);
 
 // VIN * B / (A + B): a divider of top leg A and bottom leg B.
 TwoLegFormula DividerFormula(double vin);
@@ -86,12 +101,17 @@ struct TwoLegRow {
   double low = 0;
   double high = 0;
   double worst = 0;
-  double worstKey = 0;  // worst as the ranking compares it
+  // With spreads, the statistical band's ends and its worst case in percent of |target|.
+  double rssLow = 0;
+  double rssHigh = 0;
+  double rssWorst = 0;
+  double ranked = 0;    // the worst case the ranking and within judge: worst, or rssWorst by RSS
+  double worstKey = 0;  // ranked as the ranking compares it
   // How far the legs' geometric mean lies from the scale aimed at: (ra / s) * (rb / s), or its
   // inverse where that is below 1, so |ln| of the ratio without a logarithm.
   double scaleKey = 0;
 
-  double Percent() const { return worst; }
+  double Percent() const { return ranked; }
   static bool Before(const TwoLegRow& x, const TwoLegRow& y) { return TwoLegRanksBefore(x, y); }
 };
 
