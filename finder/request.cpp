@@ -317,10 +317,9 @@ Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, doub
                                  "a TCR in ppm/°C of 0 or more, a finite number");
   }
   if (!(partTolerance + statistics.DriftPercent() < 100)) {
-    say.Refuse("--tcr", say.Name("--tcr") + " " + PlainDigits(statistics.tcr) + " over " +
-                            say.Name("--temperature") + " moves each part by " +
-                            PlainDigits(statistics.DriftPercent()) +
-                            " %, which with its tolerance reaches 100 %");
+    // Only a typed TCR drifts, so the text is there.
+    say.Refuse("--tcr", say.Named("--tcr", *input.tcr) + " over " + say.Name("--temperature") +
+                            " moves the parts by 100 % or more with their tolerance");
   }
   return statistics;
 }

@@ -80,12 +80,20 @@ bool Within(double value, double low, double high) {
   return std::isfinite(value) && value >= low && value <= high;
 }
 
+// A temperature range lies within -273 to 1000 °C, so at most 1025 °C from 25; the drift and the
+// tolerance stay below 100 % together.
+bool ValidStatistics(const Statistics& statistics, double tolerance) {
+  return Within(statistics.deltaT, 0, 1025) && Within(statistics.tcr, 0, HUGE_VAL) &&
+         tolerance + statistics.DriftPercent() < 100 && (statistics.rss || !statistics.byRss);
+}
+
 bool ValidFind(const FindRequest& r) {
   const auto& s = r.search;
   bool ok = Within(s.target, kMinResistance, kMaxResistance) && s.maxParts >= 1 &&
             s.maxParts <= networks::kMaxParts && Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0;
   for (double v : r.excluded) ok = ok && Within(v, kMinResistance, kMaxResistance);
-  return ok && (!r.partTolerance || (*r.partTolerance >= 0 && *r.partTolerance < 100));
+  return ok && (!r.partTolerance || (*r.partTolerance >= 0 && *r.partTolerance < 100)) &&
+         ValidStatistics(r.statistics, r.partTolerance.value_or(0));
 }
 
 bool ValidDivider(const DividerRequest& r) {
@@ -96,7 +104,7 @@ bool ValidDivider(const DividerRequest& r) {
             (s.minTotal == 0 || Within(s.minTotal, kMinResistance, kMaxResistance)) &&
             (std::isinf(s.maxTotal) || Within(s.maxTotal, kMinResistance, kMaxResistance));
   for (double v : r.excluded) ok = ok && Within(v, kMinResistance, kMaxResistance);
-  return ok;
+  return ok && ValidStatistics(r.bounds.statistics, r.bounds.partTolerance.value_or(0));
 }
 
 bool ValidSpread(const Spread& spread, double low, double high) {
@@ -132,6 +140,8 @@ bool ValidRc(const RcRequest& r) {
          s.minR <= s.maxR && (s.minR == 0 || Within(s.minR, kMinResistance, kMaxResistance)) &&
          (std::isinf(s.maxR) || Within(s.maxR, kMinResistance, kMaxResistance)) &&
          part(r.bounds.rTolerance) && part(r.bounds.cTolerance) &&
+         ValidStatistics(r.bounds.statistics, std::max(r.bounds.rTolerance.value_or(0),
+                                                       r.bounds.cTolerance.value_or(0))) &&
          (!r.bounds.within || s.tolerance <= *r.bounds.within);
 }
 
@@ -155,6 +165,14 @@ const std::vector<std::pair<std::string, FindField>>& FindFields() {
          in.exclude = {"1k", t};
        }},
       {"--part-tolerance", [](FindInput& in, const std::string& t) { in.partTolerance = t; }},
+      {"--temperature",
+       [](FindInput& in, const std::string& t) { in.statistics.temperature = "-40:" + t; }},
+      {"--tcr",
+       [](FindInput& in, const std::string& t) {
+         in.partTolerance = "50";
+         in.statistics.temperature = "-273:1000";
+         in.statistics.tcr = t;
+       }},
   };
   return fields;
 }
@@ -169,6 +187,16 @@ const std::vector<std::pair<std::string, DividerField>>& DividerFields() {
       {"--top", [](DividerInput& in, const std::string& t) { in.top = t; }},
       {"--min-total", [](DividerInput& in, const std::string& t) { in.minTotal = t; }},
       {"--max-total", [](DividerInput& in, const std::string& t) { in.maxTotal = t; }},
+      {"--temperature",
+       [](DividerInput& in, const std::string& t) { in.statistics.temperature = t; }},
+      {"--temperature",
+       [](DividerInput& in, const std::string& t) { in.statistics.temperature = t + ":85"; }},
+      {"--tcr",
+       [](DividerInput& in, const std::string& t) {
+         in.statistics.byRss = true;
+         in.statistics.temperature = "-40:125";
+         in.statistics.tcr = t;
+       }},
   };
   return fields;
 }
@@ -214,6 +242,14 @@ const std::vector<std::pair<std::string, RcField>>& RcFields() {
       {"--r-tolerance", [](RcInput& in, const std::string& t) { in.rTolerance = t; }},
       {"--c-tolerance", [](RcInput& in, const std::string& t) { in.cTolerance = t; }},
       {"--within", [](RcInput& in, const std::string& t) { in.within = t; }},
+      {"--temperature",
+       [](RcInput& in, const std::string& t) { in.statistics.temperature = t + ":" + t; }},
+      {"--tcr",
+       [](RcInput& in, const std::string& t) {
+         in.cTolerance = "10";
+         in.statistics.temperature = "0:70";
+         in.statistics.tcr = t;
+       }},
   };
   return fields;
 }
