@@ -268,7 +268,10 @@ std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool withi
   for (const Column& column : columns) {
     if (column.name == "low") {
       shown.push_back({"Band", "band"});
-    } else if (column.name != "high" && (within || column.name != "in_spec")) {
+    } else if (column.name == "rss_low") {
+      shown.push_back({"RSS band", "rss_band"});
+    } else if (column.name != "high" && column.name != "rss_high" &&
+               (within || column.name != "in_spec")) {
       shown.push_back(column);
     }
   }
@@ -282,9 +285,9 @@ std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
   double low = 0;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const std::string_view name = columns[i].name;
-    if (name == "low") {
+    if (name == "low" || name == "rss_low") {
       low = cells[i].value;
-    } else if (name == "high") {
+    } else if (name == "high" || name == "rss_high") {
       // As percentages of the target, the lower end first whatever the target's sign.
       const double a = (low - target) / std::fabs(target) * 100;
       const double b = (cells[i].value - target) / std::fabs(target) * 100;

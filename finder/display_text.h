@@ -76,7 +76,8 @@ class ColumnSpeller {
 };
 
 // The window's columns for a list of columns: the band's Low and High as one column of
-// percentages of the target, "Band (%)", and In spec only when a band (--within) was given.
+// percentages of the target, "Band (%)", the statistical band's likewise, "RSS band", and In
+// spec only when a band (--within) was given.
 std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool within);
 // A row's cells for WindowColumns(columns, within), from its cells for columns.
 std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,

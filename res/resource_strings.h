@@ -84,6 +84,14 @@ inline constexpr char kMaxRLabel[] = "Ma&x R";
 // Ties go to legs nearest this resistance; every letter is another field's.
 inline constexpr char kScaleLabel[] = "Scale";
 inline constexpr char kScaleHint[] = "10k";
+// The statistical band and the drift over temperature; every letter is another field's.
+inline constexpr char kStatisticsLabel[] = "Statistics";
+// In the order of the command line's --statistics: worst, then rss.
+inline constexpr const char* kStatisticsChoices[] = {"Worst case", "RSS"};
+inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
+inline constexpr char kTemperatureHint[] = "LOW:HIGH, such as -40:85";
+inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";
+inline constexpr char kTcrHint[] = "0";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.

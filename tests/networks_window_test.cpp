@@ -396,7 +396,8 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  QCOMPARE(refused, 4 + 12 + 12 + 9 + 9);
+  // Each tab's Temperature and TCR among them.
+  QCOMPARE(refused, 6 + 14 + 14 + 11 + 11);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the

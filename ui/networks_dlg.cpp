@@ -298,6 +298,26 @@ QComboBox* CNetworksDlg::AddLegsChoice(SearchTab& tab, QGridLayout& grid, const 
   return legs;
 }
 
+CNetworksDlg::StatisticsFields CNetworksDlg::AddStatisticsFields(SearchTab& tab,
+                                                                 QGridLayout& grid) {
+  // A closed choice: nothing to refuse, so no error line.
+  auto* statistics = new QComboBox(tab.fields);
+  AddField(tab, grid, kStatisticsLabel, statistics);
+  statistics->setObjectName("--statistics");
+  for (const char* choice : kStatisticsChoices) statistics->addItem(choice);
+  QLineEdit* temperature = AddEdit(tab, grid, kTemperatureLabel, "--temperature");
+  temperature->setPlaceholderText(kTemperatureHint);
+  QLineEdit* tcr = AddEdit(tab, grid, kTcrLabel, "--tcr");
+  tcr->setPlaceholderText(kTcrHint);
+  return [=] {
+    finder::StatisticsInput input;
+    input.rss = statistics->currentIndex() == 1;
+    input.temperature = Given(temperature);
+    input.tcr = Given(tcr);
+    return input;
+  };
+}
+
 CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& grid) {
   QLineEdit* tolerance = NewToleranceEdit(tab.fields);
   AddField(tab, grid, kDividerToleranceLabel, tolerance, "--tolerance");
@@ -309,6 +329,7 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   QLineEdit* maxTotal = AddEdit(tab, grid, kMaxTotalLabel, "--max-total");
   QLineEdit* scale = AddEdit(tab, grid, kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
+  const StatisticsFields statistics = AddStatisticsFields(tab, grid);
   return [=](finder::TwoLegInput& input) {
     input.tolerance = Given(tolerance);
     input.parts = std::to_string(legs->currentIndex() + 1);
@@ -317,6 +338,7 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
     input.minTotal = Given(minTotal);
     input.maxTotal = Given(maxTotal);
     input.scale = Given(scale);
+    input.statistics = statistics();
   };
 }
 
@@ -341,6 +363,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kDistinctText, distinct);
   auto* partTolerance = new QLineEdit(tab.fields);
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
+  const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
   QComboBox* top = AddShow(tab, *grid);
@@ -353,6 +376,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
     input.parts = std::to_string(parts->value());
     input.distinct = distinct->isChecked();
     input.partTolerance = Given(partTolerance);
+    input.statistics = statistics();
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.find(input, m_services);
@@ -483,6 +507,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
   QLineEdit* scale = AddEdit(tab, *grid, kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
+  const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -498,6 +523,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.minR = Given(minR);
     input.maxR = Given(maxR);
     input.scale = Given(scale);
+    input.statistics = statistics();
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };

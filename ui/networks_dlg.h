@@ -108,6 +108,9 @@ class CNetworksDlg : public QDialog {
   QComboBox* AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label);
   // Reads the fields every two-leg tab has: Tolerance, Legs, Part tolerance, Within and the
   // totals' bounds.
+  // Adds Statistics, Temperature and TCR to tab; the result reads them.
+  using StatisticsFields = std::function<finder::StatisticsInput()>;
+  StatisticsFields AddStatisticsFields(SearchTab& tab, QGridLayout& grid);
   using LegFields = std::function<void(finder::TwoLegInput&)>;
   // Adds those fields in that order.
   LegFields AddLegFields(SearchTab& tab, QGridLayout& grid);
