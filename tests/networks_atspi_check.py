@@ -129,8 +129,9 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
         return False
     for window, text, tsv in zip(shown, text_rows, tsv_rows):
         for cell, title in zip(window, titles):
-            if title == "Band":
-                ends = [float(tsv[names.index(end)]) * held for end in ("low", "high")]
+            if title in ("Band", "RSS band"):
+                pair = ("low", "high") if title == "Band" else ("rss_low", "rss_high")
+                ends = [float(tsv[names.index(end)]) * held for end in pair]
                 percents = sorted((end - target) / abs(target) * 100 for end in ends)
                 try:
                     band = read_band(cell)
@@ -340,10 +341,17 @@ choose(window, "Reference", int(top), window_id)
 type_into(window, "IADJ", iadj)
 type_into(window, "Tolerance (%)", "5")
 type_into(window, "Part tolerance (%)", "1")
+#The statistical band over a temperature range, now and then.
+rss = rng.random() < 0.5
+choose(window, "Statistics", int(rss), window_id)
+type_into(window, "Temperature (\u00b0C)", "-40:85" if rss else "")
+type_into(window, "TCR (ppm/\u00b0C)", "50" if rss else "")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance", "5",
                                "--part-tolerance", "1", *(["--reference", "top"] if top else []),
-                               *(["--iadj", iadj] if iadj else [])], window_id, float(vout))
+                               *(["--iadj", iadj] if iadj else []),
+                               *(["--statistics", "rss", "--temperature", "-40:85", "--tcr", "50"]
+                                 if rss else [])], window_id, float(vout))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
 rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)
