@@ -382,7 +382,28 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
                      corner(r * (0.99 - cDrift), c * (0.95 - cDrift)), out - std::sqrt(squares),
                      out + std::sqrt(squares)});
       });
-  EXPECT_EQ(rows, 60);
+  // A find with a part tolerance: the network is its own output.
+  finder::FindInput find;
+  find.target = "4k7";
+  find.partTolerance = "1";
+  find.statistics = statistics;
+  const auto findRequest = std::get<finder::FindRequest>(finder::CheckFind(find));
+  finder::LoadedStock loaded;
+  loaded.opened = true;
+  loaded.stock.values = stock;
+  for (const double v : stock) loaded.names.push_back(std::to_string(v));
+  finder::SearchFind(findRequest, loaded, nullptr, 20, [&](const networks::NetworkRow& found) {
+    ++rows;
+    const finder::FindRow row = finder::MakeFindRow(1, found, loaded, findRequest);
+    const std::vector<double> parts = PartsOf(found.network, stock);
+    const double value = LegValue(found.network, parts);
+    const double root =
+        Root([&](const std::vector<double>& p) { return LegValue(found.network, p); }, parts,
+             {t, drift});
+    ExpectBands(row.low, row.high, row.rssLow, row.rssHigh,
+                {value * (1 - wide), value * (1 + wide), value - root, value + root});
+  });
+  EXPECT_EQ(rows, 80);
 }
 
 // Judged by the statistical band, the bounded walk keeps exactly the rows that the walk over
