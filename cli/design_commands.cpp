@@ -39,7 +39,14 @@ constexpr char kRegulatorDetails[] =
     "else P percent. --within keeps only those rows and ranks them by fewest parts,\n"
     "then the narrowest band, then the smallest error, then the lowest total; P is\n"
     "then B, or at most B. The bounds on the total, the current and the power each\n"
-    "include their ends.\n";
+    "include their ends.\n"
+    "\n"
+    "--statistics rss adds RSS Low and RSS High: each part's tolerance taken as 3\n"
+    "sigma, the parts independent, the terms dVOUT/dx * x * t added as a root sum\n"
+    "of squares, and VREF's and IADJ's ranges added linearly. --by rss judges In\n"
+    "spec and --within by that band. --temperature LOW:HIGH widens each part by its\n"
+    "TCR (--tcr, ppm/°C) times the largest distance from 25 °C: in the worst case\n"
+    "every part drifts its worst way, in RSS the drift is a term of its own.\n";
 
 constexpr char kGainDetails[] =
     "Lists pairs of library values, or of legs of up to N values, that set an\n"

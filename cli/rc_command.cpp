@@ -32,7 +32,8 @@ constexpr char kRcDetails[] =
     "the direction that moves it most, and whether that band lies within B percent\n"
     "of the target (--within) or else P percent. --within keeps only those rows and\n"
     "ranks them as regulator does; P is then B, or at most B. The bounds on R\n"
-    "include their ends.\n";
+    "include their ends. --statistics, --by, --temperature and --tcr are those of\n"
+    "regulator.\n";
 
 finder::RcInput RcInputOf(const ParsedArgs& args) {
   finder::RcInput input;
