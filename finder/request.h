@@ -78,7 +78,6 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--distinct", "Use each value once"},
                                                   {"--scale", "Scale"},
                                                   {"--statistics", "Statistics"},
-                                                  {"--by", "Statistics"},
                                                   {"--temperature", "Temperature"},
                                                   {"--tcr", "TCR"}};
 
