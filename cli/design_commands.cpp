@@ -115,6 +115,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.within = Given(args, "--within");
   input.scale = Given(args, "--scale");
   input.statistics = StatisticsOf(args);
+  input.inventory = args.Has("--inventory");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -122,6 +123,7 @@ void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
   input.maxPower = Given(args, "--max-power");
   input.minCurrent = Given(args, "--min-current");
   input.maxCurrent = Given(args, "--max-current");
+  input.derate = Given(args, "--derate");
 }
 
 std::vector<OptionSpec> LegOptions(const LegWords& words) {
@@ -137,6 +139,7 @@ std::vector<OptionSpec> LegOptions(const LegWords& words) {
 std::vector<OptionSpec> StockOptions(const LegWords& words) {
   return {{"--exclude", "V", "Leave library value V out; may be repeated."},
           {"--distinct", "", words.distinct},
+          InventoryOption(),
           FormatOption()};
 }
 
@@ -155,7 +158,8 @@ std::vector<OptionSpec> WorstCaseOptions() {
 std::vector<OptionSpec> LoadOptions() {
   return {{"--min-current", "I", "Keep rows whose current is at least I (50u, 2m)."},
           {"--max-current", "I", "Keep rows whose current is at most I."},
-          {"--max-power", "W", "Keep rows whose parts each take at most W watts."}};
+          {"--max-power", "W", "Keep rows whose parts each take at most W watts."},
+          {"--derate", "F", "With --inventory: no part past F times its rating (1)."}};
 }
 
 CommandSpec RegulatorCommandSpec() {

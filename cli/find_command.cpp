@@ -23,6 +23,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.partTolerance = Given(args, "--part-tolerance");
   input.statistics = StatisticsOf(args);
   input.kind = &StockKindOf(args);
+  input.inventory = args.Has("--inventory");
   return input;
 }
 
@@ -38,6 +39,7 @@ CommandSpec FindCommandSpec() {
       {"--distinct", "", "Use each library value at most once per network."},
       {"--part-tolerance", "T", "Add the value with every part T percent low and high."}};
   for (OptionSpec& option : StatisticsOptions(false)) options.push_back(std::move(option));
+  options.push_back(InventoryOption());
   for (OptionSpec& option : StockKindOptions()) options.push_back(std::move(option));
   options.push_back(FormatOption());
   return {"find",

@@ -51,6 +51,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
   input.statistics = StatisticsOf(args);
+  input.inventory = args.Has("--inventory");
   return input;
 }
 
@@ -72,6 +73,7 @@ CommandSpec RcCommandSpec() {
       {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
       {"--within", "B", "Keep rows whose worst case lies within B percent."}};
   for (OptionSpec& option : StatisticsOptions()) options.push_back(std::move(option));
+  options.push_back(InventoryOption());
   options.push_back(FormatOption());
   return {"rc",
           "List R and C pairs that reach a time constant or a corner.",
@@ -83,11 +85,12 @@ CommandSpec RcCommandSpec() {
 
 int RunRc(const ParsedArgs& args, CliContext& context) {
   const finder::RcRequest request = Require(finder::CheckRc(RcInputOf(args)));
+  const bool inventory = request.bounds.inventory;
   std::optional<finder::LoadedStock> resistors =
-      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kResistors, inventory);
   if (!resistors) return kExitFailure;
   std::optional<finder::LoadedStock> capacitors =
-      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors, inventory);
   if (!capacitors) return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
@@ -98,7 +101,9 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
                      {"r_parts", NumberCell(static_cast<std::uint64_t>(request.search.rParts))},
                      {"c_parts", NumberCell(static_cast<std::uint64_t>(request.search.cParts))}};
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
-  if (format == OutputFormat::kJson) {
+  if (format == OutputFormat::kJson && inventory) {
+    head.emplace_back("inventory", TextCell(kInventoryFileName));
+  } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
     // The capacitor library's fields beside the resistor library's, named apart.
     for (auto& [name, cell] : LibraryHead(context.services.files, kCapacitors)) {

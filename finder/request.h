@@ -77,6 +77,7 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
                                                   {"--scale", "Scale"},
+                                                  {"--derate", "Derate"},
                                                   {"--statistics", "Statistics"},
                                                   {"--temperature", "Temperature"},
                                                   {"--tcr", "TCR"}};
@@ -107,6 +108,7 @@ struct FindInput {
   std::vector<std::string> exclude;
   bool distinct = false;
   std::optional<std::string> partTolerance;
+  bool inventory = false;      // the stock from Inventory.csv rather than the library
   StatisticsInput statistics;  // byRss is not read: a find has no In spec
 };
 
@@ -116,13 +118,10 @@ struct FindRequest {
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
+  bool inventory = false;  // drawn from Inventory.csv: counts, own tolerances, a band on each row
   Statistics statistics;
 };
 
-// Whether a find's rows carry the worst-case band: with a part tolerance or statistics.
-inline bool Banded(const FindRequest& request) {
-  return request.partTolerance || request.statistics.Any();
-}
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
 // given is nullopt.
@@ -138,11 +137,13 @@ struct TwoLegInput {
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  bool inventory = false;
   StatisticsInput statistics;
 };
 
 // With the bounds of the designs that carry a current.
 struct LoadedInput : TwoLegInput {
+  std::optional<std::string> derate;
   std::optional<std::string> maxPower;
   std::optional<std::string> minCurrent;
   std::optional<std::string> maxCurrent;
@@ -211,6 +212,7 @@ struct RcInput {
   std::optional<std::string> cTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  bool inventory = false;
   StatisticsInput statistics;
 };
 

@@ -61,13 +61,6 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> parts,
 // off by the same relative amount.
 double NetworkValue(const Network& network, std::span<const double> stock, double factor = 1);
 
-// Whether each part of a leg of at most two parts moves its value by at least tolerance (a
-// fraction): the smaller of two in series, or the larger of two in parallel, moves it by
-// smaller / sum and smaller / larger of it. With swapped, a capacitor's leg, whose parallel
-// parts add. A part that moves its leg by less than the leg's own tolerance earns no place.
-bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
-                   bool swapped = false);
-
 // A part's spread for the statistical band, each a fraction of its value: its tolerance, taken
 // as 3 sigma, and its drift over the temperature range (its TCR times the range's largest
 // distance from 25 °C).
@@ -80,6 +73,42 @@ struct PartSpread {
 using PartSpreads = std::function<PartSpread(int leg, int slot, std::uint16_t part)>;
 // Every part with the same spread.
 PartSpreads UniformSpreads(PartSpread spread);
+
+// A factor for each slot of a network, in spelling order.
+using SlotFactors = std::array<double, 4>;
+
+// NetworkValue with the part in each slot scaled by its own factor: each part off by its own
+// tolerance. With one factor in every slot it gives NetworkValue's bits.
+double NetworkValue(const Network& network, std::span<const double> stock,
+                    const SlotFactors& factors);
+
+// Each part's own tolerance in percent, slot by slot, for the legs of a row: its first and
+// second leg (A and B, or R and C). Slots a leg does not have are not read.
+struct PartTolerances {
+  std::array<double, 4> first{};
+  std::array<double, 4> second{};
+  // Each part's drift over a temperature range in percent, slot by slot: a widening of its
+  // tolerance in the worst case, a term of its own in the statistical band.
+  std::array<double, 4> firstDrift{};
+  std::array<double, 4> secondDrift{};
+
+  // The worst case's tolerances: each widened by its drift, no drift left.
+  PartTolerances Widened() const;
+  // The spread of the part in slot of leg (0 first, 1 second) as fractions.
+  PartSpread Spread(int leg, int slot) const;
+};
+
+// The factors 1 - t and 1 + t of each slot's tolerance t in percent, t / 100 taken first as a
+// band of one tolerance takes it.
+SlotFactors DownFactors(const std::array<double, 4>& percent);
+SlotFactors UpFactors(const std::array<double, 4>& percent);
+
+// Whether each part of a leg of at most two parts moves its value by at least tolerance (a
+// fraction): the smaller of two in series, or the larger of two in parallel, moves it by
+// smaller / sum and smaller / larger of it. With swapped, a capacitor's leg, whose parallel
+// parts add. A part that moves its leg by less than the leg's own tolerance earns no place.
+bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
+                   bool swapped = false);
 
 // How a leg's value moves with each part: dR/dx * x for the part in slot, 0 beyond its parts.
 // Worked out along EvaluateNetwork's order: a series group adds its members' terms, a parallel

@@ -1,7 +1,6 @@
 #include "rc_search.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -108,13 +107,29 @@ class ResistanceLevels {
 };
 
 // AddRcBand with the stocks' decimals at hand.
-bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
-                  const StockDecimals& rDecimals, const StockDecimals& cDecimals,
-                  bool exact = true) {
+bool SettleRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+                  const RcOptions& options, const RcBand& band, const StockDecimals& rDecimals,
+                  const StockDecimals& cDecimals, bool exact = true) {
+  PartTolerances own;
+  const bool perPart = static_cast<bool>(band.perPart);
+  if (perPart && !band.perPart(row.r, row.c, own)) {
+    row.low = row.high = row.rssLow = row.rssHigh = row.output;
+    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
+    row.rssWorst = row.ranked = row.worst;
+    row.banded = false;
+    return !std::isfinite(band.within);
+  }
+  // In the worst case every part drifts its own worst way as well.
+  const PartTolerances wide = own.Widened();
   const double tr = band.rTolerance / 100;
   const double tc = band.cTolerance / 100;
-  const double tauLow = row.tau * (1 - tr) * (1 - tc);
-  const double tauHigh = row.tau * (1 + tr) * (1 + tc);
+  // Each leg off by its parts' own tolerances, or the time constant by both tolerances at once.
+  const double tauLow = perPart ? NetworkValue(row.r, rStock, DownFactors(wide.first)) *
+                                      CapacitorLegValue(row.c, cStock, DownFactors(wide.second))
+                                : row.tau * (1 - tr) * (1 - tc);
+  const double tauHigh = perPart ? NetworkValue(row.r, rStock, UpFactors(wide.first)) *
+                                       CapacitorLegValue(row.c, cStock, UpFactors(wide.second))
+                                 : row.tau * (1 + tr) * (1 + tc);
   const bool corner = options.quantity == RcQuantity::kCorner;
   const double x = corner ? 1 / (kTwoPi * tauHigh) : tauLow;
   const double y = corner ? 1 / (kTwoPi * tauLow) : tauHigh;
@@ -127,8 +142,9 @@ bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
   if (exact && !corner &&
       (row.worst < kExactBand || (std::isfinite(band.within) &&
                                   std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
-    const ExactRcBand settled = ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(),
-                                             band.rTolerance, band.cTolerance, target, band.within);
+    const ExactRcBand settled =
+        ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(), band.rTolerance,
+                     band.cTolerance, target, band.within, perPart ? &wide : nullptr);
     row.low = settled.low;
     row.high = settled.high;
     row.worst = settled.worst;
@@ -136,17 +152,14 @@ bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
   }
   row.ranked = row.worst;
   if (band.spreads) {
-    AddRcRssBand(row, rDecimals.Values(), cDecimals.Values(), options, band.spreads);
+    AddRcRssBand(row, rDecimals.Values(), cDecimals.Values(), options, band.spreads,
+                 perPart ? &own : nullptr);
     if (band.byRss) {
       row.ranked = row.rssWorst;
       inside = row.rssWorst <= band.within;
     }
   }
-  char text[32];
-  const auto end =
-      std::to_chars(text, text + sizeof text, row.ranked, std::chars_format::scientific, 8);
-  row.worstKey = row.ranked;
-  std::from_chars(text, end.ptr, row.worstKey);
+  row.worstKey = WorstKey(row.ranked);
   return inside;
 }
 
@@ -256,7 +269,10 @@ class RcLines {
     row.error = (row.output - m_options.target) / m_options.target * 100;
     if (!(std::fabs(row.error) <= m_options.tolerance)) return;
     if (m_options.band) {
-      if (!SettleRcBand(row, m_options, *m_options.band, m_rDecimals, m_cDecimals)) return;
+      if (!SettleRcBand(row, m_rStock, m_cStock, m_options, *m_options.band, m_rDecimals,
+                        m_cDecimals)) {
+        return;
+      }
     } else {
       row.low = row.output;
       row.high = row.output;
@@ -288,10 +304,13 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
 }
 
 void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
-                  const RcOptions& options, const PartSpreads& spreads) {
+                  const RcOptions& options, const PartSpreads& spreads,
+                  const PartTolerances* own) {
   const double output = std::fabs(row.output);
-  const double squares = LegSquares(row.r, 0, rStock, false, row.rValue, output, spreads) +
-                         LegSquares(row.c, 1, cStock, true, row.cValue, output, spreads);
+  const PartSpreads each =
+      own ? [own](int leg, int slot, std::uint16_t) { return own->Spread(leg, slot); } : spreads;
+  const double squares = LegSquares(row.r, 0, rStock, false, row.rValue, output, each) +
+                         LegSquares(row.c, 1, cStock, true, row.cValue, output, each);
   const double root = std::sqrt(squares);
   row.rssLow = std::min(row.output - root, row.output);
   row.rssHigh = std::max(row.output + root, row.output);
@@ -300,9 +319,21 @@ void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const do
                           std::fabs((row.rssHigh - target) / target * 100));
 }
 
+double CapacitorLegValue(const Network& leg, std::span<const double> stock,
+                         const SlotFactors& factors) {
+  return EvaluateNetwork(
+      leg,
+      [&](int slot) {
+        const auto i = static_cast<std::size_t>(slot);
+        return stock[leg.parts[i]] * factors[i];
+      },
+      Fold, Sum);
+}
+
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
                const RcOptions& options, const RcBand& band, bool exact) {
-  return SettleRcBand(row, options, band, StockDecimals(rStock), StockDecimals(cStock), exact);
+  return SettleRcBand(row, rStock, cStock, options, band, StockDecimals(rStock),
+                      StockDecimals(cStock), exact);
 }
 
 bool RcRanksBefore(const RcRow& x, const RcRow& y) {

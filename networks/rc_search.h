@@ -21,6 +21,9 @@ enum class RcQuantity : std::uint8_t { kTau, kCorner };
 // A capacitor leg's value: the network's value with the roles of series and parallel swapped,
 // parallel parts adding and series ones folding as x * y / (x + y), each part scaled by factor.
 double CapacitorLegValue(const Network& leg, std::span<const double> stock, double factor = 1);
+// The same with each slot's part scaled by its own factor.
+double CapacitorLegValue(const Network& leg, std::span<const double> stock,
+                         const SlotFactors& factors);
 
 struct RcRow;
 // The ranking: the smaller worst case first (to 9 significant digits; without a band it is the
@@ -40,6 +43,10 @@ struct RcBand {
   // whether rows rank by it and meet within by it.
   PartSpreads spreads{};
   bool byRss = false;
+  // When set, each part's own tolerance (first: the R leg, second: the C leg), rTolerance and
+  // cTolerance being then at most the least of the R and the C parts' own; as
+  // TwoLegBand::perPart.
+  std::function<bool(const Network& r, const Network& c, PartTolerances& tolerances)> perPart{};
 };
 
 // A resistor leg R and a capacitor leg C, and what they give.
@@ -61,6 +68,7 @@ struct RcRow {
   double ranked = 0;
   double worstKey = 0;
   double scaleKey = 0;  // rValue / scale, or its inverse where that is below 1
+  bool banded = true;   // as TwoLegRow::banded
 
   int PartTotal() const { return PartCount(r.shape) + PartCount(c.shape); }
   double Percent() const { return ranked; }
@@ -105,7 +113,8 @@ bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const doubl
 // the resistor's parts come first, then the capacitor's. There are no constants, so the band is
 // the output -+ the root of the sum of squares.
 void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
-                  const RcOptions& options, const PartSpreads& spreads);
+                  const RcOptions& options, const PartSpreads& spreads,
+                  const PartTolerances* own = nullptr);
 
 // Calls emit for every pair of a resistor leg from rStock and a capacitor leg from cStock whose
 // output lies within the tolerance of the target and whose resistor leg lies within the bounds,

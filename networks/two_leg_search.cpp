@@ -180,11 +180,30 @@ class Levels {
 bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
           double target, const TwoLegBand& band, const ExactTwoLeg* exact,
           const StockDecimals& decimals) {
-  const double t = band.partTolerance / 100;
-  const double aUp = NetworkValue(row.a, stock, 1 + t);
-  const double aDown = NetworkValue(row.a, stock, 1 - t);
-  const double bUp = NetworkValue(row.b, stock, 1 + t);
-  const double bDown = NetworkValue(row.b, stock, 1 - t);
+  PartTolerances own;
+  if (band.perPart && !band.perPart(row.a, row.b, own)) {
+    // Ranked after every row whose band is known.
+    row.low = row.high = row.rssLow = row.rssHigh = row.output;
+    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
+    row.rssWorst = row.ranked = row.worst;
+    row.banded = false;
+    return !std::isfinite(band.within);
+  }
+  // In the worst case every part drifts its own worst way as well.
+  const PartTolerances wide = own.Widened();
+  double aUp = 0, aDown = 0, bUp = 0, bDown = 0;
+  if (band.perPart) {
+    aUp = NetworkValue(row.a, stock, UpFactors(wide.first));
+    aDown = NetworkValue(row.a, stock, DownFactors(wide.first));
+    bUp = NetworkValue(row.b, stock, UpFactors(wide.second));
+    bDown = NetworkValue(row.b, stock, DownFactors(wide.second));
+  } else {
+    const double t = band.partTolerance / 100;
+    aUp = NetworkValue(row.a, stock, 1 + t);
+    aDown = NetworkValue(row.a, stock, 1 - t);
+    bUp = NetworkValue(row.b, stock, 1 + t);
+    bDown = NetworkValue(row.b, stock, 1 - t);
+  }
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;
   const bool risesInA = formula.risesInA;
@@ -199,7 +218,8 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
   if (exact &&
       (row.worst < kExactBand || (std::isfinite(band.within) &&
                                   std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
-    const ExactTwoLeg::Band settled = exact->Edges(row.a, row.b, decimals.Get());
+    const ExactTwoLeg::Band settled =
+        exact->Edges(row.a, row.b, decimals.Get(), band.perPart ? &wide : nullptr);
     row.low = settled.low;
     row.high = settled.high;
     row.worst = settled.worst;
@@ -207,7 +227,7 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
   }
   row.ranked = row.worst;
   if (band.spreads) {
-    AddRssBand(row, stock, formula, target, band);
+    AddRssBand(row, stock, formula, target, band, band.perPart ? &own : nullptr);
     if (band.byRss) {
       row.ranked = row.rssWorst;
       inside = row.rssWorst <= band.within;
@@ -430,10 +450,13 @@ std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
 }  // namespace
 
 void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
-                double target, const TwoLegBand& band) {
+                double target, const TwoLegBand& band, const PartTolerances* own) {
   const std::array<double, 2> slopes = formula.slopes(formula.k, row.ra, row.rb);
-  const double squares = LegSquares(row.a, 0, stock, false, row.ra, slopes[0], band.spreads) +
-                         LegSquares(row.b, 1, stock, false, row.rb, slopes[1], band.spreads);
+  const PartSpreads spreads =
+      own ? [own](int leg, int slot, std::uint16_t) { return own->Spread(leg, slot); }
+          : band.spreads;
+  const double squares = LegSquares(row.a, 0, stock, false, row.ra, slopes[0], spreads) +
+                         LegSquares(row.b, 1, stock, false, row.rb, slopes[1], spreads);
   const double root = std::sqrt(squares);
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;

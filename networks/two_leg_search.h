@@ -61,16 +61,22 @@ struct TwoLegBand {
   PartSpreads spreads{};
   // Rows rank by the statistical band's worst case and meet within by it; needs spreads.
   bool byRss = false;
+  // When set, each part's own tolerance (first: leg A, second: leg B), partTolerance being
+  // then at most the least of them, which bounds the walk; false where a part's tolerance is
+  // unknown, and such a row has no band (low and high its output, worst +infinity, so that it
+  // ranks after every row whose band is known) and never meets a finite within.
+  std::function<bool(const Network& a, const Network& b, PartTolerances& tolerances)> perPart{};
 };
 
 // The statistical band of a row, first order, parts independent: each part's tolerance and
 // drift a term of its own, (dout/dx * x * t)^2, summed in the order of the legs (A then B), of
 // their slots, tolerance before drift, and its root taken; the constants' ranges added
 // linearly: High is output + root + (band.high's output - output), Low likewise with band.low,
-// each widened to take in the output. Sets rssLow, rssHigh and rssWorst, in double alone.
+// each widened to take in the output. Sets rssLow, rssHigh and rssWorst, in double alone. With
+// own, each part's own tolerance and drift (TwoLegBand::perPart's) stand for band.spreads.
 struct TwoLegRow;
 void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
-                double target, const TwoLegBand& band);
+                double target, const TwoLegBand& band, const PartTolerances* own = nullptr);
 
 // VIN * B / (A + B): a divider of top leg A and bottom leg B.
 TwoLegFormula DividerFormula(double vin);
@@ -110,6 +116,7 @@ struct TwoLegRow {
   // How far the legs' geometric mean lies from the scale aimed at: (ra / s) * (rb / s), or its
   // inverse where that is below 1, so |ln| of the ratio without a logarithm.
   double scaleKey = 0;
+  bool banded = true;  // false where band.perPart knew no tolerance for some part
 
   double Percent() const { return ranked; }
   static bool Before(const TwoLegRow& x, const TwoLegRow& y) { return TwoLegRanksBefore(x, y); }

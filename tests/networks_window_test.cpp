@@ -397,7 +397,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
     }
   }
   // Each tab's Temperature and TCR among them.
-  QCOMPARE(refused, 6 + 14 + 14 + 11 + 11);
+  QCOMPARE(refused, 6 + 15 + 15 + 11 + 11);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the

@@ -8,12 +8,17 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <map>
 #include <numbers>
 #include <random>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli_fixture.h"
 #include "designs.h"
+#include "inventory_file.h"
 #include "network.h"
 #include "rc_search.h"
 #include "request.h"
@@ -300,6 +305,10 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
   const double drift = 0.005;
   const double wide = t + drift;
   int rows = 0;
+  finder::LoadedStock loaded;
+  loaded.opened = true;
+  loaded.stock.values = stock;
+  for (const double v : stock) loaded.names.push_back(std::to_string(v));
 
   finder::DividerInput divider;
   divider.vin = "12";
@@ -308,7 +317,7 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
   divider.partTolerance = "1";
   divider.statistics = statistics;
   const auto dividerRequest = std::get<finder::DividerRequest>(finder::CheckDivider(divider));
-  finder::SearchDesign(finder::DividerDesign(dividerRequest), stock, nullptr, 20,
+  finder::SearchDesign(finder::DividerDesign(dividerRequest), loaded, nullptr, 20,
                        [&](const networks::TwoLegRow& row) {
                          ++rows;
                          const double ra = LegValue(row.a, PartsOf(row.a, stock));
@@ -333,7 +342,7 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
   const auto regulatorRequest =
       std::get<finder::RegulatorRequest>(finder::CheckRegulator(regulator));
   finder::SearchDesign(
-      finder::RegulatorDesign(regulatorRequest), stock, nullptr, 20,
+      finder::RegulatorDesign(regulatorRequest), loaded, nullptr, 20,
       [&](const networks::TwoLegRow& row) {
         ++rows;
         const double ra = LegValue(row.a, PartsOf(row.a, stock));
@@ -388,10 +397,6 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
   find.partTolerance = "1";
   find.statistics = statistics;
   const auto findRequest = std::get<finder::FindRequest>(finder::CheckFind(find));
-  finder::LoadedStock loaded;
-  loaded.opened = true;
-  loaded.stock.values = stock;
-  for (const double v : stock) loaded.names.push_back(std::to_string(v));
   finder::SearchFind(findRequest, loaded, nullptr, 20, [&](const networks::NetworkRow& found) {
     ++rows;
     const finder::FindRow row = finder::MakeFindRow(1, found, loaded, findRequest);
@@ -404,6 +409,63 @@ TEST(StatisticalBand, TemperatureBandsOfRequestsMatchAPlainCalculation) {
                 {value * (1 - wide), value * (1 + wide), value - root, value + root});
   });
   EXPECT_EQ(rows, 80);
+}
+
+// Drawn from an inventory, each part brings its own tolerance and TCR (--tcr for those without
+// one): a divider's bands, read from the tsv, against the same worked out from each row's parts.
+class StatisticsCliTest : public testing::CliFixture {};
+
+TEST_F(StatisticsCliTest, InventoryPartsBringTheirOwnToleranceAndTcr) {
+  // value: tolerance (percent) and TCR (ppm/°C, below 0 for none), one class each.
+  const std::map<double, std::pair<double, double>> parts = {
+      {1000, {0.1, 25}}, {2200, {1, 100}},  {3300, {5, -1}},    {4700, {0.5, 50}},
+      {6800, {1, -1}},   {10000, {2, 200}}, {22000, {0.1, 10}}, {33000, {1, 100}}};
+  std::string csv = "kind,value,quantity,tolerance,power,tcr\r\n";
+  for (const auto& [value, spec] : parts) {
+    std::ostringstream row;
+    row << "R," << value << ",5," << spec.first << "%,,";
+    if (spec.second >= 0) row << spec.second;
+    csv += row.str() + "\r\n";
+  }
+  files.files[kInventoryPath] = csv;
+  ASSERT_EQ(
+      Run({"divider", "12", "3.3", "--inventory", "--tolerance", "30", "--all", "--statistics",
+           "rss", "--temperature", "-40:85", "--tcr", "150", "--format", "tsv"}),
+      0)
+      << err.str();
+  std::istringstream lines(out.str());
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line.substr(0, line.find("\ttotal")),
+            "rank\tr1\tr2\tvout\terror\tlow\thigh\tworst\tin_spec\tneeds_part_tolerance\trss_"
+            "low\trss_high");
+  int rows = 0;
+  for (; std::getline(lines, line); ++rows) {
+    std::vector<std::string> cells;
+    std::istringstream fields(line);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    const double r1 = std::stod(cells[1]);
+    const double r2 = std::stod(cells[2]);
+    // 65 °C from 25 at the most.
+    const auto [t1, tcr1] = parts.at(r1);
+    const auto [t2, tcr2] = parts.at(r2);
+    const double d1 = (tcr1 < 0 ? 150 : tcr1) * 1e-4 * 65 / 100;
+    const double d2 = (tcr2 < 0 ? 150 : tcr2) * 1e-4 * 65 / 100;
+    const auto divider = [](double top, double bottom) { return 12 * bottom / (top + bottom); };
+    const double w1 = t1 / 100 + d1;
+    const double w2 = t2 / 100 + d2;
+    const double h = 1e-5;
+    const double s1 = (divider(r1 * (1 + h), r2) - divider(r1 * (1 - h), r2)) / (2 * h);
+    const double s2 = (divider(r1, r2 * (1 + h)) - divider(r1, r2 * (1 - h))) / (2 * h);
+    const double root = std::sqrt(s1 * t1 / 100 * s1 * t1 / 100 + s1 * d1 * s1 * d1 +
+                                  s2 * t2 / 100 * s2 * t2 / 100 + s2 * d2 * s2 * d2);
+    const double vout = divider(r1, r2);
+    ExpectBands(std::stod(cells[5]), std::stod(cells[6]), std::stod(cells[10]),
+                std::stod(cells[11]),
+                {divider(r1 * (1 + w1), r2 * (1 - w2)), divider(r1 * (1 - w1), r2 * (1 + w2)),
+                 vout - root, vout + root});
+  }
+  EXPECT_EQ(rows, 10);
 }
 
 // Judged by the statistical band, the bounded walk keeps exactly the rows that the walk over

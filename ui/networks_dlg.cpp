@@ -291,6 +291,13 @@ QComboBox* CNetworksDlg::AddShow(SearchTab& tab, QGridLayout& grid) {
   return top;
 }
 
+QComboBox* CNetworksDlg::AddSource(SearchTab& tab, QGridLayout& grid) {
+  auto* source = new QComboBox(tab.fields);
+  AddField(tab, grid, kSourceLabel, source);
+  for (const char* choice : kSourceChoices) source->addItem(choice);
+  return source;
+}
+
 QComboBox* CNetworksDlg::AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label) {
   auto* legs = new QComboBox(tab.fields);
   AddField(tab, grid, label, legs);
@@ -364,6 +371,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   auto* partTolerance = new QLineEdit(tab.fields);
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
   const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
+  QComboBox* source = AddSource(tab, *grid);
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
   QComboBox* top = AddShow(tab, *grid);
@@ -377,6 +385,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
     input.distinct = distinct->isChecked();
     input.partTolerance = Given(partTolerance);
     input.statistics = statistics();
+    input.inventory = source->currentIndex() == 1;
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.find(input, m_services);
@@ -397,6 +406,9 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
+  QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
+  derate->setPlaceholderText(kDerateHint);
   QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
@@ -409,6 +421,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
+    input.inventory = source->currentIndex() == 1;
+    input.derate = Given(derate);
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.divider(input, m_services);
@@ -442,6 +456,9 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
+  QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
+  derate->setPlaceholderText(kDerateHint);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
@@ -454,6 +471,8 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
     input.minCurrent = Given(minCurrent);
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
+    input.inventory = source->currentIndex() == 1;
+    input.derate = Given(derate);
     input.top = top->currentText().toStdString();
     return m_searches.regulator(input, m_services);
   };
@@ -472,6 +491,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
   const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
+  QComboBox* source = AddSource(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
   tab.prepare = [=, this] {
@@ -481,6 +501,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
     legFields(input);
     input.rfMin = Given(rfMin);
     input.rfMax = Given(rfMax);
+    input.inventory = source->currentIndex() == 1;
     input.top = top->currentText().toStdString();
     return m_searches.gain(input, m_services);
   };
@@ -508,6 +529,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* scale = AddEdit(tab, *grid, kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
   const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
+  QComboBox* source = AddSource(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -524,6 +546,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.maxR = Given(maxR);
     input.scale = Given(scale);
     input.statistics = statistics();
+    input.inventory = source->currentIndex() == 1;
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };
@@ -635,9 +658,17 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   });
   connect(tab.find, &QPushButton::clicked, this, [this, &tab] { Run(tab); });
 
+  tab.places = new QLabel(tab.page);
+  tab.places->setObjectName("places");
+  tab.places->setAccessibleName(kPartsPlacesName);
+  tab.places->setWordWrap(true);
+  tab.places->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  tab.places->hide();
+
   auto* results = new QVBoxLayout;
   results->addWidget(tab.status);
   results->addWidget(tab.splitter, 1);
+  results->addWidget(tab.places);
   auto* layout = new QHBoxLayout(tab.page);
   margins = layout->contentsMargins();
   layout->setContentsMargins(margins.left() / 2, margins.top(), margins.right() / 2,
@@ -759,6 +790,13 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
   } else {
     tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)]);
   }
+  const auto& places = tab.shown.places;
+  const QString text = row < 0 || static_cast<std::size_t>(row) >= places.size()
+                           ? QString()
+                           : QString::fromStdString(places[static_cast<std::size_t>(row)]);
+  tab.places->setText(text);
+  tab.places->setAccessibleDescription(text);
+  tab.places->setVisible(!text.isEmpty());
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }
 
