@@ -245,13 +245,12 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
   if (drawer && options.band) {
     options.band->partTolerance = LeastTolerance(*drawer, bounds.partTolerance);
     options.band->perPart = [drawer, fallback = bounds.partTolerance,
-                             statistics = bounds.statistics](
-                                const networks::Network& a, const networks::Network& b,
-                                networks::PartTolerances& tolerances) {
+                             statistics = bounds.statistics](const networks::Network& a,
+                                                             const networks::Network& b,
+                                                             networks::PartTolerances& tolerances) {
       const std::array<const networks::Network*, 2> legs{&a, &b};
       DrawnParts drawn{};
-      if (!DrawParts(*drawer, legs, drawn) ||
-          !DrawnTolerances(drawn, legs, fallback, tolerances)) {
+      if (!DrawParts(*drawer, legs, drawn) || !DrawnTolerances(drawn, legs, fallback, tolerances)) {
         return false;
       }
       DrawnDrifts(drawn, legs, statistics.tcr, statistics.deltaT, tolerances);

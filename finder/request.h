@@ -122,7 +122,6 @@ struct FindRequest {
   Statistics statistics;
 };
 
-
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
 // given is nullopt.
 struct TwoLegInput {

@@ -101,8 +101,8 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   }
   // In the worst case every part drifts its own worst way as well.
   const networks::PartTolerances wide = own.Widened();
-  const double down = networks::NetworkValue(found.network, stock.stock.values,
-                                             networks::DownFactors(wide.first));
+  const double down =
+      networks::NetworkValue(found.network, stock.stock.values, networks::DownFactors(wide.first));
   const double up =
       networks::NetworkValue(found.network, stock.stock.values, networks::UpFactors(wide.first));
   row.low = std::min(down, row.value);

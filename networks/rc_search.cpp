@@ -304,8 +304,7 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
 }
 
 void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
-                  const RcOptions& options, const PartSpreads& spreads,
-                  const PartTolerances* own) {
+                  const RcOptions& options, const PartSpreads& spreads, const PartTolerances* own) {
   const double output = std::fabs(row.output);
   const PartSpreads each =
       own ? [own](int leg, int slot, std::uint16_t) { return own->Spread(leg, slot); } : spreads;
