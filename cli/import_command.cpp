@@ -116,7 +116,8 @@ CommandSpec ImportCommandSpec() {
           "--write adds the rows to Inventory.csv beside the libraries, creating it if\n"
           "need be: a row whose kind, value, tolerance, power and package agree with one\n"
           "there adds its quantity to it. Nothing is written when a file cannot be read.\n"
-          "A file may hold 1 MB and 20000 rows; an inventory 1000 values of each kind.\n",
+          "A file may hold 8 MB and 20000 rows; Inventory.csv 1 MB, 20000 rows and 1000\n"
+          "values of each kind.\n",
           {{"FILE", false, {}, true}},
           {{"--write", "", "Add the rows to Inventory.csv."}, FormatOption()}};
 }

@@ -361,6 +361,13 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
     SortInventory(inventory);
     merge.rows = inventory.rows.size();
     const std::string text = InventoryText(inventory);
+    // A file longer than the reader takes would no longer open.
+    if (text.size() > kInventoryByteLimit) {
+      merge.refusal = notWritten + "it would be " + std::to_string(text.size()) +
+                      " bytes long, more than the 1 MB (" + std::to_string(kInventoryByteLimit) +
+                      " bytes) an inventory may hold";
+      return merge;
+    }
     if (merge.created) {
       const CreateOutcome created = files.CreateFile(path, text);
       if (created == CreateOutcome::kExists) continue;

@@ -22,9 +22,12 @@ namespace vantrel {
 
 inline constexpr char kInventoryFileName[] = "Inventory.csv";
 inline constexpr char kInventoryPath[] = "./Inventory.csv";
-// Files read as inventories or imported are refused beyond these.
+// Inventories, and the rows of a file to import, are refused beyond these.
 inline constexpr std::size_t kInventoryByteLimit = 1 << 20;
 inline constexpr std::size_t kInventoryRowLimit = 20000;
+// A file to import may be longer than an inventory: an order export's rows carry descriptions
+// and prices (some 130 bytes a row), and 20,000 of them pass 1 MB.
+inline constexpr std::size_t kImportByteLimit = 8 << 20;
 // As many distinct values of one kind as a search takes.
 inline constexpr std::size_t kInventoryValueLimit = 1000;
 
