@@ -74,12 +74,7 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
       refused = true;
       continue;
     }
-    context.err << path << ": " << file.format << ", " << file.rows.size() << " row(s), "
-                << file.skipped.size() << " line(s) skipped";
-    if (file.otherParts > 0) {
-      context.err << ", " << file.otherParts << " of them neither R, C nor L";
-    }
-    context.err << '\n';
+    context.err << finder::ImportedFileText(path, file) << '\n';
     for (ImportedRow& row : file.rows) rows.push_back(std::move(row));
     for (SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }

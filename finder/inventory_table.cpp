@@ -57,6 +57,16 @@ std::vector<Cell> ImportFields(const ImportedRow& imported) {
           TextCell(imported.source)};
 }
 
+std::string ImportedFileText(std::string_view path, const ImportedFile& file) {
+  std::string text = std::string(path) + ": " + file.format + ", " +
+                     std::to_string(file.rows.size()) + " row(s), " +
+                     std::to_string(file.skipped.size()) + " line(s) skipped";
+  if (file.otherParts > 0) {
+    text += ", " + std::to_string(file.otherParts) + " of them neither R, C nor L";
+  }
+  return text;
+}
+
 std::string SkippedText(const SkippedLine& line) {
   return line.source + ": " + line.reason + ": " + line.text;
 }

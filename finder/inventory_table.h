@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cells.h"
@@ -19,6 +20,9 @@ const std::vector<Column>& ImportColumns();
 std::vector<std::string> ImportTextCells(const ImportedRow& imported);
 // Its fields for tsv, csv and json: values in ohms, farads and henries, null where not given.
 std::vector<Cell> ImportFields(const ImportedRow& imported);
+// What a file gave: "path: its format, N row(s), M line(s) skipped", with how many of those are
+// parts neither R, C nor L.
+std::string ImportedFileText(std::string_view path, const ImportedFile& file);
 // "file:line: reason: text", the whole line, so that it can be found and mended.
 std::string SkippedText(const SkippedLine& line);
 
