@@ -99,7 +99,7 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
   skippedLabel->setVisible(!skipped.empty());
   skippedList->setVisible(!skipped.empty());
   // Wide enough for a description's columns, within the screen.
-  resize(QSize(900, 500).boundedTo(screen()->availableGeometry().size() * 0.9));
+  resize(QSize(1200, 600).boundedTo(screen()->availableGeometry().size() * 0.9));
 }
 
 std::vector<InventoryRow> CImportDlg::Rows() const {
