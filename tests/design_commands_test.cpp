@@ -1,13 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "number_text.h"
 
 namespace vantrel {
 namespace {
@@ -288,6 +291,99 @@ TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
     ASSERT_EQ(Run(args), kExitOk) << bound[0];
     EXPECT_EQ(TsvRows(out.str()).size(), 1u) << bound[0] << " includes its end";
   }
+}
+
+// A leg as the listing spells it ("100 + 3300", "6800 || 6800", "470"): its parts and whether
+// they stand in parallel.
+struct SpelledLeg {
+  std::vector<double> parts;
+  bool parallel = false;
+};
+
+SpelledLeg ReadLeg(const std::string& text) {
+  SpelledLeg leg;
+  leg.parallel = text.find("||") != std::string::npos;
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    if (word != "+" && word != "||") leg.parts.push_back(std::stod(word));
+  }
+  return leg;
+}
+
+double LegOhms(const SpelledLeg& leg) {
+  double sum = 0;
+  for (double part : leg.parts) sum += leg.parallel ? 1 / part : part;
+  return leg.parallel ? 1 / sum : sum;
+}
+
+// The most any part of the leg takes with volts across the leg: series parts share its current,
+// parallel parts its voltage.
+double HottestPart(const SpelledLeg& leg, double volts) {
+  const double current = volts / LegOhms(leg);
+  double most = 0;
+  for (double part : leg.parts) {
+    most = std::max(most, leg.parallel ? volts * volts / part : current * current * part);
+  }
+  return most;
+}
+
+// On random stocks and dividers that step down a little or a lot, the power column is the
+// hottest part of either leg, the bottom one too where it takes the most; --max-power lists
+// exactly the rows whose hottest part is within it.
+TEST_F(DesignCommandTest, PowerIsTheHottestPartOfEitherLeg) {
+  const std::vector<std::string> pool = {"100",  "150",  "220",  "330",  "470",  "680",
+                                         "1000", "1500", "2200", "3300", "4700", "6800"};
+  std::mt19937 random(20261208);
+  int hotBottom = 0;
+  int hotTop = 0;
+  int bounded = 0;
+  for (int round = 0; round < 12; ++round) {
+    std::string library;
+    for (const std::string& value : pool) {
+      if (random() % 2) library += value + "\n";
+    }
+    SetFile(library + "1000\n");
+    const double vin = 5 + static_cast<double>(random() % 8);
+    const double vout = vin * (0.1 + 0.08 * static_cast<double>(random() % 11));
+    std::vector<std::string> args = {
+        "divider", ShortestText(vin), ShortestText(vout), "--parts", "2",
+        "--power", "--all",           "--tolerance",      "2",       "--format",
+        "tsv"};
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    std::vector<std::pair<double, std::string>> powers;  // the yardstick's, with the row's legs
+    for (const auto& row : TsvRows(out.str())) {
+      const SpelledLeg top = ReadLeg(row.at("r1"));
+      const SpelledLeg bottom = ReadLeg(row.at("r2"));
+      const double current = vin / (LegOhms(top) + LegOhms(bottom));
+      const double inTop = HottestPart(top, current * LegOhms(top));
+      const double inBottom = HottestPart(bottom, current * LegOhms(bottom));
+      (inBottom > inTop ? hotBottom : hotTop) += 1;
+      const double expected = std::max(inTop, inBottom);
+      EXPECT_NEAR(std::stod(row.at("power")), expected, expected * 1e-9)
+          << row.at("r1") << " over " << row.at("r2") << " from " << vin;
+      powers.emplace_back(expected, row.at("r1") + " / " + row.at("r2"));
+    }
+    if (powers.size() < 2) continue;
+    std::sort(powers.begin(), powers.end());
+    // A bound between two rows' powers, so that no row sits on it.
+    const std::size_t cut = powers.size() / 2;
+    const double bound = (powers[cut - 1].first + powers[cut].first) / 2;
+    if (!(powers[cut - 1].first < bound && bound < powers[cut].first)) continue;
+    ++bounded;
+    args.insert(args.end(), {"--max-power", ShortestText(bound)});
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    std::vector<std::string> kept;
+    for (const auto& row : TsvRows(out.str())) kept.push_back(row.at("r1") + " / " + row.at("r2"));
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < cut; ++i) expected.push_back(powers[i].second);
+    std::sort(kept.begin(), kept.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected) << "--max-power " << bound;
+  }
+  // Both legs had rows where they held the hottest part.
+  EXPECT_GT(hotBottom, 100);
+  EXPECT_GT(hotTop, 100);
+  EXPECT_GT(bounded, 8);
 }
 
 TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
