@@ -108,6 +108,7 @@ class NetworksWindowTest : public QObject {
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
+  void EachStockShowsItsOwnUnit();
   void RegulatorHeaderFollowsTheReference();
   void AltLetterOfADisabledButtonTypesNothing();
   void EmptyToleranceIsTheCommandLinesDefault();
@@ -486,6 +487,37 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   QCOMPARE(Field<QLabel>("status")->text(),
            QString("InductorLibrary.txt is a folder; the library must be a regular file, or a "
                    "symbolic link to one"));
+}
+
+// Each stock's values carry its unit, in the list, the circuit's description and the status
+// line: ohms for resistors, farads for capacitors, henries for inductors.
+void NetworksWindowTest::EachStockShowsItsOwnUnit() {
+  m_fakes->files.files[std::string(vantrel::kInductors.path)] = "1u\r\n2.2u\r\n";
+  QVERIFY(OpenOnRealSearches());
+  const struct {
+    const char* target;
+    const char* value;
+    const char* picture;
+    const char* subject;
+  } stocks[] = {
+      {"4k", "4.00 k\u03a9", "R1 1 k\u03a9 + R2 3 k\u03a9", "networks within 1 % of 4 k\u03a9"},
+      {"3.2n", "3.20 nF", "C1 1 nF || C2 2.2 nF", "capacitor networks within 1 % of 3.2 nF"},
+      {"3.2u", "3.20 \u00b5H", "L1 1 \u00b5H + L2 2.2 \u00b5H",
+       "inductor networks within 1 % of 3.2 \u00b5H"},
+  };
+  auto* list = Field<QTableView>("Networks");
+  for (int stock = 0; stock < 3; ++stock) {
+    const auto& expected = stocks[stock];
+    Field<QComboBox>("stock")->setCurrentIndex(stock);
+    Find(expected.target);
+    // The search runs on its thread; its rows replace the last stock's.
+    QTRY_COMPARE(list->model()->rowCount() > 0 ? Column(*list, 1).front() : QString(),
+                 QString(expected.value));
+    QVERIFY(Field<QLabel>("status")->text().contains(expected.subject));
+    list->selectRow(0);
+    QCOMPARE(Page().findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             QString(expected.picture));
+  }
 }
 
 // The header names the pins of the circuit chosen, before Find and over the rows of the last.
