@@ -109,6 +109,7 @@ class NetworksWindowTest : public QObject {
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
   void EachStockShowsItsOwnUnit();
+  void EmptyLibraryIsToldInsteadOfRows();
   void RegulatorHeaderFollowsTheReference();
   void AltLetterOfADisabledButtonTypesNothing();
   void EmptyToleranceIsTheCommandLinesDefault();
@@ -518,6 +519,48 @@ void NetworksWindowTest::EachStockShowsItsOwnUnit() {
     QCOMPARE(Page().findChild<vantrel::SchematicView*>()->accessibleDescription(),
              QString(expected.picture));
   }
+}
+
+// A library without a value, and one whose every value is excluded, are told in the status line
+// of the stock searched, and leave no rows.
+void NetworksWindowTest::EmptyLibraryIsToldInsteadOfRows() {
+  QVERIFY(OpenOnRealSearches());
+  auto* list = Field<QTableView>("Networks");
+  Find("4k");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  const struct {
+    int stock;
+    const char* library;  // none: as OpenOnRealSearches leaves it
+    const char* exclude;
+    const char* target;
+    const char* status;
+  } cases[] = {
+      {0, "resistors to order\r\n", "", "4k", "The library holds no value to build networks from"},
+      {1, "", "", "3.2n", "The capacitor library holds no value to build networks from"},
+      {0, "1000\r\n3000\r\n10000\r\n", "1k 3k, 10k", "4k",
+       "Every one of the library's 3 values is excluded"},
+      {1, "1n\r\n2.2n\r\n", "1n 2.2n", "3.2n",
+       "Every one of the capacitor library's 2 values is excluded"},
+  };
+  for (const auto& c : cases) {
+    const vantrel::StockKind& kind = *vantrel::kStockKinds[static_cast<std::size_t>(c.stock)];
+    m_fakes->files.files[std::string(kind.path)] = c.library;
+    Field<QComboBox>("stock")->setCurrentIndex(c.stock);
+    Field<QLineEdit>("--exclude")->setText(c.exclude);
+    Find(c.target);
+    QTRY_COMPARE(Field<QLabel>("status")->text(), QString(c.status));
+    QCOMPARE(list->model()->rowCount(), 0);
+  }
+  // The divider tab says it of its own search.
+  m_fakes->files.files[vantrel::kLibraryPath] = "";
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& divider = *tabs->widget(1);
+  Control<QLineEdit>(divider, "VIN")->setText("5");
+  Control<QLineEdit>(divider, "VOUT")->setText("3.3");
+  QTest::keyClick(Control<QLineEdit>(divider, "VOUT"), Qt::Key_Return);
+  QTRY_COMPARE(Control<QLabel>(divider, "status")->text(),
+               QString("The library holds no value to build dividers from"));
 }
 
 // The header names the pins of the circuit chosen, before Find and over the rows of the last.
