@@ -283,6 +283,10 @@ OptionSpec FormatOption() {
   return {"--format", "FORMAT", "Print text (the default), tsv, csv or json.", OutputFormatNames()};
 }
 
+OptionSpec InventoryOption() {
+  return {"--inventory", "", "Draw on Inventory.csv: its counts, tolerances and ratings."};
+}
+
 const std::vector<CliCommand>& CliCommands() {
   static const std::vector<CliCommand> commands = [] {
     std::vector<CliCommand> list = {

@@ -35,6 +35,9 @@ const std::vector<CliCommand>& CliCommands();
 // --format FORMAT, for the commands that list results.
 OptionSpec FormatOption();
 
+// --inventory, for the searches that may draw on Inventory.csv instead of a library.
+OptionSpec InventoryOption();
+
 // The options that come before the command.
 const std::vector<OptionSpec>& ProgramOptions();
 

@@ -107,6 +107,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.partTolerance = Given(args, "--part-tolerance");
   input.within = Given(args, "--within");
   input.scale = Given(args, "--scale");
+  input.inventory = args.Has("--inventory");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -114,6 +115,7 @@ void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
   input.maxPower = Given(args, "--max-power");
   input.minCurrent = Given(args, "--min-current");
   input.maxCurrent = Given(args, "--max-current");
+  input.derate = Given(args, "--derate");
 }
 
 std::vector<OptionSpec> LegOptions(const LegWords& words) {
@@ -129,6 +131,7 @@ std::vector<OptionSpec> LegOptions(const LegWords& words) {
 std::vector<OptionSpec> StockOptions(const LegWords& words) {
   return {{"--exclude", "V", "Leave library value V out; may be repeated."},
           {"--distinct", "", words.distinct},
+          InventoryOption(),
           FormatOption()};
 }
 
@@ -144,7 +147,8 @@ std::vector<OptionSpec> WorstCaseOptions() {
 std::vector<OptionSpec> LoadOptions() {
   return {{"--min-current", "I", "Keep rows whose current is at least I (50u, 2m)."},
           {"--max-current", "I", "Keep rows whose current is at most I."},
-          {"--max-power", "W", "Keep rows whose parts each take at most W watts."}};
+          {"--max-power", "W", "Keep rows whose parts each take at most W watts."},
+          {"--derate", "F", "With --inventory: no part past F times its rating (1)."}};
 }
 
 CommandSpec RegulatorCommandSpec() {

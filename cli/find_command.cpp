@@ -22,6 +22,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
   input.kind = &StockKindOf(args);
+  input.inventory = args.Has("--inventory");
   return input;
 }
 
@@ -45,6 +46,7 @@ CommandSpec FindCommandSpec() {
            {"--exclude", "V", "Leave library value V out; may be repeated."},
            {"--distinct", "", "Use each library value at most once per network."},
            {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
+           InventoryOption(),
            StockKindOptions()[0],
            StockKindOptions()[1],
            FormatOption()}};

@@ -44,6 +44,19 @@ std::string Sha256Hex(std::string_view data) {
 }
 
 std::string JsonValue(const Cell& cell) {
+  if (cell.list) {
+    std::string text = "[";
+    for (const auto& object : cell.objects) {
+      text += text.size() > 1 ? ", {" : "{";
+      for (std::size_t i = 0; i < object.size(); ++i) {
+        const finder::JsonMember& member = object[i];
+        text += (i > 0 ? ", " : "") + JsonString(member.name) + ": " +
+                (member.raw ? member.text : JsonString(member.text));
+      }
+      text += "}";
+    }
+    return text + "]";
+  }
   return cell.raw ? cell.text : JsonString(cell.text);
 }
 

@@ -49,6 +49,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.rTolerance = Given(args, "--r-tolerance");
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
+  input.inventory = args.Has("--inventory");
   return input;
 }
 
@@ -72,17 +73,19 @@ CommandSpec RcCommandSpec() {
            {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
            {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
            {"--within", "B", "Keep rows whose worst case lies within B percent."},
+           InventoryOption(),
            FormatOption()},
           "--corner or --tau"};
 }
 
 int RunRc(const ParsedArgs& args, CliContext& context) {
   const finder::RcRequest request = Require(finder::CheckRc(RcInputOf(args)));
+  const bool inventory = request.bounds.inventory;
   std::optional<finder::LoadedStock> resistors =
-      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kResistors, inventory);
   if (!resistors) return kExitFailure;
   std::optional<finder::LoadedStock> capacitors =
-      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors);
+      LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors, inventory);
   if (!capacitors) return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
@@ -93,7 +96,9 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
                      {"r_parts", NumberCell(static_cast<std::uint64_t>(request.search.rParts))},
                      {"c_parts", NumberCell(static_cast<std::uint64_t>(request.search.cParts))}};
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
-  if (format == OutputFormat::kJson) {
+  if (format == OutputFormat::kJson && inventory) {
+    head.emplace_back("inventory", TextCell(kInventoryFileName));
+  } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
     // The capacitor library's fields beside the resistor library's, named apart.
     for (auto& [name, cell] : LibraryHead(context.services.files, kCapacitors)) {

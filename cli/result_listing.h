@@ -9,8 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include <iostream>
+
 #include "cli_app.h"
 #include "command_line.h"
+#include "inventory_file.h"
 #include "output_table.h"
 #include "ranked_rows.h"
 #include "reader_watch.h"
@@ -20,6 +23,25 @@
 #include "text_columns.h"
 
 namespace vantrel {
+
+// Whether request draws on the inventory, and the factor its parts' ratings are taken at.
+template <class Request>
+bool FromInventory(const Request& request) {
+  if constexpr (requires { request.bounds.inventory; }) {
+    return request.bounds.inventory;
+  } else {
+    return request.inventory;
+  }
+}
+
+template <class Request>
+double Derate(const Request& request) {
+  if constexpr (requires { request.bounds.derate; }) {
+    return request.bounds.derate;
+  } else {
+    return 1;
+  }
+}
 
 // Lists the rows of request on stock (Kind and Stock as in search_kinds.h); false when there was
 // none.
@@ -41,10 +63,12 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     if constexpr (requires { Kind::Marked(shown); }) marked = marked || Kind::Marked(shown);
     return Kind::ShownCells(shown, request);
   };
+  std::uint64_t overRated = 0;
   const auto footnote = [&] {
     if constexpr (requires { Kind::Footnote(request); }) {
       if (marked) out << Kind::Footnote(request) << '\n';
     }
+    if (overRated > 0) out << finder::OverRatedNote(overRated, Derate(request)) << '\n';
   };
   std::uint64_t rank = 0;
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
@@ -53,26 +77,33 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   if (outFd >= 0) watch.emplace(outFd, stop);
   if (format != OutputFormat::kText) {
     RowWriter writer(format, head, finder::ColumnNames(columns), out);
-    finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
-      writer.Row(Kind::Fields(row(++rank, found), request));
-      if (!out) stop = true;
-    });
+    finder::SearchRows<Kind>(
+        request, stock, &stop, request.limit,
+        [&](const Found& found) {
+          writer.Row(Kind::Fields(row(++rank, found), request));
+          if (!out) stop = true;
+        },
+        &overRated);
     writer.Finish();
+    if (overRated > 0) std::cerr << finder::OverRatedNote(overRated, Derate(request)) << '\n';
     return rank > 0;
   }
   if (request.limit == std::numeric_limits<std::uint64_t>::max()) {
     TableStream<Row> table(TextColumns(columns), Kind::Target(request), shownCells, out);
-    finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
-      table.Add(row(++rank, found));
-      if (!out) stop = true;
-    });
+    finder::SearchRows<Kind>(
+        request, stock, &stop, request.limit,
+        [&](const Found& found) {
+          table.Add(row(++rank, found));
+          if (!out) stop = true;
+        },
+        &overRated);
     table.Finish();
     footnote();
     return rank > 0;
   }
   const RankedRows<Found> rows(
       [&](std::uint64_t limit, const auto& take) {
-        finder::SearchRows<Kind>(request, stock, nullptr, limit, take);
+        finder::SearchRows<Kind>(request, stock, nullptr, limit, take, &overRated);
       },
       request.limit);
   if (rows.Empty()) return false;
@@ -94,11 +125,14 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
     if constexpr (requires { request.kind; }) return *request.kind;
     return kResistors;
   }();
+  const bool inventory = FromInventory(request);
   const std::optional<finder::LoadedStock> stock =
-      LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind);
+      LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind, inventory);
   if (!stock) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
-  if (format == OutputFormat::kJson) {
+  if (format == OutputFormat::kJson && inventory) {
+    head.emplace_back("inventory", finder::TextCell(kInventoryFileName));
+  } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
   if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out)) {

@@ -1,15 +1,26 @@
 #include "stock_input.h"
 
+#include "drawer.h"
+#include "inventory_file.h"
+
 namespace vantrel {
 
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
                                              std::string_view what, std::ostream& err,
-                                             const StockKind& kind) {
-  finder::LoadedStock loaded = finder::LoadStock(services, excluded, kind);
-  for (const std::string& note : loaded.readNotes) err << note << '\n';
+                                             const StockKind& kind, bool inventory) {
+  finder::LoadedStock loaded = inventory ? finder::LoadInventoryStock(services, excluded, kind)
+                                         : finder::LoadStock(services, excluded, kind);
+  for (const std::string& note : loaded.readNotes) {
+    err << (inventory ? "vantrel-cli: " : "") << note << '\n';
+  }
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
+  if (loaded.stock.values.empty() && inventory) {
+    err << "vantrel-cli: " << kInventoryFileName << " holds no " << kind.name
+        << " in stock to build " << what << " from\n";
+    return std::nullopt;
+  }
   if (loaded.stock.values.empty()) {
     err << "vantrel-cli: the " << (kind.part == PartKind::kResistor ? "" : kind.name)
         << (kind.part == PartKind::kResistor ? "" : " ") << "library holds no value to build "

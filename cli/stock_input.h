@@ -13,9 +13,11 @@ namespace vantrel {
 // finder::LoadStock for the command line: its notes go to err, the stock's with the program's
 // name in front. nullopt, after the missing-library message, when the library cannot be opened,
 // and after saying so when it holds no value to build what (networks, dividers) from.
+// With inventory, the stock of kind in Inventory.csv instead (finder::LoadInventoryStock).
 std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const std::vector<double>& excluded,
                                              std::string_view what, std::ostream& err,
-                                             const StockKind& kind = kResistors);
+                                             const StockKind& kind = kResistors,
+                                             bool inventory = false);
 
 }  // namespace vantrel

@@ -3,16 +3,27 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "number_text.h"
 
 namespace vantrel::finder {
 
+// A member of an object in a json field: its name and its text, raw as Cell::raw.
+struct JsonMember {
+  std::string name;
+  std::string text;
+  bool raw = false;
+};
+
 // One field of a tsv, csv or json row: a number in the shortest form that reads back as the
-// same value, a truth value, or text. JSON writes raw fields without quotes.
+// same value, a truth value, or text. JSON writes raw fields without quotes, and a field with
+// objects as the list of them.
 struct Cell {
   std::string text;
   bool raw = false;
+  std::vector<std::vector<JsonMember>> objects{};
+  bool list = false;
 };
 
 inline Cell NumberCell(double value) {

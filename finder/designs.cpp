@@ -2,25 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 namespace vantrel::finder {
+
+std::array<double, 2> LegPartPowers(const networks::Network& leg, double value, double volts,
+                                    std::span<const double> stock) {
+  const double x = stock[leg.parts[0]];
+  switch (leg.shape) {
+    case networks::Shape::kSeries2: {
+      const double current = volts / value;
+      return {current * current * x, current * current * stock[leg.parts[1]]};
+    }
+    case networks::Shape::kParallel2:
+      return {volts * volts / x, volts * volts / stock[leg.parts[1]]};
+    default:
+      return {volts * volts / x, 0};
+  }
+}
+
 namespace {
 
 // The largest power a part of leg takes with volts across the leg.
 double LegMaxPower(const networks::Network& leg, double value, double volts,
                    std::span<const double> stock) {
-  const double x = stock[leg.parts[0]];
-  switch (leg.shape) {
-    case networks::Shape::kSeries2: {
-      const double current = volts / value;
-      return current * current * std::max(x, stock[leg.parts[1]]);
-    }
-    case networks::Shape::kParallel2:
-      return volts * volts / std::min(x, stock[leg.parts[1]]);
-    default:
-      return volts * volts / x;
-  }
+  const auto powers = LegPartPowers(leg, value, volts, stock);
+  return std::max(powers[0], powers[1]);
 }
 
 // Derived bounds only narrow the walk, the rows being checked exactly as before; this covers
@@ -136,39 +144,124 @@ double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
   return std::max(LegMaxPower(row.a, row.ra, va, stock), LegMaxPower(row.b, row.rb, vb, stock));
 }
 
-void SearchDesign(const Design& design, std::span<const double> stock,
-                  const std::atomic<bool>* stop, std::uint64_t limit,
-                  const std::function<void(const networks::TwoLegRow&)>& take) {
+namespace {
+
+// The rows a search left out for a part past its rating, and how many of them a designer would
+// have seen: those ranked before the last row given, or all when the search ran out of rows.
+template <class Row>
+class OverRated {
+ public:
+  void Add(const Row& row) {
+    const std::lock_guard lock(m_mutex);
+    m_rows.push_back(row);
+  }
+  // Counts the rows of one search that gave `given` of `limit` rows, the last being last.
+  void Close(std::uint64_t given, std::uint64_t limit, const std::optional<Row>& last) {
+    std::vector<Row> rows = std::move(m_rows);
+    m_rows.clear();
+    std::sort(rows.begin(), rows.end(), Row::Before);
+    // A row the walk met twice (at the edge of a pass) counts once.
+    rows.erase(std::unique(rows.begin(), rows.end(),
+                           [](const Row& x, const Row& y) {
+                             return !Row::Before(x, y) && !Row::Before(y, x);
+                           }),
+               rows.end());
+    for (const Row& row : rows) {
+      if (given < limit || !last || Row::Before(row, *last)) ++m_count;
+    }
+  }
+  std::uint64_t Count() const { return m_count; }
+
+ private:
+  std::mutex m_mutex;
+  std::vector<Row> m_rows;
+  std::uint64_t m_count = 0;
+};
+
+// Whether every part of the row takes at most its class's rating times derate.
+bool WithinRatings(const Design& design, const networks::TwoLegRow& row,
+                   std::span<const double> stock, const DrawnParts& drawn) {
+  const auto [va, vb] = design.volts(design.formula.k, row);
+  const std::array<std::array<double, 2>, 2> powers{LegPartPowers(row.a, row.ra, va, stock),
+                                                    LegPartPowers(row.b, row.rb, vb, stock)};
+  const std::array<const networks::Network*, 2> legs{&row.a, &row.b};
+  for (std::size_t leg = 0; leg < 2; ++leg) {
+    for (std::size_t slot = 0; slot < static_cast<std::size_t>(PartCount(legs[leg]->shape));
+         ++slot) {
+      const std::optional<double> rating = drawn[leg][slot]->power;
+      if (rating && !(powers[leg][slot] <= *rating * design.bounds.derate)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void SearchDesign(const Design& design, const LoadedStock& loaded, const std::atomic<bool>* stop,
+                  std::uint64_t limit, const std::function<void(const networks::TwoLegRow&)>& take,
+                  std::uint64_t* overRated) {
+  const std::span<const double> stock = loaded.stock.values;
+  const Drawer* drawer = loaded.drawer.get();
   networks::TwoLegOptions options = design.options;
   options.stop = stop;
   options.band = DesignBand(design);
-  NarrowByLoad(design, options);
   const DesignBounds& bounds = design.bounds;
+  if (drawer && options.band) {
+    options.band->partTolerance = LeastTolerance(*drawer, bounds.partTolerance);
+    options.band->perPart = [drawer, fallback = bounds.partTolerance](
+                                const networks::Network& a, const networks::Network& b,
+                                networks::PartTolerances& tolerances) {
+      const std::array<const networks::Network*, 2> legs{&a, &b};
+      DrawnParts drawn{};
+      return DrawParts(*drawer, legs, drawn) && DrawnTolerances(drawn, legs, fallback, tolerances);
+    };
+  }
+  NarrowByLoad(design, options);
   const bool currents = design.current && (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent));
   const bool power = design.volts && bounds.maxPower;
-  if (currents || power) {
+  OverRated<networks::TwoLegRow> refused;
+  if (currents || power || drawer) {
     options.keep = [&](const networks::TwoLegRow& row) {
       if (currents) {
         const double current = std::fabs(design.current(design.formula.k, row));
         if (!(current >= bounds.minCurrent && current <= bounds.maxCurrent)) return false;
       }
-      return !power || MaxPartPower(design, row, stock) <= *bounds.maxPower;
+      if (power && !(MaxPartPower(design, row, stock) <= *bounds.maxPower)) return false;
+      if (!drawer) return true;
+      const std::array<const networks::Network*, 2> legs{&row.a, &row.b};
+      DrawnParts drawn{};
+      if (!DrawParts(*drawer, legs, drawn)) return false;
+      if (design.volts && !WithinRatings(design, row, stock, drawn)) {
+        refused.Add(row);
+        return false;
+      }
+      return true;
     };
   }
-  if (!bounds.within) {
-    networks::FindTwoLegs(stock, design.formula, options, limit, take);
-    return;
-  }
-  // Fewest parts first: each count of parts is a search of its own, for the rows still wanted.
-  for (int parts = 2; parts <= 2 * options.legParts && limit > 0; ++parts) {
-    if (stop && stop->load(std::memory_order_relaxed)) return;
-    options.parts = parts;
-    networks::FindTwoLegs(stock, design.formula, options, limit,
+  // One search for the rows still wanted, its over-rated rows counted when it ends.
+  const auto search = [&](std::uint64_t wanted) {
+    std::uint64_t given = 0;
+    std::optional<networks::TwoLegRow> last;
+    networks::FindTwoLegs(stock, design.formula, options, wanted,
                           [&](const networks::TwoLegRow& row) {
-                            --limit;
+                            ++given;
+                            last = row;
                             take(row);
                           });
+    refused.Close(given, wanted, last);
+    return given;
+  };
+  if (!bounds.within) {
+    search(limit);
+  } else {
+    // Fewest parts first: each count of parts is a search of its own, for the rows still wanted.
+    for (int parts = 2; parts <= 2 * options.legParts && limit > 0; ++parts) {
+      if (stop && stop->load(std::memory_order_relaxed)) break;
+      options.parts = parts;
+      limit -= search(limit);
+    }
   }
+  if (overRated) *overRated = refused.Count();
 }
 
 std::optional<double> NeededRcTolerance(const networks::RcRow& row,
@@ -185,12 +278,41 @@ std::optional<double> NeededRcTolerance(const networks::RcRow& row,
 void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               std::span<const double> rStock, std::span<const double> cStock,
               const std::atomic<bool>* stop, std::uint64_t limit,
-              const std::function<void(const networks::RcRow&)>& take) {
+              const std::function<void(const networks::RcRow&)>& take, const Drawer* rDrawer,
+              const Drawer* cDrawer) {
   networks::RcOptions search = options;
   search.stop = stop;
   if (Banded(bounds)) {
     search.band = networks::RcBand{bounds.rTolerance.value_or(0), bounds.cTolerance.value_or(0)};
     if (bounds.within) search.band->within = *bounds.within;
+  }
+  if (rDrawer && cDrawer && search.band) {
+    search.band->rTolerance = LeastTolerance(*rDrawer, bounds.rTolerance);
+    search.band->cTolerance = LeastTolerance(*cDrawer, bounds.cTolerance);
+    search.band->perPart = [&](const networks::Network& r, const networks::Network& c,
+                               networks::PartTolerances& tolerances) {
+      // Each leg draws on its own kind; the C leg's tolerances go second.
+      const std::array<const networks::Network*, 1> rLeg{&r};
+      const std::array<const networks::Network*, 1> cLeg{&c};
+      DrawnParts rDrawn{};
+      DrawnParts cDrawn{};
+      networks::PartTolerances cOwn;
+      if (!DrawParts(*rDrawer, rLeg, rDrawn) || !DrawParts(*cDrawer, cLeg, cDrawn) ||
+          !DrawnTolerances(rDrawn, rLeg, bounds.rTolerance, tolerances) ||
+          !DrawnTolerances(cDrawn, cLeg, bounds.cTolerance, cOwn)) {
+        return false;
+      }
+      tolerances.second = cOwn.first;
+      return true;
+    };
+  }
+  if (rDrawer && cDrawer) {
+    search.keep = [&](const networks::RcRow& row) {
+      const std::array<const networks::Network*, 1> rLeg{&row.r};
+      const std::array<const networks::Network*, 1> cLeg{&row.c};
+      DrawnParts drawn{};
+      return DrawParts(*rDrawer, rLeg, drawn) && DrawParts(*cDrawer, cLeg, drawn);
+    };
   }
   if (!bounds.within) {
     networks::FindRc(rStock, cStock, search, limit, take);

@@ -12,7 +12,9 @@
 #include <span>
 #include <utility>
 
+#include "drawer.h"
 #include "rc_search.h"
+#include "stock_load.h"
 #include "two_leg_search.h"
 
 namespace vantrel::finder {
@@ -31,6 +33,10 @@ struct DesignBounds {
   std::optional<double> maxPower;       // watts, for the part that takes the most
   double minCurrent = 0;  // amperes through the divider, its magnitude; both ends included
   double maxCurrent = std::numeric_limits<double>::infinity();
+  // Drawn from the inventory: each part's own tolerance (partTolerance for those without one)
+  // and rating, times derate, which no part may pass.
+  bool inventory = false;
+  double derate = 1;
 };
 
 // The voltages across legs A and B of a row, for the power its parts take.
@@ -53,7 +59,7 @@ struct Design {
 
 // Whether a design's rows carry a worst-case band: with a part tolerance or a band.
 inline bool Banded(const DesignBounds& bounds) {
-  return bounds.partTolerance || bounds.within;
+  return bounds.partTolerance || bounds.within || bounds.inventory;
 }
 
 // The band the rows of a design carry, with parts of partTolerance percent; none when the
@@ -74,25 +80,37 @@ bool WithinBand(double low, double high, double target, double percent);
 double MaxPartPower(const Design& design, const networks::TwoLegRow& row,
                     std::span<const double> stock);
 
+// The power each part of a leg takes, by slot: series parts share their leg's current,
+// parallel parts its voltage.
+std::array<double, 2> LegPartPowers(const networks::Network& leg, double value, double volts,
+                                    std::span<const double> stock);
+
 // Gives take at most limit rows of the design in order: the search's ranking (the worst case
 // where rows carry one, then the error, the scale, the total and the legs), or with
 // bounds.within the rows whose worst-case band lies within it, by fewest parts first. Rows
 // outside the bounds on current and power are left out; both bounds also narrow the walk, as
 // bounds on the legs or the total. Stops early once *stop is set (may be null).
-void SearchDesign(const Design& design, std::span<const double> stock,
-                  const std::atomic<bool>* stop, std::uint64_t limit,
-                  const std::function<void(const networks::TwoLegRow&)>& take);
+//
+// On a stock drawn from the inventory a row uses no value more often than the drawer holds,
+// across both legs; each part has its own tolerance (drawer.h), and a row in which a part
+// takes more than its rating times bounds.derate is left out. overRated, when given, is set to
+// how many such rows ranked before the last row given (all of them when fewer than limit were):
+// the rows a designer would otherwise have seen.
+void SearchDesign(const Design& design, const LoadedStock& stock, const std::atomic<bool>* stop,
+                  std::uint64_t limit, const std::function<void(const networks::TwoLegRow&)>& take,
+                  std::uint64_t* overRated = nullptr);
 
 // The checks an RC request adds to the search's tolerance.
 struct RcBounds {
   std::optional<double> rTolerance;  // percent, below 100
   std::optional<double> cTolerance;
   std::optional<double> within;  // percent: the whole worst-case band within it
+  bool inventory = false;        // each part's own tolerance, the options' for those without
 };
 
 // Whether a row of an RC request shows the worst-case band.
 inline bool Banded(const RcBounds& bounds) {
-  return bounds.rTolerance || bounds.cTolerance || bounds.within;
+  return bounds.rTolerance || bounds.cTolerance || bounds.within || bounds.inventory;
 }
 
 // The largest tolerance in percent of both parts with which row's band lies within percent of
@@ -104,10 +122,12 @@ std::optional<double> NeededRcTolerance(const networks::RcRow& row,
 
 // Gives take at most limit RC pairs in order, as SearchDesign does: the search's ranking (the
 // worst case where rows carry one), or with bounds.within the rows whose worst-case band lies
-// within it, by fewest parts first.
+// within it, by fewest parts first. Stocks drawn from the inventory (rDrawer, cDrawer) hold
+// their counts and bring each part's own tolerance, as SearchDesign's.
 void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               std::span<const double> rStock, std::span<const double> cStock,
               const std::atomic<bool>* stop, std::uint64_t limit,
-              const std::function<void(const networks::RcRow&)>& take);
+              const std::function<void(const networks::RcRow&)>& take,
+              const Drawer* rDrawer = nullptr, const Drawer* cDrawer = nullptr);
 
 }  // namespace vantrel::finder

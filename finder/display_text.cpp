@@ -284,6 +284,8 @@ std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
     const std::string_view name = columns[i].name;
     if (name == "low") {
       low = cells[i].value;
+    } else if (name == "high" && cells[i].quantity == Quantity::kText) {
+      shown.push_back(cells[i]);  // a row whose band is not known
     } else if (name == "high") {
       // As percentages of the target, the lower end first whatever the target's sign.
       const double a = (low - target) / std::fabs(target) * 100;

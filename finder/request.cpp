@@ -7,6 +7,7 @@
 #include <limits>
 #include <utility>
 
+#include "inventory_file.h"
 #include "number_text.h"
 #include "quantity_text.h"
 #include "resistor_notation.h"
@@ -269,6 +270,20 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
     bounds.maxPower = NonNegative(say, "--max-power", *input.maxPower, kWatts,
                                   "a power in watts of 0 or more, a finite number");
   }
+  if (input.derate) {
+    const double derate = NonNegative(say, "--derate", *input.derate, kRatio,
+                                      "a factor above 0 and at most 1, such as 0.5", 1);
+    if (!(derate > 0)) {
+      say.Refuse("--derate", say.Name("--derate") +
+                                 " needs a factor above 0 and at most 1, such as 0.5, not " +
+                                 say.Shown(*input.derate));
+    }
+    if (!input.inventory) {
+      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
+                                 "'s parts; it needs " + say.Name("--inventory"));
+    }
+    bounds.derate = derate;
+  }
 }
 
 // The fields every two-leg design shares, in the order their refusals are named; own reads
@@ -287,6 +302,7 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   request.excluded = Excluded(say, input.exclude);
   search.distinct = input.distinct;
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
+  request.bounds.inventory = input.inventory;
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
 }
@@ -348,6 +364,7 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     request.excluded = Excluded(say, input.exclude, *input.kind);
     request.search.distinct = input.distinct;
     request.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
+    request.inventory = input.inventory;
     return request;
   });
 }
@@ -447,6 +464,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
     request.bounds.rTolerance = PartTolerance(say, "--r-tolerance", input.rTolerance);
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
+    request.bounds.inventory = input.inventory;
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
     return request;
   });

@@ -76,7 +76,9 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--min-r", "Min R"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
-                                                  {"--scale", "Scale"}};
+                                                  {"--scale", "Scale"},
+                                                  {"--inventory", "Source"},
+                                                  {"--derate", "Derate"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -96,6 +98,7 @@ struct FindInput {
   std::vector<std::string> exclude;
   bool distinct = false;
   std::optional<std::string> partTolerance;
+  bool inventory = false;  // the stock from Inventory.csv rather than the library
 };
 
 struct FindRequest {
@@ -104,6 +107,7 @@ struct FindRequest {
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
+  bool inventory = false;  // drawn from Inventory.csv: counts, own tolerances, a band on each row
 };
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
@@ -120,10 +124,12 @@ struct TwoLegInput {
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  bool inventory = false;
 };
 
 // With the bounds of the designs that carry a current.
 struct LoadedInput : TwoLegInput {
+  std::optional<std::string> derate;
   std::optional<std::string> maxPower;
   std::optional<std::string> minCurrent;
   std::optional<std::string> maxCurrent;
@@ -192,6 +198,7 @@ struct RcInput {
   std::optional<std::string> cTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  bool inventory = false;
 };
 
 struct RcRequest {

@@ -14,6 +14,56 @@
 
 namespace vantrel::finder {
 
+namespace {
+
+// Whether a find's rows carry a band: with a part tolerance, or each part's own.
+bool FindBanded(const FindRequest& request) {
+  return request.partTolerance || request.inventory;
+}
+
+// What legs of stock take from its drawer; values held in the kind's unit unless inBase.
+RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* const> legs,
+               bool inBase = false) {
+  RowUses uses;
+  if (!stock.drawer) return uses;
+  const std::vector<DrawerUse> drawn = DrawerUses(*stock.drawer, legs);
+  // The text counts each value once, whatever classes it is drawn from.
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const auto first = std::find_if(drawn.begin(), drawn.end(), [&](const DrawerUse& use) {
+      return use.value == drawn[i].value;
+    });
+    if (first != drawn.begin() + static_cast<std::ptrdiff_t>(i)) continue;
+    std::uint32_t count = 0;
+    for (const DrawerUse& use : drawn) count += use.value == drawn[i].value ? use.count : 0;
+    uses.text += (uses.text.empty() ? "" : ", ") + std::to_string(count) + " × " +
+                 stock.names[drawn[i].value];
+  }
+  for (const DrawerUse& use : drawn) {
+    const DrawerClass& taken = *use.drawn;
+    const double value = stock.stock.values[use.value];
+    const auto number = [](std::string name, const std::optional<double>& x) {
+      return JsonMember{std::move(name), x ? ShortestText(*x) : "null", true};
+    };
+    uses.objects.push_back(
+        {{"value", ShortestText(inBase ? value : BaseValue(*stock.kind, value)), true},
+         {"count", std::to_string(use.count), true},
+         {"held", std::to_string(taken.quantity), true},
+         number("tolerance", taken.tolerance),
+         number("power", taken.power),
+         {"location", taken.location, false},
+         {"part_number", taken.partNumber, false}});
+  }
+  return uses;
+}
+
+void Join(RowUses& uses, RowUses more) {
+  if (!uses.text.empty() && !more.text.empty()) uses.text += ", ";
+  uses.text += more.text;
+  for (auto& object : more.objects) uses.objects.push_back(std::move(object));
+}
+
+}  // namespace
+
 FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
                     const FindRequest& request) {
   FindRow row;
@@ -22,12 +72,35 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.deviation = found.deviation;
   row.parts = networks::PartCount(found.network.shape);
   row.network = networks::Spell(found.network, stock.names, stock.kind->swapFold);
-  if (request.partTolerance) {
-    const double t = *request.partTolerance / 100;
+  const std::array<const networks::Network*, 1> legs{&found.network};
+  row.uses = UsesOf(stock, legs);
+  if (FindBanded(request)) {
     const double target = request.search.target;
-    row.low = std::min(networks::NetworkValue(found.network, stock.stock.values, 1 - t), row.value);
-    row.high =
-        std::max(networks::NetworkValue(found.network, stock.stock.values, 1 + t), row.value);
+    double down = 0;
+    double up = 0;
+    if (stock.drawer) {
+      // Each part off by its own tolerance.
+      DrawnParts drawn{};
+      networks::PartTolerances own;
+      if (!DrawParts(*stock.drawer, legs, drawn) ||
+          !DrawnTolerances(drawn, legs, request.partTolerance, own)) {
+        // Ranked after every row whose band is known.
+        row.low = row.high = row.value;
+        row.worst = std::numeric_limits<double>::infinity();
+        row.banded = false;
+        return row;
+      }
+      down = networks::NetworkValue(found.network, stock.stock.values,
+                                    networks::DownFactors(own.first));
+      up =
+          networks::NetworkValue(found.network, stock.stock.values, networks::UpFactors(own.first));
+    } else {
+      const double t = *request.partTolerance / 100;
+      down = networks::NetworkValue(found.network, stock.stock.values, 1 - t);
+      up = networks::NetworkValue(found.network, stock.stock.values, 1 + t);
+    }
+    row.low = std::min(down, row.value);
+    row.high = std::max(up, row.value);
     row.worst = std::max(std::fabs((row.low - target) / target * 100),
                          std::fabs((row.high - target) / target * 100));
     row.coversTarget = row.low <= target && target <= row.high;
@@ -39,14 +112,16 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
                 std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take) {
   networks::FindOptions options = request.search;
   options.stop = stop;
-  if (!request.partTolerance) {
+  if (stock.drawer) options.held = stock.drawer->held;
+  if (!FindBanded(request)) {
     networks::FindNetworks(stock.stock.values, options, limit, take);
     return;
   }
   // Every part off alike scales the network, so for a deviation e (a fraction) the worst case
   // is |e| + t (1 + e), at least |e| (1 - t) + t, which rises with |e|: once limit rows are
   // held, a row whose bound passes the worst held one's, and every row after it in the
-  // search's order, ranks after them.
+  // search's order, ranks after them. Parts off by their own tolerances move the network at
+  // least as far as parts all off by the least of them.
   struct Held {
     double key = 0;
     std::uint64_t order = 0;
@@ -55,7 +130,9 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
       return key != other.key ? key < other.key : order < other.order;
     }
   };
-  const double t = *request.partTolerance / 100;
+  const double t = (stock.drawer ? LeastTolerance(*stock.drawer, request.partTolerance)
+                                 : *request.partTolerance) /
+                   100;
   std::vector<Held> held;
   std::atomic<bool> enough = false;
   options.stop = &enough;
@@ -90,12 +167,15 @@ namespace {
 template <class Row>
 void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
              const LoadedStock& stock) {
+  const std::array<const networks::Network*, 2> legs{&found.a, &found.b};
+  row.uses = UsesOf(stock, legs);
   if (!Banded(design.bounds)) return;
   row.low = found.low;
   row.high = found.high;
   row.worst = found.worst;
+  row.banded = found.banded;
   const double band = design.bounds.within.value_or(design.options.tolerance);
-  row.inSpec = found.worst <= band;
+  row.inSpec = found.banded && found.worst <= band;
   row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
 }
 
@@ -121,25 +201,42 @@ std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
   return {row.output - k[0], k[0]};
 }
 
+// The band cells of a row with a part whose tolerance is not known.
+constexpr char kUnknownBand[] = "unknown";
+
 // The cells of the band columns, after the error: the output's worst case in its quantity. The
 // tolerance a row needs stays text, floored to two digits: a tolerance parts are sold in.
 template <class Row>
 void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
-  cells.push_back(ShownNumber(quantity, row.low));
-  cells.push_back(ShownNumber(quantity, row.high));
-  cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+  if (row.banded) {
+    cells.push_back(ShownNumber(quantity, row.low));
+    cells.push_back(ShownNumber(quantity, row.high));
+    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+  } else {
+    cells.insert(cells.end(), 3, ShownText(kUnknownBand));
+  }
   cells.push_back(ShownText(row.inSpec ? "yes" : "no"));
   cells.push_back(ShownText(row.needs ? Tolerance(*row.needs) : "none"));
 }
 
+// The Uses field: its text in tsv and csv, the list of classes in json.
+Cell UsesField(const RowUses& uses) {
+  Cell cell = TextCell(uses.text);
+  cell.objects = uses.objects;
+  cell.list = true;
+  return cell;
+}
+
 template <class Row>
 void AddBandFields(std::vector<Cell>& cells, const Row& row) {
-  cells.push_back(NumberCell(row.low));
-  cells.push_back(NumberCell(row.high));
-  cells.push_back(NumberCell(row.worst));
+  cells.push_back(row.banded ? NumberCell(row.low) : NullCell());
+  cells.push_back(row.banded ? NumberCell(row.high) : NullCell());
+  cells.push_back(row.banded ? NumberCell(row.worst) : NullCell());
   cells.push_back(BoolCell(row.inSpec));
   cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
 }
+
+constexpr Column kUsesColumn{"Uses", "uses", true};
 
 constexpr Column kBandColumns[] = {{"Low", "low"},
                                    {"High", "high"},
@@ -219,8 +316,7 @@ std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
 
 std::optional<networks::TwoLegRow> First(const Design& design, const LoadedStock& stock) {
   std::optional<networks::TwoLegRow> first;
-  SearchDesign(design, stock.stock.values, nullptr, 1,
-               [&](const networks::TwoLegRow& row) { first = row; });
+  SearchDesign(design, stock, nullptr, 1, [&](const networks::TwoLegRow& row) { first = row; });
   return first;
 }
 
@@ -339,11 +435,9 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.error = found.error;
   row.total = found.total;
   row.current = request.search.vin / found.total;
-  if (Banded(request.bounds) || request.power) {
-    const Design design = DividerDesign(request);
-    AddBand(row, design, found, stock);
-    if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
-  }
+  const Design design = DividerDesign(request);
+  AddBand(row, design, found, stock);
+  if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
   return row;
 }
 
@@ -382,13 +476,14 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
 std::vector<Column> FindColumns(const FindRequest& request) {
   std::vector<Column> columns{
       {"Rank", "rank"}, {"Value", "value"}, {"Deviation (%)", "deviation"}, {"Parts", "parts"}};
-  if (request.partTolerance) {
+  if (FindBanded(request)) {
     columns.insert(columns.end(), {{"Low", "low"},
                                    {"High", "high"},
                                    {"Worst (%)", "worst"},
                                    {"Covers target", "covers_target"}});
   }
   columns.push_back({"Network", "network", true});
+  if (request.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
@@ -401,6 +496,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.power) columns.push_back({"Power (W)", "power"});
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
@@ -418,6 +514,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
   if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
@@ -430,6 +527,7 @@ std::vector<Column> GainColumns(const GainRequest& request) {
       {"Error (%)", "error"}};
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
@@ -460,13 +558,16 @@ std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& req
   std::vector<ShownCell> cells{RankCell(row.rank), ShownKey(quantity, BaseValue(kind, row.value)),
                                ShownNumber(Quantity::kPercent, row.deviation),
                                ShownNumber(Quantity::kCount, row.parts)};
-  if (request.partTolerance) {
+  if (FindBanded(request) && row.banded) {
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.low)));
     cells.push_back(ShownNumber(quantity, BaseValue(kind, row.high)));
     cells.push_back(ShownNumber(Quantity::kSize, row.worst));
     cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
+  } else if (FindBanded(request)) {
+    cells.insert(cells.end(), 4, ShownText(kUnknownBand));
   }
   cells.push_back(ShownText(row.network));
+  if (request.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
 }
 
@@ -478,6 +579,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
 }
 
@@ -495,6 +597,7 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
     if (row.iadjShare > kIadjShareMark) share.text = " !";
     cells.push_back(share);
   }
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
 }
 
@@ -504,19 +607,21 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
                                ShownNumber(Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
 }
 
 std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
   std::vector<Cell> cells{NumberCell(row.rank), NumberCell(row.value), NumberCell(row.deviation),
                           NumberCell(static_cast<std::uint64_t>(row.parts))};
-  if (request.partTolerance) {
-    cells.push_back(NumberCell(row.low));
-    cells.push_back(NumberCell(row.high));
-    cells.push_back(NumberCell(row.worst));
-    cells.push_back(BoolCell(row.coversTarget));
+  if (FindBanded(request)) {
+    cells.push_back(row.banded ? NumberCell(row.low) : NullCell());
+    cells.push_back(row.banded ? NumberCell(row.high) : NullCell());
+    cells.push_back(row.banded ? NumberCell(row.worst) : NullCell());
+    cells.push_back(row.banded ? BoolCell(row.coversTarget) : NullCell());
   }
   cells.push_back(TextCell(row.network));
+  if (request.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
 
@@ -527,6 +632,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
 
@@ -538,6 +644,7 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
   if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
 
@@ -546,6 +653,7 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
                           NumberCell(row.output), NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
 
@@ -588,6 +696,13 @@ std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) 
       });
 }
 
+std::string OverRatedNote(std::uint64_t overRated, double derate) {
+  if (overRated == 0) return {};
+  return "Left out " + CountText(overRated, "design") +
+         " in which a part would take more than its rating" +
+         (derate == 1 ? std::string() : " times " + PlainDigits(derate)) + ".";
+}
+
 std::string IadjNote(const RegulatorRequest& request, bool marked) {
   if (!marked) return {};
   return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
@@ -601,19 +716,35 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
   LoadedStock& c = stocks.capacitors;
   std::vector<double> farads;
   std::vector<std::string> names;
+  std::shared_ptr<Drawer> drawer;
+  if (c.drawer) drawer = std::make_shared<Drawer>();
   for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
     const networks::Decimal held = networks::ShortestDecimal(c.stock.values[i]);
     const std::string text =
         std::to_string(held.digits) + "e" + std::to_string(held.exponent + heldPower);
     double value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);
-    // Values of 16 or 17 digits may meet in one double; the first one's name stays.
-    if (!farads.empty() && farads.back() == value) continue;
+    // Values of 16 or 17 digits may meet in one double; the first one's name stays, and the
+    // drawer holds the parts of both.
+    const bool met = !farads.empty() && farads.back() == value;
+    if (drawer && met) {
+      for (const DrawerClass& drawerClass : c.drawer->classes[i]) {
+        drawer->classes.back().push_back(drawerClass);
+      }
+      drawer->held.back() = static_cast<std::uint32_t>(
+          std::min<std::uint64_t>(std::uint64_t{drawer->held.back()} + c.drawer->held[i],
+                                  std::numeric_limits<std::uint32_t>::max()));
+    } else if (drawer) {
+      drawer->classes.push_back(c.drawer->classes[i]);
+      drawer->held.push_back(c.drawer->held[i]);
+    }
+    if (met) continue;
     farads.push_back(value);
     names.push_back(c.names[i]);
   }
   c.stock.values = std::move(farads);
   c.names = std::move(names);
+  if (drawer) c.drawer = std::move(drawer);
   return stocks;
 }
 
@@ -627,12 +758,17 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
   row.error = found.error;
   row.parts = found.PartTotal();
   row.tau = found.tau;
+  const std::array<const networks::Network*, 1> r{&found.r};
+  const std::array<const networks::Network*, 1> c{&found.c};
+  row.uses = UsesOf(stocks.resistors, r);
+  Join(row.uses, UsesOf(stocks.capacitors, c, true));
   if (Banded(request.bounds)) {
     row.low = found.low;
     row.high = found.high;
     row.worst = found.worst;
+    row.banded = found.banded;
     const double band = request.bounds.within.value_or(request.search.tolerance);
-    row.inSpec = found.worst <= band;
+    row.inSpec = found.banded && found.worst <= band;
     row.needs = NeededRcTolerance(found, request.search, stocks.resistors.stock.values,
                                   stocks.capacitors.stock.values, band);
   }
@@ -657,6 +793,7 @@ std::vector<Column> RcColumns(const RcRequest& request) {
       {"Parts", "parts"}};
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
@@ -670,6 +807,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
                                ShownNumber(Quantity::kCount, row.parts)};
   if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
 }
 
@@ -679,6 +817,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
                           NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
 

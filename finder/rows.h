@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cells.h"
+#include "drawer.h"
 #include "request.h"
 #include "stock_load.h"
 
@@ -18,6 +19,13 @@ struct Column {
   std::string_view title;
   std::string_view name;
   bool leftAligned = false;
+};
+
+// What a row takes from the inventory, as its Uses column spells it ("2 × 10000, 1 × 4700")
+// and as json lists it, one object per class of part.
+struct RowUses {
+  std::string text;
+  std::vector<std::vector<JsonMember>> objects;
 };
 
 // One row of a find, as plain data for any output.
@@ -33,6 +41,8 @@ struct FindRow {
   double high = 0;
   double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
   bool coversTarget = false;
+  bool banded = true;  // false where a part drawn from the inventory has no tolerance
+  RowUses uses;        // drawn from the inventory
 };
 
 // One row of a divider, as plain data for any output.
@@ -54,6 +64,8 @@ struct DividerRow {
   // even exact parts would do.
   std::optional<double> needs;
   double power = 0;  // watts, the most any one part takes
+  bool banded = true;
+  RowUses uses;
 };
 
 // One row of a regulator's feedback divider or of an amplifier's gain: legs by place (Rtop
@@ -74,6 +86,8 @@ struct DesignRow {
   std::optional<double> needs;
   // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
   double iadjShare = 0;
+  bool banded = true;
+  RowUses uses;
 };
 
 // A regulator's row is marked where the pin current supplies more than this share of VOUT in
@@ -97,6 +111,8 @@ struct RcRow {
   double worst = 0;
   bool inSpec = false;
   std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
+  bool banded = true;
+  RowUses uses;
 };
 
 // The stocks an RC request searches, in ohms and farads.
@@ -133,6 +149,10 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
 RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
                 const RcRequest& request);
+
+// What to say below the rows when the search left out overRated designs in which a part would
+// take more than its rating times derate; empty when it left none.
+std::string OverRatedNote(std::uint64_t overRated, double derate);
 
 // What to say below a regulator's rows when some rest on the pin current; empty otherwise.
 std::string IadjNote(const RegulatorRequest& request, bool marked);

@@ -79,8 +79,9 @@ struct DividerKind {
   }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,
-                     const std::function<void(const Found&)>& take) {
-    SearchDesign(DividerDesign(request), stock.stock.values, stop, limit, take);
+                     const std::function<void(const Found&)>& take,
+                     std::uint64_t* overRated = nullptr) {
+    SearchDesign(DividerDesign(request), stock, stop, limit, take, overRated);
   }
 };
 
@@ -115,8 +116,9 @@ struct RegulatorKind {
   static std::string Footnote(const Request& request) { return IadjNote(request, true); }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,
-                     const std::function<void(const Found&)>& take) {
-    SearchDesign(RegulatorDesign(request), stock.stock.values, stop, limit, take);
+                     const std::function<void(const Found&)>& take,
+                     std::uint64_t* overRated = nullptr) {
+    SearchDesign(RegulatorDesign(request), stock, stop, limit, take, overRated);
   }
 };
 
@@ -147,8 +149,9 @@ struct GainKind {
   }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,
-                     const std::function<void(const Found&)>& take) {
-    SearchDesign(GainDesign(request), stock.stock.values, stop, limit, take);
+                     const std::function<void(const Found&)>& take,
+                     std::uint64_t* overRated = nullptr) {
+    SearchDesign(GainDesign(request), stock, stop, limit, take, overRated);
   }
 };
 
@@ -180,17 +183,25 @@ struct RcKind {
   static void Search(const Request& request, const RcStocks& stocks, const std::atomic<bool>* stop,
                      std::uint64_t limit, const std::function<void(const Found&)>& take) {
     SearchRc(request.search, request.bounds, stocks.resistors.stock.values,
-             stocks.capacitors.stock.values, stop, limit, take);
+             stocks.capacitors.stock.values, stop, limit, take, stocks.resistors.drawer.get(),
+             stocks.capacitors.drawer.get());
   }
 };
 
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
 // set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request.
+// overRated, where the kind checks ratings, is set as SearchDesign sets it, else to 0.
 template <class Kind, class Stock>
 void SearchRows(const typename Kind::Request& request, const Stock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
-                const std::function<void(const typename Kind::Found&)>& take) {
-  Kind::Search(request, stock, stop, limit, take);
+                const std::function<void(const typename Kind::Found&)>& take,
+                std::uint64_t* overRated = nullptr) {
+  if (overRated) *overRated = 0;
+  if constexpr (requires { Kind::Search(request, stock, stop, limit, take, overRated); }) {
+    Kind::Search(request, stock, stop, limit, take, overRated);
+  } else {
+    Kind::Search(request, stock, stop, limit, take);
+  }
 }
 
 }  // namespace vantrel::finder

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "stock.h"
 
 namespace vantrel::finder {
+
+struct Drawer;
 
 // The stock a find or divider searches, with each value's name (its shortest decimal, the text
 // as written up to 15 significant digits) and what the user should hear about how it was made.
@@ -21,6 +24,8 @@ struct LoadedStock {
   // Values left out: not above 0, outside the resistance range a request accepts, or
   // excluded values the library lacks (each once, with how often it was given).
   std::vector<std::string> stockNotes;
+  // Drawn from the inventory: each value's classes and counts (drawer.h); null for a library.
+  std::shared_ptr<const Drawer> drawer;
 };
 
 // Reads the library as Calculate does, but takes each value as written at double precision

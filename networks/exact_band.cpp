@@ -55,6 +55,18 @@ mpq_class LegValue(const Network& leg, std::span<const Decimal> stock, bool capa
   return capacitor ? EvaluateNetwork(leg, leaf, Fold, Sum) : EvaluateNetwork(leg, leaf, Sum, Fold);
 }
 
+// The leg with each part off by its own tolerance in percent, upward or downward.
+mpq_class LegValue(const Network& leg, std::span<const Decimal> stock,
+                   const std::array<double, 4>& percent, bool up, bool capacitor = false) {
+  const auto leaf = [&](int slot) {
+    const auto i = static_cast<std::size_t>(slot);
+    const mpq_class t = Exactly(percent[i]) / 100;
+    const mpq_class factor = up ? mpq_class(1 + t) : mpq_class(1 - t);
+    return mpq_class(Exactly(stock[leg.parts[i]]) * factor);
+  };
+  return capacitor ? EvaluateNetwork(leg, leaf, Fold, Sum) : EvaluateNetwork(leg, leaf, Sum, Fold);
+}
+
 }  // namespace
 
 struct ExactTwoLeg::Rationals {
@@ -113,16 +125,20 @@ ExactTwoLeg::Error ExactTwoLeg::Nominal(const Network& a, const Network& b,
 }
 
 ExactTwoLeg::Band ExactTwoLeg::Edges(const Network& a, const Network& b,
-                                     std::span<const Decimal> stock) const {
+                                     std::span<const Decimal> stock,
+                                     const PartTolerances* own) const {
   const Rationals& q = *m_q;
   const mpq_class ra = LegValue(a, stock);
   const mpq_class rb = LegValue(b, stock);
   const mpq_class output = Rationals::Output(q.form, q.k0, q.k1, ra, rb);
   // The low constants with the parts that lower the output, the high ones with the others.
-  const mpq_class& aLow = q.risesInA ? q.down : q.up;
-  const mpq_class& aHigh = q.risesInA ? q.up : q.down;
-  const mpq_class x = Rationals::Output(q.form, q.lowK0, q.lowK1, ra * aLow, rb * aHigh);
-  const mpq_class y = Rationals::Output(q.form, q.highK0, q.highK1, ra * aHigh, rb * aLow);
+  const bool up = q.risesInA;
+  const mpq_class aLow = own ? LegValue(a, stock, own->first, !up) : ra * (up ? q.down : q.up);
+  const mpq_class aHigh = own ? LegValue(a, stock, own->first, up) : ra * (up ? q.up : q.down);
+  const mpq_class bLow = own ? LegValue(b, stock, own->second, !up) : rb * (up ? q.down : q.up);
+  const mpq_class bHigh = own ? LegValue(b, stock, own->second, up) : rb * (up ? q.up : q.down);
+  const mpq_class x = Rationals::Output(q.form, q.lowK0, q.lowK1, aLow, bHigh);
+  const mpq_class y = Rationals::Output(q.form, q.highK0, q.highK1, aHigh, bLow);
   const mpq_class low = std::min({x, y, output});
   const mpq_class high = std::max({x, y, output});
   const mpq_class worst = std::max(abs(low - q.target), abs(high - q.target)) * 100 / abs(q.target);
@@ -131,12 +147,16 @@ ExactTwoLeg::Band ExactTwoLeg::Edges(const Network& a, const Network& b,
 
 ExactRcBand ExactTauBand(const Network& r, std::span<const Decimal> rStock, const Network& c,
                          std::span<const Decimal> cStock, double rTolerance, double cTolerance,
-                         double target, double within) {
+                         double target, double within, const PartTolerances* own) {
   const mpq_class tau = LegValue(r, rStock) * LegValue(c, cStock, true);
   const mpq_class tr = Exactly(rTolerance) / 100;
   const mpq_class tc = Exactly(cTolerance) / 100;
-  const mpq_class low = tau * (1 - tr) * (1 - tc);
-  const mpq_class high = tau * (1 + tr) * (1 + tc);
+  const mpq_class low = own ? mpq_class(LegValue(r, rStock, own->first, false) *
+                                        LegValue(c, cStock, own->second, false, true))
+                            : mpq_class(tau * (1 - tr) * (1 - tc));
+  const mpq_class high = own ? mpq_class(LegValue(r, rStock, own->first, true) *
+                                         LegValue(c, cStock, own->second, true, true))
+                             : mpq_class(tau * (1 + tr) * (1 + tc));
   const mpq_class t = Exactly(target);
   const mpq_class worst = std::max(abs(low - t), abs(high - t)) * 100 / abs(t);
   const bool inside = !std::isfinite(within) || worst <= Exactly(within);

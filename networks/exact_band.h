@@ -31,14 +31,15 @@ class ExactTwoLeg {
   Error Nominal(const Network& a, const Network& b, std::span<const Decimal> stock) const;
 
   // The band's ends and worst case, each rounded once, and whether the worst case is at most
-  // band.within.
+  // band.within; with own, each part off by its own tolerance rather than band.partTolerance.
   struct Band {
     double low = 0;
     double high = 0;
     double worst = 0;
     bool inside = false;
   };
-  Band Edges(const Network& a, const Network& b, std::span<const Decimal> stock) const;
+  Band Edges(const Network& a, const Network& b, std::span<const Decimal> stock,
+             const PartTolerances* own = nullptr) const;
 
  private:
   struct Rationals;
@@ -46,7 +47,8 @@ class ExactTwoLeg {
 };
 
 // The same for an RC pair's time constant with its resistor off by rTolerance and its
-// capacitor by cTolerance percent: tau from R (1 - tr) C (1 - tc) to R (1 + tr) C (1 + tc).
+// capacitor by cTolerance percent: tau from R (1 - tr) C (1 - tc) to R (1 + tr) C (1 + tc);
+// with own, from R and C with each part off by its own tolerance (first: R, second: C).
 struct ExactRcBand {
   double low = 0;
   double high = 0;
@@ -55,6 +57,6 @@ struct ExactRcBand {
 };
 ExactRcBand ExactTauBand(const Network& r, std::span<const Decimal> rStock, const Network& c,
                          std::span<const Decimal> cStock, double rTolerance, double cTolerance,
-                         double target, double within);
+                         double target, double within, const PartTolerances* own = nullptr);
 
 }  // namespace vantrel::networks

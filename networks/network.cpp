@@ -130,6 +130,29 @@ double NetworkValue(const Network& network, std::span<const double> stock, doubl
       [](double x, double y) { return x + y; }, Par);
 }
 
+double NetworkValue(const Network& network, std::span<const double> stock,
+                    const SlotFactors& factors) {
+  return EvaluateNetwork(
+      network,
+      [&](int slot) {
+        const auto i = static_cast<std::size_t>(slot);
+        return stock[network.parts[i]] * factors[i];
+      },
+      [](double x, double y) { return x + y; }, Par);
+}
+
+SlotFactors DownFactors(const std::array<double, 4>& percent) {
+  SlotFactors factors{};
+  for (std::size_t i = 0; i < factors.size(); ++i) factors[i] = 1 - percent[i] / 100;
+  return factors;
+}
+
+SlotFactors UpFactors(const std::array<double, 4>& percent) {
+  SlotFactors factors{};
+  for (std::size_t i = 0; i < factors.size(); ++i) factors[i] = 1 + percent[i] / 100;
+  return factors;
+}
+
 std::string Spell(const Network& network, std::span<const std::string> names, bool swapped) {
   std::string text;
   int slot = 0;

@@ -60,6 +60,26 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> parts,
 // off by the same relative amount.
 double NetworkValue(const Network& network, std::span<const double> stock, double factor = 1);
 
+// A factor for each slot of a network, in spelling order.
+using SlotFactors = std::array<double, 4>;
+
+// NetworkValue with the part in each slot scaled by its own factor: each part off by its own
+// tolerance. With one factor in every slot it gives NetworkValue's bits.
+double NetworkValue(const Network& network, std::span<const double> stock,
+                    const SlotFactors& factors);
+
+// Each part's own tolerance in percent, slot by slot, for the legs of a row: its first and
+// second leg (A and B, or R and C). Slots a leg does not have are not read.
+struct PartTolerances {
+  std::array<double, 4> first{};
+  std::array<double, 4> second{};
+};
+
+// The factors 1 - t and 1 + t of each slot's tolerance t in percent, t / 100 taken first as a
+// band of one tolerance takes it.
+SlotFactors DownFactors(const std::array<double, 4>& percent);
+SlotFactors UpFactors(const std::array<double, 4>& percent);
+
 // Whether each part of a leg of at most two parts moves its value by at least tolerance (a
 // fraction): the smaller of two in series, or the larger of two in parallel, moves it by
 // smaller / sum and smaller / larger of it. With swapped, a capacitor's leg, whose parallel

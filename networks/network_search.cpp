@@ -49,6 +49,14 @@ class Collector {
         }
       }
     }
+    if (!m_options.held.empty()) {
+      for (int i = 0; i < parts; ++i) {
+        const Index value = slots[static_cast<std::size_t>(i)];
+        int uses = 0;
+        for (int j = 0; j < parts; ++j) uses += slots[static_cast<std::size_t>(j)] == value;
+        if (static_cast<std::uint32_t>(uses) > m_options.held[value]) return;
+      }
+    }
     NetworkRow row;
     row.network = CanonicalNetwork(shape, slots, m_stock);
     row.value = NetworkValue(row.network, m_stock);

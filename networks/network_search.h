@@ -16,6 +16,8 @@ struct FindOptions {
   int maxParts = 3;       // networks of 1 to maxParts parts, at most kMaxParts
   double tolerance = 1;   // percent; a network is kept when |deviation| <= tolerance
   bool distinct = false;  // no stock value used twice in one network
+  // When not empty, the most times each stock value may be used in one network, by index.
+  std::span<const std::uint32_t> held;
   // The rows held in memory at once: more rows are found in passes of this many, each pass
   // starting after the last row of the one before.
   std::size_t rowsPerPass = std::size_t{1} << 18;

@@ -1,7 +1,6 @@
 #include "rc_search.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <optional>
 #include <utility>
@@ -103,13 +102,26 @@ class ResistanceLevels {
 };
 
 // AddRcBand with the stocks' decimals at hand.
-bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
-                  const StockDecimals& rDecimals, const StockDecimals& cDecimals,
-                  bool exact = true) {
+bool SettleRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
+                  const RcOptions& options, const RcBand& band, const StockDecimals& rDecimals,
+                  const StockDecimals& cDecimals, bool exact = true) {
+  PartTolerances own;
+  const bool perPart = static_cast<bool>(band.perPart);
+  if (perPart && !band.perPart(row.r, row.c, own)) {
+    row.low = row.high = row.output;
+    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
+    row.banded = false;
+    return !std::isfinite(band.within);
+  }
   const double tr = band.rTolerance / 100;
   const double tc = band.cTolerance / 100;
-  const double tauLow = row.tau * (1 - tr) * (1 - tc);
-  const double tauHigh = row.tau * (1 + tr) * (1 + tc);
+  // Each leg off by its parts' own tolerances, or the time constant by both tolerances at once.
+  const double tauLow = perPart ? NetworkValue(row.r, rStock, DownFactors(own.first)) *
+                                      CapacitorLegValue(row.c, cStock, DownFactors(own.second))
+                                : row.tau * (1 - tr) * (1 - tc);
+  const double tauHigh = perPart ? NetworkValue(row.r, rStock, UpFactors(own.first)) *
+                                       CapacitorLegValue(row.c, cStock, UpFactors(own.second))
+                                 : row.tau * (1 + tr) * (1 + tc);
   const bool corner = options.quantity == RcQuantity::kCorner;
   const double x = corner ? 1 / (kTwoPi * tauHigh) : tauLow;
   const double y = corner ? 1 / (kTwoPi * tauLow) : tauHigh;
@@ -122,18 +134,15 @@ bool SettleRcBand(RcRow& row, const RcOptions& options, const RcBand& band,
   if (exact && !corner &&
       (row.worst < kExactBand || (std::isfinite(band.within) &&
                                   std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
-    const ExactRcBand settled = ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(),
-                                             band.rTolerance, band.cTolerance, target, band.within);
+    const ExactRcBand settled =
+        ExactTauBand(row.r, rDecimals.Get(), row.c, cDecimals.Get(), band.rTolerance,
+                     band.cTolerance, target, band.within, perPart ? &own : nullptr);
     row.low = settled.low;
     row.high = settled.high;
     row.worst = settled.worst;
     inside = settled.inside;
   }
-  char text[32];
-  const auto end =
-      std::to_chars(text, text + sizeof text, row.worst, std::chars_format::scientific, 8);
-  row.worstKey = row.worst;
-  std::from_chars(text, end.ptr, row.worstKey);
+  row.worstKey = WorstKey(row.worst);
   return inside;
 }
 
@@ -243,7 +252,10 @@ class RcLines {
     row.error = (row.output - m_options.target) / m_options.target * 100;
     if (!(std::fabs(row.error) <= m_options.tolerance)) return;
     if (m_options.band) {
-      if (!SettleRcBand(row, m_options, *m_options.band, m_rDecimals, m_cDecimals)) return;
+      if (!SettleRcBand(row, m_rStock, m_cStock, m_options, *m_options.band, m_rDecimals,
+                        m_cDecimals)) {
+        return;
+      }
     } else {
       row.low = row.output;
       row.high = row.output;
@@ -273,9 +285,21 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
       Fold, Sum);
 }
 
+double CapacitorLegValue(const Network& leg, std::span<const double> stock,
+                         const SlotFactors& factors) {
+  return EvaluateNetwork(
+      leg,
+      [&](int slot) {
+        const auto i = static_cast<std::size_t>(slot);
+        return stock[leg.parts[i]] * factors[i];
+      },
+      Fold, Sum);
+}
+
 bool AddRcBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
                const RcOptions& options, const RcBand& band, bool exact) {
-  return SettleRcBand(row, options, band, StockDecimals(rStock), StockDecimals(cStock), exact);
+  return SettleRcBand(row, rStock, cStock, options, band, StockDecimals(rStock),
+                      StockDecimals(cStock), exact);
 }
 
 bool RcRanksBefore(const RcRow& x, const RcRow& y) {

@@ -21,6 +21,9 @@ enum class RcQuantity : std::uint8_t { kTau, kCorner };
 // A capacitor leg's value: the network's value with the roles of series and parallel swapped,
 // parallel parts adding and series ones folding as x * y / (x + y), each part scaled by factor.
 double CapacitorLegValue(const Network& leg, std::span<const double> stock, double factor = 1);
+// The same with each slot's part scaled by its own factor.
+double CapacitorLegValue(const Network& leg, std::span<const double> stock,
+                         const SlotFactors& factors);
 
 struct RcRow;
 // The ranking: the smaller worst case first (to 9 significant digits; without a band it is the
@@ -36,6 +39,10 @@ struct RcBand {
   double cTolerance = 0;
   // Percent: only rows whose band lies within it of the target, both ends included.
   double within = std::numeric_limits<double>::infinity();
+  // When set, each part's own tolerance (first: the R leg, second: the C leg), rTolerance and
+  // cTolerance being then at most the least of the R and the C parts' own; as
+  // TwoLegBand::perPart.
+  std::function<bool(const Network& r, const Network& c, PartTolerances& tolerances)> perPart{};
 };
 
 // A resistor leg R and a capacitor leg C, and what they give.
@@ -53,6 +60,7 @@ struct RcRow {
   double worst = 0;
   double worstKey = 0;
   double scaleKey = 0;  // rValue / scale, or its inverse where that is below 1
+  bool banded = true;   // as TwoLegRow::banded
 
   int PartTotal() const { return PartCount(r.shape) + PartCount(c.shape); }
   double Percent() const { return worst; }

@@ -170,11 +170,27 @@ class Levels {
 bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
           double target, const TwoLegBand& band, const ExactTwoLeg* exact,
           const StockDecimals& decimals) {
-  const double t = band.partTolerance / 100;
-  const double aUp = NetworkValue(row.a, stock, 1 + t);
-  const double aDown = NetworkValue(row.a, stock, 1 - t);
-  const double bUp = NetworkValue(row.b, stock, 1 + t);
-  const double bDown = NetworkValue(row.b, stock, 1 - t);
+  PartTolerances own;
+  if (band.perPart && !band.perPart(row.a, row.b, own)) {
+    // Ranked after every row whose band is known.
+    row.low = row.high = row.output;
+    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
+    row.banded = false;
+    return !std::isfinite(band.within);
+  }
+  double aUp = 0, aDown = 0, bUp = 0, bDown = 0;
+  if (band.perPart) {
+    aUp = NetworkValue(row.a, stock, UpFactors(own.first));
+    aDown = NetworkValue(row.a, stock, DownFactors(own.first));
+    bUp = NetworkValue(row.b, stock, UpFactors(own.second));
+    bDown = NetworkValue(row.b, stock, DownFactors(own.second));
+  } else {
+    const double t = band.partTolerance / 100;
+    aUp = NetworkValue(row.a, stock, 1 + t);
+    aDown = NetworkValue(row.a, stock, 1 - t);
+    bUp = NetworkValue(row.b, stock, 1 + t);
+    bDown = NetworkValue(row.b, stock, 1 - t);
+  }
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;
   const bool risesInA = formula.risesInA;
@@ -189,7 +205,8 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
   if (exact &&
       (row.worst < kExactBand || (std::isfinite(band.within) &&
                                   std::fabs(row.worst - band.within) <= kEdgeBand * band.within))) {
-    const ExactTwoLeg::Band settled = exact->Edges(row.a, row.b, decimals.Get());
+    const ExactTwoLeg::Band settled =
+        exact->Edges(row.a, row.b, decimals.Get(), band.perPart ? &own : nullptr);
     row.low = settled.low;
     row.high = settled.high;
     row.worst = settled.worst;

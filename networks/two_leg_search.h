@@ -55,6 +55,11 @@ struct TwoLegBand {
   double partTolerance = 0;  // percent, 0 to below 100
   // Percent: only rows whose band lies within it of the target, both ends included.
   double within = std::numeric_limits<double>::infinity();
+  // When set, each part's own tolerance (first: leg A, second: leg B), partTolerance being
+  // then at most the least of them, which bounds the walk; false where a part's tolerance is
+  // unknown, and such a row has no band (low and high its output, worst +infinity, so that it
+  // ranks after every row whose band is known) and never meets a finite within.
+  std::function<bool(const Network& a, const Network& b, PartTolerances& tolerances)> perPart{};
 };
 
 // VIN * B / (A + B): a divider of top leg A and bottom leg B.
@@ -90,6 +95,7 @@ struct TwoLegRow {
   // How far the legs' geometric mean lies from the scale aimed at: (ra / s) * (rb / s), or its
   // inverse where that is below 1, so |ln| of the ratio without a logarithm.
   double scaleKey = 0;
+  bool banded = true;  // false where band.perPart knew no tolerance for some part
 
   double Percent() const { return worst; }
   static bool Before(const TwoLegRow& x, const TwoLegRow& y) { return TwoLegRanksBefore(x, y); }

@@ -1,0 +1,289 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli_fixture.h"
+#include "inventory_file.h"
+
+namespace vantrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+// A drawer for the yardstick: per value, its classes as (tolerance, count), in file order.
+struct PlainClass {
+  double tolerance = 0;  // percent; below 0 for none
+  int count = 0;
+  double power = -1;  // watts; below 0 for none
+};
+using PlainDrawer = std::map<double, std::vector<PlainClass>>;
+
+std::string CsvOf(const PlainDrawer& drawer) {
+  std::string text = "kind,value,quantity,tolerance,power\r\n";
+  for (const auto& [value, classes] : drawer) {
+    for (const PlainClass& c : classes) {
+      std::ostringstream row;
+      row << "R," << value << "," << c.count << ",";
+      if (c.tolerance >= 0) row << c.tolerance << "%";
+      row << ",";
+      if (c.power >= 0) row << c.power << "W";
+      text += row.str() + "\r\n";
+    }
+  }
+  return text;
+}
+
+// The tolerances of a value's parts in the order a row takes them: tightest first, those
+// without one last.
+std::vector<double> PartsInOrder(const std::vector<PlainClass>& classes) {
+  std::vector<PlainClass> sorted = classes;
+  std::stable_sort(sorted.begin(), sorted.end(), [](const PlainClass& a, const PlainClass& b) {
+    if ((a.tolerance >= 0) != (b.tolerance >= 0)) return a.tolerance >= 0;
+    return a.tolerance >= 0 && a.tolerance < b.tolerance;
+  });
+  std::vector<double> parts;
+  for (const PlainClass& c : sorted)
+    parts.insert(parts.end(), static_cast<std::size_t>(c.count), c.tolerance);
+  return parts;
+}
+
+// A leg of one or two parts, as the command line spells it.
+struct PlainLeg {
+  std::vector<double> parts;  // ascending
+  bool parallel = false;
+  std::string Spelled() const {
+    std::ostringstream text;
+    text << parts[0];
+    if (parts.size() == 2) text << (parallel ? " || " : " + ") << parts[1];
+    return text.str();
+  }
+  // Its value with each part scaled by its own factor.
+  double Value(const std::vector<double>& factors) const {
+    if (parts.size() == 1) return parts[0] * factors[0];
+    const double x = parts[0] * factors[0];
+    const double y = parts[1] * factors[1];
+    return parallel ? x * y / (x + y) : x + y;
+  }
+};
+
+std::vector<PlainLeg> LegsOf(const std::vector<double>& values) {
+  std::vector<PlainLeg> legs;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    legs.push_back({{values[i]}, false});
+    for (std::size_t j = i; j < values.size(); ++j) {
+      legs.push_back({{values[i], values[j]}, false});
+      legs.push_back({{values[i], values[j]}, true});
+    }
+  }
+  return legs;
+}
+
+// One row of the command line's tsv, by column name.
+using TsvRow = std::map<std::string, std::string>;
+
+std::vector<TsvRow> ParseTsv(const std::string& text) {
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);
+  std::vector<std::string> names;
+  std::istringstream head(line);
+  for (std::string name; std::getline(head, name, '\t');) names.push_back(name);
+  std::vector<TsvRow> rows;
+  while (std::getline(in, line)) {
+    TsvRow row;
+    std::istringstream fields(line);
+    std::size_t i = 0;
+    for (std::string field; std::getline(fields, field, '\t'); ++i) row[names.at(i)] = field;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class InventorySearchTest : public testing::CliFixture {
+ protected:
+  void SetInventory(const std::string& text) { files.files[kInventoryPath] = text; }
+};
+
+// Every divider of legs of up to two parts from random small drawers, against a plain
+// enumeration: the same pairs (none using a value more often than the drawer holds, across
+// both legs), and each pair's band from each part's own tolerance, taken tightest first.
+TEST_F(InventorySearchTest, DividersHoldTheCountsAndEachPartsOwnTolerance) {
+  std::mt19937 random(20261208);
+  const std::vector<double> pool{1000, 1500, 2200, 3300, 4700, 6800, 10000};
+  const double tolerances[] = {-1, 0.1, 1, 2, 5};
+  for (int round = 0; round < 40; ++round) {
+    PlainDrawer drawer;
+    for (double value : pool) {
+      if (random() % 3 == 0) continue;
+      const int classes = 1 + static_cast<int>(random() % 2);
+      for (int c = 0; c < classes; ++c) {
+        drawer[value].push_back({tolerances[random() % 5], 1 + static_cast<int>(random() % 2)});
+      }
+    }
+    if (drawer.empty()) continue;
+    SetInventory(CsvOf(drawer));
+    const double fallback = round % 2 == 0 ? 2.0 : -1;
+    std::vector<std::string> args{"divider",     "5",  "2.5",   "--inventory", "--parts", "2",
+                                  "--tolerance", "19", "--all", "--format",    "tsv"};
+    if (fallback >= 0) args.insert(args.end(), {"--part-tolerance", "2"});
+    ASSERT_EQ(Run(args), 0) << err.str();
+
+    std::vector<double> values;
+    for (const auto& [value, classes] : drawer) values.push_back(value);
+    std::map<std::pair<std::string, std::string>, std::pair<double, double>> expected;
+    for (const PlainLeg& a : LegsOf(values)) {
+      for (const PlainLeg& b : LegsOf(values)) {
+        const std::vector<double> ones{1, 1};
+        const double output = 5 * b.Value(ones) / (a.Value(ones) + b.Value(ones));
+        if (!(std::fabs((output - 2.5) / 2.5 * 100) <= 19)) continue;
+        // The parts in leg then slot order, each taking the next part of its value.
+        std::map<double, std::size_t> used;
+        bool held = true;
+        bool known = true;
+        std::vector<std::vector<double>> own(2);
+        for (int leg = 0; leg < 2 && held; ++leg) {
+          for (double part : (leg == 0 ? a : b).parts) {
+            const std::vector<double> order = PartsInOrder(drawer[part]);
+            const std::size_t n = used[part]++;
+            if (n >= order.size()) {
+              held = false;
+              break;
+            }
+            double t = order[n] >= 0 ? order[n] : fallback;
+            if (t < 0) known = false;
+            own[static_cast<std::size_t>(leg)].push_back(t / 100);
+          }
+        }
+        if (!held) continue;
+        std::pair<double, double> band{output, output};
+        if (known) {
+          const auto factors = [&](int leg, double sign) {
+            std::vector<double> f;
+            for (double t : own[static_cast<std::size_t>(leg)]) f.push_back(1 + sign * t);
+            return f;
+          };
+          // VOUT falls in the top leg and rises in the bottom one.
+          const double aUp = a.Value(factors(0, 1)), aDown = a.Value(factors(0, -1));
+          const double bUp = b.Value(factors(1, 1)), bDown = b.Value(factors(1, -1));
+          band = {std::min(output, 5 * bDown / (aUp + bDown)),
+                  std::max(output, 5 * bUp / (aDown + bUp))};
+        } else {
+          band = {NAN, NAN};
+        }
+        expected[{a.Spelled(), b.Spelled()}] = band;
+      }
+    }
+    const std::vector<TsvRow> rows = ParseTsv(out.str());
+    ASSERT_EQ(rows.size(), expected.size()) << CsvOf(drawer);
+    for (const TsvRow& row : rows) {
+      const auto found = expected.find({row.at("r1"), row.at("r2")});
+      ASSERT_NE(found, expected.end()) << row.at("r1") << " / " << row.at("r2");
+      if (std::isnan(found->second.first)) {
+        EXPECT_EQ(row.at("low"), "null");
+      } else {
+        EXPECT_NEAR(std::stod(row.at("low")), found->second.first, 1e-12);
+        EXPECT_NEAR(std::stod(row.at("high")), found->second.second, 1e-12);
+      }
+    }
+  }
+}
+
+// Counts every value of a spelled network: "4700 || (4700 + 1000)" uses 4700 twice.
+std::map<std::string, int> ValueCounts(const std::string& network) {
+  std::map<std::string, int> counts;
+  std::string token;
+  for (char c : network + " ") {
+    if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
+      token += c;
+    } else if (!token.empty()) {
+      ++counts[token];
+      token.clear();
+    }
+  }
+  return counts;
+}
+
+// find on a drawer lists exactly the networks that find on a library of the same values lists
+// and whose every value the drawer holds often enough: up to four parts, on random drawers.
+TEST_F(InventorySearchTest, FindKeepsTheNetworksTheDrawerCanBuild) {
+  std::mt19937 random(8122026);
+  const std::vector<double> pool{100, 220, 330, 470, 680, 1000};
+  for (int round = 0; round < 20; ++round) {
+    PlainDrawer drawer;
+    std::string library;
+    std::map<std::string, int> held;
+    for (double value : pool) {
+      if (random() % 4 == 0) continue;
+      const int count = 1 + static_cast<int>(random() % 3);
+      drawer[value].push_back({1, count});
+      std::ostringstream name;
+      name << value;
+      held[name.str()] = count;
+      library += name.str() + "\r\n";
+    }
+    if (drawer.empty()) continue;
+    SetInventory(CsvOf(drawer));
+    SetFile(library);
+    const std::vector<std::string> common{"find", "470",   "--parts",  "4",  "--tolerance",
+                                          "3",    "--all", "--format", "tsv"};
+    std::vector<std::string> fromDrawer = common;
+    fromDrawer.push_back("--inventory");
+    ASSERT_EQ(Run(fromDrawer), 0) << err.str();
+    std::vector<std::string> drawn;
+    for (const TsvRow& row : ParseTsv(out.str())) drawn.push_back(row.at("network"));
+    ASSERT_EQ(Run(common), 0) << err.str();
+    std::vector<std::string> buildable;
+    for (const TsvRow& row : ParseTsv(out.str())) {
+      const auto counts = ValueCounts(row.at("network"));
+      if (std::all_of(counts.begin(), counts.end(),
+                      [&](const auto& count) { return count.second <= held[count.first]; })) {
+        buildable.push_back(row.at("network"));
+      }
+    }
+    // The drawer's rows rank by their worst case; the sets must agree.
+    std::sort(drawn.begin(), drawn.end());
+    std::sort(buildable.begin(), buildable.end());
+    EXPECT_EQ(drawn, buildable) << CsvOf(drawer);
+  }
+}
+
+// A design whose part would take more than its rating is left out and counted; the rows say
+// what they use and where it lies.
+TEST_F(InventorySearchTest, RatingsLeaveDesignsOutAndRowsNameTheirParts) {
+  SetInventory(
+      "kind,value,quantity,tolerance,power,location\r\n"
+      "R,100,2,1%,0.1W,Box 1\r\n"
+      "R,1k,2,1%,0.25W,Box 2\r\n"
+      "R,1k,1,0.1%,,Box 3\r\n");
+  // 5 V across 100 + 100 takes 62.5 mW per part: within 0.1 W, but not within half of it.
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--top", "5", "--format", "json"}), 0);
+  EXPECT_THAT(out.str(), HasSubstr("\"r1\": \"100\", \"r2\": \"100\""));
+  EXPECT_THAT(out.str(), HasSubstr("\"uses\": [{\"value\": 1000, \"count\": 1, \"held\": 1, "
+                                   "\"tolerance\": 0.1, \"power\": null, \"location\": \"Box "
+                                   "3\", \"part_number\": \"\"}, {\"value\": 1000, \"count\": 1, "
+                                   "\"held\": 2, \"tolerance\": 1, \"power\": 0.25"));
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--derate", "0.5"}), 0);
+  EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("  100  ")));
+  EXPECT_THAT(out.str(), HasSubstr("2 × 1000"));
+  EXPECT_THAT(out.str(),
+              HasSubstr("Left out 1 design in which a part would take more than its rating times "
+                        "0.5."));
+  // Three 1k in all, so no design takes four.
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--parts", "2", "--all", "--format", "tsv"}),
+            0);
+  EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("1000 + 1000\t1000 + 1000")));
+  EXPECT_EQ(Run({"divider", "5", "2.5", "--derate", "0.5"}), 2);
+  EXPECT_THAT(err.str(), HasSubstr("--derate scales the ratings of Inventory.csv's parts"));
+}
+
+}  // namespace
+}  // namespace vantrel
