@@ -163,7 +163,7 @@ class NetworksLibraryTest : public QObject {
   // closes it.
   void Import(QWidget& page, const QStringList& paths,
               const std::function<void(QDialog&)>& answer) {
-    QTimer::singleShot(0, this, [=] {
+    QTimer::singleShot(0, this, [=, this] {
       auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       QVERIFY(files != nullptr);
       QCOMPARE(files->fileMode(), QFileDialog::ExistingFiles);
