@@ -137,6 +137,9 @@ inline constexpr char kMergedText[] =
 inline constexpr char kCreatedInventoryText[] =
     "Created Inventory.csv: %1 row(s) added, %2 counted into rows of the same class; it holds %3 "
     "row(s).";
+inline constexpr char kUnreadableInventoryText[] =
+    "Nothing was merged: %1 line(s) of Inventory.csv cannot be read, as listed above. Mend them, "
+    "then import again.";
 inline constexpr char kMergeCancelledText[] = "Import cancelled; Inventory.csv is as it was.";
 inline constexpr char kSeriesLabel[] = "&Series";
 inline constexpr char kFromLabel[] = "&From";

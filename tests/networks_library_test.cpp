@@ -384,8 +384,8 @@ void NetworksLibraryTest::RefusedMergeWritesNothing() {
   Import(page, {list}, [](QDialog& preview) { Control<QPushButton>(preview, "merge")->click(); });
   QCOMPARE(Library("Inventory.csv"), held);
   QCOMPARE(Control<QLabel>(page, "status")->text(),
-           QString("Inventory.csv was not written: line 3 cannot be read (quantity \"-3\": a "
-                   "negative count); vantrel-cli check --inventory names them"));
+           QString("Nothing was merged: 1 line(s) of Inventory.csv cannot be read, as listed "
+                   "above. Mend them, then import again."));
 
   // A file beyond the limits is refused before Merge is offered.
   std::string many;

@@ -253,6 +253,10 @@ void CLibraryPage::OnImport() {
       return;
     }
     const InventoryMerge merge = MergeIntoInventory(m_services.files, preview.Rows());
+    if (merge.unreadable > 0) {
+      SetStatus(QString(kUnreadableInventoryText).arg(merge.unreadable));
+      return;
+    }
     if (!merge.refusal.empty()) {
       std::string why = merge.refusal;
       if (merge.cannotCreate) why += ": " + m_services.files.LastFailure();
