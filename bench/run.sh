@@ -43,6 +43,19 @@ spec=("$cli -C $dir regulator 5 --vref 1.25 --reference top --iadj 50u --parts 2
   "$cli -C $dir rc --corner 1k --r-parts 2 --c-parts 2 --r-tolerance 1 --c-tolerance 5 --within 6"
   "$cli -C $dir regulator 3.3 --vref 0.788:0.8:0.812 --parts 2 --part-tolerance 1 --within 3"
   "$cli -C $sample divider 5 3.3 --parts 2 --part-tolerance 1 --within 3")
+# The same searches drawn from an inventory of the same 1000 values, four of each at 1 % and
+# 0.25 W, beside the library with --part-tolerance 1: the counts, each part's own tolerance and
+# the ratings are checked on every row the walk meets.
+awk 'NF { sub(/\r$/, ""); printf "R,%s,4,1%%,0.25W\r\n", $1 }
+  BEGIN { printf "kind,value,quantity,tolerance,power\r\n" }' "$dir/ResistorLibrary.txt" \
+  >"$dir/Inventory.csv"
+drawer=("$cli -C $dir divider 5 3.3 --parts 2 --part-tolerance 1 --within 3"
+  "$cli -C $dir divider 5 3.3 --parts 2 --within 3 --inventory"
+  "$cli -C $dir regulator 5 --vref 1.25 --parts 2 --part-tolerance 1"
+  "$cli -C $dir regulator 5 --vref 1.25 --parts 2 --inventory"
+  "$cli -C $dir find 123k --parts 4 --part-tolerance 1"
+  "$cli -C $dir find 123k --parts 4 --inventory")
+hyperfine -N --warmup 2 --runs 20 --export-json "$dir/drawer.json" "${drawer[@]}"
 hyperfine -N --warmup 5 --runs 100 --export-json "$dir/networks.json" "${quick[@]}"
 hyperfine -N --warmup 2 --runs 20 --export-json "$dir/networks4.json" "${slow[@]}"
 hyperfine -N --warmup 1 --runs 10 --export-json "$dir/spec.json" "${spec[@]}"
@@ -53,7 +66,7 @@ hyperfine -N --warmup 3 --runs 30 --prepare "rm -f $dir/Inventory.csv" \
 
 echo "Medians:"
 for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json" "$dir/spec.json" \
-  "$dir/import.json"; do
+  "$dir/drawer.json" "$dir/import.json"; do
   awk -F'"' '/"command"/ { command = $4 }
     /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
 done

@@ -279,8 +279,10 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
                                  say.Shown(*input.derate));
     }
     if (!input.inventory) {
-      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
-                                 "'s parts; it needs " + say.Name("--inventory"));
+      say.Refuse("--derate",
+                 say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
+                     "'s parts; it needs " +
+                     (say.Words() == Wording::kWindow ? "the Inventory source" : "--inventory"));
     }
     bounds.derate = derate;
   }

@@ -77,7 +77,6 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
                                                   {"--scale", "Scale"},
-                                                  {"--inventory", "Source"},
                                                   {"--derate", "Derate"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.

@@ -40,6 +40,10 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
   }
   for (const DrawerUse& use : drawn) {
     const DrawerClass& taken = *use.drawn;
+    std::string place = taken.location;
+    if (!taken.partNumber.empty()) place += (place.empty() ? "" : ", ") + taken.partNumber;
+    uses.places += (uses.places.empty() ? "" : "; ") + std::to_string(use.count) + " × " +
+                   stock.names[use.value] + ": " + (place.empty() ? "no place given" : place);
     const double value = stock.stock.values[use.value];
     const auto number = [](std::string name, const std::optional<double>& x) {
       return JsonMember{std::move(name), x ? ShortestText(*x) : "null", true};
@@ -59,6 +63,8 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
 void Join(RowUses& uses, RowUses more) {
   if (!uses.text.empty() && !more.text.empty()) uses.text += ", ";
   uses.text += more.text;
+  if (!uses.places.empty() && !more.places.empty()) uses.places += "; ";
+  uses.places += more.places;
   for (auto& object : more.objects) uses.objects.push_back(std::move(object));
 }
 

@@ -26,6 +26,8 @@ struct Column {
 struct RowUses {
   std::string text;
   std::vector<std::vector<JsonMember>> objects;
+  // Where each class lies, for the one who fetches the parts: "1 × 4700: Box 2, RC0603...".
+  std::string places;
 };
 
 // One row of a find, as plain data for any output.

@@ -279,7 +279,8 @@ void CheckBands(const std::string& out) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
     const std::vector<std::string_view> fields = TsvFields(rest.substr(0, end));
     rest.remove_prefix(std::min(end + 1, rest.size()));
-    if (fields.size() != head.size()) continue;
+    // A row drawn from the inventory with a part of no known tolerance has no band.
+    if (fields.size() != head.size() || fields[low] == "null") continue;
     const auto number = [](std::string_view text) {
       double parsed = std::numeric_limits<double>::quiet_NaN();
       std::from_chars(text.data(), text.data() + text.size(), parsed);

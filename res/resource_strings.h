@@ -84,6 +84,15 @@ inline constexpr char kMaxRLabel[] = "Ma&x R";
 // Ties go to legs nearest this resistance; every letter is another field's.
 inline constexpr char kScaleLabel[] = "Scale";
 inline constexpr char kScaleHint[] = "10k";
+// Where a search draws its values from; every letter is another field's.
+inline constexpr char kSourceLabel[] = "Source";
+// In the order of the command line: the library, or --inventory.
+inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
+inline constexpr char kDerateLabel[] = "Derate";
+inline constexpr char kDerateHint[] = "1";
+inline constexpr char kPartsPlacesName[] = "Parts";
+inline constexpr char kMissingInventoryHint[] =
+    "Import... on the Library tab's Inventory view makes one.";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.

@@ -326,6 +326,17 @@ type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id, float(vout))
 
+#The same divider drawn from a random drawer: counts, each part's own tolerance, what it uses.
+drawer = random_library(rng)
+with open(f"{sys.argv[2]}/Inventory.csv", "w") as inventory:
+    inventory.write("kind,value,quantity,tolerance,location\r\n" + "".join(
+        f"R,{v:g},{rng.randint(1, 3)},{rng.choice(['0.1%', '1%', '5%'])},Box {i}\r\n"
+        for i, v in enumerate(drawer)))
+choose(window, "Source", 1, window_id)
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5", "--inventory"], window_id,
+        float(vout))
+
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
 #Targets near a pair of the library's values, so that there are rows to compare; the larger
 #value first, so that the output is well above VREF and a gain at least 1, as the commands take.

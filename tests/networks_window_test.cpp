@@ -398,7 +398,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  QCOMPARE(refused, 4 + 12 + 12 + 9 + 9);
+  QCOMPARE(refused, 4 + 13 + 13 + 9 + 9);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the

@@ -7,6 +7,8 @@
 #include "collected_messages.h"
 #include "colour_code.h"
 #include "display_text.h"
+#include "drawer.h"
+#include "inventory_file.h"
 #include "library_file.h"
 #include "number_text.h"
 #include "rc_search.h"
@@ -287,12 +289,16 @@ SearchOutcome Outcome(const typename Kind::Request& request,
       ListTable(columns, within), {}, Subject(request), {}, DrawingOf(request, *stock)};
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
-  finder::SearchRows<Kind>(request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
-                           [&](const typename Kind::Found& found) {
-                             if (++count > request.limit) return;
-                             rows.push_back(Kind::MakeRow(count, found, *stock, request));
-                             outcome.legs.push_back(Kind::Legs(found, request));
-                           });
+  std::uint64_t overRated = 0;
+  finder::SearchRows<Kind>(
+      request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
+      [&](const typename Kind::Found& found) {
+        if (++count > request.limit) return;
+        rows.push_back(Kind::MakeRow(count, found, *stock, request));
+        outcome.legs.push_back(Kind::Legs(found, request));
+        outcome.places.push_back(rows.back().uses.places);
+      },
+      &overRated);
   const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
   const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
@@ -321,6 +327,11 @@ SearchOutcome Outcome(const typename Kind::Request& request,
       status.push_back(Kind::Footnote(request));
     }
   }
+  if (overRated > 0) {
+    double derate = 1;
+    if constexpr (requires { request.bounds.derate; }) derate = request.bounds.derate;
+    status.push_back(finder::OverRatedNote(overRated, derate));
+  }
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
     status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
     status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
@@ -338,9 +349,23 @@ struct StockRead {
 };
 
 StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<double>& excluded,
-                                         const StockKind& kind, std::string_view what) {
+                                         const StockKind& kind, std::string_view what,
+                                         bool inventory = false) {
   CollectedMessages messages;
   Services reading{messages, services.files};
+  if (inventory) {
+    finder::LoadedStock stock = finder::LoadInventoryStock(reading, excluded, kind);
+    if (!stock.opened) {
+      std::vector<std::string> lines = stock.readNotes;
+      lines.emplace_back(kMissingInventoryHint);
+      return {nullptr, Lines(lines)};
+    }
+    if (stock.stock.values.empty()) {
+      return {nullptr, std::string(kInventoryFileName) + " holds no " + std::string(kind.name) +
+                           " in stock to build " + std::string(what) + " from"};
+    }
+    return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}};
+  }
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
   if (!stock.opened) {
     // A name that is no regular file is told as what it is, not as missing.
@@ -365,21 +390,22 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
 // The stock a request searches: find's in the stock kind it names, the designs' resistors.
 StockRead<finder::LoadedStock> ReadFor(const finder::FindRequest& request, Services& services,
                                        std::string_view what) {
-  return ReadStock(services, request.excluded, *request.kind, what);
+  return ReadStock(services, request.excluded, *request.kind, what, request.inventory);
 }
 
 template <class Request>
 StockRead<finder::LoadedStock> ReadFor(const Request& request, Services& services,
                                        std::string_view what) {
-  return ReadStock(services, request.excluded, kResistors, what);
+  return ReadStock(services, request.excluded, kResistors, what, request.bounds.inventory);
 }
 
-// Both libraries, the resistors' first, as the command line reads them.
-StockRead<finder::RcStocks> ReadFor(const finder::RcRequest&, Services& services,
+// Both stocks, the resistors' first, as the command line reads them.
+StockRead<finder::RcStocks> ReadFor(const finder::RcRequest& request, Services& services,
                                     std::string_view what) {
-  const StockRead resistors = ReadStock(services, {}, kResistors, what);
+  const bool inventory = request.bounds.inventory;
+  const StockRead resistors = ReadStock(services, {}, kResistors, what, inventory);
   if (!resistors.stock) return {nullptr, resistors.status};
-  const StockRead capacitors = ReadStock(services, {}, kCapacitors, what);
+  const StockRead capacitors = ReadStock(services, {}, kCapacitors, what, inventory);
   if (!capacitors.stock) return {nullptr, capacitors.status};
   return {std::make_shared<const finder::RcStocks>(
               finder::MakeRcStocks(*resistors.stock, *capacitors.stock, kCapacitors.heldPower)),

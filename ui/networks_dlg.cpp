@@ -291,6 +291,13 @@ QComboBox* CNetworksDlg::AddShow(SearchTab& tab, QGridLayout& grid) {
   return top;
 }
 
+QComboBox* CNetworksDlg::AddSource(SearchTab& tab, QGridLayout& grid) {
+  auto* source = new QComboBox(tab.fields);
+  AddField(tab, grid, kSourceLabel, source);
+  for (const char* choice : kSourceChoices) source->addItem(choice);
+  return source;
+}
+
 QComboBox* CNetworksDlg::AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label) {
   auto* legs = new QComboBox(tab.fields);
   AddField(tab, grid, label, legs);
@@ -341,6 +348,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kDistinctText, distinct);
   auto* partTolerance = new QLineEdit(tab.fields);
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
+  QComboBox* source = AddSource(tab, *grid);
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
   QComboBox* top = AddShow(tab, *grid);
@@ -353,6 +361,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
     input.parts = std::to_string(parts->value());
     input.distinct = distinct->isChecked();
     input.partTolerance = Given(partTolerance);
+    input.inventory = source->currentIndex() == 1;
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.find(input, m_services);
@@ -373,6 +382,9 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
+  QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
+  derate->setPlaceholderText(kDerateHint);
   QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
@@ -385,6 +397,8 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
+    input.inventory = source->currentIndex() == 1;
+    input.derate = Given(derate);
     input.exclude = finder::SplitValueList(Text(exclude));
     input.top = top->currentText().toStdString();
     return m_searches.divider(input, m_services);
@@ -418,6 +432,9 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
+  QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
+  derate->setPlaceholderText(kDerateHint);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
@@ -430,6 +447,8 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
     input.minCurrent = Given(minCurrent);
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
+    input.inventory = source->currentIndex() == 1;
+    input.derate = Given(derate);
     input.top = top->currentText().toStdString();
     return m_searches.regulator(input, m_services);
   };
@@ -448,6 +467,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
   const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
+  QComboBox* source = AddSource(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
   tab.prepare = [=, this] {
@@ -457,6 +477,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
     legFields(input);
     input.rfMin = Given(rfMin);
     input.rfMax = Given(rfMax);
+    input.inventory = source->currentIndex() == 1;
     input.top = top->currentText().toStdString();
     return m_searches.gain(input, m_services);
   };
@@ -483,6 +504,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
   QLineEdit* scale = AddEdit(tab, *grid, kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
+  QComboBox* source = AddSource(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -498,6 +520,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.minR = Given(minR);
     input.maxR = Given(maxR);
     input.scale = Given(scale);
+    input.inventory = source->currentIndex() == 1;
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };
@@ -609,9 +632,17 @@ void CNetworksDlg::FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char
   });
   connect(tab.find, &QPushButton::clicked, this, [this, &tab] { Run(tab); });
 
+  tab.places = new QLabel(tab.page);
+  tab.places->setObjectName("places");
+  tab.places->setAccessibleName(kPartsPlacesName);
+  tab.places->setWordWrap(true);
+  tab.places->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  tab.places->hide();
+
   auto* results = new QVBoxLayout;
   results->addWidget(tab.status);
   results->addWidget(tab.splitter, 1);
+  results->addWidget(tab.places);
   auto* layout = new QHBoxLayout(tab.page);
   margins = layout->contentsMargins();
   layout->setContentsMargins(margins.left() / 2, margins.top(), margins.right() / 2,
@@ -733,6 +764,13 @@ void CNetworksDlg::DrawRow(SearchTab& tab, int row) {
   } else {
     tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)]);
   }
+  const auto& places = tab.shown.places;
+  const QString text = row < 0 || static_cast<std::size_t>(row) >= places.size()
+                           ? QString()
+                           : QString::fromStdString(places[static_cast<std::size_t>(row)]);
+  tab.places->setText(text);
+  tab.places->setAccessibleDescription(text);
+  tab.places->setVisible(!text.isEmpty());
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }
 

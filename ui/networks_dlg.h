@@ -69,6 +69,7 @@ class CNetworksDlg : public QDialog {
     QTableView* list = nullptr;
     RowTableModel* model = nullptr;
     QLabel* status = nullptr;
+    QLabel* places = nullptr;  // where the selected row's parts lie, drawn from the inventory
     QSplitter* splitter = nullptr;
     SchematicView* picture = nullptr;
     QPushButton* copyPicture = nullptr;
@@ -105,6 +106,8 @@ class CNetworksDlg : public QDialog {
   QLineEdit* AddEdit(SearchTab& tab, QGridLayout& grid, const char* label, const char* option);
   // The Show combo box, last of a tab's fields.
   QComboBox* AddShow(SearchTab& tab, QGridLayout& grid);
+  // Library or Inventory: where the search draws its values from.
+  QComboBox* AddSource(SearchTab& tab, QGridLayout& grid);
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
   QComboBox* AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label);
   // Reads the fields every two-leg tab has: Tolerance, Legs, Part tolerance, Within and the

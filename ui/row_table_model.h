@@ -35,6 +35,7 @@ struct SearchOutcome {
   std::string subject;
   std::vector<std::vector<networks::Network>> legs;
   std::function<void(SchematicView&, const std::vector<networks::Network>&)> draw;
+  std::vector<std::string> places{};  // per row drawn from the inventory: where its parts lie
 };
 
 // A list of ShownTable for a QTableView; a text column's header shows its title up to " (",
