@@ -330,6 +330,7 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
     Inventory& inventory = *read;
     if (!inventory.Readable()) {
       merge.refusal = notWritten + FirstProblem(inventory);
+      merge.unreadable = inventory.problems.size();
       return merge;
     }
     // The first row of each class takes the counts of that class.

@@ -101,12 +101,13 @@ std::string InventoryLimitProblem(const std::vector<InventoryRow>& rows);
 
 // What a merge did.
 struct InventoryMerge {
-  std::size_t added = 0;      // rows that joined
-  std::size_t summed = 0;     // rows whose count went to a row of the same class
-  std::size_t rows = 0;       // rows the file holds afterwards
-  std::string refusal;        // why nothing was written; empty when it was
-  bool created = false;       // the file did not exist before
-  bool cannotCreate = false;  // the new file could not be made; LastFailure says why
+  std::size_t added = 0;       // rows that joined
+  std::size_t summed = 0;      // rows whose count went to a row of the same class
+  std::size_t rows = 0;        // rows the file holds afterwards
+  std::string refusal;         // why nothing was written; empty when it was
+  bool created = false;        // the file did not exist before
+  bool cannotCreate = false;   // the new file could not be made; LastFailure says why
+  std::size_t unreadable = 0;  // lines of the file that cannot be read, which refused the merge
 };
 
 // Adds rows to ./Inventory.csv, creating it when there is none: a row's count goes to the
