@@ -1,14 +1,10 @@
 #include "import_command.h"
 
-#include <algorithm>
-#include <map>
-#include <tuple>
-
+#include "inventory_check.h"
 #include "inventory_file.h"
 #include "inventory_import.h"
-#include "number_text.h"
+#include "inventory_table.h"
 #include "output_table.h"
-#include "part_text.h"
 #include "rows.h"
 #include "text_columns.h"
 
@@ -18,71 +14,17 @@ namespace {
 using finder::ImportedFile;
 using finder::ImportedRow;
 using finder::SkippedLine;
-
-const std::vector<finder::Column>& ImportColumns() {
-  static const std::vector<finder::Column> columns = {{"Kind", "kind", true},
-                                                      {"Value", "value", true},
-                                                      {"Quantity", "quantity", false},
-                                                      {"Tolerance", "tolerance", true},
-                                                      {"Power", "power", true},
-                                                      {"TCR", "tcr", true},
-                                                      {"Package", "package", true},
-                                                      {"Location", "location", true},
-                                                      {"Part number", "part_number", true},
-                                                      {"Source", "source", true}};
-  return columns;
-}
-
-std::string Optional(const std::optional<double>& value, std::string (*text)(double)) {
-  return value ? text(*value) : std::string();
-}
-
-std::vector<std::string> TextCells(const ImportedRow& imported) {
-  const InventoryRow& row = imported.row;
-  return {std::string(KindLetter(*row.kind)),
-          PartValueText(*row.kind, row.value),
-          std::to_string(row.quantity),
-          Optional(row.tolerance, ToleranceText),
-          Optional(row.power, PowerText),
-          Optional(row.tcr, TcrText),
-          row.package,
-          row.location,
-          row.partNumber,
-          imported.source};
-}
-
-Cell OptionalNumber(const std::optional<double>& value) {
-  return value ? NumberCell(*value) : Cell{"null", true};
-}
-
-std::vector<Cell> DataCells(const ImportedRow& imported) {
-  const InventoryRow& row = imported.row;
-  return {TextCell(std::string(KindLetter(*row.kind))),
-          NumberCell(BaseUnitValue(*row.kind, row.value)),
-          NumberCell(row.quantity),
-          OptionalNumber(row.tolerance),
-          OptionalNumber(row.power),
-          OptionalNumber(row.tcr),
-          TextCell(row.package),
-          TextCell(row.location),
-          TextCell(row.partNumber),
-          TextCell(imported.source)};
-}
-
-// The whole line, so that it can be found and mended.
-std::string SkippedText(const SkippedLine& line) {
-  return line.source + ": " + line.reason + ": " + line.text;
-}
+using finder::SkippedText;
 
 // The rows and the skipped lines as one JSON document.
 std::string ImportJson(const std::vector<ImportedRow>& rows,
                        const std::vector<SkippedLine>& skipped) {
   std::string text = "{\n  \"rows\": [";
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::vector<Cell> cells = DataCells(rows[i]);
+    const std::vector<Cell> cells = finder::ImportFields(rows[i]);
     text += i ? ",\n    {" : "\n    {";
     for (std::size_t c = 0; c < cells.size(); ++c) {
-      text += (c ? ", " : "") + JsonString(ImportColumns()[c].name) + ": " +
+      text += (c ? ", " : "") + JsonString(finder::ImportColumns()[c].name) + ": " +
               (cells[c].raw ? cells[c].text : JsonString(cells[c].text));
     }
     text += '}';
@@ -116,7 +58,8 @@ CommandSpec ImportCommandSpec() {
           "--write adds the rows to Inventory.csv beside the libraries, creating it if\n"
           "need be: a row whose kind, value, tolerance, power and package agree with one\n"
           "there adds its quantity to it. Nothing is written when a file cannot be read.\n"
-          "A file may hold 1 MB and 20000 rows; an inventory 1000 values of each kind.\n",
+          "A file may hold 8 MB and 20000 rows; Inventory.csv 1 MB, 20000 rows and 1000\n"
+          "values of each kind.\n",
           {{"FILE", false, {}, true}},
           {{"--write", "", "Add the rows to Inventory.csv."}, FormatOption()}};
 }
@@ -132,12 +75,7 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
       refused = true;
       continue;
     }
-    context.err << path << ": " << file.format << ", " << file.rows.size() << " row(s), "
-                << file.skipped.size() << " line(s) skipped";
-    if (file.otherParts > 0) {
-      context.err << ", " << file.otherParts << " of them neither R, C nor L";
-    }
-    context.err << '\n';
+    context.err << finder::ImportedFileText(path, file) << '\n';
     for (ImportedRow& row : file.rows) rows.push_back(std::move(row));
     for (SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }
@@ -146,16 +84,16 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
   if (format == OutputFormat::kJson) {
     context.out << ImportJson(rows, skipped) << std::flush;
   } else if (format == OutputFormat::kText) {
-    TextColumns columns(ImportColumns());
-    for (const ImportedRow& row : rows) columns.Measure(TextCells(row));
+    TextColumns columns(finder::ImportColumns());
+    for (const ImportedRow& row : rows) columns.Measure(finder::ImportTextCells(row));
     std::string text = columns.HeaderLine();
-    for (const ImportedRow& row : rows) text += columns.Line(TextCells(row));
+    for (const ImportedRow& row : rows) text += columns.Line(finder::ImportTextCells(row));
     if (!skipped.empty()) text += "\nSkipped:\n";
     for (const SkippedLine& line : skipped) text += SkippedText(line) + '\n';
     context.out << text << std::flush;
   } else {
-    OutputTable table{finder::ColumnNames(ImportColumns()), {}};
-    for (const ImportedRow& row : rows) table.rows.push_back(DataCells(row));
+    OutputTable table{finder::ColumnNames(finder::ImportColumns()), {}};
+    for (const ImportedRow& row : rows) table.rows.push_back(finder::ImportFields(row));
     context.out << WriteFormatted(format, {}, table) << std::flush;
     for (const SkippedLine& line : skipped) context.err << SkippedText(line) << '\n';
   }
@@ -190,8 +128,8 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
 
 int RunInventoryCheck(CliContext& context) {
   IFileService& files = context.services.files;
-  const std::optional<Inventory> read = ReadInventory(files);
-  if (!read) {
+  const std::optional<finder::InventoryCheck> check = finder::CheckInventory(files);
+  if (!check) {
     const std::string what = files.NotRegularFile(kInventoryPath);
     if (!what.empty()) {
       context.err << "vantrel-cli: check: " << kInventoryFileName << " is " << what
@@ -205,71 +143,11 @@ int RunInventoryCheck(CliContext& context) {
     }
     return kExitFailure;
   }
-  const Inventory& inventory = *read;
-  std::vector<std::pair<int, std::string>> findings;
-  for (const InventoryProblem& problem : inventory.problems) {
-    findings.emplace_back(problem.line, "line " + std::to_string(problem.line) + ": " +
-                                            Quoted(problem.text) + ": " + problem.reason +
-                                            ", cannot be read");
+  for (const finder::InventoryFinding& finding : check->findings) {
+    context.out << finding.Text() << '\n';
   }
-  // Rows alike in every column but the count could be one row.
-  std::map<std::tuple<InventoryRow::ClassKey, std::optional<double>, std::string, std::string,
-                      std::string, std::vector<std::string>>,
-           int>
-      firstLines;
-  for (const InventoryRow& row : inventory.rows) {
-    const auto [first, isFirst] = firstLines.emplace(
-        std::tuple(row.Class(), row.tcr, row.location, row.partNumber, row.note, row.extra),
-        row.line);
-    if (isFirst) continue;
-    findings.emplace_back(row.line, "line " + std::to_string(row.line) + ": " +
-                                        std::string(KindLetter(*row.kind)) + " " +
-                                        PartValueText(*row.kind, row.value) +
-                                        ": the same as line " + std::to_string(first->second) +
-                                        " but for the count; the two could be one row");
-  }
-  std::stable_sort(findings.begin(), findings.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& finding : findings) context.out << finding.second << '\n';
-  if (!inventory.refusal.empty()) {
-    context.out << "A rewrite would be refused: " << inventory.refusal << ".\n";
-    return kExitFailure;
-  }
-  std::string counts;
-  for (const StockKind* kind : kStockKinds) {
-    std::size_t rows = 0;
-    std::uint64_t parts = 0;
-    std::map<double, int> values;
-    for (const InventoryRow& row : inventory.rows) {
-      if (row.kind != kind) continue;
-      ++rows;
-      parts += row.quantity;
-      ++values[row.value];
-    }
-    counts += (counts.empty() ? "" : ", ") + std::string(KindLetter(*kind)) + ": " +
-              std::to_string(rows) + " row(s), " + std::to_string(values.size()) + " value(s), " +
-              std::to_string(parts) + " part(s)";
-  }
-  context.out << inventory.rows.size() << " row(s) (" << counts << "), "
-              << inventory.problems.size() << " line(s) that cannot be read.\n";
-  if (!inventory.problems.empty()) {
-    context.out << "A rewrite would be refused: lines that cannot be read would be lost.\n";
-    return kExitFailure;
-  }
-  // The bytes as read, held against what a rewrite writes.
-  auto file = files.OpenForRead(kInventoryPath);
-  if (!file) throw FileError("read", kInventoryPath, files.LastFailure());
-  const std::string bytes = file->Read(kInventoryByteLimit + 1);
-  file->Close();
-  Inventory sorted = inventory;
-  SortInventory(sorted);
-  if (InventoryText(sorted) != bytes) {
-    context.out << "A rewrite would change the file: rows sorted by kind and value, the known "
-                   "columns first, CR LF.\n";
-    return kExitFailure;
-  }
-  context.out << "A rewrite would change nothing.\n";
-  return kExitOk;
+  for (const std::string& line : check->conclusion) context.out << line << '\n';
+  return check->clean ? kExitOk : kExitFailure;
 }
 
 }  // namespace vantrel

@@ -280,8 +280,8 @@ std::string KnownFormatsText() {
 ImportedFile ImportText(std::string_view bytes, std::string_view name) {
   ImportedFile file;
   const std::string fileName(name);
-  if (bytes.size() > kInventoryByteLimit) {
-    file.refusal = fileName + " is longer than 1 MB (" + std::to_string(kInventoryByteLimit) +
+  if (bytes.size() > kImportByteLimit) {
+    file.refusal = fileName + " is longer than 8 MB (" + std::to_string(kImportByteLimit) +
                    " bytes), more than Vantrel imports";
     return file;
   }
@@ -383,7 +383,7 @@ ImportedFile ImportFile(IFileService& files, const std::string& path) {
     file.refusal = "cannot read \"" + path + "\": " + (what.empty() ? files.LastFailure() : what);
     return file;
   }
-  const std::string bytes = opened->Read(kInventoryByteLimit + 1);
+  const std::string bytes = opened->Read(kImportByteLimit + 1);
   opened->Close();
   return ImportText(bytes, path);
 }

@@ -68,7 +68,7 @@ struct ImportedFile {
 // The reason a part that is neither a resistor, a capacitor nor an inductor is skipped with.
 inline constexpr char kNotRlcReason[] = "neither a resistor, a capacitor nor an inductor";
 
-// Reads the text of a file named name (as sources name it). Beyond kInventoryByteLimit bytes or
+// Reads the text of a file named name (as sources name it). Beyond kImportByteLimit bytes or
 // kInventoryRowLimit rows, or not UTF-8, or with a header no format matches, it is refused. A
 // UTF-8 byte order mark is skipped; fields are RFC 4180, separated by ',' or ';' as the header
 // is; lines that start with '#' are passed over.

@@ -330,6 +330,7 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
     Inventory& inventory = *read;
     if (!inventory.Readable()) {
       merge.refusal = notWritten + FirstProblem(inventory);
+      merge.unreadable = inventory.problems.size();
       return merge;
     }
     // The first row of each class takes the counts of that class.
@@ -361,6 +362,13 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
     SortInventory(inventory);
     merge.rows = inventory.rows.size();
     const std::string text = InventoryText(inventory);
+    // A file longer than the reader takes would no longer open.
+    if (text.size() > kInventoryByteLimit) {
+      merge.refusal = notWritten + "it would be " + std::to_string(text.size()) +
+                      " bytes long, more than the 1 MB (" + std::to_string(kInventoryByteLimit) +
+                      " bytes) an inventory may hold";
+      return merge;
+    }
     if (merge.created) {
       const CreateOutcome created = files.CreateFile(path, text);
       if (created == CreateOutcome::kExists) continue;

@@ -22,9 +22,12 @@ namespace vantrel {
 
 inline constexpr char kInventoryFileName[] = "Inventory.csv";
 inline constexpr char kInventoryPath[] = "./Inventory.csv";
-// Files read as inventories or imported are refused beyond these.
+// Inventories, and the rows of a file to import, are refused beyond these.
 inline constexpr std::size_t kInventoryByteLimit = 1 << 20;
 inline constexpr std::size_t kInventoryRowLimit = 20000;
+// A file to import may be longer than an inventory: an order export's rows carry descriptions
+// and prices (some 130 bytes a row), and 20,000 of them pass 1 MB.
+inline constexpr std::size_t kImportByteLimit = 8 << 20;
 // As many distinct values of one kind as a search takes.
 inline constexpr std::size_t kInventoryValueLimit = 1000;
 
@@ -98,12 +101,13 @@ std::string InventoryLimitProblem(const std::vector<InventoryRow>& rows);
 
 // What a merge did.
 struct InventoryMerge {
-  std::size_t added = 0;      // rows that joined
-  std::size_t summed = 0;     // rows whose count went to a row of the same class
-  std::size_t rows = 0;       // rows the file holds afterwards
-  std::string refusal;        // why nothing was written; empty when it was
-  bool created = false;       // the file did not exist before
-  bool cannotCreate = false;  // the new file could not be made; LastFailure says why
+  std::size_t added = 0;       // rows that joined
+  std::size_t summed = 0;      // rows whose count went to a row of the same class
+  std::size_t rows = 0;        // rows the file holds afterwards
+  std::string refusal;         // why nothing was written; empty when it was
+  bool created = false;        // the file did not exist before
+  bool cannotCreate = false;   // the new file could not be made; LastFailure says why
+  std::size_t unreadable = 0;  // lines of the file that cannot be read, which refused the merge
 };
 
 // Adds rows to ./Inventory.csv, creating it when there is none: a row's count goes to the

@@ -119,6 +119,45 @@ inline constexpr char kNoLibraryHint[] =
 inline constexpr char kCreateStockText[] = "Cre&ate from %1, %2 to %3";
 inline constexpr char kMissingStockHint[] = "The Library tab makes one from a standard series.";
 inline constexpr char kAddSeriesCaption[] = "Add E-series";
+// The Library tab's two views: the chosen stock's library file, or its rows of Inventory.csv.
+inline constexpr char kViewLabel[] = "&View";
+inline constexpr const char* kViewChoices[] = {"Library", "Inventory"};
+inline constexpr char kImportText[] = "I&mport...";
+inline constexpr char kImportFilesCaption[] = "Import parts";
+inline constexpr char kImportFilesFilter[] =
+    "Order exports and lists (*.csv *.txt *.tsv);;All files (*)";
+inline constexpr char kInventoryListName[] = "Inventory";
+inline constexpr char kInventoryFindingsListName[] = "Inventory findings";
+inline constexpr const char* kInventoryFindingColumnTitles[] = {"Line", "Finding"};
+inline constexpr char kNoInventoryHint[] =
+    "No Inventory.csv here yet. Import... makes one from order exports and lists of values.";
+inline constexpr char kNotAnInventoryText[] =
+    "Inventory.csv is %1; the inventory must be a regular file, or a symbolic link to one.";
+inline constexpr char kCannotReadInventoryText[] = "Inventory.csv cannot be read: %1";
+// The preview of an import, before anything is written.
+inline constexpr char kImportCaption[] = "Import into Inventory.csv";
+inline constexpr char kImportedListName[] = "Imported rows";
+inline constexpr char kSkippedListName[] = "Skipped lines";
+inline constexpr const char* kSkippedColumnTitles[] = {"Source", "Reason", "Text"};
+inline constexpr char kSkippedLabel[] = "Lines that cannot be used:";
+inline constexpr char kMergeText[] = "&Merge";
+inline constexpr char kMergeHint[] =
+    "Merge adds these rows to Inventory.csv; a row of the same kind, value, tolerance, power "
+    "and package as one there adds its quantity to it.";
+inline constexpr char kNothingToMergeText[] = "No row to merge.";
+inline constexpr char kRefusedImportText[] =
+    "Nothing can be merged, as not every file could be read.";
+// After a merge: the rows added, those counted into rows there, and the rows the file holds.
+inline constexpr char kMergedText[] =
+    "Merged into Inventory.csv: %1 row(s) added, %2 counted into rows of the same class; it "
+    "holds %3 row(s).";
+inline constexpr char kCreatedInventoryText[] =
+    "Created Inventory.csv: %1 row(s) added, %2 counted into rows of the same class; it holds %3 "
+    "row(s).";
+inline constexpr char kUnreadableInventoryText[] =
+    "Nothing was merged: %1 line(s) of Inventory.csv cannot be read, as listed above. Mend them, "
+    "then import again.";
+inline constexpr char kMergeCancelledText[] = "Import cancelled; Inventory.csv is as it was.";
 inline constexpr char kSeriesLabel[] = "&Series";
 inline constexpr char kFromLabel[] = "&From";
 inline constexpr char kToLabel[] = "&To";

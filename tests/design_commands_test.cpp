@@ -1,13 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "number_text.h"
 
 namespace vantrel {
 namespace {
@@ -287,6 +291,190 @@ TEST_F(DesignCommandTest, PowerAndCurrentBoundTheRows) {
     args.back() = bound[0] == "--max-power" ? "0.75m" : "0.5m";
     ASSERT_EQ(Run(args), kExitOk) << bound[0];
     EXPECT_EQ(TsvRows(out.str()).size(), 1u) << bound[0] << " includes its end";
+  }
+}
+
+// A leg as the listing spells it ("100 + 3300", "6800 || 6800", "470"): its parts and whether
+// they stand in parallel.
+struct SpelledLeg {
+  std::vector<double> parts;
+  bool parallel = false;
+};
+
+SpelledLeg ReadLeg(const std::string& text) {
+  SpelledLeg leg;
+  leg.parallel = text.find("||") != std::string::npos;
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    if (word != "+" && word != "||") leg.parts.push_back(std::stod(word));
+  }
+  return leg;
+}
+
+double LegOhms(const SpelledLeg& leg) {
+  double sum = 0;
+  for (double part : leg.parts) sum += leg.parallel ? 1 / part : part;
+  return leg.parallel ? 1 / sum : sum;
+}
+
+// The most any part of the leg takes with volts across the leg: series parts share its current,
+// parallel parts its voltage.
+double HottestPart(const SpelledLeg& leg, double volts) {
+  const double current = volts / LegOhms(leg);
+  double most = 0;
+  for (double part : leg.parts) {
+    most = std::max(most, leg.parallel ? volts * volts / part : current * current * part);
+  }
+  return most;
+}
+
+// On random stocks and dividers that step down a little or a lot, the power column is the
+// hottest part of either leg, the bottom one too where it takes the most; --max-power lists
+// exactly the rows whose hottest part is within it.
+TEST_F(DesignCommandTest, PowerIsTheHottestPartOfEitherLeg) {
+  const std::vector<std::string> pool = {"100",  "150",  "220",  "330",  "470",  "680",
+                                         "1000", "1500", "2200", "3300", "4700", "6800"};
+  std::mt19937 random(20261208);
+  int hotBottom = 0;
+  int hotTop = 0;
+  int bounded = 0;
+  for (int round = 0; round < 12; ++round) {
+    std::string library;
+    for (const std::string& value : pool) {
+      if (random() % 2) library += value + "\n";
+    }
+    SetFile(library + "1000\n");
+    const double vin = 5 + static_cast<double>(random() % 8);
+    const double vout = vin * (0.1 + 0.08 * static_cast<double>(random() % 11));
+    std::vector<std::string> args = {
+        "divider", ShortestText(vin), ShortestText(vout), "--parts", "2",
+        "--power", "--all",           "--tolerance",      "2",       "--format",
+        "tsv"};
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    std::vector<std::pair<double, std::string>> powers;  // the yardstick's, with the row's legs
+    for (const auto& row : TsvRows(out.str())) {
+      const SpelledLeg top = ReadLeg(row.at("r1"));
+      const SpelledLeg bottom = ReadLeg(row.at("r2"));
+      const double current = vin / (LegOhms(top) + LegOhms(bottom));
+      const double inTop = HottestPart(top, current * LegOhms(top));
+      const double inBottom = HottestPart(bottom, current * LegOhms(bottom));
+      (inBottom > inTop ? hotBottom : hotTop) += 1;
+      const double expected = std::max(inTop, inBottom);
+      EXPECT_NEAR(std::stod(row.at("power")), expected, expected * 1e-9)
+          << row.at("r1") << " over " << row.at("r2") << " from " << vin;
+      powers.emplace_back(expected, row.at("r1") + " / " + row.at("r2"));
+    }
+    if (powers.size() < 2) continue;
+    std::sort(powers.begin(), powers.end());
+    // A bound between two rows' powers, so that no row sits on it.
+    const std::size_t cut = powers.size() / 2;
+    const double bound = (powers[cut - 1].first + powers[cut].first) / 2;
+    if (!(powers[cut - 1].first < bound && bound < powers[cut].first)) continue;
+    ++bounded;
+    args.insert(args.end(), {"--max-power", ShortestText(bound)});
+    ASSERT_EQ(Run(args), kExitOk) << err.str();
+    std::vector<std::string> kept;
+    for (const auto& row : TsvRows(out.str())) kept.push_back(row.at("r1") + " / " + row.at("r2"));
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < cut; ++i) expected.push_back(powers[i].second);
+    std::sort(kept.begin(), kept.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected) << "--max-power " << bound;
+  }
+  // Both legs had rows where they held the hottest part.
+  EXPECT_GT(hotBottom, 100);
+  EXPECT_GT(hotTop, 100);
+  EXPECT_GT(bounded, 8);
+}
+
+// The cells of a text table's line: runs of two spaces or more part them.
+std::vector<std::string> TextCells(const std::string& line) {
+  std::vector<std::string> cells;
+  std::size_t at = line.find_first_not_of(' ');
+  while (at != std::string::npos) {
+    std::size_t end = line.find("  ", at);
+    cells.push_back(line.substr(at, end == std::string::npos ? end : end - at));
+    at = end == std::string::npos ? end : line.find_first_not_of(' ', end);
+  }
+  return cells;
+}
+
+// A shown number read back, with half a unit of its last digit: "1.015k" is 1015 +- 0.5.
+std::pair<double, double> ReadTextNumber(const std::string& text) {
+  std::size_t end = 0;
+  const double mantissa = std::stod(text, &end);
+  const std::size_t point = text.find('.');
+  const int decimals = point < end ? static_cast<int>(end - point - 1) : 0;
+  const std::string prefixes = "pnum kM";
+  const std::size_t slot = end < text.size() ? prefixes.find(text[end]) : 4;
+  const double scale = std::pow(10.0, 3.0 * (static_cast<double>(slot) - 4));
+  return {mantissa * scale, 0.5 * std::pow(10.0, -decimals) * scale};
+}
+
+// A capacitor leg's farads: parallel parts add, series parts add as reciprocals.
+double CapacitorLegFarads(const std::string& text) {
+  const bool parallel = text.find("||") != std::string::npos;
+  double sum = 0;
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    if (word == "+" || word == "||") continue;
+    const double part = ReadTextNumber(word).first;
+    sum += parallel ? part : 1 / part;
+  }
+  return parallel ? sum : 1 / sum;
+}
+
+// rc --corner's text table, cell by cell, against the circuit worked out from each row's parts:
+// the corner 1 / (2 pi R C), its error from the target, the band with R 1 % and C 5 % off the
+// way that moves it most, its worst case, and tau = R C beside it; each cell reads back within
+// half its last digit, and the legs are spelled as tsv spells them.
+TEST_F(DesignCommandTest, RcCornerTextCellsReadAsTheCircuitGives) {
+  SetFile("100\n150\n330\n470\n1000\n1500\n3300\n6800\n");
+  files.files["./CapacitorLibrary.txt"] = "10n\n22n\n47n\n100n\n1u\n";
+  const double pi2 = 2 * 3.14159265358979323846;
+  const double target = 1000;
+  std::vector<std::string> args = {"rc", "--corner",    "1k", "--r-parts",     "2", "--c-parts",
+                                   "2",  "--tolerance", "5",  "--r-tolerance", "1", "--c-tolerance",
+                                   "5",  "--top",       "40"};
+  ASSERT_EQ(Run(args), kExitOk) << err.str();
+  std::istringstream text(out.str());
+  std::string header;
+  std::getline(text, header);
+  EXPECT_EQ(TextCells(header),
+            (std::vector<std::string>{"Rank", "R", "C", "Corner (Hz)", "Error (%)", "Parts", "Low",
+                                      "High", "Worst (%)", "In spec", "Max tol. (%)", "Tau (s)"}));
+  args.insert(args.end(), {"--format", "tsv"});
+  ASSERT_EQ(Run(args), kExitOk) << err.str();
+  const auto rows = TsvRows(out.str());
+  ASSERT_EQ(rows.size(), 40u);
+  const auto near = [](const std::string& cell, double expected) {
+    const auto [value, half] = ReadTextNumber(cell);
+    return std::fabs(value - expected) <= half * (1 + 1e-9);
+  };
+  for (const auto& row : rows) {
+    std::string line;
+    ASSERT_TRUE(std::getline(text, line));
+    const std::vector<std::string> cells = TextCells(line);
+    ASSERT_EQ(cells.size(), 12u) << line;
+    EXPECT_EQ(cells[0], row.at("rank"));
+    EXPECT_EQ(cells[1], row.at("r"));
+    EXPECT_EQ(cells[2], row.at("c"));
+    const double ohms = LegOhms(ReadLeg(cells[1]));
+    const double farads = CapacitorLegFarads(cells[2]);
+    const double corner = 1 / (pi2 * ohms * farads);
+    const double low = 1 / (pi2 * ohms * 1.01 * farads * 1.05);
+    const double high = 1 / (pi2 * ohms * 0.99 * farads * 0.95);
+    EXPECT_TRUE(near(cells[3], corner)) << line << " corner " << corner;
+    EXPECT_TRUE(near(cells[4], (corner / target - 1) * 100)) << line;
+    EXPECT_EQ(cells[5],
+              std::to_string(ReadLeg(cells[1]).parts.size() + ReadLeg(cells[2]).parts.size()))
+        << line;
+    EXPECT_TRUE(near(cells[6], low)) << line << " low " << low;
+    EXPECT_TRUE(near(cells[7], high)) << line << " high " << high;
+    const double worst = std::max(target - low, high - target) / target * 100;
+    EXPECT_TRUE(near(cells[8], worst)) << line << " worst " << worst;
+    EXPECT_EQ(cells[9], worst <= 5 ? "yes" : "no") << line;
+    EXPECT_TRUE(near(cells[11], ohms * farads)) << line << " tau " << ohms * farads;
   }
 }
 

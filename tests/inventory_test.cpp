@@ -177,14 +177,14 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
 }
 
 TEST(ImportTest, RefusesWholeFilesWithTheReason) {
-  const std::string longFile = "4k7\n" + std::string(kInventoryByteLimit, '#');
+  const std::string longFile = "4k7\n" + std::string(kImportByteLimit, '#');
   std::string manyRows = "name,amount\n";
   for (std::size_t i = 0; i <= kInventoryRowLimit; ++i) manyRows += "10k resistor,1\n";
   const struct {
     std::string text;
     const char* refusal;
   } cases[] = {
-      {longFile, "f is longer than 1 MB (1048576 bytes)"},
+      {longFile, "f is longer than 8 MB (8388608 bytes)"},
       {manyRows, "f holds 20001 rows, more than the 20000 Vantrel imports from one file"},
       {"4k7\n100n\n\xff\xfe 10\n", "f:3: a byte that is no UTF-8"},
       {"Part,Count\n4k7,3\n",
@@ -426,6 +426,20 @@ TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
   EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: line 4 cannot be read "
                                    "(quantity \"-1\": a negative count)"));
   EXPECT_EQ(Inventory(), before + "R,1k,-1\r\n");
+
+  // 19,000 classes of one value fit the row limit, but not the bytes a reader takes back; a file
+  // of them to import may be longer than 1 MB.
+  files.files[kInventoryPath] = before;
+  std::string order = "kind,value,quantity,package\r\n";
+  for (int i = 0; i < 19000; ++i) {
+    order += "R,1k,1,case " + std::to_string(i) + " of a long package name and some more words\r\n";
+  }
+  ASSERT_GT(order.size(), kInventoryByteLimit);
+  files.files["order.csv"] = order;
+  EXPECT_EQ(Run({"import", "order.csv", "--write"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: it would be "));
+  EXPECT_THAT(err.str(), HasSubstr("bytes long, more than the 1 MB (1048576 bytes) an inventory"));
+  EXPECT_TRUE(Inventory() == before);
 }
 
 TEST_F(InventoryCliTest, CheckTellsProblemsRepeatsAndWhatARewriteChanges) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <ostream>
 #include <regex>
 #include <sstream>
@@ -255,6 +256,45 @@ TEST_F(NetworkCommandTest, AllPrintsWhatTopPrintsForTheSameRows) {
     top.insert(top.end(), {"--format", "tsv"});
     ASSERT_EQ(Run(top), kExitOk);
     EXPECT_EQ(allTsv, out.str());
+  }
+}
+
+// --top takes every count from 1 to the largest a row count can be: at that largest it lists
+// what --all lists, and one past it, or 0, is refused with the bound, in every search.
+TEST_F(NetworkCommandTest, TopTakesEveryCountUpToItsLargest) {
+  SetFile("10\r\n22\r\n47\r\n100\r\n220\r\n470\r\n1000\r\n2200\r\n4700\r\n");
+  files.files["./CapacitorLibrary.txt"] = "1n\r\n10n\r\n100n\r\n";
+  const std::string most = std::to_string(std::numeric_limits<std::uint64_t>::max());
+  ASSERT_EQ(most, "18446744073709551615");
+  const std::vector<std::vector<std::string>> commands = {
+      {"find", "1234.5", "--tolerance", "30"},
+      {"divider", "5", "3.3", "--tolerance", "40"},
+      {"regulator", "5", "--vref", "1.25", "--tolerance", "20"},
+      {"gain", "11", "--tolerance", "50"},
+      {"rc", "--corner", "1k", "--tolerance", "90"},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(::testing::PrintToString(command));
+    auto all = command;
+    all.insert(all.end(), {"--all", "--format", "tsv"});
+    ASSERT_EQ(Run(all), kExitOk) << err.str();
+    const std::string listed = out.str();
+    ASSERT_GT(std::count(listed.begin(), listed.end(), '\n'), 2);
+    auto top = command;
+    top.insert(top.end(), {"--format", "tsv", "--top", most});
+    ASSERT_EQ(Run(top), kExitOk) << err.str();
+    EXPECT_EQ(out.str(), listed);
+    top.back() = "1";
+    ASSERT_EQ(Run(top), kExitOk) << err.str();
+    const std::string first = out.str();
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 2) << first;
+    top.back() = "18446744073709551616";
+    EXPECT_EQ(Run(top), kExitUsage);
+    EXPECT_THAT(err.str(),
+                HasSubstr("--top \"18446744073709551616\" is too large: at most " + most));
+    top.back() = "0";
+    EXPECT_EQ(Run(top), kExitUsage);
+    EXPECT_THAT(err.str(), HasSubstr("--top needs a whole number above 0, not \"0\""));
   }
 }
 

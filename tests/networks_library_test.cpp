@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
+#include <functional>
 
 #include "fake_services.h"
 #include "labelled_combo_box.h"
@@ -19,6 +21,7 @@
 #include "posix_files.h"
 #include "qt_text.h"
 #include "resource_strings.h"
+#include "row_table_model.h"
 #include "scratch_dir.h"
 #include "window_probe.h"
 
@@ -51,6 +54,16 @@ QPushButton* Button(QWidget& page, const char* text) {
   qFatal("no such button");
 }
 
+// What vantrel-cli prints on standard output (or its standard error) after running args in dir.
+QString CliOutput(const QString& dir, const QStringList& args, bool standardError = false) {
+  QProcess cli;
+  cli.setWorkingDirectory(dir);
+  cli.start(VANTREL_CLI, args);
+  if (!cli.waitForFinished(-1)) qFatal("vantrel-cli did not finish");
+  return QString::fromUtf8(standardError ? cli.readAllStandardError()
+                                         : cli.readAllStandardOutput());
+}
+
 // The finding lines vantrel-cli check prints in dir with args.
 QStringList CliFindings(const QString& dir, const QStringList& args) {
   QProcess cli;
@@ -73,6 +86,44 @@ QStringList WindowFindings(QWidget& page) {
     findings << "line " + cell(0) + ": \"" + cell(1) + "\": " + cell(2);
   }
   return findings;
+}
+
+// The list's rows as the command line's tsv lines, after its header line.
+QString ListTsv(QWidget& page, const char* name) {
+  auto* list = Control<QTableView>(page, name);
+  auto* model = static_cast<const vantrel::RowTableModel*>(list->model());
+  std::vector<int> rows(static_cast<std::size_t>(model->rowCount()));
+  for (std::size_t row = 0; row < rows.size(); ++row) rows[row] = static_cast<int>(row);
+  return model->TsvText(rows, true);
+}
+
+// Each row of the list, its cells joined by separator.
+QStringList ListLines(QWidget& page, const char* name, const QString& separator) {
+  const QAbstractItemModel* model = Control<QTableView>(page, name)->model();
+  QStringList lines;
+  for (int row = 0; row < model->rowCount(); ++row) {
+    QStringList cells;
+    for (int column = 0; column < model->columnCount(); ++column) {
+      cells << model->index(row, column).data().toString();
+    }
+    lines << cells.join(separator);
+  }
+  return lines;
+}
+
+// The lines of vantrel-cli check --inventory in dir, as the Inventory view shows them: its
+// findings, then its conclusion.
+QString CliInventoryCheck(const QString& dir) {
+  return CliOutput(dir, {"check", "--inventory"}).trimmed();
+}
+
+QString WindowInventoryCheck(QWidget& page) {
+  QStringList lines;
+  for (const QString& finding : ListLines(page, vantrel::kInventoryFindingsListName, ": ")) {
+    lines << "line " + finding;
+  }
+  if (!Control<QTableView>(page, vantrel::kInventoryFindingsListName)->isVisible()) lines.clear();
+  return (lines << Control<QLabel>(page, "summary")->text()).join('\n');
 }
 
 // Shows the window at its Library tab, the last, and gives that tab's page.
@@ -104,8 +155,32 @@ class NetworksLibraryTest : public QObject {
   void AddSeriesStartsALibraryAndMergesIntoIt();
   void SeriesChoiceFindsWhatCheckFinds();
   void EachStockStartsAsItsStarterCommandStartsIt();
+  void ImportPreviewsAndMergesAsImportWrites();
+  void RefusedMergeWritesNothing();
 
  private:
+  // Clicks Import..., chooses paths in the file dialog, and hands the preview to answer, which
+  // closes it.
+  void Import(QWidget& page, const QStringList& paths,
+              const std::function<void(QDialog&)>& answer) {
+    QTimer::singleShot(0, this, [=, this] {
+      auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      QVERIFY(files != nullptr);
+      QCOMPARE(files->fileMode(), QFileDialog::ExistingFiles);
+      QStringList quoted;
+      for (const QString& path : paths) quoted << '"' + path + '"';
+      // The dialog's own name field takes several names, each in quotes.
+      files->findChild<QLineEdit*>("fileNameEdit")->setText(quoted.join(' '));
+      QTimer::singleShot(0, this, [=] {
+        auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(preview != nullptr && preview != files);
+        answer(*preview);
+      });
+      static_cast<QDialog*>(files)->accept();  // as the Open button does
+    });
+    Control<QPushButton>(page, "import")->click();
+  }
+
   // Clicks Add E-series and fills its dialog.
   void AddSeries(QWidget& page, const QString& name, const QString& from, const QString& to) {
     QTimer::singleShot(0, this, [=] {
@@ -216,6 +291,114 @@ void NetworksLibraryTest::EachStockStartsAsItsStarterCommandStartsIt() {
   }
   QVERIFY(!std::filesystem::exists("ResistorLibrary.txt"));
   QVERIFY(messages.shown.empty());
+}
+
+// Two real-shaped exports through the file dialog: the preview lists what import lists, the
+// skipped lines with their reasons; Merge writes what import --write writes, counting a second
+// import of the same files into the rows there; the Inventory view shows the file's rows by
+// kind, and what check --inventory says of it.
+void NetworksLibraryTest::ImportPreviewsAndMergesAsImportWrites() {
+  const ScratchDir work;
+  const ScratchDir cliDir;
+  std::filesystem::current_path(work.Path(""));
+  const QString samples = VANTREL_IMPORT_SAMPLES;
+  const QStringList paths = {samples + "/lcsc_order.csv", samples + "/partdb_export.csv",
+                             samples + "/plain_list.txt"};
+  LibraryTab tab;
+  QWidget& page = tab.page;
+  Control<QComboBox>(page, "view")->setCurrentText("Inventory");
+  QCOMPARE(Control<QLabel>(page, "summary")->text(), QString(vantrel::kNoInventoryHint));
+  QVERIFY(!Control<QPushButton>(page, "create")->isVisible());
+  QVERIFY(!Control<QComboBox>(page, "--series")->isVisible());
+
+  const QString cli = QString::fromStdString(cliDir.Path(""));
+  const QStringList importArgs = QStringList{"import"} + paths;
+  const QString cliSkipped = CliOutput(cli, importArgs + QStringList{"--format", "tsv"}, true);
+  for (int round = 1; round <= 2; ++round) {
+    QString shownRows;
+    QStringList shownSkipped;
+    QString summary;
+    Import(page, paths, [&](QDialog& preview) {
+      shownRows = ListTsv(preview, vantrel::kImportedListName);
+      shownSkipped = ListLines(preview, vantrel::kSkippedListName, ": ");
+      summary = Control<QLabel>(preview, "summary")->text();
+      Control<QPushButton>(preview, "merge")->click();
+    });
+    QCOMPARE(shownRows, CliOutput(cli, importArgs + QStringList{"--format", "tsv"}));
+    // import prints each skipped line as "source: reason: text", and before them each file's
+    // format and counts.
+    QVERIFY(!shownSkipped.isEmpty());
+    for (const QString& line : shownSkipped)
+      QVERIFY2(cliSkipped.contains(line + '\n'), qPrintable(line));
+    QVERIFY(cliSkipped.contains(summary.section('\n', 0, 0)));
+    QVERIFY(summary.contains("1 of them neither R, C nor L"));
+    QCOMPARE(Library("Inventory.csv"),
+             CliLibrary(cli, importArgs + QStringList{"--write"}, "Inventory.csv"));
+    QCOMPARE(Control<QLabel>(page, "status")->text(),
+             round == 1 ? QString("Created Inventory.csv: 11 row(s) added, 2 counted into rows "
+                                  "of the same class; it holds 11 row(s).")
+                        : QString("Merged into Inventory.csv: 0 row(s) added, 13 counted into "
+                                  "rows of the same class; it holds 11 row(s)."));
+  }
+
+  // The view reads the file: each stock's rows, in the file's order, with its columns.
+  QCOMPARE(WindowInventoryCheck(page), CliInventoryCheck(cli));
+  QVERIFY(!Control<QTableView>(page, vantrel::kInventoryFindingsListName)->isVisible());
+  QStringList resistors;
+  for (const QString& line : QString::fromUtf8(Library("Inventory.csv")).split("\r\n")) {
+    if (line.startsWith("R,")) resistors << line;
+  }
+  const QStringList shown = ListLines(page, vantrel::kInventoryListName, ",");
+  QCOMPARE(shown.size(), resistors.size());
+  QVERIFY(shown.contains("10k,700,1%,0.1W,100ppm,0603,,0603WAF1002T5E,"));
+  auto* stock = Control<QComboBox>(page, "stock");
+  stock->setCurrentIndex(stock->findText("Inductors"));
+  QVERIFY(ListLines(page, vantrel::kInventoryListName, ",")
+              .contains("22u,16,,,,1210,Drawer C1,SRN4018-220M,the \"good\" ones"));
+  QVERIFY(tab.messages.shown.empty());
+}
+
+// A merge the inventory refuses, and a Cancel, leave Inventory.csv as it was; the view shows the
+// line that cannot be read as check --inventory does, and the refusal says why.
+void NetworksLibraryTest::RefusedMergeWritesNothing() {
+  const ScratchDir work;
+  const QByteArray held =
+      "kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\r\n"
+      "R,4k7,12,1%,,,0603,A1,,\r\n"
+      "R,10k,-3,,,,,,,\r\n"
+      "R,4k7,2,1%,,,0603,A1,,\r\n";
+  work.Write("Inventory.csv", held.toStdString());
+  const QString list = QString::fromStdString(work.Write("parts.txt", "4k7 10\n100n 5\n"));
+  LibraryTab tab;
+  QWidget& page = tab.page;
+  Control<QComboBox>(page, "view")->setCurrentText("Inventory");
+  const QString dir = QString::fromStdString(work.Path(""));
+  QVERIFY(Control<QTableView>(page, vantrel::kInventoryFindingsListName)->isVisible());
+  QCOMPARE(WindowInventoryCheck(page), CliInventoryCheck(dir));
+  QCOMPARE(ListLines(page, vantrel::kInventoryListName, ",").size(), 2);
+
+  Import(page, {list}, [](QDialog& preview) { preview.reject(); });
+  QCOMPARE(Control<QLabel>(page, "status")->text(), QString(vantrel::kMergeCancelledText));
+  QCOMPARE(Library("Inventory.csv"), held);
+
+  Import(page, {list}, [](QDialog& preview) { Control<QPushButton>(preview, "merge")->click(); });
+  QCOMPARE(Library("Inventory.csv"), held);
+  QCOMPARE(Control<QLabel>(page, "status")->text(),
+           QString("Nothing was merged: 1 line(s) of Inventory.csv cannot be read, as listed "
+                   "above. Mend them, then import again."));
+
+  // A file beyond the limits is refused before Merge is offered.
+  std::string many;
+  for (int i = 1; i <= 1001; ++i) many += std::to_string(i) + "\n";
+  const QString tooMany = QString::fromStdString(work.Write("many.txt", many));
+  bool offered = true;
+  Import(page, {tooMany}, [&](QDialog& preview) {
+    offered = Control<QPushButton>(preview, "merge")->isEnabled();
+    QVERIFY(Control<QLabel>(preview, "summary")->text().contains("1000"));
+    preview.reject();
+  });
+  QVERIFY(!offered);
+  QCOMPARE(Library("Inventory.csv"), held);
 }
 
 QTEST_MAIN(NetworksLibraryTest)

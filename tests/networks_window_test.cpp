@@ -108,6 +108,8 @@ class NetworksWindowTest : public QObject {
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
+  void EachStockShowsItsOwnUnit();
+  void EmptyLibraryIsToldInsteadOfRows();
   void RegulatorHeaderFollowsTheReference();
   void AltLetterOfADisabledButtonTypesNothing();
   void EmptyToleranceIsTheCommandLinesDefault();
@@ -487,6 +489,79 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   QCOMPARE(Field<QLabel>("status")->text(),
            QString("InductorLibrary.txt is a folder; the library must be a regular file, or a "
                    "symbolic link to one"));
+}
+
+// Each stock's values carry its unit, in the list, the circuit's description and the status
+// line: ohms for resistors, farads for capacitors, henries for inductors.
+void NetworksWindowTest::EachStockShowsItsOwnUnit() {
+  m_fakes->files.files[std::string(vantrel::kInductors.path)] = "1u\r\n2.2u\r\n";
+  QVERIFY(OpenOnRealSearches());
+  const struct {
+    const char* target;
+    const char* value;
+    const char* picture;
+    const char* subject;
+  } stocks[] = {
+      {"4k", "4.00 k\u03a9", "R1 1 k\u03a9 + R2 3 k\u03a9", "networks within 1 % of 4 k\u03a9"},
+      {"3.2n", "3.20 nF", "C1 1 nF || C2 2.2 nF", "capacitor networks within 1 % of 3.2 nF"},
+      {"3.2u", "3.20 \u00b5H", "L1 1 \u00b5H + L2 2.2 \u00b5H",
+       "inductor networks within 1 % of 3.2 \u00b5H"},
+  };
+  auto* list = Field<QTableView>("Networks");
+  for (int stock = 0; stock < 3; ++stock) {
+    const auto& expected = stocks[stock];
+    Field<QComboBox>("stock")->setCurrentIndex(stock);
+    Find(expected.target);
+    // The search runs on its thread; its rows replace the last stock's.
+    QTRY_COMPARE(list->model()->rowCount() > 0 ? Column(*list, 1).front() : QString(),
+                 QString(expected.value));
+    QVERIFY(Field<QLabel>("status")->text().contains(expected.subject));
+    list->selectRow(0);
+    QCOMPARE(Page().findChild<vantrel::SchematicView*>()->accessibleDescription(),
+             QString(expected.picture));
+  }
+}
+
+// A library without a value, and one whose every value is excluded, are told in the status line
+// of the stock searched, and leave no rows.
+void NetworksWindowTest::EmptyLibraryIsToldInsteadOfRows() {
+  QVERIFY(OpenOnRealSearches());
+  auto* list = Field<QTableView>("Networks");
+  Find("4k");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  const struct {
+    int stock;
+    const char* library;  // none: as OpenOnRealSearches leaves it
+    const char* exclude;
+    const char* target;
+    const char* status;
+  } cases[] = {
+      {0, "resistors to order\r\n", "", "4k", "The library holds no value to build networks from"},
+      {1, "", "", "3.2n", "The capacitor library holds no value to build networks from"},
+      {0, "1000\r\n3000\r\n10000\r\n", "1k 3k, 10k", "4k",
+       "Every one of the library's 3 values is excluded"},
+      {1, "1n\r\n2.2n\r\n", "1n 2.2n", "3.2n",
+       "Every one of the capacitor library's 2 values is excluded"},
+  };
+  for (const auto& c : cases) {
+    const vantrel::StockKind& kind = *vantrel::kStockKinds[static_cast<std::size_t>(c.stock)];
+    m_fakes->files.files[std::string(kind.path)] = c.library;
+    Field<QComboBox>("stock")->setCurrentIndex(c.stock);
+    Field<QLineEdit>("--exclude")->setText(c.exclude);
+    Find(c.target);
+    QTRY_COMPARE(Field<QLabel>("status")->text(), QString(c.status));
+    QCOMPARE(list->model()->rowCount(), 0);
+  }
+  // The divider tab says it of its own search.
+  m_fakes->files.files[vantrel::kLibraryPath] = "";
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& divider = *tabs->widget(1);
+  Control<QLineEdit>(divider, "VIN")->setText("5");
+  Control<QLineEdit>(divider, "VOUT")->setText("3.3");
+  QTest::keyClick(Control<QLineEdit>(divider, "VOUT"), Qt::Key_Return);
+  QTRY_COMPARE(Control<QLabel>(divider, "status")->text(),
+               QString("The library holds no value to build dividers from"));
 }
 
 // The header names the pins of the circuit chosen, before Find and over the rows of the last.

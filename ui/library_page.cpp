@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +13,10 @@
 #include "collected_messages.h"
 #include "e_series.h"
 #include "file_error_report.h"
+#include "import_dlg.h"
+#include "inventory_check.h"
+#include "inventory_file.h"
+#include "inventory_table.h"
 #include "library_check.h"
 #include "library_file.h"
 #include "library_rewrite.h"
@@ -37,9 +42,21 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
     SetStatus({});
     Refresh();
   });
+  auto* viewLabel = new QLabel(kViewLabel, this);
+  m_view = new QComboBox(this);
+  m_view->setObjectName("view");
+  viewLabel->setBuddy(m_view);
+  for (const char* choice : kViewChoices) m_view->addItem(choice);
+  connect(m_view, &QComboBox::currentIndexChanged, this, [this] {
+    SetStatus({});
+    Refresh();
+  });
   auto* stock = new QHBoxLayout;
   stock->addWidget(stockLabel);
   stock->addWidget(m_stock);
+  stock->addSpacing(12);
+  stock->addWidget(viewLabel);
+  stock->addWidget(m_view);
   stock->addStretch();
   m_path = new QLabel(this);
   m_path->setObjectName("path");
@@ -54,7 +71,9 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   m_create = new QPushButton(this);
   m_create->setObjectName("create");
   m_create->hide();  // until Refresh finds the stock missing
-  for (QPushButton* button : {refresh, normalise, addSeries, m_create}) {
+  m_import = new QPushButton(kImportText, this);
+  m_import->setObjectName("import");
+  for (QPushButton* button : {refresh, normalise, addSeries, m_create, m_import}) {
     button->setAutoDefault(false);
   }
   connect(refresh, &QPushButton::clicked, this, &CLibraryPage::Refresh);
@@ -62,11 +81,13 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   connect(normalise, &QPushButton::clicked, this, &CLibraryPage::OnNormalise);
   connect(addSeries, &QPushButton::clicked, this, &CLibraryPage::OnAddSeries);
   connect(m_create, &QPushButton::clicked, this, &CLibraryPage::OnCreate);
+  connect(m_import, &QPushButton::clicked, this, &CLibraryPage::OnImport);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(refresh);
   buttons->addWidget(normalise);
   buttons->addWidget(addSeries);
   buttons->addWidget(m_create);
+  buttons->addWidget(m_import);
   buttons->addStretch();
 
   // The same choice as check --series; its label gives the mnemonic and, to screen readers,
@@ -82,9 +103,14 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   buttons->addWidget(seriesLabel);
   buttons->addWidget(m_series);
   connect(m_series, &QComboBox::currentIndexChanged, this, &CLibraryPage::Refresh);
+  m_libraryControls = {normalise, addSeries, seriesLabel, m_series};
 
   m_model = new RowTableModel(this);
-  QTableView* findings = NewRowList(m_model, kFindingsListName, this);
+  m_findings = NewRowList(m_model, kFindingsListName, this);
+  m_inventoryModel = new RowTableModel(this);
+  m_inventoryFindings = NewRowList(m_inventoryModel, kInventoryFindingsListName, this);
+  m_drawerModel = new RowTableModel(this);
+  m_drawer = NewRowList(m_drawerModel, kInventoryListName, this);
 
   m_status = new QLabel(this);
   m_status->setObjectName("status");
@@ -97,7 +123,9 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
   layout->addWidget(m_path);
   layout->addWidget(m_summary);
   layout->addLayout(buttons);
-  layout->addWidget(findings, 1);
+  layout->addWidget(m_findings, 1);
+  layout->addWidget(m_inventoryFindings, 1);
+  layout->addWidget(m_drawer, 3);
   layout->addWidget(m_status);
 }
 
@@ -105,7 +133,25 @@ const StockKind& CLibraryPage::Kind() const {
   return *kStockKinds[static_cast<std::size_t>(m_stock->currentIndex())];
 }
 
+bool CLibraryPage::InventoryShown() const {
+  return m_view->currentIndex() == 1;
+}
+
 void CLibraryPage::Refresh() {
+  const bool inventory = InventoryShown();
+  for (QWidget* control : m_libraryControls) control->setVisible(!inventory);
+  m_import->setVisible(inventory);
+  m_findings->setVisible(!inventory);
+  m_drawer->setVisible(inventory);
+  if (inventory) {
+    RefreshInventory();
+  } else {
+    m_inventoryFindings->hide();
+    RefreshLibrary();
+  }
+}
+
+void CLibraryPage::RefreshLibrary() {
   const StockKind& kind = Kind();
   m_path->setText(QDir::current().absoluteFilePath(QStringOf(kind.fileName)));
   bool missing = false;
@@ -151,6 +197,78 @@ void CLibraryPage::Refresh() {
   }
   table.tsvCells = table.cells;
   m_model->SetRows(std::move(table));
+}
+
+void CLibraryPage::RefreshInventory() {
+  m_path->setText(QDir::current().absoluteFilePath(kInventoryFileName));
+  m_create->hide();
+  std::vector<std::string> summary;
+  ShownTable findings{{kInventoryFindingColumnTitles[0], kInventoryFindingColumnTitles[1]},
+                      {},
+                      {false, true},
+                      {"line", "finding"},
+                      {},
+                      {},
+                      {}};
+  ShownTable drawer = ColumnTable(finder::InventoryColumns());
+  IFileService& files = m_services.files;
+  try {
+    if (const std::optional<finder::InventoryCheck> check = finder::CheckInventory(files)) {
+      summary = check->conclusion;
+      for (const finder::InventoryFinding& finding : check->findings) {
+        findings.cells.push_back({std::to_string(finding.line), finding.what});
+      }
+      for (const InventoryRow& row : check->inventory.rows) {
+        if (row.kind == &Kind()) drawer.cells.push_back(finder::InventoryTextCells(row));
+      }
+    } else if (const std::string what = files.NotRegularFile(kInventoryPath); !what.empty()) {
+      summary = {QString(kNotAnInventoryText).arg(QString::fromStdString(what)).toStdString()};
+    } else if (files.LastFailure() == MissingFileReason()) {
+      summary = {kNoInventoryHint};
+    } else {
+      summary = {QString(kCannotReadInventoryText)
+                     .arg(QString::fromStdString(files.LastFailure()))
+                     .toStdString()};
+    }
+  } catch (const FileError& error) {
+    summary = {FileErrorMessage(error).text};
+  }
+  m_summary->setText(QString::fromStdString(Lines(summary)));
+  m_inventoryFindings->setVisible(!findings.cells.empty());
+  findings.tsvCells = findings.cells;
+  m_inventoryModel->SetRows(std::move(findings));
+  drawer.tsvCells = drawer.cells;
+  m_drawerModel->SetRows(std::move(drawer));
+}
+
+void CLibraryPage::OnImport() {
+  const QStringList paths =
+      QFileDialog::getOpenFileNames(this, kImportFilesCaption, QString(), kImportFilesFilter);
+  if (paths.isEmpty()) return;
+  SetStatus({});
+  RunCommand(m_services.messages, [&] {
+    CImportDlg preview(m_services.files, paths, this);
+    if (preview.exec() != QDialog::Accepted) {
+      SetStatus(kMergeCancelledText);
+      return;
+    }
+    const InventoryMerge merge = MergeIntoInventory(m_services.files, preview.Rows());
+    if (merge.unreadable > 0) {
+      SetStatus(QString(kUnreadableInventoryText).arg(merge.unreadable));
+      return;
+    }
+    if (!merge.refusal.empty()) {
+      std::string why = merge.refusal;
+      if (merge.cannotCreate) why += ": " + m_services.files.LastFailure();
+      SetStatus(QString::fromStdString(why));
+      return;
+    }
+    SetStatus(QString(merge.created ? kCreatedInventoryText : kMergedText)
+                  .arg(merge.added)
+                  .arg(merge.summed)
+                  .arg(merge.rows));
+  });
+  Refresh();
 }
 
 void CLibraryPage::OnNormalise() {

@@ -6,8 +6,12 @@
 // change goes through the library's one rewrite (or its creation of a new file), whose refusals are
 // shown as the main window shows them; the tab reads the library again after each change and when
 // it is shown.
+// Its Inventory view shows the chosen stock's rows of Inventory.csv and what check --inventory
+// says of the file; Import... previews what import reads from the files chosen (CImportDlg), and
+// Merge adds the rows through the inventory's one merge.
 
 #include <QWidget>
+#include <vector>
 
 #include "series_library.h"
 #include "services.h"
@@ -37,8 +41,13 @@ class CLibraryPage : public QWidget {
   void OnAddSeries();
   // Writes what the stock's starter command writes.
   void OnCreate();
+  // Asks for files, previews their import, and merges on Merge.
+  void OnImport();
 
  private:
+  void RefreshLibrary();
+  void RefreshInventory();
+  bool InventoryShown() const;
   void SetStatus(const QString& text);
   const StockKind& Kind() const;
   // Adds series's values, by merge where there is a library.
@@ -46,11 +55,20 @@ class CLibraryPage : public QWidget {
 
   Services& m_services;
   QComboBox* m_stock = nullptr;
+  QComboBox* m_view = nullptr;
   QLabel* m_path = nullptr;
   QPushButton* m_create = nullptr;
+  // Shown in the library view alone.
+  std::vector<QWidget*> m_libraryControls;
+  QPushButton* m_import = nullptr;
   QComboBox* m_series = nullptr;
   QLabel* m_summary = nullptr;
   RowTableModel* m_model = nullptr;
+  QTableView* m_findings = nullptr;
+  RowTableModel* m_inventoryModel = nullptr;  // check --inventory's findings
+  QTableView* m_inventoryFindings = nullptr;
+  RowTableModel* m_drawerModel = nullptr;  // the chosen stock's rows of Inventory.csv
+  QTableView* m_drawer = nullptr;
   QLabel* m_status = nullptr;
 };
 

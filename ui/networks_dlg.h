@@ -14,7 +14,8 @@
 //   A new search replaces a running one; closing the window stops it.
 //   Copy (Ctrl+C or the list's context menu) -> the selected rows as the command line's tsv on
 //     the clipboard and the primary selection.
-//   The Library tab (CLibraryPage) -> the library's check, Normalise, Add E-series.
+//   The Library tab (CLibraryPage) -> the library's check, Normalise, Add E-series; its
+//     Inventory view -> Inventory.csv's rows and check, Import... -> CImportDlg's preview -> Merge.
 //   The list's selected row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
 
 #include <QDialog>

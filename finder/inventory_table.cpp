@@ -1,0 +1,99 @@
+#include "inventory_table.h"
+
+#include "part_text.h"
+
+namespace vantrel::finder {
+namespace {
+
+std::string Optional(const std::optional<double>& value, std::string (*text)(double)) {
+  return value ? text(*value) : std::string();
+}
+
+Cell OptionalNumber(const std::optional<double>& value) {
+  return value ? NumberCell(*value) : NullCell();
+}
+
+}  // namespace
+
+const std::vector<Column>& ImportColumns() {
+  static const std::vector<Column> columns = {{"Kind", "kind", true},
+                                              {"Value", "value", true},
+                                              {"Quantity", "quantity", false},
+                                              {"Tolerance", "tolerance", true},
+                                              {"Power", "power", true},
+                                              {"TCR", "tcr", true},
+                                              {"Package", "package", true},
+                                              {"Location", "location", true},
+                                              {"Part number", "part_number", true},
+                                              {"Source", "source", true}};
+  return columns;
+}
+
+std::vector<std::string> ImportTextCells(const ImportedRow& imported) {
+  const InventoryRow& row = imported.row;
+  return {std::string(KindLetter(*row.kind)),
+          PartValueText(*row.kind, row.value),
+          std::to_string(row.quantity),
+          Optional(row.tolerance, ToleranceText),
+          Optional(row.power, PowerText),
+          Optional(row.tcr, TcrText),
+          row.package,
+          row.location,
+          row.partNumber,
+          imported.source};
+}
+
+std::vector<Cell> ImportFields(const ImportedRow& imported) {
+  const InventoryRow& row = imported.row;
+  return {TextCell(std::string(KindLetter(*row.kind))),
+          NumberCell(BaseUnitValue(*row.kind, row.value)),
+          NumberCell(row.quantity),
+          OptionalNumber(row.tolerance),
+          OptionalNumber(row.power),
+          OptionalNumber(row.tcr),
+          TextCell(row.package),
+          TextCell(row.location),
+          TextCell(row.partNumber),
+          TextCell(imported.source)};
+}
+
+std::string ImportedFileText(std::string_view path, const ImportedFile& file) {
+  std::string text = std::string(path) + ": " + file.format + ", " +
+                     std::to_string(file.rows.size()) + " row(s), " +
+                     std::to_string(file.skipped.size()) + " line(s) skipped";
+  if (file.otherParts > 0) {
+    text += ", " + std::to_string(file.otherParts) + " of them neither R, C nor L";
+  }
+  return text;
+}
+
+std::string SkippedText(const SkippedLine& line) {
+  return line.source + ": " + line.reason + ": " + line.text;
+}
+
+const std::vector<Column>& InventoryColumns() {
+  static const std::vector<Column> columns = {{"Value", "value", true},
+                                              {"Quantity", "quantity", false},
+                                              {"Tolerance", "tolerance", true},
+                                              {"Power", "power", true},
+                                              {"TCR", "tcr", true},
+                                              {"Package", "package", true},
+                                              {"Location", "location", true},
+                                              {"Part number", "part_number", true},
+                                              {"Note", "note", true}};
+  return columns;
+}
+
+std::vector<std::string> InventoryTextCells(const InventoryRow& row) {
+  return {PartValueText(*row.kind, row.value),
+          std::to_string(row.quantity),
+          Optional(row.tolerance, ToleranceText),
+          Optional(row.power, PowerText),
+          Optional(row.tcr, TcrText),
+          row.package,
+          row.location,
+          row.partNumber,
+          row.note};
+}
+
+}  // namespace vantrel::finder

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <vector>
+
+#include "files.h"
+#include "inventory_import.h"
+#include "row_table_model.h"
+#include "rows.h"
+
+namespace vantrel {
+
+// A list of plain text rows under columns: their titles, alignment and tsv names, no cells yet.
+ShownTable ColumnTable(const std::vector<finder::Column>& columns);
+
+// The preview of "vantrel-cli import FILE...": each file's format and counts, the rows it
+// understood and the lines it skipped with their reasons, as the command prints them. Merge is
+// offered only where import --write would write; Cancel leaves every file as it was. Reading a
+// file may throw FileError.
+class CImportDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CImportDlg(IFileService& files, const QStringList& paths, QWidget* parent = nullptr);
+
+  // The rows Merge adds, in the order the files gave them.
+  std::vector<InventoryRow> Rows() const;
+
+ private:
+  std::vector<finder::ImportedRow> m_rows;
+};
+
+}  // namespace vantrel
