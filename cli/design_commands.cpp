@@ -107,6 +107,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.partTolerance = Given(args, "--part-tolerance");
   input.within = Given(args, "--within");
   input.scale = Given(args, "--scale");
+  input.prefer = Given(args, "--prefer");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -129,6 +130,7 @@ std::vector<OptionSpec> LegOptions(const LegWords& words) {
 std::vector<OptionSpec> StockOptions(const LegWords& words) {
   return {{"--exclude", "V", "Leave library value V out; may be repeated."},
           {"--distinct", "", words.distinct},
+          PreferOption(),
           FormatOption()};
 }
 

@@ -21,6 +21,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
+  input.prefer = Given(args, "--prefer");
   input.kind = &StockKindOf(args);
   return input;
 }
@@ -45,6 +46,7 @@ CommandSpec FindCommandSpec() {
            {"--exclude", "V", "Leave library value V out; may be repeated."},
            {"--distinct", "", "Use each library value at most once per network."},
            {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
+           PreferOption(),
            StockKindOptions()[0],
            StockKindOptions()[1],
            FormatOption()}};

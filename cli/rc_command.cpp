@@ -49,6 +49,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.rTolerance = Given(args, "--r-tolerance");
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
+  input.prefer = Given(args, "--prefer");
   return input;
 }
 
@@ -72,6 +73,7 @@ CommandSpec RcCommandSpec() {
            {"--r-tolerance", "T", "Add Low, High and In spec: resistors T percent off."},
            {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
            {"--within", "B", "Keep rows whose worst case lies within B percent."},
+           PreferOption(),
            FormatOption()},
           "--corner or --tau"};
 }
@@ -84,6 +86,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
   std::optional<finder::LoadedStock> capacitors =
       LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors);
   if (!capacitors) return kExitFailure;
+  if (!AddBoard(context.services, request.prefer, {&*resistors, &*capacitors}, context.err))
+    return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;

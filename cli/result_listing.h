@@ -94,9 +94,10 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
     if constexpr (requires { request.kind; }) return *request.kind;
     return kResistors;
   }();
-  const std::optional<finder::LoadedStock> stock =
+  std::optional<finder::LoadedStock> stock =
       LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind);
   if (!stock) return kExitFailure;
+  if (!AddBoard(context.services, request.prefer, {&*stock}, context.err)) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));

@@ -76,7 +76,8 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--min-r", "Min R"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
-                                                  {"--scale", "Scale"}};
+                                                  {"--scale", "Scale"},
+                                                  {"--prefer", "Prefer"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -96,6 +97,7 @@ struct FindInput {
   std::vector<std::string> exclude;
   bool distinct = false;
   std::optional<std::string> partTolerance;
+  std::optional<std::string> prefer;
 };
 
 struct FindRequest {
@@ -104,6 +106,7 @@ struct FindRequest {
   std::uint64_t limit = 20;      // rows wanted; the maximum for --all
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
+  std::optional<std::string> prefer;    // the board's file: rows that add fewest values first
 };
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
@@ -120,6 +123,7 @@ struct TwoLegInput {
   std::optional<std::string> partTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  std::optional<std::string> prefer;
 };
 
 // With the bounds of the designs that carry a current.
@@ -137,6 +141,7 @@ struct TwoLegRequest {
   std::vector<double> excluded;
   DesignBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 struct DividerInput : LoadedInput {
@@ -192,6 +197,7 @@ struct RcInput {
   std::optional<std::string> cTolerance;
   std::optional<std::string> within;
   std::optional<std::string> scale;
+  std::optional<std::string> prefer;
 };
 
 struct RcRequest {
@@ -199,6 +205,7 @@ struct RcRequest {
   std::uint64_t limit = 20;
   RcBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 // The texts of a series as typed.

@@ -11,6 +11,7 @@
 #include "display_text.h"
 #include "exact_decimal.h"
 #include "number_text.h"
+#include "preferred_search.h"
 
 namespace vantrel::finder {
 
@@ -32,6 +33,7 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
                          std::fabs((row.high - target) / target * 100));
     row.coversTarget = row.low <= target && target <= row.high;
   }
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -140,6 +142,9 @@ void AddBandFields(std::vector<Cell>& cells, const Row& row) {
   cells.push_back(BoolCell(row.inSpec));
   cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
 }
+
+// With --prefer: how many values a row adds to the board.
+constexpr Column kNewColumn = {"New", "new_values"};
 
 constexpr Column kBandColumns[] = {{"Low", "low"},
                                    {"High", "high"},
@@ -344,6 +349,7 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
     AddBand(row, design, found, stock);
     if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
   }
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -363,6 +369,7 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
   row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -376,6 +383,7 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.error = found.error;
   row.total = found.total;
   AddBand(row, GainDesign(request), found, stock);
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -388,6 +396,7 @@ std::vector<Column> FindColumns(const FindRequest& request) {
                                    {"Worst (%)", "worst"},
                                    {"Covers target", "covers_target"}});
   }
+  if (request.prefer) columns.push_back(kNewColumn);
   columns.push_back({"Network", "network", true});
   return columns;
 }
@@ -401,6 +410,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.power) columns.push_back({"Power (W)", "power"});
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -418,6 +428,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
   if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -430,6 +441,7 @@ std::vector<Column> GainColumns(const GainRequest& request) {
       {"Error (%)", "error"}};
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -446,6 +458,10 @@ Quantity KindQuantity(const StockKind& kind) {
   return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
          : kind.part == PartKind::kInductor ? Quantity::kHenry
                                             : Quantity::kOhm;
+}
+
+Cell NewCell(int newValues) {
+  return NumberCell(static_cast<std::uint64_t>(newValues));
 }
 
 ShownCell RankCell(std::uint64_t rank) {
@@ -466,6 +482,7 @@ std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& req
     cells.push_back(ShownNumber(Quantity::kSize, row.worst));
     cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
   }
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   cells.push_back(ShownText(row.network));
   return cells;
 }
@@ -478,6 +495,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -495,6 +513,7 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
     if (row.iadjShare > kIadjShareMark) share.text = " !";
     cells.push_back(share);
   }
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -504,6 +523,7 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
                                ShownNumber(Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -516,6 +536,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
     cells.push_back(NumberCell(row.worst));
     cells.push_back(BoolCell(row.coversTarget));
   }
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   cells.push_back(TextCell(row.network));
   return cells;
 }
@@ -527,6 +548,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -538,6 +560,7 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
   if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -546,6 +569,7 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
                           NumberCell(row.output), NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   cells.push_back(NumberCell(row.total));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -599,14 +623,18 @@ std::string IadjNote(const RegulatorRequest& request, bool marked) {
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
   RcStocks stocks{std::move(resistors), std::move(capacitors)};
   LoadedStock& c = stocks.capacitors;
+  const auto inFarads = [heldPower](double held) {
+    const networks::Decimal decimal = networks::ShortestDecimal(held);
+    const std::string text =
+        std::to_string(decimal.digits) + "e" + std::to_string(decimal.exponent + heldPower);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  };
   std::vector<double> farads;
   std::vector<std::string> names;
   for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
-    const networks::Decimal held = networks::ShortestDecimal(c.stock.values[i]);
-    const std::string text =
-        std::to_string(held.digits) + "e" + std::to_string(held.exponent + heldPower);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    const double value = inFarads(c.stock.values[i]);
     // Values of 16 or 17 digits may meet in one double; the first one's name stays.
     if (!farads.empty() && farads.back() == value) continue;
     farads.push_back(value);
@@ -614,6 +642,10 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
   }
   c.stock.values = std::move(farads);
   c.names = std::move(names);
+  // The board's values as the stock's, so that equal decimals meet.
+  if (c.board) {
+    for (double& value : *c.board) value = inFarads(value);
+  }
   return stocks;
 }
 
@@ -636,6 +668,7 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
     row.needs = NeededRcTolerance(found, request.search, stocks.resistors.stock.values,
                                   stocks.capacitors.stock.values, band);
   }
+  if (Preferring(stocks)) row.newValues = NewValues(found, stocks);
   return row;
 }
 
@@ -657,6 +690,7 @@ std::vector<Column> RcColumns(const RcRequest& request) {
       {"Parts", "parts"}};
   if (Banded(request.bounds)) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -670,6 +704,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
                                ShownNumber(Quantity::kCount, row.parts)};
   if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -679,6 +714,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
                           NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 

@@ -33,6 +33,7 @@ struct FindRow {
   double high = 0;
   double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
   bool coversTarget = false;
+  int newValues = 0;  // with --prefer: the distinct values it adds to the board
 };
 
 // One row of a divider, as plain data for any output.
@@ -53,7 +54,8 @@ struct DividerRow {
   // The largest part tolerance in percent with which the band stays within it; none where not
   // even exact parts would do.
   std::optional<double> needs;
-  double power = 0;  // watts, the most any one part takes
+  double power = 0;   // watts, the most any one part takes
+  int newValues = 0;  // as FindRow's
 };
 
 // One row of a regulator's feedback divider or of an amplifier's gain: legs by place (Rtop
@@ -74,6 +76,7 @@ struct DesignRow {
   std::optional<double> needs;
   // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
   double iadjShare = 0;
+  int newValues = 0;  // as FindRow's
 };
 
 // A regulator's row is marked where the pin current supplies more than this share of VOUT in
@@ -97,6 +100,7 @@ struct RcRow {
   double worst = 0;
   bool inSpec = false;
   std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
+  int newValues = 0;            // as FindRow's
 };
 
 // The stocks an RC request searches, in ohms and farads.

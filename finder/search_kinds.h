@@ -12,6 +12,7 @@
 #include "designs.h"
 #include "divider_search.h"
 #include "network_search.h"
+#include "preferred_search.h"
 #include "request.h"
 #include "rows.h"
 #include "stock_load.h"
@@ -185,12 +186,23 @@ struct RcKind {
 };
 
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
-// set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request.
+// set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request. With a board
+// (--prefer), the rows that add fewest values to it come first (SearchPreferring).
 template <class Kind, class Stock>
 void SearchRows(const typename Kind::Request& request, const Stock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
                 const std::function<void(const typename Kind::Found&)>& take) {
-  Kind::Search(request, stock, stop, limit, take);
+  if (!Preferring(stock)) {
+    Kind::Search(request, stock, stop, limit, take);
+    return;
+  }
+  using Found = typename Kind::Found;
+  SearchPreferring<Found, Stock>(
+      [&](const Stock& searched, const std::atomic<bool>* halt, std::uint64_t most,
+          const std::function<void(const Found&)>& give) {
+        Kind::Search(request, searched, halt, most, give);
+      },
+      stock, stop, limit, take);
 }
 
 }  // namespace vantrel::finder

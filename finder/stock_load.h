@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct LoadedStock {
   // Values left out: not above 0, outside the resistance range a request accepts, or
   // excluded values the library lacks (each once, with how often it was given).
   std::vector<std::string> stockNotes;
+  // With --prefer: the values already on the board, in the held unit, ascending; rows rank by
+  // how many values they add to it.
+  std::optional<std::vector<double>> board;
 };
 
 // Reads the library as Calculate does, but takes each value as written at double precision
