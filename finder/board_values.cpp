@@ -7,6 +7,7 @@
 #include "inventory_file.h"
 #include "number_text.h"
 #include "part_text.h"
+#include "quantity_text.h"
 #include "utf8.h"
 
 namespace vantrel::finder {
@@ -106,11 +107,11 @@ BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& hea
         std::end(kNotPlaced))
       continue;
     const PartField<double> read = ReadPartValue(*kind, text);
+    // A 0 Ω part is a jumper, no value to build from.
+    if (!read.value && ReadQuantity(*kind->quantity, text, kind->heldPower).value == 0.0) continue;
     if (!read.value) {
-      return Refused(Source(name, record.line) + ": " +
-                     std::string(TrimCSpace(field(record, reference))) + " has the value " +
-                     Quoted(text) + ", which is no " + std::string(kind->name) + " value (" +
-                     read.refusal + ")");
+      return Refused(Source(name, record.line) + ": " + Quoted(text) + " of " +
+                     std::string(field(record, reference)) + ": " + read.refusal);
     }
     board.values[static_cast<std::size_t>(kind->part)].push_back(*read.value);
   }
