@@ -105,7 +105,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
         head.emplace_back(std::string("capacitor_").append(name), std::move(cell));
     }
   }
-  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out)) {
+  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out,
+                                context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << finder::NoRcRowNote(stocks, request) << '\n';
   }

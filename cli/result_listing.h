@@ -26,10 +26,11 @@ namespace vantrel {
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
 // prints nothing then. The text table of --all is streamed (TableStream); a text table of K
 // rows is laid out from all of them. A streamed search ends once out has gone bad. outFd:
-// out's file descriptor, watched while rows are streamed, or -1.
+// out's file descriptor, watched while rows are streamed, or -1. A --prefer ranking cut short
+// (finder::PreferCutNote) is told below a text table, on err beside the other formats.
 template <class Kind, class Stock>
 bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputFormat format,
-              const OutputHead& head, int outFd, std::ostream& out) {
+              const OutputHead& head, int outFd, std::ostream& out, std::ostream& err) {
   using Found = typename Kind::Found;
   using Row = typename Kind::Row;
   const std::vector<finder::Column> columns = Kind::Columns(request);
@@ -47,17 +48,28 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     }
   };
   std::uint64_t rank = 0;
+  // With --prefer, whether the ranking looked at only the first rows, which a note says.
+  finder::PreferScan scan;
+  const auto cutNote = [&](std::ostream& to) {
+    if (const std::string note = finder::PreferCutNote(scan, finder::Wording::kCommandLine);
+        !note.empty())
+      to << note << '\n';
+  };
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
   std::atomic<bool> stop = false;
   std::optional<ReaderGoneWatch> watch;
   if (outFd >= 0) watch.emplace(outFd, stop);
   if (format != OutputFormat::kText) {
     RowWriter writer(format, head, finder::ColumnNames(columns), out);
-    finder::SearchRows<Kind>(request, stock, &stop, request.limit, [&](const Found& found) {
-      writer.Row(Kind::Fields(row(++rank, found), request));
-      if (!out) stop = true;
-    });
+    finder::SearchRows<Kind>(
+        request, stock, &stop, request.limit,
+        [&](const Found& found) {
+          writer.Row(Kind::Fields(row(++rank, found), request));
+          if (!out) stop = true;
+        },
+        &scan);
     writer.Finish();
+    cutNote(err);
     return rank > 0;
   }
   if (request.limit == std::numeric_limits<std::uint64_t>::max()) {
@@ -72,7 +84,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   }
   const RankedRows<Found> rows(
       [&](std::uint64_t limit, const auto& take) {
-        finder::SearchRows<Kind>(request, stock, nullptr, limit, take);
+        finder::SearchRows<Kind>(request, stock, nullptr, limit, take, &scan);
       },
       request.limit);
   if (rows.Empty()) return false;
@@ -81,6 +93,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   };
   WriteTable(forEach, Kind::Target(request), shownCells, TextColumns(columns), out);
   footnote();
+  cutNote(out);
   return true;
 }
 
@@ -102,7 +115,7 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
   if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
-  if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out)) {
+  if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out, context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << Kind::NoRowNote(*stock, request) << '\n';
   }

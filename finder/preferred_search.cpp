@@ -63,6 +63,14 @@ RcStocks BoardStock(const RcStocks& stocks) {
   return {BoardStock(stocks.resistors), BoardStock(stocks.capacitors)};
 }
 
+std::string PreferCutNote(const PreferScan& scan, Wording wording) {
+  if (!scan.cut) return {};
+  return "The rows that add values to the board were ranked among the first " +
+         std::to_string(scan.scanLimit) + " in the usual order, of more within the tolerance; a " +
+         "narrower " + std::string(FieldName("--tolerance", wording)) + " or " +
+         std::string(FieldName("--within", wording)) + " ranks them all.";
+}
+
 bool HasValues(const LoadedStock& stock) {
   return !stock.stock.values.empty();
 }

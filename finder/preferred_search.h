@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
 
+#include "request.h"
 #include "rows.h"
 #include "stock_load.h"
 
@@ -45,19 +47,32 @@ void Renumber(networks::RcRow& row, const RcStocks& from, const RcStocks& to);
 // The most values a row may add to a board: four parts.
 inline constexpr int kMostNewValues = 4;
 
+// How far the walk for the rows that add values may go, and whether it went that far. The rows
+// within a wide tolerance may be billions (legs of two parts within 1 %), of which those made
+// mostly of the board's values are few; past scanLimit rows in the search's order the rows that
+// add values are ranked among those seen, and cut says so.
+struct PreferScan {
+  std::uint64_t scanLimit = std::uint64_t{1} << 18;
+  bool cut = false;
+};
+
+// What to say below rows whose ranking scan cut short; empty when it was not.
+std::string PreferCutNote(const PreferScan& scan, Wording wording);
+
 // Gives take at most limit rows by (NewValues, the search's order). search(stock, stop, limit,
 // take) gives a stock's rows in the search's order. The rows that add none are the search's rows
 // on the board's values alone, so they come from that search. When they are fewer than limit the
 // whole search is walked in its order, and the rows that add values are kept by their count,
 // limit less those at most of each; it stops once the rows that add one make up the rest, as no
-// later row ranks before them, else at the end of the rows within the tolerance. With every row
-// wanted each count is one walk of its own, so memory stays flat.
+// later row ranks before them, else at the end of the rows within the tolerance or after
+// scan->scanLimit rows (PreferScan). With every row wanted each count is one walk of its own,
+// unbounded as every row is, so memory stays flat.
 template <class Found, class Stock>
 void SearchPreferring(
     const std::function<void(const Stock&, const std::atomic<bool>*, std::uint64_t,
                              const std::function<void(const Found&)>&)>& search,
     const Stock& stock, const std::atomic<bool>* stop, std::uint64_t limit,
-    const std::function<void(const Found&)>& take) {
+    const std::function<void(const Found&)>& take, PreferScan* scan = nullptr) {
   const auto stopped = [&] { return stop && stop->load(std::memory_order_relaxed); };
   std::uint64_t given = 0;
   const Stock board = BoardStock(stock);
@@ -84,11 +99,20 @@ void SearchPreferring(
     return;
   }
   const std::uint64_t wanted = limit - given;
+  const std::uint64_t scanLimit = scan ? scan->scanLimit : PreferScan{}.scanLimit;
+  std::uint64_t seen = 0;
   std::vector<std::vector<Found>> groups(kMostNewValues + 1);
   std::atomic<bool> enough = false;
-  search(stock, &enough, kAll, [&](const Found& found) {
+  // One row past the limit tells that it was reached; the search need find no more.
+  const std::uint64_t walked = scanLimit < kAll ? scanLimit + 1 : kAll;
+  search(stock, &enough, walked, [&](const Found& found) {
     if (enough.load(std::memory_order_relaxed)) return;
     if (stopped()) {
+      enough = true;
+      return;
+    }
+    if (++seen > scanLimit) {
+      if (scan) scan->cut = true;
       enough = true;
       return;
     }

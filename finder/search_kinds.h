@@ -187,11 +187,13 @@ struct RcKind {
 
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
 // set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request. With a board
-// (--prefer), the rows that add fewest values to it come first (SearchPreferring).
+// (--prefer), the rows that add fewest values to it come first (SearchPreferring), and scan, when
+// given, bounds that ranking's walk and tells whether it was cut.
 template <class Kind, class Stock>
 void SearchRows(const typename Kind::Request& request, const Stock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
-                const std::function<void(const typename Kind::Found&)>& take) {
+                const std::function<void(const typename Kind::Found&)>& take,
+                PreferScan* scan = nullptr) {
   if (!Preferring(stock)) {
     Kind::Search(request, stock, stop, limit, take);
     return;
@@ -202,7 +204,7 @@ void SearchRows(const typename Kind::Request& request, const Stock& stock,
           const std::function<void(const Found&)>& give) {
         Kind::Search(request, searched, halt, most, give);
       },
-      stock, stop, limit, take);
+      stock, stop, limit, take, scan);
 }
 
 }  // namespace vantrel::finder

@@ -88,8 +88,17 @@ std::size_t Parts(const std::string& spelling) {
   return static_cast<std::size_t>(std::count(spelling.begin(), spelling.end(), 'v'));
 }
 
-// The yardstick: the usual order (plain), then the new values first, the first limit rows.
-std::vector<Line> Ranked(std::vector<Line> plain, std::uint64_t limit) {
+// The yardstick: the usual order (plain), then the new values first, the first limit rows. Below
+// every row, the rows that add values come from the first scanLimit rows alone.
+std::vector<Line> Ranked(std::vector<Line> plain, std::uint64_t limit,
+                         std::uint64_t scanLimit = kAll) {
+  if (limit != kAll) {
+    std::vector<Line> seen;
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+      if (plain[i].added == 0 || i < scanLimit) seen.push_back(plain[i]);
+    }
+    plain = std::move(seen);
+  }
   std::stable_sort(plain.begin(), plain.end(),
                    [](const Line& x, const Line& y) { return x.added < y.added; });
   if (plain.size() > limit) plain.resize(limit);
@@ -105,20 +114,24 @@ void ExpectSame(const std::vector<Line>& found, const std::vector<Line>& plain) 
 }
 
 template <class Kind, class Request>
-std::vector<Line> TwoLegLines(const Request& request, const LoadedStock& stock,
-                              std::uint64_t limit) {
+std::vector<Line> TwoLegLines(const Request& request, const LoadedStock& stock, std::uint64_t limit,
+                              PreferScan& scan) {
   std::vector<Line> lines;
-  SearchRows<Kind>(request, stock, nullptr, limit, [&](const networks::TwoLegRow& found) {
-    const auto row = Kind::MakeRow(lines.size() + 1, found, stock, request);
-    lines.push_back(
-        {networks::Spell(found.a, stock.names) + " / " + networks::Spell(found.b, stock.names),
-         row.newValues});
-  });
+  SearchRows<Kind>(
+      request, stock, nullptr, limit,
+      [&](const networks::TwoLegRow& found) {
+        const auto row = Kind::MakeRow(lines.size() + 1, found, stock, request);
+        lines.push_back(
+            {networks::Spell(found.a, stock.names) + " / " + networks::Spell(found.b, stock.names),
+             row.newValues});
+      },
+      &scan);
   return lines;
 }
 
 // Dividers, regulators and gains, with and without a band and --within, on random stocks and
-// boards: the rows and their New equal the yardstick's, for every limit.
+// boards: the rows and their New equal the yardstick's, for every limit, and with a walk cut
+// short, those of the rows it saw.
 TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
   std::mt19937_64 rng(32);
   const double tolerances[] = {0.5, 2, 10, kInf};
@@ -141,6 +154,8 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
     const bool within = banded && rng() % 2 == 0;
     testing::PlainFormula plain;
     std::vector<Line> found;
+    PreferScan scan;
+    if (rng() % 3 == 0) scan.scanLimit = rng() % 30;
     switch (round % 3) {
       case 0: {
         DividerRequest request;
@@ -156,7 +171,7 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
         if (banded) request.bounds.partTolerance = partTolerance;
         if (within) request.bounds.within = 3;
         request.prefer = "board";
-        found = TwoLegLines<DividerKind>(request, stock, limit);
+        found = TwoLegLines<DividerKind>(request, stock, limit, scan);
         break;
       }
       case 1: {
@@ -169,7 +184,7 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
         if (banded) request.bounds.partTolerance = partTolerance;
         if (within) request.bounds.within = 4;
         request.prefer = "board";
-        found = TwoLegLines<RegulatorKind>(request, stock, limit);
+        found = TwoLegLines<RegulatorKind>(request, stock, limit, scan);
         break;
       }
       default: {
@@ -180,7 +195,7 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
         if (banded) request.bounds.partTolerance = partTolerance;
         if (within) request.bounds.within = 2;
         request.prefer = "board";
-        found = TwoLegLines<GainKind>(request, stock, limit);
+        found = TwoLegLines<GainKind>(request, stock, limit, scan);
         break;
       }
     }
@@ -194,7 +209,7 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
                  << "round " << round << ", target " << options.target << ", stock "
                  << values.size() << ", board " << stock.board->size() << ", leg parts " << legParts
                  << ", tolerance " << options.tolerance << ", limit " << limit << ", band "
-                 << banded << ", within " << within);
+                 << banded << ", within " << within << ", scan " << scan.scanLimit);
     std::vector<Line> lines;
     for (const auto& row : testing::PlainFindTwoLegs(values, stock.names, plain, options)) {
       const std::string legs = row.a + " / " + row.b;
@@ -205,7 +220,11 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
       std::stable_sort(lines.begin(), lines.end(),
                        [](const Line& x, const Line& y) { return Parts(x.legs) < Parts(y.legs); });
     }
-    ExpectSame(found, Ranked(std::move(lines), limit));
+    // A cut walk stopped short of rows it would have seen.
+    if (scan.cut) {
+      EXPECT_GT(lines.size(), scan.scanLimit);
+    }
+    ExpectSame(found, Ranked(std::move(lines), limit, scan.scanLimit));
   }
 }
 
