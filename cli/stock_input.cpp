@@ -28,7 +28,7 @@ bool AddBoard(Services& services, const std::optional<std::string>& prefer,
   for (const finder::LoadedStock* stock : stocks) kinds.push_back(stock->kind);
   const finder::BoardValues board = finder::ReadBoardFile(services.files, *prefer, kinds);
   if (!board.refusal.empty()) {
-    err << "vantrel-cli: --prefer: " << board.refusal << '\n';
+    err << "vantrel-cli: --prefer " << board.refusal << '\n';
     return false;
   }
   for (finder::LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);

@@ -246,7 +246,8 @@ BoardValues ReadBoardFile(IFileService& files, const std::string& path,
   auto opened = files.OpenForRead(path);
   if (!opened) {
     const std::string what = files.NotRegularFile(path);
-    return Refused("cannot read \"" + path + "\": " + (what.empty() ? files.LastFailure() : what));
+    return Refused(Quoted(path) +
+                   " cannot be read: " + (what.empty() ? files.LastFailure() : what));
   }
   const std::string bytes = opened->Read(kInventoryByteLimit + 1);
   opened->Close();

@@ -84,6 +84,12 @@ inline constexpr char kMaxRLabel[] = "Ma&x R";
 // Ties go to legs nearest this resistance; every letter is another field's.
 inline constexpr char kScaleLabel[] = "Scale";
 inline constexpr char kScaleHint[] = "10k";
+// The board whose values rank first; every letter of "Prefer" is another field's.
+inline constexpr char kPreferLabel[] = "Prefer";
+inline constexpr char kPreferHint[] = "BOM, Inventory.csv or list";
+inline constexpr char kChooseBoardText[] = "Choose the board's BOM...";
+inline constexpr char kBoardFilesText[] =
+    "BOMs and lists of values (*.csv *.txt *.tsv);;All files (*)";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.

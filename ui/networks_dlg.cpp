@@ -3,6 +3,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,6 +22,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -320,6 +324,25 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   };
 }
 
+QLineEdit* CNetworksDlg::AddPreferField(SearchTab& tab, QGridLayout& grid) {
+  QLineEdit* prefer = AddEdit(tab, grid, kPreferLabel, "--prefer");
+  prefer->setPlaceholderText(kPreferHint);
+  QAction* choose =
+      prefer->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+  choose->setObjectName("choose --prefer");
+  choose->setToolTip(kChooseBoardText);
+  connect(choose, &QAction::triggered, this, [this, prefer, &tab] {
+    const QString typed = prefer->text().trimmed();
+    const QString start = typed.isEmpty() ? QDir::currentPath() : QFileInfo(typed).absolutePath();
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, QString(kChooseBoardText).remove("..."), start, kBoardFilesText);
+    if (chosen.isEmpty()) return;
+    prefer->setText(chosen);
+    MarkStale(tab);
+  });
+  return prefer;
+}
+
 QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
@@ -343,6 +366,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   tab.prepare = [=, this] {
@@ -354,6 +378,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
     input.distinct = distinct->isChecked();
     input.partTolerance = Given(partTolerance);
     input.exclude = finder::SplitValueList(Text(exclude));
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.find(input, m_services);
   };
@@ -374,6 +399,7 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   auto* distinct = new QCheckBox(tab.fields);
   AddField(tab, *grid, kDistinctText, distinct);
   QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
   tab.prepare = [=, this] {
@@ -386,6 +412,7 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.maxPower = Given(maxPower);
     input.distinct = distinct->isChecked();
     input.exclude = finder::SplitValueList(Text(exclude));
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.divider(input, m_services);
   };
@@ -418,6 +445,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QLineEdit* minCurrent = AddEdit(tab, *grid, kMinCurrentLabel, "--min-current");
   QLineEdit* maxCurrent = AddEdit(tab, *grid, kMaxCurrentLabel, "--max-current");
   QLineEdit* maxPower = AddEdit(tab, *grid, kMaxPowerLabel, "--max-power");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
@@ -430,6 +458,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
     input.minCurrent = Given(minCurrent);
     input.maxCurrent = Given(maxCurrent);
     input.maxPower = Given(maxPower);
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.regulator(input, m_services);
   };
@@ -448,6 +477,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
   const LegFields legFields = AddLegFields(tab, *grid);
   QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
   tab.prepare = [=, this] {
@@ -457,6 +487,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
     legFields(input);
     input.rfMin = Given(rfMin);
     input.rfMax = Given(rfMax);
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.gain(input, m_services);
   };
@@ -483,6 +514,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   QLineEdit* maxR = AddEdit(tab, *grid, kMaxRLabel, "--max-r");
   QLineEdit* scale = AddEdit(tab, *grid, kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -498,6 +530,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.minR = Given(minR);
     input.maxR = Given(maxR);
     input.scale = Given(scale);
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };
