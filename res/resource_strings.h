@@ -86,7 +86,7 @@ inline constexpr char kScaleLabel[] = "Scale";
 inline constexpr char kScaleHint[] = "10k";
 // The board whose values rank first; every letter of "Prefer" is another field's.
 inline constexpr char kPreferLabel[] = "Prefer";
-inline constexpr char kPreferHint[] = "BOM, Inventory.csv or list";
+inline constexpr char kPreferHint[] = "BOM or list";
 inline constexpr char kChooseBoardText[] = "Choose the board's BOM...";
 inline constexpr char kBoardFilesText[] =
     "BOMs and lists of values (*.csv *.txt *.tsv);;All files (*)";
