@@ -21,7 +21,7 @@ std::vector<OptionSpec> StockKindOptions() {
 }
 
 OptionSpec PreferOption() {
-  return {"--prefer", "FILE", "Rank first the rows that add fewest values to the board in FILE."};
+  return {"--prefer", "FILE", "List rows of the values in FILE (a BOM) first; add New."};
 }
 
 const StockKind& StockKindOf(const ParsedArgs& args) {
