@@ -52,7 +52,7 @@ inline constexpr int kMostNewValues = 4;
 // mostly of the board's values are few; past scanLimit rows in the search's order the rows that
 // add values are ranked among those seen, and cut says so.
 struct PreferScan {
-  std::uint64_t scanLimit = std::uint64_t{1} << 18;
+  std::uint64_t scanLimit = 100000;
   bool cut = false;
 };
 
