@@ -108,6 +108,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.within = Given(args, "--within");
   input.scale = Given(args, "--scale");
   input.inventory = args.Has("--inventory");
+  input.prefer = Given(args, "--prefer");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -132,6 +133,7 @@ std::vector<OptionSpec> StockOptions(const LegWords& words) {
   return {{"--exclude", "V", "Leave library value V out; may be repeated."},
           {"--distinct", "", words.distinct},
           InventoryOption(),
+          PreferOption(),
           FormatOption()};
 }
 

@@ -21,6 +21,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.exclude = AllGiven(args, "--exclude");
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
+  input.prefer = Given(args, "--prefer");
   input.kind = &StockKindOf(args);
   input.inventory = args.Has("--inventory");
   return input;
@@ -47,6 +48,7 @@ CommandSpec FindCommandSpec() {
            {"--distinct", "", "Use each library value at most once per network."},
            {"--part-tolerance", "T", "Add the value with every part T percent low and high."},
            InventoryOption(),
+           PreferOption(),
            StockKindOptions()[0],
            StockKindOptions()[1],
            FormatOption()}};

@@ -50,6 +50,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.cTolerance = Given(args, "--c-tolerance");
   input.within = Given(args, "--within");
   input.inventory = args.Has("--inventory");
+  input.prefer = Given(args, "--prefer");
   return input;
 }
 
@@ -74,6 +75,7 @@ CommandSpec RcCommandSpec() {
            {"--c-tolerance", "T", "Add Low, High and In spec: capacitors T percent off."},
            {"--within", "B", "Keep rows whose worst case lies within B percent."},
            InventoryOption(),
+           PreferOption(),
            FormatOption()},
           "--corner or --tau"};
 }
@@ -87,6 +89,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
   std::optional<finder::LoadedStock> capacitors =
       LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors, inventory);
   if (!capacitors) return kExitFailure;
+  if (!AddBoard(context.services, request.prefer, {&*resistors, &*capacitors}, context.err))
+    return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
@@ -106,7 +110,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
         head.emplace_back(std::string("capacitor_").append(name), std::move(cell));
     }
   }
-  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out)) {
+  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out,
+                                context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << finder::NoRcRowNote(stocks, request) << '\n';
   }

@@ -288,6 +288,16 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
   }
 }
 
+// The board's file, which the search reads; only an empty name is refused here.
+std::optional<std::string> Prefer(const Speaker& say, const std::optional<std::string>& text) {
+  if (text && TrimCSpace(*text).empty()) {
+    say.Refuse("--prefer", say.Name("--prefer") +
+                               " needs a file: a KiCad schematic BOM, an Inventory.csv or a plain "
+                               "list of values");
+  }
+  return text;
+}
+
 // The fields every two-leg design shares, in the order their refusals are named; own reads
 // the design's bounds that come between the totals and the exclusions.
 template <class Options>
@@ -307,6 +317,7 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   request.bounds.inventory = input.inventory;
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
+  request.prefer = Prefer(say, input.prefer);
 }
 
 template <class Request, class Read>
@@ -367,6 +378,7 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     request.search.distinct = input.distinct;
     request.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
     request.inventory = input.inventory;
+    request.prefer = Prefer(say, input.prefer);
     return request;
   });
 }
@@ -468,6 +480,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     request.bounds.inventory = input.inventory;
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+    request.prefer = Prefer(say, input.prefer);
     return request;
   });
 }

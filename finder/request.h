@@ -77,7 +77,8 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--max-r", "Max R"},
                                                   {"--distinct", "Use each value once"},
                                                   {"--scale", "Scale"},
-                                                  {"--derate", "Derate"}};
+                                                  {"--derate", "Derate"},
+                                                  {"--prefer", "Prefer"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);
@@ -98,6 +99,7 @@ struct FindInput {
   bool distinct = false;
   std::optional<std::string> partTolerance;
   bool inventory = false;  // the stock from Inventory.csv rather than the library
+  std::optional<std::string> prefer;
 };
 
 struct FindRequest {
@@ -107,6 +109,7 @@ struct FindRequest {
   std::vector<double> excluded;
   std::optional<double> partTolerance;  // percent, below 100
   bool inventory = false;  // drawn from Inventory.csv: counts, own tolerances, a band on each row
+  std::optional<std::string> prefer;  // the board's file: rows that add fewest values first
 };
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
@@ -124,6 +127,7 @@ struct TwoLegInput {
   std::optional<std::string> within;
   std::optional<std::string> scale;
   bool inventory = false;
+  std::optional<std::string> prefer;
 };
 
 // With the bounds of the designs that carry a current.
@@ -142,6 +146,7 @@ struct TwoLegRequest {
   std::vector<double> excluded;
   DesignBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 struct DividerInput : LoadedInput {
@@ -198,6 +203,7 @@ struct RcInput {
   std::optional<std::string> within;
   std::optional<std::string> scale;
   bool inventory = false;
+  std::optional<std::string> prefer;
 };
 
 struct RcRequest {
@@ -205,6 +211,7 @@ struct RcRequest {
   std::uint64_t limit = 20;
   RcBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 // The texts of a series as typed.
