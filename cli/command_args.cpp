@@ -20,6 +20,10 @@ std::vector<OptionSpec> StockKindOptions() {
           {"--inductors", "", "Work on InductorLibrary.txt (henries: 10u, 4u7, 470nH)."}};
 }
 
+OptionSpec PreferOption() {
+  return {"--prefer", "FILE", "List rows of the values in FILE (a BOM) first; add New."};
+}
+
 const StockKind& StockKindOf(const ParsedArgs& args) {
   const bool capacitors = args.Has("--capacitors");
   const bool inductors = args.Has("--inductors");

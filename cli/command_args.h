@@ -26,6 +26,9 @@ std::vector<std::string> AllGiven(const ParsedArgs& args, std::string_view optio
 // --capacitors and --inductors, taken by every command that works on a stock.
 std::vector<OptionSpec> StockKindOptions();
 
+// --prefer FILE, which every search that builds from values takes.
+OptionSpec PreferOption();
+
 // The stock args choose: resistors unless --capacitors or --inductors was given. Both together
 // throw ArgumentError.
 const StockKind& StockKindOf(const ParsedArgs& args);

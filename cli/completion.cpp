@@ -88,7 +88,8 @@ std::string BashScript(const std::vector<OptionSpec>& program,
     for (const OptionSpec& option : options) {
       if (option.valueName.empty()) continue;
       std::string reply =
-          option.valueName == "DIR" ? "COMPREPLY=($(compgen -d -- \"$cur\"))"
+          option.valueName == "DIR"    ? "COMPREPLY=($(compgen -d -- \"$cur\"))"
+          : option.valueName == "FILE" ? "COMPREPLY=($(compgen -f -- \"$cur\"))"
           : option.choices.empty()
               ? "COMPREPLY=()"
               : "COMPREPLY=($(compgen -W " + ShellQuoted(Joined(option.choices)) + " -- \"$cur\"))";
@@ -130,6 +131,8 @@ std::string ZshOption(const OptionSpec& option, bool exclusive) {
     spec += Enclosed(':', option.valueName, ':');
     if (option.valueName == "DIR") {
       spec += "_files -/";
+    } else if (option.valueName == "FILE") {
+      spec += "_files";
     } else if (!option.choices.empty()) {
       spec += Enclosed('(', Joined(option.choices), ')');
     } else {
@@ -201,6 +204,8 @@ std::string FishOption(const OptionSpec& option) {
                                                    : " -s " + std::string(option.name.substr(1));
   if (option.valueName == "DIR") {
     spec += " -x -a '(__fish_complete_directories)'";
+  } else if (option.valueName == "FILE") {
+    spec += " -r -F";
   } else if (!option.valueName.empty()) {
     spec += " -x";
     if (!option.choices.empty()) spec += " -a " + FishQuoted(Joined(option.choices));

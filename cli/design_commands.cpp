@@ -116,6 +116,7 @@ void ReadTwoLeg(const ParsedArgs& args, finder::TwoLegInput& input) {
   input.scale = Given(args, "--scale");
   input.statistics = StatisticsOf(args);
   input.inventory = args.Has("--inventory");
+  input.prefer = Given(args, "--prefer");
 }
 
 void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input) {
@@ -140,6 +141,7 @@ std::vector<OptionSpec> StockOptions(const LegWords& words) {
   return {{"--exclude", "V", "Leave library value V out; may be repeated."},
           {"--distinct", "", words.distinct},
           InventoryOption(),
+          PreferOption(),
           FormatOption()};
 }
 

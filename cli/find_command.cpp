@@ -22,6 +22,7 @@ finder::FindInput FindInputOf(const ParsedArgs& args) {
   input.distinct = args.Has("--distinct");
   input.partTolerance = Given(args, "--part-tolerance");
   input.statistics = StatisticsOf(args);
+  input.prefer = Given(args, "--prefer");
   input.kind = &StockKindOf(args);
   input.inventory = args.Has("--inventory");
   return input;
@@ -40,6 +41,7 @@ CommandSpec FindCommandSpec() {
       {"--part-tolerance", "T", "Add the value with every part T percent low and high."}};
   for (OptionSpec& option : StatisticsOptions(false)) options.push_back(std::move(option));
   options.push_back(InventoryOption());
+  options.push_back(PreferOption());
   for (OptionSpec& option : StockKindOptions()) options.push_back(std::move(option));
   options.push_back(FormatOption());
   return {"find",

@@ -52,6 +52,7 @@ finder::RcInput RcInputOf(const ParsedArgs& args) {
   input.within = Given(args, "--within");
   input.statistics = StatisticsOf(args);
   input.inventory = args.Has("--inventory");
+  input.prefer = Given(args, "--prefer");
   return input;
 }
 
@@ -74,6 +75,7 @@ CommandSpec RcCommandSpec() {
       {"--within", "B", "Keep rows whose worst case lies within B percent."}};
   for (OptionSpec& option : StatisticsOptions()) options.push_back(std::move(option));
   options.push_back(InventoryOption());
+  options.push_back(PreferOption());
   options.push_back(FormatOption());
   return {"rc",
           "List R and C pairs that reach a time constant or a corner.",
@@ -92,6 +94,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
   std::optional<finder::LoadedStock> capacitors =
       LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kCapacitors, inventory);
   if (!capacitors) return kExitFailure;
+  if (!AddBoard(context.services, request.prefer, {&*resistors, &*capacitors}, context.err))
+    return kExitFailure;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
@@ -111,7 +115,8 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
         head.emplace_back(std::string("capacitor_").append(name), std::move(cell));
     }
   }
-  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out)) {
+  if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out,
+                                context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << finder::NoRcRowNote(stocks, request) << '\n';
   }

@@ -9,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include <iostream>
-
 #include "cli_app.h"
 #include "command_line.h"
 #include "inventory_file.h"
@@ -48,10 +46,11 @@ double Derate(const Request& request) {
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
 // prints nothing then. The text table of --all is streamed (TableStream); a text table of K
 // rows is laid out from all of them. A streamed search ends once out has gone bad. outFd:
-// out's file descriptor, watched while rows are streamed, or -1.
+// out's file descriptor, watched while rows are streamed, or -1. A --prefer ranking cut short
+// (finder::PreferCutNote) is told below a text table, on err beside the other formats.
 template <class Kind, class Stock>
 bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputFormat format,
-              const OutputHead& head, int outFd, std::ostream& out) {
+              const OutputHead& head, int outFd, std::ostream& out, std::ostream& err) {
   using Found = typename Kind::Found;
   using Row = typename Kind::Row;
   const std::vector<finder::Column> columns = Kind::Columns(request);
@@ -71,6 +70,13 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     if (overRated > 0) out << finder::OverRatedNote(overRated, Derate(request)) << '\n';
   };
   std::uint64_t rank = 0;
+  // With --prefer, whether the ranking looked at only the first rows, which a note says.
+  finder::PreferScan scan;
+  const auto cutNote = [&](std::ostream& to) {
+    if (const std::string note = finder::PreferCutNote(scan, finder::Wording::kCommandLine);
+        !note.empty())
+      to << note << '\n';
+  };
   // Rows as they are found: a reader that has gone, or a write that failed, ends the search.
   std::atomic<bool> stop = false;
   std::optional<ReaderGoneWatch> watch;
@@ -83,9 +89,10 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
           writer.Row(Kind::Fields(row(++rank, found), request));
           if (!out) stop = true;
         },
-        &overRated);
+        &overRated, &scan);
     writer.Finish();
-    if (overRated > 0) std::cerr << finder::OverRatedNote(overRated, Derate(request)) << '\n';
+    if (overRated > 0) err << finder::OverRatedNote(overRated, Derate(request)) << '\n';
+    cutNote(err);
     return rank > 0;
   }
   if (request.limit == std::numeric_limits<std::uint64_t>::max()) {
@@ -96,14 +103,14 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
           table.Add(row(++rank, found));
           if (!out) stop = true;
         },
-        &overRated);
+        &overRated, &scan);
     table.Finish();
     footnote();
     return rank > 0;
   }
   const RankedRows<Found> rows(
       [&](std::uint64_t limit, const auto& take) {
-        finder::SearchRows<Kind>(request, stock, nullptr, limit, take, &overRated);
+        finder::SearchRows<Kind>(request, stock, nullptr, limit, take, &overRated, &scan);
       },
       request.limit);
   if (rows.Empty()) return false;
@@ -112,6 +119,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
   };
   WriteTable(forEach, Kind::Target(request), shownCells, TextColumns(columns), out);
   footnote();
+  cutNote(out);
   return true;
 }
 
@@ -126,16 +134,17 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
     return kResistors;
   }();
   const bool inventory = FromInventory(request);
-  const std::optional<finder::LoadedStock> stock =
+  std::optional<finder::LoadedStock> stock =
       LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind, inventory);
   if (!stock) return kExitFailure;
+  if (!AddBoard(context.services, request.prefer, {&*stock}, context.err)) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson && inventory) {
     head.emplace_back("inventory", finder::TextCell(kInventoryFileName));
   } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
-  if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out)) {
+  if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out, context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << Kind::NoRowNote(*stock, request) << '\n';
   }

@@ -1,5 +1,6 @@
 #include "stock_input.h"
 
+#include "board_values.h"
 #include "drawer.h"
 #include "inventory_file.h"
 
@@ -28,6 +29,20 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
     return std::nullopt;
   }
   return loaded;
+}
+
+bool AddBoard(Services& services, const std::optional<std::string>& prefer,
+              const std::vector<finder::LoadedStock*>& stocks, std::ostream& err) {
+  if (!prefer) return true;
+  std::vector<const StockKind*> kinds;
+  for (const finder::LoadedStock* stock : stocks) kinds.push_back(stock->kind);
+  const finder::BoardValues board = finder::ReadBoardFile(services.files, *prefer, kinds);
+  if (!board.refusal.empty()) {
+    err << "vantrel-cli: --prefer " << board.refusal << '\n';
+    return false;
+  }
+  for (finder::LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
+  return true;
 }
 
 }  // namespace vantrel

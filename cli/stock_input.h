@@ -20,4 +20,10 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              const StockKind& kind = kResistors,
                                              bool inventory = false);
 
+// With prefer (--prefer FILE): reads the board's values into each of stocks, those of its kind,
+// so that rows rank by the values they add to it. False after saying on err why the file
+// cannot be read.
+bool AddBoard(Services& services, const std::optional<std::string>& prefer,
+              const std::vector<finder::LoadedStock*>& stocks, std::ostream& err);
+
 }  // namespace vantrel

@@ -351,6 +351,16 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
   }
 }
 
+// The board's file, which the search reads; only an empty name is refused here.
+std::optional<std::string> Prefer(const Speaker& say, const std::optional<std::string>& text) {
+  if (text && TrimCSpace(*text).empty()) {
+    say.Refuse("--prefer", say.Name("--prefer") +
+                               " needs a file: a KiCad schematic BOM, an Inventory.csv or a plain "
+                               "list of values");
+  }
+  return text;
+}
+
 // The fields every two-leg design shares, in the order their refusals are named; own reads
 // the design's bounds that come between the totals and the exclusions.
 template <class Options>
@@ -372,6 +382,7 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
   request.bounds.statistics =
       ReadStatistics(say, input.statistics, request.bounds.partTolerance.value_or(0));
+  request.prefer = Prefer(say, input.prefer);
 }
 
 template <class Request, class Read>
@@ -435,6 +446,7 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     StatisticsInput statistics = input.statistics;
     statistics.byRss = false;
     request.statistics = ReadStatistics(say, statistics, request.partTolerance.value_or(0));
+    request.prefer = Prefer(say, input.prefer);
     return request;
   });
 }
@@ -539,6 +551,7 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     request.bounds.statistics = ReadStatistics(
         say, input.statistics,
         std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)));
+    request.prefer = Prefer(say, input.prefer);
     return request;
   });
 }

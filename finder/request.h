@@ -78,6 +78,7 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--distinct", "Use each value once"},
                                                   {"--scale", "Scale"},
                                                   {"--derate", "Derate"},
+                                                  {"--prefer", "Prefer"},
                                                   {"--statistics", "Statistics"},
                                                   {"--temperature", "Temperature"},
                                                   {"--tcr", "TCR"}};
@@ -108,7 +109,8 @@ struct FindInput {
   std::vector<std::string> exclude;
   bool distinct = false;
   std::optional<std::string> partTolerance;
-  bool inventory = false;      // the stock from Inventory.csv rather than the library
+  bool inventory = false;  // the stock from Inventory.csv rather than the library
+  std::optional<std::string> prefer;
   StatisticsInput statistics;  // byRss is not read: a find has no In spec
 };
 
@@ -120,6 +122,7 @@ struct FindRequest {
   std::optional<double> partTolerance;  // percent, below 100
   bool inventory = false;  // drawn from Inventory.csv: counts, own tolerances, a band on each row
   Statistics statistics;
+  std::optional<std::string> prefer;  // the board's file: rows that add fewest values first
 };
 
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
@@ -138,6 +141,7 @@ struct TwoLegInput {
   std::optional<std::string> scale;
   bool inventory = false;
   StatisticsInput statistics;
+  std::optional<std::string> prefer;
 };
 
 // With the bounds of the designs that carry a current.
@@ -156,6 +160,7 @@ struct TwoLegRequest {
   std::vector<double> excluded;
   DesignBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 struct DividerInput : LoadedInput {
@@ -213,6 +218,7 @@ struct RcInput {
   std::optional<std::string> scale;
   bool inventory = false;
   StatisticsInput statistics;
+  std::optional<std::string> prefer;
 };
 
 struct RcRequest {
@@ -220,6 +226,7 @@ struct RcRequest {
   std::uint64_t limit = 20;
   RcBounds bounds;
   Wording wording = Wording::kCommandLine;  // of the note when no row is found
+  std::optional<std::string> prefer;        // as FindRequest's
 };
 
 // The texts of a series as typed.

@@ -11,6 +11,7 @@
 #include "display_text.h"
 #include "exact_decimal.h"
 #include "number_text.h"
+#include "preferred_search.h"
 
 namespace vantrel::finder {
 
@@ -80,6 +81,7 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.network = networks::Spell(found.network, stock.names, stock.kind->swapFold);
   const std::array<const networks::Network*, 1> legs{&found.network};
   row.uses = UsesOf(stock, legs);
+  if (stock.board) row.newValues = NewValues(found, stock);
   if (!FindBanded(request)) return row;
   const double target = request.search.target;
   // Each part's tolerance in percent: its own from the drawer, else the one given.
@@ -269,6 +271,8 @@ void AddRssFields(std::vector<Cell>& cells, const Row& row) {
 }
 
 constexpr Column kUsesColumn{"Uses", "uses", true};
+// With --prefer: how many values a row adds to the board.
+constexpr Column kNewColumn = {"New", "new_values"};
 
 constexpr Column kBandColumns[] = {{"Low", "low"},
                                    {"High", "high"},
@@ -479,6 +483,7 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
   const Design design = DividerDesign(request);
   AddBand(row, design, found, stock);
   if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -498,6 +503,7 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
   row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -511,6 +517,7 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.error = found.error;
   row.total = found.total;
   AddBand(row, GainDesign(request), found, stock);
+  if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
 
@@ -524,6 +531,7 @@ std::vector<Column> FindColumns(const FindRequest& request) {
                                    {"Covers target", "covers_target"}});
   }
   if (request.statistics.rss) columns.insert(columns.end(), kRssColumns, std::end(kRssColumns));
+  if (request.prefer) columns.push_back(kNewColumn);
   columns.push_back({"Network", "network", true});
   if (request.inventory) columns.push_back(kUsesColumn);
   return columns;
@@ -539,6 +547,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.power) columns.push_back({"Power (W)", "power"});
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -557,6 +566,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
   if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -570,6 +580,7 @@ std::vector<Column> GainColumns(const GainRequest& request) {
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -586,6 +597,10 @@ Quantity KindQuantity(const StockKind& kind) {
   return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
          : kind.part == PartKind::kInductor ? Quantity::kHenry
                                             : Quantity::kOhm;
+}
+
+Cell NewCell(int newValues) {
+  return NumberCell(static_cast<std::uint64_t>(newValues));
 }
 
 ShownCell RankCell(std::uint64_t rank) {
@@ -614,6 +629,7 @@ std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& req
                                  : ShownText(kUnknownBand));
     }
   }
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   cells.push_back(ShownText(row.network));
   if (request.inventory) cells.push_back(ShownText(row.uses.text));
   return cells;
@@ -629,6 +645,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
   if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -648,6 +665,7 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
     cells.push_back(share);
   }
   if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -659,6 +677,7 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
   if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -672,6 +691,7 @@ std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
     cells.push_back(row.banded ? BoolCell(row.coversTarget) : NullCell());
   }
   if (request.statistics.rss) AddRssFields(cells, row);
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   cells.push_back(TextCell(row.network));
   if (request.inventory) cells.push_back(UsesField(row.uses));
   return cells;
@@ -686,6 +706,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -699,6 +720,7 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
   cells.push_back(NumberCell(row.power));
   if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -709,6 +731,7 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 
@@ -769,16 +792,20 @@ std::string IadjNote(const RegulatorRequest& request, bool marked) {
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
   RcStocks stocks{std::move(resistors), std::move(capacitors)};
   LoadedStock& c = stocks.capacitors;
+  const auto inFarads = [heldPower](double held) {
+    const networks::Decimal decimal = networks::ShortestDecimal(held);
+    const std::string text =
+        std::to_string(decimal.digits) + "e" + std::to_string(decimal.exponent + heldPower);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  };
   std::vector<double> farads;
   std::vector<std::string> names;
   std::shared_ptr<Drawer> drawer;
   if (c.drawer) drawer = std::make_shared<Drawer>();
   for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
-    const networks::Decimal held = networks::ShortestDecimal(c.stock.values[i]);
-    const std::string text =
-        std::to_string(held.digits) + "e" + std::to_string(held.exponent + heldPower);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    const double value = inFarads(c.stock.values[i]);
     // Values of 16 or 17 digits may meet in one double; the first one's name stays, and the
     // drawer holds the parts of both.
     const bool met = !farads.empty() && farads.back() == value;
@@ -800,6 +827,10 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
   c.stock.values = std::move(farads);
   c.names = std::move(names);
   if (drawer) c.drawer = std::move(drawer);
+  // The board's values as the stock's, so that equal decimals meet.
+  if (c.board) {
+    for (double& value : *c.board) value = inFarads(value);
+  }
   return stocks;
 }
 
@@ -830,6 +861,7 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
         NeededRcTolerance(found, request.search, request.bounds, stocks.resistors.stock.values,
                           stocks.capacitors.stock.values, band);
   }
+  if (Preferring(stocks)) row.newValues = NewValues(found, stocks);
   return row;
 }
 
@@ -852,6 +884,7 @@ std::vector<Column> RcColumns(const RcRequest& request) {
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
   return columns;
 }
 
@@ -867,6 +900,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
   if (request.bounds.statistics.rss) AddRssCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
   if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
   return cells;
 }
 
@@ -878,6 +912,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
   return cells;
 }
 

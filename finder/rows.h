@@ -48,6 +48,7 @@ struct FindRow {
   double rssHigh = 0;
   bool banded = true;  // false where a part drawn from the inventory has no tolerance
   RowUses uses;        // drawn from the inventory
+  int newValues = 0;   // with --prefer: the distinct values it adds to the board
 };
 
 // One row of a divider, as plain data for any output.
@@ -73,6 +74,7 @@ struct DividerRow {
   double power = 0;  // watts, the most any one part takes
   bool banded = true;
   RowUses uses;
+  int newValues = 0;  // as FindRow's
 };
 
 // One row of a regulator's feedback divider or of an amplifier's gain: legs by place (Rtop
@@ -97,6 +99,7 @@ struct DesignRow {
   double iadjShare = 0;
   bool banded = true;
   RowUses uses;
+  int newValues = 0;  // as FindRow's
 };
 
 // A regulator's row is marked where the pin current supplies more than this share of VOUT in
@@ -124,6 +127,7 @@ struct RcRow {
   std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
   bool banded = true;
   RowUses uses;
+  int newValues = 0;  // as FindRow's
 };
 
 // The stocks an RC request searches, in ohms and farads.

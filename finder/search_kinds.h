@@ -12,6 +12,7 @@
 #include "designs.h"
 #include "divider_search.h"
 #include "network_search.h"
+#include "preferred_search.h"
 #include "request.h"
 #include "rows.h"
 #include "stock_load.h"
@@ -190,18 +191,30 @@ struct RcKind {
 
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
 // set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request.
-// overRated, where the kind checks ratings, is set as SearchDesign sets it, else to 0.
+// overRated, where the kind checks ratings, is set as SearchDesign sets it (by the last search
+// made: with a board, the walk over the whole stock), else to 0. With a board (--prefer), the
+// rows that add fewest values to it come first (SearchPreferring), and scan, when given, bounds
+// that ranking's walk and tells whether it was cut.
 template <class Kind, class Stock>
 void SearchRows(const typename Kind::Request& request, const Stock& stock,
                 const std::atomic<bool>* stop, std::uint64_t limit,
                 const std::function<void(const typename Kind::Found&)>& take,
-                std::uint64_t* overRated = nullptr) {
+                std::uint64_t* overRated = nullptr, PreferScan* scan = nullptr) {
   if (overRated) *overRated = 0;
-  if constexpr (requires { Kind::Search(request, stock, stop, limit, take, overRated); }) {
-    Kind::Search(request, stock, stop, limit, take, overRated);
-  } else {
-    Kind::Search(request, stock, stop, limit, take);
+  using Found = typename Kind::Found;
+  const auto search = [&](const Stock& searched, const std::atomic<bool>* halt, std::uint64_t most,
+                          const std::function<void(const Found&)>& give) {
+    if constexpr (requires { Kind::Search(request, searched, halt, most, give, overRated); }) {
+      Kind::Search(request, searched, halt, most, give, overRated);
+    } else {
+      Kind::Search(request, searched, halt, most, give);
+    }
+  };
+  if (!Preferring(stock)) {
+    search(stock, stop, limit, take);
+    return;
   }
+  SearchPreferring<Found, Stock>(search, stock, stop, limit, take, scan);
 }
 
 }  // namespace vantrel::finder

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct LoadedStock {
   std::vector<std::string> stockNotes;
   // Drawn from the inventory: each value's classes and counts (drawer.h); null for a library.
   std::shared_ptr<const Drawer> drawer;
+  // With --prefer: the values already on the board, in the held unit, ascending; rows rank by
+  // how many values they add to it.
+  std::optional<std::vector<double>> board;
 };
 
 // Reads the library as Calculate does, but takes each value as written at double precision

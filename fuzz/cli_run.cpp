@@ -291,6 +291,30 @@ void CheckBands(const std::string& out) {
   }
 }
 
+// In a tsv listing with --prefer, the values each row adds to the board never fall from one row
+// to the next, and no row adds more values than four parts hold.
+void CheckNewValuesRise(const std::string& out) {
+  std::string_view rest(out);
+  const std::size_t headEnd = rest.find('\n');
+  if (headEnd == std::string_view::npos) return;
+  const std::vector<std::string_view> head = TsvFields(rest.substr(0, headEnd));
+  const auto column =
+      static_cast<std::size_t>(std::find(head.begin(), head.end(), "new_values") - head.begin());
+  if (column == head.size()) return;
+  rest.remove_prefix(headEnd + 1);
+  int last = 0;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    const std::vector<std::string_view> fields = TsvFields(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    if (fields.size() != head.size()) continue;
+    int added = -1;
+    std::from_chars(fields[column].data(), fields[column].data() + fields[column].size(), added);
+    Check(added >= last && added <= 4, "--prefer ranked a row that adds more values first");
+    last = added;
+  }
+}
+
 void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcome) {
   if (outcome.readerGone) return;
   Check(outcome.status == kExitOk || outcome.status == kExitFailure || outcome.status == kExitUsage,
@@ -299,6 +323,7 @@ void CheckOutcome(const std::vector<std::string>& args, const CliOutcome& outcom
   if (!outcome.outFailed && (std::find(args.begin(), args.end(), "tsv") != args.end() ||
                              std::find(args.begin(), args.end(), "--format=tsv") != args.end())) {
     CheckBands(outcome.out);
+    CheckNewValuesRise(outcome.out);
   }
   if (!outcome.outFailed && outcome.out.starts_with("{"))
     Check(IsStrictJson(outcome.out), "json output");

@@ -101,6 +101,12 @@ inline constexpr char kDerateHint[] = "1";
 inline constexpr char kPartsPlacesName[] = "Parts";
 inline constexpr char kMissingInventoryHint[] =
     "Import... on the Library tab's Inventory view makes one.";
+// The board whose values rank first; every letter of "Prefer" is another field's.
+inline constexpr char kPreferLabel[] = "Prefer";
+inline constexpr char kPreferHint[] = "BOM or list";
+inline constexpr char kChooseBoardText[] = "Choose the board's BOM...";
+inline constexpr char kBoardFilesText[] =
+    "BOMs and lists of values (*.csv *.txt *.tsv);;All files (*)";
 inline constexpr const char* kShowChoices[] = {"20", "50", "100", "500", "1000"};
 inline constexpr char kDefaultTolerance[] = "1";
 // The lists' names for screen readers.

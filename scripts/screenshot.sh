@@ -101,7 +101,7 @@ tabs() { for _ in $(seq "$1"); do xdotool key Tab; done; }
 # Reference top, IADJ, Part tolerance and Within, Find, and the first row of the list.
 regulator() {
   keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab type:3 Return
-  tabs 14
+  tabs 15
   keys Down
   shot "$networks" "$1"
 }
@@ -112,13 +112,13 @@ if [[ -n $scale ]]; then
 fi
 # Target, then Parts up to 4, Find, and the fourth row of the list.
 keys type:3.14159k Tab Tab Up Return
-tabs 10
+tabs 11
 keys Down Down Down Down
 # rc OUTPUT: from the tab before it, the RC tab, which starts in Corner: C parts up to two, Find,
 # and the first row of the list.
 rc() {
   keys ctrl+Tab type:1k Tab Tab Tab Down Return
-  tabs 14
+  tabs 15
   keys Down
   shot "$networks" "$1"
 }
@@ -133,14 +133,14 @@ fi
 shot "$networks" "$docs/networks.png"
 # The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
 keys ctrl+Tab type:5 Tab type:3.3 Return
-tabs 20
+tabs 21
 keys Down
 shot "$networks" "$docs/divider.png"
 regulator "$docs/regulator.png"
 # The Amplifier tab, which starts in Gain: Part tolerance and Within, Find, and the first row of
 # the list.
 keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return
-tabs 12
+tabs 13
 keys Down
 shot "$networks" "$docs/amplifier.png"
 rc "$docs/rc.png"

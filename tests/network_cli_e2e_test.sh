@@ -56,5 +56,21 @@ problem=$(LC_ALL=C awk 'NR == 1 { column = index($0, "Network"); next }
   $(awk 'NR > 1 && NR <= 51 { $1 = $2 = $3 = ""; print }' out) ]] ||
   fail "find --all does not begin with the 50 best"
 
+# --prefer: the README's board, then a board that cannot be read and an empty name.
+printf '"Reference","Value","Datasheet","Footprint","Qty","DNP"\r\n"R1,R2,R7","10k","~","R_0603","3",""\r\n"R3","4k7","~","R_0603","1",""\r\n"R4,R5","1k","~","R_0603","2",""\r\n"R6","22k","~","R_0603","1","DNP"\r\n"U1","LM317","~","TO-220","1",""\r\n' >board.csv
+"$cli" divider 5 3.3 --parts 2 --prefer board.csv --top 4 >out 2>err
+rc=$?
+expect_start "divider --prefer" 0 5 "Rank  R1              R2               VOUT  Error (%)  R1 + R2  Current  New
+   1  1000 + 4700     1000 + 10000     3.29       -0.2    16.7k     299u  0
+   2  10000 || 10000  10000 || 330000  3.30          0    14.7k     340u  1"
+"$cli" find 4k7 --prefer missing.csv >out 2>err
+rc=$?
+[[ $rc == 1 && ! -s out && $(cat err) == 'vantrel-cli: --prefer "missing.csv" cannot be read: No such file or directory' ]] ||
+  fail "--prefer of a missing file: exit $rc, stderr [$(cat err)]"
+"$cli" rc --corner 1k --prefer '' >out 2>err
+rc=$?
+[[ $rc == 2 && $(head -1 err) == "vantrel-cli: rc: --prefer needs a file"* ]] ||
+  fail "--prefer of no file: exit $rc, stderr [$(head -1 err)]"
+
 [[ $failed == 0 ]] && echo "all passed"
 [[ $failed == 0 ]]

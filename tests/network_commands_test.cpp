@@ -355,7 +355,7 @@ TEST_F(NetworkCommandTest, FailedOutputStopsAStreamedListing) {
   const finder::LoadedStock stock = finder::LoadStock(services, {});
   Discard discard;
   std::ostream taken(&discard);
-  EXPECT_TRUE(ListRows<CountingFindKind>(request, stock, OutputFormat::kTsv, {}, -1, taken));
+  EXPECT_TRUE(ListRows<CountingFindKind>(request, stock, OutputFormat::kTsv, {}, -1, taken, taken));
   const std::uint64_t all = CountingFindKind::made;
   EXPECT_GT(all, 20000u);
   for (OutputFormat format : {OutputFormat::kText, OutputFormat::kTsv}) {
@@ -363,7 +363,7 @@ TEST_F(NetworkCommandTest, FailedOutputStopsAStreamedListing) {
     FdOutputBuffer buffer(full);
     std::ostream lost(&buffer);
     CountingFindKind::made = 0;
-    ListRows<CountingFindKind>(request, stock, format, {}, -1, lost);
+    ListRows<CountingFindKind>(request, stock, format, {}, -1, lost, taken);
     EXPECT_EQ(buffer.Failure(), std::strerror(ENOSPC));
     EXPECT_LT(CountingFindKind::made * 4, all);
   }

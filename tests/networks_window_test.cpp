@@ -115,6 +115,7 @@ class NetworksWindowTest : public QObject {
   void EmptyToleranceIsTheCommandLinesDefault();
   void FieldsComeBackAfterEscape();
   void SpareColumnsHideAndRowsTellTheirColourCodes();
+  void PreferRanksTheBoardsValuesFirstWithTheirNewCount();
 
  private:
   // The Networks tab.
@@ -399,7 +400,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
     }
   }
   // Each tab's Temperature and TCR among them.
-  QCOMPARE(refused, 6 + 15 + 15 + 11 + 11);
+  QCOMPARE(refused, 7 + 16 + 16 + 12 + 12);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -700,6 +701,41 @@ void NetworksWindowTest::FieldsComeBackAfterEscape() {
   QVERIFY(!m_window->isVisible());
   m_window = std::make_unique<CNetworksDlg>(m_fakes->services);
   QCOMPARE(fieldsOf(*m_window), filled);
+}
+
+// Prefer reads the board's file as --prefer does: R1 = R2 halves VIN with any value, the one on
+// the board first (New 0), then the others in the usual order (legs nearest 10k first); a file
+// that cannot be read is named under the field.
+void NetworksWindowTest::PreferRanksTheBoardsValuesFirstWithTheirNewCount() {
+  QVERIFY(OpenOnRealSearches());
+  m_fakes->files.files["board.csv"] = "\"Reference\",\"Value\",\"DNP\"\r\n\"R1\",\"1k\",\"\"\r\n";
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("2");
+  Control<QLineEdit>(page, "VOUT")->setText("1");
+  auto* prefer = Control<QLineEdit>(page, "--prefer");
+  QVERIFY(prefer->actions().size() == 1);
+  prefer->setText("board.csv");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_COMPARE(list->model()->rowCount(), 3);
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  QCOMPARE(shown.tsvColumns.back(), std::string("new_values"));
+  QCOMPARE(shown.titles.back(), std::string("New"));
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"1000", "0"}, {"10000", "1"}, {"3000", "1"}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    QCOMPARE(shown.tsvCells[i][1], expected[i].first);
+    QCOMPARE(shown.tsvCells[i].back(), expected[i].second);
+    QCOMPARE(shown.cells[i].back(), expected[i].second);
+  }
+  prefer->setText("nowhere.csv");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* error = Control<QLabel>(page, "error --prefer");
+  QTRY_VERIFY(error->isVisible());
+  QVERIFY2(error->text().startsWith("Prefer \"nowhere.csv\" cannot be read"),
+           qPrintable(error->text()));
 }
 
 QTEST_MAIN(NetworksWindowTest)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <variant>
 
+#include "board_values.h"
 #include "collected_messages.h"
 #include "colour_code.h"
 #include "display_text.h"
@@ -290,15 +291,30 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   std::vector<typename Kind::Row> rows;
   std::uint64_t count = 0;
   std::uint64_t overRated = 0;
-  finder::SearchRows<Kind>(
-      request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
-      [&](const typename Kind::Found& found) {
-        if (++count > request.limit) return;
-        rows.push_back(Kind::MakeRow(count, found, *stock, request));
-        outcome.legs.push_back(Kind::Legs(found, request));
-        outcome.places.push_back(rows.back().uses.places);
-      },
-      &overRated);
+  finder::PreferScan scan;
+  if (finder::Preferring(*stock)) {
+    // The rows ranked by what they add to the board, then counted in the search's own order.
+    finder::SearchRows<Kind>(
+        request, *stock, &stop, request.limit,
+        [&](const typename Kind::Found& found) {
+          rows.push_back(Kind::MakeRow(rows.size() + 1, found, *stock, request));
+          outcome.legs.push_back(Kind::Legs(found, request));
+          outcome.places.push_back(rows.back().uses.places);
+        },
+        &overRated, &scan);
+    Kind::Search(request, *stock, &stop, kCountLimit + 1,
+                 [&](const typename Kind::Found&) { ++count; });
+  } else {
+    finder::SearchRows<Kind>(
+        request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
+        [&](const typename Kind::Found& found) {
+          if (++count > request.limit) return;
+          rows.push_back(Kind::MakeRow(count, found, *stock, request));
+          outcome.legs.push_back(Kind::Legs(found, request));
+          outcome.places.push_back(rows.back().uses.places);
+        },
+        &overRated);
+  }
   const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
   const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
@@ -332,6 +348,8 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     if constexpr (requires { request.bounds.derate; }) derate = request.bounds.derate;
     status.push_back(finder::OverRatedNote(overRated, derate));
   }
+  if (const std::string cut = finder::PreferCutNote(scan, finder::Wording::kWindow); !cut.empty())
+    status.push_back(cut);
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
     status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
     status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
@@ -346,7 +364,30 @@ template <class Stock>
 struct StockRead {
   std::shared_ptr<const Stock> stock;
   std::string status;
+  std::string preferError;  // why the board's file (Prefer) cannot be read
 };
+
+// With Prefer, the board's values of each stock's kind; why the file cannot be read, else empty.
+std::string AddBoard(Services& services, const std::optional<std::string>& prefer,
+                     const std::vector<finder::LoadedStock*>& stocks) {
+  if (!prefer) return {};
+  std::vector<const StockKind*> kinds;
+  for (const finder::LoadedStock* stock : stocks) kinds.push_back(stock->kind);
+  const finder::BoardValues board = finder::ReadBoardFile(services.files, *prefer, kinds);
+  if (!board.refusal.empty()) return board.refusal;
+  for (finder::LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
+  return {};
+}
+
+// The stock read, with the board's values of its kind when the request prefers them.
+StockRead<finder::LoadedStock> WithBoard(StockRead<finder::LoadedStock> read, Services& services,
+                                         const std::optional<std::string>& prefer) {
+  if (!read.stock || !prefer) return read;
+  auto stock = std::make_shared<finder::LoadedStock>(*read.stock);
+  read.preferError = AddBoard(services, prefer, {stock.get()});
+  read.stock = std::move(stock);
+  return read;
+}
 
 StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<double>& excluded,
                                          const StockKind& kind, std::string_view what,
@@ -358,21 +399,23 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
     if (!stock.opened) {
       std::vector<std::string> lines = stock.readNotes;
       lines.emplace_back(kMissingInventoryHint);
-      return {nullptr, Lines(lines)};
+      return {nullptr, Lines(lines), {}};
     }
     if (stock.stock.values.empty()) {
-      return {nullptr, std::string(kInventoryFileName) + " holds no " + std::string(kind.name) +
-                           " in stock to build " + std::string(what) + " from"};
+      return {nullptr,
+              std::string(kInventoryFileName) + " holds no " + std::string(kind.name) +
+                  " in stock to build " + std::string(what) + " from",
+              {}};
     }
-    return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}};
+    return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}, {}};
   }
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
   if (!stock.opened) {
     // A name that is no regular file is told as what it is, not as missing.
     if (std::string notALibrary = NotALibraryMessage(services.files, kind); !notALibrary.empty())
-      return {nullptr, std::move(notALibrary)};
+      return {nullptr, std::move(notALibrary), {}};
     messages.texts.emplace_back(kMissingStockHint);
-    return {nullptr, Lines(messages.texts)};
+    return {nullptr, Lines(messages.texts), {}};
   }
   if (stock.stock.values.empty()) {
     const std::string library =
@@ -382,21 +425,25 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
     return {nullptr,
             held == 0 ? "The " + library + " holds no value to build " + std::string(what) + " from"
                       : "Every one of the " + library + "'s " + std::to_string(held) +
-                            " values is excluded"};
+                            " values is excluded",
+            {}};
   }
-  return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}};
+  return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}, {}};
 }
 
 // The stock a request searches: find's in the stock kind it names, the designs' resistors.
 StockRead<finder::LoadedStock> ReadFor(const finder::FindRequest& request, Services& services,
                                        std::string_view what) {
-  return ReadStock(services, request.excluded, *request.kind, what, request.inventory);
+  return WithBoard(ReadStock(services, request.excluded, *request.kind, what, request.inventory),
+                   services, request.prefer);
 }
 
 template <class Request>
 StockRead<finder::LoadedStock> ReadFor(const Request& request, Services& services,
                                        std::string_view what) {
-  return ReadStock(services, request.excluded, kResistors, what, request.bounds.inventory);
+  return WithBoard(
+      ReadStock(services, request.excluded, kResistors, what, request.bounds.inventory), services,
+      request.prefer);
 }
 
 // Both stocks, the resistors' first, as the command line reads them.
@@ -404,11 +451,16 @@ StockRead<finder::RcStocks> ReadFor(const finder::RcRequest& request, Services& 
                                     std::string_view what) {
   const bool inventory = request.bounds.inventory;
   const StockRead resistors = ReadStock(services, {}, kResistors, what, inventory);
-  if (!resistors.stock) return {nullptr, resistors.status};
+  if (!resistors.stock) return {nullptr, resistors.status, {}};
   const StockRead capacitors = ReadStock(services, {}, kCapacitors, what, inventory);
-  if (!capacitors.stock) return {nullptr, capacitors.status};
+  if (!capacitors.stock) return {nullptr, capacitors.status, {}};
+  finder::LoadedStock r = *resistors.stock;
+  finder::LoadedStock c = *capacitors.stock;
+  if (std::string refusal = AddBoard(services, request.prefer, {&r, &c}); !refusal.empty())
+    return {nullptr, {}, std::move(refusal)};
   return {std::make_shared<const finder::RcStocks>(
-              finder::MakeRcStocks(*resistors.stock, *capacitors.stock, kCapacitors.heldPower)),
+              finder::MakeRcStocks(std::move(r), std::move(c), kCapacitors.heldPower)),
+          {},
           {}};
 }
 
@@ -419,6 +471,13 @@ PreparedSearch Prepare(const finder::Checked<typename Kind::Request>& checked, S
     return {{*error}, {}, {}, {}};
   const auto& request = std::get<typename Kind::Request>(checked);
   const auto read = ReadFor(request, services, Kind::kWhat);
+  if (!read.preferError.empty()) {
+    return {{{"--prefer", std::string(finder::FieldName("--prefer", finder::Wording::kWindow)) +
+                              " " + read.preferError}},
+            {},
+            {},
+            {}};
+  }
   if (!read.stock) return {{}, {}, read.status, {}};
   return {{},
           [request, stock = read.stock](const std::atomic<bool>& stop) {

@@ -3,6 +3,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -19,6 +22,7 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -349,6 +353,25 @@ CNetworksDlg::LegFields CNetworksDlg::AddLegFields(SearchTab& tab, QGridLayout& 
   };
 }
 
+QLineEdit* CNetworksDlg::AddPreferField(SearchTab& tab, QGridLayout& grid) {
+  QLineEdit* prefer = AddEdit(tab, grid, kPreferLabel, "--prefer");
+  prefer->setPlaceholderText(kPreferHint);
+  QAction* choose =
+      prefer->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+  choose->setObjectName("choose --prefer");
+  choose->setToolTip(kChooseBoardText);
+  connect(choose, &QAction::triggered, this, [this, prefer, &tab] {
+    const QString typed = prefer->text().trimmed();
+    const QString start = typed.isEmpty() ? QDir::currentPath() : QFileInfo(typed).absolutePath();
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, QString(kChooseBoardText).remove("..."), start, kBoardFilesText);
+    if (chosen.isEmpty()) return;
+    prefer->setText(chosen);
+    MarkStale(tab);
+  });
+  return prefer;
+}
+
 QWidget* CNetworksDlg::CreateNetworksTab() {
   SearchTab& tab = m_networks;
   tab.page = new QWidget(this);
@@ -374,6 +397,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   QComboBox* source = AddSource(tab, *grid);
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kNetworksListName, FindListColumns());
   tab.prepare = [=, this] {
@@ -387,6 +411,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
     input.statistics = statistics();
     input.inventory = source->currentIndex() == 1;
     input.exclude = finder::SplitValueList(Text(exclude));
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.find(input, m_services);
   };
@@ -410,6 +435,7 @@ QWidget* CNetworksDlg::CreateDividerTab() {
   QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
   QLineEdit* exclude = AddEdit(tab, *grid, kExcludeLabel, "--exclude");
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kDividersListName, DividerListColumns());
   tab.prepare = [=, this] {
@@ -424,6 +450,7 @@ QWidget* CNetworksDlg::CreateDividerTab() {
     input.inventory = source->currentIndex() == 1;
     input.derate = Given(derate);
     input.exclude = finder::SplitValueList(Text(exclude));
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.divider(input, m_services);
   };
@@ -459,6 +486,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
   QComboBox* source = AddSource(tab, *grid);
   QLineEdit* derate = AddEdit(tab, *grid, kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRegulatorsListName, RegulatorListColumns(false));
   tab.prepare = [=, this] {
@@ -473,6 +501,7 @@ QWidget* CNetworksDlg::CreateRegulatorTab() {
     input.maxPower = Given(maxPower);
     input.inventory = source->currentIndex() == 1;
     input.derate = Given(derate);
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.regulator(input, m_services);
   };
@@ -492,6 +521,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
   QLineEdit* rfMin = AddEdit(tab, *grid, kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = AddEdit(tab, *grid, kRfMaxLabel, "--rf-max");
   QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kAmplifiersListName, GainListColumns());
   tab.prepare = [=, this] {
@@ -502,6 +532,7 @@ QWidget* CNetworksDlg::CreateAmplifierTab() {
     input.rfMin = Given(rfMin);
     input.rfMax = Given(rfMax);
     input.inventory = source->currentIndex() == 1;
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.gain(input, m_services);
   };
@@ -530,6 +561,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
   scale->setPlaceholderText(kScaleHint);
   const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
   QComboBox* source = AddSource(tab, *grid);
+  QLineEdit* prefer = AddPreferField(tab, *grid);
   QComboBox* top = AddShow(tab, *grid);
   FinishSearchTab(tab, *grid, kRcListName, RcListColumns());
   tab.prepare = [=, this] {
@@ -547,6 +579,7 @@ QWidget* CNetworksDlg::CreateRcTab() {
     input.scale = Given(scale);
     input.statistics = statistics();
     input.inventory = source->currentIndex() == 1;
+    input.prefer = Given(prefer);
     input.top = top->currentText().toStdString();
     return m_searches.rc(input, m_services);
   };

@@ -118,6 +118,8 @@ class CNetworksDlg : public QDialog {
   using LegFields = std::function<void(finder::TwoLegInput&)>;
   // Adds those fields in that order.
   LegFields AddLegFields(SearchTab& tab, QGridLayout& grid);
+  // The Prefer field: the board's file, typed or chosen with the file chooser inside it.
+  QLineEdit* AddPreferField(SearchTab& tab, QGridLayout& grid);
   void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
   // The size that shows a whole answer, within the screen the window opens on, and the place
   // that keeps its title bar on that screen.

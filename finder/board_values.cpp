@@ -1,0 +1,257 @@
+#include "board_values.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "csv_records.h"
+#include "inventory_file.h"
+#include "number_text.h"
+#include "part_text.h"
+#include "quantity_text.h"
+#include "utf8.h"
+
+namespace vantrel::finder {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+
+std::string Lowered(std::string_view text) {
+  std::string lowered(TrimCSpace(text));
+  for (char& c : lowered) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lowered;
+}
+
+// A schematic BOM, known by its header: the columns of the references, the value and the mark
+// of parts not placed, each by the names it may have ("a|b").
+struct BomFormat {
+  std::string_view name;
+  std::string_view reference;
+  std::string_view value;
+  std::string_view dnp;
+};
+
+constexpr BomFormat kBomFormats[] = {
+    {"a KiCad schematic BOM", "reference|ref|references", "value", "dnp"},
+};
+
+// Values a BOM writes for a part that is not placed.
+constexpr std::string_view kNotPlaced[] = {"", "~", "-", "dnp", "dnf", "np", "nc", "nf", "n/a"};
+
+std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header,
+                                    std::string_view names) {
+  for (std::size_t start = 0; start <= names.size();) {
+    const std::size_t bar = std::min(names.find('|', start), names.size());
+    const auto found = std::find(header.begin(), header.end(), names.substr(start, bar - start));
+    if (found != header.end()) return static_cast<std::size_t>(found - header.begin());
+    start = bar + 1;
+  }
+  return std::nullopt;
+}
+
+std::string Source(std::string_view name, int line) {
+  return std::string(name) + ":" + std::to_string(line);
+}
+
+// The kind a reference designator names by its letters ("R12", "C3, C4", "L1-L3"); none for
+// other parts (U1, RV1, FB2).
+const StockKind* KindOfReference(std::string_view references) {
+  references = TrimCSpace(references);
+  std::size_t letters = 0;
+  while (letters < references.size() &&
+         ((references[letters] >= 'A' && references[letters] <= 'Z') ||
+          (references[letters] >= 'a' && references[letters] <= 'z')))
+    ++letters;
+  if (letters != 1 || letters == references.size()) return nullptr;
+  const char next = references[letters];
+  if (next < '0' || next > '9') return nullptr;
+  return KindOfLetter(references.substr(0, 1));
+}
+
+// Whether a DNP column's field marks the part as not placed.
+bool MarkedNotPlaced(std::string_view field) {
+  const std::string mark = Lowered(field);
+  return !mark.empty() && mark != "0" && mark != "no" && mark != "false";
+}
+
+void Sort(BoardValues& board) {
+  for (std::vector<double>& values : board.values) {
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+  }
+}
+
+BoardValues Refused(std::string refusal) {
+  BoardValues board;
+  board.refusal = std::move(refusal);
+  return board;
+}
+
+BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& header,
+                    const CsvText& csv, std::string_view name) {
+  BoardValues board;
+  board.format = format.name;
+  const std::size_t reference = *ColumnOf(header, format.reference);
+  const std::size_t value = *ColumnOf(header, format.value);
+  const std::optional<std::size_t> dnp = ColumnOf(header, format.dnp);
+  const auto field = [](const CsvRecord& record, std::size_t index) -> std::string_view {
+    return index < record.fields.size() ? TrimCSpace(record.fields[index]) : std::string_view();
+  };
+  for (std::size_t i = 1; i < csv.records.size(); ++i) {
+    const CsvRecord& record = csv.records[i];
+    const StockKind* kind = KindOfReference(field(record, reference));
+    if (!kind || (dnp && MarkedNotPlaced(field(record, *dnp)))) continue;
+    const std::string_view text = field(record, value);
+    if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), Lowered(text)) !=
+        std::end(kNotPlaced))
+      continue;
+    const PartField<double> read = ReadPartValue(*kind, text);
+    // A 0 Ω part is a jumper, no value to build from.
+    if (!read.value && ReadQuantity(*kind->quantity, text, kind->heldPower).value == 0.0) continue;
+    if (!read.value) {
+      return Refused(Source(name, record.line) + ": " + Quoted(text) + " of " +
+                     std::string(field(record, reference)) + ": " + read.refusal);
+    }
+    board.values[static_cast<std::size_t>(kind->part)].push_back(*read.value);
+  }
+  return board;
+}
+
+BoardValues ReadInventoryRows(std::string_view bytes, std::string_view name) {
+  const Inventory inventory = ParseInventory(bytes, name);
+  if (!inventory.refusal.empty()) return Refused(inventory.refusal);
+  if (!inventory.problems.empty()) {
+    const InventoryProblem& first = inventory.problems.front();
+    return Refused(Source(name, first.line) + ": " + Quoted(first.text) + " cannot be read (" +
+                   first.reason + ")");
+  }
+  BoardValues board;
+  board.format = "Vantrel's Inventory.csv";
+  for (const StockKind* kind : kStockKinds) {
+    for (const InventoryRow* row : inventory.InStock(*kind))
+      board.values[static_cast<std::size_t>(kind->part)].push_back(row->value);
+  }
+  return board;
+}
+
+// The value a plain list's line starts with, in the first of kinds that reads it.
+std::optional<std::pair<const StockKind*, double>> PlainValue(
+    std::string_view line, const std::vector<const StockKind*>& kinds) {
+  line = TrimCSpace(line);
+  const std::size_t end = std::min(line.find_first_of(" \t,;"), line.size());
+  const std::string_view token = line.substr(0, end);
+  for (const StockKind* kind : kinds) {
+    if (const PartField<double> read = ReadPartValue(*kind, token); read.value)
+      return std::make_pair(kind, *read.value);
+  }
+  return std::nullopt;
+}
+
+// "resistor or capacitor value".
+std::string KindsValue(const std::vector<const StockKind*>& kinds) {
+  std::string nouns;
+  for (std::size_t i = 0; i < kinds.size(); ++i)
+    nouns.append(i == 0 ? "" : " or ").append(kinds[i]->name);
+  return nouns + " value";
+}
+
+std::string WithArticle(const std::string& noun) {
+  return (noun.starts_with('i') ? "an " : "a ") + noun;
+}
+
+}  // namespace
+
+std::string KnownBoardFormatsText() {
+  std::string text;
+  for (const BomFormat& format : kBomFormats)
+    text.append(format.name).append(" (Reference, Value, DNP), ");
+  return text +
+         "Vantrel's Inventory.csv (kind, value, quantity) or a plain list of values, one a line";
+}
+
+BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
+                            const std::vector<const StockKind*>& kinds) {
+  const std::string file(name);
+  if (bytes.size() > kInventoryByteLimit) {
+    return Refused(file + " is longer than 1 MB (" + std::to_string(kInventoryByteLimit) +
+                   " bytes), more than a bill of materials holds");
+  }
+  std::string_view text = bytes;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  if (const std::size_t bad = FirstNonUtf8(text); bad != std::string_view::npos) {
+    const auto line =
+        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
+    return Refused(file + ":" + std::to_string(line) +
+                   ": a byte that is no UTF-8; save the file as UTF-8 text and try again");
+  }
+  std::string_view headerLine;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!TrimCSpace(line).empty() && !line.starts_with('#')) {
+      headerLine = line;
+      break;
+    }
+  }
+  const CsvText csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
+  if (csv.records.empty()) return Refused(file + " holds no line with a value");
+  if (csv.records.size() - 1 > kInventoryRowLimit) {
+    return Refused(file + " holds " + std::to_string(csv.records.size() - 1) +
+                   " rows, more than the " + std::to_string(kInventoryRowLimit) +
+                   " a bill of materials may hold");
+  }
+  if (!csv.faults.empty()) {
+    const CsvFault& fault = csv.faults.front();
+    return Refused(Source(name, fault.line) + ": " + Quoted(fault.text) + " cannot be read (" +
+                   fault.reason + ")");
+  }
+  std::vector<std::string> header;
+  for (const std::string& field : csv.records.front().fields) header.push_back(Lowered(field));
+  for (const BomFormat& format : kBomFormats) {
+    if (ColumnOf(header, format.reference) && ColumnOf(header, format.value)) {
+      BoardValues board = ReadBom(format, header, csv, name);
+      Sort(board);
+      return board;
+    }
+  }
+  if (ColumnOf(header, "kind") && ColumnOf(header, "value") && ColumnOf(header, "quantity")) {
+    BoardValues board = ReadInventoryRows(bytes, name);
+    Sort(board);
+    return board;
+  }
+  const CsvRecord& first = csv.records.front();
+  if (!PlainValue(first.text, kinds)) {
+    return Refused(Source(name, first.line) + ": " + Quoted(first.text) +
+                   " is no header Vantrel knows, nor " + WithArticle(KindsValue(kinds)) +
+                   "; --prefer reads " + KnownBoardFormatsText());
+  }
+  BoardValues board;
+  board.format = "a plain list of values";
+  for (const CsvRecord& record : csv.records) {
+    const auto value = PlainValue(record.text, kinds);
+    if (!value) {
+      return Refused(Source(name, record.line) + ": " + Quoted(record.text) + " is no " +
+                     KindsValue(kinds));
+    }
+    board.values[static_cast<std::size_t>(value->first->part)].push_back(value->second);
+  }
+  Sort(board);
+  return board;
+}
+
+BoardValues ReadBoardFile(IFileService& files, const std::string& path,
+                          const std::vector<const StockKind*>& kinds) {
+  auto opened = files.OpenForRead(path);
+  if (!opened) {
+    const std::string what = files.NotRegularFile(path);
+    return Refused(Quoted(path) +
+                   " cannot be read: " + (what.empty() ? files.LastFailure() : what));
+  }
+  const std::string bytes = opened->Read(kInventoryByteLimit + 1);
+  opened->Close();
+  return ReadBoardValues(bytes, path, kinds);
+}
+
+}  // namespace vantrel::finder

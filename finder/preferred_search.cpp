@@ -1,0 +1,106 @@
+#include "preferred_search.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "drawer.h"
+
+namespace vantrel::finder {
+namespace {
+
+// The distinct values of legs that are not on board, each part a stock index.
+int NewIn(std::initializer_list<const networks::Network*> legs, const LoadedStock& stock) {
+  std::vector<std::uint16_t> parts;
+  for (const networks::Network* leg : legs) {
+    for (int i = 0; i < networks::PartCount(leg->shape); ++i)
+      parts.push_back(leg->parts[static_cast<std::size_t>(i)]);
+  }
+  std::sort(parts.begin(), parts.end());
+  parts.erase(std::unique(parts.begin(), parts.end()), parts.end());
+  const std::vector<double> none;
+  const std::vector<double>& board = stock.board ? *stock.board : none;
+  return static_cast<int>(std::count_if(parts.begin(), parts.end(), [&](std::uint16_t part) {
+    return !std::binary_search(board.begin(), board.end(), stock.stock.values[part]);
+  }));
+}
+
+void RenumberLeg(networks::Network& leg, const LoadedStock& from, const LoadedStock& to) {
+  const std::vector<double>& values = to.stock.values;
+  for (int i = 0; i < networks::PartCount(leg.shape); ++i) {
+    std::uint16_t& part = leg.parts[static_cast<std::size_t>(i)];
+    part = static_cast<std::uint16_t>(
+        std::lower_bound(values.begin(), values.end(), from.stock.values[part]) - values.begin());
+  }
+}
+
+}  // namespace
+
+int NewValues(const networks::NetworkRow& row, const LoadedStock& stock) {
+  return NewIn({&row.network}, stock);
+}
+
+int NewValues(const networks::TwoLegRow& row, const LoadedStock& stock) {
+  return NewIn({&row.a, &row.b}, stock);
+}
+
+int NewValues(const networks::RcRow& row, const RcStocks& stocks) {
+  return NewIn({&row.r}, stocks.resistors) + NewIn({&row.c}, stocks.capacitors);
+}
+
+LoadedStock BoardStock(const LoadedStock& stock) {
+  LoadedStock board = stock;
+  board.stock.values.clear();
+  board.names.clear();
+  // A drawer is indexed by stock value, so it is cut as the values are.
+  std::shared_ptr<Drawer> drawer;
+  if (stock.drawer) drawer = std::make_shared<Drawer>();
+  for (std::size_t i = 0; i < stock.stock.values.size(); ++i) {
+    const double value = stock.stock.values[i];
+    if (stock.board && std::binary_search(stock.board->begin(), stock.board->end(), value)) {
+      board.stock.values.push_back(value);
+      board.names.push_back(stock.names[i]);
+      if (drawer) {
+        drawer->classes.push_back(stock.drawer->classes[i]);
+        drawer->held.push_back(stock.drawer->held[i]);
+      }
+    }
+  }
+  board.drawer = std::move(drawer);
+  return board;
+}
+
+RcStocks BoardStock(const RcStocks& stocks) {
+  return {BoardStock(stocks.resistors), BoardStock(stocks.capacitors)};
+}
+
+std::string PreferCutNote(const PreferScan& scan, Wording wording) {
+  if (!scan.cut) return {};
+  return "The rows that add values to the board were ranked among the first " +
+         std::to_string(scan.scanLimit) + " in the usual order, of more within the tolerance; a " +
+         "narrower " + std::string(FieldName("--tolerance", wording)) + " or " +
+         std::string(FieldName("--within", wording)) + " ranks them all.";
+}
+
+bool HasValues(const LoadedStock& stock) {
+  return !stock.stock.values.empty();
+}
+
+bool HasValues(const RcStocks& stocks) {
+  return HasValues(stocks.resistors) && HasValues(stocks.capacitors);
+}
+
+void Renumber(networks::NetworkRow& row, const LoadedStock& from, const LoadedStock& to) {
+  RenumberLeg(row.network, from, to);
+}
+
+void Renumber(networks::TwoLegRow& row, const LoadedStock& from, const LoadedStock& to) {
+  RenumberLeg(row.a, from, to);
+  RenumberLeg(row.b, from, to);
+}
+
+void Renumber(networks::RcRow& row, const RcStocks& from, const RcStocks& to) {
+  RenumberLeg(row.r, from.resistors, to.resistors);
+  RenumberLeg(row.c, from.capacitors, to.capacitors);
+}
+
+}  // namespace vantrel::finder
