@@ -89,7 +89,7 @@ inline constexpr char kStatisticsLabel[] = "Statistics";
 // In the order of the command line's --statistics: worst, then rss.
 inline constexpr const char* kStatisticsChoices[] = {"Worst case", "RSS"};
 inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
-inline constexpr char kTemperatureHint[] = "LOW:HIGH, such as -40:85";
+inline constexpr char kTemperatureHint[] = "LOW:HIGH";
 inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";
 inline constexpr char kTcrHint[] = "0";
 // Where a search draws its values from; every letter is another field's.
