@@ -312,6 +312,34 @@ TEST_F(InventorySearchTest, OneToleranceForAllIsTheLibrarysPartTolerance) {
   }
 }
 
+// The board's values first, from the drawer: the search over the board's values alone holds
+// the counts of those values, not of the values at their places in the whole stock.
+TEST_F(InventorySearchTest, BoardValuesFirstHoldTheDrawersCounts) {
+  SetInventory(
+      "kind,value,quantity,tolerance\r\n"
+      "R,1k,5,1%\r\nR,2k2,5,1%\r\nR,4k7,1,1%\r\nR,10k,2,5%\r\n");
+  files.files["board.txt"] = "4k7\n10k\n";
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--prefer", "board.txt", "--parts", "2",
+                 "--tolerance", "5", "--format", "tsv"}),
+            0)
+      << err.str();
+  const std::vector<TsvRow> rows = ParseTsv(out.str());
+  ASSERT_FALSE(rows.empty());
+  // One 4k7 and two 10k: of the dividers of board values alone, 10k over 10k is exact and
+  // 4k7 over 4k7 cannot be built.
+  EXPECT_EQ(rows[0].at("r1") + " / " + rows[0].at("r2"), "10000 / 10000");
+  EXPECT_EQ(rows[0].at("low"), "2.375");
+  bool added = false;
+  for (const TsvRow& row : rows) {
+    added = added || row.at("new_values") != "0";
+    EXPECT_TRUE(row.at("new_values") != "0" || !added) << "a board row after one that adds";
+    const auto counts = ValueCounts(row.at("r1") + " " + row.at("r2"));
+    EXPECT_LE(counts.count("4700") ? counts.at("4700") : 0, 1);
+    EXPECT_LE(counts.count("10000") ? counts.at("10000") : 0, 2);
+  }
+  EXPECT_TRUE(added);
+}
+
 // A design whose part would take more than its rating is left out and counted; the rows say
 // what they use and where it lies.
 TEST_F(InventorySearchTest, RatingsLeaveDesignsOutAndRowsNameTheirParts) {
