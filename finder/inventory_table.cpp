@@ -15,32 +15,47 @@ Cell OptionalNumber(const std::optional<double>& value) {
 
 }  // namespace
 
-const std::vector<Column>& ImportColumns() {
-  static const std::vector<Column> columns = {{"Kind", "kind", true},
-                                              {"Value", "value", true},
-                                              {"Quantity", "quantity", false},
-                                              {"Tolerance", "tolerance", true},
-                                              {"Power", "power", true},
-                                              {"TCR", "tcr", true},
-                                              {"Package", "package", true},
-                                              {"Location", "location", true},
-                                              {"Part number", "part_number", true},
-                                              {"Source", "source", true}};
-  return columns;
-}
+namespace {
 
-std::vector<std::string> ImportTextCells(const ImportedRow& imported) {
-  const InventoryRow& row = imported.row;
-  return {std::string(KindLetter(*row.kind)),
-          PartValueText(*row.kind, row.value),
+// The columns of a part as the inventory holds it, from its value to its part number, which an
+// import's table puts between the kind and the source, and the drawer's before the note.
+constexpr Column kPartColumns[] = {{"Value", "value", true},
+                                   {"Quantity", "quantity", false},
+                                   {"Tolerance", "tolerance", true},
+                                   {"Power", "power", true},
+                                   {"TCR", "tcr", true},
+                                   {"Package", "package", true},
+                                   {"Location", "location", true},
+                                   {"Part number", "part_number", true}};
+
+std::vector<std::string> PartTextCells(const InventoryRow& row) {
+  return {PartValueText(*row.kind, row.value),
           std::to_string(row.quantity),
           Optional(row.tolerance, ToleranceText),
           Optional(row.power, PowerText),
           Optional(row.tcr, TcrText),
           row.package,
           row.location,
-          row.partNumber,
-          imported.source};
+          row.partNumber};
+}
+
+}  // namespace
+
+const std::vector<Column>& ImportColumns() {
+  static const std::vector<Column> columns = [] {
+    std::vector<Column> all{{"Kind", "kind", true}};
+    all.insert(all.end(), std::begin(kPartColumns), std::end(kPartColumns));
+    all.push_back({"Source", "source", true});
+    return all;
+  }();
+  return columns;
+}
+
+std::vector<std::string> ImportTextCells(const ImportedRow& imported) {
+  std::vector<std::string> cells{std::string(KindLetter(*imported.row.kind))};
+  for (std::string& cell : PartTextCells(imported.row)) cells.push_back(std::move(cell));
+  cells.push_back(imported.source);
+  return cells;
 }
 
 std::vector<Cell> ImportFields(const ImportedRow& imported) {
@@ -72,28 +87,18 @@ std::string SkippedText(const SkippedLine& line) {
 }
 
 const std::vector<Column>& InventoryColumns() {
-  static const std::vector<Column> columns = {{"Value", "value", true},
-                                              {"Quantity", "quantity", false},
-                                              {"Tolerance", "tolerance", true},
-                                              {"Power", "power", true},
-                                              {"TCR", "tcr", true},
-                                              {"Package", "package", true},
-                                              {"Location", "location", true},
-                                              {"Part number", "part_number", true},
-                                              {"Note", "note", true}};
+  static const std::vector<Column> columns = [] {
+    std::vector<Column> all(std::begin(kPartColumns), std::end(kPartColumns));
+    all.push_back({"Note", "note", true});
+    return all;
+  }();
   return columns;
 }
 
 std::vector<std::string> InventoryTextCells(const InventoryRow& row) {
-  return {PartValueText(*row.kind, row.value),
-          std::to_string(row.quantity),
-          Optional(row.tolerance, ToleranceText),
-          Optional(row.power, PowerText),
-          Optional(row.tcr, TcrText),
-          row.package,
-          row.location,
-          row.partNumber,
-          row.note};
+  std::vector<std::string> cells = PartTextCells(row);
+  cells.push_back(row.note);
+  return cells;
 }
 
 }  // namespace vantrel::finder

@@ -256,6 +256,90 @@ TEST_F(InventorySearchTest, FindKeepsTheNetworksTheDrawerCanBuild) {
   }
 }
 
+// A drawer of one class per value, each of enough parts and one tolerance, lists exactly what
+// the library of its values lists with that --part-tolerance, band for band: the parts' own
+// tolerances take the same path as the library's one.
+TEST_F(InventorySearchTest, OneToleranceForAllIsTheLibrarysPartTolerance) {
+  std::mt19937 random(1208);
+  for (int round = 0; round < 12; ++round) {
+    std::string inventory = "kind,value,quantity,tolerance\r\n";
+    std::string resistors;
+    std::string capacitors;
+    std::set<int> values;
+    while (values.size() < 12) values.insert(100 + static_cast<int>(random() % 90000));
+    for (int value : values) {
+      inventory += "R," + std::to_string(value) + ",4,2%\r\n";
+      resistors += std::to_string(value) + "\r\n";
+    }
+    for (int value : {1, 2, 5, 10, 22, 47, 100}) {
+      inventory += "C," + std::to_string(value) + "n,4,2%\r\n";
+      capacitors += std::to_string(value) + "n\r\n";
+    }
+    SetInventory(inventory);
+    SetFile(resistors);
+    files.files["./CapacitorLibrary.txt"] = capacitors;
+    const std::string vout = std::to_string(1 + static_cast<int>(random() % 3));
+    const std::vector<std::vector<std::string>> searches{
+        {"divider", "5", vout, "--parts", "2", "--tolerance", "5", "--part-tolerance", "2"},
+        {"regulator", "3.3", "--vref", "0.8:0.8:0.82", "--parts", "2", "--within", "4",
+         "--part-tolerance", "2"},
+        {"gain", "7", "--parts", "2", "--tolerance", "3", "--part-tolerance", "2"},
+        {"find", "4k7", "--parts", "4", "--tolerance", "2", "--part-tolerance", "2"},
+        {"rc", "--corner", "1k", "--r-parts", "2", "--c-parts", "2", "--tolerance", "5",
+         "--r-tolerance", "2", "--c-tolerance", "2"}};
+    for (std::vector<std::string> args : searches) {
+      args.insert(args.end(), {"--top", "50", "--format", "tsv"});
+      ASSERT_EQ(Run(args), 0) << err.str();
+      const std::string library = out.str();
+      args.push_back("--inventory");
+      ASSERT_EQ(Run(args), 0) << err.str();
+      // The drawer's rows carry a Uses column last. An RC band multiplies the legs' ends, not
+      // the time constant by both factors, so its ends may differ in the last bit.
+      const std::vector<TsvRow> drawn = ParseTsv(out.str());
+      const std::vector<TsvRow> listed = ParseTsv(library);
+      ASSERT_EQ(drawn.size(), listed.size()) << args[0];
+      for (std::size_t i = 0; i < drawn.size(); ++i) {
+        for (const auto& [name, field] : listed[i]) {
+          const std::string& other = drawn[i].at(name);
+          if (args[0] == "rc" && (name == "low" || name == "high" || name == "worst")) {
+            EXPECT_NEAR(std::stod(other), std::stod(field), 1e-12 * std::fabs(std::stod(field)));
+          } else {
+            EXPECT_EQ(other, field) << args[0] << " row " << i + 1 << " " << name;
+          }
+        }
+      }
+    }
+  }
+}
+
+// The board's values first, from the drawer: the search over the board's values alone holds
+// the counts of those values, not of the values at their places in the whole stock.
+TEST_F(InventorySearchTest, BoardValuesFirstHoldTheDrawersCounts) {
+  SetInventory(
+      "kind,value,quantity,tolerance\r\n"
+      "R,1k,5,1%\r\nR,2k2,5,1%\r\nR,4k7,1,1%\r\nR,10k,2,5%\r\n");
+  files.files["board.txt"] = "4k7\n10k\n";
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--prefer", "board.txt", "--parts", "2",
+                 "--tolerance", "5", "--format", "tsv"}),
+            0)
+      << err.str();
+  const std::vector<TsvRow> rows = ParseTsv(out.str());
+  ASSERT_FALSE(rows.empty());
+  // One 4k7 and two 10k: of the dividers of board values alone, 10k over 10k is exact and
+  // 4k7 over 4k7 cannot be built.
+  EXPECT_EQ(rows[0].at("r1") + " / " + rows[0].at("r2"), "10000 / 10000");
+  EXPECT_EQ(rows[0].at("low"), "2.375");
+  bool added = false;
+  for (const TsvRow& row : rows) {
+    added = added || row.at("new_values") != "0";
+    EXPECT_TRUE(row.at("new_values") != "0" || !added) << "a board row after one that adds";
+    const auto counts = ValueCounts(row.at("r1") + " " + row.at("r2"));
+    EXPECT_LE(counts.count("4700") ? counts.at("4700") : 0, 1);
+    EXPECT_LE(counts.count("10000") ? counts.at("10000") : 0, 2);
+  }
+  EXPECT_TRUE(added);
+}
+
 // A design whose part would take more than its rating is left out and counted; the rows say
 // what they use and where it lies.
 TEST_F(InventorySearchTest, RatingsLeaveDesignsOutAndRowsNameTheirParts) {
