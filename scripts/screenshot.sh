@@ -5,7 +5,9 @@
 # docs/rc.png and docs/library.png, the six tabs of the Networks window (a four-part network of
 # 3.14159k with its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with
 # 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, a 1 kHz corner from
-# E24 resistors and E6 capacitors, the check of the library with a few lines added); then on an
+# E24 resistors and E6 capacitors, the check of the library with a few lines added),
+# docs/inventory.png and docs/divider-inventory.png (the Library tab's Inventory view of a small
+# drawer, and the 5 V to 3.3 V divider drawn from it); then on an
 # 800x600 screen
 # docs/networks-800x600.png, docs/regulator-800x600.png and docs/rc-800x600.png, the Networks,
 # Regulator and RC tabs as a small screen shows them. Builds the program with the dev preset first. --scale runs it at a Qt
@@ -148,3 +150,29 @@ rc "$docs/rc.png"
 printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab
 shot "$networks" "$docs/library.png"
+# The drawer: the Library tab's Inventory view, then the Divider tab drawing on it with legs of
+# up to two parts (Legs, 3 fields below VIN; Source, 13 below Legs; then Find), with its first
+# row's parts and where they lie.
+cat >"$run/Inventory.csv" <<'CSV'
+kind,value,quantity,tolerance,power,tcr,package,location,part_number,note
+R,1k,10,1%,0.1W,100ppm,0603,Box 1,RC0603FR-071KL,
+R,2k2,10,1%,0.1W,100ppm,0603,Box 1,RC0603FR-072K2L,
+R,3k3,4,1%,0.1W,100ppm,0603,Box 1,RC0603FR-073K3L,
+R,4k7,2,0.1%,0.125W,25ppm,0805,Box 2,RT0805BRD074K7L,
+R,4k7,25,5%,0.25W,,axial,Drawer 3,,
+R,6k8,5,1%,0.1W,100ppm,0603,Box 1,RC0603FR-076K8L,
+R,10k,1,0.1%,0.125W,25ppm,0805,Box 2,RT0805BRD0710KL,
+R,10k,40,5%,0.25W,,axial,Drawer 3,,
+R,22k,8,,,,axial,Drawer 4,,
+C,100n,50,10%,,,0603,Box 5,CL10B104KB8NNNC,
+CSV
+keys alt+v Down
+shot "$networks" "$docs/inventory.png"
+keys ctrl+Tab ctrl+Tab
+tabs 3
+keys Down
+tabs 13
+keys Down Return
+tabs 6
+keys Down
+shot "$networks" "$docs/divider-inventory.png"
