@@ -352,9 +352,10 @@ choose(window, "Reference", int(top), window_id)
 type_into(window, "IADJ", iadj)
 type_into(window, "Tolerance (%)", "5")
 type_into(window, "Part tolerance (%)", "1")
-#The statistical band over a temperature range, now and then.
-rss = rng.random() < 0.5
-choose(window, "Statistics", int(rss), window_id)
+#The statistical band over a temperature range, now and then, and In spec by it.
+statistics = rng.randint(0, 2)
+rss = statistics > 0
+choose(window, "Statistics", statistics, window_id)
 type_into(window, "Temperature (\u00b0C)", "-40:85" if rss else "")
 type_into(window, "TCR (ppm/\u00b0C)", "50" if rss else "")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
@@ -362,7 +363,8 @@ compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance",
                                "--part-tolerance", "1", *(["--reference", "top"] if top else []),
                                *(["--iadj", iadj] if iadj else []),
                                *(["--statistics", "rss", "--temperature", "-40:85", "--tcr", "50"]
-                                 if rss else [])], window_id, float(vout))
+                                 if rss else []), *(["--by", "rss"] if statistics == 2 else [])],
+        window_id, float(vout))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
 rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)

@@ -309,20 +309,22 @@ QComboBox* CNetworksDlg::AddLegsChoice(SearchTab& tab, QGridLayout& grid, const 
   return legs;
 }
 
-CNetworksDlg::StatisticsFields CNetworksDlg::AddStatisticsFields(SearchTab& tab,
-                                                                 QGridLayout& grid) {
+CNetworksDlg::StatisticsFields CNetworksDlg::AddStatisticsFields(SearchTab& tab, QGridLayout& grid,
+                                                                 bool judged) {
   // A closed choice: nothing to refuse, so no error line.
   auto* statistics = new QComboBox(tab.fields);
   AddField(tab, grid, kStatisticsLabel, statistics);
   statistics->setObjectName("--statistics");
   for (const char* choice : kStatisticsChoices) statistics->addItem(choice);
+  if (judged) statistics->addItem(kStatisticsByRssText);
   QLineEdit* temperature = AddEdit(tab, grid, kTemperatureLabel, "--temperature");
   temperature->setPlaceholderText(kTemperatureHint);
   QLineEdit* tcr = AddEdit(tab, grid, kTcrLabel, "--tcr");
   tcr->setPlaceholderText(kTcrHint);
   return [=] {
     finder::StatisticsInput input;
-    input.rss = statistics->currentIndex() == 1;
+    input.rss = statistics->currentIndex() >= 1;
+    input.byRss = statistics->currentIndex() == 2;
     input.temperature = Given(temperature);
     input.tcr = Given(tcr);
     return input;
@@ -393,7 +395,7 @@ QWidget* CNetworksDlg::CreateNetworksTab() {
   AddField(tab, *grid, kDistinctText, distinct);
   auto* partTolerance = new QLineEdit(tab.fields);
   AddField(tab, *grid, kPartToleranceLabel, partTolerance, "--part-tolerance");
-  const StatisticsFields statistics = AddStatisticsFields(tab, *grid);
+  const StatisticsFields statistics = AddStatisticsFields(tab, *grid, false);
   QComboBox* source = AddSource(tab, *grid);
   auto* exclude = new QLineEdit(tab.fields);
   AddField(tab, *grid, kExcludeLabel, exclude, "--exclude");

@@ -114,7 +114,8 @@ class CNetworksDlg : public QDialog {
   // totals' bounds.
   // Adds Statistics, Temperature and TCR to tab; the result reads them.
   using StatisticsFields = std::function<finder::StatisticsInput()>;
-  StatisticsFields AddStatisticsFields(SearchTab& tab, QGridLayout& grid);
+  // judged: the rows have In spec, which may go by the RSS band.
+  StatisticsFields AddStatisticsFields(SearchTab& tab, QGridLayout& grid, bool judged = true);
   using LegFields = std::function<void(finder::TwoLegInput&)>;
   // Adds those fields in that order.
   LegFields AddLegFields(SearchTab& tab, QGridLayout& grid);
