@@ -53,7 +53,9 @@ LoadedStock StockWithBoard(std::mt19937_64& rng, std::vector<double> values,
   LoadedStock stock;
   stock.opened = true;
   stock.kind = &kind;
-  for (std::size_t i = 0; i < values.size(); ++i) stock.names.push_back("v" + std::to_string(i));
+  // Appended rather than "v" + a temporary, which GCC 12 at -O3 misreads as an overlapping copy.
+  for (std::size_t i = 0; i < values.size(); ++i)
+    stock.names.push_back(std::string("v").append(std::to_string(i)));
   std::vector<double> board;
   const unsigned share = static_cast<unsigned>(rng() % 5);  // in quarters; 0 none, 4 all
   for (const double value : values) {
