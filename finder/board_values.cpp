@@ -8,12 +8,9 @@
 #include "number_text.h"
 #include "part_text.h"
 #include "quantity_text.h"
-#include "utf8.h"
 
 namespace vantrel::finder {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 
 std::string Lowered(std::string_view text) {
   std::string lowered(TrimCSpace(text));
@@ -177,25 +174,9 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
     return Refused(file + " is longer than 1 MB (" + std::to_string(kInventoryByteLimit) +
                    " bytes), more than a bill of materials holds");
   }
-  std::string_view text = bytes;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  if (const std::size_t bad = FirstNonUtf8(text); bad != std::string_view::npos) {
-    const auto line =
-        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
-    return Refused(file + ":" + std::to_string(line) +
-                   ": a byte that is no UTF-8; save the file as UTF-8 text and try again");
-  }
-  std::string_view headerLine;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!TrimCSpace(line).empty() && !line.starts_with('#')) {
-      headerLine = line;
-      break;
-    }
-  }
-  const CsvText csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
+  CsvSheet sheet = ReadCsvSheet(bytes, name);
+  if (!sheet.refusal.empty()) return Refused(std::move(sheet.refusal));
+  const CsvText& csv = sheet.csv;
   if (csv.records.empty()) return Refused(file + " holds no line with a value");
   if (csv.records.size() - 1 > kInventoryRowLimit) {
     return Refused(file + " holds " + std::to_string(csv.records.size() - 1) +

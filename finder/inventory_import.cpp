@@ -8,14 +8,12 @@
 #include "part_description.h"
 #include "part_text.h"
 #include "resistor_notation.h"
-#include "utf8.h"
 
 namespace vantrel::finder {
 namespace {
 
 using enum ImportRole;
 
-constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 constexpr std::string_view kTimes = "\xc3\x97";  // ×
 
 std::string Lowered(std::string_view text) {
@@ -285,27 +283,12 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
                    " bytes), more than Vantrel imports";
     return file;
   }
-  std::string_view text = bytes;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  if (const std::size_t bad = FirstNonUtf8(text); bad != std::string_view::npos) {
-    const auto line =
-        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
-    file.refusal = fileName + ":" + std::to_string(line) +
-                   ": a byte that is no UTF-8; save the file as UTF-8 text and try again";
+  CsvSheet sheet = ReadCsvSheet(bytes, name);
+  if (!sheet.refusal.empty()) {
+    file.refusal = std::move(sheet.refusal);
     return file;
   }
-  // The header is the first line that is neither blank nor a comment.
-  std::string_view headerLine;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (!TrimCSpace(line).empty() && !line.starts_with('#')) {
-      headerLine = line;
-      break;
-    }
-  }
-  CsvText csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
+  CsvText& csv = sheet.csv;
   if (csv.records.empty()) {
     file.refusal = fileName + " holds no line to import";
     return file;

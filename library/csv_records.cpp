@@ -1,8 +1,11 @@
 #include "csv_records.h"
 
+#include <algorithm>
+
 #include <csv.h>
 
 #include "number_text.h"
+#include "utf8.h"
 
 namespace vantrel {
 namespace {
@@ -130,6 +133,32 @@ std::string CsvField(std::string_view text, char separator) {
     quoted += c;
   }
   return quoted + '"';
+}
+
+CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name) {
+  constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
+  CsvSheet sheet;
+  std::string_view text = bytes;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  if (const std::size_t bad = FirstNonUtf8(text); bad != std::string_view::npos) {
+    const auto line =
+        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
+    sheet.refusal = std::string(name) + ":" + std::to_string(line) +
+                    ": a byte that is no UTF-8; save the file as UTF-8 text and try again";
+    return sheet;
+  }
+  std::string_view headerLine;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!TrimCSpace(line).empty() && !line.starts_with('#')) {
+      headerLine = line;
+      break;
+    }
+  }
+  sheet.csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
+  return sheet;
 }
 
 }  // namespace vantrel

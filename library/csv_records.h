@@ -45,6 +45,17 @@ char SniffSeparator(std::string_view headerLine);
 // reading goes on at the line after it.
 CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments);
 
+// A sheet a user gives, read whole: its records, or why it cannot be read.
+struct CsvSheet {
+  CsvText csv;
+  std::string refusal;  // "name:3: a byte that is no UTF-8; ..."; empty when it was read
+};
+
+// Reads bytes named name: a UTF-8 byte order mark is skipped, a byte that is no UTF-8 refuses
+// the sheet, and the records are split (keeping comments) with the separator of the header,
+// the first line neither blank nor a comment.
+CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name);
+
 // The field as a CSV file writes it: quoted, with quotes doubled, when it holds the separator,
 // a quote, a line break, or white space at either end.
 std::string CsvField(std::string_view text, char separator = ',');

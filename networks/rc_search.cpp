@@ -112,13 +112,7 @@ bool SettleRcBand(RcRow& row, std::span<const double> rStock, std::span<const do
                   const StockDecimals& cDecimals, bool exact = true) {
   PartTolerances own;
   const bool perPart = static_cast<bool>(band.perPart);
-  if (perPart && !band.perPart(row.r, row.c, own)) {
-    row.low = row.high = row.rssLow = row.rssHigh = row.output;
-    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
-    row.rssWorst = row.ranked = row.worst;
-    row.banded = false;
-    return !std::isfinite(band.within);
-  }
+  if (perPart && !band.perPart(row.r, row.c, own)) return MarkUnbanded(row, band.within);
   // In the worst case every part drifts its own worst way as well.
   const PartTolerances wide = own.Widened();
   const double tr = band.rTolerance / 100;

@@ -181,14 +181,7 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
           double target, const TwoLegBand& band, const ExactTwoLeg* exact,
           const StockDecimals& decimals) {
   PartTolerances own;
-  if (band.perPart && !band.perPart(row.a, row.b, own)) {
-    // Ranked after every row whose band is known.
-    row.low = row.high = row.rssLow = row.rssHigh = row.output;
-    row.worst = row.worstKey = std::numeric_limits<double>::infinity();
-    row.rssWorst = row.ranked = row.worst;
-    row.banded = false;
-    return !std::isfinite(band.within);
-  }
+  if (band.perPart && !band.perPart(row.a, row.b, own)) return MarkUnbanded(row, band.within);
   // In the worst case every part drifts its own worst way as well.
   const PartTolerances wide = own.Widened();
   double aUp = 0, aDown = 0, bUp = 0, bDown = 0;

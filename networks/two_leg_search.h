@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -126,6 +127,18 @@ struct TwoLegRow {
 // exact arithmetic (100 with 10 and 110 with 11 for a gain of 11) tie whatever double rounding
 // left in them, and rank by the next keys instead.
 double WorstKey(double worst);
+
+// Marks a row (TwoLegRow, RcRow) whose band is unknown, as TwoLegBand::perPart says: its ends
+// the output, its worst cases infinite, so that it ranks after every row whose band is known.
+// Returns whether it still meets within, which only an infinite one does.
+template <class Row>
+bool MarkUnbanded(Row& row, double within) {
+  row.low = row.high = row.rssLow = row.rssHigh = row.output;
+  row.worst = row.worstKey = std::numeric_limits<double>::infinity();
+  row.rssWorst = row.ranked = row.worst;
+  row.banded = false;
+  return !std::isfinite(within);
+}
 // How far from scale the legs ra and rb lie, as TwoLegRow::scaleKey.
 double ScaleKey(double ra, double rb, double scale);
 
