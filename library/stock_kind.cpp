@@ -45,7 +45,7 @@ KindValue ParseKindValue(const StockKind& kind, std::string_view text) {
   if (!quantity.number) return read;
   read.marked = quantity.prefixed || quantity.unitWritten;
   if (!quantity.value) {
-    if (quantity.prefixed && quantity.rest.front() >= '0' && quantity.rest.front() <= '9') {
+    if (quantity.digitsAfterPrefix) {
       read.refusal = "digits after the prefix of a number with a point or exponent";
     } else {
       read.refusal = StartsResistorNotation(quantity.rest)

@@ -126,7 +126,7 @@ QuantityRead ReadQuantity(const QuantityUnit& unit, std::string_view text, int h
     // "4k7": the prefix is the point of a whole number, whose digits continue after it.
     const std::size_t digits = pos + infix->length;
     if (number.hasPoint || number.hasExponent || number.whole.empty()) {
-      read.prefixed = true;
+      read.prefixed = read.digitsAfterPrefix = true;
       read.rest = text.substr(digits);
       return read;
     }

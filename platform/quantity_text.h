@@ -44,12 +44,13 @@ inline constexpr std::array<const QuantityUnit*, 9> kQuantityUnits = {
 
 // What reading a quantity found.
 struct QuantityRead {
-  std::optional<double> value;  // set when the whole text is read
-  bool number = false;          // the text starts with a number
-  bool prefixed = false;        // a prefix or the point letter is written
-  bool unitWritten = false;     // the symbol is written
-  bool exponent = false;        // the number has an exponent
-  std::string_view rest;        // the text that could not be read; empty when value is set
+  std::optional<double> value;     // set when the whole text is read
+  bool number = false;             // the text starts with a number
+  bool prefixed = false;           // a prefix or the point letter is written
+  bool unitWritten = false;        // the symbol is written
+  bool exponent = false;           // the number has an exponent
+  bool digitsAfterPrefix = false;  // "4.7n7": only a whole number runs on after its prefix
+  std::string_view rest;           // the text that could not be read; empty when value is set
 };
 
 // Reads text, white space around it allowed, as unit describes. The number is [sign] digits

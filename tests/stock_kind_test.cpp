@@ -68,6 +68,8 @@ TEST(StockKindTest, CapacitorNotation) {
                                {"4.7 k", std::nullopt, "resistor notation"},
                                {"10uH", std::nullopt, "text after the number"},
                                {"4.7n7", std::nullopt, "digits after the prefix"},
+                               // Digits run on from a prefix only when nothing parts them.
+                               {"4 n7", std::nullopt, "text after the number"},
                                {"100n ceramic", std::nullopt, "text after the number"},
                            });
 }
