@@ -49,13 +49,14 @@ bool IsCSpace(char c) {
 // or the unit (F, H) after it, or a prefix for its decimal point ("4n7", never "4 n7"). A lone m
 // is a milliohm.
 bool ReferenceReactive(const char* piece) {
-  static const std::string space = "[ \\t\\n\\v\\f\\r]*";
+  static const std::string space = "[ \\t\\n\\v\\f\\r]*";  // around the whole piece
+  static const std::string blank = "[ \\t]*";              // within it
   static const std::string prefix = "(f|p|n|u|\xc2\xb5|\xce\xbc|m)";
   static const std::regex plain("^" + space +
-                                "[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?" + space +
-                                prefix + "?([FHfh]?)" + space + "$");
-  static const std::regex infix("^" + space + "[+-]?[0-9]+" + prefix + "[0-9]+([FHfh]?)" + space +
-                                "$");
+                                "[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?" + blank +
+                                prefix + "?" + blank + "([FHfh]?)" + space + "$");
+  static const std::regex infix("^" + space + "[+-]?[0-9]+" + prefix + "[0-9]+" + blank +
+                                "([FHfh]?)" + space + "$");
   // H in either case, F in upper case only (f alone is femto); m without a unit is a milliohm.
   const auto written = [](const std::csub_match& prefixed, const std::csub_match& unit) {
     const std::string u = unit.str();
