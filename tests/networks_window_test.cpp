@@ -656,7 +656,7 @@ void NetworksWindowTest::FieldsComeBackAfterEscape() {
   const auto fieldsOf = [](CNetworksDlg& window) {
     QStringList values;
     auto* tabs = window.findChild<QTabWidget*>();
-    for (int index = 0; index < 5; ++index) {
+    for (int index = 0; index < tabs->count(); ++index) {
       for (const QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
         // A spin box's own edit is the spin box's.
         if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
@@ -676,7 +676,7 @@ void NetworksWindowTest::FieldsComeBackAfterEscape() {
   const QStringList fresh = fieldsOf(*m_window);
   auto* tabs = m_window->findChild<QTabWidget*>();
   int changed = 0;
-  for (int index = 0; index < 5; ++index) {
+  for (int index = 0; index < tabs->count(); ++index) {
     for (QWidget* field : tabs->widget(index)->findChildren<QWidget*>()) {
       if (qobject_cast<const QSpinBox*>(field->parentWidget()) != nullptr) continue;
       ++changed;

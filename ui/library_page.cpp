@@ -137,6 +137,12 @@ bool CLibraryPage::InventoryShown() const {
   return m_view->currentIndex() == 1;
 }
 
+std::vector<std::pair<QString, QWidget*>> CLibraryPage::KeptFields() const {
+  return {{QString(kStockLabel).remove('&'), m_stock},
+          {QString(kViewLabel).remove('&'), m_view},
+          {QString(kSeriesLabel).remove('&'), m_series}};
+}
+
 void CLibraryPage::Refresh() {
   const bool inventory = InventoryShown();
   for (QWidget* control : m_libraryControls) control->setVisible(!inventory);

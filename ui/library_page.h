@@ -10,7 +10,9 @@
 // says of the file; Import... previews what import reads from the files chosen (CImportDlg), and
 // Merge adds the rows through the inventory's one merge.
 
+#include <QString>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "series_library.h"
@@ -43,6 +45,8 @@ class CLibraryPage : public QWidget {
   void OnCreate();
   // Asks for files, previews their import, and merges on Merge.
   void OnImport();
+  // The choices kept between runs, by label without the mnemonic.
+  std::vector<std::pair<QString, QWidget*>> KeptFields() const;
 
  private:
   void RefreshLibrary();

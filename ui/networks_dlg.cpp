@@ -175,11 +175,21 @@ void CNetworksDlg::SaveSettings() const {
   SaveFields(settings);
 }
 
+std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>>
+CNetworksDlg::KeptFields() const {
+  std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>> groups;
+  for (const SearchTab* tab : {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc}) {
+    groups.emplace_back(tab->name, tab->kept);
+  }
+  groups.emplace_back("Library", m_library->KeptFields());
+  return groups;
+}
+
 // Each field's text, choice, count or tick, under its tab's name and its label.
 void CNetworksDlg::SaveFields(QSettings& settings) const {
-  for (const SearchTab* tab : {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc}) {
-    settings.beginGroup(tab->name);
-    for (const auto& [label, field] : tab->kept) {
+  for (const auto& [name, kept] : KeptFields()) {
+    settings.beginGroup(name);
+    for (const auto& [label, field] : kept) {
       if (const auto* edit = qobject_cast<const QLineEdit*>(field)) {
         settings.setValue(label, edit->text());
       } else if (const auto* combo = qobject_cast<const QComboBox*>(field)) {
@@ -198,22 +208,22 @@ void CNetworksDlg::SaveFields(QSettings& settings) const {
 void CNetworksDlg::RestoreFields() {
   QSettings settings;
   settings.beginGroup(kSettingsGroup);
-  for (SearchTab* tab : SearchTabs()) {
-    settings.beginGroup(tab->name);
-    for (const auto& [label, field] : tab->kept) {
-      const QVariant kept = settings.value(label);
-      if (!kept.isValid()) continue;
+  for (const auto& [name, kept] : KeptFields()) {
+    settings.beginGroup(name);
+    for (const auto& [label, field] : kept) {
+      const QVariant value = settings.value(label);
+      if (!value.isValid()) continue;
       if (auto* edit = qobject_cast<QLineEdit*>(field)) {
-        edit->setText(kept.toString());
+        edit->setText(value.toString());
       } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
-        if (kept.toInt() >= 0 && kept.toInt() < combo->count())
-          combo->setCurrentIndex(kept.toInt());
+        if (value.toInt() >= 0 && value.toInt() < combo->count())
+          combo->setCurrentIndex(value.toInt());
       } else if (auto* spin = qobject_cast<QSpinBox*>(field)) {
-        if (kept.toInt() >= spin->minimum() && kept.toInt() <= spin->maximum()) {
-          spin->setValue(kept.toInt());
+        if (value.toInt() >= spin->minimum() && value.toInt() <= spin->maximum()) {
+          spin->setValue(value.toInt());
         }
       } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
-        box->setChecked(kept.toBool());
+        box->setChecked(value.toBool());
       }
     }
     settings.endGroup();

@@ -127,9 +127,11 @@ class CNetworksDlg : public QDialog {
   void PlaceOnScreen();
   void RestoreSettings();
   void SaveSettings() const;
-  // The fields of every search tab, as the user left them.
+  // The fields of every tab, as the user left them.
   void RestoreFields();
   void SaveFields(QSettings& settings) const;
+  // Each tab's kept fields under the name that groups them in the settings.
+  std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>> KeptFields() const;
   // Each search tab's splitter and the key its state is kept under.
   std::array<std::pair<QSplitter*, const char*>, 5> Splitters() const;
 
