@@ -115,6 +115,7 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
         head.emplace_back(std::string("capacitor_").append(name), std::move(cell));
     }
   }
+  if (format == OutputFormat::kJson) AppendBandHead(request, head);
   if (!ListRows<finder::RcKind>(request, stocks, format, head, context.outFd, context.out,
                                 context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)

@@ -41,6 +41,37 @@ double Derate(const Request& request) {
   }
 }
 
+// What request's bands were worked out from, for json's head: each setting only where it was
+// given (a derating factor where it is below 1).
+template <class Request>
+void AppendBandHead(const Request& request, OutputHead& head) {
+  const auto number = [&](const char* name, const std::optional<double>& value) {
+    if (value) head.emplace_back(name, finder::NumberCell(*value));
+  };
+  const finder::Statistics* statistics = nullptr;
+  if constexpr (requires { request.bounds.rTolerance; }) {
+    number("r_tolerance", request.bounds.rTolerance);
+    number("c_tolerance", request.bounds.cTolerance);
+    number("within", request.bounds.within);
+    statistics = &request.bounds.statistics;
+  } else if constexpr (requires { request.bounds.partTolerance; }) {
+    number("part_tolerance", request.bounds.partTolerance);
+    number("within", request.bounds.within);
+    statistics = &request.bounds.statistics;
+  } else {
+    number("part_tolerance", request.partTolerance);
+    statistics = &request.statistics;
+  }
+  if (statistics->rss) head.emplace_back("statistics", finder::TextCell("rss"));
+  if (statistics->byRss) head.emplace_back("by", finder::TextCell("rss"));
+  if (statistics->temperature) {
+    number("temperature_low", statistics->low);
+    number("temperature_high", statistics->high);
+    number("tcr", statistics->tcr);
+  }
+  if (Derate(request) < 1) number("derate", Derate(request));
+}
+
 // Lists the rows of request on stock (Kind and Stock as in search_kinds.h); false when there was
 // none.
 // tsv, csv and json print each row as it is found, and an empty table when there is none; text
@@ -144,6 +175,7 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
   } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }
+  if (format == OutputFormat::kJson) AppendBandHead(request, head);
   if (!ListRows<Kind>(request, *stock, format, head, context.outFd, context.out, context.err)) {
     (format == OutputFormat::kText ? context.out : context.err)
         << Kind::NoRowNote(*stock, request) << '\n';

@@ -31,8 +31,10 @@ struct Statistics {
   bool rss = false;          // rows carry the statistical band beside the worst case
   bool byRss = false;        // In spec, --within and the ranking judge by it (implies rss)
   bool temperature = false;  // a temperature range was given
-  double deltaT = 0;         // °C: the range's largest distance from 25 °C
-  double tcr = 0;            // ppm/°C of parts without one of their own
+  double low = 25;           // °C: the range as given
+  double high = 25;
+  double deltaT = 0;  // °C: the range's largest distance from 25 °C
+  double tcr = 0;     // ppm/°C of parts without one of their own
   // Percent a part of tcr drifts over the range at the most.
   double DriftPercent() const { return tcr * 1e-4 * deltaT; }
   bool Any() const { return rss || temperature; }

@@ -310,6 +310,8 @@ Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, doub
                  say.Named("--temperature", text) + " needs LOW <= HIGH, in that order");
     }
     statistics.temperature = true;
+    statistics.low = *low;
+    statistics.high = *high;
     statistics.deltaT =
         std::max(std::fabs(*low - kReferenceCelsius), std::fabs(*high - kReferenceCelsius));
   }

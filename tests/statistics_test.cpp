@@ -468,6 +468,36 @@ TEST_F(StatisticsCliTest, InventoryPartsBringTheirOwnToleranceAndTcr) {
   EXPECT_EQ(rows, 10);
 }
 
+// json's head says what the bands were worked out from, and names no setting that was not given.
+TEST_F(StatisticsCliTest, JsonHeadRecordsTheBandsSettings) {
+  SetFile("1000\r\n2200\r\n3300\r\n4700\r\n");
+  files.files[kInventoryPath] = "kind,value,quantity,tolerance,power\r\nR,1k,4,1%,0.25W\r\n";
+  const auto headOf = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--top", "1", "--format", "json"});
+    EXPECT_EQ(Run(args), 0) << err.str();
+    const std::string text = out.str();
+    return text.substr(0, text.find("\"rows\""));
+  };
+  const std::vector<std::string> settings = {
+      "part_tolerance",  "r_tolerance",      "c_tolerance", "within", "statistics", "by",
+      "temperature_low", "temperature_high", "tcr",         "derate"};
+  for (const auto& plain : {std::vector<std::string>{"divider", "12", "3.3"},
+                            std::vector<std::string>{"find", "1234"}}) {
+    const std::string head = headOf(plain);
+    for (const std::string& name : settings)
+      EXPECT_EQ(head.find('"' + name + '"'), std::string::npos) << name << " in " << head;
+  }
+  EXPECT_NE(headOf({"regulator", "5", "--vref", "1.25", "--part-tolerance", "0.5", "--within", "3",
+                    "--by", "rss", "--temperature", "-40:85", "--tcr", "100"})
+                .find("  \"part_tolerance\": 0.5,\n  \"within\": 3,\n  \"statistics\": \"rss\",\n"
+                      "  \"by\": \"rss\",\n  \"temperature_low\": -40,\n"
+                      "  \"temperature_high\": 85,\n  \"tcr\": 100,\n"),
+            std::string::npos);
+  EXPECT_NE(headOf({"divider", "2", "1", "--inventory", "--derate", "0.5", "--tolerance", "50"})
+                .find("  \"derate\": 0.5,\n"),
+            std::string::npos);
+}
+
 // Judged by the statistical band, the bounded walk keeps exactly the rows that the walk over
 // the whole tolerance keeps once each row's band is worked out and judged: the ends of the
 // worst case prune nothing that the statistical band would keep. Over random stocks, targets,
