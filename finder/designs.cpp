@@ -214,6 +214,17 @@ class OverRated {
   std::uint64_t m_count = 0;
 };
 
+// With --within, fewest parts first: each count of parts from 2 to most is a search of its own,
+// search(parts, wanted), for the rows still wanted; it returns how many rows it gave.
+template <class Search>
+void FewestPartsFirst(int most, const std::atomic<bool>* stop, std::uint64_t limit,
+                      const Search& search) {
+  for (int parts = 2; parts <= most && limit > 0; ++parts) {
+    if (stop && stop->load(std::memory_order_relaxed)) return;
+    limit -= search(parts, limit);
+  }
+}
+
 // Whether every part of the row takes at most its class's rating times derate.
 bool WithinRatings(const Design& design, const networks::TwoLegRow& row,
                    std::span<const double> stock, const DrawnParts& drawn) {
@@ -295,12 +306,10 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
   if (!bounds.within) {
     search(limit);
   } else {
-    // Fewest parts first: each count of parts is a search of its own, for the rows still wanted.
-    for (int parts = 2; parts <= 2 * options.legParts && limit > 0; ++parts) {
-      if (stop && stop->load(std::memory_order_relaxed)) break;
+    FewestPartsFirst(2 * options.legParts, stop, limit, [&](int parts, std::uint64_t wanted) {
       options.parts = parts;
-      limit -= search(limit);
-    }
+      return search(wanted);
+    });
   }
   if (overRated) *overRated = refused.Count();
 }
@@ -368,15 +377,16 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
     networks::FindRc(rStock, cStock, search, limit, take);
     return;
   }
-  const int most = options.rParts + options.cParts;
-  for (int parts = 2; parts <= most && limit > 0; ++parts) {
-    if (stop && stop->load(std::memory_order_relaxed)) return;
-    search.parts = parts;
-    networks::FindRc(rStock, cStock, search, limit, [&](const networks::RcRow& row) {
-      --limit;
-      take(row);
-    });
-  }
+  FewestPartsFirst(
+      options.rParts + options.cParts, stop, limit, [&](int parts, std::uint64_t wanted) {
+        search.parts = parts;
+        std::uint64_t given = 0;
+        networks::FindRc(rStock, cStock, search, wanted, [&](const networks::RcRow& row) {
+          ++given;
+          take(row);
+        });
+        return given;
+      });
 }
 
 }  // namespace vantrel::finder
