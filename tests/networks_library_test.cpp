@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -151,7 +153,12 @@ class NetworksLibraryTest : public QObject {
 
  private slots:
   // As the program does at its start, before any window.
-  void initTestCase() { vantrel::InstallLabelledComboBoxAccessibility(); }
+  void initTestCase() {
+    vantrel::InstallLabelledComboBoxAccessibility();
+    QStandardPaths::setTestModeEnabled(true);
+  }
+  // The window keeps its choices in QSettings: each test starts from none.
+  void init() { QSettings().clear(); }
   void AddSeriesStartsALibraryAndMergesIntoIt();
   void SeriesChoiceFindsWhatCheckFinds();
   void EachStockStartsAsItsStarterCommandStartsIt();
