@@ -22,25 +22,6 @@
 
 namespace vantrel {
 
-// Whether request draws on the inventory, and the factor its parts' ratings are taken at.
-template <class Request>
-bool FromInventory(const Request& request) {
-  if constexpr (requires { request.bounds.inventory; }) {
-    return request.bounds.inventory;
-  } else {
-    return request.inventory;
-  }
-}
-
-template <class Request>
-double Derate(const Request& request) {
-  if constexpr (requires { request.bounds.derate; }) {
-    return request.bounds.derate;
-  } else {
-    return 1;
-  }
-}
-
 // What request's bands were worked out from, for json's head: each setting only where it was
 // given (a derating factor where it is below 1).
 template <class Request>
@@ -69,7 +50,7 @@ void AppendBandHead(const Request& request, OutputHead& head) {
     number("temperature_high", statistics->high);
     number("tcr", statistics->tcr);
   }
-  if (Derate(request) < 1) number("derate", Derate(request));
+  if (finder::Derate(request) < 1) number("derate", finder::Derate(request));
 }
 
 // Lists the rows of request on stock (Kind and Stock as in search_kinds.h); false when there was
@@ -98,7 +79,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
     if constexpr (requires { Kind::Footnote(request); }) {
       if (marked) out << Kind::Footnote(request) << '\n';
     }
-    if (overRated > 0) out << finder::OverRatedNote(overRated, Derate(request)) << '\n';
+    if (overRated > 0) out << finder::OverRatedNote(overRated, finder::Derate(request)) << '\n';
   };
   std::uint64_t rank = 0;
   // With --prefer, whether the ranking looked at only the first rows, which a note says.
@@ -122,7 +103,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
         },
         &overRated, &scan);
     writer.Finish();
-    if (overRated > 0) err << finder::OverRatedNote(overRated, Derate(request)) << '\n';
+    if (overRated > 0) err << finder::OverRatedNote(overRated, finder::Derate(request)) << '\n';
     cutNote(err);
     return rank > 0;
   }
@@ -164,7 +145,7 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
     if constexpr (requires { request.kind; }) return *request.kind;
     return kResistors;
   }();
-  const bool inventory = FromInventory(request);
+  const bool inventory = finder::FromInventory(request);
   std::optional<finder::LoadedStock> stock =
       LoadStock(context.services, request.excluded, Kind::kWhat, context.err, kind, inventory);
   if (!stock) return kExitFailure;

@@ -1,8 +1,7 @@
 #include "stock_input.h"
 
-#include "board_values.h"
 #include "drawer.h"
-#include "inventory_file.h"
+#include "preferred_search.h"
 
 namespace vantrel {
 
@@ -18,8 +17,7 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
   if (loaded.stock.values.empty() && inventory) {
-    err << "vantrel-cli: " << kInventoryFileName << " holds no " << kind.name
-        << " in stock to build " << what << " from\n";
+    err << "vantrel-cli: " << finder::NoneInStockMessage(kind, what) << '\n';
     return std::nullopt;
   }
   if (loaded.stock.values.empty()) {
@@ -33,16 +31,9 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
 
 bool AddBoard(Services& services, const std::optional<std::string>& prefer,
               const std::vector<finder::LoadedStock*>& stocks, std::ostream& err) {
-  if (!prefer) return true;
-  std::vector<const StockKind*> kinds;
-  for (const finder::LoadedStock* stock : stocks) kinds.push_back(stock->kind);
-  const finder::BoardValues board = finder::ReadBoardFile(services.files, *prefer, kinds);
-  if (!board.refusal.empty()) {
-    err << "vantrel-cli: --prefer " << board.refusal << '\n';
-    return false;
-  }
-  for (finder::LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
-  return true;
+  const std::string refusal = finder::AddBoard(services.files, prefer, stocks);
+  if (!refusal.empty()) err << "vantrel-cli: --prefer " << refusal << '\n';
+  return refusal.empty();
 }
 
 }  // namespace vantrel

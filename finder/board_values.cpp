@@ -12,14 +12,6 @@
 namespace vantrel::finder {
 namespace {
 
-std::string Lowered(std::string_view text) {
-  std::string lowered(TrimCSpace(text));
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
-
 // A schematic BOM, known by its header: the columns of the references, the value and the mark
 // of parts not placed, each by the names it may have ("a|b").
 struct BomFormat {
@@ -35,21 +27,6 @@ constexpr BomFormat kBomFormats[] = {
 
 // Values a BOM writes for a part that is not placed.
 constexpr std::string_view kNotPlaced[] = {"", "~", "-", "dnp", "dnf", "np", "nc", "nf", "n/a"};
-
-std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header,
-                                    std::string_view names) {
-  for (std::size_t start = 0; start <= names.size();) {
-    const std::size_t bar = std::min(names.find('|', start), names.size());
-    const auto found = std::find(header.begin(), header.end(), names.substr(start, bar - start));
-    if (found != header.end()) return static_cast<std::size_t>(found - header.begin());
-    start = bar + 1;
-  }
-  return std::nullopt;
-}
-
-std::string Source(std::string_view name, int line) {
-  return std::string(name) + ":" + std::to_string(line);
-}
 
 // The kind a reference designator names by its letters ("R12", "C3, C4", "L1-L3"); none for
 // other parts (U1, RV1, FB2).
@@ -68,7 +45,7 @@ const StockKind* KindOfReference(std::string_view references) {
 
 // Whether a DNP column's field marks the part as not placed.
 bool MarkedNotPlaced(std::string_view field) {
-  const std::string mark = Lowered(field);
+  const std::string mark = MatchKey(field);
   return !mark.empty() && mark != "0" && mark != "no" && mark != "false";
 }
 
@@ -100,14 +77,14 @@ BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& hea
     const StockKind* kind = KindOfReference(field(record, reference));
     if (!kind || (dnp && MarkedNotPlaced(field(record, *dnp)))) continue;
     const std::string_view text = field(record, value);
-    if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), Lowered(text)) !=
+    if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), MatchKey(text)) !=
         std::end(kNotPlaced))
       continue;
     const PartField<double> read = ReadPartValue(*kind, text);
     // A 0 Ω part is a jumper, no value to build from.
     if (!read.value && ReadQuantity(*kind->quantity, text, kind->heldPower).value == 0.0) continue;
     if (!read.value) {
-      return Refused(Source(name, record.line) + ": " + Quoted(text) + " of " +
+      return Refused(SheetSource(name, record.line) + ": " + Quoted(text) + " of " +
                      std::string(field(record, reference)) + ": " + read.refusal);
     }
     board.values[static_cast<std::size_t>(kind->part)].push_back(*read.value);
@@ -120,7 +97,7 @@ BoardValues ReadInventoryRows(std::string_view bytes, std::string_view name) {
   if (!inventory.refusal.empty()) return Refused(inventory.refusal);
   if (!inventory.problems.empty()) {
     const InventoryProblem& first = inventory.problems.front();
-    return Refused(Source(name, first.line) + ": " + Quoted(first.text) + " cannot be read (" +
+    return Refused(SheetSource(name, first.line) + ": " + Quoted(first.text) + " cannot be read (" +
                    first.reason + ")");
   }
   BoardValues board;
@@ -185,11 +162,11 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
   }
   if (!csv.faults.empty()) {
     const CsvFault& fault = csv.faults.front();
-    return Refused(Source(name, fault.line) + ": " + Quoted(fault.text) + " cannot be read (" +
+    return Refused(SheetSource(name, fault.line) + ": " + Quoted(fault.text) + " cannot be read (" +
                    fault.reason + ")");
   }
   std::vector<std::string> header;
-  for (const std::string& field : csv.records.front().fields) header.push_back(Lowered(field));
+  for (const std::string& field : csv.records.front().fields) header.push_back(MatchKey(field));
   for (const BomFormat& format : kBomFormats) {
     if (ColumnOf(header, format.reference) && ColumnOf(header, format.value)) {
       BoardValues board = ReadBom(format, header, csv, name);
@@ -204,7 +181,7 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
   }
   const CsvRecord& first = csv.records.front();
   if (!PlainValue(first.text, kinds)) {
-    return Refused(Source(name, first.line) + ": " + Quoted(first.text) +
+    return Refused(SheetSource(name, first.line) + ": " + Quoted(first.text) +
                    " is no header Vantrel knows, nor " + WithArticle(KindsValue(kinds)) +
                    "; --prefer reads " + KnownBoardFormatsText());
   }
@@ -213,7 +190,7 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
   for (const CsvRecord& record : csv.records) {
     const auto value = PlainValue(record.text, kinds);
     if (!value) {
-      return Refused(Source(name, record.line) + ": " + Quoted(record.text) + " is no " +
+      return Refused(SheetSource(name, record.line) + ": " + Quoted(record.text) + " is no " +
                      KindsValue(kinds));
     }
     board.values[static_cast<std::size_t>(value->first->part)].push_back(value->second);

@@ -260,12 +260,7 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
                                                              const networks::Network& b,
                                                              networks::PartTolerances& tolerances) {
       const std::array<const networks::Network*, 2> legs{&a, &b};
-      DrawnParts drawn{};
-      if (!DrawParts(*drawer, legs, drawn) || !DrawnTolerances(drawn, legs, fallback, tolerances)) {
-        return false;
-      }
-      DrawnDrifts(drawn, legs, statistics.tcr, statistics.deltaT, tolerances);
-      return true;
+      return DrawSpreads(*drawer, legs, fallback, statistics.tcr, statistics.deltaT, tolerances);
     };
   }
   NarrowByLoad(design, options);
@@ -349,17 +344,14 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
       // Each leg draws on its own kind; the C leg's tolerances go second.
       const std::array<const networks::Network*, 1> rLeg{&r};
       const std::array<const networks::Network*, 1> cLeg{&c};
-      DrawnParts rDrawn{};
-      DrawnParts cDrawn{};
+      const Statistics& statistics = bounds.statistics;
       networks::PartTolerances cOwn;
-      if (!DrawParts(*rDrawer, rLeg, rDrawn) || !DrawParts(*cDrawer, cLeg, cDrawn) ||
-          !DrawnTolerances(rDrawn, rLeg, bounds.rTolerance, tolerances) ||
-          !DrawnTolerances(cDrawn, cLeg, bounds.cTolerance, cOwn)) {
+      if (!DrawSpreads(*rDrawer, rLeg, bounds.rTolerance, statistics.tcr, statistics.deltaT,
+                       tolerances) ||
+          !DrawSpreads(*cDrawer, cLeg, bounds.cTolerance, statistics.tcr, statistics.deltaT,
+                       cOwn)) {
         return false;
       }
-      const Statistics& statistics = bounds.statistics;
-      DrawnDrifts(rDrawn, rLeg, statistics.tcr, statistics.deltaT, tolerances);
-      DrawnDrifts(cDrawn, cLeg, statistics.tcr, statistics.deltaT, cOwn);
       tolerances.second = cOwn.first;
       tolerances.secondDrift = cOwn.firstDrift;
       return true;

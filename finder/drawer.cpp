@@ -44,29 +44,28 @@ bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> l
   return true;
 }
 
-bool DrawnTolerances(const DrawnParts& drawn, std::span<const networks::Network* const> legs,
-                     std::optional<double> fallback, networks::PartTolerances& tolerances) {
+bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const> legs,
+                 std::optional<double> fallback, double fallbackTcr, double deltaT,
+                 networks::PartTolerances& tolerances) {
+  DrawnParts drawn{};
+  if (!DrawParts(drawer, legs, drawn)) return false;
   for (std::size_t leg = 0; leg < legs.size(); ++leg) {
     auto& own = leg == 0 ? tolerances.first : tolerances.second;
+    auto& drift = leg == 0 ? tolerances.firstDrift : tolerances.secondDrift;
     const int parts = networks::PartCount(legs[leg]->shape);
     for (std::size_t slot = 0; slot < static_cast<std::size_t>(parts); ++slot) {
-      const std::optional<double> tolerance = drawn[leg][slot]->tolerance;
-      if (!tolerance && !fallback) return false;
-      own[slot] = tolerance.value_or(fallback.value_or(0));
+      const DrawerClass& drawerClass = *drawn[leg][slot];
+      if (!drawerClass.tolerance && !fallback) return false;
+      own[slot] = drawerClass.tolerance.value_or(fallback.value_or(0));
+      drift[slot] = drawerClass.tcr.value_or(fallbackTcr) * 1e-4 * deltaT;
     }
   }
   return true;
 }
 
-void DrawnDrifts(const DrawnParts& drawn, std::span<const networks::Network* const> legs,
-                 double fallbackTcr, double deltaT, networks::PartTolerances& tolerances) {
-  for (std::size_t leg = 0; leg < legs.size(); ++leg) {
-    auto& drift = leg == 0 ? tolerances.firstDrift : tolerances.secondDrift;
-    const int parts = networks::PartCount(legs[leg]->shape);
-    for (std::size_t slot = 0; slot < static_cast<std::size_t>(parts); ++slot) {
-      drift[slot] = drawn[leg][slot]->tcr.value_or(fallbackTcr) * 1e-4 * deltaT;
-    }
-  }
+std::uint32_t AddHeld(std::uint32_t held, std::uint64_t more) {
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(
+      std::uint64_t{held} + more, std::numeric_limits<std::uint32_t>::max()));
 }
 
 double LeastTolerance(const Drawer& drawer, std::optional<double> fallback) {
@@ -99,6 +98,11 @@ std::vector<DrawerUse> DrawerUses(const Drawer& drawer,
     }
   }
   return uses;
+}
+
+std::string NoneInStockMessage(const StockKind& kind, std::string_view what) {
+  return std::string(kInventoryFileName) + " holds no " + std::string(kind.name) +
+         " in stock to build " + std::string(what) + " from";
 }
 
 LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& excluded,
@@ -158,9 +162,7 @@ LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& ex
     const auto i = static_cast<std::size_t>(at - loaded.stock.values.begin());
     drawer->classes[i].push_back(
         {row->quantity, row->tolerance, row->power, row->tcr, row->location, row->partNumber});
-    const std::uint64_t held = std::uint64_t{drawer->held[i]} + row->quantity;
-    drawer->held[i] = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(held, std::numeric_limits<std::uint32_t>::max()));
+    drawer->held[i] = AddHeld(drawer->held[i], row->quantity);
   }
   for (auto& classes : drawer->classes) {
     std::stable_sort(classes.begin(), classes.end(),

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "inventory_file.h"
@@ -47,14 +48,16 @@ using DrawnParts = std::array<std::array<const DrawerClass*, 4>, 2>;
 bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> legs,
                DrawnParts& drawn);
 
-// Each part's tolerance in percent: its class's own, else fallback; false where neither is known.
-bool DrawnTolerances(const DrawnParts& drawn, std::span<const networks::Network* const> legs,
-                     std::optional<double> fallback, networks::PartTolerances& tolerances);
+// Each part's tolerance and drift in percent, the parts drawn as DrawParts draws them: its
+// class's tolerance, else fallback, and its class's TCR (ppm/°C), else fallbackTcr, times deltaT
+// (°C). False where the legs use a value more times than the drawer holds, or where a part's
+// tolerance is not known.
+bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const> legs,
+                 std::optional<double> fallback, double fallbackTcr, double deltaT,
+                 networks::PartTolerances& tolerances);
 
-// Each drawn part's drift over a temperature range into tolerances' drifts, in percent: its
-// class's TCR, or fallbackTcr where it has none (ppm/°C), times deltaT (°C).
-void DrawnDrifts(const DrawnParts& drawn, std::span<const networks::Network* const> legs,
-                 double fallbackTcr, double deltaT, networks::PartTolerances& tolerances);
+// held plus more, at most UINT32_MAX.
+std::uint32_t AddHeld(std::uint32_t held, std::uint64_t more);
 
 // The least tolerance any part of the drawer may bring (fallback for those without one; 0 when
 // some part has neither): a bound below every row's band.
@@ -70,6 +73,9 @@ struct DrawerUse {
 // The uses of a row's legs, one per class, in the order the parts appear.
 std::vector<DrawerUse> DrawerUses(const Drawer& drawer,
                                   std::span<const networks::Network* const> legs);
+
+// Why a search of kind for what ("dividers") has nothing to draw on: the inventory holds none.
+std::string NoneInStockMessage(const StockKind& kind, std::string_view what);
 
 // The stock of kind in ./Inventory.csv: the values of its rows of that kind with a count above 0,
 // less excluded, each value's classes in the drawer; the lines that cannot be read as read notes.

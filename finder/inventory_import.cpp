@@ -16,14 +16,6 @@ using enum ImportRole;
 
 constexpr std::string_view kTimes = "\xc3\x97";  // ×
 
-std::string Lowered(std::string_view text) {
-  std::string lowered(TrimCSpace(text));
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
-
 // The header names a "a|b" entry allows.
 std::vector<std::string_view> Alternatives(std::string_view names) {
   std::vector<std::string_view> split;
@@ -33,20 +25,6 @@ std::vector<std::string_view> Alternatives(std::string_view names) {
     start = bar + 1;
   }
   return split;
-}
-
-// The column of the header that an entry names, if any.
-std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header,
-                                    std::string_view names) {
-  for (std::string_view name : Alternatives(names)) {
-    const auto found = std::find(header.begin(), header.end(), name);
-    if (found != header.end()) return static_cast<std::size_t>(found - header.begin());
-  }
-  return std::nullopt;
-}
-
-std::string Source(std::string_view name, int line) {
-  return std::string(name) + ":" + std::to_string(line);
 }
 
 // Why a line is not used, and whether that is for being some other part.
@@ -300,11 +278,11 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
     return file;
   }
   for (CsvFault& fault : csv.faults) {
-    file.skipped.push_back({Source(name, fault.line), std::move(fault.text), fault.reason});
+    file.skipped.push_back({SheetSource(name, fault.line), std::move(fault.text), fault.reason});
   }
 
   std::vector<std::string> header;
-  for (const std::string& field : csv.records.front().fields) header.push_back(Lowered(field));
+  for (const std::string& field : csv.records.front().fields) header.push_back(MatchKey(field));
   const ImportFormat* format = nullptr;
   for (const ImportFormat& candidate : ImportFormats()) {
     if (std::all_of(candidate.signature.begin(), candidate.signature.end(),
@@ -316,10 +294,10 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
   const auto take = [&](const CsvRecord& record, std::optional<InventoryRow> row,
                         const Refusal& refusal) {
     if (row) {
-      file.rows.push_back({std::move(*row), Source(name, record.line)});
+      file.rows.push_back({std::move(*row), SheetSource(name, record.line)});
       return;
     }
-    file.skipped.push_back({Source(name, record.line), record.text, refusal.reason});
+    file.skipped.push_back({SheetSource(name, record.line), record.text, refusal.reason});
     if (refusal.otherPart) ++file.otherParts;
   };
   if (format) {
@@ -338,7 +316,7 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
   } else {
     Refusal first;
     if (!ReadPlainLine(csv.records.front().text, first)) {
-      file.refusal = Source(name, csv.records.front().line) + ": " +
+      file.refusal = SheetSource(name, csv.records.front().line) + ": " +
                      Quoted(csv.records.front().text) +
                      " is no header Vantrel knows, nor a value; it imports " + KnownFormatsText();
       return file;

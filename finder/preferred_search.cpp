@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "board_values.h"
 #include "drawer.h"
 
 namespace vantrel::finder {
@@ -101,6 +102,17 @@ void Renumber(networks::TwoLegRow& row, const LoadedStock& from, const LoadedSto
 void Renumber(networks::RcRow& row, const RcStocks& from, const RcStocks& to) {
   RenumberLeg(row.r, from.resistors, to.resistors);
   RenumberLeg(row.c, from.capacitors, to.capacitors);
+}
+
+std::string AddBoard(IFileService& files, const std::optional<std::string>& prefer,
+                     const std::vector<LoadedStock*>& stocks) {
+  if (!prefer) return {};
+  std::vector<const StockKind*> kinds;
+  for (const LoadedStock* stock : stocks) kinds.push_back(stock->kind);
+  const BoardValues board = ReadBoardFile(files, *prefer, kinds);
+  if (!board.refusal.empty()) return board.refusal;
+  for (LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
+  return {};
 }
 
 }  // namespace vantrel::finder

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ inline bool Preferring(const LoadedStock& stock) {
 inline bool Preferring(const RcStocks& stocks) {
   return stocks.resistors.board.has_value();
 }
+
+// With prefer (--prefer FILE): reads the board's values into each of stocks, those of its
+// kind, so that rows rank by the values they add to it. Why the file cannot be read, else empty.
+std::string AddBoard(IFileService& files, const std::optional<std::string>& prefer,
+                     const std::vector<LoadedStock*>& stocks);
 
 // The distinct values of a row not on its stock's board (all of them without a board).
 int NewValues(const networks::NetworkRow& row, const LoadedStock& stock);

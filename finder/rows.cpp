@@ -87,16 +87,14 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   // Each part's tolerance in percent: its own from the drawer, else the one given.
   networks::PartTolerances own;
   if (stock.drawer) {
-    DrawnParts drawn{};
-    if (!DrawParts(*stock.drawer, legs, drawn) ||
-        !DrawnTolerances(drawn, legs, request.partTolerance, own)) {
+    if (!DrawSpreads(*stock.drawer, legs, request.partTolerance, request.statistics.tcr,
+                     request.statistics.deltaT, own)) {
       // Ranked after every row whose band is known.
       row.low = row.high = row.value;
       row.worst = std::numeric_limits<double>::infinity();
       row.banded = false;
       return row;
     }
-    DrawnDrifts(drawn, legs, request.statistics.tcr, request.statistics.deltaT, own);
   } else {
     own.first.fill(request.partTolerance.value_or(0));
     own.firstDrift.fill(request.statistics.DriftPercent());
@@ -273,6 +271,30 @@ void AddRssFields(std::vector<Cell>& cells, const Row& row) {
 constexpr Column kUsesColumn{"Uses", "uses", true};
 // With --prefer: how many values a row adds to the board.
 constexpr Column kNewColumn = {"New", "new_values"};
+
+Cell NewCell(int newValues) {
+  return NumberCell(static_cast<std::uint64_t>(newValues));
+}
+
+// Uses and New, last in the rows of designs and RC pairs: the parts a row takes from the
+// inventory, and how many values it adds to the board.
+template <class Request>
+void AddDrawerColumns(std::vector<Column>& columns, const Request& request) {
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
+}
+
+template <class Row, class Request>
+void AddDrawerCells(std::vector<ShownCell>& cells, const Row& row, const Request& request) {
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+}
+
+template <class Row, class Request>
+void AddDrawerFields(std::vector<Cell>& cells, const Row& row, const Request& request) {
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
+}
 
 constexpr Column kBandColumns[] = {{"Low", "low"},
                                    {"High", "high"},
@@ -546,8 +568,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.power) columns.push_back({"Power (W)", "power"});
-  if (request.bounds.inventory) columns.push_back(kUsesColumn);
-  if (request.prefer) columns.push_back(kNewColumn);
+  AddDrawerColumns(columns, request);
   return columns;
 }
 
@@ -565,8 +586,7 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   columns.insert(columns.end(),
                  {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
   if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
-  if (request.bounds.inventory) columns.push_back(kUsesColumn);
-  if (request.prefer) columns.push_back(kNewColumn);
+  AddDrawerColumns(columns, request);
   return columns;
 }
 
@@ -579,8 +599,7 @@ std::vector<Column> GainColumns(const GainRequest& request) {
       {"Error (%)", "error"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
-  if (request.bounds.inventory) columns.push_back(kUsesColumn);
-  if (request.prefer) columns.push_back(kNewColumn);
+  AddDrawerColumns(columns, request);
   return columns;
 }
 
@@ -597,10 +616,6 @@ Quantity KindQuantity(const StockKind& kind) {
   return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
          : kind.part == PartKind::kInductor ? Quantity::kHenry
                                             : Quantity::kOhm;
-}
-
-Cell NewCell(int newValues) {
-  return NumberCell(static_cast<std::uint64_t>(newValues));
 }
 
 ShownCell RankCell(std::uint64_t rank) {
@@ -644,8 +659,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+  AddDrawerCells(cells, row, request);
   return cells;
 }
 
@@ -664,8 +678,7 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
     if (row.iadjShare > kIadjShareMark) share.text = " !";
     cells.push_back(share);
   }
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+  AddDrawerCells(cells, row, request);
   return cells;
 }
 
@@ -676,8 +689,7 @@ std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& r
   if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
   if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kPlain, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+  AddDrawerCells(cells, row, request);
   return cells;
 }
 
@@ -705,8 +717,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
   if (request.power) cells.push_back(NumberCell(row.power));
-  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
-  if (request.prefer) cells.push_back(NewCell(row.newValues));
+  AddDrawerFields(cells, row, request);
   return cells;
 }
 
@@ -719,8 +730,7 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
   cells.push_back(NumberCell(row.current));
   cells.push_back(NumberCell(row.power));
   if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
-  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
-  if (request.prefer) cells.push_back(NewCell(row.newValues));
+  AddDrawerFields(cells, row, request);
   return cells;
 }
 
@@ -730,8 +740,7 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
-  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
-  if (request.prefer) cells.push_back(NewCell(row.newValues));
+  AddDrawerFields(cells, row, request);
   return cells;
 }
 
@@ -813,9 +822,7 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
       for (const DrawerClass& drawerClass : c.drawer->classes[i]) {
         drawer->classes.back().push_back(drawerClass);
       }
-      drawer->held.back() = static_cast<std::uint32_t>(
-          std::min<std::uint64_t>(std::uint64_t{drawer->held.back()} + c.drawer->held[i],
-                                  std::numeric_limits<std::uint32_t>::max()));
+      drawer->held.back() = AddHeld(drawer->held.back(), c.drawer->held[i]);
     } else if (drawer) {
       drawer->classes.push_back(c.drawer->classes[i]);
       drawer->held.push_back(c.drawer->held[i]);
@@ -883,8 +890,7 @@ std::vector<Column> RcColumns(const RcRequest& request) {
       {"Parts", "parts"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   if (Corner(request)) columns.push_back({"Tau (s)", "tau"});
-  if (request.bounds.inventory) columns.push_back(kUsesColumn);
-  if (request.prefer) columns.push_back(kNewColumn);
+  AddDrawerColumns(columns, request);
   return columns;
 }
 
@@ -899,8 +905,7 @@ std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) 
   if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
   if (request.bounds.statistics.rss) AddRssCells(cells, quantity, row);
   if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+  AddDrawerCells(cells, row, request);
   return cells;
 }
 
@@ -911,8 +916,7 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
   if (Corner(request)) cells.push_back(NumberCell(row.tau));
-  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
-  if (request.prefer) cells.push_back(NewCell(row.newValues));
+  AddDrawerFields(cells, row, request);
   return cells;
 }
 

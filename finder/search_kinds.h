@@ -19,6 +19,25 @@
 
 namespace vantrel::finder {
 
+// Whether request draws on the inventory, and the factor its parts' ratings are taken at.
+template <class Request>
+bool FromInventory(const Request& request) {
+  if constexpr (requires { request.bounds.inventory; }) {
+    return request.bounds.inventory;
+  } else {
+    return request.inventory;
+  }
+}
+
+template <class Request>
+double Derate(const Request& request) {
+  if constexpr (requires { request.bounds.derate; }) {
+    return request.bounds.derate;
+  } else {
+    return 1;
+  }
+}
+
 struct FindKind {
   using Request = FindRequest;
   using Found = networks::NetworkRow;

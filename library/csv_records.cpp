@@ -143,7 +143,7 @@ CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name) {
   if (const std::size_t bad = FirstNonUtf8(text); bad != std::string_view::npos) {
     const auto line =
         1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
-    sheet.refusal = std::string(name) + ":" + std::to_string(line) +
+    sheet.refusal = SheetSource(name, static_cast<int>(line)) +
                     ": a byte that is no UTF-8; save the file as UTF-8 text and try again";
     return sheet;
   }
@@ -159,6 +159,29 @@ CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name) {
   }
   sheet.csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
   return sheet;
+}
+
+std::string SheetSource(std::string_view name, int line) {
+  return std::string(name) + ":" + std::to_string(line);
+}
+
+std::string MatchKey(std::string_view field) {
+  std::string key(TrimCSpace(field));
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return key;
+}
+
+std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header,
+                                    std::string_view names) {
+  for (std::size_t start = 0; start <= names.size();) {
+    const std::size_t bar = std::min(names.find('|', start), names.size());
+    const auto found = std::find(header.begin(), header.end(), names.substr(start, bar - start));
+    if (found != header.end()) return static_cast<std::size_t>(found - header.begin());
+    start = bar + 1;
+  }
+  return std::nullopt;
 }
 
 }  // namespace vantrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,16 @@ struct CsvSheet {
 // the sheet, and the records are split (keeping comments) with the separator of the header,
 // the first line neither blank nor a comment.
 CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name);
+
+// "name:line", where a message places a line of a sheet.
+std::string SheetSource(std::string_view name, int line);
+
+// A field as names and packages are compared: trimmed, in ASCII lower case.
+std::string MatchKey(std::string_view field);
+
+// The first column of header (fields as HeaderName gives them) named by any of names, written
+// "a|b|c"; none when no column is.
+std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header, std::string_view names);
 
 // The field as a CSV file writes it: quoted, with quotes doubled, when it holds the separator,
 // a quote, a line break, or white space at either end.

@@ -33,14 +33,6 @@ constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
     "kind", "value",   "quantity", "tolerance",   "power",
     "tcr",  "package", "location", "part_number", "note"};
 
-std::string Lowered(std::string_view text) {
-  std::string lowered(TrimCSpace(text));
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lowered;
-}
-
 int KindOrder(const StockKind& kind) {
   return static_cast<int>(kind.part);
 }
@@ -134,7 +126,7 @@ std::string FirstProblem(const Inventory& inventory) {
 }  // namespace
 
 InventoryRow::ClassKey InventoryRow::Class() const {
-  return {KindOrder(*kind), value, tolerance, power, Lowered(package)};
+  return {KindOrder(*kind), value, tolerance, power, MatchKey(package)};
 }
 
 std::vector<const InventoryRow*> Inventory::InStock(const StockKind& kind) const {
@@ -180,7 +172,7 @@ Inventory ParseInventory(std::string_view bytes, std::string_view name) {
   std::vector<int> roles;
   std::set<int> seen;
   for (const std::string& field : header.fields) {
-    const auto known = std::find(kColumnNames.begin(), kColumnNames.end(), Lowered(field));
+    const auto known = std::find(kColumnNames.begin(), kColumnNames.end(), MatchKey(field));
     if (known == kColumnNames.end()) {
       roles.push_back(-1);
       inventory.extraColumns.push_back(field);

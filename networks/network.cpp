@@ -124,10 +124,9 @@ bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tol
 }
 
 double NetworkValue(const Network& network, std::span<const double> stock, double factor) {
-  return EvaluateNetwork(
-      network,
-      [&](int slot) { return stock[network.parts[static_cast<std::size_t>(slot)]] * factor; },
-      [](double x, double y) { return x + y; }, Par);
+  SlotFactors factors;
+  factors.fill(factor);
+  return NetworkValue(network, stock, factors);
 }
 
 double NetworkValue(const Network& network, std::span<const double> stock,

@@ -292,9 +292,9 @@ class RcLines {
 }  // namespace
 
 double CapacitorLegValue(const Network& leg, std::span<const double> stock, double factor) {
-  return EvaluateNetwork(
-      leg, [&](int slot) { return stock[leg.parts[static_cast<std::size_t>(slot)]] * factor; },
-      Fold, Sum);
+  SlotFactors factors;
+  factors.fill(factor);
+  return CapacitorLegValue(leg, stock, factors);
 }
 
 void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,

@@ -4,12 +4,10 @@
 #include <memory>
 #include <variant>
 
-#include "board_values.h"
 #include "collected_messages.h"
 #include "colour_code.h"
 #include "display_text.h"
 #include "drawer.h"
-#include "inventory_file.h"
 #include "library_file.h"
 #include "number_text.h"
 #include "rc_search.h"
@@ -343,11 +341,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
       status.push_back(Kind::Footnote(request));
     }
   }
-  if (overRated > 0) {
-    double derate = 1;
-    if constexpr (requires { request.bounds.derate; }) derate = request.bounds.derate;
-    status.push_back(finder::OverRatedNote(overRated, derate));
-  }
+  if (overRated > 0) status.push_back(finder::OverRatedNote(overRated, finder::Derate(request)));
   if (const std::string cut = finder::PreferCutNote(scan, finder::Wording::kWindow); !cut.empty())
     status.push_back(cut);
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
@@ -367,24 +361,12 @@ struct StockRead {
   std::string preferError;  // why the board's file (Prefer) cannot be read
 };
 
-// With Prefer, the board's values of each stock's kind; why the file cannot be read, else empty.
-std::string AddBoard(Services& services, const std::optional<std::string>& prefer,
-                     const std::vector<finder::LoadedStock*>& stocks) {
-  if (!prefer) return {};
-  std::vector<const StockKind*> kinds;
-  for (const finder::LoadedStock* stock : stocks) kinds.push_back(stock->kind);
-  const finder::BoardValues board = finder::ReadBoardFile(services.files, *prefer, kinds);
-  if (!board.refusal.empty()) return board.refusal;
-  for (finder::LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
-  return {};
-}
-
 // The stock read, with the board's values of its kind when the request prefers them.
 StockRead<finder::LoadedStock> WithBoard(StockRead<finder::LoadedStock> read, Services& services,
                                          const std::optional<std::string>& prefer) {
   if (!read.stock || !prefer) return read;
   auto stock = std::make_shared<finder::LoadedStock>(*read.stock);
-  read.preferError = AddBoard(services, prefer, {stock.get()});
+  read.preferError = finder::AddBoard(services.files, prefer, {stock.get()});
   read.stock = std::move(stock);
   return read;
 }
@@ -401,12 +383,7 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
       lines.emplace_back(kMissingInventoryHint);
       return {nullptr, Lines(lines), {}};
     }
-    if (stock.stock.values.empty()) {
-      return {nullptr,
-              std::string(kInventoryFileName) + " holds no " + std::string(kind.name) +
-                  " in stock to build " + std::string(what) + " from",
-              {}};
-    }
+    if (stock.stock.values.empty()) return {nullptr, finder::NoneInStockMessage(kind, what), {}};
     return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}, {}};
   }
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
@@ -456,7 +433,8 @@ StockRead<finder::RcStocks> ReadFor(const finder::RcRequest& request, Services& 
   if (!capacitors.stock) return {nullptr, capacitors.status, {}};
   finder::LoadedStock r = *resistors.stock;
   finder::LoadedStock c = *capacitors.stock;
-  if (std::string refusal = AddBoard(services, request.prefer, {&r, &c}); !refusal.empty())
+  if (std::string refusal = finder::AddBoard(services.files, request.prefer, {&r, &c});
+      !refusal.empty())
     return {nullptr, {}, std::move(refusal)};
   return {std::make_shared<const finder::RcStocks>(
               finder::MakeRcStocks(std::move(r), std::move(c), kCapacitors.heldPower)),
