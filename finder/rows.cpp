@@ -112,11 +112,8 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
   row.coversTarget = row.low <= target && target <= row.high;
   if (request.statistics.rss) {
     // The network is its own output: each part moves it by its sensitivity.
-    const networks::PartSpreads spreads = [&](int leg, int slot, std::uint16_t) {
-      return own.Spread(leg, slot);
-    };
     const double root = std::sqrt(networks::LegSquares(found.network, 0, stock.stock.values, false,
-                                                       row.value, row.value, spreads));
+                                                       row.value, row.value, own.Spreads()));
     row.rssLow = row.value - root;
     row.rssHigh = row.value + root;
   }

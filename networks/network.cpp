@@ -155,6 +155,10 @@ PartSpread PartTolerances::Spread(int leg, int slot) const {
                   : PartSpread{second[i] / 100, secondDrift[i] / 100};
 }
 
+PartSpreads PartTolerances::Spreads() const {
+  return [this](int leg, int slot, std::uint16_t) { return Spread(leg, slot); };
+}
+
 SlotFactors DownFactors(const std::array<double, 4>& percent) {
   SlotFactors factors{};
   for (std::size_t i = 0; i < factors.size(); ++i) factors[i] = 1 - percent[i] / 100;

@@ -96,6 +96,8 @@ struct PartTolerances {
   PartTolerances Widened() const;
   // The spread of the part in slot of leg (0 first, 1 second) as fractions.
   PartSpread Spread(int leg, int slot) const;
+  // Spread as the statistical band asks for it; valid while these tolerances are.
+  PartSpreads Spreads() const;
 };
 
 // The factors 1 - t and 1 + t of each slot's tolerance t in percent, t / 100 taken first as a

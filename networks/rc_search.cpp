@@ -300,8 +300,7 @@ double CapacitorLegValue(const Network& leg, std::span<const double> stock, doub
 void AddRcRssBand(RcRow& row, std::span<const double> rStock, std::span<const double> cStock,
                   const RcOptions& options, const PartSpreads& spreads, const PartTolerances* own) {
   const double output = std::fabs(row.output);
-  const PartSpreads each =
-      own ? [own](int leg, int slot, std::uint16_t) { return own->Spread(leg, slot); } : spreads;
+  const PartSpreads each = own ? own->Spreads() : spreads;
   const double squares = LegSquares(row.r, 0, rStock, false, row.rValue, output, each) +
                          LegSquares(row.c, 1, cStock, true, row.cValue, output, each);
   const double root = std::sqrt(squares);

@@ -180,23 +180,20 @@ class Levels {
 bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
           double target, const TwoLegBand& band, const ExactTwoLeg* exact,
           const StockDecimals& decimals) {
+  // Each part's tolerance: its own, or the band's for all (which holds their drift already).
   PartTolerances own;
-  if (band.perPart && !band.perPart(row.a, row.b, own)) return MarkUnbanded(row, band.within);
+  if (!band.perPart) {
+    own.first.fill(band.partTolerance);
+    own.second.fill(band.partTolerance);
+  } else if (!band.perPart(row.a, row.b, own)) {
+    return MarkUnbanded(row, band.within);
+  }
   // In the worst case every part drifts its own worst way as well.
   const PartTolerances wide = own.Widened();
-  double aUp = 0, aDown = 0, bUp = 0, bDown = 0;
-  if (band.perPart) {
-    aUp = NetworkValue(row.a, stock, UpFactors(wide.first));
-    aDown = NetworkValue(row.a, stock, DownFactors(wide.first));
-    bUp = NetworkValue(row.b, stock, UpFactors(wide.second));
-    bDown = NetworkValue(row.b, stock, DownFactors(wide.second));
-  } else {
-    const double t = band.partTolerance / 100;
-    aUp = NetworkValue(row.a, stock, 1 + t);
-    aDown = NetworkValue(row.a, stock, 1 - t);
-    bUp = NetworkValue(row.b, stock, 1 + t);
-    bDown = NetworkValue(row.b, stock, 1 - t);
-  }
+  const double aUp = NetworkValue(row.a, stock, UpFactors(wide.first));
+  const double aDown = NetworkValue(row.a, stock, DownFactors(wide.first));
+  const double bUp = NetworkValue(row.b, stock, UpFactors(wide.second));
+  const double bDown = NetworkValue(row.b, stock, DownFactors(wide.second));
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;
   const bool risesInA = formula.risesInA;
@@ -445,9 +442,7 @@ std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
 void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
                 double target, const TwoLegBand& band, const PartTolerances* own) {
   const std::array<double, 2> slopes = formula.slopes(formula.k, row.ra, row.rb);
-  const PartSpreads spreads =
-      own ? [own](int leg, int slot, std::uint16_t) { return own->Spread(leg, slot); }
-          : band.spreads;
+  const PartSpreads spreads = own ? own->Spreads() : band.spreads;
   const double squares = LegSquares(row.a, 0, stock, false, row.ra, slopes[0], spreads) +
                          LegSquares(row.b, 1, stock, false, row.rb, slopes[1], spreads);
   const double root = std::sqrt(squares);
