@@ -15,6 +15,7 @@
 #include "output_table.h"
 #include "ranked_rows.h"
 #include "reader_watch.h"
+#include "row_notes.h"
 #include "rows.h"
 #include "search_kinds.h"
 #include "stock_input.h"

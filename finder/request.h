@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "designs.h"
-#include "divider_search.h"
 #include "e_series.h"
-#include "network_search.h"
-#include "rc_search.h"
 #include "stock_kind.h"
 
 namespace vantrel::finder {
@@ -98,33 +95,6 @@ struct StatisticsInput {
   std::optional<std::string> tcr;          // ppm/°C
 };
 
-// The texts of a find as typed; an option not given is nullopt.
-struct FindInput {
-  const StockKind* kind = &kResistors;  // TARGET and --exclude are read in its notation
-  std::string target;
-  std::optional<std::string> parts;
-  std::optional<std::string> tolerance;
-  std::optional<std::string> top;
-  bool all = false;
-  std::vector<std::string> exclude;
-  bool distinct = false;
-  std::optional<std::string> partTolerance;
-  bool inventory = false;  // the stock from Inventory.csv rather than the library
-  std::optional<std::string> prefer;
-  StatisticsInput statistics;  // byRss is not read: a find has no In spec
-};
-
-struct FindRequest {
-  const StockKind* kind = &kResistors;
-  networks::FindOptions search;  // target, parts, tolerance, distinct; held unit (pF, nH)
-  std::uint64_t limit = 20;      // rows wanted; the maximum for --all
-  std::vector<double> excluded;
-  std::optional<double> partTolerance;  // percent, below 100
-  bool inventory = false;  // drawn from Inventory.csv: counts, own tolerances, a band on each row
-  Statistics statistics;
-  std::optional<std::string> prefer;  // the board's file: rows that add fewest values first
-};
-
 // The texts every two-leg design (divider, regulator, gain) takes as typed; an option not
 // given is nullopt.
 struct TwoLegInput {
@@ -163,72 +133,6 @@ struct TwoLegRequest {
   std::optional<std::string> prefer;        // as FindRequest's
 };
 
-struct DividerInput : LoadedInput {
-  std::string vin;
-  std::string vout;
-  bool power = false;
-};
-
-struct DividerRequest : TwoLegRequest<networks::DividerOptions> {
-  bool power = false;  // list the power column
-};
-
-// A regulator's feedback divider as typed.
-struct RegulatorInput : LoadedInput {
-  std::string vout;
-  std::optional<std::string> vref;  // V or MIN:TYP:MAX; required
-  std::optional<std::string> iadj;
-  bool referenceTop = false;  // VREF across the top resistor (OUT to ADJ)
-};
-
-// Leg B of the search carries VREF.
-struct RegulatorRequest : TwoLegRequest<networks::TwoLegOptions> {
-  Spread vref;                // 0 < min <= typ <= max, typ below VOUT
-  Spread iadj;                // amperes, 0 <= min <= typ <= max
-  bool referenceTop = false;  // leg B is the top resistor, else the bottom one
-};
-
-// An amplifier's gain as typed.
-struct GainInput : TwoLegInput {
-  std::string gain;
-  bool inverting = false;
-  std::optional<std::string> rfMin;
-  std::optional<std::string> rfMax;
-};
-
-// Rf is leg A of the search; the bounds hold the part tolerance and the band only.
-struct GainRequest : TwoLegRequest<networks::TwoLegOptions> {
-  bool inverting = false;  // |G| = Rf / Rin, else G = 1 + Rf / Rg
-};
-
-// The texts of an RC pair's request as typed.
-struct RcInput {
-  std::optional<std::string> tau;
-  std::optional<std::string> corner;
-  std::optional<std::string> rParts;
-  std::optional<std::string> cParts;
-  std::optional<std::string> tolerance;
-  std::optional<std::string> top;
-  bool all = false;
-  std::optional<std::string> minR;
-  std::optional<std::string> maxR;
-  std::optional<std::string> rTolerance;
-  std::optional<std::string> cTolerance;
-  std::optional<std::string> within;
-  std::optional<std::string> scale;
-  bool inventory = false;
-  StatisticsInput statistics;
-  std::optional<std::string> prefer;
-};
-
-struct RcRequest {
-  networks::RcOptions search;  // quantity, target, legs, tolerance, bounds on R
-  std::uint64_t limit = 20;
-  RcBounds bounds;
-  Wording wording = Wording::kCommandLine;  // of the note when no row is found
-  std::optional<std::string> prefer;        // as FindRequest's
-};
-
 // The texts of a series as typed.
 struct SeriesInput {
   std::string name;
@@ -250,15 +154,6 @@ Checked<std::uint64_t> CheckCount(std::string_view field, std::string_view text,
                                   std::uint64_t least, std::uint64_t most,
                                   Wording wording = Wording::kCommandLine);
 
-// Each check reads every field, finite and in range and consistent with the others, or names
-// the first field that is not.
-Checked<FindRequest> CheckFind(const FindInput& input, Wording wording = Wording::kCommandLine);
-Checked<DividerRequest> CheckDivider(const DividerInput& input,
-                                     Wording wording = Wording::kCommandLine);
-Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
-                                         Wording wording = Wording::kCommandLine);
-Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
-Checked<RcRequest> CheckRc(const RcInput& input, Wording wording = Wording::kCommandLine);
 Checked<SeriesRequest> CheckSeries(const SeriesInput& input,
                                    Wording wording = Wording::kCommandLine);
 

@@ -1,14 +1,17 @@
 #pragma once
 
+// What the rows of every search kind share: what a row takes from the inventory, a two-leg
+// design's row, and the band, statistics and drawer columns with their cells and fields.
+
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "cells.h"
+#include "designs.h"
 #include "drawn_parts.h"
-#include "request.h"
 #include "stock_load.h"
 
 namespace vantrel::finder {
@@ -20,53 +23,6 @@ struct RowUses {
   std::vector<std::vector<JsonMember>> objects;
   // Where each class lies, for the one who fetches the parts: "1 × 4700: Box 2, RC0603...".
   std::string places;
-};
-
-// One row of a find, as plain data for any output.
-struct FindRow {
-  std::uint64_t rank = 0;
-  double value = 0;
-  double deviation = 0;  // percent, signed
-  int parts = 0;
-  std::string network;  // spelled with the library's values
-  // With a part tolerance T: the value with every part T percent low and high, and whether
-  // the target lies between the two.
-  double low = 0;
-  double high = 0;
-  double worst = 0;  // the larger of |low - target| and |high - target|, in percent of it
-  bool coversTarget = false;
-  // With --statistics rss: the statistical band's ends.
-  double rssLow = 0;
-  double rssHigh = 0;
-  bool banded = true;  // false where a part drawn from the inventory has no tolerance
-  RowUses uses;        // drawn from the inventory
-  int newValues = 0;   // with --prefer: the distinct values it adds to the board
-};
-
-// One row of a divider, as plain data for any output.
-struct DividerRow {
-  std::uint64_t rank = 0;
-  std::string r1;  // top leg, spelled with the library's values
-  std::string r2;  // bottom leg
-  double vout = 0;
-  double error = 0;    // percent, signed
-  double total = 0;    // R1 + R2
-  double current = 0;  // VIN / (R1 + R2)
-  // With a part tolerance or a band: the worst-case output, and whether it lies within the
-  // band (--within, else the tolerance).
-  double low = 0;
-  double high = 0;
-  double worst = 0;   // percent of VOUT: the larger of |low - VOUT| and |high - VOUT|
-  double rssLow = 0;  // with --statistics rss, the statistical band's ends
-  double rssHigh = 0;
-  bool inSpec = false;  // judged by the statistical band with --by rss
-  // The largest part tolerance in percent with which the band stays within it; none where not
-  // even exact parts would do.
-  std::optional<double> needs;
-  double power = 0;  // watts, the most any one part takes
-  bool banded = true;
-  RowUses uses;
-  int newValues = 0;  // as FindRow's
 };
 
 // One row of a regulator's feedback divider or of an amplifier's gain: legs by place (Rtop
@@ -94,114 +50,129 @@ struct DesignRow {
   int newValues = 0;  // as FindRow's
 };
 
-// A regulator's row is marked where the pin current supplies more than this share of VOUT in
-// percent: data sheets give IADJ a range several times wide, so its design rests on a figure
-// the part does not hold.
-inline constexpr double kIadjShareMark = 10;
-
-// One RC pair, as plain data for any output.
-struct RcRow {
-  std::uint64_t rank = 0;
-  std::string r;      // the resistor leg, spelled with the resistor library's values
-  std::string c;      // the capacitor leg, with the capacitor library's
-  double output = 0;  // the time constant or the corner reached
-  double error = 0;   // percent, signed
-  int parts = 0;
-  double tau = 0;  // seconds, shown beside a corner
-  // With a part tolerance or a band: the worst-case output, and whether it lies within the
-  // band (--within, else the tolerance).
-  double low = 0;
-  double high = 0;
-  double worst = 0;
-  double rssLow = 0;
-  double rssHigh = 0;
-  bool inSpec = false;
-  std::optional<double> needs;  // the largest tolerance of both parts that keeps it in spec
-  bool banded = true;
-  RowUses uses;
-  int newValues = 0;  // as FindRow's
-};
-
-// The stocks an RC request searches, in ohms and farads.
-struct RcStocks {
-  LoadedStock resistors;
-  LoadedStock capacitors;
-};
-
-// The stocks of an RC request from the loaded ones: the capacitors, held in a small unit of
-// 10^heldPower farads, in farads, each value the double nearest its decimal as written, so that
-// the exact product sees that decimal.
-RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower);
-
-// The design a request searches: formulas, options and bounds.
-Design DividerDesign(const DividerRequest& request);
-Design RegulatorDesign(const RegulatorRequest& request);
-Design GainDesign(const GainRequest& request);
-
-// Gives take at most limit networks of a find in order: the network search's ranking, or with a
-// part tolerance, the worst case first (to 9 significant digits), then that ranking. Stops
-// early once *stop is set (may be null).
-void SearchFind(const FindRequest& request, const LoadedStock& stock, const std::atomic<bool>* stop,
-                std::uint64_t limit, const std::function<void(const networks::NetworkRow&)>& take);
-
-// The row of a found network, ranked rank, for the request it answers.
-FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
-                    const FindRequest& request);
-// The row of a found divider, ranked rank.
-DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
-                          const LoadedStock& stock, const DividerRequest& request);
-DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
-                           const LoadedStock& stock, const RegulatorRequest& request);
-DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
-                      const LoadedStock& stock, const GainRequest& request);
-RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
-                const RcRequest& request);
-
-// What to say below the rows when the search left out overRated designs in which a part would
-// take more than its rating times derate; empty when it left none.
-std::string OverRatedNote(std::uint64_t overRated, double derate);
-
-// What to say below a regulator's rows when some rest on the pin current; empty otherwise.
-std::string IadjNote(const RegulatorRequest& request, bool marked);
-
-// The columns of a find's rows; low, high and covers only with a band, rss_low and rss_high
-// with --statistics rss (as every kind's).
-std::vector<Column> FindColumns(const FindRequest& request);
-// A divider's: low, high and in_spec with a part tolerance or a band, power when asked.
-std::vector<Column> DividerColumns(const DividerRequest& request = {});
-std::vector<Column> RegulatorColumns(const RegulatorRequest& request);
-std::vector<Column> GainColumns(const GainRequest& request);
-// An RC pair's: tau or corner, the band with a part tolerance or a band, tau beside a corner.
-std::vector<Column> RcColumns(const RcRequest& request);
-// The tsv, csv and json names of columns.
-std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
-
-// A row's cells to read, each number with what it measures (display_text.h spells them).
-std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& request);
-std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerRequest& request);
-std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request);
-std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request);
-std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request);
-
-// A row's fields for tsv, csv and json: numbers in full.
-std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
-std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request);
-std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
-std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
-std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
-
 // Values closer than this share a spelling: they are one decimal value summed in another
 // order ((0.1 + 0.2) + 0.3 and 0.3 + 0.3), and telling them apart would only print the rounding
 // of doubles.
 inline constexpr double kSameValue = 1e-12;
 
-// What to say when no row is within the tolerance: the closest row there is, or the one bound
-// or option that leaves none, and with --within the nearest design and the part tolerance that
-// would bring it within. Searches the stock again.
-std::string NoFindRowNote(const LoadedStock& stock, const FindRequest& request);
-std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
-std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);
-std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request);
-std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request);
+// What legs of stock take from its drawer; values held in the kind's unit unless inBase.
+RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* const> legs,
+               bool inBase = false);
+
+// uses with more appended, as one list.
+void Join(RowUses& uses, RowUses more);
+
+// A part tolerance that would do, as a designer would read it: rounded down to 2 significant
+// digits, so that the tolerance named does.
+std::string Tolerance(double percent);
+
+// The worst case of a found design as the search settled it, whether it lies within the band
+// (--within, else the tolerance), and the part tolerance that would keep it there.
+template <class Row>
+void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
+             const LoadedStock& stock) {
+  const std::array<const networks::Network*, 2> legs{&found.a, &found.b};
+  row.uses = UsesOf(stock, legs);
+  if (!Banded(design.bounds)) return;
+  row.low = found.low;
+  row.high = found.high;
+  row.worst = found.worst;
+  row.rssLow = found.rssLow;
+  row.rssHigh = found.rssHigh;
+  row.banded = found.banded;
+  const double band = design.bounds.within.value_or(design.options.tolerance);
+  row.inSpec = found.banded && found.ranked <= band;
+  row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
+}
+
+// A held value's quantity.
+Quantity KindQuantity(const StockKind& kind);
+
+// A row's rank, as its first cell.
+ShownCell RankCell(std::uint64_t rank);
+
+// The band cells of a row with a part whose tolerance is not known.
+inline constexpr char kUnknownBand[] = "unknown";
+
+// The cells of the band columns, after the error: the output's worst case in its quantity. The
+// tolerance a row needs stays text, floored to two digits: a tolerance parts are sold in.
+template <class Row>
+void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
+  if (row.banded) {
+    cells.push_back(ShownNumber(quantity, row.low));
+    cells.push_back(ShownNumber(quantity, row.high));
+    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+  } else {
+    cells.insert(cells.end(), 3, ShownText(kUnknownBand));
+  }
+  cells.push_back(ShownText(row.inSpec ? "yes" : "no"));
+  cells.push_back(ShownText(row.needs ? Tolerance(*row.needs) : "none"));
+}
+
+// The Uses field: its text in tsv and csv, the list of classes in json.
+Cell UsesField(const RowUses& uses);
+
+template <class Row>
+void AddBandFields(std::vector<Cell>& cells, const Row& row) {
+  cells.push_back(row.banded ? NumberCell(row.low) : NullCell());
+  cells.push_back(row.banded ? NumberCell(row.high) : NullCell());
+  cells.push_back(row.banded ? NumberCell(row.worst) : NullCell());
+  cells.push_back(BoolCell(row.inSpec));
+  cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
+}
+
+// The statistical band's ends, after the worst case's columns; text where the row's band is not
+// known.
+template <class Row>
+void AddRssCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
+  cells.push_back(row.banded ? ShownNumber(quantity, row.rssLow) : ShownText(kUnknownBand));
+  cells.push_back(row.banded ? ShownNumber(quantity, row.rssHigh) : ShownText(kUnknownBand));
+}
+
+template <class Row>
+void AddRssFields(std::vector<Cell>& cells, const Row& row) {
+  cells.push_back(row.banded ? NumberCell(row.rssLow) : NullCell());
+  cells.push_back(row.banded ? NumberCell(row.rssHigh) : NullCell());
+}
+
+inline constexpr Column kUsesColumn{"Uses", "uses", true};
+// With --prefer: how many values a row adds to the board.
+inline constexpr Column kNewColumn = {"New", "new_values"};
+
+Cell NewCell(int newValues);
+
+// Uses and New, last in the rows of designs and RC pairs: the parts a row takes from the
+// inventory, and how many values it adds to the board.
+template <class Request>
+void AddDrawerColumns(std::vector<Column>& columns, const Request& request) {
+  if (request.bounds.inventory) columns.push_back(kUsesColumn);
+  if (request.prefer) columns.push_back(kNewColumn);
+}
+
+template <class Row, class Request>
+void AddDrawerCells(std::vector<ShownCell>& cells, const Row& row, const Request& request) {
+  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+}
+
+template <class Row, class Request>
+void AddDrawerFields(std::vector<Cell>& cells, const Row& row, const Request& request) {
+  if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
+  if (request.prefer) cells.push_back(NewCell(row.newValues));
+}
+
+inline constexpr Column kBandColumns[] = {{"Low", "low"},
+                                          {"High", "high"},
+                                          {"Worst (%)", "worst"},
+                                          {"In spec", "in_spec"},
+                                          {"Max tol. (%)", "needs_part_tolerance"}};
+
+inline constexpr Column kRssColumns[] = {{"RSS Low", "rss_low"}, {"RSS High", "rss_high"}};
+
+// The band columns with a band, the statistical ones with --statistics rss.
+void AddBandColumns(std::vector<Column>& columns, bool banded, const Statistics& statistics);
+
+// The tsv, csv and json names of columns.
+std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
 
 }  // namespace vantrel::finder

@@ -32,6 +32,12 @@ struct LoadedStock {
   std::optional<std::vector<double>> board;
 };
 
+// The stocks an RC request searches, in ohms and farads.
+struct RcStocks {
+  LoadedStock resistors;
+  LoadedStock capacitors;
+};
+
 // Reads the library as Calculate does, but takes each value as written at double precision
 // rather than as the float Calculate keeps, and makes the stock without the excluded values.
 // Capacitor and inductor values are held in pF and nH and named in their notation ("4.7n").

@@ -22,6 +22,7 @@
 
 #include "number_text.h"
 #include "rows.h"
+#include "search_kinds.h"
 #include "stock_load.h"
 
 namespace vantrel::finder {

@@ -23,6 +23,7 @@
 #include "rc_search.h"
 #include "request.h"
 #include "rows.h"
+#include "search_kinds.h"
 #include "stock.h"
 #include "two_leg_search.h"
 

@@ -12,6 +12,7 @@
 #include "number_text.h"
 #include "rc_search.h"
 #include "resource_strings.h"
+#include "row_notes.h"
 #include "rows.h"
 #include "schematic_view.h"
 #include "search_kinds.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "request.h"
+#include "search_kinds.h"
 #include "search_runner.h"
 #include "services.h"
 

@@ -1,0 +1,160 @@
+#include "row_notes.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "display_text.h"
+#include "number_text.h"
+#include "rows.h"
+
+namespace vantrel::finder {
+
+namespace {
+
+// A bound or option that narrows a design's rows, as a note names it, and the design without it.
+struct Narrowing {
+  std::string name;
+  std::function<void(Design&)> drop;
+};
+
+std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : std::string(separator)) + part;
+  return text;
+}
+
+// The bounds and options given beyond the tolerance and the band, in the order a note names them.
+std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
+  // The window reads a quantity with its unit ("Min current 3.5 mA"), the command line as typed.
+  const auto named = [&](std::string_view option, double value) {
+    const Quantity quantity = option == "--max-power"       ? Quantity::kWatt
+                              : option.ends_with("current") ? Quantity::kAmpere
+                                                            : Quantity::kOhm;
+    const std::string text =
+        wording == Wording::kWindow ? ShownValue(quantity, value) : PlainDigits(value);
+    return std::string(FieldName(option, wording)).append(" ").append(text);
+  };
+  // Both ends of a range as one narrowing.
+  const auto range = [&](std::string_view low, std::string_view high, double least, double most) {
+    std::vector<std::string> ends;
+    if (least > 0) ends.push_back(named(low, least));
+    if (!std::isinf(most)) ends.push_back(named(high, most));
+    return Joined(ends, " and ");
+  };
+  const DesignBounds& bounds = design.bounds;
+  const networks::TwoLegOptions& options = design.options;
+  std::vector<Narrowing> given;
+  if (bounds.maxPower) {
+    given.push_back(
+        {named("--max-power", *bounds.maxPower), [](Design& d) { d.bounds.maxPower.reset(); }});
+  }
+  if (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent)) {
+    given.push_back({range("--min-current", "--max-current", bounds.minCurrent, bounds.maxCurrent),
+                     [](Design& d) {
+                       d.bounds.minCurrent = 0;
+                       d.bounds.maxCurrent = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.minTotal > 0 || !std::isinf(options.maxTotal)) {
+    given.push_back(
+        {range("--min-total", "--max-total", options.minTotal, options.maxTotal), [](Design& d) {
+           d.options.minTotal = 0;
+           d.options.maxTotal = std::numeric_limits<double>::infinity();
+         }});
+  }
+  if (options.minA > 0 || !std::isinf(options.maxA)) {
+    given.push_back({range("--rf-min", "--rf-max", options.minA, options.maxA), [](Design& d) {
+                       d.options.minA = 0;
+                       d.options.maxA = std::numeric_limits<double>::infinity();
+                     }});
+  }
+  if (options.distinct) {
+    given.push_back({std::string(FieldName("--distinct", wording)),
+                     [](Design& d) { d.options.distinct = false; }});
+  }
+  return given;
+}
+
+std::optional<networks::TwoLegRow> First(const Design& design, const LoadedStock& stock) {
+  std::optional<networks::TwoLegRow> first;
+  SearchDesign(design, stock, nullptr, 1, [&](const networks::TwoLegRow& row) { first = row; });
+  return first;
+}
+
+}  // namespace
+
+std::string OverRatedNote(std::uint64_t overRated, double derate) {
+  if (overRated == 0) return {};
+  return "Left out " + CountText(overRated, "design") +
+         " in which a part would take more than its rating" +
+         (derate == 1 ? std::string() : " times " + PlainDigits(derate)) + ".";
+}
+
+std::string TotalsNote(double minTotal, double maxTotal) {
+  return std::isinf(maxTotal) ? "of at least " + PlainDigits(minTotal)
+         : minTotal == 0      ? "of at most " + PlainDigits(maxTotal)
+                         : "between " + PlainDigits(minTotal) + " and " + PlainDigits(maxTotal);
+}
+
+// A band as percent of the target: "-2.98 % … +3.05 %".
+std::string BandText(double low, double high, double target) {
+  return FormatPercent((low - target) / target * 100) + " % … " +
+         FormatPercent((high - target) / target * 100) + " %";
+}
+
+// What the nearest miss of a band would need: parts of a tolerance that would do, or none.
+std::string NeedsText(const std::optional<double>& needs) {
+  return needs ? "; with parts of " + Tolerance(*needs) + " % it would"
+               : "; not even exact parts would";
+}
+
+// The note when a design leaves no row: with a band, the nearest design and what it would
+// need; else the bounds that each, dropped alone, let rows through (all of them where none
+// does); else the closest design of any error.
+std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
+                         std::string_view what,
+                         const std::function<std::string(const networks::TwoLegRow&)>& spell) {
+  const networks::TwoLegOptions& options = design.options;
+  const std::string head = "No " + std::string(what) + " within " + PlainDigits(options.tolerance) +
+                           " % of " + PlainDigits(options.target);
+  const DesignBounds& bounds = design.bounds;
+  Design open = design;
+  open.bounds.within.reset();
+  if (bounds.within) {
+    open.bounds.partTolerance = bounds.partTolerance.value_or(0);
+    if (const auto nearest = First(open, stock)) {
+      const bool rss = bounds.statistics.byRss;
+      return head + " meets " + std::string(FieldName("--within", wording)) + " " +
+             PlainDigits(*bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
+             (rss ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, options.target)
+                  : BandText(nearest->low, nearest->high, options.target)) +
+             NeedsText(NeededPartTolerance(open, *nearest, stock.stock.values, *bounds.within));
+    }
+    open.bounds.partTolerance = bounds.partTolerance;
+  }
+  const std::vector<Narrowing> given = Narrowings(design, wording);
+  Design bare = open;
+  for (const Narrowing& narrowing : given) narrowing.drop(bare);
+  if (!given.empty() && First(bare, stock)) {
+    std::vector<std::string> causes;
+    for (const Narrowing& narrowing : given) {
+      Design without = open;
+      narrowing.drop(without);
+      if (First(without, stock)) causes.push_back(narrowing.name);
+    }
+    if (causes.empty()) {
+      for (const Narrowing& narrowing : given) causes.push_back(narrowing.name);
+    }
+    return head + " meets " + Joined(causes, ", ");
+  }
+  bare.options.tolerance = std::numeric_limits<double>::infinity();
+  bare.bounds = {};
+  const auto closest = First(bare, stock);
+  if (!closest) return "No " + std::string(what) + " can be made from the library's values";
+  return head + "; the closest is " + spell(*closest) + ": " +
+         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
+         " (" + FormatPercent(closest->error) + " %)";
+}
+
+}  // namespace vantrel::finder

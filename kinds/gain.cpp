@@ -1,0 +1,97 @@
+#include "gain.h"
+
+#include "field_reading.h"
+#include "preferred_search.h"
+#include "row_notes.h"
+
+namespace vantrel::finder {
+
+Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
+  using namespace fields;
+  const Speaker say(wording);
+  return Check<GainRequest>([&] {
+    GainRequest request;
+    networks::TwoLegOptions& search = request.search;
+    search.target = fields::Quantity(say, "G", input.gain, kRatio, kMinVoltage, kMaxVoltage,
+                                     "gains from 1e-6 to 1e6");
+    request.inverting = input.inverting;
+    if (!input.inverting && search.target < 1) {
+      say.Refuse("G", say.Named("G", input.gain) +
+                          " is below 1: a non-inverting amplifier gains at least 1 (" +
+                          (say.Window() ? "Inverting" : "--inverting") + " for an inverting one)");
+    }
+    ReadLegs(say, input, request, [&] {
+      Range(say, Resistance, "--rf-min", "--rf-max", input.rfMin, input.rfMax, search.minA,
+            search.maxA);
+    });
+    return request;
+  });
+}
+
+Design GainDesign(const GainRequest& request) {
+  Design design;
+  design.formula = request.inverting ? networks::InvertingGainFormula() : networks::GainFormula();
+  design.low = design.formula;
+  design.high = design.formula;
+  design.options = request.search;
+  design.bounds = request.bounds;
+  return design;
+}
+
+DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                      const LoadedStock& stock, const GainRequest& request) {
+  DesignRow row;
+  row.rank = rank;
+  row.first = networks::Spell(found.a, stock.names);
+  row.second = networks::Spell(found.b, stock.names);
+  row.output = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  AddBand(row, GainDesign(request), found, stock);
+  if (stock.board) row.newValues = NewValues(found, stock);
+  return row;
+}
+
+std::vector<Column> GainColumns(const GainRequest& request) {
+  std::vector<Column> columns{
+      {"Rank", "rank"},
+      {"Rf", "rf", true},
+      request.inverting ? Column{"Rin", "rin", true} : Column{"Rg", "rg", true},
+      {"Gain", "gain"},
+      {"Error (%)", "error"}};
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
+  columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
+  AddDrawerColumns(columns, request);
+  return columns;
+}
+
+std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request) {
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
+                               ShownKey(Quantity::kPlain, row.output),
+                               ShownNumber(Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kPlain, row);
+  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  AddDrawerCells(cells, row, request);
+  return cells;
+}
+
+std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
+                          NumberCell(row.output), NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  cells.push_back(NumberCell(row.total));
+  AddDrawerFields(cells, row, request);
+  return cells;
+}
+
+std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
+  return NoDesignNote(
+      GainDesign(request), request.wording, stock, "design", [&](const networks::TwoLegRow& found) {
+        const DesignRow row = MakeGainRow(1, found, stock, request);
+        return "Rf = " + row.first + (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
+      });
+}
+
+}  // namespace vantrel::finder

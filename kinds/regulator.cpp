@@ -1,0 +1,155 @@
+#include "regulator.h"
+
+#include <array>
+#include <utility>
+
+#include "field_reading.h"
+#include "number_text.h"
+#include "preferred_search.h"
+#include "row_notes.h"
+
+namespace vantrel::finder {
+
+namespace {
+
+// Leg B carries VREF, leg A the rest of VOUT, in either form.
+std::pair<double, double> RegulatorVolts(const std::array<double, 2>& k,
+                                         const networks::TwoLegRow& row) {
+  return {row.output - k[0], k[0]};
+}
+
+}  // namespace
+
+Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wording) {
+  using namespace fields;
+  const Speaker say(wording);
+  return Check<RegulatorRequest>([&] {
+    RegulatorRequest request;
+    networks::TwoLegOptions& search = request.search;
+    search.target = Voltage(say, "VOUT", input.vout);
+    if (!input.vref) {
+      say.Refuse("--vref",
+                 say.Name("--vref") + " is needed: the reference voltage, or MIN:TYP:MAX");
+    }
+    request.vref = SpreadOf(say, "--vref", *input.vref, Voltage);
+    if (input.iadj) request.iadj = SpreadOf(say, "--iadj", *input.iadj, Current);
+    if (!(request.vref.typ < search.target)) {
+      say.Refuse("VOUT", say.Named("VOUT", input.vout) + " must be above " +
+                             say.Named("--vref", *input.vref) +
+                             ": the divider only raises the reference");
+    }
+    request.referenceTop = input.referenceTop;
+    ReadLegs(say, input, request);
+    Load(say, input, request.bounds);
+    return request;
+  });
+}
+
+Design RegulatorDesign(const RegulatorRequest& request) {
+  Design design;
+  design.formula = networks::RegulatorFormula(request.vref.typ, request.iadj.typ);
+  design.low = networks::RegulatorFormula(request.vref.min, request.iadj.min);
+  design.high = networks::RegulatorFormula(request.vref.max, request.iadj.max);
+  design.options = request.search;
+  design.bounds = request.bounds;
+  design.volts = RegulatorVolts;
+  design.referenceTop = request.referenceTop;
+  if (request.referenceTop) {
+    design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+      return k[0] / row.rb;
+    };
+  } else {
+    design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+      return (row.output - k[0]) / row.ra;
+    };
+  }
+  return design;
+}
+
+DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
+                           const LoadedStock& stock, const RegulatorRequest& request) {
+  const Design design = RegulatorDesign(request);
+  DesignRow row;
+  row.rank = rank;
+  const std::string a = networks::Spell(found.a, stock.names);
+  const std::string b = networks::Spell(found.b, stock.names);
+  row.first = request.referenceTop ? b : a;
+  row.second = request.referenceTop ? a : b;
+  row.output = found.output;
+  row.error = found.error;
+  row.total = found.total;
+  row.current = design.current(design.formula.k, found);
+  row.power = MaxPartPower(design, found, stock.stock.values);
+  AddBand(row, design, found, stock);
+  row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
+  if (stock.board) row.newValues = NewValues(found, stock);
+  return row;
+}
+
+std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
+  std::vector<Column> columns{{"Rank", "rank"}};
+  if (request.referenceTop) {
+    columns.insert(columns.end(),
+                   {{"Rtop (OUT–ADJ)", "top", true}, {"Rbottom (ADJ–GND)", "bottom", true}});
+  } else {
+    columns.insert(columns.end(),
+                   {{"Rtop (OUT–FB)", "top", true}, {"Rbottom (FB–GND)", "bottom", true}});
+  }
+  columns.insert(columns.end(), {{"VOUT", "vout"}, {"Error (%)", "error"}});
+  AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
+  columns.insert(columns.end(),
+                 {{"Rtop + Rbottom", "total"}, {"Current", "current"}, {"Power (W)", "power"}});
+  if (request.iadj.max > 0) columns.push_back({"IADJ (%)", "iadj_share"});
+  AddDrawerColumns(columns, request);
+  return columns;
+}
+
+std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request) {
+  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
+                               ShownKey(Quantity::kVolt, row.output),
+                               ShownNumber(Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
+  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+  cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
+  cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+  if (request.iadj.max > 0) {
+    // A share, so without a sign.
+    ShownCell share = ShownNumber(Quantity::kSize, row.iadjShare);
+    if (row.iadjShare > kIadjShareMark) share.text = " !";
+    cells.push_back(share);
+  }
+  AddDrawerCells(cells, row, request);
+  return cells;
+}
+
+std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
+  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
+                          NumberCell(row.output), NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  cells.push_back(NumberCell(row.total));
+  cells.push_back(NumberCell(row.current));
+  cells.push_back(NumberCell(row.power));
+  if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
+  AddDrawerFields(cells, row, request);
+  return cells;
+}
+
+std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
+  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design",
+                      [&](const networks::TwoLegRow& found) {
+                        const DesignRow row = MakeRegulatorRow(1, found, stock, request);
+                        return "Rtop = " + row.first + ", Rbottom = " + row.second;
+                      });
+}
+
+std::string IadjNote(const RegulatorRequest& request, bool marked) {
+  if (!marked) return {};
+  return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
+         " % of VOUT there: IADJ varies several-fold between parts, so give " +
+         std::string(FieldName("--iadj", request.wording)) +
+         " as MIN:TYP:MAX to see the band it makes.";
+}
+
+}  // namespace vantrel::finder
