@@ -1,5 +1,7 @@
 #pragma once
 
+// What the two-leg commands (divider, regulator, gain) share: their options and how they are read.
+
 #include "cli_app.h"
 #include "command_line.h"
 
@@ -34,15 +36,5 @@ void ReadLoaded(const ParsedArgs& args, finder::LoadedInput& input);
 std::vector<OptionSpec> WorstCaseOptions();
 // --min-current, --max-current and --max-power, for the designs that carry a current.
 std::vector<OptionSpec> LoadOptions();
-
-CommandSpec RegulatorCommandSpec();
-CommandSpec GainCommandSpec();
-
-// vantrel-cli regulator VOUT --vref V [options]: feedback dividers that set an adjustable
-// regulator's output. Throws ArgumentError when the request is no good.
-int RunRegulator(const ParsedArgs& args, CliContext& context);
-
-// vantrel-cli gain G [options]: feedback pairs that set an amplifier's gain.
-int RunGain(const ParsedArgs& args, CliContext& context);
 
 }  // namespace vantrel
