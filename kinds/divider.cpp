@@ -11,6 +11,7 @@ namespace vantrel::finder {
 
 namespace {
 
+// The voltages across R1 and R2, for the power their parts take.
 std::pair<double, double> DividerVolts(const std::array<double, 2>& k,
                                        const networks::TwoLegRow& row) {
   return {k[0] * row.ra / row.total, k[0] * row.rb / row.total};

@@ -60,7 +60,6 @@ struct DividerRow {
 };
 
 // The design the request searches: formula, options and bounds.
-// The design a request searches: formulas, options and bounds.
 Design DividerDesign(const DividerRequest& request);
 
 // The row of a found divider, ranked rank.

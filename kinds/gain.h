@@ -35,17 +35,21 @@ struct GainRequest : TwoLegRequest<networks::TwoLegOptions> {
 // Reads every field, as the other kinds' checks do, or names the first that is no good.
 Checked<GainRequest> CheckGain(const GainInput& input, Wording wording = Wording::kCommandLine);
 
+// The design the request searches: G = 1 + Rf / Rg, or |G| = Rf / Rin.
 Design GainDesign(const GainRequest& request);
 
+// The row of a found design, ranked rank: Rf, then Rg or Rin.
 DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
 
+// The columns, Rg or Rin by the amplifier; a row's cells and fields to match.
 std::vector<Column> GainColumns(const GainRequest& request);
 
 std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request);
 
 std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
 
+// What to say when no design is within the tolerance (NoDesignNote). Searches again.
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request);
 
 struct GainKind {

@@ -78,16 +78,20 @@ struct RcRow {
   int newValues = 0;  // as FindRow's
 };
 
+// The row of a found pair, ranked rank.
 RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks& stocks,
                 const RcRequest& request);
 
 // An RC pair's: tau or corner, the band with a part tolerance or a band, tau beside a corner.
 std::vector<Column> RcColumns(const RcRequest& request);
 
+// A row's cells to read, and its fields for tsv, csv and json.
 std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request);
 
 std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
 
+// What to say when no pair is within the tolerance: the nearest miss of the band, or the
+// closest pair there is. Searches again.
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request);
 
 struct RcKind {

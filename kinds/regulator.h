@@ -43,17 +43,21 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input,
 // the part does not hold.
 inline constexpr double kIadjShareMark = 10;
 
+// The design the request searches: VREF and IADJ at their typical values and their ends.
 Design RegulatorDesign(const RegulatorRequest& request);
 
+// The row of a found design, ranked rank: Rtop and Rbottom by place, whichever leg carries VREF.
 DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
                            const LoadedStock& stock, const RegulatorRequest& request);
 
+// The columns, IADJ (%) when a pin current is given; a row's cells and fields to match.
 std::vector<Column> RegulatorColumns(const RegulatorRequest& request);
 
 std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request);
 
 std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
 
+// What to say when no design is within the tolerance (NoDesignNote). Searches again.
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);
 
 // What to say below a regulator's rows when some rest on the pin current; empty otherwise.
