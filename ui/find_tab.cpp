@@ -1,0 +1,52 @@
+// The Networks tab: the command line's find, one value built from up to four parts of a stock.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include "kind_tabs.h"
+#include "library_page.h"
+#include "resource_strings.h"
+#include "tab_form.h"
+#include "value_list.h"
+
+namespace vantrel {
+
+QWidget* CreateFindTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
+                       Services& services) {
+  TabForm form(tab, window);
+  auto* stock = new QComboBox(tab.fields);
+  form.AddField(kStockLabel, stock);
+  FillStockChoice(*stock);
+  auto* target = new QLineEdit(tab.fields);
+  form.AddField(kTargetLabel, target, "TARGET");
+  tab.first = target;
+  QLineEdit* tolerance = form.AddTolerance(kToleranceLabel);
+  auto* parts = new QSpinBox(tab.fields);
+  parts->setRange(1, 4);
+  parts->setValue(3);
+  form.AddField(kPartsLabel, parts);
+  auto* distinct = new QCheckBox(tab.fields);
+  form.AddField(kDistinctText, distinct);
+  QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
+  // A find has no In spec to judge by the statistical band.
+  const TabForm::StatisticsFields statistics = form.AddStatisticsFields(false);
+  form.AddSource();
+  QLineEdit* exclude = form.AddEdit(kExcludeLabel, "--exclude");
+  form.AddPreferField();
+  form.AddShow();
+  return form.Finish(kNetworksListName, FindListColumns(), searches.find, services,
+                     [=](finder::FindInput& input) {
+                       input.kind = kStockKinds[static_cast<std::size_t>(stock->currentIndex())];
+                       input.target = Text(target);
+                       input.tolerance = Given(tolerance);
+                       input.parts = std::to_string(parts->value());
+                       input.distinct = distinct->isChecked();
+                       input.partTolerance = Given(partTolerance);
+                       input.statistics = statistics();
+                       input.exclude = finder::SplitValueList(Text(exclude));
+                     });
+}
+
+}  // namespace vantrel
