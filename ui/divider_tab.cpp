@@ -5,27 +5,22 @@
 
 #include "kind_tabs.h"
 #include "resource_strings.h"
-#include "tab_form.h"
 #include "value_list.h"
 
 namespace vantrel {
 
-QWidget* CreateDividerTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                          Services& services) {
-  TabForm form(tab, window);
+QWidget* CreateDividerTab(TabForm form) {
   QLineEdit* vin = form.AddEdit(kVinLabel, "VIN");
   QLineEdit* vout = form.AddEdit(kVoutLabel, "VOUT");
   const TabForm::LegFields legFields = form.AddLegFields();
   const TabForm::CurrentFields currentFields = form.AddCurrentFields();
-  auto* distinct = new QCheckBox(tab.fields);
+  auto* distinct = new QCheckBox(form.Fields());
   form.AddField(kDistinctText, distinct);
   form.AddSource();
   QLineEdit* derate = form.AddEdit(kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
   QLineEdit* exclude = form.AddEdit(kExcludeLabel, "--exclude");
-  form.AddPreferField();
-  form.AddShow();
-  return form.Finish(kDividersListName, DividerListColumns(), searches.divider, services,
+  return form.Finish(kDividersListName, DividerListColumns(), &NetworkSearches::divider,
                      [=](finder::DividerInput& input) {
                        input.vin = Text(vin);
                        input.vout = Text(vout);

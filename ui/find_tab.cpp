@@ -8,35 +8,30 @@
 #include "kind_tabs.h"
 #include "library_page.h"
 #include "resource_strings.h"
-#include "tab_form.h"
 #include "value_list.h"
 
 namespace vantrel {
 
-QWidget* CreateFindTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                       Services& services) {
-  TabForm form(tab, window);
-  auto* stock = new QComboBox(tab.fields);
+QWidget* CreateFindTab(TabForm form) {
+  auto* stock = new QComboBox(form.Fields());
   form.AddField(kStockLabel, stock);
   FillStockChoice(*stock);
-  auto* target = new QLineEdit(tab.fields);
+  auto* target = new QLineEdit(form.Fields());
   form.AddField(kTargetLabel, target, "TARGET");
-  tab.first = target;
+  form.Tab().first = target;
   QLineEdit* tolerance = form.AddTolerance(kToleranceLabel);
-  auto* parts = new QSpinBox(tab.fields);
+  auto* parts = new QSpinBox(form.Fields());
   parts->setRange(1, 4);
   parts->setValue(3);
   form.AddField(kPartsLabel, parts);
-  auto* distinct = new QCheckBox(tab.fields);
+  auto* distinct = new QCheckBox(form.Fields());
   form.AddField(kDistinctText, distinct);
   QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
   // A find has no In spec to judge by the statistical band.
   const TabForm::StatisticsFields statistics = form.AddStatisticsFields(false);
   form.AddSource();
   QLineEdit* exclude = form.AddEdit(kExcludeLabel, "--exclude");
-  form.AddPreferField();
-  form.AddShow();
-  return form.Finish(kNetworksListName, FindListColumns(), searches.find, services,
+  return form.Finish(kNetworksListName, FindListColumns(), &NetworkSearches::find,
                      [=](finder::FindInput& input) {
                        input.kind = kStockKinds[static_cast<std::size_t>(stock->currentIndex())];
                        input.target = Text(target);

@@ -5,24 +5,19 @@
 
 #include "kind_tabs.h"
 #include "resource_strings.h"
-#include "tab_form.h"
 
 namespace vantrel {
 
-QWidget* CreateGainTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                       Services& services) {
-  TabForm form(tab, window);
+QWidget* CreateGainTab(TabForm form) {
   QLineEdit* gain = form.AddEdit(kGainLabel, "G");
-  auto* circuit = new QComboBox(tab.fields);
+  auto* circuit = new QComboBox(form.Fields());
   form.AddField(kCircuitLabel, circuit);
   for (const char* choice : kCircuitChoices) circuit->addItem(choice);
   const TabForm::LegFields legFields = form.AddLegFields();
   QLineEdit* rfMin = form.AddEdit(kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = form.AddEdit(kRfMaxLabel, "--rf-max");
   form.AddSource();
-  form.AddPreferField();
-  form.AddShow();
-  return form.Finish(kAmplifiersListName, GainListColumns(), searches.gain, services,
+  return form.Finish(kAmplifiersListName, GainListColumns(), &NetworkSearches::gain,
                      [=](finder::GainInput& input) {
                        input.gain = Text(gain);
                        input.inverting = circuit->currentIndex() == 1;

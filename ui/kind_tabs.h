@@ -2,23 +2,16 @@
 
 // The Networks window's search tabs, each kind's form in a file of its own (find_tab.cpp,
 // divider_tab.cpp, regulator_tab.cpp, gain_tab.cpp, rc_tab.cpp): its fields in order and how
-// they become the input of the command line's search of that name. Each builds tab's page in
-// window and runs its search with searches and services, which must outlive the window.
+// they become the input of the command line's search of that name. Each returns the page.
 
-#include "search_tab.h"
-#include "services.h"
+#include "tab_form.h"
 
 namespace vantrel {
 
-QWidget* CreateFindTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                       Services& services);
-QWidget* CreateDividerTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                          Services& services);
-QWidget* CreateRegulatorTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                            Services& services);
-QWidget* CreateGainTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                       Services& services);
-QWidget* CreateRcTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                     Services& services);
+QWidget* CreateFindTab(TabForm form);
+QWidget* CreateDividerTab(TabForm form);
+QWidget* CreateRegulatorTab(TabForm form);
+QWidget* CreateGainTab(TabForm form);
+QWidget* CreateRcTab(TabForm form);
 
 }  // namespace vantrel

@@ -60,12 +60,12 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
   InstallLabelledComboBoxAccessibility();
 
   m_tabs = new QTabWidget(this);
-  m_tabs->addTab(CreateFindTab(m_networks, *this, m_searches, m_services), kNetworksTabText);
-  m_tabs->addTab(CreateDividerTab(m_dividers, *this, m_searches, m_services), kDividerTabText);
-  m_tabs->addTab(CreateRegulatorTab(m_regulators, *this, m_searches, m_services),
+  m_tabs->addTab(CreateFindTab({m_networks, *this, m_searches, m_services}), kNetworksTabText);
+  m_tabs->addTab(CreateDividerTab({m_dividers, *this, m_searches, m_services}), kDividerTabText);
+  m_tabs->addTab(CreateRegulatorTab({m_regulators, *this, m_searches, m_services}),
                  kRegulatorTabText);
-  m_tabs->addTab(CreateGainTab(m_amplifiers, *this, m_searches, m_services), kAmplifierTabText);
-  m_tabs->addTab(CreateRcTab(m_rc, *this, m_searches, m_services), kRcTabText);
+  m_tabs->addTab(CreateGainTab({m_amplifiers, *this, m_searches, m_services}), kAmplifierTabText);
+  m_tabs->addTab(CreateRcTab({m_rc, *this, m_searches, m_services}), kRcTabText);
   m_library = new CLibraryPage(m_services, this);
   m_tabs->addTab(m_library, kLibraryTabText);
   auto* layout = new QVBoxLayout(this);

@@ -6,13 +6,10 @@
 
 #include "kind_tabs.h"
 #include "resource_strings.h"
-#include "tab_form.h"
 
 namespace vantrel {
 
-QWidget* CreateRcTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                     Services& services) {
-  TabForm form(tab, window);
+QWidget* CreateRcTab(TabForm form) {
   QLineEdit* corner = form.AddEdit(kCornerLabel, "--corner");
   QLineEdit* tau = form.AddEdit(kTauLabel, "--tau");
   QComboBox* rParts = form.AddLegsChoice(kRPartsLabel);
@@ -28,9 +25,7 @@ QWidget* CreateRcTab(SearchTab& tab, QWidget& window, const NetworkSearches& sea
   scale->setPlaceholderText(kScaleHint);
   const TabForm::StatisticsFields statistics = form.AddStatisticsFields();
   form.AddSource();
-  form.AddPreferField();
-  form.AddShow();
-  return form.Finish(kRcListName, RcListColumns(), searches.rc, services,
+  return form.Finish(kRcListName, RcListColumns(), &NetworkSearches::rc,
                      [=](finder::RcInput& input) {
                        input.corner = Given(corner);
                        input.tau = Given(tau);

@@ -7,28 +7,26 @@
 #include "kind_tabs.h"
 #include "resource_strings.h"
 #include "row_table_model.h"
-#include "tab_form.h"
 
 namespace vantrel {
 
-QWidget* CreateRegulatorTab(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
-                            Services& services) {
-  TabForm form(tab, window);
+QWidget* CreateRegulatorTab(TabForm form) {
   QLineEdit* vout = form.AddEdit(kVoutLabel, "VOUT");
   QLineEdit* vref = form.AddEdit(kVrefLabel, "--vref");
   vref->setPlaceholderText(kVrefHint);
-  auto* reference = new QComboBox(tab.fields);
+  auto* reference = new QComboBox(form.Fields());
   form.AddField(kReferenceLabel, reference);
   for (const char* choice : kReferenceChoices) reference->addItem(choice);
   // The list's header names the pins of the circuit the fields now describe.
-  QObject::connect(reference, &QComboBox::currentIndexChanged, &window, [&tab](int index) {
-    tab.columns = RegulatorListColumns(index == 1);
-    if (tab.model->rowCount() == 0) {
-      tab.model->SetRows(tab.columns);
-    } else {
-      tab.model->SetTitles(tab.columns);
-    }
-  });
+  QObject::connect(reference, &QComboBox::currentIndexChanged, &form.Window(),
+                   [&tab = form.Tab()](int index) {
+                     tab.columns = RegulatorListColumns(index == 1);
+                     if (tab.model->rowCount() == 0) {
+                       tab.model->SetRows(tab.columns);
+                     } else {
+                       tab.model->SetTitles(tab.columns);
+                     }
+                   });
   QLineEdit* iadj = form.AddEdit(kIadjLabel, "--iadj");
   iadj->setPlaceholderText(kIadjHint);
   const TabForm::LegFields legFields = form.AddLegFields();
@@ -36,9 +34,7 @@ QWidget* CreateRegulatorTab(SearchTab& tab, QWidget& window, const NetworkSearch
   form.AddSource();
   QLineEdit* derate = form.AddEdit(kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
-  form.AddPreferField();
-  form.AddShow();
-  return form.Finish(kRegulatorsListName, RegulatorListColumns(false), searches.regulator, services,
+  return form.Finish(kRegulatorsListName, RegulatorListColumns(false), &NetworkSearches::regulator,
                      [=](finder::RegulatorInput& input) {
                        input.vout = Text(vout);
                        input.vref = Given(vref);

@@ -31,7 +31,9 @@ void ShowWithinAsDefault(QLineEdit* tolerance, QLineEdit* within) {
   });
 }
 
-TabForm::TabForm(SearchTab& tab, QWidget& window) : m_tab(tab), m_window(window) {
+TabForm::TabForm(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
+                 Services& services)
+    : m_tab(tab), m_window(window), m_searches(searches), m_services(services) {
   tab.page = new QWidget(&window);
   tab.fields = new QWidget;
   m_grid = new QGridLayout(tab.fields);

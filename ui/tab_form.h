@@ -2,8 +2,8 @@
 
 // The column of fields of a Networks window search tab, built row by row: a labelled field
 // with its error line under it, and the rows several kinds share (Source, Statistics, Prefer,
-// Show, the two legs' fields and the currents'). A kind's form adds its rows in order, Source,
-// Prefer and Show among them, then Finish with how its own fields fill its input.
+// Show, the two legs' fields and the currents'). A kind's form adds its rows in order, Source
+// among them, then Finish with how its own fields fill its input; Prefer and Show come last.
 
 #include <functional>
 #include <optional>
@@ -27,7 +27,13 @@ void ShowWithinAsDefault(QLineEdit* tolerance, QLineEdit* within);
 class TabForm {
  public:
   // Makes tab's page in window, which connects the fields and owns the dialogs they open.
-  TabForm(SearchTab& tab, QWidget& window);
+  // The tab runs its kind's search of searches with services; all must outlive the window.
+  TabForm(SearchTab& tab, QWidget& window, const NetworkSearches& searches, Services& services);
+
+  SearchTab& Tab() const { return m_tab; }
+  QWidget& Window() const { return m_window; }
+  // The column the fields are children of.
+  QWidget* Fields() const { return m_tab.fields; }
 
   // Adds a labelled field in the next row, with its error label under it when option names
   // it; a change to the field makes the tab's rows stale.
@@ -36,8 +42,6 @@ class TabForm {
   QLineEdit* AddEdit(const char* label, const char* option);
   // A tolerance field: empty, as an option not given, it shows the command line's default.
   QLineEdit* AddTolerance(const char* label);
-  // The Show combo box, last of a tab's fields.
-  void AddShow();
   // Library or Inventory: where the search draws its values from.
   void AddSource();
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
@@ -53,15 +57,17 @@ class TabForm {
   // Min current, Max current and Max power, for the designs that carry a current.
   using CurrentFields = std::function<void(finder::LoadedInput&)>;
   CurrentFields AddCurrentFields();
-  // The Prefer field: the board's file, typed or chosen with the file chooser inside it.
-  void AddPreferField();
-  // The Find button, the list and the circuit after the fields; returns the page. The tab's
-  // search fills an input with read, then with Source, Prefer and Show, and hands it to search.
+  // Prefer and Show, the Find button, the list and the circuit after the fields; returns the
+  // page. The tab's search fills an input with read, then with Source, Prefer and Show, and
+  // hands it to the search of that kind.
   template <class Input>
   QWidget* Finish(const char* listName, ShownTable columns,
-                  const std::function<PreparedSearch(const Input&, Services&)>& search,
-                  Services& services, std::type_identity_t<std::function<void(Input&)>> read) {
-    m_tab.prepare = [search, &services, read = std::move(read), shared = m_shared] {
+                  std::function<PreparedSearch(const Input&, Services&)> NetworkSearches::*kind,
+                  std::type_identity_t<std::function<void(Input&)>> read) {
+    AddPreferField();
+    AddShow();
+    m_tab.prepare = [search = m_searches.*kind, &services = m_services, read = std::move(read),
+                     shared = m_shared] {
       Input input;
       read(input);
       const SharedChoice choice = shared.Read();
@@ -87,10 +93,16 @@ class TabForm {
     SharedChoice Read() const;
   };
 
+  // The Prefer field: the board's file, typed or chosen with the file chooser inside it.
+  void AddPreferField();
+  // The Show combo box, last of a tab's fields.
+  void AddShow();
   QWidget* FinishPage(const char* listName, ShownTable columns);
 
   SearchTab& m_tab;
   QWidget& m_window;
+  const NetworkSearches& m_searches;
+  Services& m_services;
   QGridLayout* m_grid;
   SharedFields m_shared;
 };
