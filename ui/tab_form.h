@@ -42,7 +42,8 @@ class TabForm {
   QLineEdit* AddEdit(const char* label, const char* option);
   // A tolerance field: empty, as an option not given, it shows the command line's default.
   QLineEdit* AddTolerance(const char* label);
-  // Library or Inventory: where the search draws its values from.
+  // Library or Inventory: where the search draws its values from. Every kind adds it, in its
+  // own place among its fields.
   void AddSource();
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
   QComboBox* AddLegsChoice(const char* label);
