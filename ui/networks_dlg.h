@@ -7,8 +7,8 @@
 // line, then the list over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
 //     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
-//        to their fields and the list emptied, or the search run by m_runner on a thread of its
-//        own
+//        to their fields and the list emptied, or the search run by the tab's SearchRunner on
+//        a thread of its own
 //     -> the outcome, if it is still the latest search's -> the tab's RowTableModel and status.
 //   A changed field greys the rows, which are then the earlier search's, until Find.
 //   A new search replaces a running one; closing the window stops it.

@@ -150,7 +150,7 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   tab.splitter->setSizes({30 * line, 8 * line});
 }
 
-// Selectable text under the tab's own name for screen readers.
+// A line of selectable text that screen readers find by its name.
 QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibleName) {
   auto* label = new QLabel(page);
   label->setObjectName(objectName);
