@@ -168,7 +168,7 @@ bool TakesUnit(std::string_view token) {
     return !rest.empty() && std::all_of(rest.begin(), rest.end(), IsDigit);
   }
   if (rest.empty()) return true;
-  if (std::string_view("pnukKMGR").find(rest.front()) == std::string_view::npos) return false;
+  if (std::string_view("pnumkKMGR").find(rest.front()) == std::string_view::npos) return false;
   rest.remove_prefix(1);
   return std::all_of(rest.begin(), rest.end(), IsDigit);
 }
