@@ -314,6 +314,20 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
   }
 }
 
+// A plain list's line: a count after the value may carry a sign, and what follows the count,
+// or the value when there is none, is the row's note.
+TEST(ImportTest, PlainLinesTakeASignedCountAndANote) {
+  const finder::ImportedFile file =
+      finder::ImportText("4k7 +5\n10k metal film\n1n x3 C0G spare\n2u2F -1 old\n", "f");
+  std::vector<std::string> rows;
+  for (const finder::ImportedRow& imported : file.rows) {
+    rows.push_back(PlainDigits(imported.row.value) + " " + std::to_string(imported.row.quantity) +
+                   " [" + imported.row.note + "]");
+  }
+  EXPECT_THAT(rows, ElementsAre("4700 5 []", "10000 1 [metal film]", "1000 3 [C0G spare]"));
+  EXPECT_THAT(SkippedTexts(file), ElementsAre("f:4 count \"-1\": a negative count"));
+}
+
 TEST(ImportTest, RefusesWholeFilesWithTheReason) {
   const std::string longFile = "4k7\n" + std::string(kImportByteLimit, '#');
   std::string manyRows = "name,amount\n";
