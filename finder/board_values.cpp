@@ -158,7 +158,9 @@ BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& hea
     };
     // "R10,3,3k": a decimal comma in a file separated by commas splits the value.
     if (record.fields.size() > header.size()) {
-      board.skipped.push_back({SheetSource(name, record.line), record.text, std::string(references),
+      board.skipped.push_back({SheetSource(name, record.line),
+                               record.text,
+                               {},
                                "more fields than the header; a decimal comma in the value?"});
       continue;
     }

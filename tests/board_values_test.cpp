@@ -167,7 +167,7 @@ TEST(BoardValues, SkipsAndNamesEachLineNotUsed) {
   EXPECT_EQ(skipped[5], "bom.csv:8: \"NC\" of R9 skipped: not placed");
   EXPECT_EQ(skipped[6], "bom.csv:9: \"1k\" skipped: no reference");
   EXPECT_EQ(skipped[7],
-            "bom.csv:10: \"R10,3,3k\" of R10 skipped: more fields than the header; a decimal comma "
+            "bom.csv:10: \"R10,3,3k\" skipped: more fields than the header; a decimal comma "
             "in the value?");
   const BoardValues semicolons =
       ReadBoardValues("Designator;Comment\nR10;3,3k\nR11;1k\n", "bom.csv", kRc);
