@@ -63,13 +63,16 @@ class Parser {
 char SniffSeparator(std::string_view headerLine) {
   std::size_t commas = 0;
   std::size_t semicolons = 0;
+  std::size_t tabs = 0;
   bool quoted = false;
   for (char c : headerLine) {
     if (c == '"') quoted = !quoted;
     if (quoted) continue;
     if (c == ',') ++commas;
     if (c == ';') ++semicolons;
+    if (c == '\t') ++tabs;
   }
+  if (tabs > commas && tabs > semicolons) return '\t';
   return semicolons > commas ? ';' : ',';
 }
 

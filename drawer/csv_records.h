@@ -36,8 +36,8 @@ struct CsvText {
   std::vector<CsvFault> faults;
 };
 
-// The separator a header line uses: ';' where it has more of them outside quotes than ',',
-// else ','.
+// The separator a header line uses: a tab where it has more of them outside quotes than ','
+// and ';', else ';' where it has more of them than ',', else ','.
 char SniffSeparator(std::string_view headerLine);
 
 // Splits text (no byte order mark) into records with libcsv. CR LF, LF and CR end lines; blank

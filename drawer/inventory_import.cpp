@@ -78,10 +78,8 @@ std::optional<InventoryRow> ReadFormatRow(
   if (!kind) {
     if (hasKindColumn) {
       refusal = {"kind " + Quoted(field(kKind)) + " is not R, C or L", true};
-    } else if (described.severalKinds) {
-      refusal = {"the description names more than one kind of part"};
     } else {
-      refusal = {kNotRlcReason, true};
+      refusal = {described.skipReason, described.skipCode == kNotAPart};
     }
     return std::nullopt;
   }
@@ -96,6 +94,9 @@ std::optional<InventoryRow> ReadFormatRow(
     row.valueText = value;
   } else if (described.value) {
     row.value = *described.value;
+  } else if (described.skipCode == kJumper || described.skipCode == kAmbiguousDecimal) {
+    refusal = {described.skipReason};
+    return std::nullopt;
   } else {
     refusal = {"no " + std::string(kind->name) + " value in " +
                (description.empty() ? std::string("the row") : Quoted(TrimCSpace(description)))};

@@ -65,9 +65,6 @@ struct ImportedFile {
   std::string refusal;         // why nothing of the file was read
 };
 
-// The reason a part that is neither a resistor, a capacitor nor an inductor is skipped with.
-inline constexpr char kNotRlcReason[] = "neither a resistor, a capacitor nor an inductor";
-
 // Reads the text of a file named name (as sources name it). Beyond kImportByteLimit bytes or
 // kInventoryRowLimit rows, or not UTF-8, or with a header no format matches, it is refused. A
 // UTF-8 byte order mark is skipped; fields are RFC 4180, separated by ',' or ';' as the header

@@ -356,9 +356,10 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
 // The board's file, which the search reads; only an empty name is refused here.
 std::optional<std::string> Prefer(const Speaker& say, const std::optional<std::string>& text) {
   if (text && TrimCSpace(*text).empty()) {
-    say.Refuse("--prefer", say.Name("--prefer") +
-                               " needs a file: a KiCad schematic BOM, an Inventory.csv or a plain "
-                               "list of values");
+    say.Refuse("--prefer",
+               say.Name("--prefer") +
+                   " needs a file: a schematic or assembly BOM, an Inventory.csv or a plain "
+                   "list of values");
   }
   return text;
 }

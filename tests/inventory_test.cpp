@@ -38,14 +38,19 @@ char Letter(const StockKind* kind) {
   return kind == &kResistors ? 'R' : kind == &kCapacitors ? 'C' : kind == &kInductors ? 'L' : '?';
 }
 
-// kind held-value tolerance power tcr package, "-" for what is not there.
+// kind held-value tolerance power tcr package, "-" for what is not there, then the skip code
+// when the description gives no part to stock.
 std::string Described(std::string_view text) {
   const finder::PartDescription read = finder::ReadDescription(text);
+  EXPECT_EQ(read.skipCode.empty(), read.kind && read.value) << text;
+  EXPECT_EQ(read.skipCode.empty(), read.skipReason.empty()) << text;
   return std::string(1, Letter(read.kind)) + " " + Number(read.value) + " " +
          Number(read.tolerance) + " " + Number(read.power) + " " + Number(read.tcr) + " " +
-         (read.package.empty() ? "-" : read.package);
+         (read.package.empty() ? "-" : read.package) +
+         (read.skipCode.empty() ? "" : " " + std::string(read.skipCode));
 }
 
+// Descriptions as distributors' order and cart exports, inventory tools and BOMs write them.
 TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
   const struct {
     const char* text;
@@ -59,6 +64,7 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
       {"Thick Film Resistors - SMD 4.7 kOhms 125mW 0805 1% 100ppm", "R 4700 1 0.125 100 0805"},
       {"1/4W Metal Film Resistor, 1% 1k THT", "R 1000 1 0.25 - THT"},
       {"RES 0R47 5% 2512", "R 0.47 5 - - 2512"},
+      {"Metal Film Resistors - Through Hole 3.3KOhm 3/5W 50P", "R 3300 - 0.6 - -"},
       // Capacitors in pF, inductors in nH.
       {"CAP CER 0.1UF 50V X7R 0603", "C 100000 - - - 0603"},
       {"50V 100nF X7R \xc2\xb1"
@@ -68,21 +74,153 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
       {"MLCC 4n7 C0G 1206", "C 4700 - - - 1206"},
       {"CAP 150fF 0402", "C 0.15 - - - 0402"},
       {"cap 22uf 16v", "C 22000000 - - - -"},
+      {"33pF 50V C0G \xc2\xb1"
+       "5% 0402 Multilayer Ceramic Capacitors MLCC - SMD/SMT ROHS",
+       "C 33 5 - - 0402"},
       // An inductor's resistance is no value of it.
       {"FIXED IND 10UH 1.2A 150 MOHM SMD", "L 10000 - - - -"},
+      {"FIXED IND 10UH 100MA 3.25OHM SMD", "L 10000 - - - -"},
       {"Power Inductors - SMD 4.7uH \xc2\xb1"
        "20% 3.5A 30m\xce\xa9",
        "L 4700 20 - - -"},
       {"Choke 1mH 0.5A", "L 1000000 - - - -"},
-      // No kind: other parts, none named, or two named.
-      {"Standard LEDs - SMD Red 625nm", "? - - - - -"},
-      {"Ferrite Bead 600 Ohm @ 100MHz 0603", "? - - - - 0603"},
-      {"NTC Thermistor 10k\xce\xa9 1%", "? - 1 - - -"},
-      {"resistor and capacitor kit", "? - - - - -"},
-      {"Resistors", "R - - - - -"},
+      // A voltage before a one-digit value, or after it; a package before it.
+      {"50V 1uF X7R \xc2\xb1"
+       "10% 0805 Multilayer Ceramic Capacitors MLCC - SMD/SMT ROHS",
+       "C 1000000 10 - - 0805"},
+      {"10V 1uF", "C 1000000 - - - -"},
+      {"1uF 50V", "C 1000000 - - - -"},
+      {"50V 1nF X7R \xc2\xb1"
+       "10% 0603",
+       "C 1000 10 - - 0603"},
+      {"CAP CER 1UF 10V X5R 0402", "C 1000000 - - - 0402"},
+      {"0603 10k 1% resistor", "R 10000 1 - - 0603"},
+      {"-55\xe2\x84\x83~+125\xe2\x84\x83 10V 1uF X5R", "C 1000000 - - - -"},
+      // Units after a space.
+      {"Thick Film Resistors - SMD 10 kOhms 100 mW 0603 1%", "R 10000 1 0.1 - 0603"},
+      {"Resistor 4.7 k \xc2\xb1"
+       "1 % 0603",
+       "R 4700 1 - - 0603"},
+      {"CAP 4.7 \xc2\xb5"
+       "F 16 V 0805",
+       "C 4700000 - - - 0805"},
+      // Decimal commas where they cannot be thousands separators; ambiguous ones skipped.
+      {"Widerstand 5,1k\xce\xa9 0,5% 0603", "R 5100 0.5 - - 0603"},
+      {"Kondensator 3,3pF 50V C0G", "C 3.3 - - - -"},
+      {"0,100uF 50V X7R", "C 100000 - - - -"},
+      {"Resistor, 10k, 1%, 0603", "R 10000 1 - - 0603"},
+      {"1,000pF 50V X7R 0603 MLCC", "C - - - - 0603 ambiguous-decimal"},
+      {"RES 2,200 OHM 1% 0805", "R - 1 - - 0805 ambiguous-decimal"},
+      // Jumpers.
+      {"RES 0 OHM JUMPER 1/10W 0603", "R - - 0.1 - 0603 jumper"},
+      {"0\xce\xa9 0603 Chip Resistor - Surface Mount ROHS", "R - - - - 0603 jumper"},
+      {"Jumper 0603", "R - - - - 0603 jumper"},
+      // Parts that are no R, C or L, though a value reads as one; singular and plural.
+      {"Standard LEDs - SMD Red 625nm", "? - - - - - not-a-part"},
+      {"20mA 50mcd 570nm~575nm Yellow Green 1.9V~2.4V 60mW 0603 LED Indication - Discrete RoHS",
+       "? - - 0.06 - 0603 not-a-part"},
+      {"Ferrite Bead 600 Ohm @ 100MHz 0603", "? - - - - 0603 not-a-part"},
+      {"FERRITE BEAD 600 OHM 0603 1LN", "? - - - - 0603 not-a-part"},
+      {"NTC Thermistor 10k\xce\xa9 1%", "? - 1 - - - not-a-part"},
+      {"THERM NTC 10KOHM 3380K 0805", "? - - - - 0805 not-a-part"},
+      {"40MHz 9pF \xc2\xb1"
+       "10ppm SMD3225-4P Crystals ROHS",
+       "? - - - 10 - not-a-part"},
+      {"-40\xe2\x84\x83~+85\xe2\x84\x83 12pF 32MHz Crystal Oscillator \xc2\xb1"
+       "10ppm \xc2\xb1"
+       "20ppm SMD3225-4P Crystals ROHS",
+       "? - - - 10 - not-a-part"},
+      {"40MHz 9pF \xc2\xb1"
+       "10ppm",
+       "? - - - 10 - not-a-part"},
+      {"CERAMIC RESONATOR 8MHZ 33pF", "? - - - - - not-a-part"},
+      {"Connector Receptacle SMA 50\xce\xa9", "? - - - - - not-a-part"},
+      {"Resistor network 8x 10k\xce\xa9", "? - - - - - not-a-part"},
+      {"Resistor Networks & Arrays 10KOhms \xc2\xb1"
+       "5% 1/16W 0402_x4 RoHS",
+       "? - 5 0.0625 - - not-a-part"},
+      {"RES ARRAY 4 RES 10K OHM 0805", "? - - - - 0805 not-a-part"},
+      {"Trimmer Potentiometers 10k\xce\xa9 \xc2\xb1"
+       "20%",
+       "? - 20 - - - not-a-part"},
+      {"POT 10K OHM 1/8W CARBON LINEAR", "? - - 0.125 - - not-a-part"},
+      {"Varistors 275V 10D", "? - - - - - not-a-part"},
+      {"Resettable Fuses 500mA 0805", "? - - - - 0805 not-a-part"},
+      {"resistor and capacitor kit", "? - - - - - several-kinds"},
+      {"Resistors", "R - - - - - no-value"},
+      {"MOSFET N-CH 60V 300MA SOT23", "? - - - - - not-a-part"},
   };
   for (const auto& c : cases) EXPECT_EQ(Described(c.text), c.read) << c.text;
   EXPECT_TRUE(finder::ReadDescription("resistor and capacitor kit").severalKinds);
+  EXPECT_EQ(finder::ReadDescription("1,000pF 50V MLCC").skipReason,
+            "the comma in \"1,000pF\" may be a decimal point or a thousands separator");
+}
+
+// Property: a value written any of the ways distributors write it, amid ratings and other
+// values in any order, reads as the decimal it was made from, read here by strtod.
+TEST(DescriptionTest, ReadsTheValueAmidOtherFieldsInAnyOrder) {
+  std::mt19937 random(20261209);
+  const auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const std::vector<std::string> mantissas = {"1", "1.5", "2.2", "3.3", "4.7", "6.8", "8.2"};
+  const struct {
+    const StockKind* kind;
+    std::vector<std::string> prefixes;  // each with its power of ten in the held unit
+    std::vector<int> powers;
+    std::vector<std::string> units;
+    std::vector<std::string> words;
+  } kinds[] = {
+      {&kResistors,
+       {"", "k", "M"},
+       {0, 3, 6},
+       {"\xce\xa9", " \xce\xa9", " Ohm", " ohms", "OHM"},
+       {"RES", "Thick Film Resistors", "Chip Resistor - Surface Mount"}},
+      {&kCapacitors,
+       {"p", "n", "u"},
+       {0, 3, 6},
+       {"F", " F", "f"},
+       {"CAP CER", "Multilayer Ceramic Capacitors MLCC - SMD/SMT", "Capacitor"}},
+      {&kInductors,
+       {"n", "u", "m"},
+       {0, 3, 6},
+       {"H", " H", "h"},
+       {"IND", "Power Inductors - SMD", "FIXED IND"}},
+  };
+  const std::vector<std::string> others = {"50V",
+                                           "16 V",
+                                           "0603",
+                                           "X7R",
+                                           "\xc2\xb1"
+                                           "10%",
+                                           "100 mW",
+                                           "1/4W",
+                                           "-55\xe2\x84\x83~+125\xe2\x84\x83",
+                                           "\xc2\xb1"
+                                           "100ppm/\xe2\x84\x83",
+                                           "ROHS",
+                                           "SMD",
+                                           "1.2A",
+                                           "AEC-Q200"};
+  for (int i = 0; i < 2000; ++i) {
+    const auto& kind = kinds[std::uniform_int_distribution<std::size_t>(0, 2)(random)];
+    const std::size_t p = std::uniform_int_distribution<std::size_t>(0, 2)(random);
+    const std::string mantissa = pick(mantissas);
+    // Either decimal mark; a comma with one digit after it cannot be a thousands separator.
+    std::string written = mantissa;
+    if (random() % 2) std::replace(written.begin(), written.end(), '.', ',');
+    written += kind.prefixes[p] + pick(kind.units);
+    std::vector<std::string> fields = {written, pick(kind.words)};
+    for (int n = 0; n < 3; ++n) fields.push_back(pick(others));
+    std::shuffle(fields.begin(), fields.end(), random);
+    std::string text;
+    for (const std::string& field : fields) text += (text.empty() ? "" : " ") + field;
+    const double expected =
+        std::strtod((mantissa + "e" + std::to_string(kind.powers[p])).c_str(), nullptr);
+    const finder::PartDescription read = finder::ReadDescription(text);
+    ASSERT_EQ(read.kind, kind.kind) << text;
+    ASSERT_EQ(read.value, expected) << text;
+  }
 }
 
 // A row as "R 4700 12 1 0.25 100 0805 | location | part number | source".
@@ -174,6 +312,20 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
     EXPECT_EQ(SkippedTexts(file), c.skipped);
     EXPECT_EQ(file.otherParts, c.otherParts);
   }
+}
+
+// A plain list's line: a count after the value may carry a sign, and what follows the count,
+// or the value when there is none, is the row's note.
+TEST(ImportTest, PlainLinesTakeASignedCountAndANote) {
+  const finder::ImportedFile file =
+      finder::ImportText("4k7 +5\n10k metal film\n1n x3 C0G spare\n2u2F -1 old\n", "f");
+  std::vector<std::string> rows;
+  for (const finder::ImportedRow& imported : file.rows) {
+    rows.push_back(PlainDigits(imported.row.value) + " " + std::to_string(imported.row.quantity) +
+                   " [" + imported.row.note + "]");
+  }
+  EXPECT_THAT(rows, ElementsAre("4700 5 []", "10000 1 [metal film]", "1000 3 [C0G spare]"));
+  EXPECT_THAT(SkippedTexts(file), ElementsAre("f:4 count \"-1\": a negative count"));
 }
 
 TEST(ImportTest, RefusesWholeFilesWithTheReason) {

@@ -366,7 +366,8 @@ StockRead<finder::LoadedStock> WithBoard(StockRead<finder::LoadedStock> read, Se
                                          const std::optional<std::string>& prefer) {
   if (!read.stock || !prefer) return read;
   auto stock = std::make_shared<finder::LoadedStock>(*read.stock);
-  read.preferError = finder::AddBoard(services.files, prefer, {stock.get()});
+  // The board's lines that give no value are told below the rows, with the stock's notes.
+  read.preferError = finder::AddBoard(services.files, prefer, {stock.get()}, &stock->stockNotes);
   read.stock = std::move(stock);
   return read;
 }
@@ -433,7 +434,8 @@ StockRead<finder::RcStocks> ReadFor(const finder::RcRequest& request, Services& 
   if (!capacitors.stock) return {nullptr, capacitors.status, {}};
   finder::LoadedStock r = *resistors.stock;
   finder::LoadedStock c = *capacitors.stock;
-  if (std::string refusal = finder::AddBoard(services.files, request.prefer, {&r, &c});
+  if (std::string refusal =
+          finder::AddBoard(services.files, request.prefer, {&r, &c}, &r.stockNotes);
       !refusal.empty())
     return {nullptr, {}, std::move(refusal)};
   return {std::make_shared<const finder::RcStocks>(
