@@ -178,32 +178,36 @@ class Reader {
     for (const std::string& uuid : sheets) sheetPath += "/" + uuid;
     // KiCad 7 and later: the symbol's own instances, by the path of its sheet from the root's
     // uuid. Symbols copied from other projects keep stale paths, which match nothing.
-    bool found = false;
+    const Node* entry = nullptr;
+    std::size_t entryFile = file;
     if (const Node* instances = symbol.Find("instances")) {
       const std::string path = "/" + m_rootUuid + sheetPath;
       for (const Node& project : instances->children) {
         if (project.Head() != "project") continue;
-        for (const Node& entry : project.children) {
-          if (entry.Head() == "path" && AtomText(&entry, 1) == path && !found) {
-            found = true;
-            if (const Node* given = entry.Find("reference")) placed.reference = AtomText(given, 1);
-          }
+        for (const Node& candidate : project.children) {
+          if (!entry && candidate.Head() == "path" && AtomText(&candidate, 1) == path)
+            entry = &candidate;
         }
       }
     }
     // KiCad 6: the root's symbol_instances, by the sheet path and the symbol's uuid.
-    if (!found) {
-      const auto entry = m_rootInstances.find(sheetPath + "/" + AtomText(symbol.Find("uuid"), 1));
-      if (entry != m_rootInstances.end()) {
-        if (const Node* given = entry->second->Find("reference"))
-          placed.reference = AtomText(given, 1);
-        if (const Node* value = entry->second->Find("value")) {
-          placed.instanceValue = StringAt(*value, 1);
-          if (placed.instanceValue && !placed.instanceValue->text.empty()) {
-            placed.value = placed.instanceValue->text;
-            placed.line = m_schematic.files.front()->lines.LineAt(placed.instanceValue->begin);
-            placed.valueFile = 0;
-          }
+    if (!entry) {
+      const auto found = m_rootInstances.find(sheetPath + "/" + AtomText(symbol.Find("uuid"), 1));
+      if (found != m_rootInstances.end()) {
+        entry = found->second;
+        entryFile = 0;
+      }
+    }
+    if (entry) {
+      if (const Node* given = entry->Find("reference")) placed.reference = AtomText(given, 1);
+      // KiCad 6 (and early 7) files give an instance a value of its own.
+      if (const Node* value = entry->Find("value")) {
+        placed.instanceValue = StringAt(*value, 1);
+        placed.instanceFile = entryFile;
+        if (placed.instanceValue && !placed.instanceValue->text.empty()) {
+          placed.value = placed.instanceValue->text;
+          placed.line = m_schematic.files[entryFile]->lines.LineAt(placed.instanceValue->begin);
+          placed.valueFile = entryFile;
         }
       }
     }

@@ -30,9 +30,11 @@ struct PlacedSymbol {
   std::string reference;
   std::string value;
   const Node* valueField = nullptr;  // the string of its Value property
-  // KiCad 6: the (value "...") of this instance in the root's symbol_instances, which wins over
-  // the property when not empty; nullptr when there is none.
+  // KiCad 6: the (value "...") of this instance, in the root's symbol_instances (or in the
+  // symbol's instances, as early KiCad 7 files have it), which wins over the property when not
+  // empty; nullptr when there is none.
   const Node* instanceValue = nullptr;
+  std::size_t instanceFile = 0;
   std::size_t valueFile = 0;  // the file and line of the value that counts
   int line = 0;
   std::string left;  // why a board leaves it out: do-not-populate, out of the BOM; else empty

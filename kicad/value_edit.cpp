@@ -30,8 +30,8 @@ ValueEditPlan PlanValueEdits(const Schematic& schematic, const std::vector<Value
     for (const PlacedSymbol& symbol : schematic.symbols) {
       if (symbol.reference != change.reference) continue;
       named = true;
-      const std::pair<std::size_t, const Node*> fields[] = {{symbol.file, symbol.valueField},
-                                                            {0, symbol.instanceValue}};
+      const std::pair<std::size_t, const Node*> fields[] = {
+          {symbol.file, symbol.valueField}, {symbol.instanceFile, symbol.instanceValue}};
       for (const auto& [file, field] : fields) {
         if (!field) continue;
         const auto [at, added] =

@@ -25,7 +25,7 @@ struct ValueEditPlan {
 };
 
 // The files as the changes leave them. Every symbol a reference names (each unit) gets the
-// value; in a KiCad 6 schematic so does the instance's own value in the root. A reference no
+// value, and so does the instance's own value where a KiCad 6 schematic has one. A reference no
 // symbol has, and two references of one symbol (a sheet used twice) given different values,
 // refuse. A value already written as asked leaves its bytes as they are.
 ValueEditPlan PlanValueEdits(const Schematic& schematic, const std::vector<ValueChange>& changes);
