@@ -1,5 +1,6 @@
 #include "schematic.h"
 
+#include <filesystem>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -131,8 +132,12 @@ class Reader {
       Refuse(SheetSource(parent.path, line) + ": a sheet names no file");
       return false;
     }
+    // One file named two ways ("../a/b.kicad_sch" from a/c.kicad_sch) is one file to rewrite.
     const std::string path =
-        name->text.starts_with('/') ? name->text : FolderOf(parent.path) + name->text;
+        std::filesystem::path(name->text.starts_with('/') ? name->text
+                                                          : FolderOf(parent.path) + name->text)
+            .lexically_normal()
+            .string();
     const std::optional<std::size_t> sub = Load(path, SheetSource(parent.path, line) + ": ");
     if (!sub) return false;
     for (const std::size_t holder : chain) {

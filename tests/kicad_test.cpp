@@ -283,6 +283,29 @@ TEST(Schematic, RefusesWhatItCannotRead) {
   }
 }
 
+// A file named two ways is one file, read once and written once.
+TEST(Schematic, ReadsAFileNamedTwoWaysOnce) {
+  testing::FakeFileService files;
+  files.files["a.kicad_sch"] =
+      "(kicad_sch (sheet (uuid s1) (property \"Sheetfile\" \"sub/b.kicad_sch\"))"
+      " (sheet (uuid s2) (property \"Sheetfile\" \"./c.kicad_sch\")))";
+  files.files["sub/b.kicad_sch"] =
+      "(kicad_sch (sheet (uuid s3) (property \"Sheetfile\" \"../c.kicad_sch\")))";
+  files.files["c.kicad_sch"] =
+      "(kicad_sch (symbol (lib_id \"Device:R\") (property \"Reference\" \"R1\")"
+      " (property \"Value\" \"1k\")))";
+  const Schematic schematic = ReadSchematic(files, "a.kicad_sch");
+  ASSERT_EQ(schematic.refusal, "");
+  EXPECT_EQ(schematic.files.size(), 3u);
+  EXPECT_EQ(schematic.symbols.size(), 2u);
+  const ValueEditPlan plan = PlanValueEdits(schematic, {{"R1", "2k"}});
+  ASSERT_EQ(plan.files.size(), 1u);
+  EXPECT_EQ(WriteValueEdits(files, schematic, plan), "");
+  EXPECT_EQ(files.files["c.kicad_sch"],
+            "(kicad_sch (symbol (lib_id \"Device:R\") (property \"Reference\" \"R1\")"
+            " (property \"Value\" \"2k\")))");
+}
+
 // Lines that differ between two texts, as (before, after).
 std::vector<std::pair<std::string, std::string>> ChangedLines(const std::string& before,
                                                               const std::string& after) {
