@@ -6,7 +6,6 @@
 #include <optional>
 #include <set>
 
-#include "csv_records.h"
 #include "number_text.h"
 #include "part_text.h"
 
@@ -46,6 +45,11 @@ bool Marked(const Node& owner, std::string_view name, std::string_view mark) {
   return flag && AtomText(flag, 1) == mark;
 }
 
+// "file:line", as messages place a line of a file.
+std::string Source(std::string_view path, int line) {
+  return std::string(path) + ":" + std::to_string(line);
+}
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -73,8 +77,8 @@ class Reader {
     file->identity = identity;
     ParsedSexpr parsed = ParseSexpr(file->bytes);
     if (!parsed.error.empty()) {
-      return Refuse(SheetSource(path, file->lines.LineAt(parsed.errorOffset)) + ": " +
-                    parsed.error + "; it is no KiCad 6 or later schematic");
+      return Refuse(Source(path, file->lines.LineAt(parsed.errorOffset)) + ": " + parsed.error +
+                    "; it is no KiCad 6 or later schematic");
     }
     if (parsed.root.Head() != "kicad_sch")
       return Refuse(path + " is no KiCad 6 or later schematic: it holds no (kicad_sch ...)");
@@ -129,7 +133,7 @@ class Reader {
     const int line = parent.lines.LineAt(sheet.begin);
     const Node* name = Property(sheet, {"Sheetfile", "Sheet file"});
     if (!name || name->text.empty()) {
-      Refuse(SheetSource(parent.path, line) + ": a sheet names no file");
+      Refuse(Source(parent.path, line) + ": a sheet names no file");
       return false;
     }
     // One file named two ways ("../a/b.kicad_sch" from a/c.kicad_sch) is one file to rewrite.
@@ -138,11 +142,11 @@ class Reader {
                                                           : FolderOf(parent.path) + name->text)
             .lexically_normal()
             .string();
-    const std::optional<std::size_t> sub = Load(path, SheetSource(parent.path, line) + ": ");
+    const std::optional<std::size_t> sub = Load(path, Source(parent.path, line) + ": ");
     if (!sub) return false;
     for (const std::size_t holder : chain) {
       if (holder == *sub) {
-        Refuse(SheetSource(parent.path, line) + ": " + Quoted(name->text) +
+        Refuse(Source(parent.path, line) + ": " + Quoted(name->text) +
                " holds the sheet that names it");
         return false;
       }
@@ -270,7 +274,7 @@ SchematicValues ValuesOf(const Schematic& schematic) {
     const StockKind* kind = KindOfReference(symbol.reference);
     // The units of one part share its reference.
     if (!kind || !seen.insert(symbol.reference).second) continue;
-    const std::string source = SheetSource(schematic.files[symbol.valueFile]->path, symbol.line);
+    const std::string source = Source(schematic.files[symbol.valueFile]->path, symbol.line);
     const auto skip = [&](std::string reason) {
       values.skipped.push_back({symbol.reference, source, std::move(reason)});
     };
