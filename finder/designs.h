@@ -12,7 +12,7 @@
 #include <span>
 #include <utility>
 
-#include "drawer.h"
+#include "drawn_parts.h"
 #include "rc_search.h"
 #include "stock_load.h"
 #include "two_leg_search.h"

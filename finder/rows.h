@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "cells.h"
-#include "drawer.h"
+#include "drawn_parts.h"
 #include "request.h"
 #include "stock_load.h"
 
 namespace vantrel::finder {
-
-// A column of a result table: its title in the text table, its name in tsv, csv and json,
-// and whether its text cells are left-aligned (the last column always is).
-struct Column {
-  std::string_view title;
-  std::string_view name;
-  bool leftAligned = false;
-};
 
 // What a row takes from the inventory, as its Uses column spells it ("2 × 10000, 1 × 4700")
 // and as json lists it, one object per class of part.

@@ -4,8 +4,12 @@
 #include <cctype>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <unordered_map>
 
+#include "drawer.h"
+#include "files.h"
+#include "inventory_file.h"
 #include "number_text.h"
 #include "request.h"
 
@@ -113,6 +117,58 @@ LoadedStock LoadStock(Services& services, const std::vector<double>& excluded,
                                 CountText(static_cast<std::size_t>(outOfRange), "library value") +
                                 " outside the " + AcceptedRange(kind));
   }
+  for (double value : loaded.stock.values) loaded.names.push_back(KindText(kind, value));
+  return loaded;
+}
+
+LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& excluded,
+                               const StockKind& kind) {
+  LoadedStock loaded;
+  loaded.kind = &kind;
+  IFileService& files = services.files;
+  const std::optional<Inventory> inventory = ReadInventory(files);
+  if (!inventory) {
+    const std::string what = files.NotRegularFile(kInventoryPath);
+    loaded.readNotes.push_back(
+        !what.empty() ? std::string(kInventoryFileName) + " is " + what +
+                            "; the inventory must be a regular file, or a symbolic link to one"
+        : files.LastFailure() == MissingFileReason()
+            ? std::string("no ") + kInventoryFileName +
+                  " in the library folder; make one with \"vantrel-cli import FILE --write\""
+            : std::string("cannot read ") + kInventoryFileName + ": " + files.LastFailure());
+    return loaded;
+  }
+  if (!inventory->refusal.empty()) {
+    loaded.readNotes.push_back(inventory->refusal);
+    return loaded;
+  }
+  loaded.opened = true;
+  for (const InventoryProblem& problem : inventory->problems) {
+    loaded.readNotes.push_back(std::string(kInventoryFileName) + " line " +
+                               std::to_string(problem.line) + ": " + problem.reason + "; left out");
+  }
+  std::vector<const InventoryRow*> rows = inventory->InStock(kind);
+  std::vector<std::string> missing;
+  for (double value : excluded) {
+    if (std::none_of(rows.begin(), rows.end(),
+                     [&](const InventoryRow* row) { return row->value == value; })) {
+      missing.push_back("--exclude " + KindText(kind, value) + ": no such value in stock");
+    }
+  }
+  std::sort(missing.begin(), missing.end());
+  missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+  loaded.stockNotes = missing;
+  const auto outOfRange = std::erase_if(rows, [](const InventoryRow* row) {
+    return !(row->value >= kMinResistance && row->value <= kMaxResistance);
+  });
+  if (outOfRange > 0) {
+    loaded.stockNotes.push_back("left out " + CountText(outOfRange, "inventory row") +
+                                " outside the " + AcceptedRange(kind));
+  }
+  std::vector<double> values;
+  for (const InventoryRow* row : rows) values.push_back(row->value);
+  loaded.stock = networks::MakeStock(values, excluded);
+  loaded.drawer = std::make_shared<Drawer>(MakeDrawer(rows, loaded.stock.values));
   for (double value : loaded.stock.values) loaded.names.push_back(KindText(kind, value));
   return loaded;
 }

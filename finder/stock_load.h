@@ -56,4 +56,10 @@ double BaseValue(const StockKind& kind, double held);
 // One line per library line that a reader may not expect to be read the way it was.
 std::vector<std::string> ReadNotes(const ReadReport& report);
 
+// The stock of kind in ./Inventory.csv: the values of its rows of that kind with a count above 0,
+// less excluded, each value's classes in the drawer; the lines that cannot be read as read notes.
+// opened is false when the file cannot be read (the message told through services).
+LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& excluded,
+                               const StockKind& kind);
+
 }  // namespace vantrel::finder

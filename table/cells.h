@@ -2,12 +2,21 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "number_text.h"
 
 namespace vantrel::finder {
+
+// A column of a result table: its title in the text table, its name in tsv, csv and json,
+// and whether its text cells are left-aligned (the last column always is).
+struct Column {
+  std::string_view title;
+  std::string_view name;
+  bool leftAligned = false;
+};
 
 // A member of an object in a json field: its name and its text, raw as Cell::raw.
 struct JsonMember {

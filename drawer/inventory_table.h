@@ -7,7 +7,6 @@
 #include "cells.h"
 #include "inventory_file.h"
 #include "inventory_import.h"
-#include "rows.h"
 
 // The tables import and the window's Inventory view show: the rows an import understood and the
 // lines it skipped, and the rows of the drawer itself. The command line and the window both build
