@@ -34,9 +34,10 @@ fuzz() {
   fi
 }
 
-targets=(library number cli cli_files)
-declare -A max_len=([library]=12288 [number]=256 [cli]=12288 [cli_files]=12288)
-declare -A dict=([library]=tokens.dict [number]=tokens.dict [cli]=cli.dict [cli_files]=cli.dict)
+targets=(library number cli cli_files kicad)
+declare -A max_len=([library]=12288 [number]=256 [cli]=12288 [cli_files]=12288 [kicad]=16384)
+declare -A dict=([library]=tokens.dict [number]=tokens.dict [cli]=cli.dict [cli_files]=cli.dict
+  [kicad]=kicad.dict)
 running=0
 for target in "${targets[@]}"; do
   if ((running == $(nproc))); then

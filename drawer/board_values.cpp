@@ -5,6 +5,7 @@
 
 #include "csv_records.h"
 #include "inventory_file.h"
+#include "kicad_board.h"
 #include "number_text.h"
 #include "part_text.h"
 #include "quantity_text.h"
@@ -308,6 +309,7 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
 
 BoardValues ReadBoardFile(IFileService& files, const std::string& path,
                           const std::vector<const StockKind*>& kinds) {
+  if (path.ends_with(".kicad_sch")) return ReadKicadBoard(files, path);
   auto opened = files.OpenForRead(path);
   if (!opened) {
     const std::string what = files.NotRegularFile(path);
