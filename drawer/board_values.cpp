@@ -248,7 +248,8 @@ std::string KnownBoardFormatsText() {
   for (const BomFormat& format : kBomFormats)
     text.append(format.name).append(" (Reference or Designator, Value or Comment, DNP), ");
   return text +
-         "Vantrel's Inventory.csv (kind, value, quantity) or a plain list of values, one a line";
+         "a KiCad schematic (.kicad_sch), Vantrel's Inventory.csv (kind, value, quantity) or a "
+         "plain list of values, one a line";
 }
 
 BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,

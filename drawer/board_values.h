@@ -37,7 +37,7 @@ struct BoardValues {
 std::string BoardSkipText(const BoardSkip& skip);
 
 // "a schematic or assembly BOM (Reference or Designator, Value or Comment, DNP), Vantrel's
-// Inventory.csv or a plain list of values, one a line".
+// a KiCad schematic (.kicad_sch), Inventory.csv or a plain list of values, one a line".
 std::string KnownBoardFormatsText();
 
 // Reads the text of a file named name (as messages name it), its fields separated by ',', ';'

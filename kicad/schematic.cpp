@@ -276,7 +276,7 @@ SchematicValues ValuesOf(const Schematic& schematic) {
     if (!kind || !seen.insert(symbol.reference).second) continue;
     const std::string source = Source(schematic.files[symbol.valueFile]->path, symbol.line);
     const auto skip = [&](std::string reason) {
-      values.skipped.push_back({symbol.reference, source, std::move(reason)});
+      values.skipped.push_back({symbol.reference, symbol.value, source, std::move(reason)});
     };
     if (symbol.reference[1] == '?') {
       skip("not annotated");

@@ -69,6 +69,7 @@ struct SchematicPart {
 // A resistor, capacitor or inductor a board leaves out, and why.
 struct SkippedSymbol {
   std::string reference;
+  std::string value;  // as the schematic writes it
   std::string source;
   std::string reason;
 };
