@@ -93,7 +93,7 @@ TEST(BoardValues, RefusesNamingFileAndLine) {
       {"Part,Count\n10k,3\n",
        "bom.csv:1: \"Part,Count\" is no header Vantrel knows, nor a resistor value; --prefer "
        "reads a schematic or assembly BOM (Reference or Designator, Value or Comment, DNP), "
-       "Vantrel's Inventory.csv"},
+       "a KiCad schematic (.kicad_sch), Vantrel's Inventory.csv"},
       {"kind,value,quantity\nR,4k7,12\nX,1,1\n", "bom.csv:3: \"X,1,1\" cannot be read"},
       {"10k\n\xff\n", "bom.csv:2: a byte that is no UTF-8"},
       {"# nothing\n\n", "bom.csv holds no line with a value"},
