@@ -140,7 +140,8 @@ QWidget& ShownLibraryTab(vantrel::CNetworksDlg& window) {
 struct LibraryTab {
   vantrel::testing::FakeMessageService messages;
   vantrel::PosixFileService files;
-  vantrel::Services services{messages, files};
+  vantrel::testing::FakeClock clock;
+  vantrel::Services services{messages, files, clock};
   vantrel::CNetworksDlg window{services};
   QWidget& page = ShownLibraryTab(window);
 };
