@@ -62,9 +62,9 @@ CommandSpec ImportCommandSpec() {
           "--write adds the rows to Inventory.csv beside the libraries, creating it if\n"
           "need be: a row whose kind, value, tolerance, power and package agree with one\n"
           "there adds its quantity to it. Nothing is written when a file cannot be read.\n"
-          "Each file written is recorded in Inventory.csv by its name, SHA-256 and date; the\n"
-          "same bytes are not imported twice unless --again. A BOM is written only with\n"
-          "--as-stock, which counts its parts as held.\n"
+          "Each file written is recorded in Inventory.csv by its name, SHA-256 and date;\n"
+          "the same bytes are not imported twice unless --again. A BOM is written only\n"
+          "with --as-stock, which counts its parts as held.\n"
           "A file may hold 8 MB and 20000 rows; Inventory.csv 1 MB, 20000 rows and 1000\n"
           "values of each kind.\n",
           {{"FILE", false, {}, true}},
