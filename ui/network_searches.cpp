@@ -376,7 +376,7 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
                                          const StockKind& kind, std::string_view what,
                                          bool inventory = false) {
   CollectedMessages messages;
-  Services reading{messages, services.files};
+  Services reading{messages, services.files, services.clock};
   if (inventory) {
     finder::LoadedStock stock = finder::LoadInventoryStock(reading, excluded, kind);
     if (!stock.opened) {

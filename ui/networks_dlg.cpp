@@ -51,7 +51,7 @@ QSize RoomOn(const QScreen& screen) {
 CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches searches)
     : QDialog(parent, Qt::Window),
       m_messages(this, services.messages),
-      m_services{m_messages, services.files},
+      m_services{m_messages, services.files, services.clock},
       m_searches(std::move(searches)) {
   setObjectName("IDD_NETWORKS");
   setWindowTitle(kNetworksCaption);
