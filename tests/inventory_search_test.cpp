@@ -352,8 +352,8 @@ TEST_F(InventorySearchTest, RatingsLeaveDesignsOutAndRowsNameTheirParts) {
   ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--top", "5", "--format", "json"}), 0);
   EXPECT_THAT(out.str(), HasSubstr("\"r1\": \"100\", \"r2\": \"100\""));
   EXPECT_THAT(out.str(), HasSubstr("\"uses\": [{\"value\": 1000, \"count\": 1, \"held\": 1, "
-                                   "\"tolerance\": 0.1, \"power\": null, \"location\": \"Box "
-                                   "3\", \"part_number\": \"\"}, {\"value\": 1000, \"count\": 1, "
+                                   "\"tolerance\": 0.1, \"power\": null, \"package\": \"\", "
+                                   "\"location\": \"Box 3\", \"part_number\": \"\"}, {\"value\": 1000, \"count\": 1, "
                                    "\"held\": 2, \"tolerance\": 1, \"power\": 0.25"));
   ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--derate", "0.5"}), 0);
   EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("  100  ")));
