@@ -287,6 +287,7 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
     };
   }
   // One search for the rows still wanted, its over-rated rows counted when it ends.
+  std::uint64_t total = 0;
   const auto search = [&](std::uint64_t wanted) {
     std::uint64_t given = 0;
     std::optional<networks::TwoLegRow> last;
@@ -297,15 +298,31 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
                             take(row);
                           });
     refused.Close(given, wanted, last);
+    total += given;
     return given;
   };
-  if (!bounds.within) {
-    search(limit);
+  const auto searchAll = [&](std::uint64_t wanted) {
+    if (!bounds.within) {
+      search(wanted);
+    } else {
+      FewestPartsFirst(2 * options.legParts, stop, wanted, [&](int parts, std::uint64_t left) {
+        options.parts = parts;
+        return search(left);
+      });
+    }
+  };
+  if (!design.restsOnFigure) {
+    searchAll(limit);
   } else {
-    FewestPartsFirst(2 * options.legParts, stop, limit, [&](int parts, std::uint64_t wanted) {
-      options.parts = parts;
-      return search(wanted);
-    });
+    // The rows that rest on the figure after all the others: a search for each.
+    const auto keep = options.keep;
+    for (const bool rests : {false, true}) {
+      if (total >= limit || (stop && stop->load(std::memory_order_relaxed))) break;
+      options.keep = [&, rests](const networks::TwoLegRow& row) {
+        return design.restsOnFigure(row) == rests && (!keep || keep(row));
+      };
+      searchAll(limit - total);
+    }
   }
   if (overRated) *overRated = refused.Count();
 }

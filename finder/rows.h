@@ -89,6 +89,8 @@ struct DesignRow {
   std::optional<double> needs;
   // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
   double iadjShare = 0;
+  // Whether that share passes kIadjShareMark with IADJ one figure: In spec "no (IADJ)".
+  bool restsOnIadj = false;
   bool banded = true;
   RowUses uses;
   int newValues = 0;  // as FindRow's
