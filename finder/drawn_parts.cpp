@@ -89,7 +89,7 @@ bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> l
       while (at < drawn.valueCount && drawn.values[at].value != value) ++at;
       if (at == drawn.valueCount) drawn.values[drawn.valueCount++] = {value, 0};
       ++drawn.values[at].count;
-      drawn.slots[leg][slot] = static_cast<std::uint8_t>(at);
+      drawn.bySlot[leg][slot] = static_cast<std::uint8_t>(at);
     }
   }
   for (std::size_t i = 0; i < drawn.valueCount; ++i) {

@@ -40,9 +40,9 @@ struct ValueDraw {
 struct DrawnParts {
   std::array<ValueDraw, 8> values{};
   std::size_t valueCount = 0;
-  std::array<std::array<std::uint8_t, 4>, 2> slots{};
+  std::array<std::array<std::uint8_t, 4>, 2> bySlot{};
 
-  const ValueDraw& At(std::size_t leg, std::size_t slot) const { return values[slots[leg][slot]]; }
+  const ValueDraw& At(std::size_t leg, std::size_t slot) const { return values[bySlot[leg][slot]]; }
 };
 
 // Which classes the parts of legs are drawn from: each value takes all its parts from the
