@@ -262,6 +262,22 @@ void Band(const Speaker& say, const std::optional<std::string>& within, bool tol
   tolerance = toleranceGiven ? std::min(tolerance, *band) : *band;
 }
 
+// The inventory as the window or the command line names it.
+std::string InventoryName(const Speaker& say) {
+  return say.Window() ? "the Inventory source" : "--inventory";
+}
+
+// A band of parts taken as exact is the nominal alone, and would pass every row: --within needs
+// the parts' tolerances, given (tolerance, one of them) or the drawer's.
+void NeedTolerance(const Speaker& say, bool within, bool given, bool inventory,
+                   const std::string& tolerances) {
+  if (!within || given || inventory) return;
+  say.Refuse("--within", say.Name("--within") + " needs " + tolerances + " or " +
+                             InventoryName(say) +
+                             ": with no tolerance every part is taken as exact, and the band is "
+                             "the nominal alone");
+}
+
 // Degrees Celsius, "-40", "85C" or "85°C".
 constexpr QuantityUnit kCelsius{"temperature",
                                 {"\xC2\xB0"
@@ -283,7 +299,9 @@ constexpr double kReferenceCelsius = 25;
 
 // The temperature range and the TCR, and what each part then drifts beside its tolerance, which
 // must stay below 100 percent with it.
-Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance) {
+// Without --tcr nor the drawer's TCRs the range would drift nothing, so it is refused.
+Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance,
+                          bool inventory) {
   Statistics statistics;
   statistics.byRss = input.byRss;
   statistics.rss = input.rss || input.byRss;
@@ -314,6 +332,11 @@ Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, doub
     statistics.high = *high;
     statistics.deltaT =
         std::max(std::fabs(*low - kReferenceCelsius), std::fabs(*high - kReferenceCelsius));
+    if (!input.tcr && !inventory) {
+      say.Refuse("--temperature", say.Name("--temperature") + " needs " + say.Name("--tcr") +
+                                      " or " + InventoryName(say) +
+                                      ": with no TCR the parts drift nothing over the range");
+    }
   }
   if (input.tcr) {
     statistics.tcr = NonNegative(say, "--tcr", *input.tcr, kPpm,
@@ -344,10 +367,8 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
                                  say.Shown(*input.derate));
     }
     if (!input.inventory) {
-      say.Refuse("--derate",
-                 say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
-                     "'s parts; it needs " +
-                     (say.Words() == Wording::kWindow ? "the Inventory source" : "--inventory"));
+      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
+                                 "'s parts; it needs " + InventoryName(say));
     }
     bounds.derate = derate;
   }
@@ -382,9 +403,11 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
   request.bounds.inventory = input.inventory;
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+  NeedTolerance(say, input.within.has_value(), input.partTolerance.has_value(), input.inventory,
+                say.Name("--part-tolerance"));
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
-  request.bounds.statistics =
-      ReadStatistics(say, input.statistics, request.bounds.partTolerance.value_or(0));
+  request.bounds.statistics = ReadStatistics(
+      say, input.statistics, request.bounds.partTolerance.value_or(0), input.inventory);
   request.prefer = Prefer(say, input.prefer);
 }
 
@@ -448,7 +471,8 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     request.inventory = input.inventory;
     StatisticsInput statistics = input.statistics;
     statistics.byRss = false;
-    request.statistics = ReadStatistics(say, statistics, request.partTolerance.value_or(0));
+    request.statistics =
+        ReadStatistics(say, statistics, request.partTolerance.value_or(0), input.inventory);
     request.prefer = Prefer(say, input.prefer);
     return request;
   });
@@ -551,9 +575,13 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     request.bounds.inventory = input.inventory;
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+    NeedTolerance(say, input.within.has_value(),
+                  input.rTolerance.has_value() || input.cTolerance.has_value(), input.inventory,
+                  say.Name("--r-tolerance") + ", " + say.Name("--c-tolerance"));
     request.bounds.statistics = ReadStatistics(
         say, input.statistics,
-        std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)));
+        std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)),
+        input.inventory);
     request.prefer = Prefer(say, input.prefer);
     return request;
   });

@@ -28,16 +28,19 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
   RowUses uses;
   if (!stock.drawer) return uses;
   const std::vector<DrawerUse> drawn = DrawerUses(*stock.drawer, legs);
-  // The text counts each value once, whatever classes it is drawn from.
-  for (std::size_t i = 0; i < drawn.size(); ++i) {
-    const auto first = std::find_if(drawn.begin(), drawn.end(), [&](const DrawerUse& use) {
-      return use.value == drawn[i].value;
-    });
-    if (first != drawn.begin() + static_cast<std::ptrdiff_t>(i)) continue;
-    std::uint32_t count = 0;
-    for (const DrawerUse& use : drawn) count += use.value == drawn[i].value ? use.count : 0;
-    uses.text += (uses.text.empty() ? "" : ", ") + std::to_string(count) + " × " +
-                 stock.names[drawn[i].value];
+  // Each class by what tells it from the others, so that the one who fetches the parts takes
+  // those the band was worked out for: "2 × 1k (1 %, 0603, A1)".
+  for (const DrawerUse& use : drawn) {
+    const DrawerClass& taken = *use.drawn;
+    std::string marks;
+    const auto mark = [&marks](const std::string& text) {
+      if (!text.empty()) marks += (marks.empty() ? "" : ", ") + text;
+    };
+    if (taken.tolerance) mark(ShortestText(*taken.tolerance) + " %");
+    mark(taken.package);
+    mark(taken.location);
+    uses.text += (uses.text.empty() ? "" : ", ") + std::to_string(use.count) + " × " +
+                 stock.names[use.value] + (marks.empty() ? "" : " (" + marks + ")");
   }
   for (const DrawerUse& use : drawn) {
     const DrawerClass& taken = *use.drawn;
@@ -55,6 +58,7 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
          {"held", std::to_string(taken.quantity), true},
          number("tolerance", taken.tolerance),
          number("power", taken.power),
+         {"package", taken.package, false},
          {"location", taken.location, false},
          {"part_number", taken.partNumber, false}});
   }
@@ -458,6 +462,20 @@ Design DividerDesign(const DividerRequest& request) {
   return design;
 }
 
+namespace {
+
+// The share of VOUT in percent that the pin current supplies through Ra.
+double IadjShare(double iadj, const networks::TwoLegRow& row) {
+  return iadj * row.ra / row.output * 100;
+}
+
+// Whether the pin current is one figure, which a part does not hold.
+bool RestsOnOneIadj(const RegulatorRequest& request) {
+  return request.iadj.typ > 0 && request.iadj.min == request.iadj.max;
+}
+
+}  // namespace
+
 Design RegulatorDesign(const RegulatorRequest& request) {
   Design design;
   design.formula = networks::RegulatorFormula(request.vref.typ, request.iadj.typ);
@@ -467,6 +485,11 @@ Design RegulatorDesign(const RegulatorRequest& request) {
   design.bounds = request.bounds;
   design.volts = RegulatorVolts;
   design.referenceTop = request.referenceTop;
+  if (RestsOnOneIadj(request)) {
+    design.restsOnFigure = [iadj = request.iadj.typ](const networks::TwoLegRow& row) {
+      return IadjShare(iadj, row) > kIadjShareMark;
+    };
+  }
   if (request.referenceTop) {
     design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
       return k[0] / row.rb;
@@ -521,7 +544,9 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.current = design.current(design.formula.k, found);
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
-  row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
+  row.iadjShare = IadjShare(request.iadj.typ, found);
+  row.restsOnIadj = RestsOnOneIadj(request) && row.iadjShare > kIadjShareMark;
+  if (row.restsOnIadj) row.inSpec = false;
   if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
@@ -664,7 +689,11 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
   std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
                                ShownKey(Quantity::kVolt, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
+  if (Banded(request.bounds)) {
+    AddBandCells(cells, Quantity::kVolt, row);
+    // In spec, before the tolerance the row needs.
+    if (row.restsOnIadj) cells[cells.size() - 2] = ShownText("no (IADJ)");
+  }
   if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
@@ -789,10 +818,16 @@ std::string OverRatedNote(std::uint64_t overRated, double derate) {
 
 std::string IadjNote(const RegulatorRequest& request, bool marked) {
   if (!marked) return {};
+  const std::string iadj(FieldName("--iadj", request.wording));
+  if (!RestsOnOneIadj(request)) {
+    return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
+           " % of VOUT there: IADJ varies several-fold between parts, so the band covers " + iadj +
+           "'s range.";
+  }
   return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
-         " % of VOUT there: IADJ varies several-fold between parts, so give " +
-         std::string(FieldName("--iadj", request.wording)) +
-         " as MIN:TYP:MAX to see the band it makes.";
+         " % of VOUT there: IADJ varies several-fold between parts, so such a row is in spec by "
+         "no single figure and ranks after the others; give " +
+         iadj + " as MIN:TYP:MAX to see the band it makes.";
 }
 
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {

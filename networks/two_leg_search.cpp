@@ -359,7 +359,7 @@ class TwoLegLines {
     const Network b = bs.At(i);
     if (m_options.distinct && SharesPart(a, b)) return;
     if (m_options.band) {
-      const double tolerance = m_options.band->partTolerance / 100;
+      const double tolerance = m_options.band->partTolerance;
       if (!EarnsItsPlace(a, m_stock, tolerance) || !EarnsItsPlace(b, m_stock, tolerance)) return;
     }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};

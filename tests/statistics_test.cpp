@@ -533,7 +533,8 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
       options.rowsPerPass = pass;
       std::vector<networks::TwoLegRow> plain;
       networks::FindTwoLegs(stock, formula, options, kAll, [&](networks::TwoLegRow row) {
-        if (!networks::EarnsItsPlace(row.a, stock, t) || !networks::EarnsItsPlace(row.b, stock, t))
+        if (!networks::EarnsItsPlace(row.a, stock, 100 * t) ||
+            !networks::EarnsItsPlace(row.b, stock, 100 * t))
           return;
         networks::AddBand(row, stock, formula, options.target, band);
         if (row.rssWorst <= within) plain.push_back(row);
@@ -571,8 +572,8 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
       const networks::RcBand band{100 * t, 100 * t, within, spreads, true};
       std::vector<networks::RcRow> plain;
       networks::FindRc(stock, farads, options, kAll, [&](networks::RcRow row) {
-        if (!networks::EarnsItsPlace(row.r, stock, t) ||
-            !networks::EarnsItsPlace(row.c, farads, t, true))
+        if (!networks::EarnsItsPlace(row.r, stock, 100 * t) ||
+            !networks::EarnsItsPlace(row.c, farads, 100 * t, true))
           return;
         if (networks::AddRcBand(row, stock, farads, options, band)) plain.push_back(row);
       });
