@@ -131,9 +131,11 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
   }
   // Every part off alike scales the network, so for a deviation e (a fraction) the worst case
   // is |e| + t (1 + e), at least |e| (1 - t) + t, which rises with |e|: once limit rows are
-  // held, a row whose bound passes the worst held one's, and every row after it in the
-  // search's order, ranks after them. Parts off by their own tolerances move the network at
-  // least as far as parts all off by the least of them.
+  // held, a row whose bound reaches the worst held one's key, and every row after it in the
+  // search's order, ranks after them: a tie goes to the row found first, and a worst case
+  // within 4e-10 of it below a key of 9 significant digits rounds to that key or above. Parts
+  // off by their own tolerances move the network at least as far as parts all off by the least
+  // of them. Stopping at a tie matters where thousands of networks hit the target exactly.
   struct Held {
     double key = 0;
     std::uint64_t order = 0;
@@ -150,22 +152,23 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
   std::atomic<bool> enough = false;
   options.stop = &enough;
   std::uint64_t order = 0;
-  networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
-                         [&](const networks::NetworkRow& found) {
-                           if (stop && stop->load(std::memory_order_relaxed)) enough = true;
-                           const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
-                           if (held.size() == limit && least > held.front().key * (1 + 1e-8)) {
-                             enough = true;
-                             return;
-                           }
-                           const FindRow row = MakeFindRow(0, found, stock, request);
-                           held.push_back({networks::WorstKey(row.worst), order++, found});
-                           std::push_heap(held.begin(), held.end());
-                           if (held.size() > limit) {
-                             std::pop_heap(held.begin(), held.end());
-                             held.pop_back();
-                           }
-                         });
+  networks::FindNetworks(
+      stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
+      [&](const networks::NetworkRow& found) {
+        if (stop && stop->load(std::memory_order_relaxed)) enough = true;
+        const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+        if (held.size() == limit && least * (1 - 1e-11) >= held.front().key * (1 - 4e-10)) {
+          enough = true;
+          return;
+        }
+        const FindRow row = MakeFindRow(0, found, stock, request);
+        held.push_back({networks::WorstKey(row.worst), order++, found});
+        std::push_heap(held.begin(), held.end());
+        if (held.size() > limit) {
+          std::pop_heap(held.begin(), held.end());
+          held.pop_back();
+        }
+      });
   std::sort_heap(held.begin(), held.end());
   for (const Held& entry : held) {
     if (stop && stop->load(std::memory_order_relaxed)) return;
