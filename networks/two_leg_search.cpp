@@ -159,8 +159,9 @@ class Levels {
                      LegB(Level(m_formula, m_w.innerHi), a));
     }
     // A row whose output lies near the target may still have a statistical band wider than the
-    // delivered one's, so nothing is skipped; the ranking drops what was delivered.
-    if (m_band->byRss) return {kInfinity, -kInfinity};
+    // delivered one's, or parts looser than the least tolerance, so nothing is skipped; the
+    // ranking drops what was delivered.
+    if (m_band->byRss || m_band->perPart) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = (1 - w) * (1 + detail::kWindowMargin);
     const double hi = (1 + w) * (1 - detail::kWindowMargin);
