@@ -148,27 +148,54 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
                                   : request.partTolerance.value_or(0)) +
                     request.statistics.DriftPercent()) /
                    100;
-  std::vector<Held> held;
   std::atomic<bool> enough = false;
   options.stop = &enough;
   std::uint64_t order = 0;
-  networks::FindNetworks(
-      stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
-      [&](const networks::NetworkRow& found) {
-        if (stop && stop->load(std::memory_order_relaxed)) enough = true;
-        const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
-        if (held.size() == limit && least * (1 - 1e-11) >= held.front().key * (1 - 4e-10)) {
-          enough = true;
-          return;
-        }
-        const FindRow row = MakeFindRow(0, found, stock, request);
-        held.push_back({networks::WorstKey(row.worst), order++, found});
-        std::push_heap(held.begin(), held.end());
-        if (held.size() > limit) {
-          std::pop_heap(held.begin(), held.end());
-          held.pop_back();
-        }
-      });
+  // No later row can rank before a held one once its bound reaches that row's key (as below), so
+  // with every row wanted each is given then, and only the rows between wait in memory.
+  const auto reaches = [](double least, double key) {
+    return least * (1 - 1e-11) >= key * (1 - 4e-10);
+  };
+  if (limit == std::numeric_limits<std::uint64_t>::max()) {
+    std::vector<Held> waiting;  // a heap whose front is the first in rank
+    const auto later = [](const Held& x, const Held& y) { return y < x; };
+    const auto give = [&] {
+      std::pop_heap(waiting.begin(), waiting.end(), later);
+      take(waiting.back().row);
+      waiting.pop_back();
+    };
+    networks::FindNetworks(stock.stock.values, options, limit,
+                           [&](const networks::NetworkRow& found) {
+                             if (stop && stop->load(std::memory_order_relaxed)) {
+                               enough = true;
+                               return;
+                             }
+                             const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+                             while (!waiting.empty() && reaches(least, waiting.front().key)) give();
+                             const FindRow row = MakeFindRow(0, found, stock, request);
+                             waiting.push_back({networks::WorstKey(row.worst), order++, found});
+                             std::push_heap(waiting.begin(), waiting.end(), later);
+                           });
+    while (!waiting.empty() && !(stop && stop->load(std::memory_order_relaxed))) give();
+    return;
+  }
+  std::vector<Held> held;
+  networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
+                         [&](const networks::NetworkRow& found) {
+                           if (stop && stop->load(std::memory_order_relaxed)) enough = true;
+                           const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+                           if (held.size() == limit && reaches(least, held.front().key)) {
+                             enough = true;
+                             return;
+                           }
+                           const FindRow row = MakeFindRow(0, found, stock, request);
+                           held.push_back({networks::WorstKey(row.worst), order++, found});
+                           std::push_heap(held.begin(), held.end());
+                           if (held.size() > limit) {
+                             std::pop_heap(held.begin(), held.end());
+                             held.pop_back();
+                           }
+                         });
   std::sort_heap(held.begin(), held.end());
   for (const Held& entry : held) {
     if (stop && stop->load(std::memory_order_relaxed)) return;
