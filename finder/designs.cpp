@@ -106,6 +106,7 @@ std::optional<networks::TwoLegBand> DesignBand(const Design& design, double part
   if (design.bounds.within) band.within = *design.bounds.within;
   if (statistics.rss) band.spreads = RequestSpreads(statistics, partTolerance);
   band.byRss = statistics.byRss;
+  band.least = {partTolerance / 100, statistics.DriftPercent() / 100};
   return band;
 }
 
@@ -245,6 +246,22 @@ bool WithinRatings(const Design& design, const networks::TwoLegRow& row,
 
 }  // namespace
 
+namespace {
+
+// The least drift in percent any part of the drawer brings over the range: its class's TCR, else
+// the request's, as DrawSpreads takes it.
+double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
+  double least = std::numeric_limits<double>::infinity();
+  for (const auto& classes : drawer.classes) {
+    for (const DrawerClass& drawerClass : classes) {
+      least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
+    }
+  }
+  return std::isinf(least) ? 0 : least;
+}
+
+}  // namespace
+
 void SearchDesign(const Design& design, const LoadedStock& loaded, const std::atomic<bool>* stop,
                   std::uint64_t limit, const std::function<void(const networks::TwoLegRow&)>& take,
                   std::uint64_t* overRated) {
@@ -256,6 +273,8 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
   const DesignBounds& bounds = design.bounds;
   if (drawer && options.band) {
     options.band->partTolerance = LeastTolerance(*drawer, bounds.partTolerance);
+    options.band->least = {options.band->partTolerance / 100,
+                           LeastDrift(*drawer, bounds.statistics) / 100};
     options.band->perPart = [drawer, fallback = bounds.partTolerance,
                              statistics = bounds.statistics](const networks::Network& a,
                                                              const networks::Network& b,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -8,6 +9,11 @@
 #include <string_view>
 
 namespace vantrel::networks {
+
+// The rows a search holds at once by default; more are found in passes of this many, each a walk
+// of its own. Each thread's best rows, their merge and the pass given out hold a copy, so a few
+// MB each whatever --all lists, while a pass still costs far less than printing its rows.
+inline constexpr std::size_t kRowsPerPass = std::size_t{1} << 15;
 
 // A stock is a span of distinct values above 0 in ascending order; networks refer to its
 // values by index, so index order is value order.
