@@ -3,10 +3,10 @@
 # of its committed seed corpus, so new corpus entries never land in the repository. The
 # targets run side by side, one a core; an input that takes over 5 s counts as a failure, so a
 # search that stalls is found like a crash.
-# Usage: .ci/fuzz.sh   (FUZZ_SECONDS, 60 by default, is the time for each target)
+# Usage: .ci/fuzz.sh   (FUZZ_SECONDS, 30 by default, is the time for each target)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${FUZZ_SECONDS:-60}"
+seconds="${FUZZ_SECONDS:-30}"
 
 scripts/deps.sh --fuzz
 cmake --preset fuzz >/dev/null
@@ -34,9 +34,10 @@ fuzz() {
   fi
 }
 
-targets=(library number cli cli_files)
-declare -A max_len=([library]=12288 [number]=256 [cli]=12288 [cli_files]=12288)
-declare -A dict=([library]=tokens.dict [number]=tokens.dict [cli]=cli.dict [cli_files]=cli.dict)
+targets=(library number cli cli_files kicad)
+declare -A max_len=([library]=12288 [number]=256 [cli]=12288 [cli_files]=12288 [kicad]=16384)
+declare -A dict=([library]=tokens.dict [number]=tokens.dict [cli]=cli.dict [cli_files]=cli.dict
+  [kicad]=kicad.dict)
 running=0
 for target in "${targets[@]}"; do
   if ((running == $(nproc))); then

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 build=build/release
 
 scripts/deps.sh --package
-# The tree the release check built, configured once: its tests and benchmarks are not installed.
+# The tree the release check built, configured once: its benchmarks are not installed.
 [[ -f "$build/CPackConfig.cmake" ]] || cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
 rm -f "$build"/vantrel_*.deb

@@ -64,9 +64,33 @@ hyperfine -N --warmup 3 --runs 30 --prepare "rm -f $dir/Inventory.csv" \
   --export-json "$dir/import.json" "$cli -C $dir import orders.csv" \
   "$cli -C $dir import orders.csv --write"
 
+# Searches that once hung or took seconds, on E192 from 10 to 1M (961 values): a drawer of 1 %
+# and 5 % classes at 100 ppm/°C where no row meets --within, a band judged by RSS that no row
+# meets, banded four-part finds among thousands of exact hits, and --prefer with a board of two
+# values the library lacks, so that rows adding values must be found among the rest.
+e192="$dir/e192" mixed="$dir/e192-mixed"
+mkdir -p "$e192" "$mixed"
+"$cli" -C "$e192" series E192 --write >/dev/null
+cp "$e192/ResistorLibrary.txt" "$mixed/"
+awk 'NF { sub(/\r$/, ""); printf "R,%s,4,1%%,0.25W\r\n", $1 }
+  BEGIN { printf "kind,value,quantity,tolerance,power\r\n" }' "$e192/ResistorLibrary.txt" \
+  >"$e192/Inventory.csv"
+awk 'NF { sub(/\r$/, ""); printf "R,%s,4,%s,0.25W,100ppm\r\n", $1, (++n % 2 ? "1%" : "5%") }
+  BEGIN { printf "kind,value,quantity,tolerance,power,tcr\r\n" }' "$e192/ResistorLibrary.txt" \
+  >"$mixed/Inventory.csv"
+printf '12345\n67891\n' >"$e192/board.txt"
+hangs=("$cli -C $mixed regulator 3.3 --vref 0.8 --parts 2 --inventory --temperature -40:85 --within 2"
+  "$cli -C $e192 regulator 3.3 --vref 0.8 --parts 2 --part-tolerance 1 --statistics rss --by rss --within 0.5"
+  "$cli -C $e192 find 4.7k --parts 4 --inventory"
+  "$cli -C $e192 find 123k --parts 4 --part-tolerance 1"
+  "$cli -C $e192 find 123k --parts 4 --part-tolerance 1 --statistics rss"
+  "$cli -C $e192 divider 5 3.3 --parts 2 --prefer board.txt"
+  "$cli -C $e192 find 4.7k --parts 4 --prefer board.txt")
+hyperfine -N --warmup 1 --runs 5 --export-json "$dir/hangs.json" "${hangs[@]}"
+
 echo "Medians:"
 for json in "$dir/cli.json" "$dir/networks.json" "$dir/networks4.json" "$dir/spec.json" \
-  "$dir/drawer.json" "$dir/import.json"; do
+  "$dir/drawer.json" "$dir/import.json" "$dir/hangs.json"; do
   awk -F'"' '/"command"/ { command = $4 }
     /"median"/ { gsub(/[^0-9.e-]/, "", $3); printf "  %s: %.2f ms\n", command, $3 * 1000 }' "$json"
 done
@@ -79,5 +103,16 @@ for command in "${quick[@]}" "${slow[@]}"; do
   # shellcheck disable=SC2086  # the command is split into its words on purpose
   /usr/bin/time -v $command 2>"$dir/time.txt" >/dev/null
   awk -v c="$command" '/Maximum resident set size/ { printf "  %s: %.1f MB\n", c, $NF / 1024 }' \
+    "$dir/time.txt"
+done
+# --all streams its rows in rank order: peak memory and CPU for its first 300,000 rows into a
+# pipe (30 million rows lie within 0.01 % of 2.5).
+echo "--all, first 300,000 rows into a pipe:"
+for command in "$cli -C $e192 divider 5 2.5 --parts 2 --all --tolerance 0.01" \
+  "$cli -C $e192 divider 5 3.3 --parts 2 --all" \
+  "$cli -C $e192 find 123k --parts 4 --part-tolerance 1 --all" \
+  "$cli -C $e192 find 4.7k --parts 4 --inventory --all"; do
+  /usr/bin/time -f "%U %S %M" -o "$dir/time.txt" sh -c "$command | head -n 300000 >/dev/null"
+  awk -v c="$command" '{ printf "  %s: %.2f s CPU, %.1f MB\n", c, $1 + $2, $3 / 1024 }' \
     "$dir/time.txt"
 done

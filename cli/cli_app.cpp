@@ -408,7 +408,7 @@ int RunCli(const std::vector<std::string>& args, Services& services, IEditorLaun
     }
     // A command without the stock options reads none of them, so this is resistors.
     CliMessageService messages(services.messages, services.files, err, StockKindOf(parsed));
-    Services withHelp{messages, services.files};
+    Services withHelp{messages, services.files, services.clock};
     CliContext context{withHelp, editor, out, err, &out == &std::cout ? STDOUT_FILENO : -1};
     return command->run(parsed, context);
   } catch (const UsageError& usage) {

@@ -27,13 +27,15 @@ std::string ImportJson(const std::vector<ImportedRow>& rows,
       text += (c ? ", " : "") + JsonString(finder::ImportColumns()[c].name) + ": " +
               (cells[c].raw ? cells[c].text : JsonString(cells[c].text));
     }
-    text += '}';
+    text += ", \"format\": " + JsonString(rows[i].format) + '}';
   }
   text += rows.empty() ? "],\n  \"skipped\": [" : "\n  ],\n  \"skipped\": [";
   for (std::size_t i = 0; i < skipped.size(); ++i) {
     text += (i ? ",\n    {" : "\n    {") + std::string("\"source\": ") +
             JsonString(skipped[i].source) + ", \"text\": " + JsonString(skipped[i].text) +
-            ", \"reason\": " + JsonString(skipped[i].reason) + '}';
+            ", \"reason\": " + JsonString(skipped[i].reason) +
+            ", \"code\": " + JsonString(skipped[i].code) +
+            ", \"format\": " + JsonString(skipped[i].format) + '}';
   }
   return text + (skipped.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
@@ -50,24 +52,34 @@ CommandSpec ImportCommandSpec() {
           "Reads each FILE, tells its format by its header, and lists the parts it holds:\n"
           "kind, value, quantity, tolerance, power, TCR, package, location, part number and\n"
           "the file and line they came from, then every line it could not use and why.\n"
-          "It reads Vantrel's Inventory.csv, LCSC and Mouser order exports, Part-DB exports\n"
-          "and import files (separated by , or ;), and plain lists of values, one a line\n"
-          "with a count after it if you like (4k7 10, 100nF x5, 10uH). A value given in a\n"
-          "description is read from it (RES SMD 10K OHM 1% 1/10W 0603).\n"
+          "It reads Vantrel's Inventory.csv, LCSC order and cart exports (old and new\n"
+          "layouts), Digi-Key order and cart exports, Mouser order, cart and BOM exports,\n"
+          "InvenTree, Binner and Part-DB exports (separated by , or ;), KiCad and assembly\n"
+          "BOMs, and plain lists of values, one a line with a count after it if you like\n"
+          "(4k7 10, 100nF x5, 10uH). A value given in a description is read from it\n"
+          "(RES SMD 10K OHM 1% 1/10W 0603). A BOM's counts are what a board uses.\n"
           "\n"
           "--write adds the rows to Inventory.csv beside the libraries, creating it if\n"
           "need be: a row whose kind, value, tolerance, power and package agree with one\n"
           "there adds its quantity to it. Nothing is written when a file cannot be read.\n"
+          "Each file written is recorded in Inventory.csv by its name, SHA-256 and date;\n"
+          "the same bytes are not imported twice unless --again. A BOM is written only\n"
+          "with --as-stock, which counts its parts as held.\n"
           "A file may hold 8 MB and 20000 rows; Inventory.csv 1 MB, 20000 rows and 1000\n"
           "values of each kind.\n",
           {{"FILE", false, {}, true}},
-          {{"--write", "", "Add the rows to Inventory.csv."}, FormatOption()}};
+          {{"--write", "", "Add the rows to Inventory.csv."},
+           {"--as-stock", "", "Count the parts of a BOM as held."},
+           {"--again", "", "Import a file Inventory.csv records as imported before."},
+           FormatOption()}};
 }
 
 int RunImport(const ParsedArgs& args, CliContext& context) {
   std::vector<ImportedRow> rows;
   std::vector<SkippedLine> skipped;
+  std::vector<ImportSource> sources;
   bool refused = false;
+  bool boms = false;
   for (const std::string& path : args.operands) {
     ImportedFile file = finder::ImportFile(context.services.files, path);
     if (!file.refusal.empty()) {
@@ -76,6 +88,13 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
       continue;
     }
     context.err << finder::ImportedFileText(path, file) << '\n';
+    if (file.bom) {
+      boms = true;
+      context.err << path
+                  << ": a BOM's quantities are what a board uses, not what you hold; "
+                     "--as-stock counts them as held\n";
+    }
+    sources.push_back({path, file.sha256, context.services.clock.Today()});
     for (ImportedRow& row : file.rows) rows.push_back(std::move(row));
     for (SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }
@@ -108,10 +127,16 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
                 << " was not written, as not every file could be read\n";
     return kExitFailure;
   }
+  if (boms && !args.Has("--as-stock")) {
+    context.err << "vantrel-cli: import: " << kInventoryFileName
+                << " was not written: a BOM is written only with --as-stock\n";
+    return kExitFailure;
+  }
   std::vector<InventoryRow> added;
   added.reserve(rows.size());
   for (ImportedRow& row : rows) added.push_back(std::move(row.row));
-  const InventoryMerge merge = MergeIntoInventory(context.services.files, added);
+  const InventoryMerge merge =
+      MergeIntoInventory(context.services.files, added, sources, args.Has("--again"));
   if (!merge.refusal.empty()) {
     context.services.messages.Show({merge.refusal});
     if (merge.cannotCreate) {

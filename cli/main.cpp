@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   std::streambuf* const console = std::cout.rdbuf(&output);
   vantrel::TerminalMessageService messages(std::cerr);
   vantrel::PosixFileService files;
-  vantrel::Services services{messages, files};
+  vantrel::SystemClock clock;
+  vantrel::Services services{messages, files, clock};
   int status = vantrel::RunCli({argv + 1, argv + argc}, services, std::cout, std::cerr);
   // Results that never reached their reader (a full disk, say) are no success, whatever the
   // command made of its work.

@@ -31,7 +31,9 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
 
 bool AddBoard(Services& services, const std::optional<std::string>& prefer,
               const std::vector<finder::LoadedStock*>& stocks, std::ostream& err) {
-  const std::string refusal = finder::AddBoard(services.files, prefer, stocks);
+  std::vector<std::string> skipped;
+  const std::string refusal = finder::AddBoard(services.files, prefer, stocks, &skipped);
+  for (const std::string& line : skipped) err << "vantrel-cli: --prefer " << line << '\n';
   if (!refusal.empty()) err << "vantrel-cli: --prefer " << refusal << '\n';
   return refusal.empty();
 }

@@ -21,8 +21,8 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
                                              bool inventory = false);
 
 // With prefer (--prefer FILE): reads the board's values into each of stocks, those of its kind,
-// so that rows rank by the values they add to it. False after saying on err why the file
-// cannot be read.
+// so that rows rank by the values they add to it, naming on err each line that gives no value.
+// False after saying on err why the file cannot be read.
 bool AddBoard(Services& services, const std::optional<std::string>& prefer,
               const std::vector<finder::LoadedStock*>& stocks, std::ostream& err);
 

@@ -7,7 +7,7 @@
 # in Debian's machine-readable format.
 set(VANTREL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
 install(FILES README.md DESTINATION ${VANTREL_DOC_DIR} RENAME README)
-install(FILES examples/ResistorLibrary.txt DESTINATION ${VANTREL_DOC_DIR}/examples)
+install(DIRECTORY examples/ DESTINATION ${VANTREL_DOC_DIR}/examples)
 install(FILES cmake/debian/copyright DESTINATION ${VANTREL_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)

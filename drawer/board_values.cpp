@@ -5,6 +5,7 @@
 
 #include "csv_records.h"
 #include "inventory_file.h"
+#include "kicad_board.h"
 #include "number_text.h"
 #include "part_text.h"
 #include "quantity_text.h"
@@ -22,7 +23,9 @@ struct BomFormat {
 };
 
 constexpr BomFormat kBomFormats[] = {
-    {"a KiCad schematic BOM", "reference|ref|references", "value", "dnp"},
+    {"a schematic or assembly BOM",
+     "reference|ref|references|reference(s)|designator|designation|designators",
+     "value|comment|val", "dnp"},
 };
 
 // Values a BOM writes for a part that is not placed.
@@ -62,6 +65,79 @@ BoardValues Refused(std::string refusal) {
   return board;
 }
 
+// Whether a piece written after a BOM's value rates the part or places it rather than changes
+// the value: a package ("0402", "0603"), a voltage, a tolerance or its letter, a power, a TCR or
+// a dielectric.
+bool IsValueSuffix(std::string_view piece) {
+  constexpr std::string_view kDielectrics[] = {"c0g", "cog", "np0", "x5r", "x6s",
+                                               "x7r", "x7s", "x8r", "y5v", "z5u"};
+  const std::string key = MatchKey(piece);
+  if (!key.empty() &&
+      std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return key.size() >= 4;
+  if (std::find(std::begin(kDielectrics), std::end(kDielectrics), key) != std::end(kDielectrics))
+    return true;
+  // A tolerance's letter: "10K/F/1005" is 10 kΩ at 1 %.
+  if (key.size() == 1 && std::string_view("bcdfgjkm").find(key.front()) != std::string_view::npos)
+    return true;
+  const QuantityRead volts = ReadQuantity(kVolts, piece);
+  if (volts.value && volts.unitWritten) return true;
+  if (key.ends_with('%')) return ReadTolerance(piece).value.has_value();
+  if (key.ends_with('w')) return ReadPower(piece).value.has_value();
+  return key.find("ppm") != std::string::npos && ReadTcr(piece).value.has_value();
+}
+
+// The pieces of a BOM's value: split at white space, '_' and '/' ("100nF_0402_16V",
+// "100nF/16V/0603"), a power's fraction kept whole ("10k/1/4W").
+std::vector<std::string> ValuePieces(std::string_view text) {
+  std::vector<std::string> pieces;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const auto split = [](char c) { return IsCSpace(c) || c == '_' || c == '/'; };
+    while (pos < text.size() && split(text[pos])) ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && !split(text[pos])) ++pos;
+    if (pos == start) continue;
+    const std::string_view piece = text.substr(start, pos - start);
+    const bool wholeNumber =
+        !pieces.empty() && pieces.back().find_first_not_of("0123456789") == std::string::npos;
+    if (wholeNumber && text[start - 1] == '/' && MatchKey(piece).ends_with('w')) {
+      pieces.back().append("/").append(piece);
+    } else {
+      pieces.emplace_back(piece);
+    }
+  }
+  return pieces;
+}
+
+// A BOM's value of kind, or why it gives none (skip.reason).
+std::optional<double> BomValue(const StockKind& kind, std::string_view text, std::string& why) {
+  PartField<double> read = ReadPartValue(kind, text);
+  const std::vector<std::string> pieces = ValuePieces(text);
+  if (!read.value && pieces.size() > 1) {
+    for (std::size_t i = 1; i < pieces.size(); ++i) {
+      if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), MatchKey(pieces[i])) !=
+          std::end(kNotPlaced)) {
+        why = "not placed (" + std::string(pieces[i]) + ")";
+        return std::nullopt;
+      }
+      if (!IsValueSuffix(pieces[i])) {
+        why = Quoted(pieces[i]) + " after the value is no package, voltage, tolerance or rating";
+        return std::nullopt;
+      }
+    }
+    read = ReadPartValue(kind, pieces.front());
+  }
+  const std::string_view value =
+      read.value || pieces.empty() ? text : std::string_view(pieces.front());
+  // A 0 Ω part is a jumper, no value to build from.
+  if (!read.value && ReadQuantity(*kind.quantity, value, kind.heldPower).value == 0.0) {
+    why = "a 0 \xce\xa9 jumper, no value to build from";
+    return std::nullopt;
+  }
+  if (!read.value) why = read.refusal;
+  return read.value;
+}
+
 BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& header,
                     const CsvText& csv, std::string_view name) {
   BoardValues board;
@@ -74,20 +150,46 @@ BoardValues ReadBom(const BomFormat& format, const std::vector<std::string>& hea
   };
   for (std::size_t i = 1; i < csv.records.size(); ++i) {
     const CsvRecord& record = csv.records[i];
-    const StockKind* kind = KindOfReference(field(record, reference));
-    if (!kind || (dnp && MarkedNotPlaced(field(record, *dnp)))) continue;
+    const std::string_view references = field(record, reference);
     const std::string_view text = field(record, value);
-    if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), MatchKey(text)) !=
-        std::end(kNotPlaced))
+    const auto skip = [&](std::string reason) {
+      board.skipped.push_back({SheetSource(name, record.line),
+                               std::string(text.empty() ? std::string_view(record.text) : text),
+                               std::string(references), std::move(reason)});
+    };
+    // "R10,3,3k": a decimal comma in a file separated by commas splits the value.
+    if (record.fields.size() > header.size()) {
+      board.skipped.push_back({SheetSource(name, record.line),
+                               record.text,
+                               {},
+                               "more fields than the header; a decimal comma in the value?"});
       continue;
-    const PartField<double> read = ReadPartValue(*kind, text);
-    // A 0 Ω part is a jumper, no value to build from.
-    if (!read.value && ReadQuantity(*kind->quantity, text, kind->heldPower).value == 0.0) continue;
-    if (!read.value) {
-      return Refused(SheetSource(name, record.line) + ": " + Quoted(text) + " of " +
-                     std::string(field(record, reference)) + ": " + read.refusal);
     }
-    board.values[static_cast<std::size_t>(kind->part)].push_back(*read.value);
+    const StockKind* kind = KindOfReference(references);
+    if (!kind) {
+      skip(references.empty() ? "no reference" : "neither a resistor, a capacitor nor an inductor");
+      continue;
+    }
+    if (dnp && MarkedNotPlaced(field(record, *dnp))) {
+      skip("not placed (" + std::string(field(record, *dnp)) + ")");
+      continue;
+    }
+    if (text.empty()) {
+      skip("no value");
+      continue;
+    }
+    if (std::find(std::begin(kNotPlaced), std::end(kNotPlaced), MatchKey(text)) !=
+        std::end(kNotPlaced)) {
+      skip("not placed");
+      continue;
+    }
+    std::string why;
+    const std::optional<double> read = BomValue(*kind, text, why);
+    if (!read) {
+      skip(std::move(why));
+      continue;
+    }
+    board.values[static_cast<std::size_t>(kind->part)].push_back(*read);
   }
   return board;
 }
@@ -136,12 +238,18 @@ std::string WithArticle(const std::string& noun) {
 
 }  // namespace
 
+std::string BoardSkipText(const BoardSkip& skip) {
+  return skip.source + ": " + Quoted(skip.text) +
+         (skip.reference.empty() ? "" : " of " + skip.reference) + " skipped: " + skip.reason;
+}
+
 std::string KnownBoardFormatsText() {
   std::string text;
   for (const BomFormat& format : kBomFormats)
-    text.append(format.name).append(" (Reference, Value, DNP), ");
+    text.append(format.name).append(" (Reference or Designator, Value or Comment, DNP), ");
   return text +
-         "Vantrel's Inventory.csv (kind, value, quantity) or a plain list of values, one a line";
+         "a KiCad schematic (.kicad_sch), Vantrel's Inventory.csv (kind, value, quantity) or a "
+         "plain list of values, one a line";
 }
 
 BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
@@ -190,8 +298,9 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
   for (const CsvRecord& record : csv.records) {
     const auto value = PlainValue(record.text, kinds);
     if (!value) {
-      return Refused(SheetSource(name, record.line) + ": " + Quoted(record.text) + " is no " +
-                     KindsValue(kinds));
+      board.skipped.push_back(
+          {SheetSource(name, record.line), record.text, {}, "no " + KindsValue(kinds)});
+      continue;
     }
     board.values[static_cast<std::size_t>(value->first->part)].push_back(value->second);
   }
@@ -201,6 +310,7 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
 
 BoardValues ReadBoardFile(IFileService& files, const std::string& path,
                           const std::vector<const StockKind*>& kinds) {
+  if (path.ends_with(".kicad_sch")) return ReadKicadBoard(files, path);
   auto opened = files.OpenForRead(path);
   if (!opened) {
     const std::string what = files.NotRegularFile(path);

@@ -63,17 +63,30 @@ class Parser {
 char SniffSeparator(std::string_view headerLine) {
   std::size_t commas = 0;
   std::size_t semicolons = 0;
+  std::size_t tabs = 0;
   bool quoted = false;
   for (char c : headerLine) {
     if (c == '"') quoted = !quoted;
     if (quoted) continue;
     if (c == ',') ++commas;
     if (c == ';') ++semicolons;
+    if (c == '\t') ++tabs;
   }
+  if (tabs > commas && tabs > semicolons) return '\t';
   return semicolons > commas ? ';' : ',';
 }
 
-CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments) {
+namespace {
+
+// Whether a line holds a separator of either kind, as a header does.
+bool HoldsSeparator(std::string_view line) {
+  return line.find_first_of(",;") != std::string_view::npos;
+}
+
+}  // namespace
+
+CsvText ReadCsvRecords(std::string_view text, char separator, CsvComments comments,
+                       CsvLineBreaks lineBreaks) {
   CsvText read;
   Parser parser(separator);
   bool open = false;  // a record has started and not ended
@@ -91,7 +104,10 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
     ++line;
     if (!open) {
       if (TrimCSpace(content).empty()) continue;
-      if (keepComments && content.starts_with('#')) {
+      const bool comment =
+          content.starts_with('#') &&
+          (comments == CsvComments::kEvery || !read.records.empty() || !HoldsSeparator(content));
+      if (comment) {
         read.comments.push_back({line, std::string(content), read.records.size()});
         continue;
       }
@@ -108,6 +124,13 @@ CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments)
       continue;
     }
     open = !parser.TakeEnded(record.fields);
+    if (open && lineBreaks == CsvLineBreaks::kNever && pos < text.size()) {
+      read.faults.push_back({record.line, std::move(record.text),
+                             "a quote opened and not closed before the line ends"});
+      parser.Reset();
+      open = false;
+      continue;
+    }
     if (!open) read.records.push_back(std::move(record));
   }
   // The last line may end without a line end, or inside quotes.
@@ -152,12 +175,13 @@ CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name) {
     const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
     const std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
-    if (!TrimCSpace(line).empty() && !line.starts_with('#')) {
+    if (!TrimCSpace(line).empty() && (!line.starts_with('#') || HoldsSeparator(line))) {
       headerLine = line;
       break;
     }
   }
-  sheet.csv = ReadCsvRecords(text, SniffSeparator(headerLine), true);
+  sheet.csv = ReadCsvRecords(text, SniffSeparator(headerLine), CsvComments::kAfterHeader,
+                             CsvLineBreaks::kInQuotes);
   return sheet;
 }
 

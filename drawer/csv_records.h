@@ -15,7 +15,7 @@ struct CsvRecord {
   std::vector<std::string> fields;  // unquoted as RFC 4180 says
 };
 
-// A line that starts with '#' outside a quoted field.
+// A line that starts with '#' outside a quoted field, where such a line is a comment.
 struct CsvComment {
   int line = 0;
   std::string text;
@@ -36,15 +36,27 @@ struct CsvText {
   std::vector<CsvFault> faults;
 };
 
-// The separator a header line uses: ';' where it has more of them outside quotes than ',',
-// else ','.
+// The separator a header line uses: a tab where it has more of them outside quotes than ','
+// and ';', else ';' where it has more of them than ',', else ','.
 char SniffSeparator(std::string_view headerLine);
 
+// Which lines that start with '#' between records are comments rather than records.
+enum class CsvComments {
+  kEvery,  // every one: a file of Vantrel's own, whose header never starts with '#'
+  // one after the first record (the header), or one with no ',' or ';': another program's
+  // header may start with '#' ("#,Mouser #,..." or "#PartId,Quantity")
+  kAfterHeader,
+};
+
+// Whether a quoted field may hold a line break. Where it may not, a quote left open at the end
+// of a line is a fault of that line alone, and the next line is read on its own.
+enum class CsvLineBreaks { kInQuotes, kNever };
+
 // Splits text (no byte order mark) into records with libcsv. CR LF, LF and CR end lines; blank
-// lines and lines that start with '#' between records are no records (the latter are comments
-// when keepComments, else records like any other). A malformed record is named in faults and
-// reading goes on at the line after it.
-CsvText ReadCsvRecords(std::string_view text, char separator, bool keepComments);
+// lines and comment lines between records are no records. A malformed record is named in
+// faults and reading goes on at the line after it.
+CsvText ReadCsvRecords(std::string_view text, char separator, CsvComments comments,
+                       CsvLineBreaks lineBreaks);
 
 // A sheet a user gives, read whole: its records, or why it cannot be read.
 struct CsvSheet {
@@ -53,8 +65,8 @@ struct CsvSheet {
 };
 
 // Reads bytes named name: a UTF-8 byte order mark is skipped, a byte that is no UTF-8 refuses
-// the sheet, and the records are split (keeping comments) with the separator of the header,
-// the first line neither blank nor a comment.
+// the sheet, and the records are split (CsvComments::kAfterHeader, line breaks in quotes) with
+// the separator of the header, the first line neither blank nor a comment.
 CsvSheet ReadCsvSheet(std::string_view bytes, std::string_view name);
 
 // "name:line", where a message places a line of a sheet.

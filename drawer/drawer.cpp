@@ -14,8 +14,8 @@ Drawer MakeDrawer(std::span<const InventoryRow* const> rows, std::span<const dou
     const auto at = std::lower_bound(values.begin(), values.end(), row->value);
     if (at == values.end() || *at != row->value) continue;  // excluded
     const auto i = static_cast<std::size_t>(at - values.begin());
-    drawer.classes[i].push_back(
-        {row->quantity, row->tolerance, row->power, row->tcr, row->location, row->partNumber});
+    drawer.classes[i].push_back({row->quantity, row->tolerance, row->power, row->tcr, row->package,
+                                 row->location, row->partNumber});
     drawer.held[i] = AddHeld(drawer.held[i], row->quantity);
   }
   for (auto& classes : drawer.classes) {

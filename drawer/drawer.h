@@ -22,6 +22,7 @@ struct DrawerClass {
   std::optional<double> tolerance;  // percent
   std::optional<double> power;      // watts
   std::optional<double> tcr;        // ppm/°C
+  std::string package;
   std::string location;
   std::string partNumber;
 };

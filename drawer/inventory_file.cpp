@@ -152,7 +152,7 @@ Inventory ParseInventory(std::string_view bytes, std::string_view name) {
                         " holds a byte that is no UTF-8";
     return inventory;
   }
-  CsvText csv = ReadCsvRecords(text, ',', true);
+  CsvText csv = ReadCsvRecords(text, ',', CsvComments::kEvery, CsvLineBreaks::kNever);
   for (CsvFault& fault : csv.faults) {
     inventory.problems.push_back({fault.line, std::move(fault.text), fault.reason});
   }
@@ -250,7 +250,11 @@ std::string InventoryText(const Inventory& inventory) {
   const auto line = [&](const std::vector<std::string>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) text += ',';
-      text += CsvField(fields[i]);
+      // A row stays on its line: the reader takes no line break inside quotes.
+      std::string field = fields[i];
+      std::replace_if(
+          field.begin(), field.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+      text += CsvField(field);
     }
     text += "\r\n";
   };
@@ -300,7 +304,38 @@ std::string InventoryLimitProblem(const std::vector<InventoryRow>& rows) {
   return {};
 }
 
-InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<InventoryRow>& rows) {
+std::string ImportSourceComment(const ImportSource& source) {
+  std::string name;
+  // The comment stays one line whatever the name holds.
+  for (char c : source.name) name += c == '\r' || c == '\n' ? ' ' : c;
+  return "# imported " + Quoted(name) + " on " + source.date + " sha256 " + source.sha256;
+}
+
+std::optional<std::string> ImportedOn(const Inventory& inventory, std::string_view sha256) {
+  const std::string mark = " sha256 " + std::string(sha256);
+  const auto dateIn = [&](const std::string& comment) -> std::optional<std::string> {
+    if (!comment.starts_with("# imported ") || !comment.ends_with(mark)) return std::nullopt;
+    const std::size_t end = comment.size() - mark.size();
+    const std::size_t start = comment.rfind(' ', end - 1);
+    if (start == std::string::npos || end == 0) return std::nullopt;
+    return comment.substr(start + 1, end - start - 1);
+  };
+  for (const std::vector<std::string>* comments :
+       {&inventory.headComments, &inventory.tailComments}) {
+    for (const std::string& comment : *comments) {
+      if (auto date = dateIn(comment)) return date;
+    }
+  }
+  for (const InventoryRow& row : inventory.rows) {
+    for (const std::string& comment : row.comments) {
+      if (auto date = dateIn(comment)) return date;
+    }
+  }
+  return std::nullopt;
+}
+
+InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<InventoryRow>& rows,
+                                  const std::vector<ImportSource>& sources, bool again) {
   InventoryMerge merge;
   const std::string path = kInventoryPath;
   const std::string notWritten = std::string(kInventoryFileName) + " was not written: ";
@@ -324,6 +359,18 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
       merge.refusal = notWritten + FirstProblem(inventory);
       merge.unreadable = inventory.problems.size();
       return merge;
+    }
+    for (const ImportSource& source : sources) {
+      const std::optional<std::string> before = ImportedOn(inventory, source.sha256);
+      if (before && !again) {
+        merge.refusal = notWritten + Quoted(source.name) +
+                        " holds the same bytes as a file "
+                        "imported on " +
+                        *before + "; --again imports it once more";
+        merge.imported = true;
+        return merge;
+      }
+      inventory.headComments.push_back(ImportSourceComment(source));
     }
     // The first row of each class takes the counts of that class.
     std::map<InventoryRow::ClassKey, std::size_t> classes;

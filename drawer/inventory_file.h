@@ -99,6 +99,21 @@ std::string InventoryText(const Inventory& inventory);
 // more than kInventoryRowLimit rows. Empty when they can.
 std::string InventoryLimitProblem(const std::vector<InventoryRow>& rows);
 
+// A file imported, as Inventory.csv records it in a comment line above the header:
+//   # imported "lcsc_order.csv" on 2026-12-09 sha256 3a7bd3e2...
+struct ImportSource {
+  std::string name;
+  std::string sha256;  // lower-case hex
+  std::string date;    // "2026-12-09"
+};
+
+// The comment line that records source.
+std::string ImportSourceComment(const ImportSource& source);
+
+// The date the inventory's comments record an import of the bytes with sha256 on; none when
+// they record none.
+std::optional<std::string> ImportedOn(const Inventory& inventory, std::string_view sha256);
+
 // What a merge did.
 struct InventoryMerge {
   std::size_t added = 0;       // rows that joined
@@ -108,6 +123,7 @@ struct InventoryMerge {
   bool created = false;        // the file did not exist before
   bool cannotCreate = false;   // the new file could not be made; LastFailure says why
   std::size_t unreadable = 0;  // lines of the file that cannot be read, which refused the merge
+  bool imported = false;       // a source was imported before, which refused the merge
 };
 
 // Adds rows to ./Inventory.csv, creating it when there is none: a row's count goes to the
@@ -115,7 +131,10 @@ struct InventoryMerge {
 // the safe replacement. Nothing is written, and refusal says why, when the file cannot be read
 // whole or would pass the limits; when it cannot be created, refusal is the write error and
 // LastFailure tells why. When another program changes the file meanwhile it is read again.
-// File errors throw FileError.
-InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<InventoryRow>& rows);
+// Each of sources is recorded in a comment line; one the file records already refuses the
+// merge unless again. File errors throw FileError.
+InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<InventoryRow>& rows,
+                                  const std::vector<ImportSource>& sources = {},
+                                  bool again = false);
 
 }  // namespace vantrel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include <nettle/sha2.h>
+
 #include "csv_records.h"
 #include "number_text.h"
 #include "part_description.h"
@@ -27,11 +29,48 @@ std::vector<std::string_view> Alternatives(std::string_view names) {
   return split;
 }
 
-// Why a line is not used, and whether that is for being some other part.
+// Why a line is not used, its code, and whether that is for being some other part.
 struct Refusal {
   std::string reason;
+  std::string code;
   bool otherPart = false;
 };
+
+// Why a description gave no part: the reader's own reason (not a part, a jumper, an ambiguous
+// decimal comma), or, where it found no value, which value the row lacks, naming the text.
+Refusal DescriptionRefusal(const PartDescription& described, std::string_view description) {
+  if (!described.skipCode.empty() && described.skipCode != kNoValue)
+    return {described.skipReason, std::string(described.skipCode), described.skipCode == kNotAPart};
+  if (!described.kind) return {kNotRlcReason, std::string(kNotAPart), true};
+  return {"no " + std::string(described.kind->name) + " value in " +
+              (description.empty() ? std::string("the row") : Quoted(description)),
+          std::string(kNoValue)};
+}
+
+// The kind a BOM's designators name ("R1", "C3,C4"): that of the letters of the first, when
+// they are R, C or L alone.
+const StockKind* KindOfReference(std::string_view references) {
+  std::size_t letters = 0;
+  while (letters < references.size() &&
+         std::isalpha(static_cast<unsigned char>(references[letters])))
+    ++letters;
+  if (letters == references.size() ||
+      !std::isdigit(static_cast<unsigned char>(references[letters])))
+    return nullptr;
+  return letters == 1 ? KindOfLetter(references.substr(0, 1)) : nullptr;
+}
+
+// How many designators a BOM's field names: "R1,R2 R5" is three.
+std::uint64_t ReferenceCount(std::string_view references) {
+  std::uint64_t count = 0;
+  bool inName = false;
+  for (char c : references) {
+    const bool separator = c == ',' || c == ';' || IsCSpace(c);
+    if (!separator && !inName) ++count;
+    inName = !separator;
+  }
+  return count;
+}
 
 // Reads a rating from its column, or takes the description's.
 bool Rating(std::string_view field, std::string_view column,
@@ -45,6 +84,7 @@ bool Rating(std::string_view field, std::string_view column,
   const PartField<double> value = read(text);
   if (!value.value) {
     refusal.reason = std::string(column) + " " + Quoted(text) + ": " + value.refusal;
+    refusal.code = "bad-rating";
     return false;
   }
   into = value.value;
@@ -63,8 +103,16 @@ std::optional<InventoryRow> ReadFormatRow(
     }
     return {};
   };
-  const bool hasKindColumn = std::any_of(columns.begin(), columns.end(),
-                                         [](const auto& column) { return column.first == kKind; });
+  const auto hasColumn = [&](ImportRole role) {
+    return std::any_of(columns.begin(), columns.end(),
+                       [&](const auto& column) { return column.first == role; });
+  };
+  const bool hasKindColumn = hasColumn(kKind);
+  const bool hasReferences = hasColumn(kReference);
+  if (!field(kNotFitted).empty()) {
+    refusal = {"marked " + Quoted(field(kNotFitted)) + ", not fitted", "not-fitted"};
+    return std::nullopt;
+  }
   std::string description;
   for (const auto& [role, index] : columns) {
     if (role == kDescription && index < record.fields.size())
@@ -74,14 +122,19 @@ std::optional<InventoryRow> ReadFormatRow(
 
   InventoryRow row;
   row.line = record.line;
-  const StockKind* kind = hasKindColumn ? KindOfLetter(field(kKind)) : described.kind;
+  const StockKind* kind = hasKindColumn   ? KindOfLetter(field(kKind))
+                          : hasReferences ? KindOfReference(field(kReference))
+                                          : described.kind;
   if (!kind) {
     if (hasKindColumn) {
-      refusal = {"kind " + Quoted(field(kKind)) + " is not R, C or L", true};
-    } else if (described.severalKinds) {
-      refusal = {"the description names more than one kind of part"};
+      refusal = {"kind " + Quoted(field(kKind)) + " is not R, C or L", "not-a-part", true};
+    } else if (hasReferences) {
+      refusal = {"designator " + Quoted(field(kReference)) +
+                     " is of no resistor, capacitor or "
+                     "inductor",
+                 "not-a-part", true};
     } else {
-      refusal = {kNotRlcReason, true};
+      refusal = DescriptionRefusal(described, TrimCSpace(description));
     }
     return std::nullopt;
   }
@@ -89,26 +142,33 @@ std::optional<InventoryRow> ReadFormatRow(
   if (const std::string_view value = field(kValue); !value.empty()) {
     const PartField<double> read = ReadPartValue(*kind, value);
     if (!read.value) {
-      refusal = {"value " + Quoted(value) + ": " + read.refusal};
+      refusal = {"value " + Quoted(value) + ": " + read.refusal, "bad-value"};
       return std::nullopt;
     }
     row.value = *read.value;
     row.valueText = value;
-  } else if (described.value) {
+  } else if (described.value && described.kind == kind) {
     row.value = *described.value;
   } else {
-    refusal = {"no " + std::string(kind->name) + " value in " +
-               (description.empty() ? std::string("the row") : Quoted(TrimCSpace(description)))};
+    PartDescription noValue = described;
+    noValue.kind = kind;
+    refusal = DescriptionRefusal(noValue, TrimCSpace(description));
     return std::nullopt;
   }
   const std::string_view quantityText = field(kQuantity);
-  const PartField<std::uint64_t> quantity = ReadCount(quantityText);
-  if (!quantity.value) {
-    refusal = {quantityText.empty() ? std::string("no quantity")
-                                    : "quantity " + Quoted(quantityText) + ": " + quantity.refusal};
-    return std::nullopt;
+  if (quantityText.empty() && hasReferences && !hasColumn(kQuantity)) {
+    row.quantity = ReferenceCount(field(kReference));
+  } else {
+    const PartField<std::uint64_t> quantity = ReadCount(quantityText);
+    if (!quantity.value) {
+      refusal = quantityText.empty()
+                    ? Refusal{"no quantity", "no-quantity"}
+                    : Refusal{"quantity " + Quoted(quantityText) + ": " + quantity.refusal,
+                              "bad-quantity"};
+      return std::nullopt;
+    }
+    row.quantity = *quantity.value;
   }
-  row.quantity = *quantity.value;
   if (!Rating(field(kTolerance), "tolerance", ReadTolerance, described.tolerance, row.tolerance,
               row.toleranceText, refusal) ||
       !Rating(field(kPower), "power", ReadPower, described.power, row.power, row.powerText,
@@ -139,17 +199,18 @@ std::optional<InventoryRow> ReadPlainValue(std::string_view token, Refusal& refu
       kind = &kCapacitors;
     } else {
       refusal = {Quoted(token) + " may be a capacitor or an inductor; write " + std::string(token) +
-                 "F or " + std::string(token) + "H"};
+                     "F or " + std::string(token) + "H",
+                 "ambiguous-kind"};
       return std::nullopt;
     }
   }
   if (!kind) {
-    refusal = {Quoted(token) + " is no value"};
+    refusal = {Quoted(token) + " is no value", "no-value"};
     return std::nullopt;
   }
   const PartField<double> value = ReadPartValue(*kind, token);
   if (!value.value) {
-    refusal = {"value " + Quoted(token) + ": " + value.refusal};
+    refusal = {"value " + Quoted(token) + ": " + value.refusal, "bad-value"};
     return std::nullopt;
   }
   InventoryRow row;
@@ -171,7 +232,7 @@ std::optional<InventoryRow> ReadPlainLine(std::string_view line, Refusal& refusa
     if (pos > start) tokens.push_back(line.substr(start, pos - start));
   }
   if (tokens.empty()) {
-    refusal = {"no value"};
+    refusal = {"no value", "no-value"};
     return std::nullopt;
   }
   std::optional<InventoryRow> row = ReadPlainValue(tokens[0], refusal);
@@ -190,7 +251,7 @@ std::optional<InventoryRow> ReadPlainLine(std::string_view line, Refusal& refusa
                            count.front() == '-' || count.front() == '+')) {
       const PartField<std::uint64_t> quantity = ReadCount(count);
       if (!quantity.value) {
-        refusal = {"count " + Quoted(tokens[1]) + ": " + quantity.refusal};
+        refusal = {"count " + Quoted(tokens[1]) + ": " + quantity.refusal, "bad-quantity"};
         return std::nullopt;
       }
       row->quantity = *quantity.value;
@@ -207,6 +268,8 @@ std::optional<InventoryRow> ReadPlainLine(std::string_view line, Refusal& refusa
 }  // namespace
 
 const std::vector<ImportFormat>& ImportFormats() {
+  // Mouser's lists before Digi-Key's cart, whose header they share "#" and "Description" with;
+  // InvenTree's and Binner's before Part-DB's, which asks only for a name and a count.
   static const std::vector<ImportFormat> formats = {
       {"Vantrel's Inventory.csv",
        {"kind", "value", "quantity"},
@@ -227,12 +290,55 @@ const std::vector<ImportFormat>& ImportFormats() {
         {"package", kPackage},
         {"description", kDescription},
         {"order qty.", kQuantity}}},
+      {"an LCSC cart or order export (new layout)",
+       {"lcsc#", "description", "quantity|order qty."},
+       {{"mpn", kPartNumber},
+        {"lcsc#", kPartNumber},
+        {"package", kPackage},
+        {"description", kDescription},
+        {"quantity|order qty.", kQuantity}}},
       {"a Mouser order export",
        {"mouser #", "description", "order qty."},
        {{"mfr. #", kPartNumber},
         {"mouser #", kPartNumber},
         {"description", kDescription},
         {"order qty.", kQuantity}}},
+      {"a Mouser cart or BOM export",
+       {"mouser #", "description", "qty|qty.|quantity"},
+       {{"mfr. #", kPartNumber},
+        {"mouser #", kPartNumber},
+        {"description", kDescription},
+        {"qty|qty.|quantity", kQuantity}}},
+      {"a Digi-Key order export",
+       {"digikey part #|digi-key part #|digi-key part number", "description", "quantity"},
+       {{"manufacturer part number", kPartNumber},
+        {"digikey part #|digi-key part #|digi-key part number", kPartNumber},
+        {"description", kDescription},
+        {"quantity", kQuantity}}},
+      {"a Digi-Key cart export",
+       {"part number", "manufacturer part number", "description", "quantity"},
+       {{"manufacturer part number", kPartNumber},
+        {"part number", kPartNumber},
+        {"description", kDescription},
+        {"quantity", kQuantity}}},
+      {"an InvenTree export",
+       {"ipn", "name|part name", "in stock|quantity"},
+       {{"name|part name", kDescription},
+        {"description|part description", kDescription},
+        {"category|category name", kDescription},
+        {"ipn", kPartNumber},
+        {"location|location name", kLocation},
+        {"in stock|quantity", kQuantity},
+        {"notes", kNote}}},
+      {"a Binner export",
+       {"partnumber", "manufacturerpartnumber", "quantity"},
+       {{"description", kDescription},
+        {"value", kDescription},
+        {"parttype", kDescription},
+        {"manufacturerpartnumber", kPartNumber},
+        {"partnumber", kPartNumber},
+        {"location", kLocation},
+        {"quantity", kQuantity}}},
       {"a Part-DB export or import file",
        {"name", "amount|quantity|instock"},
        {{"name", kDescription},
@@ -243,6 +349,22 @@ const std::vector<ImportFormat>& ImportFormats() {
         {"storage_location|storelocation|location", kLocation},
         {"amount|quantity|instock", kQuantity},
         {"comment|notes", kNote}}},
+      {"a KiCad BOM",
+       {"reference|ref|references", "value", "qty|quantity|qnty"},
+       {{"reference|ref|references", kReference},
+        {"value", kValue},
+        {"qty|quantity|qnty", kQuantity},
+        {"description", kDescription},
+        {"dnp", kNotFitted}},
+       true},
+      {"an assembly BOM",
+       {"designator", "comment"},
+       {{"designator", kReference},
+        {"comment", kValue},
+        {"quantity|qty", kQuantity},
+        {"footprint|package", kPackage},
+        {"lcsc part #|lcsc part number|lcsc|jlcpcb part #", kPartNumber}},
+       true},
   };
   return formats;
 }
@@ -253,6 +375,52 @@ std::string KnownFormatsText() {
   return text + "or a plain list of values (one a line, a count after it if you like)";
 }
 
+std::string Sha256Hex(std::string_view bytes) {
+  sha256_ctx context;
+  sha256_init(&context);
+  sha256_update(&context, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
+  std::uint8_t digest[SHA256_DIGEST_SIZE];
+  sha256_digest(&context, sizeof digest, digest);
+  constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (const std::uint8_t byte : digest) {
+    hex += kHex[byte >> 4];
+    hex += kHex[byte & 15];
+  }
+  return hex;
+}
+
+namespace {
+
+// The columns each format looks for, as a refusal names them.
+std::string LookedForText() {
+  std::string text;
+  for (const ImportFormat& format : ImportFormats()) {
+    text += "\n  " + std::string(format.name) + ": ";
+    for (std::size_t i = 0; i < format.signature.size(); ++i) {
+      text += (i ? ", " : "");
+      const std::vector<std::string_view> names = Alternatives(format.signature[i]);
+      for (std::size_t n = 0; n < names.size(); ++n) text += (n ? " or " : "") + Quoted(names[n]);
+    }
+  }
+  return text;
+}
+
+// The format whose signature header matches.
+const ImportFormat* FormatOf(const std::vector<std::string>& header) {
+  for (const ImportFormat& candidate : ImportFormats()) {
+    if (std::all_of(candidate.signature.begin(), candidate.signature.end(),
+                    [&](std::string_view names) { return ColumnOf(header, names).has_value(); }))
+      return &candidate;
+  }
+  return nullptr;
+}
+
+// As many lines as may stand above the header: an LCSC cart export starts with a title line.
+constexpr std::size_t kLinesBeforeHeader = 5;
+
+}  // namespace
+
 ImportedFile ImportText(std::string_view bytes, std::string_view name) {
   ImportedFile file;
   const std::string fileName(name);
@@ -261,6 +429,7 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
                    " bytes), more than Vantrel imports";
     return file;
   }
+  file.sha256 = Sha256Hex(bytes);
   CsvSheet sheet = ReadCsvSheet(bytes, name);
   if (!sheet.refusal.empty()) {
     file.refusal = std::move(sheet.refusal);
@@ -277,51 +446,61 @@ ImportedFile ImportText(std::string_view bytes, std::string_view name) {
                    " Vantrel imports from one file";
     return file;
   }
-  for (CsvFault& fault : csv.faults) {
-    file.skipped.push_back({SheetSource(name, fault.line), std::move(fault.text), fault.reason});
-  }
 
-  std::vector<std::string> header;
-  for (const std::string& field : csv.records.front().fields) header.push_back(MatchKey(field));
   const ImportFormat* format = nullptr;
-  for (const ImportFormat& candidate : ImportFormats()) {
-    if (std::all_of(candidate.signature.begin(), candidate.signature.end(),
-                    [&](std::string_view names) { return ColumnOf(header, names).has_value(); })) {
-      format = &candidate;
-      break;
+  std::size_t headerAt = 0;
+  std::vector<std::string> header;
+  for (; headerAt < std::min(csv.records.size(), kLinesBeforeHeader); ++headerAt) {
+    header.clear();
+    for (const std::string& field : csv.records[headerAt].fields) {
+      std::string key = MatchKey(field);
+      // "#PartId": a header written as a comment.
+      if (header.empty() && key.size() > 1 && key.starts_with('#')) key.erase(0, 1);
+      header.push_back(std::move(key));
     }
+    format = FormatOf(header);
+    if (format) break;
+  }
+  Refusal first;
+  if (!format && !ReadPlainLine(csv.records.front().text, first)) {
+    file.refusal =
+        SheetSource(name, csv.records.front().line) + ": " + Quoted(csv.records.front().text) +
+        " is no header Vantrel knows, nor a value. It looks for these columns:" + LookedForText() +
+        "\nor takes a plain list of values, one a line.";
+    return file;
+  }
+  file.format = format ? format->name : "a plain list of values";
+  file.bom = format && format->bom;
+  for (CsvFault& fault : csv.faults) {
+    file.skipped.push_back({SheetSource(name, fault.line), std::move(fault.text), fault.reason,
+                            "malformed-line", file.format});
   }
   const auto take = [&](const CsvRecord& record, std::optional<InventoryRow> row,
                         const Refusal& refusal) {
     if (row) {
-      file.rows.push_back({std::move(*row), SheetSource(name, record.line)});
+      file.rows.push_back({std::move(*row), SheetSource(name, record.line), file.format});
       return;
     }
-    file.skipped.push_back({SheetSource(name, record.line), record.text, refusal.reason});
+    file.skipped.push_back(
+        {SheetSource(name, record.line), record.text, refusal.reason, refusal.code, file.format});
     if (refusal.otherPart) ++file.otherParts;
   };
   if (format) {
-    file.format = format->name;
+    for (std::size_t i = 0; i < headerAt; ++i) {
+      take(csv.records[i], std::nullopt, {"above the header", "above-header"});
+    }
     std::vector<std::pair<ImportRole, std::size_t>> columns;
     for (const ImportColumn& column : format->columns) {
       for (std::string_view names : Alternatives(column.headers)) {
         if (const auto index = ColumnOf(header, names)) columns.emplace_back(column.role, *index);
       }
     }
-    for (std::size_t i = 1; i < csv.records.size(); ++i) {
+    for (std::size_t i = headerAt + 1; i < csv.records.size(); ++i) {
       Refusal refusal;
       std::optional<InventoryRow> row = ReadFormatRow(columns, csv.records[i], refusal);
       take(csv.records[i], std::move(row), refusal);
     }
   } else {
-    Refusal first;
-    if (!ReadPlainLine(csv.records.front().text, first)) {
-      file.refusal = SheetSource(name, csv.records.front().line) + ": " +
-                     Quoted(csv.records.front().text) +
-                     " is no header Vantrel knows, nor a value; it imports " + KnownFormatsText();
-      return file;
-    }
-    file.format = "a plain list of values";
     for (const CsvRecord& record : csv.records) {
       Refusal refusal;
       std::optional<InventoryRow> row = ReadPlainLine(record.text, refusal);

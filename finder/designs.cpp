@@ -106,6 +106,7 @@ std::optional<networks::TwoLegBand> DesignBand(const Design& design, double part
   if (design.bounds.within) band.within = *design.bounds.within;
   if (statistics.rss) band.spreads = RequestSpreads(statistics, partTolerance);
   band.byRss = statistics.byRss;
+  band.least = {partTolerance / 100, statistics.DriftPercent() / 100};
   return band;
 }
 
@@ -225,7 +226,8 @@ void FewestPartsFirst(int most, const std::atomic<bool>* stop, std::uint64_t lim
   }
 }
 
-// Whether every part of the row takes at most its class's rating times derate.
+// Whether every part of the row takes at most the least rating drawn for its value times derate,
+// wherever each drawn part goes.
 bool WithinRatings(const Design& design, const networks::TwoLegRow& row,
                    std::span<const double> stock, const DrawnParts& drawn) {
   const auto [va, vb] = design.volts(design.formula.k, row);
@@ -235,11 +237,27 @@ bool WithinRatings(const Design& design, const networks::TwoLegRow& row,
   for (std::size_t leg = 0; leg < 2; ++leg) {
     for (std::size_t slot = 0; slot < static_cast<std::size_t>(PartCount(legs[leg]->shape));
          ++slot) {
-      const std::optional<double> rating = drawn[leg][slot]->power;
+      const std::optional<double> rating = drawn.At(leg, slot).Rating();
       if (rating && !(powers[leg][slot] <= *rating * design.bounds.derate)) return false;
     }
   }
   return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The least drift in percent any part of the drawer brings over the range: its class's TCR, else
+// the request's, as DrawSpreads takes it.
+double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
+  double least = std::numeric_limits<double>::infinity();
+  for (const auto& classes : drawer.classes) {
+    for (const DrawerClass& drawerClass : classes) {
+      least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
+    }
+  }
+  return std::isinf(least) ? 0 : least;
 }
 
 }  // namespace
@@ -255,6 +273,8 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
   const DesignBounds& bounds = design.bounds;
   if (drawer && options.band) {
     options.band->partTolerance = LeastTolerance(*drawer, bounds.partTolerance);
+    options.band->least = {options.band->partTolerance / 100,
+                           LeastDrift(*drawer, bounds.statistics) / 100};
     options.band->perPart = [drawer, fallback = bounds.partTolerance,
                              statistics = bounds.statistics](const networks::Network& a,
                                                              const networks::Network& b,
@@ -276,7 +296,7 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
       if (power && !(MaxPartPower(design, row, stock) <= *bounds.maxPower)) return false;
       if (!drawer) return true;
       const std::array<const networks::Network*, 2> legs{&row.a, &row.b};
-      DrawnParts drawn{};
+      DrawnParts drawn;
       if (!DrawParts(*drawer, legs, drawn)) return false;
       if (design.volts && !WithinRatings(design, row, stock, drawn)) {
         refused.Add(row);
@@ -286,6 +306,7 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
     };
   }
   // One search for the rows still wanted, its over-rated rows counted when it ends.
+  std::uint64_t total = 0;
   const auto search = [&](std::uint64_t wanted) {
     std::uint64_t given = 0;
     std::optional<networks::TwoLegRow> last;
@@ -296,15 +317,31 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
                             take(row);
                           });
     refused.Close(given, wanted, last);
+    total += given;
     return given;
   };
-  if (!bounds.within) {
-    search(limit);
+  const auto searchAll = [&](std::uint64_t wanted) {
+    if (!bounds.within) {
+      search(wanted);
+    } else {
+      FewestPartsFirst(2 * options.legParts, stop, wanted, [&](int parts, std::uint64_t left) {
+        options.parts = parts;
+        return search(left);
+      });
+    }
+  };
+  if (!design.restsOnFigure) {
+    searchAll(limit);
   } else {
-    FewestPartsFirst(2 * options.legParts, stop, limit, [&](int parts, std::uint64_t wanted) {
-      options.parts = parts;
-      return search(wanted);
-    });
+    // The rows that rest on the figure after all the others: a search for each.
+    const auto keep = options.keep;
+    for (const bool rests : {false, true}) {
+      if (total >= limit || (stop && stop->load(std::memory_order_relaxed))) break;
+      options.keep = [&, rests](const networks::TwoLegRow& row) {
+        return design.restsOnFigure(row) == rests && (!keep || keep(row));
+      };
+      searchAll(limit - total);
+    }
   }
   if (overRated) *overRated = refused.Count();
 }
@@ -361,7 +398,7 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
     search.keep = [&](const networks::RcRow& row) {
       const std::array<const networks::Network*, 1> rLeg{&row.r};
       const std::array<const networks::Network*, 1> cLeg{&row.c};
-      DrawnParts drawn{};
+      DrawnParts drawn;
       return DrawParts(*rDrawer, rLeg, drawn) && DrawParts(*cDrawer, cLeg, drawn);
     };
   }

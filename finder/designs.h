@@ -75,6 +75,9 @@ struct Design {
   LegVolts volts = nullptr;  // both nullptr for an amplifier, which has no current or power
   DividerCurrent current = nullptr;
   bool referenceTop = false;  // a regulator's leg B is Rtop, which the pin current bypasses
+  // Rows that rest on one figure of a constant the part does not hold (a regulator's pin
+  // current given as a single value): ranked after every other row; none when unset.
+  std::function<bool(const networks::TwoLegRow&)> restsOnFigure;
 };
 
 // Whether a design's rows carry a worst-case band: with a part tolerance or a band.

@@ -222,9 +222,23 @@ void Band(const Speaker& say, const std::optional<std::string>& within, bool tol
   tolerance = toleranceGiven ? std::min(tolerance, *band) : *band;
 }
 
+std::string InventoryName(const Speaker& say) {
+  return say.Window() ? "the Inventory source" : "--inventory";
+}
+
+void NeedTolerance(const Speaker& say, bool within, bool given, bool inventory,
+                   const std::string& tolerances) {
+  if (!within || given || inventory) return;
+  say.Refuse("--within", say.Name("--within") + " needs " + tolerances + " or " +
+                             InventoryName(say) +
+                             ": with no tolerance every part is taken as exact, and the band is "
+                             "the nominal alone");
+}
+
 // The temperature range and the TCR, and what each part then drifts beside its tolerance, which
 // must stay below 100 percent with it.
-Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance) {
+Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance,
+                          bool inventory) {
   Statistics statistics;
   statistics.byRss = input.byRss;
   statistics.rss = input.rss || input.byRss;
@@ -255,6 +269,11 @@ Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, doub
     statistics.high = *high;
     statistics.deltaT =
         std::max(std::fabs(*low - kReferenceCelsius), std::fabs(*high - kReferenceCelsius));
+    if (!input.tcr && !inventory) {
+      say.Refuse("--temperature", say.Name("--temperature") + " needs " + say.Name("--tcr") +
+                                      " or " + InventoryName(say) +
+                                      ": with no TCR the parts drift nothing over the range");
+    }
   }
   if (input.tcr) {
     statistics.tcr = NonNegative(say, "--tcr", *input.tcr, kPpm,
@@ -285,10 +304,8 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
                                  say.Shown(*input.derate));
     }
     if (!input.inventory) {
-      say.Refuse("--derate",
-                 say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
-                     "'s parts; it needs " +
-                     (say.Words() == Wording::kWindow ? "the Inventory source" : "--inventory"));
+      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
+                                 "'s parts; it needs " + InventoryName(say));
     }
     bounds.derate = derate;
   }
@@ -297,9 +314,10 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
 // The board's file, which the search reads; only an empty name is refused here.
 std::optional<std::string> Prefer(const Speaker& say, const std::optional<std::string>& text) {
   if (text && TrimCSpace(*text).empty()) {
-    say.Refuse("--prefer", say.Name("--prefer") +
-                               " needs a file: a KiCad schematic BOM, an Inventory.csv or a plain "
-                               "list of values");
+    say.Refuse("--prefer",
+               say.Name("--prefer") +
+                   " needs a file: a schematic or assembly BOM, an Inventory.csv or a plain "
+                   "list of values");
   }
   return text;
 }

@@ -125,9 +125,19 @@ double RcTarget(const Speaker& say, std::string_view field, const std::string& t
 void Band(const Speaker& say, const std::optional<std::string>& within, bool toleranceGiven,
           double& tolerance, std::optional<double>& band);
 
+// The inventory as the window or the command line names it.
+std::string InventoryName(const Speaker& say);
+
+// A band of parts taken as exact is the nominal alone, and would pass every row: --within needs
+// the parts' tolerances, given (tolerance, one of them) or the drawer's.
+void NeedTolerance(const Speaker& say, bool within, bool given, bool inventory,
+                   const std::string& tolerances);
+
 // The temperature range and the TCR, and what each part then drifts beside its tolerance, which
-// must stay below 100 percent with it.
-Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance);
+// must stay below 100 percent with it. Without --tcr nor the drawer's TCRs the range would drift
+// nothing, so it is refused.
+Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, double partTolerance,
+                          bool inventory);
 
 // The bounds on the divider's current and on any part's power.
 void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds);
@@ -153,9 +163,11 @@ void ReadLegs(const Speaker& say, const TwoLegInput& input, TwoLegRequest<Option
   request.bounds.partTolerance = PartTolerance(say, "--part-tolerance", input.partTolerance);
   request.bounds.inventory = input.inventory;
   Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+  NeedTolerance(say, input.within.has_value(), input.partTolerance.has_value(), input.inventory,
+                say.Name("--part-tolerance"));
   if (input.scale) search.scale = Resistance(say, "--scale", *input.scale);
-  request.bounds.statistics =
-      ReadStatistics(say, input.statistics, request.bounds.partTolerance.value_or(0));
+  request.bounds.statistics = ReadStatistics(
+      say, input.statistics, request.bounds.partTolerance.value_or(0), input.inventory);
   request.prefer = Prefer(say, input.prefer);
 }
 

@@ -105,12 +105,15 @@ void Renumber(networks::RcRow& row, const RcStocks& from, const RcStocks& to) {
 }
 
 std::string AddBoard(IFileService& files, const std::optional<std::string>& prefer,
-                     const std::vector<LoadedStock*>& stocks) {
+                     const std::vector<LoadedStock*>& stocks, std::vector<std::string>* skipped) {
   if (!prefer) return {};
   std::vector<const StockKind*> kinds;
   for (const LoadedStock* stock : stocks) kinds.push_back(stock->kind);
   const BoardValues board = ReadBoardFile(files, *prefer, kinds);
   if (!board.refusal.empty()) return board.refusal;
+  if (skipped) {
+    for (const BoardSkip& skip : board.skipped) skipped->push_back(BoardSkipText(skip));
+  }
   for (LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
   return {};
 }

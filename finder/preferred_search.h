@@ -27,9 +27,11 @@ inline bool Preferring(const RcStocks& stocks) {
 }
 
 // With prefer (--prefer FILE): reads the board's values into each of stocks, those of its
-// kind, so that rows rank by the values they add to it. Why the file cannot be read, else empty.
+// kind, so that rows rank by the values they add to it. Why the file cannot be read, else empty;
+// the lines of the file that give no value are named in skipped when it is given.
 std::string AddBoard(IFileService& files, const std::optional<std::string>& prefer,
-                     const std::vector<LoadedStock*>& stocks);
+                     const std::vector<LoadedStock*>& stocks,
+                     std::vector<std::string>* skipped = nullptr);
 
 // The distinct values of a row not on its stock's board (all of them without a board).
 int NewValues(const networks::NetworkRow& row, const LoadedStock& stock);

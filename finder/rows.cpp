@@ -14,16 +14,19 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
   RowUses uses;
   if (!stock.drawer) return uses;
   const std::vector<DrawerUse> drawn = DrawerUses(*stock.drawer, legs);
-  // The text counts each value once, whatever classes it is drawn from.
-  for (std::size_t i = 0; i < drawn.size(); ++i) {
-    const auto first = std::find_if(drawn.begin(), drawn.end(), [&](const DrawerUse& use) {
-      return use.value == drawn[i].value;
-    });
-    if (first != drawn.begin() + static_cast<std::ptrdiff_t>(i)) continue;
-    std::uint32_t count = 0;
-    for (const DrawerUse& use : drawn) count += use.value == drawn[i].value ? use.count : 0;
-    uses.text += (uses.text.empty() ? "" : ", ") + std::to_string(count) + " × " +
-                 stock.names[drawn[i].value];
+  // Each class by what tells it from the others, so that the one who fetches the parts takes
+  // those the band was worked out for: "2 × 1k (1 %, 0603, A1)".
+  for (const DrawerUse& use : drawn) {
+    const DrawerClass& taken = *use.drawn;
+    std::string marks;
+    const auto mark = [&marks](const std::string& text) {
+      if (!text.empty()) marks += (marks.empty() ? "" : ", ") + text;
+    };
+    if (taken.tolerance) mark(ShortestText(*taken.tolerance) + " %");
+    mark(taken.package);
+    mark(taken.location);
+    uses.text += (uses.text.empty() ? "" : ", ") + std::to_string(use.count) + " × " +
+                 stock.names[use.value] + (marks.empty() ? "" : " (" + marks + ")");
   }
   for (const DrawerUse& use : drawn) {
     const DrawerClass& taken = *use.drawn;
@@ -41,6 +44,7 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
          {"held", std::to_string(taken.quantity), true},
          number("tolerance", taken.tolerance),
          number("power", taken.power),
+         {"package", taken.package, false},
          {"location", taken.location, false},
          {"part_number", taken.partNumber, false}});
   }

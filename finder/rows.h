@@ -16,8 +16,8 @@
 
 namespace vantrel::finder {
 
-// What a row takes from the inventory, as its Uses column spells it ("2 × 10000, 1 × 4700")
-// and as json lists it, one object per class of part.
+// What a row takes from the inventory, one class of part at a time, as its Uses column spells
+// it ("2 × 10k (1 %, 0603, A1), 1 × 4k7 (5 %)") and as json lists it.
 struct RowUses {
   std::string text;
   std::vector<std::vector<JsonMember>> objects;
@@ -45,6 +45,8 @@ struct DesignRow {
   std::optional<double> needs;
   // The share of VOUT in percent that the pin current supplies through Ra, for a regulator.
   double iadjShare = 0;
+  // Whether that share passes kIadjShareMark with IADJ one figure: In spec "no (IADJ)".
+  bool restsOnIadj = false;
   bool banded = true;
   RowUses uses;
   int newValues = 0;  // as FindRow's

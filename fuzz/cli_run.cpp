@@ -196,7 +196,8 @@ CliOutcome RunCliIn(int dirFd, const std::vector<std::string>& args, IFileServic
   // A stream that fails on its own stays quiet, as std::cout does.
   if (outFailsAfter) out.exceptions(std::ios::goodbit);
   TerminalMessageService messages(err);
-  Services services{messages, files};
+  testing::FakeClock clock;  // one date, so that a run is the same each time
+  Services services{messages, files, clock};
   testing::FakeEditorLauncher editor;  // edit opens no real editor
   Check(g_start >= 0 && ::fchdir(dirFd) == 0, "cannot enter the run's folder");
   CliOutcome outcome;

@@ -41,7 +41,8 @@ Checked<FindRequest> CheckFind(const FindInput& input, Wording wording) {
     request.inventory = input.inventory;
     StatisticsInput statistics = input.statistics;
     statistics.byRss = false;
-    request.statistics = ReadStatistics(say, statistics, request.partTolerance.value_or(0));
+    request.statistics =
+        ReadStatistics(say, statistics, request.partTolerance.value_or(0), input.inventory);
     request.prefer = Prefer(say, input.prefer);
     return request;
   });
@@ -107,9 +108,11 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
   }
   // Every part off alike scales the network, so for a deviation e (a fraction) the worst case
   // is |e| + t (1 + e), at least |e| (1 - t) + t, which rises with |e|: once limit rows are
-  // held, a row whose bound passes the worst held one's, and every row after it in the
-  // search's order, ranks after them. Parts off by their own tolerances move the network at
-  // least as far as parts all off by the least of them.
+  // held, a row whose bound reaches the worst held one's key, and every row after it in the
+  // search's order, ranks after them: a tie goes to the row found first, and a worst case
+  // within 4e-10 of it below a key of 9 significant digits rounds to that key or above. Parts
+  // off by their own tolerances move the network at least as far as parts all off by the least
+  // of them. Stopping at a tie matters where thousands of networks hit the target exactly.
   struct Held {
     double key = 0;
     std::uint64_t order = 0;
@@ -122,15 +125,43 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
                                   : request.partTolerance.value_or(0)) +
                     request.statistics.DriftPercent()) /
                    100;
-  std::vector<Held> held;
   std::atomic<bool> enough = false;
   options.stop = &enough;
   std::uint64_t order = 0;
+  // No later row can rank before a held one once its bound reaches that row's key (as below), so
+  // with every row wanted each is given then, and only the rows between wait in memory.
+  const auto reaches = [](double least, double key) {
+    return least * (1 - 1e-11) >= key * (1 - 4e-10);
+  };
+  if (limit == std::numeric_limits<std::uint64_t>::max()) {
+    std::vector<Held> waiting;  // a heap whose front is the first in rank
+    const auto later = [](const Held& x, const Held& y) { return y < x; };
+    const auto give = [&] {
+      std::pop_heap(waiting.begin(), waiting.end(), later);
+      take(waiting.back().row);
+      waiting.pop_back();
+    };
+    networks::FindNetworks(stock.stock.values, options, limit,
+                           [&](const networks::NetworkRow& found) {
+                             if (stop && stop->load(std::memory_order_relaxed)) {
+                               enough = true;
+                               return;
+                             }
+                             const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
+                             while (!waiting.empty() && reaches(least, waiting.front().key)) give();
+                             const FindRow row = MakeFindRow(0, found, stock, request);
+                             waiting.push_back({networks::WorstKey(row.worst), order++, found});
+                             std::push_heap(waiting.begin(), waiting.end(), later);
+                           });
+    while (!waiting.empty() && !(stop && stop->load(std::memory_order_relaxed))) give();
+    return;
+  }
+  std::vector<Held> held;
   networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
                          [&](const networks::NetworkRow& found) {
                            if (stop && stop->load(std::memory_order_relaxed)) enough = true;
                            const double least = std::fabs(found.deviation) * (1 - t) + 100 * t;
-                           if (held.size() == limit && least > held.front().key * (1 + 1e-8)) {
+                           if (held.size() == limit && reaches(least, held.front().key)) {
                              enough = true;
                              return;
                            }

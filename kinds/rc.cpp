@@ -61,9 +61,13 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
     request.bounds.cTolerance = PartTolerance(say, "--c-tolerance", input.cTolerance);
     request.bounds.inventory = input.inventory;
     Band(say, input.within, input.tolerance.has_value(), search.tolerance, request.bounds.within);
+    NeedTolerance(say, input.within.has_value(),
+                  input.rTolerance.has_value() || input.cTolerance.has_value(), input.inventory,
+                  say.Name("--r-tolerance") + ", " + say.Name("--c-tolerance"));
     request.bounds.statistics = ReadStatistics(
         say, input.statistics,
-        std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)));
+        std::max(request.bounds.rTolerance.value_or(0), request.bounds.cTolerance.value_or(0)),
+        input.inventory);
     request.prefer = Prefer(say, input.prefer);
     return request;
   });

@@ -45,6 +45,20 @@ Checked<RegulatorRequest> CheckRegulator(const RegulatorInput& input, Wording wo
   });
 }
 
+namespace {
+
+// The share of VOUT in percent that the pin current supplies through Ra.
+double IadjShare(double iadj, const networks::TwoLegRow& row) {
+  return iadj * row.ra / row.output * 100;
+}
+
+// Whether the pin current is one figure, which a part does not hold.
+bool RestsOnOneIadj(const RegulatorRequest& request) {
+  return request.iadj.typ > 0 && request.iadj.min == request.iadj.max;
+}
+
+}  // namespace
+
 Design RegulatorDesign(const RegulatorRequest& request) {
   Design design;
   design.formula = networks::RegulatorFormula(request.vref.typ, request.iadj.typ);
@@ -54,6 +68,11 @@ Design RegulatorDesign(const RegulatorRequest& request) {
   design.bounds = request.bounds;
   design.volts = RegulatorVolts;
   design.referenceTop = request.referenceTop;
+  if (RestsOnOneIadj(request)) {
+    design.restsOnFigure = [iadj = request.iadj.typ](const networks::TwoLegRow& row) {
+      return IadjShare(iadj, row) > kIadjShareMark;
+    };
+  }
   if (request.referenceTop) {
     design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
       return k[0] / row.rb;
@@ -81,7 +100,9 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.current = design.current(design.formula.k, found);
   row.power = MaxPartPower(design, found, stock.stock.values);
   AddBand(row, design, found, stock);
-  row.iadjShare = request.iadj.typ * found.ra / found.output * 100;
+  row.iadjShare = IadjShare(request.iadj.typ, found);
+  row.restsOnIadj = RestsOnOneIadj(request) && row.iadjShare > kIadjShareMark;
+  if (row.restsOnIadj) row.inSpec = false;
   if (stock.board) row.newValues = NewValues(found, stock);
   return row;
 }
@@ -108,7 +129,11 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
   std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
                                ShownKey(Quantity::kVolt, row.output),
                                ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
+  if (Banded(request.bounds)) {
+    AddBandCells(cells, Quantity::kVolt, row);
+    // In spec, before the tolerance the row needs.
+    if (row.restsOnIadj) cells[cells.size() - 2] = ShownText("no (IADJ)");
+  }
   if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
@@ -146,10 +171,16 @@ std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest&
 
 std::string IadjNote(const RegulatorRequest& request, bool marked) {
   if (!marked) return {};
+  const std::string iadj(FieldName("--iadj", request.wording));
+  if (!RestsOnOneIadj(request)) {
+    return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
+           " % of VOUT there: IADJ varies several-fold between parts, so the band covers " + iadj +
+           "'s range.";
+  }
   return "! The pin current supplies more than " + PlainDigits(kIadjShareMark) +
-         " % of VOUT there: IADJ varies several-fold between parts, so give " +
-         std::string(FieldName("--iadj", request.wording)) +
-         " as MIN:TYP:MAX to see the band it makes.";
+         " % of VOUT there: IADJ varies several-fold between parts, so such a row is in spec by "
+         "no single figure and ranks after the others; give " +
+         iadj + " as MIN:TYP:MAX to see the band it makes.";
 }
 
 }  // namespace vantrel::finder

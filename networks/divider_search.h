@@ -18,10 +18,10 @@ struct DividerOptions {
   double tolerance = 1;  // percent; a pair is kept when |error| <= tolerance
   double minTotal = 0;   // on R1 + R2
   double maxTotal = std::numeric_limits<double>::infinity();
-  bool distinct = false;                           // no stock value used twice in the whole divider
-  double scale = 1e4;                              // as TwoLegOptions::scale
-  std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
-  const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
+  bool distinct = false;                    // no stock value used twice in the whole divider
+  double scale = 1e4;                       // as TwoLegOptions::scale
+  std::size_t rowsPerPass = kRowsPerPass;   // as FindOptions::rowsPerPass
+  const std::atomic<bool>* stop = nullptr;  // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
   SearchWork* work = nullptr;  // as FindOptions::work
 };

@@ -40,6 +40,26 @@ double Nearest(const mpq_class& q) {
   return last % 2 == 0 ? toward : away;
 }
 
+}  // namespace
+
+bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double percent,
+                   bool swapped) {
+  if (PartCount(leg.shape) != 2 || !(percent > 0)) return true;
+  const double x = stock[leg.parts[0]];
+  const double y = stock[leg.parts[1]];
+  const double smaller = std::min(x, y);
+  const double larger = std::max(x, y);
+  const bool adds = (leg.shape == Shape::kSeries2) != swapped;
+  const double moves = (adds ? smaller / (smaller + larger) : smaller / larger) * 100;
+  // A few roundings part the double from the exact share; only near the edge do they matter.
+  if (std::fabs(moves - percent) > 1e-9 * percent) return moves >= percent;
+  const mpq_class s = Exactly(smaller);
+  const mpq_class l = Exactly(larger);
+  return mpq_class(100 * s) >= Exactly(percent) * (adds ? mpq_class(s + l) : l);
+}
+
+namespace {
+
 mpq_class Sum(const mpq_class& x, const mpq_class& y) {
   return x + y;
 }

@@ -112,17 +112,6 @@ Network CanonicalNetwork(Shape shape, std::array<std::uint16_t, 4> p,
   return {shape, p};
 }
 
-bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
-                   bool swapped) {
-  if (PartCount(leg.shape) != 2 || !(tolerance > 0)) return true;
-  const double x = stock[leg.parts[0]];
-  const double y = stock[leg.parts[1]];
-  const double smaller = std::min(x, y);
-  const double larger = std::max(x, y);
-  const bool adds = (leg.shape == Shape::kSeries2) != swapped;
-  return (adds ? smaller / (smaller + larger) : smaller / larger) >= tolerance;
-}
-
 double NetworkValue(const Network& network, std::span<const double> stock, double factor) {
   SlotFactors factors;
   factors.fill(factor);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -8,6 +9,11 @@
 #include <string_view>
 
 namespace vantrel::networks {
+
+// The rows a search holds at once by default; more are found in passes of this many, each a walk
+// of its own. Each thread's best rows, their merge and the pass given out hold a copy, so a few
+// MB each whatever --all lists, while a pass still costs far less than printing its rows.
+inline constexpr std::size_t kRowsPerPass = std::size_t{1} << 15;
 
 // A stock is a span of distinct values above 0 in ascending order; networks refer to its
 // values by index, so index order is value order.
@@ -105,11 +111,13 @@ struct PartTolerances {
 SlotFactors DownFactors(const std::array<double, 4>& percent);
 SlotFactors UpFactors(const std::array<double, 4>& percent);
 
-// Whether each part of a leg of at most two parts moves its value by at least tolerance (a
-// fraction): the smaller of two in series, or the larger of two in parallel, moves it by
-// smaller / sum and smaller / larger of it. With swapped, a capacitor's leg, whose parallel
-// parts add. A part that moves its leg by less than the leg's own tolerance earns no place.
-bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double tolerance,
+// Whether each part of a leg of at most two parts moves its value by at least percent: the
+// smaller of two in series, or the larger of two in parallel, moves it by smaller / sum and
+// smaller / larger of it. With swapped, a capacitor's leg, whose parallel parts add. A part that
+// moves its leg by less than the leg's own tolerance earns no place. Settled exactly near the
+// edge, each value taken as the shortest decimal of its double, so that a part moving its leg by
+// exactly the tolerance earns its place on every machine.
+bool EarnsItsPlace(const Network& leg, std::span<const double> stock, double percent,
                    bool swapped = false);
 
 // How a leg's value moves with each part: dR/dx * x for the part in slot, 0 beyond its parts.

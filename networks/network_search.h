@@ -20,7 +20,7 @@ struct FindOptions {
   std::span<const std::uint32_t> held;
   // The rows held in memory at once: more rows are found in passes of this many, each pass
   // starting after the last row of the one before.
-  std::size_t rowsPerPass = std::size_t{1} << 18;
+  std::size_t rowsPerPass = kRowsPerPass;
   // Four-part searches use a second thread when this is 2 or more; the rows are the same.
   int threads = 2;
   // When set, checked in the outer loops: a search that sees it true stops and emits nothing

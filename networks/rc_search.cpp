@@ -252,9 +252,8 @@ class RcLines {
 
   void Offer(const LegList& cs, std::size_t t, const Legs& rs, std::size_t i) {
     RcRow row{rs.list.At(i), cs.At(t), rs.list.values[i], cs.values[t]};
-    if (m_options.band &&
-        (!EarnsItsPlace(row.r, m_rStock, m_options.band->rTolerance / 100) ||
-         !EarnsItsPlace(row.c, m_cStock, m_options.band->cTolerance / 100, true))) {
+    if (m_options.band && (!EarnsItsPlace(row.r, m_rStock, m_options.band->rTolerance) ||
+                           !EarnsItsPlace(row.c, m_cStock, m_options.band->cTolerance, true))) {
       return;
     }
     row.tau = ExactLegProduct(row.r, m_rDecimals.Get(), row.c, m_cDecimals.Get())

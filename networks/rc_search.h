@@ -91,8 +91,8 @@ struct RcOptions {
   std::optional<RcBand> band;
   // Rows it refuses are left out; called from the search's threads. Empty keeps every row.
   std::function<bool(const RcRow&)> keep;
-  std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
-  const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
+  std::size_t rowsPerPass = kRowsPerPass;   // as FindOptions::rowsPerPass
+  const std::atomic<bool>* stop = nullptr;  // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
   SearchWork* work = nullptr;  // as FindOptions::work
 };

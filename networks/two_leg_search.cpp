@@ -63,21 +63,40 @@ Span Ordered(double x, double y) {
 // takes in the output, so R >= |error|, and a row whose output lies outside the window (within
 // R of the target, or within the tolerance) has R above it and can neither rank among the held
 // rows nor lie within band.within. The tolerance is at most band.within with --within.
+//
+// That bound alone walks every row within R of the target, which never ends where no row's
+// statistical band is narrow enough. So R is bounded below as well: R >= |error| + root / |target|
+// (each end of the band lies root beyond the output, the constants' ranges only widening it), and
+// root^2 sums (s_leg * f_i)^2 (t_i^2 + d_i^2) over the parts i of each leg, where s_leg is the
+// leg's slope and f_i the part's share of the leg's relative move (x_i / R in series, R / x_i in
+// parallel, so the shares of a leg add up to 1, and their squares to at least 1 / n for n parts).
+// With t and d the least tolerance and drift of any part (TwoLegBand::least) and s the least
+// slopes over the outputs in the window (TwoLegFormula::leastSlopes),
+// root >= sqrt(sA^2 / nA + sB^2 / nB) * sqrt(t^2 + d^2) =: rho, so only rows with
+// |error| <= R - rho / |target| are walked, and none when that is below 0.
 class Levels {
  public:
   Levels(const TwoLegFormula& formula, const TwoLegOptions& options, const detail::Window& w)
       : m_formula(formula),
         m_band(options.band ? &*options.band : nullptr),
         m_target(options.target),
+        m_tolerance(options.tolerance),
         m_w(w),
         m_cross(Level(formula, 1)) {
+    // Parts in a leg at the most: a leg of two parts leaves one to the other in a row of three.
+    const int legParts =
+        options.parts > 0 ? std::min(options.legParts, options.parts - 1) : options.legParts;
+    m_legParts = std::max(1, legParts);
     detail::Window tolerance;
     tolerance.target = 1;
     tolerance.SetOuter(options.tolerance);
     m_nominalLo = Level(formula, tolerance.lo);
     m_nominalHi = Level(formula, tolerance.hi);
     if (m_band) {
-      const double t = m_band->partTolerance / 100;
+      // Each part's own tolerance widens by its drift, at least the least drift.
+      const double t =
+          (m_band->partTolerance + (m_band->perPart ? m_band->least.drift * 100 : 0)) / 100;
+      m_rssSpread = std::hypot(m_band->least.tolerance, m_band->least.drift);
       // The legs that give the band's low end and its high end (WorstCase).
       const double down = 1 - t;
       const double up = 1 + t;
@@ -102,7 +121,12 @@ class Levels {
       return;
     }
     // A worst case that ties with the held one to 9 digits may still rank before it.
-    const double w = m_bound * (1 + kKeyMargin) / 100;
+    double w = m_bound * (1 + kKeyMargin) / 100;
+    m_empty = false;
+    if (m_band->byRss) {
+      w -= LeastRss(w);
+      m_empty = w < 0;
+    }
     const double lo = (1 - w) * (1 - detail::kWindowMargin);
     const double hi = (1 + w) * (1 + detail::kWindowMargin);
     m_levelLo = Level(m_formula, std::max(lo, m_lo));
@@ -116,6 +140,7 @@ class Levels {
   double Cross(double a) const { return LegB(m_cross, a); }
   // The least and the greatest B of a's line in the window, within the tolerance.
   Span Bounds(double a) const {
+    if (m_empty) return {kInfinity, -kInfinity};
     Span span = Ordered(LegB(m_levelLo, a), LegB(m_levelHi, a));
     span.Meet(Ordered(LegB(m_nominalLo, a), LegB(m_nominalHi, a)));
     if (!m_band || m_band->byRss) return span;
@@ -134,8 +159,9 @@ class Levels {
                      LegB(Level(m_formula, m_w.innerHi), a));
     }
     // A row whose output lies near the target may still have a statistical band wider than the
-    // delivered one's, so nothing is skipped; the ranking drops what was delivered.
-    if (m_band->byRss) return {kInfinity, -kInfinity};
+    // delivered one's, or parts looser than the least tolerance, so nothing is skipped; the
+    // ranking drops what was delivered.
+    if (m_band->byRss || m_band->perPart) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = (1 - w) * (1 + detail::kWindowMargin);
     const double hi = (1 + w) * (1 - detail::kWindowMargin);
@@ -148,6 +174,19 @@ class Levels {
   }
 
  private:
+  // rho / |target| for the rows whose output lies within w of the target (and within the
+  // tolerance), a little below it for the roundings; 0 where nothing bounds it.
+  double LeastRss(double w) const {
+    if (!m_formula.leastSlopes || !(m_rssSpread > 0)) return 0;
+    const double half = std::min(w, m_tolerance / 100);
+    const double x = m_target * (1 - half);
+    const double y = m_target * (1 + half);
+    const std::array<double, 2> s =
+        m_formula.leastSlopes(m_formula.k, std::min(x, y), std::max(x, y));
+    const double root = std::sqrt((s[0] * s[0] + s[1] * s[1]) / m_legParts) * m_rssSpread;
+    const double least = root / std::fabs(m_target) * (1 - 1e-9);
+    return std::isfinite(least) ? least : 0;
+  }
   LegLevel Level(const TwoLegFormula& formula, double ratio) const {
     return formula.level(formula.k, ratio * m_target);
   }
@@ -161,6 +200,10 @@ class Levels {
   const TwoLegFormula& m_formula;
   const TwoLegBand* m_band;
   double m_target;
+  double m_tolerance;
+  int m_legParts = 1;
+  double m_rssSpread = 0;  // sqrt(t^2 + d^2) of the least spread
+  bool m_empty = false;    // no row can rank among the held ones or meet within
   const detail::Window& m_w;
   LegLevel m_cross;
   LegLevel m_nominalLo;
@@ -359,7 +402,7 @@ class TwoLegLines {
     const Network b = bs.At(i);
     if (m_options.distinct && SharesPart(a, b)) return;
     if (m_options.band) {
-      const double tolerance = m_options.band->partTolerance / 100;
+      const double tolerance = m_options.band->partTolerance;
       if (!EarnsItsPlace(a, m_stock, tolerance) || !EarnsItsPlace(b, m_stock, tolerance)) return;
     }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
@@ -432,6 +475,29 @@ std::array<double, 2> RegulatorSlopes(const Constants& k, double a, double b) {
   return {ratio + k[1] * a, -ratio};
 }
 
+// Over outputs [lo, hi]: the divider's slopes are VIN q (1 - q) in magnitude for q = out / VIN,
+// which is concave in q, so least at an end, and 0 where q may reach 0 or 1.
+std::array<double, 2> DividerLeastSlopes(const Constants& k, double lo, double hi) {
+  const double q1 = std::min(lo / k[0], hi / k[0]);
+  const double q2 = std::max(lo / k[0], hi / k[0]);
+  if (!(q1 > 0 && q2 < 1)) return {0, 0};
+  const double least = std::fabs(k[0]) * std::min(q1 * (1 - q1), q2 * (1 - q2));
+  return {least, least};
+}
+
+// The least |out - zero| over [lo, hi]: 0 where it holds zero.
+double LeastDistance(double lo, double hi, double zero) {
+  if (lo <= zero && zero <= hi) return 0;
+  return std::min(std::fabs(lo - zero), std::fabs(hi - zero));
+}
+
+// Leg A's slope is out - VREF whatever the legs; leg B's is VREF * A / B, which the pin current
+// makes out - VREF - IADJ * A, unknown without A.
+std::array<double, 2> RegulatorLeastSlopes(const Constants& k, double lo, double hi) {
+  const double least = LeastDistance(lo, hi, k[0]);
+  return {least, k[1] == 0 ? least : 0};
+}
+
 // Of 1 + A / B and of A / B alike: A / B and -A / B.
 std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
   return {a / b, -(a / b)};
@@ -462,6 +528,7 @@ TwoLegFormula DividerFormula(double vin) {
   formula.output = [](const Constants& k, double a, double b) { return k[0] * b / (a + b); };
   formula.level = DividerLevel;
   formula.slopes = DividerSlopes;
+  formula.leastSlopes = DividerLeastSlopes;
   formula.risesInA = false;
   formula.exact = TwoLegFormula::Exact{LegSum::kB, LegSum::kBoth};
   return formula;
@@ -475,6 +542,7 @@ TwoLegFormula RegulatorFormula(double vref, double iadj) {
   };
   formula.level = RegulatorLevel;
   formula.slopes = RegulatorSlopes;
+  formula.leastSlopes = RegulatorLeastSlopes;
   formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
   return formula;
 }
@@ -491,6 +559,11 @@ TwoLegFormula InvertingGainFormula() {
   formula.k = {1, 0};
   formula.output = [](const Constants&, double a, double b) { return a / b; };
   formula.slopes = RatioSlopes;
+  // A / B is the output itself.
+  formula.leastSlopes = [](const Constants&, double lo, double hi) {
+    const double least = LeastDistance(lo, hi, 0);
+    return std::array<double, 2>{least, least};
+  };
   formula.level = [](const Constants&, double out) {
     return out > 0 ? LegLevel{1 / out, 0} : LegLevel{kInfinity, 0};
   };

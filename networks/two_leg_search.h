@@ -39,6 +39,10 @@ struct TwoLegFormula {
   bool risesInA = true;  // else it falls in A and rises in B
   // How far the output moves per relative move of each leg: dout/dA * A and dout/dB * B.
   std::array<double, 2> (*slopes)(const std::array<double, 2>& k, double a, double b) = nullptr;
+  // The least magnitudes of slopes over every pair of legs whose output lies in [lo, hi]
+  // (0 where nothing better is known): they bound the statistical band from below.
+  std::array<double, 2> (*leastSlopes)(const std::array<double, 2>& k, double lo,
+                                       double hi) = nullptr;
   // When set, the output is k[0] * numerator / denominator + k[1] * A, settled exactly near
   // the target (where k[1] is 0) and at the edges of the tolerance and the band.
   struct Exact {
@@ -67,6 +71,9 @@ struct TwoLegBand {
   // unknown, and such a row has no band (low and high its output, worst +infinity, so that it
   // ranks after every row whose band is known) and never meets a finite within.
   std::function<bool(const Network& a, const Network& b, PartTolerances& tolerances)> perPart{};
+  // The least tolerance and drift (fractions) of any part's statistical spread, and with perPart
+  // the least drift, which widens partTolerance in the walk's bounds; zero bounds nothing.
+  PartSpread least{};
 };
 
 // The statistical band of a row, first order, parts independent: each part's tolerance and
@@ -160,8 +167,8 @@ struct TwoLegOptions {
   std::optional<TwoLegBand> band;
   // Rows it refuses are left out; called from the search's threads. Empty keeps every row.
   std::function<bool(const TwoLegRow&)> keep;
-  std::size_t rowsPerPass = std::size_t{1} << 18;  // as FindOptions::rowsPerPass
-  const std::atomic<bool>* stop = nullptr;         // as FindOptions::stop
+  std::size_t rowsPerPass = kRowsPerPass;   // as FindOptions::rowsPerPass
+  const std::atomic<bool>* stop = nullptr;  // as FindOptions::stop
   int threads = 2;  // legs of two parts use a second thread when 2 or more; the rows are the same
   SearchWork* work = nullptr;  // as FindOptions::work
 };

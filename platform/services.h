@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clock.h"
 #include "files.h"
 #include "messages.h"
 
@@ -9,6 +10,7 @@ namespace vantrel {
 struct Services {
   IMessageService& messages;
   IFileService& files;
+  IClock& clock;
 };
 
 }  // namespace vantrel

@@ -155,6 +155,9 @@ inline constexpr char kMergeHint[] =
 inline constexpr char kNothingToMergeText[] = "No row to merge.";
 inline constexpr char kRefusedImportText[] =
     "Nothing can be merged, as not every file could be read.";
+inline constexpr char kBomImportText[] =
+    "A BOM's quantities are what a board uses, not what you hold; it is not merged here. "
+    "\"vantrel-cli import FILE --write --as-stock\" counts them as held.";
 // After a merge: the rows added, those counted into rows there, and the rows the file holds.
 inline constexpr char kMergedText[] =
     "Merged into Inventory.csv: %1 row(s) added, %2 counted into rows of the same class; it "

@@ -201,6 +201,39 @@ TEST_F(DesignCommandTest, DesignsRestingOnThePinCurrentAreMarked) {
   EXPECT_THAT(out.str(), Not(HasSubstr("!")));
 }
 
+// On one IADJ figure a design that rests on the pin current is in spec by no band and ranks after
+// every design that does not; with IADJ as a range its verdict is its band's.
+TEST_F(DesignCommandTest, DesignsRestingOnOneIadjFigureRankLastAndAreNotInSpec) {
+  SetFile("240\n270\n680\n720\n820\n68000\n82000\n220000\n270000\n");
+  const std::vector<std::string> common{
+      "regulator", "5",           "--vref", "1.25",  "--reference", "top", "--part-tolerance",
+      "1",         "--tolerance", "30",     "--all", "--format",    "tsv", "--iadj"};
+  std::vector<std::string> one = common;
+  one.push_back("50u");
+  ASSERT_EQ(Run(one), kExitOk);
+  bool marked = false;
+  int markedRows = 0;
+  for (const auto& row : TsvRows(out.str())) {
+    const bool rests = std::stod(row.at("iadj_share")) > 10;
+    EXPECT_TRUE(rests || !marked) << "an unmarked row after a marked one";
+    marked = marked || rests;
+    markedRows += rests;
+    if (rests) EXPECT_EQ(row.at("in_spec"), "false");
+  }
+  EXPECT_GT(markedRows, 0);
+  std::vector<std::string> shown = one;
+  shown.erase(shown.end() - 4, shown.end() - 2);  // the listing as text
+  ASSERT_EQ(Run(shown), kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("no (IADJ)"));
+  EXPECT_THAT(out.str(), HasSubstr("give --iadj as MIN:TYP:MAX"));
+  std::vector<std::string> range = common;
+  range.push_back("20u:50u:100u");
+  ASSERT_EQ(Run(range), kExitOk);
+  for (const auto& row : TsvRows(out.str())) {
+    EXPECT_EQ(row.at("in_spec"), std::stod(row.at("worst")) <= 30 ? "true" : "false");
+  }
+}
+
 // With --within every design and RC pair lists fewer parts first, and within a count of parts
 // the smaller worst case first; every band holds its own value and lies within the bound.
 TEST_F(DesignCommandTest, WithinRanksFewestPartsThenWorstCase) {
@@ -504,6 +537,11 @@ TEST_F(DesignCommandTest, BadDesignsAreUsageErrorsNamingOptionAndValue) {
       {{"gain", "11", "--rf-min", "10k", "--rf-max", "1k"}, "--rf-min \"10k\" is above"},
       {{"divider", "5", "3.3", "--within", "inf"}, "--within needs a percentage"},
       {{"divider", "5", "3.3", "--max-power", "1e999"}, "--max-power needs"},
+      {{"divider", "5", "3.3", "--within", "3"}, "--within needs --part-tolerance or --inventory"},
+      {{"rc", "--tau", "1m", "--within", "3"},
+       "--within needs --r-tolerance, --c-tolerance or --inventory"},
+      {{"divider", "5", "3.3", "--part-tolerance", "1", "--temperature", "-40:85"},
+       "--temperature needs --tcr or --inventory"},
       {{"rc"}, "--tau or --corner is needed"},
       {{"rc", "--tau", "1m", "--corner", "1k"}, "--tau and --corner cannot be combined"},
       {{"rc", "--tau", "0"}, "--tau needs a time constant in seconds, a finite number above 0"},

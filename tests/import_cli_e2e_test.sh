@@ -19,11 +19,13 @@ check() {  # NAME CONDITION-STATUS
 
 cp "$samples"/* "$work/"
 cd "$work" || exit 1
-files=(lcsc_order.csv mouser_order.csv partdb_export.csv partdb_import.csv plain_list.txt)
+files=(lcsc_order.csv lcsc_cart.csv mouser_order.csv mouser_cart.csv digikey_order.csv
+  digikey_cart.csv inventree_export.csv binner_export.csv partdb_export.csv partdb_import.csv
+  plain_list.txt)
 
 # The json of each sample is strict JSON of the shape the manual gives, one row per row printed
 # in the text table.
-for f in "${files[@]}" inventory.csv; do
+for f in "${files[@]}" inventory.csv kicad_bom.csv assembly_bom.csv; do
   "$cli" import "$f" --format json >json.out 2>/dev/null
   check "$f: json exit $?" $?
   "$cli" import "$f" >text.out 2>/dev/null
@@ -32,7 +34,7 @@ import json, sys
 doc = json.load(open(sys.argv[1], encoding="utf-8"))
 assert list(doc) == ["rows", "skipped"], list(doc)
 keys = ["kind", "value", "quantity", "tolerance", "power", "tcr", "package", "location",
-        "part_number", "source"]
+        "part_number", "source", "format"]
 for row in doc["rows"]:
     assert list(row) == keys, list(row)
     assert row["kind"] in ("R", "C", "L")
@@ -41,7 +43,8 @@ for row in doc["rows"]:
     for key in ("tolerance", "power", "tcr"):
         assert row[key] is None or isinstance(row[key], float | int)
 for line in doc["skipped"]:
-    assert list(line) == ["source", "text", "reason"], list(line)
+    assert list(line) == ["source", "text", "reason", "code", "format"], list(line)
+    assert line["code"] and " " not in line["code"], line
 text = open(sys.argv[2], encoding="utf-8").read().split("\n\nSkipped:\n")
 assert len(text[0].splitlines()) == 1 + len(doc["rows"])
 PYTHON
@@ -63,10 +66,19 @@ check "check --inventory after a write exits 0" $?
 grep -q "^A rewrite would change nothing.$" check.out
 check "check --inventory finds nothing to change" $?
 
-# A second import adds to the counts; a read-only command leaves the bytes alone.
-before=$(grep -c . Inventory.csv)
-"$cli" import plain_list.txt --write >/dev/null 2>&1
-check "the second import adds no row" "$([[ $(grep -c . Inventory.csv) == "$before" ]]; echo $?)"
+# The same bytes again are refused; with --again they add to the counts, and the import is
+# recorded once more. A read-only command leaves the bytes alone.
+before=$(grep -vc '^#' Inventory.csv)
+cp Inventory.csv once.out
+"$cli" import plain_list.txt --write >/dev/null 2>err.out
+check "a second import of the same bytes fails" "$([[ $? == 1 ]]; echo $?)"
+grep -q 'holds the same bytes as a file imported on [0-9-]*; --again' err.out
+check "a second import says when the first was" $?
+cmp -s Inventory.csv once.out
+check "a refused import writes nothing" $?
+"$cli" import plain_list.txt --write --again >/dev/null 2>&1
+check "the second import adds no row" "$([[ $(grep -vc '^#' Inventory.csv) == "$before" ]]; echo $?)"
+check "each import is recorded" "$([[ $(grep -c '^# imported "plain_list.txt" on .* sha256 [0-9a-f]\{64\}'$'\r''$' Inventory.csv) == 2 ]]; echo $?)"
 grep -q '^R,4k7,20,' Inventory.csv
 check "the second import adds the count" $?
 cp Inventory.csv kept.out

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
+#include <iomanip>
 #include <map>
 #include <random>
 #include <set>
@@ -32,7 +34,7 @@ std::string CsvOf(const PlainDrawer& drawer) {
   for (const auto& [value, classes] : drawer) {
     for (const PlainClass& c : classes) {
       std::ostringstream row;
-      row << "R," << value << "," << c.count << ",";
+      row << std::setprecision(12) << "R," << value << "," << c.count << ",";
       if (c.tolerance >= 0) row << c.tolerance << "%";
       row << ",";
       if (c.power >= 0) row << c.power << "W";
@@ -42,17 +44,29 @@ std::string CsvOf(const PlainDrawer& drawer) {
   return text;
 }
 
-// The tolerances of a value's parts in the order a row takes them: tightest first, those
-// without one last.
-std::vector<double> PartsInOrder(const std::vector<PlainClass>& classes) {
+// Whether class a comes before b: a tolerance before none, the smaller first.
+bool Tighter(const PlainClass& a, const PlainClass& b) {
+  if ((a.tolerance >= 0) != (b.tolerance >= 0)) return a.tolerance >= 0;
+  return a.tolerance >= 0 && a.tolerance < b.tolerance;
+}
+
+// The tolerances of the n parts a row draws of a value: all from the tightest class that holds
+// n, else from the classes tightest first. Empty when the drawer holds fewer.
+std::vector<double> DrawnTolerances(const std::vector<PlainClass>& classes, int n) {
+  const PlainClass* whole = nullptr;
+  for (const PlainClass& c : classes) {
+    if (c.count >= n && (!whole || Tighter(c, *whole))) whole = &c;
+  }
+  if (whole) return std::vector<double>(static_cast<std::size_t>(n), whole->tolerance);
   std::vector<PlainClass> sorted = classes;
-  std::stable_sort(sorted.begin(), sorted.end(), [](const PlainClass& a, const PlainClass& b) {
-    if ((a.tolerance >= 0) != (b.tolerance >= 0)) return a.tolerance >= 0;
-    return a.tolerance >= 0 && a.tolerance < b.tolerance;
-  });
+  std::stable_sort(sorted.begin(), sorted.end(), Tighter);
   std::vector<double> parts;
-  for (const PlainClass& c : sorted)
-    parts.insert(parts.end(), static_cast<std::size_t>(c.count), c.tolerance);
+  for (const PlainClass& c : sorted) {
+    for (int i = 0; i < c.count && static_cast<int>(parts.size()) < n; ++i) {
+      parts.push_back(c.tolerance);
+    }
+  }
+  if (static_cast<int>(parts.size()) < n) parts.clear();
   return parts;
 }
 
@@ -62,7 +76,7 @@ struct PlainLeg {
   bool parallel = false;
   std::string Spelled() const {
     std::ostringstream text;
-    text << parts[0];
+    text << std::setprecision(12) << parts[0];
     if (parts.size() == 2) text << (parallel ? " || " : " + ") << parts[1];
     return text.str();
   }
@@ -113,88 +127,185 @@ class InventorySearchTest : public testing::CliFixture {
   void SetInventory(const std::string& text) { files.files[kInventoryPath] = text; }
 };
 
-// Every divider of legs of up to two parts from random small drawers, against a plain
-// enumeration: the same pairs (none using a value more often than the drawer holds, across
-// both legs), and each pair's band from each part's own tolerance, taken tightest first.
-TEST_F(InventorySearchTest, DividersHoldTheCountsAndEachPartsOwnTolerance) {
+// Every divider of legs of up to two parts from random drawers of mixed classes and values from
+// 1 Ω to 1 MΩ, against a plain enumeration: the same pairs (none using a value more often than
+// the drawer holds, across both legs, none with a part that moves its leg by less than the
+// least tolerance), and each pair's band the hull of the bands of every way the drawn parts
+// can go into its slots, with each value's parts taken at the loosest tolerance drawn.
+TEST_F(InventorySearchTest, DividersHoldTheCountsAndABandForEveryPlacement) {
   std::mt19937 random(20261208);
-  const std::vector<double> pool{1000, 1500, 2200, 3300, 4700, 6800, 10000};
   const double tolerances[] = {-1, 0.1, 1, 2, 5};
+  std::size_t checked = 0;
+  std::size_t mixed = 0;
   for (int round = 0; round < 40; ++round) {
     PlainDrawer drawer;
-    for (double value : pool) {
-      if (random() % 3 == 0) continue;
-      const int classes = 1 + static_cast<int>(random() % 2);
+    // A few values a decade or so apart, and some close, so that small parts are dropped.
+    for (int v = 0; v < 5; ++v) {
+      const double value = std::vector<double>{
+          1, 2.2, 4.7, 10, 47, 100, 470, 1000, 2200, 10000, 100000, 1000000}[random() % 12];
+      if (drawer.count(value)) continue;
+      const int classes = 1 + static_cast<int>(random() % 3);
       for (int c = 0; c < classes; ++c) {
         drawer[value].push_back({tolerances[random() % 5], 1 + static_cast<int>(random() % 2)});
       }
     }
-    if (drawer.empty()) continue;
     SetInventory(CsvOf(drawer));
     const double fallback = round % 2 == 0 ? 2.0 : -1;
     std::vector<std::string> args{"divider",     "5",  "2.5",   "--inventory", "--parts", "2",
-                                  "--tolerance", "19", "--all", "--format",    "tsv"};
+                                  "--tolerance", "60", "--all", "--format",    "tsv"};
     if (fallback >= 0) args.insert(args.end(), {"--part-tolerance", "2"});
     ASSERT_EQ(Run(args), 0) << err.str();
 
     std::vector<double> values;
-    for (const auto& [value, classes] : drawer) values.push_back(value);
+    double least = 1e9;
+    for (const auto& [value, classes] : drawer) {
+      values.push_back(value);
+      for (const PlainClass& c : classes) {
+        least = std::min(least, c.tolerance >= 0 ? c.tolerance : fallback >= 0 ? fallback : 0);
+      }
+    }
+    const auto earns = [&](const PlainLeg& leg) {
+      if (leg.parts.size() < 2) return true;
+      const double x = leg.parts[0], y = leg.parts[1];
+      // These values lie on the edge exactly (4.7 || 470 at 1 %) or far from it.
+      return (leg.parallel ? x / y : x / (x + y)) * 100 >= least * (1 - 1e-12);
+    };
     std::map<std::pair<std::string, std::string>, std::pair<double, double>> expected;
+    std::map<std::pair<std::string, std::string>, std::pair<double, double>> placed;
     for (const PlainLeg& a : LegsOf(values)) {
       for (const PlainLeg& b : LegsOf(values)) {
         const std::vector<double> ones{1, 1};
         const double output = 5 * b.Value(ones) / (a.Value(ones) + b.Value(ones));
-        if (!(std::fabs((output - 2.5) / 2.5 * 100) <= 19)) continue;
-        // The parts in leg then slot order, each taking the next part of its value.
-        std::map<double, std::size_t> used;
+        if (!(std::fabs((output - 2.5) / 2.5 * 100) <= 60) || !earns(a) || !earns(b)) continue;
+        // The slots of each value, in leg then slot order.
+        std::map<double, std::vector<std::pair<int, std::size_t>>> slots;
+        for (int leg = 0; leg < 2; ++leg) {
+          const PlainLeg& l = leg == 0 ? a : b;
+          for (std::size_t i = 0; i < l.parts.size(); ++i) slots[l.parts[i]].push_back({leg, i});
+        }
+        std::map<double, std::vector<double>> drawn;
         bool held = true;
-        bool known = true;
-        std::vector<std::vector<double>> own(2);
-        for (int leg = 0; leg < 2 && held; ++leg) {
-          for (double part : (leg == 0 ? a : b).parts) {
-            const std::vector<double> order = PartsInOrder(drawer[part]);
-            const std::size_t n = used[part]++;
-            if (n >= order.size()) {
-              held = false;
-              break;
-            }
-            double t = order[n] >= 0 ? order[n] : fallback;
-            if (t < 0) known = false;
-            own[static_cast<std::size_t>(leg)].push_back(t / 100);
-          }
+        for (const auto& [value, at] : slots) {
+          drawn[value] = DrawnTolerances(drawer[value], static_cast<int>(at.size()));
+          held = held && !drawn[value].empty();
         }
         if (!held) continue;
-        std::pair<double, double> band{output, output};
-        if (known) {
+        // The band of one placement: each slot's tolerance in percent, below 0 unknown.
+        const auto bandOf = [&](const std::map<double, std::vector<double>>& own) {
+          std::vector<std::vector<double>> t(2, std::vector<double>(2, 0));
+          for (const auto& [value, at] : slots) {
+            for (std::size_t k = 0; k < at.size(); ++k) {
+              const double x = own.at(value)[k];
+              if (x < 0) return std::pair<double, double>{NAN, NAN};
+              t[static_cast<std::size_t>(at[k].first)][at[k].second] = x / 100;
+            }
+          }
           const auto factors = [&](int leg, double sign) {
             std::vector<double> f;
-            for (double t : own[static_cast<std::size_t>(leg)]) f.push_back(1 + sign * t);
+            for (double x : t[static_cast<std::size_t>(leg)]) f.push_back(1 + sign * x);
             return f;
           };
           // VOUT falls in the top leg and rises in the bottom one.
           const double aUp = a.Value(factors(0, 1)), aDown = a.Value(factors(0, -1));
           const double bUp = b.Value(factors(1, 1)), bDown = b.Value(factors(1, -1));
-          band = {std::min(output, 5 * bDown / (aUp + bDown)),
-                  std::max(output, 5 * bUp / (aDown + bUp))};
-        } else {
-          band = {NAN, NAN};
+          return std::pair<double, double>{std::min(output, 5 * bDown / (aUp + bDown)),
+                                           std::max(output, 5 * bUp / (aDown + bUp))};
+        };
+        // Every placement: each value's drawn parts in every order over its slots.
+        std::map<double, std::vector<double>> own;
+        for (auto& [value, parts] : drawn) {
+          std::vector<double> t;
+          for (double x : parts) t.push_back(x >= 0 ? x : fallback);
+          std::sort(t.begin(), t.end());
+          own[value] = t;
         }
-        expected[{a.Spelled(), b.Spelled()}] = band;
+        std::pair<double, double> hull{INFINITY, -INFINITY};
+        bool known = true;
+        std::function<void(std::map<double, std::vector<double>>::iterator)> place =
+            [&](std::map<double, std::vector<double>>::iterator at) {
+              if (at == own.end()) {
+                const auto band = bandOf(own);
+                known = known && !std::isnan(band.first);
+                hull = {std::min(hull.first, band.first), std::max(hull.second, band.second)};
+                return;
+              }
+              do {
+                place(std::next(at));
+              } while (std::next_permutation(at->second.begin(), at->second.end()));
+            };
+        place(own.begin());
+        placed[{a.Spelled(), b.Spelled()}] = hull;
+        // Rows whose placement matters: some value drawn at more than one tolerance.
+        mixed += std::any_of(own.begin(), own.end(),
+                             [](const auto& t) { return t.second.front() != t.second.back(); });
+        // The band printed: every part of a value at the loosest drawn.
+        std::map<double, std::vector<double>> loosest;
+        for (const auto& [value, t] : own) {
+          const bool unknown = std::any_of(t.begin(), t.end(), [](double x) { return x < 0; });
+          loosest[value] = std::vector<double>(t.size(), unknown ? -1 : t.back());
+        }
+        expected[{a.Spelled(), b.Spelled()}] =
+            known ? bandOf(loosest) : std::pair<double, double>{NAN, NAN};
       }
     }
     const std::vector<TsvRow> rows = ParseTsv(out.str());
     ASSERT_EQ(rows.size(), expected.size()) << CsvOf(drawer);
     for (const TsvRow& row : rows) {
-      const auto found = expected.find({row.at("r1"), row.at("r2")});
+      const std::pair<std::string, std::string> key{row.at("r1"), row.at("r2")};
+      const auto found = expected.find(key);
       ASSERT_NE(found, expected.end()) << row.at("r1") << " / " << row.at("r2");
       if (std::isnan(found->second.first)) {
         EXPECT_EQ(row.at("low"), "null");
-      } else {
-        EXPECT_NEAR(std::stod(row.at("low")), found->second.first, 1e-12);
-        EXPECT_NEAR(std::stod(row.at("high")), found->second.second, 1e-12);
+        continue;
       }
+      const double low = std::stod(row.at("low"));
+      const double high = std::stod(row.at("high"));
+      EXPECT_NEAR(low, found->second.first, 1e-12);
+      EXPECT_NEAR(high, found->second.second, 1e-12);
+      // No placement of the drawn parts leaves the band printed.
+      EXPECT_LE(low, placed.at(key).first * (1 + 1e-12)) << key.first << " / " << key.second;
+      EXPECT_GE(high, placed.at(key).second * (1 - 1e-12)) << key.first << " / " << key.second;
+      ++checked;
     }
   }
+  EXPECT_GT(checked, 200u);
+  EXPECT_GT(mixed, 0u);
+}
+
+// A drawer class without a tolerance takes --part-tolerance; the least tolerance in the drawer
+// still drops a leg whose smaller part moves it by less: 10 + 10k and the like.
+TEST_F(InventorySearchTest, ALegWhosePartMovesItLessThanTheLeastToleranceIsDropped) {
+  SetInventory(
+      "kind,value,quantity,tolerance\r\n"
+      "R,10k,10,1%\r\n"
+      "R,10,10,1%\r\n"
+      "R,4k7,10,\r\n");
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--part-tolerance", "1", "--within", "3",
+                 "--parts", "2", "--all", "--format", "tsv"}),
+            0)
+      << err.str();
+  const std::vector<TsvRow> rows = ParseTsv(out.str());
+  EXPECT_EQ(rows.size(), 11u);
+  const std::set<std::string> dropped{"10 + 4700", "10 || 4700", "10 + 10000", "10 || 10000"};
+  for (const TsvRow& row : rows) {
+    EXPECT_FALSE(dropped.count(row.at("r1")) || dropped.count(row.at("r2")))
+        << row.at("r1") << " / " << row.at("r2");
+  }
+}
+
+// Two 1 % parts and five 5 % of one value: four of them in one network all come from the 5 %
+// class, which holds four, and Uses names it; two come from the 1 % class.
+TEST_F(InventorySearchTest, UsesNamesTheClassEachValueIsDrawnFrom) {
+  SetInventory(
+      "kind,value,quantity,tolerance,package,location\r\n"
+      "R,1k,2,1%,0603,A1\r\n"
+      "R,1k,5,5%,0805,B2\r\n");
+  ASSERT_EQ(Run({"find", "2500", "--inventory", "--parts", "4", "--top", "1"}), 0) << err.str();
+  EXPECT_THAT(out.str(), HasSubstr("1000 + 1000 + (1000 || 1000)"));
+  EXPECT_THAT(out.str(), HasSubstr("4 × 1000 (5 %, 0805, B2)"));
+  EXPECT_THAT(out.str(), HasSubstr("2.38k  2.62k"));
+  ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--parts", "1", "--top", "1"}), 0);
+  EXPECT_THAT(out.str(), HasSubstr("2 × 1000 (1 %, 0603, A1)"));
 }
 
 // Counts every value of a spelled network: "4700 || (4700 + 1000)" uses 4700 twice.
@@ -351,10 +462,11 @@ TEST_F(InventorySearchTest, RatingsLeaveDesignsOutAndRowsNameTheirParts) {
   // 5 V across 100 + 100 takes 62.5 mW per part: within 0.1 W, but not within half of it.
   ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--top", "5", "--format", "json"}), 0);
   EXPECT_THAT(out.str(), HasSubstr("\"r1\": \"100\", \"r2\": \"100\""));
-  EXPECT_THAT(out.str(), HasSubstr("\"uses\": [{\"value\": 1000, \"count\": 1, \"held\": 1, "
-                                   "\"tolerance\": 0.1, \"power\": null, \"location\": \"Box "
-                                   "3\", \"part_number\": \"\"}, {\"value\": 1000, \"count\": 1, "
-                                   "\"held\": 2, \"tolerance\": 1, \"power\": 0.25"));
+  // Both 1k come from the class that holds two, whatever its tolerance: the band holds for
+  // either placement.
+  EXPECT_THAT(out.str(), HasSubstr("\"uses\": [{\"value\": 1000, \"count\": 2, \"held\": 2, "
+                                   "\"tolerance\": 1, \"power\": 0.25, \"package\": \"\", "
+                                   "\"location\": \"Box 2\""));
   ASSERT_EQ(Run({"divider", "5", "2.5", "--inventory", "--derate", "0.5"}), 0);
   EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("  100  ")));
   EXPECT_THAT(out.str(), HasSubstr("2 × 1000"));

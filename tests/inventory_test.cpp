@@ -38,14 +38,19 @@ char Letter(const StockKind* kind) {
   return kind == &kResistors ? 'R' : kind == &kCapacitors ? 'C' : kind == &kInductors ? 'L' : '?';
 }
 
-// kind held-value tolerance power tcr package, "-" for what is not there.
+// kind held-value tolerance power tcr package, "-" for what is not there, then the skip code
+// when the description gives no part to stock.
 std::string Described(std::string_view text) {
   const finder::PartDescription read = finder::ReadDescription(text);
+  EXPECT_EQ(read.skipCode.empty(), read.kind && read.value) << text;
+  EXPECT_EQ(read.skipCode.empty(), read.skipReason.empty()) << text;
   return std::string(1, Letter(read.kind)) + " " + Number(read.value) + " " +
          Number(read.tolerance) + " " + Number(read.power) + " " + Number(read.tcr) + " " +
-         (read.package.empty() ? "-" : read.package);
+         (read.package.empty() ? "-" : read.package) +
+         (read.skipCode.empty() ? "" : " " + std::string(read.skipCode));
 }
 
+// Descriptions as distributors' order and cart exports, inventory tools and BOMs write them.
 TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
   const struct {
     const char* text;
@@ -59,6 +64,7 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
       {"Thick Film Resistors - SMD 4.7 kOhms 125mW 0805 1% 100ppm", "R 4700 1 0.125 100 0805"},
       {"1/4W Metal Film Resistor, 1% 1k THT", "R 1000 1 0.25 - THT"},
       {"RES 0R47 5% 2512", "R 0.47 5 - - 2512"},
+      {"Metal Film Resistors - Through Hole 3.3KOhm 3/5W 50P", "R 3300 - 0.6 - -"},
       // Capacitors in pF, inductors in nH.
       {"CAP CER 0.1UF 50V X7R 0603", "C 100000 - - - 0603"},
       {"50V 100nF X7R \xc2\xb1"
@@ -68,21 +74,153 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
       {"MLCC 4n7 C0G 1206", "C 4700 - - - 1206"},
       {"CAP 150fF 0402", "C 0.15 - - - 0402"},
       {"cap 22uf 16v", "C 22000000 - - - -"},
+      {"33pF 50V C0G \xc2\xb1"
+       "5% 0402 Multilayer Ceramic Capacitors MLCC - SMD/SMT ROHS",
+       "C 33 5 - - 0402"},
       // An inductor's resistance is no value of it.
       {"FIXED IND 10UH 1.2A 150 MOHM SMD", "L 10000 - - - -"},
+      {"FIXED IND 10UH 100MA 3.25OHM SMD", "L 10000 - - - -"},
       {"Power Inductors - SMD 4.7uH \xc2\xb1"
        "20% 3.5A 30m\xce\xa9",
        "L 4700 20 - - -"},
       {"Choke 1mH 0.5A", "L 1000000 - - - -"},
-      // No kind: other parts, none named, or two named.
-      {"Standard LEDs - SMD Red 625nm", "? - - - - -"},
-      {"Ferrite Bead 600 Ohm @ 100MHz 0603", "? - - - - 0603"},
-      {"NTC Thermistor 10k\xce\xa9 1%", "? - 1 - - -"},
-      {"resistor and capacitor kit", "? - - - - -"},
-      {"Resistors", "R - - - - -"},
+      // A voltage before a one-digit value, or after it; a package before it.
+      {"50V 1uF X7R \xc2\xb1"
+       "10% 0805 Multilayer Ceramic Capacitors MLCC - SMD/SMT ROHS",
+       "C 1000000 10 - - 0805"},
+      {"10V 1uF", "C 1000000 - - - -"},
+      {"1uF 50V", "C 1000000 - - - -"},
+      {"50V 1nF X7R \xc2\xb1"
+       "10% 0603",
+       "C 1000 10 - - 0603"},
+      {"CAP CER 1UF 10V X5R 0402", "C 1000000 - - - 0402"},
+      {"0603 10k 1% resistor", "R 10000 1 - - 0603"},
+      {"-55\xe2\x84\x83~+125\xe2\x84\x83 10V 1uF X5R", "C 1000000 - - - -"},
+      // Units after a space.
+      {"Thick Film Resistors - SMD 10 kOhms 100 mW 0603 1%", "R 10000 1 0.1 - 0603"},
+      {"Resistor 4.7 k \xc2\xb1"
+       "1 % 0603",
+       "R 4700 1 - - 0603"},
+      {"CAP 4.7 \xc2\xb5"
+       "F 16 V 0805",
+       "C 4700000 - - - 0805"},
+      // Decimal commas where they cannot be thousands separators; ambiguous ones skipped.
+      {"Widerstand 5,1k\xce\xa9 0,5% 0603", "R 5100 0.5 - - 0603"},
+      {"Kondensator 3,3pF 50V C0G", "C 3.3 - - - -"},
+      {"0,100uF 50V X7R", "C 100000 - - - -"},
+      {"Resistor, 10k, 1%, 0603", "R 10000 1 - - 0603"},
+      {"1,000pF 50V X7R 0603 MLCC", "C - - - - 0603 ambiguous-decimal"},
+      {"RES 2,200 OHM 1% 0805", "R - 1 - - 0805 ambiguous-decimal"},
+      // Jumpers.
+      {"RES 0 OHM JUMPER 1/10W 0603", "R - - 0.1 - 0603 jumper"},
+      {"0\xce\xa9 0603 Chip Resistor - Surface Mount ROHS", "R - - - - 0603 jumper"},
+      {"Jumper 0603", "R - - - - 0603 jumper"},
+      // Parts that are no R, C or L, though a value reads as one; singular and plural.
+      {"Standard LEDs - SMD Red 625nm", "? - - - - - not-a-part"},
+      {"20mA 50mcd 570nm~575nm Yellow Green 1.9V~2.4V 60mW 0603 LED Indication - Discrete RoHS",
+       "? - - 0.06 - 0603 not-a-part"},
+      {"Ferrite Bead 600 Ohm @ 100MHz 0603", "? - - - - 0603 not-a-part"},
+      {"FERRITE BEAD 600 OHM 0603 1LN", "? - - - - 0603 not-a-part"},
+      {"NTC Thermistor 10k\xce\xa9 1%", "? - 1 - - - not-a-part"},
+      {"THERM NTC 10KOHM 3380K 0805", "? - - - - 0805 not-a-part"},
+      {"40MHz 9pF \xc2\xb1"
+       "10ppm SMD3225-4P Crystals ROHS",
+       "? - - - 10 - not-a-part"},
+      {"-40\xe2\x84\x83~+85\xe2\x84\x83 12pF 32MHz Crystal Oscillator \xc2\xb1"
+       "10ppm \xc2\xb1"
+       "20ppm SMD3225-4P Crystals ROHS",
+       "? - - - 10 - not-a-part"},
+      {"40MHz 9pF \xc2\xb1"
+       "10ppm",
+       "? - - - 10 - not-a-part"},
+      {"CERAMIC RESONATOR 8MHZ 33pF", "? - - - - - not-a-part"},
+      {"Connector Receptacle SMA 50\xce\xa9", "? - - - - - not-a-part"},
+      {"Resistor network 8x 10k\xce\xa9", "? - - - - - not-a-part"},
+      {"Resistor Networks & Arrays 10KOhms \xc2\xb1"
+       "5% 1/16W 0402_x4 RoHS",
+       "? - 5 0.0625 - - not-a-part"},
+      {"RES ARRAY 4 RES 10K OHM 0805", "? - - - - 0805 not-a-part"},
+      {"Trimmer Potentiometers 10k\xce\xa9 \xc2\xb1"
+       "20%",
+       "? - 20 - - - not-a-part"},
+      {"POT 10K OHM 1/8W CARBON LINEAR", "? - - 0.125 - - not-a-part"},
+      {"Varistors 275V 10D", "? - - - - - not-a-part"},
+      {"Resettable Fuses 500mA 0805", "? - - - - 0805 not-a-part"},
+      {"resistor and capacitor kit", "? - - - - - several-kinds"},
+      {"Resistors", "R - - - - - no-value"},
+      {"MOSFET N-CH 60V 300MA SOT23", "? - - - - - not-a-part"},
   };
   for (const auto& c : cases) EXPECT_EQ(Described(c.text), c.read) << c.text;
   EXPECT_TRUE(finder::ReadDescription("resistor and capacitor kit").severalKinds);
+  EXPECT_EQ(finder::ReadDescription("1,000pF 50V MLCC").skipReason,
+            "the comma in \"1,000pF\" may be a decimal point or a thousands separator");
+}
+
+// Property: a value written any of the ways distributors write it, amid ratings and other
+// values in any order, reads as the decimal it was made from, read here by strtod.
+TEST(DescriptionTest, ReadsTheValueAmidOtherFieldsInAnyOrder) {
+  std::mt19937 random(20261209);
+  const auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const std::vector<std::string> mantissas = {"1", "1.5", "2.2", "3.3", "4.7", "6.8", "8.2"};
+  const struct {
+    const StockKind* kind;
+    std::vector<std::string> prefixes;  // each with its power of ten in the held unit
+    std::vector<int> powers;
+    std::vector<std::string> units;
+    std::vector<std::string> words;
+  } kinds[] = {
+      {&kResistors,
+       {"", "k", "M"},
+       {0, 3, 6},
+       {"\xce\xa9", " \xce\xa9", " Ohm", " ohms", "OHM"},
+       {"RES", "Thick Film Resistors", "Chip Resistor - Surface Mount"}},
+      {&kCapacitors,
+       {"p", "n", "u"},
+       {0, 3, 6},
+       {"F", " F", "f"},
+       {"CAP CER", "Multilayer Ceramic Capacitors MLCC - SMD/SMT", "Capacitor"}},
+      {&kInductors,
+       {"n", "u", "m"},
+       {0, 3, 6},
+       {"H", " H", "h"},
+       {"IND", "Power Inductors - SMD", "FIXED IND"}},
+  };
+  const std::vector<std::string> others = {"50V",
+                                           "16 V",
+                                           "0603",
+                                           "X7R",
+                                           "\xc2\xb1"
+                                           "10%",
+                                           "100 mW",
+                                           "1/4W",
+                                           "-55\xe2\x84\x83~+125\xe2\x84\x83",
+                                           "\xc2\xb1"
+                                           "100ppm/\xe2\x84\x83",
+                                           "ROHS",
+                                           "SMD",
+                                           "1.2A",
+                                           "AEC-Q200"};
+  for (int i = 0; i < 2000; ++i) {
+    const auto& kind = kinds[std::uniform_int_distribution<std::size_t>(0, 2)(random)];
+    const std::size_t p = std::uniform_int_distribution<std::size_t>(0, 2)(random);
+    const std::string mantissa = pick(mantissas);
+    // Either decimal mark; a comma with one digit after it cannot be a thousands separator.
+    std::string written = mantissa;
+    if (random() % 2) std::replace(written.begin(), written.end(), '.', ',');
+    written += kind.prefixes[p] + pick(kind.units);
+    std::vector<std::string> fields = {written, pick(kind.words)};
+    for (int n = 0; n < 3; ++n) fields.push_back(pick(others));
+    std::shuffle(fields.begin(), fields.end(), random);
+    std::string text;
+    for (const std::string& field : fields) text += (text.empty() ? "" : " ") + field;
+    const double expected =
+        std::strtod((mantissa + "e" + std::to_string(kind.powers[p])).c_str(), nullptr);
+    const finder::PartDescription read = finder::ReadDescription(text);
+    ASSERT_EQ(read.kind, kind.kind) << text;
+    ASSERT_EQ(read.value, expected) << text;
+  }
 }
 
 // A row as "R 4700 12 1 0.25 100 0805 | location | part number | source".
@@ -102,7 +240,8 @@ std::vector<std::string> RowTexts(const finder::ImportedFile& file) {
 
 std::vector<std::string> SkippedTexts(const finder::ImportedFile& file) {
   std::vector<std::string> texts;
-  for (const auto& line : file.skipped) texts.push_back(line.source + " " + line.reason);
+  for (const auto& line : file.skipped)
+    texts.push_back(line.source + " " + line.code + " " + line.reason);
   return texts;
 }
 
@@ -121,8 +260,8 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
         "C 100000 200 10 - - 0603 |  | CC0603KRX7R9BB104 | lcsc_order.csv:4",
         "L 4700 10 20 - - SMD |  | SWPA4030S4R7MT | lcsc_order.csv:5",
         "R 1000 30 1 0.25 - Plugin,P=5mm |  | MF1/4W-1K | lcsc_order.csv:7"},
-       {"lcsc_order.csv:6 neither a resistor, a capacitor nor an inductor",
-        "lcsc_order.csv:9 quantity \"2.5\": not a whole count"},
+       {"lcsc_order.csv:6 not-a-part neither a resistor, a capacitor nor an inductor",
+        "lcsc_order.csv:9 bad-quantity quantity \"2.5\": not a whole count"},
        1},
       {"mouser_order.csv",
        "a Mouser order export",
@@ -130,32 +269,98 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
         "R 4700 25 1 0.125 100 0805 |  | CRCW08054K70FKEA | mouser_order.csv:3",
         "C 100000 50 10 - - 0603 |  | CL10B104KB8NNNC | mouser_order.csv:4",
         "L 10000 5 10 - - 1210 |  | LQH32CN100K23L | mouser_order.csv:5"},
-       {"mouser_order.csv:6 neither a resistor, a capacitor nor an inductor",
-        "mouser_order.csv:7 quantity \"-4\": a negative count"},
+       {"mouser_order.csv:6 not-a-part neither a resistor, a capacitor nor an inductor",
+        "mouser_order.csv:7 bad-quantity quantity \"-4\": a negative count"},
        1},
       {"partdb_export.csv",
        "a Part-DB export or import file",
        {"R 10000 250 1 0.1 - 0603 | Drawer A1 | RC0603FR-0710KL | partdb_export.csv:2",
         "C 100000 100 10 - - 0603 | Drawer B2 | CL10B104KB8NNNC | partdb_export.csv:3",
         "L 22000 8 - - - 1210 | Drawer C1 | SRN4018-220M | partdb_export.csv:4"},
-       {"partdb_export.csv:5 neither a resistor, a capacitor nor an inductor",
-        "partdb_export.csv:6 no quantity"},
+       {"partdb_export.csv:5 not-a-part neither a resistor, a capacitor nor an inductor",
+        "partdb_export.csv:6 no-quantity no quantity"},
        1},
       {"partdb_import.csv",
        "a Part-DB export or import file",
        {"R 4700 40 1 0.25 - AXIAL | Box 1 | MFR-25FBF52-4K7 | partdb_import.csv:2",
         "C 1000000 60 - - - 0805 | Box 2 |  | partdb_import.csv:3"},
-       {"partdb_import.csv:4 quantity \"12.5\": not a whole count"},
+       {"partdb_import.csv:4 bad-quantity quantity \"12.5\": not a whole count"},
        0},
       {"plain_list.txt",
        "a plain list of values",
        {"R 4700 10 - - - - |  |  | plain_list.txt:2", "C 100000 5 - - - - |  |  | plain_list.txt:3",
         "L 10000 1 - - - - |  |  | plain_list.txt:5", "R 2.2 3 - - - - |  |  | plain_list.txt:6",
         "C 470 20 - - - - |  |  | plain_list.txt:7"},
-       {"plain_list.txt:8 \"10u\" may be a capacitor or an inductor; write 10uF or 10uH",
-        "plain_list.txt:9 count \"-2\": a negative count",
-        "plain_list.txt:10 \"blue\" is no value"},
+       {"plain_list.txt:8 ambiguous-kind \"10u\" may be a capacitor or an inductor; write 10uF or "
+        "10uH",
+        "plain_list.txt:9 bad-quantity count \"-2\": a negative count",
+        "plain_list.txt:10 no-value \"blue\" is no value"},
        0},
+      // Shaped as LCSC's cart export writes it, title line included (a cart pasted in a public
+      // keyboard project's README).
+      {"lcsc_cart.csv",
+       "an LCSC cart or order export (new layout)",
+       {"R 10000 100 1 0.0625 100 0402 |  | 0402WGF1002TCE | lcsc_cart.csv:3",
+        "C 4700000 50 20 - - 0402 |  | CL05A475MP5NRNC | lcsc_cart.csv:4",
+        "C 10000000 20 10 - - 0603 |  | CL10A106KP8NNNC | lcsc_cart.csv:6"},
+       {"lcsc_cart.csv:1 above-header above the header",
+        "lcsc_cart.csv:5 not-a-part neither a resistor, a capacitor nor an inductor"},
+       1},
+      // The header as Digi-Key's cart page exports it, quoted throughout.
+      {"digikey_cart.csv",
+       "a Digi-Key cart export",
+       {"R 6800 25 1 0.1 - 0603 |  | RC0603FR-076K8L | digikey_cart.csv:2",
+        "C 100000 30 - - - 0603 |  | CL10B104KB8NNNC | digikey_cart.csv:3",
+        "L 10000 10 - - - - |  | LQH32CN100K23L | digikey_cart.csv:5"},
+       {"digikey_cart.csv:4 not-a-part neither a resistor, a capacitor nor an inductor"},
+       1},
+      // The columns of a Digi-Key order export as a public cart tool's export notes list them.
+      {"digikey_order.csv",
+       "a Digi-Key order export",
+       {"R 10000 100 1 0.1 - 0603 |  | RC0603FR-0710KL | digikey_order.csv:2",
+        "C 470 20 - - - 0805 |  | C0805C471J5GACTU | digikey_order.csv:3"},
+       {"digikey_order.csv:4 not-a-part neither a resistor, a capacitor nor an inductor",
+        "digikey_order.csv:5 jumper a 0 \xce\xa9 jumper, no value to build from"},
+       1},
+      // Mouser's cart and BOM tool: a leading "#" column and "Qty".
+      {"mouser_cart.csv",
+       "a Mouser cart or BOM export",
+       {"R 47000 50 1 0.125 - - |  | RC0805FR-0747KL | mouser_cart.csv:2",
+        "C 10000 100 10 - - 0603 |  | GRM188R71H103KA01D | mouser_cart.csv:3"},
+       {"mouser_cart.csv:4 not-a-part neither a resistor, a capacitor nor an inductor"},
+       1},
+      // InvenTree's part export: ID, Name, IPN, Description, Category Name, In Stock.
+      {"inventree_export.csv",
+       "an InvenTree export",
+       {"R 100000 500 1 - - 0603 | Reel shelf | R-0603-100K | inventree_export.csv:2",
+        "C 22 250 - - - 0402 | Drawer 4 | C-0402-22P | inventree_export.csv:3"},
+       {"inventree_export.csv:4 not-a-part neither a resistor, a capacitor nor an inductor"},
+       1},
+      // Binner's export columns (PartNumber, Description, Value, ..., Quantity, Manufacturer,
+      // ManufacturerPartNumber), as its export field list names them.
+      {"binner_export.csv",
+       "a Binner export",
+       {"R 2200 200 1 0.1 - 0603 | Garage | ERJ-3EKF2201V | binner_export.csv:2",
+        "C 22000000 40 - - - 0805 | Garage | GRM21BR61C226ME44L | binner_export.csv:3"},
+       {"binner_export.csv:4 not-a-part neither a resistor, a capacitor nor an inductor"},
+       1},
+      // KiCad's default BOM export: Reference, Value, Datasheet, Footprint, Qty, DNP.
+      {"kicad_bom.csv",
+       "a KiCad BOM",
+       {"C 100000 3 - - - - |  |  | kicad_bom.csv:2", "R 10000 2 - - - - |  |  | kicad_bom.csv:3",
+        "L 4700 1 - - - - |  |  | kicad_bom.csv:5"},
+       {"kicad_bom.csv:4 not-fitted marked \"DNP\", not fitted",
+        "kicad_bom.csv:6 not-a-part designator \"U1\" is of no resistor, capacitor or inductor"},
+       1},
+      // An assembly house's BOM: Comment, Designator, Footprint, LCSC Part #; no count column.
+      {"assembly_bom.csv",
+       "an assembly BOM",
+       {"C 100000 4 - - - 0603 |  | C14663 | assembly_bom.csv:2",
+        "R 4700 2 - - - 0603 |  | C23162 | assembly_bom.csv:3",
+        "C 10000000 1 - - - 0805 |  | C15850 | assembly_bom.csv:4"},
+       {"assembly_bom.csv:5 not-a-part designator \"U2\" is of no resistor, capacitor or "
+        "inductor"},
+       1},
       {"inventory.csv",
        "Vantrel's Inventory.csv",
        {"C 100000 40 10 - - 0603 | B2 | CL10B104KB8NNNC | inventory.csv:3",
@@ -173,7 +378,49 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
     EXPECT_EQ(RowTexts(file), c.rows);
     EXPECT_EQ(SkippedTexts(file), c.skipped);
     EXPECT_EQ(file.otherParts, c.otherParts);
+    EXPECT_EQ(file.bom, std::string_view(c.file).ends_with("bom.csv"));
   }
+}
+
+// A header that starts with '#' is a header; a '#' line is a comment only below it or without
+// a separator; a wide header no format knows is refused with the columns looked for, never
+// read as a plain list.
+TEST(ImportTest, TellsHashHeadersFromComments) {
+  const finder::ImportedFile mouser = finder::ImportText(
+      "# saved from the cart\n#,Mouser #,Mfr. #,Description,Qty\n"
+      "1,71-CRCW0603-1.0K,CRCW06031K00FKEA,Thick Film Resistors 1K ohm 1% 0603,10\n"
+      "# a note, with a comma\n",
+      "f");
+  EXPECT_EQ(mouser.format, "a Mouser cart or BOM export");
+  EXPECT_THAT(RowTexts(mouser), ElementsAre("R 1000 10 1 - - 0603 |  | CRCW06031K00FKEA | f:3"));
+  EXPECT_TRUE(mouser.skipped.empty());
+
+  // An inventory tool's export whose header is written as a comment: its op-amp is no part.
+  const finder::ImportedFile tool =
+      finder::ImportText("#PartId,Quantity,Name,Package\n1,6,OPA2134,SOIC-8\n", "f");
+  EXPECT_TRUE(tool.rows.empty());
+  EXPECT_THAT(SkippedTexts(tool), ElementsAre("f:2 not-a-part neither a resistor, a capacitor "
+                                              "nor an inductor"));
+  const finder::ImportedFile unknown = finder::ImportText("#Id,Count,Part\n1,6,10k\n", "f");
+  EXPECT_TRUE(unknown.rows.empty());
+  EXPECT_THAT(unknown.refusal, HasSubstr("f:1: \"#Id,Count,Part\" is no header"));
+  EXPECT_THAT(unknown.refusal,
+              HasSubstr("a Mouser cart or BOM export: \"mouser #\", \"description\", \"qty\" or "
+                        "\"qty.\" or \"quantity\""));
+}
+
+// A plain list's line: a count after the value may carry a sign, and what follows the count,
+// or the value when there is none, is the row's note.
+TEST(ImportTest, PlainLinesTakeASignedCountAndANote) {
+  const finder::ImportedFile file =
+      finder::ImportText("4k7 +5\n10k metal film\n1n x3 C0G spare\n2u2F -1 old\n", "f");
+  std::vector<std::string> rows;
+  for (const finder::ImportedRow& imported : file.rows) {
+    rows.push_back(PlainDigits(imported.row.value) + " " + std::to_string(imported.row.quantity) +
+                   " [" + imported.row.note + "]");
+  }
+  EXPECT_THAT(rows, ElementsAre("4700 5 []", "10000 1 [metal film]", "1000 3 [C0G spare]"));
+  EXPECT_THAT(SkippedTexts(file), ElementsAre("f:4 bad-quantity count \"-1\": a negative count"));
 }
 
 TEST(ImportTest, RefusesWholeFilesWithTheReason) {
@@ -188,9 +435,8 @@ TEST(ImportTest, RefusesWholeFilesWithTheReason) {
       {manyRows, "f holds 20001 rows, more than the 20000 Vantrel imports from one file"},
       {"4k7\n100n\n\xff\xfe 10\n", "f:3: a byte that is no UTF-8"},
       {"Part,Count\n4k7,3\n",
-       "f:1: \"Part,Count\" is no header Vantrel knows, nor a value; it "
-       "imports Vantrel's Inventory.csv, an LCSC order export, a Mouser "
-       "order export, a Part-DB export or import file, or a plain list"},
+       "f:1: \"Part,Count\" is no header Vantrel knows, nor a value. It looks for these "
+       "columns:\n  Vantrel's Inventory.csv: \"kind\", \"value\", \"quantity\"\n"},
       {"\n# nothing\n", "f holds no line to import"},
   };
   for (const auto& c : cases) {
@@ -216,10 +462,11 @@ TEST(ImportTest, ReadsQuotedFieldsAndNamesMalformedOnes) {
       "f");
   ASSERT_EQ(file.rows.size(), 1u);
   EXPECT_EQ(file.rows[0].row.note, "a; b \"c\"\r\nd");
-  EXPECT_THAT(SkippedTexts(file),
-              ElementsAre("f:4 a quote inside a field that is not quoted, or text after a "
-                          "field's closing quote",
-                          "f:5 a quoted field that is never closed"));
+  EXPECT_THAT(
+      SkippedTexts(file),
+      ElementsAre("f:4 malformed-line a quote inside a field that is not quoted, or text after a "
+                  "field's closing quote",
+                  "f:5 malformed-line a quoted field that is never closed"));
 }
 
 // A random inventory's rows, with text fields that need quoting, comments and an unknown column.
@@ -230,7 +477,7 @@ struct RandomInventory {
 
 RandomInventory MakeInventory(std::mt19937& random) {
   const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-  const std::vector<std::string> pieces = {"a",  "Box 2", ",",        "\"",           "\r\n", "\n",
+  const std::vector<std::string> pieces = {"a",  "Box 2", ",",        "\"",           "\t", "x\"y",
                                            "#x", " ",     "\xc2\xb5", "\xe2\x84\x83", ";"};
   const auto text = [&] {
     std::string made;
@@ -360,6 +607,25 @@ TEST(InventoryFileTest, NamesEveryLineItCannotRead) {
   ASSERT_EQ(read.rows.size(), 1u);
   EXPECT_TRUE(read.InStock(kInductors).empty());
 
+  // A quote left open spoils its own line alone: the rows after it are read.
+  const Inventory stray = ParseInventory(
+      "kind,value,quantity,note\r\nR,4k7,3,\"open\r\nR,6k8,25,\r\nC,100n,30,\"x\r\nL,1u,2,\r\n");
+  std::vector<std::string> strayProblems;
+  for (const auto& problem : stray.problems)
+    strayProblems.push_back(std::to_string(problem.line) + " " + problem.reason);
+  EXPECT_THAT(strayProblems, ElementsAre("2 a quote opened and not closed before the line ends",
+                                         "4 a quote opened and not closed before the line ends"));
+  ASSERT_EQ(stray.rows.size(), 2u);
+  EXPECT_EQ(stray.rows[0].quantity, 25u);
+  EXPECT_EQ(stray.rows[1].line, 5);
+  // Nor does Vantrel write a line break inside a field.
+  Inventory broken;
+  broken.rows.push_back({});
+  broken.rows[0].value = 1000;
+  broken.rows[0].quantity = 1;
+  broken.rows[0].note = "two\r\nlines";
+  EXPECT_TRUE(ParseInventory(InventoryText(broken)).Readable());
+
   EXPECT_THAT(ParseInventory("value,quantity\nR,1\n").refusal,
               HasSubstr("line 1: \"value,quantity\" is no inventory header"));
   EXPECT_THAT(ParseInventory("kind,value,quantity\nR,1k,1\n\xc3(\n").refusal,
@@ -380,14 +646,21 @@ TEST_F(InventoryCliTest, ImportWriteCreatesAndThenAddsToTheInventory) {
   EXPECT_THAT(out.str(), HasSubstr("\nSkipped:\norder.csv:6: neither a resistor"));
 
   EXPECT_EQ(Run({"import", "order.csv", "list.txt", "--write"}), kExitOk);
-  EXPECT_EQ(Inventory(),
-            "kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\r\n"
-            "R,4.7k,25,1%,0.125W,100ppm,0805,,CRCW08054K70FKEA,\r\n"
-            "R,10k,100,1%,0.1W,,0603,,RC0603FR-0710KL,\r\n"
-            "R,10k,5,,,,,,,\r\n"
-            "C,100n,50,10%,,,0603,,CL10B104KB8NNNC,\r\n"
-            "L,4u7H,1,,,,,,,\r\n"
-            "L,10u,5,10%,,,1210,,LQH32CN100K23L,\r\n");
+  // Each file is recorded above the header by name, date and SHA-256 (that of "10k 5\n4u7H\n",
+  // as sha256sum gives it).
+  EXPECT_THAT(Inventory(), ::testing::StartsWith("# imported \"order.csv\" on 2026-12-01 sha256 "));
+  EXPECT_THAT(Inventory(),
+              HasSubstr("\r\n# imported \"list.txt\" on 2026-12-01 sha256 "
+                        "d2379be7034072b4b923a09f9bdbdd6e15a7bfbc69f0e8fefee06ed9c3522a45\r\n"));
+  EXPECT_THAT(Inventory(),
+              ::testing::EndsWith(
+                  "kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\r\n"
+                  "R,4.7k,25,1%,0.125W,100ppm,0805,,CRCW08054K70FKEA,\r\n"
+                  "R,10k,100,1%,0.1W,,0603,,RC0603FR-0710KL,\r\n"
+                  "R,10k,5,,,,,,,\r\n"
+                  "C,100n,50,10%,,,0603,,CL10B104KB8NNNC,\r\n"
+                  "L,4u7H,1,,,,,,,\r\n"
+                  "L,10u,5,10%,,,1210,,LQH32CN100K23L,\r\n"));
   EXPECT_EQ(err.str(),
             "order.csv: a Mouser order export, 4 row(s), 2 line(s) skipped, 1 of them neither R, "
             "C nor L\nlist.txt: a plain list of values, 2 row(s), 0 line(s) skipped\n"
@@ -397,7 +670,16 @@ TEST_F(InventoryCliTest, ImportWriteCreatesAndThenAddsToTheInventory) {
   EXPECT_THAT(out.str(), HasSubstr("6 row(s) (R: 3 row(s), 2 value(s), 130 part(s), C: 1 row(s), "
                                    "1 value(s), 50 part(s), L: 2 row(s), 2 value(s), 6 part(s))"));
 
-  EXPECT_EQ(Run({"import", "--write", "list.txt"}), kExitOk);
+  // The same bytes again are refused, saying when they came; --again counts them once more.
+  const std::string once = Inventory();
+  files.files["copy.txt"] = files.files["list.txt"];
+  EXPECT_EQ(Run({"import", "--write", "copy.txt"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: \"copy.txt\" holds the same "
+                                   "bytes as a file imported on 2026-12-01; --again imports it"));
+  EXPECT_EQ(Inventory(), once);
+  clock.today = "2026-12-02";
+  EXPECT_EQ(Run({"import", "--write", "--again", "list.txt"}), kExitOk);
+  EXPECT_THAT(Inventory(), HasSubstr("# imported \"list.txt\" on 2026-12-02 sha256 "));
   EXPECT_THAT(Inventory(), HasSubstr("R,10k,10,,,,,,,\r\n"));
   EXPECT_THAT(Inventory(), HasSubstr("L,4u7H,2,,,,,,,\r\n"));
   EXPECT_THAT(err.str(), HasSubstr("0 row(s) added, 2 counted into rows of the same class"));
@@ -473,14 +755,27 @@ TEST_F(InventoryCliTest, JsonHasRowsAndSkippedLines) {
             "{\n  \"rows\": [\n"
             "    {\"kind\": \"R\", \"value\": 4700, \"quantity\": 2, \"tolerance\": null, "
             "\"power\": null, \"tcr\": null, \"package\": \"\", \"location\": \"\", "
-            "\"part_number\": \"\", \"source\": \"list.txt:1\"},\n"
+            "\"part_number\": \"\", \"source\": \"list.txt:1\", \"format\": \"a plain list of "
+            "values\"},\n"
             "    {\"kind\": \"C\", \"value\": 1e-07, \"quantity\": 1, \"tolerance\": null, "
             "\"power\": null, \"tcr\": null, \"package\": \"\", \"location\": \"\", "
-            "\"part_number\": \"\", \"source\": \"list.txt:2\"}\n  ],\n"
+            "\"part_number\": \"\", \"source\": \"list.txt:2\", \"format\": \"a plain list of "
+            "values\"}\n  ],\n"
             "  \"skipped\": [\n"
             "    {\"source\": \"list.txt:3\", \"text\": \"foo\", \"reason\": \"\\\"foo\\\" is no "
-            "value\"}\n  ]\n}\n");
+            "value\", \"code\": \"no-value\", \"format\": \"a plain list of values\"}\n  ]\n}\n");
   EXPECT_EQ(Run({"import"}), kExitUsage);
+}
+
+// A BOM's counts are what a board uses: import says so, and writes them only --as-stock.
+TEST_F(InventoryCliTest, BomIsWrittenOnlyAsStock) {
+  files.files["bom.csv"] = Sample("kicad_bom.csv");
+  EXPECT_EQ(Run({"import", "bom.csv", "--write"}), kExitFailure);
+  EXPECT_THAT(err.str(), HasSubstr("bom.csv: a BOM's quantities are what a board uses"));
+  EXPECT_THAT(err.str(), HasSubstr("was not written: a BOM is written only with --as-stock"));
+  EXPECT_EQ(files.files.count(kInventoryPath), 0u);
+  EXPECT_EQ(Run({"import", "bom.csv", "--write", "--as-stock"}), kExitOk);
+  EXPECT_THAT(Inventory(), HasSubstr("C,100nF,3,,,,,,,\r\n"));
 }
 
 }  // namespace

@@ -124,7 +124,8 @@ class EditFileTest : public ::testing::Test {
   ScratchDir dir;
   FakeMessageService messages;
   PosixFileService files;
-  Services services{messages, files};
+  FakeClock clock;
+  Services services{messages, files, clock};
   CountingWaiter waiter;
   LibraryTable table;
 };

@@ -60,6 +60,11 @@ problem=$(LC_ALL=C awk 'NR == 1 { column = index($0, "Network"); next }
 printf '"Reference","Value","Datasheet","Footprint","Qty","DNP"\r\n"R1,R2,R7","10k","~","R_0603","3",""\r\n"R3","4k7","~","R_0603","1",""\r\n"R4,R5","1k","~","R_0603","2",""\r\n"R6","22k","~","R_0603","1","DNP"\r\n"U1","LM317","~","TO-220","1",""\r\n' >board.csv
 "$cli" divider 5 3.3 --parts 2 --prefer board.csv --top 4 >out 2>err
 rc=$?
+# Each line that gives no value is named.
+[[ $(cat err) == 'vantrel-cli: --prefer board.csv:5: "22k" of R6 skipped: not placed (DNP)
+vantrel-cli: --prefer board.csv:6: "LM317" of U1 skipped: neither a resistor, a capacitor nor an inductor' ]] ||
+  fail "divider --prefer: stderr [$(cat err)]"
+: >err
 expect_start "divider --prefer" 0 5 "Rank  R1              R2               VOUT  Error (%)  R1 + R2  Current  New
    1  1000 + 4700     1000 + 10000     3.29       -0.2    16.7k     299u  0
    2  10000 || 10000  10000 || 330000  3.30          0    14.7k     340u  1"

@@ -523,3 +523,48 @@ TEST(NetworkSearch, ShapesAreListedInPatternOrder) {
 
 }  // namespace
 }  // namespace vantrel::networks
+
+namespace vantrel {
+namespace {
+
+// The value of a decimal written in tenths, read as the program reads it.
+double Tenths(long long tenths) {
+  const std::string text = std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+  double value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// A part earns its place by the decimals as written, not by their doubles: on the edge itself
+// (4.2 + 79.8 at 5 %: 4.2 / 84 is 5 % exactly) it is kept, a tenth past it dropped, for series
+// and parallel legs of resistors and capacitors, against integer arithmetic in tenths.
+TEST(EarnsItsPlace, SettlesTheEdgeByTheDecimalsAsWritten) {
+  int edges = 0;
+  for (const long long percent : {1, 2, 4, 5, 10, 20, 25}) {
+    for (long long small = 1; small < 1000; ++small) {
+      for (const bool adds : {true, false}) {
+        // On the edge: small / (small + large) or small / large is percent / 100 exactly.
+        const long long edge = adds ? small * (100 - percent) : small * 100;
+        if (edge % percent != 0) continue;
+        for (const long long large : {edge / percent, edge / percent + 1}) {
+          const bool earns = 100 * small >= percent * (adds ? small + large : large);
+          const std::vector<double> stock{Tenths(small), Tenths(large)};
+          // A capacitor's leg adds in parallel.
+          for (const bool swapped : {false, true}) {
+            const networks::Shape shape =
+                adds != swapped ? networks::Shape::kSeries2 : networks::Shape::kParallel2;
+            EXPECT_EQ(networks::EarnsItsPlace({shape, {0, 1}}, stock, static_cast<double>(percent),
+                                              swapped),
+                      earns)
+                << small << " and " << large << " tenths at " << percent << " %";
+          }
+          edges += earns;
+        }
+      }
+    }
+  }
+  EXPECT_GT(edges, 1000);
+}
+
+}  // namespace
+}  // namespace vantrel

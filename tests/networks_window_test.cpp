@@ -704,11 +704,13 @@ void NetworksWindowTest::FieldsComeBackAfterEscape() {
 }
 
 // Prefer reads the board's file as --prefer does: R1 = R2 halves VIN with any value, the one on
-// the board first (New 0), then the others in the usual order (legs nearest 10k first); a file
-// that cannot be read is named under the field.
+// the board first (New 0), then the others in the usual order (legs nearest 10k first); a line
+// of it that gives no value is named in the status, and a file that cannot be read under the
+// field.
 void NetworksWindowTest::PreferRanksTheBoardsValuesFirstWithTheirNewCount() {
   QVERIFY(OpenOnRealSearches());
-  m_fakes->files.files["board.csv"] = "\"Reference\",\"Value\",\"DNP\"\r\n\"R1\",\"1k\",\"\"\r\n";
+  m_fakes->files.files["board.csv"] =
+      "\"Reference\",\"Value\",\"DNP\"\r\n\"R1\",\"1k\",\"\"\r\n\"R53\",\"TBD\",\"\"\r\n";
   auto* tabs = m_window->findChild<QTabWidget*>();
   tabs->setCurrentIndex(1);
   QWidget& page = *tabs->widget(1);
@@ -730,6 +732,10 @@ void NetworksWindowTest::PreferRanksTheBoardsValuesFirstWithTheirNewCount() {
     QCOMPARE(shown.tsvCells[i].back(), expected[i].second);
     QCOMPARE(shown.cells[i].back(), expected[i].second);
   }
+  // A line that gives no value is named below the rows, and the rest of the board is read.
+  auto* status = Control<QLabel>(page, "status");
+  QTRY_VERIFY2(status->text().contains("board.csv:3: \"TBD\" of R53 skipped"),
+               qPrintable(status->text()));
   prefer->setText("nowhere.csv");
   QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
   auto* error = Control<QLabel>(page, "error --prefer");

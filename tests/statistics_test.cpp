@@ -501,8 +501,10 @@ TEST_F(StatisticsCliTest, JsonHeadRecordsTheBandsSettings) {
 
 // Judged by the statistical band, the bounded walk keeps exactly the rows that the walk over
 // the whole tolerance keeps once each row's band is worked out and judged: the ends of the
-// worst case prune nothing that the statistical band would keep. Over random stocks, targets,
-// bands and limits, for every formula and for RC pairs.
+// worst case prune nothing that the statistical band would keep, nor does the least band the
+// legs' slopes and the least spread allow. Likewise by the worst case with each part's own
+// tolerance and drift. Over random stocks, targets, bands, counts of parts and limits, for every
+// formula and for RC pairs.
 TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
   std::mt19937_64 rng(32);
   std::uniform_real_distribution<double> value(100, 100000);
@@ -512,21 +514,54 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
     const std::vector<double> stock = networks::MakeStock(values, {}).values;
     const double within = std::vector<double>{0.5, 2, 5}[rng() % 3];
     const double t = std::vector<double>{0.1, 1, 5}[rng() % 3] / 100;
-    const networks::PartSpreads spreads =
-        networks::UniformSpreads({t, t * static_cast<double>(rng() % 3) / 2});
+    const double drift = t * static_cast<double>(rng() % 3) / 2;
+    const networks::PartSpreads spreads = networks::UniformSpreads({t, drift});
     const std::uint64_t limit = std::vector<std::uint64_t>{1, 5, kAll}[rng() % 3];
     const std::size_t pass = rng() % 2 ? 3 : std::size_t{1} << 18;
     if (round % 4 != 3) {
-      networks::TwoLegFormula formula = round % 4 == 0   ? networks::DividerFormula(10)
-                                        : round % 4 == 1 ? networks::RegulatorFormula(0.8, 1e-6)
-                                                         : networks::GainFormula();
+      const bool iadj = rng() % 2;
+      networks::TwoLegFormula formula = round % 4 == 0 ? networks::DividerFormula(10)
+                                        : round % 4 == 1
+                                            ? networks::RegulatorFormula(0.8, iadj ? 1e-6 : 0)
+                                        : rng() % 2 ? networks::GainFormula()
+                                                    : networks::InvertingGainFormula();
       networks::TwoLegBand band{formula, formula, 100 * t, within, spreads, true};
+      band.least = {t, drift};
       if (round % 4 == 1) {
         band.low = networks::RegulatorFormula(0.798, 0);
-        band.high = networks::RegulatorFormula(0.802, 2e-6);
+        band.high = networks::RegulatorFormula(0.802, iadj ? 2e-6 : 0);
+      }
+      // Each value's own tolerance and drift, the least of them bounding the walk, judged by the
+      // statistical band or by the worst case.
+      std::vector<double> own;
+      std::vector<double> ownDrift;
+      if (rng() % 2) {
+        for (std::size_t i = 0; i < stock.size(); ++i) {
+          own.push_back(100 * t * std::vector<double>{1, 2, 5}[rng() % 3]);
+          ownDrift.push_back(100 * drift * static_cast<double>(rng() % 3));
+        }
+        band.byRss = rng() % 2;
+        band.partTolerance = *std::min_element(own.begin(), own.end());
+        band.least = {band.partTolerance / 100,
+                      *std::min_element(ownDrift.begin(), ownDrift.end()) / 100};
+        band.perPart = [&](const networks::Network& a, const networks::Network& b,
+                           networks::PartTolerances& tolerances) {
+          for (std::size_t slot = 0; slot < 4; ++slot) {
+            if (static_cast<int>(slot) < networks::PartCount(a.shape)) {
+              tolerances.first[slot] = own[a.parts[slot]];
+              tolerances.firstDrift[slot] = ownDrift[a.parts[slot]];
+            }
+            if (static_cast<int>(slot) < networks::PartCount(b.shape)) {
+              tolerances.second[slot] = own[b.parts[slot]];
+              tolerances.secondDrift[slot] = ownDrift[b.parts[slot]];
+            }
+          }
+          return true;
+        };
       }
       networks::TwoLegOptions options;
       options.legParts = 1 + static_cast<int>(rng() % 2);
+      if (rng() % 2) options.parts = 2 + static_cast<int>(rng() % (2 * options.legParts - 1));
       options.target =
           formula.output(formula.k, stock[rng() % stock.size()], stock[rng() % stock.size()]) *
           std::uniform_real_distribution<double>(0.97, 1.03)(rng);
@@ -534,10 +569,12 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
       options.rowsPerPass = pass;
       std::vector<networks::TwoLegRow> plain;
       networks::FindTwoLegs(stock, formula, options, kAll, [&](networks::TwoLegRow row) {
-        if (!networks::EarnsItsPlace(row.a, stock, t) || !networks::EarnsItsPlace(row.b, stock, t))
+        // The earn rule takes the tolerance in percent.
+        if (!networks::EarnsItsPlace(row.a, stock, band.partTolerance) ||
+            !networks::EarnsItsPlace(row.b, stock, band.partTolerance))
           return;
         networks::AddBand(row, stock, formula, options.target, band);
-        if (row.rssWorst <= within) plain.push_back(row);
+        if ((band.byRss ? row.rssWorst : row.worst) <= within) plain.push_back(row);
       });
       std::sort(plain.begin(), plain.end(), networks::TwoLegRanksBefore);
       if (plain.size() > limit) plain.resize(limit);
@@ -553,7 +590,7 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
                       networks::NetworkBefore(plain[i].b, fast[i].b),
                   false)
             << "round " << round << " row " << i;
-        EXPECT_EQ(fast[i].rssWorst, plain[i].rssWorst);
+        EXPECT_EQ(fast[i].ranked, plain[i].ranked);
       }
     } else {
       std::vector<double> farads;
@@ -572,8 +609,8 @@ TEST(StatisticalBand, JudgedByItTheBoundedWalkLosesNoRow) {
       const networks::RcBand band{100 * t, 100 * t, within, spreads, true};
       std::vector<networks::RcRow> plain;
       networks::FindRc(stock, farads, options, kAll, [&](networks::RcRow row) {
-        if (!networks::EarnsItsPlace(row.r, stock, t) ||
-            !networks::EarnsItsPlace(row.c, farads, t, true))
+        if (!networks::EarnsItsPlace(row.r, stock, 100 * t) ||
+            !networks::EarnsItsPlace(row.c, farads, 100 * t, true))
           return;
         if (networks::AddRcBand(row, stock, farads, options, band)) plain.push_back(row);
       });

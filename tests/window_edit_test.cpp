@@ -85,6 +85,7 @@ class WindowEditTest : public QObject {
   std::unique_ptr<ScratchDir> m_dir;
   std::unique_ptr<FakeMessageService> m_messages;
   std::unique_ptr<vantrel::PosixFileService> m_files;
+  vantrel::testing::FakeClock m_clock;
   std::unique_ptr<vantrel::Services> m_services;
   std::unique_ptr<FakeEditorLauncher> m_editor;
   std::unique_ptr<CVantrelDlg> m_window;
@@ -95,7 +96,7 @@ void WindowEditTest::init() {
   m_dir->Write(vantrel::kLibraryFileName, kSmallLibrary);
   m_messages = std::make_unique<FakeMessageService>();
   m_files = std::make_unique<vantrel::PosixFileService>();
-  m_services = std::make_unique<vantrel::Services>(*m_messages, *m_files);
+  m_services = std::make_unique<vantrel::Services>(*m_messages, *m_files, m_clock);
   m_editor = std::make_unique<FakeEditorLauncher>();
   m_window = std::make_unique<CVantrelDlg>(*m_services, *m_editor);
   m_window->show();

@@ -30,6 +30,7 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
   std::vector<std::string> summary;
   std::vector<finder::SkippedLine> skipped;
   bool refused = false;
+  bool bom = false;
   for (const QString& path : paths) {
     finder::ImportedFile file = finder::ImportFile(files, path.toStdString());
     if (!file.refusal.empty()) {
@@ -38,14 +39,18 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
       continue;
     }
     summary.push_back(finder::ImportedFileText(path.toStdString(), file));
+    bom = bom || file.bom;
+    m_files.emplace_back(path.toStdString(), file.sha256);
     for (finder::ImportedRow& row : file.rows) m_rows.push_back(std::move(row));
     for (finder::SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }
   const std::string limit = finder::ImportLimitProblem(m_rows);
   if (!limit.empty()) summary.push_back(limit);
-  const bool mergeable = !refused && limit.empty() && !m_rows.empty();
+  const bool mergeable = !refused && !bom && limit.empty() && !m_rows.empty();
   if (refused) {
     summary.push_back(kRefusedImportText);
+  } else if (bom) {
+    summary.push_back(kBomImportText);
   } else if (limit.empty()) {
     summary.push_back(m_rows.empty() ? kNothingToMergeText : kMergeHint);
   }
@@ -100,6 +105,12 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
   skippedList->setVisible(!skipped.empty());
   // Wide enough for a description's columns, within the screen.
   resize(QSize(1200, 600).boundedTo(screen()->availableGeometry().size() * 0.9));
+}
+
+std::vector<ImportSource> CImportDlg::Sources(const std::string& date) const {
+  std::vector<ImportSource> sources;
+  for (const auto& [path, sha256] : m_files) sources.push_back({path, sha256, date});
+  return sources;
 }
 
 std::vector<InventoryRow> CImportDlg::Rows() const {

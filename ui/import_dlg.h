@@ -26,9 +26,12 @@ class CImportDlg : public QDialog {
 
   // The rows Merge adds, in the order the files gave them.
   std::vector<InventoryRow> Rows() const;
+  // The files the rows came from, as Inventory.csv records them, imported on date.
+  std::vector<ImportSource> Sources(const std::string& date) const;
 
  private:
   std::vector<finder::ImportedRow> m_rows;
+  std::vector<std::pair<std::string, std::string>> m_files;  // each file's path and SHA-256
 };
 
 }  // namespace vantrel

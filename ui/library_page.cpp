@@ -162,7 +162,7 @@ void CLibraryPage::RefreshLibrary() {
   m_path->setText(QDir::current().absoluteFilePath(QStringOf(kind.fileName)));
   bool missing = false;
   CollectedMessages messages;
-  Services reading{messages, m_services.files};
+  Services reading{messages, m_services.files, m_services.clock};
   std::optional<finder::LibraryCheck> check;
   std::vector<std::string> summary;
   try {
@@ -258,7 +258,8 @@ void CLibraryPage::OnImport() {
       SetStatus(kMergeCancelledText);
       return;
     }
-    const InventoryMerge merge = MergeIntoInventory(m_services.files, preview.Rows());
+    const InventoryMerge merge = MergeIntoInventory(m_services.files, preview.Rows(),
+                                                    preview.Sources(m_services.clock.Today()));
     if (merge.unreadable > 0) {
       SetStatus(QString(kUnreadableInventoryText).arg(merge.unreadable));
       return;

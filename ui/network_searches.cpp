@@ -367,7 +367,8 @@ StockRead<finder::LoadedStock> WithBoard(StockRead<finder::LoadedStock> read, Se
                                          const std::optional<std::string>& prefer) {
   if (!read.stock || !prefer) return read;
   auto stock = std::make_shared<finder::LoadedStock>(*read.stock);
-  read.preferError = finder::AddBoard(services.files, prefer, {stock.get()});
+  // The board's lines that give no value are told below the rows, with the stock's notes.
+  read.preferError = finder::AddBoard(services.files, prefer, {stock.get()}, &stock->stockNotes);
   read.stock = std::move(stock);
   return read;
 }
@@ -376,7 +377,7 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
                                          const StockKind& kind, std::string_view what,
                                          bool inventory = false) {
   CollectedMessages messages;
-  Services reading{messages, services.files};
+  Services reading{messages, services.files, services.clock};
   if (inventory) {
     finder::LoadedStock stock = finder::LoadInventoryStock(reading, excluded, kind);
     if (!stock.opened) {
@@ -434,7 +435,8 @@ StockRead<finder::RcStocks> ReadFor(const finder::RcRequest& request, Services& 
   if (!capacitors.stock) return {nullptr, capacitors.status, {}};
   finder::LoadedStock r = *resistors.stock;
   finder::LoadedStock c = *capacitors.stock;
-  if (std::string refusal = finder::AddBoard(services.files, request.prefer, {&r, &c});
+  if (std::string refusal =
+          finder::AddBoard(services.files, request.prefer, {&r, &c}, &r.stockNotes);
       !refusal.empty())
     return {nullptr, {}, std::move(refusal)};
   return {std::make_shared<const finder::RcStocks>(

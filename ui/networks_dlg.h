@@ -7,8 +7,8 @@
 // line, then the list over the circuit in a splitter. How data flows through it:
 //   Find (the button, or Enter anywhere in a search tab)
 //     -> the tab's fields -> NetworkSearches (checks, library read) -> field errors shown next
-//        to their fields and the list emptied, or the search run by m_runner on a thread of its
-//        own
+//        to their fields and the list emptied, or the search run by the tab's SearchRunner on
+//        a thread of its own
 //     -> the outcome, if it is still the latest search's -> the tab's RowTableModel and status.
 //   A changed field greys the rows, which are then the earlier search's, until Find.
 //   A new search replaces a running one; closing the window stops it.
@@ -17,31 +17,26 @@
 //   The Library tab (CLibraryPage) -> the library's check, Normalise, Add E-series; its
 //     Inventory view -> Inventory.csv's rows and check, Import... -> CImportDlg's preview -> Merge.
 //   The list's selected row -> its circuit in the tab's SchematicView; "Copy picture" copies it.
+// Each search tab's form is in a file of its own (kind_tabs.h), built with what they share
+// (tab_form.h: the rows of fields; search_tab.h: Find, the list, the circuit and the search).
 
 #include <QDialog>
 #include <array>
-#include <functional>
+#include <utility>
+#include <vector>
 
 #include "network_searches.h"
+#include "search_tab.h"
 #include "services.h"
 #include "window_messages.h"
 
-class QComboBox;
 class QSettings;
-class QGridLayout;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QSplitter;
 class QTabWidget;
-class QTableView;
 
 namespace vantrel {
 
 class CLibraryPage;
-class RowTableModel;
-class SchematicView;
 
 class CNetworksDlg : public QDialog {
   Q_OBJECT
@@ -59,69 +54,7 @@ class CNetworksDlg : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // One search tab: its fields, list, status line and busy indicator, and the search it runs.
-  struct SearchTab {
-    QWidget* page = nullptr;
-    QWidget* fields = nullptr;  // the column of fields, in a scroll area of its own
-    QPushButton* find = nullptr;
-    QProgressBar* busy = nullptr;
-    QPushButton* stop = nullptr;  // shown while a search runs
-    QTableView* list = nullptr;
-    RowTableModel* model = nullptr;
-    QLabel* status = nullptr;
-    QLabel* places = nullptr;  // where the selected row's parts lie, drawn from the inventory
-    QSplitter* splitter = nullptr;
-    SchematicView* picture = nullptr;
-    QPushButton* copyPicture = nullptr;
-    SearchRunner* runner = nullptr;
-    QWidget* first = nullptr;  // the first field, where the tab starts
-    // Reads the fields, checks them and reads the library.
-    std::function<PreparedSearch()> prepare;
-    SearchOutcome shown;  // the outcome whose rows the list shows
-    ShownTable columns;   // the list's columns before any search
-    // The fields that can be refused, by the command line's name for them, with the label
-    // under each that names what is wrong.
-    struct Checked {
-      std::string option;
-      QWidget* field;
-      QLabel* error;
-    };
-    std::vector<Checked> checked;
-    // Every field, by its label without the mnemonic, kept between runs.
-    std::vector<std::pair<QString, QWidget*>> kept;
-    QString name;  // the list's, which names the tab's fields in the settings
-  };
-
-  QWidget* CreateNetworksTab();
-  QWidget* CreateDividerTab();
-  QWidget* CreateRegulatorTab();
-  QWidget* CreateAmplifierTab();
-  QWidget* CreateRcTab();
   void CreateTabKeys();
-  // Adds a labelled field in the next row of grid, with its error label under it; a change to
-  // the field makes the tab's rows stale.
-  void AddField(SearchTab& tab, QGridLayout& grid, const char* label, QWidget* field,
-                const char* option = nullptr);
-  // A line edit added by AddField.
-  QLineEdit* AddEdit(SearchTab& tab, QGridLayout& grid, const char* label, const char* option);
-  // The Show combo box, last of a tab's fields.
-  QComboBox* AddShow(SearchTab& tab, QGridLayout& grid);
-  // Library or Inventory: where the search draws its values from.
-  QComboBox* AddSource(SearchTab& tab, QGridLayout& grid);
-  // A choice of legs of one value or of up to two parts; the index is the parts less one.
-  QComboBox* AddLegsChoice(SearchTab& tab, QGridLayout& grid, const char* label);
-  // Reads the fields every two-leg tab has: Tolerance, Legs, Part tolerance, Within and the
-  // totals' bounds.
-  // Adds Statistics, Temperature and TCR to tab; the result reads them.
-  using StatisticsFields = std::function<finder::StatisticsInput()>;
-  // judged: the rows have In spec, which may go by the RSS band.
-  StatisticsFields AddStatisticsFields(SearchTab& tab, QGridLayout& grid, bool judged = true);
-  using LegFields = std::function<void(finder::TwoLegInput&)>;
-  // Adds those fields in that order.
-  LegFields AddLegFields(SearchTab& tab, QGridLayout& grid);
-  // The Prefer field: the board's file, typed or chosen with the file chooser inside it.
-  QLineEdit* AddPreferField(SearchTab& tab, QGridLayout& grid);
-  void FinishSearchTab(SearchTab& tab, QGridLayout& grid, const char* listName, ShownTable columns);
   // The size that shows a whole answer, within the screen the window opens on, and the place
   // that keeps its title bar on that screen.
   void PlaceOnScreen();
@@ -139,13 +72,6 @@ class CNetworksDlg : public QDialog {
   std::array<SearchTab*, 5> SearchTabs();
   void RunCurrentTab();
   void OnTabChanged();
-  // Runs the tab's prepare, then its search.
-  void Run(SearchTab& tab);
-  static void MarkStale(SearchTab& tab);
-  static void SetStatus(SearchTab& tab, const QString& text);
-  static void SetError(const SearchTab::Checked& checked, const QString& text);
-  static void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome);
-  static void DrawRow(SearchTab& tab, int row);
 
   WindowMessages m_messages;
   Services m_services;

@@ -38,7 +38,8 @@ int CVantrelApp::InitInstance() {
   }
 
   PosixFileService files;
-  Services services{messages, files};
+  SystemClock clock;
+  Services services{messages, files, clock};
   DesktopEditorLauncher editor;
   CVantrelDlg dialog(services, editor);
   messages.SetMainWindow(&dialog);

@@ -30,7 +30,8 @@ class CliFixture : public ::testing::Test {
   std::ostringstream err;
   TerminalMessageService messages{err};
   FakeFileService files;
-  Services services{messages, files};
+  FakeClock clock;
+  Services services{messages, files, clock};
 };
 
 }  // namespace vantrel::testing

@@ -46,11 +46,19 @@ class FakeFileService final : public IFileService {
   std::string lastFailure;
 };
 
+// A date that stays as the test sets it.
+class FakeClock final : public IClock {
+ public:
+  std::string Today() const override { return today; }
+  std::string today = "2026-12-01";
+};
+
 // The fakes bundled as the services a command takes.
 struct FakeServices {
   FakeMessageService messages;
   FakeFileService files;
-  Services services{messages, files};
+  FakeClock clock;
+  Services services{messages, files, clock};
 };
 
 }  // namespace vantrel::testing

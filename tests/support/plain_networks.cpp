@@ -370,16 +370,17 @@ double Far(double ratio) {
   return ratio >= 1 ? ratio : 1 / ratio;
 }
 
-// Whether each part of a leg moves it by at least tolerance (a fraction): the smaller of two
+// Whether each part of a leg moves it by at least percent, in rationals: the smaller of two
 // adding parts by smaller / sum, the larger of two folding ones by smaller / larger.
-bool Earns(const Tree& leg, std::span<const double> stock, double tolerance, bool capacitor) {
-  if (leg.kind == 'x' || !(tolerance > 0)) return true;
+bool Earns(const Tree& leg, std::span<const double> stock, double percent, bool capacitor) {
+  if (leg.kind == 'x' || !(percent > 0)) return true;
   const double x = stock[static_cast<std::size_t>(leg.children[0].index)];
   const double y = stock[static_cast<std::size_t>(leg.children[1].index)];
-  const double smaller = std::min(x, y);
-  const double larger = std::max(x, y);
+  const mpq_class smaller = Exactly(Shortest(std::min(x, y)));
+  const mpq_class larger = Exactly(Shortest(std::max(x, y)));
   const bool adds = (leg.kind == '+') != capacitor;
-  return (adds ? smaller / (smaller + larger) : smaller / larger) >= tolerance;
+  return mpq_class(smaller * 100) >=
+         Exactly(Shortest(percent)) * (adds ? mpq_class(smaller + larger) : larger);
 }
 
 bool NearEdge(double value, double edge) {
@@ -450,8 +451,8 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
       }
       const double rb = Value(b, stock, 1);
       if (rb < options.minB || rb > options.maxB) continue;
-      if (options.band && (!Earns(a, stock, options.band->partTolerance / 100, false) ||
-                           !Earns(b, stock, options.band->partTolerance / 100, false))) {
+      if (options.band && (!Earns(a, stock, options.band->partTolerance, false) ||
+                           !Earns(b, stock, options.band->partTolerance, false))) {
         continue;
       }
       PlainTwoLegRow row{Spell(a, names), Spell(b, names)};
@@ -608,8 +609,8 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
       if (!(std::fabs(row.error) <= options.tolerance)) continue;
       const std::size_t parts = Leaves(r).size() + Leaves(c).size();
       if (options.parts != 0 && static_cast<int>(parts) != options.parts) continue;
-      if (options.band && (!Earns(r, rStock, options.band->rTolerance / 100, false) ||
-                           !Earns(c, cStock, options.band->cTolerance / 100, true))) {
+      if (options.band && (!Earns(r, rStock, options.band->rTolerance, false) ||
+                           !Earns(c, cStock, options.band->cTolerance, true))) {
         continue;
       }
       row.low = row.output;

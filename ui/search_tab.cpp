@@ -1,0 +1,255 @@
+#include "search_tab.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "file_error_report.h"
+#include "resource_strings.h"
+#include "row_table_model.h"
+#include "schematic_view.h"
+
+namespace vantrel {
+namespace {
+
+// A screen reader hears the error with the field.
+void SetError(const SearchTab::Checked& checked, const QString& text) {
+  checked.error->setText(text);
+  checked.error->setVisible(!text.isEmpty());
+  checked.field->setAccessibleDescription(text);
+}
+
+// A screen reader finds the line by its name and reads the text as its description.
+void SetStatus(SearchTab& tab, const QString& text) {
+  tab.status->setText(text);
+  tab.status->setAccessibleDescription(text);
+}
+
+// The circuit of a row, or none for -1.
+void DrawRow(SearchTab& tab, int row) {
+  const auto& legs = tab.shown.legs;
+  if (row < 0 || static_cast<std::size_t>(row) >= legs.size()) {
+    tab.picture->Clear();
+  } else {
+    tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)]);
+  }
+  const auto& places = tab.shown.places;
+  const QString text = row < 0 || static_cast<std::size_t>(row) >= places.size()
+                           ? QString()
+                           : QString::fromStdString(places[static_cast<std::size_t>(row)]);
+  tab.places->setText(text);
+  tab.places->setAccessibleDescription(text);
+  tab.places->setVisible(!text.isEmpty());
+  tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
+}
+
+void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
+  tab.shown = outcome;
+  tab.model->SetRows(outcome.rows);
+  SetStatus(tab, QString::fromStdString(outcome.status));
+  DrawRow(tab, -1);
+}
+
+// The Find button and busy indicator, with Stop, in the last row of the fields.
+void AddButtons(SearchTab& tab, QGridLayout& grid) {
+  tab.find = new QPushButton(kFindText, tab.fields);
+  tab.find->setObjectName("find");
+  tab.find->setAutoDefault(false);
+  tab.busy = new QProgressBar(tab.fields);
+  tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
+  tab.busy->setAccessibleName(kSearchingText);
+  tab.busy->setTextVisible(false);
+  tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
+  tab.busy->hide();
+  tab.stop = new QPushButton(kStopText, tab.fields);
+  tab.stop->setObjectName("stop");
+  tab.stop->setAutoDefault(false);
+  tab.stop->hide();
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(tab.find);
+  buttons->addWidget(tab.busy);
+  buttons->addWidget(tab.stop);
+  buttons->addStretch();
+  const int below = grid.rowCount();
+  grid.addLayout(buttons, below, 0, 1, 2);
+  grid.setRowStretch(below + 1, 1);
+  grid.setColumnStretch(1, 1);
+}
+
+// The column scrolls up and down where the window is too low for it, never sideways.
+QScrollArea* NewFieldScroll(SearchTab& tab, QWidget& window) {
+  auto* scroll = new QScrollArea(tab.page);
+  scroll->setWidget(tab.fields);
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  // As narrow as the labels and widest choice allow, with room for a dozen characters in the
+  // edit boxes: the list needs the width more.
+  for (QLineEdit* edit : tab.fields->findChildren<QLineEdit*>()) {
+    edit->setMinimumWidth(window.fontMetrics().averageCharWidth() * 12);
+    edit->installEventFilter(&window);
+  }
+  scroll->viewport()->setAutoFillBackground(false);
+  tab.fields->setAutoFillBackground(false);
+  scroll->setFixedWidth(tab.fields->minimumSizeHint().width() +
+                        scroll->verticalScrollBar()->sizeHint().width());
+  return scroll;
+}
+
+// The list over the circuit, with the line between them the user can move.
+void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
+  tab.list =
+      NewRowList(tab.model, listName, tab.page,
+                 QStringLiteral("%1/hiddenColumns/%2").arg(kNetworksSettingsGroup, listName));
+
+  tab.picture = new SchematicView(tab.page);
+  tab.copyPicture = new QPushButton(kCopyPictureText, tab.page);
+  tab.copyPicture->setAutoDefault(false);
+  tab.copyPicture->setEnabled(false);
+  QObject::connect(tab.copyPicture, &QPushButton::clicked, tab.picture,
+                   &SchematicView::CopyPicture);
+  // The current row's circuit when it is selected, else the first selected row's: a screen
+  // reader may select rows without moving the current one.
+  const auto draw = [&tab] {
+    const QItemSelectionModel* selection = tab.list->selectionModel();
+    const int current = tab.list->currentIndex().row();
+    const QModelIndexList rows = selection->selectedRows();
+    DrawRow(tab, current >= 0 && selection->isRowSelected(current) ? current
+                 : rows.isEmpty()                                  ? -1
+                                                                   : rows.front().row());
+  };
+  QObject::connect(tab.list->selectionModel(), &QItemSelectionModel::selectionChanged, &window,
+                   draw);
+  QObject::connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, &window,
+                   draw);
+  auto* circuit = new QWidget(tab.page);
+  auto* circuitLayout = new QHBoxLayout(circuit);
+  circuitLayout->setContentsMargins(0, 0, 0, 0);
+  circuitLayout->addWidget(tab.picture, 1);
+  circuitLayout->addWidget(tab.copyPicture, 0, Qt::AlignBottom);
+  // The list takes the height.
+  tab.splitter = new QSplitter(Qt::Vertical, tab.page);
+  tab.splitter->setObjectName("splitter");
+  tab.splitter->setChildrenCollapsible(false);
+  tab.splitter->addWidget(tab.list);
+  tab.splitter->addWidget(circuit);
+  tab.splitter->setStretchFactor(0, 1);
+  tab.splitter->setStretchFactor(1, 1);
+  const int line = window.fontMetrics().height();
+  tab.splitter->setSizes({30 * line, 8 * line});
+}
+
+// A line of selectable text that screen readers find by its name.
+QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibleName) {
+  auto* label = new QLabel(page);
+  label->setObjectName(objectName);
+  label->setAccessibleName(accessibleName);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return label;
+}
+
+}  // namespace
+
+// Created after the fields, so the tab order runs fields, Find, list.
+void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const char* listName,
+                     ShownTable columns) {
+  tab.name = listName;
+  AddButtons(tab, grid);
+  // The tab's own margin is the column's left one; the list beside it needs the width more.
+  QMargins margins = grid.contentsMargins();
+  grid.setContentsMargins(0, margins.top(), margins.right() / 2, margins.bottom());
+  QScrollArea* scroll = NewFieldScroll(tab, window);
+
+  tab.model = new RowTableModel(&window);
+  tab.columns = std::move(columns);
+  tab.model->SetRows(tab.columns);
+  AddListAndCircuit(tab, window, listName);
+
+  tab.status = NewTextLine(tab.page, "status", kStatusName);
+
+  tab.runner = new SearchRunner(&window);
+  QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
+  QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.stop, &QWidget::setVisible);
+  QObject::connect(tab.stop, &QPushButton::clicked, &window, [&tab] {
+    tab.runner->Stop();
+    SetStatus(tab, kStoppedText);
+  });
+  QObject::connect(tab.find, &QPushButton::clicked, &window, [&tab] { RunSearch(tab); });
+
+  tab.places = NewTextLine(tab.page, "places", kPartsPlacesName);
+  tab.places->hide();
+
+  auto* results = new QVBoxLayout;
+  results->addWidget(tab.status);
+  results->addWidget(tab.splitter, 1);
+  results->addWidget(tab.places);
+  auto* layout = new QHBoxLayout(tab.page);
+  margins = layout->contentsMargins();
+  layout->setContentsMargins(margins.left() / 2, margins.top(), margins.right() / 2,
+                             margins.bottom());
+  layout->addWidget(scroll);
+  layout->addLayout(results, 1);
+}
+
+// A refused field empties the list, so no row stands under fields it does not answer; a search
+// replaces whatever the tab still runs, and until it ends the rows shown are the earlier ones.
+void RunSearch(SearchTab& tab) {
+  tab.runner->Stop();
+  PreparedSearch prepared;
+  try {
+    prepared = tab.prepare();
+  } catch (const FileError& error) {
+    prepared.status = FileErrorMessage(error).text;
+  }
+  QStringList unplaced;
+  for (const SearchTab::Checked& checked : tab.checked) SetError(checked, {});
+  for (const finder::RequestError& error : prepared.errors) {
+    const auto it = std::find_if(
+        tab.checked.begin(), tab.checked.end(),
+        [&error](const SearchTab::Checked& checked) { return checked.option == error.field; });
+    const QString message = QString::fromStdString(error.message);
+    if (it == tab.checked.end()) {
+      unplaced << message;
+    } else {
+      SetError(*it, message);
+      it->field->setFocus();
+    }
+  }
+  if (!prepared.errors.empty()) {
+    ShowOutcome(tab, {tab.columns, {}, {}, {}, {}});
+    SetStatus(tab,
+              QString(kNotSearchedText)
+                  .arg(unplaced.isEmpty() ? QString::fromStdString(prepared.errors.front().message)
+                                          : unplaced.join('\n')));
+    return;
+  }
+  if (!prepared.job) {
+    ShowOutcome(tab, {tab.columns, prepared.status, {}, {}, {}});
+    return;
+  }
+  MarkStale(tab);
+  SetStatus(tab, QString(kSearchingForText).arg(QString::fromStdString(prepared.subject)));
+  tab.runner->Run(std::move(prepared.job),
+                  [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+}
+
+// The status line says what the greyed rows are for.
+void MarkStale(SearchTab& tab) {
+  if (tab.model->rowCount() == 0 || tab.model->Stale()) return;
+  tab.model->SetStale(true);
+  SetStatus(tab, QString(kStaleRowsText).arg(QString::fromStdString(tab.shown.subject)));
+}
+
+}  // namespace vantrel

@@ -1,0 +1,195 @@
+#include "tab_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStyle>
+
+#include "resource_strings.h"
+
+namespace vantrel {
+
+std::string Text(const QLineEdit* edit) {
+  return edit->text().toStdString();
+}
+
+std::optional<std::string> Given(const QLineEdit* edit) {
+  if (edit->text().trimmed().isEmpty()) return std::nullopt;
+  return Text(edit);
+}
+
+void ShowWithinAsDefault(QLineEdit* tolerance, QLineEdit* within) {
+  QObject::connect(within, &QLineEdit::textChanged, tolerance, [tolerance](const QString& text) {
+    tolerance->setPlaceholderText(text.trimmed().isEmpty() ? QString(kDefaultTolerance)
+                                                           : text.trimmed());
+  });
+}
+
+TabForm::TabForm(SearchTab& tab, QWidget& window, const NetworkSearches& searches,
+                 Services& services)
+    : m_tab(tab), m_window(window), m_searches(searches), m_services(services) {
+  tab.page = new QWidget(&window);
+  tab.fields = new QWidget;
+  m_grid = new QGridLayout(tab.fields);
+}
+
+void TabForm::AddField(const char* label, QWidget* field, const char* option) {
+  const int row = m_grid->rowCount();
+  // The label is the field's buddy: it names the field to screen readers and gives the
+  // mnemonic. Both are children of the column, where the accessibility bridge looks for it.
+  if (auto* box = qobject_cast<QCheckBox*>(field); box != nullptr) {
+    box->setText(label);
+    m_grid->addWidget(field, row, 0, 1, 2);
+  } else {
+    auto* caption = new QLabel(label, m_tab.fields);
+    caption->setBuddy(field);
+    m_grid->addWidget(caption, row, 0);
+    m_grid->addWidget(field, row, 1);
+  }
+  if (m_tab.first == nullptr) m_tab.first = field;
+  m_tab.kept.emplace_back(QString(label).remove('&'), field);
+  const auto stale = [&tab = m_tab] { MarkStale(tab); };
+  if (auto* edit = qobject_cast<QLineEdit*>(field))
+    QObject::connect(edit, &QLineEdit::textEdited, &m_window, stale);
+  if (auto* spin = qobject_cast<QSpinBox*>(field)) {
+    QObject::connect(spin, &QSpinBox::valueChanged, &m_window, stale);
+  }
+  if (auto* box = qobject_cast<QCheckBox*>(field))
+    QObject::connect(box, &QCheckBox::toggled, &m_window, stale);
+  if (auto* combo = qobject_cast<QComboBox*>(field)) {
+    QObject::connect(combo, &QComboBox::activated, &m_window, stale);
+  }
+  if (option == nullptr) return;
+  field->setObjectName(option);
+  auto* error = new QLabel(m_tab.fields);
+  error->setObjectName(QStringLiteral("error %1").arg(option));
+  error->setWordWrap(true);
+  error->hide();
+  m_grid->addWidget(error, row + 1, 1);
+  m_tab.checked.push_back({option, field, error});
+}
+
+QLineEdit* TabForm::AddEdit(const char* label, const char* option) {
+  auto* edit = new QLineEdit(m_tab.fields);
+  AddField(label, edit, option);
+  return edit;
+}
+
+QLineEdit* TabForm::AddTolerance(const char* label) {
+  QLineEdit* edit = AddEdit(label, "--tolerance");
+  edit->setPlaceholderText(kDefaultTolerance);
+  return edit;
+}
+
+void TabForm::AddShow() {
+  // Filled after its label names it, so that screen readers are told the label, not the count.
+  m_shared.top = new QComboBox(m_tab.fields);
+  AddField(kShowLabel, m_shared.top);
+  for (const char* choice : kShowChoices) m_shared.top->addItem(choice);
+}
+
+void TabForm::AddSource() {
+  m_shared.source = new QComboBox(m_tab.fields);
+  AddField(kSourceLabel, m_shared.source);
+  for (const char* choice : kSourceChoices) m_shared.source->addItem(choice);
+}
+
+QComboBox* TabForm::AddLegsChoice(const char* label) {
+  auto* legs = new QComboBox(m_tab.fields);
+  AddField(label, legs);
+  legs->addItems({kSingleLegsText, kPairLegsText});
+  return legs;
+}
+
+TabForm::StatisticsFields TabForm::AddStatisticsFields(bool judged) {
+  // A closed choice: nothing to refuse, so no error line.
+  auto* statistics = new QComboBox(m_tab.fields);
+  AddField(kStatisticsLabel, statistics);
+  statistics->setObjectName("--statistics");
+  for (const char* choice : kStatisticsChoices) statistics->addItem(choice);
+  if (judged) statistics->addItem(kStatisticsByRssText);
+  QLineEdit* temperature = AddEdit(kTemperatureLabel, "--temperature");
+  temperature->setPlaceholderText(kTemperatureHint);
+  QLineEdit* tcr = AddEdit(kTcrLabel, "--tcr");
+  tcr->setPlaceholderText(kTcrHint);
+  return [=] {
+    finder::StatisticsInput input;
+    input.rss = statistics->currentIndex() >= 1;
+    input.byRss = statistics->currentIndex() == 2;
+    input.temperature = Given(temperature);
+    input.tcr = Given(tcr);
+    return input;
+  };
+}
+
+TabForm::LegFields TabForm::AddLegFields() {
+  QLineEdit* tolerance = AddTolerance(kDividerToleranceLabel);
+  QComboBox* legs = AddLegsChoice(kLegsLabel);
+  QLineEdit* partTolerance = AddEdit(kPartToleranceLabel, "--part-tolerance");
+  QLineEdit* within = AddEdit(kWithinLabel, "--within");
+  ShowWithinAsDefault(tolerance, within);
+  QLineEdit* minTotal = AddEdit(kMinTotalLabel, "--min-total");
+  QLineEdit* maxTotal = AddEdit(kMaxTotalLabel, "--max-total");
+  QLineEdit* scale = AddEdit(kScaleLabel, "--scale");
+  scale->setPlaceholderText(kScaleHint);
+  const StatisticsFields statistics = AddStatisticsFields();
+  return [=](finder::TwoLegInput& input) {
+    input.tolerance = Given(tolerance);
+    input.parts = std::to_string(legs->currentIndex() + 1);
+    input.partTolerance = Given(partTolerance);
+    input.within = Given(within);
+    input.minTotal = Given(minTotal);
+    input.maxTotal = Given(maxTotal);
+    input.scale = Given(scale);
+    input.statistics = statistics();
+  };
+}
+
+TabForm::CurrentFields TabForm::AddCurrentFields() {
+  QLineEdit* minCurrent = AddEdit(kMinCurrentLabel, "--min-current");
+  QLineEdit* maxCurrent = AddEdit(kMaxCurrentLabel, "--max-current");
+  QLineEdit* maxPower = AddEdit(kMaxPowerLabel, "--max-power");
+  return [=](finder::LoadedInput& input) {
+    input.minCurrent = Given(minCurrent);
+    input.maxCurrent = Given(maxCurrent);
+    input.maxPower = Given(maxPower);
+  };
+}
+
+void TabForm::AddPreferField() {
+  QLineEdit* prefer = AddEdit(kPreferLabel, "--prefer");
+  prefer->setPlaceholderText(kPreferHint);
+  QAction* choose = prefer->addAction(m_window.style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                      QLineEdit::TrailingPosition);
+  choose->setObjectName("choose --prefer");
+  choose->setToolTip(kChooseBoardText);
+  QObject::connect(choose, &QAction::triggered, &m_window,
+                   [&window = m_window, prefer, &tab = m_tab] {
+                     const QString typed = prefer->text().trimmed();
+                     const QString start =
+                         typed.isEmpty() ? QDir::currentPath() : QFileInfo(typed).absolutePath();
+                     const QString chosen = QFileDialog::getOpenFileName(
+                         &window, QString(kChooseBoardText).remove("..."), start, kBoardFilesText);
+                     if (chosen.isEmpty()) return;
+                     prefer->setText(chosen);
+                     MarkStale(tab);
+                   });
+  m_shared.prefer = prefer;
+}
+
+TabForm::SharedChoice TabForm::SharedFields::Read() const {
+  return {source->currentIndex() == 1, Given(prefer), top->currentText().toStdString()};
+}
+
+QWidget* TabForm::FinishPage(const char* listName, ShownTable columns) {
+  FinishSearchTab(m_tab, m_window, *m_grid, listName, std::move(columns));
+  return m_tab.page;
+}
+
+}  // namespace vantrel
