@@ -624,6 +624,7 @@ void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
   Control<QLineEdit>(page, "VIN")->setText("5");
   Control<QLineEdit>(page, "VOUT")->setText("3.7");
   Control<QLineEdit>(page, "--within")->setText("30");
+  Control<QLineEdit>(page, "--part-tolerance")->setText("1");
   QCOMPARE(Control<QLineEdit>(page, "--tolerance")->placeholderText(), QString("30"));
   QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
   auto* list = Control<QTableView>(page, "Dividers");
@@ -634,6 +635,7 @@ void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
   input.vin = "5";
   input.vout = "3.7";
   input.within = "30";
+  input.partTolerance = "1";
   input.parts = "1";
   input.top = "20";
   const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);

@@ -754,7 +754,7 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   RegulatorInput input;
   input.vout = "3.3";
   input.vref = "0.8";
-  input.within = "1";
+  input.tolerance = "1";
   input.maxPower = "1e-9";
   for (const auto& [wording, note] :
        {std::pair{Wording::kCommandLine,
@@ -764,6 +764,7 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
     EXPECT_EQ(NoRegulatorRowNote(stock, request), note);
   }
   input.maxPower.reset();
+  input.within = "1";
   input.partTolerance = "1";
   const auto banded = std::get<RegulatorRequest>(CheckRegulator(input, Wording::kWindow));
   EXPECT_EQ(NoRegulatorRowNote(stock, banded),
