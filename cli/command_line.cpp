@@ -122,7 +122,8 @@ std::string Usage(const CommandSpec& command, std::string_view prefix) {
     words.push_back(operand.optional ? Enclosed('[', name, ']') : name);
   }
   for (const OptionSpec& option : command.options)
-    words.push_back(Enclosed('[', OptionAndValue(option), ']'));
+    words.push_back(option.required ? OptionAndValue(option)
+                                    : Enclosed('[', OptionAndValue(option), ']'));
   std::string text = std::string(prefix) + "vantrel-cli [-C DIR] " + std::string(command.name);
   const std::size_t indent = text.size() + 1;
   std::size_t lineStart = 0;

@@ -32,6 +32,7 @@ struct OptionSpec {
   // Decides instead of an exact match which values name a choice, for choices that take
   // other spellings too (series names in either case).
   bool (*accepts)(std::string_view);
+  bool required = false;  // the command refuses to run without it; shown without brackets
 };
 
 struct OperandSpec {

@@ -77,6 +77,7 @@ CommandSpec RegulatorCommandSpec() {
   Append(options, LoadOptions());
   Append(options, WorstCaseOptions());
   Append(options, StockOptions(kRegulatorWords));
+  options.front().required = true;  // --vref
   return {"regulator",
           "List feedback dividers that set a regulator's output to VOUT.",
           kRegulatorDetails,
