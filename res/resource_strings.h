@@ -172,8 +172,9 @@ inline constexpr char kToLabel[] = "&To";
 inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";
-// Every letter of "Stop" is a field's; Tab reaches it beside the busy indicator.
+// Escape is its key while a search runs; Tab reaches it beside the busy indicator.
 inline constexpr char kStopText[] = "Stop";
+inline constexpr char kStopTip[] = "Stop the search (Esc)";
 inline constexpr char kStoppedText[] = "Search stopped";
 inline constexpr char kSearchingForText[] = "Searching %1...";
 inline constexpr char kNotSearchedText[] = "Not searched: %1";

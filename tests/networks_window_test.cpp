@@ -100,11 +100,13 @@ class NetworksWindowTest : public QObject {
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
   void ChangedFieldGreysTheRowsUntilFind();
+  void FieldChangedDuringASearchGreysItsRows();
   void KeepsSizeAndTabBetweenRuns();
   void FirstDownInTheListSelectsTheFirstRow();
   void CopyPutsTheCommandLinesTsvOnTheClipboard();
   void KeysMoveBetweenTabsToTheirFirstField();
   void StoppedJobListsNothing();
+  void EscapeStopsASearchAndThenCloses();
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
   void StockChoiceSearchesThatStock();
@@ -241,6 +243,23 @@ void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
   QCOMPARE(Field<QLabel>("status")->text(), QString("abc status"));
 }
 
+// The rows of a search that ran while a field changed answer the fields as they were: they
+// arrive grey, with the note an edit when idle gives; the next Find's are current again.
+void NetworksWindowTest::FieldChangedDuringASearchGreysItsRows() {
+  auto* model =
+      static_cast<vantrel::RowTableModel*>(Control<QTableView>(*m_window, "Networks")->model());
+  Find("slow");
+  QTest::keyClicks(Field<QLineEdit>("--tolerance"), "5");
+  m_slow->count_down();
+  QTRY_COMPARE(model->rowCount(), 4);
+  QVERIFY(model->Stale());
+  QVERIFY(model->index(0, 1).data(Qt::ForegroundRole).isValid());
+  QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStaleRowsText).arg("rows for slow"));
+  Find("ab");
+  QTRY_COMPARE(model->rowCount(), 2);
+  QVERIFY(!model->Stale());
+}
+
 // The size and the last tab come back in the next window, as far as the screen has room.
 void NetworksWindowTest::KeepsSizeAndTabBetweenRuns() {
   const QRect area = m_window->screen()->availableGeometry();
@@ -329,6 +348,21 @@ void NetworksWindowTest::StopEndsTheSearchAndKeepsTheList() {
   QCoreApplication::processEvents();
   QCOMPARE(Column(*list, 1), QStringList(5, "quick shown"));
   QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStoppedText));
+}
+
+// Stop stands beside the status line, above the list, however long the column of fields.
+void NetworksWindowTest::EscapeStopsASearchAndThenCloses() {
+  auto* stop = Page().findChild<QPushButton*>("stop");
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  Find("slow");
+  QVERIFY(stop->isVisible());
+  QVERIFY(stop->mapTo(&Page(), QPoint()).y() < list->mapTo(&Page(), QPoint()).y());
+  QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Escape);
+  QVERIFY(!stop->isVisible());
+  QVERIFY(m_window->isVisible());
+  QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStoppedText));
+  QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Escape);
+  QVERIFY(!m_window->isVisible());
 }
 
 void NetworksWindowTest::StoppedJobListsNothing() {

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -211,12 +212,21 @@ void CNetworksDlg::CreateTabKeys() {
 }
 
 // Enter runs the current tab's search wherever the focus is; a focused button takes Enter
-// itself, as buttons do.
+// itself, as buttons do. Escape stops the current tab's search while one runs, and otherwise
+// closes the window, as in any dialog.
 void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
       RunCurrentTab();
       return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+      for (SearchTab* tab : SearchTabs()) {
+        if (tab->page == m_tabs->currentWidget() && tab->runner->Busy()) {
+          tab->stop->click();
+          return;
+        }
+      }
     }
   }
   QDialog::keyPressEvent(event);

@@ -59,30 +59,39 @@ void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
   DrawRow(tab, -1);
 }
 
-// The Find button and busy indicator, with Stop, in the last row of the fields.
-void AddButtons(SearchTab& tab, QGridLayout& grid) {
+// The Find button in the last row of the fields.
+void AddFindButton(SearchTab& tab, QGridLayout& grid) {
   tab.find = new QPushButton(kFindText, tab.fields);
   tab.find->setObjectName("find");
   tab.find->setAutoDefault(false);
-  tab.busy = new QProgressBar(tab.fields);
-  tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
-  tab.busy->setAccessibleName(kSearchingText);
-  tab.busy->setTextVisible(false);
-  tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
-  tab.busy->hide();
-  tab.stop = new QPushButton(kStopText, tab.fields);
-  tab.stop->setObjectName("stop");
-  tab.stop->setAutoDefault(false);
-  tab.stop->hide();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(tab.find);
-  buttons->addWidget(tab.busy);
-  buttons->addWidget(tab.stop);
   buttons->addStretch();
   const int below = grid.rowCount();
   grid.addLayout(buttons, below, 0, 1, 2);
   grid.setRowStretch(below + 1, 1);
   grid.setColumnStretch(1, 1);
+}
+
+// The busy indicator and Stop, beside the status line over the list, where they stay in sight
+// however long the fields are. Escape is Stop's key while it is shown (see CNetworksDlg).
+QHBoxLayout* NewStatusRow(SearchTab& tab) {
+  tab.busy = new QProgressBar(tab.page);
+  tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
+  tab.busy->setAccessibleName(kSearchingText);
+  tab.busy->setTextVisible(false);
+  tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
+  tab.busy->hide();
+  tab.stop = new QPushButton(kStopText, tab.page);
+  tab.stop->setObjectName("stop");
+  tab.stop->setAutoDefault(false);
+  tab.stop->setToolTip(kStopTip);
+  tab.stop->hide();
+  auto* row = new QHBoxLayout;
+  row->addWidget(tab.status, 1);
+  row->addWidget(tab.busy, 0, Qt::AlignTop);
+  row->addWidget(tab.stop, 0, Qt::AlignTop);
+  return row;
 }
 
 // The column scrolls up and down where the window is too low for it, never sideways.
@@ -166,7 +175,7 @@ QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibl
 void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const char* listName,
                      ShownTable columns) {
   tab.name = listName;
-  AddButtons(tab, grid);
+  AddFindButton(tab, grid);
   // The tab's own margin is the column's left one; the list beside it needs the width more.
   QMargins margins = grid.contentsMargins();
   grid.setContentsMargins(0, margins.top(), margins.right() / 2, margins.bottom());
@@ -178,6 +187,9 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
   AddListAndCircuit(tab, window, listName);
 
   tab.status = NewTextLine(tab.page, "status", kStatusName);
+  QHBoxLayout* statusRow = NewStatusRow(tab);
+  QWidget::setTabOrder(tab.find, tab.stop);
+  QWidget::setTabOrder(tab.stop, tab.list);
 
   tab.runner = new SearchRunner(&window);
   QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
@@ -192,7 +204,7 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
   tab.places->hide();
 
   auto* results = new QVBoxLayout;
-  results->addWidget(tab.status);
+  results->addLayout(statusRow);
   results->addWidget(tab.splitter, 1);
   results->addWidget(tab.places);
   auto* layout = new QHBoxLayout(tab.page);
@@ -241,12 +253,17 @@ void RunSearch(SearchTab& tab) {
   }
   MarkStale(tab);
   SetStatus(tab, QString(kSearchingForText).arg(QString::fromStdString(prepared.subject)));
-  tab.runner->Run(std::move(prepared.job),
-                  [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+  tab.editedWhileSearching = false;
+  tab.runner->Run(std::move(prepared.job), [&tab](const SearchOutcome& outcome) {
+    ShowOutcome(tab, outcome);
+    if (tab.editedWhileSearching) MarkStale(tab);
+  });
 }
 
-// The status line says what the greyed rows are for.
+// The status line says what the greyed rows are for. An edit while a search runs is kept for
+// its rows, which answer the fields as they were when Find was pressed.
 void MarkStale(SearchTab& tab) {
+  if (tab.runner->Busy()) tab.editedWhileSearching = true;
   if (tab.model->rowCount() == 0 || tab.model->Stale()) return;
   tab.model->SetStale(true);
   SetStatus(tab, QString(kStaleRowsText).arg(QString::fromStdString(tab.shown.subject)));
