@@ -88,8 +88,9 @@ inline constexpr char kScaleHint[] = "10k";
 inline constexpr char kStatisticsLabel[] = "Statistics";
 // In the order of the command line's --statistics: worst, then rss.
 inline constexpr const char* kStatisticsChoices[] = {"Worst case", "RSS"};
-// On tabs whose rows have In spec: --statistics rss --by rss.
-inline constexpr char kStatisticsByRssText[] = "RSS, In spec by it";
+// On tabs whose rows have In spec, which band judges it, as the command line's --by.
+inline constexpr char kByLabel[] = "By";
+inline constexpr const char* kByChoices[] = {"Worst case", "RSS"};
 inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
 inline constexpr char kTemperatureHint[] = "LOW:HIGH";
 inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";

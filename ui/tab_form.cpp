@@ -113,15 +113,21 @@ TabForm::StatisticsFields TabForm::AddStatisticsFields(bool judged) {
   AddField(kStatisticsLabel, statistics);
   statistics->setObjectName("--statistics");
   for (const char* choice : kStatisticsChoices) statistics->addItem(choice);
-  if (judged) statistics->addItem(kStatisticsByRssText);
+  QComboBox* by = nullptr;
+  if (judged) {
+    by = new QComboBox(m_tab.fields);
+    AddField(kByLabel, by);
+    by->setObjectName("--by");
+    for (const char* choice : kByChoices) by->addItem(choice);
+  }
   QLineEdit* temperature = AddEdit(kTemperatureLabel, "--temperature");
   temperature->setPlaceholderText(kTemperatureHint);
   QLineEdit* tcr = AddEdit(kTcrLabel, "--tcr");
   tcr->setPlaceholderText(kTcrHint);
   return [=] {
     finder::StatisticsInput input;
-    input.rss = statistics->currentIndex() >= 1;
-    input.byRss = statistics->currentIndex() == 2;
+    input.rss = statistics->currentIndex() == 1;
+    input.byRss = by != nullptr && by->currentIndex() == 1;
     input.temperature = Given(temperature);
     input.tcr = Given(tcr);
     return input;

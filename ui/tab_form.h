@@ -47,9 +47,9 @@ class TabForm {
   void AddSource();
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
   QComboBox* AddLegsChoice(const char* label);
-  // Adds Statistics, Temperature and TCR; the result reads them.
+  // Adds Statistics, By, Temperature and TCR; the result reads them.
   using StatisticsFields = std::function<finder::StatisticsInput()>;
-  // judged: the rows have In spec, which may go by the RSS band.
+  // judged: the rows have In spec, which By judges by the worst-case band or the RSS one.
   StatisticsFields AddStatisticsFields(bool judged = true);
   // Adds the fields every two-leg tab has, in this order: Tolerance, Legs, Part tolerance,
   // Within, the totals' bounds, Scale and the statistics; the result reads them.
