@@ -28,10 +28,10 @@ void SetError(const SearchTab::Checked& checked, const QString& text) {
   checked.field->setAccessibleDescription(text);
 }
 
-// A screen reader finds the line by its name and reads the text as its description.
+// A screen reader reads the text as the line's name; its description says which line it is.
 void SetStatus(SearchTab& tab, const QString& text) {
   tab.status->setText(text);
-  tab.status->setAccessibleDescription(text);
+  tab.status->setAccessibleName(text);
 }
 
 // The circuit of a row, or none for -1.
@@ -47,7 +47,7 @@ void DrawRow(SearchTab& tab, int row) {
                            ? QString()
                            : QString::fromStdString(places[static_cast<std::size_t>(row)]);
   tab.places->setText(text);
-  tab.places->setAccessibleDescription(text);
+  tab.places->setAccessibleName(text);
   tab.places->setVisible(!text.isEmpty());
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }
@@ -159,11 +159,11 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   tab.splitter->setSizes({30 * line, 8 * line});
 }
 
-// A line of selectable text that screen readers find by its name.
-QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibleName) {
+// A line of selectable text that screen readers find by its description.
+QLabel* NewTextLine(QWidget* page, const char* objectName, const char* what) {
   auto* label = new QLabel(page);
   label->setObjectName(objectName);
-  label->setAccessibleName(accessibleName);
+  label->setAccessibleDescription(what);
   label->setWordWrap(true);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;

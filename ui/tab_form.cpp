@@ -175,6 +175,12 @@ void TabForm::AddPreferField() {
                                       QLineEdit::TrailingPosition);
   choose->setObjectName("choose --prefer");
   choose->setToolTip(kChooseBoardText);
+  // The line edit draws the action as a button of its own, which screen readers name by this.
+  for (QObject* shown : choose->associatedObjects()) {
+    if (auto* button = qobject_cast<QWidget*>(shown); button != nullptr && button != prefer) {
+      button->setAccessibleName(QString(kChooseBoardText).remove("..."));
+    }
+  }
   QObject::connect(choose, &QAction::triggered, &m_window,
                    [&window = m_window, prefer, &tab = m_tab] {
                      const QString typed = prefer->text().trimmed();
