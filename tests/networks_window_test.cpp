@@ -509,7 +509,7 @@ void NetworksWindowTest::StockChoiceSearchesThatStock() {
   // Found with series and parallel traded, drawn as the cell spells it.
   list->selectRow(0);
   auto* picture = Page().findChild<vantrel::SchematicView*>();
-  QCOMPARE(picture->accessibleDescription(), QString("C1 1 nF || C2 2.2 nF"));
+  QCOMPARE(picture->accessibleDescription(), QString("Ca 1 nF || Cb 2.2 nF"));
   QVERIFY(Field<QLabel>("status")->text().contains("capacitor networks within 1 % of 3.2 nF"));
 
   Field<QComboBox>("stock")->setCurrentIndex(2);
@@ -537,9 +537,9 @@ void NetworksWindowTest::EachStockShowsItsOwnUnit() {
     const char* picture;
     const char* subject;
   } stocks[] = {
-      {"4k", "4.00 k\u03a9", "R1 1 k\u03a9 + R2 3 k\u03a9", "networks within 1 % of 4 k\u03a9"},
-      {"3.2n", "3.20 nF", "C1 1 nF || C2 2.2 nF", "capacitor networks within 1 % of 3.2 nF"},
-      {"3.2u", "3.20 \u00b5H", "L1 1 \u00b5H + L2 2.2 \u00b5H",
+      {"4k", "4.00 k\u03a9", "Ra 1 k\u03a9 + Rb 3 k\u03a9", "networks within 1 % of 4 k\u03a9"},
+      {"3.2n", "3.20 nF", "Ca 1 nF || Cb 2.2 nF", "capacitor networks within 1 % of 3.2 nF"},
+      {"3.2u", "3.20 \u00b5H", "La 1 \u00b5H + Lb 2.2 \u00b5H",
        "inductor networks within 1 % of 3.2 \u00b5H"},
   };
   auto* list = Field<QTableView>("Networks");

@@ -145,7 +145,13 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   auto* circuit = new QWidget(tab.page);
   auto* circuitLayout = new QHBoxLayout(circuit);
   circuitLayout->setContentsMargins(0, 0, 0, 0);
-  circuitLayout->addWidget(tab.picture, 1);
+  // The picture keeps its labels at the list's size and scrolls where the room is smaller.
+  auto* pictureScroll = new QScrollArea(circuit);
+  pictureScroll->setWidget(tab.picture);
+  pictureScroll->setWidgetResizable(true);
+  pictureScroll->setFrameShape(QFrame::NoFrame);
+  pictureScroll->setFocusPolicy(Qt::NoFocus);
+  circuitLayout->addWidget(pictureScroll, 1);
   circuitLayout->addWidget(tab.copyPicture, 0, Qt::AlignBottom);
   // The list takes the height.
   tab.splitter = new QSplitter(Qt::Vertical, tab.page);
@@ -156,7 +162,7 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   tab.splitter->setStretchFactor(0, 1);
   tab.splitter->setStretchFactor(1, 1);
   const int line = window.fontMetrics().height();
-  tab.splitter->setSizes({30 * line, 8 * line});
+  tab.splitter->setSizes({20 * line, 14 * line});
 }
 
 // A line of selectable text that screen readers find by its description.
