@@ -36,6 +36,8 @@ inline constexpr char kAmplifierTabText[] = "Amplif&ier";
 inline constexpr char kRcTabText[] = "RC";
 inline constexpr char kLibraryTabText[] = "&Library";
 inline constexpr char kFindText[] = "&Find";
+// Opens the section of the fields a designer sets less often.
+inline constexpr char kMoreText[] = "&More";
 inline constexpr char kRefreshText[] = "&Refresh";
 inline constexpr char kNormaliseText[] = "&Normalise";
 inline constexpr char kAddSeriesText[] = "Add &E-series...";

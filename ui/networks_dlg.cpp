@@ -1,6 +1,6 @@
 #include "networks_dlg.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
@@ -153,7 +153,7 @@ void CNetworksDlg::SaveFields(QSettings& settings) const {
         settings.setValue(label, combo->currentIndex());
       } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
         settings.setValue(label, spin->value());
-      } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+      } else if (const auto* box = qobject_cast<const QAbstractButton*>(field)) {
         settings.setValue(label, box->isChecked());
       }
     }
@@ -179,7 +179,7 @@ void CNetworksDlg::RestoreFields() {
         if (value.toInt() >= spin->minimum() && value.toInt() <= spin->maximum()) {
           spin->setValue(value.toInt());
         }
-      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+      } else if (auto* box = qobject_cast<QAbstractButton*>(field)) {
         box->setChecked(value.toBool());
       }
     }

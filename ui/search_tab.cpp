@@ -1,5 +1,6 @@
 #include "search_tab.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,7 +60,7 @@ void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
   DrawRow(tab, -1);
 }
 
-// The Find button in the last row of the fields.
+// The Find button under the first rows of fields.
 void AddFindButton(SearchTab& tab, QGridLayout& grid) {
   tab.find = new QPushButton(kFindText, tab.fields);
   tab.find->setObjectName("find");
@@ -67,9 +68,7 @@ void AddFindButton(SearchTab& tab, QGridLayout& grid) {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(tab.find);
   buttons->addStretch();
-  const int below = grid.rowCount();
-  grid.addLayout(buttons, below, 0, 1, 2);
-  grid.setRowStretch(below + 1, 1);
+  grid.addLayout(buttons, grid.rowCount(), 0, 1, 2);
   grid.setColumnStretch(1, 1);
 }
 
@@ -242,6 +241,8 @@ void RunSearch(SearchTab& tab) {
       unplaced << message;
     } else {
       SetError(*it, message);
+      // A refused field in the closed section is shown with its error.
+      if (tab.more != nullptr && !it->field->isVisibleTo(tab.fields)) tab.more->setChecked(true);
       it->field->setFocus();
     }
   }

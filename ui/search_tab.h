@@ -13,6 +13,7 @@
 
 #include "network_searches.h"
 
+class QAbstractButton;
 class QGridLayout;
 class QLabel;
 class QProgressBar;
@@ -44,7 +45,8 @@ struct SearchTab {
   SchematicView* picture = nullptr;
   QPushButton* copyPicture = nullptr;
   SearchRunner* runner = nullptr;
-  QWidget* first = nullptr;  // the first field, where the tab starts
+  QWidget* first = nullptr;         // the first field, where the tab starts
+  QAbstractButton* more = nullptr;  // opens the section of the fields set less often
   // Reads the fields, checks them and reads the library.
   std::function<PreparedSearch()> prepare;
   SearchOutcome shown;  // the outcome whose rows the list shows
