@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -41,6 +42,24 @@ ShownTable RowsFor(const std::string& target) {
   for (std::size_t i = 0; i < target.size(); ++i) {
     rows.cells.push_back({std::to_string(i + 1), target + " shown"});
     rows.tsvCells.push_back({std::to_string(i + 1), target + " copied"});
+  }
+  return rows;
+}
+
+// A divider's rows drawn from a drawer: two-part legs, numbers, and what each row uses.
+ShownTable DrawerRows() {
+  ShownTable rows{{"R1", "R2", "Vout", "Band", "In spec", "Uses"},
+                  {},
+                  {true, true, false, false, false, true},
+                  {},
+                  {},
+                  {"r1", "r2", "vout", "band", "in_spec", "uses"},
+                  {}};
+  for (int row = 0; row < 20; ++row) {
+    rows.cells.push_back({"4.99k + 10.0k", "33.2k || 100k", "3.3012 V", "-1.234 \u2026 +1.234 %",
+                          "yes",
+                          "1 \u00d7 4990 (Box 1), 1 \u00d7 10000 (Drawer 3), 1 \u00d7 33200 "
+                          "(Box 2), 2 \u00d7 100000 (Drawer 4)"});
   }
   return rows;
 }
@@ -99,6 +118,7 @@ class NetworksWindowTest : public QObject {
   void StopEndsTheSearchAndKeepsTheList();
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
+  void EveryColumnFitsAndUsesWrapsBetweenItems();
   void ChangedFieldGreysTheRowsUntilFind();
   void FieldChangedDuringASearchGreysItsRows();
   void KeepsSizeAndTabBetweenRuns();
@@ -159,6 +179,7 @@ void NetworksWindowTest::init() {
       return prepared;
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
+      if (target == "drawer") return SearchOutcome{DrawerRows(), "", "", {}, {}};
       if (target == "slow") slow->wait();
       return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
     };
@@ -224,6 +245,32 @@ void NetworksWindowTest::LabelsShowTheirWholeText() {
   series.show();
   QVERIFY(QTest::qWaitForWindowExposed(&series));
   CheckLabelsFit(series);
+}
+
+// However narrow the list, down to the longest item of a row's Uses, it needs no sideways
+// scrolling: the text columns wrap, Uses between its items only.
+void NetworksWindowTest::EveryColumnFitsAndUsesWrapsBetweenItems() {
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  Find("drawer");
+  QTRY_COMPARE(list->model()->rowCount(), 20);
+  const QString uses = list->model()->index(0, 5).data().toString();
+  QCOMPARE(uses.split(", ").size(), 4);
+  QVERIFY(!uses.contains(' ' + QString("(Box")) && uses.contains(QChar::Nbsp));
+  for (const int width : {1600, 1000, 800}) {
+    m_window->resize(width, m_window->height());
+    QTRY_COMPARE(m_window->width(), width);
+    QCoreApplication::processEvents();
+    const QHeaderView* header = list->horizontalHeader();
+    const int last = header->logicalIndexAt(header->length() - 1);
+    QVERIFY2(header->sectionViewportPosition(last) + header->sectionSize(last) <=
+                 list->viewport()->width(),
+             qPrintable(QString("at %1 px the columns take %2 of %3 px")
+                            .arg(width)
+                            .arg(header->length())
+                            .arg(list->viewport()->width())));
+    // A wrapped row is as high as its lines.
+    if (list->wordWrap()) QVERIFY(list->rowHeight(0) > list->fontMetrics().height() * 2);
+  }
 }
 
 void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
