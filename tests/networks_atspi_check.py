@@ -168,7 +168,8 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
                 expected = float(tsv[column]) * scale
                 if abs(value - expected) > half * 1.0001 + 1e-300:
                     return False
-            elif cell != text[column]:
+            # Uses keeps each item on one line with no-break spaces, which read as spaces.
+            elif cell.replace("\u00a0", " ") != text[column]:
                 return False
     return True
 

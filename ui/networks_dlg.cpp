@@ -103,6 +103,9 @@ void CNetworksDlg::PlaceOnScreen() {
   int fields = 0;
   for (const SearchTab* tab : SearchTabs())
     fields = std::max(fields, tab->fields->sizeHint().width());
+  // A window at least as large as its layout asks would not fit a small screen at a large scale
+  // (640x450 at scale 2); there it is as small as the screen's room, and the fields scroll.
+  setMinimumSize(minimumSizeHint().boundedTo(RoomOn(*screen)));
   resize(QSize(fields + metrics.averageCharWidth() * 140, metrics.height() * 46)
              .boundedTo(RoomOn(*screen)));
   move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
