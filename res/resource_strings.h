@@ -60,7 +60,8 @@ inline constexpr char kWithinLabel[] = "Wit&hin (%)";
 inline constexpr char kMaxPowerLabel[] = "Max &power (W)";
 inline constexpr char kMinCurrentLabel[] = "Mi&n current (A)";
 inline constexpr char kMaxCurrentLabel[] = "Ma&x current (A)";
-inline constexpr char kVrefLabel[] = "VR&EF";
+// The Regulator tab has no VIN, whose letter this takes, so that Source may have E.
+inline constexpr char kVrefLabel[] = "&VREF";
 inline constexpr char kVrefHint[] = "V or MIN:TYP:MAX";
 inline constexpr char kReferenceLabel[] = "Referen&ce";
 // In the order of the command line's --reference: bottom, then top.
@@ -97,8 +98,8 @@ inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
 inline constexpr char kTemperatureHint[] = "LOW:HIGH";
 inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";
 inline constexpr char kTcrHint[] = "0";
-// Where a search draws its values from; every letter is another field's.
-inline constexpr char kSourceLabel[] = "Source";
+// Where a search draws its values from.
+inline constexpr char kSourceLabel[] = "Sourc&e";
 // In the order of the command line: the library, or --inventory.
 inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
 inline constexpr char kDerateLabel[] = "Derate";

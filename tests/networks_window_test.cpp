@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -118,6 +119,7 @@ class NetworksWindowTest : public QObject {
   void StopEndsTheSearchAndKeepsTheList();
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
+  void ShownFieldsAndButtonsHaveUniqueMnemonics();
   void EveryColumnFitsAndUsesWrapsBetweenItems();
   void ChangedFieldGreysTheRowsUntilFind();
   void FieldChangedDuringASearchGreysItsRows();
@@ -288,6 +290,58 @@ void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
   QTRY_COMPARE(model->rowCount(), 3);
   QVERIFY(!model->Stale());
   QCOMPARE(Field<QLabel>("status")->text(), QString("abc status"));
+}
+
+// With More closed, as a tab opens, every field and button shown has a letter of its own, the
+// tab bar's included, and every control Tab reaches has a name for screen readers.
+void NetworksWindowTest::ShownFieldsAndButtonsHaveUniqueMnemonics() {
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  const auto letter = [](QString text) {
+    text.replace("&&", "");
+    const qsizetype at = text.indexOf('&');
+    return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toLower();
+  };
+  QString bar;
+  for (int tab = 0; tab < tabs->count(); ++tab) {
+    if (!letter(tabs->tabText(tab)).isNull()) bar += letter(tabs->tabText(tab));
+  }
+  for (int tab = 0; tab < 5; ++tab) {
+    tabs->setCurrentIndex(tab);
+    QWidget& page = *tabs->widget(tab);
+    QVERIFY(!Control<QAbstractButton>(page, "more")->isChecked());
+    QString letters = bar;
+    QStringList texts;
+    for (const QLabel* label : page.findChildren<QLabel*>()) {
+      if (label->isVisible() && label->buddy() != nullptr) texts << label->text();
+    }
+    for (const QAbstractButton* button : page.findChildren<QAbstractButton*>()) {
+      if (button->isVisible() && !button->text().isEmpty()) texts << button->text();
+    }
+    for (const QString& text : texts) {
+      const QChar key = letter(text);
+      QVERIFY2(!key.isNull(), qPrintable(QString("%1 on tab %2").arg(text).arg(tab)));
+      QVERIFY2(!letters.contains(key),
+               qPrintable(QString("%1 shares %2 on tab %3").arg(text).arg(key).arg(tab)));
+      letters += key;
+    }
+    for (const QWidget* control : page.findChildren<QWidget*>()) {
+      // A spin box's or combo box's own line edit is named through its owner.
+      if (!control->isVisible() || !(control->focusPolicy() & Qt::TabFocus) ||
+          qobject_cast<const QAbstractSpinBox*>(control->parentWidget()) != nullptr ||
+          qobject_cast<const QComboBox*>(control->parentWidget()) != nullptr) {
+        continue;
+      }
+      QVERIFY2(
+          !control->accessibleName().isEmpty() ||
+              QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control)) == nullptr ||
+              !QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control))
+                   ->text(QAccessible::Name)
+                   .isEmpty(),
+          qPrintable(QString("%1 on tab %2 has no name")
+                         .arg(control->metaObject()->className())
+                         .arg(tab)));
+    }
+  }
 }
 
 // The rows of a search that ran while a field changed answer the fields as they were: they
