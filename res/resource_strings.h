@@ -36,6 +36,8 @@ inline constexpr char kAmplifierTabText[] = "Amplif&ier";
 inline constexpr char kRcTabText[] = "RC";
 inline constexpr char kLibraryTabText[] = "&Library";
 inline constexpr char kFindText[] = "&Find";
+// Opens the section of the fields a designer sets less often.
+inline constexpr char kMoreText[] = "&More";
 inline constexpr char kRefreshText[] = "&Refresh";
 inline constexpr char kNormaliseText[] = "&Normalise";
 inline constexpr char kAddSeriesText[] = "Add &E-series...";
@@ -58,7 +60,8 @@ inline constexpr char kWithinLabel[] = "Wit&hin (%)";
 inline constexpr char kMaxPowerLabel[] = "Max &power (W)";
 inline constexpr char kMinCurrentLabel[] = "Mi&n current (A)";
 inline constexpr char kMaxCurrentLabel[] = "Ma&x current (A)";
-inline constexpr char kVrefLabel[] = "VR&EF";
+// The Regulator tab has no VIN, whose letter this takes, so that Source may have E.
+inline constexpr char kVrefLabel[] = "&VREF";
 inline constexpr char kVrefHint[] = "V or MIN:TYP:MAX";
 inline constexpr char kReferenceLabel[] = "Referen&ce";
 // In the order of the command line's --reference: bottom, then top.
@@ -88,14 +91,15 @@ inline constexpr char kScaleHint[] = "10k";
 inline constexpr char kStatisticsLabel[] = "Statistics";
 // In the order of the command line's --statistics: worst, then rss.
 inline constexpr const char* kStatisticsChoices[] = {"Worst case", "RSS"};
-// On tabs whose rows have In spec: --statistics rss --by rss.
-inline constexpr char kStatisticsByRssText[] = "RSS, In spec by it";
+// On tabs whose rows have In spec, which band judges it, as the command line's --by.
+inline constexpr char kByLabel[] = "By";
+inline constexpr const char* kByChoices[] = {"Worst case", "RSS"};
 inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
 inline constexpr char kTemperatureHint[] = "LOW:HIGH";
 inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";
 inline constexpr char kTcrHint[] = "0";
-// Where a search draws its values from; every letter is another field's.
-inline constexpr char kSourceLabel[] = "Source";
+// Where a search draws its values from.
+inline constexpr char kSourceLabel[] = "Sourc&e";
 // In the order of the command line: the library, or --inventory.
 inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
 inline constexpr char kDerateLabel[] = "Derate";
@@ -175,8 +179,9 @@ inline constexpr char kToLabel[] = "&To";
 inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";
-// Every letter of "Stop" is a field's; Tab reaches it beside the busy indicator.
+// Escape is its key while a search runs; Tab reaches it beside the busy indicator.
 inline constexpr char kStopText[] = "Stop";
+inline constexpr char kStopTip[] = "Stop the search (Esc)";
 inline constexpr char kStoppedText[] = "Search stopped";
 inline constexpr char kSearchingForText[] = "Searching %1...";
 inline constexpr char kNotSearchedText[] = "Not searched: %1";

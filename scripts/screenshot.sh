@@ -100,10 +100,11 @@ xdotool windowactivate --sync "$networks"
 # tabs N: presses Tab N times.
 tabs() { for _ in $(seq "$1"); do xdotool key Tab; done; }
 # regulator OUTPUT: from the tab before it, the Regulator tab, which starts in VOUT: VREF,
-# Reference top, IADJ, Part tolerance and Within, Find, and the first row of the list.
+# Reference top, Part tolerance and Within, Find, and the first row of the list (past Source,
+# Show, More and Find).
 regulator() {
-  keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab type:50u Tab Tab Tab type:1 Tab type:3 Return
-  tabs 15
+  keys ctrl+Tab type:5 Tab type:1.25 Tab End Tab Tab Tab type:1 Tab type:3 Return
+  tabs 5
   keys Down
   shot "$networks" "$1"
 }
@@ -114,13 +115,13 @@ if [[ -n $scale ]]; then
 fi
 # Target, then Parts up to 4, Find, and the fourth row of the list.
 keys type:3.14159k Tab Tab Up Return
-tabs 11
+tabs 6
 keys Down Down Down Down
 # rc OUTPUT: from the tab before it, the RC tab, which starts in Corner: C parts up to two, Find,
 # and the first row of the list.
 rc() {
   keys ctrl+Tab type:1k Tab Tab Tab Down Return
-  tabs 15
+  tabs 9
   keys Down
   shot "$networks" "$1"
 }
@@ -135,14 +136,14 @@ fi
 shot "$networks" "$docs/networks.png"
 # The Divider tab, which starts in VIN: VOUT, Find, and the first row of the list.
 keys ctrl+Tab type:5 Tab type:3.3 Return
-tabs 21
+tabs 9
 keys Down
 shot "$networks" "$docs/divider.png"
 regulator "$docs/regulator.png"
 # The Amplifier tab, which starts in Gain: Part tolerance and Within, Find, and the first row of
 # the list.
 keys ctrl+Tab type:11 Tab Tab Tab Tab type:1 Tab type:2 Return
-tabs 13
+tabs 5
 keys Down
 shot "$networks" "$docs/amplifier.png"
 rc "$docs/rc.png"
@@ -151,7 +152,7 @@ printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab
 shot "$networks" "$docs/library.png"
 # The drawer: the Library tab's Inventory view, then the Divider tab drawing on it with legs of
-# up to two parts (Legs, 3 fields below VIN; Source, 13 below Legs; then Find), with its first
+# up to two parts (Legs, 3 fields below VIN; Source, 3 below Legs; then Find), with its first
 # row's parts and where they lie.
 cat >"$run/Inventory.csv" <<'CSV'
 kind,value,quantity,tolerance,power,tcr,package,location,part_number,note
@@ -171,8 +172,8 @@ shot "$networks" "$docs/inventory.png"
 keys ctrl+Tab ctrl+Tab
 tabs 3
 keys Down
-tabs 13
+tabs 3
 keys Down Return
-tabs 6
+tabs 4
 keys Down
 shot "$networks" "$docs/divider-inventory.png"

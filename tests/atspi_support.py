@@ -72,6 +72,19 @@ def named(root, role, name):
     return found
 
 
+def described(root, role, description):
+    """The shown nodes below root of that role and description."""
+    found = []
+    for node in descendants(root):
+        try:
+            if (node.getRole() == role and node.description == description and
+                    node.getState().contains(pyatspi.STATE_SHOWING)):
+                found.append(node)
+        except GLib.GError:
+            pass
+    return found
+
+
 def one(root, role, name):
     found = wait_for(lambda: named(root, role, name), f"{role} {name!r}")
     check(len(found) == 1, f"one {role} named {name!r}")

@@ -22,10 +22,18 @@ import sys
 
 import pyatspi
 
-from atspi_support import app_window, cells, check, finish, one, press, settle, wait_for
+from atspi_support import (app_window, cells, check, described, descendants, finish, one, press,
+                           settle, wait_for)
 
 MAIN = "Vantrel - Resistor Finder"
 NETWORKS = "Vantrel - Networks"
+
+
+def status_line(root):
+    """The shown status line, which a screen reader reads by its name: the line's text."""
+    lines = wait_for(lambda: described(root, pyatspi.ROLE_LABEL, "Status"), "the status line")
+    check(len(lines) == 1, "one status line")
+    return lines[0]
 
 
 def type_into(root, name, text):
@@ -60,9 +68,9 @@ def listed(root, list_name, expected, same=lambda shown, expected: shown == expe
     """The list's cells once they are the expected ones, or after 30 s: the search runs on a
     thread of its own, and the list shows the last search's rows until it ends."""
     table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
-    status = one(root, pyatspi.ROLE_LABEL, "Status")
+    status = status_line(root)
     return settle(lambda: cells(table), lambda shown: same(shown, expected) and
-                  not status.description.startswith("Searching"))
+                  not status.name.startswith("Searching"))
 
 
 PREFIXES = {"f": -15, "p": -12, "n": -9, "u": -6, "\u00b5": -6, "m": -3, "k": 3, "M": 6, "G": 9,
@@ -160,7 +168,8 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
                 expected = float(tsv[column]) * scale
                 if abs(value - expected) > half * 1.0001 + 1e-300:
                     return False
-            elif cell != text[column]:
+            # Uses keeps each item on one line with no-break spaces, which read as spaces.
+            elif cell.replace("\u00a0", " ") != text[column]:
                 return False
     return True
 
@@ -223,6 +232,41 @@ def choose(root, name, index, window_id):
     subprocess.run(["xdotool", "key", "Home", *["Down"] * index], check=True)
 
 
+def described_circuits(root):
+    """The shown circuit pictures below root."""
+    return [node for node in descendants(root) if node.name == "Circuit" and
+            node.getState().contains(pyatspi.STATE_SHOWING)]
+
+
+def large_library(count):
+    """count values of the E192 decades' three-digit steps, from 1: a library whose divider legs
+    of up to two values take long to search."""
+    values = [round(m / 100 * 10 ** d, 2) for d in range(6) for m in range(100, 1000)][:count]
+    with open(f"{sys.argv[2]}/ResistorLibrary.txt", "w") as library:
+        library.write("".join(f"{v:.2f}\r\n" for v in values))
+
+
+def searching(root):
+    return settle(lambda: status_line(root).name, lambda text: text.startswith("Searching"))
+
+
+def columns_whole(root, list_name):
+    """Whether every shown column of the first row lies within the list as shown, so that no
+    column needs sideways scrolling."""
+    table = one(root, pyatspi.ROLE_TABLE, list_name)
+    interface = table.queryTable()
+    tx, _, tw, _ = table.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    whole = True
+    for column in range(interface.nColumns):
+        cell = interface.getAccessibleAt(0, column)
+        cx, _, cw, _ = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        if cw > 0 and not (tx <= cx and cx + cw <= tx + tw):
+            title = interface.getColumnHeader(column).name.replace("\n", " ")
+            print(f"  {list_name}: {title} at {cx}+{cw} in a list at {tx}+{tw}")
+            whole = False
+    return whole
+
+
 def random_library(rng):
     values = sorted({round(rng.uniform(1, 1e6) if rng.random() < 0.2 else
                            rng.choice([1, 2.2, 3.3, 4.7, 6.8, 10]) * 10 ** rng.randint(1, 5), 2)
@@ -246,8 +290,8 @@ def compare(root, list_name, args, window_id, target, held=1.0):
     if output.startswith("No "):
 #Nothing within the tolerance : the status line names the closest, as the command does.
         note = output.strip()
-        status = one(root, pyatspi.ROLE_LABEL, "Status")
-        shown = settle(lambda: status.description, lambda text: text.startswith(note))
+        status = status_line(root)
+        shown = settle(lambda: status.name, lambda text: text.startswith(note))
         check(shown.startswith(note), f"{list_name} status of {' '.join(args)}")
         return
     header = re.split(r"\s{2,}", output.splitlines()[0].strip())
@@ -283,6 +327,16 @@ def compare(root, list_name, args, window_id, target, held=1.0):
     check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
     if got != tsv:
         print("  copied:", repr(got[:200]), "\n  tsv:   ", repr(tsv[:200]))
+    check(columns_whole(root, list_name), f"{list_name}: every column within the list")
+    #Down from the clicked first row selects the second alone, and draws its circuit.
+    if len(expected) > 1:
+        subprocess.run(["xdotool", "key", "Down"], check=True)
+        check(settle(lambda: (table.isRowSelected(1), table.isRowSelected(0)),
+                     lambda rows: rows == (True, False)) == (True, False),
+              f"{list_name}: Down selects the next row")
+        circuit = described_circuits(root)
+        check(len(circuit) == 1 and circuit[0].description != "",
+              f"{list_name}: the selected row's circuit is drawn")
 
 
 rng = random.Random(int(sys.argv[3]))
@@ -327,6 +381,33 @@ type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id, float(vout))
 
+#A field edited by keys while a search runs: the rows that arrive are greyed, with the note an
+#edit when idle gives. The search is long enough to be running when VOUT is typed into.
+large_library(800)
+choose(window, "Legs", 1, window_id)
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+searching(window)
+field = one(window, pyatspi.ROLE_TEXT, "VOUT")
+activate(window_id)
+field.queryComponent().grabFocus()
+settle(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), bool)
+subprocess.run(["xdotool", "key", "End", "5"], check=True)
+note = settle(lambda: status_line(window).name, lambda text: not text.startswith("Searching"),
+              tries=900)
+check(note.startswith("Rows of the earlier search"),
+      f"rows of a search during which a field changed are greyed: {note!r}")
+#Escape stops a running search and leaves the window open.
+large_library(1500)
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+check(searching(window).startswith("Searching"), "a long search runs")
+activate(window_id)
+subprocess.run(["xdotool", "key", "Escape"], check=True)
+check(settle(lambda: status_line(window).name, lambda text: text == "Search stopped")
+      == "Search stopped", "Escape stops the search")
+check(bool(app_window(NETWORKS)), "the window stays open after Escape stops a search")
+choose(window, "Legs", 0, window_id)
+type_into(window, "VOUT", vout)
+
 #The same divider drawn from a random drawer: counts, each part's own tolerance, what it uses.
 drawer = random_library(rng)
 with open(f"{sys.argv[2]}/Inventory.csv", "w") as inventory:
@@ -352,10 +433,12 @@ choose(window, "Reference", int(top), window_id)
 type_into(window, "IADJ", iadj)
 type_into(window, "Tolerance (%)", "5")
 type_into(window, "Part tolerance (%)", "1")
-#The statistical band over a temperature range, now and then, and In spec by it.
+#The statistical band over a temperature range, now and then, and In spec by it: By is
+#--by, and asks for the band itself.
 statistics = rng.randint(0, 2)
 rss = statistics > 0
-choose(window, "Statistics", statistics, window_id)
+choose(window, "Statistics", int(statistics == 1), window_id)
+choose(window, "By", int(statistics == 2), window_id)
 type_into(window, "Temperature (\u00b0C)", "-40:85" if rss else "")
 type_into(window, "TCR (ppm/\u00b0C)", "50" if rss else "")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))

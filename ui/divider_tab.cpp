@@ -13,10 +13,11 @@ QWidget* CreateDividerTab(TabForm form) {
   QLineEdit* vin = form.AddEdit(kVinLabel, "VIN");
   QLineEdit* vout = form.AddEdit(kVoutLabel, "VOUT");
   const TabForm::LegFields legFields = form.AddLegFields();
+  form.AddSource();
+  form.More();
   const TabForm::CurrentFields currentFields = form.AddCurrentFields();
   auto* distinct = new QCheckBox(form.Fields());
   form.AddField(kDistinctText, distinct);
-  form.AddSource();
   QLineEdit* derate = form.AddEdit(kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
   QLineEdit* exclude = form.AddEdit(kExcludeLabel, "--exclude");

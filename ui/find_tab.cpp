@@ -24,12 +24,13 @@ QWidget* CreateFindTab(TabForm form) {
   parts->setRange(1, 4);
   parts->setValue(3);
   form.AddField(kPartsLabel, parts);
+  QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
+  form.AddSource();
+  form.More();
   auto* distinct = new QCheckBox(form.Fields());
   form.AddField(kDistinctText, distinct);
-  QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
   // A find has no In spec to judge by the statistical band.
   const TabForm::StatisticsFields statistics = form.AddStatisticsFields(false);
-  form.AddSource();
   QLineEdit* exclude = form.AddEdit(kExcludeLabel, "--exclude");
   return form.Finish(kNetworksListName, FindListColumns(), &NetworkSearches::find,
                      [=](finder::FindInput& input) {

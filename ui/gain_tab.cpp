@@ -14,9 +14,10 @@ QWidget* CreateGainTab(TabForm form) {
   form.AddField(kCircuitLabel, circuit);
   for (const char* choice : kCircuitChoices) circuit->addItem(choice);
   const TabForm::LegFields legFields = form.AddLegFields();
+  form.AddSource();
+  form.More();
   QLineEdit* rfMin = form.AddEdit(kRfMinLabel, "--rf-min");
   QLineEdit* rfMax = form.AddEdit(kRfMaxLabel, "--rf-max");
-  form.AddSource();
   return form.Finish(kAmplifiersListName, GainListColumns(), &NetworkSearches::gain,
                      [=](finder::GainInput& input) {
                        input.gain = Text(gain);

@@ -114,7 +114,7 @@ CLibraryPage::CLibraryPage(Services& services, QWidget* parent)
 
   m_status = new QLabel(this);
   m_status->setObjectName("status");
-  m_status->setAccessibleName(kStatusName);
+  m_status->setAccessibleDescription(kStatusName);
   m_status->setWordWrap(true);
   m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -146,7 +146,6 @@ std::vector<std::pair<QString, QWidget*>> CLibraryPage::KeptFields() const {
 void CLibraryPage::Refresh() {
   const bool inventory = InventoryShown();
   for (QWidget* control : m_libraryControls) control->setVisible(!inventory);
-  m_import->setVisible(inventory);
   m_findings->setVisible(!inventory);
   m_drawer->setVisible(inventory);
   if (inventory) {
@@ -315,7 +314,7 @@ void CLibraryPage::Write(const finder::SeriesRequest& request,
 
 void CLibraryPage::SetStatus(const QString& text) {
   m_status->setText(text);
-  m_status->setAccessibleDescription(text);
+  m_status->setAccessibleName(text);
 }
 
 }  // namespace vantrel

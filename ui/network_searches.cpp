@@ -95,8 +95,9 @@ std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind
   return values;
 }
 
-// The parts of a circuit's leg, each named by its role and value ("Rtop 75 Ω"; "Rtop1",
-// "Rtop2" in a leg of more parts): the leg renumbered to index labels, which it adds to.
+// The parts of a circuit's leg, each named by its role and value ("Rtop 75 Ω"; "R2a", "R2b"
+// in a leg of more parts, as a digit would read as another part's number, R21 for R2's first):
+// the leg renumbered to index labels, which it adds to.
 struct Labeller {
   std::vector<std::string> labels;
   SchematicView::Bands bands;  // each resistor's colour bands by its label
@@ -108,7 +109,7 @@ struct Labeller {
     for (int i = 0; i < parts; ++i) {
       const auto slot = static_cast<std::size_t>(i);
       std::string label(role);
-      if (parts > 1) label += std::to_string(i + 1);
+      if (parts > 1) label += static_cast<char>('a' + i);
       const double value = values[leg.parts[slot]];
       labels.push_back(label + " " + finder::ShownValue(quantity, value));
       if (quantity == finder::Quantity::kOhm) bands[labels.back()] = finder::ColourBands(value);

@@ -1,11 +1,12 @@
 #include "networks_dlg.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
@@ -102,6 +103,9 @@ void CNetworksDlg::PlaceOnScreen() {
   int fields = 0;
   for (const SearchTab* tab : SearchTabs())
     fields = std::max(fields, tab->fields->sizeHint().width());
+  // A window at least as large as its layout asks would not fit a small screen at a large scale
+  // (640x450 at scale 2); there it is as small as the screen's room, and the fields scroll.
+  setMinimumSize(minimumSizeHint().boundedTo(RoomOn(*screen)));
   resize(QSize(fields + metrics.averageCharWidth() * 140, metrics.height() * 46)
              .boundedTo(RoomOn(*screen)));
   move(CentredFramePosition(screen->availableGeometry(), size(), kAssumedTitleBarHeight));
@@ -152,7 +156,7 @@ void CNetworksDlg::SaveFields(QSettings& settings) const {
         settings.setValue(label, combo->currentIndex());
       } else if (const auto* spin = qobject_cast<const QSpinBox*>(field)) {
         settings.setValue(label, spin->value());
-      } else if (const auto* box = qobject_cast<const QCheckBox*>(field)) {
+      } else if (const auto* box = qobject_cast<const QAbstractButton*>(field)) {
         settings.setValue(label, box->isChecked());
       }
     }
@@ -178,7 +182,7 @@ void CNetworksDlg::RestoreFields() {
         if (value.toInt() >= spin->minimum() && value.toInt() <= spin->maximum()) {
           spin->setValue(value.toInt());
         }
-      } else if (auto* box = qobject_cast<QCheckBox*>(field)) {
+      } else if (auto* box = qobject_cast<QAbstractButton*>(field)) {
         box->setChecked(value.toBool());
       }
     }
@@ -211,12 +215,21 @@ void CNetworksDlg::CreateTabKeys() {
 }
 
 // Enter runs the current tab's search wherever the focus is; a focused button takes Enter
-// itself, as buttons do.
+// itself, as buttons do. Escape stops the current tab's search while one runs, and otherwise
+// closes the window, as in any dialog.
 void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
   if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
       RunCurrentTab();
       return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+      for (SearchTab* tab : SearchTabs()) {
+        if (tab->page == m_tabs->currentWidget() && tab->runner->Busy()) {
+          tab->stop->click();
+          return;
+        }
+      }
     }
   }
   QDialog::keyPressEvent(event);

@@ -19,12 +19,13 @@ QWidget* CreateRcTab(TabForm form) {
   QLineEdit* cTolerance = form.AddEdit(kCToleranceLabel, "--c-tolerance");
   QLineEdit* within = form.AddEdit(kWithinLabel, "--within");
   ShowWithinAsDefault(tolerance, within);
+  form.AddSource();
+  form.More();
   QLineEdit* minR = form.AddEdit(kMinRLabel, "--min-r");
   QLineEdit* maxR = form.AddEdit(kMaxRLabel, "--max-r");
   QLineEdit* scale = form.AddEdit(kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
   const TabForm::StatisticsFields statistics = form.AddStatisticsFields();
-  form.AddSource();
   return form.Finish(kRcListName, RcListColumns(), &NetworkSearches::rc,
                      [=](finder::RcInput& input) {
                        input.corner = Given(corner);

@@ -27,11 +27,12 @@ QWidget* CreateRegulatorTab(TabForm form) {
                        tab.model->SetTitles(tab.columns);
                      }
                    });
+  const TabForm::LegFields legFields = form.AddLegFields();
+  form.AddSource();
+  form.More();
   QLineEdit* iadj = form.AddEdit(kIadjLabel, "--iadj");
   iadj->setPlaceholderText(kIadjHint);
-  const TabForm::LegFields legFields = form.AddLegFields();
   const TabForm::CurrentFields currentFields = form.AddCurrentFields();
-  form.AddSource();
   QLineEdit* derate = form.AddEdit(kDerateLabel, "--derate");
   derate->setPlaceholderText(kDerateHint);
   return form.Finish(kRegulatorsListName, RegulatorListColumns(false), &NetworkSearches::regulator,

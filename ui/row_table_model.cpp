@@ -84,8 +84,17 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
       m_rows.cells[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
   const bool wide = index.column() == WideColumn();
   switch (role) {
-    case Qt::DisplayRole:
-      return QString::fromStdString(cell);
+    case Qt::DisplayRole: {
+      QString text = QString::fromStdString(cell);
+      // What a row uses wraps only between its items ("1 × 5100, 2 × 10k"), never inside one.
+      const auto column = static_cast<std::size_t>(index.column());
+      if (column < m_rows.names.size() && m_rows.names[column] == "uses") {
+        QStringList items = text.split(QStringLiteral(", "));
+        for (QString& item : items) item.replace(u' ', QChar::Nbsp);
+        text = items.join(QStringLiteral(", "));
+      }
+      return text;
+    }
     case Qt::ToolTipRole: {
       const auto row = static_cast<std::size_t>(index.row());
       QString tip = row < m_rows.tips.size() ? QString::fromStdString(m_rows.tips[row]) : QString();
@@ -127,28 +136,51 @@ class RowList final : public QTableView {
   }
 
   // Lays the columns out as wide as their cells, the wide one as wide as its cells or the
-  // width left, whichever is more. Where the width left is too little, the wide column's
-  // cells wrap between words instead, the rows growing to their lines, so that the list
-  // need not scroll sideways; it does only where a single word is wider still.
+  // width left, whichever is more. Where the width left is too little, the text columns (legs,
+  // what a row uses) wrap between words instead, each down to its longest word and the width
+  // shared by what each would need more, the rows growing to their lines, so that the list
+  // need not scroll sideways; it does only where the longest words are wider still.
   void FitColumns() {
     QHeaderView* header = horizontalHeader();
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     const int wide = m_model->WideColumn();
     if (wide < 0) return;
-    header->setSectionResizeMode(wide, QHeaderView::Interactive);
+    struct Text {
+      int column, wanted, least;
+    };
+    std::vector<Text> texts;
     int others = 0;
+    int wanted = 0;
+    int least = 0;
     for (int column = 0; column < header->count(); ++column) {
-      if (column != wide && !isColumnHidden(column)) {
-        others += std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+      if (isColumnHidden(column)) continue;
+      const int width = std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
+      if (!m_model->Rows().leftAligned.at(static_cast<std::size_t>(column))) {
+        others += width;
+        continue;
       }
+      const int word = std::max(LongestWordWidth(column), header->sectionSizeHint(column));
+      texts.push_back({column, width, std::min(word, width)});
+      wanted += width;
+      least += std::min(word, width);
     }
-    const int wanted = std::max(sizeHintForColumn(wide), header->sectionSizeHint(wide));
     const int left = viewport()->width() - others;
     const bool wrap = wanted > left;
-    header->resizeSection(
-        wide,
-        wrap ? std::max({left, LongestWordWidth(wide), header->sectionSizeHint(wide)}) : left);
-    FitRows(wrap, wide);
+    const int spare = std::max(0, left - least);
+    for (const Text& text : texts) {
+      header->setSectionResizeMode(text.column, QHeaderView::Interactive);
+      int width = text.wanted;
+      if (wrap) {
+        width = text.least +
+                (wanted == least ? 0
+                                 : static_cast<int>(static_cast<long long>(spare) *
+                                                    (text.wanted - text.least) / (wanted - least)));
+      } else if (text.column == wide) {
+        width += left - wanted;
+      }
+      header->resizeSection(text.column, width);
+    }
+    FitRows(wrap, texts);
   }
 
   // Spare columns are hidden as the settings under key say, or all of them when nothing is
@@ -209,19 +241,25 @@ class RowList final : public QTableView {
            1;
   }
 
-  // Rows of one line each, or as high as their cells of column, the one that wraps, are.
-  void FitRows(bool wrap, int column) {
+  // Rows of one line each, or as high as their cells of the text columns, which wrap, are.
+  template <class Texts>
+  void FitRows(bool wrap, const Texts& texts) {
     if (!wrap && !wordWrap()) return;
     setWordWrap(wrap);
     const int line = verticalHeader()->defaultSectionSize();
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    option.rect.setSize({columnWidth(column), line});
     const int grid = showGrid() ? 1 : 0;  // the row's share of the grid lines
     for (int row = 0; row < m_model->rowCount(); ++row) {
-      const QModelIndex index = m_model->index(row, column);
-      const int lines = itemDelegateForIndex(index)->sizeHint(option, index).height() + grid;
-      setRowHeight(row, wrap ? std::max(line, lines) : line);
+      int lines = line;
+      for (const auto& text : texts) {
+        if (!wrap) break;
+        option.rect.setSize({columnWidth(text.column), line});
+        const QModelIndex index = m_model->index(row, text.column);
+        lines =
+            std::max(lines, itemDelegateForIndex(index)->sizeHint(option, index).height() + grid);
+      }
+      setRowHeight(row, lines);
     }
   }
 

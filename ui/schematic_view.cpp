@@ -358,8 +358,10 @@ QSize SchematicView::sizeHint() const {
   return QSize(qCeil(picture_.width * unit), qCeil(picture_.height * unit));
 }
 
+// A drawn circuit is never shrunk below its size at the font's.
 QSize SchematicView::minimumSizeHint() const {
   const qreal unit = Unit();
+  if (!legs_.empty()) return sizeHint();
   return QSize(qCeil(8 * unit), qCeil(3 * unit));
 }
 
@@ -368,9 +370,11 @@ void SchematicView::paintEvent(QPaintEvent*) {
   const qreal unit = Unit();
   const qreal w = picture_.width * unit;
   const qreal h = picture_.height * unit;
-  qreal scale = std::min({kMostScale, width() / w, height() / h});
+  // Never below the font's size, which the labels must keep to be read; the widget is at least
+  // as large, and scrolls where its room is smaller.
+  qreal scale = std::max<qreal>(1, std::min({kMostScale, width() / w, height() / h}));
   // Grown in quarter steps, so that a picture given about its own size is drawn at it.
-  if (scale > 1) scale = std::floor(scale * 4) / 4;
+  scale = std::floor(scale * 4) / 4;
   QPainter painter(this);
   painter.translate((width() - w * scale) / 2, (height() - h * scale) / 2);
   painter.scale(scale, scale);

@@ -1,5 +1,6 @@
 #include "search_tab.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,10 +29,10 @@ void SetError(const SearchTab::Checked& checked, const QString& text) {
   checked.field->setAccessibleDescription(text);
 }
 
-// A screen reader finds the line by its name and reads the text as its description.
+// A screen reader reads the text as the line's name; its description says which line it is.
 void SetStatus(SearchTab& tab, const QString& text) {
   tab.status->setText(text);
-  tab.status->setAccessibleDescription(text);
+  tab.status->setAccessibleName(text);
 }
 
 // The circuit of a row, or none for -1.
@@ -47,7 +48,7 @@ void DrawRow(SearchTab& tab, int row) {
                            ? QString()
                            : QString::fromStdString(places[static_cast<std::size_t>(row)]);
   tab.places->setText(text);
-  tab.places->setAccessibleDescription(text);
+  tab.places->setAccessibleName(text);
   tab.places->setVisible(!text.isEmpty());
   tab.copyPicture->setEnabled(!tab.picture->IsEmpty());
 }
@@ -59,30 +60,37 @@ void ShowOutcome(SearchTab& tab, const SearchOutcome& outcome) {
   DrawRow(tab, -1);
 }
 
-// The Find button and busy indicator, with Stop, in the last row of the fields.
-void AddButtons(SearchTab& tab, QGridLayout& grid) {
+// The Find button under the first rows of fields.
+void AddFindButton(SearchTab& tab, QGridLayout& grid) {
   tab.find = new QPushButton(kFindText, tab.fields);
   tab.find->setObjectName("find");
   tab.find->setAutoDefault(false);
-  tab.busy = new QProgressBar(tab.fields);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(tab.find);
+  buttons->addStretch();
+  grid.addLayout(buttons, grid.rowCount(), 0, 1, 2);
+  grid.setColumnStretch(1, 1);
+}
+
+// The busy indicator and Stop, beside the status line over the list, where they stay in sight
+// however long the fields are. Escape is Stop's key while it is shown (see CNetworksDlg).
+QHBoxLayout* NewStatusRow(SearchTab& tab) {
+  tab.busy = new QProgressBar(tab.page);
   tab.busy->setRange(0, 0);  // no steps to count: it only shows that a search runs
   tab.busy->setAccessibleName(kSearchingText);
   tab.busy->setTextVisible(false);
   tab.busy->setMaximumWidth(tab.find->sizeHint().width() * 2);
   tab.busy->hide();
-  tab.stop = new QPushButton(kStopText, tab.fields);
+  tab.stop = new QPushButton(kStopText, tab.page);
   tab.stop->setObjectName("stop");
   tab.stop->setAutoDefault(false);
+  tab.stop->setToolTip(kStopTip);
   tab.stop->hide();
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(tab.find);
-  buttons->addWidget(tab.busy);
-  buttons->addWidget(tab.stop);
-  buttons->addStretch();
-  const int below = grid.rowCount();
-  grid.addLayout(buttons, below, 0, 1, 2);
-  grid.setRowStretch(below + 1, 1);
-  grid.setColumnStretch(1, 1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(tab.status, 1);
+  row->addWidget(tab.busy, 0, Qt::AlignTop);
+  row->addWidget(tab.stop, 0, Qt::AlignTop);
+  return row;
 }
 
 // The column scrolls up and down where the window is too low for it, never sideways.
@@ -136,7 +144,13 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   auto* circuit = new QWidget(tab.page);
   auto* circuitLayout = new QHBoxLayout(circuit);
   circuitLayout->setContentsMargins(0, 0, 0, 0);
-  circuitLayout->addWidget(tab.picture, 1);
+  // The picture keeps its labels at the list's size and scrolls where the room is smaller.
+  auto* pictureScroll = new QScrollArea(circuit);
+  pictureScroll->setWidget(tab.picture);
+  pictureScroll->setWidgetResizable(true);
+  pictureScroll->setFrameShape(QFrame::NoFrame);
+  pictureScroll->setFocusPolicy(Qt::NoFocus);
+  circuitLayout->addWidget(pictureScroll, 1);
   circuitLayout->addWidget(tab.copyPicture, 0, Qt::AlignBottom);
   // The list takes the height.
   tab.splitter = new QSplitter(Qt::Vertical, tab.page);
@@ -147,14 +161,14 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
   tab.splitter->setStretchFactor(0, 1);
   tab.splitter->setStretchFactor(1, 1);
   const int line = window.fontMetrics().height();
-  tab.splitter->setSizes({30 * line, 8 * line});
+  tab.splitter->setSizes({20 * line, 14 * line});
 }
 
-// A line of selectable text that screen readers find by its name.
-QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibleName) {
+// A line of selectable text that screen readers find by its description.
+QLabel* NewTextLine(QWidget* page, const char* objectName, const char* what) {
   auto* label = new QLabel(page);
   label->setObjectName(objectName);
-  label->setAccessibleName(accessibleName);
+  label->setAccessibleDescription(what);
   label->setWordWrap(true);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
@@ -166,7 +180,7 @@ QLabel* NewTextLine(QWidget* page, const char* objectName, const char* accessibl
 void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const char* listName,
                      ShownTable columns) {
   tab.name = listName;
-  AddButtons(tab, grid);
+  AddFindButton(tab, grid);
   // The tab's own margin is the column's left one; the list beside it needs the width more.
   QMargins margins = grid.contentsMargins();
   grid.setContentsMargins(0, margins.top(), margins.right() / 2, margins.bottom());
@@ -178,6 +192,9 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
   AddListAndCircuit(tab, window, listName);
 
   tab.status = NewTextLine(tab.page, "status", kStatusName);
+  QHBoxLayout* statusRow = NewStatusRow(tab);
+  QWidget::setTabOrder(tab.find, tab.stop);
+  QWidget::setTabOrder(tab.stop, tab.list);
 
   tab.runner = new SearchRunner(&window);
   QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
@@ -192,7 +209,7 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
   tab.places->hide();
 
   auto* results = new QVBoxLayout;
-  results->addWidget(tab.status);
+  results->addLayout(statusRow);
   results->addWidget(tab.splitter, 1);
   results->addWidget(tab.places);
   auto* layout = new QHBoxLayout(tab.page);
@@ -224,6 +241,8 @@ void RunSearch(SearchTab& tab) {
       unplaced << message;
     } else {
       SetError(*it, message);
+      // A refused field in the closed section is shown with its error.
+      if (tab.more != nullptr && !it->field->isVisibleTo(tab.fields)) tab.more->setChecked(true);
       it->field->setFocus();
     }
   }
@@ -241,12 +260,17 @@ void RunSearch(SearchTab& tab) {
   }
   MarkStale(tab);
   SetStatus(tab, QString(kSearchingForText).arg(QString::fromStdString(prepared.subject)));
-  tab.runner->Run(std::move(prepared.job),
-                  [&tab](const SearchOutcome& outcome) { ShowOutcome(tab, outcome); });
+  tab.editedWhileSearching = false;
+  tab.runner->Run(std::move(prepared.job), [&tab](const SearchOutcome& outcome) {
+    ShowOutcome(tab, outcome);
+    if (tab.editedWhileSearching) MarkStale(tab);
+  });
 }
 
-// The status line says what the greyed rows are for.
+// The status line says what the greyed rows are for. An edit while a search runs is kept for
+// its rows, which answer the fields as they were when Find was pressed.
 void MarkStale(SearchTab& tab) {
+  if (tab.runner->Busy()) tab.editedWhileSearching = true;
   if (tab.model->rowCount() == 0 || tab.model->Stale()) return;
   tab.model->SetStale(true);
   SetStatus(tab, QString(kStaleRowsText).arg(QString::fromStdString(tab.shown.subject)));

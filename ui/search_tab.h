@@ -13,6 +13,7 @@
 
 #include "network_searches.h"
 
+class QAbstractButton;
 class QGridLayout;
 class QLabel;
 class QProgressBar;
@@ -44,11 +45,14 @@ struct SearchTab {
   SchematicView* picture = nullptr;
   QPushButton* copyPicture = nullptr;
   SearchRunner* runner = nullptr;
-  QWidget* first = nullptr;  // the first field, where the tab starts
+  QWidget* first = nullptr;         // the first field, where the tab starts
+  QAbstractButton* more = nullptr;  // opens the section of the fields set less often
   // Reads the fields, checks them and reads the library.
   std::function<PreparedSearch()> prepare;
   SearchOutcome shown;  // the outcome whose rows the list shows
-  ShownTable columns;   // the list's columns before any search
+  // A field changed while the search ran: its rows answer the fields as they were.
+  bool editedWhileSearching = false;
+  ShownTable columns;  // the list's columns before any search
   // The fields that can be refused, by the command line's name for them, with the label
   // under each that names what is wrong.
   struct Checked {
@@ -70,7 +74,7 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
 
 // Runs the tab's prepare, then its search.
 void RunSearch(SearchTab& tab);
-// Greys the rows the fields no longer answer.
+// Greys the rows the fields no longer answer, and those of the running search when they come.
 void MarkStale(SearchTab& tab);
 
 }  // namespace vantrel

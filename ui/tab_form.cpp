@@ -8,8 +8,14 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <utility>
 
 #include "resource_strings.h"
 
@@ -36,18 +42,27 @@ TabForm::TabForm(SearchTab& tab, QWidget& window, const NetworkSearches& searche
     : m_tab(tab), m_window(window), m_searches(searches), m_services(services) {
   tab.page = new QWidget(&window);
   tab.fields = new QWidget;
-  m_grid = new QGridLayout(tab.fields);
+  auto* column = new QVBoxLayout(tab.fields);
+  m_firstGrid = new QGridLayout;
+  column->addLayout(m_firstGrid);
+  m_more = new QWidget(tab.fields);
+  m_more->setObjectName("more fields");
+  m_moreGrid = new QGridLayout(m_more);
+  m_moreGrid->setContentsMargins(0, 0, 0, 0);
+  m_grid = m_firstGrid;
 }
 
 void TabForm::AddField(const char* label, QWidget* field, const char* option) {
   const int row = m_grid->rowCount();
+  QWidget* parent = m_grid == m_moreGrid ? m_more : m_tab.fields;
+  (m_grid == m_moreGrid ? m_moreFields : m_firstFields).push_back(field);
   // The label is the field's buddy: it names the field to screen readers and gives the
-  // mnemonic. Both are children of the column, where the accessibility bridge looks for it.
+  // mnemonic. Both are children of the same widget, where the accessibility bridge looks.
   if (auto* box = qobject_cast<QCheckBox*>(field); box != nullptr) {
     box->setText(label);
     m_grid->addWidget(field, row, 0, 1, 2);
   } else {
-    auto* caption = new QLabel(label, m_tab.fields);
+    auto* caption = new QLabel(label, parent);
     caption->setBuddy(field);
     m_grid->addWidget(caption, row, 0);
     m_grid->addWidget(field, row, 1);
@@ -67,7 +82,7 @@ void TabForm::AddField(const char* label, QWidget* field, const char* option) {
   }
   if (option == nullptr) return;
   field->setObjectName(option);
-  auto* error = new QLabel(m_tab.fields);
+  auto* error = new QLabel(parent);
   error->setObjectName(QStringLiteral("error %1").arg(option));
   error->setWordWrap(true);
   error->hide();
@@ -89,15 +104,18 @@ QLineEdit* TabForm::AddTolerance(const char* label) {
 
 void TabForm::AddShow() {
   // Filled after its label names it, so that screen readers are told the label, not the count.
+  m_grid = m_firstGrid;
   m_shared.top = new QComboBox(m_tab.fields);
   AddField(kShowLabel, m_shared.top);
   for (const char* choice : kShowChoices) m_shared.top->addItem(choice);
 }
 
 void TabForm::AddSource() {
+  QGridLayout* const grid = std::exchange(m_grid, m_firstGrid);
   m_shared.source = new QComboBox(m_tab.fields);
   AddField(kSourceLabel, m_shared.source);
   for (const char* choice : kSourceChoices) m_shared.source->addItem(choice);
+  m_grid = grid;
 }
 
 QComboBox* TabForm::AddLegsChoice(const char* label) {
@@ -113,15 +131,21 @@ TabForm::StatisticsFields TabForm::AddStatisticsFields(bool judged) {
   AddField(kStatisticsLabel, statistics);
   statistics->setObjectName("--statistics");
   for (const char* choice : kStatisticsChoices) statistics->addItem(choice);
-  if (judged) statistics->addItem(kStatisticsByRssText);
+  QComboBox* by = nullptr;
+  if (judged) {
+    by = new QComboBox(m_tab.fields);
+    AddField(kByLabel, by);
+    by->setObjectName("--by");
+    for (const char* choice : kByChoices) by->addItem(choice);
+  }
   QLineEdit* temperature = AddEdit(kTemperatureLabel, "--temperature");
   temperature->setPlaceholderText(kTemperatureHint);
   QLineEdit* tcr = AddEdit(kTcrLabel, "--tcr");
   tcr->setPlaceholderText(kTcrHint);
   return [=] {
     finder::StatisticsInput input;
-    input.rss = statistics->currentIndex() >= 1;
-    input.byRss = statistics->currentIndex() == 2;
+    input.rss = statistics->currentIndex() == 1;
+    input.byRss = by != nullptr && by->currentIndex() == 1;
     input.temperature = Given(temperature);
     input.tcr = Given(tcr);
     return input;
@@ -134,11 +158,14 @@ TabForm::LegFields TabForm::AddLegFields() {
   QLineEdit* partTolerance = AddEdit(kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = AddEdit(kWithinLabel, "--within");
   ShowWithinAsDefault(tolerance, within);
+  QGridLayout* const first = m_grid;
+  More();
   QLineEdit* minTotal = AddEdit(kMinTotalLabel, "--min-total");
   QLineEdit* maxTotal = AddEdit(kMaxTotalLabel, "--max-total");
   QLineEdit* scale = AddEdit(kScaleLabel, "--scale");
   scale->setPlaceholderText(kScaleHint);
   const StatisticsFields statistics = AddStatisticsFields();
+  m_grid = first;
   return [=](finder::TwoLegInput& input) {
     input.tolerance = Given(tolerance);
     input.parts = std::to_string(legs->currentIndex() + 1);
@@ -163,12 +190,19 @@ TabForm::CurrentFields TabForm::AddCurrentFields() {
 }
 
 void TabForm::AddPreferField() {
+  More();
   QLineEdit* prefer = AddEdit(kPreferLabel, "--prefer");
   prefer->setPlaceholderText(kPreferHint);
   QAction* choose = prefer->addAction(m_window.style()->standardIcon(QStyle::SP_DirOpenIcon),
                                       QLineEdit::TrailingPosition);
   choose->setObjectName("choose --prefer");
   choose->setToolTip(kChooseBoardText);
+  // The line edit draws the action as a button of its own, which screen readers name by this.
+  for (QObject* shown : choose->associatedObjects()) {
+    if (auto* button = qobject_cast<QWidget*>(shown); button != nullptr && button != prefer) {
+      button->setAccessibleName(QString(kChooseBoardText).remove("..."));
+    }
+  }
   QObject::connect(choose, &QAction::triggered, &m_window,
                    [&window = m_window, prefer, &tab = m_tab] {
                      const QString typed = prefer->text().trimmed();
@@ -187,8 +221,40 @@ TabForm::SharedChoice TabForm::SharedFields::Read() const {
   return {source->currentIndex() == 1, Given(prefer), top->currentText().toStdString()};
 }
 
+QToolButton* TabForm::AddMoreSection() {
+  auto* toggle = new QToolButton(m_tab.fields);
+  toggle->setObjectName("more");
+  toggle->setText(kMoreText);
+  toggle->setCheckable(true);
+  toggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  toggle->setAutoRaise(true);
+  toggle->setArrowType(Qt::RightArrow);
+  QObject::connect(toggle, &QToolButton::toggled, m_more, [toggle, more = m_more](bool open) {
+    toggle->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+    more->setVisible(open);
+  });
+  m_tab.kept.emplace_back(QString(kMoreText).remove('&'), toggle);
+  m_tab.more = toggle;
+  auto* column = static_cast<QVBoxLayout*>(m_tab.fields->layout());
+  column->addWidget(toggle, 0, Qt::AlignLeft);
+  column->addWidget(m_more);
+  column->addStretch(1);
+  return toggle;
+}
+
+// The column is as wide as the open section needs, which is hidden only once it is measured.
 QWidget* TabForm::FinishPage(const char* listName, ShownTable columns) {
-  FinishSearchTab(m_tab, m_window, *m_grid, listName, std::move(columns));
+  QToolButton* toggle = AddMoreSection();
+  FinishSearchTab(m_tab, m_window, *m_firstGrid, listName, std::move(columns));
+  m_more->hide();
+  // Tab runs through the first fields, the toggle and the open section, then Find.
+  std::vector<QWidget*> order = m_firstFields;
+  order.push_back(toggle);
+  order.insert(order.end(), m_moreFields.begin(), m_moreFields.end());
+  for (QWidget* after : std::initializer_list<QWidget*>{m_tab.find, m_tab.stop, m_tab.list}) {
+    order.push_back(after);
+  }
+  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
   return m_tab.page;
 }
 

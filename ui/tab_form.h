@@ -9,11 +9,13 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "search_tab.h"
 
 class QComboBox;
 class QLineEdit;
+class QToolButton;
 
 namespace vantrel {
 
@@ -38,6 +40,9 @@ class TabForm {
   // Adds a labelled field in the next row, with its error label under it when option names
   // it; a change to the field makes the tab's rows stale.
   void AddField(const char* label, QWidget* field, const char* option = nullptr);
+  // The fields added from here on stand in the More section, which a designer opens for what
+  // is set less often; until then they stand in the first rows, always shown.
+  void More() { m_grid = m_moreGrid; }
   // A line edit added by AddField.
   QLineEdit* AddEdit(const char* label, const char* option);
   // A tolerance field: empty, as an option not given, it shows the command line's default.
@@ -47,9 +52,9 @@ class TabForm {
   void AddSource();
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
   QComboBox* AddLegsChoice(const char* label);
-  // Adds Statistics, Temperature and TCR; the result reads them.
+  // Adds Statistics, By, Temperature and TCR; the result reads them.
   using StatisticsFields = std::function<finder::StatisticsInput()>;
-  // judged: the rows have In spec, which may go by the RSS band.
+  // judged: the rows have In spec, which By judges by the worst-case band or the RSS one.
   StatisticsFields AddStatisticsFields(bool judged = true);
   // Adds the fields every two-leg tab has, in this order: Tolerance, Legs, Part tolerance,
   // Within, the totals' bounds, Scale and the statistics; the result reads them.
@@ -100,11 +105,19 @@ class TabForm {
   void AddShow();
   QWidget* FinishPage(const char* listName, ShownTable columns);
 
+  // The toggle that opens the More section, kept between runs as the fields are.
+  QToolButton* AddMoreSection();
+
   SearchTab& m_tab;
   QWidget& m_window;
   const NetworkSearches& m_searches;
   Services& m_services;
-  QGridLayout* m_grid;
+  QGridLayout* m_grid;  // where the next field goes: m_firstGrid or m_moreGrid
+  QGridLayout* m_firstGrid;
+  QWidget* m_more;
+  QGridLayout* m_moreGrid;
+  std::vector<QWidget*> m_firstFields;
+  std::vector<QWidget*> m_moreFields;
   SharedFields m_shared;
 };
 
