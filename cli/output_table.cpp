@@ -1,6 +1,5 @@
 #include "output_table.h"
 
-#include <nettle/sha2.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 #include <sstream>
 #include <utility>
 
+#include "inventory_import.h"
 #include "library_file.h"
 #include "utf8.h"
 
@@ -25,22 +25,6 @@ std::string CsvField(const std::string& text) {
     quoted += c;
   }
   return quoted + '"';
-}
-
-// The digest as 64 lowercase hexadecimal digits.
-std::string Sha256Hex(std::string_view data) {
-  sha256_ctx context;
-  sha256_init(&context);
-  sha256_update(&context, data.size(), reinterpret_cast<const std::uint8_t*>(data.data()));
-  std::uint8_t digest[SHA256_DIGEST_SIZE];
-  sha256_digest(&context, sizeof digest, digest);
-  constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (const std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
 }
 
 std::string JsonValue(const Cell& cell) {
@@ -187,7 +171,7 @@ OutputHead LibraryHead(IFileService& files, const StockKind& kind) {
     head.push_back({"unit", TextCell(kind.part == PartKind::kCapacitor ? "pF" : "nH")});
   }
   head.push_back({"library", TextCell(*path)});
-  head.push_back({"library_sha256", TextCell(Sha256Hex(read.bytes))});
+  head.push_back({"library_sha256", TextCell(finder::Sha256Hex(read.bytes))});
   head.push_back({"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))});
   return head;
 }
