@@ -68,6 +68,18 @@ void Join(RowUses& uses, RowUses more);
 // digits, so that the tolerance named does.
 std::string Tolerance(double percent);
 
+// The band's ends as the search settled them, and whether the row lies within band (percent).
+template <class Row, class Found>
+void CopyBand(Row& row, const Found& found, double band) {
+  row.low = found.low;
+  row.high = found.high;
+  row.worst = found.worst;
+  row.rssLow = found.rssLow;
+  row.rssHigh = found.rssHigh;
+  row.banded = found.banded;
+  row.inSpec = found.banded && found.ranked <= band;
+}
+
 // The worst case of a found design as the search settled it, whether it lies within the band
 // (--within, else the tolerance), and the part tolerance that would keep it there.
 template <class Row>
@@ -76,14 +88,8 @@ void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
   const std::array<const networks::Network*, 2> legs{&found.a, &found.b};
   row.uses = UsesOf(stock, legs);
   if (!Banded(design.bounds)) return;
-  row.low = found.low;
-  row.high = found.high;
-  row.worst = found.worst;
-  row.rssLow = found.rssLow;
-  row.rssHigh = found.rssHigh;
-  row.banded = found.banded;
   const double band = design.bounds.within.value_or(design.options.tolerance);
-  row.inSpec = found.banded && found.ranked <= band;
+  CopyBand(row, found, band);
   row.needs = NeededPartTolerance(design, found, stock.stock.values, band);
 }
 

@@ -131,14 +131,8 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
   row.uses = UsesOf(stocks.resistors, r);
   Join(row.uses, UsesOf(stocks.capacitors, c, true));
   if (Banded(request.bounds)) {
-    row.low = found.low;
-    row.high = found.high;
-    row.worst = found.worst;
-    row.rssLow = found.rssLow;
-    row.rssHigh = found.rssHigh;
-    row.banded = found.banded;
     const double band = request.bounds.within.value_or(request.search.tolerance);
-    row.inSpec = found.banded && found.ranked <= band;
+    CopyBand(row, found, band);
     row.needs =
         NeededRcTolerance(found, request.search, request.bounds, stocks.resistors.stock.values,
                           stocks.capacitors.stock.values, band);
