@@ -218,7 +218,9 @@ TEST_F(DesignCommandTest, DesignsRestingOnOneIadjFigureRankLastAndAreNotInSpec) 
     EXPECT_TRUE(rests || !marked) << "an unmarked row after a marked one";
     marked = marked || rests;
     markedRows += rests;
-    if (rests) EXPECT_EQ(row.at("in_spec"), "false");
+    if (rests) {
+      EXPECT_EQ(row.at("in_spec"), "false");
+    }
   }
   EXPECT_GT(markedRows, 0);
   std::vector<std::string> shown = one;
