@@ -39,19 +39,23 @@ def wait_for(find, what):
 
 
 def descendants(node):
-    """The nodes below node; a list's cells can go while the walk runs, and are left out."""
+    """The nodes below node but for a list's cells, which can go while the walk runs and are
+    read through the table interface; fetching them one by one over D-Bus would make every
+    look-up as slow as the list is long."""
     try:
         children = list(filter(None, node))
     except GLib.GError:
         return
     for child in children:
         try:
-            if child.getRole() == pyatspi.ROLE_TABLE_CELL:
-                continue
+            role = child.getRole()
         except GLib.GError:
             continue
+        if role == pyatspi.ROLE_TABLE_CELL:
+            continue
         yield child
-        yield from descendants(child)
+        if role != pyatspi.ROLE_TABLE:
+            yield from descendants(child)
 
 
 def app_window(name):

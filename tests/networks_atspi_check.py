@@ -334,7 +334,7 @@ def compare(root, list_name, args, window_id, target, held=1.0):
             drawn = settle(lambda: [c.description for c in described_circuits(root)],
                            lambda found: len(found) == 1 and found[0] != "")
             check(len(drawn) == 1 and drawn[0] != "",
-                  f"{list_name}: the selected row's circuit is drawn")
+                  f"{list_name}: the selected row's circuit is drawn (found {drawn})")
 
 
 rng = random.Random(int(sys.argv[3]))
