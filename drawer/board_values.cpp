@@ -31,21 +31,6 @@ constexpr BomFormat kBomFormats[] = {
 // Values a BOM writes for a part that is not placed.
 constexpr std::string_view kNotPlaced[] = {"", "~", "-", "dnp", "dnf", "np", "nc", "nf", "n/a"};
 
-// The kind a reference designator names by its letters ("R12", "C3, C4", "L1-L3"); none for
-// other parts (U1, RV1, FB2).
-const StockKind* KindOfReference(std::string_view references) {
-  references = TrimCSpace(references);
-  std::size_t letters = 0;
-  while (letters < references.size() &&
-         ((references[letters] >= 'A' && references[letters] <= 'Z') ||
-          (references[letters] >= 'a' && references[letters] <= 'z')))
-    ++letters;
-  if (letters != 1 || letters == references.size()) return nullptr;
-  const char next = references[letters];
-  if (next < '0' || next > '9') return nullptr;
-  return KindOfLetter(references.substr(0, 1));
-}
-
 // Whether a DNP column's field marks the part as not placed.
 bool MarkedNotPlaced(std::string_view field) {
   const std::string mark = MatchKey(field);

@@ -47,19 +47,6 @@ Refusal DescriptionRefusal(const PartDescription& described, std::string_view de
           std::string(kNoValue)};
 }
 
-// The kind a BOM's designators name ("R1", "C3,C4"): that of the letters of the first, when
-// they are R, C or L alone.
-const StockKind* KindOfReference(std::string_view references) {
-  std::size_t letters = 0;
-  while (letters < references.size() &&
-         std::isalpha(static_cast<unsigned char>(references[letters])))
-    ++letters;
-  if (letters == references.size() ||
-      !std::isdigit(static_cast<unsigned char>(references[letters])))
-    return nullptr;
-  return letters == 1 ? KindOfLetter(references.substr(0, 1)) : nullptr;
-}
-
 // How many designators a BOM's field names: "R1,R2 R5" is three.
 std::uint64_t ReferenceCount(std::string_view references) {
   std::uint64_t count = 0;

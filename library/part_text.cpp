@@ -85,6 +85,19 @@ const StockKind* KindOfLetter(std::string_view letter) {
   }
 }
 
+const StockKind* KindOfReference(std::string_view references) {
+  references = TrimCSpace(references);
+  std::size_t letters = 0;
+  while (letters < references.size() &&
+         ((references[letters] >= 'A' && references[letters] <= 'Z') ||
+          (references[letters] >= 'a' && references[letters] <= 'z')))
+    ++letters;
+  if (letters != 1 || letters == references.size()) return nullptr;
+  const char next = references[letters];
+  if (next < '0' || next > '9') return nullptr;
+  return KindOfLetter(references.substr(0, 1));
+}
+
 std::string_view KindLetter(const StockKind& kind) {
   switch (kind.part) {
     case PartKind::kResistor:

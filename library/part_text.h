@@ -23,6 +23,9 @@ struct PartField {
 
 // The stock kind of R, C or L (either case); nullptr for anything else.
 const StockKind* KindOfLetter(std::string_view letter);
+// The kind a reference designator names by its one letter ("R12", "C3, C4", "L1-L3"); nullptr
+// for other parts (U1, RV1, FB2) and for text that is not a designator.
+const StockKind* KindOfReference(std::string_view references);
 // "R", "C" or "L".
 std::string_view KindLetter(const StockKind& kind);
 
