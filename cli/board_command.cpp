@@ -21,6 +21,7 @@
 #include "search_kinds.h"
 #include "stock_input.h"
 #include "text_columns.h"
+#include "value_edit.h"
 
 namespace vantrel {
 namespace {
@@ -45,12 +46,16 @@ struct Settings {
   std::uint64_t candidates = 500;
   bool inventory = false;
   std::optional<std::string> prefer;
+  std::optional<std::string> schematic;
+  bool write = false;
 };
 
 // A line's candidates, each with what the answer prints of it.
 struct Circuit {
   Line line;
   std::vector<board::Candidate> candidates;
+  // Per candidate, each leg's parts as its stock names them, for --schematic.
+  std::vector<std::vector<std::vector<std::string>>> legs;
   std::vector<std::string> columnNames;
   std::vector<std::vector<Cell>> fields;
   std::vector<std::vector<finder::ShownCell>> shown;
@@ -218,7 +223,14 @@ bool GatherLine(const std::string& file, const Line& line, const typename Kind::
     board::Candidate& candidate = circuit.candidates.emplace_back();
     const std::vector<networks::Network> legs = Kind::Legs(found, request);
     std::vector<const networks::Network*> pointers;
-    for (const auto& leg : legs) pointers.push_back(&leg);
+    auto& legNames = circuit.legs.emplace_back();
+    for (const auto& leg : legs) {
+      pointers.push_back(&leg);
+      auto& names = legNames.emplace_back();
+      for (int p = 0; p < networks::PartCount(leg.shape); ++p) {
+        names.push_back(stock->names[leg.parts[static_cast<std::size_t>(p)]]);
+      }
+    }
     const auto note = [&](std::uint16_t index) {
       const board::Value value{KindId(kind), values[index]};
       gathered.values.emplace(value, ValueInfo{std::string(KindLetter(kind)), stock->names[index]});
@@ -323,31 +335,108 @@ std::string ItemName(const Gathered& gathered, const board::Item& item) {
   return text;
 }
 
+// The chosen values into the schematic's Value fields of the circuits whose names list their
+// parts' references in leg order, one part a leg; the others are named. Said on to; false when
+// the changes are refused or a write fails, with nothing written then.
+bool WriteSchematic(const Gathered& gathered, const std::vector<std::size_t>& picks,
+                    const Settings& settings, const kicad::Schematic& schematic,
+                    CliContext& context, std::ostream& to) {
+  std::set<std::string> references;
+  for (const kicad::PlacedSymbol& symbol : schematic.symbols) references.insert(symbol.reference);
+  std::vector<kicad::ValueChange> changes;
+  for (std::size_t c = 0; c < gathered.circuits.size(); ++c) {
+    const Circuit& circuit = gathered.circuits[c];
+    const auto& legs = circuit.legs[picks[c]];
+    std::vector<std::string> named;
+    for (std::size_t at = 0;;) {
+      const std::size_t comma = circuit.line.name.find(',', at);
+      named.push_back(circuit.line.name.substr(at, comma - at));
+      if (comma == std::string::npos) break;
+      at = comma + 1;
+    }
+    std::string why;
+    if (named.size() != legs.size()) {
+      why = "its name lists " + CountText(named.size(), "reference") + " for " +
+            CountText(legs.size(), "leg");
+    }
+    for (std::size_t leg = 0; why.empty() && leg < legs.size(); ++leg) {
+      if (legs[leg].size() != 1) {
+        why = "leg " + std::to_string(leg + 1) + " is " + CountText(legs[leg].size(), "part");
+      } else if (!references.contains(named[leg])) {
+        why = "no symbol " + named[leg] + " in " + *settings.schematic;
+      }
+    }
+    if (!why.empty()) {
+      to << "not written: " << circuit.line.name << ": " << why << '\n';
+      continue;
+    }
+    for (std::size_t leg = 0; leg < legs.size(); ++leg)
+      changes.push_back({named[leg], legs[leg][0]});
+  }
+  const kicad::ValueEditPlan plan = kicad::PlanValueEdits(schematic, changes);
+  if (!plan.refusal.empty()) {
+    context.err << "vantrel-cli: board: --schematic " << plan.refusal << "; nothing written\n";
+    return false;
+  }
+  if (settings.write) {
+    if (const std::string left = kicad::WriteValueEdits(context.services.files, schematic, plan);
+        !left.empty()) {
+      context.err << "vantrel-cli: board: --schematic " << left << '\n';
+      return false;
+    }
+  }
+  for (const kicad::ValueChange& change : changes) {
+    for (const kicad::PlacedSymbol& symbol : schematic.symbols) {
+      if (symbol.reference != change.reference) continue;
+      to << (settings.write ? "wrote " : "would write ") << change.reference << " = "
+         << change.value << " (was " << symbol.value << ") in "
+         << schematic.files[symbol.file]->path << '\n';
+      break;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 CommandSpec BoardCommandSpec() {
-  return {"board",
-          "Choose a row for each of a board's circuits, with the fewest values.",
-          "FILE lists a board's circuits, one a line: a name, then the search as typed\n"
-          "after vantrel-cli (find, divider, regulator or gain with its own options); #\n"
-          "starts a comment. Each circuit's candidates are the best K rows of its own\n"
-          "list. One of each is chosen so that, with --inventory, the drawer holds the\n"
-          "parts of every circuit at once; then the board takes the fewest distinct\n"
-          "values (with --prefer, values already on that board are free), then the\n"
-          "fewest parts, then the best ranks. The choice is exact: the answer says\n"
-          "optimal, or when --time-limit runs out, the best found and the bound proved.\n"
-          "Exits 1 when a circuit has no row, or the drawer cannot cover them all.\n",
-          {{"FILE"}},
-          {{"--candidates", "K", "Take each circuit's best K rows (default 500)."},
-           {"--time-limit", "S", "Stop the choice after S seconds of CPU (default 10)."},
-           InventoryOption(),
-           {"--prefer", "BOM", "Take the values already on this board (any board file) as free."},
-           FormatOption()}};
+  return {
+      "board",
+      "Choose a row for each of a board's circuits, with the fewest values.",
+      "FILE lists a board's circuits, one a line: a name, then the search as typed\n"
+      "after vantrel-cli (find, divider, regulator or gain with its own options); #\n"
+      "starts a comment. Each circuit's candidates are the best K rows of its own\n"
+      "list. One of each is chosen so that, with --inventory, the drawer holds the\n"
+      "parts of every circuit at once; then the board takes the fewest distinct\n"
+      "values (with --prefer, values already on that board are free), then the\n"
+      "fewest parts, then the best ranks. The choice is exact: the answer says\n"
+      "optimal, or when --time-limit runs out, the best found and the bound proved.\n"
+      "Exits 1 when a circuit has no row, or the drawer cannot cover them all.\n",
+      {{"FILE"}},
+      {{"--candidates", "K", "Take each circuit's best K rows (default 500)."},
+       {"--time-limit", "S", "Stop the choice after S seconds of CPU (default 10)."},
+       InventoryOption(),
+       {"--prefer", "BOM", "Take the values already on this board (any board file) as free."},
+       FormatOption(),
+       {"--schematic", "S", "Write the chosen values into the KiCad schematic S (with --write)."},
+       {"--write", "", "Write --schematic's values; without it, say what would change."}}};
 }
 
-int RunBoard(const ParsedArgs& args, CliContext& context) {
-  const std::string& file = args.operands[0];
+namespace {
+
+// The board of args: its settings, each line's candidates, and the choice's input. nullopt after
+// a message on context.err.
+struct Read {
   Settings settings;
+  Gathered gathered;
+  board::ChoiceInput input;
+  std::optional<kicad::Schematic> schematic;
+};
+
+std::optional<Read> ReadBoard(const ParsedArgs& args, CliContext& context) {
+  const std::string& file = args.operands[0];
+  Read read;
+  Settings& settings = read.settings;
   if (const std::string* candidates = args.Value("--candidates")) {
     settings.candidates = Require(finder::CheckCount("--candidates", *candidates, 1, 100000));
   }
@@ -361,22 +450,32 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
   }
   settings.inventory = args.Has("--inventory");
   if (const std::string* prefer = args.Value("--prefer")) settings.prefer = *prefer;
-  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
+  if (const std::string* schematic = args.Value("--schematic")) settings.schematic = *schematic;
+  settings.write = args.Has("--write");
+  if (settings.write && !settings.schematic) throw ArgumentError{"--write needs --schematic"};
+  // The schematic is read first, so that one that cannot be read costs no search.
+  if (settings.schematic) {
+    read.schematic = kicad::ReadSchematic(context.services.files, *settings.schematic);
+    if (!read.schematic->refusal.empty()) {
+      context.err << "vantrel-cli: board: --schematic " << read.schematic->refusal << '\n';
+      return std::nullopt;
+    }
+  }
 
   const std::unique_ptr<IReadableFile> opened = context.services.files.OpenForRead(file);
   if (!opened) {
     context.err << "vantrel-cli: board: cannot read " << Quoted(file) << ": "
                 << context.services.files.LastFailure() << '\n';
-    return kExitFailure;
+    return std::nullopt;
   }
   const std::string text = opened->Read(kMostFileBytes);
   opened->Close();
   const std::vector<Line> lines = ReadLines(file, text);
   if (lines.empty()) throw UsageError{"board: " + file + " names no circuit", "board"};
 
-  Gathered gathered;
+  Gathered& gathered = read.gathered;
   for (const Line& line : lines) {
-    if (!Gather(file, line, settings, context, gathered)) return kExitFailure;
+    if (!Gather(file, line, settings, context, gathered)) return std::nullopt;
   }
   bool missing = false;
   for (const Circuit& circuit : gathered.circuits) {
@@ -385,14 +484,38 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
                 << "): " << circuit.noRowNote << '\n';
     missing = true;
   }
-  if (missing) return kExitFailure;
+  if (missing) return std::nullopt;
 
-  board::ChoiceInput input;
+  board::ChoiceInput& input = read.input;
   for (const Circuit& circuit : gathered.circuits) input.circuits.push_back(circuit.candidates);
   if (settings.inventory) input.drawer = gathered.drawer;
   input.free = gathered.free;
   input.timeLimit = timeLimit;
+  return read;
+}
+
+}  // namespace
+
+std::optional<board::ChoiceInput> BoardChoiceInput(const ParsedArgs& args, CliContext& context) {
+  std::optional<Read> read = ReadBoard(args, context);
+  if (!read) return std::nullopt;
+  return std::move(read->input);
+}
+
+int RunBoard(const ParsedArgs& args, CliContext& context) {
+  const std::string& file = args.operands[0];
+  const OutputFormat format = OutputFormatNamed(args.Value("--format"));
+  std::optional<Read> read = ReadBoard(args, context);
+  if (!read) return kExitFailure;
+  const Settings& settings = read->settings;
+  const Gathered& gathered = read->gathered;
+  const board::ChoiceInput& input = read->input;
+  const double timeLimit = input.timeLimit;
   const board::Choice choice = board::ChooseBoard(input);
+  const auto schematicWritten = [&](std::ostream& to) {
+    return !read->schematic ||
+           WriteSchematic(gathered, choice.picks, settings, *read->schematic, context, to);
+  };
   if (choice.status == board::ChoiceStatus::kNoChoice) {
     context.err << "vantrel-cli: board: the drawer cannot hold every circuit's parts at once; "
                    "short of:";
@@ -472,7 +595,7 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
             ",\n  \"bound\": " + std::to_string(choice.bound) +
             ",\n  \"first_rows_distinct\": " + std::to_string(firstRows.size()) + "\n}\n";
     context.out << json;
-    return kExitOk;
+    return schematicWritten(context.err) ? kExitOk : kExitFailure;
   }
   if (format != OutputFormat::kText) {
     OutputTable table{{"name", "command", "rank", "values", "row"}, {}};
@@ -488,7 +611,7 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
     }
     context.out << WriteFormatted(format, {}, table);
     context.err << "vantrel-cli: board: " << summary << '\n';
-    return kExitOk;
+    return schematicWritten(context.err) ? kExitOk : kExitFailure;
   }
   std::string out;
   for (std::size_t c = 0; c < gathered.circuits.size(); ++c) {
@@ -519,7 +642,7 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
     out += line + "\n";
   }
   context.out << out << summary << '\n';
-  return kExitOk;
+  return schematicWritten(context.out) ? kExitOk : kExitFailure;
 }
 
 }  // namespace vantrel

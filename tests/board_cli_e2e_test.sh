@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the real vantrel-cli board on small boards whose best choice is worked out by hand, in a
 # temporary folder: the choice, the drawer's counts across the board, free values, bad input.
-# Usage: board_cli_e2e_test.sh VANTREL_CLI
+# Usage: board_cli_e2e_test.sh VANTREL_CLI KICAD_EXAMPLES_DIR
 set -u
 
 cli=$(realpath "$1")
+kicad=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -119,6 +120,53 @@ for i in $(seq 201); do echo "C$i find 1000 --parts 1"; done >many.txt
 "$cli" board many.txt >out.txt 2>err.txt
 check "201 circuits: exit 2" "$([[ $? == 2 ]]; echo $?)"
 check "201 circuits: names the limit" "$(grep -q 'more than 200 circuits' err.txt; echo $?)"
+
+# Values back into a hierarchical schematic: R1,R2 on the root sheet and R3,R4 on
+# power/supply.kicad_sch take the legs of A and B, which with R9's 1000 take 6000/3000 and
+# 3000/1000; FB1 names no two references, R9 none there.
+cp -r "$kicad" sch
+cp -r "$kicad" sch.orig
+printf '%s\n' 'R1,R2 divider 3 1 --parts 1' 'R3,R4 divider 4 1 --parts 1' 'FB1 divider 4 1' \
+  'R9 find 1000 --parts 1' >sch.txt
+"$cli" board sch.txt --schematic sch/board.kicad_sch >out.txt 2>err.txt
+check "schematic dry run exits 0" $?
+check "dry run writes nothing" "$(diff -r sch sch.orig >/dev/null; echo $?)"
+check "dry run says what would change" "$(grep -qx 'would write R1 = 6000 (was 10k) in sch/board.kicad_sch' out.txt; echo $?)"
+check "names a name without a reference per leg" "$(grep -qx 'not written: FB1: its name lists 1 reference for 2 legs' out.txt; echo $?)"
+check "names a reference not in the schematic" "$(grep -qx 'not written: R9: no symbol R9 in sch/board.kicad_sch' out.txt; echo $?)"
+"$cli" board sch.txt --schematic sch/board.kicad_sch --write >out.txt 2>err.txt
+check "schematic write exits 0" $?
+# Only the four Value strings changed, each to the value chosen; every other byte is as it was.
+python3 - sch.orig sch <<'PYTHON'
+import sys
+want = {("board.kicad_sch", "10k"): "6000", ("board.kicad_sch", "TBD"): "3000",
+        ("power/supply.kicad_sch", "1k"): "3000", ("power/supply.kicad_sch", "0"): "1000"}
+changed = {}
+for name in ("board.kicad_sch", "channel.kicad_sch", "stage.kicad_sch", "power/supply.kicad_sch"):
+    old = open(f"{sys.argv[1]}/{name}", "rb").read().split(b"\n")
+    new = open(f"{sys.argv[2]}/{name}", "rb").read().split(b"\n")
+    assert len(old) == len(new), name
+    for a, b in zip(old, new):
+        if a == b:
+            continue
+        prefix = b'\t\t(property "Value" "'
+        assert a.startswith(prefix) and b.startswith(prefix), (a, b)
+        changed[(name, a[len(prefix):-1].decode())] = b[len(prefix):-1].decode()
+assert changed == want, changed
+PYTHON
+check "only the chosen Value fields change" $?
+cp -r sch sch.written
+"$cli" board sch.txt --schematic sch/board.kicad_sch --write >out.txt 2>err.txt
+check "a second write exits 0" $?
+check "a second write keeps every byte" "$(diff -r sch sch.written >/dev/null; echo $?)"
+"$cli" divider 3 1 --parts 1 --prefer sch/board.kicad_sch --top 1 --format json >out.json 2>err.txt
+check "the values read back" "$(python3 -c 'import json,sys; r=json.load(open("out.json"))["rows"][0]; sys.exit(not (r["r1"], r["r2"], r["new_values"]) == ("6000", "3000", 0))'; echo $?)"
+printf '(kicad_sch (version 20231120)' >sch/broken.kicad_sch
+cp sch/broken.kicad_sch broken.orig
+"$cli" board sch.txt --schematic sch/broken.kicad_sch --write >out.txt 2>err.txt
+check "an unreadable schematic exits 1" "$([[ $? == 1 ]]; echo $?)"
+check "an unreadable schematic is left as it was" "$(cmp -s sch/broken.kicad_sch broken.orig; echo $?)"
+check "an unreadable schematic is named" "$(grep -q '^vantrel-cli: board: --schematic sch/broken.kicad_sch' err.txt; echo $?)"
 
 echo "$passed passed, $failed failed"
 [[ $failed == 0 ]]
