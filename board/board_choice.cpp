@@ -7,6 +7,7 @@
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 namespace vantrel::board {
@@ -134,6 +135,45 @@ std::optional<Picks> Greedy(const Problem& problem) {
     picks.push_back(*best);
   }
   return picks;
+}
+
+// Takes each circuit's best candidate given the others' values and draws, over and over until
+// none changes: each change lowers (new values, parts, rank sum), so it ends. A start for the
+// solver, and the answer given when the time runs out before the solver finds better.
+void Improve(const Problem& problem, Picks& picks) {
+  std::vector<int> uses(static_cast<std::size_t>(problem.valueCount), 0);
+  std::vector<std::int64_t> left = problem.stock;
+  const auto take = [&](const Kept& candidate, int sign) {
+    for (const int v : candidate.values) uses[static_cast<std::size_t>(v)] += sign;
+    for (const auto& [item, count] : candidate.items)
+      left[static_cast<std::size_t>(item)] -= sign * count;
+  };
+  for (std::size_t c = 0; c < picks.size(); ++c) take(problem.circuits[c][picks[c]], 1);
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t c = 0; c < picks.size(); ++c) {
+      const auto& circuit = problem.circuits[c];
+      take(circuit[picks[c]], -1);
+      const auto cost = [&](std::size_t j) {
+        const Kept& candidate = circuit[j];
+        const auto added =
+            std::count_if(candidate.values.begin(), candidate.values.end(),
+                          [&](int v) { return uses[static_cast<std::size_t>(v)] == 0; });
+        return std::tuple{added, candidate.parts, candidate.rank};
+      };
+      std::size_t best = picks[c];
+      for (std::size_t j = 0; j < circuit.size(); ++j) {
+        const bool held =
+            std::all_of(circuit[j].items.begin(), circuit[j].items.end(), [&](const auto& draw) {
+              return left[static_cast<std::size_t>(draw.first)] >= draw.second;
+            });
+        if (held && cost(j) < cost(best)) best = j;
+      }
+      changed = changed || best != picks[c];
+      picks[c] = best;
+      take(circuit[best], 1);
+    }
+  }
 }
 
 struct Solved {
@@ -332,6 +372,21 @@ Choice ChooseBoard(const ChoiceInput& input) {
   // Without values to count, the first stage is settled at none and the second finds out.
   int fewest = 0;
   std::optional<Picks> start = Greedy(problem);
+  if (start) Improve(problem, *start);
+  // The solver's answer, or the start where the solver found none better in its time.
+  const auto better = [&](const std::optional<Picks>& found) {
+    if (!start) return found;
+    if (!found) return start;
+    Choice a;
+    Choice b;
+    const auto score = [&](const Picks& picks, Choice& into) {
+      for (std::size_t c = 0; c < picks.size(); ++c)
+        into.picks.push_back(problem.circuits[c][picks[c]].rank);
+      Measure(input, into);
+      return std::tuple{into.newValues, into.parts, into.rankSum};
+    };
+    return score(*start, a) < score(*found, b) ? start : found;
+  };
   if (problem.valueCount > 0) {
     const Solved first = SolveStage(problem, std::nullopt, start, left());
     if (first.infeasible) {
@@ -340,17 +395,18 @@ Choice ChooseBoard(const ChoiceInput& input) {
       return choice;
     }
     choice.bound = std::max(0, static_cast<int>(std::ceil(first.bound - 1e-6)));
-    if (!first.picks) {
+    const std::optional<Picks> found = first.optimal ? first.picks : better(first.picks);
+    if (!found) {
       choice.status = ChoiceStatus::kNoneFound;
       return choice;
     }
-    toInput(*first.picks);
+    toInput(*found);
     if (!first.optimal) {
       choice.status = ChoiceStatus::kTimedOut;
       return choice;
     }
     fewest = choice.newValues;
-    start = first.picks;
+    start = found;
   }
   choice.bound = fewest;
   const Solved second = SolveStage(problem, fewest, start, left());
@@ -360,13 +416,13 @@ Choice ChooseBoard(const ChoiceInput& input) {
     if (input.drawer) choice.shortItems = ShortItems(input);
     return choice;
   }
-  if (!second.picks) {
-    choice.status = choice.picks.empty() ? ChoiceStatus::kNoneFound : ChoiceStatus::kTimedOut;
+  const std::optional<Picks> found = second.optimal ? second.picks : better(second.picks);
+  if (!found) {
+    choice.status = ChoiceStatus::kNoneFound;
     return choice;
   }
-  toInput(*second.picks);
+  toInput(*found);
   choice.status = second.optimal ? ChoiceStatus::kOptimal : ChoiceStatus::kTimedOut;
-  choice.bound = fewest;
   return choice;
 }
 
