@@ -400,26 +400,25 @@ bool WriteSchematic(const Gathered& gathered, const std::vector<std::size_t>& pi
 }  // namespace
 
 CommandSpec BoardCommandSpec() {
-  return {
-      "board",
-      "Choose a row for each of a board's circuits, with the fewest values.",
-      "FILE lists a board's circuits, one a line: a name, then the search as typed\n"
-      "after vantrel-cli (find, divider, regulator or gain with its own options); #\n"
-      "starts a comment. Each circuit's candidates are the best K rows of its own\n"
-      "list. One of each is chosen so that, with --inventory, the drawer holds the\n"
-      "parts of every circuit at once; then the board takes the fewest distinct\n"
-      "values (with --prefer, values already on that board are free), then the\n"
-      "fewest parts, then the best ranks. The choice is exact: the answer says\n"
-      "optimal, or when --time-limit runs out, the best found and the bound proved.\n"
-      "Exits 1 when a circuit has no row, or the drawer cannot cover them all.\n",
-      {{"FILE"}},
-      {{"--candidates", "K", "Take each circuit's best K rows (default 500)."},
-       {"--time-limit", "S", "Stop the choice after S seconds of CPU (default 10)."},
-       InventoryOption(),
-       {"--prefer", "BOM", "Take the values already on this board (any board file) as free."},
-       FormatOption(),
-       {"--schematic", "S", "Write the chosen values into the KiCad schematic S (with --write)."},
-       {"--write", "", "Write --schematic's values; without it, say what would change."}}};
+  return {"board",
+          "Choose one row per circuit of a board, for the fewest values.",
+          "FILE lists a board's circuits, one a line: a name, then the search as typed\n"
+          "after vantrel-cli (find, divider, regulator or gain with its own options); #\n"
+          "starts a comment. Each circuit's candidates are the best K rows of its own\n"
+          "list. One of each is chosen so that, with --inventory, the drawer holds the\n"
+          "parts of every circuit at once; then the board takes the fewest distinct\n"
+          "values (with --prefer, values already on that board are free), then the\n"
+          "fewest parts, then the best ranks. The choice is exact: the answer says\n"
+          "optimal, or when --time-limit runs out, the best found and the bound proved.\n"
+          "Exits 1 when a circuit has no row, or the drawer cannot cover them all.\n",
+          {{"FILE"}},
+          {{"--candidates", "K", "Take each circuit's best K rows (default 500)."},
+           {"--time-limit", "S", "Stop the choice after S seconds of CPU (default 10)."},
+           InventoryOption(),
+           {"--prefer", "BOM", "Count the values already on this board as free."},
+           FormatOption(),
+           {"--schematic", "S", "Put the chosen values into KiCad schematic S."},
+           {"--write", "", "Write them; else say what would change."}}};
 }
 
 namespace {
