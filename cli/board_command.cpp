@@ -259,8 +259,7 @@ bool GatherLine(const std::string& file, const Line& line, const typename Kind::
 // The line's words as its command reads them, with the board's settings added.
 bool Gather(const std::string& file, const Line& line, const Settings& settings,
             CliContext& context, Gathered& gathered) {
-  const CommandSpec& spec =
-      SpecOf(line.words.empty() ? "" : line.command.substr(0, line.command.find(' ')));
+  const CommandSpec& spec = SpecOf(line.command.substr(0, line.command.find(' ')));
   ParsedArgs args;
   try {
     args = ParseArgs(spec, line.words);
@@ -286,7 +285,8 @@ bool Gather(const std::string& file, const Line& line, const Settings& settings,
     return GatherLine<finder::GainKind>(file, line, GainRequestOf(args), settings, context,
                                         gathered);
   } catch (const ArgumentError& error) {
-    throw UsageError{Where(file, line.number) + spec.name.data() + ": " + error.what, "board"};
+    throw UsageError{Where(file, line.number) + std::string(spec.name) + ": " + error.what,
+                     "board"};
   }
 }
 

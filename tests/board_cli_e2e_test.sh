@@ -116,6 +116,7 @@ bad "not a search" 'B series E12' 'not a search'
 bad "name twice" 'A divider 4 1' 'names line 2 already'
 bad "line's own option" 'B divider 4 1 --bogus' 'bogus'
 bad "line's own value" 'B divider 4 1 --tolerance x' 'tolerance'
+bad "a search without its operands" 'B find' 'TARGET'
 for i in $(seq 201); do echo "C$i find 1000 --parts 1"; done >many.txt
 "$cli" board many.txt >out.txt 2>err.txt
 check "201 circuits: exit 2" "$([[ $? == 2 ]]; echo $?)"
