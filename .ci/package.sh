@@ -29,6 +29,8 @@ dpkg-deb --field "$deb" Depends | grep -q 'libc6 (>= ' || fail "Depends were not
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libnettle8( |,|$)' || fail "Depends lack Nettle's package"
 # Inventory.csv is read with libcsv.
 dpkg-deb --field "$deb" Depends | grep -qE '(^|, )libcsv3( |,|$)' || fail "Depends lack libcsv's package"
+# board's choice is solved with CBC.
+dpkg-deb --field "$deb" Depends | grep -qE '(^|, )coinor-libcbc3( |,|$)' || fail "Depends lack CBC's package"
 # The fonts the window falls back to, so the about box renders on a bare desktop, and the
 # Networks window's face; and bash-completion, which loads the completions.
 [[ "$(dpkg-deb --field "$deb" Recommends)" == "fonts-arphic-uming | fonts-wqy-zenhei, fonts-dejavu-core, bash-completion" ]] ||

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "calculate.h"
+#include "board_command.h"
 #include "check_command.h"
 #include "command_args.h"
 #include "completion.h"
@@ -311,6 +312,7 @@ const std::vector<CliCommand>& CliCommands() {
         {RegulatorCommandSpec(), RunRegulator},
         {GainCommandSpec(), RunGain},
         {RcCommandSpec(), RunRc},
+        {BoardCommandSpec(), RunBoard},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},
         {ImportCommandSpec(), RunImport},

@@ -46,8 +46,12 @@ CommandSpec DividerCommandSpec() {
           std::move(options)};
 }
 
+finder::DividerRequest DividerRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckDivider(DividerInputOf(args)));
+}
+
 int RunDivider(const ParsedArgs& args, CliContext& context) {
-  const finder::DividerRequest request = Require(finder::CheckDivider(DividerInputOf(args)));
+  const finder::DividerRequest request = DividerRequestOf(args);
   return RunListing<finder::DividerKind>(
       request,
       {{"command", TextCell("divider")},

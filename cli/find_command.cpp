@@ -57,8 +57,12 @@ CommandSpec FindCommandSpec() {
           std::move(options)};
 }
 
+finder::FindRequest FindRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckFind(FindInputOf(args)));
+}
+
 int RunFind(const ParsedArgs& args, CliContext& context) {
-  const finder::FindRequest request = Require(finder::CheckFind(FindInputOf(args)));
+  const finder::FindRequest request = FindRequestOf(args);
   return RunListing<finder::FindKind>(
       request,
       {{"command", TextCell("find")},

@@ -62,8 +62,12 @@ CommandSpec GainCommandSpec() {
           std::move(options)};
 }
 
+finder::GainRequest GainRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckGain(GainInputOf(args)));
+}
+
 int RunGain(const ParsedArgs& args, CliContext& context) {
-  const finder::GainRequest request = Require(finder::CheckGain(GainInputOf(args)));
+  const finder::GainRequest request = GainRequestOf(args);
   return RunListing<finder::GainKind>(
       request,
       {{"command", TextCell("gain")},

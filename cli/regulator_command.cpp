@@ -85,8 +85,12 @@ CommandSpec RegulatorCommandSpec() {
           std::move(options)};
 }
 
+finder::RegulatorRequest RegulatorRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckRegulator(RegulatorInputOf(args)));
+}
+
 int RunRegulator(const ParsedArgs& args, CliContext& context) {
-  const finder::RegulatorRequest request = Require(finder::CheckRegulator(RegulatorInputOf(args)));
+  const finder::RegulatorRequest request = RegulatorRequestOf(args);
   return RunListing<finder::RegulatorKind>(
       request,
       {{"command", TextCell("regulator")},

@@ -11,6 +11,8 @@ packages+=(libgmp-dev)
 packages+=(nettle-dev)
 # Inventory.csv and the order exports it is imported from are read with libcsv.
 packages+=(libcsv-dev)
+# board chooses its circuits' rows with CBC's integer programming.
+packages+=(coinor-libcbc-dev)
 # The window: a Ming face with SimSun's metrics and a CJK fallback, the Wayland platform
 # plugin, and xvfb-run for machines without a display.
 packages+=(fonts-arphic-uming fonts-wqy-zenhei fonts-dejavu-core qt6-wayland xvfb xauth)

@@ -1,0 +1,429 @@
+#include "board_choice.h"
+
+#include <Cbc_C_Interface.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <limits>
+#include <memory>
+#include <tuple>
+#include <utility>
+
+namespace vantrel::board {
+namespace {
+
+// A candidate as the program sees it: the values it adds (ids of values that are not free,
+// sorted, each once) and the drawer's items it draws, with counts.
+struct Kept {
+  std::size_t rank = 0;
+  std::vector<int> values;
+  std::vector<std::pair<int, std::int64_t>> items;  // (item id, parts), sorted by id
+  int parts = 0;
+};
+
+struct Problem {
+  std::vector<std::vector<Kept>> circuits;
+  int valueCount = 0;
+  bool counted = false;
+  std::vector<std::int64_t> stock;  // per item id
+};
+
+bool Subset(const std::vector<int>& small, const std::vector<int>& large) {
+  return std::includes(large.begin(), large.end(), small.begin(), small.end());
+}
+
+bool DrawsNoMore(const std::vector<std::pair<int, std::int64_t>>& a,
+                 const std::vector<std::pair<int, std::int64_t>>& b) {
+  std::size_t j = 0;
+  for (const auto& [item, count] : a) {
+    while (j < b.size() && b[j].first < item) ++j;
+    if (j == b.size() || b[j].first != item || b[j].second < count) return false;
+  }
+  return true;
+}
+
+// Whether a, ranked before b, is never worse: replacing b by a in any choice keeps the counts,
+// adds no value and no part, and lowers the rank sum, so no best choice takes b.
+bool Dominates(const Kept& a, const Kept& b, bool counted) {
+  return a.parts <= b.parts && Subset(a.values, b.values) &&
+         (!counted || DrawsNoMore(a.items, b.items));
+}
+
+Problem MakeProblem(const ChoiceInput& input) {
+  Problem problem;
+  problem.counted = input.drawer.has_value();
+  std::map<Value, int> valueIds;
+  std::map<Item, int> itemIds;
+  if (input.drawer) {
+    for (const auto& [item, count] : *input.drawer) {
+      itemIds.emplace(item, static_cast<int>(problem.stock.size()));
+      problem.stock.push_back(count);
+    }
+  }
+  for (const auto& circuit : input.circuits) {
+    std::vector<Kept>& kept = problem.circuits.emplace_back();
+    for (std::size_t rank = 0; rank < circuit.size(); ++rank) {
+      Kept candidate;
+      candidate.rank = rank;
+      candidate.parts = static_cast<int>(circuit[rank].parts.size());
+      bool held = true;
+      std::map<int, std::int64_t> draws;
+      for (const Item& part : circuit[rank].parts) {
+        if (!input.free.contains(part.value)) {
+          const auto [at, added] = valueIds.emplace(part.value, problem.valueCount);
+          if (added) ++problem.valueCount;
+          candidate.values.push_back(at->second);
+        }
+        if (problem.counted) {
+          const auto at = itemIds.find(part);
+          if (at == itemIds.end()) {
+            held = false;
+          } else if (++draws[at->second] > problem.stock[static_cast<std::size_t>(at->second)]) {
+            held = false;
+          }
+        }
+      }
+      if (!held) continue;
+      std::sort(candidate.values.begin(), candidate.values.end());
+      candidate.values.erase(std::unique(candidate.values.begin(), candidate.values.end()),
+                             candidate.values.end());
+      candidate.items.assign(draws.begin(), draws.end());
+      if (std::any_of(kept.begin(), kept.end(), [&](const Kept& better) {
+            return Dominates(better, candidate, problem.counted);
+          })) {
+        continue;
+      }
+      kept.push_back(std::move(candidate));
+    }
+  }
+  return problem;
+}
+
+// Per circuit, the index into its kept candidates.
+using Picks = std::vector<std::size_t>;
+
+// Each circuit in turn takes the candidate adding the fewest values, then parts, that the
+// drawer still holds: a start for the solver, none when it runs dry.
+std::optional<Picks> Greedy(const Problem& problem) {
+  std::vector<bool> used(static_cast<std::size_t>(problem.valueCount), false);
+  std::vector<std::int64_t> left = problem.stock;
+  Picks picks;
+  for (const auto& circuit : problem.circuits) {
+    std::optional<std::size_t> best;
+    std::pair<int, int> bestCost;
+    for (std::size_t j = 0; j < circuit.size(); ++j) {
+      const Kept& candidate = circuit[j];
+      if (!std::all_of(candidate.items.begin(), candidate.items.end(), [&](const auto& draw) {
+            return left[static_cast<std::size_t>(draw.first)] >= draw.second;
+          })) {
+        continue;
+      }
+      const int added = static_cast<int>(
+          std::count_if(candidate.values.begin(), candidate.values.end(),
+                        [&](int v) { return !used[static_cast<std::size_t>(v)]; }));
+      const std::pair<int, int> cost{added, candidate.parts};
+      if (!best || cost < bestCost) {
+        best = j;
+        bestCost = cost;
+      }
+    }
+    if (!best) return std::nullopt;
+    for (const int v : circuit[*best].values) used[static_cast<std::size_t>(v)] = true;
+    for (const auto& [item, count] : circuit[*best].items)
+      left[static_cast<std::size_t>(item)] -= count;
+    picks.push_back(*best);
+  }
+  return picks;
+}
+
+// Takes each circuit's best candidate given the others' values and draws, over and over until
+// none changes: each change lowers (new values, parts, rank sum), so it ends. A start for the
+// solver, and the answer given when the time runs out before the solver finds better.
+void Improve(const Problem& problem, Picks& picks) {
+  std::vector<int> uses(static_cast<std::size_t>(problem.valueCount), 0);
+  std::vector<std::int64_t> left = problem.stock;
+  const auto take = [&](const Kept& candidate, int sign) {
+    for (const int v : candidate.values) uses[static_cast<std::size_t>(v)] += sign;
+    for (const auto& [item, count] : candidate.items)
+      left[static_cast<std::size_t>(item)] -= sign * count;
+  };
+  for (std::size_t c = 0; c < picks.size(); ++c) take(problem.circuits[c][picks[c]], 1);
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t c = 0; c < picks.size(); ++c) {
+      const auto& circuit = problem.circuits[c];
+      take(circuit[picks[c]], -1);
+      const auto cost = [&](std::size_t j) {
+        const Kept& candidate = circuit[j];
+        const auto added =
+            std::count_if(candidate.values.begin(), candidate.values.end(),
+                          [&](int v) { return uses[static_cast<std::size_t>(v)] == 0; });
+        return std::tuple{added, candidate.parts, candidate.rank};
+      };
+      std::size_t best = picks[c];
+      for (std::size_t j = 0; j < circuit.size(); ++j) {
+        const bool held =
+            std::all_of(circuit[j].items.begin(), circuit[j].items.end(), [&](const auto& draw) {
+              return left[static_cast<std::size_t>(draw.first)] >= draw.second;
+            });
+        if (held && cost(j) < cost(best)) best = j;
+      }
+      changed = changed || best != picks[c];
+      picks[c] = best;
+      take(circuit[best], 1);
+    }
+  }
+}
+
+struct Solved {
+  std::optional<Picks> picks;
+  bool optimal = false;
+  bool infeasible = false;
+  double bound = 0;
+};
+
+struct ModelDeleter {
+  void operator()(Cbc_Model* model) const { Cbc_deleteModel(model); }
+};
+
+// One stage of the lexicographic objective. First stage: the fewest new values. Second: at most
+// maxNew new values, then the fewest parts, then the smallest rank sum, weighted so that one
+// part outweighs every rank sum (all integers far below 2^53, so exact in doubles).
+Solved SolveStage(const Problem& problem, std::optional<int> maxNew,
+                  const std::optional<Picks>& start, double seconds) {
+  std::unique_ptr<Cbc_Model, ModelDeleter> owned(Cbc_newModel());
+  Cbc_Model* model = owned.get();
+  Cbc_setLogLevel(model, 0);
+  double rankWeight = 1;
+  for (const auto& circuit : problem.circuits) {
+    if (!circuit.empty()) rankWeight += static_cast<double>(circuit.back().rank);
+  }
+  // Columns: a choice bit per kept candidate, circuit by circuit, then a bit per value.
+  std::vector<int> first;
+  int columns = 0;
+  for (const auto& circuit : problem.circuits) {
+    first.push_back(columns);
+    for (const Kept& candidate : circuit) {
+      const double cost =
+          maxNew ? candidate.parts * rankWeight + static_cast<double>(candidate.rank) : 0;
+      Cbc_addCol(model, "", 0, 1, cost, 1, 0, nullptr, nullptr);
+      ++columns;
+    }
+  }
+  const int valueColumn = columns;
+  for (int v = 0; v < problem.valueCount; ++v)
+    Cbc_addCol(model, "", 0, 1, maxNew ? 0 : 1, 1, 0, nullptr, nullptr);
+
+  std::vector<int> index;
+  std::vector<double> coefficient;
+  const auto addRow = [&](char sense, double rhs) {
+    Cbc_addRow(model, "", static_cast<int>(index.size()), index.data(), coefficient.data(), sense,
+               rhs);
+    index.clear();
+    coefficient.clear();
+  };
+  // One candidate per circuit; a circuit's candidates that use a value need that value.
+  for (std::size_t c = 0; c < problem.circuits.size(); ++c) {
+    const auto& circuit = problem.circuits[c];
+    std::map<int, std::vector<int>> users;
+    for (std::size_t j = 0; j < circuit.size(); ++j) {
+      const int column = first[c] + static_cast<int>(j);
+      index.push_back(column);
+      coefficient.push_back(1);
+      for (const int v : circuit[j].values) users[v].push_back(column);
+    }
+    addRow('E', 1);
+    for (const auto& [v, candidates] : users) {
+      for (const int column : candidates) {
+        index.push_back(column);
+        coefficient.push_back(1);
+      }
+      index.push_back(valueColumn + v);
+      coefficient.push_back(-1);
+      addRow('L', 0);
+    }
+  }
+  // The drawer's counts, where the most the circuits could draw together is more than it holds.
+  if (problem.counted) {
+    std::map<int, std::vector<std::pair<int, std::int64_t>>> draws;
+    std::vector<std::int64_t> most(problem.stock.size(), 0);
+    for (std::size_t c = 0; c < problem.circuits.size(); ++c) {
+      std::map<int, std::int64_t> circuitMost;
+      for (std::size_t j = 0; j < problem.circuits[c].size(); ++j) {
+        for (const auto& [item, count] : problem.circuits[c][j].items) {
+          draws[item].emplace_back(first[c] + static_cast<int>(j), count);
+          circuitMost[item] = std::max(circuitMost[item], count);
+        }
+      }
+      for (const auto& [item, count] : circuitMost) most[static_cast<std::size_t>(item)] += count;
+    }
+    for (const auto& [item, columnsDrawing] : draws) {
+      if (most[static_cast<std::size_t>(item)] <= problem.stock[static_cast<std::size_t>(item)])
+        continue;
+      for (const auto& [column, count] : columnsDrawing) {
+        index.push_back(column);
+        coefficient.push_back(static_cast<double>(count));
+      }
+      addRow('L', static_cast<double>(problem.stock[static_cast<std::size_t>(item)]));
+    }
+  }
+  if (maxNew) {
+    for (int v = 0; v < problem.valueCount; ++v) {
+      index.push_back(valueColumn + v);
+      coefficient.push_back(1);
+    }
+    addRow('L', *maxNew);
+  }
+  if (start) {
+    std::vector<double> values(static_cast<std::size_t>(columns + problem.valueCount), 0);
+    for (std::size_t c = 0; c < problem.circuits.size(); ++c) {
+      values[static_cast<std::size_t>(first[c]) + (*start)[c]] = 1;
+      for (const int v : problem.circuits[c][(*start)[c]].values)
+        values[static_cast<std::size_t>(valueColumn + v)] = 1;
+    }
+    std::vector<int> all(values.size());
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+    Cbc_setMIPStartI(model, static_cast<int>(all.size()), all.data(), values.data());
+  }
+  // The objective takes integer values only, so a gap below 1 proves the best.
+  Cbc_setAllowableGap(model, 0.5);
+  Cbc_setAllowableFractionGap(model, 0);
+  Cbc_setMaximumSeconds(model, std::max(seconds, 0.01));
+  Cbc_solve(model);
+
+  Solved solved;
+  solved.infeasible = Cbc_isProvenInfeasible(model) != 0;
+  solved.optimal = Cbc_isProvenOptimal(model) != 0;
+  solved.bound = Cbc_getBestPossibleObjValue(model);
+  if (const double* best = Cbc_bestSolution(model); best && !solved.infeasible) {
+    Picks picks;
+    for (std::size_t c = 0; c < problem.circuits.size(); ++c) {
+      std::size_t pick = 0;
+      for (std::size_t j = 1; j < problem.circuits[c].size(); ++j) {
+        if (best[first[c] + static_cast<int>(j)] > best[first[c] + static_cast<int>(pick)])
+          pick = j;
+      }
+      picks.push_back(pick);
+    }
+    solved.picks = std::move(picks);
+  } else {
+    solved.optimal = false;
+  }
+  return solved;
+}
+
+double CpuSeconds() {
+  return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+void Measure(const ChoiceInput& input, Choice& choice) {
+  std::set<Value> values;
+  choice.parts = 0;
+  choice.rankSum = 0;
+  for (std::size_t c = 0; c < input.circuits.size(); ++c) {
+    const Candidate& candidate = input.circuits[c][choice.picks[c]];
+    choice.parts += static_cast<int>(candidate.parts.size());
+    choice.rankSum += static_cast<std::int64_t>(choice.picks[c]);
+    for (const Item& part : candidate.parts) values.insert(part.value);
+  }
+  choice.distinct = static_cast<int>(values.size());
+  choice.newValues = static_cast<int>(std::count_if(
+      values.begin(), values.end(), [&](const Value& v) { return !input.free.contains(v); }));
+}
+
+// The items that the best choice without counts overdraws: why the drawer cannot serve.
+std::vector<Item> ShortItems(const ChoiceInput& input) {
+  ChoiceInput uncounted = input;
+  uncounted.drawer.reset();
+  const Choice free = ChooseBoard(uncounted);
+  std::vector<Item> shortItems;
+  if (free.picks.empty()) return shortItems;
+  std::map<Item, std::int64_t> drawn;
+  for (std::size_t c = 0; c < input.circuits.size(); ++c) {
+    for (const Item& part : input.circuits[c][free.picks[c]].parts) ++drawn[part];
+  }
+  for (const auto& [item, count] : drawn) {
+    const auto held = input.drawer->find(item);
+    if (held == input.drawer->end() || held->second < count) shortItems.push_back(item);
+  }
+  return shortItems;
+}
+
+}  // namespace
+
+Choice ChooseBoard(const ChoiceInput& input) {
+  const double started = CpuSeconds();
+  const auto left = [&] { return input.timeLimit - (CpuSeconds() - started); };
+  Choice choice;
+  const Problem problem = MakeProblem(input);
+  const auto toInput = [&](const Picks& picks) {
+    choice.picks.clear();
+    for (std::size_t c = 0; c < picks.size(); ++c)
+      choice.picks.push_back(problem.circuits[c][picks[c]].rank);
+    Measure(input, choice);
+  };
+  if (std::any_of(problem.circuits.begin(), problem.circuits.end(),
+                  [](const auto& circuit) { return circuit.empty(); })) {
+    choice.status = ChoiceStatus::kNoChoice;
+    if (input.drawer) choice.shortItems = ShortItems(input);
+    return choice;
+  }
+  // Without values to count, the first stage is settled at none and the second finds out.
+  int fewest = 0;
+  std::optional<Picks> start = Greedy(problem);
+  if (start) Improve(problem, *start);
+  // The solver's answer, or the start where the solver found none better in its time.
+  const auto better = [&](const std::optional<Picks>& found) {
+    if (!start) return found;
+    if (!found) return start;
+    Choice a;
+    Choice b;
+    const auto score = [&](const Picks& picks, Choice& into) {
+      for (std::size_t c = 0; c < picks.size(); ++c)
+        into.picks.push_back(problem.circuits[c][picks[c]].rank);
+      Measure(input, into);
+      return std::tuple{into.newValues, into.parts, into.rankSum};
+    };
+    return score(*start, a) < score(*found, b) ? start : found;
+  };
+  if (problem.valueCount > 0) {
+    const Solved first = SolveStage(problem, std::nullopt, start, left());
+    if (first.infeasible) {
+      choice.status = ChoiceStatus::kNoChoice;
+      if (input.drawer) choice.shortItems = ShortItems(input);
+      return choice;
+    }
+    choice.bound = std::max(0, static_cast<int>(std::ceil(first.bound - 1e-6)));
+    const std::optional<Picks> found = first.optimal ? first.picks : better(first.picks);
+    if (!found) {
+      choice.status = ChoiceStatus::kNoneFound;
+      return choice;
+    }
+    toInput(*found);
+    if (!first.optimal) {
+      choice.status = ChoiceStatus::kTimedOut;
+      return choice;
+    }
+    fewest = choice.newValues;
+    start = found;
+  }
+  choice.bound = fewest;
+  const Solved second = SolveStage(problem, fewest, start, left());
+  if (second.infeasible) {
+    choice.status = ChoiceStatus::kNoChoice;
+    choice.picks.clear();
+    if (input.drawer) choice.shortItems = ShortItems(input);
+    return choice;
+  }
+  const std::optional<Picks> found = second.optimal ? second.picks : better(second.picks);
+  if (!found) {
+    choice.status = ChoiceStatus::kNoneFound;
+    return choice;
+  }
+  toInput(*found);
+  choice.status = second.optimal ? ChoiceStatus::kOptimal : ChoiceStatus::kTimedOut;
+  return choice;
+}
+
+}  // namespace vantrel::board
