@@ -223,11 +223,12 @@ class RcLines {
       const double crossR = m_levels.Cross(c);
       cross =
           detail::FirstTrue(rs.begin, rs.end, cross, [&](std::size_t i) { return v[i] >= crossR; });
-      const double shares = m_levels.ByRss() ? ShareSquares(cs, t) : 1;
-      const auto [lo, hi] = m_levels.LineBounds(c, shares, PartCount(rs.list.shape));
+      const auto [lo, hi] =
+          m_levels.ByRss() ? m_levels.LineBounds(c, ShareSquares(cs, t), PartCount(rs.list.shape))
+                           : m_levels.Bounds(c);
       if (m_levels.HasInner() || (lo <= hi && ((cross < rs.end && v[cross] <= hi) ||
                                                (cross > rs.begin && v[cross - 1] >= lo)))) {
-        Walk(cs, t, shares, rs, cross);
+        Walk(cs, t, rs, cross);
       }
     }
   }
@@ -245,15 +246,19 @@ class RcLines {
   // Offers the rows of the line of capacitor leg t in the window, outward from the crossing,
   // or from the nearest R to it in the window, which with a band need not hold the crossing,
   // less those an earlier pass delivered.
-  [[gnu::noinline]] void Walk(const LegList& cs, std::size_t t, double shares, const Legs& rs,
-                              std::size_t cross) {
+  [[gnu::noinline]] void Walk(const LegList& cs, std::size_t t, const Legs& rs, std::size_t cross) {
     ++m_best.window().lines;
     const double* v = rs.list.values.data();
     const double c = cs.values[t];
     const std::size_t begin = rs.begin;
     const std::size_t end = rs.end;
-    const int rParts = PartCount(rs.list.shape);
-    auto [lo, hi] = m_levels.LineBounds(c, shares, rParts);
+    const bool own = m_levels.ByRss();
+    const double shares = own ? ShareSquares(cs, t) : 1;
+    const int rParts = own ? PartCount(rs.list.shape) : 1;
+    const auto bounds = [&] {
+      return own ? m_levels.LineBounds(c, shares, rParts) : m_levels.Bounds(c);
+    };
+    auto [lo, hi] = bounds();
     const auto atLeast = [&](double bound) {
       return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
     };
@@ -281,7 +286,7 @@ class RcLines {
         up = std::max(up + 1, atLeast(lo));
       } else {
         Offer(cs, t, rs, up++);
-        std::tie(lo, hi) = m_levels.LineBounds(c, shares, rParts);
+        std::tie(lo, hi) = bounds();
       }
     }
     for (std::size_t down = center; down > begin && v[down - 1] >= lo; ++steps) {
@@ -291,7 +296,7 @@ class RcLines {
         down = std::min(down - 1, above(hi));
       } else {
         Offer(cs, t, rs, --down);
-        std::tie(lo, hi) = m_levels.LineBounds(c, shares, rParts);
+        std::tie(lo, hi) = bounds();
       }
     }
   }

@@ -105,6 +105,7 @@ class Levels {
       const double t =
           (m_band->partTolerance + (m_band->perPart ? m_band->least.drift * 100 : 0)) / 100;
       m_rssSpread = std::hypot(m_band->least.tolerance, m_band->least.drift);
+      m_lineBounds = m_band->byRss && m_rssSpread > 0;
       // The legs that give the band's low end and its high end (WorstCase).
       const double down = 1 - t;
       const double up = 1 + t;
@@ -177,7 +178,7 @@ class Levels {
   }
   // Whether lines have bounds of their own (LineBounds): rows rank by the statistical band and
   // its least spread is known.
-  bool ByRss() const { return m_band && m_band->byRss && m_rssSpread > 0; }
+  bool ByRss() const { return m_lineBounds; }
   bool HasInner() const { return m_w.hasInner; }
   // The open band of B an earlier pass has delivered; none (lo above hi) when the band on the
   // output is empty, as after a row of error 0. With a band, where every row's worst case is
@@ -238,6 +239,7 @@ class Levels {
   double m_tolerance;
   int m_legParts = 1;
   double m_rssSpread = 0;               // sqrt(t^2 + d^2) of the least spread
+  bool m_lineBounds = false;            // lines have bounds of their own (LineBounds)
   double m_rssWindow = 0;               // by RSS: the window's w before the least statistical band
   std::array<double, 2> m_rssSlopes{};  // and the least slopes within it
   bool m_empty = false;                 // no row can rank among the held ones or meet within
@@ -355,12 +357,13 @@ class TwoLegLines {
       }
       const double crossB = m_levels.Cross(a);
       cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
-      const double shares = m_levels.ByRss() ? ShareSquares(as, t) : 1;
-      const Span span = m_levels.LineBounds(a, shares, PartCount(bs.shape));
+      const Span span = m_levels.ByRss()
+                            ? m_levels.LineBounds(a, ShareSquares(as, t), PartCount(bs.shape))
+                            : m_levels.Bounds(a);
       if (m_levels.HasInner() ||
           (span.lo <= span.hi &&
            ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
-        Walk(as, t, shares, bs, begin, cross, end);
+        Walk(as, t, bs, begin, cross, end);
       }
     }
   }
@@ -376,19 +379,24 @@ class TwoLegLines {
   }
   // Offers the rows of the line of leg A t in the window, outward from the crossing, or from
   // the nearest B to it in the band's interval, which need not hold the crossing.
-  [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, double shares, const LegList& bs,
+  [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
                               std::size_t begin, std::size_t cross, std::size_t end) {
     ++m_best.window().lines;
     const double* v = bs.values.data();
     const double a = as.values[t];
-    const int bParts = PartCount(bs.shape);
-    Span span = m_levels.LineBounds(a, shares, bParts);
+    const bool own = m_levels.ByRss();
+    const double shares = own ? ShareSquares(as, t) : 1;
+    const int bParts = own ? PartCount(bs.shape) : 1;
+    const auto bounds = [&] {
+      return own ? m_levels.LineBounds(a, shares, bParts) : m_levels.Bounds(a);
+    };
+    Span span = bounds();
     std::uint64_t generation = m_levels.Generation();
     // Each row may narrow the window, and with it the line's bounds.
     const auto narrowed = [&] {
       if (m_levels.Generation() == generation) return;
       generation = m_levels.Generation();
-      span = m_levels.LineBounds(a, shares, bParts);
+      span = bounds();
     };
     const auto atLeast = [&](double bound) {
       return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
