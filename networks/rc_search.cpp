@@ -58,7 +58,8 @@ class ResistanceLevels {
         m_tau(TargetTau(options)),
         m_w(w),
         m_band(options.band.has_value()),
-        m_byRss(m_band && options.band->byRss) {
+        m_byRss(m_band && options.band->byRss),
+        m_perPart(m_band && options.band->perPart) {
     if (m_byRss) {
       m_rSpread = std::hypot(options.band->leastR.tolerance, options.band->leastR.drift);
       m_cSpread = std::hypot(options.band->leastC.tolerance, options.band->leastC.drift);
@@ -110,7 +111,10 @@ class ResistanceLevels {
   std::pair<double, double> InnerBounds(double c) const {
     if (!(m_w.innerLo < m_w.innerHi)) return {kInfinity, -kInfinity};
     if (!m_band) return Band(m_w.innerLo, m_w.innerHi, c);
-    if (m_byRss) return {kInfinity, -kInfinity};
+    // Parts looser than the least tolerances may widen a row near the target past the delivered
+    // worst case (as in two_leg_search.cpp), so nothing is skipped; the ranking drops what was
+    // delivered.
+    if (m_byRss || m_perPart) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = std::max((1 - w) * (1 + detail::kWindowMargin),
                                (1 - w) * (1 + detail::kWindowMargin) / m_lowFactor);
@@ -132,6 +136,7 @@ class ResistanceLevels {
   const detail::Window& m_w;
   bool m_band;
   bool m_byRss;
+  bool m_perPart;
   double m_tolLo = 0;
   double m_tolHi = kInfinity;
   double m_lowFactor = 1;
