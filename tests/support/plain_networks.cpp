@@ -666,11 +666,86 @@ std::optional<std::pair<mpq_class, int>> ExactLeg(const Tree& leg, std::span<con
 
 }  // namespace
 
+namespace {
+
+// The band of an RC row by each part's own class (PlainRcSpreads), its ranking key set; whether
+// it meets within.
+bool PlainRcBand(PlainRcRow& row, const Tree& r, std::span<const double> rStock, const Tree& c,
+                 std::span<const double> cStock, const networks::RcOptions& options,
+                 const PlainRcSpreads& spreads, double& key) {
+  const double within = options.band->within;
+  const auto known = [](const Tree& leg, const std::vector<PlainClass>& classes) {
+    for (int i : Leaves(leg)) {
+      if (!classes[static_cast<std::size_t>(i)].known) return false;
+    }
+    return true;
+  };
+  if (!known(r, spreads.r) || !known(c, spreads.c)) {
+    row.rssLow = row.rssHigh = row.output;
+    row.worst = row.rssWorst = key = std::numeric_limits<double>::infinity();
+    return !std::isfinite(within);
+  }
+  // A leg with each part off by its tolerance widened by its drift; capacitors in parallel add.
+  const auto off = [](const Tree& leg, std::span<const double> stock,
+                      const std::vector<PlainClass>& classes, double sign, bool capacitor) {
+    const auto leaf = [&](int i) {
+      const auto k = static_cast<std::size_t>(i);
+      return stock[k] * (1 + sign * (Wide(classes[k]) / 100));
+    };
+    const auto sum = [](double x, double y) { return x + y; };
+    const auto fold = [](double x, double y) { return x * y / (x + y); };
+    return capacitor ? Fold(leg, leaf, fold, sum) : Fold(leg, leaf, sum, fold);
+  };
+  const double tauLow = off(r, rStock, spreads.r, -1, false) * off(c, cStock, spreads.c, -1, true);
+  const double tauHigh = off(r, rStock, spreads.r, 1, false) * off(c, cStock, spreads.c, 1, true);
+  const bool corner = options.quantity == networks::RcQuantity::kCorner;
+  const double x = corner ? 1 / (2 * std::numbers::pi * tauHigh) : tauLow;
+  const double y = corner ? 1 / (2 * std::numbers::pi * tauLow) : tauHigh;
+  const double target = options.target;
+  row.low = std::min({x, y, row.output});
+  row.high = std::max({x, y, row.output});
+  row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                       std::fabs((row.high - target) / target * 100));
+  bool inside = row.worst <= within;
+  key = Key9(row.worst);
+  if (!spreads.rss) return inside;
+  // Each part's share of its leg's relative move: x / leg where parts add, leg / x where they
+  // fold; resistors add in series, capacitors in parallel.
+  double squares = 0;
+  const auto add = [&](const Tree& leg, std::span<const double> stock,
+                       const std::vector<PlainClass>& classes, bool capacitor) {
+    const double value = Value(leg, stock, 1, capacitor);
+    const bool adds = leg.kind == 'x' || (leg.kind == '+') != capacitor;
+    for (int i : Leaves(leg)) {
+      const auto k = static_cast<std::size_t>(i);
+      const double share = adds ? stock[k] / value : value / stock[k];
+      const double t = share * classes[k].tolerance / 100;
+      const double d = share * classes[k].drift / 100;
+      squares += t * t + d * d;
+    }
+  };
+  add(r, rStock, spreads.r, false);
+  add(c, cStock, spreads.c, true);
+  const double root = std::fabs(row.output) * std::sqrt(squares);
+  row.rssLow = std::min(row.output - root, row.output);
+  row.rssHigh = std::max(row.output + root, row.output);
+  row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
+                          std::fabs((row.rssHigh - target) / target * 100));
+  if (spreads.byRss) {
+    inside = row.rssWorst <= within;
+    key = Key9(row.rssWorst);
+  }
+  return inside;
+}
+
+}  // namespace
+
 std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
                                     std::span<const std::string> rNames,
                                     std::span<const double> cStock,
                                     std::span<const std::string> cNames,
-                                    const networks::RcOptions& options) {
+                                    const networks::RcOptions& options,
+                                    const PlainRcSpreads* spreads) {
   const auto legKey = [](const Tree& leg) {
     return std::make_tuple(Leaves(leg).size(), Leaves(leg), leg.kind);
   };
@@ -708,7 +783,9 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
       row.high = row.output;
       row.worst = std::fabs(row.error);
       double key = row.worst;
-      if (options.band) {
+      if (options.band && spreads) {
+        if (!PlainRcBand(row, r, rStock, c, cStock, options, *spreads, key)) continue;
+      } else if (options.band) {
         const networks::RcBand& band = *options.band;
         const double tr = band.rTolerance / 100;
         const double tc = band.cTolerance / 100;

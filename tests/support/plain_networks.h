@@ -112,16 +112,35 @@ struct PlainRcRow {
   double low = 0;
   double high = 0;
   double worst = 0;
+  double rssLow = 0;  // with PlainRcSpreads::rss, as PlainTwoLegRow's
+  double rssHigh = 0;
+  double rssWorst = 0;
+};
+
+// Each resistor's and capacitor's own class, as PlainSpreads for two legs.
+struct PlainRcSpreads {
+  std::vector<PlainClass> r;  // by resistor stock index
+  std::vector<PlainClass> c;  // by capacitor stock index
+  bool rss = false;
+  bool byRss = false;
 };
 
 // The RC search done plainly: every resistor leg of up to options.rParts parts within the
 // bounds on R paired with every capacitor leg of up to options.cParts parts (in parallel they
 // add), tau the exact product in GMP's rationals rounded once where the legs' decimals fit,
 // filtered and sorted by the ranking. The yardstick for networks::FindRc.
+//
+// With spreads (and options.band, whose tolerances then only say what a part must move its leg by
+// to earn its place), each part is off by its own tolerance plus its drift in the worst case, in
+// double alone (callers keep within off the rows' edges); a row with a part of unknown class has
+// no band. With spreads.rss, the statistical band: each part moves the output by the output times
+// its share of its leg's move (x / leg where parts add, leg / x where they fold) times its
+// tolerance and, apart, its drift, summed in squares and rooted.
 std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
                                     std::span<const std::string> rNames,
                                     std::span<const double> cStock,
                                     std::span<const std::string> cNames,
-                                    const networks::RcOptions& options);
+                                    const networks::RcOptions& options,
+                                    const PlainRcSpreads* spreads = nullptr);
 
 }  // namespace vantrel::testing
