@@ -65,12 +65,14 @@ hyperfine -N --warmup 3 --runs 30 --prepare "rm -f $dir/Inventory.csv" \
   "$cli -C $dir import orders.csv --write"
 
 # Searches that once hung or took seconds, on E192 from 10 to 1M (961 values): a drawer of 1 %
-# and 5 % classes at 100 ppm/°C where no row meets --within, a band judged by RSS that no row
-# meets, banded four-part finds among thousands of exact hits, and --prefer with a board of two
-# values the library lacks, so that rows adding values must be found among the rest.
+# and 5 % classes at 100 ppm/°C where no row meets --within, bands judged by RSS that no row
+# meets (with E12 capacitors for the RC pair), banded four-part finds among thousands of exact
+# hits, and --prefer with a board of two values the library lacks, so that rows adding values
+# must be found among the rest.
 e192="$dir/e192" mixed="$dir/e192-mixed"
 mkdir -p "$e192" "$mixed"
 "$cli" -C "$e192" series E192 --write >/dev/null
+"$cli" -C "$e192" series E12 --capacitors --write >/dev/null
 cp "$e192/ResistorLibrary.txt" "$mixed/"
 awk 'NF { sub(/\r$/, ""); printf "R,%s,4,1%%,0.25W\r\n", $1 }
   BEGIN { printf "kind,value,quantity,tolerance,power\r\n" }' "$e192/ResistorLibrary.txt" \
@@ -81,6 +83,8 @@ awk 'NF { sub(/\r$/, ""); printf "R,%s,4,%s,0.25W,100ppm\r\n", $1, (++n % 2 ? "1
 printf '12345\n67891\n' >"$e192/board.txt"
 hangs=("$cli -C $mixed regulator 3.3 --vref 0.8 --parts 2 --inventory --temperature -40:85 --within 2"
   "$cli -C $e192 regulator 3.3 --vref 0.8 --parts 2 --part-tolerance 1 --statistics rss --by rss --within 0.5"
+  "$cli -C $e192 gain 11 --parts 2 --part-tolerance 1 --statistics rss --by rss --within 0.3"
+  "$cli -C $e192 rc --corner 1k --r-parts 2 --c-parts 2 --r-tolerance 1 --c-tolerance 5 --statistics rss --by rss --within 1"
   "$cli -C $e192 find 4.7k --parts 4 --inventory"
   "$cli -C $e192 find 123k --parts 4 --part-tolerance 1"
   "$cli -C $e192 find 123k --parts 4 --part-tolerance 1 --statistics rss"

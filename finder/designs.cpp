@@ -125,6 +125,8 @@ networks::RcBand RcRequestBand(const RcBounds& bounds, double rTolerance, double
     };
   }
   band.byRss = statistics.byRss;
+  band.leastR = {rTolerance / 100, drift / 100};
+  band.leastC = {cTolerance / 100, drift / 100};
   return band;
 }
 
@@ -376,6 +378,10 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
   if (rDrawer && cDrawer && search.band) {
     search.band->rTolerance = LeastTolerance(*rDrawer, bounds.rTolerance);
     search.band->cTolerance = LeastTolerance(*cDrawer, bounds.cTolerance);
+    search.band->leastR = {search.band->rTolerance / 100,
+                           LeastDrift(*rDrawer, bounds.statistics) / 100};
+    search.band->leastC = {search.band->cTolerance / 100,
+                           LeastDrift(*cDrawer, bounds.statistics) / 100};
     search.band->perPart = [&](const networks::Network& r, const networks::Network& c,
                                networks::PartTolerances& tolerances) {
       // Each leg draws on its own kind; the C leg's tolerances go second.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <memory>
+#include <span>
 
 #include "board_values.h"
 #include "drawer.h"
@@ -48,16 +50,44 @@ int NewValues(const networks::RcRow& row, const RcStocks& stocks) {
   return NewIn({&row.r}, stocks.resistors) + NewIn({&row.c}, stocks.capacitors);
 }
 
-LoadedStock BoardStock(const LoadedStock& stock) {
-  LoadedStock board = stock;
-  board.stock.values.clear();
-  board.names.clear();
+std::vector<OffBoard> OffBoardValues(const LoadedStock& stock) {
+  std::vector<OffBoard> off;
+  const std::vector<double>& values = stock.stock.values;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (!stock.board || !std::binary_search(stock.board->begin(), stock.board->end(), values[i])) {
+      off.push_back({0, i});
+    }
+  }
+  return off;
+}
+
+std::vector<OffBoard> OffBoardValues(const RcStocks& stocks) {
+  std::vector<OffBoard> off = OffBoardValues(stocks.resistors);
+  for (OffBoard value : OffBoardValues(stocks.capacitors)) off.push_back({1, value.index});
+  return off;
+}
+
+LoadedStock BoardStock(const LoadedStock& stock, std::span<const OffBoard> with, int which) {
+  // Field by field, so that the whole stock's values and names are not copied only to be cut.
+  LoadedStock board;
+  board.opened = stock.opened;
+  board.kind = stock.kind;
+  board.stock.nonPositive = stock.stock.nonPositive;
+  board.readNotes = stock.readNotes;
+  board.stockNotes = stock.stockNotes;
+  board.board = stock.board;
   // A drawer is indexed by stock value, so it is cut as the values are.
   std::shared_ptr<Drawer> drawer;
   if (stock.drawer) drawer = std::make_shared<Drawer>();
+  const auto given = [&](std::size_t i) {
+    return std::any_of(with.begin(), with.end(), [&](const OffBoard& value) {
+      return value.stock == which && value.index == i;
+    });
+  };
   for (std::size_t i = 0; i < stock.stock.values.size(); ++i) {
     const double value = stock.stock.values[i];
-    if (stock.board && std::binary_search(stock.board->begin(), stock.board->end(), value)) {
+    if ((stock.board && std::binary_search(stock.board->begin(), stock.board->end(), value)) ||
+        given(i)) {
       board.stock.values.push_back(value);
       board.names.push_back(stock.names[i]);
       if (drawer) {
@@ -70,8 +100,8 @@ LoadedStock BoardStock(const LoadedStock& stock) {
   return board;
 }
 
-RcStocks BoardStock(const RcStocks& stocks) {
-  return {BoardStock(stocks.resistors), BoardStock(stocks.capacitors)};
+RcStocks BoardStock(const RcStocks& stocks, std::span<const OffBoard> with) {
+  return {BoardStock(stocks.resistors, with, 0), BoardStock(stocks.capacitors, with, 1)};
 }
 
 std::string PreferCutNote(const PreferScan& scan, Wording wording) {

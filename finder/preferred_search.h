@@ -4,11 +4,13 @@
 // alone first, then those that add one value, and so on; within each group the search's own
 // order.
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,9 +40,21 @@ int NewValues(const networks::NetworkRow& row, const LoadedStock& stock);
 int NewValues(const networks::TwoLegRow& row, const LoadedStock& stock);
 int NewValues(const networks::RcRow& row, const RcStocks& stocks);
 
-// The stock cut down to its board's values, names and notes kept.
-LoadedStock BoardStock(const LoadedStock& stock);
-RcStocks BoardStock(const RcStocks& stocks);
+// A value not on its stock's board: which stock (0, or 1 for an RC pair's capacitors) and its
+// index there.
+struct OffBoard {
+  int stock = 0;
+  std::size_t index = 0;
+};
+// Every value not on the board, in the order of the stocks and their values.
+std::vector<OffBoard> OffBoardValues(const LoadedStock& stock);
+std::vector<OffBoard> OffBoardValues(const RcStocks& stocks);
+
+// The stock cut down to its board's values and those of with (of stock `which`), names and notes
+// kept.
+LoadedStock BoardStock(const LoadedStock& stock, std::span<const OffBoard> with = {},
+                       int which = 0);
+RcStocks BoardStock(const RcStocks& stocks, std::span<const OffBoard> with = {});
 
 // Whether a stock holds values to search.
 bool HasValues(const LoadedStock& stock);
@@ -62,6 +76,8 @@ inline constexpr int kMostNewValues = 4;
 struct PreferScan {
   std::uint64_t scanLimit = 100000;
   bool cut = false;
+  // Whether the rows that add one value were ranked all, cut or not (SearchPreferring).
+  bool onesRanked = false;
 };
 
 // What to say below rows whose ranking scan cut short; empty when it was not.
@@ -69,12 +85,20 @@ std::string PreferCutNote(const PreferScan& scan, Wording wording);
 
 // Gives take at most limit rows by (NewValues, the search's order). search(stock, stop, limit,
 // take) gives a stock's rows in the search's order. The rows that add none are the search's rows
-// on the board's values alone, so they come from that search. When they are fewer than limit the
-// whole search is walked in its order, and the rows that add values are kept by their count,
-// limit less those at most of each; it stops once the rows that add one make up the rest, as no
-// later row ranks before them, else at the end of the rows within the tolerance or after
-// scan->scanLimit rows (PreferScan). With every row wanted each count is one walk of its own,
-// unbounded as every row is, so memory stays flat.
+// on the board's values alone, so they come from that search. When they are fewer than limit:
+//
+// The rows that add one value are made of the board's values and one other. Each other value's
+// search on the board's values and it alone tells whether it makes such a row, and one search on
+// the board's values and those that do gives them all in the search's order (a search's order
+// is the same on a part of its stock). Then the whole search is walked in its order only for the
+// rows that add more, kept by their count, limit less those at most of each; it stops once the
+// rows that add one and two make up the rest, as no later row ranks before them, else at the end
+// of the rows within the tolerance or after scan->scanLimit rows (PreferScan). Where the searches
+// for the rows that add one would meet more than scanLimit rows in all, they are left to that
+// walk as well, and it stops once the rows that add one make up the rest.
+//
+// With every row wanted each count is one walk of its own, unbounded as every row is, so memory
+// stays flat.
 template <class Found, class Stock>
 void SearchPreferring(
     const std::function<void(const Stock&, const std::atomic<bool>*, std::uint64_t,
@@ -108,28 +132,83 @@ void SearchPreferring(
   }
   const std::uint64_t wanted = limit - given;
   const std::uint64_t scanLimit = scan ? scan->scanLimit : PreferScan{}.scanLimit;
-  std::uint64_t seen = 0;
   std::vector<std::vector<Found>> groups(kMostNewValues + 1);
-  std::atomic<bool> enough = false;
   // One row past the limit tells that it was reached; the search need find no more.
   const std::uint64_t walked = scanLimit < kAll ? scanLimit + 1 : kAll;
-  search(stock, &enough, walked, [&](const Found& found) {
-    if (enough.load(std::memory_order_relaxed)) return;
-    if (stopped()) {
-      enough = true;
-      return;
-    }
-    if (++seen > scanLimit) {
-      if (scan) scan->cut = true;
-      enough = true;
-      return;
-    }
-    const int added = NewValues(found, stock);
-    if (added == 0) return;
-    std::vector<Found>& group = groups[static_cast<std::size_t>(added)];
-    if (group.size() < wanted) group.push_back(found);
-    if (groups[1].size() >= wanted) enough = true;
-  });
+
+  // The rows that add one value, all of them ranked where the searches stay within scanLimit.
+  std::uint64_t budget = scanLimit;
+  bool onesRanked = true;
+  std::vector<OffBoard> ones;
+  for (const OffBoard& value : OffBoardValues(stock)) {
+    if (stopped()) return;
+    const Stock one = BoardStock(stock, std::span(&value, 1));
+    std::atomic<bool> found = false;
+    search(one, &found, walked, [&](const Found& row) {
+      if (found.load(std::memory_order_relaxed)) return;
+      if (budget == 0) {
+        onesRanked = false;
+        found = true;
+        return;
+      }
+      --budget;
+      if (NewValues(row, one) == 1) found = true;
+    });
+    if (!onesRanked) break;
+    if (found) ones.push_back(value);
+  }
+  if (onesRanked && !ones.empty()) {
+    const Stock some = BoardStock(stock, ones);
+    std::atomic<bool> enough = false;
+    search(some, &enough, walked, [&](const Found& found) {
+      if (enough.load(std::memory_order_relaxed)) return;
+      if (stopped()) {
+        enough = true;
+        return;
+      }
+      if (budget == 0) {
+        onesRanked = false;
+        enough = true;
+        return;
+      }
+      --budget;
+      if (NewValues(found, some) != 1) return;
+      Found row = found;
+      Renumber(row, some, stock);
+      groups[1].push_back(row);
+      if (groups[1].size() >= wanted) enough = true;
+    });
+    if (!onesRanked) groups[1].clear();
+  }
+  if (stopped()) return;
+  if (scan) scan->onesRanked = onesRanked;
+
+  // Whether the rows held make up what is wanted, no later row ranking before them.
+  const auto full = [&] {
+    if (onesRanked) return groups[1].size() + groups[2].size() >= wanted;
+    return groups[1].size() >= wanted;
+  };
+  std::uint64_t seen = 0;
+  std::atomic<bool> enough = full();
+  if (!enough) {
+    search(stock, &enough, walked, [&](const Found& found) {
+      if (enough.load(std::memory_order_relaxed)) return;
+      if (stopped()) {
+        enough = true;
+        return;
+      }
+      if (++seen > scanLimit) {
+        if (scan) scan->cut = true;
+        enough = true;
+        return;
+      }
+      const int added = NewValues(found, stock);
+      if (added == 0 || (added == 1 && onesRanked)) return;
+      std::vector<Found>& group = groups[static_cast<std::size_t>(added)];
+      if (group.size() < wanted) group.push_back(found);
+      if (full()) enough = true;
+    });
+  }
   for (const std::vector<Found>& group : groups) {
     for (const Found& found : group) {
       if (given++ >= limit || stopped()) return;

@@ -40,6 +40,17 @@ std::pair<double, double> BandFactors(const RcOptions& options, const RcBand& ba
 // output / target: a time constant rises with R, a corner falls. With a band it lies on the
 // worst case, and each end of the band, the output times a factor, narrows the window on the
 // output.
+//
+// Judged by the statistical band, its worst case R is |e| + root / target for the relative error
+// e, and root = output * sqrt(sum of (f_i s_i)^2) over the parts, f_i a part's share of its leg's
+// relative move (x / leg in series, leg / x in parallel for resistors, the other way round for
+// capacitors; the shares of a leg add up to 1) and s_i^2 = t_i^2 + d_i^2. With sR and sC the
+// least spreads of any resistor and any capacitor (RcBand::leastR, leastC), a line's capacitor leg
+// whose shares square to qC (1 for one part, (x^2 + y^2) / (x + y)^2 for two) and a list of
+// resistor legs of nR parts (their shares' squares at least 1 / nR),
+// sqrt(...) >= rho := sqrt(sR^2 / nR + sC^2 qC). The output is at least target (1 - |e|), so
+// R >= |e| + (1 - |e|) rho = rho + |e| (1 - rho), and a row can rank among held rows of worst W
+// only if |e| <= (W - rho) / (1 - rho) (for rho < 1; none when W < rho).
 class ResistanceLevels {
  public:
   ResistanceLevels(const RcOptions& options, const detail::Window& w)
@@ -47,7 +58,12 @@ class ResistanceLevels {
         m_tau(TargetTau(options)),
         m_w(w),
         m_band(options.band.has_value()),
-        m_byRss(m_band && options.band->byRss) {
+        m_byRss(m_band && options.band->byRss),
+        m_perPart(m_band && options.band->perPart) {
+    if (m_byRss) {
+      m_rSpread = std::hypot(options.band->leastR.tolerance, options.band->leastR.drift);
+      m_cSpread = std::hypot(options.band->leastC.tolerance, options.band->leastC.drift);
+    }
     detail::Window tolerance;
     tolerance.target = 1;
     tolerance.SetOuter(options.tolerance);
@@ -71,6 +87,23 @@ class ResistanceLevels {
     }
     return Band(lo, hi, c);
   }
+  // Bounds for a line whose capacitor leg's parts' shares square to cShares, along a list of
+  // resistor legs of rParts parts: narrower by the line's least statistical band by RSS.
+  std::pair<double, double> LineBounds(double c, double cShares, int rParts) const {
+    if (!ByRss()) return Bounds(c);
+    const double rho =
+        std::sqrt(m_rSpread * m_rSpread / rParts + m_cSpread * m_cSpread * cShares) * (1 - 1e-9);
+    if (!(rho < 1)) return Bounds(c);
+    const double w = m_w.bound * (1 + kKeyMargin) / 100;
+    if (w < rho) return {kInfinity, -kInfinity};
+    const double e = (w - rho) / (1 - rho);
+    const auto [lo, hi] =
+        Band(std::max({m_w.lo, m_tolLo, (1 - e) * (1 - detail::kWindowMargin)}),
+             std::min({m_w.hi, m_tolHi, (1 + e) * (1 + detail::kWindowMargin)}), c);
+    return {lo, hi};
+  }
+  // Whether lines have bounds of their own (LineBounds).
+  bool ByRss() const { return m_byRss && (m_rSpread > 0 || m_cSpread > 0); }
   bool HasInner() const { return m_w.hasInner; }
   // The open band of R an earlier pass has delivered; none (lo above hi) when it is empty, as
   // after a row of error 0. With a band, where every row's worst case is below the last
@@ -78,7 +111,10 @@ class ResistanceLevels {
   std::pair<double, double> InnerBounds(double c) const {
     if (!(m_w.innerLo < m_w.innerHi)) return {kInfinity, -kInfinity};
     if (!m_band) return Band(m_w.innerLo, m_w.innerHi, c);
-    if (m_byRss) return {kInfinity, -kInfinity};
+    // Parts looser than the least tolerances may widen a row near the target past the delivered
+    // worst case (as in two_leg_search.cpp), so nothing is skipped; the ranking drops what was
+    // delivered.
+    if (m_byRss || m_perPart) return {kInfinity, -kInfinity};
     const double w = m_w.innerBound * (1 - kKeyMargin) / 100;
     const double lo = std::max((1 - w) * (1 + detail::kWindowMargin),
                                (1 - w) * (1 + detail::kWindowMargin) / m_lowFactor);
@@ -100,10 +136,13 @@ class ResistanceLevels {
   const detail::Window& m_w;
   bool m_band;
   bool m_byRss;
+  bool m_perPart;
   double m_tolLo = 0;
   double m_tolHi = kInfinity;
   double m_lowFactor = 1;
   double m_highFactor = 1;
+  double m_rSpread = 0;  // by RSS: sqrt(t^2 + d^2) of the least resistor's spread
+  double m_cSpread = 0;  // and capacitor's
 };
 
 // AddRcBand with the stocks' decimals at hand.
@@ -189,7 +228,9 @@ class RcLines {
       const double crossR = m_levels.Cross(c);
       cross =
           detail::FirstTrue(rs.begin, rs.end, cross, [&](std::size_t i) { return v[i] >= crossR; });
-      const auto [lo, hi] = m_levels.Bounds(c);
+      const auto [lo, hi] =
+          m_levels.ByRss() ? m_levels.LineBounds(c, ShareSquares(cs, t), PartCount(rs.list.shape))
+                           : m_levels.Bounds(c);
       if (m_levels.HasInner() || (lo <= hi && ((cross < rs.end && v[cross] <= hi) ||
                                                (cross > rs.begin && v[cross - 1] >= lo)))) {
         Walk(cs, t, rs, cross);
@@ -198,6 +239,15 @@ class RcLines {
   }
 
  private:
+  // The squares of the shares of capacitor leg t's parts in its relative move, summed
+  // (ResistanceLevels).
+  double ShareSquares(const LegList& legs, std::size_t t) const {
+    if (legs.shape == Shape::kOne) return 1;
+    const double x = m_cStock[legs.parts[t][0]];
+    const double y = m_cStock[legs.parts[t][1]];
+    const double sum = x + y;
+    return (x / sum) * (x / sum) + (y / sum) * (y / sum);
+  }
   // Offers the rows of the line of capacitor leg t in the window, outward from the crossing,
   // or from the nearest R to it in the window, which with a band need not hold the crossing,
   // less those an earlier pass delivered.
@@ -207,7 +257,13 @@ class RcLines {
     const double c = cs.values[t];
     const std::size_t begin = rs.begin;
     const std::size_t end = rs.end;
-    auto [lo, hi] = m_levels.Bounds(c);
+    const bool own = m_levels.ByRss();
+    const double shares = own ? ShareSquares(cs, t) : 1;
+    const int rParts = own ? PartCount(rs.list.shape) : 1;
+    const auto bounds = [&] {
+      return own ? m_levels.LineBounds(c, shares, rParts) : m_levels.Bounds(c);
+    };
+    auto [lo, hi] = bounds();
     const auto atLeast = [&](double bound) {
       return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });
     };
@@ -235,7 +291,7 @@ class RcLines {
         up = std::max(up + 1, atLeast(lo));
       } else {
         Offer(cs, t, rs, up++);
-        std::tie(lo, hi) = m_levels.Bounds(c);
+        std::tie(lo, hi) = bounds();
       }
     }
     for (std::size_t down = center; down > begin && v[down - 1] >= lo; ++steps) {
@@ -245,7 +301,7 @@ class RcLines {
         down = std::min(down - 1, above(hi));
       } else {
         Offer(cs, t, rs, --down);
-        std::tie(lo, hi) = m_levels.Bounds(c);
+        std::tie(lo, hi) = bounds();
       }
     }
   }

@@ -47,6 +47,11 @@ struct RcBand {
   // cTolerance being then at most the least of the R and the C parts' own; as
   // TwoLegBand::perPart.
   std::function<bool(const Network& r, const Network& c, PartTolerances& tolerances)> perPart{};
+  // The least tolerance and drift (fractions) of any resistor's and any capacitor's statistical
+  // spread, with perPart the least of the parts' own; they bound the walk by the statistical
+  // band, and zero bounds nothing.
+  PartSpread leastR{};
+  PartSpread leastC{};
 };
 
 // A resistor leg R and a capacitor leg C, and what they give.

@@ -74,6 +74,14 @@ Span Ordered(double x, double y) {
 // slopes over the outputs in the window (TwoLegFormula::leastSlopes),
 // root >= sqrt(sA^2 / nA + sB^2 / nB) * sqrt(t^2 + d^2) =: rho, so only rows with
 // |error| <= R - rho / |target| are walked, and none when that is below 0.
+//
+// A line knows more: its leg A's parts and so their shares' squares qA (1 for one part,
+// (x^2 + y^2) / (x + y)^2 for two in series or in parallel), and the number nB of leg B's parts
+// in the list it walks. The same steps with qA for 1 / nA give its own
+// rho_line = sqrt(sA^2 qA + sB^2 / nB) * sqrt(t^2 + d^2) >= rho, and the line walks only rows with
+// |error| <= R - rho_line / |target| (LineBounds). So the rows of least statistical band, whose
+// legs' parts are near equal, are the only ones walked once such a row is held: a line of one
+// part, or of two far apart, or a list of single parts B, holds none.
 class Levels {
  public:
   Levels(const TwoLegFormula& formula, const TwoLegOptions& options, const detail::Window& w)
@@ -97,6 +105,7 @@ class Levels {
       const double t =
           (m_band->partTolerance + (m_band->perPart ? m_band->least.drift * 100 : 0)) / 100;
       m_rssSpread = std::hypot(m_band->least.tolerance, m_band->least.drift);
+      m_lineBounds = m_band->byRss && m_rssSpread > 0;
       // The legs that give the band's low end and its high end (WorstCase).
       const double down = 1 - t;
       const double up = 1 + t;
@@ -124,6 +133,8 @@ class Levels {
     double w = m_bound * (1 + kKeyMargin) / 100;
     m_empty = false;
     if (m_band->byRss) {
+      m_rssWindow = w;
+      m_rssSlopes = LeastSlopes(w);
       w -= LeastRss(w);
       m_empty = w < 0;
     }
@@ -148,6 +159,26 @@ class Levels {
     span.Meet(Edge(m_edges[2], m_edges[3], a * m_highA, m_highB));
     return span;
   }
+  // Bounds for a line whose leg A's parts' shares square to aShares, along a list of legs B of
+  // bParts parts: narrower by the line's own least statistical band where rows rank by it.
+  Span LineBounds(double a, double aShares, int bParts) const {
+    Span span = Bounds(a);
+    if (!ByRss() || !(span.lo <= span.hi)) return span;
+    const double sa = m_rssSlopes[0];
+    const double sb = m_rssSlopes[1];
+    const double root = std::sqrt(sa * sa * aShares + sb * sb / bParts) * m_rssSpread;
+    const double least = root / std::fabs(m_target) * (1 - 1e-9);
+    if (!std::isfinite(least)) return span;
+    const double w = m_rssWindow - least;
+    if (w < 0) return {kInfinity, -kInfinity};
+    const double lo = (1 - w) * (1 - detail::kWindowMargin);
+    const double hi = (1 + w) * (1 + detail::kWindowMargin);
+    span.Meet(Ordered(LegB(Level(m_formula, lo), a), LegB(Level(m_formula, hi), a)));
+    return span;
+  }
+  // Whether lines have bounds of their own (LineBounds): rows rank by the statistical band and
+  // its least spread is known.
+  bool ByRss() const { return m_lineBounds; }
   bool HasInner() const { return m_w.hasInner; }
   // The open band of B an earlier pass has delivered; none (lo above hi) when the band on the
   // output is empty, as after a row of error 0. With a band, where every row's worst case is
@@ -178,14 +209,19 @@ class Levels {
   // tolerance), a little below it for the roundings; 0 where nothing bounds it.
   double LeastRss(double w) const {
     if (!m_formula.leastSlopes || !(m_rssSpread > 0)) return 0;
-    const double half = std::min(w, m_tolerance / 100);
-    const double x = m_target * (1 - half);
-    const double y = m_target * (1 + half);
-    const std::array<double, 2> s =
-        m_formula.leastSlopes(m_formula.k, std::min(x, y), std::max(x, y));
+    const std::array<double, 2> s = LeastSlopes(w);
     const double root = std::sqrt((s[0] * s[0] + s[1] * s[1]) / m_legParts) * m_rssSpread;
     const double least = root / std::fabs(m_target) * (1 - 1e-9);
     return std::isfinite(least) ? least : 0;
+  }
+  // The least slopes of the rows whose output lies within w of the target (and within the
+  // tolerance); 0 where nothing bounds them.
+  std::array<double, 2> LeastSlopes(double w) const {
+    if (!m_formula.leastSlopes) return {0, 0};
+    const double half = std::min(w, m_tolerance / 100);
+    const double x = m_target * (1 - half);
+    const double y = m_target * (1 + half);
+    return m_formula.leastSlopes(m_formula.k, std::min(x, y), std::max(x, y));
   }
   LegLevel Level(const TwoLegFormula& formula, double ratio) const {
     return formula.level(formula.k, ratio * m_target);
@@ -202,8 +238,11 @@ class Levels {
   double m_target;
   double m_tolerance;
   int m_legParts = 1;
-  double m_rssSpread = 0;  // sqrt(t^2 + d^2) of the least spread
-  bool m_empty = false;    // no row can rank among the held ones or meet within
+  double m_rssSpread = 0;               // sqrt(t^2 + d^2) of the least spread
+  bool m_lineBounds = false;            // lines have bounds of their own (LineBounds)
+  double m_rssWindow = 0;               // by RSS: the window's w before the least statistical band
+  std::array<double, 2> m_rssSlopes{};  // and the least slopes within it
+  bool m_empty = false;                 // no row can rank among the held ones or meet within
   const detail::Window& m_w;
   LegLevel m_cross;
   LegLevel m_nominalLo;
@@ -318,7 +357,9 @@ class TwoLegLines {
       }
       const double crossB = m_levels.Cross(a);
       cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
-      const Span span = m_levels.Bounds(a);
+      const Span span = m_levels.ByRss()
+                            ? m_levels.LineBounds(a, ShareSquares(as, t), PartCount(bs.shape))
+                            : m_levels.Bounds(a);
       if (m_levels.HasInner() ||
           (span.lo <= span.hi &&
            ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
@@ -328,6 +369,14 @@ class TwoLegLines {
   }
 
  private:
+  // The squares of the shares of leg t's parts in its relative move, summed (Levels).
+  double ShareSquares(const LegList& legs, std::size_t t) const {
+    if (legs.shape == Shape::kOne) return 1;
+    const double x = m_stock[legs.parts[t][0]];
+    const double y = m_stock[legs.parts[t][1]];
+    const double sum = x + y;
+    return (x / sum) * (x / sum) + (y / sum) * (y / sum);
+  }
   // Offers the rows of the line of leg A t in the window, outward from the crossing, or from
   // the nearest B to it in the band's interval, which need not hold the crossing.
   [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
@@ -335,13 +384,19 @@ class TwoLegLines {
     ++m_best.window().lines;
     const double* v = bs.values.data();
     const double a = as.values[t];
-    Span span = m_levels.Bounds(a);
+    const bool own = m_levels.ByRss();
+    const double shares = own ? ShareSquares(as, t) : 1;
+    const int bParts = own ? PartCount(bs.shape) : 1;
+    const auto bounds = [&] {
+      return own ? m_levels.LineBounds(a, shares, bParts) : m_levels.Bounds(a);
+    };
+    Span span = bounds();
     std::uint64_t generation = m_levels.Generation();
     // Each row may narrow the window, and with it the line's bounds.
     const auto narrowed = [&] {
       if (m_levels.Generation() == generation) return;
       generation = m_levels.Generation();
-      span = m_levels.Bounds(a);
+      span = bounds();
     };
     const auto atLeast = [&](double bound) {
       return detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= bound; });

@@ -160,3 +160,157 @@ TEST(RcSearch, EqualProductsTieToTheBit) {
 
 }  // namespace
 }  // namespace vantrel::networks
+
+namespace vantrel::networks {
+namespace {
+
+// Values spread evenly in decades at two or three digits: resistors from 1 ohm to 1 Mohm,
+// capacitors from 1 pF to 1 uF, so that legs of values far apart, whose smaller part may not
+// earn its place, are common.
+std::vector<double> WideStock(std::mt19937_64& rng, int size, double low) {
+  std::vector<double> values;
+  for (int i = 0; i < size; ++i) {
+    const double value = low * std::pow(10.0, std::uniform_real_distribution<double>(0, 6)(rng));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*g", rng() % 2 ? 2 : 3, value);
+    values.push_back(std::stod(text));
+  }
+  return MakeStock(values, {}).values;
+}
+
+// FindRc lists exactly the rows of the plain enumeration when each resistor and capacitor
+// brings its own tolerance and drift (some of no known class), ranked by the worst case or by
+// the statistical band, with and without a within that some rows meet, for both quantities.
+TEST(RcSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
+  std::mt19937_64 rng(2027);
+  const double tolerances[] = {0.1, 0.5, 1, 2, 5, 10, 20};
+  const double drifts[] = {0, 0.25, 0.5, 1.25, 3};
+  const std::uint64_t limits[] = {1, 3, 20, kAll};
+  for (int round = 0; round < 700; ++round) {
+    RcOptions options;
+    options.quantity = round % 2 ? RcQuantity::kCorner : RcQuantity::kTau;
+    options.rParts = 1 + round / 2 % 2;
+    options.cParts = 1 + round / 4 % 2;
+    options.tolerance = rng() % 2 ? kInf : std::uniform_real_distribution<double>(1, 50)(rng);
+    options.threads = 1 + static_cast<int>(rng() % 2);
+    options.rowsPerPass = rng() % 2 ? 4 : kRowsPerPass;
+    if (rng() % 3 == 0) {
+      options.parts = 2 + static_cast<int>(rng() % (options.rParts + options.cParts - 1));
+    }
+    const std::uint64_t limit = limits[rng() % 4];
+    const std::vector<double> r = WideStock(rng, 1 + static_cast<int>(rng() % 7), 1);
+    const std::vector<double> c = WideStock(rng, 1 + static_cast<int>(rng() % 5), 1e-12);
+    const double tau = r[rng() % r.size()] * c[rng() % c.size()] *
+                       std::uniform_real_distribution<double>(0.8, 1.25)(rng);
+    options.target = options.quantity == RcQuantity::kCorner ? 1 / (kTwoPi * tau) : tau;
+
+    testing::PlainRcSpreads spreads;
+    // One class for all now and then, else a drawer of mixed classes.
+    const bool mixed = rng() % 3 != 0;
+    const testing::PlainClass one{tolerances[rng() % 7], drifts[rng() % 5], true};
+    const auto draw = [&](std::size_t size, PartSpread& least) {
+      std::vector<testing::PlainClass> classes;
+      double t = kInf;
+      double d = kInf;
+      for (std::size_t i = 0; i < size; ++i) {
+        testing::PlainClass k = one;
+        if (mixed) k = {tolerances[rng() % 7], drifts[rng() % 5], rng() % 8 != 0};
+        if (k.known) {
+          t = std::min(t, k.tolerance);
+          d = std::min(d, k.drift);
+        }
+        classes.push_back(k);
+      }
+      least = std::isinf(t) ? PartSpread{} : PartSpread{t / 100, d / 100};
+      return classes;
+    };
+    RcBand band;
+    spreads.r = draw(r.size(), band.leastR);
+    spreads.c = draw(c.size(), band.leastC);
+    spreads.rss = rng() % 4 != 0;
+    spreads.byRss = spreads.rss && rng() % 3 != 0;
+    band.rTolerance = band.leastR.tolerance * 100;
+    band.cTolerance = band.leastC.tolerance * 100;
+    band.perPart = [&](const Network& rLeg, const Network& cLeg, PartTolerances& own) {
+      for (int leg = 0; leg < 2; ++leg) {
+        const Network& network = leg == 0 ? rLeg : cLeg;
+        const auto& classes = leg == 0 ? spreads.r : spreads.c;
+        for (int slot = 0; slot < PartCount(network.shape); ++slot) {
+          const auto i = static_cast<std::size_t>(slot);
+          const testing::PlainClass& k = classes[network.parts[i]];
+          if (!k.known) return false;
+          (leg == 0 ? own.first : own.second)[i] = k.tolerance;
+          (leg == 0 ? own.firstDrift : own.secondDrift)[i] = k.drift;
+        }
+      }
+      return true;
+    };
+    if (spreads.rss) band.spreads = UniformSpreads({});  // each part's own stands for it
+    band.byRss = spreads.byRss;
+    options.band = band;
+    // By index: picofarads would all read 0.000000.
+    std::vector<std::string> rNames;
+    std::vector<std::string> cNames;
+    for (std::size_t i = 0; i < r.size(); ++i) rNames.push_back("r" + std::to_string(i));
+    for (std::size_t i = 0; i < c.size(); ++i) cNames.push_back("c" + std::to_string(i));
+    if (rng() % 3 != 0) {
+      const auto all = testing::PlainFindRc(r, rNames, c, cNames, options, &spreads);
+      if (!all.empty()) {
+        const auto& row = all[rng() % all.size()];
+        const double ranked = spreads.byRss ? row.rssWorst : row.worst;
+        if (std::isfinite(ranked)) {
+          band.within = ranked * std::uniform_real_distribution<double>(0.8, 1.2)(rng);
+          options.band = band;
+        }
+      }
+    }
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", target " << options.target << ", stocks " << r.size()
+                 << " / " << c.size() << ", parts " << options.rParts << " / " << options.cParts
+                 << ", tolerance " << options.tolerance << ", limit " << limit << ", mixed "
+                 << mixed << ", rss " << spreads.rss << " by " << spreads.byRss << ", within "
+                 << band.within);
+    struct Rss {
+      double low, high, worst;
+    };
+    std::vector<Line> fast;
+    std::vector<Rss> fastRss;
+    FindRc(r, c, options, limit, [&](const RcRow& row) {
+      fast.push_back(
+          {Spell(row.r, rNames), Spell(row.c, cNames), std::bit_cast<std::uint64_t>(row.tau),
+           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
+           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
+           std::bit_cast<std::uint64_t>(row.worst)});
+      fastRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
+    });
+    std::vector<Line> plain;
+    std::vector<Rss> plainRss;
+    for (const auto& row : testing::PlainFindRc(r, rNames, c, cNames, options, &spreads)) {
+      if (plain.size() == limit) break;
+      plain.push_back(
+          {row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
+           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
+           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
+           std::bit_cast<std::uint64_t>(row.worst)});
+      plainRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
+    ASSERT_TRUE(f == fast.end() && p == plain.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+    // The statistical band is worked out in another order here, so it agrees to roundings.
+    const auto near = [](double x, double y) {
+      return x == y || std::fabs(x - y) <= 1e-12 * std::max(std::fabs(x), std::fabs(y));
+    };
+    for (std::size_t i = 0; spreads.rss && i < fast.size(); ++i) {
+      SCOPED_TRACE(::testing::Message() << "row " << i << ": " << fast[i]);
+      EXPECT_PRED2(near, fastRss[i].low, plainRss[i].low);
+      EXPECT_PRED2(near, fastRss[i].high, plainRss[i].high);
+      EXPECT_PRED2(near, fastRss[i].worst, plainRss[i].worst);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::networks

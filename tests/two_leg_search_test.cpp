@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
 #include <string>
@@ -178,6 +179,176 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
         << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
         << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
         << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::networks
+
+namespace vantrel::networks {
+namespace {
+
+// Values from 1 ohm to 1 Mohm spread evenly in decades, at two or three digits so that pairs
+// often tie or meet a decimal target exactly, and legs of values far apart, whose smaller part
+// may not earn its place, are common.
+std::vector<double> WideStock(std::mt19937_64& rng, int size) {
+  std::vector<double> values;
+  for (int i = 0; i < size; ++i) {
+    const double value = std::pow(10.0, std::uniform_real_distribution<double>(0, 6)(rng));
+    const int digits = rng() % 2 ? 2 : 3;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    values.push_back(std::stod(text));
+  }
+  return MakeStock(values, {}).values;
+}
+
+// The bounded walk lists exactly the rows of the plain enumeration when each part brings its own
+// tolerance and drift (a drawer of mixed classes, some parts of no known class), or one class
+// drifts over a temperature range, ranked by the worst case or by the statistical band, with and
+// without a within that some rows meet, over every formula and thousands of random stocks.
+TEST(TwoLegSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
+  std::mt19937_64 rng(2026);
+  const double tolerances[] = {0.1, 0.5, 1, 2, 5, 10};
+  const double drifts[] = {0, 0.25, 0.5, 1.25, 2.5};
+  const std::uint64_t limits[] = {1, 3, 20, kAll};
+  for (int round = 0; round < 2000; ++round) {
+    TwoLegFormula formula;
+    testing::PlainFormula plain;
+    TwoLegBand band;
+    switch (round % 4) {
+      case 0:
+        formula = DividerFormula(5);
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kDivider, 5, 0, 5, 0, 5, 0};
+        break;
+      case 1: {
+        const double iadj = rng() % 2 ? 50e-6 : 0;
+        formula = RegulatorFormula(0.8, iadj);
+        band.low = RegulatorFormula(0.788, iadj / 2);
+        band.high = RegulatorFormula(0.812, iadj * 2);
+        plain = {testing::PlainFormula::kRegulator, 0.8, iadj, 0.788, iadj / 2, 0.812, iadj * 2};
+        break;
+      }
+      case 2:
+        formula = GainFormula();
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kGain, 1, 0, 1, 0, 1, 0};
+        break;
+      default:
+        formula = InvertingGainFormula();
+        band.low = band.high = formula;
+        plain = {testing::PlainFormula::kInvertingGain, 1, 0, 1, 0, 1, 0};
+        break;
+    }
+    TwoLegOptions options;
+    options.legParts = 2;
+    options.distinct = rng() % 4 == 0;
+    options.tolerance = rng() % 2 ? kInf : std::uniform_real_distribution<double>(0.5, 30)(rng);
+    options.threads = 1 + static_cast<int>(rng() % 2);
+    options.rowsPerPass = rng() % 2 ? 4 : kRowsPerPass;
+    if (rng() % 3 == 0) options.parts = 2 + static_cast<int>(rng() % 3);
+    const std::uint64_t limit = limits[rng() % 4];
+    const std::vector<double> stock = WideStock(rng, 2 + static_cast<int>(rng() % 5));
+    const auto pick = [&] { return stock[rng() % stock.size()]; };
+    const double output = formula.output(formula.k, pick(), pick());
+    options.target = rng() % 2 ? std::stod(std::to_string(output))
+                               : output * std::uniform_real_distribution<double>(0.9, 1.1)(rng);
+
+    testing::PlainSpreads spreads;
+    const bool drawer = rng() % 3 != 0;
+    const double drift = drifts[rng() % 5];
+    double leastTolerance = kInf;
+    double leastDrift = kInf;
+    for (std::size_t i = 0; i < stock.size(); ++i) {
+      testing::PlainClass c{tolerances[rng() % 6], drift, true};
+      if (drawer) {
+        c.drift = drifts[rng() % 5];
+        c.known = rng() % 8 != 0;
+      } else {
+        c.tolerance = tolerances[round / 4 % 6];
+      }
+      if (c.known) {
+        leastTolerance = std::min(leastTolerance, c.tolerance);
+        leastDrift = std::min(leastDrift, c.drift);
+      }
+      spreads.classes.push_back(c);
+    }
+    if (std::isinf(leastTolerance)) leastTolerance = leastDrift = 0;
+    spreads.rss = rng() % 3 != 0;
+    spreads.byRss = spreads.rss && rng() % 2 == 0;
+    // The product's side of the same drawer: each slot's part looked up by its stock index.
+    if (drawer) {
+      band.partTolerance = leastTolerance;
+      band.perPart = [&](const Network& a, const Network& b, PartTolerances& own) {
+        for (int leg = 0; leg < 2; ++leg) {
+          const Network& network = leg == 0 ? a : b;
+          for (int slot = 0; slot < PartCount(network.shape); ++slot) {
+            const auto i = static_cast<std::size_t>(slot);
+            const testing::PlainClass& c = spreads.classes[network.parts[i]];
+            if (!c.known) return false;
+            (leg == 0 ? own.first : own.second)[i] = c.tolerance;
+            (leg == 0 ? own.firstDrift : own.secondDrift)[i] = c.drift;
+          }
+        }
+        return true;
+      };
+    } else {
+      band.partTolerance = leastTolerance + drift;
+    }
+    band.least = {leastTolerance / 100, leastDrift / 100};
+    if (spreads.rss) band.spreads = UniformSpreads(band.least);
+    band.byRss = spreads.byRss;
+    options.band = band;
+    const std::vector<std::string> names = Names(stock);
+    // A within that about half the rows meet, now and then.
+    if (rng() % 3 != 0) {
+      const auto all = testing::PlainFindTwoLegs(stock, names, plain, options, &spreads);
+      if (!all.empty()) {
+        const auto& row = all[rng() % all.size()];
+        const double ranked = spreads.byRss ? row.rssWorst : row.worst;
+        if (std::isfinite(ranked)) {
+          band.within = ranked * std::uniform_real_distribution<double>(0.8, 1.2)(rng);
+          options.band = band;
+        }
+      }
+    }
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", target " << options.target << ", stock size "
+                 << stock.size() << ", tolerance " << options.tolerance << ", limit " << limit
+                 << ", drawer " << drawer << ", rss " << spreads.rss << " by " << spreads.byRss
+                 << ", within " << band.within << ", parts " << options.parts);
+    struct Rss {
+      double low, high, worst;
+    };
+    std::vector<Line> fast;
+    std::vector<Rss> fastRss;
+    FindTwoLegs(stock, formula, options, limit, [&](const TwoLegRow& row) {
+      fast.push_back(LineOf(Spell(row.a, names), Spell(row.b, names), row));
+      fastRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
+    });
+    std::vector<Line> slow;
+    std::vector<Rss> slowRss;
+    for (const auto& row : testing::PlainFindTwoLegs(stock, names, plain, options, &spreads)) {
+      if (slow.size() == limit) break;
+      slow.push_back(LineOf(row.a, row.b, row));
+      slowRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
+    ASSERT_TRUE(f == fast.end() && p == slow.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+    // The statistical band is worked out in another order here, so it agrees to roundings.
+    for (std::size_t i = 0; spreads.rss && i < fast.size(); ++i) {
+      SCOPED_TRACE(::testing::Message() << "row " << i << ": " << fast[i]);
+      const auto near = [](double x, double y, double scale) {
+        return x == y || std::fabs(x - y) <= 1e-12 * std::max({std::fabs(x), std::fabs(y), scale});
+      };
+      EXPECT_PRED3(near, fastRss[i].low, slowRss[i].low, std::fabs(options.target));
+      EXPECT_PRED3(near, fastRss[i].high, slowRss[i].high, std::fabs(options.target));
+      EXPECT_PRED3(near, fastRss[i].worst, slowRss[i].worst, 1.0);
+    }
   }
 }
 

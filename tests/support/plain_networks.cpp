@@ -3,6 +3,7 @@
 #include <gmpxx.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -402,6 +403,25 @@ Number Output(PlainFormula::Kind kind, const Number& k0, const Number& k1, const
   }
 }
 
+// d(output)/dA and d(output)/dB at legs a and b.
+std::array<double, 2> Partials(PlainFormula::Kind kind, double k0, double k1, double a, double b) {
+  switch (kind) {
+    case PlainFormula::kDivider: {
+      const double squared = (a + b) * (a + b);
+      return {-k0 * b / squared, k0 * a / squared};
+    }
+    case PlainFormula::kRegulator:
+      return {k0 / b + k1, -k0 * a / (b * b)};
+    default:
+      return {1 / b, -a / (b * b)};
+  }
+}
+
+// The tolerance a part takes in the worst case: its own widened by its drift.
+double Wide(const PlainClass& c) {
+  return c.tolerance + c.drift;
+}
+
 mpq_class Signed(double value) {
   const mpq_class magnitude = Exactly(Shortest(std::fabs(value)));
   return value < 0 ? mpq_class(-magnitude) : magnitude;
@@ -412,7 +432,14 @@ mpq_class Signed(double value) {
 std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                              std::span<const std::string> names,
                                              const PlainFormula& formula,
-                                             const networks::TwoLegOptions& options) {
+                                             const networks::TwoLegOptions& options,
+                                             const PlainSpreads* spreads) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  // Without spreads every part takes the band's one tolerance.
+  const auto classOf = [&](int i) {
+    return spreads ? spreads->classes[static_cast<std::size_t>(i)]
+                   : PlainClass{options.band->partTolerance, 0, true};
+  };
   std::vector<Tree> legs;
   const int n = static_cast<int>(stock.size());
   for (int i = 0; i < n; ++i) {
@@ -482,48 +509,112 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
       row.worst = std::fabs(row.error);
       double key = row.worst;
       if (options.band) {
-        const double t = options.band->partTolerance / 100;
         const double within = options.band->within;
-        const double aUp = Value(a, stock, 1 + t);
-        const double aDown = Value(a, stock, 1 - t);
-        const double bUp = Value(b, stock, 1 + t);
-        const double bDown = Value(b, stock, 1 - t);
-        // The low constants with the legs that lower the output, the high ones with the others.
-        const double x = risesInA ? Output<double>(kind, formula.lowK0, formula.lowK1, aDown, bUp)
-                                  : Output<double>(kind, formula.lowK0, formula.lowK1, aUp, bDown);
-        const double y = risesInA
-                             ? Output<double>(kind, formula.highK0, formula.highK1, aUp, bDown)
-                             : Output<double>(kind, formula.highK0, formula.highK1, aDown, bUp);
-        row.low = std::min({x, y, row.output});
-        row.high = std::max({x, y, row.output});
-        row.worst = std::max(std::fabs((row.low - target) / target * 100),
-                             std::fabs((row.high - target) / target * 100));
-        bool inside = row.worst <= within;
-        if (row.worst < kSettleBand || NearEdge(row.worst, within)) {
-          const mpq_class tq = Exactly(Shortest(options.band->partTolerance)) / 100;
-          const mpq_class up = 1 + tq;
-          const mpq_class down = 1 - tq;
-          const mpq_class ex =
-              risesInA ? Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
-                                           exactA * down, exactB * up)
-                       : Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
-                                           exactA * up, exactB * down);
-          const mpq_class ey =
-              risesInA ? Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
-                                           exactA * up, exactB * down)
-                       : Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
-                                           exactA * down, exactB * up);
-          const mpq_class lo = std::min({ex, ey, exactOutput});
-          const mpq_class hi = std::max({ex, ey, exactOutput});
-          const mpq_class worst =
-              std::max(abs(lo - exactTarget), abs(hi - exactTarget)) * 100 / abs(exactTarget);
-          row.low = Nearest(lo);
-          row.high = Nearest(hi);
-          row.worst = Nearest(worst);
-          inside = !std::isfinite(within) || worst <= Exactly(Shortest(within));
+        const auto known = [&](const Tree& leg) {
+          for (int i : Leaves(leg)) {
+            if (!classOf(i).known) return false;
+          }
+          return true;
+        };
+        if (!known(a) || !known(b)) {
+          // No band: it ranks after every row that has one and meets no finite within.
+          if (std::isfinite(within)) continue;
+          row.rssLow = row.rssHigh = row.output;
+          row.worst = row.rssWorst = kInf;
+          key = kInf;
+        } else {
+          // Each part off by its tolerance widened by its drift, in the direction given.
+          const auto off = [&](const Tree& leg, double sign) {
+            return Fold(
+                leg,
+                [&](int i) {
+                  return stock[static_cast<std::size_t>(i)] * (1 + sign * (Wide(classOf(i)) / 100));
+                },
+                [](double x, double y) { return x + y; },
+                [](double x, double y) { return x * y / (x + y); });
+          };
+          const double aUp = off(a, 1);
+          const double aDown = off(a, -1);
+          const double bUp = off(b, 1);
+          const double bDown = off(b, -1);
+          // The low constants with the legs that lower the output, the high ones with the others.
+          const double x = risesInA
+                               ? Output<double>(kind, formula.lowK0, formula.lowK1, aDown, bUp)
+                               : Output<double>(kind, formula.lowK0, formula.lowK1, aUp, bDown);
+          const double y = risesInA
+                               ? Output<double>(kind, formula.highK0, formula.highK1, aUp, bDown)
+                               : Output<double>(kind, formula.highK0, formula.highK1, aDown, bUp);
+          row.low = std::min({x, y, row.output});
+          row.high = std::max({x, y, row.output});
+          row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                               std::fabs((row.high - target) / target * 100));
+          bool inside = row.worst <= within;
+          if (row.worst < kSettleBand || NearEdge(row.worst, within)) {
+            const auto exactOff = [&](const Tree& leg, int sign) {
+              return Fold(
+                  leg,
+                  [&](int i) {
+                    const mpq_class t = Exactly(Shortest(Wide(classOf(i)))) / 100;
+                    return mpq_class(Exactly(Shortest(stock[static_cast<std::size_t>(i)])) *
+                                     (sign > 0 ? mpq_class(1 + t) : mpq_class(1 - t)));
+                  },
+                  [](const mpq_class& u, const mpq_class& v) { return mpq_class(u + v); },
+                  [](const mpq_class& u, const mpq_class& v) {
+                    return mpq_class(u * v / (u + v));
+                  });
+            };
+            const mpq_class ex =
+                risesInA ? Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
+                                             exactOff(a, -1), exactOff(b, 1))
+                         : Output<mpq_class>(kind, Signed(formula.lowK0), Signed(formula.lowK1),
+                                             exactOff(a, 1), exactOff(b, -1));
+            const mpq_class ey =
+                risesInA ? Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
+                                             exactOff(a, 1), exactOff(b, -1))
+                         : Output<mpq_class>(kind, Signed(formula.highK0), Signed(formula.highK1),
+                                             exactOff(a, -1), exactOff(b, 1));
+            const mpq_class lo = std::min({ex, ey, exactOutput});
+            const mpq_class hi = std::max({ex, ey, exactOutput});
+            const mpq_class worst =
+                std::max(abs(lo - exactTarget), abs(hi - exactTarget)) * 100 / abs(exactTarget);
+            row.low = Nearest(lo);
+            row.high = Nearest(hi);
+            row.worst = Nearest(worst);
+            inside = !std::isfinite(within) || worst <= Exactly(Shortest(within));
+          }
+          key = Key9(row.worst);
+          if (spreads && spreads->rss) {
+            const std::array<double, 2> partial = Partials(kind, formula.k0, formula.k1, ra, rb);
+            double squares = 0;
+            const auto add = [&](const Tree& leg, double legValue, double legPartial) {
+              for (int i : Leaves(leg)) {
+                const double part = stock[static_cast<std::size_t>(i)];
+                // A part in parallel moves its leg by (leg / part)^2 of its own move.
+                const double share = leg.kind == '|' ? (legValue / part) * (legValue / part) : 1;
+                const double move = legPartial * share * part;
+                const PlainClass c = classOf(i);
+                squares += (move * (c.tolerance / 100)) * (move * (c.tolerance / 100)) +
+                           (move * (c.drift / 100)) * (move * (c.drift / 100));
+              }
+            };
+            add(a, ra, partial[0]);
+            add(b, rb, partial[1]);
+            const double root = std::sqrt(squares);
+            const double lowOutput = Output<double>(kind, formula.lowK0, formula.lowK1, ra, rb);
+            const double highOutput = Output<double>(kind, formula.highK0, formula.highK1, ra, rb);
+            const double u = lowOutput - root;
+            const double v = highOutput + root;
+            row.rssLow = std::min({u, v, row.output});
+            row.rssHigh = std::max({u, v, row.output});
+            row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
+                                    std::fabs((row.rssHigh - target) / target * 100));
+            if (spreads->byRss) {
+              inside = row.rssWorst <= within;
+              key = Key9(row.rssWorst);
+            }
+          }
+          if (!inside) continue;
         }
-        if (!inside) continue;
-        key = Key9(row.worst);
       }
       const double scale = Far(ra / options.scale * (rb / options.scale));
       found.emplace_back(Key{key, std::fabs(row.error), scale, row.total, legKey(a), legKey(b)},
@@ -575,11 +666,86 @@ std::optional<std::pair<mpq_class, int>> ExactLeg(const Tree& leg, std::span<con
 
 }  // namespace
 
+namespace {
+
+// The band of an RC row by each part's own class (PlainRcSpreads), its ranking key set; whether
+// it meets within.
+bool PlainRcBand(PlainRcRow& row, const Tree& r, std::span<const double> rStock, const Tree& c,
+                 std::span<const double> cStock, const networks::RcOptions& options,
+                 const PlainRcSpreads& spreads, double& key) {
+  const double within = options.band->within;
+  const auto known = [](const Tree& leg, const std::vector<PlainClass>& classes) {
+    for (int i : Leaves(leg)) {
+      if (!classes[static_cast<std::size_t>(i)].known) return false;
+    }
+    return true;
+  };
+  if (!known(r, spreads.r) || !known(c, spreads.c)) {
+    row.rssLow = row.rssHigh = row.output;
+    row.worst = row.rssWorst = key = std::numeric_limits<double>::infinity();
+    return !std::isfinite(within);
+  }
+  // A leg with each part off by its tolerance widened by its drift; capacitors in parallel add.
+  const auto off = [](const Tree& leg, std::span<const double> stock,
+                      const std::vector<PlainClass>& classes, double sign, bool capacitor) {
+    const auto leaf = [&](int i) {
+      const auto k = static_cast<std::size_t>(i);
+      return stock[k] * (1 + sign * (Wide(classes[k]) / 100));
+    };
+    const auto sum = [](double x, double y) { return x + y; };
+    const auto fold = [](double x, double y) { return x * y / (x + y); };
+    return capacitor ? Fold(leg, leaf, fold, sum) : Fold(leg, leaf, sum, fold);
+  };
+  const double tauLow = off(r, rStock, spreads.r, -1, false) * off(c, cStock, spreads.c, -1, true);
+  const double tauHigh = off(r, rStock, spreads.r, 1, false) * off(c, cStock, spreads.c, 1, true);
+  const bool corner = options.quantity == networks::RcQuantity::kCorner;
+  const double x = corner ? 1 / (2 * std::numbers::pi * tauHigh) : tauLow;
+  const double y = corner ? 1 / (2 * std::numbers::pi * tauLow) : tauHigh;
+  const double target = options.target;
+  row.low = std::min({x, y, row.output});
+  row.high = std::max({x, y, row.output});
+  row.worst = std::max(std::fabs((row.low - target) / target * 100),
+                       std::fabs((row.high - target) / target * 100));
+  bool inside = row.worst <= within;
+  key = Key9(row.worst);
+  if (!spreads.rss) return inside;
+  // Each part's share of its leg's relative move: x / leg where parts add, leg / x where they
+  // fold; resistors add in series, capacitors in parallel.
+  double squares = 0;
+  const auto add = [&](const Tree& leg, std::span<const double> stock,
+                       const std::vector<PlainClass>& classes, bool capacitor) {
+    const double value = Value(leg, stock, 1, capacitor);
+    const bool adds = leg.kind == 'x' || (leg.kind == '+') != capacitor;
+    for (int i : Leaves(leg)) {
+      const auto k = static_cast<std::size_t>(i);
+      const double share = adds ? stock[k] / value : value / stock[k];
+      const double t = share * classes[k].tolerance / 100;
+      const double d = share * classes[k].drift / 100;
+      squares += t * t + d * d;
+    }
+  };
+  add(r, rStock, spreads.r, false);
+  add(c, cStock, spreads.c, true);
+  const double root = std::fabs(row.output) * std::sqrt(squares);
+  row.rssLow = std::min(row.output - root, row.output);
+  row.rssHigh = std::max(row.output + root, row.output);
+  row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
+                          std::fabs((row.rssHigh - target) / target * 100));
+  if (spreads.byRss) {
+    inside = row.rssWorst <= within;
+    key = Key9(row.rssWorst);
+  }
+  return inside;
+}
+
+}  // namespace
+
 std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
                                     std::span<const std::string> rNames,
                                     std::span<const double> cStock,
                                     std::span<const std::string> cNames,
-                                    const networks::RcOptions& options) {
+                                    const networks::RcOptions& options,
+                                    const PlainRcSpreads* spreads) {
   const auto legKey = [](const Tree& leg) {
     return std::make_tuple(Leaves(leg).size(), Leaves(leg), leg.kind);
   };
@@ -617,7 +783,9 @@ std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
       row.high = row.output;
       row.worst = std::fabs(row.error);
       double key = row.worst;
-      if (options.band) {
+      if (options.band && spreads) {
+        if (!PlainRcBand(row, r, rStock, c, cStock, options, *spreads, key)) continue;
+      } else if (options.band) {
         const networks::RcBand& band = *options.band;
         const double tr = band.rTolerance / 100;
         const double tc = band.cTolerance / 100;

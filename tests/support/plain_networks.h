@@ -53,6 +53,25 @@ struct PlainTwoLegRow {
   double low = 0;  // the band's ends and worst case; the output and |error| without a band
   double high = 0;
   double worst = 0;
+  double rssLow = 0;  // with PlainSpreads::rss, the statistical band's ends and worst case
+  double rssHigh = 0;
+  double rssWorst = 0;
+};
+
+// A stock value's own class, in percent: its tolerance and its drift over the temperature
+// range; known false where nothing gives its tolerance.
+struct PlainClass {
+  double tolerance = 0;
+  double drift = 0;
+  bool known = true;
+};
+
+// Each part's own spread as the yardstick models it, for a drawer of mixed classes or one class
+// with a drift.
+struct PlainSpreads {
+  std::vector<PlainClass> classes;  // by stock index
+  bool rss = false;                 // rows carry the statistical band
+  bool byRss = false;               // and rank and meet within by its worst case
 };
 
 // A two-leg formula as the yardstick knows it: which one, and its constants at their typical,
@@ -70,10 +89,19 @@ struct PlainFormula {
 // edges of the tolerance and the band), with the band of options.band's part tolerance and
 // within (its formulas are not used: the constants come from formula), filtered and sorted by
 // the ranking. The yardstick for networks::FindTwoLegs.
+//
+// With spreads (and options.band, whose partTolerance then only says what a part must move its
+// leg by to earn its place), each part is off by its own tolerance plus its drift in the worst
+// case; a row with a part of unknown class has no band (its ends the output, its worst cases
+// infinite). With spreads.rss, the statistical band: each part's term is d(output)/dx * x from
+// the formula's derivatives and the leg's (1 in series, (leg / x)^2 in parallel), times its
+// tolerance and, apart, its drift, summed in squares and rooted; the constants' ranges added
+// linearly.
 std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
                                              std::span<const std::string> names,
                                              const PlainFormula& formula,
-                                             const networks::TwoLegOptions& options);
+                                             const networks::TwoLegOptions& options,
+                                             const PlainSpreads* spreads = nullptr);
 
 struct PlainRcRow {
   std::string r;  // the resistor leg spelled with rNames, the capacitor leg with cNames
@@ -84,16 +112,35 @@ struct PlainRcRow {
   double low = 0;
   double high = 0;
   double worst = 0;
+  double rssLow = 0;  // with PlainRcSpreads::rss, as PlainTwoLegRow's
+  double rssHigh = 0;
+  double rssWorst = 0;
+};
+
+// Each resistor's and capacitor's own class, as PlainSpreads for two legs.
+struct PlainRcSpreads {
+  std::vector<PlainClass> r;  // by resistor stock index
+  std::vector<PlainClass> c;  // by capacitor stock index
+  bool rss = false;
+  bool byRss = false;
 };
 
 // The RC search done plainly: every resistor leg of up to options.rParts parts within the
 // bounds on R paired with every capacitor leg of up to options.cParts parts (in parallel they
 // add), tau the exact product in GMP's rationals rounded once where the legs' decimals fit,
 // filtered and sorted by the ranking. The yardstick for networks::FindRc.
+//
+// With spreads (and options.band, whose tolerances then only say what a part must move its leg by
+// to earn its place), each part is off by its own tolerance plus its drift in the worst case, in
+// double alone (callers keep within off the rows' edges); a row with a part of unknown class has
+// no band. With spreads.rss, the statistical band: each part moves the output by the output times
+// its share of its leg's move (x / leg where parts add, leg / x where they fold) times its
+// tolerance and, apart, its drift, summed in squares and rooted.
 std::vector<PlainRcRow> PlainFindRc(std::span<const double> rStock,
                                     std::span<const std::string> rNames,
                                     std::span<const double> cStock,
                                     std::span<const std::string> cNames,
-                                    const networks::RcOptions& options);
+                                    const networks::RcOptions& options,
+                                    const PlainRcSpreads* spreads = nullptr);
 
 }  // namespace vantrel::testing
