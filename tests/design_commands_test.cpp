@@ -113,7 +113,8 @@ TEST_F(DesignCommandTest, WorstCaseBandsMatchTheHandCalculation) {
             kExitOk);
   EXPECT_EQ(out.str(),
             "No design within 3 % of 5 meets --within 3. Nearest: Rtop = 240, Rbottom = 720, "
-            "-4.71 % … +6.3 %; not even exact parts would\n");
+            "-4.71 % … +6.3 %: VREF ± 4 % and its error of +0.72 % take 4.72 % of the 3 % even "
+            "with exact parts\n");
 }
 
 // Pairs of one exact ratio have one band, whatever double rounding leaves in its ends, so they

@@ -261,6 +261,13 @@ void RespellLegs(std::vector<finder::ShownCell>& cells, const std::vector<finder
   }
 }
 
+// The nearest miss's In spec cell says what the row is.
+void MarkNearest(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown) {
+  for (std::size_t i = 0; i < cells.size() && i < shown.size(); ++i) {
+    if (shown[i].name == std::string_view("in_spec")) cells[i].text = "nearest, not in spec";
+  }
+}
+
 template <class Request>
 bool Within(const Request& request) {
   if constexpr (requires { request.bounds.within; }) {
@@ -315,6 +322,18 @@ SearchOutcome Outcome(const typename Kind::Request& request,
         },
         &overRated);
   }
+  // Where nothing meets the band, the nearest design as row 0, to be seen and drawn.
+  bool missed = false;
+  if constexpr (requires { Kind::Nearest(*stock, request); }) {
+    if (rows.empty() && !stop) {
+      if (const auto nearest = Kind::Nearest(*stock, request)) {
+        rows.push_back(Kind::MakeRow(0, *nearest, *stock, request));
+        outcome.legs.push_back(Kind::Legs(*nearest, request));
+        outcome.places.push_back(rows.back().uses.places);
+        outcome.rows.nearest = missed = true;
+      }
+    }
+  }
   const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
   const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
@@ -324,6 +343,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     std::vector<finder::ShownCell> cells =
         finder::WindowCells(columns, Kind::ShownCells(rows[i], request), target, within);
     RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
+    if (missed) MarkNearest(cells, shownColumns);
     speller.See(cells);
     shown.push_back(std::move(cells));
     outcome.rows.tips.push_back(ColourCodes(outcome.legs[i], spellings));
@@ -332,11 +352,11 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   }
   for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
   std::vector<std::string> status{
-      rows.empty() ? Kind::NoRowNote(*stock, request)
-                   : std::to_string(rows.size()) + " of " +
-                         (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
-                                              : std::to_string(count)) +
-                         " " + outcome.subject};
+      rows.empty() || missed ? Kind::NoRowNote(*stock, request)
+                             : std::to_string(rows.size()) + " of " +
+                                   (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
+                                                        : std::to_string(count)) +
+                                   " " + outcome.subject};
   // Rows marked for resting on the pin current, and the line that explains the mark.
   if constexpr (requires { Kind::Marked(rows.front()); }) {
     if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); })) {
