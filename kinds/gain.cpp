@@ -13,7 +13,7 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
     GainRequest request;
     networks::TwoLegOptions& search = request.search;
     search.target = fields::Quantity(say, "G", input.gain, kRatio, kMinVoltage, kMaxVoltage,
-                                     "gains from 1e-6 to 1e6");
+                                     "gains from 0.000001 to 1000000");
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
       say.Refuse("G", say.Named("G", input.gain) +

@@ -813,6 +813,21 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   }
 }
 
+// An empty field the window labels as its quantity asks for the quantity's unit, not for itself
+// ("TCR needs a TCR"); others ask for their quantity.
+TEST(RequestCheckTest, EmptyFieldsAskForWhatTheyNeedWithoutRepeatingTheirName) {
+  RegulatorInput input;
+  input.vout = "5";
+  input.vref = "1.25";
+  input.statistics.temperature = "-40:85";
+  input.statistics.tcr = "";
+  const auto tcr = std::get<RequestError>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(tcr.message, "TCR needs a value in ppm/°C of 0 or more, such as 100");
+  input.vout = "";
+  const auto vout = std::get<RequestError>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(vout.message, "VOUT needs a voltage");
+}
+
 // The nearest miss of a band, against plain arithmetic on the legs its note names: where the
 // note says parts of T % would do, the worst case of the four corners with parts of T % lies
 // within the band; where it says what alone takes X %, VREF's ends over the legs taken exact

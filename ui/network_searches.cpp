@@ -31,11 +31,28 @@ finder::Quantity QuantityOf(const StockKind& kind) {
                                             : finder::Quantity::kOhm;
 }
 
+// Whether the window spells a quantity's cells with unit.
+bool CellsCarry(std::string_view unit) {
+  using finder::Quantity;
+  for (const Quantity quantity :
+       {Quantity::kOhm, Quantity::kFarad, Quantity::kHenry, Quantity::kVolt, Quantity::kAmpere,
+        Quantity::kWatt, Quantity::kSecond, Quantity::kHertz}) {
+    if (finder::UnitOf(quantity) == unit) return true;
+  }
+  return false;
+}
+
 // A list with the window's columns for columns and, for copies, the command line's tsv names.
 ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
     std::string title(column.title);
+    // A unit the cells carry ("159.80 µs") is not repeated in the title: "Tau", not "Tau (s)".
+    if (const auto at = title.rfind(" (");
+        at != std::string::npos && title.ends_with(')') && !column.leftAligned &&
+        CellsCarry(title.substr(at + 2, title.size() - at - 3))) {
+      title.erase(at);
+    }
     // A unit on a line of its own ("Error\n(%)"), so that a header is no wider than its cells;
     // a leg's pins ("Rtop (OUT–FB)") are its header's tooltip (RowTableModel).
     if (const auto at = title.find(" ("); at != std::string::npos && !column.leftAligned) {
