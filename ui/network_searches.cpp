@@ -1,6 +1,7 @@
 #include "network_searches.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <variant>
 
@@ -16,6 +17,7 @@
 #include "rows.h"
 #include "schematic_view.h"
 #include "search_kinds.h"
+#include "search_rows.h"
 
 namespace vantrel {
 namespace {
@@ -278,11 +280,56 @@ void RespellLegs(std::vector<finder::ShownCell>& cells, const std::vector<finder
   }
 }
 
+// The stocks a row draws on, named as the window spells its legs, for Uses.
+finder::LoadedStock Renamed(const finder::LoadedStock& stock, std::vector<std::string> names) {
+  finder::LoadedStock named = stock;
+  named.names = std::move(names);
+  return named;
+}
+
+std::vector<finder::LoadedStock> NamedStocks(const finder::LoadedStock& stock,
+                                             const std::vector<LegSpelling>& spellings) {
+  return {Renamed(stock, spellings[0].names)};
+}
+
+std::vector<finder::LoadedStock> NamedStocks(const finder::RcStocks& stocks,
+                                             const std::vector<LegSpelling>& spellings) {
+  return {Renamed(stocks.resistors, spellings[0].names),
+          Renamed(stocks.capacitors, spellings[1].names)};
+}
+
+// What a row takes from the drawer, each value spelled as its legs are: "1 × 5.1k (1 %, 0603)".
+std::string ShownUses(const networks::NetworkRow& found,
+                      const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 1> legs{&found.network};
+  return finder::UsesOf(named[0], legs).text;
+}
+
+std::string ShownUses(const networks::TwoLegRow& found,
+                      const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 2> legs{&found.a, &found.b};
+  return finder::UsesOf(named[0], legs).text;
+}
+
+std::string ShownUses(const networks::RcRow& found, const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 1> r{&found.r};
+  const std::array<const networks::Network*, 1> c{&found.c};
+  finder::RowUses uses = finder::UsesOf(named[0], r);
+  finder::Join(uses, finder::UsesOf(named[1], c, true));
+  return uses.text;
+}
+
+// Sets the text of the cell in the column named name, where there is one.
+void SetCell(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown,
+             std::string_view name, const std::string& text) {
+  for (std::size_t i = 0; i < cells.size() && i < shown.size(); ++i) {
+    if (shown[i].name == name) cells[i].text = text;
+  }
+}
+
 // The nearest miss's In spec cell says what the row is.
 void MarkNearest(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown) {
-  for (std::size_t i = 0; i < cells.size() && i < shown.size(); ++i) {
-    if (shown[i].name == std::string_view("in_spec")) cells[i].text = "nearest, not in spec";
-  }
+  SetCell(cells, shown, "in_spec", "nearest, not in spec");
 }
 
 template <class Request>
@@ -313,6 +360,18 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   SearchOutcome outcome{
       ListTable(columns, within), {}, Subject(request), {}, DrawingOf(request, *stock)};
   std::vector<typename Kind::Row> rows;
+  // Uses as the window spells the legs, by row.
+  const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
+  const bool drawn = finder::FromInventory(request);
+  const std::vector<finder::LoadedStock> named =
+      drawn ? NamedStocks(*stock, spellings) : std::vector<finder::LoadedStock>{};
+  std::vector<std::string> uses;
+  const auto keep = [&](const typename Kind::Found& found, std::uint64_t rank) {
+    rows.push_back(Kind::MakeRow(rank, found, *stock, request));
+    outcome.legs.push_back(Kind::Legs(found, request));
+    outcome.places.push_back(rows.back().uses.places);
+    if (drawn) uses.push_back(ShownUses(found, named));
+  };
   std::uint64_t count = 0;
   std::uint64_t overRated = 0;
   finder::PreferScan scan;
@@ -320,12 +379,8 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     // The rows ranked by what they add to the board, then counted in the search's own order.
     finder::SearchRows<Kind>(
         request, *stock, &stop, request.limit,
-        [&](const typename Kind::Found& found) {
-          rows.push_back(Kind::MakeRow(rows.size() + 1, found, *stock, request));
-          outcome.legs.push_back(Kind::Legs(found, request));
-          outcome.places.push_back(rows.back().uses.places);
-        },
-        &overRated, &scan);
+        [&](const typename Kind::Found& found) { keep(found, rows.size() + 1); }, &overRated,
+        &scan);
     Kind::Search(request, *stock, &stop, kCountLimit + 1,
                  [&](const typename Kind::Found&) { ++count; });
   } else {
@@ -333,9 +388,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
         request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
         [&](const typename Kind::Found& found) {
           if (++count > request.limit) return;
-          rows.push_back(Kind::MakeRow(count, found, *stock, request));
-          outcome.legs.push_back(Kind::Legs(found, request));
-          outcome.places.push_back(rows.back().uses.places);
+          keep(found, count);
         },
         &overRated);
   }
@@ -344,14 +397,11 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   if constexpr (requires { Kind::Nearest(*stock, request); }) {
     if (rows.empty() && !stop) {
       if (const auto nearest = Kind::Nearest(*stock, request)) {
-        rows.push_back(Kind::MakeRow(0, *nearest, *stock, request));
-        outcome.legs.push_back(Kind::Legs(*nearest, request));
-        outcome.places.push_back(rows.back().uses.places);
+        keep(*nearest, 0);
         outcome.rows.nearest = missed = true;
       }
     }
   }
-  const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
   const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
   finder::ColumnSpeller speller(finder::Spelling::kUnits, target);
@@ -361,6 +411,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
         finder::WindowCells(columns, Kind::ShownCells(rows[i], request), target, within);
     RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
     if (missed) MarkNearest(cells, shownColumns);
+    if (drawn) SetCell(cells, shownColumns, "uses", uses[i]);
     speller.See(cells);
     shown.push_back(std::move(cells));
     outcome.rows.tips.push_back(ColourCodes(outcome.legs[i], spellings));
