@@ -904,6 +904,9 @@ void NetworksWindowTest::NearestMissIsRowZeroGreyedAndDrawn() {
     const auto at = std::find(shown.names.begin(), shown.names.end(), name);
     return at == shown.names.end() ? std::string() : shown.cells[0][at - shown.names.begin()];
   };
+  // Power's cells carry their unit, so its title does not; Error's are plain percentages.
+  QVERIFY(std::find(shown.titles.begin(), shown.titles.end(), "Power") != shown.titles.end());
+  QVERIFY(std::find(shown.titles.begin(), shown.titles.end(), "Error\n(%)") != shown.titles.end());
   QCOMPARE(cell("rank"), std::string("0"));
   QCOMPARE(cell("in_spec"), std::string("nearest, not in spec"));
   QCOMPARE(cell("needs_part_tolerance"), std::string("0.066"));
