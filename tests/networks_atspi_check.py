@@ -319,6 +319,12 @@ def compare(root, list_name, args, window_id, target, held=1.0):
               row[0][titles.index("In spec")] == "nearest, not in spec" and
               all(same_leg(cell, leg) for cell, leg in zip(row[0][1:], legs)),
               f"{list_name}: the nearest design is row 0 of {' '.join(args)}: {row}")
+#It can be selected to draw.
+        table.addRowSelection(0)
+        drawn = settle(lambda: [c.description for c in described_circuits(root)],
+                       lambda found: len(found) == 1 and found[0] != "")
+        check(len(drawn) == 1 and drawn[0] != "",
+              f"{list_name}: the nearest design's circuit is drawn (found {drawn})")
         return
     if output.startswith("No "):
 #Nothing within the tolerance : the status line names the closest, as the command does: the
