@@ -36,18 +36,6 @@ void RenumberLeg(networks::Network& leg, const LoadedStock& from, const LoadedSt
 
 }  // namespace
 
-int PartTotal(const networks::NetworkRow& row) {
-  return networks::PartCount(row.network.shape);
-}
-
-int PartTotal(const networks::TwoLegRow& row) {
-  return networks::PartCount(row.a.shape) + networks::PartCount(row.b.shape);
-}
-
-int PartTotal(const networks::RcRow& row) {
-  return row.PartTotal();
-}
-
 int NewValues(const networks::NetworkRow& row, const LoadedStock& stock) {
   return NewIn({&row.network}, stock);
 }

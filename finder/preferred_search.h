@@ -1,8 +1,8 @@
 #pragma once
 
 // Rows ranked by the values they add to a board (--prefer): those made of the board's values
-// alone first, then those that add one value, and so on; within each group those of fewest
-// parts first, then the search's own order.
+// alone first, then those that add one value, and so on; within each group the search's own
+// order.
 
 #include <atomic>
 #include <cstdint>
@@ -10,7 +10,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "request.h"
@@ -68,40 +67,14 @@ struct PreferScan {
 // What to say below rows whose ranking scan cut short; empty when it was not.
 std::string PreferCutNote(const PreferScan& scan, Wording wording);
 
-// The parts a row is made of, and the fewest a row of its kind can have: one network's one
-// part, or one part in each of two legs.
-int PartTotal(const networks::NetworkRow& row);
-int PartTotal(const networks::TwoLegRow& row);
-int PartTotal(const networks::RcRow& row);
-template <class Found>
-inline constexpr int kFewestParts = std::is_same_v<Found, networks::NetworkRow> ? 1 : 2;
-
-// The rows of one count of new values by their parts: each part total's first rows in the
-// search's order, at most wanted of each.
-template <class Found>
-struct RowsByParts {
-  std::vector<std::vector<Found>> byParts;
-  void Add(const Found& found, std::uint64_t wanted) {
-    const auto parts = static_cast<std::size_t>(PartTotal(found));
-    if (byParts.size() <= parts) byParts.resize(parts + 1);
-    if (byParts[parts].size() < wanted) byParts[parts].push_back(found);
-  }
-  // No later row ranks before the first wanted: they have the fewest parts there are.
-  bool Full(std::uint64_t wanted) const {
-    const auto fewest = static_cast<std::size_t>(kFewestParts<Found>);
-    return byParts.size() > fewest && byParts[fewest].size() >= wanted;
-  }
-};
-
-// Gives take at most limit rows by (NewValues, parts, the search's order). search(stock, stop,
-// limit, take) gives a stock's rows in the search's order. The rows that add none are the
-// search's rows on the board's values alone, so they come from that search, walked to its end
-// or until the fewest parts make up limit; the whole search is walked next, and the rows that add
-// values are kept by their count and parts, limit less those at most of each. A walk stops once the
-// rows of its first count with the fewest parts make up the rest, as no later row ranks before
-// them, else at the end of the rows within the tolerance or after scan->scanLimit rows
-// (PreferScan). With every row wanted each count and part total is one walk of its own, unbounded
-// as every row is, so memory stays flat.
+// Gives take at most limit rows by (NewValues, the search's order). search(stock, stop, limit,
+// take) gives a stock's rows in the search's order. The rows that add none are the search's rows
+// on the board's values alone, so they come from that search. When they are fewer than limit the
+// whole search is walked in its order, and the rows that add values are kept by their count,
+// limit less those at most of each; it stops once the rows that add one make up the rest, as no
+// later row ranks before them, else at the end of the rows within the tolerance or after
+// scan->scanLimit rows (PreferScan). With every row wanted each count is one walk of its own,
+// unbounded as every row is, so memory stays flat.
 template <class Found, class Stock>
 void SearchPreferring(
     const std::function<void(const Stock&, const std::atomic<bool>*, std::uint64_t,
@@ -109,89 +82,58 @@ void SearchPreferring(
     const Stock& stock, const std::atomic<bool>* stop, std::uint64_t limit,
     const std::function<void(const Found&)>& take, PreferScan* scan = nullptr) {
   const auto stopped = [&] { return stop && stop->load(std::memory_order_relaxed); };
-  constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
-  constexpr int kFewest = kFewestParts<Found>;
+  std::uint64_t given = 0;
   const Stock board = BoardStock(stock);
-  const auto fromBoard = [&](const Found& found) {
-    Found row = found;
-    Renumber(row, board, stock);
-    take(row);
-  };
+  if (HasValues(board)) {
+    search(board, stop, limit, [&](const Found& found) {
+      Found row = found;
+      Renumber(row, board, stock);
+      ++given;
+      take(row);
+    });
+  }
+  if (given >= limit || stopped()) return;
+  constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
   if (limit == kAll) {
-    // present[n] bit p: some row adds n values with p parts, as each stock's first walk finds.
-    std::uint64_t present[kMostNewValues + 1] = {};
-    bool boardWalked = false;
-    bool stockWalked = false;
-    for (int group = 0; group <= kMostNewValues && !stopped(); ++group) {
-      if (group == 0 && !HasValues(board)) continue;
-      bool& known = group == 0 ? boardWalked : stockWalked;
-      for (int parts = kFewest; parts < 64 && !stopped(); ++parts) {
-        if (known && !(present[group] >> parts & 1)) continue;
-        known = true;
-        search(group == 0 ? board : stock, stop, kAll, [&](const Found& found) {
-          const int own = PartTotal(found);
-          const int added = group == 0 ? 0 : NewValues(found, stock);
-          present[added] |= std::uint64_t{1} << own;
-          if (added != group || own != parts) return;
-          if (group == 0) {
-            fromBoard(found);
-          } else {
-            take(found);
-          }
-        });
-      }
+    unsigned present = 0;  // bit n: some row adds n values
+    for (int group = 1; group <= kMostNewValues && !stopped(); ++group) {
+      if (group > 1 && !(present & (1u << group))) continue;
+      search(stock, stop, kAll, [&](const Found& found) {
+        const int added = NewValues(found, stock);
+        present |= 1u << added;
+        if (added == group) take(found);
+      });
     }
     return;
   }
+  const std::uint64_t wanted = limit - given;
   const std::uint64_t scanLimit = scan ? scan->scanLimit : PreferScan{}.scanLimit;
+  std::uint64_t seen = 0;
+  std::vector<std::vector<Found>> groups(kMostNewValues + 1);
+  std::atomic<bool> enough = false;
   // One row past the limit tells that it was reached; the search need find no more.
   const std::uint64_t walked = scanLimit < kAll ? scanLimit + 1 : kAll;
-  // Walks searched, keeping rows by count and parts, till firstCount's fewest parts are full;
-  // the whole stock's walk, whose rows may be billions, no further than scanLimit.
-  const auto walk = [&](const Stock& searched, std::uint64_t wanted, int firstCount,
-                        std::vector<RowsByParts<Found>>& groups) {
-    const bool bounded = firstCount > 0;
-    std::uint64_t seen = 0;
-    std::atomic<bool> enough = false;
-    search(searched, &enough, bounded ? walked : kAll, [&](const Found& found) {
-      if (enough.load(std::memory_order_relaxed)) return;
-      if (stopped()) {
-        enough = true;
-        return;
-      }
-      if (bounded && ++seen > scanLimit) {
-        if (scan) scan->cut = true;
-        enough = true;
-        return;
-      }
-      const int added = firstCount == 0 ? 0 : NewValues(found, stock);
-      if (added < firstCount) return;
-      RowsByParts<Found>& group = groups[static_cast<std::size_t>(added)];
-      group.Add(found, wanted);
-      if (groups[static_cast<std::size_t>(firstCount)].Full(wanted)) enough = true;
-    });
-  };
-  std::uint64_t given = 0;
-  if (HasValues(board)) {
-    std::vector<RowsByParts<Found>> zero(1);
-    walk(board, limit, 0, zero);
-    for (const std::vector<Found>& rows : zero[0].byParts) {
-      for (const Found& found : rows) {
-        if (given >= limit || stopped()) return;
-        ++given;
-        fromBoard(found);
-      }
+  search(stock, &enough, walked, [&](const Found& found) {
+    if (enough.load(std::memory_order_relaxed)) return;
+    if (stopped()) {
+      enough = true;
+      return;
     }
-  }
-  if (given >= limit || stopped()) return;
-  std::vector<RowsByParts<Found>> groups(kMostNewValues + 1);
-  walk(stock, limit - given, 1, groups);
-  for (const RowsByParts<Found>& group : groups) {
-    for (const std::vector<Found>& rows : group.byParts) {
-      for (const Found& found : rows) {
-        if (given++ >= limit || stopped()) return;
-        take(found);
-      }
+    if (++seen > scanLimit) {
+      if (scan) scan->cut = true;
+      enough = true;
+      return;
+    }
+    const int added = NewValues(found, stock);
+    if (added == 0) return;
+    std::vector<Found>& group = groups[static_cast<std::size_t>(added)];
+    if (group.size() < wanted) group.push_back(found);
+    if (groups[1].size() >= wanted) enough = true;
+  });
+  for (const std::vector<Found>& group : groups) {
+    for (const Found& found : group) {
+      if (given++ >= limit || stopped()) return;
+      take(found);
     }
   }
 }

@@ -90,8 +90,7 @@ std::size_t Parts(const std::string& spelling) {
   return static_cast<std::size_t>(std::count(spelling.begin(), spelling.end(), 'v'));
 }
 
-// The yardstick: the usual order (plain), then the new values first, of those the fewest parts,
-// the first limit rows. Below
+// The yardstick: the usual order (plain), then the new values first, the first limit rows. Below
 // every row, the rows that add values come from the first scanLimit rows alone.
 std::vector<Line> Ranked(std::vector<Line> plain, std::uint64_t limit,
                          std::uint64_t scanLimit = kAll) {
@@ -102,9 +101,8 @@ std::vector<Line> Ranked(std::vector<Line> plain, std::uint64_t limit,
     }
     plain = std::move(seen);
   }
-  std::stable_sort(plain.begin(), plain.end(), [](const Line& x, const Line& y) {
-    return std::pair{x.added, Parts(x.legs)} < std::pair{y.added, Parts(y.legs)};
-  });
+  std::stable_sort(plain.begin(), plain.end(),
+                   [](const Line& x, const Line& y) { return x.added < y.added; });
   if (plain.size() > limit) plain.resize(limit);
   return plain;
 }
