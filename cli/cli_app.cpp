@@ -70,7 +70,9 @@ class CliMessageService final : public IMessageService {
         return;
       }
     }
-    m_messages.Show(message);
+    // The resistor library's message is the one scripts of the calculator's first versions
+    // read; the other kinds' are the window's, and the line below says it for a terminal.
+    if (missing == nullptr || missing->part == PartKind::kResistor) m_messages.Show(message);
     const std::string path = AbsoluteLibraryPath(m_kind).value_or(std::string(m_kind.fileName));
     if (missing != nullptr) {
       std::string edit = "vantrel-cli edit";
@@ -79,7 +81,10 @@ class CliMessageService final : public IMessageService {
       const std::string missingPath =
           AbsoluteLibraryPath(*missing).value_or(std::string(missing->fileName));
       if (m_files.LastFailure() == MissingFileReason()) {
-        m_err << "vantrel-cli: no library at \"" << missingPath << "\"; make one with \""
+        const std::string library = missing->part == PartKind::kResistor
+                                        ? "library"
+                                        : std::string(missing->name) + " library";
+        m_err << "vantrel-cli: no " << library << " at \"" << missingPath << "\"; make one with \""
               << missing->starter << "\" or \"" << edit << "\"\n";
       } else {
         m_err << "vantrel-cli: cannot read \"" << missingPath << "\": " << m_files.LastFailure()

@@ -10,6 +10,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <string>
 #include <utility>
 
 #include "drawn_parts.h"
@@ -78,6 +79,8 @@ struct Design {
   // Rows that rest on one figure of a constant the part does not hold (a regulator's pin
   // current given as a single value): ranked after every other row; none when unset.
   std::function<bool(const networks::TwoLegRow&)> restsOnFigure;
+  // The constants' spread as a note names it ("VREF ± 1.5 %"); empty where they are exact.
+  std::string constants;
 };
 
 // Whether a design's rows carry a worst-case band: with a part tolerance or a band.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <string_view>
 
 #include "number_text.h"
 
@@ -46,6 +48,27 @@ std::string GeneralPercent(double percent, int digits) {
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, percent, std::chars_format::general, digits);
   return std::string(percent > 0 ? "+" : "").append(buffer, result.ptr);
+}
+
+// The most decimals a column's shared prefix may take, past which its values span too many
+// decades for one prefix, and the prefixes there are.
+constexpr int kMostSharedDecimals = 6;
+constexpr int kLeastExponent = -15;
+constexpr int kMostExponent = 12;
+
+std::string_view PrefixOf(int exponent) {
+  constexpr std::string_view kPrefixes[] = {"f", "p", "n", "\u00b5", "m", "", "k", "M", "G", "T"};
+  return kPrefixes[(exponent - kLeastExponent) / 3];
+}
+
+// value in units of 10^exponent, the exact power of ten multiplied or divided so as to round once.
+double Scaled(double value, int exponent) {
+  return exponent >= 0 ? value / std::pow(10.0, exponent) : value * std::pow(10.0, -exponent);
+}
+
+// The decimals with which least shows digits significant digits.
+int SharedDecimals(double least, int digits) {
+  return std::max(0, digits - 1 - static_cast<int>(std::floor(std::log10(least))));
 }
 
 }  // namespace
@@ -168,6 +191,22 @@ void ColumnSpeller::Settle(ColumnChoice& column) const {
   column.firsts = Firsts(column.values);
   column.highFirsts = Firsts(column.highs);
   const int most = fixed ? kMostDecimals : kMostDigits;
+  if (m_spelling == Spelling::kUnits && Engineering(quantity) && !UnitOf(quantity).empty()) {
+    double largest = 0;
+    double smallest = std::numeric_limits<double>::infinity();
+    for (const double value : column.values) {
+      if (!std::isfinite(value) || value == 0) continue;
+      largest = std::max(largest, std::fabs(value));
+      smallest = std::min(smallest, std::fabs(value));
+    }
+    if (largest > 0) {
+      const int exponent = 3 * static_cast<int>(std::floor(std::floor(std::log10(largest)) / 3));
+      column.exponent = exponent;
+      column.least = Scaled(smallest, exponent);
+      column.shared = exponent >= kLeastExponent && exponent <= kMostExponent &&
+                      SharedDecimals(column.least, column.precision) <= kMostSharedDecimals;
+    }
+  }
   ShownCell probe = ShownNumber(quantity, 0);
   const auto alike = [&](const std::vector<double>& values, bool high) {
     std::vector<std::string> spelled;
@@ -216,6 +255,10 @@ std::string ColumnSpeller::SpellNumber(const ColumnChoice& column, const ShownCe
       return FormatEngineering(value, precision);
     default:
       break;
+  }
+  if (m_spelling == Spelling::kUnits && column.shared) {
+    return FormatFixed(Scaled(value, column.exponent), SharedDecimals(column.least, precision)) +
+           " " + std::string(PrefixOf(column.exponent)) + std::string(UnitOf(cell.quantity));
   }
   if (m_spelling == Spelling::kUnits) return ShownQuantity(value, precision, UnitOf(cell.quantity));
   std::string text = FormatEngineering(value, precision);

@@ -40,7 +40,9 @@ std::string ShownValue(Quantity quantity, double value);
 // at 2), the key column at the target's own digits (3 to 7), so an exact hit on 4700 reads
 // 4.70k, and each takes more until no two of its values spell alike unless they differ by no
 // more than kSameValue of their size: those are one decimal value summed in another order, and
-// are spelled as the least of them. The key column's values are told from the target too.
+// are spelled as the least of them. The key column's values are told from the target too. In
+// the window a column of a quantity with a unit has one prefix and one count of decimals
+// ("0.996 kHz", "1.001 kHz"), unless its values span too many decades for one.
 class ColumnSpeller {
  public:
   ColumnSpeller(Spelling spelling, double target);
@@ -64,6 +66,11 @@ class ColumnSpeller {
     std::vector<double> firsts;  // ascending: each run of values within kSameValue, as its least
     std::vector<double> highFirsts;  // the same of the highs
     int precision = 0;
+    // The window's numbers with a unit share one prefix, 10^exponent, and one count of
+    // decimals: enough for least, the smallest of them in that prefix, to show precision digits.
+    bool shared = false;
+    int exponent = 0;
+    double least = 0;
   };
   void Settle(ColumnChoice& column) const;
   std::string SpellCell(const ColumnChoice& column, const ShownCell& cell) const;

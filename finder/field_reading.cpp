@@ -1,6 +1,7 @@
 #include "field_reading.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -52,8 +53,10 @@ double NonNegative(const Speaker& say, std::string_view field, const std::string
   const std::optional<double> value = ReadQuantity(unit, text).value;
   if (!value) RefuseWrongUnit(say, field, text, unit, WithArticle(unit.noun));
   if (!value || !std::isfinite(*value) || *value < 0 || *value > most) {
-    say.Refuse(field,
-               say.Name(field) + " needs " + std::string(needs) + ", not " + say.Shown(text));
+    // An empty field of the window has nothing to quote.
+    const bool empty = say.Window() && TrimCSpace(text).empty();
+    say.Refuse(field, say.Name(field) + " needs " + std::string(needs) +
+                          (empty ? std::string() : ", not " + say.Shown(text)));
   }
   return *value;
 }
@@ -79,6 +82,18 @@ constexpr QuantityUnit kPpm{"TCR",
 // The reference temperature of part tolerances.
 constexpr double kReferenceCelsius = 25;
 
+// What an empty field needs: "a voltage", or for a field named as its quantity ("TCR",
+// "Temperature") a value in its unit, "a value in ppm/°C".
+std::string NeededValue(std::string_view name, const QuantityUnit& unit) {
+  const auto lower = [](std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+  };
+  if (lower(name) != lower(unit.noun)) return WithArticle(unit.noun);
+  return "a value in " + std::string(unit.symbols.front());
+}
+
 }  // namespace
 
 // A number of unit between low and high; range names them.
@@ -86,7 +101,7 @@ double Quantity(const Speaker& say, std::string_view field, const std::string& t
                 const QuantityUnit& unit, double low, double high, std::string_view range) {
   const std::optional<double> value = ReadQuantity(unit, text).value;
   if (!value && say.Window() && TrimCSpace(text).empty()) {
-    say.Refuse(field, say.Name(field) + " needs " + WithArticle(unit.noun));
+    say.Refuse(field, say.Name(field) + " needs " + NeededValue(say.Name(field), unit));
   }
   const std::string named = say.Named(field, text);
   if (!value) {
@@ -102,7 +117,7 @@ double Quantity(const Speaker& say, std::string_view field, const std::string& t
 
 double Resistance(const Speaker& say, std::string_view field, const std::string& text) {
   return Quantity(say, field, text, kOhms, kMinResistance, kMaxResistance,
-                  "resistances from 1e-6 to 1e15");
+                  "resistances from 1 µΩ to 1 PΩ");
 }
 
 // A value of kind: a resistance, or a capacitor or inductor value in its notation, held in
@@ -133,7 +148,7 @@ double KindQuantity(const Speaker& say, std::string_view field, const std::strin
 
 // "3.3", "500m", "12V", "3V3".
 double Voltage(const Speaker& say, std::string_view field, const std::string& text) {
-  return Quantity(say, field, text, kVolts, kMinVoltage, kMaxVoltage, "voltages from 1e-6 to 1e6");
+  return Quantity(say, field, text, kVolts, kMinVoltage, kMaxVoltage, "voltages from 1 µV to 1 MV");
 }
 
 // text without the one "+" a number may carry in front, as resistances may.
@@ -170,7 +185,7 @@ std::vector<double> Excluded(const Speaker& say, const std::vector<std::string>&
 
 // Amperes: "50u" is 50e-6, "2mA" 2e-3.
 double Current(const Speaker& say, std::string_view field, const std::string& text) {
-  return NonNegative(say, field, text, kAmperes, "a current from 0 to 1e6 A, such as 50u",
+  return NonNegative(say, field, text, kAmperes, "a current from 0 A to 1 MA, such as 50u",
                      kMaxVoltage);
 }
 
@@ -207,7 +222,8 @@ double RcTarget(const Speaker& say, std::string_view field, const std::string& t
                           say.Shown(text));
   }
   if (!(*value >= kMinRcTarget && *value <= kMaxRcTarget)) {
-    say.Refuse(field, say.Named(field, text) + " is out of range: 1e-24 to 1e24 " +
+    say.Refuse(field, say.Named(field, text) + " is out of range: 1 y" +
+                          std::string(unit.symbols.front()) + " to 1 Y" +
                           std::string(unit.symbols.front()) + " are accepted");
   }
   return *value;
@@ -276,8 +292,8 @@ Statistics ReadStatistics(const Speaker& say, const StatisticsInput& input, doub
     }
   }
   if (input.tcr) {
-    statistics.tcr = NonNegative(say, "--tcr", *input.tcr, kPpm,
-                                 "a TCR in ppm/°C of 0 or more, a finite number");
+    statistics.tcr =
+        NonNegative(say, "--tcr", *input.tcr, kPpm, "a value in ppm/°C of 0 or more, such as 100");
   }
   if (!(partTolerance + statistics.DriftPercent() < 100)) {
     // Only a typed TCR drifts, so the text is there.

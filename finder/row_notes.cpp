@@ -103,35 +103,114 @@ std::string BandText(double low, double high, double target) {
          FormatPercent((high - target) / target * 100) + " %";
 }
 
-// What the nearest miss of a band would need: parts of a tolerance that would do, or none.
-std::string NeedsText(const std::optional<double>& needs) {
-  return needs ? "; with parts of " + Tolerance(*needs) + " % it would"
-               : "; not even exact parts would";
+std::vector<std::string> LegNames(const LoadedStock& stock, Wording wording) {
+  if (wording != Wording::kWindow) return stock.names;
+  std::vector<std::string> names;
+  for (const double value : stock.stock.values) names.push_back(ShortEngineering(value));
+  return names;
 }
 
-// The note when a design leaves no row: with a band, the nearest design and what it would
-// need; else the bounds that each, dropped alone, let rows through (all of them where none
-// does); else the closest design of any error.
+namespace {
+
+// A percentage without its sign: "1.5", "0.39".
+std::string Magnitude(double percent) {
+  std::string text = FormatPercent(std::fabs(percent));
+  if (!text.empty() && text.front() == '+') text.erase(0, 1);
+  return text;
+}
+
+}  // namespace
+
+double WorstPercent(double low, double high, double target) {
+  return std::max(std::fabs(low - target), std::fabs(high - target)) / target * 100;
+}
+
+std::string MissLimit(const MissFacts& facts) {
+  const std::string band = facts.rss ? "its RSS band" : "its band";
+  const std::string of = " % of the " + PlainDigits(facts.within) + " %";
+  if (facts.needs) {
+    return "with " + facts.parts + ", " + band + " reaches " + Magnitude(facts.givenWorst) + of +
+           "; parts of " + Tolerance(*facts.needs) + " % would do";
+  }
+  std::vector<std::string> causes;
+  if (!facts.constants.empty()) causes.push_back(facts.constants);
+  if (facts.drift > 0) causes.push_back("the drift of ± " + Magnitude(facts.drift) + " %");
+  // An error of the doubles' rounding is no cause.
+  if (std::fabs(facts.error) > 1e-9) {
+    causes.push_back("its error of " + FormatPercent(facts.error) + " %");
+  }
+  const std::string taken = Magnitude(facts.exactWorst) + of;
+  if (causes.empty()) return "even exact parts take " + band + " to " + taken;
+  if (causes.size() == 1) return causes.front() + " alone takes " + taken;
+  const std::string last = causes.back();
+  causes.pop_back();
+  return Joined(causes, ", ") + " and " + last + " take " + taken + " even with exact parts";
+}
+
+std::optional<networks::TwoLegRow> NearestMiss(const Design& design, const LoadedStock& stock) {
+  if (!design.bounds.within) return std::nullopt;
+  Design open = design;
+  open.bounds.within.reset();
+  open.bounds.partTolerance = design.bounds.partTolerance.value_or(0);
+  return First(open, stock);
+}
+
+std::string DesignMissLimit(const Design& design, const networks::TwoLegRow& row,
+                            const LoadedStock& stock) {
+  const DesignBounds& bounds = design.bounds;
+  const double target = design.options.target;
+  const bool rss = bounds.statistics.byRss;
+  const auto worst = [&](const networks::TwoLegRow& banded) {
+    return rss ? WorstPercent(banded.rssLow, banded.rssHigh, target)
+               : WorstPercent(banded.low, banded.high, target);
+  };
+  networks::TwoLegRow exact = row;
+  networks::TwoLegBand band = *DesignBand(design, 0);
+  networks::AddBand(exact, stock.stock.values, design.formula, target, band, false);
+  MissFacts facts;
+  facts.target = target;
+  facts.within = bounds.within.value_or(design.options.tolerance);
+  facts.error = row.error;
+  facts.givenWorst = worst(row);
+  facts.exactWorst = worst(exact);
+  facts.needs = NeededPartTolerance(design, row, stock.stock.values, facts.within);
+  facts.parts = bounds.inventory
+                    ? "the drawer's parts"
+                    : "parts of " + PlainDigits(bounds.partTolerance.value_or(0)) + " %";
+  facts.constants = design.constants;
+  facts.drift = bounds.statistics.DriftPercent();
+  facts.rss = rss;
+  return MissLimit(facts);
+}
+
+std::string MeetsText(double within, Wording wording) {
+  return " meets " + std::string(FieldName("--within", wording)) + " " + PlainDigits(within) +
+         (wording == Wording::kWindow ? " %" : "");
+}
+
+// The note when a design leaves no row: with a band, the nearest design and what keeps it out;
+// else the bounds that each, dropped alone, let rows through (all of them where none does);
+// else the closest design of any error.
 std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
-                         std::string_view what,
+                         std::string_view what, Quantity quantity,
                          const std::function<std::string(const networks::TwoLegRow&)>& spell) {
   const networks::TwoLegOptions& options = design.options;
-  const std::string head = "No " + std::string(what) + " within " + PlainDigits(options.tolerance) +
-                           " % of " + PlainDigits(options.target);
+  const bool window = wording == Wording::kWindow;
+  const std::string head =
+      "No " + std::string(what) + " within " + PlainDigits(options.tolerance) + " % of " +
+      (window ? ShownValue(quantity, options.target) : PlainDigits(options.target));
   const DesignBounds& bounds = design.bounds;
   Design open = design;
   open.bounds.within.reset();
-  if (bounds.within) {
-    open.bounds.partTolerance = bounds.partTolerance.value_or(0);
-    if (const auto nearest = First(open, stock)) {
-      const bool rss = bounds.statistics.byRss;
-      return head + " meets " + std::string(FieldName("--within", wording)) + " " +
-             PlainDigits(*bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
-             (rss ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, options.target)
-                  : BandText(nearest->low, nearest->high, options.target)) +
-             NeedsText(NeededPartTolerance(open, *nearest, stock.stock.values, *bounds.within));
-    }
-    open.bounds.partTolerance = bounds.partTolerance;
+  if (const auto nearest = NearestMiss(design, stock)) {
+    const std::string limit = DesignMissLimit(design, *nearest, stock);
+    const std::string missed = head + MeetsText(*bounds.within, wording);
+    if (window) return missed + ". Row 0 is the nearest: " + limit;
+    const bool rss = bounds.statistics.byRss;
+    return missed + ". Nearest: " + spell(*nearest) + ", " +
+           (rss ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, options.target)
+                : BandText(nearest->low, nearest->high, options.target)) +
+           ": " + limit;
   }
   const std::vector<Narrowing> given = Narrowings(design, wording);
   Design bare = open;
@@ -152,8 +231,10 @@ std::string NoDesignNote(const Design& design, Wording wording, const LoadedStoc
   bare.bounds = {};
   const auto closest = First(bare, stock);
   if (!closest) return "No " + std::string(what) + " can be made from the library's values";
+  const int digits = DigitsToTellApart(closest->output, options.target);
   return head + "; the closest is " + spell(*closest) + ": " +
-         FormatEngineering(closest->output, DigitsToTellApart(closest->output, options.target)) +
+         (window ? ShownQuantity(closest->output, digits, UnitOf(quantity))
+                 : FormatEngineering(closest->output, digits)) +
          " (" + FormatPercent(closest->error) + " %)";
 }
 

@@ -55,7 +55,7 @@ double BaseValue(const StockKind& kind, double held) {
 }
 
 std::string AcceptedRange(const StockKind& kind) {
-  if (kind.part == PartKind::kResistor) return "resistances accepted, 1e-6 to 1e15";
+  if (kind.part == PartKind::kResistor) return "resistances accepted, 1 µΩ to 1 PΩ";
   return std::string(kind.name) + " values accepted, " + KindValueText(kind, kMinResistance) +
          " to " + KindValueText(kind, kMaxResistance);
 }

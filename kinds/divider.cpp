@@ -108,10 +108,11 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
-  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider",
+  const std::vector<std::string> names = LegNames(stock, request.wording);
+  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider", Quantity::kVolt,
                       [&](const networks::TwoLegRow& found) {
-                        const DividerRow row = MakeDividerRow(1, found, stock, request);
-                        return "R1 = " + row.r1 + ", R2 = " + row.r2;
+                        return "R1 = " + networks::Spell(found.a, names) +
+                               ", R2 = " + networks::Spell(found.b, names);
                       });
 }
 

@@ -14,6 +14,7 @@
 #include "designs.h"
 #include "divider_search.h"
 #include "request.h"
+#include "row_notes.h"
 #include "rows.h"
 #include "stock_load.h"
 
@@ -100,6 +101,10 @@ struct DividerKind {
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoDividerRowNote(stock, request);
+  }
+  // The design nearest a band that none meets, listed as row 0.
+  static std::optional<Found> Nearest(const LoadedStock& stock, const Request& request) {
+    return NearestMiss(DividerDesign(request), stock);
   }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,

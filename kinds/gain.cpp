@@ -13,7 +13,7 @@ Checked<GainRequest> CheckGain(const GainInput& input, Wording wording) {
     GainRequest request;
     networks::TwoLegOptions& search = request.search;
     search.target = fields::Quantity(say, "G", input.gain, kRatio, kMinVoltage, kMaxVoltage,
-                                     "gains from 1e-6 to 1e6");
+                                     "gains from 0.000001 to 1000000");
     request.inverting = input.inverting;
     if (!input.inverting && search.target < 1) {
       say.Refuse("G", say.Named("G", input.gain) +
@@ -87,11 +87,13 @@ std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
 }
 
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
-  return NoDesignNote(
-      GainDesign(request), request.wording, stock, "design", [&](const networks::TwoLegRow& found) {
-        const DesignRow row = MakeGainRow(1, found, stock, request);
-        return "Rf = " + row.first + (request.inverting ? ", Rin = " : ", Rg = ") + row.second;
-      });
+  const std::vector<std::string> names = LegNames(stock, request.wording);
+  return NoDesignNote(GainDesign(request), request.wording, stock, "design", Quantity::kSize,
+                      [&](const networks::TwoLegRow& found) {
+                        return "Rf = " + networks::Spell(found.a, names) +
+                               (request.inverting ? ", Rin = " : ", Rg = ") +
+                               networks::Spell(found.b, names);
+                      });
 }
 
 }  // namespace vantrel::finder

@@ -13,6 +13,7 @@
 #include "cells.h"
 #include "designs.h"
 #include "request.h"
+#include "row_notes.h"
 #include "rows.h"
 #include "stock_load.h"
 #include "two_leg_search.h"
@@ -76,6 +77,10 @@ struct GainKind {
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoGainRowNote(stock, request);
+  }
+  // The design nearest a band that none meets, listed as row 0.
+  static std::optional<Found> Nearest(const LoadedStock& stock, const Request& request) {
+    return NearestMiss(GainDesign(request), stock);
   }
   static void Search(const Request& request, const LoadedStock& stock,
                      const std::atomic<bool>* stop, std::uint64_t limit,

@@ -181,36 +181,81 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
   return cells;
 }
 
+std::optional<networks::RcRow> NearestRcMiss(const RcStocks& stocks, const RcRequest& request) {
+  if (!request.bounds.within) return std::nullopt;
+  RcBounds open = request.bounds;
+  open.within.reset();
+  // A band of the tolerances given, or of exact parts.
+  if (!open.rTolerance && !open.cTolerance) open.rTolerance = 0;
+  std::optional<networks::RcRow> found;
+  SearchRc(request.search, open, stocks.resistors.stock.values, stocks.capacitors.stock.values,
+           nullptr, 1, [&](const networks::RcRow& row) { found = row; });
+  return found;
+}
+
+std::string RcMissLimit(const networks::RcRow& row, const RcStocks& stocks,
+                        const RcRequest& request) {
+  const RcBounds& bounds = request.bounds;
+  const networks::RcOptions& search = request.search;
+  const std::span<const double> r = stocks.resistors.stock.values;
+  const std::span<const double> c = stocks.capacitors.stock.values;
+  const bool rss = bounds.statistics.byRss;
+  const auto worst = [&](const networks::RcRow& banded) {
+    return rss ? WorstPercent(banded.rssLow, banded.rssHigh, search.target)
+               : WorstPercent(banded.low, banded.high, search.target);
+  };
+  networks::RcRow exact = row;
+  networks::AddRcBand(exact, r, c, search, RcRequestBand(bounds, 0, 0), false);
+  MissFacts facts;
+  facts.target = search.target;
+  facts.within = bounds.within.value_or(search.tolerance);
+  facts.error = row.error;
+  facts.givenWorst = worst(row);
+  facts.exactWorst = worst(exact);
+  facts.needs = NeededRcTolerance(row, search, bounds, r, c, facts.within);
+  const double rTolerance = bounds.rTolerance.value_or(0);
+  const double cTolerance = bounds.cTolerance.value_or(0);
+  // A part without a tolerance is taken as exact, and goes unnamed.
+  const std::string rParts = "R of " + PlainDigits(rTolerance) + " %";
+  const std::string cParts = "C of " + PlainDigits(cTolerance) + " %";
+  facts.parts = bounds.inventory           ? "the drawer's parts"
+                : rTolerance == cTolerance ? "parts of " + PlainDigits(rTolerance) + " %"
+                : cTolerance == 0          ? rParts
+                : rTolerance == 0          ? cParts
+                                           : rParts + " and " + cParts;
+  facts.drift = bounds.statistics.DriftPercent();
+  facts.rss = rss;
+  return MissLimit(facts);
+}
+
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   const networks::RcOptions& search = request.search;
+  const bool window = request.wording == Wording::kWindow;
+  const Quantity quantity = Corner(request) ? Quantity::kHertz : Quantity::kSecond;
   const std::string what = Corner(request) ? "corner" : "time constant";
-  const std::string head = "No RC pair within " + PlainDigits(search.tolerance) + " % of the " +
-                           what + " " + PlainDigits(search.target);
+  const std::string head =
+      "No RC pair within " + PlainDigits(search.tolerance) + " % of the " + what + " " +
+      (window ? ShownValue(quantity, search.target) : PlainDigits(search.target));
   const auto first = [&](const networks::RcOptions& options, const RcBounds& bounds) {
     std::optional<networks::RcRow> found;
     SearchRc(options, bounds, stocks.resistors.stock.values, stocks.capacitors.stock.values,
              nullptr, 1, [&](const networks::RcRow& row) { found = row; });
     return found;
   };
+  const std::vector<std::string> rNames = LegNames(stocks.resistors, request.wording);
+  const std::vector<std::string> cNames = LegNames(stocks.capacitors, request.wording);
   const auto spell = [&](const networks::RcRow& found) {
-    const RcRow row = MakeRcRow(1, found, stocks, request);
-    return "R = " + row.r + ", C = " + row.c;
+    return "R = " + networks::Spell(found.r, rNames) + ", C = " + networks::Spell(found.c, cNames);
   };
-  RcBounds open = request.bounds;
-  open.within.reset();
-  if (request.bounds.within) {
-    // A band of the tolerances given, or of exact parts.
-    if (!open.rTolerance && !open.cTolerance) open.rTolerance = 0;
-    if (const auto nearest = first(search, open)) {
-      return head + " meets " + std::string(FieldName("--within", request.wording)) + " " +
-             PlainDigits(*request.bounds.within) + ". Nearest: " + spell(*nearest) + ", " +
-             (request.bounds.statistics.byRss
-                  ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, search.target)
-                  : BandText(nearest->low, nearest->high, search.target)) +
-             NeedsText(NeededRcTolerance(*nearest, search, request.bounds,
-                                         stocks.resistors.stock.values,
-                                         stocks.capacitors.stock.values, *request.bounds.within));
-    }
+  if (const auto nearest = NearestRcMiss(stocks, request)) {
+    const std::string missed = head + MeetsText(*request.bounds.within, request.wording);
+    const std::string limit = RcMissLimit(*nearest, stocks, request);
+    if (window) return missed + ". Row 0 is the nearest: " + limit;
+    return missed + ". Nearest: " + spell(*nearest) + ", " +
+           (request.bounds.statistics.byRss
+                ? "RSS " + BandText(nearest->rssLow, nearest->rssHigh, search.target)
+                : BandText(nearest->low, nearest->high, search.target)) +
+           ": " + limit;
   }
   networks::RcOptions anyError = search;
   anyError.tolerance = std::numeric_limits<double>::infinity();
@@ -230,11 +275,12 @@ std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   }
   const auto closest = first(anyError, {});
   if (!closest) return "No RC pair has a resistor " + TotalsNote(search.minR, search.maxR);
-  const RcRow row = MakeRcRow(1, *closest, stocks, request);
-  const double error = (row.output - search.target) / search.target * 100;
-  return head + "; the closest is R = " + row.r + ", C = " + row.c + ": " +
-         FormatEngineering(row.output, DigitsToTellApart(row.output, search.target)) + " (" +
-         FormatPercent(error) + " %)";
+  const double error = (closest->output - search.target) / search.target * 100;
+  const int digits = DigitsToTellApart(closest->output, search.target);
+  return head + "; the closest is " + spell(*closest) + ": " +
+         (window ? ShownQuantity(closest->output, digits, UnitOf(quantity))
+                 : FormatEngineering(closest->output, digits)) +
+         " (" + FormatPercent(error) + " %)";
 }
 
 }  // namespace vantrel::finder

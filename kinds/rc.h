@@ -94,6 +94,11 @@ std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
 // closest pair there is. Searches again.
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request);
 
+// The pair nearest a band no pair meets (NearestMiss), and what keeps it out (MissLimit).
+std::optional<networks::RcRow> NearestRcMiss(const RcStocks& stocks, const RcRequest& request);
+std::string RcMissLimit(const networks::RcRow& row, const RcStocks& stocks,
+                        const RcRequest& request);
+
 struct RcKind {
   using Request = RcRequest;
   using Found = networks::RcRow;
@@ -118,6 +123,9 @@ struct RcKind {
   }
   static std::string NoRowNote(const RcStocks& stocks, const Request& request) {
     return NoRcRowNote(stocks, request);
+  }
+  static std::optional<Found> Nearest(const RcStocks& stocks, const Request& request) {
+    return NearestRcMiss(stocks, request);
   }
   static void Search(const Request& request, const RcStocks& stocks, const std::atomic<bool>* stop,
                      std::uint64_t limit, const std::function<void(const Found&)>& take) {

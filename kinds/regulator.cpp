@@ -1,8 +1,11 @@
 #include "regulator.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
+#include "display_text.h"
 #include "field_reading.h"
 #include "number_text.h"
 #include "preferred_search.h"
@@ -57,6 +60,32 @@ bool RestsOnOneIadj(const RegulatorRequest& request) {
   return request.iadj.typ > 0 && request.iadj.min == request.iadj.max;
 }
 
+// The constants' spread as a note names it: "VREF ± 1.5 %", "IADJ 20 µA … 100 µA"; empty
+// where both are one figure.
+std::string SpreadText(const RegulatorRequest& request, Wording wording) {
+  std::vector<std::string> spreads;
+  const Spread& vref = request.vref;
+  if (vref.min != vref.max) {
+    const double below = (vref.typ - vref.min) / vref.typ * 100;
+    const double above = (vref.max - vref.typ) / vref.typ * 100;
+    // Alike but for the doubles' rounding: one spread either way.
+    spreads.push_back(std::fabs(below - above) <= 1e-9 * std::max(below, above)
+                          ? "VREF ± " + FormatPercent(std::max(below, above)).substr(1) + " %"
+                          : "VREF " + FormatPercent(-below) + " % … " + FormatPercent(above) +
+                                " %");
+  }
+  const Spread& iadj = request.iadj;
+  if (iadj.min != iadj.max) {
+    const auto spell = [&](double value) {
+      return wording == Wording::kWindow ? ShownValue(Quantity::kAmpere, value)
+                                         : PlainDigits(value);
+    };
+    spreads.push_back("IADJ " + spell(iadj.min) + " … " + spell(iadj.max));
+  }
+  if (spreads.size() == 2) return spreads[0] + " and " + spreads[1];
+  return spreads.empty() ? std::string() : spreads.front();
+}
+
 }  // namespace
 
 Design RegulatorDesign(const RegulatorRequest& request) {
@@ -68,6 +97,7 @@ Design RegulatorDesign(const RegulatorRequest& request) {
   design.bounds = request.bounds;
   design.volts = RegulatorVolts;
   design.referenceTop = request.referenceTop;
+  design.constants = SpreadText(request, request.wording);
   if (RestsOnOneIadj(request)) {
     design.restsOnFigure = [iadj = request.iadj.typ](const networks::TwoLegRow& row) {
       return IadjShare(iadj, row) > kIadjShareMark;
@@ -162,10 +192,13 @@ std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& 
 }
 
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
-  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design",
+  const std::vector<std::string> names = LegNames(stock, request.wording);
+  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design", Quantity::kVolt,
                       [&](const networks::TwoLegRow& found) {
-                        const DesignRow row = MakeRegulatorRow(1, found, stock, request);
-                        return "Rtop = " + row.first + ", Rbottom = " + row.second;
+                        const networks::Network& top = request.referenceTop ? found.b : found.a;
+                        const networks::Network& bottom = request.referenceTop ? found.a : found.b;
+                        return "Rtop = " + networks::Spell(top, names) +
+                               ", Rbottom = " + networks::Spell(bottom, names);
                       });
 }
 

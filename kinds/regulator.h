@@ -13,6 +13,7 @@
 #include "cells.h"
 #include "designs.h"
 #include "request.h"
+#include "row_notes.h"
 #include "rows.h"
 #include "stock_load.h"
 #include "two_leg_search.h"
@@ -88,6 +89,10 @@ struct RegulatorKind {
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {
     return NoRegulatorRowNote(stock, request);
+  }
+  // The design nearest a band that none meets, listed as row 0.
+  static std::optional<Found> Nearest(const LoadedStock& stock, const Request& request) {
+    return NearestMiss(RegulatorDesign(request), stock);
   }
   // Rows that rest on the pin current, and what to say below them.
   static bool Marked(const Row& row) { return row.iadjShare > kIadjShareMark; }

@@ -187,7 +187,7 @@ TEST_F(CliTest, UsageErrorsNameWhatIsWrong) {
       {{"series", "E5"}, "series: unknown series \"E5\"; E3, E6, E12, E24, E48, E96 or E192"},
       {{"series", "E12", "--from", "4x7"}, "series: --from \"4x7\" is not a resistance"},
       {{"series", "E12", "--to=-1"},
-       "series: --to \"-1\" is out of range: resistances from 1e-6 to 1e15 are accepted"},
+       "series: --to \"-1\" is out of range: resistances from 1 µΩ to 1 PΩ are accepted"},
       {{"series", "E12", "--from=2k2", "--to=1k"}, "series: --from \"2k2\" is above --to \"1k\""},
       {{"series", "E12", "--write=yes"}, "series: --write takes no value"},
       {{"series", "E12", "--merge"}, "series: --merge goes with --write"},

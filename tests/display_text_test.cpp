@@ -105,6 +105,20 @@ TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
       for (const auto& row : rows) spelled.push_back(speller.Spell(row));
       for (std::size_t column = 0; column < rows[0].size(); ++column) {
         const Quantity quantity = rows[0][column].quantity;
+        // In the window a column of a quantity with a unit has one format: its prefix and unit,
+        // and its count of decimals.
+        if (spelling == Spelling::kUnits && !UnitOf(quantity).empty()) {
+          const auto format = [](const std::string& text) {
+            const auto space = text.find(' ');
+            const auto point = text.find('.');
+            const std::size_t decimals = point == std::string::npos ? 0 : space - point - 1;
+            return text.substr(space) + "/" + std::to_string(decimals);
+          };
+          for (std::size_t i = 1; i < rows.size(); ++i) {
+            EXPECT_EQ(format(spelled[i][column]), format(spelled[0][column]))
+                << spelled[i][column] << " / " << spelled[0][column];
+          }
+        }
         for (std::size_t i = 0; i < rows.size(); ++i) {
           const ShownCell& cell = rows[i][column];
           const std::string& text = spelled[i][column];
@@ -172,6 +186,14 @@ TEST(DisplayTextTest, ValuesReadWithPrefixAndUnit) {
   const std::vector<ShownCell> shown = WindowCells(columns, cells, 3.3, false);
   speller.See(shown);
   EXPECT_EQ(speller.Spell(shown), (std::vector<std::string>{"3.30 V", "-2.98 \u2026 +3.05 %"}));
+  // Corners either side of a prefix's step read in one prefix, with one count of decimals.
+  ColumnSpeller corners(Spelling::kUnits, 1000);
+  const std::vector<ShownCell> below{ShownKey(Quantity::kHertz, 996)};
+  const std::vector<ShownCell> above{ShownKey(Quantity::kHertz, 1001)};
+  corners.See(below);
+  corners.See(above);
+  EXPECT_EQ(corners.Spell(below), std::vector<std::string>{"0.996 kHz"});
+  EXPECT_EQ(corners.Spell(above), std::vector<std::string>{"1.001 kHz"});
 }
 
 }  // namespace

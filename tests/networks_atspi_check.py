@@ -120,12 +120,27 @@ def read_band(text):
 
 
 def header_column(header, title):
-    """The text table's column of a window's title: the same title, or a leg's without its pins
-    ("Rtop" for "Rtop (OUT\u2013FB)")."""
+    """The text table's column of a window's title: the same title, a leg's without its pins
+    ("Rtop" for "Rtop (OUT\u2013FB)"), or one whose cells carry its unit without it ("Tau" for
+    "Tau (s)")."""
     for column, text in enumerate(header):
-        if text == title or (text.split(" (")[0] == title and title.startswith(("R", "C"))):
+        if text == title or text.split(" (")[0] == title:
             return column
     return None
+
+
+USES_ITEM = r"(\d+) \u00d7 (\S+)"
+
+
+def same_uses(shown, listed):
+    """Whether Uses as the window spells it ("1 \u00d7 5.1k (1 %)") is the command line's ("1
+    \u00d7 5100 (1 %)"): the same classes, each value spelled as the window's legs are."""
+    shown = shown.replace("\u00a0", " ")
+    values = lambda text: [read_shown(value)[0] for _, value in re.findall(USES_ITEM, text)]
+    rest = lambda text: re.sub(USES_ITEM, "\\1 \u00d7 V", text)
+    a, b = values(shown), values(listed)
+    return (rest(shown) == rest(listed) and len(a) == len(b) and
+            all(abs(x - y) <= 1e-9 * abs(y) for x, y in zip(a, b)))
 
 
 def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
@@ -168,7 +183,11 @@ def same_cells(shown, titles, text_rows, tsv_rows, header, names, held, target):
                 expected = float(tsv[column]) * scale
                 if abs(value - expected) > half * 1.0001 + 1e-300:
                     return False
-            # Uses keeps each item on one line with no-break spaces, which read as spaces.
+            # Uses keeps each item on one line with no-break spaces, which read as spaces, and
+            # spells its values as the legs are.
+            elif name == "uses":
+                if not same_uses(cell, text[column]):
+                    return False
             elif cell.replace("\u00a0", " ") != text[column]:
                 return False
     return True
@@ -281,12 +300,39 @@ def random_capacitors(rng):
 
 def compare(root, list_name, args, window_id, target, held=1.0):
     output = cli(*args)
-    if output.startswith("No "):
-#Nothing within the tolerance : the status line names the closest, as the command does.
+    if output.startswith("No ") and ". Nearest: " in output:
+#Nothing meets the band: the nearest design is row 0, greyed, its legs the command's, and the
+#status line says what keeps it out in the command's words.
         note = output.strip()
+        limit = note.split(" %: ", 1)[1]
+        legs = re.findall(r"\w+ = ([^,]+),", note.split(". Nearest: ", 1)[1])
         status = status_line(root)
-        shown = settle(lambda: status.name, lambda text: text.startswith(note))
-        check(shown.startswith(note), f"{list_name} status of {' '.join(args)}")
+        # Its first line: a row that rests on the pin current has the line that explains it.
+        said = lambda text: text.split("\n")[0].endswith("Row 0 is the nearest: " + limit)
+        shown = settle(lambda: status.name, said)
+        check(said(shown),
+              f"{list_name} status of {' '.join(args)}: [{shown}] for [{note}]")
+        table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+        row = cells(table)
+        titles = [table.getColumnHeader(c).name for c in range(table.nColumns)]
+        check(len(row) == 1 and row[0][0] == "0" and
+              row[0][titles.index("In spec")] == "nearest, not in spec" and
+              all(same_leg(cell, leg) for cell, leg in zip(row[0][1:], legs)),
+              f"{list_name}: the nearest design is row 0 of {' '.join(args)}: {row}")
+#It can be selected to draw.
+        table.addRowSelection(0)
+        drawn = settle(lambda: [c.description for c in described_circuits(root)],
+                       lambda found: len(found) == 1 and found[0] != "")
+        check(len(drawn) == 1 and drawn[0] != "",
+              f"{list_name}: the nearest design's circuit is drawn (found {drawn})")
+        return
+    if output.startswith("No "):
+#Nothing within the tolerance : the status line names the closest, as the command does: the
+#window with the target's unit, the values as its legs spell them.
+        status = status_line(root)
+        head = output.split(" of ", 1)[0] + " of "
+        shown = settle(lambda: status.name, lambda text: text.startswith(head))
+        check(shown.startswith(head), f"{list_name} status of {' '.join(args)}: [{shown}]")
         return
     header = re.split(r"\s{2,}", output.splitlines()[0].strip())
     expected = text_rows(output)
@@ -423,6 +469,20 @@ compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance",
                                *(["--statistics", "rss", "--temperature", "-40:85", "--tcr", "50"]
                                  if rss else []), *(["--by", "rss"] if statistics == 2 else [])],
         window_id, float(vout))
+#A band of 0.6 %, wider than VOUT's rounding to 3 digits leaves the nominal designs but
+#narrower than parts of 1 % leave their worst case: the nearest is listed as row 0.
+type_into(window, "Within (%)", "0.6")
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
+compare(window, "Regulators", ["regulator", vout, "--vref", vref, "--tolerance", "5",
+                               "--part-tolerance", "1", "--within", "0.6",
+                               *(["--reference", "top"] if top else []),
+                               *(["--iadj", iadj] if iadj else []),
+                               *(["--statistics", "rss", "--temperature", "-40:85", "--tcr", "50"]
+                                 if rss else []), *(["--by", "rss"] if statistics == 2 else [])],
+        window_id, float(vout))
+#The tab left as the search without Within left it.
+type_into(window, "Within (%)", "")
+press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Amplifier"))
 rf, rg = sorted(rng.sample(random_library(rng), 2), reverse=True)

@@ -140,6 +140,7 @@ class NetworksWindowTest : public QObject {
   void FieldsComeBackAfterEscape();
   void SpareColumnsHideAndRowsTellTheirColourCodes();
   void PreferRanksTheBoardsValuesFirstWithTheirNewCount();
+  void NearestMissIsRowZeroGreyedAndDrawn();
 
  private:
   // The Networks tab.
@@ -879,6 +880,45 @@ void NetworksWindowTest::PreferRanksTheBoardsValuesFirstWithTheirNewCount() {
   QTRY_VERIFY(error->isVisible());
   QVERIFY2(error->text().startsWith("Prefer \"nowhere.csv\" cannot be read"),
            qPrintable(error->text()));
+}
+
+// 3k over 1k makes 5 V from 1.25 V exactly, but parts of 1 % take it past a band of 0.1 %:
+// that design is listed greyed as row 0, can be drawn, and the status says what keeps it out.
+void NetworksWindowTest::NearestMissIsRowZeroGreyedAndDrawn() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(2);
+  QWidget& page = *tabs->widget(2);
+  for (const auto& [option, text] :
+       {std::pair{"VOUT", "5"}, std::pair{"--vref", "1.25"}, std::pair{"--part-tolerance", "1"},
+        std::pair{"--within", "0.1"}}) {
+    Control<QLineEdit>(page, option)->setText(text);
+  }
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Regulators");
+  auto* status = Control<QLabel>(page, "status");
+  QTRY_VERIFY2(status->text().startsWith("No design"), qPrintable(status->text()));
+  QCOMPARE(list->model()->rowCount(), 1);
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  const auto cell = [&](const char* name) {
+    const auto at = std::find(shown.names.begin(), shown.names.end(), name);
+    return at == shown.names.end() ? std::string() : shown.cells[0][at - shown.names.begin()];
+  };
+  // Power's cells carry their unit, so its title does not; Error's are plain percentages.
+  QVERIFY(std::find(shown.titles.begin(), shown.titles.end(), "Power") != shown.titles.end());
+  QVERIFY(std::find(shown.titles.begin(), shown.titles.end(), "Error\n(%)") != shown.titles.end());
+  QCOMPARE(cell("rank"), std::string("0"));
+  QCOMPARE(cell("in_spec"), std::string("nearest, not in spec"));
+  QCOMPARE(cell("needs_part_tolerance"), std::string("0.066"));
+  QCOMPARE(list->model()->index(0, 1).data().toString(), QString("3k"));
+  QCOMPARE(list->model()->index(0, 1).data(Qt::ForegroundRole).value<QBrush>(),
+           QPalette().brush(QPalette::Disabled, QPalette::Text));
+  QCOMPARE(
+      status->text(),
+      QString("No design within 0.1 % of 5 V meets Within 0.1 %. Row 0 is the nearest: with "
+              "parts of 1 %, its band reaches 1.52 % of the 0.1 %; parts of 0.066 % would do"));
+  list->selectRow(0);
+  QVERIFY(!page.findChild<vantrel::SchematicView*>()->IsEmpty());
 }
 
 QTEST_MAIN(NetworksWindowTest)

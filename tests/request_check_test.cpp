@@ -759,7 +759,7 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   for (const auto& [wording, note] :
        {std::pair{Wording::kCommandLine,
                   "No design within 1 % of 3.3 meets --max-power 0.000000001"},
-        std::pair{Wording::kWindow, "No design within 1 % of 3.3 meets Max power 1 nW"}}) {
+        std::pair{Wording::kWindow, "No design within 1 % of 3.3 V meets Max power 1 nW"}}) {
     const auto request = std::get<RegulatorRequest>(CheckRegulator(input, wording));
     EXPECT_EQ(NoRegulatorRowNote(stock, request), note);
   }
@@ -767,9 +767,13 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   input.within = "1";
   input.partTolerance = "1";
   const auto banded = std::get<RegulatorRequest>(CheckRegulator(input, Wording::kWindow));
+  // The window lists the nearest design as row 0, so its note says only what keeps it out.
   EXPECT_EQ(NoRegulatorRowNote(stock, banded),
-            "No design within 1 % of 3.3 meets Within 1. Nearest: Rtop = 3125, Rbottom = 1000, "
-            "-1.5 % … +1.53 %; with parts of 0.65 % it would");
+            "No design within 1 % of 3.3 V meets Within 1 %. Row 0 is the nearest: with parts of "
+            "1 %, its band reaches 1.53 % of the 1 %; parts of 0.65 % would do");
+  const auto nearest = RegulatorKind::Nearest(stock, banded);
+  ASSERT_TRUE(nearest);
+  EXPECT_EQ(MakeRegulatorRow(0, *nearest, stock, banded).first, "3125");
   // Each value once: the cause is that, not a bound that was never given.
   input.partTolerance.reset();
   input.within.reset();
@@ -794,14 +798,110 @@ TEST(RequestCheckTest, NoRowNoteNamesTheCauseInTheRequestsWords) {
   rc.tau = "100u";
   rc.rTolerance = "1";
   rc.within = "0.5";
+  // A capacitor without a tolerance is exact, and goes unnamed.
   for (const auto& [wording, note] :
-       {std::pair{Wording::kCommandLine, "meets --within 0.5. Nearest: R = 1000, C = 100n"},
-        std::pair{Wording::kWindow, "meets Within 0.5. Nearest: R = 1000, C = 100n"}}) {
+       {std::pair{Wording::kCommandLine,
+                  "No RC pair within 0.5 % of the time constant 0.0001 meets --within 0.5. "
+                  "Nearest: R = 1000, C = 100n, -1 % … +1 %: with R of 1 %, its band reaches 1 % "
+                  "of the 0.5 %; parts of 0.24 % would do"},
+        std::pair{Wording::kWindow,
+                  "No RC pair within 0.5 % of the time constant 100 µs meets Within 0.5 %. Row 0 "
+                  "is the nearest: with R of 1 %, its band reaches 1 % of the 0.5 %; parts of "
+                  "0.24 % would do"}}) {
     const auto request = std::get<RcRequest>(CheckRc(rc, wording));
-    const std::string said = NoRcRowNote({r, c}, request);
-    EXPECT_NE(said.find(note), std::string::npos) << said;
-    EXPECT_TRUE(said.ends_with("-1 % … +1 %; with parts of 0.24 % it would")) << said;
+    EXPECT_EQ(NoRcRowNote({r, c}, request), note);
   }
+}
+
+// An empty field the window labels as its quantity asks for the quantity's unit, not for itself
+// ("TCR needs a TCR"); others ask for their quantity.
+TEST(RequestCheckTest, EmptyFieldsAskForWhatTheyNeedWithoutRepeatingTheirName) {
+  RegulatorInput input;
+  input.vout = "5";
+  input.vref = "1.25";
+  input.statistics.temperature = "-40:85";
+  input.statistics.tcr = "";
+  const auto tcr = std::get<RequestError>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(tcr.message, "TCR needs a value in ppm/°C of 0 or more, such as 100");
+  input.vout = "";
+  const auto vout = std::get<RequestError>(CheckRegulator(input, Wording::kWindow));
+  EXPECT_EQ(vout.message, "VOUT needs a voltage");
+}
+
+// The nearest miss of a band, against plain arithmetic on the legs its note names: where the
+// note says parts of T % would do, the worst case of the four corners with parts of T % lies
+// within the band; where it says what alone takes X %, VREF's ends over the legs taken exact
+// lie X % from VOUT at the most, which is more than the band.
+TEST(RequestCheckTest, NearestMissNoteAgreesWithAPlainWorstCase) {
+  const double e12[] = {1, 1.2, 1.5, 1.8, 2.2, 2.7, 3.3, 3.9, 4.7, 5.6, 6.8, 8.2};
+  std::vector<double> values;
+  std::vector<std::string> names;
+  for (const double decade : {100.0, 1000.0, 10000.0}) {
+    for (const double mantissa : e12) {
+      values.push_back(std::round(mantissa * decade));
+      names.push_back(PlainDigits(values.back()));
+    }
+  }
+  LoadedStock stock;
+  stock.opened = true;
+  stock.stock = networks::MakeStock(values, {});
+  stock.names = names;
+  std::mt19937_64 random(7);
+  const auto pick = [&](double least, double most) {
+    return std::uniform_real_distribution<double>(least, most)(random);
+  };
+  int needs = 0;
+  int alone = 0;
+  for (int round = 0; round < 300; ++round) {
+    const double vref = random() % 2 ? 1.25 : 0.8;
+    const double spread = random() % 3 == 0 ? 0 : std::round(pick(0, 3) * 10) / 10;
+    const double tolerance = std::round(pick(0.1, 2) * 10) / 10;
+    const double within = std::round(pick(0.2, 2) * 10) / 10;
+    RegulatorInput input;
+    input.vout = PlainDigits(std::round(pick(1.5, 12) * 100) / 100);
+    const double low = vref * (1 - spread / 100);
+    const double high = vref * (1 + spread / 100);
+    input.vref = PlainDigits(low) + ":" + PlainDigits(vref) + ":" + PlainDigits(high);
+    input.tolerance = "5";
+    input.partTolerance = PlainDigits(tolerance);
+    input.within = PlainDigits(within);
+    const auto request = std::get<RegulatorRequest>(CheckRegulator(input));
+    bool met = false;
+    RegulatorKind::Search(request, stock, nullptr, 1, [&](const auto&) { met = true; });
+    if (met) continue;
+    const std::string note = NoRegulatorRowNote(stock, request);
+    const auto at = note.find("Nearest: Rtop = ");
+    if (at == std::string::npos) continue;
+    const double target = std::stod(input.vout);
+    const std::size_t topAt = at + 16;
+    const double top = std::stod(note.substr(topAt));
+    const double bottom = std::stod(note.substr(note.find("Rbottom = ", topAt) + 10));
+    // The band's farther end in percent with parts of t percent, VREF at its ends.
+    const auto worst = [&](double t) {
+      const double lowest = low * (1 + top * (1 - t / 100) / (bottom * (1 + t / 100)));
+      const double highest = high * (1 + top * (1 + t / 100) / (bottom * (1 - t / 100)));
+      return std::max(target - lowest, highest - target) / target * 100;
+    };
+    SCOPED_TRACE(note);
+    EXPECT_GT(worst(tolerance), within * (1 + 1e-9));
+    if (const auto would = note.find("; parts of "); would != std::string::npos) {
+      const double needed = std::stod(note.substr(would + 11));
+      EXPECT_LE(worst(needed), within * (1 + 1e-9));
+      ++needs;
+    } else {
+      const auto alonePos = note.find(" alone takes ");
+      const auto takePos = note.find(" take ");
+      ASSERT_TRUE(alonePos != std::string::npos || takePos != std::string::npos);
+      const double exact =
+          std::stod(note.substr(alonePos != std::string::npos ? alonePos + 13 : takePos + 6));
+      EXPECT_NEAR(exact, worst(0), 0.006 * worst(0));
+      EXPECT_GT(worst(0), within * (1 + 1e-9));
+      ++alone;
+    }
+  }
+  // Both sayings were checked.
+  EXPECT_GT(needs, 10);
+  EXPECT_GT(alone, 10);
 }
 
 }  // namespace

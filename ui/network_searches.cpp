@@ -1,6 +1,7 @@
 #include "network_searches.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <variant>
 
@@ -16,6 +17,7 @@
 #include "rows.h"
 #include "schematic_view.h"
 #include "search_kinds.h"
+#include "search_rows.h"
 
 namespace vantrel {
 namespace {
@@ -31,11 +33,28 @@ finder::Quantity QuantityOf(const StockKind& kind) {
                                             : finder::Quantity::kOhm;
 }
 
+// Whether the window spells a quantity's cells with unit.
+bool CellsCarry(std::string_view unit) {
+  using finder::Quantity;
+  for (const Quantity quantity :
+       {Quantity::kOhm, Quantity::kFarad, Quantity::kHenry, Quantity::kVolt, Quantity::kAmpere,
+        Quantity::kWatt, Quantity::kSecond, Quantity::kHertz}) {
+    if (finder::UnitOf(quantity) == unit) return true;
+  }
+  return false;
+}
+
 // A list with the window's columns for columns and, for copies, the command line's tsv names.
 ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
   ShownTable table;
   for (const finder::Column& column : finder::WindowColumns(columns, within)) {
     std::string title(column.title);
+    // A unit the cells carry ("159.80 µs") is not repeated in the title: "Tau", not "Tau (s)".
+    if (const auto at = title.rfind(" (");
+        at != std::string::npos && title.ends_with(')') && !column.leftAligned &&
+        CellsCarry(title.substr(at + 2, title.size() - at - 3))) {
+      title.erase(at);
+    }
     // A unit on a line of its own ("Error\n(%)"), so that a header is no wider than its cells;
     // a leg's pins ("Rtop (OUT–FB)") are its header's tooltip (RowTableModel).
     if (const auto at = title.find(" ("); at != std::string::npos && !column.leftAligned) {
@@ -261,6 +280,58 @@ void RespellLegs(std::vector<finder::ShownCell>& cells, const std::vector<finder
   }
 }
 
+// The stocks a row draws on, named as the window spells its legs, for Uses.
+finder::LoadedStock Renamed(const finder::LoadedStock& stock, std::vector<std::string> names) {
+  finder::LoadedStock named = stock;
+  named.names = std::move(names);
+  return named;
+}
+
+std::vector<finder::LoadedStock> NamedStocks(const finder::LoadedStock& stock,
+                                             const std::vector<LegSpelling>& spellings) {
+  return {Renamed(stock, spellings[0].names)};
+}
+
+std::vector<finder::LoadedStock> NamedStocks(const finder::RcStocks& stocks,
+                                             const std::vector<LegSpelling>& spellings) {
+  return {Renamed(stocks.resistors, spellings[0].names),
+          Renamed(stocks.capacitors, spellings[1].names)};
+}
+
+// What a row takes from the drawer, each value spelled as its legs are: "1 × 5.1k (1 %, 0603)".
+std::string ShownUses(const networks::NetworkRow& found,
+                      const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 1> legs{&found.network};
+  return finder::UsesOf(named[0], legs).text;
+}
+
+std::string ShownUses(const networks::TwoLegRow& found,
+                      const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 2> legs{&found.a, &found.b};
+  return finder::UsesOf(named[0], legs).text;
+}
+
+std::string ShownUses(const networks::RcRow& found, const std::vector<finder::LoadedStock>& named) {
+  const std::array<const networks::Network*, 1> r{&found.r};
+  const std::array<const networks::Network*, 1> c{&found.c};
+  finder::RowUses uses = finder::UsesOf(named[0], r);
+  finder::Join(uses, finder::UsesOf(named[1], c, true));
+  return uses.text;
+}
+
+// Sets the text of the cell in the column named name, where there is one.
+void SetCell(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown,
+             std::string_view name, const std::string& text) {
+  for (std::size_t i = 0; i < cells.size() && i < shown.size(); ++i) {
+    if (shown[i].name == name) cells[i].text = text;
+  }
+}
+
+// The nearest miss's In spec cell says what the row is.
+void MarkNearest(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown) {
+  SetCell(cells, shown, "in_spec", "nearest, not in spec");
+}
+
 template <class Request>
 bool Within(const Request& request) {
   if constexpr (requires { request.bounds.within; }) {
@@ -289,6 +360,18 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   SearchOutcome outcome{
       ListTable(columns, within), {}, Subject(request), {}, DrawingOf(request, *stock)};
   std::vector<typename Kind::Row> rows;
+  // Uses as the window spells the legs, by row.
+  const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
+  const bool drawn = finder::FromInventory(request);
+  const std::vector<finder::LoadedStock> named =
+      drawn ? NamedStocks(*stock, spellings) : std::vector<finder::LoadedStock>{};
+  std::vector<std::string> uses;
+  const auto keep = [&](const typename Kind::Found& found, std::uint64_t rank) {
+    rows.push_back(Kind::MakeRow(rank, found, *stock, request));
+    outcome.legs.push_back(Kind::Legs(found, request));
+    outcome.places.push_back(rows.back().uses.places);
+    if (drawn) uses.push_back(ShownUses(found, named));
+  };
   std::uint64_t count = 0;
   std::uint64_t overRated = 0;
   finder::PreferScan scan;
@@ -296,12 +379,8 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     // The rows ranked by what they add to the board, then counted in the search's own order.
     finder::SearchRows<Kind>(
         request, *stock, &stop, request.limit,
-        [&](const typename Kind::Found& found) {
-          rows.push_back(Kind::MakeRow(rows.size() + 1, found, *stock, request));
-          outcome.legs.push_back(Kind::Legs(found, request));
-          outcome.places.push_back(rows.back().uses.places);
-        },
-        &overRated, &scan);
+        [&](const typename Kind::Found& found) { keep(found, rows.size() + 1); }, &overRated,
+        &scan);
     Kind::Search(request, *stock, &stop, kCountLimit + 1,
                  [&](const typename Kind::Found&) { ++count; });
   } else {
@@ -309,13 +388,20 @@ SearchOutcome Outcome(const typename Kind::Request& request,
         request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
         [&](const typename Kind::Found& found) {
           if (++count > request.limit) return;
-          rows.push_back(Kind::MakeRow(count, found, *stock, request));
-          outcome.legs.push_back(Kind::Legs(found, request));
-          outcome.places.push_back(rows.back().uses.places);
+          keep(found, count);
         },
         &overRated);
   }
-  const std::vector<LegSpelling> spellings = LegSpellings(request, *stock);
+  // Where nothing meets the band, the nearest design as row 0, to be seen and drawn.
+  bool missed = false;
+  if constexpr (requires { Kind::Nearest(*stock, request); }) {
+    if (rows.empty() && !stop) {
+      if (const auto nearest = Kind::Nearest(*stock, request)) {
+        keep(*nearest, 0);
+        outcome.rows.nearest = missed = true;
+      }
+    }
+  }
   const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
   finder::ColumnSpeller speller(finder::Spelling::kUnits, target);
@@ -324,6 +410,8 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     std::vector<finder::ShownCell> cells =
         finder::WindowCells(columns, Kind::ShownCells(rows[i], request), target, within);
     RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
+    if (missed) MarkNearest(cells, shownColumns);
+    if (drawn) SetCell(cells, shownColumns, "uses", uses[i]);
     speller.See(cells);
     shown.push_back(std::move(cells));
     outcome.rows.tips.push_back(ColourCodes(outcome.legs[i], spellings));
@@ -332,11 +420,11 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   }
   for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
   std::vector<std::string> status{
-      rows.empty() ? Kind::NoRowNote(*stock, request)
-                   : std::to_string(rows.size()) + " of " +
-                         (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
-                                              : std::to_string(count)) +
-                         " " + outcome.subject};
+      rows.empty() || missed ? Kind::NoRowNote(*stock, request)
+                             : std::to_string(rows.size()) + " of " +
+                                   (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
+                                                        : std::to_string(count)) +
+                                   " " + outcome.subject};
   // Rows marked for resting on the pin current, and the line that explains the mark.
   if constexpr (requires { Kind::Marked(rows.front()); }) {
     if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); })) {

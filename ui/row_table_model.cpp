@@ -104,7 +104,9 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
       return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     case Qt::ForegroundRole:
-      return m_stale ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text)) : QVariant();
+      return m_stale || m_rows.nearest
+                 ? QVariant(QPalette().brush(QPalette::Disabled, QPalette::Text))
+                 : QVariant();
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignVCenter |
                                  (m_rows.leftAligned.at(static_cast<std::size_t>(index.column()))

@@ -23,6 +23,8 @@ struct ShownTable {
   std::vector<std::vector<std::string>> tsvCells;
   std::vector<std::string> names;  // the window's columns by name ("band", "current")
   std::vector<std::string> tips;   // per row: its resistors' colour codes, or none
+  // The one row is the design nearest a band none meets: drawn greyed, and selectable to draw.
+  bool nearest = false;
 };
 
 // What a search gives the window: its rows, the status line's text, what it looked for
@@ -42,7 +44,7 @@ struct SearchOutcome {
 // the whole title ("Rtop (OUT–FB)") being its tooltip. The last text column (the network, a
 // divider's R2) takes the width left; its full text is also the cell's tooltip, above the row's
 // tip, which is every other cell's. Rows marked stale (from a search whose fields have since
-// changed) are drawn in the disabled text colour.
+// changed) and the nearest miss are drawn in the disabled text colour.
 class RowTableModel final : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
