@@ -252,9 +252,10 @@ def choose(root, name, index, window_id):
 
 
 def described_circuits(root):
-    """The shown circuit pictures below root."""
+    """The shown circuit pictures below root that draw a circuit. Over AT-SPI the empty picture
+    of a tab visited before can still report itself showing, so those are left out."""
     return [node for node in descendants(root) if node.name == "Circuit" and
-            node.getState().contains(pyatspi.STATE_SHOWING)]
+            node.description != "" and node.getState().contains(pyatspi.STATE_SHOWING)]
 
 
 # Every column stands within the list where the window has 900 pixels across or more (1920x1080
