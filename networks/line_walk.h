@@ -381,27 +381,80 @@ std::vector<Row> MergeRows(const std::vector<Row>& a, const std::vector<Row>& b,
   return rows;
 }
 
+// A row this close below a pass's bound, relative to it, is left to the next pass: a row just
+// past the bound could tie with it on a worst case rounded to 9 digits (WorstKey) and rank first.
+inline constexpr double kBoundSafety = 1e-7;
+// After this many guessed passes in a row that gave no row, the next walks the whole bound.
+inline constexpr int kEmptyPasses = 6;
+
 // Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
-// pass(capacity, after) returns the best rows after the row after, sorted. Once stop is set,
-// nothing more is emitted: a pass it cut short holds an arbitrary part of its rows.
+// pass(capacity, after, bound) returns the best rows after the row after whose |Percent()| is
+// at most bound, sorted, the whole bound being fullBound. Once stop is set, nothing more is
+// emitted: a pass it cut short holds an arbitrary part of its rows.
 // The first pass holds 1024 rows and each next one twice as many, so that the first rows of
-// a long listing come at once.
+// a long listing come at once. Every pass but the first walks only as far beyond the last row
+// as the rows so far say it needs for its share (a window it has to widen again when too few
+// rows lie in it): a pass bounded by the whole bound walks every row from the last one out to
+// the edge before its heap fills, and reworks each row as often as passes go by. Below a
+// bound short of the whole, only the rows up to the first within kBoundSafety of it are given,
+// as the rows past it may still rank among them; those that follow are found again next pass.
 template <class Row, class Pass>
-void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<bool>* stop,
-               const Pass& pass, const std::function<void(const Row&)>& emit) {
+void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, double fullBound,
+               const std::atomic<bool>* stop, const Pass& pass,
+               const std::function<void(const Row&)>& emit) {
   std::optional<Row> after;
   std::size_t passRows = std::min<std::size_t>(rowsPerPass, 1024);
-  while (limit > 0) {
+  double bound = fullBound;
+  double from = 0;   // |Percent()| of after
+  double reach = 0;  // how far past from the next pass walks; 0 until the rows tell
+  int empty = 0;     // guessed passes in a row that gave nothing
+  while (limit > 0 && !Stopped(stop)) {
     const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, passRows));
-    passRows = std::min(rowsPerPass, passRows * 2);
-    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
-    for (const Row& row : rows) {
-      if (Stopped(stop)) return;
-      emit(row);
+    const bool whole = !(bound < fullBound);
+    if (whole) bound = fullBound;
+    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr, bound);
+    std::size_t given = rows.size();
+    if (!whole) {
+      const double safe = bound * (1 - kBoundSafety);
+      given = 0;
+      while (given < rows.size() && std::fabs(rows[given].Percent()) <= safe) ++given;
     }
-    if (rows.size() < capacity) break;
-    limit -= rows.size();
-    after = rows.back();
+    for (std::size_t i = 0; i < given; ++i) {
+      if (Stopped(stop)) return;
+      emit(rows[i]);
+    }
+    if (whole && rows.size() < capacity) break;
+    limit -= given;
+    const double last = given > 0 ? std::fabs(rows[given - 1].Percent()) : from;
+    // The rows a bound takes in grow about in proportion to its width, while it stays narrow
+    // beside the tolerance.
+    const std::size_t next = static_cast<std::size_t>(std::min<std::uint64_t>(
+        limit, std::min(rowsPerPass, rows.size() == capacity ? passRows * 2 : passRows)));
+    const double spread = last - from;
+    const double wanted = given > 0 && spread > 0
+                              ? spread / static_cast<double>(given) * static_cast<double>(next) * 1.5
+                              : 0;
+    empty = given == 0 ? empty + 1 : 0;
+    if (rows.size() < capacity || given == 0) {
+      // Too few rows within the bound: walk at least twice as far next time, four times when
+      // nothing came.
+      const double grow = given == 0 ? 4 : 2;
+      reach = std::max({wanted, grow * (bound - last), grow * reach});
+    } else if (wanted > 0) {
+      reach = wanted;
+    } else if (reach == 0) {
+      // A whole pass of ties: start from the ties' own scale, or from the smallest that exact
+      // settling tells apart.
+      reach = last > 0 ? last : kExactBand;
+    }
+    // Past the margin that keeps the rows near the bound for the next pass.
+    reach = std::max(reach, last * kBoundSafety * 4);
+    passRows = next;
+    if (given > 0) after = rows[given - 1];
+    from = last;
+    // Past the last row there may be none at all, and an unbounded walk's bound never reaches
+    // the whole one by widening.
+    bound = empty >= kEmptyPasses ? fullBound : last + reach;
   }
 }
 

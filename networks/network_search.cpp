@@ -29,13 +29,14 @@ double Par(double x, double y) {
 class Collector {
  public:
   Collector(std::span<const double> stock, const StockDecimals& decimals,
-            const FindOptions& options, std::size_t capacity, const NetworkRow* after,
-            std::atomic<double>* sharedBound, detail::SharedTies* sharedTies)
+            const FindOptions& options, double tolerance, std::size_t capacity,
+            const NetworkRow* after, std::atomic<double>* sharedBound,
+            detail::SharedTies* sharedTies)
       : m_stock(stock),
         m_decimals(decimals),
         m_target(ShortestDecimal(options.target)),
         m_options(options),
-        m_best(options.target, options.tolerance, capacity, after, sharedBound, sharedTies) {}
+        m_best(options.target, tolerance, capacity, after, sharedBound, sharedTies) {}
 
   const Window& window() const { return m_best.window(); }
 
@@ -389,10 +390,12 @@ class Search {
   // Four parts in pieces of work, the leaf lines one piece per leaf; on two threads, each
   // takes the next piece until none is left and keeps its own best rows, which are merged in
   // rank order, so the result does not depend on which thread did what.
-  std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
-    std::atomic<double> bound = m_options.tolerance;
+  // The best capacity rows after after within tolerance percent of the target.
+  std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after,
+                               double tolerance) const {
+    std::atomic<double> bound = tolerance;
     detail::SharedTies ties;
-    Collector c(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
+    Collector c(m_stock, m_decimals, m_options, tolerance, capacity, after, &bound, &ties);
     if (m_stock.empty()) return c.TakeSorted();
     const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
     const std::size_t pieces = four ? 2 + m_stock.size() : 1;
@@ -419,7 +422,7 @@ class Search {
       for (std::size_t piece = 0; piece < pieces && !Stopped(); ++piece) run(c, piece);
       return c.TakeSorted();
     }
-    Collector other(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
+    Collector other(m_stock, m_decimals, m_options, tolerance, capacity, after, &bound, &ties);
     std::atomic<std::size_t> next = 0;
     const auto work = [&](Collector& collector) {
       for (std::size_t piece = next++; piece < pieces && !Stopped(); piece = next++) {
@@ -536,8 +539,10 @@ void FindNetworks(std::span<const double> stock, const FindOptions& options, std
                   const std::function<void(const NetworkRow&)>& emit) {
   const Search search(stock, options);
   detail::RunPasses<NetworkRow>(
-      limit, options.rowsPerPass, options.stop,
-      [&](std::size_t capacity, const NetworkRow* after) { return search.Pass(capacity, after); },
+      limit, options.rowsPerPass, options.tolerance, options.stop,
+      [&](std::size_t capacity, const NetworkRow* after, double bound) {
+        return search.Pass(capacity, after, bound);
+      },
       emit);
 }
 

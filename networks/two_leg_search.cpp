@@ -319,9 +319,9 @@ class TwoLegLines {
       const double crossB = m_levels.Cross(a);
       cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
       const Span span = m_levels.Bounds(a);
-      if (m_levels.HasInner() ||
-          (span.lo <= span.hi &&
-           ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
+      // Any B in the span is at least v[cross] or at most v[cross - 1].
+      if (span.lo <= span.hi &&
+          ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo))) {
         Walk(as, t, bs, begin, cross, end);
       }
     }
@@ -651,10 +651,10 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   // On two threads, each takes half the legs A of each list. The window lies on output / target,
   // whose relative error is the row's; with a band, on the worst case.
   const double bound = options.band ? options.band->within : options.tolerance;
-  const auto pass = [&](std::size_t capacity, const TwoLegRow* after) {
-    return detail::SplitPass(lines, bound, capacity, after, threads, options.work);
+  const auto pass = [&](std::size_t capacity, const TwoLegRow* after, double passBound) {
+    return detail::SplitPass(lines, passBound, capacity, after, threads, options.work);
   };
-  detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, options.stop, pass, emit);
+  detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, bound, options.stop, pass, emit);
 }
 
 }  // namespace vantrel::networks
