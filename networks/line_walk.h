@@ -268,10 +268,12 @@ template <class Row>
 class BestRows {
  public:
   BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after,
-           std::atomic<double>* sharedBound = nullptr, SharedTies* sharedTies = nullptr)
+           std::atomic<double>* sharedBound = nullptr, SharedTies* sharedTies = nullptr,
+           bool skipTied = false)
       : m_tolerance(tolerance),
         m_capacity(capacity),
         m_after(after),
+        m_skipTied(skipTied),
         m_shared(sharedBound),
         m_sharedTies(sharedTies) {
     m_window.target = windowTarget;
@@ -282,6 +284,20 @@ class BestRows {
   }
 
   const Window& window() const { return m_window; }
+  // With skipTied, the row after which the search may leave out, unsettled, every row that
+  // ranks before it among rows of equal keys (PassAfterTies); else null.
+  const Row* TiedAfter() const { return m_skipTied ? m_after : nullptr; }
+  // The worst held row once the rows are full and it has after's keys (Row::SameKey), else
+  // null: a row whose tie-breaks put it after this one can then rank among them by no key, and
+  // may be left out before it is settled.
+  const Row* TiedWorst() const {
+    if constexpr (requires(const Row& r) { Row::SameKey(r, r); }) {
+      if (m_after && m_rows.size() == m_capacity && Row::SameKey(m_rows.front(), *m_after)) {
+        return &m_rows.front();
+      }
+    }
+    return nullptr;
+  }
   void Offer(const Row& row) {
     if (m_shared) Narrow(m_shared->load(std::memory_order_relaxed));
     if (m_sharedTies) {
@@ -338,6 +354,7 @@ class BestRows {
   double m_tolerance;
   std::size_t m_capacity;
   const Row* m_after;
+  bool m_skipTied;
   std::atomic<double>* m_shared;
   SharedTies* m_sharedTies;
   double m_bound;  // the deviation the outer window admits
@@ -431,9 +448,9 @@ void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, double fullBound,
     const std::size_t next = static_cast<std::size_t>(std::min<std::uint64_t>(
         limit, std::min(rowsPerPass, rows.size() == capacity ? passRows * 2 : passRows)));
     const double spread = last - from;
-    const double wanted = given > 0 && spread > 0
-                              ? spread / static_cast<double>(given) * static_cast<double>(next) * 1.5
-                              : 0;
+    const double wanted = given > 0 && spread > 0 ? spread / static_cast<double>(given) *
+                                                        static_cast<double>(next) * 1.5
+                                                  : 0;
     empty = given == 0 ? empty + 1 : 0;
     if (rows.size() < capacity || given == 0) {
       // Too few rows within the bound: walk at least twice as far next time, four times when
@@ -458,14 +475,34 @@ void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, double fullBound,
   }
 }
 
+// A pass inside a long run of rows of equal keys (Row::SameKey: all but the tie-breaks) would
+// settle every row of the run again, exactly, to drop those an earlier pass gave. So while
+// passes stay within one run (tied), pass(true) first leaves out, before settling it, every row
+// whose tie-breaks alone put it before after: such a row ranks before after, or has a greater key
+// and ranks after every row of after's key. When that pass fills up with rows of after's key,
+// the rows it left out rank after all of them, and it stands; else pass(false) is made.
+template <class Row, class Pass>
+std::vector<Row> PassAfterTies(std::size_t capacity, const Row* after, bool& tied,
+                               const Pass& pass) {
+  if (after && tied) {
+    std::vector<Row> rows = pass(true);
+    if (rows.size() == capacity && Row::SameKey(rows.back(), *after)) return rows;
+  }
+  std::vector<Row> rows = pass(false);
+  tied = rows.size() == capacity && !rows.empty() && Row::SameKey(rows.front(), rows.back());
+  return rows;
+}
+
 // One pass of a search whose lines split in two: lines(best, part, parts) walks part `part` of
 // `parts` into best. With threads each half runs on a thread of its own and keeps its own best
 // rows, merged in rank order; the windows' work is added to *work when work is set.
 template <class Row, class Lines, class Work>
 std::vector<Row> SplitPass(const Lines& lines, double tolerance, std::size_t capacity,
-                           const Row* after, bool threads, Work* work) {
+                           const Row* after, bool threads, Work* work, bool skipTied = false) {
   std::atomic<double> bound = tolerance;
-  const auto best = [&] { return BestRows<Row>(1, tolerance, capacity, after, &bound); };
+  const auto best = [&] {
+    return BestRows<Row>(1, tolerance, capacity, after, &bound, nullptr, skipTied);
+  };
   const auto take = [&](BestRows<Row>& rows) {
     if (work) {
       work->lines += rows.window().lines;

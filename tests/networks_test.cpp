@@ -547,7 +547,9 @@ TEST(RunPasses, GivesThePlainSortedRowsWhateverThePassBounds) {
     const int clusters = 1 + static_cast<int>(rng() % 12);
     for (int c = 0; c < clusters; ++c) {
       const double centre = rng() % 5 == 0 ? 0 : std::ldexp(1.0, static_cast<int>(rng() % 40) - 30);
-      const int size = 1 + static_cast<int>(rng() % (rng() % 4 == 0 ? std::min<std::size_t>(100 * perPass, 3000) : 60));
+      const int size =
+          1 + static_cast<int>(rng() %
+                               (rng() % 4 == 0 ? std::min<std::size_t>(100 * perPass, 3000) : 60));
       const bool jitter = rng() % 2 == 0;
       for (int i = 0; i < size; ++i) {
         const double ranked =
