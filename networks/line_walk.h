@@ -268,10 +268,12 @@ template <class Row>
 class BestRows {
  public:
   BestRows(double windowTarget, double tolerance, std::size_t capacity, const Row* after,
-           std::atomic<double>* sharedBound = nullptr, SharedTies* sharedTies = nullptr)
+           std::atomic<double>* sharedBound = nullptr, SharedTies* sharedTies = nullptr,
+           bool skipTied = false)
       : m_tolerance(tolerance),
         m_capacity(capacity),
         m_after(after),
+        m_skipTied(skipTied),
         m_shared(sharedBound),
         m_sharedTies(sharedTies) {
     m_window.target = windowTarget;
@@ -282,6 +284,20 @@ class BestRows {
   }
 
   const Window& window() const { return m_window; }
+  // With skipTied, the row after which the search may leave out, unsettled, every row that
+  // ranks before it among rows of equal keys (PassAfterTies); else null.
+  const Row* TiedAfter() const { return m_skipTied ? m_after : nullptr; }
+  // The worst held row once the rows are full and it has after's keys (Row::SameKey), else
+  // null: a row whose tie-breaks put it after this one can then rank among them by no key, and
+  // may be left out before it is settled.
+  const Row* TiedWorst() const {
+    if constexpr (requires(const Row& r) { Row::SameKey(r, r); }) {
+      if (m_after && m_rows.size() == m_capacity && Row::SameKey(m_rows.front(), *m_after)) {
+        return &m_rows.front();
+      }
+    }
+    return nullptr;
+  }
   void Offer(const Row& row) {
     if (m_shared) Narrow(m_shared->load(std::memory_order_relaxed));
     if (m_sharedTies) {
@@ -338,6 +354,7 @@ class BestRows {
   double m_tolerance;
   std::size_t m_capacity;
   const Row* m_after;
+  bool m_skipTied;
   std::atomic<double>* m_shared;
   SharedTies* m_sharedTies;
   double m_bound;  // the deviation the outer window admits
@@ -381,28 +398,99 @@ std::vector<Row> MergeRows(const std::vector<Row>& a, const std::vector<Row>& b,
   return rows;
 }
 
+// A row this close below a pass's bound, relative to it, is left to the next pass: a row just
+// past the bound could tie with it on a worst case rounded to 9 digits (WorstKey) and rank first.
+inline constexpr double kBoundSafety = 1e-7;
+// After this many guessed passes in a row that gave no row, the next walks the whole bound.
+inline constexpr int kEmptyPasses = 6;
+
 // Emits up to limit rows in rank order, found in passes of at most rowsPerPass rows each;
-// pass(capacity, after) returns the best rows after the row after, sorted. Once stop is set,
-// nothing more is emitted: a pass it cut short holds an arbitrary part of its rows.
+// pass(capacity, after, bound) returns the best rows after the row after whose |Percent()| is
+// at most bound, sorted, the whole bound being fullBound. Once stop is set, nothing more is
+// emitted: a pass it cut short holds an arbitrary part of its rows.
 // The first pass holds 1024 rows and each next one twice as many, so that the first rows of
-// a long listing come at once.
+// a long listing come at once. Every pass but the first walks only as far beyond the last row
+// as the rows so far say it needs for its share (a window it has to widen again when too few
+// rows lie in it): a pass bounded by the whole bound walks every row from the last one out to
+// the edge before its heap fills, and reworks each row as often as passes go by. Below a
+// bound short of the whole, only the rows up to the first within kBoundSafety of it are given,
+// as the rows past it may still rank among them; those that follow are found again next pass.
 template <class Row, class Pass>
-void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<bool>* stop,
-               const Pass& pass, const std::function<void(const Row&)>& emit) {
+void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, double fullBound,
+               const std::atomic<bool>* stop, const Pass& pass,
+               const std::function<void(const Row&)>& emit) {
   std::optional<Row> after;
   std::size_t passRows = std::min<std::size_t>(rowsPerPass, 1024);
-  while (limit > 0) {
+  double bound = fullBound;
+  double from = 0;   // |Percent()| of after
+  double reach = 0;  // how far past from the next pass walks; 0 until the rows tell
+  int empty = 0;     // guessed passes in a row that gave nothing
+  while (limit > 0 && !Stopped(stop)) {
     const auto capacity = static_cast<std::size_t>(std::min<std::uint64_t>(limit, passRows));
-    passRows = std::min(rowsPerPass, passRows * 2);
-    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr);
-    for (const Row& row : rows) {
-      if (Stopped(stop)) return;
-      emit(row);
+    const bool whole = !(bound < fullBound);
+    if (whole) bound = fullBound;
+    const std::vector<Row> rows = pass(capacity, after ? &*after : nullptr, bound);
+    std::size_t given = rows.size();
+    if (!whole) {
+      const double safe = bound * (1 - kBoundSafety);
+      given = 0;
+      while (given < rows.size() && std::fabs(rows[given].Percent()) <= safe) ++given;
     }
-    if (rows.size() < capacity) break;
-    limit -= rows.size();
-    after = rows.back();
+    for (std::size_t i = 0; i < given; ++i) {
+      if (Stopped(stop)) return;
+      emit(rows[i]);
+    }
+    if (whole && rows.size() < capacity) break;
+    limit -= given;
+    const double last = given > 0 ? std::fabs(rows[given - 1].Percent()) : from;
+    // The rows a bound takes in grow about in proportion to its width, while it stays narrow
+    // beside the tolerance.
+    const std::size_t next = static_cast<std::size_t>(std::min<std::uint64_t>(
+        limit, std::min(rowsPerPass, rows.size() == capacity ? passRows * 2 : passRows)));
+    const double spread = last - from;
+    const double wanted = given > 0 && spread > 0 ? spread / static_cast<double>(given) *
+                                                        static_cast<double>(next) * 1.5
+                                                  : 0;
+    empty = given == 0 ? empty + 1 : 0;
+    if (rows.size() < capacity || given == 0) {
+      // Too few rows within the bound: walk at least twice as far next time, four times when
+      // nothing came.
+      const double grow = given == 0 ? 4 : 2;
+      reach = std::max({wanted, grow * (bound - last), grow * reach});
+    } else if (wanted > 0) {
+      reach = wanted;
+    } else if (reach == 0) {
+      // A whole pass of ties: start from the ties' own scale, or from the smallest that exact
+      // settling tells apart.
+      reach = last > 0 ? last : kExactBand;
+    }
+    // Past the margin that keeps the rows near the bound for the next pass.
+    reach = std::max(reach, last * kBoundSafety * 4);
+    passRows = next;
+    if (given > 0) after = rows[given - 1];
+    from = last;
+    // Past the last row there may be none at all, and an unbounded walk's bound never reaches
+    // the whole one by widening.
+    bound = empty >= kEmptyPasses ? fullBound : last + reach;
   }
+}
+
+// A pass inside a long run of rows of equal keys (Row::SameKey: all but the tie-breaks) would
+// settle every row of the run again, exactly, to drop those an earlier pass gave. So while
+// passes stay within one run (tied), pass(true) first leaves out, before settling it, every row
+// whose tie-breaks alone put it before after: such a row ranks before after, or has a greater key
+// and ranks after every row of after's key. When that pass fills up with rows of after's key,
+// the rows it left out rank after all of them, and it stands; else pass(false) is made.
+template <class Row, class Pass>
+std::vector<Row> PassAfterTies(std::size_t capacity, const Row* after, bool& tied,
+                               const Pass& pass) {
+  if (after && tied) {
+    std::vector<Row> rows = pass(true);
+    if (rows.size() == capacity && Row::SameKey(rows.back(), *after)) return rows;
+  }
+  std::vector<Row> rows = pass(false);
+  tied = rows.size() == capacity && !rows.empty() && Row::SameKey(rows.front(), rows.back());
+  return rows;
 }
 
 // One pass of a search whose lines split in two: lines(best, part, parts) walks part `part` of
@@ -410,9 +498,11 @@ void RunPasses(std::uint64_t limit, std::size_t rowsPerPass, const std::atomic<b
 // rows, merged in rank order; the windows' work is added to *work when work is set.
 template <class Row, class Lines, class Work>
 std::vector<Row> SplitPass(const Lines& lines, double tolerance, std::size_t capacity,
-                           const Row* after, bool threads, Work* work) {
+                           const Row* after, bool threads, Work* work, bool skipTied = false) {
   std::atomic<double> bound = tolerance;
-  const auto best = [&] { return BestRows<Row>(1, tolerance, capacity, after, &bound); };
+  const auto best = [&] {
+    return BestRows<Row>(1, tolerance, capacity, after, &bound, nullptr, skipTied);
+  };
   const auto take = [&](BestRows<Row>& rows) {
     if (work) {
       work->lines += rows.window().lines;

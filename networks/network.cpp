@@ -271,6 +271,10 @@ bool NetworkBefore(const Network& a, const Network& b) {
   return a.shape < b.shape;
 }
 
+bool NetworkRow::SameKey(const NetworkRow& a, const NetworkRow& b) {
+  return std::fabs(a.deviation) == std::fabs(b.deviation);
+}
+
 bool RanksBefore(const NetworkRow& a, const NetworkRow& b) {
   const double da = std::fabs(a.deviation);
   const double db = std::fabs(b.deviation);

@@ -211,6 +211,8 @@ struct NetworkRow {
   double Percent() const { return deviation; }
   int Parts() const { return PartCount(network.shape); }
   static bool Before(const NetworkRow& a, const NetworkRow& b) { return RanksBefore(a, b); }
+  // Equal in the key settled exactly, the deviation's magnitude.
+  static bool SameKey(const NetworkRow& a, const NetworkRow& b);
 };
 
 // The order of networks alone, without value: parts, part values, pattern.

@@ -29,13 +29,15 @@ double Par(double x, double y) {
 class Collector {
  public:
   Collector(std::span<const double> stock, const StockDecimals& decimals,
-            const FindOptions& options, std::size_t capacity, const NetworkRow* after,
-            std::atomic<double>* sharedBound, detail::SharedTies* sharedTies)
+            const FindOptions& options, double tolerance, std::size_t capacity,
+            const NetworkRow* after, std::atomic<double>* sharedBound,
+            detail::SharedTies* sharedTies, bool skipTied)
       : m_stock(stock),
         m_decimals(decimals),
         m_target(ShortestDecimal(options.target)),
         m_options(options),
-        m_best(options.target, options.tolerance, capacity, after, sharedBound, sharedTies) {}
+        m_best(options.target, tolerance, capacity, after, sharedBound, sharedTies, skipTied),
+        m_tiedAfter(m_best.TiedAfter()) {}
 
   const Window& window() const { return m_best.window(); }
 
@@ -59,6 +61,11 @@ class Collector {
     }
     NetworkRow row;
     row.network = CanonicalNetwork(shape, slots, m_stock);
+    if (m_tiedAfter && !NetworkBefore(m_tiedAfter->network, row.network)) return;
+    if (const NetworkRow* worst = m_best.TiedWorst();
+        worst && NetworkBefore(worst->network, row.network)) {
+      return;
+    }
     row.value = NetworkValue(row.network, m_stock);
     row.deviation = (row.value - m_options.target) / m_options.target * 100;
     if (std::fabs(row.deviation) < kExactBand) {
@@ -85,6 +92,7 @@ class Collector {
   Decimal m_target;
   const FindOptions& m_options;
   detail::BestRows<NetworkRow> m_best;
+  const NetworkRow* m_tiedAfter;
 };
 
 // A pair table, where a value would fall in it, and for each stock index d where the pairs of
@@ -389,10 +397,14 @@ class Search {
   // Four parts in pieces of work, the leaf lines one piece per leaf; on two threads, each
   // takes the next piece until none is left and keeps its own best rows, which are merged in
   // rank order, so the result does not depend on which thread did what.
-  std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after) const {
-    std::atomic<double> bound = m_options.tolerance;
+  // The best capacity rows after after within tolerance percent of the target.
+  // With skipTied, as BestRows::TiedAfter.
+  std::vector<NetworkRow> Pass(std::size_t capacity, const NetworkRow* after, double tolerance,
+                               bool skipTied) const {
+    std::atomic<double> bound = tolerance;
     detail::SharedTies ties;
-    Collector c(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
+    Collector c(m_stock, m_decimals, m_options, tolerance, capacity, after, &bound, &ties,
+                skipTied);
     if (m_stock.empty()) return c.TakeSorted();
     const bool four = m_options.maxParts >= 4 && !m_series.values.empty();
     const std::size_t pieces = four ? 2 + m_stock.size() : 1;
@@ -419,7 +431,8 @@ class Search {
       for (std::size_t piece = 0; piece < pieces && !Stopped(); ++piece) run(c, piece);
       return c.TakeSorted();
     }
-    Collector other(m_stock, m_decimals, m_options, capacity, after, &bound, &ties);
+    Collector other(m_stock, m_decimals, m_options, tolerance, capacity, after, &bound, &ties,
+                    skipTied);
     std::atomic<std::size_t> next = 0;
     const auto work = [&](Collector& collector) {
       for (std::size_t piece = next++; piece < pieces && !Stopped(); piece = next++) {
@@ -535,9 +548,14 @@ class Search {
 void FindNetworks(std::span<const double> stock, const FindOptions& options, std::uint64_t limit,
                   const std::function<void(const NetworkRow&)>& emit) {
   const Search search(stock, options);
+  bool tied = false;
   detail::RunPasses<NetworkRow>(
-      limit, options.rowsPerPass, options.stop,
-      [&](std::size_t capacity, const NetworkRow* after) { return search.Pass(capacity, after); },
+      limit, options.rowsPerPass, options.tolerance, options.stop,
+      [&](std::size_t capacity, const NetworkRow* after, double bound) {
+        return detail::PassAfterTies(capacity, after, tied, [&](bool skipTied) {
+          return search.Pass(capacity, after, bound, skipTied);
+        });
+      },
       emit);
 }
 

@@ -462,10 +462,10 @@ void FindRc(std::span<const double> rStock, std::span<const double> cStock,
   // On two threads, each takes half the capacitor legs of each list. With a band the window
   // lies on the worst case.
   const double bound = options.band ? options.band->within : options.tolerance;
-  const auto pass = [&](std::size_t capacity, const RcRow* after) {
-    return detail::SplitPass(lines, bound, capacity, after, threads, options.work);
+  const auto pass = [&](std::size_t capacity, const RcRow* after, double passBound) {
+    return detail::SplitPass(lines, passBound, capacity, after, threads, options.work);
   };
-  detail::RunPasses<RcRow>(limit, options.rowsPerPass, options.stop, pass, emit);
+  detail::RunPasses<RcRow>(limit, options.rowsPerPass, bound, options.stop, pass, emit);
 }
 
 }  // namespace vantrel::networks

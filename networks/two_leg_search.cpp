@@ -318,7 +318,7 @@ class TwoLegLines {
  public:
   TwoLegLines(std::span<const double> stock, const TwoLegFormula& formula,
               const TwoLegOptions& options, const StockDecimals& decimals,
-              detail::BestRows<TwoLegRow>& best)
+              detail::BestRows<TwoLegRow>& best, double scaleCut)
       : m_stock(stock),
         m_formula(formula),
         m_options(options),
@@ -326,6 +326,8 @@ class TwoLegLines {
         m_k0(ShortestDecimal(formula.k[0])),
         m_target(ShortestDecimal(options.target)),
         m_best(best),
+        m_tiedAfter(best.TiedAfter()),
+        m_scaleCut(scaleCut),
         m_levels(formula, options, best.window()) {
     if (formula.exact) {
       m_exact = std::make_unique<ExactTwoLeg>(formula, options.target, options.tolerance,
@@ -360,9 +362,10 @@ class TwoLegLines {
       const Span span = m_levels.ByRss()
                             ? m_levels.LineBounds(a, ShareSquares(as, t), PartCount(bs.shape))
                             : m_levels.Bounds(a);
-      if (m_levels.HasInner() ||
-          (span.lo <= span.hi &&
-           ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo)))) {
+      if (m_tiedAfter && OutsideScales(a, span)) continue;
+      // Any B in the span is at least v[cross] or at most v[cross - 1].
+      if (span.lo <= span.hi &&
+          ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo))) {
         Walk(as, t, bs, begin, cross, end);
       }
     }
@@ -377,6 +380,21 @@ class TwoLegLines {
     const double sum = x + y;
     return (x / sum) * (x / sum) + (y / sum) * (y / sum);
   }
+
+  // With m_tiedAfter, whether every row of a's line with B in span has a scale that ranks it
+  // before that row or past the cut: the scale key is |ln| of (A / s) (B / s), whose least
+  // over the span lies at 1 or at an end and whose most at an end. A little margin covers its
+  // roundings.
+  bool OutsideScales(double a, const Span& span) const {
+    const double s = m_options.scale;
+    const double lo = a / s * (span.lo / s);
+    const double hi = a / s * (span.hi / s);
+    const auto key = [](double p) { return p >= 1 ? p : 1 / p; };
+    const double least = lo >= 1 ? key(lo) : hi <= 1 ? key(hi) : 1;
+    const double most = std::max(key(lo), key(hi));
+    return least > m_scaleCut * (1 + 1e-9) || most < m_tiedAfter->scaleKey * (1 - 1e-9);
+  }
+
   // Offers the rows of the line of leg A t in the window, outward from the crossing, or from
   // the nearest B to it in the band's interval, which need not hold the crossing.
   [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
@@ -462,6 +480,9 @@ class TwoLegLines {
     }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
     row.total = row.ra + row.rb;
+    row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
+    if (m_tiedAfter && (!TwoLegTiesAfter(row, *m_tiedAfter) || row.scaleKey > m_scaleCut)) return;
+    if (const TwoLegRow* worst = m_best.TiedWorst(); worst && TwoLegTiesAfter(row, *worst)) return;
     row.output = m_formula.output(m_formula.k, row.ra, row.rb);
     row.error = (row.output - m_options.target) / m_options.target * 100;
     // The pin current's term is a product of three decimals, past the exact integers' width.
@@ -486,7 +507,6 @@ class TwoLegLines {
       row.ranked = row.worst;
       row.worstKey = row.worst;
     }
-    row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
     if (m_options.keep && !m_options.keep(row)) return;
     m_best.Offer(row);
     m_levels.Refresh();
@@ -499,6 +519,8 @@ class TwoLegLines {
   Decimal m_k0;
   Decimal m_target;
   detail::BestRows<TwoLegRow>& m_best;
+  const TwoLegRow* m_tiedAfter;
+  double m_scaleCut;  // with m_tiedAfter, rows past this scale are left out
   Levels m_levels;
   std::unique_ptr<ExactTwoLeg> m_exact;
 };
@@ -647,16 +669,20 @@ void AddBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula&
   Band(row, stock, formula, target, band, settle.get(), decimals);
 }
 
+bool TwoLegTiesAfter(const TwoLegRow& x, const TwoLegRow& y) {
+  if (x.scaleKey != y.scaleKey) return x.scaleKey > y.scaleKey;
+  if (x.total != y.total) return x.total > y.total;
+  if (NetworkBefore(y.a, x.a)) return true;
+  if (NetworkBefore(x.a, y.a)) return false;
+  return NetworkBefore(y.b, x.b);
+}
+
 bool TwoLegRanksBefore(const TwoLegRow& x, const TwoLegRow& y) {
   if (x.worstKey != y.worstKey) return x.worstKey < y.worstKey;
   const double ex = std::fabs(x.error);
   const double ey = std::fabs(y.error);
   if (ex != ey) return ex < ey;
-  if (x.scaleKey != y.scaleKey) return x.scaleKey < y.scaleKey;
-  if (x.total != y.total) return x.total < y.total;
-  if (NetworkBefore(x.a, y.a)) return true;
-  if (NetworkBefore(y.a, x.a)) return false;
-  return NetworkBefore(x.b, y.b);
+  return TwoLegTiesAfter(y, x);
 }
 
 void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
@@ -682,9 +708,10 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   const std::span<const LegList> legs(lists, pairs ? 3 : 1);
   const StockDecimals decimals(stock);
 
+  double scaleCut = kInfinity;
   // Each takes part `part` of `parts` of the legs A of every list within the bounds on A.
   const auto lines = [&](detail::BestRows<TwoLegRow>& best, std::size_t part, std::size_t parts) {
-    TwoLegLines walk(stock, formula, options, decimals, best);
+    TwoLegLines walk(stock, formula, options, decimals, best, scaleCut);
     for (const LegList& as : legs) {
       const double* v = as.values.data();
       const auto first =
@@ -706,10 +733,24 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   // On two threads, each takes half the legs A of each list. The window lies on output / target,
   // whose relative error is the row's; with a band, on the worst case.
   const double bound = options.band ? options.band->within : options.tolerance;
-  const auto pass = [&](std::size_t capacity, const TwoLegRow* after) {
-    return detail::SplitPass(lines, bound, capacity, after, threads, options.work);
+  // Within a long run of ties, a pass that leaves out the rows an earlier one gave may also
+  // leave out those past the scale the next rows are likely to reach, as the last pass's rows
+  // spread over the scale; a guess too short only fails that pass (PassAfterTies).
+  bool tied = false;
+  std::vector<double> scales;  // the first and the last row's scale of the last pass
+  const auto pass = [&](std::size_t capacity, const TwoLegRow* after, double passBound) {
+    std::vector<TwoLegRow> rows = detail::PassAfterTies(capacity, after, tied, [&](bool skip) {
+      scaleCut = kInfinity;
+      if (skip && scales.size() == 2 && scales[1] > scales[0]) {
+        scaleCut = scales[1] + (scales[1] - scales[0]) * 2;
+      }
+      return detail::SplitPass(lines, passBound, capacity, after, threads, options.work, skip);
+    });
+    scales.clear();
+    if (!rows.empty()) scales = {rows.front().scaleKey, rows.back().scaleKey};
+    return rows;
   };
-  detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, options.stop, pass, emit);
+  detail::RunPasses<TwoLegRow>(limit, options.rowsPerPass, bound, options.stop, pass, emit);
 }
 
 }  // namespace vantrel::networks

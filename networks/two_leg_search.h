@@ -100,6 +100,8 @@ struct TwoLegRow;
 // absolute error), then the smaller absolute error, then the legs' scale nearer the one aimed
 // at, then the lower total, then leg A and then leg B in the order of NetworkBefore.
 bool TwoLegRanksBefore(const TwoLegRow& x, const TwoLegRow& y);
+// Whether x ranks after y by the tie-breaks alone, from the scale on.
+bool TwoLegTiesAfter(const TwoLegRow& x, const TwoLegRow& y);
 
 // Two legs and what they give.
 struct TwoLegRow {
@@ -128,6 +130,10 @@ struct TwoLegRow {
 
   double Percent() const { return ranked; }
   static bool Before(const TwoLegRow& x, const TwoLegRow& y) { return TwoLegRanksBefore(x, y); }
+  // Equal in the keys settled exactly, the worst case and the error.
+  static bool SameKey(const TwoLegRow& x, const TwoLegRow& y) {
+    return x.worstKey == y.worstKey && std::fabs(x.error) == std::fabs(y.error);
+  }
 };
 
 // worst as the ranking compares it: rounded to 9 significant digits, so that bands equal in

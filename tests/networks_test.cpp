@@ -14,10 +14,12 @@
 
 #include "divider_search.h"
 #include "exact_decimal.h"
+#include "line_walk.h"
 #include "network_search.h"
 #include "pair_table.h"
 #include "plain_networks.h"
 #include "stock.h"
+#include "two_leg_search.h"
 
 namespace vantrel::networks {
 namespace {
@@ -518,6 +520,73 @@ TEST(NetworkSearch, ShapesAreListedInPatternOrder) {
     const auto a = static_cast<Shape>(i - 1);
     const auto b = static_cast<Shape>(i);
     EXPECT_TRUE(PartCount(a) < PartCount(b) || Pattern(a) < Pattern(b)) << Pattern(b);
+  }
+}
+
+// A row of RunPasses' own test: a worst case, ranked by its 9-digit key, then by id.
+struct KeyedRow {
+  double ranked = 0;
+  double key = 0;
+  int id = 0;
+
+  double Percent() const { return ranked; }
+  static bool Before(const KeyedRow& a, const KeyedRow& b) {
+    return a.key != b.key ? a.key < b.key : a.id < b.id;
+  }
+};
+
+// Passes of any size and any bound give the rows of a plain sort: rows in clusters of worst
+// cases that tie to 9 digits, long runs of equal and of zero worst cases, sparse tails, a
+// finite or an unbounded whole bound, any limit. Each pass is a plain filter of every row, the
+// contract a search's pass keeps.
+TEST(RunPasses, GivesThePlainSortedRowsWhateverThePassBounds) {
+  std::mt19937_64 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    const std::size_t perPass = std::size_t{1} << (rng() % 12);
+    std::vector<KeyedRow> all;
+    const int clusters = 1 + static_cast<int>(rng() % 12);
+    for (int c = 0; c < clusters; ++c) {
+      const double centre = rng() % 5 == 0 ? 0 : std::ldexp(1.0, static_cast<int>(rng() % 40) - 30);
+      const int size =
+          1 + static_cast<int>(rng() %
+                               (rng() % 4 == 0 ? std::min<std::size_t>(100 * perPass, 3000) : 60));
+      const bool jitter = rng() % 2 == 0;
+      for (int i = 0; i < size; ++i) {
+        const double ranked =
+            jitter ? centre * (1 + static_cast<double>(rng() % 64) * 1e-9) : centre;
+        all.push_back({ranked, WorstKey(ranked), static_cast<int>(all.size())});
+      }
+    }
+    const double wholes[] = {kInf, 1e-3, 1.0, all[rng() % all.size()].ranked};
+    const double whole = wholes[rng() % 4];
+    const std::uint64_t limit = rng() % 3 == 0 ? 1 + rng() % 500 : kAll;
+    std::vector<KeyedRow> expected;
+    for (const KeyedRow& row : all) {
+      if (row.ranked <= whole) expected.push_back(row);
+    }
+    std::sort(expected.begin(), expected.end(), KeyedRow::Before);
+    if (expected.size() > limit) expected.resize(limit);
+    int passes = 0;
+    const auto pass = [&](std::size_t capacity, const KeyedRow* after, double bound) {
+      ++passes;
+      EXPECT_LE(bound, whole);
+      std::vector<KeyedRow> rows;
+      for (const KeyedRow& row : all) {
+        if (row.ranked <= bound && (!after || KeyedRow::Before(*after, row))) rows.push_back(row);
+      }
+      std::sort(rows.begin(), rows.end(), KeyedRow::Before);
+      if (rows.size() > capacity) rows.resize(capacity);
+      return rows;
+    };
+    std::vector<KeyedRow> given;
+    detail::RunPasses<KeyedRow>(limit, perPass, whole, nullptr, pass,
+                                [&](const KeyedRow& row) { given.push_back(row); });
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", rows " << all.size()
+                                      << ", per pass " << perPass << ", whole " << whole);
+    ASSERT_EQ(given.size(), expected.size());
+    for (std::size_t i = 0; i < given.size(); ++i) ASSERT_EQ(given[i].id, expected[i].id) << i;
+    // Widening is geometric: far fewer passes than rows once passes hold many.
+    EXPECT_LE(passes, static_cast<int>(expected.size() / perPass) * 2 + 80);
   }
 }
 
