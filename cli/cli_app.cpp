@@ -7,8 +7,8 @@
 #include <iostream>
 #include <optional>
 
-#include "calculate.h"
 #include "board_command.h"
+#include "calculate.h"
 #include "check_command.h"
 #include "command_args.h"
 #include "completion.h"
