@@ -27,7 +27,8 @@ mkdir -p "$artifacts"
 fuzz() {
   local target="$1" max_len="$2" dict="$3"
   cp -r "fuzz/corpus/$target" "$work/$target"
-  if TMPDIR="$scratch" "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" \
+  if TMPDIR="$scratch" LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
+    "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" \
     -dict="fuzz/$dict" -max_total_time="$seconds" -max_len="$max_len" -timeout=5 \
     -print_final_stats=1 -artifact_prefix="$artifacts/$target-" >"$work/$target.log" 2>&1; then
     touch "$work/$target.ok"
