@@ -28,10 +28,11 @@ std::string GeneratedSchematic(int count) {
   for (int i = 0; i < count; ++i) {
     const bool ic = i % 10 == 9;
     const bool resistor = i % 2 == 0;
-    const std::string reference = (ic ? "U" : resistor ? "R" : "C") + std::to_string(i + 1);
+    // Appended, not "R" + std::to_string(...): GCC 12 at -O3 warns falsely of an overlapping
+    // copy in operator+(const char*, string&&) (-Wrestrict).
+    std::string reference = ic ? "U" : resistor ? "R" : "C";
+    reference += std::to_string(i + 1);
     const std::string value = ic ? "LM358" : resistor ? kResistors[i % 5] : kCapacitors[i % 4];
-    // Appended, not "5e1f" + std::to_string(...): GCC 12 at -O3 warns falsely of an
-    // overlapping copy in operator+(const char*, string&&) (-Wrestrict).
     std::string uuid = "5e1f";
     uuid += std::to_string(10000 + i);
     uuid += "-4c1d-4e2f-8a3b-9c0ffee00000";
