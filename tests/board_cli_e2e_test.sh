@@ -8,14 +8,7 @@ cli=$(realpath "$1")
 kicad=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # NAME CONDITION-STATUS
-  if [[ $2 == 0 ]]; then passed=$((passed + 1)); else
-    failed=$((failed + 1))
-    echo "FAIL: $1"
-  fi
-}
+source "$(dirname "$0")/script_checks.sh"
 cd "$work" || exit 1
 printf '%s\n' 1000 2000 3000 4000 6000 8000 >ResistorLibrary.txt
 # A divides 3 V to 1 V (R1 = 2 R2): 8000/4000, 6000/3000, 4000/2000, 2000/1000 in that order,
@@ -169,5 +162,4 @@ check "an unreadable schematic exits 1" "$([[ $? == 1 ]]; echo $?)"
 check "an unreadable schematic is left as it was" "$(cmp -s sch/broken.kicad_sch broken.orig; echo $?)"
 check "an unreadable schematic is named" "$(grep -q '^vantrel-cli: board: --schematic sch/broken.kicad_sch' err.txt; echo $?)"
 
-echo "$passed passed, $failed failed"
-[[ $failed == 0 ]]
+checks_done

@@ -8,14 +8,7 @@ cli=$(realpath "$1")
 samples=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # NAME CONDITION-STATUS
-  if [[ $2 == 0 ]]; then passed=$((passed + 1)); else
-    failed=$((failed + 1))
-    echo "FAIL: $1"
-  fi
-}
+source "$(dirname "$0")/script_checks.sh"
 
 cp "$samples"/* "$work/"
 cd "$work" || exit 1
@@ -94,5 +87,4 @@ check "an unknown header fails" "$([[ $? == 1 ]]; echo $?)"
 cmp -s Inventory.csv kept.out
 check "an unknown header writes nothing" $?
 
-echo "$passed passed, $failed failed"
-[[ $failed == 0 ]]
+checks_done
