@@ -16,6 +16,7 @@
 #include "find_command.h"
 #include "gain_command.h"
 #include "import_command.h"
+#include "led_command.h"
 #include "library_edit.h"
 #include "library_rewrite.h"
 #include "number_text.h"
@@ -317,6 +318,7 @@ const std::vector<CliCommand>& CliCommands() {
         {RegulatorCommandSpec(), RunRegulator},
         {GainCommandSpec(), RunGain},
         {RcCommandSpec(), RunRc},
+        {LedCommandSpec(), RunLed},
         {BoardCommandSpec(), RunBoard},
         {SeriesCommandSpec(), RunSeries},
         {CheckCommandSpec(), RunCheck},

@@ -78,7 +78,11 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--prefer", "Prefer"},
                                                   {"--statistics", "Statistics"},
                                                   {"--temperature", "Temperature"},
-                                                  {"--tcr", "TCR"}};
+                                                  {"--tcr", "TCR"},
+                                                  {"VSUPPLY", "VSUPPLY"},
+                                                  {"--vf", "Vf"},
+                                                  {"--leds", "LEDs"},
+                                                  {"--current", "Current"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.
 std::string_view FieldName(std::string_view option, Wording wording);

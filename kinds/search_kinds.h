@@ -12,6 +12,7 @@
 #include "divider.h"
 #include "find.h"
 #include "gain.h"
+#include "led.h"
 #include "rc.h"
 #include "regulator.h"
 #include "search_rows.h"
@@ -35,6 +36,6 @@ template <SearchKind... Kinds>
 struct KindList {};
 
 // Every search kind, in the order the command line's help and the window's tabs give them.
-using SearchKinds = KindList<FindKind, DividerKind, RegulatorKind, GainKind, RcKind>;
+using SearchKinds = KindList<FindKind, DividerKind, RegulatorKind, GainKind, RcKind, LedKind>;
 
 }  // namespace vantrel::finder

@@ -1,0 +1,93 @@
+#include "led_command.h"
+
+#include <optional>
+
+#include "cli_app.h"
+#include "command_args.h"
+#include "command_line.h"
+#include "output_table.h"
+#include "result_listing.h"
+
+namespace vantrel {
+namespace {
+
+finder::LedInput LedInputOf(const ParsedArgs& args) {
+  finder::LedInput input;
+  input.vsupply = args.operands[0];
+  input.vf = Given(args, "--vf");
+  input.leds = Given(args, "--leds");
+  input.current = Given(args, "--current");
+  input.parts = Given(args, "--parts");
+  input.tolerance = Given(args, "--tolerance");
+  input.top = Given(args, "--top");
+  input.all = args.Has("--all");
+  input.exclude = AllGiven(args, "--exclude");
+  input.distinct = args.Has("--distinct");
+  input.partTolerance = Given(args, "--part-tolerance");
+  input.within = Given(args, "--within");
+  input.maxPower = Given(args, "--max-power");
+  input.derate = Given(args, "--derate");
+  input.inventory = args.Has("--inventory");
+  input.prefer = Given(args, "--prefer");
+  return input;
+}
+
+}  // namespace
+
+CommandSpec LedCommandSpec() {
+  std::vector<OptionSpec> options = {
+      {"--vf", "V", "Forward voltage of one LED, V or MIN:TYP:MAX (required)."},
+      {"--leds", "N", "N LEDs in series (default 1)."},
+      {"--current", "I", "The current wanted through them, such as 10m (required)."},
+      {"--parts", "N", "Networks of 1 to N parts, N at most 4 (default 3)."},
+      {"--tolerance", "P", "Keep rows whose nominal current is within P percent (1)."},
+      {"--top", "K", "List the K best (default 20)."},
+      {"--all", "", "List every row that qualifies."},
+      {"--part-tolerance", "T", "Every part T percent off in the worst case."},
+      {"--within", "B", "Keep rows whose worst-case current lies within B percent."},
+      {"--max-power", "W", "Keep rows whose parts each take at most W watts."},
+      {"--derate", "F", "With --inventory: no part past F times its rating (1)."},
+      {"--exclude", "V", "Leave library value V out; may be repeated."},
+      {"--distinct", "", "Use each library value at most once per network."},
+      InventoryOption(),
+      PreferOption(),
+      FormatOption()};
+  options[0].required = true;  // --vf
+  options[2].required = true;  // --current
+  return {"led",
+          "List series resistors that run N LEDs at a current from VSUPPLY.",
+          "Lists networks of up to N library values in series and parallel for the resistor\n"
+          "in series with --leds LEDs of forward voltage --vf, so that the current\n"
+          "(VSUPPLY - N Vf) / R meets --current. VSUPPLY and --vf take one value or\n"
+          "MIN:TYP:MAX. Rows rank by the worst-case current: VSUPPLY and Vf at their ends\n"
+          "and every part off by --part-tolerance (or its own from --inventory). Low and\n"
+          "High are that band's currents, Worst (%) its farthest end from the current\n"
+          "wanted, and Power (W) the most any one part takes at the High current.\n",
+          {{"VSUPPLY"}},
+          std::move(options)};
+}
+
+finder::LedRequest LedRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckLed(LedInputOf(args)));
+}
+
+int RunLed(const ParsedArgs& args, CliContext& context) {
+  const finder::LedRequest request = LedRequestOf(args);
+  return RunListing<finder::LedKind>(
+      request,
+      {{"command", TextCell("led")},
+       {"vsupply", NumberCell(request.vsupply.typ)},
+       {"vsupply_min", NumberCell(request.vsupply.min)},
+       {"vsupply_max", NumberCell(request.vsupply.max)},
+       {"vf", NumberCell(request.vf.typ)},
+       {"vf_min", NumberCell(request.vf.min)},
+       {"vf_max", NumberCell(request.vf.max)},
+       {"leds", NumberCell(static_cast<std::uint64_t>(request.leds))},
+       {"current", NumberCell(request.current)},
+       {"target", NumberCell(request.search.target)},
+       {"tolerance", NumberCell(request.search.tolerance)},
+       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
+      args, context);
+}
+
+}  // namespace vantrel
