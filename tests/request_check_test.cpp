@@ -127,6 +127,17 @@ bool ValidRegulator(const RegulatorRequest& r) {
          ValidBounds(r.bounds);
 }
 
+bool ValidLed(const LedRequest& r) {
+  const auto& s = r.search;
+  return ValidSpread(r.vsupply, kMinVoltage, kMaxVoltage) &&
+         ValidSpread(r.vf, kMinVoltage, kMaxVoltage) && r.leds >= 1 && r.leds <= 1000 &&
+         Within(r.current, 1e-300, HUGE_VAL) && r.vsupply.typ - r.leds * r.vf.typ > 0 &&
+         r.vsupply.min - r.leds * r.vf.max > 0 &&
+         Within(s.target, kMinResistance, kMaxResistance) && s.maxParts >= 1 && s.maxParts <= 4 &&
+         Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0 &&
+         (!r.bounds.within || s.tolerance <= *r.bounds.within) && ValidBounds(r.bounds);
+}
+
 bool ValidGain(const GainRequest& r) {
   const auto& s = r.search;
   return Within(s.target, kMinVoltage, kMaxVoltage) && (r.inverting || s.target >= 1) &&
@@ -216,6 +227,24 @@ const std::vector<std::pair<std::string, RegulatorField>>& RegulatorFields() {
   return fields;
 }
 
+using LedField = std::function<void(LedInput&, const std::string&)>;
+const std::vector<std::pair<std::string, LedField>>& LedFields() {
+  static const std::vector<std::pair<std::string, LedField>> fields = {
+      {"VSUPPLY", [](LedInput& in, const std::string& t) { in.vsupply = t; }},
+      {"VSUPPLY", [](LedInput& in, const std::string& t) { in.vsupply = "4.5:" + t + ":30"; }},
+      {"--vf", [](LedInput& in, const std::string& t) { in.vf = t; }},
+      {"--vf", [](LedInput& in, const std::string& t) { in.vf = "1.5:" + t + ":2.5"; }},
+      {"--leds", [](LedInput& in, const std::string& t) { in.leds = t; }},
+      {"--current", [](LedInput& in, const std::string& t) { in.current = t; }},
+      {"--parts", [](LedInput& in, const std::string& t) { in.parts = t; }},
+      {"--tolerance", [](LedInput& in, const std::string& t) { in.tolerance = t; }},
+      {"--within", [](LedInput& in, const std::string& t) { in.within = t; }},
+      {"--part-tolerance", [](LedInput& in, const std::string& t) { in.partTolerance = t; }},
+      {"--max-power", [](LedInput& in, const std::string& t) { in.maxPower = t; }},
+  };
+  return fields;
+}
+
 using GainField = std::function<void(GainInput&, const std::string&)>;
 const std::vector<std::pair<std::string, GainField>>& GainFields() {
   static const std::vector<std::pair<std::string, GainField>> fields = {
@@ -290,6 +319,15 @@ RegulatorInput SomeRegulator() {
   return input;
 }
 
+LedInput SomeLed() {
+  LedInput input;
+  input.vsupply = "5";
+  input.vf = "1.9:2.0:2.2";
+  input.current = "10m";
+  input.leds = "1";
+  return input;
+}
+
 GainInput SomeGain() {
   GainInput input;
   input.gain = "11";
@@ -361,6 +399,11 @@ TEST(RequestCheckTest, AnyTextInAnyFieldGivesAValidRequestOrNamesTheField) {
         set(input, text);
         expect(CheckGain(input, wording), field, ValidGain, text, wording);
       }
+      for (const auto& [field, set] : LedFields()) {
+        LedInput input = SomeLed();
+        set(input, text);
+        expect(CheckLed(input, wording), field, ValidLed, text, wording);
+      }
       for (const auto& [field, set] : SeriesFields()) {
         SeriesInput input = SomeSeries();
         set(input, text);
@@ -386,7 +429,7 @@ TEST(RequestCheckTest, FieldWordingsNameEveryCheckedOptionOfTheCommandLine) {
   for (const CliCommand& command : CliCommands()) {
     const std::string_view name = command.spec.name;
     if (name != "find" && name != "divider" && name != "regulator" && name != "gain" &&
-        name != "series" && name != "rc") {
+        name != "series" && name != "rc" && name != "led") {
       continue;
     }
     std::vector<std::string_view> fields;
@@ -826,6 +869,42 @@ TEST(RequestCheckTest, EmptyFieldsAskForWhatTheyNeedWithoutRepeatingTheirName) {
   input.vout = "";
   const auto vout = std::get<RequestError>(CheckRegulator(input, Wording::kWindow));
   EXPECT_EQ(vout.message, "VOUT needs a voltage");
+}
+
+// A supply that leaves the LEDs dark, typically or at the band's low end, is refused with the
+// voltages that say why; so is a request without the forward voltage or the current.
+TEST(RequestCheckTest, LedRefusesASupplyBelowTheLedsNamingTheVoltages) {
+  const auto refusal = [](LedInput input, Wording wording = Wording::kCommandLine) {
+    const auto checked = CheckLed(input, wording);
+    const RequestError* error = std::get_if<RequestError>(&checked);
+    return error ? error->field + ": " + error->message : std::string("accepted");
+  };
+  LedInput input;
+  input.vsupply = "5";
+  input.vf = "2";
+  input.leds = "3";
+  input.current = "10m";
+  EXPECT_EQ(refusal(input),
+            "VSUPPLY: VSUPPLY 5 V must be above 3 × --vf 2 V = 6 V: the LEDs would not light");
+  EXPECT_EQ(refusal(input, Wording::kWindow),
+            "VSUPPLY: VSUPPLY 5 V must be above 3 × Vf 2 V = 6 V: the LEDs would not light");
+  input.leds = "2";
+  input.vf = "1.9:2:2.6";
+  EXPECT_EQ(refusal(input),
+            "VSUPPLY: VSUPPLY at its MIN 5 V must be above 2 × --vf at its MAX 2.6 V = 5.2 V: at "
+            "that end of the band the LEDs would not light");
+  input.vsupply = "5.3:5.5:5.7";
+  EXPECT_EQ(refusal(input), "accepted");
+  const auto request = std::get<LedRequest>(CheckLed(input));
+  EXPECT_EQ(request.search.target, (5.5 - 2 * 2.0) / 0.01);
+  input.current = "0";
+  EXPECT_EQ(refusal(input), "--current: --current \"0\" must be above 0");
+  input.current.reset();
+  EXPECT_EQ(refusal(input, Wording::kWindow),
+            "--current: Current is needed: the LEDs' current, such as 10m for 10 mA");
+  input.current = "10m";
+  input.vf.reset();
+  EXPECT_EQ(refusal(input), "--vf: --vf is needed: the forward voltage of one LED, or MIN:TYP:MAX");
 }
 
 // The nearest miss of a band, against plain arithmetic on the legs its note names: where the
