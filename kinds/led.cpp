@@ -1,11 +1,14 @@
 #include "led.h"
 
+#include <gmpxx.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "display_text.h"
 #include "drawn_parts.h"
+#include "exact_decimal.h"
 #include "field_reading.h"
 #include "number_text.h"
 #include "preferred_search.h"
@@ -15,6 +18,38 @@ namespace vantrel::finder {
 namespace {
 
 constexpr std::uint64_t kMostLeds = 1000;
+
+// A value typed, as the shortest decimal that reads back as its double (above 0).
+mpq_class Exactly(double value) {
+  const networks::Decimal decimal = networks::ShortestDecimal(value);
+  mpz_class power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(std::abs(decimal.exponent)));
+  mpz_class digits;
+  mpz_import(digits.get_mpz_t(), 1, 1, sizeof decimal.digits, 0, 0, &decimal.digits);
+  mpq_class exact = decimal.exponent >= 0 ? mpq_class(digits * power) : mpq_class(digits, power);
+  exact.canonicalize();
+  return exact;
+}
+
+// The double nearest q > 0, ties to even; GMP's own conversion truncates.
+double Nearest(const mpq_class& q) {
+  const double toward = q.get_d();
+  if (!std::isfinite(toward) || q == toward) return toward;
+  const double away = std::nextafter(toward, std::numeric_limits<double>::infinity());
+  if (!std::isfinite(away)) return toward;
+  const int order = cmp(mpq_class(q - toward), mpq_class(mpq_class(away) - q));
+  if (order != 0) return order < 0 ? toward : away;
+  int exponent = 0;
+  const double mantissa = std::frexp(toward, &exponent);
+  return static_cast<long long>(std::ldexp(mantissa, 53)) % 2 == 0 ? toward : away;
+}
+
+// The voltage the typed values leave across the resistor, VS - N Vf, in exact decimals: a
+// supply of 12 V over three LEDs of 3.1 V leaves 2.7 V, and 2.7 V at 20 mA asks for 135 Ω on
+// the dot, where doubles would ask for a hair less.
+mpq_class ExactDrive(double vs, int leds, double vf) {
+  return Exactly(vs) - leds * Exactly(vf);
+}
 
 // What a network gives in an led circuit: its currents, band and powers, and whether it passes
 // the request's bounds.
@@ -37,8 +72,10 @@ Judged Judge(const networks::NetworkRow& found, const LoadedStock& stock,
   const std::span<const double> values = stock.stock.values;
   const double i = request.current;
   judged.value = found.value;
-  judged.current = request.DriveTyp() / found.value;
-  judged.error = (judged.current - i) / i * 100;
+  // |R0 / R - 1| from the network search's deviation d = R / R0 - 1, settled exactly near 0.
+  const double d = found.deviation;
+  judged.error = d == 0 ? 0 : -100 * d / (100 + d);
+  judged.current = i * (1 + judged.error / 100);
   const std::array<const networks::Network*, 1> legs{&found.network};
   networks::PartTolerances own;
   if (stock.drawer) {
@@ -57,10 +94,14 @@ Judged Judge(const networks::NetworkRow& found, const LoadedStock& stock,
       networks::NetworkValue(found.network, values, networks::DownFactors(own.first));
   const double rHigh =
       networks::NetworkValue(found.network, values, networks::UpFactors(own.first));
-  judged.high = std::max(request.DriveHigh() / rLow, judged.current);
-  judged.low = std::min(request.DriveLow() / rHigh, judged.current);
-  judged.worst =
-      std::max(std::fabs((judged.low - i) / i * 100), std::fabs((judged.high - i) / i * 100));
+  // Each end as a ratio to the wanted current, so that ends equal to it are 1 exactly.
+  const double r0 = request.search.target;
+  const double nominal = 1 + judged.error / 100;
+  const double high = std::max(request.DriveHigh() / request.DriveTyp() * (r0 / rLow), nominal);
+  const double low = std::min(request.DriveLow() / request.DriveTyp() * (r0 / rHigh), nominal);
+  judged.high = i * high;
+  judged.low = i * low;
+  judged.worst = std::max(std::fabs(low - 1), std::fabs(high - 1)) * 100;
   judged.powers = NetworkPartPowers(found.network, values, judged.high);
   judged.power = *std::max_element(judged.powers.begin(), judged.powers.end());
   if (stock.drawer) {
@@ -92,17 +133,18 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
              const std::function<void(const networks::NetworkRow&)>& take) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   const double r0 = request.search.target;
-  const double i = request.current;
   networks::FindOptions options = request.search;
   if (stock.drawer) options.held = stock.drawer->held;
-  // The window of R that holds every qualifying row. The nominal current D / R falls as R
-  // rises, so |error| <= tau (a fraction) holds exactly for R0 / (1 + tau) <= R <= R0 / (1 - tau).
-  // Every part off by its own tolerance t_i >= t (the least any part may have) puts the network
-  // at R_low <= R (1 - t) and R_high >= R (1 + t), as the network rises in each part and scales
-  // with all of them; so Imax = D_high / R_low <= I (1 + w) needs R >= D_high / (I (1 + w) (1 - t))
-  // and Imin = D_low / R_high >= I (1 - w) needs R <= D_low / (I (1 - w) (1 + t)). A row outside
-  // the interval fails a bound, so the network search's window, the interval's farthest end
-  // from R0 widened past the roundings, misses none that pass.
+  // The window of R that holds every qualifying row. The nominal current is I R0 / R, falling as
+  // R rises, so |error| <= tau (a fraction) holds exactly for R0 / (1 + tau) <= R <= R0 / (1 -
+  // tau). Every part off by its own tolerance t_i >= t (the least any part may have) puts the
+  // network at R_low <= R (1 - t) and R_high >= R (1 + t), as the network rises in each part and
+  // scales with all of them; with D = VS - N Vf, Imax / I = (D_high / D_typ) (R0 / R_low) <= 1 + w
+  // needs R >= (D_high / D_typ) R0 / ((1 + w) (1 - t)), and Imin / I = (D_low / D_typ) (R0 /
+  // R_high)
+  // >= 1 - w needs R <= (D_low / D_typ) R0 / ((1 - w) (1 + t)). A row outside the interval fails
+  // a bound, so the network search's window, the interval's farthest end from R0 widened past
+  // the roundings, misses none that pass.
   double low = 0;
   double high = kInfinity;
   if (bounded) {
@@ -114,8 +156,10 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
       const double t = (stock.drawer ? LeastTolerance(*stock.drawer, request.bounds.partTolerance)
                                      : request.bounds.partTolerance.value_or(0)) /
                        100;
-      low = std::max(low, request.DriveHigh() / (i * (1 + w) * (1 - t)));
-      if (w < 1) high = std::min(high, request.DriveLow() / (i * (1 - w) * (1 + t)));
+      const double up = request.DriveHigh() / request.DriveTyp();
+      const double down = request.DriveLow() / request.DriveTyp();
+      low = std::max(low, up * r0 / ((1 + w) * (1 - t)));
+      if (w < 1) high = std::min(high, down * r0 / ((1 - w) * (1 + t)));
     }
     if (!(low <= high * (1 + 1e-9))) return;
   }
@@ -227,20 +271,22 @@ Checked<LedRequest> CheckLed(const LedInput& input, Wording wording) {
       say.Refuse("--current", say.Named("--current", *input.current) + " must be above 0");
     }
     const std::string times = std::to_string(request.leds) + " × ";
-    if (!(request.DriveTyp() > 0)) {
+    const mpq_class drive = ExactDrive(request.vsupply.typ, request.leds, request.vf.typ);
+    if (!(sgn(drive) > 0 && request.DriveTyp() > 0)) {
       say.Refuse("VSUPPLY",
                  say.Name("VSUPPLY") + " " + Volts(request.vsupply.typ) + " must be above " +
                      times + say.Name("--vf") + " " + Volts(request.vf.typ) + " = " +
                      Volts(request.leds * request.vf.typ) + ": the LEDs would not light");
     }
-    if (!(request.DriveLow() > 0)) {
+    if (!(sgn(ExactDrive(request.vsupply.min, request.leds, request.vf.max)) > 0 &&
+          request.DriveLow() > 0)) {
       say.Refuse("VSUPPLY", say.Name("VSUPPLY") + " at its MIN " + Volts(request.vsupply.min) +
                                 " must be above " + times + say.Name("--vf") + " at its MAX " +
                                 Volts(request.vf.max) + " = " +
                                 Volts(request.leds * request.vf.max) +
                                 ": at that end of the band the LEDs would not light");
     }
-    request.search.target = request.DriveTyp() / request.current;
+    request.search.target = Nearest(drive / Exactly(request.current));
     if (!(request.search.target >= kMinResistance && request.search.target <= kMaxResistance)) {
       say.Refuse("--current", "The resistor these values ask for, " +
                                   ShownValue(Quantity::kOhm, request.search.target) +

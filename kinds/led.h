@@ -4,12 +4,15 @@
 // ranked by how far the LED current strays from the one wanted in the worst case.
 //
 // With a supply VS, N LEDs of forward voltage Vf and a network R, the current is
-// I = (VS - N Vf) / R. The target resistance is R0 = (VS_typ - N Vf_typ) / I_wanted. The band
-// takes VS and Vf at the ends of their MIN:TYP:MAX and every part off by its own tolerance:
-// Imax = (VS_max - N Vf_min) / R_low, Imin = (VS_min - N Vf_max) / R_high, each widened to take
-// in the nominal current, and the worst case is max(|Imax - I|, |Imin - I|) / I. A part's power
-// is taken at Imax through the network's nominal values: I^2 r in series, the group's current
-// shared by conductance in parallel.
+// I = (VS - N Vf) / R = D / R. The target resistance is R0 = D_typ / I_wanted, worked out from the
+// decimals typed and rounded once. The band takes VS and Vf at the ends of their MIN:TYP:MAX and
+// every part off by its own tolerance: Imax = D_high / R_low with D_high = VS_max - N Vf_min,
+// Imin = D_low / R_high with D_low = VS_min - N Vf_max, each widened to take in the nominal
+// current, and the worst case is max(|Imax - I|, |Imin - I|) / I. Each is worked out as a ratio to
+// the wanted current: R0 / R from the network search's exactly settled deviation, and
+// Imax / I = (D_high / D_typ) (R0 / R_low), so that a network on the target shows no error. A
+// part's power is taken at Imax through the network's nominal values: I^2 r in series, the
+// group's current shared by conductance in parallel.
 
 #include <array>
 #include <atomic>

@@ -142,15 +142,18 @@ std::vector<std::string> PlainLeds(const LedRequest& request, const LoadedStock&
   const double i = request.current;
   std::vector<PlainLed> kept;
   for (const auto& row : testing::PlainFindNetworks(values, stock.names, options, 1 - t, 1 + t)) {
-    const double nominal = drive / row.value;
-    const double error = (nominal - i) / i * 100;
-    const double high = std::max(driveHigh / row.low, nominal);
-    const double low = std::min(driveLow / row.high, nominal);
-    const double worst = std::max(std::fabs((low - i) / i * 100), std::fabs((high - i) / i * 100));
+    // The error from the exact deviation of R from R0: R0 / R - 1 = -d / (1 + d).
+    const double d = row.deviation;
+    const double error = d == 0 ? 0 : -100 * d / (100 + d);
+    const double nominal = 1 + error / 100;
+    const double r0 = request.search.target;
+    const double high = std::max(driveHigh / drive * (r0 / row.low), nominal);
+    const double low = std::min(driveLow / drive * (r0 / row.high), nominal);
+    const double worst = std::max(std::fabs(low - 1), std::fabs(high - 1)) * 100;
     if (!(std::fabs(error) <= request.search.tolerance)) continue;
     if (request.bounds.within && !(worst <= *request.bounds.within)) continue;
     if (request.bounds.maxPower) {
-      const std::vector<double> powers = Spelled(row.spelling, values).Powers(high);
+      const std::vector<double> powers = Spelled(row.spelling, values).Powers(i * high);
       if (!(*std::max_element(powers.begin(), powers.end()) <= *request.bounds.maxPower)) continue;
     }
     PlainLed led{row.spelling, Key(worst), std::fabs(error), static_cast<int>(row.parts.size()),

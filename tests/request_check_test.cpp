@@ -896,7 +896,14 @@ TEST(RequestCheckTest, LedRefusesASupplyBelowTheLedsNamingTheVoltages) {
   input.vsupply = "5.3:5.5:5.7";
   EXPECT_EQ(refusal(input), "accepted");
   const auto request = std::get<LedRequest>(CheckLed(input));
-  EXPECT_EQ(request.search.target, (5.5 - 2 * 2.0) / 0.01);
+  EXPECT_EQ(request.search.target, 150);
+  // Worked out in the decimals typed: 12 - 3 × 3.1 is 2.7 on the dot, 135 Ω at 20 mA.
+  LedInput three = input;
+  three.vsupply = "12";
+  three.vf = "3.1";
+  three.leds = "3";
+  three.current = "20m";
+  EXPECT_EQ(std::get<LedRequest>(CheckLed(three)).search.target, 135);
   input.current = "0";
   EXPECT_EQ(refusal(input), "--current: --current \"0\" must be above 0");
   input.current.reset();
