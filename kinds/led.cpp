@@ -431,7 +431,7 @@ std::string NoLedRowNote(const LoadedStock& stock, const LedRequest& request) {
   if (request.bounds.maxPower) {
     note += " with no part above " + ShownValue(Quantity::kWatt, *request.bounds.maxPower);
   }
-  if (request.bounds.inventory) note += " within its parts' ratings";
+  if (request.bounds.inventory) note += ", every part within its rating";
   note += "; the best is " + best->network + ": " +
           ShownQuantity(best->current, 3, UnitOf(Quantity::kAmpere)) + " (" +
           FormatPercent(best->error) + " %)";

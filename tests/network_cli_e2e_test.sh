@@ -77,5 +77,23 @@ rc=$?
 [[ $rc == 2 && $(head -1 err) == "vantrel-cli: rc: --prefer needs a file"* ]] ||
   fail "--prefer of no file: exit $rc, stderr [$(head -1 err)]"
 
+# led: the board's line for four indicator LEDs, then a supply the LEDs would not leave room in.
+"$cli" led 5 --vf 1.9:2.0:2.2 --current 10m --within 15 --part-tolerance 5 >out 2>err
+rc=$?
+expect_start "led 5" 0 21 "Rank     Current  Error (%)       Low       High  Worst (%)         R  Power (W)  Parts  Network
+   1  10.118306m   +1.18306  8.99405m  11.00588m    10.0595  296.4923      32.3m      3  330 || (220 + 2700)"
+"$cli" led 5 --vf 2 --leds 3 --current 10m >out 2>err
+rc=$?
+[[ $rc == 2 && ! -s out && $(head -1 err) == \
+  "vantrel-cli: led: VSUPPLY 5 V must be above 3 × --vf 2 V = 6 V: the LEDs would not light" ]] ||
+  fail "led below the LEDs: exit $rc, stderr [$(head -1 err)]"
+# From the drawer: 270 || 270 makes 135 Ω too, but each 270 would take 27 mW of its 25.
+mkdir drawer
+printf 'kind,value,quantity,tolerance,power,tcr,package,location,part_number,note\nR,15,5,1%%,0.25W,,0603,Box 1,,\nR,120,5,1%%,0.1W,,0603,Box 1,,\nR,270,2,1%%,0.025W,,0603,Box 2,,\n' >drawer/Inventory.csv
+"$cli" -C drawer led 12 --vf 3.1 --leds 3 --current 20m --inventory --parts 2 --format tsv >out 2>err
+rc=$?
+expect_start "led --inventory" 0 2 "rank	current	error	low	high	worst	resistance	power	parts	network	uses
+1	0.02	0	0.019801980198019802	0.020202020202020204	1.0101010101010166	135	0.04897459442913989	2	15 + 120	1 × 15 (1 %, 0603, Box 1), 1 × 120 (1 %, 0603, Box 1)"
+
 [[ $failed == 0 ]] && echo "all passed"
 [[ $failed == 0 ]]
