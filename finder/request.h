@@ -80,8 +80,8 @@ inline constexpr FieldWording kFieldWordings[] = {{"TARGET", "Target"},
                                                   {"--temperature", "Temperature"},
                                                   {"--tcr", "TCR"},
                                                   {"VSUPPLY", "VSUPPLY"},
-                                                  {"--vf", "Vf"},
-                                                  {"--leds", "LEDs"},
+                                                  {"--vf", "Forward voltage"},
+                                                  {"--leds", "LED count"},
                                                   {"--current", "Current"}};
 
 // The field's name as wording has it; an option missing from kFieldWordings keeps its own.

@@ -34,6 +34,8 @@ inline constexpr char kRegulatorTabText[] = "Reg&ulator";
 inline constexpr char kAmplifierTabText[] = "Amplif&ier";
 // R and C are field letters of other tabs, and no other letter is in the name.
 inline constexpr char kRcTabText[] = "RC";
+// Its letters are taken by the tab bar and the shared fields.
+inline constexpr char kLedTabText[] = "LED";
 inline constexpr char kLibraryTabText[] = "&Library";
 inline constexpr char kFindText[] = "&Find";
 // Opens the section of the fields a designer sets less often.
@@ -70,6 +72,12 @@ inline constexpr char kIadjLabel[] = "IAD&J";
 inline constexpr char kIadjHint[] = "0, or MIN:TYP:MAX";
 inline constexpr char kGainLabel[] = "Gai&n";
 inline constexpr char kCircuitLabel[] = "&Circuit";
+// The LED tab. Its own fields' letters are those the tab bar, its buttons and its shared fields
+// leave free.
+inline constexpr char kVsupplyLabel[] = "&VSUPPLY";
+inline constexpr char kVfLabel[] = "Forward volta&ge";
+inline constexpr char kLedCountLabel[] = "LED &count";
+inline constexpr char kLedCurrentLabel[] = "Curren&t (A)";
 inline constexpr const char* kCircuitChoices[] = {"Non-inverting", "Inverting"};
 inline constexpr char kRfMinLabel[] = "Rf min";
 inline constexpr char kRfMaxLabel[] = "Rf ma&x";
@@ -121,6 +129,7 @@ inline constexpr char kDividersListName[] = "Dividers";
 inline constexpr char kRegulatorsListName[] = "Regulators";
 inline constexpr char kAmplifiersListName[] = "Amplifiers";
 inline constexpr char kRcListName[] = "RC pairs";
+inline constexpr char kLedsListName[] = "LED resistors";
 inline constexpr char kFindingsListName[] = "Library findings";
 inline constexpr const char* kFindingColumnTitles[] = {"Line", "Text", "Rewrite"};
 inline constexpr char kNormalisedText[] = "%1 rewritten: %2 values";

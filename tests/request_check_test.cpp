@@ -887,7 +887,8 @@ TEST(RequestCheckTest, LedRefusesASupplyBelowTheLedsNamingTheVoltages) {
   EXPECT_EQ(refusal(input),
             "VSUPPLY: VSUPPLY 5 V must be above 3 × --vf 2 V = 6 V: the LEDs would not light");
   EXPECT_EQ(refusal(input, Wording::kWindow),
-            "VSUPPLY: VSUPPLY 5 V must be above 3 × Vf 2 V = 6 V: the LEDs would not light");
+            "VSUPPLY: VSUPPLY 5 V must be above 3 × Forward voltage 2 V = 6 V: the LEDs would not "
+            "light");
   input.leds = "2";
   input.vf = "1.9:2:2.6";
   EXPECT_EQ(refusal(input),

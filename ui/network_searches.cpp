@@ -99,6 +99,15 @@ std::string Subject(const finder::GainRequest& request) {
          " % of a gain of " + PlainDigits(request.search.target);
 }
 
+std::string Subject(const finder::LedRequest& request) {
+  return std::string("series resistors for ")
+      .append(finder::ShownValue(finder::Quantity::kAmpere, request.current))
+      .append(" within ")
+      .append(
+          PlainDigits(request.bounds.within ? *request.bounds.within : request.search.tolerance))
+      .append(request.bounds.within ? " % worst case" : " %");
+}
+
 std::string Subject(const finder::RcRequest& request) {
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
   return std::string(finder::RcKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
@@ -157,6 +166,17 @@ Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock&
     Labeller label;
     const networks::Network network = label(row[0], role, quantity, values);
     view.SetNetwork(swapped ? networks::Swapped(network) : network, label.labels, symbol);
+    view.SetColourBands(std::move(label.bands));
+  };
+}
+
+// The network alone, as find draws a resistor's; the LEDs are not drawn.
+Drawing DrawingOf(const finder::LedRequest&, const finder::LoadedStock& stock) {
+  return [values = stock.stock.values](SchematicView& view,
+                                       const std::vector<networks::Network>& row) {
+    Labeller label;
+    const networks::Network network = label(row[0], "R", finder::Quantity::kOhm, values);
+    view.SetNetwork(network, label.labels, schematic::PartSymbol::kResistor);
     view.SetColourBands(std::move(label.bands));
   };
 }
@@ -235,6 +255,10 @@ std::vector<LegSpelling> LegSpellings(const finder::FindRequest& request,
   const bool resistors = request.kind->part == PartKind::kResistor;
   return {{ShortNames(BaseValues(stock, *request.kind)), request.kind->swapFold,
            resistors ? stock.stock.values : std::vector<double>{}}};
+}
+
+std::vector<LegSpelling> LegSpellings(const finder::LedRequest&, const finder::LoadedStock& stock) {
+  return {{ShortNames(stock.stock.values), false, stock.stock.values}};
 }
 
 template <class Request>
@@ -583,6 +607,10 @@ ShownTable RcListColumns() {
   return ListTable(finder::RcColumns(request), false);
 }
 
+ShownTable LedListColumns() {
+  return ListTable(finder::LedColumns({}), false);
+}
+
 NetworkSearches SharedSearches() {
   return {[](const finder::FindInput& input, Services& services) {
             return Prepare<finder::FindKind>(finder::CheckFind(input, finder::Wording::kWindow),
@@ -603,6 +631,10 @@ NetworkSearches SharedSearches() {
           [](const finder::RcInput& input, Services& services) {
             return Prepare<finder::RcKind>(finder::CheckRc(input, finder::Wording::kWindow),
                                            services);
+          },
+          [](const finder::LedInput& input, Services& services) {
+            return Prepare<finder::LedKind>(finder::CheckLed(input, finder::Wording::kWindow),
+                                            services);
           }};
 }
 

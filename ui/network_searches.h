@@ -31,9 +31,10 @@ struct NetworkSearches {
   std::function<PreparedSearch(const finder::RegulatorInput&, Services&)> regulator;
   std::function<PreparedSearch(const finder::GainInput&, Services&)> gain;
   std::function<PreparedSearch(const finder::RcInput&, Services&)> rc;
+  std::function<PreparedSearch(const finder::LedInput&, Services&)> led;
 };
 
-// The searches of the command line's find, divider, regulator, gain and rc, with the window's
+// The searches of the command line's find, divider, regulator, gain, rc and led, with the window's
 // wording of refusals and its display of numbers (display_text.h).
 NetworkSearches SharedSearches();
 
@@ -45,5 +46,6 @@ ShownTable DividerListColumns();
 ShownTable RegulatorListColumns(bool referenceTop);
 ShownTable GainListColumns();
 ShownTable RcListColumns();  // a corner's
+ShownTable LedListColumns();
 
 }  // namespace vantrel

@@ -67,6 +67,7 @@ CNetworksDlg::CNetworksDlg(Services& services, QWidget* parent, NetworkSearches 
                  kRegulatorTabText);
   m_tabs->addTab(CreateGainTab({m_amplifiers, *this, m_searches, m_services}), kAmplifierTabText);
   m_tabs->addTab(CreateRcTab({m_rc, *this, m_searches, m_services}), kRcTabText);
+  m_tabs->addTab(CreateLedTab({m_leds, *this, m_searches, m_services}), kLedTabText);
   m_library = new CLibraryPage(m_services, this);
   m_tabs->addTab(m_library, kLibraryTabText);
   auto* layout = new QVBoxLayout(this);
@@ -138,7 +139,8 @@ void CNetworksDlg::SaveSettings() const {
 std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>>
 CNetworksDlg::KeptFields() const {
   std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>> groups;
-  for (const SearchTab* tab : {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc}) {
+  for (const SearchTab* tab :
+       {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc, &m_leds}) {
     groups.emplace_back(tab->name, tab->kept);
   }
   groups.emplace_back("Library", m_library->KeptFields());
@@ -190,12 +192,13 @@ void CNetworksDlg::RestoreFields() {
   }
 }
 
-std::array<std::pair<QSplitter*, const char*>, 5> CNetworksDlg::Splitters() const {
+std::array<std::pair<QSplitter*, const char*>, 6> CNetworksDlg::Splitters() const {
   return {{{m_networks.splitter, "networksSplitter"},
            {m_dividers.splitter, "dividersSplitter"},
            {m_regulators.splitter, "regulatorsSplitter"},
            {m_amplifiers.splitter, "amplifiersSplitter"},
-           {m_rc.splitter, "rcSplitter"}}};
+           {m_rc.splitter, "rcSplitter"},
+           {m_leds.splitter, "ledsSplitter"}}};
 }
 
 // QTabWidget switches tabs on these keys only while the focus is in it; as shortcuts they
@@ -247,8 +250,8 @@ bool CNetworksDlg::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-std::array<SearchTab*, 5> CNetworksDlg::SearchTabs() {
-  return {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc};
+std::array<SearchTab*, 6> CNetworksDlg::SearchTabs() {
+  return {&m_networks, &m_dividers, &m_regulators, &m_amplifiers, &m_rc, &m_leds};
 }
 
 void CNetworksDlg::RunCurrentTab() {

@@ -66,10 +66,10 @@ class CNetworksDlg : public QDialog {
   // Each tab's kept fields under the name that groups them in the settings.
   std::vector<std::pair<QString, std::vector<std::pair<QString, QWidget*>>>> KeptFields() const;
   // Each search tab's splitter and the key its state is kept under.
-  std::array<std::pair<QSplitter*, const char*>, 5> Splitters() const;
+  std::array<std::pair<QSplitter*, const char*>, 6> Splitters() const;
 
   // The search tabs, in the order of the tab bar.
-  std::array<SearchTab*, 5> SearchTabs();
+  std::array<SearchTab*, 6> SearchTabs();
   void RunCurrentTab();
   void OnTabChanged();
 
@@ -83,6 +83,7 @@ class CNetworksDlg : public QDialog {
   SearchTab m_regulators;
   SearchTab m_amplifiers;
   SearchTab m_rc;
+  SearchTab m_leds;
   CLibraryPage* m_library = nullptr;
 };
 
