@@ -306,7 +306,7 @@ void NetworksWindowTest::ShownFieldsAndButtonsHaveUniqueMnemonics() {
   for (int tab = 0; tab < tabs->count(); ++tab) {
     if (!letter(tabs->tabText(tab)).isNull()) bar += letter(tabs->tabText(tab));
   }
-  for (int tab = 0; tab < 5; ++tab) {
+  for (int tab = 0; tab < 6; ++tab) {
     tabs->setCurrentIndex(tab);
     QWidget& page = *tabs->widget(tab);
     QVERIFY(!Control<QAbstractButton>(page, "more")->isChecked());
@@ -414,10 +414,11 @@ void NetworksWindowTest::KeysMoveBetweenTabsToTheirFirstField() {
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 2, "VOUT"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 3, "G"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 4, "--corner"},
-               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 5, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 5, "VSUPPLY"},
+               {QKeySequence(Qt::CTRL | Qt::Key_Tab), 6, "Refresh"},
                {QKeySequence(Qt::CTRL | Qt::Key_Tab), 0, "TARGET"},
-               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 5, "Refresh"},
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 4, "--corner"}};
+               {QKeySequence(Qt::CTRL | Qt::Key_PageUp), 6, "Refresh"},
+               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), 5, "VSUPPLY"}};
   Control<QTableView>(*m_window, "Networks")->setFocus();
   for (const auto& [key, tab, focus] : steps) {
     QTest::keySequence(QApplication::focusWidget(), key);
@@ -503,9 +504,11 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
                   {"Dividers", {{"VIN", "4"}, {"VOUT", "1"}}},
                   {"Regulators", {{"VOUT", "5"}, {"--vref", "1.25"}}},
                   {"Amplifiers", {{"G", "11"}}},
-                  {"RC pairs", {{"--corner", "1k"}}}};
+                  {"RC pairs", {{"--corner", "1k"}}},
+                  {"LED resistors",
+                   {{"VSUPPLY", "5"}, {"--vf", "2"}, {"--current", "10m"}, {"--tolerance", "50"}}}};
   int refused = 0;
-  for (int index = 0; index < 5; ++index) {
+  for (int index = 0; index < 6; ++index) {
     const auto& [listName, fields] = searches[index];
     tabs->setCurrentIndex(index);
     QWidget& page = *tabs->widget(index);
@@ -535,8 +538,8 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       ++refused;
     }
   }
-  // Each tab's Temperature and TCR among them.
-  QCOMPARE(refused, 7 + 16 + 16 + 12 + 12);
+  // Each tab's Temperature and TCR among them (the LED tab has none).
+  QCOMPARE(refused, 7 + 16 + 16 + 12 + 12 + 11);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -750,7 +753,7 @@ void NetworksWindowTest::AltLetterOfADisabledButtonTypesNothing() {
 void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
   QVERIFY(OpenOnRealSearches());
   auto* tabs = m_window->findChild<QTabWidget*>();
-  for (int index = 0; index < 5; ++index) {
+  for (int index = 0; index < 6; ++index) {
     auto* tolerance = Control<QLineEdit>(*tabs->widget(index), "--tolerance");
     QCOMPARE(tolerance->text(), QString());
     QCOMPARE(tolerance->placeholderText(), QString("1"));

@@ -16,9 +16,9 @@ QWidget* CreateLedTab(TabForm form) {
   vsupply->setPlaceholderText(kVrefHint);
   QLineEdit* vf = form.AddEdit(kVfLabel, "--vf");
   vf->setPlaceholderText(kVrefHint);
-  auto* leds = new QSpinBox(form.Fields());
-  leds->setRange(1, 1000);
-  form.AddField(kLedCountLabel, leds);
+  // Typed, as the command line's --leds, so that a count past its range is named under it.
+  QLineEdit* leds = form.AddEdit(kLedCountLabel, "--leds");
+  leds->setPlaceholderText("1");
   QLineEdit* current = form.AddEdit(kLedCurrentLabel, "--current");
   QLineEdit* tolerance = form.AddTolerance(kToleranceLabel);
   auto* parts = new QSpinBox(form.Fields());
@@ -40,7 +40,7 @@ QWidget* CreateLedTab(TabForm form) {
                      [=](finder::LedInput& input) {
                        input.vsupply = Text(vsupply);
                        input.vf = Given(vf);
-                       input.leds = std::to_string(leds->value());
+                       input.leds = Given(leds);
                        input.current = Given(current);
                        input.tolerance = Given(tolerance);
                        input.parts = std::to_string(parts->value());
