@@ -218,13 +218,14 @@ class OverRated {
 };
 
 // With --within, fewest parts first: each count of parts from 2 to most is a search of its own,
-// search(parts, wanted), for the rows still wanted; it returns how many rows it gave.
+// search(parts, wanted), for the rows still wanted; it returns how many rows it gave. only, when
+// not 0, is the one count searched (rows of exactly that many parts).
 template <class Search>
-void FewestPartsFirst(int most, const std::atomic<bool>* stop, std::uint64_t limit,
+void FewestPartsFirst(int only, int most, const std::atomic<bool>* stop, std::uint64_t limit,
                       const Search& search) {
   for (int parts = 2; parts <= most && limit > 0; ++parts) {
     if (stop && stop->load(std::memory_order_relaxed)) return;
-    limit -= search(parts, limit);
+    if (only == 0 || parts == only) limit -= search(parts, limit);
   }
 }
 
@@ -255,7 +256,7 @@ namespace {
 double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
   double least = std::numeric_limits<double>::infinity();
   for (const auto& classes : drawer.classes) {
-    for (const DrawerClass& drawerClass : classes) {
+    for (const PartClass& drawerClass : classes) {
       least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
     }
   }
@@ -326,10 +327,11 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
     if (!bounds.within) {
       search(wanted);
     } else {
-      FewestPartsFirst(2 * options.legParts, stop, wanted, [&](int parts, std::uint64_t left) {
-        options.parts = parts;
-        return search(left);
-      });
+      FewestPartsFirst(options.parts, 2 * options.legParts, stop, wanted,
+                       [&](int parts, std::uint64_t left) {
+                         options.parts = parts;
+                         return search(left);
+                       });
     }
   };
   if (!design.restsOnFigure) {
@@ -412,16 +414,17 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
     networks::FindRc(rStock, cStock, search, limit, take);
     return;
   }
-  FewestPartsFirst(
-      options.rParts + options.cParts, stop, limit, [&](int parts, std::uint64_t wanted) {
-        search.parts = parts;
-        std::uint64_t given = 0;
-        networks::FindRc(rStock, cStock, search, wanted, [&](const networks::RcRow& row) {
-          ++given;
-          take(row);
-        });
-        return given;
-      });
+  FewestPartsFirst(options.parts, options.rParts + options.cParts, stop, limit,
+                   [&](int parts, std::uint64_t wanted) {
+                     search.parts = parts;
+                     std::uint64_t given = 0;
+                     networks::FindRc(rStock, cStock, search, wanted,
+                                      [&](const networks::RcRow& row) {
+                                        ++given;
+                                        take(row);
+                                      });
+                     return given;
+                   });
 }
 
 }  // namespace vantrel::finder

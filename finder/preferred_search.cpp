@@ -107,8 +107,8 @@ RcStocks BoardStock(const RcStocks& stocks, std::span<const OffBoard> with) {
 std::string PreferCutNote(const PreferScan& scan, Wording wording) {
   if (!scan.cut) return {};
   return "The rows that add values to the board were ranked among the first " +
-         std::to_string(scan.scanLimit) + " in the usual order, of more within the tolerance; a " +
-         "narrower " + std::string(FieldName("--tolerance", wording)) + " or " +
+         std::to_string(scan.scanLimit) + ", fewest parts first, of more within the " +
+         "tolerance; a narrower " + std::string(FieldName("--tolerance", wording)) + " or " +
          std::string(FieldName("--within", wording)) + " ranks them all.";
 }
 

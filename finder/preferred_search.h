@@ -1,8 +1,8 @@
 #pragma once
 
 // Rows ranked by the values they add to a board (--prefer): those made of the board's values
-// alone first, then those that add one value, and so on; within each group the search's own
-// order.
+// alone first, then those that add one value, and so on; within each group those of fewest parts
+// first, then the search's own order.
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "request.h"
@@ -71,8 +72,8 @@ inline constexpr int kMostNewValues = 4;
 
 // How far the walk for the rows that add values may go, and whether it went that far. The rows
 // within a wide tolerance may be billions (legs of two parts within 1 %), of which those made
-// mostly of the board's values are few; past scanLimit rows in the search's order the rows that
-// add values are ranked among those seen, and cut says so.
+// mostly of the board's values are few; past scanLimit rows, fewest parts first and then in the
+// search's order, the rows that add values are ranked among those seen, and cut says so.
 struct PreferScan {
   std::uint64_t scanLimit = 100000;
   bool cut = false;
@@ -83,50 +84,65 @@ struct PreferScan {
 // What to say below rows whose ranking scan cut short; empty when it was not.
 std::string PreferCutNote(const PreferScan& scan, Wording wording);
 
-// Gives take at most limit rows by (NewValues, the search's order). search(stock, stop, limit,
-// take) gives a stock's rows in the search's order. The rows that add none are the search's rows
-// on the board's values alone, so they come from that search. When they are fewer than limit:
+// The fewest and the most parts a row of any kind has: a network of one part, two legs of one,
+// and four parts in all.
+template <class Found>
+inline constexpr int kFewestParts = std::is_same_v<Found, networks::NetworkRow> ? 1 : 2;
+inline constexpr int kMostParts = 4;
+
+// Gives take at most limit rows by (NewValues, parts, the search's order). search(stock, stop,
+// limit, parts, take) gives a stock's rows of that many parts (0: any) in the search's order, so
+// each count of parts is a walk of its own, and of each count of new values those of fewest parts
+// come first without a walk held for more. The rows that add none are the search's rows on the
+// board's values alone, so they come from that search. When they are fewer than limit:
 //
 // The rows that add one value are made of the board's values and one other. Each other value's
-// search on the board's values and it alone tells whether it makes such a row, and one search on
-// the board's values and those that do gives them all in the search's order (a search's order
-// is the same on a part of its stock). Then the whole search is walked in its order only for the
-// rows that add more, kept by their count, limit less those at most of each; it stops once the
-// rows that add one and two make up the rest, as no later row ranks before them, else at the end
-// of the rows within the tolerance or after scan->scanLimit rows (PreferScan). Where the searches
-// for the rows that add one would meet more than scanLimit rows in all, they are left to that
-// walk as well, and it stops once the rows that add one make up the rest.
+// search on the board's values and it alone tells whether it makes such a row, and the searches
+// on the board's values and those that do give them all (a search's order is the same on a part
+// of its stock). Then the whole search is walked, count of parts by count, only for the rows that
+// add more, kept by their count, limit less those at most of each; it stops once the rows that
+// add one and those that add two of the counts of parts walked make up the rest, as no later row
+// ranks before them, else at the end of the rows within the tolerance or after scan->scanLimit
+// rows (PreferScan). Where the searches for the rows that add one would meet more than scanLimit
+// rows in all, they are left to that walk as well, and it stops once the rows that add one make
+// up the rest.
 //
-// With every row wanted each count is one walk of its own, unbounded as every row is, so memory
-// stays flat.
+// With every row wanted each count of values and parts is one walk of its own, unbounded as every
+// row is, so memory stays flat.
 template <class Found, class Stock>
 void SearchPreferring(
-    const std::function<void(const Stock&, const std::atomic<bool>*, std::uint64_t,
+    const std::function<void(const Stock&, const std::atomic<bool>*, std::uint64_t, int,
                              const std::function<void(const Found&)>&)>& search,
     const Stock& stock, const std::atomic<bool>* stop, std::uint64_t limit,
     const std::function<void(const Found&)>& take, PreferScan* scan = nullptr) {
   const auto stopped = [&] { return stop && stop->load(std::memory_order_relaxed); };
+  constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
+  constexpr int kFewest = kFewestParts<Found>;
   std::uint64_t given = 0;
   const Stock board = BoardStock(stock);
   if (HasValues(board)) {
-    search(board, stop, limit, [&](const Found& found) {
-      Found row = found;
-      Renumber(row, board, stock);
-      ++given;
-      take(row);
-    });
+    for (int parts = kFewest; parts <= kMostParts && given < limit && !stopped(); ++parts) {
+      search(board, stop, limit == kAll ? kAll : limit - given, parts, [&](const Found& found) {
+        Found row = found;
+        Renumber(row, board, stock);
+        ++given;
+        take(row);
+      });
+    }
   }
   if (given >= limit || stopped()) return;
-  constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
   if (limit == kAll) {
-    unsigned present = 0;  // bit n: some row adds n values
+    // present[n] bit p: some row adds n values with p parts, as the walks for one find.
+    unsigned present[kMostNewValues + 1] = {};
     for (int group = 1; group <= kMostNewValues && !stopped(); ++group) {
-      if (group > 1 && !(present & (1u << group))) continue;
-      search(stock, stop, kAll, [&](const Found& found) {
-        const int added = NewValues(found, stock);
-        present |= 1u << added;
-        if (added == group) take(found);
-      });
+      for (int parts = kFewest; parts <= kMostParts && !stopped(); ++parts) {
+        if (group > 1 && !(present[group] >> parts & 1)) continue;
+        search(stock, stop, kAll, parts, [&](const Found& found) {
+          const int added = NewValues(found, stock);
+          present[added] |= 1u << parts;
+          if (added == group) take(found);
+        });
+      }
     }
     return;
   }
@@ -144,7 +160,7 @@ void SearchPreferring(
     if (stopped()) return;
     const Stock one = BoardStock(stock, std::span(&value, 1));
     std::atomic<bool> found = false;
-    search(one, &found, walked, [&](const Found& row) {
+    search(one, &found, walked, 0, [&](const Found& row) {
       if (found.load(std::memory_order_relaxed)) return;
       if (budget == 0) {
         onesRanked = false;
@@ -159,25 +175,28 @@ void SearchPreferring(
   }
   if (onesRanked && !ones.empty()) {
     const Stock some = BoardStock(stock, ones);
-    std::atomic<bool> enough = false;
-    search(some, &enough, walked, [&](const Found& found) {
-      if (enough.load(std::memory_order_relaxed)) return;
-      if (stopped()) {
-        enough = true;
-        return;
-      }
-      if (budget == 0) {
-        onesRanked = false;
-        enough = true;
-        return;
-      }
-      --budget;
-      if (NewValues(found, some) != 1) return;
-      Found row = found;
-      Renumber(row, some, stock);
-      groups[1].push_back(row);
-      if (groups[1].size() >= wanted) enough = true;
-    });
+    for (int parts = kFewest; parts <= kMostParts && onesRanked; ++parts) {
+      if (groups[1].size() >= wanted) break;
+      std::atomic<bool> enough = false;
+      search(some, &enough, walked, parts, [&](const Found& found) {
+        if (enough.load(std::memory_order_relaxed)) return;
+        if (stopped()) {
+          enough = true;
+          return;
+        }
+        if (budget == 0) {
+          onesRanked = false;
+          enough = true;
+          return;
+        }
+        --budget;
+        if (NewValues(found, some) != 1) return;
+        Found row = found;
+        Renumber(row, some, stock);
+        groups[1].push_back(row);
+        if (groups[1].size() >= wanted) enough = true;
+      });
+    }
     if (!onesRanked) groups[1].clear();
   }
   if (stopped()) return;
@@ -190,8 +209,8 @@ void SearchPreferring(
   };
   std::uint64_t seen = 0;
   std::atomic<bool> enough = full();
-  if (!enough) {
-    search(stock, &enough, walked, [&](const Found& found) {
+  for (int parts = kFewest; parts <= kMostParts && !enough; ++parts) {
+    search(stock, &enough, walked, parts, [&](const Found& found) {
       if (enough.load(std::memory_order_relaxed)) return;
       if (stopped()) {
         enough = true;
@@ -209,6 +228,7 @@ void SearchPreferring(
       if (full()) enough = true;
     });
   }
+  // Each group holds its rows fewest parts first, as they were walked.
   for (const std::vector<Found>& group : groups) {
     for (const Found& found : group) {
       if (given++ >= limit || stopped()) return;

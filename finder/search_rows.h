@@ -31,6 +31,20 @@ double Derate(const Request& request) {
   }
 }
 
+// Narrows request to its rows of exactly parts parts; false where it has none of that many.
+template <class Request>
+bool NarrowToParts(Request& request, int parts) {
+  auto& search = request.search;
+  if constexpr (requires { search.minParts; }) {
+    if (parts < search.minParts || parts > search.maxParts) return false;
+    search.minParts = search.maxParts = parts;
+  } else {
+    if (search.parts != 0 && search.parts != parts) return false;
+    search.parts = parts;
+  }
+  return true;
+}
+
 // Gives take at most limit of the request's rows in rank order, stopping early once *stop is
 // set (stop may be null). Stock: the LoadedStock, or the RcStocks of an RC request.
 // overRated, where the kind checks ratings, is set as SearchDesign sets it (by the last search
@@ -45,15 +59,17 @@ void SearchRows(const typename Kind::Request& request, const Stock& stock,
   if (overRated) *overRated = 0;
   using Found = typename Kind::Found;
   const auto search = [&](const Stock& searched, const std::atomic<bool>* halt, std::uint64_t most,
-                          const std::function<void(const Found&)>& give) {
-    if constexpr (requires { Kind::Search(request, searched, halt, most, give, overRated); }) {
-      Kind::Search(request, searched, halt, most, give, overRated);
+                          int parts, const std::function<void(const Found&)>& give) {
+    typename Kind::Request narrowed = request;
+    if (parts != 0 && !NarrowToParts(narrowed, parts)) return;
+    if constexpr (requires { Kind::Search(narrowed, searched, halt, most, give, overRated); }) {
+      Kind::Search(narrowed, searched, halt, most, give, overRated);
     } else {
-      Kind::Search(request, searched, halt, most, give);
+      Kind::Search(narrowed, searched, halt, most, give);
     }
   };
   if (!Preferring(stock)) {
-    search(stock, stop, limit, take);
+    search(stock, stop, limit, 0, take);
     return;
   }
   SearchPreferring<Found, Stock>(search, stock, stop, limit, take, scan);

@@ -230,9 +230,17 @@ const StockKind* WritableKind(const std::vector<std::string>& args) {
 
 std::string WritablePath(const std::vector<std::string>& args) {
   if (const StockKind* kind = WritableKind(args)) return std::string(kind->path);
-  const bool imports =
-      CommandOf(args) == "import" && std::find(args.begin(), args.end(), "--write") != args.end();
-  return imports ? kInventoryPath : "";
+  const bool writes = std::find(args.begin(), args.end(), "--write") != args.end();
+  if (!writes) return "";
+  if (CommandOf(args) == "import") return kInventoryPath;
+  // board --write rewrites the schematic it is given, as the program names it.
+  if (CommandOf(args) == "board") {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      if (args[i].starts_with("--schematic=")) return args[i].substr(12);
+      if (args[i] == "--schematic" && i + 1 < args.size()) return args[i + 1];
+    }
+  }
+  return "";
 }
 
 void CheckWrites(const std::vector<std::string>& args, const CliOutcome& outcome,

@@ -12,6 +12,7 @@ TwoLegOptions DividerLegOptions(const DividerOptions& options) {
   legs.minTotal = options.minTotal;
   legs.maxTotal = options.maxTotal;
   legs.distinct = options.distinct;
+  legs.parts = options.parts;
   legs.scale = options.scale;
   legs.rowsPerPass = options.rowsPerPass;
   legs.stop = options.stop;

@@ -19,6 +19,7 @@ struct DividerOptions {
   double minTotal = 0;   // on R1 + R2
   double maxTotal = std::numeric_limits<double>::infinity();
   bool distinct = false;                    // no stock value used twice in the whole divider
+  int parts = 0;                            // only dividers of this many parts in all; 0 for any
   double scale = 1e4;                       // as TwoLegOptions::scale
   std::size_t rowsPerPass = kRowsPerPass;   // as FindOptions::rowsPerPass
   const std::atomic<bool>* stop = nullptr;  // as FindOptions::stop

@@ -417,10 +417,15 @@ class Search {
                             m_series.values.size(),
                             m_options.stop};
     const auto run = [&](Collector& collector, std::size_t piece) {
+      const auto counts = [&](int parts) {
+        return m_options.minParts <= parts && parts <= m_options.maxParts;
+      };
       if (piece == 0) {
-        One(collector);
-        if (m_options.maxParts >= 2) Two(collector);
-        if (m_options.maxParts >= 3) four ? tables.ThreeFromTables(collector) : Three(collector);
+        if (counts(1)) One(collector);
+        if (counts(2)) Two(collector);
+        if (counts(3)) four ? tables.ThreeFromTables(collector) : Three(collector);
+      } else if (!counts(4)) {
+        return;
       } else if (piece == 1) {
         tables.FourPairGroups(collector);
       } else {

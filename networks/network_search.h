@@ -12,8 +12,9 @@ namespace vantrel::networks {
 inline constexpr int kMaxParts = 4;
 
 struct FindOptions {
-  double target = 0;      // above 0, finite
-  int maxParts = 3;       // networks of 1 to maxParts parts, at most kMaxParts
+  double target = 0;  // above 0, finite
+  int maxParts = 3;   // networks of minParts to maxParts parts, at most kMaxParts
+  int minParts = 1;
   double tolerance = 1;   // percent; a network is kept when |deviation| <= tolerance
   bool distinct = false;  // no stock value used twice in one network
   // When not empty, the most times each stock value may be used in one network, by index.

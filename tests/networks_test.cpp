@@ -177,6 +177,8 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
   for (int round = 0; round < 2400; ++round) {
     FindOptions options;
     options.maxParts = 1 + round % 4;
+    // Now and then only the networks of the most parts, or of three and four.
+    if (rng() % 5 == 0) options.minParts = options.maxParts - static_cast<int>(rng() % 2);
     options.distinct = round / 4 % 2 == 1;
     options.tolerance = tolerances[rng() % 6];
     options.rowsPerPass = passes[rng() % 4];
@@ -220,9 +222,9 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
     }
     SCOPED_TRACE(::testing::Message()
                  << "round " << round << ", target " << options.target << ", stock size "
-                 << stock.values.size() << ", parts " << options.maxParts << ", tolerance "
-                 << options.tolerance << ", limit " << limit << ", distinct " << options.distinct
-                 << ", rows per pass " << options.rowsPerPass);
+                 << stock.values.size() << ", parts " << options.minParts << " to "
+                 << options.maxParts << ", tolerance " << options.tolerance << ", limit " << limit
+                 << ", distinct " << options.distinct << ", rows per pass " << options.rowsPerPass);
     const bool capacitors = round / 8 % 3 == 1;
     SCOPED_TRACE(capacitors ? "capacitors" : "resistors");
     ExpectSameRows(Fast(stock.values, options, limit, capacitors),

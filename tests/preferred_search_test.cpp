@@ -90,11 +90,13 @@ std::size_t Parts(const std::string& spelling) {
   return static_cast<std::size_t>(std::count(spelling.begin(), spelling.end(), 'v'));
 }
 
-// The yardstick: the usual order (plain), then the new values first, the first limit rows. Below
-// every row, the rows that add values come from the first scanLimit rows alone, but for those
-// that add one where they were all ranked.
+// The yardstick: the usual order (plain), then the fewest parts first, then the new values first,
+// the first limit rows. Below every row, the rows that add values come from the first scanLimit
+// rows in that order alone, but for those that add one where they were all ranked.
 std::vector<Line> Ranked(std::vector<Line> plain, std::uint64_t limit,
                          std::uint64_t scanLimit = kAll, bool onesRanked = false) {
+  std::stable_sort(plain.begin(), plain.end(),
+                   [](const Line& x, const Line& y) { return Parts(x.legs) < Parts(y.legs); });
   if (limit != kAll) {
     std::vector<Line> seen;
     for (std::size_t i = 0; i < plain.size(); ++i) {

@@ -251,7 +251,7 @@ std::vector<std::pair<PlainNetworkRow, Tree>> PlainNetworks(std::span<const doub
   std::vector<int> parts;
   const int n = static_cast<int>(stock.size());
   std::function<void(int)> choose = [&](int first) {
-    if (!parts.empty()) {
+    if (static_cast<int>(parts.size()) >= options.minParts && !parts.empty()) {
       std::set<std::string> seen;
       for (const Tree& tree : AllTrees(parts)) {
         Tree canonical = Canonical(tree, stock, swapped);
