@@ -256,7 +256,7 @@ namespace {
 double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
   double least = std::numeric_limits<double>::infinity();
   for (const auto& classes : drawer.classes) {
-    for (const PartClass& drawerClass : classes) {
+    for (const DrawerClass& drawerClass : classes) {
       least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
     }
   }
