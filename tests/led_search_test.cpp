@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -242,6 +243,67 @@ TEST(LedSearch, EqualsThePlainEnumerationWithItsBand) {
   }
   EXPECT_GT(banded, 150);
   EXPECT_GT(bounded, 100);
+}
+
+// The values a spelling adds to stock's board: each distinct name not on it.
+int Added(const std::string& spelling, const LoadedStock& stock) {
+  std::istringstream words(spelling);
+  std::set<std::string> names;
+  for (std::string word; words >> word;) {
+    std::erase(word, '(');
+    std::erase(word, ')');
+    if (word.starts_with('v')) names.insert(word);
+  }
+  int added = 0;
+  for (const std::string& name : names) {
+    const double value = stock.stock.values[std::stoul(name.substr(1))];
+    added += !std::binary_search(stock.board->begin(), stock.board->end(), value);
+  }
+  return added;
+}
+
+// With a board, the rows that add fewest values first, then the fewest parts, then led's order.
+TEST(LedSearch, WithABoardRanksTheRowsThatAddFewestValuesFirst) {
+  std::mt19937_64 rng(12);
+  const std::uint64_t limits[] = {1, 5, 30, kAll};
+  for (int round = 0; round < 100; ++round) {
+    LedRequest request;
+    request.search.maxParts = 1 + static_cast<int>(rng() % 3);
+    request.prefer = "board";
+    LoadedStock stock = Named(RandomStock(rng, 2 + static_cast<int>(rng() % 7)));
+    const std::vector<double>& values = stock.stock.values;
+    std::vector<double> board;
+    for (const double value : values) {
+      if (rng() % 2 == 0) board.push_back(value);
+    }
+    stock.board = board;
+    request.leds = 1 + static_cast<int>(rng() % 3);
+    request.vf = {1.9, 2, 2.2};
+    request.vsupply = {request.leds * 2.2 + 1, request.leds * 2.2 + 1.5, request.leds * 2.2 + 2};
+    const double drive = request.vsupply.typ - request.leds * request.vf.typ;
+    request.current = drive / (values[rng() % values.size()] * Uniform(rng, 0.5, 2));
+    request.search.target = drive / request.current;
+    request.search.tolerance = 30;
+    if (rng() % 2 == 0) request.bounds.partTolerance = 5;
+    const std::uint64_t limit = limits[rng() % 4];
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", limit " << limit);
+    std::vector<std::string> found;
+    SearchRows<LedKind>(request, stock, nullptr, limit, [&](const networks::NetworkRow& row) {
+      found.push_back(networks::Spell(row.network, stock.names));
+    });
+    std::vector<std::string> plain = PlainLeds(request, stock);
+    const auto parts = [](const std::string& spelling) {
+      return std::count(spelling.begin(), spelling.end(), 'v');
+    };
+    std::stable_sort(plain.begin(), plain.end(), [&](const std::string& x, const std::string& y) {
+      return parts(x) < parts(y);
+    });
+    std::stable_sort(plain.begin(), plain.end(), [&](const std::string& x, const std::string& y) {
+      return Added(x, stock) < Added(y, stock);
+    });
+    if (plain.size() > limit) plain.resize(limit);
+    ASSERT_EQ(found, plain);
+  }
 }
 
 TEST(LedSearch, PartPowersMatchTheVoltagesAcrossEachGroup) {
