@@ -2,10 +2,11 @@
 # Makes the pictures in docs/ under Xvfb and openbox, on a copy of the sample library in
 # examples/. On a 1280x1024 screen: docs/screenshot.png, the main window after a Calculate of 45
 # and 5, and docs/networks.png, docs/divider.png, docs/regulator.png, docs/amplifier.png,
-# docs/rc.png and docs/library.png, the six tabs of the Networks window (a four-part network of
-# 3.14159k with its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal regulator's feedback with
-# 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked within 2 %, a 1 kHz corner from
-# E24 resistors and E6 capacitors, the check of the library with a few lines added),
+# docs/rc.png, docs/led.png and docs/library.png, the seven tabs of the Networks window (a
+# four-part network of 3.14159k with its circuit, a 5 V to 3.3 V divider, a 5 V three-terminal
+# regulator's feedback with 1 % parts checked within 3 %, a gain of 11 with 1 % parts checked
+# within 2 %, a 1 kHz corner from E24 resistors and E6 capacitors, an LED's resistor from 5 V,
+# the check of the library with a few lines added),
 # docs/inventory.png and docs/divider-inventory.png (the Library tab's Inventory view of a small
 # drawer, and the 5 V to 3.3 V divider drawn from it); then on an
 # 800x600 screen
@@ -147,6 +148,12 @@ tabs 5
 keys Down
 shot "$networks" "$docs/amplifier.png"
 rc "$docs/rc.png"
+# The LED tab, which starts in VSUPPLY: the four indicators' line of a board (Vf 1.9:2.0:2.2 at
+# 10 mA, 5 % parts within 15 %), Find, and the first row of the list.
+keys ctrl+Tab type:5 Tab type:1.9:2.0:2.2 Tab Tab type:10m Tab Tab Tab type:5 Tab type:15 Return
+tabs 5
+keys Down
+shot "$networks" "$docs/led.png"
 # The Library tab, after a few lines that its check has something to say about.
 printf '4k7\r\n3.14159\r\nten\r\n100\r\n' >>"$run/ResistorLibrary.txt"
 keys ctrl+Tab
