@@ -72,9 +72,9 @@ Judged Judge(const networks::NetworkRow& found, const LoadedStock& stock,
   const std::span<const double> values = stock.stock.values;
   const double i = request.current;
   judged.value = found.value;
-  // |R0 / R - 1| from the network search's deviation d = R / R0 - 1, settled exactly near 0.
-  const double d = found.deviation;
-  judged.error = d == 0 ? 0 : -100 * d / (100 + d);
+  // R0 / R - 1, exactly 0 for a network on the target.
+  const double r0 = request.search.target;
+  judged.error = found.value == r0 ? 0 : (r0 / found.value - 1) * 100;
   judged.current = i * (1 + judged.error / 100);
   const std::array<const networks::Network*, 1> legs{&found.network};
   networks::PartTolerances own;
@@ -95,7 +95,6 @@ Judged Judge(const networks::NetworkRow& found, const LoadedStock& stock,
   const double rHigh =
       networks::NetworkValue(found.network, values, networks::UpFactors(own.first));
   // Each end as a ratio to the wanted current, so that ends equal to it are 1 exactly.
-  const double r0 = request.search.target;
   const double nominal = 1 + judged.error / 100;
   const double high = std::max(request.DriveHigh() / request.DriveTyp() * (r0 / rLow), nominal);
   const double low = std::min(request.DriveLow() / request.DriveTyp() * (r0 / rHigh), nominal);
@@ -145,6 +144,12 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
   // >= 1 - w needs R <= (D_low / D_typ) R0 / ((1 - w) (1 + t)). A row outside the interval fails
   // a bound, so the network search's window, the interval's farthest end from R0 widened past
   // the roundings, misses none that pass.
+  // The least tolerance any part may have, and how far the supply and Vf move the drive.
+  const double t = (stock.drawer ? LeastTolerance(*stock.drawer, request.bounds.partTolerance)
+                                 : request.bounds.partTolerance.value_or(0)) /
+                   100;
+  const double up = request.DriveHigh() / request.DriveTyp();
+  const double down = request.DriveLow() / request.DriveTyp();
   double low = 0;
   double high = kInfinity;
   if (bounded) {
@@ -153,19 +158,19 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
     if (tau < 1) high = r0 / (1 - tau);
     if (request.bounds.within) {
       const double w = *request.bounds.within / 100;
-      const double t = (stock.drawer ? LeastTolerance(*stock.drawer, request.bounds.partTolerance)
-                                     : request.bounds.partTolerance.value_or(0)) /
-                       100;
-      const double up = request.DriveHigh() / request.DriveTyp();
-      const double down = request.DriveLow() / request.DriveTyp();
       low = std::max(low, up * r0 / ((1 + w) * (1 - t)));
       if (w < 1) high = std::min(high, down * r0 / ((1 - w) * (1 + t)));
     }
     if (!(low <= high * (1 + 1e-9))) return;
   }
+  // The walk is centred where the worst case is least for parts of tolerance t, where Imax / I - 1
+  // = up R0 / (R (1 - t)) - 1 meets 1 - Imin / I = 1 - down R0 / (R (1 + t)), so that it meets
+  // rows nearly in rank order.
+  const double centre = r0 * (up / (1 - t) + down / (1 + t)) / 2;
+  options.target = centre;
   options.tolerance = high == kInfinity
                           ? kInfinity
-                          : std::max(high / r0 - 1, 1 - low / r0) * 100 * (1 + 1e-9) + 1e-9;
+                          : std::max(high / centre - 1, 1 - low / centre) * 100 * (1 + 1e-9) + 1e-9;
 
   struct Held {
     double key = 0;
@@ -179,12 +184,18 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
     return networks::NetworkBefore(x.row.network, y.row.network);
   };
   const auto after = [&](const Held& x, const Held& y) { return before(y, x); };
-  // The network search gives rows by |R / R0 - 1| = a, rising, and a row's worst case is at
-  // least its |error| = |R0 / R - 1| >= a / (1 + a). Once that bound passes a held row's key,
-  // past the rounding of keys to 9 digits and of doubles, every later row ranks after it.
-  const auto least = [](const networks::NetworkRow& found) {
-    const double a = std::fabs(found.deviation) / 100;
-    return a / (1 + a) * 100;
+  // The network search gives rows by |R / centre - 1| = a, rising. A row's worst case is at least
+  // Imax / I - 1 >= up R0 / (centre (1 - a) (1 - t)) - 1 where R = centre (1 - a), and
+  // 1 - Imin / I >= 1 - down R0 / (centre (1 + a) (1 + t)) where R = centre (1 + a): at least the
+  // smaller of the two, each rising with a. Once that bound passes a held row's key, past the
+  // rounding of keys to 9 digits and of doubles, every later row ranks after it.
+  const auto leastAt = [&](double a) {
+    const double below = a < 1 ? up * r0 / (centre * (1 - a) * (1 - t)) - 1 : kInfinity;
+    const double above = 1 - down * r0 / (centre * (1 + a) * (1 + t));
+    return std::max(0.0, std::min(below, above)) * 100;
+  };
+  const auto least = [&](const networks::NetworkRow& found) {
+    return leastAt(std::fabs(found.deviation) / 100);
   };
   const auto reaches = [](double bound, double key) { return bound - 1e-9 > key * (1 + 1e-8); };
   const auto stopped = [&] { return stop && stop->load(std::memory_order_relaxed); };
@@ -220,22 +231,38 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
     while (!heap.empty() && !stopped()) give();
     return;
   }
-  networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
-                         [&](const networks::NetworkRow& found) {
-                           if (stopped()) enough = true;
-                           if (heap.size() == limit && reaches(least(found), heap.front().key)) {
-                             enough = true;
-                             return;
-                           }
-                           Held held;
-                           if (!judge(found, held)) return;
-                           heap.push_back(std::move(held));
-                           std::push_heap(heap.begin(), heap.end(), before);
-                           if (heap.size() > limit) {
-                             std::pop_heap(heap.begin(), heap.end(), before);
-                             heap.pop_back();
-                           }
-                         });
+  // A wide window (a loose --within, or none) holds far more networks than the best few need,
+  // and the network search walks all of its first pass: the window starts narrow and widens
+  // fourfold until the bound at its edge, below every row outside it, passes the K-th key held.
+  const double full = options.tolerance;
+  double tried = std::min(full, 0.5);
+  for (;;) {
+    options.tolerance = tried;
+    heap.clear();
+    enough = false;
+    networks::FindNetworks(stock.stock.values, options, std::numeric_limits<std::uint64_t>::max(),
+                           [&](const networks::NetworkRow& found) {
+                             if (stopped()) enough = true;
+                             if (heap.size() == limit && reaches(least(found), heap.front().key)) {
+                               enough = true;
+                               return;
+                             }
+                             Held held;
+                             if (!judge(found, held)) return;
+                             heap.push_back(std::move(held));
+                             std::push_heap(heap.begin(), heap.end(), before);
+                             if (heap.size() > limit) {
+                               std::pop_heap(heap.begin(), heap.end(), before);
+                               heap.pop_back();
+                             }
+                           });
+    if (stopped()) return;
+    if (tried >= full ||
+        (heap.size() == limit && reaches(leastAt(tried / 100), heap.front().key))) {
+      break;
+    }
+    tried = tried * 4 > 1e4 ? full : std::min(full, tried * 4);
+  }
   std::sort_heap(heap.begin(), heap.end(), before);
   for (const Held& held : heap) {
     if (stopped()) return;

@@ -9,8 +9,8 @@
 // every part off by its own tolerance: Imax = D_high / R_low with D_high = VS_max - N Vf_min,
 // Imin = D_low / R_high with D_low = VS_min - N Vf_max, each widened to take in the nominal
 // current, and the worst case is max(|Imax - I|, |Imin - I|) / I. Each is worked out as a ratio to
-// the wanted current: R0 / R from the network search's exactly settled deviation, and
-// Imax / I = (D_high / D_typ) (R0 / R_low), so that a network on the target shows no error. A
+// the wanted current: R0 / R, and Imax / I = (D_high / D_typ) (R0 / R_low), so that a network
+// on the target shows no error and no band beyond the supply's and the parts'. A
 // part's power is taken at Imax through the network's nominal values: I^2 r in series, the
 // group's current shared by conductance in parallel.
 

@@ -143,11 +143,9 @@ std::vector<std::string> PlainLeds(const LedRequest& request, const LoadedStock&
   const double i = request.current;
   std::vector<PlainLed> kept;
   for (const auto& row : testing::PlainFindNetworks(values, stock.names, options, 1 - t, 1 + t)) {
-    // The error from the exact deviation of R from R0: R0 / R - 1 = -d / (1 + d).
-    const double d = row.deviation;
-    const double error = d == 0 ? 0 : -100 * d / (100 + d);
-    const double nominal = 1 + error / 100;
     const double r0 = request.search.target;
+    const double error = row.value == r0 ? 0 : (r0 / row.value - 1) * 100;
+    const double nominal = 1 + error / 100;
     const double high = std::max(driveHigh / drive * (r0 / row.low), nominal);
     const double low = std::min(driveLow / drive * (r0 / row.high), nominal);
     const double worst = std::max(std::fabs(low - 1), std::fabs(high - 1)) * 100;
