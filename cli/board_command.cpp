@@ -165,7 +165,7 @@ std::string_view KindLetter(const StockKind& kind) {
   return "R";
 }
 
-std::string ClassText(const finder::DrawerClass& drawn) {
+std::string ClassText(const PartClass& drawn) {
   std::string text;
   const auto mark = [&](const std::string& piece) {
     if (!piece.empty()) text += (text.empty() ? "" : ", ") + piece;
