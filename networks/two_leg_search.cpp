@@ -20,8 +20,6 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-using Constants = std::array<double, 2>;
-
 bool SharesPart(const Network& a, const Network& b) {
   for (int i = 0; i < PartCount(a.shape); ++i) {
     for (int j = 0; j < PartCount(b.shape); ++j) {
@@ -525,61 +523,6 @@ class TwoLegLines {
   std::unique_ptr<ExactTwoLeg> m_exact;
 };
 
-// B where q = B / (A + B) is out / vin: B = A * q / (1 - q).
-LegLevel DividerLevel(const Constants& k, double out) {
-  const double q = out / k[0];
-  if (q >= 1) return {kInfinity, 0};
-  return {q > 0 ? q / (1 - q) : 0, 0};
-}
-
-// B where VREF * (1 + A / B) + IADJ * A is out: B = A * VREF / (out - VREF - IADJ * A).
-LegLevel RegulatorLevel(const Constants& k, double out) {
-  const double above = out - k[0];
-  if (!(above > 0)) return {kInfinity, 0};
-  return {k[0] / above, k[1] / above};
-}
-
-// d/dA and d/dB of VIN * B / (A + B), times A and B: -+ VIN * A * B / (A + B)^2.
-std::array<double, 2> DividerSlopes(const Constants& k, double a, double b) {
-  const double sum = a + b;
-  const double move = k[0] * (a / sum) * (b / sum);
-  return {-move, move};
-}
-
-// Of VREF * (1 + A / B) + IADJ * A: VREF * A / B + IADJ * A, and -VREF * A / B.
-std::array<double, 2> RegulatorSlopes(const Constants& k, double a, double b) {
-  const double ratio = k[0] * (a / b);
-  return {ratio + k[1] * a, -ratio};
-}
-
-// Over outputs [lo, hi]: the divider's slopes are VIN q (1 - q) in magnitude for q = out / VIN,
-// which is concave in q, so least at an end, and 0 where q may reach 0 or 1.
-std::array<double, 2> DividerLeastSlopes(const Constants& k, double lo, double hi) {
-  const double q1 = std::min(lo / k[0], hi / k[0]);
-  const double q2 = std::max(lo / k[0], hi / k[0]);
-  if (!(q1 > 0 && q2 < 1)) return {0, 0};
-  const double least = std::fabs(k[0]) * std::min(q1 * (1 - q1), q2 * (1 - q2));
-  return {least, least};
-}
-
-// The least |out - zero| over [lo, hi]: 0 where it holds zero.
-double LeastDistance(double lo, double hi, double zero) {
-  if (lo <= zero && zero <= hi) return 0;
-  return std::min(std::fabs(lo - zero), std::fabs(hi - zero));
-}
-
-// Leg A's slope is out - VREF whatever the legs; leg B's is VREF * A / B, which the pin current
-// makes out - VREF - IADJ * A, unknown without A.
-std::array<double, 2> RegulatorLeastSlopes(const Constants& k, double lo, double hi) {
-  const double least = LeastDistance(lo, hi, k[0]);
-  return {least, k[1] == 0 ? least : 0};
-}
-
-// Of 1 + A / B and of A / B alike: A / B and -A / B.
-std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
-  return {a / b, -(a / b)};
-}
-
 }  // namespace
 
 void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
@@ -597,55 +540,6 @@ void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormu
   row.rssHigh = std::max({x, y, row.output});
   row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
                           std::fabs((row.rssHigh - target) / target * 100));
-}
-
-TwoLegFormula DividerFormula(double vin) {
-  TwoLegFormula formula;
-  formula.k = {vin, 0};
-  formula.output = [](const Constants& k, double a, double b) { return k[0] * b / (a + b); };
-  formula.level = DividerLevel;
-  formula.slopes = DividerSlopes;
-  formula.leastSlopes = DividerLeastSlopes;
-  formula.risesInA = false;
-  formula.exact = TwoLegFormula::Exact{LegSum::kB, LegSum::kBoth};
-  return formula;
-}
-
-TwoLegFormula RegulatorFormula(double vref, double iadj) {
-  TwoLegFormula formula;
-  formula.k = {vref, iadj};
-  formula.output = [](const Constants& k, double a, double b) {
-    return k[0] * (1 + a / b) + k[1] * a;
-  };
-  formula.level = RegulatorLevel;
-  formula.slopes = RegulatorSlopes;
-  formula.leastSlopes = RegulatorLeastSlopes;
-  formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
-  return formula;
-}
-
-TwoLegFormula GainFormula() {
-  TwoLegFormula formula = RegulatorFormula(1, 0);
-  formula.output = [](const Constants&, double a, double b) { return 1 + a / b; };
-  formula.slopes = RatioSlopes;
-  return formula;
-}
-
-TwoLegFormula InvertingGainFormula() {
-  TwoLegFormula formula;
-  formula.k = {1, 0};
-  formula.output = [](const Constants&, double a, double b) { return a / b; };
-  formula.slopes = RatioSlopes;
-  // A / B is the output itself.
-  formula.leastSlopes = [](const Constants&, double lo, double hi) {
-    const double least = LeastDistance(lo, hi, 0);
-    return std::array<double, 2>{least, least};
-  };
-  formula.level = [](const Constants&, double out) {
-    return out > 0 ? LegLevel{1 / out, 0} : LegLevel{kInfinity, 0};
-  };
-  formula.exact = TwoLegFormula::Exact{LegSum::kA, LegSum::kB};
-  return formula;
 }
 
 double WorstKey(double worst) {
