@@ -33,6 +33,31 @@ std::array<double, 2> DividerSlopes(const Constants& k, double a, double b) {
   return {-move, move};
 }
 
+// B || L, the bottom leg with its load.
+double WithLoad(double b, double load) {
+  return b * load / (b + load);
+}
+
+// B where VIN * p / (A + p) is out, p = B || L: p = A * s with s = r / (1 - r) for r = out / VIN,
+// and 1 / B = 1 / p - 1 / L, so B = A * s / (1 - A * s / L). Past A = L / s no B reaches out,
+// B || L staying below L.
+LegLevel LoadedDividerLevel(const Constants& k, double out) {
+  const double r = out / k[0];
+  if (r >= 1) return {kInfinity, 0};
+  if (!(r > 0)) return {0, 0};
+  const double s = r / (1 - r);
+  return {s, s / k[1]};
+}
+
+// Of VIN * p / (A + p), p = B || L, times A and B: leg A's is the divider's of legs A and p,
+// -VIN * A * p / (A + p)^2, and leg B's is minus that times dp/dB * B / p = L / (B + L).
+std::array<double, 2> LoadedDividerSlopes(const Constants& k, double a, double b) {
+  const double p = WithLoad(b, k[1]);
+  const double sum = a + p;
+  const double move = k[0] * (a / sum) * (p / sum);
+  return {-move, move * (k[1] / (b + k[1]))};
+}
+
 // Of VREF * (1 + A / B) + IADJ * A: VREF * A / B + IADJ * A, and -VREF * A / B.
 std::array<double, 2> RegulatorSlopes(const Constants& k, double a, double b) {
   const double ratio = k[0] * (a / b);
@@ -47,6 +72,13 @@ std::array<double, 2> DividerLeastSlopes(const Constants& k, double lo, double h
   if (!(q1 > 0 && q2 < 1)) return {0, 0};
   const double least = std::fabs(k[0]) * std::min(q1 * (1 - q1), q2 * (1 - q2));
   return {least, least};
+}
+
+// Leg A's slope is the divider's, VIN q (1 - q) for q = out / VIN. Leg B's is that times
+// L / (B + L), which has no bound above 0: any q is met with B as large as wanted (p near L and
+// A = p (1 - q) / q).
+std::array<double, 2> LoadedDividerLeastSlopes(const Constants& k, double lo, double hi) {
+  return {DividerLeastSlopes(k, lo, hi)[0], 0};
 }
 
 // The least |out - zero| over [lo, hi]: 0 where it holds zero.
@@ -78,6 +110,22 @@ TwoLegFormula DividerFormula(double vin) {
   formula.leastSlopes = DividerLeastSlopes;
   formula.risesInA = false;
   formula.exact = TwoLegFormula::Exact{LegSum::kB, LegSum::kBoth};
+  return formula;
+}
+
+TwoLegFormula LoadedDividerFormula(double vin, double load) {
+  TwoLegFormula formula;
+  formula.k = {vin, load};
+  formula.output = [](const Constants& k, double a, double b) {
+    const double p = WithLoad(b, k[1]);
+    return k[0] * p / (a + p);
+  };
+  formula.level = LoadedDividerLevel;
+  formula.slopes = LoadedDividerSlopes;
+  formula.leastSlopes = LoadedDividerLeastSlopes;
+  formula.risesInA = false;
+  // B L / (A B + A L + B L) is no quotient of the legs' sums (LegSum) that the exact settling
+  // knows, so this formula's rows are decided in double alone, even at the tolerance's edge.
   return formula;
 }
 

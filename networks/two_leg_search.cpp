@@ -88,7 +88,8 @@ class Levels {
         m_target(options.target),
         m_tolerance(options.tolerance),
         m_w(w),
-        m_cross(Level(formula, 1)) {
+        m_cross(Level(formula, 1)),
+        m_maxParallel(options.maxParallel) {
     // Parts in a leg at the most: a leg of two parts leaves one to the other in a row of three.
     const int legParts =
         options.parts > 0 ? std::min(options.legParts, options.parts - 1) : options.legParts;
@@ -111,6 +112,8 @@ class Levels {
       m_lowB = formula.risesInA ? up : down;
       m_highA = m_lowB;
       m_highB = m_lowA;
+      // Every part up by t raises A || B by 1 + t; a row of unknown tolerances is judged nominal.
+      if (!m_band->perPart) m_maxParallel /= up;
     }
     Refresh();
   }
@@ -152,6 +155,7 @@ class Levels {
     if (m_empty) return {kInfinity, -kInfinity};
     Span span = Ordered(LegB(m_levelLo, a), LegB(m_levelHi, a));
     span.Meet(Ordered(LegB(m_nominalLo, a), LegB(m_nominalHi, a)));
+    span.hi = std::min(span.hi, ParallelCut(a));
     if (!m_band || m_band->byRss) return span;
     span.Meet(Edge(m_edges[0], m_edges[1], a * m_lowA, m_lowB));
     span.Meet(Edge(m_edges[2], m_edges[3], a * m_highA, m_highB));
@@ -221,6 +225,14 @@ class Levels {
     const double y = m_target * (1 + half);
     return m_formula.leastSlopes(m_formula.k, std::min(x, y), std::max(x, y));
   }
+  // The most B of a's line whose A || B stays within maxParallel: 1 / B >= 1 / R - 1 / A, so
+  // B <= A R / (A - R) for A above R, any B else. A margin covers the roundings; near A = R, where
+  // the cut's own rounding grows without bound, the line is not cut.
+  double ParallelCut(double a) const {
+    const double r = m_maxParallel;
+    if (!(a > r * (1 + 1e-6))) return kInfinity;
+    return a * r / (a - r) * (1 + 1e-6);
+  }
   LegLevel Level(const TwoLegFormula& formula, double ratio) const {
     return formula.level(formula.k, ratio * m_target);
   }
@@ -243,6 +255,7 @@ class Levels {
   bool m_empty = false;                 // no row can rank among the held ones or meet within
   const detail::Window& m_w;
   LegLevel m_cross;
+  double m_maxParallel;  // on the nominal A || B, which a band's upper ends only raise
   LegLevel m_nominalLo;
   LegLevel m_nominalHi;
   double m_lowA = 1, m_lowB = 1, m_highA = 1, m_highB = 1;
@@ -274,6 +287,7 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
   const double aDown = NetworkValue(row.a, stock, DownFactors(wide.first));
   const double bUp = NetworkValue(row.b, stock, UpFactors(wide.second));
   const double bDown = NetworkValue(row.b, stock, DownFactors(wide.second));
+  row.parallel = aUp * bUp / (aUp + bUp);
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;
   const bool risesInA = formula.risesInA;
@@ -478,6 +492,9 @@ class TwoLegLines {
     }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
     row.total = row.ra + row.rb;
+    row.parallel = row.ra * row.rb / row.total;
+    // Without a band the nominal A || B is judged; a band's upper ends come with it.
+    if (!m_options.band && row.parallel > m_options.maxParallel) return;
     row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
     if (m_tiedAfter && (!TwoLegTiesAfter(row, *m_tiedAfter) || row.scaleKey > m_scaleCut)) return;
     if (const TwoLegRow* worst = m_best.TiedWorst(); worst && TwoLegTiesAfter(row, *worst)) return;
@@ -495,7 +512,8 @@ class TwoLegLines {
     if (!WithinTolerance(row)) return;
     if (m_options.band) {
       if (!Band(row, m_stock, m_formula, m_options.target, *m_options.band, m_exact.get(),
-                m_decimals)) {
+                m_decimals) ||
+          row.parallel > m_options.maxParallel) {
         return;
       }
     } else {
