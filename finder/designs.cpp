@@ -175,6 +175,8 @@ std::optional<double> NeededPartTolerance(const Design& design, const networks::
     networks::TwoLegBand band = *DesignBand(design, t);
     band.within = percent;
     networks::AddBand(copy, stock, design.formula, design.options.target, band, false);
+    // Looser parts raise A || B at their upper ends as well.
+    if (copy.parallel > design.options.maxParallel) return false;
     if (statistics.byRss) {
       return WithinBand(copy.rssLow, copy.rssHigh, design.options.target, percent);
     }

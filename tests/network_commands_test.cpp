@@ -253,6 +253,22 @@ TEST_F(NetworkCommandTest, LoadedDividerRowsAsWorkedOut) {
   }
 }
 
+// Looser parts raise R1 || R2 at their upper ends, so --max-source bounds the tolerance a row
+// needs as the band does: 30k || 10k is 7.5k, within 7.6k for parts up to 4/3 %, though its band
+// would allow 3.2 %.
+TEST_F(NetworkCommandTest, MaxSourceBoundsTheToleranceARowNeeds) {
+  ASSERT_EQ(Run({"series", "E24"}), kExitOk);
+  SetFile(out.str());
+  ASSERT_EQ(Run({"divider", "12", "3", "--max-source", "7.6k", "--within", "5", "--part-tolerance",
+                 "1", "--top", "1", "--format", "tsv"}),
+            kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("\n1\t30000\t10000\t"));
+  std::istringstream split(out.str().substr(out.str().find('\n') + 1));
+  std::string needs;
+  for (int field = 0; field <= 9; ++field) std::getline(split, needs, '\t');
+  EXPECT_NEAR(std::stod(needs), 4.0 / 3, 1e-9);
+}
+
 // A load makes the current no function of R1 + R2, so bounds on it narrow the walk otherwise: the
 // rows within them are those of the unbounded search whose current lies within them.
 TEST_F(NetworkCommandTest, LoadedDividerCurrentBoundsLeaveOutOnlyRowsOutsideThem) {
