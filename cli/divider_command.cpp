@@ -35,7 +35,7 @@ finder::DividerInput DividerInputOf(const ParsedArgs& args) {
 CommandSpec DividerCommandSpec() {
   std::vector<OptionSpec> options = LegOptions(kDividerWords);
   options.push_back({"--power", "", "Add Power (W), the most any one part takes."});
-  options.push_back({"--load", "R", "A load of R across R2, as an input's resistance."});
+  options.push_back({"--load", "R", "Put a load of R across R2 (an input's resistance)."});
   options.push_back({"--max-source", "R", "Keep dividers whose R1 || R2 is at most R."});
   Append(options, LoadOptions());
   Append(options, WorstCaseOptions());
@@ -48,7 +48,7 @@ CommandSpec DividerCommandSpec() {
           "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n"
           "--power adds the most power any one part takes (--max-power implies it), and\n"
           "--part-tolerance and --within the worst case, as for regulator.\n"
-          "--load puts a resistance across R2: VOUT is VIN (R2 || L) / (R1 + R2 || L), and\n"
+          "--load puts a load L across R2: VOUT is VIN (R2 || L) / (R1 + R2 || L), and\n"
           "Current is then R1's. --max-source bounds R1 || R2, the source resistance an\n"
           "ADC input sees, at the parts' upper ends with a part tolerance, and adds it as\n"
           "Source.\n",
