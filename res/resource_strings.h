@@ -104,6 +104,9 @@ inline constexpr char kSourceLabel[] = "Sourc&e";
 inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
 inline constexpr char kDerateLabel[] = "Derate";
 inline constexpr char kDerateHint[] = "1";
+// A divider's load across R2 and its bound on R1 || R2; their letters are left to the others.
+inline constexpr char kLoadLabel[] = "Load";
+inline constexpr char kMaxSourceLabel[] = "Max source";
 inline constexpr char kPartsPlacesName[] = "Parts";
 inline constexpr char kMissingInventoryHint[] =
     "Import... on the Library tab's Inventory view makes one.";

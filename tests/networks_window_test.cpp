@@ -141,6 +141,7 @@ class NetworksWindowTest : public QObject {
   void SpareColumnsHideAndRowsTellTheirColourCodes();
   void PreferRanksTheBoardsValuesFirstWithTheirNewCount();
   void NearestMissIsRowZeroGreyedAndDrawn();
+  void DividerLoadAndMaxSourceReachTheSearch();
 
  private:
   // The Networks tab.
@@ -536,7 +537,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
     }
   }
   // Each tab's Temperature and TCR among them.
-  QCOMPARE(refused, 7 + 16 + 16 + 12 + 12);
+  QCOMPARE(refused, 7 + 18 + 16 + 12 + 12);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -919,6 +920,42 @@ void NetworksWindowTest::NearestMissIsRowZeroGreyedAndDrawn() {
               "parts of 1 %, its band reaches 1.52 % of the 0.1 %; parts of 0.066 % would do"));
   list->selectRow(0);
   QVERIFY(!page.findChild<vantrel::SchematicView*>()->IsEmpty());
+}
+
+// Load and Max source under More are the command line's --load and --max-source: the rows are
+// its rows, with the Source column.
+void NetworksWindowTest::DividerLoadAndMaxSourceReachTheSearch() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("4");
+  Control<QLineEdit>(page, "VOUT")->setText("1");
+  Control<QLineEdit>(page, "--tolerance")->setText("10");
+  Control<QLineEdit>(page, "--load")->setText("10k");
+  Control<QLineEdit>(page, "--max-source")->setText("800");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+
+  vantrel::finder::DividerInput input;
+  input.vin = "4";
+  input.vout = "1";
+  input.tolerance = "10";
+  input.load = "10k";
+  input.maxSource = "800";
+  input.parts = "1";
+  input.top = "20";
+  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
+  QVERIFY(prepared.job);
+  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
+  QVERIFY(std::find(shown.names.begin(), shown.names.end(), "source") != shown.names.end());
+  // 3k over 1k with 10k across it: 4 V * 909 / 3909 = 0.930 V, and 3k || 1k = 750.
+  QCOMPARE(list->model()->index(0, 1).data().toString(), QString("3k"));
+  QCOMPARE(list->model()->rowCount(), 1);
 }
 
 QTEST_MAIN(NetworksWindowTest)
