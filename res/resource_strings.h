@@ -105,6 +105,8 @@ inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
 inline constexpr char kDerateLabel[] = "Derate";
 inline constexpr char kDerateHint[] = "1";
 inline constexpr char kPartsPlacesName[] = "Parts";
+// Under the circuit, what the selected row uses where the list has no room for it.
+inline constexpr char kUsesLineText[] = "Uses: %1";
 inline constexpr char kMissingInventoryHint[] =
     "Import... on the Library tab's Inventory view makes one.";
 // The board whose values rank first; every letter of "Prefer" is another field's.
