@@ -1,5 +1,6 @@
 #include "row_table_model.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -268,30 +269,40 @@ class RowList final : public QTableView {
     m_cells.assign(static_cast<std::size_t>(columns), 0);
     m_words.assign(static_cast<std::size_t>(columns), 0);
     m_items.clear();
+    // Measured as the font advances over the text, which the delegate's size hint, laying out
+    // each cell's text, gives too at many times the cost.
     const QFontMetricsF metrics(font());
+    // Cells and words repeat ("5.0000 V", "||"): each is measured once.
+    QHash<QString, qreal> advances;
+    const auto advance = [&advances, &metrics](const QString& text) {
+      auto known = advances.constFind(text);
+      if (known == advances.constEnd())
+        known = advances.insert(text, metrics.horizontalAdvance(text));
+      return *known;
+    };
     for (int column = 0; column < columns; ++column) {
-      m_cells[static_cast<std::size_t>(column)] = sizeHintForColumn(column);
-      if ((!m_model->Rows().leftAligned.at(static_cast<std::size_t>(column)) &&
-           !m_model->IsBand(column)) ||
-          column == uses) {
-        continue;
-      }
+      const bool words = (m_model->Rows().leftAligned.at(static_cast<std::size_t>(column)) ||
+                          m_model->IsBand(column)) &&
+                         column != uses;
+      qreal widest = 0;
       qreal longest = 0;
       for (int row = 0; row < m_model->rowCount(); ++row) {
         const QString text = m_model->index(row, column).data().toString();
+        widest = std::max(widest, advance(text));
+        if (!words) continue;
         for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-          longest = std::max(longest, metrics.horizontalAdvance(word));
+          longest = std::max(longest, advance(word));
         }
       }
+      m_cells[static_cast<std::size_t>(column)] =
+          static_cast<int>(std::ceil(widest)) + CellMargins();
       m_words[static_cast<std::size_t>(column)] =
           static_cast<int>(std::ceil(longest)) + CellMargins();
     }
     if (uses >= 0) {
       for (int row = 0; row < m_model->rowCount(); ++row) {
         std::vector<qreal>& widths = m_items.emplace_back();
-        for (const QString& item : m_model->UsesItems(row)) {
-          widths.push_back(metrics.horizontalAdvance(item));
-        }
+        for (const QString& item : m_model->UsesItems(row)) widths.push_back(advance(item));
       }
     }
     m_measured = true;
@@ -413,16 +424,22 @@ class RowList final : public QTableView {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const int grid = showGrid() ? 1 : 0;  // the row's share of the grid lines
+    // Rows repeat their legs and bands: each text is laid out once per column.
+    std::vector<QHash<QString, int>> heights(texts.size());
     for (int row = 0; row < m_model->rowCount(); ++row) {
       int lines = line;
-      for (const auto& text : texts) {
-        if (!wrap) break;
-        option.rect.setSize({columnWidth(text.column), line});
-        const QModelIndex index = m_model->index(row, text.column);
-        lines =
-            std::max(lines, itemDelegateForIndex(index)->sizeHint(option, index).height() + grid);
+      for (std::size_t i = 0; wrap && i < texts.size(); ++i) {
+        const QModelIndex index = m_model->index(row, texts[i].column);
+        const QString text = index.data().toString();
+        auto known = heights[i].constFind(text);
+        if (known == heights[i].constEnd()) {
+          option.rect.setSize({columnWidth(texts[i].column), line});
+          known = heights[i].insert(text,
+                                    itemDelegateForIndex(index)->sizeHint(option, index).height());
+        }
+        lines = std::max(lines, *known + grid);
       }
-      setRowHeight(row, lines);
+      if (rowHeight(row) != lines) setRowHeight(row, lines);
     }
   }
 
