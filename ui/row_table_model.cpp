@@ -294,8 +294,9 @@ class RowList final : public QTableView {
           longest = std::max(longest, advance(word));
         }
       }
+      // Without the rounding pixel: a cell on one line is laid out at its text's advance.
       m_cells[static_cast<std::size_t>(column)] =
-          static_cast<int>(std::ceil(widest)) + CellMargins();
+          static_cast<int>(std::ceil(widest)) + CellMargins() - 1;
       m_words[static_cast<std::size_t>(column)] =
           static_cast<int>(std::ceil(longest)) + CellMargins();
     }
