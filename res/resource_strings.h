@@ -106,8 +106,8 @@ inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
 inline constexpr char kDerateLabel[] = "&Derate";
 inline constexpr char kDerateHint[] = "1";
 // A divider's load across R2 and its bound on R1 || R2; their letters are left to the others.
-inline constexpr char kLoadLabel[] = "Load";
-inline constexpr char kMaxSourceLabel[] = "Max source";
+inline constexpr char kLoadLabel[] = "Load &5";
+inline constexpr char kMaxSourceLabel[] = "Max source &6";
 inline constexpr char kPartsPlacesName[] = "Parts";
 // Under the circuit, what the selected row uses where the list has no room for it.
 inline constexpr char kUsesLineText[] = "Uses: %1";
