@@ -3,12 +3,16 @@
 #include <Cbc_C_Interface.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <ctime>
 #include <limits>
 #include <memory>
+#include <sstream>
 #include <tuple>
 #include <utility>
+
+#include "cpu_limited.h"
 
 namespace vantrel::board {
 namespace {
@@ -317,6 +321,67 @@ double CpuSeconds() {
   return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
+// A stage's answer as a line of words, for the process that solved it to hand back: infeasible,
+// optimal, the bound (shortest round-trip digits), then the picks, if any.
+std::string SolvedText(const Solved& solved) {
+  std::string text = solved.infeasible ? "1 " : "0 ";
+  text += solved.optimal ? "1 " : "0 ";
+  char digits[32];
+  const auto end = std::to_chars(digits, digits + sizeof digits, solved.bound).ptr;
+  text.append(digits, end);
+  if (solved.picks) {
+    for (const std::size_t pick : *solved.picks) {
+      text += ' ';
+      text += std::to_string(pick);
+    }
+  }
+  return text;
+}
+
+std::optional<Solved> ReadSolved(const std::string& text, std::size_t circuits) {
+  std::istringstream words(text);
+  std::string infeasible, optimal, bound;
+  if (!(words >> infeasible >> optimal >> bound)) return std::nullopt;
+  Solved solved;
+  solved.infeasible = infeasible == "1";
+  solved.optimal = optimal == "1";
+  const auto [end, error] =
+      std::from_chars(bound.data(), bound.data() + bound.size(), solved.bound);
+  if (error != std::errc{} || end != bound.data() + bound.size()) return std::nullopt;
+  Picks picks;
+  for (std::size_t pick = 0; words >> pick;) picks.push_back(pick);
+  if (picks.size() == circuits) solved.picks = std::move(picks);
+  return solved;
+}
+
+// A stage solved here, or for a large program in a process of its own that the time limit
+// ends wherever the solver is (ChoiceInput::isolateFrom); spent grows by the CPU it took.
+Solved SolveBounded(const Problem& problem, const ChoiceInput& input, std::optional<int> maxNew,
+                    const std::optional<Picks>& start, double seconds, double& spent) {
+  std::size_t kept = 0;
+  for (const auto& circuit : problem.circuits) kept += circuit.size();
+  if (kept < input.isolateFrom) return SolveStage(problem, maxNew, start, seconds);
+  const CpuLimited run = RunCpuLimited(
+      seconds, [&] { return SolvedText(SolveStage(problem, maxNew, start, seconds)); });
+  spent += run.cpuSeconds;
+  if (run.out) {
+    if (std::optional<Solved> solved = ReadSolved(*run.out, problem.circuits.size()))
+      return *solved;
+  }
+  return {};  // out of time with nothing proved
+}
+
+// No choice adds fewer values than the circuit whose every candidate adds the most.
+int LeastNewValues(const Problem& problem) {
+  int least = 0;
+  for (const auto& circuit : problem.circuits) {
+    std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    for (const Kept& candidate : circuit) fewest = std::min(fewest, candidate.values.size());
+    if (!circuit.empty()) least = std::max(least, static_cast<int>(fewest));
+  }
+  return least;
+}
+
 void Measure(const ChoiceInput& input, Choice& choice) {
   std::set<Value> values;
   choice.parts = 0;
@@ -354,7 +419,8 @@ std::vector<Item> ShortItems(const ChoiceInput& input) {
 
 Choice ChooseBoard(const ChoiceInput& input) {
   const double started = CpuSeconds();
-  const auto left = [&] { return input.timeLimit - (CpuSeconds() - started); };
+  double solvers = 0;  // CPU of the solvers' own processes
+  const auto left = [&] { return input.timeLimit - (CpuSeconds() - started) - solvers; };
   Choice choice;
   const Problem problem = MakeProblem(input);
   const auto toInput = [&](const Picks& picks) {
@@ -388,13 +454,14 @@ Choice ChooseBoard(const ChoiceInput& input) {
     return score(*start, a) < score(*found, b) ? start : found;
   };
   if (problem.valueCount > 0) {
-    const Solved first = SolveStage(problem, std::nullopt, start, left());
+    const Solved first = SolveBounded(problem, input, std::nullopt, start, left(), solvers);
     if (first.infeasible) {
       choice.status = ChoiceStatus::kNoChoice;
       if (input.drawer) choice.shortItems = ShortItems(input);
       return choice;
     }
-    choice.bound = std::max(0, static_cast<int>(std::ceil(first.bound - 1e-6)));
+    choice.bound =
+        std::max(LeastNewValues(problem), static_cast<int>(std::ceil(first.bound - 1e-6)));
     const std::optional<Picks> found = first.optimal ? first.picks : better(first.picks);
     if (!found) {
       choice.status = ChoiceStatus::kNoneFound;
@@ -409,7 +476,7 @@ Choice ChooseBoard(const ChoiceInput& input) {
     start = found;
   }
   choice.bound = fewest;
-  const Solved second = SolveStage(problem, fewest, start, left());
+  const Solved second = SolveBounded(problem, input, fewest, start, left(), solvers);
   if (second.infeasible) {
     choice.status = ChoiceStatus::kNoChoice;
     choice.picks.clear();

@@ -42,6 +42,10 @@ struct ChoiceInput {
   std::set<Value> free;
   // Seconds of CPU the solver may take in all.
   double timeLimit = 10;
+  // From this many candidates in all (those no other candidate of its circuit makes needless),
+  // the solver runs in a process of its own under the time limit: its first linear relaxation,
+  // which grows with the candidates, checks no clock.
+  std::size_t isolateFrom = 2000;
 };
 
 enum class ChoiceStatus {

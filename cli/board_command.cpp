@@ -76,6 +76,7 @@ struct Gathered {
   std::map<board::Item, std::int64_t> drawer;
   std::set<board::Value> free;
   std::map<const StockKind*, bool> boardRead;
+  std::set<std::string> notesShown;  // what reading a stock said, said once for the board
 };
 
 std::string Where(const std::string& file, std::size_t line) {
@@ -165,7 +166,7 @@ std::string_view KindLetter(const StockKind& kind) {
   return "R";
 }
 
-std::string ClassText(const finder::DrawerClass& drawn) {
+std::string ClassText(const PartClass& drawn) {
   std::string text;
   const auto mark = [&](const std::string& piece) {
     if (!piece.empty()) text += (text.empty() ? "" : ", ") + piece;
@@ -187,7 +188,9 @@ bool GatherLine(const std::string& file, const Line& line, const typename Kind::
   std::ostringstream notes;
   std::optional<finder::LoadedStock> stock =
       LoadStock(context.services, request.excluded, Kind::kWhat, notes, kind, settings.inventory);
-  if (!notes.str().empty()) context.err << Where(file, line.number) << notes.str();
+  if (!notes.str().empty() && gathered.notesShown.insert(notes.str()).second) {
+    context.err << Where(file, line.number) << notes.str();
+  }
   if (!stock) return false;
   // The values the board already has, once for each kind.
   if (settings.prefer && !gathered.boardRead[&kind]) {

@@ -1,6 +1,8 @@
 #include "divider_command.h"
 
+#include <cmath>
 #include <optional>
+#include <utility>
 
 #include "cli_app.h"
 #include "command_args.h"
@@ -23,6 +25,8 @@ finder::DividerInput DividerInputOf(const ParsedArgs& args) {
   input.vout = args.operands[1];
   ReadLoaded(args, input);
   input.power = args.Has("--power");
+  input.load = Given(args, "--load");
+  input.maxSource = Given(args, "--max-source");
   return input;
 }
 
@@ -31,6 +35,8 @@ finder::DividerInput DividerInputOf(const ParsedArgs& args) {
 CommandSpec DividerCommandSpec() {
   std::vector<OptionSpec> options = LegOptions(kDividerWords);
   options.push_back({"--power", "", "Add Power (W), the most any one part takes."});
+  options.push_back({"--load", "R", "Put a load of R across R2 (an input's resistance)."});
+  options.push_back({"--max-source", "R", "Keep dividers whose R1 || R2 is at most R."});
   Append(options, LoadOptions());
   Append(options, WorstCaseOptions());
   Append(options, StockOptions(kDividerWords));
@@ -41,7 +47,11 @@ CommandSpec DividerCommandSpec() {
           "(default 20) or all of them. VOUT is below VIN. Current is the current through\n"
           "the divider, VIN / (R1 + R2): amperes when the values are ohms and VIN volts.\n"
           "--power adds the most power any one part takes (--max-power implies it), and\n"
-          "--part-tolerance and --within the worst case, as for regulator.\n",
+          "--part-tolerance and --within the worst case, as for regulator.\n"
+          "--load puts a load L across R2: VOUT is VIN (R2 || L) / (R1 + R2 || L), and\n"
+          "Current is then R1's. --max-source bounds R1 || R2, the source resistance an\n"
+          "ADC input sees, at the parts' upper ends with a part tolerance, and adds it as\n"
+          "Source.\n",
           {{"VIN"}, {"VOUT"}},
           std::move(options)};
 }
@@ -52,14 +62,15 @@ finder::DividerRequest DividerRequestOf(const ParsedArgs& args) {
 
 int RunDivider(const ParsedArgs& args, CliContext& context) {
   const finder::DividerRequest request = DividerRequestOf(args);
-  return RunListing<finder::DividerKind>(
-      request,
-      {{"command", TextCell("divider")},
-       {"vin", NumberCell(request.search.vin)},
-       {"vout", NumberCell(request.search.vout)},
-       {"tolerance", NumberCell(request.search.tolerance)},
-       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
-      args, context);
+  OutputHead head = {{"command", TextCell("divider")},
+                     {"vin", NumberCell(request.search.vin)},
+                     {"vout", NumberCell(request.search.vout)},
+                     {"tolerance", NumberCell(request.search.tolerance)},
+                     {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
+  // Named only where given, as the band's settings are.
+  if (!std::isinf(request.search.load)) head.push_back({"load", NumberCell(request.search.load)});
+  if (request.source) head.push_back({"max_source", NumberCell(request.search.maxSource)});
+  return RunListing<finder::DividerKind>(request, std::move(head), args, context);
 }
 
 }  // namespace vantrel

@@ -14,18 +14,16 @@ Drawer MakeDrawer(std::span<const InventoryRow* const> rows, std::span<const dou
     const auto at = std::lower_bound(values.begin(), values.end(), row->value);
     if (at == values.end() || *at != row->value) continue;  // excluded
     const auto i = static_cast<std::size_t>(at - values.begin());
-    drawer.classes[i].push_back({row->quantity, row->tolerance, row->power, row->tcr, row->package,
-                                 row->location, row->partNumber});
+    drawer.classes[i].push_back(*row);
     drawer.held[i] = AddHeld(drawer.held[i], row->quantity);
   }
   for (auto& classes : drawer.classes) {
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](const DrawerClass& a, const DrawerClass& b) {
-                       if (a.tolerance.has_value() != b.tolerance.has_value()) {
-                         return a.tolerance.has_value();
-                       }
-                       return a.tolerance && *a.tolerance < *b.tolerance;
-                     });
+    std::stable_sort(classes.begin(), classes.end(), [](const PartClass& a, const PartClass& b) {
+      if (a.tolerance.has_value() != b.tolerance.has_value()) {
+        return a.tolerance.has_value();
+      }
+      return a.tolerance && *a.tolerance < *b.tolerance;
+    });
   }
   return drawer;
 }
@@ -38,7 +36,7 @@ std::uint32_t AddHeld(std::uint32_t held, std::uint64_t more) {
 double LeastTolerance(const Drawer& drawer, std::optional<double> fallback) {
   double least = std::numeric_limits<double>::infinity();
   for (const auto& classes : drawer.classes) {
-    for (const DrawerClass& drawerClass : classes) {
+    for (const PartClass& drawerClass : classes) {
       if (!drawerClass.tolerance && !fallback) return 0;
       least = std::min(least, drawerClass.tolerance.value_or(fallback.value_or(0)));
     }

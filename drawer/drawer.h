@@ -15,22 +15,10 @@
 
 namespace vantrel::finder {
 
-// One class of part of a stock value: how many there are, how close and how strong they are,
-// and where they lie.
-struct DrawerClass {
-  std::uint64_t quantity = 0;
-  std::optional<double> tolerance;  // percent
-  std::optional<double> power;      // watts
-  std::optional<double> tcr;        // ppm/°C
-  std::string package;
-  std::string location;
-  std::string partNumber;
-};
-
 // The classes of each stock value, by stock index, in the order a row takes them: the tightest
 // tolerance first, those without one last, then in file order.
 struct Drawer {
-  std::vector<std::vector<DrawerClass>> classes;
+  std::vector<std::vector<PartClass>> classes;
   std::vector<std::uint32_t> held;  // each value's count in all, at most UINT32_MAX
 };
 

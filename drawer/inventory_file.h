@@ -31,10 +31,9 @@ inline constexpr std::size_t kImportByteLimit = 8 << 20;
 // As many distinct values of one kind as a search takes.
 inline constexpr std::size_t kInventoryValueLimit = 1000;
 
-// One class of part: a value with its count, and what tells it from others of that value.
-struct InventoryRow {
-  const StockKind* kind = &kResistors;
-  double value = 0;  // in the kind's held unit (ohms, pF, nH)
+// A class of part of some value: how many there are, how close and how strong they are, and
+// where they lie.
+struct PartClass {
   std::uint64_t quantity = 0;
   std::optional<double> tolerance;  // percent
   std::optional<double> power;      // watts
@@ -42,6 +41,12 @@ struct InventoryRow {
   std::string package;
   std::string location;
   std::string partNumber;
+};
+
+// One class of part: a value with its count, and what tells it from others of that value.
+struct InventoryRow : PartClass {
+  const StockKind* kind = &kResistors;
+  double value = 0;  // in the kind's held unit (ohms, pF, nH)
   std::string note;
   // The value and the ratings as the file writes them; made from the numbers when empty.
   std::string valueText;

@@ -70,7 +70,12 @@ void NarrowByLoad(const Design& design, networks::TwoLegOptions& options) {
     }
   }
   if (bounds.minCurrent > 0 || !std::isinf(bounds.maxCurrent)) {
-    if (divider) {
+    if (divider && design.formula.k[1] > 0) {
+      // A load across B (LoadedDividerFormula's k[1]): VIN / (A + B || L) is at least
+      // VIN / (A + B), which bounds the total from below alone, and A carries (VIN - VOUT) / A.
+      AtLeast(options.minTotal, std::fabs(vref) / bounds.maxCurrent);
+      AtMost(options.maxA, (std::fabs(vref) - least) / bounds.minCurrent);
+    } else if (divider) {
       // VIN / (A + B).
       AtLeast(options.minTotal, std::fabs(vref) / bounds.maxCurrent);
       AtMost(options.maxTotal, std::fabs(vref) / bounds.minCurrent);
@@ -170,6 +175,8 @@ std::optional<double> NeededPartTolerance(const Design& design, const networks::
     networks::TwoLegBand band = *DesignBand(design, t);
     band.within = percent;
     networks::AddBand(copy, stock, design.formula, design.options.target, band, false);
+    // Looser parts raise A || B at their upper ends as well.
+    if (copy.parallel > design.options.maxParallel) return false;
     if (statistics.byRss) {
       return WithinBand(copy.rssLow, copy.rssHigh, design.options.target, percent);
     }
@@ -256,7 +263,7 @@ namespace {
 double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
   double least = std::numeric_limits<double>::infinity();
   for (const auto& classes : drawer.classes) {
-    for (const DrawerClass& drawerClass : classes) {
+    for (const PartClass& drawerClass : classes) {
       least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
     }
   }

@@ -95,8 +95,8 @@ std::optional<networks::TwoLegBand> DesignBand(const Design& design);
 std::optional<networks::TwoLegBand> DesignBand(const Design& design, double partTolerance);
 
 // The largest part tolerance in percent with which row's band (the statistical one where the
-// design judges by it) lies within percent of the target, to about 1e-12 of it; nullopt where
-// not even exact parts would do.
+// design judges by it) lies within percent of the target, and its A || B within
+// options.maxParallel, to about 1e-12 of it; nullopt where not even exact parts would do.
 std::optional<double> NeededPartTolerance(const Design& design, const networks::TwoLegRow& row,
                                           std::span<const double> stock, double percent);
 

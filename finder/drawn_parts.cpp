@@ -8,18 +8,18 @@ namespace vantrel::finder {
 namespace {
 
 // Whether class a is tighter than b: a tolerance before none, the smaller first.
-bool Tighter(const DrawerClass& a, const DrawerClass& b) {
+bool Tighter(const PartClass& a, const PartClass& b) {
   if (a.tolerance.has_value() != b.tolerance.has_value()) return a.tolerance.has_value();
   return a.tolerance && *a.tolerance < *b.tolerance;
 }
 
 // Draws count parts of a value from its classes into draw.
-void DrawValue(const std::vector<DrawerClass>& classes, std::uint32_t count, ValueDraw& draw) {
+void DrawValue(const std::vector<PartClass>& classes, std::uint32_t count, ValueDraw& draw) {
   draw.count = count;
   draw.classCount = 0;
   // The tightest class that holds them all, the first of equals.
-  const DrawerClass* whole = nullptr;
-  for (const DrawerClass& drawerClass : classes) {
+  const PartClass* whole = nullptr;
+  for (const PartClass& drawerClass : classes) {
     if (drawerClass.quantity >= count && (!whole || Tighter(drawerClass, *whole))) {
       whole = &drawerClass;
     }
@@ -33,8 +33,8 @@ void DrawValue(const std::vector<DrawerClass>& classes, std::uint32_t count, Val
   // No class holds them all: the tightest first, each giving what it holds.
   std::uint32_t left = count;
   while (left > 0 && draw.classCount < draw.classes.size()) {
-    const DrawerClass* next = nullptr;
-    for (const DrawerClass& drawerClass : classes) {
+    const PartClass* next = nullptr;
+    for (const PartClass& drawerClass : classes) {
       const auto end = draw.classes.begin() + static_cast<std::ptrdiff_t>(draw.classCount);
       if (drawerClass.quantity == 0 || std::find(draw.classes.begin(), end, &drawerClass) != end) {
         continue;

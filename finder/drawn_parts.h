@@ -22,7 +22,7 @@ struct ValueDraw {
   std::uint16_t value = 0;
   std::uint32_t count = 0;  // parts of the value in the row
   // The classes drawn and how many parts each gives; a row has at most eight parts.
-  std::array<const DrawerClass*, 8> classes{};
+  std::array<const PartClass*, 8> classes{};
   std::array<std::uint32_t, 8> taken{};
   std::size_t classCount = 0;
 
@@ -64,7 +64,7 @@ bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const>
 struct DrawerUse {
   std::uint16_t value = 0;
   std::uint32_t count = 0;
-  const DrawerClass* drawn = nullptr;
+  const PartClass* drawn = nullptr;
 };
 
 // The uses of a row's legs, one per class, in the order the values first appear.

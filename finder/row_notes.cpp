@@ -63,6 +63,11 @@ std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
            d.options.maxTotal = std::numeric_limits<double>::infinity();
          }});
   }
+  if (!std::isinf(options.maxParallel)) {
+    given.push_back({named("--max-source", options.maxParallel), [](Design& d) {
+                       d.options.maxParallel = std::numeric_limits<double>::infinity();
+                     }});
+  }
   if (options.minA > 0 || !std::isinf(options.maxA)) {
     given.push_back({range("--rf-min", "--rf-max", options.minA, options.maxA), [](Design& d) {
                        d.options.minA = 0;

@@ -17,7 +17,7 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
   // Each class by what tells it from the others, so that the one who fetches the parts takes
   // those the band was worked out for: "2 × 1k (1 %, 0603, A1)".
   for (const DrawerUse& use : drawn) {
-    const DrawerClass& taken = *use.drawn;
+    const PartClass& taken = *use.drawn;
     std::string marks;
     const auto mark = [&marks](const std::string& text) {
       if (!text.empty()) marks += (marks.empty() ? "" : ", ") + text;
@@ -29,7 +29,7 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
                  stock.names[use.value] + (marks.empty() ? "" : " (" + marks + ")");
   }
   for (const DrawerUse& use : drawn) {
-    const DrawerClass& taken = *use.drawn;
+    const PartClass& taken = *use.drawn;
     std::string place = taken.location;
     if (!taken.partNumber.empty()) place += (place.empty() ? "" : ", ") + taken.partNumber;
     uses.places += (uses.places.empty() ? "" : "; ") + std::to_string(use.count) + " × " +

@@ -1,6 +1,7 @@
 #include "divider.h"
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 #include "field_reading.h"
@@ -15,6 +16,19 @@ namespace {
 std::pair<double, double> DividerVolts(const std::array<double, 2>& k,
                                        const networks::TwoLegRow& row) {
   return {k[0] * row.ra / row.total, k[0] * row.rb / row.total};
+}
+
+// R2 || L, the bottom of a loaded divider (k: VIN, L).
+double LoadedBottom(const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+  return row.rb * k[1] / (row.rb + k[1]);
+}
+
+// With a load across R2: R1 takes VIN R1 / (R1 + R2 || L), R2 the rest.
+std::pair<double, double> LoadedDividerVolts(const std::array<double, 2>& k,
+                                             const networks::TwoLegRow& row) {
+  const double bottom = LoadedBottom(k, row);
+  const double sum = row.ra + bottom;
+  return {k[0] * row.ra / sum, k[0] * bottom / sum};
 }
 
 }  // namespace
@@ -33,6 +47,11 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input, Wording wording)
     }
     ReadLegs(say, input, request);
     Load(say, input, request.bounds);
+    if (input.load) search.load = Resistance(say, "--load", *input.load);
+    if (input.maxSource) {
+      search.maxSource = Resistance(say, "--max-source", *input.maxSource);
+      request.source = true;
+    }
     request.power = input.power || input.maxPower;
     return request;
   });
@@ -40,7 +59,7 @@ Checked<DividerRequest> CheckDivider(const DividerInput& input, Wording wording)
 
 Design DividerDesign(const DividerRequest& request) {
   Design design;
-  design.formula = networks::DividerFormula(request.search.vin);
+  design.formula = networks::DividerFormulaOf(request.search);
   design.low = design.formula;
   design.high = design.formula;
   design.options = networks::DividerLegOptions(request.search);
@@ -49,6 +68,13 @@ Design DividerDesign(const DividerRequest& request) {
   design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
     return k[0] / row.total;
   };
+  // The load's own current is no part's: R1 carries it and R2's.
+  if (!std::isinf(request.search.load)) {
+    design.volts = LoadedDividerVolts;
+    design.current = [](const std::array<double, 2>& k, const networks::TwoLegRow& row) {
+      return k[0] / (row.ra + LoadedBottom(k, row));
+    };
+  }
   return design;
 }
 
@@ -61,8 +87,9 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
   row.vout = found.output;
   row.error = found.error;
   row.total = found.total;
-  row.current = request.search.vin / found.total;
+  row.source = found.parallel;
   const Design design = DividerDesign(request);
+  row.current = design.current(design.formula.k, found);
   AddBand(row, design, found, stock);
   if (request.power) row.power = MaxPartPower(design, found, stock.stock.values);
   if (stock.board) row.newValues = NewValues(found, stock);
@@ -77,6 +104,7 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
                               {"Error (%)", "error"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
+  if (request.source) columns.push_back({"Source", "source"});
   if (request.power) columns.push_back({"Power (W)", "power"});
   AddDrawerColumns(columns, request);
   return columns;
@@ -90,6 +118,7 @@ std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerReq
   if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
   cells.push_back(ShownNumber(Quantity::kOhm, row.total));
   cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
+  if (request.source) cells.push_back(ShownNumber(Quantity::kOhm, row.source));
   if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
   AddDrawerCells(cells, row, request);
   return cells;
@@ -102,6 +131,7 @@ std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& req
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
   cells.push_back(NumberCell(row.total));
   cells.push_back(NumberCell(row.current));
+  if (request.source) cells.push_back(NumberCell(row.source));
   if (request.power) cells.push_back(NumberCell(row.power));
   AddDrawerFields(cells, row, request);
   return cells;

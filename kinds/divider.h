@@ -24,10 +24,14 @@ struct DividerInput : LoadedInput {
   std::string vin;
   std::string vout;
   bool power = false;
+  std::optional<std::string> load;       // across R2, ohms
+  std::optional<std::string> maxSource;  // on R1 || R2
 };
 
 struct DividerRequest : TwoLegRequest<networks::DividerOptions> {
   bool power = false;  // list the power column
+  // List R1 || R2, with --max-source; search.load and search.maxSource hold the load and the bound.
+  bool source = false;
 };
 
 // Reads every field, as the other kinds' checks do, or names the first that is no good.
@@ -42,7 +46,9 @@ struct DividerRow {
   double vout = 0;
   double error = 0;    // percent, signed
   double total = 0;    // R1 + R2
-  double current = 0;  // VIN / (R1 + R2)
+  double current = 0;  // VIN / (R1 + R2), R2 || load with a load: through R1
+  // R1 || R2, the source resistance an ADC input sees; with a band, at the parts' upper ends.
+  double source = 0;
   // With a part tolerance or a band: the worst-case output, and whether it lies within the
   // band (--within, else the tolerance).
   double low = 0;
@@ -67,7 +73,8 @@ Design DividerDesign(const DividerRequest& request);
 DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
                           const LoadedStock& stock, const DividerRequest& request);
 
-// A divider's: low, high and in_spec with a part tolerance or a band, power when asked.
+// A divider's: low, high and in_spec with a part tolerance or a band, power when asked, the
+// source resistance with --max-source.
 std::vector<Column> DividerColumns(const DividerRequest& request = {});
 
 // The row's cells to read, and its fields for tsv, csv and json.

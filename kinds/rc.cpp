@@ -94,7 +94,7 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
     // drawer holds the parts of both.
     const bool met = !farads.empty() && farads.back() == value;
     if (drawer && met) {
-      for (const DrawerClass& drawerClass : c.drawer->classes[i]) {
+      for (const PartClass& drawerClass : c.drawer->classes[i]) {
         drawer->classes.back().push_back(drawerClass);
       }
       drawer->held.back() = AddHeld(drawer->held.back(), c.drawer->held[i]);

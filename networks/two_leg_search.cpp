@@ -20,8 +20,6 @@ namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-using Constants = std::array<double, 2>;
-
 bool SharesPart(const Network& a, const Network& b) {
   for (int i = 0; i < PartCount(a.shape); ++i) {
     for (int j = 0; j < PartCount(b.shape); ++j) {
@@ -90,7 +88,8 @@ class Levels {
         m_target(options.target),
         m_tolerance(options.tolerance),
         m_w(w),
-        m_cross(Level(formula, 1)) {
+        m_cross(Level(formula, 1)),
+        m_maxParallel(options.maxParallel) {
     // Parts in a leg at the most: a leg of two parts leaves one to the other in a row of three.
     const int legParts =
         options.parts > 0 ? std::min(options.legParts, options.parts - 1) : options.legParts;
@@ -113,6 +112,8 @@ class Levels {
       m_lowB = formula.risesInA ? up : down;
       m_highA = m_lowB;
       m_highB = m_lowA;
+      // Every part up by t raises A || B by 1 + t; a row of unknown tolerances is judged nominal.
+      if (!m_band->perPart) m_maxParallel /= up;
     }
     Refresh();
   }
@@ -154,6 +155,7 @@ class Levels {
     if (m_empty) return {kInfinity, -kInfinity};
     Span span = Ordered(LegB(m_levelLo, a), LegB(m_levelHi, a));
     span.Meet(Ordered(LegB(m_nominalLo, a), LegB(m_nominalHi, a)));
+    span.hi = std::min(span.hi, ParallelCut(a));
     if (!m_band || m_band->byRss) return span;
     span.Meet(Edge(m_edges[0], m_edges[1], a * m_lowA, m_lowB));
     span.Meet(Edge(m_edges[2], m_edges[3], a * m_highA, m_highB));
@@ -223,6 +225,14 @@ class Levels {
     const double y = m_target * (1 + half);
     return m_formula.leastSlopes(m_formula.k, std::min(x, y), std::max(x, y));
   }
+  // The most B of a's line whose A || B stays within maxParallel: 1 / B >= 1 / R - 1 / A, so
+  // B <= A R / (A - R) for A above R, any B else. A margin covers the roundings; near A = R, where
+  // the cut's own rounding grows without bound, the line is not cut.
+  double ParallelCut(double a) const {
+    const double r = m_maxParallel;
+    if (!(a > r * (1 + 1e-6))) return kInfinity;
+    return a * r / (a - r) * (1 + 1e-6);
+  }
   LegLevel Level(const TwoLegFormula& formula, double ratio) const {
     return formula.level(formula.k, ratio * m_target);
   }
@@ -245,6 +255,7 @@ class Levels {
   bool m_empty = false;                 // no row can rank among the held ones or meet within
   const detail::Window& m_w;
   LegLevel m_cross;
+  double m_maxParallel;  // on the nominal A || B, which a band's upper ends only raise
   LegLevel m_nominalLo;
   LegLevel m_nominalHi;
   double m_lowA = 1, m_lowB = 1, m_highA = 1, m_highB = 1;
@@ -276,6 +287,7 @@ bool Band(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& fo
   const double aDown = NetworkValue(row.a, stock, DownFactors(wide.first));
   const double bUp = NetworkValue(row.b, stock, UpFactors(wide.second));
   const double bDown = NetworkValue(row.b, stock, DownFactors(wide.second));
+  row.parallel = aUp * bUp / (aUp + bUp);
   const TwoLegFormula& low = band.low;
   const TwoLegFormula& high = band.high;
   const bool risesInA = formula.risesInA;
@@ -480,6 +492,9 @@ class TwoLegLines {
     }
     TwoLegRow row{a, b, as.values[t], bs.values[i]};
     row.total = row.ra + row.rb;
+    row.parallel = row.ra * row.rb / row.total;
+    // Without a band the nominal A || B is judged; a band's upper ends come with it.
+    if (!m_options.band && row.parallel > m_options.maxParallel) return;
     row.scaleKey = ScaleKey(row.ra, row.rb, m_options.scale);
     if (m_tiedAfter && (!TwoLegTiesAfter(row, *m_tiedAfter) || row.scaleKey > m_scaleCut)) return;
     if (const TwoLegRow* worst = m_best.TiedWorst(); worst && TwoLegTiesAfter(row, *worst)) return;
@@ -497,7 +512,8 @@ class TwoLegLines {
     if (!WithinTolerance(row)) return;
     if (m_options.band) {
       if (!Band(row, m_stock, m_formula, m_options.target, *m_options.band, m_exact.get(),
-                m_decimals)) {
+                m_decimals) ||
+          row.parallel > m_options.maxParallel) {
         return;
       }
     } else {
@@ -525,61 +541,6 @@ class TwoLegLines {
   std::unique_ptr<ExactTwoLeg> m_exact;
 };
 
-// B where q = B / (A + B) is out / vin: B = A * q / (1 - q).
-LegLevel DividerLevel(const Constants& k, double out) {
-  const double q = out / k[0];
-  if (q >= 1) return {kInfinity, 0};
-  return {q > 0 ? q / (1 - q) : 0, 0};
-}
-
-// B where VREF * (1 + A / B) + IADJ * A is out: B = A * VREF / (out - VREF - IADJ * A).
-LegLevel RegulatorLevel(const Constants& k, double out) {
-  const double above = out - k[0];
-  if (!(above > 0)) return {kInfinity, 0};
-  return {k[0] / above, k[1] / above};
-}
-
-// d/dA and d/dB of VIN * B / (A + B), times A and B: -+ VIN * A * B / (A + B)^2.
-std::array<double, 2> DividerSlopes(const Constants& k, double a, double b) {
-  const double sum = a + b;
-  const double move = k[0] * (a / sum) * (b / sum);
-  return {-move, move};
-}
-
-// Of VREF * (1 + A / B) + IADJ * A: VREF * A / B + IADJ * A, and -VREF * A / B.
-std::array<double, 2> RegulatorSlopes(const Constants& k, double a, double b) {
-  const double ratio = k[0] * (a / b);
-  return {ratio + k[1] * a, -ratio};
-}
-
-// Over outputs [lo, hi]: the divider's slopes are VIN q (1 - q) in magnitude for q = out / VIN,
-// which is concave in q, so least at an end, and 0 where q may reach 0 or 1.
-std::array<double, 2> DividerLeastSlopes(const Constants& k, double lo, double hi) {
-  const double q1 = std::min(lo / k[0], hi / k[0]);
-  const double q2 = std::max(lo / k[0], hi / k[0]);
-  if (!(q1 > 0 && q2 < 1)) return {0, 0};
-  const double least = std::fabs(k[0]) * std::min(q1 * (1 - q1), q2 * (1 - q2));
-  return {least, least};
-}
-
-// The least |out - zero| over [lo, hi]: 0 where it holds zero.
-double LeastDistance(double lo, double hi, double zero) {
-  if (lo <= zero && zero <= hi) return 0;
-  return std::min(std::fabs(lo - zero), std::fabs(hi - zero));
-}
-
-// Leg A's slope is out - VREF whatever the legs; leg B's is VREF * A / B, which the pin current
-// makes out - VREF - IADJ * A, unknown without A.
-std::array<double, 2> RegulatorLeastSlopes(const Constants& k, double lo, double hi) {
-  const double least = LeastDistance(lo, hi, k[0]);
-  return {least, k[1] == 0 ? least : 0};
-}
-
-// Of 1 + A / B and of A / B alike: A / B and -A / B.
-std::array<double, 2> RatioSlopes(const Constants&, double a, double b) {
-  return {a / b, -(a / b)};
-}
-
 }  // namespace
 
 void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormula& formula,
@@ -597,55 +558,6 @@ void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormu
   row.rssHigh = std::max({x, y, row.output});
   row.rssWorst = std::max(std::fabs((row.rssLow - target) / target * 100),
                           std::fabs((row.rssHigh - target) / target * 100));
-}
-
-TwoLegFormula DividerFormula(double vin) {
-  TwoLegFormula formula;
-  formula.k = {vin, 0};
-  formula.output = [](const Constants& k, double a, double b) { return k[0] * b / (a + b); };
-  formula.level = DividerLevel;
-  formula.slopes = DividerSlopes;
-  formula.leastSlopes = DividerLeastSlopes;
-  formula.risesInA = false;
-  formula.exact = TwoLegFormula::Exact{LegSum::kB, LegSum::kBoth};
-  return formula;
-}
-
-TwoLegFormula RegulatorFormula(double vref, double iadj) {
-  TwoLegFormula formula;
-  formula.k = {vref, iadj};
-  formula.output = [](const Constants& k, double a, double b) {
-    return k[0] * (1 + a / b) + k[1] * a;
-  };
-  formula.level = RegulatorLevel;
-  formula.slopes = RegulatorSlopes;
-  formula.leastSlopes = RegulatorLeastSlopes;
-  formula.exact = TwoLegFormula::Exact{LegSum::kBoth, LegSum::kB};
-  return formula;
-}
-
-TwoLegFormula GainFormula() {
-  TwoLegFormula formula = RegulatorFormula(1, 0);
-  formula.output = [](const Constants&, double a, double b) { return 1 + a / b; };
-  formula.slopes = RatioSlopes;
-  return formula;
-}
-
-TwoLegFormula InvertingGainFormula() {
-  TwoLegFormula formula;
-  formula.k = {1, 0};
-  formula.output = [](const Constants&, double a, double b) { return a / b; };
-  formula.slopes = RatioSlopes;
-  // A / B is the output itself.
-  formula.leastSlopes = [](const Constants&, double lo, double hi) {
-    const double least = LeastDistance(lo, hi, 0);
-    return std::array<double, 2>{least, least};
-  };
-  formula.level = [](const Constants&, double out) {
-    return out > 0 ? LegLevel{1 / out, 0} : LegLevel{kInfinity, 0};
-  };
-  formula.exact = TwoLegFormula::Exact{LegSum::kA, LegSum::kB};
-  return formula;
 }
 
 double WorstKey(double worst) {

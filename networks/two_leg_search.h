@@ -88,6 +88,10 @@ void AddRssBand(TwoLegRow& row, std::span<const double> stock, const TwoLegFormu
 
 // VIN * B / (A + B): a divider of top leg A and bottom leg B.
 TwoLegFormula DividerFormula(double vin);
+// VIN * (B || L) / (A + B || L): that divider with a load L (finite, above 0) across leg B,
+// B || L being B * L / (B + L). Its k are {VIN, L}; the load is exact, so the band's formulas
+// carry the same L.
+TwoLegFormula LoadedDividerFormula(double vin, double load);
 // VREF * (1 + A / B) + IADJ * A: an adjustable reference's output, B carrying VREF.
 TwoLegFormula RegulatorFormula(double vref, double iadj);
 // 1 + A / B: a non-inverting amplifier's gain, A the feedback resistor.
@@ -112,6 +116,9 @@ struct TwoLegRow {
   double output = 0;
   double error = 0;  // (output - target) / target * 100
   double total = 0;  // ra + rb
+  // A || B, ra * rb / (ra + rb); with a band, of the legs at their worst case's upper ends (each
+  // part up by its tolerance and drift), which a source resistance is judged by.
+  double parallel = 0;
   // With a band, its ends and the larger of |low - target| and |high - target| in percent of
   // |target|; without one, low and high are the output and worst is |error|.
   double low = 0;
@@ -165,6 +172,7 @@ struct TwoLegOptions {
   double maxA = std::numeric_limits<double>::infinity();
   double minB = 0;  // on leg B
   double maxB = std::numeric_limits<double>::infinity();
+  double maxParallel = std::numeric_limits<double>::infinity();  // on TwoLegRow::parallel
   bool distinct = false;  // no stock value used twice in the pair
   int parts = 0;          // only pairs of this many parts in all; 0 for any
   double scale = 1e4;     // the legs' geometric mean that ties go to, in ohms

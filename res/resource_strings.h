@@ -27,16 +27,16 @@ inline constexpr char kNetworksMenuText[] = "&Networks";
 
 // Networks window.
 inline constexpr char kNetworksCaption[] = "Vantrel - Networks";
-inline constexpr char kNetworksTabText[] = "Net&works";
-inline constexpr char kDividerTabText[] = "&Divider";
-// Each mnemonic is a letter no field label of any tab takes, since the tab bar is always shown.
-inline constexpr char kRegulatorTabText[] = "Reg&ulator";
-inline constexpr char kAmplifierTabText[] = "Amplif&ier";
-// R and C are field letters of other tabs, and no other letter is in the name.
+// The tabs have no mnemonics: a tab's fields and buttons need every letter, and Ctrl+Tab and
+// Ctrl+PgDn reach the tabs from anywhere. Within a tab every field and button has a key of its
+// own; where letters run out, the rarest take a digit, written after the label.
+inline constexpr char kNetworksTabText[] = "Networks";
+inline constexpr char kDividerTabText[] = "Divider";
+inline constexpr char kRegulatorTabText[] = "Regulator";
+inline constexpr char kAmplifierTabText[] = "Amplifier";
 inline constexpr char kRcTabText[] = "RC";
-// Its letters are taken by the tab bar and the shared fields.
 inline constexpr char kLedTabText[] = "LED";
-inline constexpr char kLibraryTabText[] = "&Library";
+inline constexpr char kLibraryTabText[] = "Library";
 inline constexpr char kFindText[] = "&Find";
 // Opens the section of the fields a designer sets less often.
 inline constexpr char kMoreText[] = "&More";
@@ -47,21 +47,21 @@ inline constexpr char kTargetLabel[] = "&Target";
 inline constexpr char kToleranceLabel[] = "T&olerance (%)";
 inline constexpr char kDividerToleranceLabel[] = "&Tolerance (%)";
 inline constexpr char kPartsLabel[] = "&Parts";
-inline constexpr char kDistinctText[] = "Use each value o&nce";
+inline constexpr char kDistinctText[] = "Use ea&ch value once";
 inline constexpr char kPartToleranceLabel[] = "Part tole&rance (%)";
 inline constexpr char kExcludeLabel[] = "E&xclude";
-inline constexpr char kShowLabel[] = "&Show";
+inline constexpr char kShowLabel[] = "S&how";
 inline constexpr char kVinLabel[] = "&VIN";
 inline constexpr char kVoutLabel[] = "V&OUT";
 inline constexpr char kLegsLabel[] = "Le&gs";
 inline constexpr char kSingleLegsText[] = "Single values";
 inline constexpr char kPairLegsText[] = "Up to two parts";
-inline constexpr char kMinTotalLabel[] = "&Min total";
+inline constexpr char kMinTotalLabel[] = "Min tota&l";
 inline constexpr char kMaxTotalLabel[] = "M&ax total";
-inline constexpr char kWithinLabel[] = "Wit&hin (%)";
+inline constexpr char kWithinLabel[] = "&Within (%)";
 inline constexpr char kMaxPowerLabel[] = "Max &power (W)";
-inline constexpr char kMinCurrentLabel[] = "Mi&n current (A)";
-inline constexpr char kMaxCurrentLabel[] = "Ma&x current (A)";
+inline constexpr char kMinCurrentLabel[] = "M&in current (A)";
+inline constexpr char kMaxCurrentLabel[] = "Max curre&nt (A)";
 // The Regulator tab has no VIN, whose letter this takes, so that Source may have E.
 inline constexpr char kVrefLabel[] = "&VREF";
 inline constexpr char kVrefHint[] = "V or MIN:TYP:MAX";
@@ -72,14 +72,14 @@ inline constexpr char kIadjLabel[] = "IAD&J";
 inline constexpr char kIadjHint[] = "0, or MIN:TYP:MAX";
 inline constexpr char kGainLabel[] = "Gai&n";
 inline constexpr char kCircuitLabel[] = "&Circuit";
-// The LED tab. Its own fields' letters are those the tab bar, its buttons and its shared fields
-// leave free.
+// The LED tab's own fields; Parts takes A, since Max power has P there.
 inline constexpr char kVsupplyLabel[] = "&VSUPPLY";
 inline constexpr char kVfLabel[] = "Forward volta&ge";
-inline constexpr char kLedCountLabel[] = "LED &count";
+inline constexpr char kLedCountLabel[] = "&LED count";
+inline constexpr char kLedPartsLabel[] = "P&arts";
 inline constexpr char kLedCurrentLabel[] = "Curren&t (A)";
 inline constexpr const char* kCircuitChoices[] = {"Non-inverting", "Inverting"};
-inline constexpr char kRfMinLabel[] = "Rf min";
+inline constexpr char kRfMinLabel[] = "Rf m&in";
 inline constexpr char kRfMaxLabel[] = "Rf ma&x";
 inline constexpr char kStockLabel[] = "Stoc&k";
 // In the order of kStockKinds.
@@ -90,33 +90,38 @@ inline constexpr char kRPartsLabel[] = "R &parts";
 inline constexpr char kCPartsLabel[] = "C pa&rts";
 inline constexpr char kRToleranceLabel[] = "R t&olerance (%)";
 inline constexpr char kCToleranceLabel[] = "C toleran&ce (%)";
-inline constexpr char kMinRLabel[] = "&Min R";
+inline constexpr char kMinRLabel[] = "M&in R";
 inline constexpr char kMaxRLabel[] = "Ma&x R";
-// Ties go to legs nearest this resistance; every letter is another field's.
-inline constexpr char kScaleLabel[] = "Scale";
+// Ties go to legs nearest this resistance.
+inline constexpr char kScaleLabel[] = "Scale &4";
 inline constexpr char kScaleHint[] = "10k";
-// The statistical band and the drift over temperature; every letter is another field's.
-inline constexpr char kStatisticsLabel[] = "Statistics";
+// The statistical band and the drift over temperature.
+inline constexpr char kStatisticsLabel[] = "Statistics &2";
 // In the order of the command line's --statistics: worst, then rss.
 inline constexpr const char* kStatisticsChoices[] = {"Worst case", "RSS"};
 // On tabs whose rows have In spec, which band judges it, as the command line's --by.
-inline constexpr char kByLabel[] = "By";
+inline constexpr char kByLabel[] = "&By";
 inline constexpr const char* kByChoices[] = {"Worst case", "RSS"};
-inline constexpr char kTemperatureLabel[] = "Temperature (\u00b0C)";
+inline constexpr char kTemperatureLabel[] = "Temperat&ure (\u00b0C)";
 inline constexpr char kTemperatureHint[] = "LOW:HIGH";
-inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C)";
+inline constexpr char kTcrLabel[] = "TCR (ppm/\u00b0C) &3";
 inline constexpr char kTcrHint[] = "0";
 // Where a search draws its values from.
 inline constexpr char kSourceLabel[] = "Sourc&e";
 // In the order of the command line: the library, or --inventory.
 inline constexpr const char* kSourceChoices[] = {"Library", "Inventory"};
-inline constexpr char kDerateLabel[] = "Derate";
+inline constexpr char kDerateLabel[] = "&Derate";
 inline constexpr char kDerateHint[] = "1";
+// A divider's load across R2 and its bound on R1 || R2; their letters are left to the others.
+inline constexpr char kLoadLabel[] = "Load &5";
+inline constexpr char kMaxSourceLabel[] = "Max source &6";
 inline constexpr char kPartsPlacesName[] = "Parts";
+// Under the circuit, what the selected row uses where the list has no room for it.
+inline constexpr char kUsesLineText[] = "Uses: %1";
 inline constexpr char kMissingInventoryHint[] =
     "Import... on the Library tab's Inventory view makes one.";
-// The board whose values rank first; every letter of "Prefer" is another field's.
-inline constexpr char kPreferLabel[] = "Prefer";
+// The board whose values rank first.
+inline constexpr char kPreferLabel[] = "Prefer &1";
 inline constexpr char kPreferHint[] = "BOM or list";
 inline constexpr char kChooseBoardText[] = "Choose the board's BOM...";
 inline constexpr char kBoardFilesText[] =
@@ -188,8 +193,8 @@ inline constexpr char kToLabel[] = "&To";
 inline constexpr char kCopyPictureText[] = "Cop&y picture";
 inline constexpr char kStatusName[] = "Status";
 inline constexpr char kSearchingText[] = "Searching...";
-// Escape is its key while a search runs; Tab reaches it beside the busy indicator.
-inline constexpr char kStopText[] = "Stop";
+// Escape is its key too while a search runs; Tab reaches it beside the busy indicator.
+inline constexpr char kStopText[] = "&Stop";
 inline constexpr char kStopTip[] = "Stop the search (Esc)";
 inline constexpr char kStoppedText[] = "Search stopped";
 inline constexpr char kSearchingForText[] = "Searching %1...";

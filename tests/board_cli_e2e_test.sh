@@ -94,6 +94,12 @@ printf '%s\n' 'A divider 3 1 --parts 1' 'Z find 5000 --parts 1 --tolerance 1' >m
 check "no row exits 1" "$([[ $? == 1 ]]; echo $?)"
 check "no row names Z" "$(grep -q '^vantrel-cli: board: Z (find 5000 --parts 1 --tolerance 1): ' err.txt; echo $?)"
 
+# What reading the library says is said once for the board, not once for each line.
+mkdir -p noted && printf '%s\n' 1000 2000 4k 3000 6000 >noted/ResistorLibrary.txt
+"$cli" -C noted board ../board.txt >out.txt 2>err.txt
+check "a library's note once: exit 0" $?
+check "a library's note once" "$([[ $(grep -c '"4k"' err.txt) == 1 ]]; echo $?)"
+
 # Bad input: a usage error naming file and line.
 bad() {  # NAME LINE-TEXT EXPECTED-MESSAGE-PART
   printf '%s\n' '# board' 'A divider 3 1 --parts 1' "$2" >bad.txt

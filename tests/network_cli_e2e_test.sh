@@ -35,6 +35,16 @@ rc=$?
 expect_start "divider 5 3.3" 0 21 "Rank  R1      R2        VOUT  Error (%)  R1 + R2  Current
    1  4700    9100    3.2971    -0.0878    13.8k  362u"
 
+# An ADC's divider: a load of 100k across R2, R1 || R2 at most 10k at the parts' upper ends.
+"$cli" divider 12 3 --parts 2 --max-source 10k --within 2 --part-tolerance 1 --load 100k >out 2>err
+rc=$?
+expect_start "divider --load --max-source" 0 21 \
+  "Rank  R1               R2                  VOUT  Error (%)      Low     High  Worst (%)  In spec  Max tol. (%)  R1 + R2  Current  Source
+   1  30               10               2.99978    -0.0075  2.95500  3.04500     1.4999      yes           1.3    40.00   300.0m  7.5750"
+"$cli" divider 12 3 --parts 2 --max-source 10k --load 100k --all --format tsv >out 2>err
+[[ $(awk -F'\t' 'NR > 1 && $8 > 10000 { n++ } END { print n + 0 }' out) == 0 &&
+  $(wc -l <out) -gt 100 ]] || fail "divider --max-source --all: $(wc -l <out) lines"
+
 # 329,041 rows, streamed: the first 1000 rows set the widths, later rows may only widen them.
 # awk reads the numbers in the C locale; the program writes them so under any.
 "$cli" find 4k7 --all --tolerance 60 >out 2>err

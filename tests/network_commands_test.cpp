@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -171,6 +172,133 @@ TEST_F(NetworkCommandTest, DividerPairsWorkedOutByHand) {
     EXPECT_EQ(out.str(), c.output);
     EXPECT_EQ(err.str(), "");
   }
+}
+
+// With a load across R2, each row's VOUT, current, power and source resistance as worked out
+// here in long double from the legs as spelled: R1 carries VIN / (R1 + R2 || L), R2 takes VOUT,
+// and the load's own power is no part's. R1 || R2 is at the parts' upper ends with a part
+// tolerance, and within --max-source in every row.
+TEST_F(NetworkCommandTest, LoadedDividerRowsAsWorkedOut) {
+  ASSERT_EQ(Run({"series", "E24", "--from", "1k", "--to", "47k"}), kExitOk);
+  SetFile(out.str());
+  const long double vin = 12;
+  const long double load = 4700;
+  for (const char* tolerance : {"0", "1"}) {
+    SCOPED_TRACE(tolerance);
+    ASSERT_EQ(
+        Run({"divider", "12", "3", "--parts", "2", "--load", "4k7", "--max-source", "2k", "--power",
+             "--all", "--tolerance", "0.5", "--part-tolerance", tolerance, "--format", "tsv"}),
+        kExitOk);
+    std::istringstream lines(out.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(
+        line,
+        "rank\tr1\tr2\tvout\terror\tlow\thigh\tworst\tin_spec\tneeds_part_tolerance\ttotal\tcurrent"
+        "\tsource\tpower");
+    int rows = 0;
+    while (std::getline(lines, line)) {
+      std::vector<std::string> fields;
+      std::istringstream split(line);
+      for (std::string field; std::getline(split, field, '\t');) fields.push_back(field);
+      ASSERT_EQ(fields.size(), 14u) << line;
+      SCOPED_TRACE(line);
+      // A leg's parts and whether they are in parallel.
+      const auto parts = [](const std::string& leg, bool& parallel) {
+        std::vector<long double> values;
+        parallel = leg.find("||") != std::string::npos;
+        std::istringstream words(leg);
+        for (std::string word; words >> word;) {
+          if (word != "||" && word != "+") values.push_back(std::stold(word));
+        }
+        return values;
+      };
+      bool topParallel = false;
+      bool bottomParallel = false;
+      const std::vector<long double> top = parts(fields[1], topParallel);
+      const std::vector<long double> bottom = parts(fields[2], bottomParallel);
+      const auto value = [](const std::vector<long double>& values, bool parallel) {
+        long double sum = 0;
+        for (const long double v : values) sum += parallel ? 1 / v : v;
+        return parallel ? 1 / sum : sum;
+      };
+      const long double r1 = value(top, topParallel);
+      const long double r2 = value(bottom, bottomParallel);
+      const long double below = r2 * load / (r2 + load);
+      const long double current = vin / (r1 + below);
+      const long double vout = vin * below / (r1 + below);
+      // Series parts share their leg's current, parallel ones its voltage.
+      long double power = 0;
+      const auto take = [&](const std::vector<long double>& values, bool parallel,
+                            long double volts, long double leg) {
+        for (const long double v : values) {
+          power = std::max(power, parallel ? volts * volts / v : (volts / leg) * (volts / leg) * v);
+        }
+      };
+      take(top, topParallel, vin - vout, r1);
+      take(bottom, bottomParallel, vout, r2);
+      const long double up = tolerance[0] == '1' ? 1.01L : 1;
+      const long double source = r1 * up * (r2 * up) / (r1 * up + r2 * up);
+      const auto near = [](const std::string& text, long double expected) {
+        return std::fabs(std::stold(text) - expected) <= 1e-12L * std::fabs(expected);
+      };
+      EXPECT_TRUE(near(fields[3], vout));
+      EXPECT_TRUE(near(fields[11], current));
+      EXPECT_TRUE(near(fields[12], source));
+      EXPECT_TRUE(near(fields[13], power));
+      EXPECT_LE(std::stold(fields[12]), 2000);
+      ++rows;
+    }
+    EXPECT_GT(rows, 50) << rows;
+  }
+}
+
+// Looser parts raise R1 || R2 at their upper ends, so --max-source bounds the tolerance a row
+// needs as the band does: 30k || 10k is 7.5k, within 7.6k for parts up to 4/3 %, though its band
+// would allow 3.2 %.
+TEST_F(NetworkCommandTest, MaxSourceBoundsTheToleranceARowNeeds) {
+  ASSERT_EQ(Run({"series", "E24"}), kExitOk);
+  SetFile(out.str());
+  ASSERT_EQ(Run({"divider", "12", "3", "--max-source", "7.6k", "--within", "5", "--part-tolerance",
+                 "1", "--top", "1", "--format", "tsv"}),
+            kExitOk);
+  EXPECT_THAT(out.str(), HasSubstr("\n1\t30000\t10000\t"));
+  std::istringstream split(out.str().substr(out.str().find('\n') + 1));
+  std::string needs;
+  for (int field = 0; field <= 9; ++field) std::getline(split, needs, '\t');
+  EXPECT_NEAR(std::stod(needs), 4.0 / 3, 1e-9);
+}
+
+// A load makes the current no function of R1 + R2, so bounds on it narrow the walk otherwise: the
+// rows within them are those of the unbounded search whose current lies within them.
+TEST_F(NetworkCommandTest, LoadedDividerCurrentBoundsLeaveOutOnlyRowsOutsideThem) {
+  ASSERT_EQ(Run({"series", "E24"}), kExitOk);
+  SetFile(out.str());
+  const std::vector<std::string> search = {"divider", "12",          "3", "--load",   "4k7",
+                                           "--all",   "--tolerance", "2", "--format", "tsv"};
+  ASSERT_EQ(Run(search), kExitOk);
+  std::istringstream lines(out.str());
+  std::string line;
+  std::getline(lines, line);
+  std::string within;
+  while (std::getline(lines, line)) {
+    const std::size_t current = 6;  // rank, r1, r2, vout, error, total, current
+    std::istringstream split(line);
+    std::string field;
+    for (std::size_t i = 0; i <= current; ++i) std::getline(split, field, '\t');
+    const double amperes = std::stod(field);
+    if (amperes >= 200e-6 && amperes <= 1e-3) within += line.substr(line.find('\t')) + "\n";
+  }
+  std::vector<std::string> bounded = search;
+  bounded.insert(bounded.end(), {"--min-current", "200u", "--max-current", "1m"});
+  ASSERT_EQ(Run(bounded), kExitOk);
+  std::string kept;
+  lines.clear();
+  lines.str(out.str());
+  std::getline(lines, line);
+  while (std::getline(lines, line)) kept += line.substr(line.find('\t')) + "\n";
+  EXPECT_GT(kept.size(), 1000u);
+  EXPECT_EQ(kept, within);
 }
 
 // Values are taken as written, and a network equal to the target in decimal arithmetic shows
@@ -430,6 +558,8 @@ TEST_F(NetworkCommandTest, BadAndExtremeCommandLines) {
       {{"divider", "5", "2.5", "--max-total", "-inf"}, "--max-total \"-inf\" is out of range"},
       {{"divider", "5", "2.5", "--min-total", "10k", "--max-total", "1k"},
        "--min-total \"10k\" is above --max-total \"1k\""},
+      {{"divider", "12", "3", "--load", "0"}, "--load \"0\" is out of range"},
+      {{"divider", "12", "3", "--max-source", "-2k"}, "--max-source \"-2k\" is out of range"},
       {{"calc", "45", "1", "--rows", "2147483647"},
        "calc: --rows \"2147483647\" is too large: at most 999999999"},
       {{"calc", "45", "1", "--rows", "99999999999999999999"},

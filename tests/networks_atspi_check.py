@@ -115,7 +115,7 @@ def same_leg(shown, listed):
 
 def read_band(text):
     """The two ends of a band as shown, "-2.98 \u2026 +3.05 %", each with half its last digit."""
-    low, high = text.removesuffix(" %").split(" \u2026 ")
+    low, high = text.replace("\u00a0", " ").removesuffix(" %").split(" \u2026 ")
     return read_shown(low), read_shown(high)
 
 
@@ -258,10 +258,11 @@ def described_circuits(root):
             node.description != "" and node.getState().contains(pyatspi.STATE_SHOWING)]
 
 
-# Every column stands within the list where the window has 900 pixels across or more (1920x1080
-# at scale 2); on narrower screens a wide row may still scroll sideways.
+# Every column stands within the list where the screen has 800 pixels across or more in the
+# window's pixels (800x600, and 1920x1080 at scale 2); on narrower screens a wide row may still
+# scroll sideways.
 _screen_width = int(os.environ.get("XVFB_SCREEN", "1280x1024x24").split("x")[0])
-ROOM_FOR_EVERY_COLUMN = _screen_width / float(os.environ.get("QT_SCALE_FACTOR", "1")) >= 900
+ROOM_FOR_EVERY_COLUMN = _screen_width / float(os.environ.get("QT_SCALE_FACTOR", "1")) >= 800
 
 
 def columns_whole(root, list_name):
@@ -279,6 +280,31 @@ def columns_whole(root, list_name):
             print(f"  {list_name}: {title} at {cx}+{cw} in a list at {tx}+{tw}")
             whole = False
     return whole
+
+
+def uses_whole(root, list_name, args):
+    """Whether what the first row uses reads whole, as the command line's Uses: in its column of
+    the list, or, where the list has no room for it, in the line under the circuit once the row
+    is selected."""
+    output = cli(*args)
+    header = re.split(r"\s{2,}", output.splitlines()[0].strip())
+    listed_uses = text_rows(output)[0][header.index("Uses")]
+    table = one(root, pyatspi.ROLE_TABLE, list_name).queryTable()
+    titles = [table.getColumnHeader(c).name for c in range(table.nColumns)]
+    if "Uses" in titles:
+        shown = table.getAccessibleAt(0, titles.index("Uses")).name
+        print(f"  {list_name}: Uses in the list")
+        return same_uses(shown, listed_uses)
+    for row in range(table.nRows):
+        table.removeRowSelection(row)
+    table.addRowSelection(0)
+    line = lambda: [node.name for node in described(root, pyatspi.ROLE_LABEL, "Parts")]
+    said = lambda found: (len(found) == 1 and found[0].startswith("Uses: ") and
+                          same_uses(found[0].split("\n")[0][len("Uses: "):], listed_uses))
+    found = settle(line, said)
+    if not said(found):
+        print(f"  under the circuit: {found}; the command line: {listed_uses!r}")
+    return said(found)
 
 
 def random_library(rng):
@@ -376,12 +402,10 @@ def compare(root, list_name, args, window_id, target, held=1.0):
         check(settle(lambda: (table.isRowSelected(1), table.isRowSelected(0)),
                      lambda rows: rows == (True, False)) == (True, False),
               f"{list_name}: Down selects the next row")
-        # On small screens the circuit of an amplifier's row may lie outside its room.
-        if ROOM_FOR_EVERY_COLUMN:
-            drawn = settle(lambda: [c.description for c in described_circuits(root)],
-                           lambda found: len(found) == 1 and found[0] != "")
-            check(len(drawn) == 1 and drawn[0] != "",
-                  f"{list_name}: the selected row's circuit is drawn (found {drawn})")
+        drawn = settle(lambda: [c.description for c in described_circuits(root)],
+                       lambda found: len(found) == 1 and found[0] != "")
+        check(len(drawn) == 1 and drawn[0] != "",
+              f"{list_name}: the selected row's circuit is drawn (found {drawn})")
 
 
 rng = random.Random(int(sys.argv[3]))
@@ -430,13 +454,20 @@ compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5"], window_i
 #The same divider drawn from a random drawer: counts, each part's own tolerance, what it uses.
 drawer = random_library(rng)
 with open(f"{sys.argv[2]}/Inventory.csv", "w") as inventory:
-    inventory.write("kind,value,quantity,tolerance,location\r\n" + "".join(
-        f"R,{v:g},{rng.randint(1, 3)},{rng.choice(['0.1%', '1%', '5%'])},Box {i}\r\n"
+    inventory.write("kind,value,quantity,tolerance,package,location\r\n" + "".join(
+        f"R,{v:g},{rng.randint(1, 3)},{rng.choice(['0.1%', '1%', '5%'])},"
+        f"{rng.choice(['', '0603', 'axial'])},Box {i}\r\n"
         for i, v in enumerate(drawer)))
+#Legs of up to two parts, whose rows use up to four classes: every column still stands within
+#the list, and Uses reads whole in it or under the circuit.
 choose(window, "Source", 1, window_id)
+choose(window, "Legs", 1, window_id)
 press(one(window, pyatspi.ROLE_PUSH_BUTTON, "Find"))
-compare(window, "Dividers", ["divider", "5", vout, "--tolerance", "5", "--inventory"], window_id,
-        float(vout))
+drawn = ["divider", "5", vout, "--tolerance", "5", "--inventory", "--parts", "2"]
+compare(window, "Dividers", drawn, window_id, float(vout))
+if not cli(*drawn).startswith("No "):
+    check(uses_whole(window, "Dividers", drawn), "Dividers: the first row's Uses reads whole")
+choose(window, "Legs", 0, window_id)
 
 press(one(window, pyatspi.ROLE_PAGE_TAB, "Regulator"))
 #IADJ stands under More, which Alt+M opens as a keyboard user would.

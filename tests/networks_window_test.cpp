@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -59,8 +60,8 @@ ShownTable DrawerRows() {
   for (int row = 0; row < 20; ++row) {
     rows.cells.push_back({"4.99k + 10.0k", "33.2k || 100k", "3.3012 V", "-1.234 \u2026 +1.234 %",
                           "yes",
-                          "1 \u00d7 4990 (Box 1), 1 \u00d7 10000 (Drawer 3), 1 \u00d7 33200 "
-                          "(Box 2), 2 \u00d7 100000 (Drawer 4)"});
+                          "1 \u00d7 4990 (1 %, 0603, Box 1), 1 \u00d7 10000 (Drawer 3), "
+                          "1 \u00d7 33200 (0.1 %, Box 2), 2 \u00d7 100000 (5 %, axial, Drawer 4)"});
   }
   return rows;
 }
@@ -120,6 +121,7 @@ class NetworksWindowTest : public QObject {
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
   void ShownFieldsAndButtonsHaveUniqueMnemonics();
+  void KeyOfAFieldUnderMoreOpensIt();
   void EveryColumnFitsAndUsesWrapsBetweenItems();
   void ChangedFieldGreysTheRowsUntilFind();
   void FieldChangedDuringASearchGreysItsRows();
@@ -141,6 +143,7 @@ class NetworksWindowTest : public QObject {
   void SpareColumnsHideAndRowsTellTheirColourCodes();
   void PreferRanksTheBoardsValuesFirstWithTheirNewCount();
   void NearestMissIsRowZeroGreyedAndDrawn();
+  void DividerLoadAndMaxSourceReachTheSearch();
 
  private:
   // The Networks tab.
@@ -250,16 +253,23 @@ void NetworksWindowTest::LabelsShowTheirWholeText() {
   CheckLabelsFit(series);
 }
 
-// However narrow the list, down to the longest item of a row's Uses, it needs no sideways
-// scrolling: the text columns wrap, Uses between its items only.
+// However narrow the window, the list needs no sideways scrolling. Uses stands on one line, or
+// on two parted between its items, each whole; where two lines are not enough it leaves the list
+// for the line under the circuit, which tells the selected row's.
 void NetworksWindowTest::EveryColumnFitsAndUsesWrapsBetweenItems() {
   auto* list = Control<QTableView>(*m_window, "Networks");
   Find("drawer");
   QTRY_COMPARE(list->model()->rowCount(), 20);
-  const QString uses = list->model()->index(0, 5).data().toString();
-  QCOMPARE(uses.split(", ").size(), 4);
-  QVERIFY(!uses.contains(' ' + QString("(Box")) && uses.contains(QChar::Nbsp));
-  for (const int width : {1600, 1000, 800}) {
+  const QStringList items = {"1 \u00d7 4990 (1 %, 0603, Box 1)", "1 \u00d7 10000 (Drawer 3)",
+                             "1 \u00d7 33200 (0.1 %, Box 2)",
+                             "2 \u00d7 100000 (5 %, axial, Drawer 4)"};
+  int widest = 0;
+  for (const QString& item : items) {
+    widest = std::max(widest, list->fontMetrics().horizontalAdvance(item));
+  }
+  const int line = list->fontMetrics().lineSpacing();
+  QSet<QString> ways;
+  for (const int width : {1800, 1400, 1100, 900, 700}) {
     m_window->resize(width, m_window->height());
     QTRY_COMPARE(m_window->width(), width);
     QCoreApplication::processEvents();
@@ -271,9 +281,24 @@ void NetworksWindowTest::EveryColumnFitsAndUsesWrapsBetweenItems() {
                             .arg(width)
                             .arg(header->length())
                             .arg(list->viewport()->width())));
-    // A wrapped row is as high as its lines.
-    if (list->wordWrap()) QVERIFY(list->rowHeight(0) > list->fontMetrics().height() * 2);
+    const QString at = QString("at %1 px").arg(width);
+    if (!list->isColumnHidden(5)) {
+      // Every item fits the column whole, and a row takes two lines at most.
+      QVERIFY2(list->columnWidth(5) > widest, qPrintable(at));
+      QVERIFY2(list->rowHeight(0) < 3 * line, qPrintable(at));
+      QCOMPARE(list->model()->index(0, 5).data().toString().replace(QChar::Nbsp, ' '),
+               items.join(", "));
+      ways << (list->rowHeight(0) < 2 * line ? "one line" : "two lines");
+      continue;
+    }
+    list->selectRow(2);
+    const auto* under = Control<QLabel>(Page(), "places");
+    QVERIFY2(under->isVisible(), qPrintable(at));
+    QCOMPARE(under->text().replace(QChar::Nbsp, ' '), "Uses: " + items.join(", "));
+    ways << "under the circuit";
+    list->clearSelection();
   }
+  QCOMPARE(ways.size(), 3);
 }
 
 void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
@@ -293,37 +318,36 @@ void NetworksWindowTest::ChangedFieldGreysTheRowsUntilFind() {
   QCOMPARE(Field<QLabel>("status")->text(), QString("abc status"));
 }
 
-// With More closed, as a tab opens, every field and button shown has a letter of its own, the
-// tab bar's included, and every control Tab reaches has a name for screen readers.
+// On every tab, every field and button, the closed More section's and Stop included, has a key
+// of its own among those of the tab bar and of the tab; and every control Tab reaches has a
+// name for screen readers.
 void NetworksWindowTest::ShownFieldsAndButtonsHaveUniqueMnemonics() {
   auto* tabs = m_window->findChild<QTabWidget*>();
-  const auto letter = [](QString text) {
-    text.replace("&&", "");
-    const qsizetype at = text.indexOf('&');
-    return at < 0 || at + 1 >= text.size() ? QChar() : text.at(at + 1).toLower();
-  };
-  QString bar;
+  // The key as Qt reads it: after the first single '&'.
+  const auto key = [](const QString& text) { return QKeySequence::mnemonic(text); };
+  QList<QKeySequence> bar;
   for (int tab = 0; tab < tabs->count(); ++tab) {
-    if (!letter(tabs->tabText(tab)).isNull()) bar += letter(tabs->tabText(tab));
+    if (!key(tabs->tabText(tab)).isEmpty()) bar << key(tabs->tabText(tab));
   }
-  for (int tab = 0; tab < 6; ++tab) {
+  for (int tab = 0; tab < tabs->count(); ++tab) {
     tabs->setCurrentIndex(tab);
     QWidget& page = *tabs->widget(tab);
-    QVERIFY(!Control<QAbstractButton>(page, "more")->isChecked());
-    QString letters = bar;
+    QList<QKeySequence> keys = bar;
     QStringList texts;
     for (const QLabel* label : page.findChildren<QLabel*>()) {
-      if (label->isVisible() && label->buddy() != nullptr) texts << label->text();
+      if (label->buddy() != nullptr) texts << label->text();
     }
     for (const QAbstractButton* button : page.findChildren<QAbstractButton*>()) {
-      if (button->isVisible() && !button->text().isEmpty()) texts << button->text();
+      if (!button->text().isEmpty()) texts << button->text();
     }
+    QVERIFY(texts.size() > 4);
     for (const QString& text : texts) {
-      const QChar key = letter(text);
-      QVERIFY2(!key.isNull(), qPrintable(QString("%1 on tab %2").arg(text).arg(tab)));
-      QVERIFY2(!letters.contains(key),
-               qPrintable(QString("%1 shares %2 on tab %3").arg(text).arg(key).arg(tab)));
-      letters += key;
+      const QKeySequence pressed = key(text);
+      QVERIFY2(!pressed.isEmpty(), qPrintable(QString("%1 on tab %2").arg(text).arg(tab)));
+      QVERIFY2(
+          !keys.contains(pressed),
+          qPrintable(QString("%1 shares %2 on tab %3").arg(text, pressed.toString()).arg(tab)));
+      keys << pressed;
     }
     for (const QWidget* control : page.findChildren<QWidget*>()) {
       // A spin box's or combo box's own line edit is named through its owner.
@@ -343,6 +367,33 @@ void NetworksWindowTest::ShownFieldsAndButtonsHaveUniqueMnemonics() {
                          .arg(tab)));
     }
   }
+}
+
+// Alt with the key of a field under the closed More opens the section at that field; a digit
+// is a key as a letter is.
+void NetworksWindowTest::KeyOfAFieldUnderMoreOpensIt() {
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  auto* more = Control<QAbstractButton>(page, "more");
+  QVERIFY(!more->isChecked());
+  QLineEdit* vin = Control<QLineEdit>(page, "VIN");
+  vin->setFocus();
+  QTest::keyClick(vin, Qt::Key_B, Qt::AltModifier);
+  QVERIFY(more->isChecked());
+  QTRY_COMPARE(QApplication::focusWidget(), Control<QWidget>(page, "--by"));
+  // Now shown, the key of Prefer goes to its field as any shown field's does.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::AltModifier);
+  QTRY_COMPARE(QApplication::focusWidget(), Control<QWidget>(page, "--prefer"));
+  QCOMPARE(Control<QLineEdit>(page, "--prefer")->text(), QString());
+  // The section closed again, the key of a checkbox under it opens it and ticks the box.
+  more->click();
+  vin->setFocus();
+  auto* distinct = page.findChild<QCheckBox*>();
+  QVERIFY(!distinct->isChecked());
+  QTest::keyClick(vin, QKeySequence::mnemonic(distinct->text())[0].key(), Qt::AltModifier);
+  QVERIFY(more->isChecked());
+  QVERIFY(distinct->isChecked());
 }
 
 // The rows of a search that ran while a field changed answer the fields as they were: they
@@ -525,10 +576,16 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
       const QString kept = field->text();
       field->setText("x");
       find();
-      // The label as shown, without its mnemonic and unit: "Min current (A)" is Min current.
+      // The label as shown, without its mnemonic (a letter, or a digit after it) and unit:
+      // "Min current (A)" is Min current, "Prefer 1" Prefer.
       QString label;
       for (const QLabel* caption : page.findChildren<QLabel*>()) {
-        if (caption->buddy() == field) label = caption->text().remove('&').section(" (", 0, 0);
+        if (caption->buddy() == field) {
+          label = caption->text()
+                      .remove(QRegularExpression(" &[0-9]$"))
+                      .remove('&')
+                      .section(" (", 0, 0);
+        }
       }
       QVERIFY2(!label.isEmpty(), qPrintable(option));
       QVERIFY2(error->isVisible() && error->text().startsWith(label + " "),
@@ -539,7 +596,7 @@ void NetworksWindowTest::RefusedFieldIsNamedByItsLabelAndEmptiesTheList() {
     }
   }
   // Each tab's Temperature and TCR among them (the LED tab has none).
-  QCOMPARE(refused, 7 + 16 + 16 + 12 + 12 + 11);
+  QCOMPARE(refused, 7 + 18 + 16 + 12 + 12 + 11);
 }
 
 // A regulator's legs are found as A and B, of which B is the top one when VREF lies across the
@@ -922,6 +979,42 @@ void NetworksWindowTest::NearestMissIsRowZeroGreyedAndDrawn() {
               "parts of 1 %, its band reaches 1.52 % of the 0.1 %; parts of 0.066 % would do"));
   list->selectRow(0);
   QVERIFY(!page.findChild<vantrel::SchematicView*>()->IsEmpty());
+}
+
+// Load and Max source under More are the command line's --load and --max-source: the rows are
+// its rows, with the Source column.
+void NetworksWindowTest::DividerLoadAndMaxSourceReachTheSearch() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(1);
+  QWidget& page = *tabs->widget(1);
+  Control<QLineEdit>(page, "VIN")->setText("4");
+  Control<QLineEdit>(page, "VOUT")->setText("1");
+  Control<QLineEdit>(page, "--tolerance")->setText("10");
+  Control<QLineEdit>(page, "--load")->setText("10k");
+  Control<QLineEdit>(page, "--max-source")->setText("800");
+  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+  auto* list = Control<QTableView>(page, "Dividers");
+  QTRY_VERIFY(list->model()->rowCount() > 0);
+  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+
+  vantrel::finder::DividerInput input;
+  input.vin = "4";
+  input.vout = "1";
+  input.tolerance = "10";
+  input.load = "10k";
+  input.maxSource = "800";
+  input.parts = "1";
+  input.top = "20";
+  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
+  QVERIFY(prepared.job);
+  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
+  QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
+  QVERIFY(std::find(shown.names.begin(), shown.names.end(), "source") != shown.names.end());
+  // 3k over 1k with 10k across it: 4 V * 909 / 3909 = 0.930 V, and 3k || 1k = 750.
+  QCOMPARE(list->model()->index(0, 1).data().toString(), QString("3k"));
+  QCOMPARE(list->model()->rowCount(), 1);
 }
 
 QTEST_MAIN(NetworksWindowTest)

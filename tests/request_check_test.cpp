@@ -99,11 +99,14 @@ bool ValidFind(const FindRequest& r) {
 
 bool ValidDivider(const DividerRequest& r) {
   const auto& s = r.search;
-  bool ok = Within(s.vin, kMinVoltage, kMaxVoltage) && Within(s.vout, kMinVoltage, kMaxVoltage) &&
-            s.vout < s.vin && s.legParts >= 1 && s.legParts <= 2 &&
-            Within(s.tolerance, 0, HUGE_VAL) && r.limit > 0 && s.minTotal <= s.maxTotal &&
-            (s.minTotal == 0 || Within(s.minTotal, kMinResistance, kMaxResistance)) &&
-            (std::isinf(s.maxTotal) || Within(s.maxTotal, kMinResistance, kMaxResistance));
+  bool ok =
+      Within(s.vin, kMinVoltage, kMaxVoltage) && Within(s.vout, kMinVoltage, kMaxVoltage) &&
+      s.vout < s.vin && s.legParts >= 1 && s.legParts <= 2 && Within(s.tolerance, 0, HUGE_VAL) &&
+      r.limit > 0 && s.minTotal <= s.maxTotal &&
+      (s.minTotal == 0 || Within(s.minTotal, kMinResistance, kMaxResistance)) &&
+      (std::isinf(s.maxTotal) || Within(s.maxTotal, kMinResistance, kMaxResistance)) &&
+      (std::isinf(s.load) || Within(s.load, kMinResistance, kMaxResistance)) &&
+      (r.source ? Within(s.maxSource, kMinResistance, kMaxResistance) : std::isinf(s.maxSource));
   for (double v : r.excluded) ok = ok && Within(v, kMinResistance, kMaxResistance);
   return ok && ValidStatistics(r.bounds.statistics, r.bounds.partTolerance.value_or(0));
 }
@@ -199,6 +202,8 @@ const std::vector<std::pair<std::string, DividerField>>& DividerFields() {
       {"--top", [](DividerInput& in, const std::string& t) { in.top = t; }},
       {"--min-total", [](DividerInput& in, const std::string& t) { in.minTotal = t; }},
       {"--max-total", [](DividerInput& in, const std::string& t) { in.maxTotal = t; }},
+      {"--load", [](DividerInput& in, const std::string& t) { in.load = t; }},
+      {"--max-source", [](DividerInput& in, const std::string& t) { in.maxSource = t; }},
       {"--temperature",
        [](DividerInput& in, const std::string& t) { in.statistics.temperature = t; }},
       {"--temperature",
@@ -458,8 +463,8 @@ std::vector<double> Numbers(const FindRequest& r) {
 
 std::vector<double> Numbers(const DividerRequest& r) {
   const auto& s = r.search;
-  return {s.vin,      s.vout,     static_cast<double>(s.legParts), s.tolerance,
-          s.minTotal, s.maxTotal, static_cast<double>(r.limit)};
+  return {s.vin,  s.vout,      static_cast<double>(s.legParts), s.tolerance, s.minTotal, s.maxTotal,
+          s.load, s.maxSource, static_cast<double>(r.limit)};
 }
 
 std::vector<double> Numbers(const SeriesRequest& r) {
@@ -549,6 +554,8 @@ TEST(RequestCheckTest, AUnitAfterTheNumberReadsAsTheNumberWithout) {
                                                                    {"VOUT", volts},
                                                                    {"--min-total", ohms},
                                                                    {"--max-total", ohms},
+                                                                   {"--load", ohms},
+                                                                   {"--max-source", ohms},
                                                                    {"--vref", volts},
                                                                    {"--iadj", amperes},
                                                                    {"--within", percent},
@@ -667,6 +674,42 @@ TEST(RequestCheckTest, AWrongUnitIsNamed) {
       "value, choose Inductors under Stock for an inductor value)");
   EXPECT_EQ(message(CheckDivider(divider)), "VOUT: VOUT \"3.3A\" is a current, not a voltage");
   EXPECT_EQ(message(CheckGain(gain)), "--rf-min: --rf-min \"1mW\" is a power, not a resistance");
+}
+
+// A load and a bound on the source resistance are resistances above 0, finite; a refusal names
+// the option on the command line and the field in the window.
+TEST(RequestCheckTest, LoadAndMaxSourceAreResistancesNamedWhenRefused) {
+  const struct {
+    std::string field, text, message;
+    Wording wording = Wording::kCommandLine;
+  } cases[] = {
+      {"--load", "0", "--load \"0\" is out of range: resistances from 1 \u00b5\u03a9 to 1 P\u03a9"},
+      {"--load", "-10k", "--load \"-10k\" is out of range"},
+      {"--load", "inf", "--load \"inf\" is out of range"},
+      {"--load", "nan", "--load \"nan\" is not a number"},
+      {"--load", "5V", "--load \"5V\" is a voltage, not a resistance"},
+      {"--max-source", "0", "--max-source \"0\" is out of range"},
+      {"--max-source", "1e16", "--max-source \"1e16\" is out of range"},
+      {"--max-source", "lots", "--max-source \"lots\""},
+      {"--load", "0", "Load 0 is out of range", Wording::kWindow},
+      {"--max-source", "-1", "Max source -1 is out of range", Wording::kWindow},
+  };
+  for (const auto& c : cases) {
+    DividerInput input = SomeDivider();
+    (c.field == "--load" ? input.load : input.maxSource) = c.text;
+    const auto checked = CheckDivider(input, c.wording);
+    const auto* error = std::get_if<RequestError>(&checked);
+    ASSERT_NE(error, nullptr) << c.field << " " << c.text;
+    EXPECT_EQ(error->field, c.field);
+    EXPECT_TRUE(error->message.starts_with(c.message)) << error->message;
+  }
+  DividerInput input = SomeDivider();
+  input.load = "10k";
+  input.maxSource = "4k7";
+  const DividerRequest request = std::get<DividerRequest>(CheckDivider(input));
+  EXPECT_EQ(request.search.load, 10000);
+  EXPECT_EQ(request.search.maxSource, 4700);
+  EXPECT_TRUE(request.source);
 }
 
 // A count is a whole number from least to most, "+" allowed; one past the most, even past what

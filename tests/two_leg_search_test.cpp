@@ -21,7 +21,7 @@ constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
 
 struct Line {
   std::string a, b;
-  std::uint64_t output, error, total, low, high, worst;
+  std::uint64_t output, error, total, low, high, worst, parallel;
   bool operator==(const Line&) const = default;
 };
 
@@ -30,7 +30,8 @@ std::ostream& operator<<(std::ostream& out, const Line& row) {
              << std::bit_cast<double>(row.error) << " %), total "
              << std::bit_cast<double>(row.total) << ", band " << std::bit_cast<double>(row.low)
              << " .. " << std::bit_cast<double>(row.high) << " worst "
-             << std::bit_cast<double>(row.worst);
+             << std::bit_cast<double>(row.worst) << ", A || B "
+             << std::bit_cast<double>(row.parallel);
 }
 
 template <class Row>
@@ -42,7 +43,8 @@ Line LineOf(const std::string& a, const std::string& b, const Row& row) {
           std::bit_cast<std::uint64_t>(row.total),
           std::bit_cast<std::uint64_t>(row.low),
           std::bit_cast<std::uint64_t>(row.high),
-          std::bit_cast<std::uint64_t>(row.worst)};
+          std::bit_cast<std::uint64_t>(row.worst),
+          std::bit_cast<std::uint64_t>(row.parallel)};
 }
 
 // Small whole numbers and E96 decimals, so that many pairs meet a decimal target exactly, and
@@ -350,6 +352,154 @@ TEST(TwoLegSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
       EXPECT_PRED3(near, fastRss[i].worst, slowRss[i].worst, 1.0);
     }
   }
+}
+
+}  // namespace
+}  // namespace vantrel::networks
+
+namespace vantrel::networks {
+namespace {
+
+// The loaded divider's output, level, slopes and least slopes against its expanded form,
+// VIN B L / (A B + A L + B L) and its derivatives written out in long double, over legs and
+// loads spread across six decades.
+TEST(LoadedDivider, FormulaAgreesWithItsExpandedForm) {
+  std::mt19937_64 rng(5);
+  const auto decades = [&](double low, double high) {
+    return std::pow(10.0, std::uniform_real_distribution<double>(low, high)(rng));
+  };
+  const auto near = [](long double x, long double y, long double relative) {
+    return std::fabs(x - y) <= relative * std::fabs(y);
+  };
+  for (int round = 0; round < 20000; ++round) {
+    const double vin = round % 3 == 0 ? -decades(-1, 3) : decades(-1, 3);
+    const double a = decades(0, 6);
+    const double b = decades(0, 6);
+    const double load = decades(0, 6);
+    const TwoLegFormula formula = LoadedDividerFormula(vin, load);
+    SCOPED_TRACE(::testing::Message()
+                 << "VIN " << vin << ", A " << a << ", B " << b << ", L " << load);
+    const long double la = a, lb = b, ll = load, lv = vin;
+    const long double d = la * lb + la * ll + lb * ll;
+    const long double out = lv * lb * ll / d;
+    const double output = formula.output(formula.k, a, b);
+    EXPECT_PRED3(near, output, out, 1e-14L);
+    // dout/dA * A and dout/dB * B.
+    const std::array<double, 2> slopes = formula.slopes(formula.k, a, b);
+    EXPECT_PRED3(near, slopes[0], -lv * la * lb * ll * (lb + ll) / (d * d), 1e-13L);
+    EXPECT_PRED3(near, slopes[1], lv * la * lb * ll * ll / (d * d), 1e-13L);
+    // On A's line the level of the output is B again, up to the roundings that 1 - out / VIN
+    // magnifies by (A + B || L) / A, and B's share of B || L by (B + L) / L.
+    const double back = LegB(formula.level(formula.k, output), a);
+    const long double p = lb * ll / (lb + ll);
+    EXPECT_PRED3(near, back, lb, 1e-14L * (la + p) / la * (lb + ll) / ll);
+    // Above the output the line's B rises, and an output past VIN L / (A + L) has none.
+    EXPECT_GT(LegB(formula.level(formula.k, output * 1.001), a), back);
+    EXPECT_TRUE(std::isinf(LegB(formula.level(formula.k, vin * load / (a + load) * 1.001), a)));
+    // The least slopes bound those of every pair whose output lies in the window.
+    const double w = std::uniform_real_distribution<double>(0, 0.2)(rng);
+    const double x = output * (1 - w);
+    const double y = output * (1 + w);
+    const std::array<double, 2> least =
+        formula.leastSlopes(formula.k, std::min(x, y), std::max(x, y));
+    EXPECT_LE(least[0], std::fabs(slopes[0]) * (1 + 1e-12));
+    EXPECT_LE(least[1], std::fabs(slopes[1]) * (1 + 1e-12));
+  }
+}
+
+// With a load and a bound on A || B (at the band's upper ends where there is a band), the
+// bounded walk lists exactly the rows of the plain enumeration, for loaded and plain dividers,
+// bands and statistical bands, over random stocks; the bound often is a row's own A || B.
+TEST(LoadedDivider, EqualsPlainEnumerationWithABoundOnTheSource) {
+  std::mt19937_64 rng(4417);
+  const double tolerances[] = {0.5, 2, 20, kInf};
+  const double partTolerances[] = {0, 0.1, 1, 5};
+  const std::uint64_t limits[] = {1, 5, 20, kAll};
+  std::uint64_t rows = 0;
+  for (int round = 0; round < 600; ++round) {
+    const double vin = round % 7 == 0 ? -12 : 5;
+    const bool loaded = round % 4 != 0;
+    TwoLegOptions options;
+    options.legParts = 1 + round % 2;
+    options.distinct = rng() % 4 == 0;
+    options.tolerance = tolerances[rng() % 4];
+    options.rowsPerPass = rng() % 3 == 0 ? 7 : kRowsPerPass;
+    options.threads = 1 + static_cast<int>(rng() % 2);
+    const std::uint64_t limit = limits[rng() % 4];
+    const std::vector<double> stock =
+        RandomStock(rng, 2 + static_cast<int>(rng() % (options.legParts == 1 ? 30 : 9)));
+    const auto pick = [&] { return stock[rng() % stock.size()]; };
+    const double load = loaded ? pick() * (rng() % 2 ? 1 : 10) : kInf;
+    const TwoLegFormula formula = loaded ? LoadedDividerFormula(vin, load) : DividerFormula(vin);
+    testing::PlainFormula plain{
+        loaded ? testing::PlainFormula::kLoadedDivider : testing::PlainFormula::kDivider,
+        vin,
+        loaded ? load : 0,
+        vin,
+        loaded ? load : 0,
+        vin,
+        loaded ? load : 0};
+    const double a = pick();
+    const double b = pick();
+    const double output = formula.output(formula.k, a, b);
+    options.target = rng() % 2 ? std::stod(std::to_string(output))
+                               : output * std::uniform_real_distribution<double>(0.9, 1.1)(rng);
+    TwoLegBand band;
+    band.low = band.high = formula;
+    // Every part of the band's one tolerance, for the yardstick's statistical band.
+    testing::PlainSpreads spreads;
+    if (rng() % 2 == 0) {
+      band.partTolerance = partTolerances[rng() % 4];
+      spreads.classes.assign(stock.size(), {band.partTolerance, 0, true});
+      if (rng() % 3 == 0) {
+        band.spreads = UniformSpreads({band.partTolerance / 100, 0});
+        band.least = {band.partTolerance / 100, 0};
+        band.byRss = spreads.byRss = rng() % 2 == 0;
+        spreads.rss = true;
+      }
+      options.band = band;
+    }
+    // A bound that a row's own A || B meets exactly, or one near it, or none.
+    const double up = 1 + (options.band ? band.partTolerance / 100 : 0);
+    const double parallel = a * up * (b * up) / (a * up + b * up);
+    switch (rng() % 4) {
+      case 0:
+        options.maxParallel = parallel;
+        break;
+      case 1:
+        options.maxParallel = parallel * std::uniform_real_distribution<double>(0.5, 2)(rng);
+        break;
+      case 2:
+        options.maxParallel = std::stod(std::to_string(parallel));
+        break;
+      default:
+        break;
+    }
+    SCOPED_TRACE(::testing::Message()
+                 << "round " << round << ", load " << load << ", target " << options.target
+                 << ", stock size " << stock.size() << ", leg parts " << options.legParts
+                 << ", tolerance " << options.tolerance << ", limit " << limit << ", band "
+                 << (options.band ? band.partTolerance : -1) << ", max A || B "
+                 << options.maxParallel);
+    const std::vector<std::string> names = Names(stock);
+    std::vector<Line> fast;
+    FindTwoLegs(stock, formula, options, limit, [&](const TwoLegRow& row) {
+      fast.push_back(LineOf(Spell(row.a, names), Spell(row.b, names), row));
+    });
+    std::vector<Line> slow;
+    for (const auto& row : testing::PlainFindTwoLegs(stock, names, plain, options,
+                                                     options.band ? &spreads : nullptr)) {
+      if (slow.size() == limit) break;
+      slow.push_back(LineOf(row.a, row.b, row));
+    }
+    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
+    ASSERT_TRUE(f == fast.end() && p == slow.end())
+        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
+        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
+        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+    rows += fast.size();
+  }
+  EXPECT_GT(rows, 2000u);
 }
 
 }  // namespace

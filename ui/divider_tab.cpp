@@ -16,6 +16,8 @@ QWidget* CreateDividerTab(TabForm form) {
   form.AddSource();
   form.More();
   const TabForm::CurrentFields currentFields = form.AddCurrentFields();
+  QLineEdit* load = form.AddEdit(kLoadLabel, "--load");
+  QLineEdit* maxSource = form.AddEdit(kMaxSourceLabel, "--max-source");
   auto* distinct = new QCheckBox(form.Fields());
   form.AddField(kDistinctText, distinct);
   QLineEdit* derate = form.AddEdit(kDerateLabel, "--derate");
@@ -27,6 +29,8 @@ QWidget* CreateDividerTab(TabForm form) {
                        input.vout = Text(vout);
                        legFields(input);
                        currentFields(input);
+                       input.load = Given(load);
+                       input.maxSource = Given(maxSource);
                        input.distinct = distinct->isChecked();
                        input.derate = Given(derate);
                        input.exclude = finder::SplitValueList(Text(exclude));

@@ -24,7 +24,7 @@ QWidget* CreateLedTab(TabForm form) {
   auto* parts = new QSpinBox(form.Fields());
   parts->setRange(1, 4);
   parts->setValue(3);
-  form.AddField(kPartsLabel, parts);
+  form.AddField(kLedPartsLabel, parts);
   QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = form.AddEdit(kWithinLabel, "--within");
   ShowWithinAsDefault(tolerance, within);

@@ -1,10 +1,12 @@
 #include "networks_dlg.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -221,6 +223,7 @@ void CNetworksDlg::CreateTabKeys() {
 // itself, as buttons do. Escape stops the current tab's search while one runs, and otherwise
 // closes the window, as in any dialog.
 void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() == Qt::AltModifier && OpenMoreFor(*event)) return;
   if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
       RunCurrentTab();
@@ -238,16 +241,47 @@ void CNetworksDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-// Alt with a letter is a mnemonic: one whose control is disabled (Copy picture before a row is
-// drawn) must not type its letter into the field that has the focus.
+// Alt with a letter or digit is a mnemonic: one whose control is disabled (Copy picture before
+// a row is drawn) must not type its key into the field that has the focus.
 bool CNetworksDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) {
+    if (key->modifiers() == Qt::AltModifier &&
+        ((key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) ||
+         (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9))) {
+      OpenMoreFor(*key);
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+// The mnemonic of a field in the closed More section, which no shortcut takes while it is
+// hidden, opens the section and goes to the field, as the key of a shown one does.
+bool CNetworksDlg::OpenMoreFor(const QKeyEvent& key) {
+  const QKeySequence pressed(key.modifiers() | key.key());
+  for (SearchTab* tab : SearchTabs()) {
+    if (tab->page != m_tabs->currentWidget() || tab->more == nullptr || tab->more->isChecked()) {
+      continue;
+    }
+    for (QLabel* label : tab->fields->findChildren<QLabel*>()) {
+      if (label->buddy() != nullptr && QKeySequence::mnemonic(label->text()) == pressed) {
+        if (label->isVisible()) return false;
+        tab->more->setChecked(true);
+        label->buddy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+      }
+    }
+    for (QCheckBox* box : tab->fields->findChildren<QCheckBox*>()) {
+      if (!box->isVisible() && QKeySequence::mnemonic(box->text()) == pressed) {
+        tab->more->setChecked(true);
+        box->setFocus(Qt::ShortcutFocusReason);
+        box->click();
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 std::array<SearchTab*, 6> CNetworksDlg::SearchTabs() {

@@ -71,6 +71,8 @@ class CNetworksDlg : public QDialog {
   // The search tabs, in the order of the tab bar.
   std::array<SearchTab*, 6> SearchTabs();
   void RunCurrentTab();
+  // Opens More for the field whose mnemonic key is, where it stands there; whether it did.
+  bool OpenMoreFor(const QKeyEvent& key);
   void OnTabChanged();
 
   WindowMessages m_messages;

@@ -1,5 +1,6 @@
 #include "row_table_model.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -9,6 +10,8 @@
 #include <QStyle>
 #include <QTableView>
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 #include "list_actions.h"
 
@@ -63,6 +66,40 @@ QString RowTableModel::TsvText(std::vector<int> rows, bool withHeader) const {
   return text;
 }
 
+int RowTableModel::ColumnNamed(std::string_view name) const {
+  const auto found = std::find(m_rows.names.begin(), m_rows.names.end(), name);
+  return found == m_rows.names.end() || found - m_rows.names.begin() >= columnCount()
+             ? -1
+             : static_cast<int>(found - m_rows.names.begin());
+}
+
+// "1 × 510 (1 %, 0603, Box 1), 2 × 1k": the items are parted by the commas outside brackets.
+QStringList RowTableModel::UsesItems(int row) const {
+  const int column = ColumnNamed("uses");
+  if (column < 0 || row < 0 || row >= rowCount()) return {};
+  const QString text = QString::fromStdString(
+      m_rows.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
+  QStringList items;
+  int depth = 0;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'(') ++depth;
+    if (text[i] == u')' && depth > 0) --depth;
+    if (depth == 0 && text[i] == u',' && i + 1 < text.size() && text[i + 1] == u' ') {
+      items << text.mid(start, i - start);
+      start = i + 2;
+    }
+  }
+  if (start < text.size()) items << text.mid(start);
+  for (QString& item : items) item.replace(u' ', QChar::Nbsp);
+  return items;
+}
+
+bool RowTableModel::IsBand(int column) const {
+  const auto at = static_cast<std::size_t>(column);
+  return at < m_rows.names.size() && (m_rows.names[at] == "band" || m_rows.names[at] == "rss_band");
+}
+
 int RowTableModel::WideColumn() const {
   for (int column = columnCount() - 1; column >= 0; --column) {
     if (m_rows.leftAligned.at(static_cast<std::size_t>(column))) return column;
@@ -85,15 +122,15 @@ QVariant RowTableModel::data(const QModelIndex& index, int role) const {
   const bool wide = index.column() == WideColumn();
   switch (role) {
     case Qt::DisplayRole: {
-      QString text = QString::fromStdString(cell);
-      // What a row uses wraps only between its items ("1 × 5100, 2 × 10k"), never inside one.
-      const auto column = static_cast<std::size_t>(index.column());
-      if (column < m_rows.names.size() && m_rows.names[column] == "uses") {
-        QStringList items = text.split(QStringLiteral(", "));
-        for (QString& item : items) item.replace(u' ', QChar::Nbsp);
-        text = items.join(QStringLiteral(", "));
+      // What a row uses wraps only between its items, never inside one.
+      if (index.column() == ColumnNamed("uses")) return UsesItems(index.row()).join(", ");
+      // A band breaks, where it must, only after its ellipsis: "-1.5 …" over "+1.5 %".
+      if (IsBand(index.column())) {
+        return QString::fromStdString(cell)
+            .replace(u' ', QChar::Nbsp)
+            .replace(QStringLiteral("\u2026\u00a0"), QStringLiteral("\u2026 "));
       }
-      return text;
+      return QString::fromStdString(cell);
     }
     case Qt::ToolTipRole: {
       const auto row = static_cast<std::size_t>(index.row());
@@ -137,53 +174,34 @@ class RowList final : public QTableView {
     setModel(model);
   }
 
-  // Lays the columns out as wide as their cells, the wide one as wide as its cells or the
-  // width left, whichever is more. Where the width left is too little, the text columns (legs,
-  // what a row uses) wrap between words instead, each down to its longest word and the width
-  // shared by what each would need more, the rows growing to their lines, so that the list
-  // need not scroll sideways; it does only where the longest words are wider still.
+  // Lays the columns out as wide as their cells. What a row uses comes last and takes the
+  // width left: on one line where it fits, else on two, parted between its items; where two
+  // lines are not enough it leaves the list for the line under the circuit (UsesAside). The
+  // last other text column takes the width left where Uses is not in the list. Where the
+  // width left is too little even so, the text columns (legs) wrap between words, each down to
+  // its longest word and the width shared by what each would need more, the rows growing to
+  // their lines, so that the list need not scroll sideways; it does only where the longest
+  // words are wider still.
   void FitColumns() {
-    QHeaderView* header = horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::ResizeToContents);
-    const int wide = m_model->WideColumn();
-    if (wide < 0) return;
-    struct Text {
-      int column, wanted, least;
-    };
-    std::vector<Text> texts;
-    int others = 0;
-    int wanted = 0;
-    int least = 0;
-    for (int column = 0; column < header->count(); ++column) {
-      if (isColumnHidden(column)) continue;
-      const int width = std::max(sizeHintForColumn(column), header->sectionSizeHint(column));
-      if (!m_model->Rows().leftAligned.at(static_cast<std::size_t>(column))) {
-        others += width;
-        continue;
-      }
-      const int word = std::max(LongestWordWidth(column), header->sectionSizeHint(column));
-      texts.push_back({column, width, std::min(word, width)});
-      wanted += width;
-      least += std::min(word, width);
+    // Hiding a column or a row's new height can resize the viewport, which lays out again.
+    if (m_fitting) {
+      m_fitAgain = true;
+      return;
     }
-    const int left = viewport()->width() - others;
-    const bool wrap = wanted > left;
-    const int spare = std::max(0, left - least);
-    for (const Text& text : texts) {
-      header->setSectionResizeMode(text.column, QHeaderView::Interactive);
-      int width = text.wanted;
-      if (wrap) {
-        width = text.least +
-                (wanted == least ? 0
-                                 : static_cast<int>(static_cast<long long>(spare) *
-                                                    (text.wanted - text.least) / (wanted - least)));
-      } else if (text.column == wide) {
-        width += left - wanted;
-      }
-      header->resizeSection(text.column, width);
+    m_fitting = true;
+    for (int pass = 0; pass < 3; ++pass) {
+      m_fitAgain = false;
+      LayOutColumns();
+      if (!m_fitAgain) break;
     }
-    FitRows(wrap, texts);
+    m_fitting = false;
   }
+
+  bool UsesAside() const { return m_usesAside; }
+  void WhenUsesMoved(std::function<void()> moved) { m_usesMoved = std::move(moved); }
+
+  // The cells' widths are measured once for each set of rows, not on every resize.
+  void ForgetWidths() { m_measured = false; }
 
   // Spare columns are hidden as the settings under key say, or all of them when nothing is
   // kept yet; the header's context menu shows and hides them.
@@ -214,10 +232,14 @@ class RowList final : public QTableView {
   }
 
   void HideSpareColumns() {
-    if (m_spareKey.isEmpty()) return;
-    const QStringList hidden = Hidden();
-    for (int column = 0; column < m_model->columnCount(); ++column) {
-      setColumnHidden(column, hidden.contains(ColumnName(column)));
+    if (!m_spareKey.isEmpty()) {
+      const QStringList hidden = Hidden();
+      // Uses is shown or not by the room for it (FitColumns). A reset can leave a column
+      // hidden at the index of one before it, so every other column is set.
+      for (int column = 0; column < m_model->columnCount(); ++column) {
+        const QString name = ColumnName(column);
+        if (name != "uses") setColumnHidden(column, hidden.contains(name));
+      }
     }
     FitColumns();
   }
@@ -228,22 +250,173 @@ class RowList final : public QTableView {
     FitColumns();
   }
 
-  // The width of the widest word of column's cells with the margins of a cell.
-  int LongestWordWidth(int column) const {
-    const QFontMetrics metrics = fontMetrics();
-    int longest = 0;
-    for (int row = 0; row < m_model->rowCount(); ++row) {
-      const QString text = m_model->index(row, column).data().toString();
-      for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-        longest = std::max(longest, metrics.horizontalAdvance(word));
-      }
-    }
-    // The margins a view item keeps on either side of its text, and a pixel for rounding.
-    return longest + 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) +
-           1;
+  void changeEvent(QEvent* event) override {
+    if (event->type() == QEvent::FontChange) ForgetWidths();
+    QTableView::changeEvent(event);
   }
 
-  // Rows of one line each, or as high as their cells of the text columns, which wrap, are.
+  // The margins a view item keeps on either side of its text, and a pixel for rounding.
+  int CellMargins() const {
+    return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 1;
+  }
+
+  // Each column's cells on one line, each text column's widest word and each row's items of
+  // what it uses, measured with the view's font.
+  void Measure() {
+    if (m_measured) return;
+    const int columns = m_model->columnCount();
+    const int uses = m_model->ColumnNamed("uses");
+    m_cells.assign(static_cast<std::size_t>(columns), 0);
+    m_words.assign(static_cast<std::size_t>(columns), 0);
+    m_items.clear();
+    // Measured as the font advances over the text, which the delegate's size hint, laying out
+    // each cell's text, gives too at many times the cost.
+    const QFontMetricsF metrics(font());
+    // Cells and words repeat ("5.0000 V", "||"): each is measured once.
+    QHash<QString, qreal> advances;
+    const auto advance = [&advances, &metrics](const QString& text) {
+      auto known = advances.constFind(text);
+      if (known == advances.constEnd())
+        known = advances.insert(text, metrics.horizontalAdvance(text));
+      return *known;
+    };
+    for (int column = 0; column < columns; ++column) {
+      const bool words = (m_model->Rows().leftAligned.at(static_cast<std::size_t>(column)) ||
+                          m_model->IsBand(column)) &&
+                         column != uses;
+      qreal widest = 0;
+      qreal longest = 0;
+      for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QString text = m_model->index(row, column).data().toString();
+        widest = std::max(widest, advance(text));
+        if (!words) continue;
+        for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
+          longest = std::max(longest, advance(word));
+        }
+      }
+      // Without the rounding pixel: a cell on one line is laid out at its text's advance.
+      m_cells[static_cast<std::size_t>(column)] =
+          static_cast<int>(std::ceil(widest)) + CellMargins() - 1;
+      m_words[static_cast<std::size_t>(column)] =
+          static_cast<int>(std::ceil(longest)) + CellMargins();
+    }
+    if (uses >= 0) {
+      for (int row = 0; row < m_model->rowCount(); ++row) {
+        std::vector<qreal>& widths = m_items.emplace_back();
+        for (const QString& item : m_model->UsesItems(row)) widths.push_back(advance(item));
+      }
+    }
+    m_measured = true;
+  }
+
+  // Whether every row's items fit in lines lines of width, each line but the last ending in a
+  // comma, as the view wraps the cell at the spaces between its items.
+  bool UsesFit(int width, int lines) const {
+    const QFontMetricsF metrics(font());
+    const qreal comma = metrics.horizontalAdvance(u',');
+    const qreal space = metrics.horizontalAdvance(u' ');
+    const qreal room = width - CellMargins();
+    for (const std::vector<qreal>& items : m_items) {
+      int used = 1;
+      qreal line = 0;
+      for (std::size_t i = 0; i < items.size(); ++i) {
+        const qreal item = items[i] + (i + 1 < items.size() ? comma : 0);
+        if (item > room) return false;
+        if (line > 0 && line + space + item > room) {
+          if (++used > lines) return false;
+          line = 0;
+        }
+        line += (line > 0 ? space : 0) + item;
+      }
+    }
+    return true;
+  }
+
+  void LayOutColumns() {
+    QHeaderView* header = horizontalHeader();
+    const int columns = m_model->columnCount();
+    if (columns == 0) return;
+    Measure();
+    const int uses = m_model->ColumnNamed("uses");
+    struct Text {
+      int column, wanted, least;
+    };
+    std::vector<Text> texts;
+    std::vector<Text> bands;
+    int others = 0;
+    int wanted = 0;
+    int least = 0;
+    int bandsSpare = 0;  // what the bands give up on two lines each
+    for (int column = 0; column < columns; ++column) {
+      header->setSectionResizeMode(column, QHeaderView::Interactive);
+      if (column == uses || isColumnHidden(column)) continue;
+      const int width =
+          std::max(m_cells[static_cast<std::size_t>(column)], header->sectionSizeHint(column));
+      if (!m_model->Rows().leftAligned.at(static_cast<std::size_t>(column))) {
+        others += width;
+        header->resizeSection(column, width);
+        if (m_model->IsBand(column)) {
+          const int half = std::min(width, std::max(m_words[static_cast<std::size_t>(column)],
+                                                    header->sectionSizeHint(column)));
+          bands.push_back({column, width, half});
+          bandsSpare += width - half;
+        }
+        continue;
+      }
+      const int word =
+          std::max(m_words[static_cast<std::size_t>(column)], header->sectionSizeHint(column));
+      texts.push_back({column, width, std::min(word, width)});
+      wanted += width;
+      least += std::min(word, width);
+    }
+    int left = viewport()->width() - others;
+    // Uses on one line, or on two, in the width the other columns leave it.
+    bool usesWrap = false;
+    bool aside = false;
+    if (uses >= 0) {
+      const int one =
+          std::max(m_cells[static_cast<std::size_t>(uses)], header->sectionSizeHint(uses));
+      const int room = left - wanted;
+      usesWrap = room < one;
+      aside = usesWrap && !(room >= header->sectionSizeHint(uses) && UsesFit(room, 2));
+      if (isColumnHidden(uses) != aside) setColumnHidden(uses, aside);
+      // On one line it takes the width left over; on two, all the width left.
+      if (!aside) {
+        header->resizeSection(uses, room);
+        left -= room;
+      }
+      if (aside != m_usesAside) {
+        m_usesAside = aside;
+        if (m_usesMoved) m_usesMoved();
+      }
+    }
+    // The bands take two lines only where the legs could not be shown whole even on theirs.
+    const bool bandsWrap = least > left && bandsSpare > 0;
+    if (bandsWrap) {
+      for (const Text& band : bands) header->resizeSection(band.column, band.least);
+      left += bandsSpare;
+    }
+    const bool wrap = wanted > left;
+    const int spare = std::max(0, left - least);
+    const int wide = uses >= 0 && !aside ? -1 : texts.empty() ? -1 : texts.back().column;
+    for (const Text& text : texts) {
+      int width = text.wanted;
+      if (wrap) {
+        width = text.least +
+                (wanted == least ? 0
+                                 : static_cast<int>(static_cast<long long>(spare) *
+                                                    (text.wanted - text.least) / (wanted - least)));
+      } else if (text.column == wide) {
+        width += left - wanted;
+      }
+      header->resizeSection(text.column, width);
+    }
+    if (usesWrap && !aside) texts.push_back({uses, 0, 0});
+    if (bandsWrap) texts.insert(texts.end(), bands.begin(), bands.end());
+    FitRows(wrap || bandsWrap || (usesWrap && !aside), texts);
+  }
+
+  // Rows of one line each, or as high as their cells of the wrapped columns are.
   template <class Texts>
   void FitRows(bool wrap, const Texts& texts) {
     if (!wrap && !wordWrap()) return;
@@ -252,16 +425,22 @@ class RowList final : public QTableView {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const int grid = showGrid() ? 1 : 0;  // the row's share of the grid lines
+    // Rows repeat their legs and bands: each text is laid out once per column.
+    std::vector<QHash<QString, int>> heights(texts.size());
     for (int row = 0; row < m_model->rowCount(); ++row) {
       int lines = line;
-      for (const auto& text : texts) {
-        if (!wrap) break;
-        option.rect.setSize({columnWidth(text.column), line});
-        const QModelIndex index = m_model->index(row, text.column);
-        lines =
-            std::max(lines, itemDelegateForIndex(index)->sizeHint(option, index).height() + grid);
+      for (std::size_t i = 0; wrap && i < texts.size(); ++i) {
+        const QModelIndex index = m_model->index(row, texts[i].column);
+        const QString text = index.data().toString();
+        auto known = heights[i].constFind(text);
+        if (known == heights[i].constEnd()) {
+          option.rect.setSize({columnWidth(texts[i].column), line});
+          known = heights[i].insert(text,
+                                    itemDelegateForIndex(index)->sizeHint(option, index).height());
+        }
+        lines = std::max(lines, *known + grid);
       }
-      setRowHeight(row, lines);
+      if (rowHeight(row) != lines) setRowHeight(row, lines);
     }
   }
 
@@ -289,6 +468,14 @@ class RowList final : public QTableView {
 
   RowTableModel* m_model;
   QString m_spareKey;  // where the hidden spare columns are kept; empty for none
+  bool m_fitting = false;
+  bool m_fitAgain = false;
+  bool m_usesAside = false;
+  std::function<void()> m_usesMoved;
+  bool m_measured = false;
+  std::vector<int> m_cells;                 // per column: its cells' width on one line
+  std::vector<int> m_words;                 // per text column: its widest word's
+  std::vector<std::vector<qreal>> m_items;  // per row: the widths of what it uses, item by item
 };
 
 }  // namespace
@@ -308,9 +495,11 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
   list->FitColumns();
   // The view has its new columns by the time the model's later receivers hear of a reset.
   QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] {
-    list->FitColumns();
+    list->ForgetWidths();
     list->HideSpareColumns();
   });
+  QObject::connect(model, &QAbstractItemModel::headerDataChanged, list,
+                   [list] { list->FitColumns(); });
   if (!spareKey.isEmpty()) list->OfferSpareColumns(spareKey);
   AddCopyActions(*list, [list, model](bool withHeader) {
     std::vector<int> rows;
@@ -321,6 +510,15 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
     if (!text.isEmpty()) CopyText(text);
   });
   return list;
+}
+
+bool UsesAside(const QTableView& list) {
+  const auto* rows = dynamic_cast<const RowList*>(&list);
+  return rows != nullptr && rows->UsesAside();
+}
+
+void WhenUsesMoved(QTableView& list, std::function<void()> moved) {
+  if (auto* rows = dynamic_cast<RowList*>(&list)) rows->WhenUsesMoved(std::move(moved));
 }
 
 }  // namespace vantrel

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QStringList>
 
 class QTableView;
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "network.h"
@@ -58,6 +60,12 @@ class RowTableModel final : public QAbstractTableModel {
   bool Stale() const { return m_stale; }
   // The column that takes the width left over: the last text column, else the last.
   int WideColumn() const;
+  // Whether column is a band ("-1.5 … +1.5 %"), which may take two lines.
+  bool IsBand(int column) const;
+  // The column of that name ("uses"), or -1.
+  int ColumnNamed(std::string_view name) const;
+  // What the row uses, item by item, each with no-break spaces so that it reads as one.
+  QStringList UsesItems(int row) const;
 
   // The given rows in list order as the command line's tsv lines, after its header line when
   // withHeader. Empty when rows is.
@@ -74,8 +82,9 @@ class RowTableModel final : public QAbstractTableModel {
 };
 
 // A list of model's rows, named name for screen readers: whole rows selected, columns as wide
-// as their cells, the wide one (RowTableModel::WideColumn) too, which takes the width left over
-// and is never elided (where the width left is too little, its cells wrap between words); the
+// as their cells, what a row uses last, on one line or two, or else out of the list (UsesAside);
+// the last text column takes the width left over and is never elided (where the width left is
+// too little, the text columns wrap between words); the
 // first Down after the focus comes in selects the first row; and the copy commands of
 // AddCopyActions, which copy the selected rows as TsvText. With a settings key, the columns a
 // reader can spare (the total, current, power, worst case and the tolerance a row needs) are
@@ -83,5 +92,11 @@ class RowTableModel final : public QAbstractTableModel {
 // chosen from the header's context menu, and the choice is kept in QSettings under that key.
 QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
                        const QString& spareKey = {});
+
+// Whether list (a NewRowList) has no room for what its rows use, which the window then shows
+// under the circuit for the selected row.
+bool UsesAside(const QTableView& list);
+// Calls moved when what the rows use leaves the list or comes back.
+void WhenUsesMoved(QTableView& list, std::function<void()> moved);
 
 }  // namespace vantrel

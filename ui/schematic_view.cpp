@@ -358,10 +358,18 @@ QSize SchematicView::sizeHint() const {
   return QSize(qCeil(picture_.width * unit), qCeil(picture_.height * unit));
 }
 
-// A drawn circuit is never shrunk below its size at the font's.
+// On a screen of scale 2 or more a drawn circuit may shrink to half its size at the font's,
+// where its labels still have the font's pixels at scale 1; elsewhere it never shrinks.
+qreal SchematicView::LeastScale() const {
+  return std::max<qreal>(0.5, 1 / std::max<qreal>(1, devicePixelRatioF()));
+}
+
 QSize SchematicView::minimumSizeHint() const {
   const qreal unit = Unit();
-  if (!legs_.empty()) return sizeHint();
+  if (!legs_.empty()) {
+    return QSize(qCeil(picture_.width * unit * LeastScale()),
+                 qCeil(picture_.height * unit * LeastScale()));
+  }
   return QSize(qCeil(8 * unit), qCeil(3 * unit));
 }
 
@@ -370,11 +378,11 @@ void SchematicView::paintEvent(QPaintEvent*) {
   const qreal unit = Unit();
   const qreal w = picture_.width * unit;
   const qreal h = picture_.height * unit;
-  // Never below the font's size, which the labels must keep to be read; the widget is at least
-  // as large, and scrolls where its room is smaller.
-  qreal scale = std::max<qreal>(1, std::min({kMostScale, width() / w, height() / h}));
-  // Grown in quarter steps, so that a picture given about its own size is drawn at it.
-  scale = std::floor(scale * 4) / 4;
+  // Grown or shrunk in quarter steps, so that a picture given about its own size is drawn at
+  // it; never below the least scale, where the labels are still read, at which the widget is at
+  // least as large, and scrolls where its room is smaller.
+  qreal scale = std::min(kMostScale, std::min(width() / w, height() / h));
+  scale = std::max(LeastScale(), std::floor(scale * 4) / 4);
   QPainter painter(this);
   painter.translate((width() - w * scale) / 2, (height() - h * scale) / 2);
   painter.scale(scale, scale);

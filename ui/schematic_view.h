@@ -17,8 +17,9 @@ namespace vantrel {
 
 // A small circuit picture of a network, a divider, a regulator's feedback, an amplifier or an RC
 // low-pass, drawn in the widget's font (one layout unit is one line of it) and in its palette's
-// foreground and background roles. A picture larger than the widget shrinks to fit; a smaller one
-// grows with the widget up to twice the font's size.
+// foreground and background roles. A picture larger than the widget shrinks to fit, down to half
+// the font's size on a screen of scale 2 and not at all at scale 1; a smaller one grows with the
+// widget up to twice the font's size.
 class SchematicView : public QWidget {
   Q_OBJECT
 
@@ -83,6 +84,8 @@ class SchematicView : public QWidget {
   void Keep(const networks::Network& leg, std::span<const std::string> names);
   void Relayout();
   qreal Unit() const;
+  // The least the picture is shrunk to: 1, or less on a screen of a large scale factor.
+  qreal LeastScale() const;
 
   Kind kind_ = Kind::kNetwork;
   bool flag_ = false;                    // referenceAcrossTop, or inverting

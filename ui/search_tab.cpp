@@ -44,9 +44,16 @@ void DrawRow(SearchTab& tab, int row) {
     tab.shown.draw(*tab.picture, legs[static_cast<std::size_t>(row)]);
   }
   const auto& places = tab.shown.places;
-  const QString text = row < 0 || static_cast<std::size_t>(row) >= places.size()
-                           ? QString()
-                           : QString::fromStdString(places[static_cast<std::size_t>(row)]);
+  QString text = row < 0 || static_cast<std::size_t>(row) >= places.size()
+                     ? QString()
+                     : QString::fromStdString(places[static_cast<std::size_t>(row)]);
+  // Where the list has no room for what the row uses, it is told here, above where it lies.
+  if (UsesAside(*tab.list)) {
+    const QStringList uses = tab.model->UsesItems(row);
+    if (!uses.isEmpty()) {
+      text.prepend(QString(kUsesLineText).arg(uses.join(", ")) + (text.isEmpty() ? "" : "\n"));
+    }
+  }
   tab.places->setText(text);
   tab.places->setAccessibleName(text);
   tab.places->setVisible(!text.isEmpty());
@@ -141,6 +148,7 @@ void AddListAndCircuit(SearchTab& tab, QWidget& window, const char* listName) {
                    draw);
   QObject::connect(tab.list->selectionModel(), &QItemSelectionModel::currentRowChanged, &window,
                    draw);
+  WhenUsesMoved(*tab.list, draw);
   auto* circuit = new QWidget(tab.page);
   auto* circuitLayout = new QHBoxLayout(circuit);
   circuitLayout->setContentsMargins(0, 0, 0, 0);

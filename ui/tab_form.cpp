@@ -17,6 +17,7 @@
 
 #include <utility>
 
+#include "qt_text.h"
 #include "resource_strings.h"
 
 namespace vantrel {
@@ -58,6 +59,7 @@ void TabForm::AddField(const char* label, QWidget* field, const char* option) {
   (m_grid == m_moreGrid ? m_moreFields : m_firstFields).push_back(field);
   // The label is the field's buddy: it names the field to screen readers and gives the
   // mnemonic. Both are children of the same widget, where the accessibility bridge looks.
+  const QString name = Unmarked(label);
   if (auto* box = qobject_cast<QCheckBox*>(field); box != nullptr) {
     box->setText(label);
     m_grid->addWidget(field, row, 0, 1, 2);
@@ -66,9 +68,14 @@ void TabForm::AddField(const char* label, QWidget* field, const char* option) {
     caption->setBuddy(field);
     m_grid->addWidget(caption, row, 0);
     m_grid->addWidget(field, row, 1);
+    // A digit mnemonic is no part of the field's name.
+    if (name != QString(label).remove(u'&')) {
+      caption->setAccessibleName(name);
+      field->setAccessibleName(name);
+    }
   }
   if (m_tab.first == nullptr) m_tab.first = field;
-  m_tab.kept.emplace_back(QString(label).remove('&'), field);
+  m_tab.kept.emplace_back(name, field);
   const auto stale = [&tab = m_tab] { MarkStale(tab); };
   if (auto* edit = qobject_cast<QLineEdit*>(field))
     QObject::connect(edit, &QLineEdit::textEdited, &m_window, stale);

@@ -394,6 +394,10 @@ Number Output(PlainFormula::Kind kind, const Number& k0, const Number& k1, const
   switch (kind) {
     case PlainFormula::kDivider:
       return Number(k0 * b / (a + b));
+    case PlainFormula::kLoadedDivider: {
+      const Number bottom = b * k1 / (b + k1);
+      return Number(k0 * bottom / (a + bottom));
+    }
     case PlainFormula::kRegulator:
       return Number(k0 * (1 + a / b) + k1 * a);
     case PlainFormula::kGain:
@@ -409,6 +413,11 @@ std::array<double, 2> Partials(PlainFormula::Kind kind, double k0, double k1, do
     case PlainFormula::kDivider: {
       const double squared = (a + b) * (a + b);
       return {-k0 * b / squared, k0 * a / squared};
+    }
+    case PlainFormula::kLoadedDivider: {
+      // Of k0 b L / D, D = a b + a L + b L: -k0 b L (b + L) / D^2 and k0 a L^2 / D^2.
+      const double d = a * b + a * k1 + b * k1;
+      return {-k0 * b * k1 * (b + k1) / (d * d), k0 * a * k1 * k1 / (d * d)};
     }
     case PlainFormula::kRegulator:
       return {k0 / b + k1, -k0 * a / (b * b)};
@@ -462,7 +471,8 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
   const double target = options.target;
   const mpq_class exactTarget = Signed(target);
   // The leg that raises the output when it rises: B for a divider, A for the others.
-  const bool risesInA = kind != PlainFormula::kDivider;
+  const bool risesInA = kind != PlainFormula::kDivider && kind != PlainFormula::kLoadedDivider;
+  const bool settles = kind != PlainFormula::kLoadedDivider;
   for (const Tree& a : legs) {
     const double ra = Value(a, stock, 1);
     if (ra < options.minA || ra > options.maxA) continue;
@@ -496,7 +506,7 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
         row.error = Percent(exactOutput, exactTarget);
         if (row.error == 0) row.output = target;
       }
-      if (NearEdge(std::fabs(row.error), options.tolerance)) {
+      if (settles && NearEdge(std::fabs(row.error), options.tolerance)) {
         const mpq_class off = abs(exactOutput - exactTarget) * 100 / abs(exactTarget);
         if (off > Exactly(Shortest(options.tolerance))) continue;
         row.error = Percent(exactOutput, exactTarget);
@@ -507,6 +517,7 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
       row.low = row.output;
       row.high = row.output;
       row.worst = std::fabs(row.error);
+      row.parallel = ra * rb / (ra + rb);
       double key = row.worst;
       if (options.band) {
         const double within = options.band->within;
@@ -537,6 +548,7 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
           const double aDown = off(a, -1);
           const double bUp = off(b, 1);
           const double bDown = off(b, -1);
+          row.parallel = aUp * bUp / (aUp + bUp);
           // The low constants with the legs that lower the output, the high ones with the others.
           const double x = risesInA
                                ? Output<double>(kind, formula.lowK0, formula.lowK1, aDown, bUp)
@@ -549,7 +561,7 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
           row.worst = std::max(std::fabs((row.low - target) / target * 100),
                                std::fabs((row.high - target) / target * 100));
           bool inside = row.worst <= within;
-          if (row.worst < kSettleBand || NearEdge(row.worst, within)) {
+          if (settles && (row.worst < kSettleBand || NearEdge(row.worst, within))) {
             const auto exactOff = [&](const Tree& leg, int sign) {
               return Fold(
                   leg,
@@ -616,6 +628,7 @@ std::vector<PlainTwoLegRow> PlainFindTwoLegs(std::span<const double> stock,
           if (!inside) continue;
         }
       }
+      if (row.parallel > options.maxParallel) continue;
       const double scale = Far(ra / options.scale * (rb / options.scale));
       found.emplace_back(Key{key, std::fabs(row.error), scale, row.total, legKey(a), legKey(b)},
                          row);

@@ -50,6 +50,8 @@ struct PlainTwoLegRow {
   double output = 0;
   double error = 0;
   double total = 0;
+  // A || B: with a band, of each leg with every part at the upper end of its worst case.
+  double parallel = 0;
   double low = 0;  // the band's ends and worst case; the output and |error| without a band
   double high = 0;
   double worst = 0;
@@ -75,9 +77,9 @@ struct PlainSpreads {
 };
 
 // A two-leg formula as the yardstick knows it: which one, and its constants at their typical,
-// low and high ends (VIN; VREF and IADJ).
+// low and high ends (VIN; VREF and IADJ; VIN and the load, kept one value).
 struct PlainFormula {
-  enum Kind { kDivider, kRegulator, kGain, kInvertingGain } kind = kDivider;
+  enum Kind { kDivider, kRegulator, kGain, kInvertingGain, kLoadedDivider } kind = kDivider;
   double k0 = 0, k1 = 0;
   double lowK0 = 0, lowK1 = 0;
   double highK0 = 0, highK1 = 0;
@@ -88,7 +90,9 @@ struct PlainFormula {
 // formula's kind (in double as the search does, in GMP's rationals near the target and at the
 // edges of the tolerance and the band), with the band of options.band's part tolerance and
 // within (its formulas are not used: the constants come from formula), filtered and sorted by
-// the ranking. The yardstick for networks::FindTwoLegs.
+// the ranking. The yardstick for networks::FindTwoLegs. A loaded divider's rows are decided in
+// double alone, as the search has no exact form of it. Rows whose A || B (at the band's upper
+// ends where there is a band) passes options.maxParallel are left out.
 //
 // With spreads (and options.band, whose partTolerance then only says what a part must move its
 // leg by to earn its place), each part is off by its own tolerance plus its drift in the worst
