@@ -15,6 +15,7 @@
 #include "divider_command.h"
 #include "find_command.h"
 #include "gain_command.h"
+#include "led_command.h"
 #include "number_text.h"
 #include "output_table.h"
 #include "regulator_command.h"
@@ -32,7 +33,7 @@ constexpr std::size_t kMostFileBytes = 1 << 20;
 // What the board decides for every line: where parts come from and how the answer is printed.
 constexpr std::string_view kBoardOptions[] = {"-C",       "--inventory", "--prefer",
                                               "--format", "--top",       "--all"};
-constexpr std::string_view kSearches[] = {"find", "divider", "regulator", "gain"};
+constexpr std::string_view kSearches[] = {"find", "divider", "regulator", "gain", "led"};
 
 struct Line {
   std::size_t number = 0;
@@ -113,7 +114,7 @@ std::vector<Line> ReadLines(const std::string& file, std::string_view text) {
         std::find(std::begin(kSearches), std::end(kSearches), words[1]) == std::end(kSearches)) {
       throw UsageError{Where(file, number) +
                            "not a search: a name, then find, divider, "
-                           "regulator or gain and its words",
+                           "regulator, gain or led and its words",
                        "board"};
     }
     for (std::size_t w = 2; w < words.size(); ++w) {
@@ -284,6 +285,10 @@ bool Gather(const std::string& file, const Line& line, const Settings& settings,
     if (spec.name == "regulator") {
       return GatherLine<finder::RegulatorKind>(file, line, RegulatorRequestOf(args), settings,
                                                context, gathered);
+    }
+    if (spec.name == "led") {
+      return GatherLine<finder::LedKind>(file, line, LedRequestOf(args), settings, context,
+                                         gathered);
     }
     return GatherLine<finder::GainKind>(file, line, GainRequestOf(args), settings, context,
                                         gathered);

@@ -94,6 +94,12 @@ printf '%s\n' 'A divider 3 1 --parts 1' 'Z find 5000 --parts 1 --tolerance 1' >m
 check "no row exits 1" "$([[ $? == 1 ]]; echo $?)"
 check "no row names Z" "$(grep -q '^vantrel-cli: board: Z (find 5000 --parts 1 --tolerance 1): ' err.txt; echo $?)"
 
+# An LED's series resistor is a circuit too: 3000 serves it and divider A at once.
+printf '%s\n' 'A divider 3 1 --parts 1' 'D1-D4 led 5 --vf 2 --current 1m --tolerance 10' >led.txt
+"$cli" board led.txt >out.txt 2>err.txt
+check "led line: exit 0" $?
+check "led line: 3000 shared" "$(grep -q '^2 distinct values, 3 parts; each circuit.s first row alone would need 3; optimal' out.txt; echo $?)"
+
 # What reading the library says is said once for the board, not once for each line.
 mkdir -p noted && printf '%s\n' 1000 2000 4k 3000 6000 >noted/ResistorLibrary.txt
 "$cli" -C noted board ../board.txt >out.txt 2>err.txt
