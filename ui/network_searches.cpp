@@ -5,6 +5,7 @@
 #include <memory>
 #include <variant>
 
+#include "circuit_drawings.h"
 #include "collected_messages.h"
 #include "colour_code.h"
 #include "display_text.h"
@@ -25,13 +26,6 @@ namespace {
 // Rows past the shown ones are counted up to this many, for the status line; counting every
 // network within a wide tolerance would take as long as listing them all.
 constexpr std::uint64_t kCountLimit = 10000;
-
-// What a stock's values measure.
-finder::Quantity QuantityOf(const StockKind& kind) {
-  return kind.part == PartKind::kCapacitor  ? finder::Quantity::kFarad
-         : kind.part == PartKind::kInductor ? finder::Quantity::kHenry
-                                            : finder::Quantity::kOhm;
-}
 
 // Whether the window spells a quantity's cells with unit.
 bool CellsCarry(std::string_view unit) {
@@ -114,126 +108,6 @@ std::string Subject(const finder::RcRequest& request) {
          " % of " + (corner ? "the corner " : "the time constant ") +
          finder::ShownValue(corner ? finder::Quantity::kHertz : finder::Quantity::kSecond,
                             request.search.target);
-}
-
-// The values of a stock in its base unit; an RC request's capacitors are held in farads.
-std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind& kind) {
-  std::vector<double> values;
-  for (const double held : stock.stock.values) values.push_back(finder::BaseValue(kind, held));
-  return values;
-}
-
-// The parts of a circuit's leg, each named by its role and value ("Rtop 75 Ω"; "R2a", "R2b"
-// in a leg of more parts, as a digit would read as another part's number, R21 for R2's first):
-// the leg renumbered to index labels, which it adds to.
-struct Labeller {
-  std::vector<std::string> labels;
-  SchematicView::Bands bands;  // each resistor's colour bands by its label
-
-  networks::Network operator()(const networks::Network& leg, std::string_view role,
-                               finder::Quantity quantity, const std::vector<double>& values) {
-    networks::Network renumbered = leg;
-    const int parts = networks::PartCount(leg.shape);
-    for (int i = 0; i < parts; ++i) {
-      const auto slot = static_cast<std::size_t>(i);
-      std::string label(role);
-      if (parts > 1) label += static_cast<char>('a' + i);
-      const double value = values[leg.parts[slot]];
-      labels.push_back(label + " " + finder::ShownValue(quantity, value));
-      if (quantity == finder::Quantity::kOhm) bands[labels.back()] = finder::ColourBands(value);
-      renumbered.parts[slot] = static_cast<std::uint16_t>(labels.size() - 1);
-    }
-    return renumbered;
-  }
-};
-
-// How a search's rows are drawn, with the request's choices of circuit.
-using Drawing = decltype(SearchOutcome::draw);
-
-Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock& stock) {
-  const StockKind& kind = *request.kind;
-  const schematic::PartSymbol symbol =
-      kind.part == PartKind::kCapacitor  ? schematic::PartSymbol::kCapacitor
-      : kind.part == PartKind::kInductor ? schematic::PartSymbol::kInductor
-                                         : schematic::PartSymbol::kResistor;
-  const std::string role(kind.part == PartKind::kCapacitor  ? "C"
-                         : kind.part == PartKind::kInductor ? "L"
-                                                            : "R");
-  // A capacitor row's network was found with the resistor arithmetic, series for parallel.
-  return [symbol, role, quantity = QuantityOf(kind), swapped = kind.swapFold,
-          values = BaseValues(stock, kind)](SchematicView& view,
-                                            const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network network = label(row[0], role, quantity, values);
-    view.SetNetwork(swapped ? networks::Swapped(network) : network, label.labels, symbol);
-    view.SetColourBands(std::move(label.bands));
-  };
-}
-
-// The network alone, as find draws a resistor's; the LEDs are not drawn.
-Drawing DrawingOf(const finder::LedRequest&, const finder::LoadedStock& stock) {
-  return [values = stock.stock.values](SchematicView& view,
-                                       const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network network = label(row[0], "R", finder::Quantity::kOhm, values);
-    view.SetNetwork(network, label.labels, schematic::PartSymbol::kResistor);
-    view.SetColourBands(std::move(label.bands));
-  };
-}
-
-Drawing DrawingOf(const finder::DividerRequest&, const finder::LoadedStock& stock) {
-  return [values = stock.stock.values](SchematicView& view,
-                                       const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network r1 = label(row[0], "R1", finder::Quantity::kOhm, values);
-    const networks::Network r2 = label(row[1], "R2", finder::Quantity::kOhm, values);
-    view.SetDivider(r1, r2, label.labels);
-    view.SetColourBands(std::move(label.bands));
-  };
-}
-
-Drawing DrawingOf(const finder::RegulatorRequest& request, const finder::LoadedStock& stock) {
-  return [top = request.referenceTop, values = stock.stock.values](
-             SchematicView& view, const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network rtop = label(row[0], "Rtop", finder::Quantity::kOhm, values);
-    const networks::Network rbottom = label(row[1], "Rbottom", finder::Quantity::kOhm, values);
-    view.SetRegulator(rtop, rbottom, top, label.labels);
-    view.SetColourBands(std::move(label.bands));
-  };
-}
-
-Drawing DrawingOf(const finder::GainRequest& request, const finder::LoadedStock& stock) {
-  return [inverting = request.inverting, values = stock.stock.values](
-             SchematicView& view, const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network rf = label(row[0], "Rf", finder::Quantity::kOhm, values);
-    const networks::Network rg =
-        label(row[1], inverting ? "Rin" : "Rg", finder::Quantity::kOhm, values);
-    view.SetAmplifier(rf, rg, inverting, label.labels);
-    view.SetColourBands(std::move(label.bands));
-  };
-}
-
-// The RC picture's label: the corner the pair gives, or its time constant.
-std::string RcCaption(double tau, bool corner) {
-  return corner ? "fc = " + finder::ShownQuantity(1 / (networks::kTwoPi * tau), 3, "Hz")
-                : "\u03c4 = " + finder::ShownQuantity(tau, 3, "s");
-}
-
-// The capacitors are held in farads here.
-Drawing DrawingOf(const finder::RcRequest& request, const finder::RcStocks& stocks) {
-  return [r = stocks.resistors.stock.values, c = stocks.capacitors.stock.values,
-          corner = request.search.quantity == networks::RcQuantity::kCorner](
-             SchematicView& view, const std::vector<networks::Network>& row) {
-    const double tau = networks::NetworkValue(row[0], r) * networks::CapacitorLegValue(row[1], c);
-    Labeller rLabel;
-    Labeller cLabel;
-    const networks::Network rLeg = rLabel(row[0], "R", finder::Quantity::kOhm, r);
-    const networks::Network cLeg = cLabel(row[1], "C", finder::Quantity::kFarad, c);
-    view.SetRc(rLeg, rLabel.labels, cLeg, cLabel.labels, RcCaption(tau, corner));
-    view.SetColourBands(std::move(rLabel.bands));
-  };
 }
 
 // How the window spells the legs of a row: each part's value in its shortest engineering text
