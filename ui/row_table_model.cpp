@@ -493,6 +493,10 @@ QTableView* NewRowList(RowTableModel* model, const char* name, QWidget* parent,
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() * 3 / 2);
   list->FitColumns();
+  // The header hears of a reset first and may lay the list out then: its widths, measured on
+  // the rows before, are forgotten as the reset begins, so nothing reads past the new columns.
+  QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, list,
+                   [list] { list->ForgetWidths(); });
   // The view has its new columns by the time the model's later receivers hear of a reset.
   QObject::connect(model, &QAbstractItemModel::modelReset, list, [list] {
     list->ForgetWidths();
