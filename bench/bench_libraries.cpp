@@ -136,7 +136,8 @@ std::string OrderHistoryFileText() {
         .append(std::to_string(10 * (1 + pick(50))))
         .append("\r\n");
   }
-  if (text.size() > kInventoryByteLimit) throw std::logic_error("order history is over 1 MB");
+  if (text.size() > drawer::kInventoryByteLimit)
+    throw std::logic_error("order history is over 1 MB");
   return text;
 }
 

@@ -14,11 +14,11 @@ void ImportOrderHistory(benchmark::State& state) {
   for (auto _ : state) {
     testing::FakeFileService files;
     files.files["orders.csv"] = orders;
-    const finder::ImportedFile file = finder::ImportFile(files, "orders.csv");
-    std::vector<InventoryRow> rows;
+    const drawer::ImportedFile file = drawer::ImportFile(files, "orders.csv");
+    std::vector<drawer::InventoryRow> rows;
     rows.reserve(file.rows.size());
-    for (const finder::ImportedRow& row : file.rows) rows.push_back(row.row);
-    const InventoryMerge merge = MergeIntoInventory(files, rows);
+    for (const drawer::ImportedRow& row : file.rows) rows.push_back(row.row);
+    const drawer::InventoryMerge merge = drawer::MergeIntoInventory(files, rows);
     if (!merge.refusal.empty() || file.rows.size() < 17000) state.SkipWithError("import failed");
     benchmark::DoNotOptimize(files.files);
   }

@@ -58,9 +58,9 @@ struct Circuit {
   // Per candidate, each leg's parts as its stock names them, for --schematic.
   std::vector<std::vector<std::vector<std::string>>> legs;
   std::vector<std::string> columnNames;
-  std::vector<std::vector<Cell>> fields;
-  std::vector<std::vector<finder::ShownCell>> shown;
-  std::vector<finder::Column> columns;
+  std::vector<std::vector<table::Cell>> fields;
+  std::vector<std::vector<table::ShownCell>> shown;
+  std::vector<table::Column> columns;
   double target = 0;
   std::string noRowNote;
 };
@@ -167,7 +167,7 @@ std::string_view KindLetter(const StockKind& kind) {
   return "R";
 }
 
-std::string ClassText(const PartClass& drawn) {
+std::string ClassText(const drawer::PartClass& drawn) {
   std::string text;
   const auto mark = [&](const std::string& piece) {
     if (!piece.empty()) text += (text.empty() ? "" : ", ") + piece;
@@ -612,9 +612,10 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
       for (const board::Item& part : circuit.candidates[choice.picks[c]].parts) {
         values += (values.empty() ? "" : " ") + gathered.values.at(part.value).name;
       }
-      table.rows.push_back({TextCell(circuit.line.name), TextCell(circuit.line.command),
-                            NumberCell(static_cast<std::uint64_t>(choice.picks[c] + 1)),
-                            TextCell(values), TextCell(RowPairs(circuit, choice.picks[c]))});
+      table.rows.push_back(
+          {table::TextCell(circuit.line.name), table::TextCell(circuit.line.command),
+           table::NumberCell(static_cast<std::uint64_t>(choice.picks[c] + 1)),
+           table::TextCell(values), table::TextCell(RowPairs(circuit, choice.picks[c]))});
     }
     context.out << WriteFormatted(format, {}, table);
     context.err << "vantrel-cli: board: " << summary << '\n';

@@ -170,18 +170,18 @@ int RunCalc(const ParsedArgs& args, CliContext& context) {
                      "resistor1_shown", "resistor2_shown", "precision_shown"},
                     {}};
   for (const ResultRow& row : rows) {
-    std::vector<Cell> cells;
+    std::vector<table::Cell> cells;
     for (float field : {row.value, row.resistor1, row.resistor2, row.precision}) {
-      cells.push_back(NumberCell(field));
+      cells.push_back(table::NumberCell(field));
     }
     for (float field : {row.value, row.resistor1, row.resistor2, row.precision}) {
-      cells.push_back(TextCell(FormatFixed(field, 3)));
+      cells.push_back(table::TextCell(FormatFixed(field, 3)));
     }
     table.rows.push_back(std::move(cells));
   }
-  OutputHead head = {{"command", TextCell("calc")},
-                     {"target", NumberCell(target)},
-                     {"precision", NumberCell(precision)}};
+  OutputHead head = {{"command", table::TextCell("calc")},
+                     {"target", table::NumberCell(target)},
+                     {"precision", table::NumberCell(precision)}};
   if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
   }

@@ -62,14 +62,16 @@ finder::DividerRequest DividerRequestOf(const ParsedArgs& args) {
 
 int RunDivider(const ParsedArgs& args, CliContext& context) {
   const finder::DividerRequest request = DividerRequestOf(args);
-  OutputHead head = {{"command", TextCell("divider")},
-                     {"vin", NumberCell(request.search.vin)},
-                     {"vout", NumberCell(request.search.vout)},
-                     {"tolerance", NumberCell(request.search.tolerance)},
-                     {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
+  OutputHead head = {
+      {"command", table::TextCell("divider")},
+      {"vin", table::NumberCell(request.search.vin)},
+      {"vout", table::NumberCell(request.search.vout)},
+      {"tolerance", table::NumberCell(request.search.tolerance)},
+      {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.legParts))}};
   // Named only where given, as the band's settings are.
-  if (!std::isinf(request.search.load)) head.push_back({"load", NumberCell(request.search.load)});
-  if (request.source) head.push_back({"max_source", NumberCell(request.search.maxSource)});
+  if (!std::isinf(request.search.load))
+    head.push_back({"load", table::NumberCell(request.search.load)});
+  if (request.source) head.push_back({"max_source", table::NumberCell(request.search.maxSource)});
   return RunListing<finder::DividerKind>(request, std::move(head), args, context);
 }
 

@@ -65,10 +65,10 @@ int RunFind(const ParsedArgs& args, CliContext& context) {
   const finder::FindRequest request = FindRequestOf(args);
   return RunListing<finder::FindKind>(
       request,
-      {{"command", TextCell("find")},
-       {"target", NumberCell(request.search.target)},
-       {"tolerance", NumberCell(request.search.tolerance)},
-       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
+      {{"command", table::TextCell("find")},
+       {"target", table::NumberCell(request.search.target)},
+       {"tolerance", table::NumberCell(request.search.tolerance)},
+       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
       args, context);
 }
 

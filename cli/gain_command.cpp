@@ -70,11 +70,11 @@ int RunGain(const ParsedArgs& args, CliContext& context) {
   const finder::GainRequest request = GainRequestOf(args);
   return RunListing<finder::GainKind>(
       request,
-      {{"command", TextCell("gain")},
-       {"gain", NumberCell(request.search.target)},
-       {"inverting", BoolCell(request.inverting)},
-       {"tolerance", NumberCell(request.search.tolerance)},
-       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
+      {{"command", table::TextCell("gain")},
+       {"gain", table::NumberCell(request.search.target)},
+       {"inverting", table::BoolCell(request.inverting)},
+       {"tolerance", table::NumberCell(request.search.tolerance)},
+       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
       args, context);
 }
 

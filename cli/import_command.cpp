@@ -11,20 +11,20 @@
 namespace vantrel {
 namespace {
 
-using finder::ImportedFile;
-using finder::ImportedRow;
-using finder::SkippedLine;
-using finder::SkippedText;
+using drawer::ImportedFile;
+using drawer::ImportedRow;
+using drawer::SkippedLine;
+using drawer::SkippedText;
 
 // The rows and the skipped lines as one JSON document.
-std::string ImportJson(const std::vector<ImportedRow>& rows,
-                       const std::vector<SkippedLine>& skipped) {
+std::string ImportJson(const std::vector<drawer::ImportedRow>& rows,
+                       const std::vector<drawer::SkippedLine>& skipped) {
   std::string text = "{\n  \"rows\": [";
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const std::vector<Cell> cells = finder::ImportFields(rows[i]);
+    const std::vector<table::Cell> cells = drawer::ImportFields(rows[i]);
     text += i ? ",\n    {" : "\n    {";
     for (std::size_t c = 0; c < cells.size(); ++c) {
-      text += (c ? ", " : "") + JsonString(finder::ImportColumns()[c].name) + ": " +
+      text += (c ? ", " : "") + JsonString(drawer::ImportColumns()[c].name) + ": " +
               (cells[c].raw ? cells[c].text : JsonString(cells[c].text));
     }
     text += ", \"format\": " + JsonString(rows[i].format) + '}';
@@ -41,7 +41,7 @@ std::string ImportJson(const std::vector<ImportedRow>& rows,
 }
 
 std::string InventoryPath() {
-  return AbsoluteWorkingPath(kInventoryFileName).value_or(kInventoryFileName);
+  return AbsoluteWorkingPath(drawer::kInventoryFileName).value_or(drawer::kInventoryFileName);
 }
 
 }  // namespace
@@ -75,19 +75,19 @@ CommandSpec ImportCommandSpec() {
 }
 
 int RunImport(const ParsedArgs& args, CliContext& context) {
-  std::vector<ImportedRow> rows;
-  std::vector<SkippedLine> skipped;
-  std::vector<ImportSource> sources;
+  std::vector<drawer::ImportedRow> rows;
+  std::vector<drawer::SkippedLine> skipped;
+  std::vector<drawer::ImportSource> sources;
   bool refused = false;
   bool boms = false;
   for (const std::string& path : args.operands) {
-    ImportedFile file = finder::ImportFile(context.services.files, path);
+    drawer::ImportedFile file = drawer::ImportFile(context.services.files, path);
     if (!file.refusal.empty()) {
       context.err << "vantrel-cli: import: " << file.refusal << '\n';
       refused = true;
       continue;
     }
-    context.err << finder::ImportedFileText(path, file) << '\n';
+    context.err << drawer::ImportedFileText(path, file) << '\n';
     if (file.bom) {
       boms = true;
       context.err << path
@@ -95,48 +95,49 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
                      "--as-stock counts them as held\n";
     }
     sources.push_back({path, file.sha256, context.services.clock.Today()});
-    for (ImportedRow& row : file.rows) rows.push_back(std::move(row));
-    for (SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
+    for (drawer::ImportedRow& row : file.rows) rows.push_back(std::move(row));
+    for (drawer::SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }
 
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson) {
     context.out << ImportJson(rows, skipped) << std::flush;
   } else if (format == OutputFormat::kText) {
-    TextColumns columns(finder::ImportColumns());
-    for (const ImportedRow& row : rows) columns.Measure(finder::ImportTextCells(row));
+    TextColumns columns(drawer::ImportColumns());
+    for (const drawer::ImportedRow& row : rows) columns.Measure(drawer::ImportTextCells(row));
     std::string text = columns.HeaderLine();
-    for (const ImportedRow& row : rows) text += columns.Line(finder::ImportTextCells(row));
+    for (const drawer::ImportedRow& row : rows) text += columns.Line(drawer::ImportTextCells(row));
     if (!skipped.empty()) text += "\nSkipped:\n";
-    for (const SkippedLine& line : skipped) text += SkippedText(line) + '\n';
+    for (const drawer::SkippedLine& line : skipped) text += drawer::SkippedText(line) + '\n';
     context.out << text << std::flush;
   } else {
-    OutputTable table{finder::ColumnNames(finder::ImportColumns()), {}};
-    for (const ImportedRow& row : rows) table.rows.push_back(finder::ImportFields(row));
+    OutputTable table{finder::ColumnNames(drawer::ImportColumns()), {}};
+    for (const drawer::ImportedRow& row : rows) table.rows.push_back(drawer::ImportFields(row));
     context.out << WriteFormatted(format, {}, table) << std::flush;
-    for (const SkippedLine& line : skipped) context.err << SkippedText(line) << '\n';
+    for (const drawer::SkippedLine& line : skipped)
+      context.err << drawer::SkippedText(line) << '\n';
   }
 
-  if (const std::string limit = finder::ImportLimitProblem(rows); !limit.empty()) {
+  if (const std::string limit = drawer::ImportLimitProblem(rows); !limit.empty()) {
     context.err << "vantrel-cli: import: " << limit << '\n';
     refused = true;
   }
   if (!args.Has("--write")) return refused ? kExitFailure : kExitOk;
   if (refused) {
-    context.err << "vantrel-cli: import: " << kInventoryFileName
+    context.err << "vantrel-cli: import: " << drawer::kInventoryFileName
                 << " was not written, as not every file could be read\n";
     return kExitFailure;
   }
   if (boms && !args.Has("--as-stock")) {
-    context.err << "vantrel-cli: import: " << kInventoryFileName
+    context.err << "vantrel-cli: import: " << drawer::kInventoryFileName
                 << " was not written: a BOM is written only with --as-stock\n";
     return kExitFailure;
   }
-  std::vector<InventoryRow> added;
+  std::vector<drawer::InventoryRow> added;
   added.reserve(rows.size());
-  for (ImportedRow& row : rows) added.push_back(std::move(row.row));
-  const InventoryMerge merge =
-      MergeIntoInventory(context.services.files, added, sources, args.Has("--again"));
+  for (drawer::ImportedRow& row : rows) added.push_back(std::move(row.row));
+  const drawer::InventoryMerge merge =
+      drawer::MergeIntoInventory(context.services.files, added, sources, args.Has("--again"));
   if (!merge.refusal.empty()) {
     context.services.messages.Show({merge.refusal});
     if (merge.cannotCreate) {
@@ -145,7 +146,7 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
     }
     return kExitFailure;
   }
-  context.err << (merge.created ? "wrote " : "updated ") << kInventoryFileName << ": "
+  context.err << (merge.created ? "wrote " : "updated ") << drawer::kInventoryFileName << ": "
               << merge.added << " row(s) added, " << merge.summed
               << " counted into rows of the same class; it holds " << merge.rows << " row(s)\n";
   return kExitOk;
@@ -153,11 +154,11 @@ int RunImport(const ParsedArgs& args, CliContext& context) {
 
 int RunInventoryCheck(CliContext& context) {
   IFileService& files = context.services.files;
-  const std::optional<finder::InventoryCheck> check = finder::CheckInventory(files);
+  const std::optional<drawer::InventoryCheck> check = drawer::CheckInventory(files);
   if (!check) {
-    const std::string what = files.NotRegularFile(kInventoryPath);
+    const std::string what = files.NotRegularFile(drawer::kInventoryPath);
     if (!what.empty()) {
-      context.err << "vantrel-cli: check: " << kInventoryFileName << " is " << what
+      context.err << "vantrel-cli: check: " << drawer::kInventoryFileName << " is " << what
                   << "; the inventory must be a regular file, or a symbolic link to one\n";
     } else if (files.LastFailure() == MissingFileReason()) {
       context.err << "vantrel-cli: no inventory at \"" << InventoryPath()
@@ -168,7 +169,7 @@ int RunInventoryCheck(CliContext& context) {
     }
     return kExitFailure;
   }
-  for (const finder::InventoryFinding& finding : check->findings) {
+  for (const drawer::InventoryFinding& finding : check->findings) {
     context.out << finding.Text() << '\n';
   }
   for (const std::string& line : check->conclusion) context.out << line << '\n';

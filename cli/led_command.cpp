@@ -75,18 +75,18 @@ int RunLed(const ParsedArgs& args, CliContext& context) {
   const finder::LedRequest request = LedRequestOf(args);
   return RunListing<finder::LedKind>(
       request,
-      {{"command", TextCell("led")},
-       {"vsupply", NumberCell(request.vsupply.typ)},
-       {"vsupply_min", NumberCell(request.vsupply.min)},
-       {"vsupply_max", NumberCell(request.vsupply.max)},
-       {"vf", NumberCell(request.vf.typ)},
-       {"vf_min", NumberCell(request.vf.min)},
-       {"vf_max", NumberCell(request.vf.max)},
-       {"leds", NumberCell(static_cast<std::uint64_t>(request.leds))},
-       {"current", NumberCell(request.current)},
-       {"target", NumberCell(request.search.target)},
-       {"tolerance", NumberCell(request.search.tolerance)},
-       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
+      {{"command", table::TextCell("led")},
+       {"vsupply", table::NumberCell(request.vsupply.typ)},
+       {"vsupply_min", table::NumberCell(request.vsupply.min)},
+       {"vsupply_max", table::NumberCell(request.vsupply.max)},
+       {"vf", table::NumberCell(request.vf.typ)},
+       {"vf_min", table::NumberCell(request.vf.min)},
+       {"vf_max", table::NumberCell(request.vf.max)},
+       {"leds", table::NumberCell(static_cast<std::uint64_t>(request.leds))},
+       {"current", table::NumberCell(request.current)},
+       {"target", table::NumberCell(request.search.target)},
+       {"tolerance", table::NumberCell(request.search.tolerance)},
+       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
       args, context);
 }
 

@@ -27,13 +27,13 @@ std::string CsvField(const std::string& text) {
   return quoted + '"';
 }
 
-std::string JsonValue(const Cell& cell) {
+std::string JsonValue(const table::Cell& cell) {
   if (cell.list) {
     std::string text = "[";
     for (const auto& object : cell.objects) {
       text += text.size() > 1 ? ", {" : "{";
       for (std::size_t i = 0; i < object.size(); ++i) {
-        const finder::JsonMember& member = object[i];
+        const table::JsonMember& member = object[i];
         text += (i > 0 ? ", " : "") + JsonString(member.name) + ": " +
                 (member.raw ? member.text : JsonString(member.text));
       }
@@ -105,13 +105,13 @@ RowWriter::RowWriter(OutputFormat format, const OutputHead& head, std::vector<st
     m_out << text << "  \"rows\": [";
     return;
   }
-  std::vector<Cell> names;
-  for (const std::string& column : m_columns) names.push_back(TextCell(column));
+  std::vector<table::Cell> names;
+  for (const std::string& column : m_columns) names.push_back(table::TextCell(column));
   Row(names);
   m_first = true;
 }
 
-void RowWriter::Row(const std::vector<Cell>& cells) {
+void RowWriter::Row(const std::vector<table::Cell>& cells) {
   std::string text;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     switch (m_format) {
@@ -167,12 +167,12 @@ OutputHead LibraryHead(IFileService& files, const StockKind& kind) {
   const LibraryBytes read = ReadLibraryBytes(files, kind);
   OutputHead head;
   if (kind.part != PartKind::kResistor) {
-    head.push_back({"stock", TextCell(std::string(kind.plural))});
-    head.push_back({"unit", TextCell(kind.part == PartKind::kCapacitor ? "pF" : "nH")});
+    head.push_back({"stock", table::TextCell(std::string(kind.plural))});
+    head.push_back({"unit", table::TextCell(kind.part == PartKind::kCapacitor ? "pF" : "nH")});
   }
-  head.push_back({"library", TextCell(*path)});
-  head.push_back({"library_sha256", TextCell(finder::Sha256Hex(read.bytes))});
-  head.push_back({"library_bytes", NumberCell(static_cast<std::uint64_t>(read.size))});
+  head.push_back({"library", table::TextCell(*path)});
+  head.push_back({"library_sha256", table::TextCell(drawer::Sha256Hex(read.bytes))});
+  head.push_back({"library_bytes", table::NumberCell(static_cast<std::uint64_t>(read.size))});
   return head;
 }
 

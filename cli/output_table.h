@@ -22,12 +22,12 @@ const std::vector<std::string_view>& OutputFormatNames();
 // The format of that name; text for an unknown name or none.
 OutputFormat OutputFormatNamed(const std::string* name);
 
-using finder::BoolCell;
-using finder::Cell;
-using finder::NumberCell;
-using finder::TextCell;
+using table::BoolCell;
+using table::Cell;
+using table::NumberCell;
+using table::TextCell;
 
-using OutputHead = std::vector<std::pair<std::string, Cell>>;
+using OutputHead = std::vector<std::pair<std::string, table::Cell>>;
 
 // Writes rows as they come, so that long listings need not be held: tsv, a header line of the
 // column names and one line per row, fields separated by tabs (names and cells hold no tab or
@@ -38,7 +38,7 @@ class RowWriter {
  public:
   RowWriter(OutputFormat format, const OutputHead& head, std::vector<std::string> columns,
             std::ostream& out);
-  void Row(const std::vector<Cell>& cells);  // one cell per column
+  void Row(const std::vector<table::Cell>& cells);  // one cell per column
   void Finish();
 
  private:
@@ -51,7 +51,7 @@ class RowWriter {
 // Rows of named columns, held whole.
 struct OutputTable {
   std::vector<std::string> columns;
-  std::vector<std::vector<Cell>> rows;
+  std::vector<std::vector<table::Cell>> rows;
 };
 
 // The table in a format other than text, with head first in json.

@@ -101,14 +101,15 @@ int RunRc(const ParsedArgs& args, CliContext& context) {
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
-  OutputHead head = {{"command", TextCell("rc")},
-                     {corner ? "corner" : "tau", NumberCell(request.search.target)},
-                     {"tolerance", NumberCell(request.search.tolerance)},
-                     {"r_parts", NumberCell(static_cast<std::uint64_t>(request.search.rParts))},
-                     {"c_parts", NumberCell(static_cast<std::uint64_t>(request.search.cParts))}};
+  OutputHead head = {
+      {"command", table::TextCell("rc")},
+      {corner ? "corner" : "tau", table::NumberCell(request.search.target)},
+      {"tolerance", table::NumberCell(request.search.tolerance)},
+      {"r_parts", table::NumberCell(static_cast<std::uint64_t>(request.search.rParts))},
+      {"c_parts", table::NumberCell(static_cast<std::uint64_t>(request.search.cParts))}};
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson && inventory) {
-    head.emplace_back("inventory", TextCell(kInventoryFileName));
+    head.emplace_back("inventory", table::TextCell(drawer::kInventoryFileName));
   } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files)) head.push_back(std::move(field));
     // The capacitor library's fields beside the resistor library's, named apart.

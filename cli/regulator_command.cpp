@@ -93,17 +93,17 @@ int RunRegulator(const ParsedArgs& args, CliContext& context) {
   const finder::RegulatorRequest request = RegulatorRequestOf(args);
   return RunListing<finder::RegulatorKind>(
       request,
-      {{"command", TextCell("regulator")},
-       {"vout", NumberCell(request.search.target)},
-       {"vref", NumberCell(request.vref.typ)},
-       {"vref_min", NumberCell(request.vref.min)},
-       {"vref_max", NumberCell(request.vref.max)},
-       {"iadj", NumberCell(request.iadj.typ)},
-       {"iadj_min", NumberCell(request.iadj.min)},
-       {"iadj_max", NumberCell(request.iadj.max)},
-       {"reference", TextCell(request.referenceTop ? "top" : "bottom")},
-       {"tolerance", NumberCell(request.search.tolerance)},
-       {"parts", NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
+      {{"command", table::TextCell("regulator")},
+       {"vout", table::NumberCell(request.search.target)},
+       {"vref", table::NumberCell(request.vref.typ)},
+       {"vref_min", table::NumberCell(request.vref.min)},
+       {"vref_max", table::NumberCell(request.vref.max)},
+       {"iadj", table::NumberCell(request.iadj.typ)},
+       {"iadj_min", table::NumberCell(request.iadj.min)},
+       {"iadj_max", table::NumberCell(request.iadj.max)},
+       {"reference", table::TextCell(request.referenceTop ? "top" : "bottom")},
+       {"tolerance", table::NumberCell(request.search.tolerance)},
+       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.legParts))}},
       args, context);
 }
 

@@ -28,7 +28,7 @@ namespace vantrel {
 template <class Request>
 void AppendBandHead(const Request& request, OutputHead& head) {
   const auto number = [&](const char* name, const std::optional<double>& value) {
-    if (value) head.emplace_back(name, finder::NumberCell(*value));
+    if (value) head.emplace_back(name, table::NumberCell(*value));
   };
   const finder::Statistics* statistics = nullptr;
   if constexpr (requires { request.bounds.rTolerance; }) {
@@ -44,8 +44,8 @@ void AppendBandHead(const Request& request, OutputHead& head) {
     number("part_tolerance", request.partTolerance);
     statistics = &request.statistics;
   }
-  if (statistics->rss) head.emplace_back("statistics", finder::TextCell("rss"));
-  if (statistics->byRss) head.emplace_back("by", finder::TextCell("rss"));
+  if (statistics->rss) head.emplace_back("statistics", table::TextCell("rss"));
+  if (statistics->byRss) head.emplace_back("by", table::TextCell("rss"));
   if (statistics->temperature) {
     number("temperature_low", statistics->low);
     number("temperature_high", statistics->high);
@@ -66,7 +66,7 @@ bool ListRows(const typename Kind::Request& request, const Stock& stock, OutputF
               const OutputHead& head, int outFd, std::ostream& out, std::ostream& err) {
   using Found = typename Kind::Found;
   using Row = typename Kind::Row;
-  const std::vector<finder::Column> columns = Kind::Columns(request);
+  const std::vector<table::Column> columns = Kind::Columns(request);
   const auto row = [&](std::uint64_t rank, const Found& found) {
     return Kind::MakeRow(rank, found, stock, request);
   };
@@ -153,7 +153,7 @@ int RunListing(const typename Kind::Request& request, OutputHead head, const Par
   if (!AddBoard(context.services, request.prefer, {&*stock}, context.err)) return kExitFailure;
   const OutputFormat format = OutputFormatNamed(args.Value("--format"));
   if (format == OutputFormat::kJson && inventory) {
-    head.emplace_back("inventory", finder::TextCell(kInventoryFileName));
+    head.emplace_back("inventory", table::TextCell(drawer::kInventoryFileName));
   } else if (format == OutputFormat::kJson) {
     for (auto& field : LibraryHead(context.services.files, kind)) head.push_back(std::move(field));
   }

@@ -17,7 +17,7 @@ std::optional<finder::LoadedStock> LoadStock(Services& services,
   if (!loaded.opened) return std::nullopt;
   for (const std::string& note : loaded.stockNotes) err << "vantrel-cli: " << note << '\n';
   if (loaded.stock.values.empty() && inventory) {
-    err << "vantrel-cli: " << finder::NoneInStockMessage(kind, what) << '\n';
+    err << "vantrel-cli: " << drawer::NoneInStockMessage(kind, what) << '\n';
     return std::nullopt;
   }
   if (loaded.stock.values.empty()) {

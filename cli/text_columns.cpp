@@ -19,8 +19,8 @@ std::size_t Width(const std::string& text) {
 
 }  // namespace
 
-TextColumns::TextColumns(const std::vector<finder::Column>& columns) {
-  for (const finder::Column& column : columns) {
+TextColumns::TextColumns(const std::vector<table::Column>& columns) {
+  for (const table::Column& column : columns) {
     m_header.emplace_back(column.title);
     m_left.push_back(column.leftAligned);
   }

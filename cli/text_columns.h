@@ -19,7 +19,7 @@ namespace vantrel {
 // Widths are measured first, so rows can be streamed twice: once to measure, once to print.
 class TextColumns {
  public:
-  explicit TextColumns(const std::vector<finder::Column>& columns);
+  explicit TextColumns(const std::vector<table::Column>& columns);
 
   void Measure(const std::vector<std::string>& cells);
   std::string Line(const std::vector<std::string>& cells) const;
@@ -60,7 +60,7 @@ template <class Row>
 class TableStream {
  public:
   static constexpr std::size_t kBlockRows = 1000;
-  using Cells = std::function<std::vector<finder::ShownCell>(const Row&)>;
+  using Cells = std::function<std::vector<table::ShownCell>(const Row&)>;
 
   TableStream(TextColumns columns, double target, Cells cells, std::ostream& out)
       : m_columns(std::move(columns)),
@@ -74,7 +74,7 @@ class TableStream {
       if (m_held->size() == kBlockRows) PrintHeld();
       return;
     }
-    const std::vector<finder::ShownCell> shown = m_cells(row);
+    const std::vector<table::ShownCell> shown = m_cells(row);
     m_speller.Follow(shown);
     const std::vector<std::string> cells = m_speller.Spell(shown);
     m_columns.Measure(cells);

@@ -10,7 +10,7 @@
 #include "part_text.h"
 #include "quantity_text.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 namespace {
 
 // A schematic BOM, known by its header: the columns of the references, the value and the mark
@@ -307,4 +307,4 @@ BoardValues ReadBoardFile(IFileService& files, const std::string& path,
   return ReadBoardValues(bytes, path, kinds);
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

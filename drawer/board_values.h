@@ -8,7 +8,7 @@
 #include "services.h"
 #include "stock_kind.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 // A line of a board's file that gives no value, and why.
 struct BoardSkip {
@@ -61,4 +61,4 @@ BoardValues ReadBoardValues(std::string_view bytes, std::string_view name,
 BoardValues ReadBoardFile(IFileService& files, const std::string& path,
                           const std::vector<const StockKind*>& kinds);
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -7,7 +7,7 @@
 #include "number_text.h"
 #include "utf8.h"
 
-namespace vantrel {
+namespace vantrel::drawer {
 namespace {
 
 // libcsv's parser, with the record being read.
@@ -208,4 +208,4 @@ std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header,
   return std::nullopt;
 }
 
-}  // namespace vantrel
+}  // namespace vantrel::drawer

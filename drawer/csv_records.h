@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vantrel {
+namespace vantrel::drawer {
 
 // One record of a delimited text file, with where it stood.
 struct CsvRecord {
@@ -83,4 +83,4 @@ std::optional<std::size_t> ColumnOf(const std::vector<std::string>& header, std:
 // a quote, a line break, or white space at either end.
 std::string CsvField(std::string_view text, char separator = ',');
 
-}  // namespace vantrel
+}  // namespace vantrel::drawer

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 Drawer MakeDrawer(std::span<const InventoryRow* const> rows, std::span<const double> values) {
   Drawer drawer;
@@ -49,4 +49,4 @@ std::string NoneInStockMessage(const StockKind& kind, std::string_view what) {
          " in stock to build " + std::string(what) + " from";
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

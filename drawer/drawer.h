@@ -13,7 +13,7 @@
 #include "inventory_file.h"
 #include "stock_kind.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 // The classes of each stock value, by stock index, in the order a row takes them: the tightest
 // tolerance first, those without one last, then in file order.
@@ -36,4 +36,4 @@ double LeastTolerance(const Drawer& drawer, std::optional<double> fallback);
 // Why a search of kind for what ("dividers") has nothing to draw on: the inventory holds none.
 std::string NoneInStockMessage(const StockKind& kind, std::string_view what);
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -7,7 +7,7 @@
 #include "number_text.h"
 #include "part_text.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 std::string InventoryFinding::Text() const {
   return "line " + std::to_string(line) + ": " + what;
@@ -85,4 +85,4 @@ std::optional<InventoryCheck> CheckInventory(IFileService& files) {
   return check;
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -7,7 +7,7 @@
 #include "files.h"
 #include "inventory_file.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 // A line of Inventory.csv worth telling about: one that cannot be read, or a row that could be
 // one with an earlier row.
@@ -32,4 +32,4 @@ struct InventoryCheck {
 // be opened (LastFailure says why); a failed read throws FileError.
 std::optional<InventoryCheck> CheckInventory(IFileService& files);
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -11,27 +11,20 @@
 #include "part_text.h"
 #include "utf8.h"
 
-namespace vantrel {
+namespace vantrel::drawer {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
 
-enum Column {
-  kKind,
-  kValue,
-  kQuantity,
-  kTolerance,
-  kPower,
-  kTcr,
-  kPackage,
-  kLocation,
-  kPartNumber,
-  kNote,
-  kColumnCount
-};
-constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
+constexpr std::array<std::string_view, kInventoryColumnCount> kColumnNames = {
     "kind", "value",   "quantity", "tolerance",   "power",
     "tcr",  "package", "location", "part_number", "note"};
+
+// The field of the record in the column of role, empty where the header does not name it.
+std::string_view Known(const std::array<std::string_view, kInventoryColumnCount>& known,
+                       ImportRole role) {
+  return known[static_cast<std::size_t>(role)];
+}
 
 int KindOrder(const StockKind& kind) {
   return static_cast<int>(kind.part);
@@ -70,7 +63,7 @@ std::optional<InventoryRow> ReadRow(const CsvRecord& record, const std::vector<i
              std::to_string(roles.size()) + ")";
     return std::nullopt;
   }
-  std::array<std::string_view, kColumnCount> known{};
+  std::array<std::string_view, kInventoryColumnCount> known{};
   InventoryRow row;
   row.line = record.line;
   for (std::size_t i = 0; i < record.fields.size(); ++i) {
@@ -81,35 +74,37 @@ std::optional<InventoryRow> ReadRow(const CsvRecord& record, const std::vector<i
     }
   }
   row.extra.resize(extraCount);
-  const StockKind* kind = KindOfLetter(known[kKind]);
+  const StockKind* kind = KindOfLetter(Known(known, ImportRole::kKind));
   if (!kind) {
-    reason = "kind " + Quoted(TrimCSpace(known[kKind])) + " is not R, C or L";
+    reason = "kind " + Quoted(TrimCSpace(Known(known, ImportRole::kKind))) + " is not R, C or L";
     return std::nullopt;
   }
   row.kind = kind;
-  row.valueText = TrimCSpace(known[kValue]);
+  row.valueText = TrimCSpace(Known(known, ImportRole::kValue));
   const PartField<double> value = ReadPartValue(*kind, row.valueText);
   if (!value.value) {
     reason = "value " + Quoted(row.valueText) + ": " + value.refusal;
     return std::nullopt;
   }
   row.value = *value.value;
-  const PartField<std::uint64_t> quantity = ReadCount(known[kQuantity]);
+  const PartField<std::uint64_t> quantity = ReadCount(Known(known, ImportRole::kQuantity));
   if (!quantity.value) {
-    reason = "quantity " + Quoted(TrimCSpace(known[kQuantity])) + ": " + quantity.refusal;
+    reason = "quantity " + Quoted(TrimCSpace(Known(known, ImportRole::kQuantity))) + ": " +
+             quantity.refusal;
     return std::nullopt;
   }
   row.quantity = *quantity.value;
-  if (!ReadOptional(known[kTolerance], "tolerance", ReadTolerance, row.tolerance, row.toleranceText,
+  if (!ReadOptional(Known(known, ImportRole::kTolerance), "tolerance", ReadTolerance, row.tolerance,
+                    row.toleranceText, reason) ||
+      !ReadOptional(Known(known, ImportRole::kPower), "power", ReadPower, row.power, row.powerText,
                     reason) ||
-      !ReadOptional(known[kPower], "power", ReadPower, row.power, row.powerText, reason) ||
-      !ReadOptional(known[kTcr], "tcr", ReadTcr, row.tcr, row.tcrText, reason)) {
+      !ReadOptional(Known(known, ImportRole::kTcr), "tcr", ReadTcr, row.tcr, row.tcrText, reason)) {
     return std::nullopt;
   }
-  row.package = TrimCSpace(known[kPackage]);
-  row.location = TrimCSpace(known[kLocation]);
-  row.partNumber = TrimCSpace(known[kPartNumber]);
-  row.note = TrimCSpace(known[kNote]);
+  row.package = TrimCSpace(Known(known, ImportRole::kPackage));
+  row.location = TrimCSpace(Known(known, ImportRole::kLocation));
+  row.partNumber = TrimCSpace(Known(known, ImportRole::kPartNumber));
+  row.note = TrimCSpace(Known(known, ImportRole::kNote));
   return row;
 }
 
@@ -186,7 +181,9 @@ Inventory ParseInventory(std::string_view bytes, std::string_view name) {
     }
     roles.push_back(role);
   }
-  if (!seen.contains(kKind) || !seen.contains(kValue) || !seen.contains(kQuantity)) {
+  if (!seen.contains(static_cast<int>(ImportRole::kKind)) ||
+      !seen.contains(static_cast<int>(ImportRole::kValue)) ||
+      !seen.contains(static_cast<int>(ImportRole::kQuantity))) {
     inventory.refusal = file + " line " + std::to_string(header.line) + ": " + Quoted(header.text) +
                         " is no inventory header; it names kind, value and quantity, and may "
                         "name tolerance, power, tcr, package, location, part_number and note";
@@ -426,4 +423,4 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
   return merge;
 }
 
-}  // namespace vantrel
+}  // namespace vantrel::drawer

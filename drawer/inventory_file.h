@@ -18,7 +18,7 @@
 //
 // It lies beside the libraries. Lines that start with '#' are comments; columns the header
 // names besides these are kept as they are.
-namespace vantrel {
+namespace vantrel::drawer {
 
 inline constexpr char kInventoryFileName[] = "Inventory.csv";
 inline constexpr char kInventoryPath[] = "./Inventory.csv";
@@ -30,6 +30,27 @@ inline constexpr std::size_t kInventoryRowLimit = 20000;
 inline constexpr std::size_t kImportByteLimit = 8 << 20;
 // As many distinct values of one kind as a search takes.
 inline constexpr std::size_t kInventoryValueLimit = 1000;
+
+// What a column holds: Inventory.csv's own columns, in the file's order, then those only a file
+// to import has.
+enum class ImportRole {
+  kKind,
+  kValue,
+  kQuantity,
+  kTolerance,
+  kPower,
+  kTcr,
+  kPackage,
+  kLocation,
+  kPartNumber,
+  kNote,
+  // Inventory.csv ends here.
+  kDescription,  // free text the description reader takes; every such column is read
+  kReference,    // a BOM's designators ("R1,R2"): the kind by their letter, the count by theirs
+  kNotFitted,    // a BOM's "DNP" mark: a row marked is not used
+};
+inline constexpr std::size_t kInventoryColumnCount =
+    static_cast<std::size_t>(ImportRole::kDescription);
 
 // A class of part of some value: how many there are, how close and how strong they are, and
 // where they lie.
@@ -142,4 +163,4 @@ InventoryMerge MergeIntoInventory(IFileService& files, const std::vector<Invento
                                   const std::vector<ImportSource>& sources = {},
                                   bool again = false);
 
-}  // namespace vantrel
+}  // namespace vantrel::drawer

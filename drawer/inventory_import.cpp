@@ -11,7 +11,7 @@
 #include "part_text.h"
 #include "resistor_notation.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 namespace {
 
 using enum ImportRole;
@@ -523,4 +523,4 @@ std::string ImportLimitProblem(const std::vector<ImportedRow>& rows) {
   return problem.empty() ? problem : "the rows imported " + problem;
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -8,24 +8,7 @@
 #include "inventory_file.h"
 #include "services.h"
 
-namespace vantrel::finder {
-
-// What a column of an importable file holds.
-enum class ImportRole {
-  kKind,
-  kValue,
-  kQuantity,
-  kTolerance,
-  kPower,
-  kTcr,
-  kPackage,
-  kLocation,
-  kPartNumber,
-  kNote,
-  kDescription,  // free text the description reader takes; every such column is read
-  kReference,    // a BOM's designators ("R1,R2"): the kind by their letter, the count by theirs
-  kNotFitted,    // a BOM's "DNP" mark: a row marked is not used
-};
+namespace vantrel::drawer {
 
 struct ImportColumn {
   std::string_view headers;  // the header names that mean it, "|" between them, lower case
@@ -92,4 +75,4 @@ ImportedFile ImportFile(IFileService& files, const std::string& path);
 // Why rows cannot join one inventory (InventoryLimitProblem), worded for an import.
 std::string ImportLimitProblem(const std::vector<ImportedRow>& rows);
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -2,15 +2,15 @@
 
 #include "part_text.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 namespace {
 
 std::string Optional(const std::optional<double>& value, std::string (*text)(double)) {
   return value ? text(*value) : std::string();
 }
 
-Cell OptionalNumber(const std::optional<double>& value) {
-  return value ? NumberCell(*value) : NullCell();
+table::Cell OptionalNumber(const std::optional<double>& value) {
+  return value ? table::NumberCell(*value) : table::NullCell();
 }
 
 }  // namespace
@@ -19,14 +19,14 @@ namespace {
 
 // The columns of a part as the inventory holds it, from its value to its part number, which an
 // import's table puts between the kind and the source, and the drawer's before the note.
-constexpr Column kPartColumns[] = {{"Value", "value", true},
-                                   {"Quantity", "quantity", false},
-                                   {"Tolerance", "tolerance", true},
-                                   {"Power", "power", true},
-                                   {"TCR", "tcr", true},
-                                   {"Package", "package", true},
-                                   {"Location", "location", true},
-                                   {"Part number", "part_number", true}};
+constexpr table::Column kPartColumns[] = {{"Value", "value", true},
+                                          {"Quantity", "quantity", false},
+                                          {"Tolerance", "tolerance", true},
+                                          {"Power", "power", true},
+                                          {"TCR", "tcr", true},
+                                          {"Package", "package", true},
+                                          {"Location", "location", true},
+                                          {"Part number", "part_number", true}};
 
 std::vector<std::string> PartTextCells(const InventoryRow& row) {
   return {PartValueText(*row.kind, row.value),
@@ -41,9 +41,9 @@ std::vector<std::string> PartTextCells(const InventoryRow& row) {
 
 }  // namespace
 
-const std::vector<Column>& ImportColumns() {
-  static const std::vector<Column> columns = [] {
-    std::vector<Column> all{{"Kind", "kind", true}};
+const std::vector<table::Column>& ImportColumns() {
+  static const std::vector<table::Column> columns = [] {
+    std::vector<table::Column> all{{"Kind", "kind", true}};
     all.insert(all.end(), std::begin(kPartColumns), std::end(kPartColumns));
     all.push_back({"Source", "source", true});
     return all;
@@ -58,18 +58,18 @@ std::vector<std::string> ImportTextCells(const ImportedRow& imported) {
   return cells;
 }
 
-std::vector<Cell> ImportFields(const ImportedRow& imported) {
+std::vector<table::Cell> ImportFields(const ImportedRow& imported) {
   const InventoryRow& row = imported.row;
-  return {TextCell(std::string(KindLetter(*row.kind))),
-          NumberCell(BaseUnitValue(*row.kind, row.value)),
-          NumberCell(row.quantity),
+  return {table::TextCell(std::string(KindLetter(*row.kind))),
+          table::NumberCell(BaseUnitValue(*row.kind, row.value)),
+          table::NumberCell(row.quantity),
           OptionalNumber(row.tolerance),
           OptionalNumber(row.power),
           OptionalNumber(row.tcr),
-          TextCell(row.package),
-          TextCell(row.location),
-          TextCell(row.partNumber),
-          TextCell(imported.source)};
+          table::TextCell(row.package),
+          table::TextCell(row.location),
+          table::TextCell(row.partNumber),
+          table::TextCell(imported.source)};
 }
 
 std::string ImportedFileText(std::string_view path, const ImportedFile& file) {
@@ -86,9 +86,9 @@ std::string SkippedText(const SkippedLine& line) {
   return line.source + ": " + line.reason + ": " + line.text;
 }
 
-const std::vector<Column>& InventoryColumns() {
-  static const std::vector<Column> columns = [] {
-    std::vector<Column> all(std::begin(kPartColumns), std::end(kPartColumns));
+const std::vector<table::Column>& InventoryColumns() {
+  static const std::vector<table::Column> columns = [] {
+    std::vector<table::Column> all(std::begin(kPartColumns), std::end(kPartColumns));
     all.push_back({"Note", "note", true});
     return all;
   }();
@@ -101,4 +101,4 @@ std::vector<std::string> InventoryTextCells(const InventoryRow& row) {
   return cells;
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -4,7 +4,7 @@
 
 #include "schematic.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 BoardValues ReadKicadBoard(IFileService& files, const std::string& path) {
   const kicad::SchematicValues read = kicad::ReadSchematicValues(files, path);
@@ -25,4 +25,4 @@ BoardValues ReadKicadBoard(IFileService& files, const std::string& path) {
   return board;
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

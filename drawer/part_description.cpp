@@ -8,7 +8,7 @@
 #include "part_text.h"
 #include "resistor_notation.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 namespace {
 
 constexpr std::string_view kOhmLetter = "\xce\xa9";
@@ -345,4 +345,4 @@ PartDescription ReadDescription(std::string_view text) {
   return Skipped(std::move(read), kNoValue, "no " + std::string(read.kind->name) + " value");
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

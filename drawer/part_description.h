@@ -6,7 +6,7 @@
 
 #include "stock_kind.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 
 // Why a description gives no part to stock, as a short code that json carries beside the text.
 inline constexpr std::string_view kNotAPart = "not-a-part";
@@ -47,4 +47,4 @@ struct PartDescription {
 // of no kind, as is a part with a frequency and no word for its kind (a crystal's 12pF).
 PartDescription ReadDescription(std::string_view text);
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

@@ -260,10 +260,10 @@ namespace {
 
 // The least drift in percent any part of the drawer brings over the range: its class's TCR, else
 // the request's, as DrawSpreads takes it.
-double LeastDrift(const Drawer& drawer, const Statistics& statistics) {
+double LeastDrift(const drawer::Drawer& drawer, const Statistics& statistics) {
   double least = std::numeric_limits<double>::infinity();
   for (const auto& classes : drawer.classes) {
-    for (const PartClass& drawerClass : classes) {
+    for (const drawer::PartClass& drawerClass : classes) {
       least = std::min(least, drawerClass.tcr.value_or(statistics.tcr) * 1e-4 * statistics.deltaT);
     }
   }
@@ -276,13 +276,13 @@ void SearchDesign(const Design& design, const LoadedStock& loaded, const std::at
                   std::uint64_t limit, const std::function<void(const networks::TwoLegRow&)>& take,
                   std::uint64_t* overRated) {
   const std::span<const double> stock = loaded.stock.values;
-  const Drawer* drawer = loaded.drawer.get();
+  const drawer::Drawer* drawer = loaded.drawer.get();
   networks::TwoLegOptions options = design.options;
   options.stop = stop;
   options.band = DesignBand(design);
   const DesignBounds& bounds = design.bounds;
   if (drawer && options.band) {
-    options.band->partTolerance = LeastTolerance(*drawer, bounds.partTolerance);
+    options.band->partTolerance = drawer::LeastTolerance(*drawer, bounds.partTolerance);
     options.band->least = {options.band->partTolerance / 100,
                            LeastDrift(*drawer, bounds.statistics) / 100};
     options.band->perPart = [drawer, fallback = bounds.partTolerance,
@@ -376,8 +376,8 @@ std::optional<double> NeededRcTolerance(const networks::RcRow& row,
 void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               std::span<const double> rStock, std::span<const double> cStock,
               const std::atomic<bool>* stop, std::uint64_t limit,
-              const std::function<void(const networks::RcRow&)>& take, const Drawer* rDrawer,
-              const Drawer* cDrawer) {
+              const std::function<void(const networks::RcRow&)>& take,
+              const drawer::Drawer* rDrawer, const drawer::Drawer* cDrawer) {
   networks::RcOptions search = options;
   search.stop = stop;
   if (Banded(bounds)) {
@@ -385,8 +385,8 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
         RcRequestBand(bounds, bounds.rTolerance.value_or(0), bounds.cTolerance.value_or(0));
   }
   if (rDrawer && cDrawer && search.band) {
-    search.band->rTolerance = LeastTolerance(*rDrawer, bounds.rTolerance);
-    search.band->cTolerance = LeastTolerance(*cDrawer, bounds.cTolerance);
+    search.band->rTolerance = drawer::LeastTolerance(*rDrawer, bounds.rTolerance);
+    search.band->cTolerance = drawer::LeastTolerance(*cDrawer, bounds.cTolerance);
     search.band->leastR = {search.band->rTolerance / 100,
                            LeastDrift(*rDrawer, bounds.statistics) / 100};
     search.band->leastC = {search.band->cTolerance / 100,

@@ -163,6 +163,6 @@ void SearchRc(const networks::RcOptions& options, const RcBounds& bounds,
               std::span<const double> rStock, std::span<const double> cStock,
               const std::atomic<bool>* stop, std::uint64_t limit,
               const std::function<void(const networks::RcRow&)>& take,
-              const Drawer* rDrawer = nullptr, const Drawer* cDrawer = nullptr);
+              const drawer::Drawer* rDrawer = nullptr, const drawer::Drawer* cDrawer = nullptr);
 
 }  // namespace vantrel::finder

@@ -18,15 +18,15 @@ constexpr int kMostDecimals = 20;
 // The digits a typed target shows at most, so that an exact hit reads as typed.
 constexpr int kMostTargetDigits = 7;
 
-bool Engineering(Quantity quantity) {
-  return quantity != Quantity::kText && quantity != Quantity::kCount &&
-         quantity != Quantity::kPercent && quantity != Quantity::kSize &&
-         quantity != Quantity::kBand;
+bool Engineering(table::Quantity quantity) {
+  return quantity != table::Quantity::kText && quantity != table::Quantity::kCount &&
+         quantity != table::Quantity::kPercent && quantity != table::Quantity::kSize &&
+         quantity != table::Quantity::kBand;
 }
 
-bool Percent(Quantity quantity) {
-  return quantity == Quantity::kPercent || quantity == Quantity::kSize ||
-         quantity == Quantity::kBand;
+bool Percent(table::Quantity quantity) {
+  return quantity == table::Quantity::kPercent || quantity == table::Quantity::kSize ||
+         quantity == table::Quantity::kBand;
 }
 
 // A signed percentage with decimals in fixed point, "0" for none, and "< 0.001" for one that
@@ -73,23 +73,23 @@ int SharedDecimals(double least, int digits) {
 
 }  // namespace
 
-std::string_view UnitOf(Quantity quantity) {
+std::string_view UnitOf(table::Quantity quantity) {
   switch (quantity) {
-    case Quantity::kOhm:
+    case table::Quantity::kOhm:
       return "\u03a9";
-    case Quantity::kFarad:
+    case table::Quantity::kFarad:
       return "F";
-    case Quantity::kHenry:
+    case table::Quantity::kHenry:
       return "H";
-    case Quantity::kVolt:
+    case table::Quantity::kVolt:
       return "V";
-    case Quantity::kAmpere:
+    case table::Quantity::kAmpere:
       return "A";
-    case Quantity::kWatt:
+    case table::Quantity::kWatt:
       return "W";
-    case Quantity::kSecond:
+    case table::Quantity::kSecond:
       return "s";
-    case Quantity::kHertz:
+    case table::Quantity::kHertz:
       return "Hz";
     default:
       return {};
@@ -120,7 +120,7 @@ std::string ShortEngineering(double value) {
   return text.erase(keep, end - keep);
 }
 
-std::string ShownValue(Quantity quantity, double value) {
+std::string ShownValue(table::Quantity quantity, double value) {
   std::string text = ShortEngineering(value);
   const std::string_view unit = UnitOf(quantity);
   if (unit.empty()) return text;
@@ -136,19 +136,20 @@ std::string ShownValue(Quantity quantity, double value) {
 ColumnSpeller::ColumnSpeller(Spelling spelling, double target)
     : m_spelling(spelling), m_target(target) {}
 
-void ColumnSpeller::See(const std::vector<ShownCell>& row) {
+void ColumnSpeller::See(const std::vector<table::ShownCell>& row) {
   m_columns.resize(row.size());
   for (std::size_t i = 0; i < row.size(); ++i) {
     ColumnChoice& column = m_columns[i];
-    const ShownCell& cell = row[i];
+    const table::ShownCell& cell = row[i];
     column.settled = false;
     // A column may hold text among its numbers ("none"), which takes no part in its digits.
-    if (cell.quantity == Quantity::kText || cell.quantity == Quantity::kCount) continue;
+    if (cell.quantity == table::Quantity::kText || cell.quantity == table::Quantity::kCount)
+      continue;
     column.quantity = cell.quantity;
     column.key = column.key || cell.key;
     if (cell.key && column.values.empty()) column.values.push_back(m_target);
     column.values.push_back(cell.value);
-    if (cell.quantity == Quantity::kBand) column.highs.push_back(cell.high);
+    if (cell.quantity == table::Quantity::kBand) column.highs.push_back(cell.high);
   }
 }
 
@@ -179,11 +180,11 @@ double FirstOf(const std::vector<double>& firsts, double value) {
 void ColumnSpeller::Settle(ColumnChoice& column) const {
   if (column.settled) return;
   column.settled = true;
-  const Quantity quantity = column.quantity;
-  if (quantity == Quantity::kText) return;
+  const table::Quantity quantity = column.quantity;
+  if (quantity == table::Quantity::kText) return;
   const bool fixed = m_spelling == Spelling::kUnits && Percent(quantity);
   int least = kLeastDigits;
-  if (quantity == Quantity::kBand) least = 2;
+  if (quantity == table::Quantity::kBand) least = 2;
   if (column.key && Engineering(quantity)) {
     least = std::clamp(ShortestDigits(m_target), kLeastDigits, kMostTargetDigits);
   }
@@ -207,14 +208,14 @@ void ColumnSpeller::Settle(ColumnChoice& column) const {
                       SharedDecimals(column.least, column.precision) <= kMostSharedDecimals;
     }
   }
-  ShownCell probe = ShownNumber(quantity, 0);
+  table::ShownCell probe = table::ShownNumber(quantity, 0);
   const auto alike = [&](const std::vector<double>& values, bool high) {
     std::vector<std::string> spelled;
     for (const double value : values) {
       (high ? probe.high : probe.value) = value;
       std::string text = SpellCell(column, probe);
       // A band's other end is left out of the comparison: only this end's spellings count.
-      if (quantity == Quantity::kBand) {
+      if (quantity == table::Quantity::kBand) {
         const std::size_t cut = text.find(" \u2026 ");
         text = high ? text.substr(cut) : text.substr(0, cut);
       }
@@ -227,31 +228,33 @@ void ColumnSpeller::Settle(ColumnChoice& column) const {
     ++column.precision;
 }
 
-std::string ColumnSpeller::SpellCell(const ColumnChoice& column, const ShownCell& cell) const {
-  if (cell.quantity == Quantity::kText) return cell.text;
-  if (cell.quantity == Quantity::kCount) return FormatFixed(cell.value, 0);
+std::string ColumnSpeller::SpellCell(const ColumnChoice& column,
+                                     const table::ShownCell& cell) const {
+  if (cell.quantity == table::Quantity::kText) return cell.text;
+  if (cell.quantity == table::Quantity::kCount) return FormatFixed(cell.value, 0);
   return SpellNumber(column, cell) + cell.text;
 }
 
-std::string ColumnSpeller::SpellNumber(const ColumnChoice& column, const ShownCell& cell) const {
+std::string ColumnSpeller::SpellNumber(const ColumnChoice& column,
+                                       const table::ShownCell& cell) const {
   const int precision = std::max(column.precision, 1);
   const double value = column.settled ? FirstOf(column.firsts, cell.value) : cell.value;
   switch (cell.quantity) {
-    case Quantity::kPercent:
+    case table::Quantity::kPercent:
       return m_spelling == Spelling::kUnits ? FixedPercent(value, precision)
                                             : GeneralPercent(value, precision);
-    case Quantity::kSize: {
+    case table::Quantity::kSize: {
       // A worst case is a size: its sign would say nothing.
       std::string text = m_spelling == Spelling::kUnits ? FixedPercent(value, precision)
                                                         : GeneralPercent(value, precision);
       if (!text.empty() && text.front() == '+') text.erase(0, 1);
       return text;
     }
-    case Quantity::kBand: {
+    case table::Quantity::kBand: {
       const double high = column.settled ? FirstOf(column.highFirsts, cell.high) : cell.high;
       return FixedPercent(value, precision) + " \u2026 " + FixedPercent(high, precision) + " %";
     }
-    case Quantity::kPlain:
+    case table::Quantity::kPlain:
       return FormatEngineering(value, precision);
     default:
       break;
@@ -264,14 +267,15 @@ std::string ColumnSpeller::SpellNumber(const ColumnChoice& column, const ShownCe
   std::string text = FormatEngineering(value, precision);
   // A capacitance or an inductance of a whole farad or henry or more says its unit, as the
   // stock's notation does.
-  const bool part = cell.quantity == Quantity::kFarad || cell.quantity == Quantity::kHenry;
+  const bool part =
+      cell.quantity == table::Quantity::kFarad || cell.quantity == table::Quantity::kHenry;
   if (part && !text.empty() && std::isdigit(static_cast<unsigned char>(text.back()))) {
     text += UnitOf(cell.quantity);
   }
   return text;
 }
 
-std::vector<std::string> ColumnSpeller::Spell(const std::vector<ShownCell>& row) {
+std::vector<std::string> ColumnSpeller::Spell(const std::vector<table::ShownCell>& row) {
   m_columns.resize(row.size());
   std::vector<std::string> cells;
   for (std::size_t i = 0; i < row.size(); ++i) {
@@ -281,7 +285,7 @@ std::vector<std::string> ColumnSpeller::Spell(const std::vector<ShownCell>& row)
   return cells;
 }
 
-void ColumnSpeller::Follow(const std::vector<ShownCell>& row) {
+void ColumnSpeller::Follow(const std::vector<table::ShownCell>& row) {
   m_columns.resize(row.size());
   for (std::size_t i = 0; i < row.size(); ++i) {
     ColumnChoice& column = m_columns[i];
@@ -294,7 +298,7 @@ void ColumnSpeller::Follow(const std::vector<ShownCell>& row) {
       column.highFirsts = {};
       continue;
     }
-    const ShownCell& before = (*m_previous)[i];
+    const table::ShownCell& before = (*m_previous)[i];
     if (!row[i].key) continue;
     const bool same =
         std::fabs(row[i].value - before.value) <= kSameValue * std::fabs(row[i].value);
@@ -306,9 +310,9 @@ void ColumnSpeller::Follow(const std::vector<ShownCell>& row) {
   m_previous = row;
 }
 
-std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool within) {
-  std::vector<Column> shown;
-  for (const Column& column : columns) {
+std::vector<table::Column> WindowColumns(const std::vector<table::Column>& columns, bool within) {
+  std::vector<table::Column> shown;
+  for (const table::Column& column : columns) {
     if (column.name == "low") {
       shown.push_back({"Band", "band"});
     } else if (column.name == "rss_low") {
@@ -321,22 +325,23 @@ std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool withi
   return shown;
 }
 
-std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
-                                   const std::vector<ShownCell>& cells, double target,
-                                   bool within) {
-  std::vector<ShownCell> shown;
+std::vector<table::ShownCell> WindowCells(const std::vector<table::Column>& columns,
+                                          const std::vector<table::ShownCell>& cells, double target,
+                                          bool within) {
+  std::vector<table::ShownCell> shown;
   double low = 0;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const std::string_view name = columns[i].name;
     if (name == "low" || name == "rss_low") {
       low = cells[i].value;
-    } else if ((name == "high" || name == "rss_high") && cells[i].quantity == Quantity::kText) {
+    } else if ((name == "high" || name == "rss_high") &&
+               cells[i].quantity == table::Quantity::kText) {
       shown.push_back(cells[i]);  // a row whose band is not known
     } else if (name == "high" || name == "rss_high") {
       // As percentages of the target, the lower end first whatever the target's sign.
       const double a = (low - target) / std::fabs(target) * 100;
       const double b = (cells[i].value - target) / std::fabs(target) * 100;
-      shown.push_back({Quantity::kBand, std::min(a, b), std::max(a, b), {}, false});
+      shown.push_back({table::Quantity::kBand, std::min(a, b), std::max(a, b), {}, false});
     } else if (within || name != "in_spec") {
       shown.push_back(cells[i]);
     }

@@ -22,7 +22,7 @@ namespace vantrel::finder {
 enum class Spelling { kPlain, kUnits };
 
 // The unit a quantity is written with: "Ω", "F", "Hz"; empty for the rest.
-std::string_view UnitOf(Quantity quantity);
+std::string_view UnitOf(table::Quantity quantity);
 
 // value with an SI prefix, a space and its unit: "362 µA", "5.00 mA", "1.00e-18 A".
 std::string ShownQuantity(double value, int digits, std::string_view unit);
@@ -33,7 +33,7 @@ std::string ShortEngineering(double value);
 
 // value in its shortest engineering text with its unit, for a label or a sentence:
 // "75 Ω", "4.7 kΩ", "10 nF", "1.25 V".
-std::string ShownValue(Quantity quantity, double value);
+std::string ShownValue(table::Quantity quantity, double value);
 
 // Chooses each column's digits from the rows it sees and spells rows with them. A column of
 // a quantity starts at 3 significant digits (a percentage at 3 decimals in the window, a band
@@ -48,17 +48,17 @@ class ColumnSpeller {
   ColumnSpeller(Spelling spelling, double target);
 
   // Takes a row's numbers into the columns' choice; every row has the same columns.
-  void See(const std::vector<ShownCell>& row);
+  void See(const std::vector<table::ShownCell>& row);
   // The row's cells with the digits chosen from the rows seen so far.
-  std::vector<std::string> Spell(const std::vector<ShownCell>& row);
+  std::vector<std::string> Spell(const std::vector<table::ShownCell>& row);
   // For rows past those seen, in a listing too long to hold: forgets the values seen, and from
   // now on the key column takes the digits that tell each row from the row before, if more;
   // the other columns keep theirs, so that a column sorted by size stays so as read.
-  void Follow(const std::vector<ShownCell>& row);
+  void Follow(const std::vector<table::ShownCell>& row);
 
  private:
   struct ColumnChoice {
-    Quantity quantity = Quantity::kText;  // of its numbers
+    table::Quantity quantity = table::Quantity::kText;  // of its numbers
     bool key = false;
     std::vector<double> values;  // seen, with the target first in the key column
     std::vector<double> highs;   // a band's upper ends
@@ -73,21 +73,22 @@ class ColumnSpeller {
     double least = 0;
   };
   void Settle(ColumnChoice& column) const;
-  std::string SpellCell(const ColumnChoice& column, const ShownCell& cell) const;
-  std::string SpellNumber(const ColumnChoice& column, const ShownCell& cell) const;
+  std::string SpellCell(const ColumnChoice& column, const table::ShownCell& cell) const;
+  std::string SpellNumber(const ColumnChoice& column, const table::ShownCell& cell) const;
 
   Spelling m_spelling;
   double m_target;
   std::vector<ColumnChoice> m_columns;
-  std::optional<std::vector<ShownCell>> m_previous;  // while following
+  std::optional<std::vector<table::ShownCell>> m_previous;  // while following
 };
 
 // The window's columns for a list of columns: the band's Low and High as one column of
 // percentages of the target, "Band (%)", the statistical band's likewise, "RSS band", and In
 // spec only when a band (--within) was given.
-std::vector<Column> WindowColumns(const std::vector<Column>& columns, bool within);
+std::vector<table::Column> WindowColumns(const std::vector<table::Column>& columns, bool within);
 // A row's cells for WindowColumns(columns, within), from its cells for columns.
-std::vector<ShownCell> WindowCells(const std::vector<Column>& columns,
-                                   const std::vector<ShownCell>& cells, double target, bool within);
+std::vector<table::ShownCell> WindowCells(const std::vector<table::Column>& columns,
+                                          const std::vector<table::ShownCell>& cells, double target,
+                                          bool within);
 
 }  // namespace vantrel::finder

@@ -8,18 +8,19 @@ namespace vantrel::finder {
 namespace {
 
 // Whether class a is tighter than b: a tolerance before none, the smaller first.
-bool Tighter(const PartClass& a, const PartClass& b) {
+bool Tighter(const drawer::PartClass& a, const drawer::PartClass& b) {
   if (a.tolerance.has_value() != b.tolerance.has_value()) return a.tolerance.has_value();
   return a.tolerance && *a.tolerance < *b.tolerance;
 }
 
 // Draws count parts of a value from its classes into draw.
-void DrawValue(const std::vector<PartClass>& classes, std::uint32_t count, ValueDraw& draw) {
+void DrawValue(const std::vector<drawer::PartClass>& classes, std::uint32_t count,
+               ValueDraw& draw) {
   draw.count = count;
   draw.classCount = 0;
   // The tightest class that holds them all, the first of equals.
-  const PartClass* whole = nullptr;
-  for (const PartClass& drawerClass : classes) {
+  const drawer::PartClass* whole = nullptr;
+  for (const drawer::PartClass& drawerClass : classes) {
     if (drawerClass.quantity >= count && (!whole || Tighter(drawerClass, *whole))) {
       whole = &drawerClass;
     }
@@ -33,8 +34,8 @@ void DrawValue(const std::vector<PartClass>& classes, std::uint32_t count, Value
   // No class holds them all: the tightest first, each giving what it holds.
   std::uint32_t left = count;
   while (left > 0 && draw.classCount < draw.classes.size()) {
-    const PartClass* next = nullptr;
-    for (const PartClass& drawerClass : classes) {
+    const drawer::PartClass* next = nullptr;
+    for (const drawer::PartClass& drawerClass : classes) {
       const auto end = draw.classes.begin() + static_cast<std::ptrdiff_t>(draw.classCount);
       if (drawerClass.quantity == 0 || std::find(draw.classes.begin(), end, &drawerClass) != end) {
         continue;
@@ -77,7 +78,7 @@ std::optional<double> ValueDraw::Rating() const {
   return least;
 }
 
-bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> legs,
+bool DrawParts(const drawer::Drawer& drawer, std::span<const networks::Network* const> legs,
                DrawnParts& drawn) {
   drawn.valueCount = 0;
   for (std::size_t leg = 0; leg < legs.size(); ++leg) {
@@ -100,7 +101,7 @@ bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> l
   return true;
 }
 
-bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const> legs,
+bool DrawSpreads(const drawer::Drawer& drawer, std::span<const networks::Network* const> legs,
                  std::optional<double> fallback, double fallbackTcr, double deltaT,
                  networks::PartTolerances& tolerances) {
   DrawnParts drawn;
@@ -120,7 +121,7 @@ bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const>
   return true;
 }
 
-std::vector<DrawerUse> DrawerUses(const Drawer& drawer,
+std::vector<DrawerUse> DrawerUses(const drawer::Drawer& drawer,
                                   std::span<const networks::Network* const> legs) {
   DrawnParts drawn;
   std::vector<DrawerUse> uses;

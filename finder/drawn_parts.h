@@ -22,7 +22,7 @@ struct ValueDraw {
   std::uint16_t value = 0;
   std::uint32_t count = 0;  // parts of the value in the row
   // The classes drawn and how many parts each gives; a row has at most eight parts.
-  std::array<const PartClass*, 8> classes{};
+  std::array<const drawer::PartClass*, 8> classes{};
   std::array<std::uint32_t, 8> taken{};
   std::size_t classCount = 0;
 
@@ -49,14 +49,14 @@ struct DrawnParts {
 // tightest class that holds enough of them (classes without a tolerance counting as loosest);
 // where none does, from its classes tightest first. False when the legs use some value more
 // times than the drawer holds.
-bool DrawParts(const Drawer& drawer, std::span<const networks::Network* const> legs,
+bool DrawParts(const drawer::Drawer& drawer, std::span<const networks::Network* const> legs,
                DrawnParts& drawn);
 
 // Each part's tolerance and drift in percent, the parts drawn as DrawParts draws them: the
 // loosest tolerance drawn for its value (fallback for a class without one), and the largest TCR
 // drawn (fallbackTcr for a class without one, in ppm/°C) times deltaT (°C). False where the legs
 // use a value more times than the drawer holds, or where a part's tolerance is not known.
-bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const> legs,
+bool DrawSpreads(const drawer::Drawer& drawer, std::span<const networks::Network* const> legs,
                  std::optional<double> fallback, double fallbackTcr, double deltaT,
                  networks::PartTolerances& tolerances);
 
@@ -64,11 +64,11 @@ bool DrawSpreads(const Drawer& drawer, std::span<const networks::Network* const>
 struct DrawerUse {
   std::uint16_t value = 0;
   std::uint32_t count = 0;
-  const PartClass* drawn = nullptr;
+  const drawer::PartClass* drawn = nullptr;
 };
 
 // The uses of a row's legs, one per class, in the order the values first appear.
-std::vector<DrawerUse> DrawerUses(const Drawer& drawer,
+std::vector<DrawerUse> DrawerUses(const drawer::Drawer& drawer,
                                   std::span<const networks::Network* const> legs);
 
 }  // namespace vantrel::finder

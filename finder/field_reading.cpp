@@ -320,8 +320,9 @@ void Load(const Speaker& say, const LoadedInput& input, DesignBounds& bounds) {
                                  say.Shown(*input.derate));
     }
     if (!input.inventory) {
-      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " + kInventoryFileName +
-                                 "'s parts; it needs " + InventoryName(say));
+      say.Refuse("--derate", say.Name("--derate") + " scales the ratings of " +
+                                 drawer::kInventoryFileName + "'s parts; it needs " +
+                                 InventoryName(say));
     }
     bounds.derate = derate;
   }

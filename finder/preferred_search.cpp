@@ -77,8 +77,8 @@ LoadedStock BoardStock(const LoadedStock& stock, std::span<const OffBoard> with,
   board.stockNotes = stock.stockNotes;
   board.board = stock.board;
   // A drawer is indexed by stock value, so it is cut as the values are.
-  std::shared_ptr<Drawer> drawer;
-  if (stock.drawer) drawer = std::make_shared<Drawer>();
+  std::shared_ptr<drawer::Drawer> drawer;
+  if (stock.drawer) drawer = std::make_shared<drawer::Drawer>();
   const auto given = [&](std::size_t i) {
     return std::any_of(with.begin(), with.end(), [&](const OffBoard& value) {
       return value.stock == which && value.index == i;
@@ -139,10 +139,11 @@ std::string AddBoard(IFileService& files, const std::optional<std::string>& pref
   if (!prefer) return {};
   std::vector<const StockKind*> kinds;
   for (const LoadedStock* stock : stocks) kinds.push_back(stock->kind);
-  const BoardValues board = ReadBoardFile(files, *prefer, kinds);
+  const drawer::BoardValues board = drawer::ReadBoardFile(files, *prefer, kinds);
   if (!board.refusal.empty()) return board.refusal;
   if (skipped) {
-    for (const BoardSkip& skip : board.skipped) skipped->push_back(BoardSkipText(skip));
+    for (const drawer::BoardSkip& skip : board.skipped)
+      skipped->push_back(drawer::BoardSkipText(skip));
   }
   for (LoadedStock* stock : stocks) stock->board = board.Of(*stock->kind);
   return {};

@@ -28,9 +28,9 @@ std::string Joined(const std::vector<std::string>& parts, std::string_view separ
 std::vector<Narrowing> Narrowings(const Design& design, Wording wording) {
   // The window reads a quantity with its unit ("Min current 3.5 mA"), the command line as typed.
   const auto named = [&](std::string_view option, double value) {
-    const Quantity quantity = option == "--max-power"       ? Quantity::kWatt
-                              : option.ends_with("current") ? Quantity::kAmpere
-                                                            : Quantity::kOhm;
+    const table::Quantity quantity = option == "--max-power"       ? table::Quantity::kWatt
+                                     : option.ends_with("current") ? table::Quantity::kAmpere
+                                                                   : table::Quantity::kOhm;
     const std::string text =
         wording == Wording::kWindow ? ShownValue(quantity, value) : PlainDigits(value);
     return std::string(FieldName(option, wording)).append(" ").append(text);
@@ -197,7 +197,7 @@ std::string MeetsText(double within, Wording wording) {
 // else the bounds that each, dropped alone, let rows through (all of them where none does);
 // else the closest design of any error.
 std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
-                         std::string_view what, Quantity quantity,
+                         std::string_view what, table::Quantity quantity,
                          const std::function<std::string(const networks::TwoLegRow&)>& spell) {
   const networks::TwoLegOptions& options = design.options;
   const bool window = wording == Wording::kWindow;

@@ -70,7 +70,7 @@ std::string MeetsText(double within, Wording wording);
 // out); else the bounds that each, dropped alone, let rows through (all of them where none
 // does); else the closest design of any error. spell names a row's legs as LegNames does.
 std::string NoDesignNote(const Design& design, Wording wording, const LoadedStock& stock,
-                         std::string_view what, Quantity quantity,
+                         std::string_view what, table::Quantity quantity,
                          const std::function<std::string(const networks::TwoLegRow&)>& spell);
 
 }  // namespace vantrel::finder

@@ -17,7 +17,7 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
   // Each class by what tells it from the others, so that the one who fetches the parts takes
   // those the band was worked out for: "2 × 1k (1 %, 0603, A1)".
   for (const DrawerUse& use : drawn) {
-    const PartClass& taken = *use.drawn;
+    const drawer::PartClass& taken = *use.drawn;
     std::string marks;
     const auto mark = [&marks](const std::string& text) {
       if (!text.empty()) marks += (marks.empty() ? "" : ", ") + text;
@@ -29,14 +29,14 @@ RowUses UsesOf(const LoadedStock& stock, std::span<const networks::Network* cons
                  stock.names[use.value] + (marks.empty() ? "" : " (" + marks + ")");
   }
   for (const DrawerUse& use : drawn) {
-    const PartClass& taken = *use.drawn;
+    const drawer::PartClass& taken = *use.drawn;
     std::string place = taken.location;
     if (!taken.partNumber.empty()) place += (place.empty() ? "" : ", ") + taken.partNumber;
     uses.places += (uses.places.empty() ? "" : "; ") + std::to_string(use.count) + " × " +
                    stock.names[use.value] + ": " + (place.empty() ? "no place given" : place);
     const double value = stock.stock.values[use.value];
     const auto number = [](std::string name, const std::optional<double>& x) {
-      return JsonMember{std::move(name), x ? ShortestText(*x) : "null", true};
+      return table::JsonMember{std::move(name), x ? ShortestText(*x) : "null", true};
     };
     uses.objects.push_back(
         {{"value", ShortestText(inBase ? value : BaseValue(*stock.kind, value)), true},
@@ -71,36 +71,37 @@ std::string Tolerance(double percent) {
 }
 
 // A held value's quantity.
-Quantity KindQuantity(const StockKind& kind) {
-  return kind.part == PartKind::kCapacitor  ? Quantity::kFarad
-         : kind.part == PartKind::kInductor ? Quantity::kHenry
-                                            : Quantity::kOhm;
+table::Quantity KindQuantity(const StockKind& kind) {
+  return kind.part == PartKind::kCapacitor  ? table::Quantity::kFarad
+         : kind.part == PartKind::kInductor ? table::Quantity::kHenry
+                                            : table::Quantity::kOhm;
 }
 
-ShownCell RankCell(std::uint64_t rank) {
-  return ShownNumber(Quantity::kCount, static_cast<double>(rank));
+table::ShownCell RankCell(std::uint64_t rank) {
+  return table::ShownNumber(table::Quantity::kCount, static_cast<double>(rank));
 }
 
 // The Uses field: its text in tsv and csv, the list of classes in json.
-Cell UsesField(const RowUses& uses) {
-  Cell cell = TextCell(uses.text);
+table::Cell UsesField(const RowUses& uses) {
+  table::Cell cell = table::TextCell(uses.text);
   cell.objects = uses.objects;
   cell.list = true;
   return cell;
 }
 
-Cell NewCell(int newValues) {
-  return NumberCell(static_cast<std::uint64_t>(newValues));
+table::Cell NewCell(int newValues) {
+  return table::NumberCell(static_cast<std::uint64_t>(newValues));
 }
 
-void AddBandColumns(std::vector<Column>& columns, bool banded, const Statistics& statistics) {
+void AddBandColumns(std::vector<table::Column>& columns, bool banded,
+                    const Statistics& statistics) {
   if (banded) columns.insert(columns.end(), kBandColumns, std::end(kBandColumns));
   if (statistics.rss) columns.insert(columns.end(), kRssColumns, std::end(kRssColumns));
 }
 
-std::vector<std::string> ColumnNames(const std::vector<Column>& columns) {
+std::vector<std::string> ColumnNames(const std::vector<table::Column>& columns) {
   std::vector<std::string> names;
-  for (const Column& column : columns) names.emplace_back(column.name);
+  for (const table::Column& column : columns) names.emplace_back(column.name);
   return names;
 }
 

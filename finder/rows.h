@@ -20,7 +20,7 @@ namespace vantrel::finder {
 // it ("2 × 10k (1 %, 0603, A1), 1 × 4k7 (5 %)") and as json lists it.
 struct RowUses {
   std::string text;
-  std::vector<std::vector<JsonMember>> objects;
+  std::vector<std::vector<table::JsonMember>> objects;
   // Where each class lies, for the one who fetches the parts: "1 × 4700: Box 2, RC0603...".
   std::string places;
 };
@@ -94,10 +94,10 @@ void AddBand(Row& row, const Design& design, const networks::TwoLegRow& found,
 }
 
 // A held value's quantity.
-Quantity KindQuantity(const StockKind& kind);
+table::Quantity KindQuantity(const StockKind& kind);
 
 // A row's rank, as its first cell.
-ShownCell RankCell(std::uint64_t rank);
+table::ShownCell RankCell(std::uint64_t rank);
 
 // The band cells of a row with a part whose tolerance is not known.
 inline constexpr char kUnknownBand[] = "unknown";
@@ -105,82 +105,84 @@ inline constexpr char kUnknownBand[] = "unknown";
 // The cells of the band columns, after the error: the output's worst case in its quantity. The
 // tolerance a row needs stays text, floored to two digits: a tolerance parts are sold in.
 template <class Row>
-void AddBandCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
+void AddBandCells(std::vector<table::ShownCell>& cells, table::Quantity quantity, const Row& row) {
   if (row.banded) {
-    cells.push_back(ShownNumber(quantity, row.low));
-    cells.push_back(ShownNumber(quantity, row.high));
-    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+    cells.push_back(table::ShownNumber(quantity, row.low));
+    cells.push_back(table::ShownNumber(quantity, row.high));
+    cells.push_back(table::ShownNumber(table::Quantity::kSize, row.worst));
   } else {
-    cells.insert(cells.end(), 3, ShownText(kUnknownBand));
+    cells.insert(cells.end(), 3, table::ShownText(kUnknownBand));
   }
-  cells.push_back(ShownText(row.inSpec ? "yes" : "no"));
-  cells.push_back(ShownText(row.needs ? Tolerance(*row.needs) : "none"));
+  cells.push_back(table::ShownText(row.inSpec ? "yes" : "no"));
+  cells.push_back(table::ShownText(row.needs ? Tolerance(*row.needs) : "none"));
 }
 
 // The Uses field: its text in tsv and csv, the list of classes in json.
-Cell UsesField(const RowUses& uses);
+table::Cell UsesField(const RowUses& uses);
 
 template <class Row>
-void AddBandFields(std::vector<Cell>& cells, const Row& row) {
-  cells.push_back(row.banded ? NumberCell(row.low) : NullCell());
-  cells.push_back(row.banded ? NumberCell(row.high) : NullCell());
-  cells.push_back(row.banded ? NumberCell(row.worst) : NullCell());
-  cells.push_back(BoolCell(row.inSpec));
-  cells.push_back(row.needs ? NumberCell(*row.needs) : NullCell());
+void AddBandFields(std::vector<table::Cell>& cells, const Row& row) {
+  cells.push_back(row.banded ? table::NumberCell(row.low) : table::NullCell());
+  cells.push_back(row.banded ? table::NumberCell(row.high) : table::NullCell());
+  cells.push_back(row.banded ? table::NumberCell(row.worst) : table::NullCell());
+  cells.push_back(table::BoolCell(row.inSpec));
+  cells.push_back(row.needs ? table::NumberCell(*row.needs) : table::NullCell());
 }
 
 // The statistical band's ends, after the worst case's columns; text where the row's band is not
 // known.
 template <class Row>
-void AddRssCells(std::vector<ShownCell>& cells, Quantity quantity, const Row& row) {
-  cells.push_back(row.banded ? ShownNumber(quantity, row.rssLow) : ShownText(kUnknownBand));
-  cells.push_back(row.banded ? ShownNumber(quantity, row.rssHigh) : ShownText(kUnknownBand));
+void AddRssCells(std::vector<table::ShownCell>& cells, table::Quantity quantity, const Row& row) {
+  cells.push_back(row.banded ? table::ShownNumber(quantity, row.rssLow)
+                             : table::ShownText(kUnknownBand));
+  cells.push_back(row.banded ? table::ShownNumber(quantity, row.rssHigh)
+                             : table::ShownText(kUnknownBand));
 }
 
 template <class Row>
-void AddRssFields(std::vector<Cell>& cells, const Row& row) {
-  cells.push_back(row.banded ? NumberCell(row.rssLow) : NullCell());
-  cells.push_back(row.banded ? NumberCell(row.rssHigh) : NullCell());
+void AddRssFields(std::vector<table::Cell>& cells, const Row& row) {
+  cells.push_back(row.banded ? table::NumberCell(row.rssLow) : table::NullCell());
+  cells.push_back(row.banded ? table::NumberCell(row.rssHigh) : table::NullCell());
 }
 
-inline constexpr Column kUsesColumn{"Uses", "uses", true};
+inline constexpr table::Column kUsesColumn{"Uses", "uses", true};
 // With --prefer: how many values a row adds to the board.
-inline constexpr Column kNewColumn = {"New", "new_values"};
+inline constexpr table::Column kNewColumn = {"New", "new_values"};
 
-Cell NewCell(int newValues);
+table::Cell NewCell(int newValues);
 
 // Uses and New, last in the rows of designs and RC pairs: the parts a row takes from the
 // inventory, and how many values it adds to the board.
 template <class Request>
-void AddDrawerColumns(std::vector<Column>& columns, const Request& request) {
+void AddDrawerColumns(std::vector<table::Column>& columns, const Request& request) {
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
   if (request.prefer) columns.push_back(kNewColumn);
 }
 
 template <class Row, class Request>
-void AddDrawerCells(std::vector<ShownCell>& cells, const Row& row, const Request& request) {
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
+void AddDrawerCells(std::vector<table::ShownCell>& cells, const Row& row, const Request& request) {
+  if (request.bounds.inventory) cells.push_back(table::ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(table::ShownNumber(table::Quantity::kCount, row.newValues));
 }
 
 template <class Row, class Request>
-void AddDrawerFields(std::vector<Cell>& cells, const Row& row, const Request& request) {
+void AddDrawerFields(std::vector<table::Cell>& cells, const Row& row, const Request& request) {
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   if (request.prefer) cells.push_back(NewCell(row.newValues));
 }
 
-inline constexpr Column kBandColumns[] = {{"Low", "low"},
-                                          {"High", "high"},
-                                          {"Worst (%)", "worst"},
-                                          {"In spec", "in_spec"},
-                                          {"Max tol. (%)", "needs_part_tolerance"}};
+inline constexpr table::Column kBandColumns[] = {{"Low", "low"},
+                                                 {"High", "high"},
+                                                 {"Worst (%)", "worst"},
+                                                 {"In spec", "in_spec"},
+                                                 {"Max tol. (%)", "needs_part_tolerance"}};
 
-inline constexpr Column kRssColumns[] = {{"RSS Low", "rss_low"}, {"RSS High", "rss_high"}};
+inline constexpr table::Column kRssColumns[] = {{"RSS Low", "rss_low"}, {"RSS High", "rss_high"}};
 
 // The band columns with a band, the statistical ones with --statistics rss.
-void AddBandColumns(std::vector<Column>& columns, bool banded, const Statistics& statistics);
+void AddBandColumns(std::vector<table::Column>& columns, bool banded, const Statistics& statistics);
 
 // The tsv, csv and json names of columns.
-std::vector<std::string> ColumnNames(const std::vector<Column>& columns);
+std::vector<std::string> ColumnNames(const std::vector<table::Column>& columns);
 
 }  // namespace vantrel::finder

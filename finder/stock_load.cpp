@@ -126,16 +126,17 @@ LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& ex
   LoadedStock loaded;
   loaded.kind = &kind;
   IFileService& files = services.files;
-  const std::optional<Inventory> inventory = ReadInventory(files);
+  const std::optional<drawer::Inventory> inventory = drawer::ReadInventory(files);
   if (!inventory) {
-    const std::string what = files.NotRegularFile(kInventoryPath);
+    const std::string what = files.NotRegularFile(drawer::kInventoryPath);
     loaded.readNotes.push_back(
-        !what.empty() ? std::string(kInventoryFileName) + " is " + what +
+        !what.empty() ? std::string(drawer::kInventoryFileName) + " is " + what +
                             "; the inventory must be a regular file, or a symbolic link to one"
         : files.LastFailure() == MissingFileReason()
-            ? std::string("no ") + kInventoryFileName +
+            ? std::string("no ") + drawer::kInventoryFileName +
                   " in the library folder; make one with \"vantrel-cli import FILE --write\""
-            : std::string("cannot read ") + kInventoryFileName + ": " + files.LastFailure());
+            : std::string("cannot read ") + drawer::kInventoryFileName + ": " +
+                  files.LastFailure());
     return loaded;
   }
   if (!inventory->refusal.empty()) {
@@ -143,22 +144,22 @@ LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& ex
     return loaded;
   }
   loaded.opened = true;
-  for (const InventoryProblem& problem : inventory->problems) {
-    loaded.readNotes.push_back(std::string(kInventoryFileName) + " line " +
+  for (const drawer::InventoryProblem& problem : inventory->problems) {
+    loaded.readNotes.push_back(std::string(drawer::kInventoryFileName) + " line " +
                                std::to_string(problem.line) + ": " + problem.reason + "; left out");
   }
-  std::vector<const InventoryRow*> rows = inventory->InStock(kind);
+  std::vector<const drawer::InventoryRow*> rows = inventory->InStock(kind);
   std::vector<std::string> missing;
   for (double value : excluded) {
     if (std::none_of(rows.begin(), rows.end(),
-                     [&](const InventoryRow* row) { return row->value == value; })) {
+                     [&](const drawer::InventoryRow* row) { return row->value == value; })) {
       missing.push_back("--exclude " + KindText(kind, value) + ": no such value in stock");
     }
   }
   std::sort(missing.begin(), missing.end());
   missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
   loaded.stockNotes = missing;
-  const auto outOfRange = std::erase_if(rows, [](const InventoryRow* row) {
+  const auto outOfRange = std::erase_if(rows, [](const drawer::InventoryRow* row) {
     return !(row->value >= kMinResistance && row->value <= kMaxResistance);
   });
   if (outOfRange > 0) {
@@ -166,9 +167,9 @@ LoadedStock LoadInventoryStock(Services& services, const std::vector<double>& ex
                                 " outside the " + AcceptedRange(kind));
   }
   std::vector<double> values;
-  for (const InventoryRow* row : rows) values.push_back(row->value);
+  for (const drawer::InventoryRow* row : rows) values.push_back(row->value);
   loaded.stock = networks::MakeStock(values, excluded);
-  loaded.drawer = std::make_shared<Drawer>(MakeDrawer(rows, loaded.stock.values));
+  loaded.drawer = std::make_shared<drawer::Drawer>(drawer::MakeDrawer(rows, loaded.stock.values));
   for (double value : loaded.stock.values) loaded.names.push_back(KindText(kind, value));
   return loaded;
 }

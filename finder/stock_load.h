@@ -9,9 +9,11 @@
 #include "services.h"
 #include "stock.h"
 
-namespace vantrel::finder {
-
+namespace vantrel::drawer {
 struct Drawer;
+}
+
+namespace vantrel::finder {
 
 // The stock a find or divider searches, with each value's name (its shortest decimal, the text
 // as written up to 15 significant digits) and what the user should hear about how it was made.
@@ -26,7 +28,7 @@ struct LoadedStock {
   // excluded values the library lacks (each once, with how often it was given).
   std::vector<std::string> stockNotes;
   // Drawn from the inventory: each value's classes and counts (drawer.h); null for a library.
-  std::shared_ptr<const Drawer> drawer;
+  std::shared_ptr<const drawer::Drawer> drawer;
   // With --prefer: the values already on the board, in the held unit, ascending; rows rank by
   // how many values they add to it.
   std::optional<std::vector<double>> board;

@@ -178,7 +178,7 @@ const std::vector<std::string>& FuzzFilePaths() {
   static const std::vector<std::string> paths = [] {
     std::vector<std::string> all;
     for (const StockKind* kind : kStockKinds) all.emplace_back(kind->path);
-    all.emplace_back(kInventoryPath);
+    all.emplace_back(drawer::kInventoryPath);
     all.emplace_back("import.csv");
     return all;
   }();
@@ -232,7 +232,7 @@ std::string WritablePath(const std::vector<std::string>& args) {
   if (const StockKind* kind = WritableKind(args)) return std::string(kind->path);
   const bool writes = std::find(args.begin(), args.end(), "--write") != args.end();
   if (!writes) return "";
-  if (CommandOf(args) == "import") return kInventoryPath;
+  if (CommandOf(args) == "import") return drawer::kInventoryPath;
   // board --write rewrites the schematic it is given, as the program names it.
   if (CommandOf(args) == "board") {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -352,7 +352,7 @@ void CheckStable(int dirFd, const StockKind& kind, const std::string& written) {
 
 void CheckInventoryStable(int dirFd, const std::string& written) {
   testing::FakeFileService files;
-  files.files[kInventoryPath] = written;
+  files.files[drawer::kInventoryPath] = written;
   const CliOutcome again = RunCliIn(dirFd, {"check", "--inventory"}, files);
   Check(again.status == kExitOk && again.out.ends_with("A rewrite would change nothing.\n"),
         "a written Inventory.csv is not as a rewrite writes it");

@@ -96,12 +96,12 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
   return row;
 }
 
-std::vector<Column> DividerColumns(const DividerRequest& request) {
-  std::vector<Column> columns{{"Rank", "rank"},
-                              {"R1", "r1", true},
-                              {"R2", "r2", true},
-                              {"VOUT", "vout"},
-                              {"Error (%)", "error"}};
+std::vector<table::Column> DividerColumns(const DividerRequest& request) {
+  std::vector<table::Column> columns{{"Rank", "rank"},
+                                     {"R1", "r1", true},
+                                     {"R2", "r2", true},
+                                     {"VOUT", "vout"},
+                                     {"Error (%)", "error"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
   columns.insert(columns.end(), {{"R1 + R2", "total"}, {"Current", "current"}});
   if (request.source) columns.push_back({"Source", "source"});
@@ -110,37 +110,40 @@ std::vector<Column> DividerColumns(const DividerRequest& request) {
   return columns;
 }
 
-std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerRequest& request) {
-  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.r1), ShownText(row.r2),
-                               ShownKey(Quantity::kVolt, row.vout),
-                               ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kVolt, row);
-  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
-  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
-  cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
-  if (request.source) cells.push_back(ShownNumber(Quantity::kOhm, row.source));
-  if (request.power) cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+std::vector<table::ShownCell> DividerShownCells(const DividerRow& row,
+                                                const DividerRequest& request) {
+  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.r1),
+                                      table::ShownText(row.r2),
+                                      table::ShownKey(table::Quantity::kVolt, row.vout),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, table::Quantity::kVolt, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kVolt, row);
+  cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
+  cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.current));
+  if (request.source) cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.source));
+  if (request.power) cells.push_back(table::ShownNumber(table::Quantity::kWatt, row.power));
   AddDrawerCells(cells, row, request);
   return cells;
 }
 
-std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.r1), TextCell(row.r2),
-                          NumberCell(row.vout), NumberCell(row.error)};
+std::vector<table::Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.r1),
+                                 table::TextCell(row.r2), table::NumberCell(row.vout),
+                                 table::NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
-  cells.push_back(NumberCell(row.total));
-  cells.push_back(NumberCell(row.current));
-  if (request.source) cells.push_back(NumberCell(row.source));
-  if (request.power) cells.push_back(NumberCell(row.power));
+  cells.push_back(table::NumberCell(row.total));
+  cells.push_back(table::NumberCell(row.current));
+  if (request.source) cells.push_back(table::NumberCell(row.source));
+  if (request.power) cells.push_back(table::NumberCell(row.power));
   AddDrawerFields(cells, row, request);
   return cells;
 }
 
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request) {
   const std::vector<std::string> names = LegNames(stock, request.wording);
-  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider", Quantity::kVolt,
-                      [&](const networks::TwoLegRow& found) {
+  return NoDesignNote(DividerDesign(request), request.wording, stock, "divider",
+                      table::Quantity::kVolt, [&](const networks::TwoLegRow& found) {
                         return "R1 = " + networks::Spell(found.a, names) +
                                ", R2 = " + networks::Spell(found.b, names);
                       });

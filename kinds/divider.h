@@ -75,12 +75,13 @@ DividerRow MakeDividerRow(std::uint64_t rank, const networks::TwoLegRow& found,
 
 // A divider's: low, high and in_spec with a part tolerance or a band, power when asked, the
 // source resistance with --max-source.
-std::vector<Column> DividerColumns(const DividerRequest& request = {});
+std::vector<table::Column> DividerColumns(const DividerRequest& request = {});
 
 // The row's cells to read, and its fields for tsv, csv and json.
-std::vector<ShownCell> DividerShownCells(const DividerRow& row, const DividerRequest& request);
+std::vector<table::ShownCell> DividerShownCells(const DividerRow& row,
+                                                const DividerRequest& request);
 
-std::vector<Cell> DividerFields(const DividerRow& row, const DividerRequest& request);
+std::vector<table::Cell> DividerFields(const DividerRow& row, const DividerRequest& request);
 
 // What to say when no divider is within the tolerance (NoDesignNote). Searches again.
 std::string NoDividerRowNote(const LoadedStock& stock, const DividerRequest& request);
@@ -91,7 +92,9 @@ struct DividerKind {
   using Row = DividerRow;
   static constexpr char kWhat[] = "dividers";
 
-  static std::vector<Column> Columns(const Request& request) { return DividerColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) {
+    return DividerColumns(request);
+  }
   static double Target(const Request& request) { return request.search.vout; }
   static std::vector<networks::Network> Legs(const Found& found, const Request&) {
     return {found.a, found.b};
@@ -100,10 +103,10 @@ struct DividerKind {
                      const Request& request) {
     return MakeDividerRow(rank, found, stock, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return DividerShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return DividerFields(row, request);
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {

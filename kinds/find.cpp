@@ -121,7 +121,7 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
       return key != other.key ? key < other.key : order < other.order;
     }
   };
-  const double t = ((stock.drawer ? LeastTolerance(*stock.drawer, request.partTolerance)
+  const double t = ((stock.drawer ? drawer::LeastTolerance(*stock.drawer, request.partTolerance)
                                   : request.partTolerance.value_or(0)) +
                     request.statistics.DriftPercent()) /
                    100;
@@ -180,8 +180,8 @@ void SearchFind(const FindRequest& request, const LoadedStock& stock, const std:
   }
 }
 
-std::vector<Column> FindColumns(const FindRequest& request) {
-  std::vector<Column> columns{
+std::vector<table::Column> FindColumns(const FindRequest& request) {
+  std::vector<table::Column> columns{
       {"Rank", "rank"}, {"Value", "value"}, {"Deviation (%)", "deviation"}, {"Parts", "parts"}};
   if (FindBanded(request)) {
     columns.insert(columns.end(), {{"Low", "low"},
@@ -196,44 +196,46 @@ std::vector<Column> FindColumns(const FindRequest& request) {
   return columns;
 }
 
-std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& request) {
+std::vector<table::ShownCell> FindShownCells(const FindRow& row, const FindRequest& request) {
   const StockKind& kind = *request.kind;
-  const Quantity quantity = KindQuantity(kind);
-  std::vector<ShownCell> cells{RankCell(row.rank), ShownKey(quantity, BaseValue(kind, row.value)),
-                               ShownNumber(Quantity::kPercent, row.deviation),
-                               ShownNumber(Quantity::kCount, row.parts)};
+  const table::Quantity quantity = KindQuantity(kind);
+  std::vector<table::ShownCell> cells{RankCell(row.rank),
+                                      table::ShownKey(quantity, BaseValue(kind, row.value)),
+                                      table::ShownNumber(table::Quantity::kPercent, row.deviation),
+                                      table::ShownNumber(table::Quantity::kCount, row.parts)};
   if (FindBanded(request) && row.banded) {
-    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.low)));
-    cells.push_back(ShownNumber(quantity, BaseValue(kind, row.high)));
-    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
-    cells.push_back(ShownText(row.coversTarget ? "yes" : "no"));
+    cells.push_back(table::ShownNumber(quantity, BaseValue(kind, row.low)));
+    cells.push_back(table::ShownNumber(quantity, BaseValue(kind, row.high)));
+    cells.push_back(table::ShownNumber(table::Quantity::kSize, row.worst));
+    cells.push_back(table::ShownText(row.coversTarget ? "yes" : "no"));
   } else if (FindBanded(request)) {
-    cells.insert(cells.end(), 4, ShownText(kUnknownBand));
+    cells.insert(cells.end(), 4, table::ShownText(kUnknownBand));
   }
   if (request.statistics.rss) {
     for (const double end : {row.rssLow, row.rssHigh}) {
-      cells.push_back(row.banded ? ShownNumber(quantity, BaseValue(kind, end))
-                                 : ShownText(kUnknownBand));
+      cells.push_back(row.banded ? table::ShownNumber(quantity, BaseValue(kind, end))
+                                 : table::ShownText(kUnknownBand));
     }
   }
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
-  cells.push_back(ShownText(row.network));
-  if (request.inventory) cells.push_back(ShownText(row.uses.text));
+  if (request.prefer) cells.push_back(table::ShownNumber(table::Quantity::kCount, row.newValues));
+  cells.push_back(table::ShownText(row.network));
+  if (request.inventory) cells.push_back(table::ShownText(row.uses.text));
   return cells;
 }
 
-std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank), NumberCell(row.value), NumberCell(row.deviation),
-                          NumberCell(static_cast<std::uint64_t>(row.parts))};
+std::vector<table::Cell> FindFields(const FindRow& row, const FindRequest& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::NumberCell(row.value),
+                                 table::NumberCell(row.deviation),
+                                 table::NumberCell(static_cast<std::uint64_t>(row.parts))};
   if (FindBanded(request)) {
-    cells.push_back(row.banded ? NumberCell(row.low) : NullCell());
-    cells.push_back(row.banded ? NumberCell(row.high) : NullCell());
-    cells.push_back(row.banded ? NumberCell(row.worst) : NullCell());
-    cells.push_back(row.banded ? BoolCell(row.coversTarget) : NullCell());
+    cells.push_back(row.banded ? table::NumberCell(row.low) : table::NullCell());
+    cells.push_back(row.banded ? table::NumberCell(row.high) : table::NullCell());
+    cells.push_back(row.banded ? table::NumberCell(row.worst) : table::NullCell());
+    cells.push_back(row.banded ? table::BoolCell(row.coversTarget) : table::NullCell());
   }
   if (request.statistics.rss) AddRssFields(cells, row);
   if (request.prefer) cells.push_back(NewCell(row.newValues));
-  cells.push_back(TextCell(row.network));
+  cells.push_back(table::TextCell(row.network));
   if (request.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }

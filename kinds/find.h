@@ -85,15 +85,15 @@ FindRow MakeFindRow(std::uint64_t rank, const networks::NetworkRow& found, const
 
 // The columns of a find's rows; low, high and covers only with a band, rss_low and rss_high
 // with --statistics rss (as every kind's).
-std::vector<Column> FindColumns(const FindRequest& request);
+std::vector<table::Column> FindColumns(const FindRequest& request);
 
 // The row's cells to read, each number with what it measures.
 // A row's cells to read, each number with what it measures (display_text.h spells them).
-std::vector<ShownCell> FindShownCells(const FindRow& row, const FindRequest& request);
+std::vector<table::ShownCell> FindShownCells(const FindRow& row, const FindRequest& request);
 
 // The row's fields for tsv, csv and json: numbers in full.
 // A row's fields for tsv, csv and json: numbers in full.
-std::vector<Cell> FindFields(const FindRow& row, const FindRequest& request);
+std::vector<table::Cell> FindFields(const FindRow& row, const FindRequest& request);
 
 // What to say when no network is within the tolerance: the closest there is. Searches again.
 // What to say when no row is within the tolerance: the closest row there is, or the one bound
@@ -107,7 +107,7 @@ struct FindKind {
   using Row = FindRow;
   static constexpr char kWhat[] = "networks";
 
-  static std::vector<Column> Columns(const Request& request) { return FindColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) { return FindColumns(request); }
   // In the base unit the row's cells are read in (farads for capacitors).
   static double Target(const Request& request) {
     return BaseValue(*request.kind, request.search.target);
@@ -120,10 +120,10 @@ struct FindKind {
                      const Request& request) {
     return MakeFindRow(rank, found, stock, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return FindShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return FindFields(row, request);
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {

@@ -52,43 +52,46 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
   return row;
 }
 
-std::vector<Column> GainColumns(const GainRequest& request) {
-  std::vector<Column> columns{
+std::vector<table::Column> GainColumns(const GainRequest& request) {
+  std::vector<table::Column> columns{
       {"Rank", "rank"},
       {"Rf", "rf", true},
-      request.inverting ? Column{"Rin", "rin", true} : Column{"Rg", "rg", true},
+      request.inverting ? table::Column{"Rin", "rin", true} : table::Column{"Rg", "rg", true},
       {"Gain", "gain"},
       {"Error (%)", "error"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
-  columns.push_back(request.inverting ? Column{"Rf + Rin", "total"} : Column{"Rf + Rg", "total"});
+  columns.push_back(request.inverting ? table::Column{"Rf + Rin", "total"}
+                                      : table::Column{"Rf + Rg", "total"});
   AddDrawerColumns(columns, request);
   return columns;
 }
 
-std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request) {
-  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
-                               ShownKey(Quantity::kPlain, row.output),
-                               ShownNumber(Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, Quantity::kPlain, row);
-  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kPlain, row);
-  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
+std::vector<table::ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request) {
+  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.first),
+                                      table::ShownText(row.second),
+                                      table::ShownKey(table::Quantity::kPlain, row.output),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, table::Quantity::kPlain, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kPlain, row);
+  cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
   AddDrawerCells(cells, row, request);
   return cells;
 }
 
-std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
-                          NumberCell(row.output), NumberCell(row.error)};
+std::vector<table::Cell> GainFields(const DesignRow& row, const GainRequest& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.first),
+                                 table::TextCell(row.second), table::NumberCell(row.output),
+                                 table::NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
-  cells.push_back(NumberCell(row.total));
+  cells.push_back(table::NumberCell(row.total));
   AddDrawerFields(cells, row, request);
   return cells;
 }
 
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request) {
   const std::vector<std::string> names = LegNames(stock, request.wording);
-  return NoDesignNote(GainDesign(request), request.wording, stock, "design", Quantity::kSize,
+  return NoDesignNote(GainDesign(request), request.wording, stock, "design", table::Quantity::kSize,
                       [&](const networks::TwoLegRow& found) {
                         return "Rf = " + networks::Spell(found.a, names) +
                                (request.inverting ? ", Rin = " : ", Rg = ") +

@@ -44,11 +44,11 @@ DesignRow MakeGainRow(std::uint64_t rank, const networks::TwoLegRow& found,
                       const LoadedStock& stock, const GainRequest& request);
 
 // The columns, Rg or Rin by the amplifier; a row's cells and fields to match.
-std::vector<Column> GainColumns(const GainRequest& request);
+std::vector<table::Column> GainColumns(const GainRequest& request);
 
-std::vector<ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request);
+std::vector<table::ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request);
 
-std::vector<Cell> GainFields(const DesignRow& row, const GainRequest& request);
+std::vector<table::Cell> GainFields(const DesignRow& row, const GainRequest& request);
 
 // What to say when no design is within the tolerance (NoDesignNote). Searches again.
 std::string NoGainRowNote(const LoadedStock& stock, const GainRequest& request);
@@ -59,7 +59,7 @@ struct GainKind {
   using Row = DesignRow;
   static constexpr char kWhat[] = "designs";
 
-  static std::vector<Column> Columns(const Request& request) { return GainColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) { return GainColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
   // Rf, then Rg or Rin.
   static std::vector<networks::Network> Legs(const Found& found, const Request&) {
@@ -69,10 +69,10 @@ struct GainKind {
                      const Request& request) {
     return MakeGainRow(rank, found, stock, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return GainShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return GainFields(row, request);
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {

@@ -145,9 +145,10 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
   // a bound, so the network search's window, the interval's farthest end from R0 widened past
   // the roundings, misses none that pass.
   // The least tolerance any part may have, and how far the supply and Vf move the drive.
-  const double t = (stock.drawer ? LeastTolerance(*stock.drawer, request.bounds.partTolerance)
-                                 : request.bounds.partTolerance.value_or(0)) /
-                   100;
+  const double t =
+      (stock.drawer ? drawer::LeastTolerance(*stock.drawer, request.bounds.partTolerance)
+                    : request.bounds.partTolerance.value_or(0)) /
+      100;
   const double up = request.DriveHigh() / request.DriveTyp();
   const double down = request.DriveLow() / request.DriveTyp();
   double low = 0;
@@ -271,7 +272,7 @@ void WalkLed(const LedRequest& request, const LoadedStock& stock, const std::ato
 }
 
 std::string Volts(double value) {
-  return ShownValue(Quantity::kVolt, value);
+  return ShownValue(table::Quantity::kVolt, value);
 }
 
 }  // namespace
@@ -316,7 +317,7 @@ Checked<LedRequest> CheckLed(const LedInput& input, Wording wording) {
     request.search.target = Nearest(drive / Exactly(request.current));
     if (!(request.search.target >= kMinResistance && request.search.target <= kMaxResistance)) {
       say.Refuse("--current", "The resistor these values ask for, " +
-                                  ShownValue(Quantity::kOhm, request.search.target) +
+                                  ShownValue(table::Quantity::kOhm, request.search.target) +
                                   ", lies outside 1 µΩ to 1 PΩ; check " + say.Name("--current"));
     }
     if (input.parts) {
@@ -402,45 +403,49 @@ LedRow MakeLedRow(std::uint64_t rank, const networks::NetworkRow& found, const L
   return row;
 }
 
-std::vector<Column> LedColumns(const LedRequest& request) {
-  std::vector<Column> columns{{"Rank", "rank"},    {"Current", "current"}, {"Error (%)", "error"},
-                              {"Low", "low"},      {"High", "high"},       {"Worst (%)", "worst"},
-                              {"R", "resistance"}, {"Power (W)", "power"}, {"Parts", "parts"}};
+std::vector<table::Column> LedColumns(const LedRequest& request) {
+  std::vector<table::Column> columns{
+      {"Rank", "rank"},    {"Current", "current"}, {"Error (%)", "error"},
+      {"Low", "low"},      {"High", "high"},       {"Worst (%)", "worst"},
+      {"R", "resistance"}, {"Power (W)", "power"}, {"Parts", "parts"}};
   if (request.prefer) columns.push_back(kNewColumn);
   columns.push_back({"Network", "network", true});
   if (request.bounds.inventory) columns.push_back(kUsesColumn);
   return columns;
 }
 
-std::vector<ShownCell> LedShownCells(const LedRow& row, const LedRequest& request) {
-  std::vector<ShownCell> cells{RankCell(row.rank), ShownKey(Quantity::kAmpere, row.current),
-                               ShownNumber(Quantity::kPercent, row.error)};
+std::vector<table::ShownCell> LedShownCells(const LedRow& row, const LedRequest& request) {
+  std::vector<table::ShownCell> cells{RankCell(row.rank),
+                                      table::ShownKey(table::Quantity::kAmpere, row.current),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
   if (row.banded) {
-    cells.push_back(ShownNumber(Quantity::kAmpere, row.low));
-    cells.push_back(ShownNumber(Quantity::kAmpere, row.high));
-    cells.push_back(ShownNumber(Quantity::kSize, row.worst));
+    cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.low));
+    cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.high));
+    cells.push_back(table::ShownNumber(table::Quantity::kSize, row.worst));
   } else {
-    cells.insert(cells.end(), 3, ShownText(kUnknownBand));
+    cells.insert(cells.end(), 3, table::ShownText(kUnknownBand));
   }
-  cells.push_back(ShownNumber(Quantity::kOhm, row.resistance));
-  cells.push_back(row.banded ? ShownNumber(Quantity::kWatt, row.power) : ShownText(kUnknownBand));
-  cells.push_back(ShownNumber(Quantity::kCount, row.parts));
-  if (request.prefer) cells.push_back(ShownNumber(Quantity::kCount, row.newValues));
-  cells.push_back(ShownText(row.network));
-  if (request.bounds.inventory) cells.push_back(ShownText(row.uses.text));
+  cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.resistance));
+  cells.push_back(row.banded ? table::ShownNumber(table::Quantity::kWatt, row.power)
+                             : table::ShownText(kUnknownBand));
+  cells.push_back(table::ShownNumber(table::Quantity::kCount, row.parts));
+  if (request.prefer) cells.push_back(table::ShownNumber(table::Quantity::kCount, row.newValues));
+  cells.push_back(table::ShownText(row.network));
+  if (request.bounds.inventory) cells.push_back(table::ShownText(row.uses.text));
   return cells;
 }
 
-std::vector<Cell> LedFields(const LedRow& row, const LedRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank), NumberCell(row.current), NumberCell(row.error)};
+std::vector<table::Cell> LedFields(const LedRow& row, const LedRequest& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::NumberCell(row.current),
+                                 table::NumberCell(row.error)};
   for (const double value : {row.low, row.high, row.worst}) {
-    cells.push_back(row.banded ? NumberCell(value) : NullCell());
+    cells.push_back(row.banded ? table::NumberCell(value) : table::NullCell());
   }
-  cells.push_back(NumberCell(row.resistance));
-  cells.push_back(row.banded ? NumberCell(row.power) : NullCell());
-  cells.push_back(NumberCell(static_cast<std::uint64_t>(row.parts)));
+  cells.push_back(table::NumberCell(row.resistance));
+  cells.push_back(row.banded ? table::NumberCell(row.power) : table::NullCell());
+  cells.push_back(table::NumberCell(static_cast<std::uint64_t>(row.parts)));
   if (request.prefer) cells.push_back(NewCell(row.newValues));
-  cells.push_back(TextCell(row.network));
+  cells.push_back(table::TextCell(row.network));
   if (request.bounds.inventory) cells.push_back(UsesField(row.uses));
   return cells;
 }
@@ -453,18 +458,18 @@ std::string NoLedRowNote(const LoadedStock& stock, const LedRequest& request) {
   const std::string_view wanted =
       request.bounds.within ? "whose worst case lies within " : "within ";
   const double percent = request.bounds.within ? *request.bounds.within : request.search.tolerance;
-  std::string note = "No network gives " + ShownValue(Quantity::kAmpere, request.current) + " " +
-                     std::string(wanted) + PlainDigits(percent) + " %";
+  std::string note = "No network gives " + ShownValue(table::Quantity::kAmpere, request.current) +
+                     " " + std::string(wanted) + PlainDigits(percent) + " %";
   if (request.bounds.maxPower) {
-    note += " with no part above " + ShownValue(Quantity::kWatt, *request.bounds.maxPower);
+    note += " with no part above " + ShownValue(table::Quantity::kWatt, *request.bounds.maxPower);
   }
   if (request.bounds.inventory) note += ", every part within its rating";
   note += "; the best is " + best->network + ": " +
-          ShownQuantity(best->current, 3, UnitOf(Quantity::kAmpere)) + " (" +
+          ShownQuantity(best->current, 3, UnitOf(table::Quantity::kAmpere)) + " (" +
           FormatPercent(best->error) + " %)";
   if (best->banded) {
     note += ", worst case " + FormatFixed(best->worst, 3) + " %, " +
-            ShownQuantity(best->power, 3, UnitOf(Quantity::kWatt)) + " in a part";
+            ShownQuantity(best->power, 3, UnitOf(table::Quantity::kWatt)) + " in a part";
   }
   return note;
 }

@@ -97,9 +97,9 @@ void SearchLed(const LedRequest& request, const LoadedStock& stock, const std::a
 LedRow MakeLedRow(std::uint64_t rank, const networks::NetworkRow& found, const LoadedStock& stock,
                   const LedRequest& request);
 
-std::vector<Column> LedColumns(const LedRequest& request);
-std::vector<ShownCell> LedShownCells(const LedRow& row, const LedRequest& request);
-std::vector<Cell> LedFields(const LedRow& row, const LedRequest& request);
+std::vector<table::Column> LedColumns(const LedRequest& request);
+std::vector<table::ShownCell> LedShownCells(const LedRow& row, const LedRequest& request);
+std::vector<table::Cell> LedFields(const LedRow& row, const LedRequest& request);
 
 // What to say when no network qualifies: the best there is without the bounds. Searches again.
 std::string NoLedRowNote(const LoadedStock& stock, const LedRequest& request);
@@ -110,7 +110,7 @@ struct LedKind {
   using Row = LedRow;
   static constexpr char kWhat[] = "networks";
 
-  static std::vector<Column> Columns(const Request& request) { return LedColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) { return LedColumns(request); }
   // The key column is the nominal current.
   static double Target(const Request& request) { return request.current; }
   static std::vector<networks::Network> Legs(const Found& found, const Request&) {
@@ -120,10 +120,10 @@ struct LedKind {
                      const Request& request) {
     return MakeLedRow(rank, found, stock, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return LedShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return LedFields(row, request);
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {

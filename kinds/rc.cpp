@@ -86,18 +86,18 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
   };
   std::vector<double> farads;
   std::vector<std::string> names;
-  std::shared_ptr<Drawer> drawer;
-  if (c.drawer) drawer = std::make_shared<Drawer>();
+  std::shared_ptr<drawer::Drawer> drawer;
+  if (c.drawer) drawer = std::make_shared<drawer::Drawer>();
   for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
     const double value = inFarads(c.stock.values[i]);
     // Values of 16 or 17 digits may meet in one double; the first one's name stays, and the
     // drawer holds the parts of both.
     const bool met = !farads.empty() && farads.back() == value;
     if (drawer && met) {
-      for (const PartClass& drawerClass : c.drawer->classes[i]) {
+      for (const drawer::PartClass& drawerClass : c.drawer->classes[i]) {
         drawer->classes.back().push_back(drawerClass);
       }
-      drawer->held.back() = AddHeld(drawer->held.back(), c.drawer->held[i]);
+      drawer->held.back() = drawer::AddHeld(drawer->held.back(), c.drawer->held[i]);
     } else if (drawer) {
       drawer->classes.push_back(c.drawer->classes[i]);
       drawer->held.push_back(c.drawer->held[i]);
@@ -141,12 +141,12 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
   return row;
 }
 
-std::vector<Column> RcColumns(const RcRequest& request) {
-  std::vector<Column> columns{
+std::vector<table::Column> RcColumns(const RcRequest& request) {
+  std::vector<table::Column> columns{
       {"Rank", "rank"},
       {"R", "r", true},
       {"C", "c", true},
-      Corner(request) ? Column{"Corner (Hz)", "corner"} : Column{"Tau (s)", "tau"},
+      Corner(request) ? table::Column{"Corner (Hz)", "corner"} : table::Column{"Tau (s)", "tau"},
       {"Error (%)", "error"},
       {"Parts", "parts"}};
   AddBandColumns(columns, Banded(request.bounds), request.bounds.statistics);
@@ -155,28 +155,30 @@ std::vector<Column> RcColumns(const RcRequest& request) {
   return columns;
 }
 
-std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) {
-  const Quantity quantity = Corner(request) ? Quantity::kHertz : Quantity::kSecond;
-  std::vector<ShownCell> cells{RankCell(row.rank),
-                               ShownText(row.r),
-                               ShownText(row.c),
-                               ShownKey(quantity, row.output),
-                               ShownNumber(Quantity::kPercent, row.error),
-                               ShownNumber(Quantity::kCount, row.parts)};
+std::vector<table::ShownCell> RcShownCells(const RcRow& row, const RcRequest& request) {
+  const table::Quantity quantity =
+      Corner(request) ? table::Quantity::kHertz : table::Quantity::kSecond;
+  std::vector<table::ShownCell> cells{RankCell(row.rank),
+                                      table::ShownText(row.r),
+                                      table::ShownText(row.c),
+                                      table::ShownKey(quantity, row.output),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error),
+                                      table::ShownNumber(table::Quantity::kCount, row.parts)};
   if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
   if (request.bounds.statistics.rss) AddRssCells(cells, quantity, row);
-  if (Corner(request)) cells.push_back(ShownNumber(Quantity::kSecond, row.tau));
+  if (Corner(request)) cells.push_back(table::ShownNumber(table::Quantity::kSecond, row.tau));
   AddDrawerCells(cells, row, request);
   return cells;
 }
 
-std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank),  TextCell(row.r),
-                          TextCell(row.c),       NumberCell(row.output),
-                          NumberCell(row.error), NumberCell(static_cast<std::uint64_t>(row.parts))};
+std::vector<table::Cell> RcFields(const RcRow& row, const RcRequest& request) {
+  std::vector<table::Cell> cells{
+      table::NumberCell(row.rank),  table::TextCell(row.r),
+      table::TextCell(row.c),       table::NumberCell(row.output),
+      table::NumberCell(row.error), table::NumberCell(static_cast<std::uint64_t>(row.parts))};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
-  if (Corner(request)) cells.push_back(NumberCell(row.tau));
+  if (Corner(request)) cells.push_back(table::NumberCell(row.tau));
   AddDrawerFields(cells, row, request);
   return cells;
 }
@@ -231,7 +233,8 @@ std::string RcMissLimit(const networks::RcRow& row, const RcStocks& stocks,
 std::string NoRcRowNote(const RcStocks& stocks, const RcRequest& request) {
   const networks::RcOptions& search = request.search;
   const bool window = request.wording == Wording::kWindow;
-  const Quantity quantity = Corner(request) ? Quantity::kHertz : Quantity::kSecond;
+  const table::Quantity quantity =
+      Corner(request) ? table::Quantity::kHertz : table::Quantity::kSecond;
   const std::string what = Corner(request) ? "corner" : "time constant";
   const std::string head =
       "No RC pair within " + PlainDigits(search.tolerance) + " % of the " + what + " " +

@@ -83,12 +83,12 @@ RcRow MakeRcRow(std::uint64_t rank, const networks::RcRow& found, const RcStocks
                 const RcRequest& request);
 
 // An RC pair's: tau or corner, the band with a part tolerance or a band, tau beside a corner.
-std::vector<Column> RcColumns(const RcRequest& request);
+std::vector<table::Column> RcColumns(const RcRequest& request);
 
 // A row's cells to read, and its fields for tsv, csv and json.
-std::vector<ShownCell> RcShownCells(const RcRow& row, const RcRequest& request);
+std::vector<table::ShownCell> RcShownCells(const RcRow& row, const RcRequest& request);
 
-std::vector<Cell> RcFields(const RcRow& row, const RcRequest& request);
+std::vector<table::Cell> RcFields(const RcRow& row, const RcRequest& request);
 
 // What to say when no pair is within the tolerance: the nearest miss of the band, or the
 // closest pair there is. Searches again.
@@ -105,7 +105,7 @@ struct RcKind {
   using Row = RcRow;
   static constexpr char kWhat[] = "RC pairs";
 
-  static std::vector<Column> Columns(const Request& request) { return RcColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) { return RcColumns(request); }
   static double Target(const Request& request) { return request.search.target; }
   // R on the resistor stock, then C on the capacitor stock.
   static std::vector<networks::Network> Legs(const Found& found, const Request&) {
@@ -115,10 +115,10 @@ struct RcKind {
                      const Request& request) {
     return MakeRcRow(rank, found, stocks, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return RcShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return RcFields(row, request);
   }
   static std::string NoRowNote(const RcStocks& stocks, const Request& request) {

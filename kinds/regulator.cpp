@@ -77,7 +77,7 @@ std::string SpreadText(const RegulatorRequest& request, Wording wording) {
   const Spread& iadj = request.iadj;
   if (iadj.min != iadj.max) {
     const auto spell = [&](double value) {
-      return wording == Wording::kWindow ? ShownValue(Quantity::kAmpere, value)
+      return wording == Wording::kWindow ? ShownValue(table::Quantity::kAmpere, value)
                                          : PlainDigits(value);
     };
     spreads.push_back("IADJ " + spell(iadj.min) + " … " + spell(iadj.max));
@@ -137,8 +137,8 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
   return row;
 }
 
-std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
-  std::vector<Column> columns{{"Rank", "rank"}};
+std::vector<table::Column> RegulatorColumns(const RegulatorRequest& request) {
+  std::vector<table::Column> columns{{"Rank", "rank"}};
   if (request.referenceTop) {
     columns.insert(columns.end(),
                    {{"Rtop (OUT–ADJ)", "top", true}, {"Rbottom (ADJ–GND)", "bottom", true}});
@@ -155,22 +155,24 @@ std::vector<Column> RegulatorColumns(const RegulatorRequest& request) {
   return columns;
 }
 
-std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request) {
-  std::vector<ShownCell> cells{RankCell(row.rank), ShownText(row.first), ShownText(row.second),
-                               ShownKey(Quantity::kVolt, row.output),
-                               ShownNumber(Quantity::kPercent, row.error)};
+std::vector<table::ShownCell> RegulatorShownCells(const DesignRow& row,
+                                                  const RegulatorRequest& request) {
+  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.first),
+                                      table::ShownText(row.second),
+                                      table::ShownKey(table::Quantity::kVolt, row.output),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
   if (Banded(request.bounds)) {
-    AddBandCells(cells, Quantity::kVolt, row);
+    AddBandCells(cells, table::Quantity::kVolt, row);
     // In spec, before the tolerance the row needs.
-    if (row.restsOnIadj) cells[cells.size() - 2] = ShownText("no (IADJ)");
+    if (row.restsOnIadj) cells[cells.size() - 2] = table::ShownText("no (IADJ)");
   }
-  if (request.bounds.statistics.rss) AddRssCells(cells, Quantity::kVolt, row);
-  cells.push_back(ShownNumber(Quantity::kOhm, row.total));
-  cells.push_back(ShownNumber(Quantity::kAmpere, row.current));
-  cells.push_back(ShownNumber(Quantity::kWatt, row.power));
+  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kVolt, row);
+  cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
+  cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.current));
+  cells.push_back(table::ShownNumber(table::Quantity::kWatt, row.power));
   if (request.iadj.max > 0) {
     // A share, so without a sign.
-    ShownCell share = ShownNumber(Quantity::kSize, row.iadjShare);
+    table::ShownCell share = table::ShownNumber(table::Quantity::kSize, row.iadjShare);
     if (row.iadjShare > kIadjShareMark) share.text = " !";
     cells.push_back(share);
   }
@@ -178,23 +180,24 @@ std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const Regulator
   return cells;
 }
 
-std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
-  std::vector<Cell> cells{NumberCell(row.rank), TextCell(row.first), TextCell(row.second),
-                          NumberCell(row.output), NumberCell(row.error)};
+std::vector<table::Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.first),
+                                 table::TextCell(row.second), table::NumberCell(row.output),
+                                 table::NumberCell(row.error)};
   if (Banded(request.bounds)) AddBandFields(cells, row);
   if (request.bounds.statistics.rss) AddRssFields(cells, row);
-  cells.push_back(NumberCell(row.total));
-  cells.push_back(NumberCell(row.current));
-  cells.push_back(NumberCell(row.power));
-  if (request.iadj.max > 0) cells.push_back(NumberCell(row.iadjShare));
+  cells.push_back(table::NumberCell(row.total));
+  cells.push_back(table::NumberCell(row.current));
+  cells.push_back(table::NumberCell(row.power));
+  if (request.iadj.max > 0) cells.push_back(table::NumberCell(row.iadjShare));
   AddDrawerFields(cells, row, request);
   return cells;
 }
 
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request) {
   const std::vector<std::string> names = LegNames(stock, request.wording);
-  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design", Quantity::kVolt,
-                      [&](const networks::TwoLegRow& found) {
+  return NoDesignNote(RegulatorDesign(request), request.wording, stock, "design",
+                      table::Quantity::kVolt, [&](const networks::TwoLegRow& found) {
                         const networks::Network& top = request.referenceTop ? found.b : found.a;
                         const networks::Network& bottom = request.referenceTop ? found.a : found.b;
                         return "Rtop = " + networks::Spell(top, names) +

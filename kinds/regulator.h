@@ -52,11 +52,12 @@ DesignRow MakeRegulatorRow(std::uint64_t rank, const networks::TwoLegRow& found,
                            const LoadedStock& stock, const RegulatorRequest& request);
 
 // The columns, IADJ (%) when a pin current is given; a row's cells and fields to match.
-std::vector<Column> RegulatorColumns(const RegulatorRequest& request);
+std::vector<table::Column> RegulatorColumns(const RegulatorRequest& request);
 
-std::vector<ShownCell> RegulatorShownCells(const DesignRow& row, const RegulatorRequest& request);
+std::vector<table::ShownCell> RegulatorShownCells(const DesignRow& row,
+                                                  const RegulatorRequest& request);
 
-std::vector<Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
+std::vector<table::Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request);
 
 // What to say when no design is within the tolerance (NoDesignNote). Searches again.
 std::string NoRegulatorRowNote(const LoadedStock& stock, const RegulatorRequest& request);
@@ -70,7 +71,9 @@ struct RegulatorKind {
   using Row = DesignRow;
   static constexpr char kWhat[] = "designs";
 
-  static std::vector<Column> Columns(const Request& request) { return RegulatorColumns(request); }
+  static std::vector<table::Column> Columns(const Request& request) {
+    return RegulatorColumns(request);
+  }
   static double Target(const Request& request) { return request.search.target; }
   // Rtop, then Rbottom: leg B, which carries VREF, is the top one in the top form.
   static std::vector<networks::Network> Legs(const Found& found, const Request& request) {
@@ -81,10 +84,10 @@ struct RegulatorKind {
                      const Request& request) {
     return MakeRegulatorRow(rank, found, stock, request);
   }
-  static std::vector<ShownCell> ShownCells(const Row& row, const Request& request) {
+  static std::vector<table::ShownCell> ShownCells(const Row& row, const Request& request) {
     return RegulatorShownCells(row, request);
   }
-  static std::vector<Cell> Fields(const Row& row, const Request& request) {
+  static std::vector<table::Cell> Fields(const Row& row, const Request& request) {
     return RegulatorFields(row, request);
   }
   static std::string NoRowNote(const LoadedStock& stock, const Request& request) {

@@ -25,11 +25,11 @@ template <class Kind>
 concept SearchKind = requires(const typename Kind::Request& request, const typename Kind::Row& row,
                               const typename Kind::Found& found) {
   { Kind::kWhat } -> std::convertible_to<const char*>;
-  { Kind::Columns(request) } -> std::same_as<std::vector<Column>>;
+  { Kind::Columns(request) } -> std::same_as<std::vector<table::Column>>;
   { Kind::Target(request) } -> std::same_as<double>;
   { Kind::Legs(found, request) } -> std::same_as<std::vector<networks::Network>>;
-  { Kind::ShownCells(row, request) } -> std::same_as<std::vector<ShownCell>>;
-  { Kind::Fields(row, request) } -> std::same_as<std::vector<Cell>>;
+  { Kind::ShownCells(row, request) } -> std::same_as<std::vector<table::ShownCell>>;
+  { Kind::Fields(row, request) } -> std::same_as<std::vector<table::Cell>>;
 };
 
 template <SearchKind... Kinds>

@@ -8,7 +8,7 @@
 
 #include "number_text.h"
 
-namespace vantrel::finder {
+namespace vantrel::table {
 
 // A column of a result table: its title in the text table, its name in tsv, csv and json,
 // and whether its text cells are left-aligned (the last column always is).
@@ -98,4 +98,4 @@ inline ShownCell ShownKey(Quantity quantity, double value) {
   return {quantity, value, 0, {}, true};
 }
 
-}  // namespace vantrel::finder
+}  // namespace vantrel::table

@@ -9,7 +9,7 @@
 
 #include "inventory_file.h"
 
-namespace vantrel::finder {
+namespace vantrel::drawer {
 namespace {
 
 const std::vector<const StockKind*> kResistorsOnly = {&kResistors};
@@ -183,4 +183,4 @@ TEST(BoardValues, SkipsAndNamesEachLineNotUsed) {
 }
 
 }  // namespace
-}  // namespace vantrel::finder
+}  // namespace vantrel::drawer

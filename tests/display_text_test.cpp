@@ -68,8 +68,9 @@ std::pair<double, double> ReadBand(const std::string& text) {
 TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> unit(0, 1);
-  const std::vector<Quantity> quantities = {Quantity::kVolt, Quantity::kOhm,    Quantity::kPercent,
-                                            Quantity::kBand, Quantity::kAmpere, Quantity::kPlain};
+  const std::vector<table::Quantity> quantities = {
+      table::Quantity::kVolt, table::Quantity::kOhm,    table::Quantity::kPercent,
+      table::Quantity::kBand, table::Quantity::kAmpere, table::Quantity::kPlain};
   const auto near = [&](double base) {
     const double pick = unit(random);
     const double step = pick < 0.2   ? 0
@@ -84,16 +85,17 @@ TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
   int alike = 0;
   for (int round = 0; round < 300; ++round) {
     const double target = std::vector<double>{4700, 1234.5, 3.3, 0.0022, 1e6, 3.14159}[round % 6];
-    std::vector<std::vector<ShownCell>> rows;
+    std::vector<std::vector<table::ShownCell>> rows;
     for (int i = 0; i < 1 + round % 15; ++i) {
-      std::vector<ShownCell> row{ShownNumber(Quantity::kCount, i + 1), ShownText("4k7 + 10k"),
-                                 ShownKey(Quantity::kVolt, i == 0 ? target : near(target))};
-      for (const Quantity quantity : quantities) {
-        const double base = quantity == Quantity::kPercent ? 0.083
-                            : quantity == Quantity::kBand  ? -2.98
-                                                           : 362e-6;
-        ShownCell cell = ShownNumber(quantity, near(round % 2 ? base : -base * 100));
-        if (quantity == Quantity::kBand) cell.high = near(3.05);
+      std::vector<table::ShownCell> row{
+          table::ShownNumber(table::Quantity::kCount, i + 1), table::ShownText("4k7 + 10k"),
+          table::ShownKey(table::Quantity::kVolt, i == 0 ? target : near(target))};
+      for (const table::Quantity quantity : quantities) {
+        const double base = quantity == table::Quantity::kPercent ? 0.083
+                            : quantity == table::Quantity::kBand  ? -2.98
+                                                                  : 362e-6;
+        table::ShownCell cell = table::ShownNumber(quantity, near(round % 2 ? base : -base * 100));
+        if (quantity == table::Quantity::kBand) cell.high = near(3.05);
         row.push_back(cell);
       }
       rows.push_back(row);
@@ -104,7 +106,7 @@ TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
       std::vector<std::vector<std::string>> spelled;
       for (const auto& row : rows) spelled.push_back(speller.Spell(row));
       for (std::size_t column = 0; column < rows[0].size(); ++column) {
-        const Quantity quantity = rows[0][column].quantity;
+        const table::Quantity quantity = rows[0][column].quantity;
         // In the window a column of a quantity with a unit has one format: its prefix and unit,
         // and its count of decimals.
         if (spelling == Spelling::kUnits && !UnitOf(quantity).empty()) {
@@ -120,16 +122,16 @@ TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
           }
         }
         for (std::size_t i = 0; i < rows.size(); ++i) {
-          const ShownCell& cell = rows[i][column];
+          const table::ShownCell& cell = rows[i][column];
           const std::string& text = spelled[i][column];
-          if (quantity == Quantity::kBand) {
+          if (quantity == table::Quantity::kBand) {
             const auto [low, high] = ReadBand(text);
             EXPECT_NEAR(low, cell.value, 0.5e-2 * 1.0001) << text;
             EXPECT_NEAR(high, cell.high, 0.5e-2 * 1.0001) << text;
-          } else if (quantity != Quantity::kText && !(text.rfind("< ", 0) == 0)) {
+          } else if (quantity != table::Quantity::kText && !(text.rfind("< ", 0) == 0)) {
             const double half =
-                quantity == Quantity::kCount ? 0
-                : quantity == Quantity::kPercent && spelling == Spelling::kUnits
+                quantity == table::Quantity::kCount ? 0
+                : quantity == table::Quantity::kPercent && spelling == Spelling::kUnits
                     ? 0.5e-3
                     : 0.5 * std::pow(10.0, std::floor(std::log10(std::fabs(cell.value))) - 2);
             EXPECT_LE(std::fabs(ReadShown(text) - cell.value), half * 1.0001 + 1e-300) << text;
@@ -138,7 +140,7 @@ TEST(DisplayTextTest, EachColumnSpellsOneValueOneWayAndTellsValuesApart) {
             EXPECT_GE(SignificantDigits(text), std::max(3, ShortestDigits(target))) << text;
           }
           for (std::size_t j = 0; j < i; ++j) {
-            const ShownCell& other = rows[j][column];
+            const table::ShownCell& other = rows[j][column];
             const bool differ = Differ(cell.value, other.value) || Differ(cell.high, other.high) ||
                                 cell.text != other.text;
             if (differ) {
@@ -167,29 +169,30 @@ TEST(DisplayTextTest, ValuesReadWithPrefixAndUnit) {
   EXPECT_EQ(ShortEngineering(3141.59), "3.14159k");
   EXPECT_EQ(ShortEngineering(15e-9), "15n");
   EXPECT_EQ(ShortEngineering(0.5), "500m");
-  EXPECT_EQ(ShownValue(Quantity::kOhm, 75), "75 \u03a9");
-  EXPECT_EQ(ShownValue(Quantity::kOhm, 1e6), "1 M\u03a9");
-  EXPECT_EQ(ShownValue(Quantity::kFarad, 15e-9), "15 nF");
-  EXPECT_EQ(ShownValue(Quantity::kSecond, 160e-6), "160 \u00b5s");
-  EXPECT_EQ(ShownValue(Quantity::kHertz, 1000), "1 kHz");
+  EXPECT_EQ(ShownValue(table::Quantity::kOhm, 75), "75 \u03a9");
+  EXPECT_EQ(ShownValue(table::Quantity::kOhm, 1e6), "1 M\u03a9");
+  EXPECT_EQ(ShownValue(table::Quantity::kFarad, 15e-9), "15 nF");
+  EXPECT_EQ(ShownValue(table::Quantity::kSecond, 160e-6), "160 \u00b5s");
+  EXPECT_EQ(ShownValue(table::Quantity::kHertz, 1000), "1 kHz");
   EXPECT_EQ(ShownQuantity(362e-6, 3, "A"), "362 \u00b5A");
   EXPECT_EQ(ShownQuantity(1e-18, 3, "A"), "1.00e-18 A");
-  const std::vector<Column> columns = {
+  const std::vector<table::Column> columns = {
       {"VOUT", "vout"}, {"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
-  const std::vector<ShownCell> cells = {ShownKey(Quantity::kVolt, 3.3),
-                                        ShownNumber(Quantity::kVolt, 3.20166),
-                                        ShownNumber(Quantity::kVolt, 3.40065), ShownText("no")};
+  const std::vector<table::ShownCell> cells = {table::ShownKey(table::Quantity::kVolt, 3.3),
+                                               table::ShownNumber(table::Quantity::kVolt, 3.20166),
+                                               table::ShownNumber(table::Quantity::kVolt, 3.40065),
+                                               table::ShownText("no")};
   ASSERT_EQ(WindowColumns(columns, false).size(), 2u);
   ASSERT_EQ(WindowColumns(columns, true).size(), 3u);
   EXPECT_EQ(WindowColumns(columns, true)[2].name, "in_spec");
   ColumnSpeller speller(Spelling::kUnits, 3.3);
-  const std::vector<ShownCell> shown = WindowCells(columns, cells, 3.3, false);
+  const std::vector<table::ShownCell> shown = WindowCells(columns, cells, 3.3, false);
   speller.See(shown);
   EXPECT_EQ(speller.Spell(shown), (std::vector<std::string>{"3.30 V", "-2.98 \u2026 +3.05 %"}));
   // Corners either side of a prefix's step read in one prefix, with one count of decimals.
   ColumnSpeller corners(Spelling::kUnits, 1000);
-  const std::vector<ShownCell> below{ShownKey(Quantity::kHertz, 996)};
-  const std::vector<ShownCell> above{ShownKey(Quantity::kHertz, 1001)};
+  const std::vector<table::ShownCell> below{table::ShownKey(table::Quantity::kHertz, 996)};
+  const std::vector<table::ShownCell> above{table::ShownKey(table::Quantity::kHertz, 1001)};
   corners.See(below);
   corners.See(above);
   EXPECT_EQ(corners.Spell(below), std::vector<std::string>{"0.996 kHz"});

@@ -124,7 +124,7 @@ std::vector<TsvRow> ParseTsv(const std::string& text) {
 
 class InventorySearchTest : public testing::CliFixture {
  protected:
-  void SetInventory(const std::string& text) { files.files[kInventoryPath] = text; }
+  void SetInventory(const std::string& text) { files.files[drawer::kInventoryPath] = text; }
 };
 
 // Every divider of legs of up to two parts from random drawers of mixed classes and values from

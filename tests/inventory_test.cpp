@@ -41,7 +41,7 @@ char Letter(const StockKind* kind) {
 // kind held-value tolerance power tcr package, "-" for what is not there, then the skip code
 // when the description gives no part to stock.
 std::string Described(std::string_view text) {
-  const finder::PartDescription read = finder::ReadDescription(text);
+  const drawer::PartDescription read = drawer::ReadDescription(text);
   EXPECT_EQ(read.skipCode.empty(), read.kind && read.value) << text;
   EXPECT_EQ(read.skipCode.empty(), read.skipReason.empty()) << text;
   return std::string(1, Letter(read.kind)) + " " + Number(read.value) + " " +
@@ -151,8 +151,8 @@ TEST(DescriptionTest, FindsKindValueAndRatingsInDistributorsWords) {
       {"MOSFET N-CH 60V 300MA SOT23", "? - - - - - not-a-part"},
   };
   for (const auto& c : cases) EXPECT_EQ(Described(c.text), c.read) << c.text;
-  EXPECT_TRUE(finder::ReadDescription("resistor and capacitor kit").severalKinds);
-  EXPECT_EQ(finder::ReadDescription("1,000pF 50V MLCC").skipReason,
+  EXPECT_TRUE(drawer::ReadDescription("resistor and capacitor kit").severalKinds);
+  EXPECT_EQ(drawer::ReadDescription("1,000pF 50V MLCC").skipReason,
             "the comma in \"1,000pF\" may be a decimal point or a thousands separator");
 }
 
@@ -217,28 +217,28 @@ TEST(DescriptionTest, ReadsTheValueAmidOtherFieldsInAnyOrder) {
     for (const std::string& field : fields) text += (text.empty() ? "" : " ") + field;
     const double expected =
         std::strtod((mantissa + "e" + std::to_string(kind.powers[p])).c_str(), nullptr);
-    const finder::PartDescription read = finder::ReadDescription(text);
+    const drawer::PartDescription read = drawer::ReadDescription(text);
     ASSERT_EQ(read.kind, kind.kind) << text;
     ASSERT_EQ(read.value, expected) << text;
   }
 }
 
 // A row as "R 4700 12 1 0.25 100 0805 | location | part number | source".
-std::string RowText(const finder::ImportedRow& imported) {
-  const InventoryRow& row = imported.row;
+std::string RowText(const drawer::ImportedRow& imported) {
+  const drawer::InventoryRow& row = imported.row;
   return std::string(1, Letter(row.kind)) + " " + PlainDigits(row.value) + " " +
          std::to_string(row.quantity) + " " + Number(row.tolerance) + " " + Number(row.power) +
          " " + Number(row.tcr) + " " + (row.package.empty() ? "-" : row.package) + " | " +
          row.location + " | " + row.partNumber + " | " + imported.source;
 }
 
-std::vector<std::string> RowTexts(const finder::ImportedFile& file) {
+std::vector<std::string> RowTexts(const drawer::ImportedFile& file) {
   std::vector<std::string> texts;
   for (const auto& row : file.rows) texts.push_back(RowText(row));
   return texts;
 }
 
-std::vector<std::string> SkippedTexts(const finder::ImportedFile& file) {
+std::vector<std::string> SkippedTexts(const drawer::ImportedFile& file) {
   std::vector<std::string> texts;
   for (const auto& line : file.skipped)
     texts.push_back(line.source + " " + line.code + " " + line.reason);
@@ -372,7 +372,7 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const finder::ImportedFile file = finder::ImportText(Sample(c.file), c.file);
+    const drawer::ImportedFile file = drawer::ImportText(Sample(c.file), c.file);
     EXPECT_EQ(file.refusal, "");
     EXPECT_EQ(file.format, c.format);
     EXPECT_EQ(RowTexts(file), c.rows);
@@ -386,7 +386,7 @@ TEST(ImportTest, ReadsTheSampleOfEachFormat) {
 // a separator; a wide header no format knows is refused with the columns looked for, never
 // read as a plain list.
 TEST(ImportTest, TellsHashHeadersFromComments) {
-  const finder::ImportedFile mouser = finder::ImportText(
+  const drawer::ImportedFile mouser = drawer::ImportText(
       "# saved from the cart\n#,Mouser #,Mfr. #,Description,Qty\n"
       "1,71-CRCW0603-1.0K,CRCW06031K00FKEA,Thick Film Resistors 1K ohm 1% 0603,10\n"
       "# a note, with a comma\n",
@@ -396,12 +396,12 @@ TEST(ImportTest, TellsHashHeadersFromComments) {
   EXPECT_TRUE(mouser.skipped.empty());
 
   // An inventory tool's export whose header is written as a comment: its op-amp is no part.
-  const finder::ImportedFile tool =
-      finder::ImportText("#PartId,Quantity,Name,Package\n1,6,OPA2134,SOIC-8\n", "f");
+  const drawer::ImportedFile tool =
+      drawer::ImportText("#PartId,Quantity,Name,Package\n1,6,OPA2134,SOIC-8\n", "f");
   EXPECT_TRUE(tool.rows.empty());
   EXPECT_THAT(SkippedTexts(tool), ElementsAre("f:2 not-a-part neither a resistor, a capacitor "
                                               "nor an inductor"));
-  const finder::ImportedFile unknown = finder::ImportText("#Id,Count,Part\n1,6,10k\n", "f");
+  const drawer::ImportedFile unknown = drawer::ImportText("#Id,Count,Part\n1,6,10k\n", "f");
   EXPECT_TRUE(unknown.rows.empty());
   EXPECT_THAT(unknown.refusal, HasSubstr("f:1: \"#Id,Count,Part\" is no header"));
   EXPECT_THAT(unknown.refusal,
@@ -412,10 +412,10 @@ TEST(ImportTest, TellsHashHeadersFromComments) {
 // A plain list's line: a count after the value may carry a sign, and what follows the count,
 // or the value when there is none, is the row's note.
 TEST(ImportTest, PlainLinesTakeASignedCountAndANote) {
-  const finder::ImportedFile file =
-      finder::ImportText("4k7 +5\n10k metal film\n1n x3 C0G spare\n2u2F -1 old\n", "f");
+  const drawer::ImportedFile file =
+      drawer::ImportText("4k7 +5\n10k metal film\n1n x3 C0G spare\n2u2F -1 old\n", "f");
   std::vector<std::string> rows;
-  for (const finder::ImportedRow& imported : file.rows) {
+  for (const drawer::ImportedRow& imported : file.rows) {
     rows.push_back(PlainDigits(imported.row.value) + " " + std::to_string(imported.row.quantity) +
                    " [" + imported.row.note + "]");
   }
@@ -424,9 +424,9 @@ TEST(ImportTest, PlainLinesTakeASignedCountAndANote) {
 }
 
 TEST(ImportTest, RefusesWholeFilesWithTheReason) {
-  const std::string longFile = "4k7\n" + std::string(kImportByteLimit, '#');
+  const std::string longFile = "4k7\n" + std::string(drawer::kImportByteLimit, '#');
   std::string manyRows = "name,amount\n";
-  for (std::size_t i = 0; i <= kInventoryRowLimit; ++i) manyRows += "10k resistor,1\n";
+  for (std::size_t i = 0; i <= drawer::kInventoryRowLimit; ++i) manyRows += "10k resistor,1\n";
   const struct {
     std::string text;
     const char* refusal;
@@ -440,21 +440,21 @@ TEST(ImportTest, RefusesWholeFilesWithTheReason) {
       {"\n# nothing\n", "f holds no line to import"},
   };
   for (const auto& c : cases) {
-    const finder::ImportedFile file = finder::ImportText(c.text, "f");
+    const drawer::ImportedFile file = drawer::ImportText(c.text, "f");
     EXPECT_THAT(file.refusal, HasSubstr(c.refusal));
     EXPECT_TRUE(file.rows.empty());
   }
   // Values of one kind beyond what a search takes.
   std::string values;
   for (int i = 1; i <= 1001; ++i) values += std::to_string(i) + "\n";
-  const finder::ImportedFile file = finder::ImportText(values, "f");
-  EXPECT_EQ(finder::ImportLimitProblem(file.rows),
+  const drawer::ImportedFile file = drawer::ImportText(values, "f");
+  EXPECT_EQ(drawer::ImportLimitProblem(file.rows),
             "the rows imported holds 1001 distinct resistor values, more than the 1000 a search "
             "takes");
 }
 
 TEST(ImportTest, ReadsQuotedFieldsAndNamesMalformedOnes) {
-  const finder::ImportedFile file = finder::ImportText(
+  const drawer::ImportedFile file = drawer::ImportText(
       "\xef\xbb\xbfkind;value;quantity;note\r\n"
       "R;4k7;1;\"a; b \"\"c\"\"\r\nd\"\r\n"
       "R;1k;2;x\"y\r\n"
@@ -472,7 +472,7 @@ TEST(ImportTest, ReadsQuotedFieldsAndNamesMalformedOnes) {
 // A random inventory's rows, with text fields that need quoting, comments and an unknown column.
 struct RandomInventory {
   std::string text;
-  std::vector<InventoryRow> rows;  // as written, in file order
+  std::vector<drawer::InventoryRow> rows;  // as written, in file order
 };
 
 RandomInventory MakeInventory(std::mt19937& random) {
@@ -496,7 +496,7 @@ RandomInventory MakeInventory(std::mt19937& random) {
   const double held[][3] = {
       {4700, 4700, 10000}, {1e6, 1e5, 1e6}, {0.22, 2.2, 470}, {100, 1e6, 4700}};
   for (int n = pick(12); n > 0; --n) {
-    InventoryRow row;
+    drawer::InventoryRow row;
     const int kind = pick(3);
     const int value = pick(4);
     row.kind = kinds[kind];
@@ -541,7 +541,7 @@ using RowFields =
                std::optional<double>, std::string, std::string, std::string, std::string,
                std::vector<std::string>, std::vector<std::string>>;
 
-RowFields Fields(const InventoryRow& row) {
+RowFields Fields(const drawer::InventoryRow& row) {
   return {Letter(row.kind), row.value,    row.quantity,   row.tolerance, row.power, row.tcr,
           row.package,      row.location, row.partNumber, row.note,      row.extra, row.comments};
 }
@@ -554,14 +554,14 @@ TEST(InventoryFileTest, RoundTripKeepsEveryRowAndIsStable) {
   for (int round = 0; round < 300; ++round) {
     const RandomInventory made = MakeInventory(random);
     SCOPED_TRACE(made.text);
-    Inventory read = ParseInventory(made.text);
+    drawer::Inventory read = drawer::ParseInventory(made.text);
     ASSERT_TRUE(read.Readable()) << read.refusal;
     EXPECT_EQ(read.headComments, std::vector<std::string>{"# drawer"});
     EXPECT_EQ(read.tailComments, std::vector<std::string>{"# end"});
     EXPECT_EQ(read.extraColumns, std::vector<std::string>{"bought"});
 
     std::vector<RowFields> expected;
-    for (const InventoryRow& row : made.rows) expected.push_back(Fields(row));
+    for (const drawer::InventoryRow& row : made.rows) expected.push_back(Fields(row));
     const auto order = [](const RowFields& row) {
       const int kind = std::get<0>(row);
       return std::pair(kind == 'R' ? 0 : kind == 'C' ? 1 : 2, std::get<1>(row));
@@ -569,20 +569,20 @@ TEST(InventoryFileTest, RoundTripKeepsEveryRowAndIsStable) {
     std::stable_sort(expected.begin(), expected.end(),
                      [&](const auto& a, const auto& b) { return order(a) < order(b); });
 
-    SortInventory(read);
-    const std::string written = InventoryText(read);
-    Inventory again = ParseInventory(written);
+    drawer::SortInventory(read);
+    const std::string written = drawer::InventoryText(read);
+    drawer::Inventory again = drawer::ParseInventory(written);
     ASSERT_TRUE(again.Readable()) << again.refusal;
     std::vector<RowFields> got;
-    for (const InventoryRow& row : again.rows) got.push_back(Fields(row));
+    for (const drawer::InventoryRow& row : again.rows) got.push_back(Fields(row));
     EXPECT_EQ(got, expected);
-    SortInventory(again);
-    EXPECT_EQ(InventoryText(again), written);
+    drawer::SortInventory(again);
+    EXPECT_EQ(drawer::InventoryText(again), written);
   }
 }
 
 TEST(InventoryFileTest, NamesEveryLineItCannotRead) {
-  const Inventory read = ParseInventory(
+  const drawer::Inventory read = drawer::ParseInventory(
       "kind,value,quantity,tolerance,power\n"
       "R,4k7,-1\n"
       "R,4k7,1.5\n"
@@ -608,7 +608,7 @@ TEST(InventoryFileTest, NamesEveryLineItCannotRead) {
   EXPECT_TRUE(read.InStock(kInductors).empty());
 
   // A quote left open spoils its own line alone: the rows after it are read.
-  const Inventory stray = ParseInventory(
+  const drawer::Inventory stray = drawer::ParseInventory(
       "kind,value,quantity,note\r\nR,4k7,3,\"open\r\nR,6k8,25,\r\nC,100n,30,\"x\r\nL,1u,2,\r\n");
   std::vector<std::string> strayProblems;
   for (const auto& problem : stray.problems)
@@ -619,30 +619,30 @@ TEST(InventoryFileTest, NamesEveryLineItCannotRead) {
   EXPECT_EQ(stray.rows[0].quantity, 25u);
   EXPECT_EQ(stray.rows[1].line, 5);
   // Nor does Vantrel write a line break inside a field.
-  Inventory broken;
+  drawer::Inventory broken;
   broken.rows.push_back({});
   broken.rows[0].value = 1000;
   broken.rows[0].quantity = 1;
   broken.rows[0].note = "two\r\nlines";
-  EXPECT_TRUE(ParseInventory(InventoryText(broken)).Readable());
+  EXPECT_TRUE(drawer::ParseInventory(drawer::InventoryText(broken)).Readable());
 
-  EXPECT_THAT(ParseInventory("value,quantity\nR,1\n").refusal,
+  EXPECT_THAT(drawer::ParseInventory("value,quantity\nR,1\n").refusal,
               HasSubstr("line 1: \"value,quantity\" is no inventory header"));
-  EXPECT_THAT(ParseInventory("kind,value,quantity\nR,1k,1\n\xc3(\n").refusal,
+  EXPECT_THAT(drawer::ParseInventory("kind,value,quantity\nR,1k,1\n\xc3(\n").refusal,
               HasSubstr("is not UTF-8 text: line 3"));
 }
 
 // import and check --inventory on in-memory files.
 class InventoryCliTest : public testing::CliFixture {
  protected:
-  std::string Inventory() const { return files.files.at(kInventoryPath); }
+  std::string Inventory() const { return files.files.at(drawer::kInventoryPath); }
 };
 
 TEST_F(InventoryCliTest, ImportWriteCreatesAndThenAddsToTheInventory) {
   files.files["order.csv"] = Sample("mouser_order.csv");
   files.files["list.txt"] = "10k 5\n4u7H\n";
   EXPECT_EQ(Run({"import", "order.csv", "list.txt"}), kExitOk);
-  EXPECT_EQ(files.files.count(kInventoryPath), 0u);
+  EXPECT_EQ(files.files.count(drawer::kInventoryPath), 0u);
   EXPECT_THAT(out.str(), HasSubstr("\nSkipped:\norder.csv:6: neither a resistor"));
 
   EXPECT_EQ(Run({"import", "order.csv", "list.txt", "--write"}), kExitOk);
@@ -687,7 +687,7 @@ TEST_F(InventoryCliTest, ImportWriteCreatesAndThenAddsToTheInventory) {
 
 TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
   const std::string before = "# mine\r\nkind,value,quantity\r\nR,1k,1\r\n";
-  files.files[kInventoryPath] = before;
+  files.files[drawer::kInventoryPath] = before;
   files.files["list.txt"] = "4k7 2\n";
   files.files["bad.csv"] = "Part,Count\n";
   EXPECT_EQ(Run({"import", "list.txt", "bad.csv", "missing.csv", "--write"}), kExitFailure);
@@ -703,7 +703,7 @@ TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
   EXPECT_EQ(Inventory(), before);
 
   files.failCreate = false;
-  files.files[kInventoryPath] = before + "R,1k,-1\r\n";
+  files.files[drawer::kInventoryPath] = before + "R,1k,-1\r\n";
   EXPECT_EQ(Run({"import", "list.txt", "--write"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: line 4 cannot be read "
                                    "(quantity \"-1\": a negative count)"));
@@ -711,12 +711,12 @@ TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
 
   // 19,000 classes of one value fit the row limit, but not the bytes a reader takes back; a file
   // of them to import may be longer than 1 MB.
-  files.files[kInventoryPath] = before;
+  files.files[drawer::kInventoryPath] = before;
   std::string order = "kind,value,quantity,package\r\n";
   for (int i = 0; i < 19000; ++i) {
     order += "R,1k,1,case " + std::to_string(i) + " of a long package name and some more words\r\n";
   }
-  ASSERT_GT(order.size(), kInventoryByteLimit);
+  ASSERT_GT(order.size(), drawer::kInventoryByteLimit);
   files.files["order.csv"] = order;
   EXPECT_EQ(Run({"import", "order.csv", "--write"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("Inventory.csv was not written: it would be "));
@@ -725,7 +725,7 @@ TEST_F(InventoryCliTest, NothingIsWrittenWhenAFileOrTheWriteFails) {
 }
 
 TEST_F(InventoryCliTest, CheckTellsProblemsRepeatsAndWhatARewriteChanges) {
-  files.files[kInventoryPath] =
+  files.files[drawer::kInventoryPath] =
       "kind,value,quantity,location\n"
       "C,100n,2,A\n"
       "R,4k7,3,B\n"
@@ -739,10 +739,10 @@ TEST_F(InventoryCliTest, CheckTellsProblemsRepeatsAndWhatARewriteChanges) {
             "3 row(s) (R: 2 row(s), 1 value(s), 7 part(s), C: 1 row(s), 1 value(s), 2 part(s), "
             "L: 0 row(s), 0 value(s), 0 part(s)), 1 line(s) that cannot be read.\n"
             "A rewrite would be refused: lines that cannot be read would be lost.\n");
-  files.files[kInventoryPath] = "kind,value,quantity\nC,100n,2\nR,4k7,3\n";
+  files.files[drawer::kInventoryPath] = "kind,value,quantity\nC,100n,2\nR,4k7,3\n";
   EXPECT_EQ(Run({"check", "--inventory"}), kExitFailure);
   EXPECT_THAT(out.str(), HasSubstr("A rewrite would change the file"));
-  files.files.erase(kInventoryPath);
+  files.files.erase(drawer::kInventoryPath);
   EXPECT_EQ(Run({"check", "--inventory"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("no inventory at"));
   EXPECT_EQ(Run({"check", "--inventory", "--capacitors"}), kExitUsage);
@@ -773,7 +773,7 @@ TEST_F(InventoryCliTest, BomIsWrittenOnlyAsStock) {
   EXPECT_EQ(Run({"import", "bom.csv", "--write"}), kExitFailure);
   EXPECT_THAT(err.str(), HasSubstr("bom.csv: a BOM's quantities are what a board uses"));
   EXPECT_THAT(err.str(), HasSubstr("was not written: a BOM is written only with --as-stock"));
-  EXPECT_EQ(files.files.count(kInventoryPath), 0u);
+  EXPECT_EQ(files.files.count(drawer::kInventoryPath), 0u);
   EXPECT_EQ(Run({"import", "bom.csv", "--write", "--as-stock"}), kExitOk);
   EXPECT_THAT(Inventory(), HasSubstr("C,100nF,3,,,,,,,\r\n"));
 }

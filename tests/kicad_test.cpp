@@ -404,8 +404,8 @@ TEST(ValueEdit, RefusesAndLeavesTheFilesAsTheyWere) {
 TEST(Schematic, IsABoardForPrefer) {
   testing::FakeFileService files;
   AddSamples(files, kBoard);
-  const finder::BoardValues board =
-      finder::ReadBoardFile(files, "board.kicad_sch", {&kResistors, &kCapacitors});
+  const drawer::BoardValues board =
+      drawer::ReadBoardFile(files, "board.kicad_sch", {&kResistors, &kCapacitors});
   ASSERT_EQ(board.refusal, "");
   EXPECT_EQ(board.Of(kResistors), (std::vector<double>{1000, 2200, 4700, 10000}));
   EXPECT_EQ(board.Of(kCapacitors), (std::vector<double>{100000}));

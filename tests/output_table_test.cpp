@@ -18,39 +18,42 @@ TEST(OutputTableTest, NumbersReadBackExactly) {
     const auto asDouble = std::bit_cast<double>(random());
     const auto asFloat = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     if (std::isfinite(asDouble)) {
-      const std::string text = NumberCell(asDouble).text;
+      const std::string text = table::NumberCell(asDouble).text;
       double back = 0;
       std::from_chars(text.data(), text.data() + text.size(), back);
       ASSERT_EQ(std::bit_cast<std::uint64_t>(back), std::bit_cast<std::uint64_t>(asDouble)) << text;
     }
     if (std::isfinite(asFloat)) {
-      const std::string text = NumberCell(asFloat).text;
+      const std::string text = table::NumberCell(asFloat).text;
       float back = 0;
       std::from_chars(text.data(), text.data() + text.size(), back);
       ASSERT_EQ(std::bit_cast<std::uint32_t>(back), std::bit_cast<std::uint32_t>(asFloat)) << text;
     }
   }
   // Shortest: a float prints as the decimal it was read from, not its double expansion.
-  EXPECT_EQ(NumberCell(4.7f).text, "4.7");
-  EXPECT_EQ(NumberCell(0.1).text, "0.1");
+  EXPECT_EQ(table::NumberCell(4.7f).text, "4.7");
+  EXPECT_EQ(table::NumberCell(0.1).text, "0.1");
 }
 
 TEST(OutputTableTest, EachFormatQuotesWhatItMust) {
   const OutputTable table{{"name", "x,y"},
-                          {{TextCell("plain"), NumberCell(1.5)},
-                           {TextCell("say \"hi\", \\ \n\t\x01"), NumberCell(-2.0)}}};
-  EXPECT_EQ(WriteFormatted(OutputFormat::kTsv, {},
-                           {{"a", "b"}, {{TextCell("1"), NumberCell(2.0)}, {BoolCell(true), {}}}}),
+                          {{table::TextCell("plain"), table::NumberCell(1.5)},
+                           {table::TextCell("say \"hi\", \\ \n\t\x01"), table::NumberCell(-2.0)}}};
+  EXPECT_EQ(WriteFormatted(
+                OutputFormat::kTsv, {},
+                {{"a", "b"},
+                 {{table::TextCell("1"), table::NumberCell(2.0)}, {table::BoolCell(true), {}}}}),
             "a\tb\n1\t2\ntrue\t\n");
   EXPECT_EQ(WriteFormatted(OutputFormat::kCsv, {}, table),
             "name,\"x,y\"\r\nplain,1.5\r\n\"say \"\"hi\"\", \\ \n\t\x01\",-2\r\n");
-  EXPECT_EQ(WriteFormatted(OutputFormat::kJson,
-                           {{"target", NumberCell(45.0)}, {"path", TextCell("/a\"b")}}, table),
+  EXPECT_EQ(WriteFormatted(
+                OutputFormat::kJson,
+                {{"target", table::NumberCell(45.0)}, {"path", table::TextCell("/a\"b")}}, table),
             "{\n  \"target\": 45,\n  \"path\": \"/a\\\"b\",\n  \"rows\": [\n"
             "    {\"name\": \"plain\", \"x,y\": 1.5},\n"
             "    {\"name\": \"say \\\"hi\\\", \\\\ \\n\\t\\u0001\", \"x,y\": -2}\n  ]\n}\n");
   EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {}, {{"a"}, {}}), "{\n  \"rows\": []\n}\n");
-  EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {}, {{"a"}, {{BoolCell(false)}}}),
+  EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {}, {{"a"}, {{table::BoolCell(false)}}}),
             "{\n  \"rows\": [\n    {\"a\": false}\n  ]\n}\n");
 }
 
@@ -72,7 +75,7 @@ TEST(OutputTableTest, JsonWritesEachByteThatIsNotUtf8AsReplacementCharacter) {
        "\\ufffd\\ufffda\\ufffd"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {{"p", TextCell(c.text)}}, {{"a"}, {}}),
+    EXPECT_EQ(WriteFormatted(OutputFormat::kJson, {{"p", table::TextCell(c.text)}}, {{"a"}, {}}),
               "{\n  \"p\": \"" + c.json + "\",\n  \"rows\": []\n}\n");
   }
 }

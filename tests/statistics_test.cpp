@@ -428,7 +428,7 @@ TEST_F(StatisticsCliTest, InventoryPartsBringTheirOwnToleranceAndTcr) {
     if (spec.second >= 0) row << spec.second;
     csv += row.str() + "\r\n";
   }
-  files.files[kInventoryPath] = csv;
+  files.files[drawer::kInventoryPath] = csv;
   ASSERT_EQ(
       Run({"divider", "12", "3.3", "--inventory", "--tolerance", "30", "--all", "--statistics",
            "rss", "--temperature", "-40:85", "--tcr", "150", "--format", "tsv"}),
@@ -472,7 +472,8 @@ TEST_F(StatisticsCliTest, InventoryPartsBringTheirOwnToleranceAndTcr) {
 // json's head says what the bands were worked out from, and names no setting that was not given.
 TEST_F(StatisticsCliTest, JsonHeadRecordsTheBandsSettings) {
   SetFile("1000\r\n2200\r\n3300\r\n4700\r\n");
-  files.files[kInventoryPath] = "kind,value,quantity,tolerance,power\r\nR,1k,4,1%,0.25W\r\n";
+  files.files[drawer::kInventoryPath] =
+      "kind,value,quantity,tolerance,power\r\nR,1k,4,1%,0.25W\r\n";
   const auto headOf = [&](std::vector<std::string> args) {
     args.insert(args.end(), {"--top", "1", "--format", "json"});
     EXPECT_EQ(Run(args), 0) << err.str();

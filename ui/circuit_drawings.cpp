@@ -19,7 +19,7 @@ struct Labeller {
   SchematicView::Bands bands;  // each resistor's colour bands by its label
 
   networks::Network operator()(const networks::Network& leg, std::string_view role,
-                               finder::Quantity quantity, const std::vector<double>& values) {
+                               table::Quantity quantity, const std::vector<double>& values) {
     networks::Network renumbered = leg;
     const int parts = networks::PartCount(leg.shape);
     for (int i = 0; i < parts; ++i) {
@@ -28,7 +28,7 @@ struct Labeller {
       if (parts > 1) label += static_cast<char>('a' + i);
       const double value = values[leg.parts[slot]];
       labels.push_back(label + " " + finder::ShownValue(quantity, value));
-      if (quantity == finder::Quantity::kOhm) bands[labels.back()] = finder::ColourBands(value);
+      if (quantity == table::Quantity::kOhm) bands[labels.back()] = finder::ColourBands(value);
       renumbered.parts[slot] = static_cast<std::uint16_t>(labels.size() - 1);
     }
     return renumbered;
@@ -43,10 +43,10 @@ std::string RcCaption(double tau, bool corner) {
 
 }  // namespace
 
-finder::Quantity QuantityOf(const StockKind& kind) {
-  return kind.part == PartKind::kCapacitor  ? finder::Quantity::kFarad
-         : kind.part == PartKind::kInductor ? finder::Quantity::kHenry
-                                            : finder::Quantity::kOhm;
+table::Quantity QuantityOf(const StockKind& kind) {
+  return kind.part == PartKind::kCapacitor  ? table::Quantity::kFarad
+         : kind.part == PartKind::kInductor ? table::Quantity::kHenry
+                                            : table::Quantity::kOhm;
 }
 
 std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind& kind) {
@@ -80,7 +80,7 @@ Drawing DrawingOf(const finder::LedRequest&, const finder::LoadedStock& stock) {
   return [values = stock.stock.values](SchematicView& view,
                                        const std::vector<networks::Network>& row) {
     Labeller label;
-    const networks::Network network = label(row[0], "R", finder::Quantity::kOhm, values);
+    const networks::Network network = label(row[0], "R", table::Quantity::kOhm, values);
     view.SetNetwork(network, label.labels, schematic::PartSymbol::kResistor);
     view.SetColourBands(std::move(label.bands));
   };
@@ -90,8 +90,8 @@ Drawing DrawingOf(const finder::DividerRequest&, const finder::LoadedStock& stoc
   return [values = stock.stock.values](SchematicView& view,
                                        const std::vector<networks::Network>& row) {
     Labeller label;
-    const networks::Network r1 = label(row[0], "R1", finder::Quantity::kOhm, values);
-    const networks::Network r2 = label(row[1], "R2", finder::Quantity::kOhm, values);
+    const networks::Network r1 = label(row[0], "R1", table::Quantity::kOhm, values);
+    const networks::Network r2 = label(row[1], "R2", table::Quantity::kOhm, values);
     view.SetDivider(r1, r2, label.labels);
     view.SetColourBands(std::move(label.bands));
   };
@@ -101,8 +101,8 @@ Drawing DrawingOf(const finder::RegulatorRequest& request, const finder::LoadedS
   return [top = request.referenceTop, values = stock.stock.values](
              SchematicView& view, const std::vector<networks::Network>& row) {
     Labeller label;
-    const networks::Network rtop = label(row[0], "Rtop", finder::Quantity::kOhm, values);
-    const networks::Network rbottom = label(row[1], "Rbottom", finder::Quantity::kOhm, values);
+    const networks::Network rtop = label(row[0], "Rtop", table::Quantity::kOhm, values);
+    const networks::Network rbottom = label(row[1], "Rbottom", table::Quantity::kOhm, values);
     view.SetRegulator(rtop, rbottom, top, label.labels);
     view.SetColourBands(std::move(label.bands));
   };
@@ -112,9 +112,9 @@ Drawing DrawingOf(const finder::GainRequest& request, const finder::LoadedStock&
   return [inverting = request.inverting, values = stock.stock.values](
              SchematicView& view, const std::vector<networks::Network>& row) {
     Labeller label;
-    const networks::Network rf = label(row[0], "Rf", finder::Quantity::kOhm, values);
+    const networks::Network rf = label(row[0], "Rf", table::Quantity::kOhm, values);
     const networks::Network rg =
-        label(row[1], inverting ? "Rin" : "Rg", finder::Quantity::kOhm, values);
+        label(row[1], inverting ? "Rin" : "Rg", table::Quantity::kOhm, values);
     view.SetAmplifier(rf, rg, inverting, label.labels);
     view.SetColourBands(std::move(label.bands));
   };
@@ -128,8 +128,8 @@ Drawing DrawingOf(const finder::RcRequest& request, const finder::RcStocks& stoc
     const double tau = networks::NetworkValue(row[0], r) * networks::CapacitorLegValue(row[1], c);
     Labeller rLabel;
     Labeller cLabel;
-    const networks::Network rLeg = rLabel(row[0], "R", finder::Quantity::kOhm, r);
-    const networks::Network cLeg = cLabel(row[1], "C", finder::Quantity::kFarad, c);
+    const networks::Network rLeg = rLabel(row[0], "R", table::Quantity::kOhm, r);
+    const networks::Network cLeg = cLabel(row[1], "C", table::Quantity::kFarad, c);
     view.SetRc(rLeg, rLabel.labels, cLeg, cLabel.labels, RcCaption(tau, corner));
     view.SetColourBands(std::move(rLabel.bands));
   };

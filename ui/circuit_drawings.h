@@ -11,7 +11,7 @@
 namespace vantrel {
 
 // What a stock's values measure.
-finder::Quantity QuantityOf(const StockKind& kind);
+table::Quantity QuantityOf(const StockKind& kind);
 // The values of a stock in its base unit; an RC request's capacitors are held in farads.
 std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind& kind);
 

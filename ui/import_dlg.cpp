@@ -13,9 +13,9 @@
 
 namespace vantrel {
 
-ShownTable ColumnTable(const std::vector<finder::Column>& columns) {
+ShownTable ColumnTable(const std::vector<table::Column>& columns) {
   ShownTable table;
-  for (const finder::Column& column : columns) {
+  for (const table::Column& column : columns) {
     table.titles.emplace_back(column.title);
     table.leftAligned.push_back(column.leftAligned);
     table.names.emplace_back(column.name);
@@ -28,23 +28,23 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
     : QDialog(parent) {
   setWindowTitle(kImportCaption);
   std::vector<std::string> summary;
-  std::vector<finder::SkippedLine> skipped;
+  std::vector<drawer::SkippedLine> skipped;
   bool refused = false;
   bool bom = false;
   for (const QString& path : paths) {
-    finder::ImportedFile file = finder::ImportFile(files, path.toStdString());
+    drawer::ImportedFile file = drawer::ImportFile(files, path.toStdString());
     if (!file.refusal.empty()) {
       summary.push_back(file.refusal);
       refused = true;
       continue;
     }
-    summary.push_back(finder::ImportedFileText(path.toStdString(), file));
+    summary.push_back(drawer::ImportedFileText(path.toStdString(), file));
     bom = bom || file.bom;
     m_files.emplace_back(path.toStdString(), file.sha256);
-    for (finder::ImportedRow& row : file.rows) m_rows.push_back(std::move(row));
-    for (finder::SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
+    for (drawer::ImportedRow& row : file.rows) m_rows.push_back(std::move(row));
+    for (drawer::SkippedLine& line : file.skipped) skipped.push_back(std::move(line));
   }
-  const std::string limit = finder::ImportLimitProblem(m_rows);
+  const std::string limit = drawer::ImportLimitProblem(m_rows);
   if (!limit.empty()) summary.push_back(limit);
   const bool mergeable = !refused && !bom && limit.empty() && !m_rows.empty();
   if (refused) {
@@ -60,11 +60,11 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
   about->setWordWrap(true);
   about->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  ShownTable rows = ColumnTable(finder::ImportColumns());
-  for (const finder::ImportedRow& row : m_rows) {
-    rows.cells.push_back(finder::ImportTextCells(row));
+  ShownTable rows = ColumnTable(drawer::ImportColumns());
+  for (const drawer::ImportedRow& row : m_rows) {
+    rows.cells.push_back(drawer::ImportTextCells(row));
     std::vector<std::string>& fields = rows.tsvCells.emplace_back();
-    for (finder::Cell& cell : finder::ImportFields(row)) fields.push_back(std::move(cell.text));
+    for (table::Cell& cell : drawer::ImportFields(row)) fields.push_back(std::move(cell.text));
   }
   auto* rowModel = new RowTableModel(this);
   rowModel->SetRows(std::move(rows));
@@ -77,7 +77,7 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
                    {},
                    {},
                    {}};
-  for (const finder::SkippedLine& line : skipped) {
+  for (const drawer::SkippedLine& line : skipped) {
     lines.cells.push_back({line.source, line.reason, line.text});
   }
   lines.tsvCells = lines.cells;
@@ -107,16 +107,16 @@ CImportDlg::CImportDlg(IFileService& files, const QStringList& paths, QWidget* p
   resize(QSize(1200, 600).boundedTo(screen()->availableGeometry().size() * 0.9));
 }
 
-std::vector<ImportSource> CImportDlg::Sources(const std::string& date) const {
-  std::vector<ImportSource> sources;
+std::vector<drawer::ImportSource> CImportDlg::Sources(const std::string& date) const {
+  std::vector<drawer::ImportSource> sources;
   for (const auto& [path, sha256] : m_files) sources.push_back({path, sha256, date});
   return sources;
 }
 
-std::vector<InventoryRow> CImportDlg::Rows() const {
-  std::vector<InventoryRow> rows;
+std::vector<drawer::InventoryRow> CImportDlg::Rows() const {
+  std::vector<drawer::InventoryRow> rows;
   rows.reserve(m_rows.size());
-  for (const finder::ImportedRow& row : m_rows) rows.push_back(row.row);
+  for (const drawer::ImportedRow& row : m_rows) rows.push_back(row.row);
   return rows;
 }
 

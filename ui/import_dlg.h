@@ -12,7 +12,7 @@
 namespace vantrel {
 
 // A list of plain text rows under columns: their titles, alignment and tsv names, no cells yet.
-ShownTable ColumnTable(const std::vector<finder::Column>& columns);
+ShownTable ColumnTable(const std::vector<table::Column>& columns);
 
 // The preview of "vantrel-cli import FILE...": each file's format and counts, the rows it
 // understood and the lines it skipped with their reasons, as the command prints them. Merge is
@@ -25,12 +25,12 @@ class CImportDlg : public QDialog {
   CImportDlg(IFileService& files, const QStringList& paths, QWidget* parent = nullptr);
 
   // The rows Merge adds, in the order the files gave them.
-  std::vector<InventoryRow> Rows() const;
+  std::vector<drawer::InventoryRow> Rows() const;
   // The files the rows came from, as Inventory.csv records them, imported on date.
-  std::vector<ImportSource> Sources(const std::string& date) const;
+  std::vector<drawer::ImportSource> Sources(const std::string& date) const;
 
  private:
-  std::vector<finder::ImportedRow> m_rows;
+  std::vector<drawer::ImportedRow> m_rows;
   std::vector<std::pair<std::string, std::string>> m_files;  // each file's path and SHA-256
 };
 

@@ -205,7 +205,7 @@ void CLibraryPage::RefreshLibrary() {
 }
 
 void CLibraryPage::RefreshInventory() {
-  m_path->setText(QDir::current().absoluteFilePath(kInventoryFileName));
+  m_path->setText(QDir::current().absoluteFilePath(drawer::kInventoryFileName));
   m_create->hide();
   std::vector<std::string> summary;
   ShownTable findings{{kInventoryFindingColumnTitles[0], kInventoryFindingColumnTitles[1]},
@@ -215,18 +215,19 @@ void CLibraryPage::RefreshInventory() {
                       {},
                       {},
                       {}};
-  ShownTable drawer = ColumnTable(finder::InventoryColumns());
+  ShownTable drawer = ColumnTable(drawer::InventoryColumns());
   IFileService& files = m_services.files;
   try {
-    if (const std::optional<finder::InventoryCheck> check = finder::CheckInventory(files)) {
+    if (const std::optional<drawer::InventoryCheck> check = drawer::CheckInventory(files)) {
       summary = check->conclusion;
-      for (const finder::InventoryFinding& finding : check->findings) {
+      for (const drawer::InventoryFinding& finding : check->findings) {
         findings.cells.push_back({std::to_string(finding.line), finding.what});
       }
-      for (const InventoryRow& row : check->inventory.rows) {
-        if (row.kind == &Kind()) drawer.cells.push_back(finder::InventoryTextCells(row));
+      for (const drawer::InventoryRow& row : check->inventory.rows) {
+        if (row.kind == &Kind()) drawer.cells.push_back(drawer::InventoryTextCells(row));
       }
-    } else if (const std::string what = files.NotRegularFile(kInventoryPath); !what.empty()) {
+    } else if (const std::string what = files.NotRegularFile(drawer::kInventoryPath);
+               !what.empty()) {
       summary = {QString(kNotAnInventoryText).arg(QString::fromStdString(what)).toStdString()};
     } else if (files.LastFailure() == MissingFileReason()) {
       summary = {kNoInventoryHint};
@@ -257,8 +258,8 @@ void CLibraryPage::OnImport() {
       SetStatus(kMergeCancelledText);
       return;
     }
-    const InventoryMerge merge = MergeIntoInventory(m_services.files, preview.Rows(),
-                                                    preview.Sources(m_services.clock.Today()));
+    const drawer::InventoryMerge merge = drawer::MergeIntoInventory(
+        m_services.files, preview.Rows(), preview.Sources(m_services.clock.Today()));
     if (merge.unreadable > 0) {
       SetStatus(QString(kUnreadableInventoryText).arg(merge.unreadable));
       return;

@@ -29,19 +29,20 @@ constexpr std::uint64_t kCountLimit = 10000;
 
 // Whether the window spells a quantity's cells with unit.
 bool CellsCarry(std::string_view unit) {
-  using finder::Quantity;
-  for (const Quantity quantity :
-       {Quantity::kOhm, Quantity::kFarad, Quantity::kHenry, Quantity::kVolt, Quantity::kAmpere,
-        Quantity::kWatt, Quantity::kSecond, Quantity::kHertz}) {
+  using table::Quantity;
+  for (const table::Quantity quantity :
+       {table::Quantity::kOhm, table::Quantity::kFarad, table::Quantity::kHenry,
+        table::Quantity::kVolt, table::Quantity::kAmpere, table::Quantity::kWatt,
+        table::Quantity::kSecond, table::Quantity::kHertz}) {
     if (finder::UnitOf(quantity) == unit) return true;
   }
   return false;
 }
 
 // A list with the window's columns for columns and, for copies, the command line's tsv names.
-ShownTable ListTable(const std::vector<finder::Column>& columns, bool within) {
+ShownTable ListTable(const std::vector<table::Column>& columns, bool within) {
   ShownTable table;
-  for (const finder::Column& column : finder::WindowColumns(columns, within)) {
+  for (const table::Column& column : finder::WindowColumns(columns, within)) {
     std::string title(column.title);
     // A unit the cells carry ("159.80 µs") is not repeated in the title: "Tau", not "Tau (s)".
     if (const auto at = title.rfind(" (");
@@ -76,15 +77,15 @@ std::string Subject(const finder::FindRequest& request) {
 std::string Subject(const finder::DividerRequest& request) {
   return std::string(finder::DividerKind::kWhat) + " within " +
          PlainDigits(request.search.tolerance) + " % of " +
-         finder::ShownValue(finder::Quantity::kVolt, request.search.vout) + " from " +
-         finder::ShownValue(finder::Quantity::kVolt, request.search.vin);
+         finder::ShownValue(table::Quantity::kVolt, request.search.vout) + " from " +
+         finder::ShownValue(table::Quantity::kVolt, request.search.vin);
 }
 
 std::string Subject(const finder::RegulatorRequest& request) {
   return std::string("regulator ") + finder::RegulatorKind::kWhat + " within " +
          PlainDigits(request.search.tolerance) + " % of " +
-         finder::ShownValue(finder::Quantity::kVolt, request.search.target) + " at VREF " +
-         finder::ShownValue(finder::Quantity::kVolt, request.vref.typ);
+         finder::ShownValue(table::Quantity::kVolt, request.search.target) + " at VREF " +
+         finder::ShownValue(table::Quantity::kVolt, request.vref.typ);
 }
 
 std::string Subject(const finder::GainRequest& request) {
@@ -95,7 +96,7 @@ std::string Subject(const finder::GainRequest& request) {
 
 std::string Subject(const finder::LedRequest& request) {
   return std::string("series resistors for ")
-      .append(finder::ShownValue(finder::Quantity::kAmpere, request.current))
+      .append(finder::ShownValue(table::Quantity::kAmpere, request.current))
       .append(" within ")
       .append(
           PlainDigits(request.bounds.within ? *request.bounds.within : request.search.tolerance))
@@ -106,7 +107,7 @@ std::string Subject(const finder::RcRequest& request) {
   const bool corner = request.search.quantity == networks::RcQuantity::kCorner;
   return std::string(finder::RcKind::kWhat) + " within " + PlainDigits(request.search.tolerance) +
          " % of " + (corner ? "the corner " : "the time constant ") +
-         finder::ShownValue(corner ? finder::Quantity::kHertz : finder::Quantity::kSecond,
+         finder::ShownValue(corner ? table::Quantity::kHertz : table::Quantity::kSecond,
                             request.search.target);
 }
 
@@ -157,7 +158,7 @@ std::string ColourCodes(const std::vector<networks::Network>& legs,
       const double value = ohms[legs[leg].parts[static_cast<std::size_t>(slot)]];
       const std::string bands = finder::ColourBandNames(value);
       const std::optional<std::string> eia = finder::Eia96Code(value);
-      std::string line = finder::ShownValue(finder::Quantity::kOhm, value) + ": " +
+      std::string line = finder::ShownValue(table::Quantity::kOhm, value) + ": " +
                          (bands.empty() ? "no colour code" : bands);
       if (eia) line += ", EIA-96 " + *eia;
       if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
@@ -167,7 +168,7 @@ std::string ColourCodes(const std::vector<networks::Network>& legs,
 }
 
 // The cells of the leg columns (the left-aligned ones, in order) spelled for the window.
-void RespellLegs(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown,
+void RespellLegs(std::vector<table::ShownCell>& cells, const std::vector<table::Column>& shown,
                  const std::vector<networks::Network>& legs,
                  const std::vector<LegSpelling>& spellings) {
   std::size_t leg = 0;
@@ -218,7 +219,7 @@ std::string ShownUses(const networks::RcRow& found, const std::vector<finder::Lo
 }
 
 // Sets the text of the cell in the column named name, where there is one.
-void SetCell(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown,
+void SetCell(std::vector<table::ShownCell>& cells, const std::vector<table::Column>& shown,
              std::string_view name, const std::string& text) {
   for (std::size_t i = 0; i < cells.size() && i < shown.size(); ++i) {
     if (shown[i].name == name) cells[i].text = text;
@@ -226,7 +227,7 @@ void SetCell(std::vector<finder::ShownCell>& cells, const std::vector<finder::Co
 }
 
 // The nearest miss's In spec cell says what the row is.
-void MarkNearest(std::vector<finder::ShownCell>& cells, const std::vector<finder::Column>& shown) {
+void MarkNearest(std::vector<table::ShownCell>& cells, const std::vector<table::Column>& shown) {
   SetCell(cells, shown, "in_spec", "nearest, not in spec");
 }
 
@@ -253,7 +254,7 @@ std::vector<const finder::LoadedStock*> Loaded(const finder::RcStocks& stocks) {
 template <class Kind, class Stock>
 SearchOutcome Outcome(const typename Kind::Request& request,
                       const std::shared_ptr<const Stock>& stock, const std::atomic<bool>& stop) {
-  const std::vector<finder::Column> columns = Kind::Columns(request);
+  const std::vector<table::Column> columns = Kind::Columns(request);
   const bool within = Within(request);
   SearchOutcome outcome{
       ListTable(columns, within), {}, Subject(request), {}, DrawingOf(request, *stock)};
@@ -300,12 +301,12 @@ SearchOutcome Outcome(const typename Kind::Request& request,
       }
     }
   }
-  const std::vector<finder::Column> shownColumns = finder::WindowColumns(columns, within);
+  const std::vector<table::Column> shownColumns = finder::WindowColumns(columns, within);
   const double target = Kind::Target(request);
   finder::ColumnSpeller speller(finder::Spelling::kUnits, target);
-  std::vector<std::vector<finder::ShownCell>> shown;
+  std::vector<std::vector<table::ShownCell>> shown;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    std::vector<finder::ShownCell> cells =
+    std::vector<table::ShownCell> cells =
         finder::WindowCells(columns, Kind::ShownCells(rows[i], request), target, within);
     RespellLegs(cells, shownColumns, outcome.legs[i], spellings);
     if (missed) MarkNearest(cells, shownColumns);
@@ -314,7 +315,7 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     shown.push_back(std::move(cells));
     outcome.rows.tips.push_back(ColourCodes(outcome.legs[i], spellings));
     std::vector<std::string>& tsv = outcome.rows.tsvCells.emplace_back();
-    for (const finder::Cell& cell : Kind::Fields(rows[i], request)) tsv.push_back(cell.text);
+    for (const table::Cell& cell : Kind::Fields(rows[i], request)) tsv.push_back(cell.text);
   }
   for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
   std::vector<std::string> status{
@@ -372,7 +373,7 @@ StockRead<finder::LoadedStock> ReadStock(Services& services, const std::vector<d
       lines.emplace_back(kMissingInventoryHint);
       return {nullptr, Lines(lines), {}};
     }
-    if (stock.stock.values.empty()) return {nullptr, finder::NoneInStockMessage(kind, what), {}};
+    if (stock.stock.values.empty()) return {nullptr, drawer::NoneInStockMessage(kind, what), {}};
     return {std::make_shared<const finder::LoadedStock>(std::move(stock)), {}, {}};
   }
   finder::LoadedStock stock = finder::LoadStock(reading, excluded, kind);
