@@ -118,6 +118,8 @@ class NetworksWindowTest : public QObject {
 
   void LateResultOfAReplacedSearchIsDropped();
   void StopEndsTheSearchAndKeepsTheList();
+  void RowsComeBeforeTheirCount();
+  void CountingAgreesWithEveryRowListed();
   void FieldErrorsStandNextToTheirFields();
   void LabelsShowTheirWholeText();
   void ShownFieldsAndButtonsHaveUniqueMnemonics();
@@ -186,6 +188,15 @@ void NetworksWindowTest::init() {
     }
     prepared.job = [target = fields.target, slow = m_slow.get()](const std::atomic<bool>&) {
       if (target == "drawer") return SearchOutcome{DrawerRows(), "", "", {}, {}};
+      if (target == "counted") {
+        // The rows now; their count once the test lets it go.
+        SearchOutcome outcome{RowsFor(target), "counted: more", "rows for counted", {}, {}};
+        outcome.count = [slow](const std::atomic<bool>&) {
+          slow->wait();
+          return std::string("counted: all");
+        };
+        return outcome;
+      }
       if (target == "slow") slow->wait();
       return SearchOutcome{RowsFor(target), target + " status", "rows for " + target, {}, {}};
     };
@@ -502,6 +513,71 @@ void NetworksWindowTest::StopEndsTheSearchAndKeepsTheList() {
   QCoreApplication::processEvents();
   QCOMPARE(Column(*list, 1), QStringList(5, "quick shown"));
   QCOMPARE(Field<QLabel>("status")->text(), QString(vantrel::kStoppedText));
+}
+
+// The rows are shown as soon as they are found, with a status line that says there are more;
+// the count comes after, Stop at hand meanwhile. Stopped, the rows and that line stand; an edit
+// meanwhile keeps the line that says the rows are greyed.
+void NetworksWindowTest::RowsComeBeforeTheirCount() {
+  auto* list = Control<QTableView>(*m_window, "Networks");
+  auto* stop = Page().findChild<QPushButton*>("stop");
+  auto* status = Field<QLabel>("status");
+  auto* runner = m_window->findChildren<vantrel::SearchRunner*>().front();
+  Find("counted");
+  QTRY_COMPARE(Column(*list, 1), QStringList(7, "counted shown"));
+  QCOMPARE(status->text(), QString("counted: more"));
+  QVERIFY(stop->isVisible());
+
+  QTest::mouseClick(stop, Qt::LeftButton);
+  QVERIFY(!stop->isVisible());
+  QCOMPARE(status->text(), QString("counted: more"));
+  m_slow->count_down();
+  runner->Wait();
+  QCoreApplication::processEvents();
+  QCOMPARE(status->text(), QString("counted: more"));
+  QCOMPARE(list->model()->rowCount(), 7);
+
+  // Let go at once now: the count replaces the line.
+  Find("counted");
+  QTRY_COMPARE(status->text(), QString("counted: all"));
+  QVERIFY(!stop->isVisible());
+
+  m_slow = std::make_unique<std::latch>(1);
+  Find("counted");
+  QTRY_COMPARE(status->text(), QString("counted: more"));
+  QTest::keyClicks(Field<QLineEdit>("--tolerance"), "5");
+  const QString greyed = QString(vantrel::kStaleRowsText).arg("rows for counted");
+  QCOMPARE(status->text(), greyed);
+  m_slow->count_down();
+  QTRY_VERIFY(!stop->isVisible());
+  QCOMPARE(status->text(), greyed);
+}
+
+// The window's count of the rows past those shown is the number of rows the same search lists
+// when shown them all, with the same notes.
+void NetworksWindowTest::CountingAgreesWithEveryRowListed() {
+  m_window.reset();
+  m_fakes->files.files[vantrel::kLibraryPath] = "1000\r\n3000\r\n10000\r\n4700\r\n";
+  const auto search = [this](const char* top) {
+    vantrel::finder::FindInput input;
+    input.target = "4k7";
+    input.tolerance = "50";
+    input.top = top;
+    const PreparedSearch prepared = vantrel::SharedSearches().find(input, m_fakes->services);
+    return prepared.job(std::atomic<bool>(false));
+  };
+  const SearchOutcome all = search("1000");
+  QVERIFY(!all.count);
+  const std::size_t rows = all.rows.cells.size();
+  QVERIFY2(rows > 20 && rows < 1000, qPrintable(QString::number(rows)));
+  const SearchOutcome first = search("20");
+  QCOMPARE(first.rows.cells.size(), std::size_t{20});
+  QVERIFY2(first.status.starts_with("20 of more than 20 networks within 50 % of 4.7 kΩ"),
+           first.status.c_str());
+  QVERIFY(first.count);
+  std::string expected = all.status;
+  expected.replace(0, std::to_string(rows).size(), "20");
+  QCOMPARE(first.count(std::atomic<bool>(false)), expected);
 }
 
 // Stop stands beside the status line, above the list, however long the column of fields.

@@ -271,20 +271,22 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     outcome.places.push_back(rows.back().uses.places);
     if (drawn) uses.push_back(ShownUses(found, named));
   };
+  // Found up to one past the rows shown: whether there are more. They are counted later.
   std::uint64_t count = 0;
   std::uint64_t overRated = 0;
   finder::PreferScan scan;
-  if (finder::Preferring(*stock)) {
-    // The rows ranked by what they add to the board, then counted in the search's own order.
+  const bool preferring = finder::Preferring(*stock);
+  if (preferring) {
+    // The rows ranked by what they add to the board; counted in the search's own order.
     finder::SearchRows<Kind>(
         request, *stock, &stop, request.limit,
         [&](const typename Kind::Found& found) { keep(found, rows.size() + 1); }, &overRated,
         &scan);
-    Kind::Search(request, *stock, &stop, kCountLimit + 1,
+    Kind::Search(request, *stock, &stop, request.limit + 1,
                  [&](const typename Kind::Found&) { ++count; });
   } else {
     finder::SearchRows<Kind>(
-        request, *stock, &stop, std::max(request.limit, kCountLimit + 1),
+        request, *stock, &stop, request.limit + 1,
         [&](const typename Kind::Found& found) {
           if (++count > request.limit) return;
           keep(found, count);
@@ -318,26 +320,60 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     for (const table::Cell& cell : Kind::Fields(rows[i], request)) tsv.push_back(cell.text);
   }
   for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
-  std::vector<std::string> status{
-      rows.empty() || missed ? Kind::NoRowNote(*stock, request)
-                             : std::to_string(rows.size()) + " of " +
-                                   (count > kCountLimit ? "more than " + std::to_string(kCountLimit)
-                                                        : std::to_string(count)) +
-                                   " " + outcome.subject};
-  // Rows marked for resting on the pin current, and the line that explains the mark.
-  if constexpr (requires { Kind::Marked(rows.front()); }) {
-    if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); })) {
-      status.push_back(Kind::Footnote(request));
+  // The status line: how many rows there are and what for, or the closest when none, then
+  // the notes.
+  const bool marked = [&] {
+    if constexpr (requires { Kind::Marked(rows.front()); }) {
+      return std::any_of(rows.begin(), rows.end(),
+                         [](const auto& row) { return Kind::Marked(row); });
     }
-  }
-  if (overRated > 0) status.push_back(finder::OverRatedNote(overRated, finder::Derate(request)));
+    return false;
+  }();
+  std::vector<std::string> notes;
   if (const std::string cut = finder::PreferCutNote(scan, finder::Wording::kWindow); !cut.empty())
-    status.push_back(cut);
+    notes.push_back(cut);
   for (const finder::LoadedStock* loaded : Loaded(*stock)) {
-    status.insert(status.end(), loaded->readNotes.begin(), loaded->readNotes.end());
-    status.insert(status.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
+    notes.insert(notes.end(), loaded->readNotes.begin(), loaded->readNotes.end());
+    notes.insert(notes.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
   }
-  outcome.status = Lines(status);
+  const auto status = [request, marked, notes](std::string first, std::uint64_t overRatedRows) {
+    std::vector<std::string> lines{std::move(first)};
+    // Rows marked for resting on the pin current, and the line that explains the mark.
+    if constexpr (requires { Kind::Footnote(request); }) {
+      if (marked) lines.push_back(Kind::Footnote(request));
+    }
+    if (overRatedRows > 0)
+      lines.push_back(finder::OverRatedNote(overRatedRows, finder::Derate(request)));
+    lines.insert(lines.end(), notes.begin(), notes.end());
+    return Lines(lines);
+  };
+  const auto ofCount = [shown = rows.size(), subject = outcome.subject](std::string total) {
+    return std::to_string(shown) + " of " + total + " " + subject;
+  };
+  const auto counted = [ofCount](std::uint64_t total) {
+    return ofCount(total > kCountLimit ? "more than " + std::to_string(kCountLimit)
+                                       : std::to_string(total));
+  };
+  if (rows.empty() || missed) {
+    outcome.status = status(Kind::NoRowNote(*stock, request), overRated);
+  } else if (count <= request.limit || request.limit >= kCountLimit) {
+    outcome.status = status(counted(count), overRated);
+  } else {
+    outcome.status = status(ofCount("more than " + std::to_string(request.limit)), overRated);
+    outcome.count = [request, stock, preferring, overRated, status,
+                     counted](const std::atomic<bool>& halt) {
+      std::uint64_t total = 0;
+      std::uint64_t counting = overRated;
+      const auto tally = [&total](const typename Kind::Found&) { ++total; };
+      if (preferring) {
+        Kind::Search(request, *stock, &halt, kCountLimit + 1, tally);
+      } else {
+        // Counted as the rows were found, over-rated ones told among all of them.
+        finder::SearchRows<Kind>(request, *stock, &halt, kCountLimit + 1, tally, &counting);
+      }
+      return status(counted(total), counting);
+    };
+  }
   return outcome;
 }
 

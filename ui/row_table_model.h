@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QTableView;
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,9 @@ struct SearchOutcome {
   std::vector<std::vector<networks::Network>> legs;
   std::function<void(SchematicView&, const std::vector<networks::Network>&)> draw;
   std::vector<std::string> places{};  // per row drawn from the inventory: where its parts lie
+  // Where there are more rows than shown: the status line once they are counted, which the
+  // runner works out after the rows are shown. status says meanwhile that there are more.
+  std::function<std::string(const std::atomic<bool>& stop)> count{};
 };
 
 // A list of ShownTable for a QTableView; a text column's header shows its title up to " (",

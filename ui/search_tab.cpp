@@ -208,8 +208,10 @@ void FinishSearchTab(SearchTab& tab, QWidget& window, QGridLayout& grid, const c
   QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.busy, &QWidget::setVisible);
   QObject::connect(tab.runner, &SearchRunner::BusyChanged, tab.stop, &QWidget::setVisible);
   QObject::connect(tab.stop, &QPushButton::clicked, &window, [&tab] {
+    // Rows already shown stand, with what their status line says of the rows past them.
+    const bool counting = tab.runner->Counting();
     tab.runner->Stop();
-    SetStatus(tab, kStoppedText);
+    if (!counting) SetStatus(tab, kStoppedText);
   });
   QObject::connect(tab.find, &QPushButton::clicked, &window, [&tab] { RunSearch(tab); });
 
@@ -269,10 +271,17 @@ void RunSearch(SearchTab& tab) {
   MarkStale(tab);
   SetStatus(tab, QString(kSearchingForText).arg(QString::fromStdString(prepared.subject)));
   tab.editedWhileSearching = false;
-  tab.runner->Run(std::move(prepared.job), [&tab](const SearchOutcome& outcome) {
-    ShowOutcome(tab, outcome);
-    if (tab.editedWhileSearching) MarkStale(tab);
-  });
+  tab.runner->Run(
+      std::move(prepared.job),
+      [&tab](const SearchOutcome& outcome) {
+        ShowOutcome(tab, outcome);
+        if (tab.editedWhileSearching) MarkStale(tab);
+      },
+      [&tab](const std::string& status) {
+        tab.shown.status = status;
+        // Greyed rows keep the line that says so.
+        if (!tab.model->Stale()) SetStatus(tab, QString::fromStdString(status));
+      });
 }
 
 // The status line says what the greyed rows are for. An edit while a search runs is kept for
