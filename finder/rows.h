@@ -145,6 +145,33 @@ void AddRssFields(std::vector<table::Cell>& cells, const Row& row) {
   cells.push_back(row.banded ? table::NumberCell(row.rssHigh) : table::NullCell());
 }
 
+// A two-leg design's first cells: its rank, its legs, the output they give in quantity and its
+// error; then the band's cells and the statistical band's, where the request asks for them.
+template <class Row, class Request>
+std::vector<table::ShownCell> DesignShownCells(const Row& row, const std::string& first,
+                                               const std::string& second, table::Quantity quantity,
+                                               double output, const Request& request) {
+  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(first),
+                                      table::ShownText(second), table::ShownKey(quantity, output),
+                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
+  if (Banded(request.bounds)) AddBandCells(cells, quantity, row);
+  if (request.bounds.statistics.rss) AddRssCells(cells, quantity, row);
+  return cells;
+}
+
+// The same cells as fields, for tsv, csv and json.
+template <class Row, class Request>
+std::vector<table::Cell> DesignFields(const Row& row, const std::string& first,
+                                      const std::string& second, double output,
+                                      const Request& request) {
+  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(first),
+                                 table::TextCell(second), table::NumberCell(output),
+                                 table::NumberCell(row.error)};
+  if (Banded(request.bounds)) AddBandFields(cells, row);
+  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  return cells;
+}
+
 inline constexpr table::Column kUsesColumn{"Uses", "uses", true};
 // With --prefer: how many values a row adds to the board.
 inline constexpr table::Column kNewColumn = {"New", "new_values"};

@@ -112,12 +112,8 @@ std::vector<table::Column> DividerColumns(const DividerRequest& request) {
 
 std::vector<table::ShownCell> DividerShownCells(const DividerRow& row,
                                                 const DividerRequest& request) {
-  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.r1),
-                                      table::ShownText(row.r2),
-                                      table::ShownKey(table::Quantity::kVolt, row.vout),
-                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, table::Quantity::kVolt, row);
-  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kVolt, row);
+  std::vector<table::ShownCell> cells =
+      DesignShownCells(row, row.r1, row.r2, table::Quantity::kVolt, row.vout, request);
   cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
   cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.current));
   if (request.source) cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.source));
@@ -127,11 +123,7 @@ std::vector<table::ShownCell> DividerShownCells(const DividerRow& row,
 }
 
 std::vector<table::Cell> DividerFields(const DividerRow& row, const DividerRequest& request) {
-  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.r1),
-                                 table::TextCell(row.r2), table::NumberCell(row.vout),
-                                 table::NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row);
-  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  std::vector<table::Cell> cells = DesignFields(row, row.r1, row.r2, row.vout, request);
   cells.push_back(table::NumberCell(row.total));
   cells.push_back(table::NumberCell(row.current));
   if (request.source) cells.push_back(table::NumberCell(row.source));

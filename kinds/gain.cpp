@@ -67,23 +67,15 @@ std::vector<table::Column> GainColumns(const GainRequest& request) {
 }
 
 std::vector<table::ShownCell> GainShownCells(const DesignRow& row, const GainRequest& request) {
-  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.first),
-                                      table::ShownText(row.second),
-                                      table::ShownKey(table::Quantity::kPlain, row.output),
-                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) AddBandCells(cells, table::Quantity::kPlain, row);
-  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kPlain, row);
+  std::vector<table::ShownCell> cells =
+      DesignShownCells(row, row.first, row.second, table::Quantity::kPlain, row.output, request);
   cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
   AddDrawerCells(cells, row, request);
   return cells;
 }
 
 std::vector<table::Cell> GainFields(const DesignRow& row, const GainRequest& request) {
-  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.first),
-                                 table::TextCell(row.second), table::NumberCell(row.output),
-                                 table::NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row);
-  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  std::vector<table::Cell> cells = DesignFields(row, row.first, row.second, row.output, request);
   cells.push_back(table::NumberCell(row.total));
   AddDrawerFields(cells, row, request);
   return cells;

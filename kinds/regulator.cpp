@@ -157,16 +157,10 @@ std::vector<table::Column> RegulatorColumns(const RegulatorRequest& request) {
 
 std::vector<table::ShownCell> RegulatorShownCells(const DesignRow& row,
                                                   const RegulatorRequest& request) {
-  std::vector<table::ShownCell> cells{RankCell(row.rank), table::ShownText(row.first),
-                                      table::ShownText(row.second),
-                                      table::ShownKey(table::Quantity::kVolt, row.output),
-                                      table::ShownNumber(table::Quantity::kPercent, row.error)};
-  if (Banded(request.bounds)) {
-    AddBandCells(cells, table::Quantity::kVolt, row);
-    // In spec, before the tolerance the row needs.
-    if (row.restsOnIadj) cells[cells.size() - 2] = table::ShownText("no (IADJ)");
-  }
-  if (request.bounds.statistics.rss) AddRssCells(cells, table::Quantity::kVolt, row);
+  std::vector<table::ShownCell> cells =
+      DesignShownCells(row, row.first, row.second, table::Quantity::kVolt, row.output, request);
+  // In spec: after the first five cells and the band's low, high and worst case.
+  if (Banded(request.bounds) && row.restsOnIadj) cells[8] = table::ShownText("no (IADJ)");
   cells.push_back(table::ShownNumber(table::Quantity::kOhm, row.total));
   cells.push_back(table::ShownNumber(table::Quantity::kAmpere, row.current));
   cells.push_back(table::ShownNumber(table::Quantity::kWatt, row.power));
@@ -181,11 +175,7 @@ std::vector<table::ShownCell> RegulatorShownCells(const DesignRow& row,
 }
 
 std::vector<table::Cell> RegulatorFields(const DesignRow& row, const RegulatorRequest& request) {
-  std::vector<table::Cell> cells{table::NumberCell(row.rank), table::TextCell(row.first),
-                                 table::TextCell(row.second), table::NumberCell(row.output),
-                                 table::NumberCell(row.error)};
-  if (Banded(request.bounds)) AddBandFields(cells, row);
-  if (request.bounds.statistics.rss) AddRssFields(cells, row);
+  std::vector<table::Cell> cells = DesignFields(row, row.first, row.second, row.output, request);
   cells.push_back(table::NumberCell(row.total));
   cells.push_back(table::NumberCell(row.current));
   cells.push_back(table::NumberCell(row.power));
