@@ -63,13 +63,9 @@ finder::FindRequest FindRequestOf(const ParsedArgs& args) {
 
 int RunFind(const ParsedArgs& args, CliContext& context) {
   const finder::FindRequest request = FindRequestOf(args);
-  return RunListing<finder::FindKind>(
-      request,
-      {{"command", table::TextCell("find")},
-       {"target", table::NumberCell(request.search.target)},
-       {"tolerance", table::NumberCell(request.search.tolerance)},
-       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
-      args, context);
+  OutputHead head{{"command", table::TextCell("find")}};
+  AppendNetworkHead(request.search, head);
+  return RunListing<finder::FindKind>(request, std::move(head), args, context);
 }
 
 }  // namespace vantrel

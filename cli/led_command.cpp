@@ -73,21 +73,17 @@ finder::LedRequest LedRequestOf(const ParsedArgs& args) {
 
 int RunLed(const ParsedArgs& args, CliContext& context) {
   const finder::LedRequest request = LedRequestOf(args);
-  return RunListing<finder::LedKind>(
-      request,
-      {{"command", table::TextCell("led")},
-       {"vsupply", table::NumberCell(request.vsupply.typ)},
-       {"vsupply_min", table::NumberCell(request.vsupply.min)},
-       {"vsupply_max", table::NumberCell(request.vsupply.max)},
-       {"vf", table::NumberCell(request.vf.typ)},
-       {"vf_min", table::NumberCell(request.vf.min)},
-       {"vf_max", table::NumberCell(request.vf.max)},
-       {"leds", table::NumberCell(static_cast<std::uint64_t>(request.leds))},
-       {"current", table::NumberCell(request.current)},
-       {"target", table::NumberCell(request.search.target)},
-       {"tolerance", table::NumberCell(request.search.tolerance)},
-       {"parts", table::NumberCell(static_cast<std::uint64_t>(request.search.maxParts))}},
-      args, context);
+  OutputHead head{{"command", table::TextCell("led")},
+                  {"vsupply", table::NumberCell(request.vsupply.typ)},
+                  {"vsupply_min", table::NumberCell(request.vsupply.min)},
+                  {"vsupply_max", table::NumberCell(request.vsupply.max)},
+                  {"vf", table::NumberCell(request.vf.typ)},
+                  {"vf_min", table::NumberCell(request.vf.min)},
+                  {"vf_max", table::NumberCell(request.vf.max)},
+                  {"leds", table::NumberCell(static_cast<std::uint64_t>(request.leds))},
+                  {"current", table::NumberCell(request.current)}};
+  AppendNetworkHead(request.search, head);
+  return RunListing<finder::LedKind>(request, std::move(head), args, context);
 }
 
 }  // namespace vantrel

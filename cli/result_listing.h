@@ -23,6 +23,13 @@
 
 namespace vantrel {
 
+// A network search's target, tolerance and most parts, for json's head.
+inline void AppendNetworkHead(const networks::FindOptions& search, OutputHead& head) {
+  head.emplace_back("target", table::NumberCell(search.target));
+  head.emplace_back("tolerance", table::NumberCell(search.tolerance));
+  head.emplace_back("parts", table::NumberCell(static_cast<std::uint64_t>(search.maxParts)));
+}
+
 // What request's bands were worked out from, for json's head: each setting only where it was
 // given (a derating factor where it is below 1).
 template <class Request>

@@ -17,6 +17,7 @@
 #include "plain_networks.h"
 #include "search_kinds.h"
 #include "stock.h"
+#include "values_added.h"
 
 namespace vantrel::finder {
 namespace {
@@ -243,22 +244,7 @@ TEST(LedSearch, EqualsThePlainEnumerationWithItsBand) {
   EXPECT_GT(bounded, 100);
 }
 
-// The values a spelling adds to stock's board: each distinct name not on it.
-int Added(const std::string& spelling, const LoadedStock& stock) {
-  std::istringstream words(spelling);
-  std::set<std::string> names;
-  for (std::string word; words >> word;) {
-    std::erase(word, '(');
-    std::erase(word, ')');
-    if (word.starts_with('v')) names.insert(word);
-  }
-  int added = 0;
-  for (const std::string& name : names) {
-    const double value = stock.stock.values[std::stoul(name.substr(1))];
-    added += !std::binary_search(stock.board->begin(), stock.board->end(), value);
-  }
-  return added;
-}
+using testing::ValuesAdded;
 
 // With a board, the rows that add fewest values first, then the fewest parts, then led's order.
 TEST(LedSearch, WithABoardRanksTheRowsThatAddFewestValuesFirst) {
@@ -297,7 +283,7 @@ TEST(LedSearch, WithABoardRanksTheRowsThatAddFewestValuesFirst) {
       return parts(x) < parts(y);
     });
     std::stable_sort(plain.begin(), plain.end(), [&](const std::string& x, const std::string& y) {
-      return Added(x, stock) < Added(y, stock);
+      return ValuesAdded(x, stock) < ValuesAdded(y, stock);
     });
     if (plain.size() > limit) plain.resize(limit);
     ASSERT_EQ(found, plain);

@@ -16,6 +16,7 @@
 #include "plain_networks.h"
 #include "search_kinds.h"
 #include "stock.h"
+#include "values_added.h"
 
 namespace vantrel::finder {
 namespace {
@@ -68,22 +69,7 @@ LoadedStock StockWithBoard(std::mt19937_64& rng, std::vector<double> values,
   return stock;
 }
 
-// The values a spelling adds to stock's board: each distinct name not on it.
-int Added(const std::string& spelling, const LoadedStock& stock) {
-  std::istringstream words(spelling);
-  std::set<std::string> names;
-  for (std::string word; words >> word;) {
-    std::erase(word, '(');
-    std::erase(word, ')');
-    if (word.starts_with('v')) names.insert(word);
-  }
-  int added = 0;
-  for (const std::string& name : names) {
-    const double value = stock.stock.values[std::stoul(name.substr(1))];
-    if (!std::binary_search(stock.board->begin(), stock.board->end(), value)) ++added;
-  }
-  return added;
-}
+using testing::ValuesAdded;
 
 // The number of parts a spelling names, each use counted.
 std::size_t Parts(const std::string& spelling) {
@@ -219,7 +205,7 @@ TEST(PreferredSearch, DesignsEqualPlainEnumerationRankedByNewValues) {
     std::vector<Line> lines;
     for (const auto& row : testing::PlainFindTwoLegs(values, stock.names, plain, options)) {
       const std::string legs = row.a + " / " + row.b;
-      lines.push_back({legs, Added(legs, stock)});
+      lines.push_back({legs, ValuesAdded(legs, stock)});
     }
     // --within lists fewest parts first.
     if (within) {
@@ -271,8 +257,8 @@ TEST(PreferredSearch, RcEqualsPlainEnumerationRankedByNewValues) {
     std::vector<Line> lines;
     for (const auto& row : testing::PlainFindRc(r, stocks.resistors.names, c,
                                                 stocks.capacitors.names, plainOptions)) {
-      lines.push_back({row.r + " / " + row.c,
-                       Added(row.r, stocks.resistors) + Added(row.c, stocks.capacitors)});
+      lines.push_back({row.r + " / " + row.c, ValuesAdded(row.r, stocks.resistors) +
+                                                  ValuesAdded(row.c, stocks.capacitors)});
     }
     ExpectSame(found, Ranked(std::move(lines), limit));
   }
@@ -307,7 +293,7 @@ TEST(PreferredSearch, FindEqualsPlainEnumerationRankedByNewValues) {
     });
     std::vector<Line> lines;
     for (const auto& row : testing::PlainFindNetworks(values, stock.names, request.search, 1, 1))
-      lines.push_back({row.spelling, Added(row.spelling, stock)});
+      lines.push_back({row.spelling, ValuesAdded(row.spelling, stock)});
     ExpectSame(found, Ranked(std::move(lines), limit));
   }
 }
