@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formula_cases.h"
 #include "plain_networks.h"
 #include "stock.h"
 #include "two_leg_search.h"
@@ -87,41 +88,29 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
   const std::uint64_t limits[] = {1, 5, 20, kAll};
   const std::size_t passes[] = {1, 7, std::size_t{1} << 18};
   for (int round = 0; round < 1500; ++round) {
-    TwoLegFormula formula;
-    testing::PlainFormula plain;
-    TwoLegBand band;
+    using testing::PlainFormula;
     const bool ranged = rng() % 2 == 0;
+    testing::FormulaCase drawn;
     switch (round % 5) {
-      case 0: {
-        const double vin = round % 10 == 0 ? -12 : 5;
-        formula = DividerFormula(vin);
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kDivider, vin, 0, vin, 0, vin, 0};
+      case 0:
+        drawn = testing::SteadyCase(PlainFormula::kDivider, round % 10 == 0 ? -12 : 5);
         break;
-      }
       case 1:
       case 2: {
         const double vref = round % 5 == 1 ? 1.25 : 0.8;
         const double iadj = round % 5 == 1 ? 0 : (rng() % 2 ? 50e-6 : 0.01);
-        formula = RegulatorFormula(vref, iadj);
-        const double lo = ranged ? vref * 0.985 : vref;
-        const double hi = ranged ? vref * 1.015 : vref;
-        band.low = RegulatorFormula(lo, iadj / 2);
-        band.high = RegulatorFormula(hi, iadj * 2);
-        plain = {testing::PlainFormula::kRegulator, vref, iadj, lo, iadj / 2, hi, iadj * 2};
+        drawn = testing::RegulatorCase(vref, iadj, ranged ? vref * 0.985 : vref,
+                                       ranged ? vref * 1.015 : vref);
         break;
       }
       case 3:
-        formula = GainFormula();
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kGain, 1, 0, 1, 0, 1, 0};
+        drawn = testing::SteadyCase(PlainFormula::kGain, 1);
         break;
       default:
-        formula = InvertingGainFormula();
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kInvertingGain, 1, 0, 1, 0, 1, 0};
+        drawn = testing::SteadyCase(PlainFormula::kInvertingGain, 1);
         break;
     }
+    auto& [formula, band, plain] = drawn;
     TwoLegOptions options;
     options.legParts = 1 + round / 5 % 2;
     options.distinct = round / 10 % 2 == 1;
@@ -215,34 +204,23 @@ TEST(TwoLegSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
   const double drifts[] = {0, 0.25, 0.5, 1.25, 2.5};
   const std::uint64_t limits[] = {1, 3, 20, kAll};
   for (int round = 0; round < 2000; ++round) {
-    TwoLegFormula formula;
-    testing::PlainFormula plain;
-    TwoLegBand band;
+    using testing::PlainFormula;
+    testing::FormulaCase drawn;
     switch (round % 4) {
       case 0:
-        formula = DividerFormula(5);
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kDivider, 5, 0, 5, 0, 5, 0};
+        drawn = testing::SteadyCase(PlainFormula::kDivider, 5);
         break;
-      case 1: {
-        const double iadj = rng() % 2 ? 50e-6 : 0;
-        formula = RegulatorFormula(0.8, iadj);
-        band.low = RegulatorFormula(0.788, iadj / 2);
-        band.high = RegulatorFormula(0.812, iadj * 2);
-        plain = {testing::PlainFormula::kRegulator, 0.8, iadj, 0.788, iadj / 2, 0.812, iadj * 2};
+      case 1:
+        drawn = testing::RegulatorCase(0.8, rng() % 2 ? 50e-6 : 0, 0.788, 0.812);
         break;
-      }
       case 2:
-        formula = GainFormula();
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kGain, 1, 0, 1, 0, 1, 0};
+        drawn = testing::SteadyCase(PlainFormula::kGain, 1);
         break;
       default:
-        formula = InvertingGainFormula();
-        band.low = band.high = formula;
-        plain = {testing::PlainFormula::kInvertingGain, 1, 0, 1, 0, 1, 0};
+        drawn = testing::SteadyCase(PlainFormula::kInvertingGain, 1);
         break;
     }
+    auto& [formula, band, plain] = drawn;
     TwoLegOptions options;
     options.legParts = 2;
     options.distinct = rng() % 4 == 0;
