@@ -26,6 +26,19 @@ struct Line {
   bool operator==(const Line&) const = default;
 };
 
+// A row's legs as spelled and its numbers to the bit, the search's or the yardstick's.
+template <class Row>
+Line LineOf(std::string r, std::string c, const Row& row) {
+  return {std::move(r),
+          std::move(c),
+          std::bit_cast<std::uint64_t>(row.tau),
+          std::bit_cast<std::uint64_t>(row.output),
+          std::bit_cast<std::uint64_t>(row.error),
+          std::bit_cast<std::uint64_t>(row.low),
+          std::bit_cast<std::uint64_t>(row.high),
+          std::bit_cast<std::uint64_t>(row.worst)};
+}
+
 std::ostream& operator<<(std::ostream& out, const Line& row) {
   return out << row.r << " / " << row.c << ": tau " << std::bit_cast<double>(row.tau) << ", "
              << std::bit_cast<double>(row.output) << " (" << std::bit_cast<double>(row.error)
@@ -117,22 +130,14 @@ TEST(RcSearch, EqualsPlainEnumeration) {
     const std::vector<std::string> cNames = Names(c);
     std::vector<Line> fast;
     FindRc(r, c, options, limit, [&](const RcRow& row) {
-      fast.push_back(
-          {Spell(row.r, rNames), Spell(row.c, cNames), std::bit_cast<std::uint64_t>(row.tau),
-           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
-           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
-           std::bit_cast<std::uint64_t>(row.worst)});
+      fast.push_back(LineOf(Spell(row.r, rNames), Spell(row.c, cNames), row));
       // The band holds its own output.
       EXPECT_TRUE(row.low <= row.output && row.output <= row.high);
     });
     std::vector<Line> plain;
     for (const auto& row : testing::PlainFindRc(r, rNames, c, cNames, options)) {
       if (plain.size() == limit) break;
-      plain.push_back(
-          {row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
-           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
-           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
-           std::bit_cast<std::uint64_t>(row.worst)});
+      plain.push_back(LineOf(row.r, row.c, row));
     }
     const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
     ASSERT_TRUE(f == fast.end() && p == plain.end())
@@ -276,22 +281,14 @@ TEST(RcSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
     std::vector<Line> fast;
     std::vector<Rss> fastRss;
     FindRc(r, c, options, limit, [&](const RcRow& row) {
-      fast.push_back(
-          {Spell(row.r, rNames), Spell(row.c, cNames), std::bit_cast<std::uint64_t>(row.tau),
-           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
-           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
-           std::bit_cast<std::uint64_t>(row.worst)});
+      fast.push_back(LineOf(Spell(row.r, rNames), Spell(row.c, cNames), row));
       fastRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
     });
     std::vector<Line> plain;
     std::vector<Rss> plainRss;
     for (const auto& row : testing::PlainFindRc(r, rNames, c, cNames, options, &spreads)) {
       if (plain.size() == limit) break;
-      plain.push_back(
-          {row.r, row.c, std::bit_cast<std::uint64_t>(row.tau),
-           std::bit_cast<std::uint64_t>(row.output), std::bit_cast<std::uint64_t>(row.error),
-           std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high),
-           std::bit_cast<std::uint64_t>(row.worst)});
+      plain.push_back(LineOf(row.r, row.c, row));
       plainRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
     }
     const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
