@@ -166,6 +166,25 @@ class NetworksWindowTest : public QObject {
     Field<QLineEdit>("TARGET")->setText(target);
     QTest::keyClick(Field<QLineEdit>("TARGET"), Qt::Key_Return);
   }
+  // Types the fields, by their object names, into page and presses Find; the list once its
+  // search has ended.
+  QTableView* FindOn(QWidget& page, const char* listName,
+                     std::initializer_list<std::pair<const char*, const char*>> fields) {
+    for (const auto& [name, text] : fields) Control<QLineEdit>(page, name)->setText(text);
+    QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
+    auto* list = Control<QTableView>(page, listName);
+    if (!QTest::qWaitFor([list] { return list->model()->rowCount() > 0; })) return list;
+    for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+    QCoreApplication::processEvents();
+    return list;
+  }
+  // The shared divider search's outcome for input, one-part legs and 20 rows unless it says.
+  SearchOutcome SharedDivider(vantrel::finder::DividerInput input) {
+    if (!input.parts) input.parts = "1";
+    if (!input.top) input.top = "20";
+    const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
+    return prepared.job ? prepared.job(std::atomic<bool>(false)) : SearchOutcome{};
+  }
 
   std::unique_ptr<vantrel::testing::FakeServices> m_fakes;
   std::unique_ptr<CNetworksDlg> m_window;
@@ -893,35 +912,23 @@ void NetworksWindowTest::EmptyToleranceIsTheCommandLinesDefault() {
   }
   tabs->setCurrentIndex(1);
   QWidget& page = *tabs->widget(1);
-  Control<QLineEdit>(page, "VIN")->setText("5");
-  Control<QLineEdit>(page, "VOUT")->setText("3.7");
   Control<QLineEdit>(page, "--within")->setText("30");
-  Control<QLineEdit>(page, "--part-tolerance")->setText("1");
   QCOMPARE(Control<QLineEdit>(page, "--tolerance")->placeholderText(), QString("30"));
-  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
-  auto* list = Control<QTableView>(page, "Dividers");
-  QTRY_VERIFY(list->model()->rowCount() > 0);
-  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+  auto* list = FindOn(page, "Dividers", {{"VIN", "5"}, {"VOUT", "3.7"}, {"--part-tolerance", "1"}});
+  QVERIFY(list->model()->rowCount() > 0);
 
   vantrel::finder::DividerInput input;
   input.vin = "5";
   input.vout = "3.7";
   input.within = "30";
   input.partTolerance = "1";
-  input.parts = "1";
-  input.top = "20";
-  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
-  QVERIFY(prepared.job);
-  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const SearchOutcome outcome = SharedDivider(input);
   const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
   QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
   QCOMPARE(Control<QLabel>(page, "status")->text(), QString::fromStdString(outcome.status));
   // Within 1, as a typed tolerance of 1 would have kept, lists fewer.
   input.tolerance = "1";
-  QVERIFY(vantrel::SharedSearches()
-              .divider(input, m_fakes->services)
-              .job(std::atomic<bool>(false))
-              .rows.tsvCells.size() < shown.tsvCells.size());
+  QVERIFY(SharedDivider(input).rows.tsvCells.size() < shown.tsvCells.size());
 }
 
 // Escape closes the window; the next one opens with every field of every tab as it was left:
@@ -1064,15 +1071,13 @@ void NetworksWindowTest::DividerLoadAndMaxSourceReachTheSearch() {
   auto* tabs = m_window->findChild<QTabWidget*>();
   tabs->setCurrentIndex(1);
   QWidget& page = *tabs->widget(1);
-  Control<QLineEdit>(page, "VIN")->setText("4");
-  Control<QLineEdit>(page, "VOUT")->setText("1");
-  Control<QLineEdit>(page, "--tolerance")->setText("10");
-  Control<QLineEdit>(page, "--load")->setText("10k");
-  Control<QLineEdit>(page, "--max-source")->setText("800");
-  QTest::mouseClick(Control<QPushButton>(page, "find"), Qt::LeftButton);
-  auto* list = Control<QTableView>(page, "Dividers");
-  QTRY_VERIFY(list->model()->rowCount() > 0);
-  for (auto* runner : m_window->findChildren<vantrel::SearchRunner*>()) runner->Wait();
+  auto* list = FindOn(page, "Dividers",
+                      {{"VIN", "4"},
+                       {"VOUT", "1"},
+                       {"--tolerance", "10"},
+                       {"--load", "10k"},
+                       {"--max-source", "800"}});
+  QVERIFY(list->model()->rowCount() > 0);
 
   vantrel::finder::DividerInput input;
   input.vin = "4";
@@ -1080,11 +1085,7 @@ void NetworksWindowTest::DividerLoadAndMaxSourceReachTheSearch() {
   input.tolerance = "10";
   input.load = "10k";
   input.maxSource = "800";
-  input.parts = "1";
-  input.top = "20";
-  const PreparedSearch prepared = vantrel::SharedSearches().divider(input, m_fakes->services);
-  QVERIFY(prepared.job);
-  const SearchOutcome outcome = prepared.job(std::atomic<bool>(false));
+  const SearchOutcome outcome = SharedDivider(input);
   const auto& shown = static_cast<vantrel::RowTableModel*>(list->model())->Rows();
   QCOMPARE(shown.tsvCells, outcome.rows.tsvCells);
   QVERIFY(std::find(shown.names.begin(), shown.names.end(), "source") != shown.names.end());
