@@ -96,15 +96,25 @@ std::string_view UnitOf(table::Quantity quantity) {
   }
 }
 
-std::string ShownQuantity(double value, int digits, std::string_view unit) {
-  std::string text = FormatEngineering(value, digits);
+namespace {
+
+// Engineering text of value with its unit after a space, the SI prefix moved to the unit ("4.7k"
+// and "Ω" to "4.7 kΩ"). Text in exponent form, and inf and nan, have no prefix.
+std::string WithUnit(std::string text, double value, std::string_view unit) {
   std::string prefix;
-  if (!text.empty() && std::isalpha(static_cast<unsigned char>(text.back())) &&
+  if (std::isfinite(value) && !text.empty() &&
+      std::isalpha(static_cast<unsigned char>(text.back())) &&
       text.find('e') == std::string::npos) {
     prefix = text.back() == 'u' ? "\u00b5" : std::string(1, text.back());
     text.pop_back();
   }
   return text + " " + prefix + std::string(unit);
+}
+
+}  // namespace
+
+std::string ShownQuantity(double value, int digits, std::string_view unit) {
+  return WithUnit(FormatEngineering(value, digits), value, unit);
 }
 
 std::string ShortEngineering(double value) {
@@ -124,13 +134,7 @@ std::string ShownValue(table::Quantity quantity, double value) {
   std::string text = ShortEngineering(value);
   const std::string_view unit = UnitOf(quantity);
   if (unit.empty()) return text;
-  std::string prefix;
-  if (!text.empty() && std::isalpha(static_cast<unsigned char>(text.back())) &&
-      text.find('e') == std::string::npos) {
-    prefix = text.back() == 'u' ? "\u00b5" : std::string(1, text.back());
-    text.pop_back();
-  }
-  return text + " " + prefix + std::string(unit);
+  return WithUnit(std::move(text), value, unit);
 }
 
 ColumnSpeller::ColumnSpeller(Spelling spelling, double target)

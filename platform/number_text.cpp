@@ -238,6 +238,8 @@ std::string FormatEngineering(double value, int digits) {
                                     std::chars_format::scientific, digits - 1);
   const std::string text(buffer, result.ptr);
   const std::size_t e = text.find('e');
+  // inf and nan have no exponent to group by.
+  if (e == std::string::npos) return (value < 0 ? "-" : "") + text;
   const int exponent = std::atoi(text.c_str() + e + 1);
   const int engineering = exponent >= 0 ? exponent / 3 * 3 : -((-exponent + 2) / 3 * 3);
   static constexpr const char* kPrefixes[] = {"f", "p", "n", "u", "m", "",

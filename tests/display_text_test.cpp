@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <iomanip>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -176,6 +177,11 @@ TEST(DisplayTextTest, ValuesReadWithPrefixAndUnit) {
   EXPECT_EQ(ShownValue(table::Quantity::kHertz, 1000), "1 kHz");
   EXPECT_EQ(ShownQuantity(362e-6, 3, "A"), "362 \u00b5A");
   EXPECT_EQ(ShownQuantity(1e-18, 3, "A"), "1.00e-18 A");
+  // A value out of every range, as a refusal may name one: no prefix read into "inf".
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(ShownValue(table::Quantity::kOhm, kInf), "inf \u03a9");
+  EXPECT_EQ(ShownQuantity(-kInf, 3, "A"), "-inf A");
+  EXPECT_EQ(ShownQuantity(std::numeric_limits<double>::quiet_NaN(), 3, "V"), "nan V");
   const std::vector<table::Column> columns = {
       {"VOUT", "vout"}, {"Low", "low"}, {"High", "high"}, {"In spec", "in_spec"}};
   const std::vector<table::ShownCell> cells = {table::ShownKey(table::Quantity::kVolt, 3.3),
