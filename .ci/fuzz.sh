@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a bounded time on a scratch copy
-# of its committed seed corpus, so new corpus entries never land in the repository. The
+# Builds the libFuzzer targets in the sanitizer build (clang, coverage-instrumented throughout,
+# so the tests' build serves) and runs each for a bounded time on a scratch copy of its
+# committed seed corpus, so new corpus entries never land in the repository. The
 # targets run side by side, one a core; an input that takes over 5 s counts as a failure, so a
 # search that stalls is found like a crash.
-# Usage: .ci/fuzz.sh   (FUZZ_SECONDS, 30 by default, is the time for each target)
+# Usage: .ci/fuzz.sh   (FUZZ_SECONDS, 20 by default, is the time for each target)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${FUZZ_SECONDS:-30}"
+seconds="${FUZZ_SECONDS:-20}"
 
 scripts/deps.sh --fuzz
-cmake --preset fuzz >/dev/null
+cmake --preset asan >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 
 work="$(mktemp -d)"
@@ -19,7 +20,7 @@ scratch="$work"
 if [[ -d /dev/shm && -w /dev/shm ]]; then scratch="$(mktemp -d -p /dev/shm)"; fi
 trap 'rm -rf "$work" "$scratch"' EXIT
 # Failing inputs outlive the run: build/ is not committed.
-artifacts="$PWD/build/fuzz/artifacts"
+artifacts="$PWD/build/asan/fuzz-artifacts"
 mkdir -p "$artifacts"
 
 # fuzz TARGET MAX_LEN DICTIONARY: the library and command-line targets reach past the 10240
@@ -28,7 +29,7 @@ fuzz() {
   local target="$1" max_len="$2" dict="$3"
   cp -r "fuzz/corpus/$target" "$work/$target"
   if TMPDIR="$scratch" LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" \
-    "build/fuzz/fuzz/vantrel_${target}_fuzz" "$work/$target" \
+    "build/asan/fuzz/vantrel_${target}_fuzz" "$work/$target" \
     -dict="fuzz/$dict" -max_total_time="$seconds" -max_len="$max_len" -timeout=5 \
     -print_final_stats=1 -artifact_prefix="$artifacts/$target-" >"$work/$target.log" 2>&1; then
     touch "$work/$target.ok"

@@ -33,7 +33,6 @@ namespace {
 using networks::Network;
 using networks::Shape;
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr std::uint64_t kAll = std::numeric_limits<std::uint64_t>::max();
 
 // A network's value read from its pattern ("x + (x || x)") with parts in spelling order, by

@@ -96,7 +96,8 @@ void WindowEditTest::init() {
   m_dir->Write(vantrel::kLibraryFileName, kSmallLibrary);
   m_messages = std::make_unique<FakeMessageService>();
   m_files = std::make_unique<vantrel::PosixFileService>();
-  m_services = std::make_unique<vantrel::Services>(*m_messages, *m_files, m_clock);
+  m_services =
+      std::make_unique<vantrel::Services>(vantrel::Services{*m_messages, *m_files, m_clock});
   m_editor = std::make_unique<FakeEditorLauncher>();
   m_window = std::make_unique<CVantrelDlg>(*m_services, *m_editor);
   m_window->show();

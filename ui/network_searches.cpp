@@ -322,13 +322,12 @@ SearchOutcome Outcome(const typename Kind::Request& request,
   for (const auto& cells : shown) outcome.rows.cells.push_back(speller.Spell(cells));
   // The status line: how many rows there are and what for, or the closest when none, then
   // the notes.
-  const bool marked = [&] {
-    if constexpr (requires { Kind::Marked(rows.front()); }) {
-      return std::any_of(rows.begin(), rows.end(),
-                         [](const auto& row) { return Kind::Marked(row); });
-    }
-    return false;
-  }();
+  // Rows marked for resting on the pin current, and the line that explains the mark.
+  std::string footnote;
+  if constexpr (requires { Kind::Marked(rows.front()); }) {
+    if (std::any_of(rows.begin(), rows.end(), [](const auto& row) { return Kind::Marked(row); }))
+      footnote = Kind::Footnote(request);
+  }
   std::vector<std::string> notes;
   if (const std::string cut = finder::PreferCutNote(scan, finder::Wording::kWindow); !cut.empty())
     notes.push_back(cut);
@@ -336,14 +335,11 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     notes.insert(notes.end(), loaded->readNotes.begin(), loaded->readNotes.end());
     notes.insert(notes.end(), loaded->stockNotes.begin(), loaded->stockNotes.end());
   }
-  const auto status = [request, marked, notes](std::string first, std::uint64_t overRatedRows) {
+  const auto status = [derate = finder::Derate(request), footnote, notes](
+                          std::string first, std::uint64_t overRatedRows) {
     std::vector<std::string> lines{std::move(first)};
-    // Rows marked for resting on the pin current, and the line that explains the mark.
-    if constexpr (requires { Kind::Footnote(request); }) {
-      if (marked) lines.push_back(Kind::Footnote(request));
-    }
-    if (overRatedRows > 0)
-      lines.push_back(finder::OverRatedNote(overRatedRows, finder::Derate(request)));
+    if (!footnote.empty()) lines.push_back(footnote);
+    if (overRatedRows > 0) lines.push_back(finder::OverRatedNote(overRatedRows, derate));
     lines.insert(lines.end(), notes.begin(), notes.end());
     return Lines(lines);
   };
