@@ -118,8 +118,8 @@ int main(int argc, char** argv) {
     };
     for (int run = 0; run < runs; ++run) {
       // Until the rows are shown: the count after them is stopped as they reach the list.
-      const QMetaObject::Connection stopCount =
-          QObject::connect(list->model(), &QAbstractItemModel::modelAboutToBeReset, runner, [runner] {
+      const QMetaObject::Connection stopCount = QObject::connect(
+          list->model(), &QAbstractItemModel::modelAboutToBeReset, runner, [runner] {
             if (runner->Counting()) runner->Stop();
           });
       rows.push_back(timed());
