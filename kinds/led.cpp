@@ -8,7 +8,7 @@
 
 #include "display_text.h"
 #include "drawn_parts.h"
-#include "exact_decimal.h"
+#include "exact_rational.h"
 #include "field_reading.h"
 #include "number_text.h"
 #include "preferred_search.h"
@@ -19,30 +19,8 @@ namespace {
 
 constexpr std::uint64_t kMostLeds = 1000;
 
-// A value typed, as the shortest decimal that reads back as its double (above 0).
-mpq_class Exactly(double value) {
-  const networks::Decimal decimal = networks::ShortestDecimal(value);
-  mpz_class power;
-  mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(std::abs(decimal.exponent)));
-  mpz_class digits;
-  mpz_import(digits.get_mpz_t(), 1, 1, sizeof decimal.digits, 0, 0, &decimal.digits);
-  mpq_class exact = decimal.exponent >= 0 ? mpq_class(digits * power) : mpq_class(digits, power);
-  exact.canonicalize();
-  return exact;
-}
-
-// The double nearest q > 0, ties to even; GMP's own conversion truncates.
-double Nearest(const mpq_class& q) {
-  const double toward = q.get_d();
-  if (!std::isfinite(toward) || q == toward) return toward;
-  const double away = std::nextafter(toward, std::numeric_limits<double>::infinity());
-  if (!std::isfinite(away)) return toward;
-  const int order = cmp(mpq_class(q - toward), mpq_class(mpq_class(away) - q));
-  if (order != 0) return order < 0 ? toward : away;
-  int exponent = 0;
-  const double mantissa = std::frexp(toward, &exponent);
-  return static_cast<long long>(std::ldexp(mantissa, 53)) % 2 == 0 ? toward : away;
-}
+using networks::Exactly;
+using networks::Nearest;
 
 // The voltage the typed values leave across the resistor, VS - N Vf, in exact decimals: a
 // supply of 12 V over three LEDs of 3.1 V leaves 2.7 V, and 2.7 V at 20 mA asks for 135 Ω on
