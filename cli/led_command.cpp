@@ -5,30 +5,22 @@
 #include "cli_app.h"
 #include "command_args.h"
 #include "command_line.h"
+#include "design_commands.h"
 #include "output_table.h"
 #include "result_listing.h"
 
 namespace vantrel {
 namespace {
 
+// Led's own fields, and those it shares with the designs that carry a current; what led does
+// not take is refused by its options before this.
 finder::LedInput LedInputOf(const ParsedArgs& args) {
   finder::LedInput input;
+  ReadLoaded(args, input);
   input.vsupply = args.operands[0];
   input.vf = Given(args, "--vf");
   input.leds = Given(args, "--leds");
   input.current = Given(args, "--current");
-  input.parts = Given(args, "--parts");
-  input.tolerance = Given(args, "--tolerance");
-  input.top = Given(args, "--top");
-  input.all = args.Has("--all");
-  input.exclude = AllGiven(args, "--exclude");
-  input.distinct = args.Has("--distinct");
-  input.partTolerance = Given(args, "--part-tolerance");
-  input.within = Given(args, "--within");
-  input.maxPower = Given(args, "--max-power");
-  input.derate = Given(args, "--derate");
-  input.inventory = args.Has("--inventory");
-  input.prefer = Given(args, "--prefer");
   return input;
 }
 
