@@ -18,6 +18,7 @@
 #include "network_search.h"
 #include "pair_table.h"
 #include "plain_networks.h"
+#include "same_rows.h"
 #include "stock.h"
 #include "two_leg_search.h"
 
@@ -76,17 +77,6 @@ std::vector<Row> Plain(std::span<const double> stock, const FindOptions& options
                     std::bit_cast<std::uint64_t>(row.low), std::bit_cast<std::uint64_t>(row.high)});
   }
   return rows;
-}
-
-// Names the first row that differs, rather than printing two long lists.
-void ExpectSameRows(const std::vector<Row>& fast, const std::vector<Row>& plain) {
-  const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
-  if (f == fast.end() && p == plain.end()) return;
-  ADD_FAILURE() << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
-                << ": fast "
-                << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-                << ", plain "
-                << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
 }
 
 double FromText(const std::string& text) {
@@ -227,8 +217,8 @@ TEST(NetworkSearch, EqualsPlainEnumerationOnRandomStocks) {
                  << ", distinct " << options.distinct << ", rows per pass " << options.rowsPerPass);
     const bool capacitors = round / 8 % 3 == 1;
     SCOPED_TRACE(capacitors ? "capacitors" : "resistors");
-    ExpectSameRows(Fast(stock.values, options, limit, capacitors),
-                   Plain(stock.values, options, limit, capacitors));
+    EXPECT_TRUE(testing::SameRows(Fast(stock.values, options, limit, capacitors),
+                                  Plain(stock.values, options, limit, capacitors)));
     if (HasFailure()) return;
   }
 }
@@ -254,7 +244,7 @@ TEST(SearchThreads, OneAndTwoThreadsGiveTheSameRows) {
     options.threads = 1;
     const std::vector<Row> one = Fast(stock.values, options, limit);
     options.threads = 2;
-    ExpectSameRows(Fast(stock.values, options, limit), one);
+    EXPECT_TRUE(testing::SameRows(Fast(stock.values, options, limit), one));
 
     DividerOptions divider;
     divider.vin = 12;
@@ -331,11 +321,7 @@ TEST(DividerSearch, EqualsPlainEnumerationOnRandomStocks) {
                        std::bit_cast<std::uint64_t>(row.error),
                        std::bit_cast<std::uint64_t>(row.total)});
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
-    ASSERT_TRUE(f == fast.end() && p == plain.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, plain));
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include "plain_networks.h"
 #include "rc_search.h"
+#include "same_rows.h"
 #include "stock.h"
 
 namespace vantrel::networks {
@@ -139,11 +140,7 @@ TEST(RcSearch, EqualsPlainEnumeration) {
       if (plain.size() == limit) break;
       plain.push_back(LineOf(row.r, row.c, row));
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
-    ASSERT_TRUE(f == fast.end() && p == plain.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, plain));
   }
 }
 
@@ -291,11 +288,7 @@ TEST(RcSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
       plain.push_back(LineOf(row.r, row.c, row));
       plainRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), plain.begin(), plain.end());
-    ASSERT_TRUE(f == fast.end() && p == plain.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << plain.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == plain.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, plain));
     // The statistical band is worked out in another order here, so it agrees to roundings.
     const auto near = [](double x, double y) {
       return x == y || std::fabs(x - y) <= 1e-12 * std::max(std::fabs(x), std::fabs(y));

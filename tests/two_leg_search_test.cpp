@@ -11,6 +11,7 @@
 
 #include "formula_cases.h"
 #include "plain_networks.h"
+#include "same_rows.h"
 #include "stock.h"
 #include "two_leg_search.h"
 
@@ -165,11 +166,7 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
       if (slow.size() == limit) break;
       slow.push_back(LineOf(row.a, row.b, row));
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
-    ASSERT_TRUE(f == fast.end() && p == slow.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, slow));
   }
 }
 
@@ -314,11 +311,7 @@ TEST(TwoLegSearch, EqualsPlainEnumerationWithEachPartsOwnSpread) {
       slow.push_back(LineOf(row.a, row.b, row));
       slowRss.push_back({row.rssLow, row.rssHigh, row.rssWorst});
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
-    ASSERT_TRUE(f == fast.end() && p == slow.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, slow));
     // The statistical band is worked out in another order here, so it agrees to roundings.
     for (std::size_t i = 0; spreads.rss && i < fast.size(); ++i) {
       SCOPED_TRACE(::testing::Message() << "row " << i << ": " << fast[i]);
@@ -470,11 +463,7 @@ TEST(LoadedDivider, EqualsPlainEnumerationWithABoundOnTheSource) {
       if (slow.size() == limit) break;
       slow.push_back(LineOf(row.a, row.b, row));
     }
-    const auto [f, p] = std::mismatch(fast.begin(), fast.end(), slow.begin(), slow.end());
-    ASSERT_TRUE(f == fast.end() && p == slow.end())
-        << "row " << (f - fast.begin()) << " of " << fast.size() << " / " << slow.size()
-        << ": fast " << (f == fast.end() ? std::string("none") : ::testing::PrintToString(*f))
-        << ", plain " << (p == slow.end() ? std::string("none") : ::testing::PrintToString(*p));
+    ASSERT_TRUE(testing::SameRows(fast, slow));
     rows += fast.size();
   }
   EXPECT_GT(rows, 2000u);
