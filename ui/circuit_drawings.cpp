@@ -55,8 +55,10 @@ std::vector<double> BaseValues(const finder::LoadedStock& stock, const StockKind
   return values;
 }
 
-Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock& stock) {
-  const StockKind& kind = *request.kind;
+namespace {
+
+// A network of the stock's kind, each part labelled with its value.
+Drawing NetworkDrawing(const StockKind& kind, const finder::LoadedStock& stock) {
   const schematic::PartSymbol symbol =
       kind.part == PartKind::kCapacitor  ? schematic::PartSymbol::kCapacitor
       : kind.part == PartKind::kInductor ? schematic::PartSymbol::kInductor
@@ -75,15 +77,15 @@ Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock&
   };
 }
 
+}  // namespace
+
+Drawing DrawingOf(const finder::FindRequest& request, const finder::LoadedStock& stock) {
+  return NetworkDrawing(*request.kind, stock);
+}
+
 // The network alone, as find draws a resistor's; the LEDs are not drawn.
 Drawing DrawingOf(const finder::LedRequest&, const finder::LoadedStock& stock) {
-  return [values = stock.stock.values](SchematicView& view,
-                                       const std::vector<networks::Network>& row) {
-    Labeller label;
-    const networks::Network network = label(row[0], "R", table::Quantity::kOhm, values);
-    view.SetNetwork(network, label.labels, schematic::PartSymbol::kResistor);
-    view.SetColourBands(std::move(label.bands));
-  };
+  return NetworkDrawing(kResistors, stock);
 }
 
 Drawing DrawingOf(const finder::DividerRequest&, const finder::LoadedStock& stock) {
