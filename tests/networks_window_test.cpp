@@ -135,6 +135,7 @@ class NetworksWindowTest : public QObject {
   void EscapeStopsASearchAndThenCloses();
   void RefusedFieldIsNamedByItsLabelAndEmptiesTheList();
   void PictureNamesTheLegsOfTheRowsCells();
+  void LedPictureIsItsResistorNetwork();
   void StockChoiceSearchesThatStock();
   void EachStockShowsItsOwnUnit();
   void EmptyLibraryIsToldInsteadOfRows();
@@ -751,6 +752,21 @@ void NetworksWindowTest::PictureNamesTheLegsOfTheRowsCells() {
     QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
              description.arg(first, second));
   }
+}
+
+// The LED tab draws its row's resistor network as find draws one, each part with its value.
+void NetworksWindowTest::LedPictureIsItsResistorNetwork() {
+  QVERIFY(OpenOnRealSearches());
+  auto* tabs = m_window->findChild<QTabWidget*>();
+  tabs->setCurrentIndex(5);
+  QWidget& page = *tabs->widget(5);
+  // 1 V at 1 mA: 1k on the dot, the library's 1000 alone.
+  auto* list =
+      FindOn(page, "LED resistors", {{"VSUPPLY", "3"}, {"--vf", "2"}, {"--current", "1m"}});
+  QVERIFY(list->model()->rowCount() > 0);
+  list->selectRow(0);
+  QCOMPARE(page.findChild<vantrel::SchematicView*>()->accessibleDescription(),
+           QString("R 1 k\u03a9"));
 }
 
 // Capacitors in parallel add: 1n || 2.2n is the exact 3.2n. A stock with no file is told with its
