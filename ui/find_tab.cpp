@@ -20,10 +20,7 @@ QWidget* CreateFindTab(TabForm form) {
   form.AddField(kTargetLabel, target, "TARGET");
   form.Tab().first = target;
   QLineEdit* tolerance = form.AddTolerance(kToleranceLabel);
-  auto* parts = new QSpinBox(form.Fields());
-  parts->setRange(1, 4);
-  parts->setValue(3);
-  form.AddField(kPartsLabel, parts);
+  QSpinBox* parts = form.AddPartsCount(kPartsLabel);
   QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
   form.AddSource();
   form.More();

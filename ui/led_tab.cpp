@@ -21,10 +21,7 @@ QWidget* CreateLedTab(TabForm form) {
   leds->setPlaceholderText("1");
   QLineEdit* current = form.AddEdit(kLedCurrentLabel, "--current");
   QLineEdit* tolerance = form.AddTolerance(kToleranceLabel);
-  auto* parts = new QSpinBox(form.Fields());
-  parts->setRange(1, 4);
-  parts->setValue(3);
-  form.AddField(kLedPartsLabel, parts);
+  QSpinBox* parts = form.AddPartsCount(kLedPartsLabel);
   QLineEdit* partTolerance = form.AddEdit(kPartToleranceLabel, "--part-tolerance");
   QLineEdit* within = form.AddEdit(kWithinLabel, "--within");
   ShowWithinAsDefault(tolerance, within);

@@ -17,6 +17,7 @@
 
 #include <utility>
 
+#include "network_search.h"
 #include "qt_text.h"
 #include "resource_strings.h"
 
@@ -130,6 +131,14 @@ QComboBox* TabForm::AddLegsChoice(const char* label) {
   AddField(label, legs);
   legs->addItems({kSingleLegsText, kPairLegsText});
   return legs;
+}
+
+QSpinBox* TabForm::AddPartsCount(const char* label) {
+  auto* parts = new QSpinBox(m_tab.fields);
+  parts->setRange(1, networks::kMaxParts);
+  parts->setValue(networks::FindOptions{}.maxParts);
+  AddField(label, parts);
+  return parts;
 }
 
 TabForm::StatisticsFields TabForm::AddStatisticsFields(bool judged) {

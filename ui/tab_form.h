@@ -15,6 +15,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 class QToolButton;
 
 namespace vantrel {
@@ -52,6 +53,8 @@ class TabForm {
   void AddSource();
   // A choice of legs of one value or of up to two parts; the index is the parts less one.
   QComboBox* AddLegsChoice(const char* label);
+  // The most parts of a network, 1 to 4, at the command line's default of 3.
+  QSpinBox* AddPartsCount(const char* label);
   // Adds Statistics, By, Temperature and TCR; the result reads them.
   using StatisticsFields = std::function<finder::StatisticsInput()>;
   // judged: the rows have In spec, which By judges by the worst-case band or the RSS one.
