@@ -359,15 +359,16 @@ SearchOutcome Outcome(const typename Kind::Request& request,
     outcome.count = [request, stock, preferring, overRated, status,
                      counted](const std::atomic<bool>& halt) {
       std::uint64_t total = 0;
-      std::uint64_t counting = overRated;
+      // Preferring, the note stands as the ranked walk counted it; else over-rated rows are
+      // told among all those counted, as the command line's walk would.
+      std::uint64_t overRatedRows = overRated;
       const auto tally = [&total](const typename Kind::Found&) { ++total; };
       if (preferring) {
         Kind::Search(request, *stock, &halt, kCountLimit + 1, tally);
       } else {
-        // Counted as the rows were found, over-rated ones told among all of them.
-        finder::SearchRows<Kind>(request, *stock, &halt, kCountLimit + 1, tally, &counting);
+        finder::SearchRows<Kind>(request, *stock, &halt, kCountLimit + 1, tally, &overRatedRows);
       }
-      return status(counted(total), counting);
+      return status(counted(total), overRatedRows);
     };
   }
   return outcome;
