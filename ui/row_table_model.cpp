@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 #include "list_actions.h"
+#include "text_advances.h"
 
 namespace vantrel {
 namespace {
@@ -201,7 +203,19 @@ class RowList final : public QTableView {
   void WhenUsesMoved(std::function<void()> moved) { m_usesMoved = std::move(moved); }
 
   // The cells' widths are measured once for each set of rows, not on every resize.
-  void ForgetWidths() { m_measured = false; }
+  void ForgetWidths() {
+    m_measured = false;
+    m_heights.clear();
+  }
+
+  // The font's advances, measured afresh when the font changes.
+  TextAdvances& Advances() {
+    if (!m_advances || m_advancesFont != font()) {
+      m_advancesFont = font();
+      m_advances = std::make_unique<TextAdvances>(m_advancesFont);
+    }
+    return *m_advances;
+  }
 
   // Spare columns are hidden as the settings under key say, or all of them when nothing is
   // kept yet; the header's context menu shows and hides them.
@@ -247,7 +261,9 @@ class RowList final : public QTableView {
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QTableView::resizeEvent(event);
-    FitColumns();
+    // The columns follow the width alone: a list only made taller or shorter (the busy bar
+    // shown above it) keeps them.
+    if (event->size().width() != event->oldSize().width()) FitColumns();
   }
 
   void changeEvent(QEvent* event) override {
@@ -269,17 +285,10 @@ class RowList final : public QTableView {
     m_cells.assign(static_cast<std::size_t>(columns), 0);
     m_words.assign(static_cast<std::size_t>(columns), 0);
     m_items.clear();
-    // Measured as the font advances over the text, which the delegate's size hint, laying out
-    // each cell's text, gives too at many times the cost.
-    const QFontMetricsF metrics(font());
-    // Cells and words repeat ("5.0000 V", "||"): each is measured once.
-    QHash<QString, qreal> advances;
-    const auto advance = [&advances, &metrics](const QString& text) {
-      auto known = advances.constFind(text);
-      if (known == advances.constEnd())
-        known = advances.insert(text, metrics.horizontalAdvance(text));
-      return *known;
-    };
+    // Measured as the font draws a line of the text, which the delegate's size hint, laying
+    // out each cell's text, gives too at many times the cost; summed from the font's characters
+    // and pairs, as shaping even each distinct text took most of the list's time.
+    TextAdvances& advances = Advances();
     for (int column = 0; column < columns; ++column) {
       const bool words = (m_model->Rows().leftAligned.at(static_cast<std::size_t>(column)) ||
                           m_model->IsBand(column)) &&
@@ -288,10 +297,10 @@ class RowList final : public QTableView {
       qreal longest = 0;
       for (int row = 0; row < m_model->rowCount(); ++row) {
         const QString text = m_model->index(row, column).data().toString();
-        widest = std::max(widest, advance(text));
+        widest = std::max(widest, advances.Line(text));
         if (!words) continue;
-        for (const QString& word : text.split(u' ', Qt::SkipEmptyParts)) {
-          longest = std::max(longest, advance(word));
+        for (const QStringView word : QStringView(text).tokenize(u' ', Qt::SkipEmptyParts)) {
+          longest = std::max(longest, advances.Line(word));
         }
       }
       // Without the rounding pixel: a cell on one line is laid out at its text's advance.
@@ -303,7 +312,7 @@ class RowList final : public QTableView {
     if (uses >= 0) {
       for (int row = 0; row < m_model->rowCount(); ++row) {
         std::vector<qreal>& widths = m_items.emplace_back();
-        for (const QString& item : m_model->UsesItems(row)) widths.push_back(advance(item));
+        for (const QString& item : m_model->UsesItems(row)) widths.push_back(advances.Of(item));
       }
     }
     m_measured = true;
@@ -425,20 +434,40 @@ class RowList final : public QTableView {
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     const int grid = showGrid() ? 1 : 0;  // the row's share of the grid lines
-    // Rows repeat their legs and bands: each text is laid out once per column.
-    std::vector<QHash<QString, int>> heights(texts.size());
+    // Rows repeat their legs and bands: each text is laid out once per column and width, and
+    // kept while the rows stay, as the fitting may pass over them several times. A text of the
+    // font's own characters that fits on one line is as high as any other such, laid out once.
+    m_heights.resize(static_cast<std::size_t>(m_model->columnCount()));
+    for (const auto& text : texts) {
+      Heights& known = m_heights[static_cast<std::size_t>(text.column)];
+      if (known.width != columnWidth(text.column)) known = {columnWidth(text.column), -1, {}, {}};
+    }
+    TextAdvances& advances = Advances();
+    const int margins = CellMargins() - 1;
     for (int row = 0; row < m_model->rowCount(); ++row) {
       int lines = line;
       for (std::size_t i = 0; wrap && i < texts.size(); ++i) {
         const QModelIndex index = m_model->index(row, texts[i].column);
         const QString text = index.data().toString();
-        auto known = heights[i].constFind(text);
-        if (known == heights[i].constEnd()) {
-          option.rect.setSize({columnWidth(texts[i].column), line});
-          known = heights[i].insert(text,
-                                    itemDelegateForIndex(index)->sizeHint(option, index).height());
+        Heights& column = m_heights[static_cast<std::size_t>(texts[i].column)];
+        const auto laidOut = [&] {
+          option.rect.setSize({column.width, line});
+          return itemDelegateForIndex(index)->sizeHint(option, index).height();
+        };
+        int height = 0;
+        if (std::ceil(advances.Line(text)) + margins <= column.width && advances.InFont(text)) {
+          if (column.oneLine < 0) column.oneLine = laidOut();
+          height = column.oneLine;
+        } else {
+          // Texts that wrap alike are as high: each such is laid out once.
+          const QByteArray key = advances.WrapKey(text);
+          QHash<QByteArray, int>& byKey = key.isEmpty() ? column.byText : column.byKey;
+          const QByteArray& by = key.isEmpty() ? text.toUtf8() : key;
+          auto known = byKey.constFind(by);
+          if (known == byKey.constEnd()) known = byKey.insert(by, laidOut());
+          height = *known;
         }
-        lines = std::max(lines, *known + grid);
+        lines = std::max(lines, height + grid);
       }
       if (rowHeight(row) != lines) setRowHeight(row, lines);
     }
@@ -476,6 +505,15 @@ class RowList final : public QTableView {
   std::vector<int> m_cells;                 // per column: its cells' width on one line
   std::vector<int> m_words;                 // per text column: its widest word's
   std::vector<std::vector<qreal>> m_items;  // per row: the widths of what it uses, item by item
+  struct Heights {
+    int width = -1;                 // the column's width they were laid out in
+    int oneLine = -1;               // a line's, once laid out
+    QHash<QByteArray, int> byKey;   // by their WrapKey
+    QHash<QByteArray, int> byText;  // texts without one, by their UTF-8
+  };
+  std::vector<Heights> m_heights;  // per column: its texts' heights, while the rows stay
+  QFont m_advancesFont;
+  std::unique_ptr<TextAdvances> m_advances;
 };
 
 }  // namespace
