@@ -1,6 +1,7 @@
 #include "board_command.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,11 +14,13 @@
 #include "board_choice.h"
 #include "command_args.h"
 #include "divider_command.h"
+#include "exact_decimal.h"
 #include "find_command.h"
 #include "gain_command.h"
 #include "led_command.h"
 #include "number_text.h"
 #include "output_table.h"
+#include "rc_command.h"
 #include "regulator_command.h"
 #include "search_kinds.h"
 #include "stock_input.h"
@@ -33,7 +36,7 @@ constexpr std::size_t kMostFileBytes = 1 << 20;
 // What the board decides for every line: where parts come from and how the answer is printed.
 constexpr std::string_view kBoardOptions[] = {"-C",       "--inventory", "--prefer",
                                               "--format", "--top",       "--all"};
-constexpr std::string_view kSearches[] = {"find", "divider", "regulator", "gain", "led"};
+constexpr std::string_view kSearches[] = {"find", "divider", "regulator", "gain", "led", "rc"};
 
 struct Line {
   std::size_t number = 0;
@@ -114,7 +117,7 @@ std::vector<Line> ReadLines(const std::string& file, std::string_view text) {
         std::find(std::begin(kSearches), std::end(kSearches), words[1]) == std::end(kSearches)) {
       throw UsageError{Where(file, number) +
                            "not a search: a name, then find, divider, "
-                           "regulator, gain or led and its words",
+                           "regulator, gain, led or rc and its words",
                        "board"};
     }
     for (std::size_t w = 2; w < words.size(); ++w) {
@@ -178,38 +181,58 @@ std::string ClassText(const drawer::PartClass& drawn) {
   return text;
 }
 
-// The best rows of one line's search, each as the parts it takes.
-template <class Kind>
-bool GatherLine(const std::string& file, const Line& line, const typename Kind::Request& request,
-                const Settings& settings, CliContext& context, Gathered& gathered) {
-  const StockKind& kind = [&]() -> const StockKind& {
-    if constexpr (requires { request.kind; }) return *request.kind;
-    return kResistors;
-  }();
+// Where a line's legs take their parts from: a stock, its kind, and each of its values as the
+// board counts it, in the unit the kind's stock is read in (an RC search holds its capacitors
+// in farads, where a capacitor find holds them in picofarads).
+struct Source {
+  const StockKind* kind = &kResistors;
+  const finder::LoadedStock* stock = nullptr;
+  std::vector<double> counted;
+};
+
+// Reads the stock of kind for a line, says once for the board what reading it said, and with
+// --prefer takes the values already on the board, once for each kind.
+std::optional<finder::LoadedStock> LoadLineStock(const std::string& file, const Line& line,
+                                                 const std::vector<double>& excluded,
+                                                 const char* what, const StockKind& kind,
+                                                 const Settings& settings, CliContext& context,
+                                                 Gathered& gathered) {
   std::ostringstream notes;
   std::optional<finder::LoadedStock> stock =
-      LoadStock(context.services, request.excluded, Kind::kWhat, notes, kind, settings.inventory);
+      LoadStock(context.services, excluded, what, notes, kind, settings.inventory);
   if (!notes.str().empty() && gathered.notesShown.insert(notes.str()).second) {
     context.err << Where(file, line.number) << notes.str();
   }
-  if (!stock) return false;
-  // The values the board already has, once for each kind.
+  if (!stock) return std::nullopt;
   if (settings.prefer && !gathered.boardRead[&kind]) {
     gathered.boardRead[&kind] = true;
     finder::LoadedStock onBoard = *stock;
-    if (!AddBoard(context.services, settings.prefer, {&onBoard}, context.err)) return false;
+    if (!AddBoard(context.services, settings.prefer, {&onBoard}, context.err)) return std::nullopt;
     if (onBoard.board) {
       for (const double value : *onBoard.board) gathered.free.insert({KindId(kind), value});
     }
   }
-  const std::vector<double>& values = stock->stock.values;
-  if (stock->drawer) {
-    for (std::size_t v = 0; v < stock->drawer->classes.size(); ++v) {
-      const auto& classes = stock->drawer->classes[v];
-      for (std::size_t c = 0; c < classes.size(); ++c) {
-        const board::Item item{{KindId(kind), values[v]}, static_cast<int>(c)};
-        gathered.drawer[item] = static_cast<std::int64_t>(classes[c].quantity);
-        gathered.classes[item] = ClassText(classes[c]);
+  return stock;
+}
+
+Source SourceOf(const finder::LoadedStock& stock, const StockKind& kind) {
+  return {&kind, &stock, stock.stock.values};
+}
+
+// The best rows of one line's search, each as the parts it takes; leg i of a row draws from
+// sources[sourceOf(i)].
+template <class Kind, class Stocks, class SourceOf>
+void GatherRows(const Line& line, const typename Kind::Request& request, const Stocks& stocks,
+                const std::vector<Source>& sources, const SourceOf& sourceOf,
+                const Settings& settings, Gathered& gathered) {
+  for (const Source& source : sources) {
+    if (!source.stock->drawer) continue;
+    const auto& drawer = *source.stock->drawer;
+    for (std::size_t v = 0; v < drawer.classes.size(); ++v) {
+      for (std::size_t c = 0; c < drawer.classes[v].size(); ++c) {
+        const board::Item item{{KindId(*source.kind), source.counted[v]}, static_cast<int>(c)};
+        gathered.drawer[item] = static_cast<std::int64_t>(drawer.classes[v][c].quantity);
+        gathered.classes[item] = ClassText(drawer.classes[v][c]);
       }
     }
   }
@@ -219,44 +242,95 @@ bool GatherLine(const std::string& file, const Line& line, const typename Kind::
   circuit.columnNames = finder::ColumnNames(circuit.columns);
   circuit.target = Kind::Target(request);
   std::uint64_t rank = 0;
-  finder::SearchRows<
-      Kind>(request, *stock, nullptr, settings.candidates, [&](const typename Kind::Found& found) {
-    const typename Kind::Row row = Kind::MakeRow(++rank, found, *stock, request);
-    circuit.fields.push_back(Kind::Fields(row, request));
-    circuit.shown.push_back(Kind::ShownCells(row, request));
-    board::Candidate& candidate = circuit.candidates.emplace_back();
-    const std::vector<networks::Network> legs = Kind::Legs(found, request);
-    std::vector<const networks::Network*> pointers;
-    auto& legNames = circuit.legs.emplace_back();
-    for (const auto& leg : legs) {
-      pointers.push_back(&leg);
-      auto& names = legNames.emplace_back();
-      for (int p = 0; p < networks::PartCount(leg.shape); ++p) {
-        names.push_back(stock->names[leg.parts[static_cast<std::size_t>(p)]]);
-      }
-    }
-    const auto note = [&](std::uint16_t index) {
-      const board::Value value{KindId(kind), values[index]};
-      gathered.values.emplace(value, ValueInfo{std::string(KindLetter(kind)), stock->names[index]});
-      return value;
-    };
-    if (stock->drawer) {
-      for (const finder::DrawerUse& use : finder::DrawerUses(*stock->drawer, pointers)) {
-        const auto& classes = stock->drawer->classes[use.value];
-        const int cls = static_cast<int>(use.drawn - classes.data());
-        for (std::uint32_t n = 0; n < use.count; ++n) {
-          candidate.parts.push_back({note(use.value), cls});
+  finder::SearchRows<Kind>(
+      request, stocks, nullptr, settings.candidates, [&](const typename Kind::Found& found) {
+        const typename Kind::Row row = Kind::MakeRow(++rank, found, stocks, request);
+        circuit.fields.push_back(Kind::Fields(row, request));
+        circuit.shown.push_back(Kind::ShownCells(row, request));
+        board::Candidate& candidate = circuit.candidates.emplace_back();
+        const std::vector<networks::Network> legs = Kind::Legs(found, request);
+        auto& legNames = circuit.legs.emplace_back();
+        for (std::size_t i = 0; i < legs.size(); ++i) {
+          auto& names = legNames.emplace_back();
+          const finder::LoadedStock& stock = *sources[sourceOf(i)].stock;
+          for (int p = 0; p < networks::PartCount(legs[i].shape); ++p) {
+            names.push_back(stock.names[legs[i].parts[static_cast<std::size_t>(p)]]);
+          }
         }
-      }
-    } else {
-      for (const auto& leg : legs) {
-        for (int p = 0; p < networks::PartCount(leg.shape); ++p) {
-          candidate.parts.push_back({note(leg.parts[static_cast<std::size_t>(p)]), 0});
+        for (std::size_t s = 0; s < sources.size(); ++s) {
+          const Source& source = sources[s];
+          const auto note = [&](std::uint16_t index) {
+            const board::Value value{KindId(*source.kind), source.counted[index]};
+            gathered.values.emplace(value, ValueInfo{std::string(KindLetter(*source.kind)),
+                                                     source.stock->names[index]});
+            return value;
+          };
+          std::vector<const networks::Network*> drawn;
+          for (std::size_t i = 0; i < legs.size(); ++i) {
+            if (sourceOf(i) == s) drawn.push_back(&legs[i]);
+          }
+          if (source.stock->drawer) {
+            const auto& drawer = *source.stock->drawer;
+            for (const finder::DrawerUse& use : finder::DrawerUses(drawer, drawn)) {
+              const int cls = static_cast<int>(use.drawn - drawer.classes[use.value].data());
+              for (std::uint32_t n = 0; n < use.count; ++n) {
+                candidate.parts.push_back({note(use.value), cls});
+              }
+            }
+            continue;
+          }
+          for (const networks::Network* leg : drawn) {
+            for (int p = 0; p < networks::PartCount(leg->shape); ++p) {
+              candidate.parts.push_back({note(leg->parts[static_cast<std::size_t>(p)]), 0});
+            }
+          }
         }
-      }
-    }
-  });
-  if (circuit.candidates.empty()) circuit.noRowNote = Kind::NoRowNote(*stock, request);
+      });
+  if (circuit.candidates.empty()) circuit.noRowNote = Kind::NoRowNote(stocks, request);
+}
+
+// A line whose legs all draw from one stock.
+template <class Kind>
+bool GatherLine(const std::string& file, const Line& line, const typename Kind::Request& request,
+                const Settings& settings, CliContext& context, Gathered& gathered) {
+  const StockKind& kind = [&]() -> const StockKind& {
+    if constexpr (requires { request.kind; }) return *request.kind;
+    return kResistors;
+  }();
+  const std::optional<finder::LoadedStock> stock =
+      LoadLineStock(file, line, request.excluded, Kind::kWhat, kind, settings, context, gathered);
+  if (!stock) return false;
+  GatherRows<Kind>(
+      line, request, *stock, {SourceOf(*stock, kind)}, [](std::size_t) { return std::size_t{0}; },
+      settings, gathered);
+  return true;
+}
+
+// An RC line: the resistor leg from the resistors, the capacitor leg from the capacitors, each
+// capacitor counted in picofarads as a capacitor find counts it.
+bool GatherRcLine(const std::string& file, const Line& line, const finder::RcRequest& request,
+                  const Settings& settings, CliContext& context, Gathered& gathered) {
+  std::optional<finder::LoadedStock> resistors =
+      LoadLineStock(file, line, {}, finder::RcKind::kWhat, kResistors, settings, context, gathered);
+  if (!resistors) return false;
+  std::optional<finder::LoadedStock> capacitors = LoadLineStock(
+      file, line, {}, finder::RcKind::kWhat, kCapacitors, settings, context, gathered);
+  if (!capacitors) return false;
+  const finder::RcStocks stocks =
+      finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
+  // Each capacitor's farads back in the held unit, decimal for decimal as the stocks were made.
+  Source c{&kCapacitors, &stocks.capacitors, {}};
+  for (const double farads : stocks.capacitors.stock.values) {
+    const networks::Decimal decimal = networks::ShortestDecimal(farads);
+    const std::string text = std::to_string(decimal.digits) + "e" +
+                             std::to_string(decimal.exponent - kCapacitors.heldPower);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    c.counted.push_back(value);
+  }
+  GatherRows<finder::RcKind>(
+      line, request, stocks, {SourceOf(stocks.resistors, kResistors), c},
+      [](std::size_t leg) { return leg; }, settings, gathered);
   return true;
 }
 
@@ -285,6 +359,9 @@ bool Gather(const std::string& file, const Line& line, const Settings& settings,
     if (spec.name == "regulator") {
       return GatherLine<finder::RegulatorKind>(file, line, RegulatorRequestOf(args), settings,
                                                context, gathered);
+    }
+    if (spec.name == "rc") {
+      return GatherRcLine(file, line, RcRequestOf(args), settings, context, gathered);
     }
     if (spec.name == "led") {
       return GatherLine<finder::LedKind>(file, line, LedRequestOf(args), settings, context,
@@ -411,13 +488,15 @@ CommandSpec BoardCommandSpec() {
   return {"board",
           "Choose one row per circuit of a board, for the fewest values.",
           "FILE lists a board's circuits, one a line: a name, then the search as typed\n"
-          "after vantrel-cli (find, divider, regulator or gain with its own options); #\n"
-          "starts a comment. Each circuit's candidates are the best K rows of its own\n"
-          "list. One of each is chosen so that, with --inventory, the drawer holds the\n"
-          "parts of every circuit at once; then the board takes the fewest distinct\n"
-          "values (with --prefer, values already on that board are free), then the\n"
-          "fewest parts, then the best ranks. The choice is exact: the answer says\n"
-          "optimal, or when --time-limit runs out, the best found and the bound proved.\n"
+          "after vantrel-cli (find, divider, regulator, gain, led or rc with its own\n"
+          "options); # starts a comment. Each circuit's candidates are the best K rows of\n"
+          "its own list; a value counts once however many searches take it (the 100n of\n"
+          "an rc and of a find --capacitors are one). One of each is chosen so that,\n"
+          "with --inventory, the drawer holds the parts of every circuit at once; then the\n"
+          "board takes the fewest distinct values (with --prefer, values already on that\n"
+          "board are free), then the fewest parts, then the best ranks. The choice is\n"
+          "exact: the answer says optimal, or when --time-limit runs out, the best found\n"
+          "and the bound proved.\n"
           "Exits 1 when a circuit has no row, or the drawer cannot cover them all.\n",
           {{"FILE"}},
           {{"--candidates", "K", "Take each circuit's best K rows (default 500)."},

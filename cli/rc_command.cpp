@@ -87,8 +87,12 @@ CommandSpec RcCommandSpec() {
           "--corner or --tau"};
 }
 
+finder::RcRequest RcRequestOf(const ParsedArgs& args) {
+  return Require(finder::CheckRc(RcInputOf(args)));
+}
+
 int RunRc(const ParsedArgs& args, CliContext& context) {
-  const finder::RcRequest request = Require(finder::CheckRc(RcInputOf(args)));
+  const finder::RcRequest request = RcRequestOf(args);
   const bool inventory = request.bounds.inventory;
   std::optional<finder::LoadedStock> resistors =
       LoadStock(context.services, {}, finder::RcKind::kWhat, context.err, kResistors, inventory);

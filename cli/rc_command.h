@@ -2,6 +2,7 @@
 
 #include "cli_app.h"
 #include "command_line.h"
+#include "rc.h"
 
 namespace vantrel {
 
@@ -11,5 +12,8 @@ CommandSpec RcCommandSpec();
 // and a capacitor leg from the capacitor library whose time constant or corner meets the
 // target. Throws ArgumentError when the request is no good.
 int RunRc(const ParsedArgs& args, CliContext& context);
+
+// The request of the words args, as RunRc reads them.
+finder::RcRequest RcRequestOf(const ParsedArgs& args);
 
 }  // namespace vantrel

@@ -100,6 +100,29 @@ printf '%s\n' 'A divider 3 1 --parts 1' 'D1-D4 led 5 --vf 2 --current 1m --toler
 check "led line: exit 0" $?
 check "led line: 3000 shared" "$(grep -q '^2 distinct values, 3 parts; each circuit.s first row alone would need 3; optimal' out.txt; echo $?)"
 
+# An RC's capacitor and a capacitor find's are one value: 1 ms is 2000 x 500n, then 1000 x 1u,
+# and the find's 1u makes the second one value fewer. With one 1u in the drawer they cannot both
+# take it, and the RC takes 500n.
+mkdir -p rc && printf '%s\n' 1000 2000 3000 >rc/ResistorLibrary.txt
+printf '%s\n' 100n 500n 1u >rc/CapacitorLibrary.txt
+printf '%s\n' 'F rc --tau 1m' 'C find 1u --capacitors --parts 1' >rc/board.txt
+cat >rc/Inventory.csv <<'CSV'
+kind,value,quantity,tolerance,power,tcr,package,location,part_number,note
+R,1000,5,1%,,,0603,Box 1,,
+R,2000,5,1%,,,0603,Box 1,,
+C,500n,3,10%,,,0805,Box 2,,
+C,1u,1,10%,,,0805,Box 2,,
+CSV
+"$cli" -C rc board board.txt --format json >out.json 2>err.txt
+check "rc line: exit 0" $?
+check "rc line: 1u shared with the find" "$(python3 -c 'import json,sys; d=json.load(open("out.json"))
+sys.exit(not ([c["rank"] for c in d["circuits"]] == [2, 1] and d["distinct"] == 2
+  and {(v["kind"], v["name"]): v["count"] for v in d["values"]} == {("R", "1000"): 1, ("C", "1u"): 2}))'; echo $?)"
+"$cli" -C rc board board.txt --inventory --format json >out.json 2>err.txt
+check "rc line, one 1u: exit 0" $?
+check "rc line, one 1u: the RC takes 500n" "$(python3 -c 'import json,sys; d=json.load(open("out.json"))
+sys.exit(not ([c["rank"] for c in d["circuits"]] == [1, 1] and d["distinct"] == 3))'; echo $?)"
+
 # What reading the library says is said once for the board, not once for each line.
 mkdir -p noted && printf '%s\n' 1000 2000 4k 3000 6000 >noted/ResistorLibrary.txt
 "$cli" -C noted board ../board.txt >out.txt 2>err.txt
