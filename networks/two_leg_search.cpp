@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -33,6 +34,8 @@ bool SharesPart(const Network& a, const Network& b) {
 constexpr double kEdgeBand = 1e-9;
 // Worst cases are compared to 9 significant digits, which moves them by less than this part.
 constexpr double kKeyMargin = 2e-8;
+// Far beyond the rounding of output / target near 1, which a line's nearness allows for.
+constexpr double kNearMargin = 1e-13;
 
 // An interval of B, empty where lo > hi.
 struct Span {
@@ -347,8 +350,11 @@ class TwoLegLines {
     }
   }
 
-  // The legs A [from, to) of as along the legs B of bs.
-  void Sweep(const LegList& as, std::size_t from, std::size_t to, const LegList& bs) {
+  // The legs A [from, to) of as along the legs B of bs. With near (one entry per leg of as),
+  // a line whose entry says none of its rows left can lie in the window is passed over, and
+  // each line looked at sets its entry (Near).
+  void Sweep(const LegList& as, std::size_t from, std::size_t to, const LegList& bs,
+             std::uint16_t* near = nullptr) {
     const double* v = bs.values.data();
     const std::size_t size = bs.values.size();
     const auto first = static_cast<std::size_t>(std::lower_bound(v, v + size, m_options.minB) - v);
@@ -358,7 +364,9 @@ class TwoLegLines {
     std::size_t end = last;
     auto cross = static_cast<std::size_t>(
         std::lower_bound(v + first, v + last, m_levels.Cross(as.values[from])) - v);
+    std::size_t seen = from;  // the line after the last one looked at
     for (std::size_t t = from; t < to && !detail::Stopped(m_options.stop); ++t) {
+      if (near && Beyond(Unpacked(near[t]))) continue;
       const double a = as.values[t];
       // A + B rises with B, so the bounds on the total bound the line.
       if (m_options.minTotal > 0) {
@@ -370,16 +378,24 @@ class TwoLegLines {
                                 [&](std::size_t i) { return !(a + v[i] <= m_options.maxTotal); });
       }
       const double crossB = m_levels.Cross(a);
-      cross = detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; });
+      // Lines passed over leave the last crossing far behind: it is searched for, not stepped to.
+      cross =
+          t == seen
+              ? detail::CrossingFrom(v, begin, end, cross, crossB, [](double b) { return b; })
+              : detail::FirstTrue(begin, end, cross, [&](std::size_t i) { return v[i] >= crossB; });
+      seen = t + 1;
       const Span span = m_levels.ByRss()
                             ? m_levels.LineBounds(a, ShareSquares(as, t), PartCount(bs.shape))
                             : m_levels.Bounds(a);
-      if (m_tiedAfter && OutsideScales(a, span)) continue;
-      // Any B in the span is at least v[cross] or at most v[cross - 1].
-      if (span.lo <= span.hi &&
-          ((cross < end && v[cross] <= span.hi) || (cross > begin && v[cross - 1] >= span.lo))) {
-        Walk(as, t, bs, begin, cross, end);
+      std::size_t up = cross;    // the first row above the target not yet given
+      std::size_t down = cross;  // and the first at or below it, less one
+      if (m_tiedAfter && OutsideScales(a, span)) {
+      } else if (span.lo <= span.hi && ((cross < end && v[cross] <= span.hi) ||
+                                        (cross > begin && v[cross - 1] >= span.lo))) {
+        // Any B in the span is at least v[cross] or at most v[cross - 1].
+        Walk(as, t, bs, begin, cross, end, up, down);
       }
+      if (near) near[t] = Packed(Near(a, v, begin, end, up, down));
     }
   }
 
@@ -409,8 +425,10 @@ class TwoLegLines {
 
   // Offers the rows of the line of leg A t in the window, outward from the crossing, or from
   // the nearest B to it in the band's interval, which need not hold the crossing.
+  // up and down become the edges of the rows an earlier pass gave, where the walk knows them.
   [[gnu::noinline]] void Walk(const LegList& as, std::size_t t, const LegList& bs,
-                              std::size_t begin, std::size_t cross, std::size_t end) {
+                              std::size_t begin, std::size_t cross, std::size_t end,
+                              std::size_t& up, std::size_t& down) {
     ++m_best.window().lines;
     const double* v = bs.values.data();
     const double a = as.values[t];
@@ -444,29 +462,66 @@ class TwoLegLines {
       if (inner.lo < inner.hi) {
         skipFrom = above(inner.lo);
         skipTo = std::max(skipFrom, atLeast(inner.hi));
+        // Only rows given around the crossing leave the nearest ones on either side behind.
+        if (skipFrom <= cross && cross <= skipTo) {
+          up = skipTo;
+          down = skipFrom;
+        }
       }
     }
     std::uint64_t& steps = m_best.window().steps;
-    for (std::size_t up = center; up < end && v[up] <= span.hi; ++steps) {
-      if (up >= skipFrom && up < skipTo) {
-        up = skipTo;
-      } else if (v[up] < span.lo) {
-        up = std::max(up + 1, atLeast(span.lo));
+    for (std::size_t i = center; i < end && v[i] <= span.hi; ++steps) {
+      if (i >= skipFrom && i < skipTo) {
+        i = skipTo;
+      } else if (v[i] < span.lo) {
+        i = std::max(i + 1, atLeast(span.lo));
       } else {
-        Offer(as, t, bs, up++);
+        Offer(as, t, bs, i++);
         narrowed();
       }
     }
-    for (std::size_t down = center; down > begin && v[down - 1] >= span.lo; ++steps) {
-      if (down - 1 >= skipFrom && down - 1 < skipTo) {
-        down = skipFrom;
-      } else if (v[down - 1] > span.hi) {
-        down = std::min(down - 1, above(span.hi));
+    for (std::size_t i = center; i > begin && v[i - 1] >= span.lo; ++steps) {
+      if (i - 1 >= skipFrom && i - 1 < skipTo) {
+        i = skipFrom;
+      } else if (v[i - 1] > span.hi) {
+        i = std::min(i - 1, above(span.hi));
       } else {
-        Offer(as, t, bs, --down);
+        Offer(as, t, bs, --i);
         narrowed();
       }
     }
+  }
+
+  // How near the target the output of a's line comes at the rows from up on and below down,
+  // as |output / target - 1|, a little less for the roundings: the output moves one way along
+  // the line, so no row there comes nearer. Neither an earlier pass's rows nor the bounds on
+  // the rows count, and a row's worst case or statistical band takes in its output, so no
+  // row of the line that any later pass may give lies nearer.
+  float Near(double a, const double* v, std::size_t begin, std::size_t end, std::size_t up,
+             std::size_t down) const {
+    double least = kInfinity;
+    const auto off = [&](double b) {
+      return std::fabs(m_formula.output(m_formula.k, a, b) / m_options.target - 1);
+    };
+    if (up < end) least = off(v[up]);
+    if (down > begin) least = std::min(least, off(v[down - 1]));
+    least -= least * 1e-9 + kNearMargin;
+    if (!(least > 0)) return 0;
+    const auto rounded = static_cast<float>(least);
+    return rounded > least ? std::nextafter(rounded, 0.0f) : rounded;
+  }
+  // A nearness in two bytes: the float's upper half, which for a positive float is a little
+  // less than it or the same, as its lower bits only add to it.
+  static std::uint16_t Packed(float near) {
+    return static_cast<std::uint16_t>(std::bit_cast<std::uint32_t>(near) >> 16);
+  }
+  static float Unpacked(std::uint16_t packed) {
+    return std::bit_cast<float>(std::uint32_t{packed} << 16);
+  }
+  // Whether a line whose rows left are no nearer the target than near has none in the window.
+  bool Beyond(float near) const {
+    const detail::Window& w = m_best.window();
+    return near > 0 && w.lo > 1 - double{near} && w.hi < 1 + double{near};
   }
 
   // Whether row's error is within the tolerance, settled exactly at its edge.
@@ -621,10 +676,27 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   const StockDecimals decimals(stock);
 
   double scaleCut = kInfinity;
+  // Where more than one pass may run, each line's nearness (TwoLegLines::Near), kept from pass
+  // to pass, per pair of lists and leg A: a pass then looks only at the lines that may hold a
+  // row of its window, where it looked at every line of every list.
+  std::vector<std::vector<std::uint16_t>> nearness;
+  if (limit > std::min<std::uint64_t>(options.rowsPerPass, 1024)) {
+    nearness.resize(legs.size() * legs.size());
+    for (std::size_t i = 0; i < legs.size(); ++i) {
+      for (std::size_t j = 0; j < legs.size(); ++j) {
+        if (options.parts != 0 &&
+            PartCount(legs[i].shape) + PartCount(legs[j].shape) != options.parts) {
+          continue;
+        }
+        nearness[i * legs.size() + j].assign(legs[i].values.size(), 0);
+      }
+    }
+  }
   // Each takes part `part` of `parts` of the legs A of every list within the bounds on A.
   const auto lines = [&](detail::BestRows<TwoLegRow>& best, std::size_t part, std::size_t parts) {
     TwoLegLines walk(stock, formula, options, decimals, best, scaleCut);
-    for (const LegList& as : legs) {
+    for (std::size_t i = 0; i < legs.size(); ++i) {
+      const LegList& as = legs[i];
       const double* v = as.values.data();
       const auto first =
           static_cast<std::size_t>(std::lower_bound(v, v + as.values.size(), options.minA) - v);
@@ -634,11 +706,13 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
       const std::size_t from = first + (last - first) * part / parts;
       const std::size_t to = first + (last - first) * (part + 1) / parts;
       if (from == to) continue;
-      for (const LegList& bs : legs) {
+      for (std::size_t j = 0; j < legs.size(); ++j) {
+        const LegList& bs = legs[j];
         if (options.parts != 0 && PartCount(as.shape) + PartCount(bs.shape) != options.parts) {
           continue;
         }
-        walk.Sweep(as, from, to, bs);
+        walk.Sweep(as, from, to, bs,
+                   nearness.empty() ? nullptr : nearness[i * legs.size() + j].data());
       }
     }
   };
