@@ -287,13 +287,16 @@ class BestRows {
   // With skipTied, the row after which the search may leave out, unsettled, every row that
   // ranks before it among rows of equal keys (PassAfterTies); else null.
   const Row* TiedAfter() const { return m_skipTied ? m_after : nullptr; }
-  // The worst held row once the rows are full and it has after's keys (Row::SameKey), else
-  // null: a row whose tie-breaks put it after this one can then rank among them by no key, and
-  // may be left out before it is settled.
+  // The worst held row once the rows are full and it has after's keys (Row::SameKey), or keys
+  // no row can be below (Row::LeastKey), else null: a row whose tie-breaks put it after this one
+  // can then rank among them by no key, and may be left out before it is settled.
   const Row* TiedWorst() const {
     if constexpr (requires(const Row& r) { Row::SameKey(r, r); }) {
-      if (m_after && m_rows.size() == m_capacity && Row::SameKey(m_rows.front(), *m_after)) {
-        return &m_rows.front();
+      if (m_rows.size() != m_capacity || m_rows.empty()) return nullptr;
+      const Row& worst = m_rows.front();
+      if (m_after && Row::SameKey(worst, *m_after)) return &worst;
+      if constexpr (requires(const Row& r) { Row::LeastKey(r); }) {
+        if (Row::LeastKey(worst)) return &worst;
       }
     }
     return nullptr;

@@ -489,18 +489,31 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   const double bound = options.band ? options.band->within : options.tolerance;
   // Within a long run of ties, a pass that leaves out the rows an earlier one gave may also
   // leave out those past the scale the next rows are likely to reach, as the last pass's rows
-  // spread over the scale; a guess too short only fails that pass (PassAfterTies).
+  // spread over the scale, for as many rows as this pass holds, with half as many again to
+  // spare. A pass that leaves rows out stands only when it fills (PassAfterTies), so a guess too
+  // short is widened, to four times as far, then to the whole run, before a pass of every row
+  // is made.
   bool tied = false;
   std::vector<double> scales;  // the first and the last row's scale of the last pass
+  std::size_t lastRows = 0;    // and how many it gave
   const auto pass = [&](std::size_t capacity, const TwoLegRow* after, double passBound) {
     std::vector<TwoLegRow> rows = detail::PassAfterTies(capacity, after, tied, [&](bool skip) {
       scaleCut = kInfinity;
-      if (skip && scales.size() == 2 && scales[1] > scales[0]) {
-        scaleCut = scales[1] + (scales[1] - scales[0]) * 2;
+      if (!skip || scales.size() != 2 || !(scales[1] > scales[0])) {
+        return detail::SplitPass(lines, passBound, capacity, after, threads, options.work, skip);
       }
-      return detail::SplitPass(lines, passBound, capacity, after, threads, options.work, skip);
+      double reach = (scales[1] - scales[0]) * 1.5 * static_cast<double>(capacity) /
+                     static_cast<double>(lastRows);
+      for (int widened = 0;; ++widened) {
+        scaleCut = widened < 2 ? scales[1] + reach : kInfinity;
+        std::vector<TwoLegRow> found =
+            detail::SplitPass(lines, passBound, capacity, after, threads, options.work, true);
+        if (found.size() == capacity || scaleCut == kInfinity) return found;
+        reach *= 4;
+      }
     });
     scales.clear();
+    lastRows = rows.size();
     if (!rows.empty()) scales = {rows.front().scaleKey, rows.back().scaleKey};
     return rows;
   };

@@ -141,6 +141,8 @@ struct TwoLegRow {
   static bool SameKey(const TwoLegRow& x, const TwoLegRow& y) {
     return x.worstKey == y.worstKey && std::fabs(x.error) == std::fabs(y.error);
   }
+  // Keys no row has less of: a band of nothing about an exact output.
+  static bool LeastKey(const TwoLegRow& x) { return x.worstKey == 0 && x.error == 0; }
 };
 
 // worst as the ranking compares it: rounded to 9 significant digits, so that bands equal in

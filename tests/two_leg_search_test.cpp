@@ -170,6 +170,50 @@ TEST(TwoLegSearch, EqualsPlainEnumerationForEveryFormula) {
   }
 }
 
+// Long runs of exact ties (a divider to half its input, a gain of 2: every pair of equal legs),
+// listed in passes of a few rows each, which leave out the rows given and guess how far along
+// the tie-breaks the next rows lie, widening the guess when it falls short: the same rows as the
+// plain enumeration, in the same order.
+TEST(TwoLegSearch, ListsLongRunsOfTiesInFull) {
+  std::mt19937_64 rng(1209);
+  const double e6[] = {1, 1.5, 2.2, 3.3, 4.7, 6.8};
+  const std::size_t passes[] = {3, 5, 64, 1000};
+  for (int round = 0; round < 24; ++round) {
+    std::vector<double> values;
+    for (const double decade : {100.0, 1000.0, 10000.0}) {
+      for (const double v : e6) {
+        if (rng() % 4 != 0) values.push_back(std::stod(std::to_string(v * decade)));
+      }
+    }
+    const std::vector<double> stock = MakeStock(values, {}).values;
+    auto [formula, band, plain] = round % 2 == 0
+                                      ? testing::SteadyCase(testing::PlainFormula::kDivider, 5)
+                                      : testing::SteadyCase(testing::PlainFormula::kGain, 1);
+    TwoLegOptions options;
+    // Now and then just off the ties, whose rows then lie a little off, still tied.
+    options.target = (round % 2 == 0 ? 2.5 : 2) * (round % 3 == 0 ? 1 + 1e-7 : 1);
+    options.legParts = 2;
+    options.tolerance = rng() % 2 ? 0.01 : 1;
+    options.rowsPerPass = passes[rng() % 4];
+    options.threads = 1 + static_cast<int>(rng() % 2);
+    if (rng() % 2 == 0) options.scale = std::uniform_real_distribution<double>(100, 1e5)(rng);
+    const std::uint64_t limit = rng() % 2 ? kAll : 1 + rng() % 400;
+    SCOPED_TRACE(::testing::Message() << "round " << round << ", stock size " << stock.size()
+                                      << ", rows per pass " << options.rowsPerPass);
+    const std::vector<std::string> names = Names(stock);
+    std::vector<Line> fast;
+    FindTwoLegs(stock, formula, options, limit, [&](const TwoLegRow& row) {
+      fast.push_back(LineOf(Spell(row.a, names), Spell(row.b, names), row));
+    });
+    std::vector<Line> slow;
+    for (const auto& row : testing::PlainFindTwoLegs(stock, names, plain, options)) {
+      if (slow.size() == limit) break;
+      slow.push_back(LineOf(row.a, row.b, row));
+    }
+    ASSERT_TRUE(testing::SameRows(fast, slow));
+  }
+}
+
 }  // namespace
 }  // namespace vantrel::networks
 
