@@ -263,8 +263,7 @@ class TwoLegLines {
   // How near the target the output of a's line comes at the rows from up on and below down,
   // as |output / target - 1|, a little less for the roundings: the output moves one way along
   // the line, so no row there comes nearer. Neither an earlier pass's rows nor the bounds on
-  // the rows count, and a row's worst case or statistical band takes in its output, so no
-  // row of the line that any later pass may give lies nearer.
+  // the rows count, so no row of the line that any later pass may give lies nearer.
   float Near(double a, const double* v, std::size_t begin, std::size_t end, std::size_t up,
              std::size_t down) const {
     double least = kInfinity;
@@ -446,9 +445,10 @@ void FindTwoLegs(std::span<const double> stock, const TwoLegFormula& formula,
   double scaleCut = kInfinity;
   // Where more than one pass may run, each line's nearness (TwoLegLines::Near), kept from pass
   // to pass, per pair of lists and leg A: a pass then looks only at the lines that may hold a
-  // row of its window, where it looked at every line of every list.
+  // row of its window, where it looked at every line of every list. Not with a band: a window
+  // on the worst case reaches far past the outputs' nearness, and passes over next to no line.
   std::vector<std::vector<std::uint16_t>> nearness;
-  if (limit > std::min<std::uint64_t>(options.rowsPerPass, 1024)) {
+  if (!options.band && limit > std::min<std::uint64_t>(options.rowsPerPass, 1024)) {
     nearness.resize(legs.size() * legs.size());
     for (std::size_t i = 0; i < legs.size(); ++i) {
       for (std::size_t j = 0; j < legs.size(); ++j) {
