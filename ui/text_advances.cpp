@@ -104,18 +104,17 @@ qreal TextAdvances::Pair(char16_t a, char16_t b) {
   if (known != m_pairs.constEnd()) return *known;
   const QChar chars[] = {QChar(a), QChar(b)};
   const QString pair(chars, 2);
-  qreal adjustment = m_metrics.horizontalAdvance(pair) - Char(a).advance - Char(b).advance;
-  {
-    // A ligature may be kerned to its neighbours as neither of its characters is ("Afi"),
-    // even one as wide as they: a text with one is shaped whole.
-    QTextLayout layout(pair, m_font);
-    layout.beginLayout();
-    layout.createLine().setLineWidth(std::numeric_limits<int>::max());
-    layout.endLayout();
-    qsizetype glyphs = 0;
-    for (const QGlyphRun& run : layout.glyphRuns()) glyphs += run.glyphIndexes().size();
-    if (glyphs != 2) adjustment = std::numeric_limits<qreal>::quiet_NaN();
-  }
+  // A ligature may be kerned to its neighbours as neither of its characters is ("Afi"),
+  // even one as wide as they: a text with one is shaped whole.
+  QTextLayout layout(pair, m_font);
+  layout.beginLayout();
+  layout.createLine().setLineWidth(std::numeric_limits<int>::max());
+  layout.endLayout();
+  qsizetype glyphs = 0;
+  for (const QGlyphRun& run : layout.glyphRuns()) glyphs += run.glyphIndexes().size();
+  const qreal adjustment =
+      glyphs == 2 ? m_metrics.horizontalAdvance(pair) - Char(a).advance - Char(b).advance
+                  : std::numeric_limits<qreal>::quiet_NaN();
   return *m_pairs.insert(key, adjustment);
 }
 
