@@ -12,6 +12,7 @@
 #include "gain_command.h"
 #include "led_command.h"
 #include "number_text.h"
+#include "part_text.h"
 #include "rc_command.h"
 #include "regulator_command.h"
 #include "search_kinds.h"
@@ -52,18 +53,6 @@ const CommandSpec& SpecOf(std::string_view name) {
 
 int KindId(const StockKind& kind) {
   return static_cast<int>(kind.part);
-}
-
-std::string_view KindLetter(const StockKind& kind) {
-  switch (kind.part) {
-    case PartKind::kCapacitor:
-      return "C";
-    case PartKind::kInductor:
-      return "L";
-    case PartKind::kResistor:
-      break;
-  }
-  return "R";
 }
 
 std::string ClassText(const drawer::PartClass& drawn) {
