@@ -12,173 +12,13 @@
 #include <tuple>
 #include <utility>
 
+#include "board_problem.h"
 #include "cpu_limited.h"
+#include "local_search.h"
+#include "value_bound.h"
 
 namespace vantrel::board {
 namespace {
-
-// A candidate as the program sees it: the values it adds (ids of values that are not free,
-// sorted, each once) and the drawer's items it draws, with counts.
-struct Kept {
-  std::size_t rank = 0;
-  std::vector<int> values;
-  std::vector<std::pair<int, std::int64_t>> items;  // (item id, parts), sorted by id
-  int parts = 0;
-};
-
-struct Problem {
-  std::vector<std::vector<Kept>> circuits;
-  int valueCount = 0;
-  bool counted = false;
-  std::vector<std::int64_t> stock;  // per item id
-};
-
-bool Subset(const std::vector<int>& small, const std::vector<int>& large) {
-  return std::includes(large.begin(), large.end(), small.begin(), small.end());
-}
-
-bool DrawsNoMore(const std::vector<std::pair<int, std::int64_t>>& a,
-                 const std::vector<std::pair<int, std::int64_t>>& b) {
-  std::size_t j = 0;
-  for (const auto& [item, count] : a) {
-    while (j < b.size() && b[j].first < item) ++j;
-    if (j == b.size() || b[j].first != item || b[j].second < count) return false;
-  }
-  return true;
-}
-
-// Whether a, ranked before b, is never worse: replacing b by a in any choice keeps the counts,
-// adds no value and no part, and lowers the rank sum, so no best choice takes b.
-bool Dominates(const Kept& a, const Kept& b, bool counted) {
-  return a.parts <= b.parts && Subset(a.values, b.values) &&
-         (!counted || DrawsNoMore(a.items, b.items));
-}
-
-Problem MakeProblem(const ChoiceInput& input) {
-  Problem problem;
-  problem.counted = input.drawer.has_value();
-  std::map<Value, int> valueIds;
-  std::map<Item, int> itemIds;
-  if (input.drawer) {
-    for (const auto& [item, count] : *input.drawer) {
-      itemIds.emplace(item, static_cast<int>(problem.stock.size()));
-      problem.stock.push_back(count);
-    }
-  }
-  for (const auto& circuit : input.circuits) {
-    std::vector<Kept>& kept = problem.circuits.emplace_back();
-    for (std::size_t rank = 0; rank < circuit.size(); ++rank) {
-      Kept candidate;
-      candidate.rank = rank;
-      candidate.parts = static_cast<int>(circuit[rank].parts.size());
-      bool held = true;
-      std::map<int, std::int64_t> draws;
-      for (const Item& part : circuit[rank].parts) {
-        if (!input.free.contains(part.value)) {
-          const auto [at, added] = valueIds.emplace(part.value, problem.valueCount);
-          if (added) ++problem.valueCount;
-          candidate.values.push_back(at->second);
-        }
-        if (problem.counted) {
-          const auto at = itemIds.find(part);
-          if (at == itemIds.end()) {
-            held = false;
-          } else if (++draws[at->second] > problem.stock[static_cast<std::size_t>(at->second)]) {
-            held = false;
-          }
-        }
-      }
-      if (!held) continue;
-      std::sort(candidate.values.begin(), candidate.values.end());
-      candidate.values.erase(std::unique(candidate.values.begin(), candidate.values.end()),
-                             candidate.values.end());
-      candidate.items.assign(draws.begin(), draws.end());
-      if (std::any_of(kept.begin(), kept.end(), [&](const Kept& better) {
-            return Dominates(better, candidate, problem.counted);
-          })) {
-        continue;
-      }
-      kept.push_back(std::move(candidate));
-    }
-  }
-  return problem;
-}
-
-// Per circuit, the index into its kept candidates.
-using Picks = std::vector<std::size_t>;
-
-// Each circuit in turn takes the candidate adding the fewest values, then parts, that the
-// drawer still holds: a start for the solver, none when it runs dry.
-std::optional<Picks> Greedy(const Problem& problem) {
-  std::vector<bool> used(static_cast<std::size_t>(problem.valueCount), false);
-  std::vector<std::int64_t> left = problem.stock;
-  Picks picks;
-  for (const auto& circuit : problem.circuits) {
-    std::optional<std::size_t> best;
-    std::pair<int, int> bestCost;
-    for (std::size_t j = 0; j < circuit.size(); ++j) {
-      const Kept& candidate = circuit[j];
-      if (!std::all_of(candidate.items.begin(), candidate.items.end(), [&](const auto& draw) {
-            return left[static_cast<std::size_t>(draw.first)] >= draw.second;
-          })) {
-        continue;
-      }
-      const int added = static_cast<int>(
-          std::count_if(candidate.values.begin(), candidate.values.end(),
-                        [&](int v) { return !used[static_cast<std::size_t>(v)]; }));
-      const std::pair<int, int> cost{added, candidate.parts};
-      if (!best || cost < bestCost) {
-        best = j;
-        bestCost = cost;
-      }
-    }
-    if (!best) return std::nullopt;
-    for (const int v : circuit[*best].values) used[static_cast<std::size_t>(v)] = true;
-    for (const auto& [item, count] : circuit[*best].items)
-      left[static_cast<std::size_t>(item)] -= count;
-    picks.push_back(*best);
-  }
-  return picks;
-}
-
-// Takes each circuit's best candidate given the others' values and draws, over and over until
-// none changes: each change lowers (new values, parts, rank sum), so it ends. A start for the
-// solver, and the answer given when the time runs out before the solver finds better.
-void Improve(const Problem& problem, Picks& picks) {
-  std::vector<int> uses(static_cast<std::size_t>(problem.valueCount), 0);
-  std::vector<std::int64_t> left = problem.stock;
-  const auto take = [&](const Kept& candidate, int sign) {
-    for (const int v : candidate.values) uses[static_cast<std::size_t>(v)] += sign;
-    for (const auto& [item, count] : candidate.items)
-      left[static_cast<std::size_t>(item)] -= sign * count;
-  };
-  for (std::size_t c = 0; c < picks.size(); ++c) take(problem.circuits[c][picks[c]], 1);
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (std::size_t c = 0; c < picks.size(); ++c) {
-      const auto& circuit = problem.circuits[c];
-      take(circuit[picks[c]], -1);
-      const auto cost = [&](std::size_t j) {
-        const Kept& candidate = circuit[j];
-        const auto added =
-            std::count_if(candidate.values.begin(), candidate.values.end(),
-                          [&](int v) { return uses[static_cast<std::size_t>(v)] == 0; });
-        return std::tuple{added, candidate.parts, candidate.rank};
-      };
-      std::size_t best = picks[c];
-      for (std::size_t j = 0; j < circuit.size(); ++j) {
-        const bool held =
-            std::all_of(circuit[j].items.begin(), circuit[j].items.end(), [&](const auto& draw) {
-              return left[static_cast<std::size_t>(draw.first)] >= draw.second;
-            });
-        if (held && cost(j) < cost(best)) best = j;
-      }
-      changed = changed || best != picks[c];
-      picks[c] = best;
-      take(circuit[best], 1);
-    }
-  }
-}
 
 struct Solved {
   std::optional<Picks> picks;
@@ -371,17 +211,6 @@ Solved SolveBounded(const Problem& problem, const ChoiceInput& input, std::optio
   return {};  // out of time with nothing proved
 }
 
-// No choice adds fewer values than the circuit whose every candidate adds the most.
-int LeastNewValues(const Problem& problem) {
-  int least = 0;
-  for (const auto& circuit : problem.circuits) {
-    std::size_t fewest = std::numeric_limits<std::size_t>::max();
-    for (const Kept& candidate : circuit) fewest = std::min(fewest, candidate.values.size());
-    if (!circuit.empty()) least = std::max(least, static_cast<int>(fewest));
-  }
-  return least;
-}
-
 void Measure(const ChoiceInput& input, Choice& choice) {
   std::set<Value> values;
   choice.parts = 0;
@@ -437,43 +266,41 @@ Choice ChooseBoard(const ChoiceInput& input) {
   }
   // Without values to count, the first stage is settled at none and the second finds out.
   int fewest = 0;
+  // The start: greedy, then moved about for at most half the time, so the program has the rest.
   std::optional<Picks> start = Greedy(problem);
-  if (start) Improve(problem, *start);
-  // The solver's answer, or the start where the solver found none better in its time.
+  if (start) Improve(problem, *start, [&] { return left() < input.timeLimit / 2; });
+  // The program's answer, or the start where the program found none better in its time.
   const auto better = [&](const std::optional<Picks>& found) {
     if (!start) return found;
     if (!found) return start;
-    Choice a;
-    Choice b;
-    const auto score = [&](const Picks& picks, Choice& into) {
-      for (std::size_t c = 0; c < picks.size(); ++c)
-        into.picks.push_back(problem.circuits[c][picks[c]].rank);
-      Measure(input, into);
-      return std::tuple{into.newValues, into.parts, into.rankSum};
-    };
-    return score(*start, a) < score(*found, b) ? start : found;
+    return ScoreOf(problem, *start) < ScoreOf(problem, *found) ? start : found;
   };
   if (problem.valueCount > 0) {
-    const Solved first = SolveBounded(problem, input, std::nullopt, start, left(), solvers);
-    if (first.infeasible) {
-      choice.status = ChoiceStatus::kNoChoice;
-      if (input.drawer) choice.shortItems = ShortItems(input);
-      return choice;
+    const int startValues =
+        start ? std::get<0>(ScoreOf(problem, *start)) : std::numeric_limits<int>::max();
+    choice.bound = ValueBound(problem, startValues, [&] { return left() <= 0; });
+    // A start that meets the bound needs no program to prove its count of values.
+    if (choice.bound < startValues) {
+      const Solved first = SolveBounded(problem, input, std::nullopt, start, left(), solvers);
+      if (first.infeasible) {
+        choice.status = ChoiceStatus::kNoChoice;
+        if (input.drawer) choice.shortItems = ShortItems(input);
+        return choice;
+      }
+      choice.bound = std::max(choice.bound, static_cast<int>(std::ceil(first.bound - 1e-6)));
+      const std::optional<Picks> found = first.optimal ? first.picks : better(first.picks);
+      if (!found) {
+        choice.status = ChoiceStatus::kNoneFound;
+        return choice;
+      }
+      toInput(*found);
+      if (!first.optimal) {
+        choice.status = ChoiceStatus::kTimedOut;
+        return choice;
+      }
+      start = found;
     }
-    choice.bound =
-        std::max(LeastNewValues(problem), static_cast<int>(std::ceil(first.bound - 1e-6)));
-    const std::optional<Picks> found = first.optimal ? first.picks : better(first.picks);
-    if (!found) {
-      choice.status = ChoiceStatus::kNoneFound;
-      return choice;
-    }
-    toInput(*found);
-    if (!first.optimal) {
-      choice.status = ChoiceStatus::kTimedOut;
-      return choice;
-    }
-    fewest = choice.newValues;
-    start = found;
+    fewest = std::get<0>(ScoreOf(problem, *start));
   }
   choice.bound = fewest;
   const Solved second = SolveBounded(problem, input, fewest, start, left(), solvers);

@@ -1,8 +1,9 @@
 #pragma once
 
 // The board's choice: one candidate row per circuit, so that the drawer's counts hold across the
-// board, then the fewest distinct values, the fewest parts and the smallest sum of ranks. Solved
-// exactly as an integer program (CBC). No Qt, no files.
+// board, then the fewest distinct values, the fewest parts and the smallest sum of ranks. A local
+// search finds it and a bound proves its values where it can; the rest is solved exactly as an
+// integer program (CBC). No Qt, no files.
 
 #include <compare>
 #include <cstddef>

@@ -300,9 +300,14 @@ int RunBoard(const ParsedArgs& args, CliContext& context) {
   summary += ", " + std::to_string(choice.parts) +
              " parts; each circuit's first row alone would need " +
              std::to_string(firstRows.size()) + "; ";
-  summary += optimal ? std::string("optimal")
-                     : "the best found in " + PlainDigits(timeLimit) +
-                           " s: no choice has fewer than " + std::to_string(choice.bound) + noun;
+  const std::string found = "the best found in " + PlainDigits(timeLimit) + " s";
+  if (optimal) {
+    summary += "optimal";
+  } else if (choice.bound >= choice.newValues) {
+    summary += "the fewest" + noun + ", proved; the parts and ranks " + found;
+  } else {
+    summary += found + ": no choice has fewer than " + std::to_string(choice.bound) + noun;
+  }
 
   if (format == OutputFormat::kJson) {
     std::string json =

@@ -1,16 +1,22 @@
-// The board's choice against a plain enumeration of every combination on small random boards.
+// The board's choice, its start and its bound against a plain enumeration of every combination
+// on small random boards.
 
 #include "board_choice.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
 #include <set>
 #include <tuple>
 #include <vector>
+
+#include "board_problem.h"
+#include "local_search.h"
+#include "value_bound.h"
 
 namespace vantrel::board {
 namespace {
@@ -125,8 +131,35 @@ ChoiceInput RandomBoard(std::mt19937& random) {
   return input;
 }
 
+// The start and the bound on their own, as on a board too large for the program: the start keeps
+// the counts and is the best on boards of up to three circuits (its last sweep tries every
+// combination), and the bound is never above the best. Counts how often the bound proves it.
+void CheckStartAndBound(const ChoiceInput& input, const Score& best, int& exact, int& proved) {
+  const auto never = [] { return false; };
+  const Problem problem = MakeProblem(input);
+  const int bound = ValueBound(problem, std::numeric_limits<int>::max(), never);
+  EXPECT_LE(bound, std::get<0>(best));
+  std::optional<Picks> start = Greedy(problem);
+  if (!start) return;  // the greedy start ran the drawer dry; the program starts bare
+  Improve(problem, *start, never);
+  std::vector<std::size_t> ranks;
+  for (std::size_t c = 0; c < start->size(); ++c)
+    ranks.push_back(problem.circuits[c][(*start)[c]].rank);
+  const std::optional<Score> score = PlainScore(input, ranks);
+  ASSERT_TRUE(score.has_value()) << "the start overdraws the drawer";
+  EXPECT_EQ(ScoreOf(problem, *start), *score);
+  EXPECT_GE(*score, best);
+  if (input.circuits.size() <= 3) {
+    EXPECT_EQ(*score, best);
+    ++exact;
+  }
+  proved += bound == std::get<0>(*score);
+}
+
 TEST(BoardChoice, MatchesEveryCombinationOnSmallBoards) {
   std::mt19937 random(20261209);
+  int exact = 0;
+  int proved = 0;
   int partsBind = 0;
   int valuesBind = 0;
   int countsBind = 0;
@@ -156,7 +189,10 @@ TEST(BoardChoice, MatchesEveryCombinationOnSmallBoards) {
     EXPECT_EQ(*score, *plain.best);
     EXPECT_EQ(Score(choice.newValues, choice.parts, choice.rankSum), *plain.best);
     EXPECT_EQ(choice.bound, choice.newValues);
+    CheckStartAndBound(input, *plain.best, exact, proved);
   }
+  EXPECT_GT(exact, 300);
+  EXPECT_GT(proved, 300);
   // Each rule decided some boards, so each was tested.
   EXPECT_GT(partsBind, 50);
   EXPECT_GT(valuesBind, 50);
