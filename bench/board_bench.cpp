@@ -12,6 +12,8 @@
 #include "board_choice.h"
 #include "board_command.h"
 #include "fake_services.h"
+#include "local_search.h"
+#include "value_bound.h"
 
 namespace vantrel::bench {
 namespace {
@@ -62,6 +64,27 @@ BENCHMARK(BM_BoardChoice)
     ->Arg(50)
     ->Arg(100)
     ->Arg(500);
+
+// The local search and the bound alone, without the integer program: what they find and prove.
+void BM_BoardStartAndBound(benchmark::State& state) {
+  board::ChoiceInput input = BenchBoard();
+  for (auto& circuit : input.circuits) {
+    circuit.resize(std::min(circuit.size(), static_cast<std::size_t>(state.range(0))));
+  }
+  const auto never = [] { return false; };
+  board::Score score;
+  int bound = 0;
+  for (auto _ : state) {
+    const board::Problem problem = board::MakeProblem(input);
+    std::optional<board::Picks> picks = board::Greedy(problem);
+    board::Improve(problem, *picks, never);
+    score = board::ScoreOf(problem, *picks);
+    bound = board::ValueBound(problem, std::get<0>(score), never);
+  }
+  state.counters["found"] = std::get<0>(score);
+  state.counters["bound"] = bound;
+}
+BENCHMARK(BM_BoardStartAndBound)->Unit(benchmark::kMillisecond)->Arg(10)->Arg(100)->Arg(500);
 
 }  // namespace
 }  // namespace vantrel::bench
