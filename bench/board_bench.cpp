@@ -84,7 +84,12 @@ void BM_BoardStartAndBound(benchmark::State& state) {
   state.counters["found"] = std::get<0>(score);
   state.counters["bound"] = bound;
 }
-BENCHMARK(BM_BoardStartAndBound)->Unit(benchmark::kMillisecond)->Arg(10)->Arg(100)->Arg(500);
+BENCHMARK(BM_BoardStartAndBound)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(10)
+    ->Arg(20)
+    ->Arg(100)
+    ->Arg(500);
 
 }  // namespace
 }  // namespace vantrel::bench
