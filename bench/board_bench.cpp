@@ -18,7 +18,7 @@
 namespace vantrel::bench {
 namespace {
 
-const board::ChoiceInput& BenchBoard() {
+const board::ChoiceInput& FullBoard() {
   static const board::ChoiceInput input = [] {
     static testing::FakeServices fakes;
     std::ifstream file(VANTREL_BENCH_BOARD);
@@ -32,20 +32,23 @@ const board::ChoiceInput& BenchBoard() {
     args.operands = {"board.txt"};
     std::optional<board::ChoiceInput> read = BoardChoiceInput(args, context);
     if (!read) throw std::runtime_error("bench/board.txt: " + err.str());
-    read->timeLimit = 60;
     return *read;
   }();
+  return input;
+}
+
+// The board with each circuit's best `candidates` rows, as --candidates gives them.
+board::ChoiceInput BenchBoard(std::int64_t candidates) {
+  board::ChoiceInput input = FullBoard();
+  for (auto& circuit : input.circuits)
+    circuit.resize(std::min(circuit.size(), static_cast<std::size_t>(candidates)));
   return input;
 }
 
 // Each circuit's best K candidates (the argument), as --candidates K gives them, and the
 // default time limit of 10 s: the counters say whether the choice was proved and its bound.
 void BM_BoardChoice(benchmark::State& state) {
-  board::ChoiceInput input = BenchBoard();
-  input.timeLimit = 10;
-  for (auto& circuit : input.circuits) {
-    circuit.resize(std::min(circuit.size(), static_cast<std::size_t>(state.range(0))));
-  }
+  const board::ChoiceInput input = BenchBoard(state.range(0));
   board::Choice choice;
   for (auto _ : state) {
     choice = board::ChooseBoard(input);
@@ -67,10 +70,7 @@ BENCHMARK(BM_BoardChoice)
 
 // The local search and the bound alone, without the integer program: what they find and prove.
 void BM_BoardStartAndBound(benchmark::State& state) {
-  board::ChoiceInput input = BenchBoard();
-  for (auto& circuit : input.circuits) {
-    circuit.resize(std::min(circuit.size(), static_cast<std::size_t>(state.range(0))));
-  }
+  const board::ChoiceInput input = BenchBoard(state.range(0));
   const auto never = [] { return false; };
   board::Score score;
   int bound = 0;

@@ -42,6 +42,11 @@ Score operator+(const Score& a, const Score& b) {
           std::get<2>(a) + std::get<2>(b)};
 }
 
+// What the candidate adds to the board's score as the board stands.
+Score Beside(const Board& board, const Kept& candidate) {
+  return {board.Adds(candidate), candidate.parts, static_cast<std::int64_t>(candidate.rank)};
+}
+
 // One move: the circuits in `moved` lifted off the board, and every combination of their
 // candidates tried in turn. A combination's score grows with each candidate added to it, so a
 // part that already scores no better than the best found is not taken further.
@@ -65,8 +70,7 @@ class Move {
     const bool last = depth + 1 == moved_.size();
     for (std::size_t j = 0; j < circuit.size(); ++j) {
       const Kept& candidate = circuit[j];
-      const Score score = partial + Score{board_.Adds(candidate), candidate.parts,
-                                          static_cast<std::int64_t>(candidate.rank)};
+      const Score score = partial + Beside(board_, candidate);
       if (score >= best_ || !board_.Holds(candidate)) continue;
       trial_[depth] = j;
       if (last) {
@@ -113,8 +117,7 @@ Score ScoreOf(const Problem& problem, const Picks& picks) {
   Score score;
   for (std::size_t c = 0; c < picks.size(); ++c) {
     const Kept& candidate = problem.circuits[c][picks[c]];
-    score = score + Score{board.Adds(candidate), candidate.parts,
-                          static_cast<std::int64_t>(candidate.rank)};
+    score = score + Beside(board, candidate);
     board.Take(candidate, 1);
   }
   return score;
@@ -158,8 +161,7 @@ void Improve(const Problem& problem, Picks& picks, const std::function<bool()>& 
       Score current;
       for (const std::size_t c : moved) {
         const Kept& candidate = problem.circuits[c][picks[c]];
-        current = current + Score{board.Adds(candidate), candidate.parts,
-                                  static_cast<std::int64_t>(candidate.rank)};
+        current = current + Beside(board, candidate);
         board.Take(candidate, 1);
       }
       for (const std::size_t c : moved) board.Take(problem.circuits[c][picks[c]], -1);

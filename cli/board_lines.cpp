@@ -1,7 +1,6 @@
 #include "board_lines.h"
 
 #include <algorithm>
-#include <charconv>
 #include <sstream>
 #include <utility>
 
@@ -203,16 +202,11 @@ bool GatherRcLine(const std::string& file, const Line& line, const finder::RcReq
   if (!capacitors) return false;
   const finder::RcStocks stocks =
       finder::MakeRcStocks(std::move(*resistors), std::move(*capacitors), kCapacitors.heldPower);
-  // Each capacitor's farads back in the held unit, decimal for decimal as the stocks were made.
+  // Each capacitor's farads back in the held unit, decimal for decimal as the stocks were made
+  // (the same held value for up to 15 digits; longer ones may already have met in farads).
   Source c{&kCapacitors, &stocks.capacitors, {}};
-  for (const double farads : stocks.capacitors.stock.values) {
-    const networks::Decimal decimal = networks::ShortestDecimal(farads);
-    const std::string text = std::to_string(decimal.digits) + "e" +
-                             std::to_string(decimal.exponent - kCapacitors.heldPower);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    c.counted.push_back(value);
-  }
+  for (const double farads : stocks.capacitors.stock.values)
+    c.counted.push_back(networks::ShiftedDecimal(farads, -kCapacitors.heldPower));
   GatherRows<finder::RcKind>(
       line, request, stocks, {SourceOf(stocks.resistors, kResistors), c},
       [](std::size_t leg) { return leg; }, settings, gathered);

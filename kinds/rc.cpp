@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -76,20 +75,12 @@ Checked<RcRequest> CheckRc(const RcInput& input, Wording wording) {
 RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPower) {
   RcStocks stocks{std::move(resistors), std::move(capacitors)};
   LoadedStock& c = stocks.capacitors;
-  const auto inFarads = [heldPower](double held) {
-    const networks::Decimal decimal = networks::ShortestDecimal(held);
-    const std::string text =
-        std::to_string(decimal.digits) + "e" + std::to_string(decimal.exponent + heldPower);
-    double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-  };
   std::vector<double> farads;
   std::vector<std::string> names;
   std::shared_ptr<drawer::Drawer> drawer;
   if (c.drawer) drawer = std::make_shared<drawer::Drawer>();
   for (std::size_t i = 0; i < c.stock.values.size(); ++i) {
-    const double value = inFarads(c.stock.values[i]);
+    const double value = networks::ShiftedDecimal(c.stock.values[i], heldPower);
     // Values of 16 or 17 digits may meet in one double; the first one's name stays, and the
     // drawer holds the parts of both.
     const bool met = !farads.empty() && farads.back() == value;
@@ -111,7 +102,7 @@ RcStocks MakeRcStocks(LoadedStock resistors, LoadedStock capacitors, int heldPow
   if (drawer) c.drawer = std::move(drawer);
   // The board's values as the stock's, so that equal decimals meet.
   if (c.board) {
-    for (double& value : *c.board) value = inFarads(value);
+    for (double& value : *c.board) value = networks::ShiftedDecimal(value, heldPower);
   }
   return stocks;
 }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 namespace vantrel::networks {
 namespace {
@@ -35,6 +36,15 @@ Decimal ShortestDecimal(double value) {
   std::from_chars(c + (c[1] == '+' ? 2 : 1), end, exponent);
   decimal.exponent = exponent - fractionDigits;
   return decimal;
+}
+
+double ShiftedDecimal(double value, int power) {
+  const Decimal decimal = ShortestDecimal(value);
+  const std::string text =
+      std::to_string(decimal.digits) + "e" + std::to_string(decimal.exponent + power);
+  double shifted = 0;
+  std::from_chars(text.data(), text.data() + text.size(), shifted);
+  return shifted;
 }
 
 std::span<const Decimal> StockDecimals::Get() const {

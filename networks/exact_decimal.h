@@ -32,6 +32,10 @@ struct Decimal {
 // The shortest decimal that reads back as value, which must be finite.
 Decimal ShortestDecimal(double value);
 
+// value times 10^power, its shortest decimal's exponent moved and read back: 4700 pF is
+// 4.7e-9 F as if typed so, not the product's rounding. value must be finite and at least 0.
+double ShiftedDecimal(double value, int power);
+
 // The decimals of a stock's values, worked out on first use, from any thread: most searches
 // never need them.
 class StockDecimals {

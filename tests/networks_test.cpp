@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -576,6 +578,32 @@ TEST(RunPasses, GivesThePlainSortedRowsWhateverThePassBounds) {
     // Widening is geometric: far fewer passes than rows once passes hold many.
     EXPECT_LE(passes, static_cast<int>(expected.size() / perPass) * 2 + 80);
   }
+}
+
+// A value's decimal moved by a power of ten is the value as written with its exponent moved:
+// 4700 pF is 4.7e-9 F as typed, not the product's rounding.
+TEST(ShiftedDecimal, MovesTheExponentAsWritten) {
+  std::mt19937_64 rng(4700);
+  int shifted = 0;
+  for (int round = 0; round < 200; ++round) {
+    for (const double value : RandomLibrary(rng, 50)) {
+      if (!(value >= 0) || !std::isfinite(value)) continue;
+      for (const int power : {-15, -12, -9, -3, 3, 12}) {
+        // The yardstick edits the text: "4.7e+03" at -12 reads "4.7e-9".
+        char text[64];
+        char* end =
+            std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+        *end = '\0';
+        const char* e = std::strchr(text, 'e');
+        const std::string moved = std::string(text, static_cast<std::size_t>(e - text)) + "e" +
+                                  std::to_string(std::atoi(e + 1) + power);
+        EXPECT_EQ(ShiftedDecimal(value, power), std::strtod(moved.c_str(), nullptr))
+            << text << " at " << power;
+        ++shifted;
+      }
+    }
+  }
+  EXPECT_GT(shifted, 50000);
 }
 
 }  // namespace
